@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that the build, the tests and the benchmark need.
+# Does nothing when everything is present; runs `apt-get update` only when
+# something is missing.
+set -euo pipefail
+
+packages=(
+    g++ cmake ninja-build make pkg-config python3
+    libgtest-dev libgmock-dev libbenchmark-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+
+if [[ ${#missing[@]} -eq 0 ]]; then
+    exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+sudo=""
+if [[ $(id -u) -ne 0 ]]; then
+    sudo="sudo"
+fi
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

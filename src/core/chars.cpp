@@ -1,0 +1,211 @@
+#include "core/chars.hpp"
+
+#include <algorithm>
+
+namespace tessaline {
+namespace {
+
+constexpr unsigned char kCapitalYo = 168;  // Ё
+constexpr unsigned char kSmallYo = 184;    // ё
+constexpr unsigned char kSmallYe = 229;    // е
+
+unsigned char Byte(char c) { return static_cast<unsigned char>(c); }
+
+bool IsLatinUpper(unsigned char b) { return b >= 'A' && b <= 'Z'; }
+bool IsLatinLower(unsigned char b) { return b >= 'a' && b <= 'z'; }
+bool IsCyrillicUpper(unsigned char b) { return b >= 192 && b <= 223; }
+bool IsCyrillicLower(unsigned char b) { return b >= 224; }
+
+bool IsCapital(unsigned char b) {
+    return IsLatinUpper(b) || IsCyrillicUpper(b) || b == kCapitalYo;
+}
+
+bool IsSmall(unsigned char b) { return IsLatinLower(b) || IsCyrillicLower(b) || b == kSmallYo; }
+
+constexpr std::array<unsigned char, 256> MakeSwitchCaseTable() {
+    std::array<unsigned char, 256> table{};
+    for (int i = 0; i < 256; ++i) table[i] = static_cast<unsigned char>(i);
+    for (int i = 'A'; i <= 'Z'; ++i) {
+        table[i] = static_cast<unsigned char>(i + 32);
+        table[i + 32] = static_cast<unsigned char>(i);
+    }
+    for (int i = 192; i <= 223; ++i) {
+        table[i] = static_cast<unsigned char>(i + 32);
+        table[i + 32] = static_cast<unsigned char>(i);
+    }
+    table[kCapitalYo] = kSmallYo;
+    table[kSmallYo] = kCapitalYo;
+    return table;
+}
+
+// The lower-case fold used for comparing: LowerCharRus, then ё as е.
+constexpr std::array<unsigned char, 256> MakeFoldTable() {
+    std::array<unsigned char, 256> table{};
+    for (int i = 0; i < 256; ++i) table[i] = static_cast<unsigned char>(i);
+    for (int i = 'A'; i <= 'Z'; ++i) table[i] = static_cast<unsigned char>(i + 32);
+    for (int i = 192; i <= 223; ++i) table[i] = static_cast<unsigned char>(i + 32);
+    table[kCapitalYo] = kSmallYe;
+    table[kSmallYo] = kSmallYe;
+    return table;
+}
+
+constexpr std::array<unsigned char, 256> kFoldTable = MakeFoldTable();
+
+}  // namespace
+
+const std::array<unsigned char, 256> kSwitchCaseTable = MakeSwitchCaseTable();
+
+// "жЖмМфФшШщЩыЫюЮ" in Windows-1251.
+const std::string_view kWideLetters = "\xE6\xC6\xEC\xCC\xF4\xD4\xF8\xD8\xF9\xD9\xFB\xDB\xFE\xDE";
+
+char LowerCharRus(char c) {
+    const unsigned char b = Byte(c);
+    if (IsLatinUpper(b) || IsCyrillicUpper(b)) return static_cast<char>(b + 32);
+    if (b == kCapitalYo) return static_cast<char>(kSmallYo);
+    return c;
+}
+
+char UpperCharRus(char c) {
+    const unsigned char b = Byte(c);
+    if (IsLatinLower(b) || IsCyrillicLower(b)) return static_cast<char>(b - 32);
+    if (b == kSmallYo) return static_cast<char>(kCapitalYo);
+    return c;
+}
+
+bool IsWordStartChar(char c) {
+    switch (c) {
+        case ' ': case '"': case '(': case ')': case ',': case '-': case '.': case '>':
+        case '[': case ']': case '_': case '{': case '}':
+            return true;
+        default:
+            return c >= '0' && c <= '9';
+    }
+}
+
+std::string LowerFoldStr(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = static_cast<char>(kFoldTable[Byte(c)]);
+    return out;
+}
+
+std::string UpperStrRus(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = UpperCharRus(c);
+    return out;
+}
+
+std::string SwitchCaseStr(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = static_cast<char>(kSwitchCaseTable[Byte(c)]);
+    return out;
+}
+
+std::size_t PosNoCaseFrom(std::string_view sub, std::string_view text, std::size_t from) {
+    if (sub.empty() || from == 0 || from > text.size()) return 0;
+    const auto same = [](char a, char b) { return kFoldTable[Byte(a)] == kFoldTable[Byte(b)]; };
+    const auto begin = text.begin() + static_cast<std::ptrdiff_t>(from - 1);
+    const auto found = std::search(begin, text.end(), sub.begin(), sub.end(), same);
+    return found == text.end() ? 0 : static_cast<std::size_t>(found - text.begin()) + 1;
+}
+
+std::size_t PosNoCase(std::string_view sub, std::string_view text) {
+    return PosNoCaseFrom(sub, text, 1);
+}
+
+std::string CapitalizeWords(std::string_view text) {
+    std::string out(text);
+    bool atWordStart = true;
+    for (char& c : out) {
+        if (IsWordStartChar(c)) {
+            atWordStart = true;
+        } else if (atWordStart) {
+            c = UpperCharRus(c);
+            atWordStart = false;
+        } else {
+            c = LowerCharRus(c);
+        }
+    }
+    return out;
+}
+
+std::string CapitalizeFirstLetter(std::string_view text) {
+    std::string out(text);
+    auto it = std::find_if(out.begin(), out.end(), [](char c) { return !IsWordStartChar(c); });
+    if (it == out.end()) return out;
+    *it = UpperCharRus(*it);
+    for (++it; it != out.end(); ++it) *it = LowerCharRus(*it);
+    return out;
+}
+
+std::string CapitalizeAfterDelimiters(std::string_view text, std::string_view delimiters,
+                                      bool& afterDelimiter) {
+    std::string out(text);
+    std::size_t i = 0;
+    // A line that opens with a tag: the tag is lowered and takes no part in the sentence rule.
+    if (!out.empty() && out[0] == '<') {
+        const std::size_t close = out.find('>');
+        const std::size_t end = close == std::string::npos ? out.size() : close + 1;
+        for (; i < end; ++i) out[i] = LowerCharRus(out[i]);
+    }
+    const auto isDelimiter = [&](char c) {
+        return delimiters.find(c) != std::string_view::npos;
+    };
+    for (; i < out.size(); ++i) {
+        const char c = out[i];
+        if (c == '.' || isDelimiter(c)) {
+            afterDelimiter = true;
+        } else if (afterDelimiter && std::string_view(" .-'\"([{\n\r").find(c) ==
+                                         std::string_view::npos) {
+            out[i] = UpperCharRus(c);
+            afterDelimiter = false;
+        } else {
+            out[i] = LowerCharRus(c);
+        }
+    }
+    return out;
+}
+
+bool FixJoinedCapital(std::string& text) {
+    const auto isSmallOrDigit = [](unsigned char b) { return IsSmall(b) || (b >= '0' && b <= '9'); };
+    const auto isJoiner = [](unsigned char b) {
+        return b == '\'' || b == '"' || b == '=' || b == '-';
+    };
+    bool changed = false;
+    for (std::size_t i = 2; i < text.size(); ++i) {
+        if (IsCapital(Byte(text[i])) && isJoiner(Byte(text[i - 1])) &&
+            isSmallOrDigit(Byte(text[i - 2]))) {
+            text[i] = LowerCharRus(text[i]);
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+bool IsMostlyUpperCase(std::string_view text, CaseCounts* counts) {
+    CaseCounts n;
+    for (char c : text) {
+        const unsigned char b = Byte(c);
+        if (IsLatinUpper(b)) {
+            ++n.latinUpper;
+        } else if (IsLatinLower(b)) {
+            ++n.latinLower;
+        } else if (IsCyrillicUpper(b) || b == kCapitalYo) {
+            ++n.cyrillicUpper;
+        } else if (IsCyrillicLower(b) || b == kSmallYo) {
+            ++n.cyrillicLower;
+        } else {
+            ++n.other;
+        }
+    }
+    if (counts != nullptr) *counts = n;
+    return n.latinUpper > n.latinLower || n.cyrillicUpper > n.cyrillicLower;
+}
+
+int CountWideLetters(std::string_view set, std::string_view text) {
+    if (set.empty()) set = kWideLetters;
+    return static_cast<int>(std::count_if(text.begin(), text.end(), [&](char c) {
+        return set.find(c) != std::string_view::npos;
+    }));
+}
+
+}  // namespace tessaline

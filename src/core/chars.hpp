@@ -1,0 +1,78 @@
+#pragma once
+
+// Letter case and character classes of Windows-1251 text, independent of the user's locale.
+//
+// Letters are A-Z, a-z, the Cyrillic А-Я (192-223) and а-я (224-255), Ё (168) and ё (184).
+// No other byte is a letter here: the other characters of the code page keep their case.
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace tessaline {
+
+/// A-Z and А-Я add 32, Ё becomes ё; every other byte is returned as it is.
+[[nodiscard]] char LowerCharRus(char c);
+
+/// a-z and а-я subtract 32, ё becomes Ё; every other byte is returned as it is.
+[[nodiscard]] char UpperCharRus(char c);
+
+/// Byte i maps to the same letter in the other case; every non-letter maps to itself.
+extern const std::array<unsigned char, 256> kSwitchCaseTable;
+
+/// The 23 characters that end a word for the case routines: space " ( ) , - . 0-9 > [ ] _ { }.
+[[nodiscard]] bool IsWordStartChar(char c);
+
+/// The Cyrillic letters drawn wider than average, "жЖмМфФшШщЩыЫюЮ" in Windows-1251.
+extern const std::string_view kWideLetters;
+
+/// Lower case with ё folded to е: the form in which the system compares texts.
+[[nodiscard]] std::string LowerFoldStr(std::string_view text);
+
+/// Every character through UpperCharRus (no folding).
+[[nodiscard]] std::string UpperStrRus(std::string_view text);
+
+/// Every letter changed to the other case.
+[[nodiscard]] std::string SwitchCaseStr(std::string_view text);
+
+/// 1-based position of `sub` in `text` compared through LowerFoldStr; 0 when absent (also for
+/// an empty `sub`). Makes no heap allocation.
+[[nodiscard]] std::size_t PosNoCase(std::string_view sub, std::string_view text);
+
+/// Like PosNoCase, searching from the 1-based position `from` on.
+[[nodiscard]] std::size_t PosNoCaseFrom(std::string_view sub, std::string_view text,
+                                        std::size_t from);
+
+/// Every word begins with a capital, the rest is small ('hELLO-wORLD' -> 'Hello-World').
+[[nodiscard]] std::string CapitalizeWords(std::string_view text);
+
+/// The first word character upper-cased, everything after it lower-cased.
+[[nodiscard]] std::string CapitalizeFirstLetter(std::string_view text);
+
+/// Sentence case across lines: the first letter after "." or one of `delimiters` is upper-cased,
+/// every other letter lower-cased. `afterDelimiter` carries the state from one line to the next.
+[[nodiscard]] std::string CapitalizeAfterDelimiters(std::string_view text,
+                                                    std::string_view delimiters,
+                                                    bool& afterDelimiter);
+
+/// Lowers a capital glued to a small letter by ' " = or - ("don'T" -> "don't"); true when a
+/// letter changed.
+bool FixJoinedCapital(std::string& text);
+
+/// Character counts of IsMostlyUpperCase.
+struct CaseCounts {
+    int latinUpper = 0;
+    int latinLower = 0;
+    int cyrillicUpper = 0;  // with Ё
+    int cyrillicLower = 0;  // with ё
+    int other = 0;
+};
+
+/// More Latin capitals than Latin small letters, or more Cyrillic capitals than small ones.
+[[nodiscard]] bool IsMostlyUpperCase(std::string_view text, CaseCounts* counts = nullptr);
+
+/// How many characters of `text` belong to `set` (an empty set means kWideLetters).
+[[nodiscard]] int CountWideLetters(std::string_view set, std::string_view text);
+
+}  // namespace tessaline

@@ -1,0 +1,3 @@
+#include "core/paths.hpp"
+
+namespace tessaline {}  // namespace tessaline

@@ -1,0 +1,146 @@
+#pragma once
+
+// The text toolbox: cutting a line at characters, trimming, replacing, splitting and joining,
+// spacing around punctuation, numbers.
+//
+// Text is Windows-1251 bytes, one byte a character. Positions are 1-based and 0 means "not
+// found". No routine fails: a missing character or a too short text gives the documented
+// fallback. The cutting routines return views into their argument.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessaline {
+
+/// An ordered list of lines (a subtitle record, a report, a split text).
+using LineList = std::vector<std::string>;
+
+/// Space . , : ; ? ! $ % # * - = + ' " ( ) [ ] { } 0-9, line feed and carriage return.
+[[nodiscard]] bool IsWordSeparator(char c);
+
+// --- Cutting at characters -------------------------------------------------------------------
+
+/// Before the first c; the whole text when c is missing.
+[[nodiscard]] std::string_view TextBeforeChar(std::string_view text, char c);
+/// Before the n-th c; the whole text when there are fewer than n.
+[[nodiscard]] std::string_view TextBeforeNthChar(std::string_view text, char c, int n);
+/// Before the first occurrence of sub; empty when missing.
+[[nodiscard]] std::string_view TextBeforeStr(std::string_view text, std::string_view sub);
+/// Before the last c; empty when missing.
+[[nodiscard]] std::string_view TextBeforeLastChar(std::string_view text, char c);
+/// After the first c; empty when missing.
+[[nodiscard]] std::string_view TextAfterChar(std::string_view text, char c);
+/// After the n-th c; empty when there are fewer than n.
+[[nodiscard]] std::string_view TextAfterNthChar(std::string_view text, char c, int n);
+/// After the last c; the whole text when missing.
+[[nodiscard]] std::string_view TextAfterLastChar(std::string_view text, char c);
+/// After the first occurrence of sub; empty when missing.
+[[nodiscard]] std::string_view TextAfterStr(std::string_view text, std::string_view sub);
+/// After the first c1 up to the next c2 (to the end when no c2 follows); empty without c1.
+[[nodiscard]] std::string_view TextBetweenChars(std::string_view text, char c1, char c2);
+/// After the n-th c1 up to the next c2; empty when there are fewer than n c1.
+[[nodiscard]] std::string_view TextBetweenNthChars(std::string_view text, char c1, char c2, int n);
+/// After the first c1 up to the n-th c2 that follows it; empty when c1 is missing.
+[[nodiscard]] std::string_view TextBetweenCharAndNth(std::string_view text, char c1, char c2,
+                                                     int n);
+/// Scanning from the end: between the last c2 and the nearest c1 before it; empty when either
+/// is missing.
+[[nodiscard]] std::string_view TextBetweenLastChars(std::string_view text, char c1, char c2);
+
+// --- Trimming and spaces ---------------------------------------------------------------------
+
+/// c removed from both ends as often as it stands there.
+[[nodiscard]] std::string_view TrimChar(std::string_view text, char c);
+/// Every leading and trailing member of `set` removed.
+[[nodiscard]] std::string_view TrimCharSet(std::string_view text, std::string_view set);
+/// Each run of c becomes one c.
+[[nodiscard]] std::string CollapseRepeatedChar(std::string_view text, char c);
+/// Each run of spaces becomes one space (also at the end).
+[[nodiscard]] std::string CollapseSpaces(std::string_view text);
+
+// --- Replacing -------------------------------------------------------------------------------
+
+/// Every a becomes b.
+[[nodiscard]] std::string ReplaceChar(std::string_view text, char a, char b);
+/// Every occurrence of oldText, left to right, becomes newText; replaced text is not searched
+/// again. With ignoreCase the search is PosNoCase.
+[[nodiscard]] std::string ReplaceAll(std::string_view oldText, std::string_view newText,
+                                     std::string_view text, bool ignoreCase);
+/// Like ReplaceAll, but only occurrences bounded on both sides by the text's ends or by word
+/// separators.
+[[nodiscard]] std::string ReplaceWholeWord(std::string_view oldText, std::string_view newText,
+                                           std::string_view text, bool ignoreCase);
+
+// --- Delimiter spacing -----------------------------------------------------------------------
+
+/// A space after each delimiter that a letter follows directly (never at the last two positions).
+[[nodiscard]] std::string AddSpaceAfterDelimiters(std::string_view text,
+                                                  std::string_view delimiters);
+/// The careful form: mode 1 and 2 skip a web address, initials and decimal numbers; mode 2 also
+/// spaces a delimiter at the second-to-last position.
+[[nodiscard]] std::string AddSpaceAfterDelimitersEx(std::string_view text,
+                                                    std::string_view delimiters,
+                                                    std::string_view followers, int mode);
+/// Spaces before delimiters, runs of spaces and a trailing space removed.
+[[nodiscard]] std::string DelSpaceBeforeDelimiters(std::string_view text,
+                                                   std::string_view delimiters);
+
+// --- Lists -----------------------------------------------------------------------------------
+
+/// Appends the pieces between the c's (empty ones included); returns the list's count, or 0/1
+/// for a text without c (0 when the text is empty).
+int SplitByChar(std::string_view text, char c, LineList& list);
+/// Appends the pieces between the separators, skipping empty and single-space ones (the rest is
+/// always added); returns the list's count, or 0 when the separator is missing.
+int SplitByStr(std::string_view text, std::string_view separator, LineList& list,
+               bool ignoreCase);
+/// Splits at a two-part separator such as ". -", keeping its head with the piece before and its
+/// tail with the piece after ('Yes. -No' -> 'Yes.', '-No'); returns the count or 0.
+int SplitKeepingSeparator(std::string_view text, std::string_view separator, LineList& list,
+                          bool ignoreCase);
+/// The items from index `from` on, joined with the separator.
+[[nodiscard]] std::string JoinStrings(const LineList& list, std::string_view separator,
+                                      std::size_t from = 0);
+/// Reverses the items in place.
+void ReverseList(LineList& list);
+
+// --- Counting and numbers --------------------------------------------------------------------
+
+[[nodiscard]] int CountChar(char c, std::string_view text);
+/// Non-overlapping occurrences, left to right.
+[[nodiscard]] int CountStr(std::string_view sub, std::string_view text, bool ignoreCase);
+/// The whole text is a decimal signed 32-bit integer (optional sign, no blanks).
+[[nodiscard]] bool IsNumberStr(std::string_view text);
+/// The value of a number text, 0 for any other text.
+[[nodiscard]] std::int32_t StrToIntSafe(std::string_view text);
+/// Decimal text zero-padded to `width` (on the right with padRight); a longer text is cut to
+/// its first three characters.
+[[nodiscard]] std::string IntToStrPadded(std::int64_t value, int width, bool padRight);
+/// Splits a report line at the end of its leading run of digits and spaces: '12 = Fixed' gives
+/// text '12' and rest ' = Fixed'.
+void SplitLeadingNumber(std::string& text, std::string& rest);
+
+/// Which ends of a text are digits, as JoinSplitNumbers reports it.
+enum class DigitEnds { None = 0, Last = 1, First = 2, Both = 3 };
+
+/// Joins numbers split by a space ('1 2' -> '12', '10 :30' -> '10:30').
+[[nodiscard]] std::string JoinSplitNumbers(std::string_view text, DigitEnds& ends);
+
+// --- Parts of a text -------------------------------------------------------------------------
+
+/// k n-ths of the text: mode 0 the start, 1 the middle, 2 the end; empty when k > n or too long.
+[[nodiscard]] std::string TakeTextPart(std::string_view text, int k, int n, int mode);
+
+/// Cuts a text into lines of at most `width` characters at word boundaries, from its start or,
+/// with fromEnd, from its end; appends the lines to `lines` in reading order.
+void CutTextToWidth(std::string_view text, int width, bool fromEnd, LineList& lines);
+
+/// Like TakeTextPart, but modes 0 and 2 cut at a word boundary (the first or last line that
+/// CutTextToWidth makes for that size).
+[[nodiscard]] std::string TakeTextPartByWords(std::string_view text, int k, int n, bool byWords,
+                                              int mode);
+
+}  // namespace tessaline

@@ -1,0 +1,3 @@
+#include "core/tags.hpp"
+
+namespace tessaline {}  // namespace tessaline

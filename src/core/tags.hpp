@@ -1,0 +1,46 @@
+#pragma once
+
+// Inline style tags: <i> </i> <b> </b> in SubRip and editor text (either letter case), and
+// {y:i} {y:b} at the start of MicroDVD lines. Other tags are only removed, by RemoveTagSpan.
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "core/strings.hpp"
+
+namespace tessaline {
+
+/// The edge tags, compared exactly and searched in this order.
+inline constexpr std::array<std::string_view, 8> kEdgeTagTable = {
+    "<i>", "</i>", "<I>", "</I>", "<b>", "</b>", "<B>", "</B>"};
+
+/// Length of a line without its <i> </i> <b> </b> {y:i} {y:b} tags (any case, balanced or
+/// not); with countBars each "|" is not counted either.
+[[nodiscard]] int VisibleTextLength(std::string_view line, bool countBars);
+
+/// After trimming ",.!? -()[]" from both ends, the line is one italic run <i>...</i>.
+[[nodiscard]] bool IsWholeLineItalic(std::string_view line);
+
+/// Mends unbalanced <t> </t> tags (fix mode) or puts the pair on the line (add mode), then
+/// collapses doubled tags and, with collapseSplitRuns, "</t> <t>" into a space. Each added tag
+/// appends label + " = to line " + lineNumber + " add TAG ..." to `report` when it is given.
+[[nodiscard]] std::string BalanceTagPair(std::string_view line, std::string_view tagLetter,
+                                         LineList* report, bool collapseSplitRuns, bool addMode,
+                                         int lineNumber, std::string_view label);
+
+/// Removes one tag span: side 0 from `tag` (any case) to the next ">", side 1 from the last "<"
+/// before `tag` to the end of `tag`. Unchanged when the span is not found in that order.
+[[nodiscard]] std::string RemoveTagSpan(std::string_view line, std::string_view tag, int side);
+
+/// The line ends with "." or one of `extraMarks`, looking through one closing edge tag.
+[[nodiscard]] bool EndsWithSentenceMark(std::string_view line, std::string_view extraMarks);
+
+/// Trims c from both ends of the line, also just inside a leading and a trailing edge tag:
+/// " <i> word </i> " trimmed of spaces is "<i>word</i>".
+[[nodiscard]] std::string TrimCharInsideEdgeTags(std::string_view line, char c);
+
+/// The line starts with <t> and ends with </t> (any case).
+[[nodiscard]] bool IsWrappedInTag(std::string_view line, std::string_view tagLetter);
+
+}  // namespace tessaline

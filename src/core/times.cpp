@@ -1,0 +1,3 @@
+#include "core/times.hpp"
+
+namespace tessaline {}  // namespace tessaline
