@@ -28,7 +28,7 @@ test: build
 # The library and its unit tests again, with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps
 	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSALINE_WERROR=ON \
-	    -DTESSALINE_SANITIZE=ON -DTESSALINE_CLI=OFF -DTESSALINE_GUI=OFF -DTESSALINE_BENCH=OFF
+	    -DTESSALINE_SANITIZE=ON -DTESSALINE_CLI=OFF -DTESSALINE_GUI=OFF
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS)
 

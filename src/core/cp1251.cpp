@@ -72,7 +72,9 @@ char32_t NextUtf8(std::string_view text, std::size_t& i) {
         ch = (ch << 6) | (next & 0x3F);
         ++i;
     }
-    return ch;
+    // An overlong form ("\xC0\xBC" for "<") is malformed too: it must not sneak ASCII through.
+    constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+    return ch < kSmallest[extra] ? kNoCharacter : ch;
 }
 
 }  // namespace
@@ -93,7 +95,8 @@ std::optional<unsigned char> UnicodeToCp1251(char32_t ch) {
 std::string Cp1251ToUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size() * 2);
-    for (char c : text) AppendUtf8(out, Cp1251ToUnicode(static_cast<unsigned char>(c)));
+    for (char c : text)
+        AppendUtf8(out, Cp1251ToUnicode(static_cast<unsigned char>(c)));
     return out;
 }
 

@@ -1,8 +1,121 @@
 #include "core/strings.hpp"
 
+#include <algorithm>
+#include <limits>
+
 #include "core/chars.hpp"
 
 namespace tessaline {
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool InSet(char c, std::string_view set) {
+    return set.find(c) != npos;
+}
+
+/// 0-based index of the n-th c; npos when there are fewer than n (or n < 1).
+std::size_t FindNth(std::string_view text, char c, int n, std::size_t from = 0) {
+    if (n < 1) return npos;
+    std::size_t pos = from;
+    for (int i = 0; i < n; ++i, ++pos) {
+        pos = text.find(c, pos);
+        if (pos == npos) return npos;
+    }
+    return pos - 1;
+}
+
+/// 0-based index of sub at or after `from`; npos when absent. An empty sub is never found.
+std::size_t FindStr(std::string_view sub, std::string_view text, std::size_t from,
+                    bool ignoreCase) {
+    if (sub.empty() || from >= text.size()) return npos;
+    if (!ignoreCase) return text.find(sub, from);
+    const std::size_t pos = PosNoCaseFrom(sub, text, from + 1);
+    return pos == 0 ? npos : pos - 1;
+}
+
+/// After the character at `pos` up to the next c2, or to the end when no c2 follows.
+std::string_view UpToNext(std::string_view text, std::size_t pos, char c2) {
+    const std::string_view after = text.substr(pos + 1);
+    return after.substr(0, after.find(c2));
+}
+
+}  // namespace
+
+bool IsWordSeparator(char c) {
+    static constexpr std::string_view kSeparators = " .,:;?!$%#*-=+'\"()[]{}0123456789\n\r";
+    return InSet(c, kSeparators);
+}
+
+// --- Cutting at characters -------------------------------------------------------------------
+
+std::string_view TextBeforeChar(std::string_view text, char c) {
+    return text.substr(0, text.find(c));
+}
+
+std::string_view TextBeforeNthChar(std::string_view text, char c, int n) {
+    return text.substr(0, FindNth(text, c, n));
+}
+
+std::string_view TextBeforeStr(std::string_view text, std::string_view sub) {
+    const std::size_t pos = FindStr(sub, text, 0, false);
+    return pos == npos ? std::string_view{} : text.substr(0, pos);
+}
+
+std::string_view TextBeforeLastChar(std::string_view text, char c) {
+    const std::size_t pos = text.rfind(c);
+    return pos == npos ? std::string_view{} : text.substr(0, pos);
+}
+
+std::string_view TextAfterChar(std::string_view text, char c) {
+    const std::size_t pos = text.find(c);
+    return pos == npos ? std::string_view{} : text.substr(pos + 1);
+}
+
+std::string_view TextAfterNthChar(std::string_view text, char c, int n) {
+    const std::size_t pos = FindNth(text, c, n);
+    return pos == npos ? std::string_view{} : text.substr(pos + 1);
+}
+
+std::string_view TextAfterLastChar(std::string_view text, char c) {
+    const std::size_t pos = text.rfind(c);
+    return pos == npos ? text : text.substr(pos + 1);
+}
+
+std::string_view TextAfterStr(std::string_view text, std::string_view sub) {
+    const std::size_t pos = FindStr(sub, text, 0, false);
+    return pos == npos ? std::string_view{} : text.substr(pos + sub.size());
+}
+
+std::string_view TextBetweenChars(std::string_view text, char c1, char c2) {
+    return TextBetweenNthChars(text, c1, c2, 1);
+}
+
+std::string_view TextBetweenNthChars(std::string_view text, char c1, char c2, int n) {
+    const std::size_t pos = FindNth(text, c1, n);
+    return pos == npos ? std::string_view{} : UpToNext(text, pos, c2);
+}
+
+std::string_view TextBetweenCharAndNth(std::string_view text, char c1, char c2, int n) {
+    const std::size_t first = text.find(c1);
+    if (first == npos) return {};
+    const std::string_view after = text.substr(first + 1);
+    return after.substr(0, FindNth(after, c2, n));
+}
+
+std::string_view TextBetweenLastChars(std::string_view text, char c1, char c2) {
+    const std::size_t last = text.rfind(c2);
+    if (last == npos || last == 0) return {};
+    const std::size_t open = text.rfind(c1, last - 1);
+    if (open == npos) return {};
+    return text.substr(open + 1, last - open - 1);
+}
+
+// --- Trimming and spaces ---------------------------------------------------------------------
 
 std::string_view TrimChar(std::string_view text, char c) {
     const std::size_t first = text.find_first_not_of(c);
@@ -14,6 +127,379 @@ std::string_view TrimCharSet(std::string_view text, std::string_view set) {
     const std::size_t first = text.find_first_not_of(set);
     if (first == std::string_view::npos) return {};
     return text.substr(first, text.find_last_not_of(set) - first + 1);
+}
+
+std::string CollapseRepeatedChar(std::string_view text, char c) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char ch : text) {
+        if (ch == c && !out.empty() && out.back() == c) continue;
+        out += ch;
+    }
+    return out;
+}
+
+std::string CollapseSpaces(std::string_view text) {
+    return CollapseRepeatedChar(text, ' ');
+}
+
+// --- Replacing -------------------------------------------------------------------------------
+
+std::string ReplaceChar(std::string_view text, char a, char b) {
+    std::string out(text);
+    std::replace(out.begin(), out.end(), a, b);
+    return out;
+}
+
+std::string ReplaceAll(std::string_view oldText, std::string_view newText, std::string_view text,
+                       bool ignoreCase) {
+    std::string out;
+    std::size_t from = 0;
+    for (std::size_t pos; (pos = FindStr(oldText, text, from, ignoreCase)) != npos;) {
+        out.append(text.substr(from, pos - from)).append(newText);
+        from = pos + oldText.size();
+    }
+    return out.append(text.substr(from));
+}
+
+std::string ReplaceWholeWord(std::string_view oldText, std::string_view newText,
+                             std::string_view text, bool ignoreCase) {
+    std::string out;
+    std::size_t from = 0;
+    for (std::size_t pos; (pos = FindStr(oldText, text, from, ignoreCase)) != npos;) {
+        const std::size_t end = pos + oldText.size();
+        // The left boundary is checked within the rest after the previous occurrence, so an
+        // occurrence glued to the previous one counts as bounded on the left.
+        const bool leftBound = pos == from || IsWordSeparator(text[pos - 1]);
+        const bool rightBound = end == text.size() || IsWordSeparator(text[end]);
+        out.append(text.substr(from, pos - from));
+        out.append(leftBound && rightBound ? newText : text.substr(pos, oldText.size()));
+        from = end;
+    }
+    return out.append(text.substr(from));
+}
+
+// --- Delimiter spacing -----------------------------------------------------------------------
+
+std::string AddSpaceAfterDelimiters(std::string_view text, std::string_view delimiters) {
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        out += text[i];
+        // Never at the last two positions: i + 2 < size means 1-based i < length - 1.
+        if (!InSet(text[i], delimiters) || i + 2 >= text.size()) continue;
+        const char next = text[i + 1];
+        if (next != ' ' && next != '.' && next != '\n' && next != '\r' &&
+            !InSet(next, delimiters)) {
+            out += ' ';
+        }
+    }
+    return out;
+}
+
+std::string AddSpaceAfterDelimitersEx(std::string_view text, std::string_view delimiters,
+                                      std::string_view followers, int mode) {
+    const bool careful = mode == 1 || mode == 2;
+    const std::size_t length = text.size();
+    std::string out;
+    out.reserve(length + 8);
+    std::size_t start = 0;  // 0-based index where the walk begins
+    if (careful) {
+        // A web address is left alone up to the first space after it; "tp://" also catches
+        // "http://" and "ftp://".
+        const std::size_t p = std::max(PosNoCase("tp://", text), PosNoCase("www", text));
+        if (p != 0) {
+            const std::size_t space = text.find(' ', p);
+            if (space == npos) return std::string(text);
+            start = space + 1;
+            out.append(text.substr(0, start));
+        }
+    }
+    // Positions below are 1-based positions in the whole text.
+    const auto at = [&](std::size_t pos) {
+        return pos >= 1 && pos <= length ? text[pos - 1] : '\0';
+    };
+    for (std::size_t i = start + 1; i <= length; ++i) {
+        const char c = text[i - 1];
+        out += c;
+        if (!InSet(c, delimiters)) continue;
+        if (!(i + 1 < length || (mode == 2 && i < length))) continue;
+        if (careful) {
+            if (i == 2) continue;  // a one-letter abbreviation at the start
+            if (i > 2 && (at(i - 2) == ' ' || at(i - 2) == '.')) continue;  // an initial: "A.B."
+            if (i + 1 < length && IsDigit(at(i - 1)) && IsDigit(at(i + 1))) continue;  // 3,14
+        }
+        const char next = at(i + 1);
+        if (next != ' ' && next != '\n' && next != '\r' && !InSet(next, followers)) out += ' ';
+    }
+    return out;
+}
+
+std::string DelSpaceBeforeDelimiters(std::string_view text, std::string_view delimiters) {
+    std::string out;
+    if (text.empty()) return out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        const char next = text[i + 1];
+        if (text[i] == ' ' && (next == ' ' || next == '.' || next == '\n' || next == '\r' ||
+                               InSet(next, delimiters))) {
+            continue;
+        }
+        out += text[i];
+    }
+    if (text.back() != ' ') out += text.back();
+    return out;
+}
+
+// --- Lists -----------------------------------------------------------------------------------
+
+int SplitByChar(std::string_view text, char c, LineList& list) {
+    if (text.find(c) == npos) {
+        list.emplace_back(text);
+        return text.empty() ? 0 : 1;
+    }
+    std::size_t from = 0;
+    for (std::size_t pos; (pos = text.find(c, from)) != npos; from = pos + 1) {
+        list.emplace_back(text.substr(from, pos - from));
+    }
+    list.emplace_back(text.substr(from));
+    return static_cast<int>(list.size());
+}
+
+int SplitByStr(std::string_view text, std::string_view separator, LineList& list, bool ignoreCase) {
+    std::size_t pos = FindStr(separator, text, 0, ignoreCase);
+    if (pos == npos) {
+        list.emplace_back(text);
+        return 0;
+    }
+    std::size_t from = 0;
+    for (; pos != npos; pos = FindStr(separator, text, from, ignoreCase)) {
+        const std::string_view piece = text.substr(from, pos - from);
+        if (!piece.empty() && piece != " ") list.emplace_back(piece);
+        from = pos + separator.size();
+    }
+    list.emplace_back(text.substr(from));
+    return static_cast<int>(list.size());
+}
+
+int SplitKeepingSeparator(std::string_view text, std::string_view separator, LineList& list,
+                          bool ignoreCase) {
+    const std::size_t space = separator.find(' ');
+    const std::string_view head = separator.substr(0, space);
+    const std::string_view tail = space == npos ? std::string_view{} : separator.substr(space + 1);
+    std::size_t pos = FindStr(separator, text, 0, ignoreCase);
+    if (pos == npos || head.empty() || tail.empty()) {
+        list.emplace_back(text);
+        return 0;
+    }
+    // The tail goes back in front of the rest, which is then searched again.
+    std::string rest(text);
+    for (; pos != npos; pos = FindStr(separator, rest, 0, ignoreCase)) {
+        const std::string_view piece = std::string_view(rest).substr(0, pos);
+        if (!piece.empty() && piece != " ") list.push_back(std::string(piece).append(head));
+        rest = std::string(tail).append(rest, pos + separator.size());
+    }
+    list.push_back(std::move(rest));
+    return static_cast<int>(list.size());
+}
+
+std::string JoinStrings(const LineList& list, std::string_view separator, std::size_t from) {
+    std::string out;
+    for (std::size_t i = from; i < list.size(); ++i) {
+        if (i > from) out.append(separator);
+        out.append(list[i]);
+    }
+    return out;
+}
+
+void ReverseList(LineList& list) {
+    std::reverse(list.begin(), list.end());
+}
+
+// --- Counting and numbers --------------------------------------------------------------------
+
+int CountChar(char c, std::string_view text) {
+    return static_cast<int>(std::count(text.begin(), text.end(), c));
+}
+
+int CountStr(std::string_view sub, std::string_view text, bool ignoreCase) {
+    int count = 0;
+    for (std::size_t pos = FindStr(sub, text, 0, ignoreCase); pos != npos;
+         pos = FindStr(sub, text, pos + sub.size(), ignoreCase)) {
+        ++count;
+    }
+    return count;
+}
+
+namespace {
+
+/// Optional sign, then one or more digits, nothing else, within the signed 32-bit range.
+bool ParseInt32(std::string_view text, std::int32_t& value) {
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty()) return false;
+    const std::int64_t limit =
+        negative ? -static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::min())
+                 : std::numeric_limits<std::int32_t>::max();
+    std::int64_t magnitude = 0;
+    for (const char c : text) {
+        if (!IsDigit(c)) return false;
+        magnitude = magnitude * 10 + (c - '0');
+        if (magnitude > limit) return false;
+    }
+    value = static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+    return true;
+}
+
+}  // namespace
+
+bool IsNumberStr(std::string_view text) {
+    std::int32_t value = 0;
+    return ParseInt32(text, value);
+}
+
+std::int32_t StrToIntSafe(std::string_view text) {
+    std::int32_t value = 0;
+    return ParseInt32(text, value) ? value : 0;
+}
+
+std::string IntToStrPadded(std::int64_t value, int width, bool padRight) {
+    std::string digits = std::to_string(value);
+    const std::size_t wanted = width > 0 ? static_cast<std::size_t>(width) : 0;
+    // Too long a text keeps three characters, whatever the width: the width is 3 for the
+    // milliseconds, the only place this is used.
+    if (digits.size() > wanted) return digits.substr(0, 3);
+    const std::string zeros(wanted - digits.size(), '0');
+    return padRight ? digits + zeros : zeros + digits;
+}
+
+void SplitLeadingNumber(std::string& text, std::string& rest) {
+    const std::size_t stop = text.find_first_not_of("0123456789 ");
+    if (stop == std::string::npos) {
+        rest.clear();
+        return;
+    }
+    // The run less its last character stays: '12 = Fixed' keeps '12', the space goes to rest.
+    const std::size_t keep = stop >= 1 ? stop - 1 : 0;
+    rest = text.substr(keep);
+    text.resize(keep);
+}
+
+std::string JoinSplitNumbers(std::string_view text, DigitEnds& ends) {
+    const auto at = [&](std::size_t i) { return i < text.size() ? text[i] : '\0'; };
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        out += text[i];
+        if (!IsDigit(text[i]) || at(i + 1) != ' ') continue;
+        // The digit copied here is not looked at again: '1 2 3' becomes '12 3'.
+        if (IsDigit(at(i + 2))) {
+            out += text[i + 2];
+            i += 2;
+        } else if (at(i + 2) == ':' && IsDigit(at(i + 3))) {
+            out.append(text.substr(i + 2, 2));
+            i += 3;
+        }
+    }
+    const bool first = !text.empty() && IsDigit(text.front());
+    const bool last = !text.empty() && IsDigit(text.back());
+    ends = static_cast<DigitEnds>((first ? 2 : 0) + (last ? 1 : 0));
+    return out;
+}
+
+// --- Parts of a text -------------------------------------------------------------------------
+
+namespace {
+
+/// The size of k n-ths of a text of `length` characters; -1 when there is no such part.
+long PartSize(std::size_t length, int k, int n) {
+    if (n < 1 || k < 0 || k > n) return -1;
+    const long size = static_cast<long>(length) / n * k;
+    return size <= static_cast<long>(length) ? size : -1;
+}
+
+}  // namespace
+
+std::string TakeTextPart(std::string_view text, int k, int n, int mode) {
+    const long size = PartSize(text.size(), k, n);
+    if (size < 0) return {};
+    const auto count = static_cast<std::size_t>(size);
+    switch (mode) {
+        case 1: {
+            // The start (length - size) div 2 is 1-based, with 0 read as 1.
+            const std::size_t start = std::max<std::size_t>((text.size() - count) / 2, 1);
+            return std::string(text.substr(start - 1, count));
+        }
+        case 2:
+            return std::string(text.substr(text.size() - count));
+        default:
+            return std::string(text.substr(0, count));
+    }
+}
+
+void CutTextToWidth(std::string_view text, int width, bool fromEnd, LineList& lines) {
+    if (text.empty() || text == " ") return;
+    const std::size_t m = width > 0 ? static_cast<std::size_t>(width) : 0;
+    LineList pieces;
+    std::string_view rest = text;
+    while (rest.size() > m) {
+        std::string_view piece;
+        if (!fromEnd) {
+            piece = rest.substr(0, m);
+            rest.remove_prefix(m);
+            if (!piece.empty() && piece.back() == ' ') {
+                piece.remove_suffix(1);
+            } else if (!rest.empty() && rest.front() == ' ') {
+                rest.remove_prefix(1);
+            } else if (const std::size_t space = piece.rfind(' '); space != npos) {
+                // The cut fell inside a word: the partial word goes back to the rest.
+                rest = text.substr(text.size() - rest.size() - (piece.size() - space - 1));
+                piece = piece.substr(0, space);
+            } else {
+                // A single word longer than the width stays whole on its own line.
+                const std::size_t wordEnd = std::min(rest.find(' '), rest.size());
+                piece =
+                    text.substr(text.size() - rest.size() - piece.size(), piece.size() + wordEnd);
+                rest.remove_prefix(std::min(wordEnd + 1, rest.size()));
+            }
+        } else {
+            piece = rest.substr(rest.size() - m);
+            rest.remove_suffix(m);
+            if (!piece.empty() && piece.front() == ' ') {
+                piece.remove_prefix(1);
+            } else if (!rest.empty() && rest.back() == ' ') {
+                rest.remove_suffix(1);
+            } else if (const std::size_t space = piece.find(' '); space != npos) {
+                rest = text.substr(0, rest.size() + space);
+                piece = piece.substr(space + 1);
+            } else {
+                const std::size_t before = rest.rfind(' ');
+                const std::size_t wordStart = before == npos ? 0 : before + 1;
+                piece = text.substr(wordStart, rest.size() - wordStart + piece.size());
+                rest = rest.substr(0, before == npos ? 0 : before);
+            }
+        }
+        pieces.emplace_back(piece);
+    }
+    if (!rest.empty()) pieces.emplace_back(rest);
+    if (fromEnd) ReverseList(pieces);
+    lines.insert(lines.end(), std::make_move_iterator(pieces.begin()),
+                 std::make_move_iterator(pieces.end()));
+}
+
+std::string TakeTextPartByWords(std::string_view text, int k, int n, bool byWords, int mode) {
+    if (!byWords || mode == 1) return TakeTextPart(text, k, n, mode);
+    const long size = PartSize(text.size(), k, n);
+    if (size <= 0) return {};
+    // The end part is cut from the end, so that its line is the one that closes the text.
+    const bool fromEnd = mode == 2;
+    LineList lines;
+    CutTextToWidth(text, static_cast<int>(size), fromEnd, lines);
+    if (lines.empty()) return {};
+    return fromEnd ? lines.back() : lines.front();
 }
 
 }  // namespace tessaline

@@ -41,9 +41,11 @@ using LineList = std::vector<std::string>;
 [[nodiscard]] std::string_view TextAfterStr(std::string_view text, std::string_view sub);
 /// After the first c1 up to the next c2 (to the end when no c2 follows); empty without c1.
 [[nodiscard]] std::string_view TextBetweenChars(std::string_view text, char c1, char c2);
-/// After the n-th c1 up to the next c2; empty when there are fewer than n c1.
+/// After the n-th c1 up to the next c2 (to the end when no c2 follows); empty when there are
+/// fewer than n c1.
 [[nodiscard]] std::string_view TextBetweenNthChars(std::string_view text, char c1, char c2, int n);
-/// After the first c1 up to the n-th c2 that follows it; empty when c1 is missing.
+/// After the first c1 up to the n-th c2 that follows it (to the end when fewer follow); empty
+/// when c1 is missing.
 [[nodiscard]] std::string_view TextBetweenCharAndNth(std::string_view text, char c1, char c2,
                                                      int n);
 /// Scanning from the end: between the last c2 and the nearest c1 before it; empty when either
@@ -76,7 +78,8 @@ using LineList = std::vector<std::string>;
 
 // --- Delimiter spacing -----------------------------------------------------------------------
 
-/// A space after each delimiter that a letter follows directly (never at the last two positions).
+/// A space after each delimiter followed directly by anything but a space, ".", a delimiter or a
+/// line end (never at the last two positions).
 [[nodiscard]] std::string AddSpaceAfterDelimiters(std::string_view text,
                                                   std::string_view delimiters);
 /// The careful form: mode 1 and 2 skip a web address, initials and decimal numbers; mode 2 also
@@ -95,8 +98,7 @@ using LineList = std::vector<std::string>;
 int SplitByChar(std::string_view text, char c, LineList& list);
 /// Appends the pieces between the separators, skipping empty and single-space ones (the rest is
 /// always added); returns the list's count, or 0 when the separator is missing.
-int SplitByStr(std::string_view text, std::string_view separator, LineList& list,
-               bool ignoreCase);
+int SplitByStr(std::string_view text, std::string_view separator, LineList& list, bool ignoreCase);
 /// Splits at a two-part separator such as ". -", keeping its head with the piece before and its
 /// tail with the piece after ('Yes. -No' -> 'Yes.', '-No'); returns the count or 0.
 int SplitKeepingSeparator(std::string_view text, std::string_view separator, LineList& list,

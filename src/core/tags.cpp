@@ -1,3 +1,192 @@
 #include "core/tags.hpp"
 
-namespace tessaline {}  // namespace tessaline
+#include <algorithm>
+
+#include "core/chars.hpp"
+
+namespace tessaline {
+namespace {
+
+// Non-overlapping case-insensitive occurrences of `sub` in `text`, left to right.
+int CountNoCase(std::string_view sub, std::string_view text) {
+    int count = 0;
+    for (std::size_t pos = PosNoCase(sub, text); pos != 0;
+         pos = PosNoCaseFrom(sub, text, pos + sub.size())) {
+        ++count;
+    }
+    return count;
+}
+
+// One left-to-right pass replacing every case-insensitive occurrence of `from` by `to`; the
+// inserted text is not searched again.
+std::string ReplaceAllNoCase(std::string_view text, std::string_view from, std::string_view to) {
+    std::string out;
+    std::size_t done = 0;  // 0-based: text before this index is already in `out`
+    for (std::size_t pos = PosNoCase(from, text); pos != 0;
+         pos = PosNoCaseFrom(from, text, done + 1)) {
+        out.append(text.substr(done, pos - 1 - done));
+        out.append(to);
+        done = pos - 1 + from.size();
+    }
+    out.append(text.substr(done));
+    return out;
+}
+
+// Replaces `from` by `to` until none is left (`to` must be shorter, so this ends).
+void ReplaceUntilGone(std::string& text, std::string_view from, std::string_view to) {
+    while (PosNoCase(from, text) != 0)
+        text = ReplaceAllNoCase(text, from, to);
+}
+
+// prefix + letter + ">", built by appending (operator+ on a literal trips a false
+// -Wrestrict in g++ 12).
+std::string MakeTag(std::string_view prefix, std::string_view letter) {
+    std::string tag(prefix);
+    tag.append(letter);
+    tag.push_back('>');
+    return tag;
+}
+
+bool IsEdgeTag(std::string_view text) {
+    return std::find(kEdgeTagTable.begin(), kEdgeTagTable.end(), text) != kEdgeTagTable.end();
+}
+
+}  // namespace
+
+int VisibleTextLength(std::string_view line, bool countBars) {
+    int length = static_cast<int>(line.size());
+    // Opening and closing tags are counted separately; they cannot overlap one another.
+    for (std::string_view tag : {"<i>", "</i>", "<b>", "</b>", "{y:b}", "{y:i}"}) {
+        length -= CountNoCase(tag, line) * static_cast<int>(tag.size());
+    }
+    if (countBars) length -= static_cast<int>(std::count(line.begin(), line.end(), '|'));
+    return std::max(length, 0);
+}
+
+bool IsWholeLineItalic(std::string_view line) {
+    const std::string_view text = TrimCharSet(line, ",.!? -()[]");
+    // Shorter than "<i></i>" cannot hold both tags; a lone "<i>" is not an italic line.
+    if (text.size() < 7 || PosNoCase("<i>", text) != 1) return false;
+    // The first close must be the one that ends the line, so none stands inside.
+    if (PosNoCase("</i>", text) != text.size() - 3) return false;
+    return PosNoCase("<i>", text.substr(3, text.size() - 7)) == 0;
+}
+
+std::string BalanceTagPair(std::string_view line, std::string_view tagLetter, LineList* report,
+                           bool collapseSplitRuns, bool addMode, int lineNumber,
+                           std::string_view label) {
+    const std::string open = MakeTag("<", tagLetter);
+    const std::string close = MakeTag("</", tagLetter);
+    const std::string prefix = std::string(label) + " = to line " + std::to_string(lineNumber);
+    const auto note = [&](const std::string& what) {
+        if (report != nullptr) report->push_back(prefix + what);
+    };
+
+    std::string s(line);
+    const std::size_t po = PosNoCase(open, s);
+    const std::size_t pc = PosNoCase(close, s);
+    const auto addClose = [&] {
+        s += close;
+        note(" add TAG " + close);
+    };
+    const auto addOpen = [&] {
+        s.insert(0, open);
+        note(" add TAG " + open);
+    };
+
+    if (addMode) {
+        if (po != 0 && pc == 0) {
+            addClose();
+        } else if (po == 0 && pc != 0) {
+            addOpen();
+        } else if (po == 0 && pc == 0) {
+            s = open + s + close;
+            note(" add TAGs " + open + " and " + close);
+        }
+    } else if (po != 0 && pc != 0) {
+        // "</i>a<i>": the line closes a run begun on an earlier line and opens one it never
+        // closes, so it gets both tags.
+        if (pc < po) {
+            addClose();
+            addOpen();
+        }
+    } else if (po != 0) {
+        addClose();
+    } else if (pc != 0) {
+        addOpen();
+    }
+
+    ReplaceUntilGone(s, open + open, open);
+    ReplaceUntilGone(s, close + close, close);
+    if (collapseSplitRuns) ReplaceUntilGone(s, close + " " + open, " ");
+    return s;
+}
+
+std::string RemoveTagSpan(std::string_view line, std::string_view tag, int side) {
+    const std::size_t found = PosNoCase(tag, line);
+    if (found == 0) return std::string(line);
+    std::size_t first = 0;  // 0-based, both ends included
+    std::size_t last = 0;
+    if (side == 0) {
+        first = found - 1;
+        last = line.find('>');
+    } else if (side == 1) {
+        first = found < 2 ? std::string_view::npos : line.rfind('<', found - 2);
+        last = found - 1 + tag.size() - 1;
+    } else {
+        return std::string(line);
+    }
+    if (first == std::string_view::npos || last == std::string_view::npos || first >= last) {
+        return std::string(line);
+    }
+    std::string out(line);
+    out.erase(first, last - first + 1);
+    return out;
+}
+
+bool EndsWithSentenceMark(std::string_view line, std::string_view extraMarks) {
+    if (line.empty()) return false;
+    const auto isMark = [&](char c) {
+        return c == '.' || extraMarks.find(c) != std::string_view::npos;
+    };
+    if (isMark(line.back())) return true;
+    if (line.back() != '>') return false;
+    const std::size_t lt = line.rfind('<');
+    if (lt == std::string_view::npos || lt == 0) return false;
+    return IsEdgeTag(line.substr(lt)) && isMark(line[lt - 1]);
+}
+
+std::string TrimCharInsideEdgeTags(std::string_view line, char c) {
+    std::string_view rest = TrimChar(line, c);
+    std::string_view leading;
+    std::string_view trailing;
+    if (!rest.empty() && rest.front() == '<') {
+        const std::size_t gt = rest.find('>');
+        if (gt != std::string_view::npos && IsEdgeTag(rest.substr(0, gt + 1))) {
+            leading = rest.substr(0, gt + 1);
+            rest.remove_prefix(gt + 1);
+        }
+    }
+    if (!rest.empty() && rest.find('>') == rest.size() - 1) {
+        const std::size_t lt = rest.rfind('<');
+        if (lt != std::string_view::npos && IsEdgeTag(rest.substr(lt))) {
+            trailing = rest.substr(lt);
+            rest.remove_suffix(trailing.size());
+        }
+    }
+    if (leading.empty() && trailing.empty()) return std::string(rest);
+    std::string out(leading);
+    out.append(TrimChar(rest, c));
+    out.append(trailing);
+    return out;
+}
+
+bool IsWrappedInTag(std::string_view line, std::string_view tagLetter) {
+    const std::string open = MakeTag("<", tagLetter);
+    const std::string close = MakeTag("</", tagLetter);
+    if (PosNoCase(open, line) != 1) return false;
+    const std::size_t pc = PosNoCase(close, line);
+    return pc != 0 && pc - 1 + close.size() == line.size();
+}
+
+}  // namespace tessaline

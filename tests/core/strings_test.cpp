@@ -1,1 +1,244 @@
+#include "core/strings.hpp"
+
 #include <gtest/gtest.h>
+
+#include "test_support.hpp"
+
+namespace tessaline {
+namespace {
+
+using test::W;
+using Pair = std::pair<std::string, std::string>;  // {result, expected}
+
+void ExpectPairs(std::initializer_list<Pair> cases) {
+    int line = 0;
+    for (const auto& [got, expected] : cases) {
+        SCOPED_TRACE(++line);
+        EXPECT_EQ(got, expected);
+    }
+}
+
+// Results written as one text: a split as "count:piece|piece", a number as its value or "no".
+std::string S(std::string_view view) {
+    return std::string(view);
+}
+std::string Listed(int count, const LineList& list) {
+    return std::to_string(count) + ":" + JoinStrings(list, "|");
+}
+std::string ByChar(std::string_view text, LineList list = {}) {
+    const int count = SplitByChar(text, ',', list);
+    return Listed(count, list);
+}
+std::string ByStr(std::string_view text, std::string_view separator, bool ignoreCase = false) {
+    LineList list;
+    const int count = SplitByStr(text, separator, list, ignoreCase);
+    return Listed(count, list);
+}
+std::string Keeping(std::string_view text, std::string_view separator) {
+    LineList list;
+    const int count = SplitKeepingSeparator(text, separator, list, false);
+    return Listed(count, list);
+}
+std::string Number(std::string_view text) {
+    return IsNumberStr(text) ? std::to_string(StrToIntSafe(text))
+                             : "no" + std::to_string(StrToIntSafe(text));
+}
+std::string Leading(std::string text) {
+    std::string rest = "old";
+    SplitLeadingNumber(text, rest);
+    return text + "|" + rest;
+}
+std::string Joined(std::string_view text) {
+    DigitEnds ends = DigitEnds::None;
+    const std::string joined = JoinSplitNumbers(text, ends);
+    return joined + "|" + std::to_string(static_cast<int>(ends));
+}
+std::string Cut(std::string_view text, int width, bool fromEnd) {
+    LineList lines;
+    CutTextToWidth(text, width, fromEnd, lines);
+    return JoinStrings(lines, "|");
+}
+
+TEST(Strings, CuttingReturnsThePartOrTheFallback) {
+    ExpectPairs({
+        {S(TextBeforeChar("abc", ',')), "abc"},
+        {S(TextBeforeNthChar("{10}{20}Hello", '}', 2)), "{10}{20"},
+        {S(TextBeforeNthChar("{10}Hello", '}', 2)), "{10}Hello"},
+        {S(TextBeforeNthChar("{10}Hello", '}', 0)), "{10}Hello"},
+        {S(TextAfterNthChar("{10}{20}Hello", '}', 2)), "Hello"},
+        {S(TextAfterNthChar("{10}Hello", '}', 2)), ""},
+        {S(TextBeforeStr("one two", "--")), ""},
+        {S(TextAfterStr("one -- two", "--")), " two"},
+        {S(TextAfterStr("one two", "")), ""},
+        {S(TextBeforeLastChar("abc", '/')), ""},
+        {S(TextAfterChar("abc", '/')), ""},
+        {S(TextAfterLastChar("abc", '/')), "abc"},
+        {S(TextBetweenChars("x(ab)y)", '(', ')')), "ab"},
+        {S(TextBetweenChars("x(ab", '(', ')')), "ab"},
+        {S(TextBetweenChars("xab)", '(', ')')), ""},
+        {S(TextBetweenNthChars("(a)(b)(c)", '(', ')', 2)), "b"},
+        {S(TextBetweenNthChars("(a)(b)(c)", '(', ')', 4)), ""},
+        {S(TextBetweenCharAndNth("<a>b>c>", '<', '>', 2)), "a>b"},
+        {S(TextBetweenCharAndNth("<a>b>c>", '<', '>', 5)), "a>b>c>"},
+        {S(TextBetweenLastChars("(a)(b)c", '(', ')')), "b"},
+        {S(TextBetweenLastChars("(a)(b", '(', ')')), "a"},
+        {S(TextBetweenLastChars(")(ab", '(', ')')), ""},
+    });
+}
+
+TEST(Strings, TrimsAndCollapsesRuns) {
+    ExpectPairs({
+        {S(TrimChar("--a-b--", '-')), "a-b"},
+        {S(TrimChar("---", '-')), ""},
+        {S(TrimCharSet(" .a. b.", " .")), "a. b"},
+        {CollapseRepeatedChar("a--b---", '-'), "a-b-"},
+        {CollapseSpaces("a  b   "), "a b "},
+    });
+}
+
+TEST(Strings, ReplacesLeftToRightWithoutSearchingReplacedText) {
+    ExpectPairs({
+        {ReplaceAll("ab", "X", "abcabAB", true), "XcXX"},
+        {ReplaceAll("aa", "b", "aaa", false), "ba"},
+        {ReplaceAll("a", "aa", "aba", false), "aabaa"},
+        {ReplaceAll("", "x", "abc", false), "abc"},
+        {ReplaceAll(W("ёж"), W("кот"), W("Ёж и ЕЖ"), true), W("кот и кот")},
+        {ReplaceAll(W("ёж"), W("кот"), W("Ёж и ёж"), false), W("Ёж и кот")},
+    });
+}
+
+TEST(Strings, ReplaceWholeWordNeedsSeparatorsOrTheEndsOfTheRest) {
+    ExpectPairs({
+        {ReplaceWholeWord("cat", "dog", "cat concat cat.", false), "dog concat dog."},
+        {ReplaceWholeWord("cat", "dog", "cats 1cat2", false), "cats 1dog2"},
+        {ReplaceWholeWord("Cat", "dog", "cat Cat", false), "cat dog"},
+        {ReplaceWholeWord("cat", "dog", "CAT Cat", true), "dog dog"},
+        // The second "cat" starts the rest after the first one, so it is bounded on the left.
+        {ReplaceWholeWord("cat", "dog", "catcat", false), "catdog"},
+        {ReplaceWholeWord(W("ель"), W("дуб"), W("Ёль, ельник"), true), W("дуб, ельник")},
+    });
+}
+
+TEST(Strings, AddsSpacesAfterDelimitersExceptAtTheLastTwoPositions) {
+    ExpectPairs({
+        {AddSpaceAfterDelimiters("Yes,no", ","), "Yes, no"},
+        {AddSpaceAfterDelimiters("a,b", ","), "a,b"},
+        {AddSpaceAfterDelimiters("a,bc", ","), "a, bc"},
+        {AddSpaceAfterDelimiters("Wait,.. no", ","), "Wait,.. no"},
+        {AddSpaceAfterDelimiters("a,,b c", ","), "a,, b c"},
+    });
+}
+
+TEST(Strings, CarefulDelimiterModesSkipAddressesInitialsAndDecimals) {
+    ExpectPairs({
+        {AddSpaceAfterDelimitersEx("pi=3,14", ".,", "", 1), "pi=3,14"},
+        {AddSpaceAfterDelimitersEx("pi=3,14", ".,", "", 0), "pi=3, 14"},
+        {AddSpaceAfterDelimitersEx("It is A.B. now", ".,", "", 1), "It is A.B. now"},
+        {AddSpaceAfterDelimitersEx("It is A.B. now", ".,", "", 0), "It is A. B. now"},
+        {AddSpaceAfterDelimitersEx("Mr.J.Smith", ".", "", 1), "Mr. J.Smith"},
+        {AddSpaceAfterDelimitersEx("A,bcd", ".,", "", 1), "A,bcd"},
+        {AddSpaceAfterDelimitersEx("Hi,!x", ",", "!", 0), "Hi,!x"},
+        {AddSpaceAfterDelimitersEx("Yes,n", ",", "", 1), "Yes,n"},
+        {AddSpaceAfterDelimitersEx("Yes,n", ",", "", 2), "Yes, n"},
+        {AddSpaceAfterDelimitersEx("www.a.com,x yes,no", ".,", "", 1), "www.a.com,x yes, no"},
+        {AddSpaceAfterDelimitersEx("Go,see WWW.x.ru,ok no,we", ".,", "", 1),
+         "Go,see WWW.x.ru,ok no, we"},
+        {AddSpaceAfterDelimitersEx("see http://a.b,c", ".,", "", 2), "see http://a.b,c"},
+    });
+}
+
+TEST(Strings, DeletesSpacesBeforeDelimitersAndAtTheEnd) {
+    ExpectPairs({
+        {DelSpaceBeforeDelimiters("Yes , no .", ","), "Yes, no."},
+        {DelSpaceBeforeDelimiters("a  b  ", ","), "a b"},
+        {DelSpaceBeforeDelimiters("a \r\n", ","), "a\r\n"},
+        {DelSpaceBeforeDelimiters("", ","), ""},
+    });
+}
+
+TEST(Strings, SplitsReturnTheirCountsAndKeepTheRightPieces) {
+    ExpectPairs({
+        {ByChar("a,,b,"), "4:a||b|"},
+        {ByChar(""), "0:"},
+        {ByChar("a,b", {"x"}), "3:x|a|b"},
+        {ByChar("abc", {"x"}), "1:x|abc"},
+        {ByStr("one  two", "  "), "2:one|two"},
+        {ByStr("one two", "  "), "0:one two"},
+        {ByStr("--a-- --b--", "--"), "3:a|b|"},
+        {ByStr("oneANDtwo", "and", true), "2:one|two"},
+        {Keeping("Yes. -No", ". -"), "2:Yes.|-No"},
+        {Keeping("A. -B. -C", ". -"), "3:A.|-B.|-C"},
+        {Keeping(". -No", ". -"), "1:-No"},
+        {Keeping("Yes. No", ". "), "0:Yes. No"},
+        {JoinStrings({"a", "b", "c"}, ", ", 1), "b, c"},
+        {JoinStrings({"a", "b", "c"}, ", ", 3), ""},
+    });
+}
+
+TEST(Strings, NumbersAreWholeSignedThirtyTwoBitDecimals) {
+    ExpectPairs({
+        {Number("2147483647"), "2147483647"},
+        {Number("2147483648"), "no0"},
+        {Number("-2147483648"), "-2147483648"},
+        {Number("+5"), "5"},
+        {Number("007"), "7"},
+        {Number(" 5"), "no0"},
+        {Number(""), "no0"},
+        {Number("-"), "no0"},
+        {Number("12a"), "no0"},
+        {std::to_string(CountStr("aa", "aaaaa", false)), "2"},
+        {std::to_string(CountStr(W("еж"), W("Ёж ёж ЕЖ"), true)), "3"},
+        {IntToStrPadded(7, 3, false), "007"},
+        {IntToStrPadded(7, 3, true), "700"},
+        {IntToStrPadded(12345, 3, false), "123"},
+    });
+}
+
+TEST(Strings, SplitLeadingNumberAndJoinSplitNumbers) {
+    ExpectPairs({
+        {Leading("12 = Fixed"), "12| = Fixed"},
+        {Leading("5 3 - ok"), "5 3| - ok"},
+        {Leading("12 34"), "12 34|"},
+        {Leading("1=x"), "|1=x"},
+        {Leading(""), "|"},
+        {Joined("1 2 3"), "12 3|3"},
+        {Joined("10 :30"), "10:30|3"},
+        {Joined("a 1 2"), "a 12|1"},
+        {Joined("1 2 x"), "12 x|2"},
+        {Joined("1  2 : 3"), "1  2 : 3|3"},
+        {Joined(""), "|0"},
+    });
+}
+
+TEST(Strings, TakesPartsOfATextByCharactersOrWords) {
+    ExpectPairs({
+        {TakeTextPart("abcdefghij", 1, 2, 0), "abcde"},
+        {TakeTextPart("abcdefghij", 1, 2, 2), "fghij"},
+        {TakeTextPart("abcdefghij", 1, 3, 1), "cde"},
+        {TakeTextPart("abcdefghij", 3, 2, 0), ""},
+        {TakeTextPart("abcdefghij", 1, 0, 0), ""},
+        {TakeTextPartByWords("aaa bbb ccc ddd", 1, 3, true, 0), "aaa"},
+        {TakeTextPartByWords("aaa bbb ccc ddd", 1, 3, true, 2), "ddd"},
+        {TakeTextPartByWords("aaa bbb ccc ddd", 1, 3, false, 0), "aaa b"},
+        {TakeTextPartByWords("aaa bbb ccc ddd", 1, 3, true, 1), "bbb c"},
+    });
+}
+
+TEST(Strings, CutTextToWidthCutsAtSpacesFromEitherEnd) {
+    ExpectPairs({
+        {Cut("aaa bbb ccc ddd", 8, false), "aaa bbb|ccc ddd"},
+        {Cut("aaa bbb ccc ddd", 8, true), "aaa bbb|ccc ddd"},
+        {Cut("aaa bbb ccc ddd", 7, false), "aaa bbb|ccc ddd"},
+        {Cut("aaa bbb ccc ddd", 7, true), "aaa bbb|ccc ddd"},
+        {Cut("aaa bb c d", 5, false), "aaa|bb c|d"},
+        {Cut("aaa bb c d", 5, true), "aaa|bb|c d"},
+        {Cut("abcdefghij kl", 4, false), "abcdefghij|kl"},
+        {Cut("kl abcdefghij", 4, true), "kl|abcdefghij"},
+        {Cut("ab cd", 0, false), "ab|cd"},
+        {Cut("ab cd", -3, true), "ab|cd"},
+        {Cut(" ", 0, false), ""},
+    });
+}
+
+}  // namespace
+}  // namespace tessaline

@@ -1,0 +1,96 @@
+#!/usr/bin/env python3
+"""Times the streaming operations against the reference line copy, side by side.
+
+usage: run.py TESSALINE [--runs N] [--sizes 100000,1000000] [--ops offset-time,recount]
+
+For each size a SubRip file is generated once into bench/data/ (not committed). Every round runs
+the reference line copy and each operation on the same file in turn; the wall time and the peak
+resident memory of each finished process come from the operating system (wait4). Medians are
+printed as a Markdown table, with each operation's time as a ratio of the line copy's.
+"""
+import argparse
+import os
+import statistics
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+DATA = os.path.join(HERE, "data")
+
+# Each operation: the tessaline arguments before the path, and the file it writes.
+OPERATIONS = {
+    "offset-time": (["offset-time", "00:00:02,500"], ".out"),
+    "recount": (["recount"], ".out"),
+    "convert": (["convert", "--to", "sub"], ".sub"),
+    "correct": (["correct"], ".out"),
+}
+
+
+def run(argv):
+    """Wall seconds and peak memory in MiB of one finished process."""
+    start = time.perf_counter()
+    proc = subprocess.Popen(argv, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    _, status, usage = os.wait4(proc.pid, 0)
+    wall = time.perf_counter() - start
+    if os.waitstatus_to_exitcode(status) != 0:
+        sys.exit(f"failed: {' '.join(argv)}")
+    return wall, usage.ru_maxrss / 1024.0
+
+
+def remove(path):
+    for p in (path, os.path.splitext(path)[0] + ".corr"):
+        if os.path.exists(p):
+            os.remove(p)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("tessaline")
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--sizes", default="100000,1000000")
+    parser.add_argument("--ops", default="offset-time,recount")
+    args = parser.parse_args()
+
+    os.makedirs(DATA, exist_ok=True)
+    linecopy = os.path.join(DATA, "linecopy_fread")
+    subprocess.check_call(["g++", "-O2", "-std=c++17", "-o", linecopy,
+                           os.path.join(HERE, "linecopy_fread.cpp")])
+    ops = args.ops.split(",")
+    home = os.path.join(DATA, "home")
+    os.makedirs(home, exist_ok=True)
+
+    rows = []
+    for size in (int(s) for s in args.sizes.split(",")):
+        film = os.path.join(DATA, f"film{size}.srt")
+        if not os.path.exists(film):
+            subprocess.check_call([sys.executable, os.path.join(HERE, "gen_srt.py"), str(size), film])
+        mb = os.path.getsize(film) / 1e6
+        copy_out = os.path.join(DATA, "linecopy.out")
+        results = {name: [] for name in ["line copy"] + ops}
+        for _ in range(args.runs + 1):  # the first round warms the page cache and is dropped
+            round_results = {"line copy": run([linecopy, film, copy_out])}
+            for op in ops:
+                argv, ext = OPERATIONS[op]
+                out = os.path.splitext(film)[0] + ext
+                remove(out)
+                round_results[op] = run([args.tessaline, "--home", home, "--quiet", *argv, film])
+                remove(out)
+            for name, value in round_results.items():
+                results[name].append(value)
+        os.remove(copy_out)
+        base = statistics.median(w for w, _ in results["line copy"][1:])
+        for name, values in results.items():
+            kept = values[1:]
+            wall = statistics.median(w for w, _ in kept)
+            ratios = [w / c for (w, _), (c, _) in zip(kept, results["line copy"][1:])]
+            rows.append((size, mb, name, wall, statistics.median(ratios), max(m for _, m in kept)))
+
+    print("| subtitles | MB | command | wall (median) | ratio to line copy (median) | peak memory |")
+    print("|---:|---:|---|---:|---:|---:|")
+    for size, mb, name, wall, ratio, mem in rows:
+        print(f"| {size:,} | {mb:.1f} | {name} | {wall:.3f} s | {ratio:.2f} | {mem:.1f} MiB |")
+
+
+if __name__ == "__main__":
+    main()

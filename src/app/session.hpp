@@ -1,0 +1,185 @@
+#pragma once
+
+// The main window's state and handlers, without widgets. The desktop program shows this state
+// and calls these handlers; the command line drives the same handlers, so both run every
+// operation the same way.
+
+#include <array>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/settings.hpp"
+#include "core/strings.hpp"
+#include "files/frame.hpp"
+#include "files/host.hpp"
+#include "ops/offset.hpp"
+#include "ops/renumber.hpp"
+
+namespace tessaline {
+
+inline constexpr std::string_view kPathToFileIsWrong = "Path to File is Wrong!";
+inline constexpr std::string_view kFileNotExists = "File not Exists!";
+
+/// The kinds of output and report files (cbOutExt), in list order.
+inline constexpr std::array<std::string_view, 22> kOutExtItems = {
+    "*.BigBreak", "*.bottom", "*.conv",   "*.corr",   "*.DiaBreak", "*.DiaFix",
+    "*.double",   "*.endA",   "*.extend", "*.fix",    "*.fixd",     "*.full",
+    "*.len",      "*.log",    "*.out",    "*.remove", "*.replace",  "*.sym",
+    "*.tag",      "*.tagfix", "*.time",   "*.wrong"};
+
+/// The masks of input files in directory mode (cbSubExt).
+inline constexpr std::array<std::string_view, 4> kSubExtItems = {"*.srt", "*.sub", "*.ssa",
+                                                                 "*.ass"};
+
+/// The conversions of "Sub --> Sub" (cbSubToSub), by item index.
+inline constexpr std::array<std::string_view, 4> kSubToSubItems = {
+    "sub --> srt", "srt --> sub", "SubTime --> srt", "ssa / ass --> srt"};
+
+/// The dialogue separators used when DiaBreak.dat is missing or empty.
+inline constexpr std::array<std::string_view, 3> kDefaultDiaBreaks = {". -", "! -", "? -"};
+
+/// The buttons (and the one check box) whose captions turn italic in directory mode.
+extern const std::vector<std::string_view> kDirectoryCapableControls;
+
+/// How a handler ended, as the command line reports it.
+enum class Outcome {
+    Ok,                // ran, or stopped silently, or had nothing to do
+    Refused,           // stopped with a message (an existing output, a red status field)
+    WrongExtension,    // the open file's kind does not suit the command; nothing ran
+    ConversionFailed,  // a time or number did not convert; its message was shown
+};
+
+/// The command line's exit status of an outcome: 0, 1 or 3.
+[[nodiscard]] int ExitCodeOf(Outcome outcome);
+
+/// The more serious of two outcomes (by exit status).
+[[nodiscard]] Outcome Worse(Outcome a, Outcome b);
+
+class Session {
+  public:
+    /// `programFolder` holds Tessaline.ini, LastOpen.dat, DiaBreak.dat and Operations.log.
+    Session(Host& host, std::string programFolder);
+
+    // --- Start and exit ------------------------------------------------------------------------
+
+    /// Reads Tessaline.ini (when it exists; `iniPath` names another file instead), LastOpen.dat
+    /// and DiaBreak.dat and sets the state that depends on them, as at program start.
+    void Start(const std::string& iniPath = "");
+
+    /// Writes LastOpen.dat and every setting back to Tessaline.ini, as at program exit.
+    void Exit();
+
+    // --- State ---------------------------------------------------------------------------------
+
+    Settings& settings() { return settings_; }
+    const Settings& settings() const { return settings_; }
+    Host& host() { return host_; }
+    [[nodiscard]] const std::string& programFolder() const { return programFolder_; }
+
+    /// The open file (edOpenFile): a subtitle file, or folder + mask in directory mode.
+    std::string openFile;
+    /// The add-file box (edOpenFileAdd).
+    std::string openAddFile;
+    /// The recently opened files (the list of edOpenFile), newest first, at most 10.
+    std::vector<std::string> recentFiles;
+    /// The extension of the open file, as FileExtOf gives it.
+    std::string currentExt;
+    /// Where the operations write their output: the open file with the extension "out".
+    std::string outputPath;
+    /// The folder of the open file.
+    std::string folder;
+
+    bool directoryMode = false;                             // cbDirectoryMode
+    std::string subExtMask = std::string(kSubExtItems[0]);  // cbSubExt
+    std::string outExt = "*.out";                           // cbOutExt
+    std::string logExt;                                     // cbLogExt ("" = no selection)
+    int subToSubIndex = 0;                                  // cbSubToSub
+
+    bool outFileVisible = false;  // stOutFile
+    bool logFileVisible = false;  // stLogFile
+
+    /// The dialogue separators (DiaBreak.dat).
+    LineList diaBreaks;
+
+    // The operation controls that have no stored setting.
+    OffsetTimeParams offsetTime;
+    OffsetTailParams offsetTail;
+    OffsetCountParams offsetCount;
+    OffsetFrameParams offsetFrame;
+
+    // --- Handlers ------------------------------------------------------------------------------
+
+    /// Opens a subtitle file: checks the path, records its extension, output path and folder,
+    /// presets the conversion, refreshes the indicators.
+    Outcome OpenSubtitleFile(const std::string& path);
+
+    /// The open dialog's end: opens the file and puts it first in the recent list.
+    Outcome OpenFromDialog(const std::string& path);
+
+    /// Opens a folder + mask ("subs/*.srt") in directory mode, as the command line does.
+    void OpenMask(const std::string& pathText);
+
+    /// Switches directory mode on or off.
+    void SetDirectoryMode(bool on);
+
+    Outcome OffsetTimeClick();
+    Outcome OffsetTailClick();
+    Outcome OffsetCountClick();
+    Outcome OffsetReCountClick();
+    Outcome OffsetFrameClick();
+    Outcome RenameOutFileClick();
+    Outcome DeleteFileClick();
+
+    /// stOutFile and stLogFile after a command.
+    void RefreshIndicators();
+
+    /// Adds a line to Operations.log (kind 1: with the file or folder, 2: with the report kind).
+    /// Only when WriteOperationsLog is on.
+    void LogOperation(std::string_view text, int kind);
+
+    /// Runs the operation of `code` over every file of the folder of `pathText` that matches
+    /// `mask`, each with its own output path and the interactive flag the code fixes.
+    Outcome RunDirectoryCode(int code, std::string_view pathText, std::string_view mask,
+                             int variant = 0);
+
+    /// Runs a handler body: shows a conversion or file error as a message and maps the result.
+    Outcome Guarded(const std::function<RunResult()>& body);
+
+    /// The host that operations are given: it forwards to the window's host and keeps the report
+    /// kind an operation selects.
+    Host& operationHost() { return opHost_; }
+
+  private:
+    class OperationHost : public Host {
+      public:
+        explicit OperationHost(Session& session) : session_(session) {}
+        void ShowMessage(std::string_view text) override { session_.host_.ShowMessage(text); }
+        Answer Ask(std::string_view text) override { return session_.host_.Ask(text); }
+        void SetStatus(StatusField field, StatusState state) override {
+            session_.host_.SetStatus(field, state);
+        }
+        void SetStatusBar(std::string_view text) override { session_.host_.SetStatusBar(text); }
+        void SetBusy(bool on) override { session_.host_.SetBusy(on); }
+        void ProcessEvents() override { session_.host_.ProcessEvents(); }
+        void SelectReportKind(std::string_view mask) override;
+        void ShowDirectoryProgress(std::string_view text) override {
+            session_.host_.ShowDirectoryProgress(text);
+        }
+
+      private:
+        Session& session_;
+    };
+
+    void PresetSubToSub();
+    void ReadSettingsFrom(const std::string& iniPath);
+    std::string ProgramFile(std::string_view name) const;
+
+    Host& host_;
+    OperationHost opHost_{*this};
+    std::string programFolder_;
+    Settings settings_;
+};
+
+}  // namespace tessaline

@@ -1,0 +1,164 @@
+#include "app/settings.hpp"
+
+#include <chrono>
+#include <cstdio>
+#include <stdexcept>
+
+#include "core/strings.hpp"
+
+namespace tessaline {
+namespace {
+
+constexpr std::string_view kSectionOrder[] = {"Settings", "Parameters", "SubsListWindow", "Window"};
+
+// Hand-edited files may write "Key = 1": numbers are read without the blanks around them. Texts
+// are taken exactly (ExcludeFix starts with a space that must survive a round trip).
+std::string_view NumberText(std::string_view text) {
+    return TrimCharSet(text, " \t");
+}
+
+}  // namespace
+
+std::optional<bool> ParseBoolSetting(std::string_view text) {
+    const auto value = ParseIntSetting(text);
+    if (!value) return std::nullopt;
+    return *value != 0;
+}
+
+std::optional<int> ParseIntSetting(std::string_view text) {
+    text = NumberText(text);
+    if (!IsNumberStr(text)) return std::nullopt;
+    return StrToIntSafe(text);
+}
+
+Settings::Settings() {
+    values_.reserve(kSettingTable.size());
+    for (const SettingDef& def : kSettingTable)
+        values_.emplace_back(def.defaultValue);
+}
+
+std::size_t Settings::IndexOf(std::string_view key) const {
+    const SettingDef* def = LookupSettingDef(key);
+    if (def == nullptr) throw std::invalid_argument("unknown setting " + std::string(key));
+    return static_cast<std::size_t>(def - kSettingTable.data());
+}
+
+const std::string& Settings::Text(std::string_view key) const {
+    return values_[IndexOf(key)];
+}
+
+bool Settings::Bool(std::string_view key) const {
+    return Text(key) == "1";
+}
+
+int Settings::Int(std::string_view key) const {
+    return StrToIntSafe(Text(key));
+}
+
+void Settings::SetText(std::string_view key, std::string_view value) {
+    values_[IndexOf(key)] = value;
+}
+
+void Settings::SetBool(std::string_view key, bool value) {
+    SetText(key, value ? "1" : "0");
+}
+
+void Settings::SetInt(std::string_view key, int value) {
+    SetText(key, std::to_string(value));
+}
+
+std::optional<std::string> Settings::Assign(std::string_view key, std::string_view value) {
+    const SettingDef* def = LookupSettingDef(key);
+    if (def == nullptr) return "unknown setting '" + std::string(key) + "'";
+    switch (def->type) {
+        case SettingType::Bool:
+            if (value != "0" && value != "1") {
+                return "setting " + std::string(key) + " takes 0 or 1, not '" + std::string(value) +
+                       "'";
+            }
+            SetText(key, value);
+            break;
+        case SettingType::Int:
+            if (const auto n = ParseIntSetting(value)) {
+                SetInt(key, *n);
+            } else {
+                return "setting " + std::string(key) + " takes an integer, not '" +
+                       std::string(value) + "'";
+            }
+            break;
+        case SettingType::Text:
+            SetText(key, value);
+            break;
+    }
+    return std::nullopt;
+}
+
+bool Settings::IsStored(const SettingDef& def) const {
+    if (def.key == "LastOpenFileString") return Bool("SaveLastOpenFileString");
+    if (def.key == "LastOpenAddFileString") return Bool("SaveLastOpenAddFileString");
+    return true;
+}
+
+void Settings::ReadFrom(const IniFile& ini) {
+    // Table order matters: a Save flag is read before the path it guards.
+    for (std::size_t i = 0; i < kSettingTable.size(); ++i) {
+        const SettingDef& def = kSettingTable[i];
+        if (!IsStored(def)) continue;
+        const auto raw = ini.Get(def.section, def.key);
+        if (!raw) continue;
+        switch (def.type) {
+            case SettingType::Bool:
+                if (const auto b = ParseBoolSetting(*raw)) values_[i] = *b ? "1" : "0";
+                break;
+            case SettingType::Int:
+                if (const auto n = ParseIntSetting(*raw)) values_[i] = std::to_string(*n);
+                break;
+            case SettingType::Text:
+                values_[i] = *raw;
+                break;
+        }
+    }
+}
+
+void Settings::WriteTo(IniFile& ini) const {
+    if (ini.lines().empty()) {
+        // A new file: the version line, then the sections in their fixed order.
+        ini.PrependLine(VersionLine());
+        for (std::string_view section : kSectionOrder) {
+            for (std::size_t i = 0; i < kSettingTable.size(); ++i) {
+                const SettingDef& def = kSettingTable[i];
+                if (def.section == section && IsStored(def)) ini.Set(section, def.key, values_[i]);
+            }
+        }
+        return;
+    }
+    for (std::size_t i = 0; i < kSettingTable.size(); ++i) {
+        const SettingDef& def = kSettingTable[i];
+        if (IsStored(def)) ini.Set(def.section, def.key, values_[i]);
+    }
+}
+
+std::string Settings::ToIniText() const {
+    std::string text;
+    std::string_view section;
+    for (std::size_t i = 0; i < kSettingTable.size(); ++i) {
+        const SettingDef& def = kSettingTable[i];
+        if (def.section != section) {
+            section = def.section;
+            text += "[" + std::string(section) + "]\n";
+        }
+        text += std::string(def.key) + "=" + values_[i] + "\n";
+    }
+    return text;
+}
+
+std::string Settings::VersionLine() {
+    // Days since 1899-12-30, the day numbering of the settings files of earlier versions.
+    using namespace std::chrono;
+    const double seconds = duration<double>(system_clock::now().time_since_epoch()).count();
+    char day[32];
+    std::snprintf(day, sizeof day, "%.10g", seconds / 86400.0 + 25569.0);
+    return std::string(kVersionLinePrefix) + day + ")";
+}
+
+}  // namespace tessaline

@@ -1,0 +1,32 @@
+#pragma once
+
+// The command line's host: message boxes go to stderr, status texts to stdout (unless quiet),
+// a status field that turns red prints "error" on stderr.
+
+#include <cstdio>
+
+#include "files/host.hpp"
+
+namespace tessaline {
+
+class CliHost : public Host {
+  public:
+    explicit CliHost(bool quiet) : quiet_(quiet) {}
+
+    void ShowMessage(std::string_view text) override;
+    /// There is nobody to ask: the command line answers Cancel, which changes nothing.
+    Answer Ask(std::string_view text) override;
+    void SetStatus(StatusField field, StatusState state) override;
+    void SetStatusBar(std::string_view text) override;
+    void SetBusy(bool) override {}
+    void ProcessEvents() override {}
+    void SelectReportKind(std::string_view) override {}
+    void ShowDirectoryProgress(std::string_view text) override;
+
+  private:
+    void PrintLine(std::FILE* stream, std::string_view text);
+
+    bool quiet_;
+};
+
+}  // namespace tessaline

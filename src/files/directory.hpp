@@ -1,0 +1,32 @@
+#pragma once
+
+// Directory mode: one operation over every file of a folder that matches a mask.
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "files/host.hpp"
+
+namespace tessaline {
+
+/// A file found by the directory runner.
+struct DirectoryEntry {
+    std::string folder;  // the folder of the path text ("" for the current folder)
+    std::string name;    // the file's name
+    std::string path;    // folder joined with name
+};
+
+/// The folder part of a path text: everything before its last separator ("" when it has none).
+[[nodiscard]] std::string FolderOf(std::string_view pathText);
+
+/// Joins a folder and a name; an empty folder gives the name itself (the current folder).
+[[nodiscard]] std::string JoinInFolder(std::string_view folder, std::string_view name);
+
+/// Calls `each` for every entry of the folder of `pathText` whose name matches `mask`, in name
+/// order, showing the progress through the host ("Finding " + mask, then each name). Nothing
+/// happens for an empty path text.
+void RunDirectory(std::string_view pathText, std::string_view mask, Host& host,
+                  const std::function<void(const DirectoryEntry&)>& each);
+
+}  // namespace tessaline

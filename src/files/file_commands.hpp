@@ -1,0 +1,35 @@
+#pragma once
+
+// Managing results: an output replaces the file it was made from, an output or report kind is
+// deleted, and a line is added to the operations log.
+
+#include <string>
+#include <string_view>
+
+#include "files/host.hpp"
+
+namespace tessaline {
+
+inline constexpr std::string_view kSourceFileNotPresent = "Source File Not Present!!!";
+inline constexpr std::string_view kDestinationFileNotDeleted = "Destination File Not Deleted!!!";
+inline constexpr std::string_view kFileNotRenamed = "File Not Renamed!!!";
+inline constexpr std::string_view kDestinationFilePresent = "Destination File Present!!!";
+inline constexpr std::string_view kFileNotDeleted = "File Not Deleted!!!";
+
+/// The log keeps its last this many lines once it grows past kLogMaxLines.
+inline constexpr std::size_t kLogMaxLines = 2000;
+inline constexpr std::size_t kLogKeptLines = 500;
+
+/// Replaces `destination` by `source` (the processed output takes the place of its input).
+/// Messages only when interactive. True when the source now stands under the destination name.
+bool RenameOutFile(const std::string& source, const std::string& destination, bool interactive,
+                   Host& host);
+
+/// Deletes a file. Messages only when interactive. True when it was deleted.
+bool DeleteOneFile(const std::string& path, bool interactive, Host& host);
+
+/// Adds a line to a log file (position 0: as the first line, 1: as the last), creating the file
+/// when needed; a log of more than 2000 lines is first cut to its last 500. Throws FileError.
+bool LogAppend(std::string_view line, const std::string& logPath, int position);
+
+}  // namespace tessaline

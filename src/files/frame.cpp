@@ -1,0 +1,127 @@
+#include "files/frame.hpp"
+
+#include <cstdio>
+
+#include "core/chars.hpp"
+#include "core/errors.hpp"
+#include "core/paths.hpp"
+#include "files/fs.hpp"
+
+namespace tessaline {
+namespace {
+
+// The output under construction: a temporary file beside the real output, renamed into place
+// by Commit and removed on every other way out.
+class PendingOutput {
+  public:
+    explicit PendingOutput(const std::string& output)
+        : output_(output), temp_(CreateTempSibling(output)) {}
+    ~PendingOutput() {
+        if (!temp_.empty()) std::remove(temp_.c_str());
+    }
+    PendingOutput(const PendingOutput&) = delete;
+    PendingOutput& operator=(const PendingOutput&) = delete;
+
+    const std::string& temp() const { return temp_; }
+
+    /// Puts the output in place; false when a file appeared at the output path meanwhile.
+    [[nodiscard]] bool Commit() {
+        if (!RenameNoReplace(temp_, output_)) return false;
+        temp_.clear();
+        return true;
+    }
+
+  private:
+    std::string output_;
+    std::string temp_;
+};
+
+// Sets the status field on start, back to idle on a normal end, red on a refusal or an error.
+class StatusGuard {
+  public:
+    StatusGuard(Host& host, std::optional<StatusField> field) : host_(host), field_(field) {
+        if (field_) host_.SetStatus(*field_, StatusState::Running);
+    }
+    ~StatusGuard() {
+        if (field_) host_.SetStatus(*field_, ok_ ? StatusState::Idle : StatusState::Error);
+    }
+    StatusGuard(const StatusGuard&) = delete;
+    StatusGuard& operator=(const StatusGuard&) = delete;
+
+    void Succeeded() { ok_ = true; }
+
+  private:
+    Host& host_;
+    std::optional<StatusField> field_;
+    bool ok_ = false;
+};
+
+}  // namespace
+
+std::string ReportPath(std::string_view input, std::string_view reportExt) {
+    return ChangeFileExtMode(input, reportExt, 0);
+}
+
+std::string LowerExtOf(std::string_view path) {
+    return LowerFoldStr(FileExtOf(path));
+}
+
+bool FinishReport(LineList& report, std::string_view input, const FrameSteps& steps, Host& host) {
+    if (report.empty()) {
+        if (steps.interactive && !steps.emptyReportMessage.empty()) {
+            host.ShowMessage(steps.emptyReportMessage);
+        }
+        return true;
+    }
+    if (steps.reportSummary && report.size() >= 2) {
+        const std::string summary = ">> " + std::to_string(report.size()) + " Fixed Strings";
+        report.emplace_back(kReportSeparator);
+        report.push_back(summary);
+        host.SetStatusBar(summary);
+    }
+    WriteLinesReplacing(ReportPath(input, steps.reportExt), report);
+    host.SelectReportKind("*." + std::string(steps.reportExt));
+    return false;
+}
+
+RunResult RunInFrame(const FrameRequest& request, Host& host,
+                     const std::function<void(FrameRun&)>& body) {
+    const FrameSteps& steps = request.steps;
+    const std::string& input = request.input;
+    const std::string& output = request.output;
+
+    if (output.empty()) return RunResult::Skipped;
+    if (request.parameterCheck && !request.parameterCheck(host)) return RunResult::Refused;
+    if (PathExists(output)) {
+        if (steps.interactive) host.ShowMessage(kOutputFileExist);
+        return RunResult::Refused;
+    }
+    if (steps.checkOutputIsInput && output == input) return RunResult::Skipped;
+    if (input.find('*') != std::string::npos) return RunResult::Skipped;
+    if (!IsRegularFile(input)) return RunResult::Skipped;
+    if (request.nothingToDo) return RunResult::Skipped;
+
+    StatusGuard status(host, steps.statusField);
+    BusyCursor busy(host);
+
+    PendingOutput pending(output);
+    LineReader in(input);
+    in.SetHost(&host);
+    LineWriter out(pending.temp());
+    FrameRun run(in, out, host, steps, input);
+    body(run);
+    out.Close();
+
+    bool emptyReport = true;
+    if (!steps.reportExt.empty()) emptyReport = FinishReport(run.report(), input, steps, host);
+    const bool keepOutput = !(emptyReport && steps.deleteOutputOnEmptyReport);
+    if (keepOutput && !pending.Commit()) {
+        if (steps.interactive) host.ShowMessage(kOutputFileExist);
+        return RunResult::Refused;
+    }
+    if (run.refused()) return RunResult::Stopped;
+    status.Succeeded();
+    return RunResult::Done;
+}
+
+}  // namespace tessaline

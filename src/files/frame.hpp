@@ -1,0 +1,122 @@
+#pragma once
+
+// The operation frame: what every file operation does around its own line processing. It
+// refuses to run where it must (an existing output is never overwritten), shows the state in the
+// status field and the busy cursor, opens the input and the output, lets the operation's body
+// walk the lines, and finishes the report.
+//
+// The output is written under a temporary name beside it and renamed into place when the run
+// ends, so a crash or a conversion error never leaves a half-written file under the real name.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/strings.hpp"
+#include "files/host.hpp"
+#include "files/line_io.hpp"
+
+namespace tessaline {
+
+inline constexpr std::string_view kOutputFileExist = "Output File Exist!!!";
+inline constexpr std::string_view kNotSupportFileExtension = "Not Support File extension: ";
+inline constexpr std::string_view kReportSeparator =
+    "====================================================";
+
+/// Which steps of the frame an operation has.
+struct FrameSteps {
+    /// The frame's message boxes ("Output File Exist!!!", the empty-report message) are shown.
+    bool interactive = true;
+    /// An output path equal to the input path stops the run silently.
+    bool checkOutputIsInput = true;
+    /// The status field the operation owns, if any.
+    std::optional<StatusField> statusField;
+    /// The report's extension ("corr"); empty for an operation without a report.
+    std::string_view reportExt;
+    /// Shown (when interactive) instead of saving an empty report.
+    std::string_view emptyReportMessage;
+    /// An empty report deletes the output: nothing needed fixing.
+    bool deleteOutputOnEmptyReport = false;
+    /// A report of two or more lines gets the separator and ">> N Fixed Strings".
+    bool reportSummary = false;
+};
+
+/// How a run ended.
+enum class RunResult {
+    Done,     // ran to the end of the input
+    Skipped,  // stopped silently before reading: nothing to do, no input, no output path
+    Refused,  // stopped with a message before reading (an existing output, a wrong parameter)
+    Stopped,  // refused a value mid-file: the status field is red, the lines before it are kept
+};
+
+/// What an operation's body works with during one run.
+class FrameRun {
+  public:
+    FrameRun(LineReader& in, LineWriter& out, Host& host, const FrameSteps& steps,
+             std::string_view inputPath)
+        : in_(in), out_(out), host_(host), steps_(steps), inputPath_(inputPath) {}
+
+    /// The next input line; false at the end. Lets the host process events once per line.
+    bool ReadLine(std::string& line) { return in_.ReadLine(line); }
+    /// No input line is left.
+    [[nodiscard]] bool AtEnd() { return in_.AtEnd(); }
+    void WriteLine(std::string_view line) { out_.WriteLine(line); }
+
+    LineReader& in() { return in_; }
+    LineWriter& out() { return out_; }
+    Host& host() { return host_; }
+    LineList& report() { return report_; }
+    [[nodiscard]] bool interactive() const { return steps_.interactive; }
+    [[nodiscard]] std::string_view inputPath() const { return inputPath_; }
+
+    /// Stops the run at a refused value: the status field turns red, the lines written so far
+    /// are kept. The body returns after calling it.
+    void Refuse() { refused_ = true; }
+    [[nodiscard]] bool refused() const { return refused_; }
+
+    /// Shows a message box when the run is interactive.
+    void Tell(std::string_view text) {
+        if (steps_.interactive) host_.ShowMessage(text);
+    }
+
+  private:
+    LineReader& in_;
+    LineWriter& out_;
+    Host& host_;
+    const FrameSteps& steps_;
+    std::string_view inputPath_;
+    LineList report_;
+    bool refused_ = false;
+};
+
+/// One run of an operation in the frame.
+struct FrameRequest {
+    const std::string& input;
+    const std::string& output;
+    FrameSteps steps;
+    /// The operation's own parameter check, run after the empty-output test; it shows its own
+    /// message and returns false to stop.
+    std::function<bool(Host&)> parameterCheck;
+    /// Nothing to do (a zero offset): a silent stop before anything is created.
+    bool nothingToDo = false;
+};
+
+/// Runs `body` in the frame. A ConversionError or FileError from the body ends the run: both
+/// files are closed, the partial output is removed, the busy cursor goes off, the status field
+/// turns red, and the error goes on to the handler that started the operation.
+RunResult RunInFrame(const FrameRequest& request, Host& host,
+                     const std::function<void(FrameRun&)>& body);
+
+/// The report path of an operation: the input with the report's extension.
+[[nodiscard]] std::string ReportPath(std::string_view input, std::string_view reportExt);
+
+/// Finishes a report as the frame does: the summary lines where the steps ask for them, saving
+/// beside the input, selecting the report kind; or, for an empty report, the empty-report
+/// message. Returns true when the report was empty.
+bool FinishReport(LineList& report, std::string_view input, const FrameSteps& steps, Host& host);
+
+/// The lower-case extension of a path, as the operations compare it ("srt", "sub").
+[[nodiscard]] std::string LowerExtOf(std::string_view path);
+
+}  // namespace tessaline

@@ -1,0 +1,65 @@
+#pragma once
+
+// The only way an operation talks to the user. The desktop program implements it with widgets,
+// the command line with its standard streams, the tests with RecordingHost.
+
+#include <string_view>
+
+namespace tessaline {
+
+/// The status fields that show an operation's state in caption and colour.
+enum class StatusField {
+    OffsetTime,  // stStatusText
+    OffsetTail,  // stStatusTextTail
+};
+
+/// "status" on the button face, "normal" on lime green, "error" on red.
+enum class StatusState { Idle, Running, Error };
+
+enum class Answer { Yes, No, Cancel };
+
+/// The caption a status field shows in a state.
+[[nodiscard]] std::string_view StatusCaption(StatusState state);
+
+class Host {
+  public:
+    virtual ~Host() = default;
+
+    /// A message box with an OK button. CR LF inside the text breaks the line.
+    virtual void ShowMessage(std::string_view text) = 0;
+
+    /// A question with the buttons Yes, No and Cancel.
+    virtual Answer Ask(std::string_view text) = 0;
+
+    virtual void SetStatus(StatusField field, StatusState state) = 0;
+
+    /// The simple text of the status bar (progress and summaries).
+    virtual void SetStatusBar(std::string_view text) = 0;
+
+    /// The hourglass cursor on or off.
+    virtual void SetBusy(bool on) = 0;
+
+    /// Called once per line read: lets the window repaint. Must cost nanoseconds; a window
+    /// throttles the real event processing by time.
+    virtual void ProcessEvents() = 0;
+
+    /// Selects a report kind such as "*.corr" in the kind lists (cbOutExt, cbLogExt).
+    virtual void SelectReportKind(std::string_view mask) = 0;
+
+    /// The directory runner's progress line (stStatusInd); an empty text hides it.
+    virtual void ShowDirectoryProgress(std::string_view text) = 0;
+};
+
+/// Switches the busy cursor on for its lifetime, off again on every exit path.
+class BusyCursor {
+  public:
+    explicit BusyCursor(Host& host) : host_(host) { host_.SetBusy(true); }
+    ~BusyCursor() { host_.SetBusy(false); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+  private:
+    Host& host_;
+};
+
+}  // namespace tessaline

@@ -1,0 +1,172 @@
+#include "files/line_io.hpp"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "core/errors.hpp"
+#include "files/fs.hpp"
+#include "files/host.hpp"
+
+namespace tessaline {
+namespace {
+
+constexpr std::size_t kBlockSize = 1 << 20;
+
+std::string Reason() {
+    return std::strerror(errno);
+}
+
+}  // namespace
+
+LineReader::LineReader(const std::string& path) : path_(path) {
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) throw FileError(path, "cannot open " + path + ": " + Reason());
+    buffer_.resize(kBlockSize);
+}
+
+LineReader::~LineReader() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+// Moves the unread rest to the front of the buffer and reads more after it; grows the buffer
+// when one line is longer than the buffer. False when nothing more could be read.
+bool LineReader::Fill() {
+    if (eof_) return false;
+    if (pos_ > 0) {
+        std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
+        end_ -= pos_;
+        pos_ = 0;
+    }
+    if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+    for (;;) {
+        const ssize_t got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+        if (got > 0) {
+            end_ += static_cast<std::size_t>(got);
+            return true;
+        }
+        if (got == 0) {
+            eof_ = true;
+            return false;
+        }
+        if (errno != EINTR) throw FileError(path_, "cannot read " + path_ + ": " + Reason());
+    }
+}
+
+bool LineReader::ReadLine(std::string& line) {
+    std::size_t scanFrom = pos_;
+    for (;;) {
+        const void* nl = std::memchr(buffer_.data() + scanFrom, '\n', end_ - scanFrom);
+        if (nl != nullptr) {
+            const std::size_t at =
+                static_cast<std::size_t>(static_cast<const char*>(nl) - buffer_.data());
+            std::size_t len = at - pos_;
+            if (len > 0 && buffer_[at - 1] == '\r') --len;
+            line.assign(buffer_.data() + pos_, len);
+            pos_ = at + 1;
+            break;
+        }
+        const std::size_t scanned = end_ - pos_;
+        if (!Fill()) {
+            if (pos_ == end_) return false;
+            // The last line has no end; a CR left from a lost LF is dropped as well.
+            std::size_t len = end_ - pos_;
+            if (buffer_[end_ - 1] == '\r') --len;
+            line.assign(buffer_.data() + pos_, len);
+            pos_ = end_;
+            break;
+        }
+        scanFrom = pos_ + scanned;
+    }
+    ++lineNumber_;
+    if (host_ != nullptr) host_->ProcessEvents();
+    return true;
+}
+
+bool LineReader::AtEnd() {
+    return pos_ == end_ && !Fill();
+}
+
+LineWriter::LineWriter(const std::string& path) : path_(path) {
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd_ < 0) throw FileError(path, "cannot create " + path + ": " + Reason());
+    buffer_.reserve(kBlockSize + 4096);
+}
+
+LineWriter::~LineWriter() {
+    try {
+        Close();
+    } catch (const FileError&) {
+        // Destructors must not throw; a caller that needs the outcome calls Close() itself.
+    }
+}
+
+void LineWriter::WriteLine(std::string_view line) {
+    buffer_.append(line);
+    buffer_.append("\r\n", 2);
+    if (buffer_.size() >= kBlockSize) Flush();
+}
+
+void LineWriter::WriteRaw(std::string_view bytes) {
+    buffer_.append(bytes);
+    if (buffer_.size() >= kBlockSize) Flush();
+}
+
+void LineWriter::Flush() {
+    std::size_t done = 0;
+    while (done < buffer_.size()) {
+        const ssize_t put = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            throw FileError(path_, "cannot write " + path_ + ": " + Reason());
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    buffer_.clear();
+}
+
+void LineWriter::Close() {
+    if (fd_ < 0) return;
+    try {
+        Flush();
+    } catch (...) {
+        ::close(fd_);
+        fd_ = -1;
+        throw;
+    }
+    const int rc = ::close(fd_);
+    fd_ = -1;
+    if (rc != 0) throw FileError(path_, "cannot write " + path_ + ": " + Reason());
+}
+
+std::vector<std::string> ReadLinesIfExists(const std::string& path) {
+    std::vector<std::string> lines;
+    if (!IsRegularFile(path)) return lines;
+    LineReader reader(path);
+    std::string line;
+    while (reader.ReadLine(line))
+        lines.push_back(line);
+    return lines;
+}
+
+void WriteLinesReplacing(const std::string& path, const std::vector<std::string>& lines) {
+    const std::string temp = CreateTempSibling(path);
+    try {
+        LineWriter writer(temp);
+        for (const std::string& line : lines)
+            writer.WriteLine(line);
+        writer.Close();
+    } catch (...) {
+        std::remove(temp.c_str());
+        throw;
+    }
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        const std::string reason = Reason();
+        std::remove(temp.c_str());
+        throw FileError(path, "cannot replace " + path + ": " + reason);
+    }
+}
+
+}  // namespace tessaline

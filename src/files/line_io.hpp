@@ -1,0 +1,85 @@
+#pragma once
+
+// Buffered line input and output. Lines are split at LF with one CR before it dropped; every
+// written line ends with CR LF. Bytes are carried as they are (NUL included). Files are read
+// and written in large blocks: no system call per line.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessaline {
+
+class Host;
+
+/// Reads a file line by line. A last line without an end is still a line; an empty file has no
+/// lines.
+class LineReader {
+  public:
+    /// Opens the file; throws FileError when it cannot be opened.
+    explicit LineReader(const std::string& path);
+    ~LineReader();
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    /// Lets the host process pending events once per line read (the window stays responsive).
+    void SetHost(Host* host) { host_ = host; }
+
+    /// The next line into `line` (without its end); false at the end of the file.
+    /// Throws FileError when the file cannot be read.
+    bool ReadLine(std::string& line);
+
+    /// No line is left to read.
+    [[nodiscard]] bool AtEnd();
+
+    /// Lines read so far.
+    [[nodiscard]] std::size_t LineNumber() const { return lineNumber_; }
+
+  private:
+    bool Fill();
+
+    std::string path_;
+    int fd_ = -1;
+    std::vector<char> buffer_;
+    std::size_t pos_ = 0;
+    std::size_t end_ = 0;
+    bool eof_ = false;
+    std::size_t lineNumber_ = 0;
+    Host* host_ = nullptr;
+};
+
+/// Writes lines, each followed by CR LF, to a file it creates or truncates.
+class LineWriter {
+  public:
+    /// Creates the file; throws FileError when it cannot be created.
+    explicit LineWriter(const std::string& path);
+    ~LineWriter();
+    LineWriter(const LineWriter&) = delete;
+    LineWriter& operator=(const LineWriter&) = delete;
+
+    void WriteLine(std::string_view line);
+
+    /// Writes bytes as they are (for a line end of a different kind).
+    void WriteRaw(std::string_view bytes);
+
+    /// Flushes and closes; throws FileError when the data could not be written. Called by the
+    /// destructor too, which swallows the error (a caller that cares calls Close itself).
+    void Close();
+
+  private:
+    void Flush();
+
+    std::string path_;
+    int fd_ = -1;
+    std::string buffer_;
+};
+
+/// Reads a whole small text file (settings, lists) as lines; an absent file gives no lines.
+[[nodiscard]] std::vector<std::string> ReadLinesIfExists(const std::string& path);
+
+/// Writes lines to a file with CR LF ends, replacing it through a temporary file so that a
+/// failure leaves the old file whole. Throws FileError.
+void WriteLinesReplacing(const std::string& path, const std::vector<std::string>& lines);
+
+}  // namespace tessaline

@@ -1,0 +1,53 @@
+#pragma once
+
+// A Host that records what an operation showed, for tests and for callers that decide later
+// what to show.
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "files/host.hpp"
+
+namespace tessaline {
+
+class RecordingHost : public Host {
+  public:
+    void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
+    Answer Ask(std::string_view text) override {
+        questions.emplace_back(text);
+        return answer;
+    }
+    void SetStatus(StatusField field, StatusState state) override {
+        status[field] = state;
+        statusHistory.push_back(state);
+    }
+    void SetStatusBar(std::string_view text) override { statusBar = text; }
+    void SetBusy(bool on) override {
+        busy = on;
+        ++busyChanges;
+    }
+    void ProcessEvents() override { ++eventCalls; }
+    void SelectReportKind(std::string_view mask) override { reportKind = mask; }
+    void ShowDirectoryProgress(std::string_view text) override { progress.emplace_back(text); }
+
+    /// The state of a status field; Idle when it was never set.
+    [[nodiscard]] StatusState Status(StatusField field) const {
+        const auto it = status.find(field);
+        return it == status.end() ? StatusState::Idle : it->second;
+    }
+
+    std::vector<std::string> messages;
+    std::vector<std::string> questions;
+    Answer answer = Answer::Cancel;  // what Ask returns
+    std::map<StatusField, StatusState> status;
+    std::vector<StatusState> statusHistory;
+    std::string statusBar;
+    bool busy = false;
+    int busyChanges = 0;
+    long eventCalls = 0;
+    std::string reportKind;
+    std::vector<std::string> progress;
+};
+
+}  // namespace tessaline
