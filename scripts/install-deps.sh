@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-    g++ cmake ninja-build make pkg-config python3
+    g++ cmake ninja-build make pkg-config python3 time
     libgtest-dev libgmock-dev libbenchmark-dev
 )
 

@@ -139,15 +139,16 @@ void Settings::WriteTo(IniFile& ini) const {
 }
 
 std::string Settings::ToIniText() const {
+    // Each section once, its keys in table order: an INI reader takes only the first block of a
+    // section, and the text must read back (through --ini) as the same settings.
     std::string text;
-    std::string_view section;
-    for (std::size_t i = 0; i < kSettingTable.size(); ++i) {
-        const SettingDef& def = kSettingTable[i];
-        if (def.section != section) {
-            section = def.section;
-            text += "[" + std::string(section) + "]\n";
+    for (std::string_view section : kSectionOrder) {
+        text += "[" + std::string(section) + "]\n";
+        for (std::size_t i = 0; i < kSettingTable.size(); ++i) {
+            if (kSettingTable[i].section == section) {
+                text += std::string(kSettingTable[i].key) + "=" + values_[i] + "\n";
+            }
         }
-        text += std::string(def.key) + "=" + values_[i] + "\n";
     }
     return text;
 }

@@ -42,7 +42,7 @@ class Settings {
     /// lines first gets the version line and the four sections in their order.
     void WriteTo(IniFile& ini) const;
 
-    /// The effective settings as INI text, in table order, one section header per run of keys.
+    /// The effective settings as INI text: each section once, its keys in table order.
     [[nodiscard]] std::string ToIniText() const;
 
     /// The version line of a new file, with the time as a day number (days since 1899-12-30).

@@ -243,15 +243,20 @@ void PrintCommandHelp(const CliCommand& command) {
 }
 
 int RunCliCommand(const CliCommand& command, std::vector<std::string> args, Session& session) {
+    // Everything after "--" is a PATH, even a name that starts with "-".
+    std::vector<std::string> pathsAfterDashes;
+    if (const auto dashes = std::find(args.begin(), args.end(), "--"); dashes != args.end()) {
+        pathsAfterDashes.assign(dashes + 1, args.end());
+        args.erase(dashes, args.end());
+    }
     CliValues values;
     if (const auto error = command.parse(args, session, values)) {
         return UsageError(command, *error);
     }
     for (const std::string& arg : args) {
-        if (arg == "--") continue;
         if (IsOptionLike(arg)) return UsageError(command, "unknown option '" + arg + "'");
     }
-    std::erase(args, "--");
+    args.insert(args.end(), pathsAfterDashes.begin(), pathsAfterDashes.end());
     if (!command.needsPath) {
         if (!args.empty()) return UsageError(command, "takes no PATH");
         return ExitCodeOf(command.run(session, values));

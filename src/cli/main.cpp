@@ -95,6 +95,7 @@ int main(int argc, char** argv) {
     if (command == nullptr) return Usage("unknown command '" + args[i] + "'");
     std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
     for (const std::string& arg : rest) {
+        if (arg == "--") break;
         if (arg == "--help" || arg == "-h") {
             PrintCommandHelp(*command);
             return 0;

@@ -60,6 +60,13 @@ void AppendTimeText(std::string& out, TimeMs value);
 /// Appends MakeTimingLine(on, off, "-->") to `out` without a temporary string.
 void AppendTimingLine(std::string& out, TimeMs on, TimeMs off);
 
+/// Length of a timing line in the standard form.
+inline constexpr std::size_t kTimingLineLength = 29;
+
+/// Writes MakeTimingLine(on, off, "-->") to dest (kTimingLineLength bytes); returns the end.
+/// Throws ConversionError as MsToTimeText does. For loops over millions of lines.
+char* WriteTimingLine(char* dest, TimeMs on, TimeMs off);
+
 /// When later > earlier: their difference as a clock time, its millisecond remainder written to
 /// `laterMs`. Otherwise 00:00:00 and `laterMs` untouched.
 [[nodiscard]] ClockTime TimeDifference(ClockTime earlier, std::uint32_t earlierMs, ClockTime later,

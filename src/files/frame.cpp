@@ -91,6 +91,8 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
     const std::string& output = request.output;
 
     if (output.empty()) return RunResult::Skipped;
+    // The operation's own check (Offset Tail's begin and end) comes before the existing-output
+    // test: a wrong parameter is reported even when the output already exists.
     if (request.parameterCheck && !request.parameterCheck(host)) return RunResult::Refused;
     if (PathExists(output)) {
         if (steps.interactive) host.ShowMessage(kOutputFileExist);

@@ -59,6 +59,8 @@ class FrameRun {
 
     /// The next input line; false at the end. Lets the host process events once per line.
     bool ReadLine(std::string& line) { return in_.ReadLine(line); }
+    /// The next input line as a view, valid until the next read (no copy).
+    bool ReadLine(std::string_view& line) { return in_.ReadLine(line); }
     /// No input line is left.
     [[nodiscard]] bool AtEnd() { return in_.AtEnd(); }
     void WriteLine(std::string_view line) { out_.WriteLine(line); }

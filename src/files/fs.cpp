@@ -50,6 +50,11 @@ std::string CreateTempSibling(const std::string& path) {
     if (fd < 0) {
         throw FileError(path, "cannot create a file beside " + path + ": " + std::strerror(errno));
     }
+    // mkstemp makes the file private (0600); the file renamed into place gets the permissions a
+    // plainly created file would have.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
     ::close(fd);
     return name;
 }

@@ -55,16 +55,16 @@ bool LineReader::Fill() {
     }
 }
 
-bool LineReader::ReadLine(std::string& line) {
+bool LineReader::ReadLine(std::string_view& line) {
     std::size_t scanFrom = pos_;
     for (;;) {
-        const void* nl = std::memchr(buffer_.data() + scanFrom, '\n', end_ - scanFrom);
+        const char* base = buffer_.data();
+        const void* nl = std::memchr(base + scanFrom, '\n', end_ - scanFrom);
         if (nl != nullptr) {
-            const std::size_t at =
-                static_cast<std::size_t>(static_cast<const char*>(nl) - buffer_.data());
+            const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(nl) - base);
             std::size_t len = at - pos_;
-            if (len > 0 && buffer_[at - 1] == '\r') --len;
-            line.assign(buffer_.data() + pos_, len);
+            if (len > 0 && base[at - 1] == '\r') --len;
+            line = std::string_view(base + pos_, len);
             pos_ = at + 1;
             break;
         }
@@ -74,7 +74,7 @@ bool LineReader::ReadLine(std::string& line) {
             // The last line has no end; a CR left from a lost LF is dropped as well.
             std::size_t len = end_ - pos_;
             if (buffer_[end_ - 1] == '\r') --len;
-            line.assign(buffer_.data() + pos_, len);
+            line = std::string_view(buffer_.data() + pos_, len);
             pos_ = end_;
             break;
         }
@@ -85,6 +85,13 @@ bool LineReader::ReadLine(std::string& line) {
     return true;
 }
 
+bool LineReader::ReadLine(std::string& line) {
+    std::string_view view;
+    if (!ReadLine(view)) return false;
+    line.assign(view);
+    return true;
+}
+
 bool LineReader::AtEnd() {
     return pos_ == end_ && !Fill();
 }
@@ -92,7 +99,7 @@ bool LineReader::AtEnd() {
 LineWriter::LineWriter(const std::string& path) : path_(path) {
     fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd_ < 0) throw FileError(path, "cannot create " + path + ": " + Reason());
-    buffer_.reserve(kBlockSize + 4096);
+    buffer_.resize(kBlockSize);
 }
 
 LineWriter::~LineWriter() {
@@ -104,27 +111,37 @@ LineWriter::~LineWriter() {
 }
 
 void LineWriter::WriteLine(std::string_view line) {
-    buffer_.append(line);
-    buffer_.append("\r\n", 2);
-    if (buffer_.size() >= kBlockSize) Flush();
+    if (line.size() + 2 > buffer_.size() - used_) {
+        Flush();
+        if (line.size() + 2 > buffer_.size()) buffer_.resize(line.size() + 2);
+    }
+    char* p = buffer_.data() + used_;
+    std::memcpy(p, line.data(), line.size());
+    p[line.size()] = '\r';
+    p[line.size() + 1] = '\n';
+    used_ += line.size() + 2;
 }
 
 void LineWriter::WriteRaw(std::string_view bytes) {
-    buffer_.append(bytes);
-    if (buffer_.size() >= kBlockSize) Flush();
+    if (bytes.size() > buffer_.size() - used_) {
+        Flush();
+        if (bytes.size() > buffer_.size()) buffer_.resize(bytes.size());
+    }
+    std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
+    used_ += bytes.size();
 }
 
 void LineWriter::Flush() {
     std::size_t done = 0;
-    while (done < buffer_.size()) {
-        const ssize_t put = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+    while (done < used_) {
+        const ssize_t put = ::write(fd_, buffer_.data() + done, used_ - done);
         if (put < 0) {
             if (errno == EINTR) continue;
             throw FileError(path_, "cannot write " + path_ + ": " + Reason());
         }
         done += static_cast<std::size_t>(put);
     }
-    buffer_.clear();
+    used_ = 0;
 }
 
 void LineWriter::Close() {

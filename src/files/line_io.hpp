@@ -30,6 +30,9 @@ class LineReader {
     /// Throws FileError when the file cannot be read.
     bool ReadLine(std::string& line);
 
+    /// The next line as a view into the reader's buffer, valid until the next read.
+    bool ReadLine(std::string_view& line);
+
     /// No line is left to read.
     [[nodiscard]] bool AtEnd();
 
@@ -72,7 +75,8 @@ class LineWriter {
 
     std::string path_;
     int fd_ = -1;
-    std::string buffer_;
+    std::vector<char> buffer_;
+    std::size_t used_ = 0;
 };
 
 /// Reads a whole small text file (settings, lists) as lines; an absent file gives no lines.

@@ -12,7 +12,7 @@ struct Shift {
 };
 
 void ShiftTimings(FrameRun& run, const Shift& shift) {
-    std::string line;
+    std::string_view line;
     std::string shifted;
     while (run.ReadLine(line)) {
         if (line.find("-->") == std::string::npos) {
@@ -45,12 +45,15 @@ void ShiftTimings(FrameRun& run, const Shift& shift) {
             on += shift.offset;
             off += shift.offset;
         }
-        shifted.clear();
-        AppendTimingLine(shifted, on, off);
-        if (!timing->tail.empty()) {
-            shifted += ' ';
-            shifted += timing->tail;
+        char text[kTimingLineLength];
+        WriteTimingLine(text, on, off);
+        if (timing->tail.empty()) {
+            run.WriteLine(std::string_view(text, sizeof text));
+            continue;
         }
+        shifted.assign(text, sizeof text);
+        shifted += ' ';
+        shifted += timing->tail;
         run.WriteLine(shifted);
     }
 }

@@ -1,1 +1,199 @@
+#include "app/settings.hpp"
+
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "test_support.hpp"
+
+namespace tessaline {
+namespace {
+
+using test::Crlf;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+// Writes `text` as an INI file and loads it.
+IniFile LoadText(const TempDir& dir, std::string_view text) {
+    WriteFile(dir / "t.ini", text);
+    return IniFile::Load((dir / "t.ini").string());
+}
+
+// A value of the key's type that differs from its default.
+std::string OtherValue(const SettingDef& def) {
+    switch (def.type) {
+        case SettingType::Bool:
+            return def.defaultValue == "1" ? "0" : "1";
+        case SettingType::Int:
+            return def.defaultValue.empty() ? "-321" : std::to_string(DefaultInt(def.key) + 7);
+        case SettingType::Text:
+            return " x=" + std::string(def.defaultValue) + test::W("ё");
+    }
+    return "";
+}
+
+TEST(Settings, EveryKeyRoundTripsThroughANewFile) {
+    TempDir dir;
+    Settings written;
+    for (const SettingDef& def : kSettingTable)
+        ASSERT_EQ(written.Assign(def.key, OtherValue(def)), std::nullopt) << def.key;
+    IniFile ini;
+    written.WriteTo(ini);
+    ini.Save((dir / "t.ini").string());
+
+    Settings read;
+    read.ReadFrom(IniFile::Load((dir / "t.ini").string()));
+    for (const SettingDef& def : kSettingTable)
+        EXPECT_EQ(read.Text(def.key), OtherValue(def)) << def.key;
+}
+
+TEST(Settings, NewFileHasTheVersionLineAndTheFourSectionsInOrder) {
+    TempDir dir;
+    IniFile ini;
+    Settings().WriteTo(ini);
+    ini.Save((dir / "t.ini").string());
+    const std::vector<std::string>& lines = ini.lines();
+    std::string crlf;
+    for (const std::string& line : lines)
+        crlf += line + "\r\n";
+    EXPECT_EQ(ReadFile(dir / "t.ini"), crlf);
+
+    const std::string& version = lines[0];
+    ASSERT_EQ(version.rfind(kVersionLinePrefix, 0), 0u) << version;
+    ASSERT_EQ(version.back(), ')');
+    const double day = std::stod(version.substr(kVersionLinePrefix.size()));
+    using std::chrono::system_clock;
+    const double now = system_clock::to_time_t(system_clock::now()) / 86400.0 + 25569.0;
+    EXPECT_NEAR(day, now, 0.01);
+
+    // Sections in their fixed order, each key under its own section (UpCaseTextInBrackets
+    // stands among the Parameters keys in the table but belongs to Settings).
+    std::vector<std::string> sections;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        if (lines[i].front() == '[') {
+            sections.push_back(lines[i]);
+            continue;
+        }
+        const std::string key = lines[i].substr(0, lines[i].find('='));
+        const SettingDef* def = LookupSettingDef(key);
+        ASSERT_TRUE(def != nullptr && !sections.empty()) << lines[i];
+        EXPECT_EQ("[" + std::string(def->section) + "]", sections.back()) << key;
+    }
+    EXPECT_EQ(sections, (std::vector<std::string>{"[Settings]", "[Parameters]", "[SubsListWindow]",
+                                                  "[Window]"}));
+}
+
+TEST(Settings, UpdateKeepsForeignLinesAndOrderAndWritesMissingKeys) {
+    TempDir dir;
+    IniFile ini = LoadText(dir, Crlf({"; mine", "[window]", "LEFT=50", "Custom=keep", "", "[Other]",
+                                      "A=1", "[Settings]", "lastdir=/old"}));
+    Settings settings;
+    settings.ReadFrom(ini);
+    EXPECT_EQ(settings.Int("Left"), 50);
+    settings.SetText("LastDir", "/new");
+    settings.WriteTo(ini);
+
+    const std::vector<std::string>& lines = ini.lines();
+    const std::vector<std::string> head(lines.begin(), lines.begin() + 10);
+    EXPECT_EQ(head,
+              (std::vector<std::string>{"; mine", "[window]", "Left=50", "Custom=keep", "Top=", "",
+                                        "[Other]", "A=1", "[Settings]", "LastDir=/new"}));
+    // Every other key is written with its default.
+    EXPECT_EQ(ini.Get("Parameters", "TimeCorrection"), "1");
+    EXPECT_EQ(ini.Get("SubsListWindow", "col6"), "30");
+}
+
+TEST(Settings, ReadsKeysWithoutRegardToCaseAndNumbersLeniently) {
+    struct Case {
+        const char* line;
+        const char* key;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"deltasym=9", "DeltaSym", "9"},
+        {"  DELTASYM  = 9 ", "DeltaSym", "9"},  // blanks around a number are dropped
+        {"DeltaSym=abc", "DeltaSym", "5"},      // malformed: the default stays
+        {"DeltaSym=5x", "DeltaSym", "5"},
+        {"DeltaSym=", "DeltaSym", "5"},
+        {"useEXCLUDE=0", "UseExclude", "0"},
+        {"UseExclude=yes", "UseExclude", "1"},
+        {"ExcludeFix= <,x", "ExcludeFix", " <,x"},  // a text is taken exactly
+        {"TextToFind=a=b ", "TextToFind", "a=b "},
+        {"Left=7", "Left", "2"},  // in the wrong section: not this key
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        Settings settings;
+        settings.ReadFrom(LoadText(dir, Crlf({"[SETTINGS]", c.line})));
+        EXPECT_EQ(settings.Text(c.key), c.expected) << c.line;
+    }
+}
+
+TEST(Settings, LastOpenFileStringIsStoredOnlyWhenItsSaveFlagIsOn) {
+    for (const char* save : {"0", "1"}) {
+        TempDir dir;
+        Settings read;
+        read.ReadFrom(
+            LoadText(dir, Crlf({"[Parameters]", std::string("SaveLastOpenFileString=") + save,
+                                "LastOpenFileString=/a/b.srt"})));
+        EXPECT_EQ(read.Text("LastOpenFileString"), *save == '1' ? "/a/b.srt" : "") << save;
+
+        Settings written;
+        ASSERT_EQ(written.Assign("SaveLastOpenFileString", save), std::nullopt);
+        written.SetText("LastOpenFileString", "/c.srt");
+        IniFile ini;
+        written.WriteTo(ini);
+        EXPECT_EQ(ini.Get("Parameters", "LastOpenFileString"),
+                  *save == '1' ? std::optional<std::string>("/c.srt") : std::nullopt);
+    }
+}
+
+TEST(Settings, AssignRejectsUnknownKeysAndMalformedValues) {
+    struct Case {
+        const char* key;
+        const char* value;
+        bool accepted;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"NoSuchKey", "1", false, nullptr}, {"UseExclude", "2", false, "1"},
+        {"UseExclude", "on", false, "1"},   {"UseExclude", "", false, "1"},
+        {"UseExclude", "0", true, "0"},     {"DeltaSym", "x", false, "5"},
+        {"DeltaSym", "1.5", false, "5"},    {"DeltaSym", "", false, "5"},
+        {"DeltaSym", "-12", true, "-12"},   {"ExcludeFix", " ab", true, " ab"},
+    };
+    for (const Case& c : cases) {
+        Settings settings;
+        EXPECT_EQ(settings.Assign(c.key, c.value).has_value(), !c.accepted)
+            << c.key << "=" << c.value;
+        if (c.after != nullptr) {
+            EXPECT_EQ(settings.Text(c.key), c.after) << c.key;
+        }
+    }
+}
+
+TEST(Settings, ToIniTextListsEachSectionOnceAndReadsBack) {
+    Settings changed;
+    ASSERT_FALSE(changed.Assign("UpCaseTextInBrackets", "1"));
+    ASSERT_FALSE(changed.Assign("TimeCorrection", "0"));
+    const std::string text = changed.ToIniText();
+    EXPECT_EQ(text.rfind("[Settings]\nLastDir=\nFindCharFlag=0\nTextToFind=<\n", 0), 0u);
+    for (std::string_view section :
+         {"[Settings]", "[Parameters]", "[SubsListWindow]", "[Window]"}) {
+        EXPECT_EQ(text.find(section), text.rfind(section)) << section;
+    }
+    EXPECT_TRUE(text.ends_with("col6=30\n[Window]\nTop=\nLeft=2\n"));
+
+    TempDir dir;
+    WriteFile(dir / "read.ini", text);
+    Settings reread;
+    reread.ReadFrom(IniFile::Load((dir / "read.ini").string()));
+    for (const SettingDef& def : kSettingTable)
+        EXPECT_EQ(reread.Text(def.key), changed.Text(def.key)) << def.key;
+}
+
+}  // namespace
+}  // namespace tessaline

@@ -1,1 +1,605 @@
+// End-to-end tests of the tessaline command: each test runs the built program in a temporary
+// folder and checks its files, messages and exit status.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
+
+#include "ops/settings_table.hpp"
+#include "test_support.hpp"
+
+extern char** environ;
+
+namespace tessaline {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Crlf;
+using test::ReadFile;
+using test::TempDir;
+using test::W;
+using test::WriteFile;
+
+constexpr int kRunTimeoutMs = 20'000;
+
+struct Result {
+    int status = -1;  // the exit status; -1 when the program died of a signal
+    std::string out;
+    std::string err;
+};
+
+// Runs the program in `cwd` with `args` as they are (no shell), stdout and stderr captured in
+// files under `scratch`. TESSALINE_HOME is removed from the environment unless `homeEnv` is given.
+Result RunProgram(const fs::path& cwd, const fs::path& scratch, std::vector<std::string> args,
+                  const std::optional<std::string>& homeEnv = std::nullopt) {
+    args.insert(args.begin(), TESSALINE_EXE);
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> envText;
+    for (char** e = environ; *e != nullptr; ++e) {
+        if (std::strncmp(*e, "TESSALINE_HOME=", 15) != 0) envText.emplace_back(*e);
+    }
+    if (homeEnv) envText.push_back("TESSALINE_HOME=" + *homeEnv);
+    std::vector<char*> envp;
+    for (std::string& e : envText)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    const std::string outPath = (scratch / "stdout").string();
+    const std::string errPath = (scratch / "stderr").string();
+
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out < 0 || err < 0 || chdir(cwd.c_str()) != 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0)
+            _exit(126);
+        execve(argv[0], argv.data(), envp.data());
+        _exit(127);
+    }
+    // A run that hangs is killed after a while so that the suite reports it and goes on.
+    int wstatus = 0;
+    bool timedOut = true;
+    for (int waited = 0; waited < kRunTimeoutMs; waited += 10) {
+        if (waitpid(pid, &wstatus, WNOHANG) == pid) {
+            timedOut = false;
+            break;
+        }
+        usleep(10'000);
+    }
+    if (timedOut) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &wstatus, 0);
+    }
+    Result result;
+    result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    result.out = ReadFile(outPath);
+    result.err = ReadFile(errPath) + (timedOut ? "(killed: no end after 20 s)\n" : "");
+    return result;
+}
+
+std::set<std::string> Listing(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+// The walk's film: CR LF, Cyrillic text in Windows-1251, a text line that quotes an arrow, a
+// text line holding NUL and 0xFF, a short millisecond field and a timing line with a tail.
+std::string Film(std::string_view t1, std::string_view t2, std::string_view t3) {
+    return Crlf({"1", t1, W("Привет, мир!"), "", "2", t2, W("— Кто там? — Это я, 2 --> 3 раза."),
+                 W("Ёжик") + std::string("\0\xFF", 2), "", "3", t3, W("Ёлка"), ""});
+}
+const std::string kFilm = Film("00:00:01,000 --> 00:00:03,000", "00:00:04,5 --> 00:00:06,250",
+                               "00:01:00,000 --> 00:01:02,000 <x1>");
+// kFilm 2.5 s later, the short field "5" read as 500 ms (TimeCorrection on).
+const std::string kFilmPlus2500 =
+    Film("00:00:03,500 --> 00:00:05,500", "00:00:07,000 --> 00:00:08,750",
+         "00:01:02,500 --> 00:01:04,500 <x1>");
+// The same with TimeCorrection off: "5" is 5 ms.
+const std::string kFilmPlus2500Uncorrected =
+    Film("00:00:03,500 --> 00:00:05,500", "00:00:06,505 --> 00:00:08,750",
+         "00:01:02,500 --> 00:01:04,500 <x1>");
+
+std::string TwoRecords(std::string_view second) {
+    return Crlf({"1", "00:00:00,500 --> 00:00:00,900", "A", "", "2", second, "B", ""});
+}
+
+// Five subtitles around the window 00:10:00 to 00:20:00; two of the lines in the ":" form.
+std::string Tail(std::string_view t2, std::string_view t3) {
+    // clang-format off
+    return Crlf({"1", "00:10:00,000 --> 00:10:02,000", "A", "",
+                 "2", t2, "B", "",
+                 "3", t3, "C", "",
+                 "4", "00:20:00,000 --> 00:20:01,000", "D", "",
+                 "5", "00:25:00:000 --> 00:25:01:000", "E", ""});
+    // clang-format on
+}
+const std::string kTail = Tail("00:10:00,001 --> 00:20:05,000", "00:15:00:000 --> 00:15:01:000");
+
+const std::string kSub =
+    Crlf({"Header line", "{100}{150}" + W("Текст|Ещё"), "{200}{260}{y:i}" + W("Курсив")});
+
+class Cli : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fs::create_directory(home_);
+        fs::create_directory(work_);
+    }
+    void TearDown() override {
+        // The command line never writes the settings or the recent-files list.
+        if (!iniGiven_) {
+            EXPECT_FALSE(fs::exists(home_ / "Tessaline.ini"));
+        }
+        EXPECT_FALSE(fs::exists(home_ / "LastOpen.dat"));
+    }
+
+    Result Run(std::vector<std::string> args, const fs::path& cwd = {}) {
+        args.insert(args.begin(), {"--home", home_.string()});
+        return RunProgram(cwd.empty() ? work_ : cwd, root_.path(), std::move(args));
+    }
+    void Put(const fs::path& name, std::string_view bytes) {
+        fs::create_directories((work_ / name).parent_path());
+        WriteFile(work_ / name, bytes);
+    }
+    std::string Get(const fs::path& name) { return ReadFile(work_ / name); }
+
+    TempDir root_;
+    fs::path home_ = root_ / "home";
+    fs::path work_ = root_ / "work";
+    bool iniGiven_ = false;
+};
+
+// --- Program options, help, settings --------------------------------------------------------
+
+TEST_F(Cli, HelpListsEveryCommandAndVersionNamesTheProgram) {
+    const Result help = Run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.err, "");
+    for (const char* name : {"offset-time", "offset-tail", "offset-count", "recount",
+                             "offset-frame", "rename-out", "delete-file", "settings"}) {
+        EXPECT_NE(help.out.find(std::string("\n  ") + name + " "), std::string::npos) << name;
+        const Result own = Run({name, "--help"});
+        EXPECT_EQ(own.status, 0) << name;
+        EXPECT_EQ(own.out.rfind(std::string("usage: tessaline ") + name, 0), 0u) << own.out;
+    }
+    const Result version = Run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(version.out.starts_with("tessaline ") && version.out.ends_with("\n") &&
+                version.out.find('.') != std::string::npos)
+        << version.out;
+}
+
+TEST_F(Cli, UsageErrorsExitTwoWithAMessageAndTouchNothing) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string mention;  // a text the message must contain
+    };
+    const std::vector<Case> cases = {
+        {{}, ""},
+        {{"frobnicate", "film.srt"}, "frobnicate"},
+        {{"--frob", "settings"}, "--frob"},
+        {{"--home"}, "--home"},
+        {{"--ini", "missing.ini", "settings"}, "missing.ini"},
+        {{"--set", "NoSuchKey=1", "settings"}, "NoSuchKey"},
+        {{"--set", "TimeCorrection=yes", "settings"}, "TimeCorrection"},
+        {{"--set", "DeltaSym=abc", "settings"}, "DeltaSym"},
+        {{"--set", "TimeCorrection", "settings"}, "TimeCorrection"},
+        {{"settings", "film.srt"}, ""},
+        {{"offset-time", "--frob", "00:00:01", "film.srt"}, "--frob"},
+        {{"offset-time", "2.5", "film.srt"}, "2.5"},
+        {{"offset-time", "00:00:02.500", "film.srt"}, "00:00:02.500"},
+        {{"offset-time", "00:00:02,5", "film.srt"}, "00:00:02,5"},
+        {{"offset-time", "00:60:00", "film.srt"}, "00:60:00"},
+        {{"offset-time", "24:00:00", "film.srt"}, "24:00:00"},
+        {{"offset-time", "film.srt"}, ""},
+        {{"offset-time", "00:00:01"}, "PATH"},
+        {{"offset-time", "--minus", "00:00:01", "-x.srt"}, "-x.srt"},
+        {{"offset-tail", "00:00:01", "film.srt"}, "--begin"},
+        {{"offset-tail", "--begin", "00:00:00", "--end", "00:01", "00:00:01", "film.srt"}, "--end"},
+        {{"offset-tail", "--begin", "00:00:00", "--end", "00:01:00", "00:00:01", "*.srt"}, "mask"},
+        {{"offset-count", "-1", "*.srt"}, "mask"},
+        {{"offset-count", "x", "film.srt"}, "'x'"},
+        {{"offset-frame", "25", "*.sub"}, "mask"},
+        {{"offset-frame", "--minus", "film.sub"}, "N"},
+        {{"delete-file", "--kind", "srt", "film.srt"}, "--kind"},
+        {{"delete-file", "film.srt"}, "--kind"},
+        {{"recount", "--minus", "film.srt"}, "--minus"},
+    };
+    Put("film.srt", kFilm);
+    Put("film.sub", kSub);
+    for (const Case& c : cases) {
+        std::string line;
+        for (const std::string& arg : c.args)
+            line += arg + " ";
+        SCOPED_TRACE(line);
+        const Result r = Run(c.args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err, "");
+        EXPECT_NE(r.err.find(c.mention), std::string::npos) << r.err;
+        EXPECT_EQ(Listing(work_), (std::set<std::string>{"film.srt", "film.sub"}));
+    }
+}
+
+// The settings as INI text: every section once, its keys in table order, with `changes` applied.
+std::string ExpectedSettings(const std::vector<std::pair<std::string_view, std::string>>& changes) {
+    std::string text;
+    std::vector<std::string_view> sections;
+    for (const SettingDef& first : kSettingTable) {
+        if (std::find(sections.begin(), sections.end(), first.section) != sections.end()) continue;
+        sections.push_back(first.section);
+        text += "[" + std::string(first.section) + "]\n";
+        for (const SettingDef& def : kSettingTable) {
+            if (def.section != first.section) continue;
+            std::string value(def.defaultValue);
+            for (const auto& [key, changed] : changes) {
+                if (key == def.key) value = changed;
+            }
+            text += std::string(def.key) + "=" + value + "\n";
+        }
+    }
+    return text;
+}
+
+TEST_F(Cli, SettingsPrintTheIniFileAndSetOverridesInOrder) {
+    const std::string homeIni = Crlf({"[Parameters]", "TimeCorrection=0"});
+    const std::string otherIni = Crlf({"[Parameters]", "TimeCorrection=0", "DeltaNumCorrection=7",
+                                       "[SubsListWindow]", "col3=250"});
+    struct Case {
+        const char* what;
+        std::string homeIniText;  // Tessaline.ini of the home folder, "" = none
+        std::vector<std::string> args;
+        std::vector<std::pair<std::string_view, std::string>> changes;
+    };
+    const std::vector<Case> cases = {
+        {"defaults", "", {"settings"}, {}},
+        {"--set", "", {"--set", "TimeCorrection=0", "settings"}, {{"TimeCorrection", "0"}}},
+        {"home ini", homeIni, {"settings"}, {{"TimeCorrection", "0"}}},
+        {"--set after the ini",
+         homeIni,
+         {"--set", "TimeCorrection=1", "--set", "DeltaSym=9", "settings"},
+         {{"DeltaSym", "9"}}},
+        {"--ini instead of the home ini",
+         homeIni,
+         {"--ini", "../other.ini", "--set", "TimeCorrection=1", "settings"},
+         {{"DeltaNumCorrection", "7"}, {"col3", "250"}}},
+    };
+    WriteFile(root_ / "other.ini", otherIni);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        iniGiven_ = !c.homeIniText.empty();
+        if (iniGiven_) WriteFile(home_ / "Tessaline.ini", c.homeIniText);
+        const Result r = Run(c.args);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(r.out, ExpectedSettings(c.changes));
+        if (iniGiven_) {
+            EXPECT_EQ(ReadFile(home_ / "Tessaline.ini"), c.homeIniText);
+        }
+        fs::remove(home_ / "Tessaline.ini");
+    }
+    EXPECT_EQ(ReadFile(root_ / "other.ini"), otherIni);
+    iniGiven_ = false;
+}
+
+TEST_F(Cli, SettingsTextReadsBackAsTheSameSettings) {
+    // UpCaseTextInBrackets stands in [Settings] after rows of [Parameters]; ExcludeFix keeps its
+    // leading blank.
+    const Result first = Run({"--set", "UpCaseTextInBrackets=1", "--set", "ExcludeFix= x!", "--set",
+                              "LineCutEqual=1", "settings"});
+    ASSERT_EQ(first.status, 0);
+    EXPECT_EQ(first.out,
+              ExpectedSettings(
+                  {{"UpCaseTextInBrackets", "1"}, {"ExcludeFix", " x!"}, {"LineCutEqual", "1"}}));
+    WriteFile(root_ / "saved.ini", first.out);
+    const Result again = Run({"--ini", (root_ / "saved.ini").string(), "settings"});
+    EXPECT_EQ(again.status, 0);
+    EXPECT_EQ(again.out, first.out);
+}
+
+TEST_F(Cli, HomeFolderCanComeFromTheEnvironment) {
+    iniGiven_ = true;
+    WriteFile(home_ / "Tessaline.ini", Crlf({"[Parameters]", "TimeCorrection=0"}));
+    Put("film.srt", kFilm);
+    const Result r = RunProgram(work_, root_.path(), {"offset-time", "00:00:02,500", "film.srt"},
+                                home_.string());
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(Get("film.out"), kFilmPlus2500Uncorrected);
+}
+
+// --- One file per run ---------------------------------------------------------------------------
+
+TEST_F(Cli, NewUsersWalk) {
+    Put("film.srt", kFilm);
+    Result r = Run({"offset-time", "00:00:02,500", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(Get("film.out"), kFilmPlus2500);
+    EXPECT_EQ(Get("film.srt"), kFilm);
+
+    // A second run never overwrites the output, whatever the offset.
+    r = Run({"offset-time", "00:00:01", "film.srt"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Output File Exist!!!\n");
+    EXPECT_EQ(Get("film.out"), kFilmPlus2500);
+    EXPECT_EQ(Listing(work_), (std::set<std::string>{"film.srt", "film.out"}));
+
+    r = Run({"rename-out", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(Listing(work_), std::set<std::string>{"film.srt"});
+    EXPECT_EQ(Get("film.srt"), kFilmPlus2500);
+
+    r = Run({"rename-out", "film.srt"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Source File Not Present!!!\n");
+    EXPECT_EQ(Get("film.srt"), kFilmPlus2500);
+}
+
+TEST_F(Cli, RunsAnOperationOnOneFile) {
+    // The PATH is the last argument; its output is the same name with the extension "out".
+    struct Case {
+        const char* what;
+        std::vector<std::string> args;
+        std::string inputText;  // "" = no such file
+        int status;
+        std::string err;                        // exact; "?" = some message
+        std::optional<std::string> outputText;  // nullopt = no output file
+    };
+    const auto none = std::nullopt;
+    const std::string late = Crlf({"1", "00:00:05,000 --> 00:00:06,000", "A", "", "2",
+                                   "00:00:02,000 --> 00:00:03,000", "B", ""});
+    const std::string count = Crlf({"1", "00:00:01,000 --> 00:00:02,000", "7", "", "2",
+                                    "00:00:03,000 --> 00:00:04,000", "x", ""});
+    const std::string counted = Crlf({"0", "00:00:01,000 --> 00:00:02,000", "6", "", "1",
+                                      "00:00:03,000 --> 00:00:04,000", "x", ""});
+    // Blank lines after a number and between records; a text line of digits.
+    const std::string numbered = Crlf({"5", "00:00:01,000 --> 00:00:02,000", "2", "", "7", "",
+                                       "00:00:03,000 --> 00:00:04,000", "x", "", "", "9",
+                                       "00:00:05,000 --> 00:00:06,000", "y", ""});
+    const std::string renumbered = Crlf({"1", "00:00:01,000 --> 00:00:02,000", "2", "", "2", "",
+                                         "00:00:03,000 --> 00:00:04,000", "x", "", "", "3",
+                                         "00:00:05,000 --> 00:00:06,000", "y", ""});
+    const std::string text = W("Текст|Ещё");
+    const std::string italic = "{y:i}" + W("Курсив");
+    const std::string beginAfterEnd =
+        "Begin Time more then End Time!\nPlease Correct Time parameters!\n";
+    // clang-format off
+    const std::vector<Case> cases = {
+        {"TimeCorrection off", {"--set", "TimeCorrection=0", "offset-time", "00:00:02,500", "film.srt"}, kFilm, 0, "", kFilmPlus2500Uncorrected},
+        {"zero offset: nothing to do", {"offset-time", "00:00:00", "film.srt"}, kFilm, 0, "", none},
+        {"minus down to zero", {"offset-time", "--minus", "00:00:01", "film.srt"}, kFilm, 0, "",
+         Film("00:00:00,000 --> 00:00:02,000", "00:00:03,500 --> 00:00:05,250", "00:00:59,000 --> 00:01:01,000 <x1>")},
+        {"minus before the first subtitle", {"offset-time", "--minus", "01:00:00", "film.srt"}, kFilm, 1, "error\n", Crlf({"1"})},
+        {"minus refused in the middle", {"offset-time", "--minus", "00:00:03", "late.srt"}, late, 1, "error\n",
+         Crlf({"1", "00:00:02,000 --> 00:00:03,000", "A", "", "2"})},
+        {"minus refused on an off-time", {"offset-time", "--minus", "00:00:03", "odd.srt"},
+         Crlf({"1", "00:00:05,000 --> 00:00:01,000", "A", ""}), 1, "error\n", Crlf({"1"})},
+        {"missing file", {"offset-time", "00:00:01", "none.srt"}, "", 1, "File not Exists!\n", none},
+        {"MicroDVD", {"offset-time", "00:00:01", "film.sub"}, kSub, 1, "Not Support File extension: sub\n", none},
+        {"capital extension", {"offset-time", "00:00:02,500", "FILM.SRT"}, kFilm, 0, "", kFilmPlus2500},
+        {"minutes out of range", {"offset-time", "00:00:01", "bad.srt"}, TwoRecords("00:61:00,000 --> 00:62:00,000"), 3, "?", none},
+        {"milliseconds not a number", {"offset-time", "00:00:01", "bad.srt"}, TwoRecords("00:00:01,abc --> 00:00:02,000"), 3, "?", none},
+        {"shifted past 24 hours", {"offset-time", "00:00:01", "bad.srt"}, TwoRecords("23:59:59,000 --> 23:59:59,500"), 3, "?", none},
+        {"a path after --", {"offset-time", "00:00:02,500", "--", "-dash.srt"}, kFilm, 0, "", kFilmPlus2500},
+
+        {"tail: strictly inside", {"offset-tail", "--begin", "00:10:00", "--end", "00:20:00", "00:00:01,500", "tail.srt"}, kTail, 0, "",
+         Tail("00:10:01,501 --> 00:20:06,500", "00:15:01,500 --> 00:15:02,500")},
+        {"tail: minus, begin with ms", {"offset-tail", "--minus", "--begin", "00:10:00,001", "--end", "00:20:00", "00:00:01", "tail.srt"}, kTail, 0, "",
+         Tail("00:10:00,001 --> 00:20:05,000", "00:14:59,000 --> 00:15:00,000")},
+        {"tail: begin after end", {"offset-tail", "--begin", "00:20:00", "--end", "00:10:00", "00:00:01", "tail.srt"}, kTail, 1, beginAfterEnd, none},
+
+        {"count: negative", {"offset-count", "-1", "count.srt"}, count, 0, "", counted},
+        {"count: zero", {"offset-count", "0", "count.srt"}, count, 0, "", none},
+        {"recount", {"recount", "re.srt"}, numbered, 0, "", renumbered},
+
+        {"frame: plus", {"offset-frame", "25", "film.sub"}, kSub, 0, "", Crlf({"Header line", "{125}{175}" + text, "{225}{285}" + italic})},
+        {"frame: minus below zero", {"offset-frame", "--minus", "150", "film.sub"}, kSub, 0, "", Crlf({"Header line", "{-50}{0}" + text, "{50}{110}" + italic})},
+        {"frame: brackets from --set", {"--set", "OpenBrackets=[", "--set", "CloseBrackets=]", "offset-frame", "25", "sq.sub"},
+         Crlf({"[100][150]x", "{1}{2}y"}), 0, "", Crlf({"[125][175]x", "{1}{2}y"})},
+        {"frame: SubRip", {"offset-frame", "25", "film.srt"}, kFilm, 1, "Not Support File extension: srt\n", none},
+        {"frame: a tag where frames belong", {"offset-frame", "25", "tag.sub"}, Crlf({"{100}{150}a", "{y:i}b"}), 3, "?", none},
+    };
+    // clang-format on
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path dir = work_ / std::to_string(++n);
+        const fs::path input = dir / c.args.back();
+        const fs::path output = fs::path(input).replace_extension(".out");
+        fs::create_directory(dir);
+        std::set<std::string> expected;
+        if (!c.inputText.empty()) {
+            WriteFile(input, c.inputText);
+            expected.insert(input.filename().string());
+        }
+        const Result r = Run(c.args, dir);
+        EXPECT_EQ(r.status, c.status);
+        if (c.err == "?") {
+            EXPECT_NE(r.err, "");
+        } else {
+            EXPECT_EQ(r.err, c.err);
+        }
+        if (c.outputText) {
+            expected.insert(output.filename().string());
+            if (fs::exists(output)) {
+                EXPECT_EQ(ReadFile(output), *c.outputText);
+            }
+        }
+        // Also: no temporary file is left behind, and the input is untouched.
+        EXPECT_EQ(Listing(dir), expected);
+        if (!c.inputText.empty()) {
+            EXPECT_EQ(ReadFile(input), c.inputText);
+        }
+    }
+}
+
+TEST_F(Cli, PathsWithBlanksAndDots) {
+    for (const std::string& path :
+         {std::string("my subs/the film.srt"), std::string("my subs.v2/the film.srt"),
+          (work_ / "abs dir/a b.srt").string()}) {
+        SCOPED_TRACE(path);
+        Put(path, kFilm);
+        const Result r = Run({"offset-time", "00:00:02,500", path});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err, "");
+        const fs::path out = fs::path(path).replace_extension(".out");
+        EXPECT_EQ(Get(out), kFilmPlus2500);
+        EXPECT_EQ(Listing(work_ / fs::path(path).parent_path()).size(), 2u);
+    }
+}
+
+TEST_F(Cli, SeveralPathsRunOneAfterAnotherAndExitWithTheHighestStatus) {
+    struct Case {
+        std::vector<std::string> paths;
+        int status;
+        std::set<std::string> outputs;
+    };
+    const std::vector<Case> cases = {
+        {{"a.srt", "b.srt"}, 0, {"a.out", "b.out"}},
+        {{"none.srt", "a.srt"}, 1, {"a.out"}},
+        {{"bad.srt", "none.srt"}, 3, {}},
+        {{"none.srt", "bad.srt", "a.srt", "film.sub"}, 3, {"a.out"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.paths.front() + "...");
+        for (const auto& name : Listing(work_))
+            fs::remove(work_ / name);
+        Put("a.srt", kFilm);
+        Put("b.srt", kFilm);
+        Put("bad.srt", TwoRecords("00:61:00,000 --> 00:62:00,000"));
+        Put("film.sub", kSub);
+        std::vector<std::string> args{"offset-time", "00:00:02,500"};
+        args.insert(args.end(), c.paths.begin(), c.paths.end());
+        const Result r = Run(args);
+        EXPECT_EQ(r.status, c.status);
+        std::set<std::string> expected{"a.srt", "b.srt", "bad.srt", "film.sub"};
+        expected.insert(c.outputs.begin(), c.outputs.end());
+        EXPECT_EQ(Listing(work_), expected);
+        for (const std::string& out : c.outputs)
+            EXPECT_EQ(Get(out), kFilmPlus2500);
+    }
+}
+
+TEST_F(Cli, DeleteFileDeletesTheFileOfTheKind) {
+    Put("film.srt", kFilm);
+    Put("film.fix", "report\r\n");
+    Put("film.out", "out\r\n");
+    Result r = Run({"delete-file", "--kind", "fix", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(Listing(work_), (std::set<std::string>{"film.srt", "film.out"}));
+    r = Run({"delete-file", "--kind", "fix", "film.srt"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Source File Not Present!!!\n");
+    r = Run({"delete-file", "--kind", "out", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(Listing(work_), std::set<std::string>{"film.srt"});
+}
+
+// --- Masks --------------------------------------------------------------------------------------
+
+TEST_F(Cli, MaskRunsOverEveryMatchingFileOfTheFolder) {
+    const std::string numbered = Crlf({"10", "00:00:01,000 --> 00:00:02,000", "A", "", "11",
+                                       "00:00:03,000 --> 00:00:04,000", "B", ""});
+    const std::string shifted = Crlf({"10", "00:00:02,000 --> 00:00:03,000", "A", "", "11",
+                                      "00:00:04,000 --> 00:00:05,000", "B", ""});
+    for (const char* name : {"dir/a.srt", "dir/b.srt", "dir/c.srt"})
+        Put(name, numbered);
+    Put("dir/d.sub", kSub);
+    const std::set<std::string> inputs{"a.srt", "b.srt", "c.srt", "d.sub"};
+    auto with = [&](std::initializer_list<std::string> more) {
+        std::set<std::string> names = inputs;
+        names.insert(more);
+        return names;
+    };
+
+    Result r = Run({"offset-time", "00:00:01", "dir/*.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(r.out.starts_with("Finding *.srt\n")) << r.out;
+    EXPECT_EQ(Listing(work_ / "dir"), with({"a.out", "b.out", "c.out"}));
+    for (const char* out : {"dir/a.out", "dir/b.out", "dir/c.out"})
+        EXPECT_EQ(Get(out), shifted) << out;
+
+    // Offset Time always tells; --quiet keeps stdout empty but not the messages.
+    r = Run({"--quiet", "offset-time", "00:00:01", "dir/*.srt"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "Output File Exist!!!\nOutput File Exist!!!\nOutput File Exist!!!\n");
+
+    r = Run({"rename-out", "dir/*.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(Listing(work_ / "dir"), inputs);
+    EXPECT_EQ(Get("dir/b.srt"), shifted);
+
+    r = Run({"--quiet", "recount", "dir/*.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(Get("dir/c.out"), Crlf({"1", "00:00:02,000 --> 00:00:03,000", "A", "", "2",
+                                      "00:00:04,000 --> 00:00:05,000", "B", ""}));
+
+    // A file of the kind whose input is gone goes too; other kinds stay.
+    Put("dir/orphan.out", "x\r\n");
+    Put("dir/a.fix", "x\r\n");
+    r = Run({"delete-file", "--kind", "out", "dir/*.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(Listing(work_ / "dir"), with({"a.fix"}));
+
+    r = Run({"offset-time", "00:00:01", "dir/*.sub"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Not Support File extension: sub\n");
+}
+
+TEST_F(Cli, MaskInAFolderWithBlanksAndNoMatch) {
+    Put("my subs/x y.srt", kFilm);
+    Result r = Run({"--quiet", "offset-time", "00:00:02,500", "my subs/*.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(Get("my subs/x y.out"), kFilmPlus2500);
+    r = Run({"offset-time", "00:00:01", "my subs/*.ssa"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Not Support File extension: ssa\n");
+    r = Run({"recount", "my subs/*z.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "Finding *z.srt\n");
+}
+
+// --- Operations log -----------------------------------------------------------------------------
+
+TEST_F(Cli, OperationsLogGetsTheCommandWithItsFileOrFolder) {
+    Put("film.srt", kFilm);
+    Put("dir/a.srt", kFilm);
+    Result r = Run({"offset-time", "00:00:01", "film.srt"});
+    EXPECT_FALSE(fs::exists(home_ / "Operations.log"));
+    fs::remove(work_ / "film.out");
+
+    r = Run({"--set", "WriteOperationsLog=1", "offset-time", "00:00:01", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    const std::string single = ReadFile(home_ / "Operations.log");
+    EXPECT_TRUE(single.ends_with("[Offset Time] Click | File: film.srt\r\n")) << single;
+
+    r = Run({"--set", "WriteOperationsLog=1", "offset-time", "00:00:01", "dir/*.srt"});
+    EXPECT_EQ(r.status, 0);
+    const std::string both = ReadFile(home_ / "Operations.log");
+    EXPECT_TRUE(both.starts_with(single)) << both;
+    EXPECT_EQ(both.substr(single.size()),
+              "[Offset Time] Click | Type: *.srt | DirMode | Dir: dir\r\n");
+}
+
+}  // namespace
+}  // namespace tessaline

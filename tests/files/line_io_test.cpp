@@ -1,1 +1,147 @@
+#include "files/line_io.hpp"
+
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "files/fs.hpp"
+#include "files/recording_host.hpp"
+#include "test_support.hpp"
+
+namespace tessaline {
+namespace {
+
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+constexpr std::size_t kMiB = 1 << 20;
+
+std::vector<std::string> ReadAll(const std::string& path, RecordingHost* host = nullptr) {
+    LineReader in(path);
+    in.SetHost(host);
+    std::vector<std::string> lines;
+    std::string line;
+    while (in.ReadLine(line))
+        lines.push_back(line);
+    EXPECT_EQ(in.LineNumber(), lines.size());
+    return lines;
+}
+
+std::string Joined(const std::vector<std::string>& lines, std::string_view end) {
+    std::string text;
+    for (const std::string& line : lines)
+        text.append(line).append(end);
+    return text;
+}
+
+TEST(LineReader, SplitsAtLfAndDropsOneCrBeforeIt) {
+    using namespace std::string_literals;
+    const struct {
+        std::string bytes;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"a\nb\n", {"a", "b"}},
+        {"a\r\nb\r\n", {"a", "b"}},
+        {"a\r\nb\nc", {"a", "b", "c"}},  // the last line has no end
+        {"", {}},
+        {"\n", {""}},
+        {"\r\n\r\n", {"", ""}},
+        {"a\0b\r\n\0\n"s, {"a\0b"s, "\0"s}},
+        {"a\rb\r\n", {"a\rb"}},  // a lone CR is content
+        {"a\r\r\n", {"a\r"}},
+        {"a\nb\r", {"a", "b"}},  // a CR LF cut after its CR still ends the line
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        WriteFile(dir / "in", c.bytes);
+        RecordingHost host;
+        EXPECT_EQ(ReadAll(dir / "in", &host), c.lines) << testing::PrintToString(c.bytes);
+        EXPECT_EQ(host.eventCalls, static_cast<long>(c.lines.size()));
+    }
+}
+
+TEST(LineReader, ReadsLinesLongerThanTheBufferAndAcrossBufferBoundaries) {
+    // The reader fills 1 MiB at a time: a line longer than that, a CR LF split at the first
+    // boundary, and enough short lines to cross the next boundaries at arbitrary places.
+    const std::vector<std::string> straddle = [] {
+        std::vector<std::string> lines{"first", std::string(kMiB - 8, 'x')};  // CR at kMiB - 1
+        for (std::size_t i = 0; lines.size() < 2000; ++i)
+            lines.push_back(std::string(1 + i * 7 % 1500, static_cast<char>('a' + i % 26)));
+        return lines;
+    }();
+    const std::vector<std::string> longLines{std::string(kMiB + kMiB / 2, 'L'), "short",
+                                             std::string(kMiB - 3, 'M'), "tail"};
+    TempDir dir;
+    for (const auto& lines : {straddle, longLines}) {
+        std::string bytes = Joined(lines, "\r\n");
+        bytes.resize(bytes.size() - 2);  // the last line without an end
+        ASSERT_GT(bytes.size(), 2 * kMiB);
+        WriteFile(dir / "big", bytes);
+        EXPECT_TRUE(ReadAll(dir / "big") == lines);
+
+        // The writer flushes in blocks as well: the same lines come out whole, all CR LF.
+        {
+            LineWriter out(dir / "copy");
+            for (const std::string& line : lines)
+                out.WriteLine(line);
+            out.Close();
+        }
+        EXPECT_TRUE(ReadFile(dir / "copy") == Joined(lines, "\r\n"));
+    }
+}
+
+TEST(LineReader, AtEndIsTrueOnlyWhenNoLineIsLeft) {
+    const struct {
+        std::string_view bytes;
+        std::vector<bool> atEndBeforeEachRead;  // and once more after the last line
+    } cases[] = {
+        {"", {true}},
+        {"a\r\nb", {false, false, true}},
+        {"a\r\n", {false, true}},
+        {"\n", {false, true}},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        WriteFile(dir / "in", c.bytes);
+        LineReader in(dir / "in");
+        std::string line;
+        for (std::size_t i = 0; i < c.atEndBeforeEachRead.size(); ++i) {
+            EXPECT_EQ(in.AtEnd(), c.atEndBeforeEachRead[i]) << c.bytes << " before read " << i;
+            EXPECT_EQ(in.ReadLine(line), !c.atEndBeforeEachRead[i]) << c.bytes;
+        }
+    }
+}
+
+TEST(LineWriter, EndsEveryLineWithCrLfAndKeepsBytes) {
+    using namespace std::string_literals;
+    TempDir dir;
+    {
+        LineWriter out(dir / "out");
+        out.WriteLine("a");
+        out.WriteLine("");
+        out.WriteLine("b\0\rc"s);
+        out.WriteRaw("raw\n");
+    }  // the destructor flushes
+    EXPECT_EQ(ReadFile(dir / "out"), "a\r\n\r\nb\0\rc\r\nraw\n"s);
+}
+
+TEST(WriteLinesReplacing, ReplacesTheFileAndLeavesNoTemporaryFile) {
+    TempDir dir;
+    const std::string list = dir / "list";
+    EXPECT_TRUE(ReadLinesIfExists(list).empty());
+    WriteFile(list, "old\nlines\nmore\n");
+    WriteLinesReplacing(list, {"new", ""});
+    EXPECT_EQ(ReadFile(list), "new\r\n\r\n");
+    EXPECT_EQ(ReadLinesIfExists(list), (std::vector<std::string>{"new", ""}));
+    EXPECT_EQ(ListMatching(dir.path(), "*"), std::vector<std::string>{"list"});
+
+    // A file put in place through a temporary one is as readable as a plainly created one.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat st {};
+    ASSERT_EQ(::stat(list.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
+}
+
+}  // namespace
+}  // namespace tessaline

@@ -1,0 +1,351 @@
+#include "app/session.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/directory_codes.hpp"
+#include "files/recording_host.hpp"
+#include "test_support.hpp"
+
+namespace tessaline {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Crlf;
+using test::ReadFile;
+using test::WriteFile;
+using Lines = std::vector<std::string>;
+
+const std::string kSrt = Crlf(
+    {"1", "00:00:01,000 --> 00:00:02,000", "a", "", "2", "00:00:03,000 --> 00:00:04,000", "b"});
+const std::string kSrtPlus1s = Crlf(
+    {"1", "00:00:02,000 --> 00:00:03,000", "a", "", "2", "00:00:04,000 --> 00:00:05,000", "b"});
+const std::string kMisnumbered = Crlf(
+    {"7", "00:00:01,000 --> 00:00:02,000", "a", "", "9", "00:00:03,000 --> 00:00:04,000", "b"});
+using Names = std::set<std::string>;
+
+// The program folder is the temporary folder; subtitles live in its "subs" folder.
+class SessionTest : public ::testing::Test {
+  protected:
+    SessionTest() {
+        fs::create_directory(subs);
+        session.offsetTime.offset = 1000;
+    }
+
+    std::string Sub(std::string_view name) const { return (subs / name).string(); }
+    void Put(std::string_view name, std::string_view bytes = kSrt) const {
+        WriteFile(subs / name, bytes);
+    }
+    void Clear() const {
+        fs::remove_all(subs);
+        fs::create_directory(subs);
+    }
+    Names Listing() const {
+        Names names;
+        for (const auto& entry : fs::directory_iterator(subs))
+            names.insert(entry.path().filename().string());
+        return names;
+    }
+    // Starts and opens a file of "subs" (created when missing), then sets directory mode.
+    void Open(std::string_view name, bool directoryMode = false) {
+        session.Start();
+        if (!fs::exists(subs / name)) Put(name);
+        ASSERT_EQ(session.OpenSubtitleFile(Sub(name)), Outcome::Ok);
+        session.SetDirectoryMode(directoryMode);
+        host.messages.clear();
+    }
+
+    test::TempDir dir;
+    fs::path subs = dir / "subs";
+    RecordingHost host;
+    Session session{host, dir.path().string()};
+};
+
+TEST_F(SessionTest, StartTakesTheDefaultsAndReadsTheListsOfTheProgramFolder) {
+    session.Start();
+    for (const SettingDef& def : kSettingTable)
+        EXPECT_EQ(session.settings().Text(def.key), def.defaultValue) << def.key;
+    EXPECT_EQ(session.diaBreaks, (Lines{". -", "! -", "? -"}));
+    EXPECT_TRUE(session.recentFiles.empty() && session.openFile.empty());
+
+    WriteFile(dir / "DiaBreak.dat", "");
+    session.Start();
+    EXPECT_EQ(session.diaBreaks, (Lines{". -", "! -", "? -"}));
+    WriteFile(dir / "DiaBreak.dat", "; -\r\n: -\r\n");
+    std::string recent;
+    for (int i = 0; i < 12; ++i)
+        recent += "/f" + std::to_string(i) + ".srt\r\n";
+    WriteFile(dir / "LastOpen.dat", recent);
+    session.Start();
+    EXPECT_EQ(session.diaBreaks, (Lines{"; -", ": -"}));
+    ASSERT_EQ(session.recentFiles.size(), 10u);
+    EXPECT_EQ(session.recentFiles.back(), "/f9.srt");
+}
+
+TEST_F(SessionTest, AWrongPathKeepsThePreviousFile) {
+    Open("film.srt");
+    const struct {
+        std::string path;
+        std::string message;
+    } cases[] = {{"", "Path to File is Wrong!"},
+                 {" " + Sub("film.srt"), "Path to File is Wrong!"},
+                 {Sub("none.srt"), "File not Exists!"}};
+    for (const auto& c : cases) {
+        host.messages.clear();
+        EXPECT_EQ(session.OpenSubtitleFile(c.path), Outcome::Refused);
+        EXPECT_EQ(host.messages, Lines{c.message});
+        EXPECT_EQ(session.openFile + session.outputPath + session.currentExt,
+                  Sub("film.srt") + Sub("film.out") + "srt");
+    }
+}
+
+TEST_F(SessionTest, OpeningSetsPathsAndPresetsTheConversion) {
+    const struct {
+        const char* name;
+        const char* ext;
+        int subToSub;  // after starting from item 2
+    } cases[] = {{"film.srt", "srt", 1},
+                 {"film.sub", "sub", 0},
+                 {"film.ssa", "ssa", 3},
+                 {"film.ass", "ass", 3},
+                 {"film.SRT", "SRT", 2}};
+    session.Start();
+    for (const auto& c : cases) {
+        Put(c.name);
+        session.subToSubIndex = 2;
+        ASSERT_EQ(session.OpenSubtitleFile(Sub(c.name)), Outcome::Ok);
+        EXPECT_EQ(session.currentExt, c.ext);
+        EXPECT_EQ(session.subToSubIndex, c.subToSub) << c.name;
+        EXPECT_EQ(session.outputPath, Sub("film.out"));
+        EXPECT_EQ(session.folder, subs.string());
+        EXPECT_EQ(session.settings().Text("LastDir"), subs.string());
+    }
+}
+
+TEST_F(SessionTest, TheDialogKeepsTenRecentFilesNewestFirst) {
+    session.Start();
+    for (int i : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 5}) {
+        Put("f" + std::to_string(i) + ".srt");
+        session.OpenFromDialog(Sub("f" + std::to_string(i) + ".srt"));
+    }
+    ASSERT_EQ(session.recentFiles.size(), 10u);
+    EXPECT_EQ(session.recentFiles.front(), Sub("f10.srt"));
+    EXPECT_EQ(session.recentFiles[5], Sub("f5.srt"));
+    EXPECT_EQ(session.recentFiles.back(), Sub("f1.srt"));
+}
+
+TEST_F(SessionTest, ExitWritesTheRecentListAndEveryKey) {
+    WriteFile(dir / "Tessaline.ini", Crlf({"[Settings]", "DeltaSym=9", "Mine=1", "[Parameters]",
+                                           "LastOpenFileString=/kept.srt", "[Extra]", "k=v"}));
+    Put("a.srt");
+    Open("b.srt");
+    EXPECT_EQ(session.settings().Int("DeltaSym"), 9);
+    session.OpenFromDialog(Sub("a.srt"));
+    session.OpenFromDialog(Sub("b.srt"));
+    session.Exit();
+
+    EXPECT_EQ(ReadFile(dir / "LastOpen.dat"), Crlf({Sub("b.srt"), Sub("a.srt")}));
+    const IniFile ini = IniFile::Load((dir / "Tessaline.ini").string());
+    EXPECT_EQ(Lines(ini.lines().begin(), ini.lines().begin() + 3),
+              (Lines{"[Settings]", "DeltaSym=9", "Mine=1"}));
+    EXPECT_EQ(ini.Get("Settings", "LastDir"), subs.string());
+    EXPECT_EQ(ini.Get("Parameters", "TimeCorrection"), "1");  // missing: written with its default
+    EXPECT_EQ(ini.Get("Parameters", "LastOpenFileString"), "/kept.srt");  // its flag is 0
+    EXPECT_EQ(ini.Get("Extra", "k"), "v");
+}
+
+TEST_F(SessionTest, ARememberedFileIsOpenAtStartWhenItsFlagIsOn) {
+    WriteFile(dir / "Tessaline.ini", Crlf({"[Parameters]", "SaveLastOpenFileString=1",
+                                           "LastOpenFileString=" + Sub("x.srt")}));
+    session.Start();
+    EXPECT_EQ(session.openFile + session.outputPath + session.currentExt,
+              Sub("x.srt") + Sub("x.out") + "srt");
+}
+
+TEST_F(SessionTest, DirectoryModeTurnsTheOpenFileIntoAMask) {
+    session.Start();
+    session.subExtMask = "*.ass";
+    session.SetDirectoryMode(true);
+    EXPECT_EQ(session.subExtMask, "*.srt");  // nothing open: the first mask
+
+    Open("film.srt", true);
+    EXPECT_EQ(session.openFile, Sub("*.srt"));
+    EXPECT_EQ(session.outputPath, Sub("*.out"));
+    EXPECT_EQ(session.subExtMask, "*.srt");
+    session.outExt = "*.fix";
+    session.SetDirectoryMode(false);
+    EXPECT_EQ(session.outExt, "*.out");
+    EXPECT_EQ(session.openFile, Sub("*.srt"));
+}
+
+TEST_F(SessionTest, DirectoryRunsWriteEachOutputOnceAndRefuseTheSecondRun) {
+    const struct {
+        Outcome (Session::*click)();
+        const std::string& input;
+        const std::string& output;
+    } cases[] = {{&Session::OffsetTimeClick, kSrt, kSrtPlus1s},
+                 {&Session::OffsetReCountClick, kMisnumbered, kSrt}};
+    for (const auto& c : cases) {
+        Clear();
+        for (const char* name : {"a.srt", "b.srt", "c.srt", "x.sub"})
+            Put(name, c.input);
+        Open("a.srt", true);
+        EXPECT_EQ((session.*c.click)(), Outcome::Ok);
+        EXPECT_TRUE(host.messages.empty());
+        EXPECT_EQ(Listing(),
+                  (Names{"a.out", "a.srt", "b.out", "b.srt", "c.out", "c.srt", "x.sub"}));
+        for (const char* name : {"a.out", "b.out", "c.out"})
+            EXPECT_EQ(ReadFile(subs / name), c.output) << name;
+
+        EXPECT_EQ((session.*c.click)(), Outcome::Refused);
+        EXPECT_EQ(host.messages, Lines(3, "Output File Exist!!!"));
+        EXPECT_EQ(ReadFile(subs / "b.out"), c.output);
+    }
+}
+
+TEST_F(SessionTest, AConversionErrorInOneFileLeavesTheOthersDone) {
+    Put("c.srt");
+    Put("b.srt", Crlf({"1", "00:00:01,000 --> 00:61:00,000", "b"}));
+    Open("a.srt", true);
+    EXPECT_EQ(session.OffsetTimeClick(), Outcome::ConversionFailed);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_NE(host.messages[0].find("61"), std::string::npos) << host.messages[0];
+    EXPECT_EQ(Listing(), (Names{"a.out", "a.srt", "b.srt", "c.out", "c.srt"}));
+}
+
+TEST_F(SessionTest, OffsetTimeRefusesAFileThatIsNoSubRip) {
+    Open("film.sub");
+    EXPECT_EQ(session.OffsetTimeClick(), Outcome::WrongExtension);
+    EXPECT_EQ(Listing(), Names{"film.sub"});
+}
+
+TEST_F(SessionTest, OperationsHonourTimeCorrectionFromTheIniFile) {
+    const struct {
+        const char* timeCorrection;
+        bool directoryMode;
+        const char* timing;
+    } cases[] = {{"1", false, "00:00:02,500 --> 00:00:03,500"},
+                 {"0", false, "00:00:02,005 --> 00:00:03,050"},
+                 {"0", true, "00:00:02,005 --> 00:00:03,050"}};
+    for (const auto& c : cases) {
+        WriteFile(dir / "Tessaline.ini",
+                  Crlf({"[Parameters]", std::string("TimeCorrection=") + c.timeCorrection}));
+        Clear();
+        Put("film.srt", Crlf({"1", "00:00:01,5 --> 00:00:02,50", "a"}));
+        Open("film.srt", c.directoryMode);
+        EXPECT_EQ(session.OffsetTimeClick(), Outcome::Ok);
+        EXPECT_EQ(ReadFile(subs / "film.out"), Crlf({"1", c.timing, "a"})) << c.timeCorrection;
+    }
+}
+
+TEST_F(SessionTest, RenameOutFileReplacesTheSingleFile) {
+    Open("film.srt");
+    EXPECT_EQ(session.RenameOutFileClick(), Outcome::Refused);
+    EXPECT_EQ(host.messages, Lines{"Source File Not Present!!!"});
+
+    host.messages.clear();
+    Put("film.out", kSrtPlus1s);
+    EXPECT_EQ(session.RenameOutFileClick(), Outcome::Ok);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(Listing(), Names{"film.srt"});
+    EXPECT_EQ(ReadFile(subs / "film.srt"), kSrtPlus1s);
+    EXPECT_EQ(session.openFile, Sub("film.srt"));
+}
+
+TEST_F(SessionTest, RenameOutFileInDirectoryModeIsSilent) {
+    Put("a.out", "A");
+    Put("b.out", "B");
+    Put("b.srt");
+    Put("c.srt");
+    Open("a.srt", true);
+    EXPECT_EQ(session.RenameOutFileClick(), Outcome::Ok);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(Listing(), (Names{"a.srt", "b.srt", "c.srt"}));
+    EXPECT_EQ(ReadFile(subs / "a.srt") + ReadFile(subs / "b.srt"), "AB");
+    EXPECT_EQ(ReadFile(subs / "c.srt"), kSrt);
+    EXPECT_EQ(session.openFile, Sub("*.srt"));
+}
+
+TEST_F(SessionTest, DeleteFileRemovesTheSelectedKindThenSelectsOut) {
+    for (bool directoryMode : {false, true}) {
+        Clear();
+        for (const char* name : {"a.fix", "b.fix", "a.out"})
+            Put(name);
+        Open("a.srt", directoryMode);
+        session.outExt = "*.fix";
+        EXPECT_EQ(session.DeleteFileClick(), Outcome::Ok);
+        EXPECT_EQ(session.outExt, "*.out");
+        EXPECT_EQ(Listing(),
+                  directoryMode ? Names({"a.srt", "a.out"}) : Names({"a.srt", "b.fix", "a.out"}));
+    }
+}
+
+TEST_F(SessionTest, IndicatorsShowTheOutputAndTheSelectedReport) {
+    const struct {
+        std::vector<const char*> files;
+        const char* logExt;
+        bool out;
+        bool log;
+    } cases[] = {{{}, "*.corr", false, false},
+                 {{"film.out"}, "*.corr", true, false},
+                 {{"film.corr"}, "*.corr", false, true},
+                 {{"film.out", "film.corr"}, "*.fix", true, false},
+                 {{"film.corr"}, "", false, false}};
+    Open("film.srt");
+    for (const auto& c : cases) {
+        for (const char* name : {"film.out", "film.corr"})
+            fs::remove(subs / name);
+        for (const char* name : c.files)
+            Put(name);
+        session.logExt = c.logExt;
+        session.RefreshIndicators();
+        EXPECT_EQ(session.outFileVisible, c.out);
+        EXPECT_EQ(session.logFileVisible, c.log) << c.logExt;
+    }
+}
+
+TEST_F(SessionTest, HandlersLogTheirActionWhenTheSettingIsOn) {
+    Open("film.srt");
+    session.OffsetTimeClick();
+    EXPECT_FALSE(fs::exists(dir / "Operations.log"));
+
+    session.settings().SetBool("WriteOperationsLog", true);
+    fs::remove(subs / "film.out");
+    session.OffsetTimeClick();
+    session.outExt = "*.fix";
+    session.DeleteFileClick();
+    session.SetDirectoryMode(true);
+    session.LogOperation("[Offset Time] Click", 1);
+    session.LogOperation("[Delete] Click", 2);
+    session.LogOperation("[Other]", 3);
+    const std::string dirMode = " | DirMode | Dir: " + subs.string();
+    EXPECT_EQ(ReadFile(dir / "Operations.log"),
+              Crlf({"[Offset Time] Click | File: " + Sub("film.srt"),
+                    "[Delete] Click | Mask: *.fix", "[Offset Time] Click | Type: *.srt" + dirMode,
+                    "[Delete] Click | Mask: *.out" + dirMode, "[Other]"}));
+}
+
+TEST(DirectoryCodes, EveryCodeHasItsRow) {
+    const std::set<int> interactive = {1, 2, 3, 10, 11, 14, 15, 21, 23, 27, 28};
+    const std::set<int> noOutput = {0, 6, 7, 8, 11, 24, 47};
+    for (int code = 0; code <= 47; ++code) {
+        const DirectoryOperation* op = FindDirectoryOperation(code);
+        ASSERT_NE(op, nullptr) << code;
+        EXPECT_EQ(op->code, code);
+        EXPECT_EQ(op->interactive, interactive.contains(code)) << code;
+        std::string_view ext = noOutput.contains(code) ? "" : "out";
+        if (code == 2 || code == 15 || code == 27) ext = "srt";
+        if (code == 3) ext = "sub";
+        EXPECT_EQ(op->outputExt, ext) << code;
+    }
+    EXPECT_EQ(FindDirectoryOperation(26)->name, "Offset Time");
+    for (int code : {48, 100, -1})
+        EXPECT_EQ(FindDirectoryOperation(code), nullptr) << code;
+}
+
+}  // namespace
+}  // namespace tessaline

@@ -1,0 +1,132 @@
+#include "files/file_commands.hpp"
+
+#include <gtest/gtest.h>
+
+#include "files/directory.hpp"
+#include "files/line_io.hpp"
+#include "files/recording_host.hpp"
+#include "test_support.hpp"
+
+namespace tessaline {
+namespace {
+
+using test::Crlf;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+using Names = std::vector<std::string>;
+
+TEST(RenameOutFile, PutsTheOutputInPlaceOfItsInput) {
+    const struct {
+        std::string_view what;
+        bool sourceThere, destinationThere, samePath, interactive, result;
+        Names messages;
+        std::string destination;  // its bytes afterwards, "-" when absent
+    } cases[] = {
+        {"replaces", true, true, false, true, true, {}, "out"},
+        {"no destination yet", true, false, false, true, true, {}, "out"},
+        {"no source", false, true, false, true, false, {"Source File Not Present!!!"}, "input"},
+        {"no source, quiet", false, false, false, false, false, {}, "-"},
+        {"same path", true, true, true, true, false, {}, "input"},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        const std::string source = dir / "film.out";
+        const std::string destination = c.samePath ? source : std::string(dir / "film.srt");
+        if (c.destinationThere) WriteFile(destination, "input");
+        if (c.sourceThere && !c.samePath) WriteFile(source, "out");
+        RecordingHost host;
+        EXPECT_EQ(RenameOutFile(source, destination, c.interactive, host), c.result) << c.what;
+        EXPECT_EQ(host.messages, c.messages) << c.what;
+        EXPECT_EQ(std::filesystem::exists(destination) ? ReadFile(destination) : "-", c.destination)
+            << c.what;
+        if (c.result) {
+            EXPECT_FALSE(std::filesystem::exists(source)) << c.what;
+        }
+    }
+}
+
+TEST(DeleteOneFile, DeletesOrTellsWhy) {
+    TempDir dir;
+    WriteFile(dir / "film.fix", "x");
+    std::filesystem::create_directories(dir / "folder" / "inner");
+    const struct {
+        std::string name;
+        bool interactive, result;
+        Names messages;
+    } cases[] = {
+        {"film.fix", true, true, {}},   {"film.fix", true, false, {"Source File Not Present!!!"}},
+        {"film.fix", false, false, {}}, {"folder", true, false, {"File Not Deleted!!!"}},
+        {"folder", false, false, {}},
+    };
+    for (const auto& c : cases) {
+        RecordingHost host;
+        EXPECT_EQ(DeleteOneFile(dir / c.name, c.interactive, host), c.result) << c.name;
+        EXPECT_EQ(host.messages, c.messages) << c.name;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "film.fix"));
+}
+
+TEST(LogAppend, AddsTheLineFirstOrLast) {
+    TempDir dir;
+    const std::string log = dir / "Operations.log";
+    EXPECT_TRUE(LogAppend("a", log, 1));
+    EXPECT_EQ(ReadFile(log), Crlf({"a"}));
+    EXPECT_TRUE(LogAppend("b", log, 1));
+    EXPECT_TRUE(LogAppend("c", log, 0));
+    EXPECT_EQ(ReadFile(log), Crlf({"c", "a", "b"}));
+}
+
+TEST(LogAppend, CutsALogOfMoreThan2000LinesToItsLast500) {
+    const struct {
+        int lines;
+        std::size_t after;
+        std::string first;
+    } cases[] = {{2000, 2001, "1"}, {2001, 501, "1502"}};
+    for (const auto& c : cases) {
+        TempDir dir;
+        std::string bytes;
+        for (int i = 1; i <= c.lines; ++i)
+            bytes += std::to_string(i) + "\r\n";
+        WriteFile(dir / "Operations.log", bytes);
+        EXPECT_TRUE(LogAppend("new", dir / "Operations.log", 1));
+        const Names lines = ReadLinesIfExists(dir / "Operations.log");
+        ASSERT_EQ(lines.size(), c.after) << c.lines;
+        EXPECT_EQ(lines.front(), c.first) << c.lines;
+        EXPECT_EQ(lines[lines.size() - 2], std::to_string(c.lines)) << c.lines;
+        EXPECT_EQ(lines.back(), "new") << c.lines;
+    }
+}
+
+TEST(RunDirectory, VisitsTheMatchingFilesInNameOrder) {
+    TempDir dir;
+    for (const char* name : {"b.srt", "c.srt", "a.srt", "a.sub"})
+        WriteFile(dir / name, "");
+    const std::string folder = dir.path();
+    const struct {
+        std::string pathText, mask;
+        Names visited, progress;
+    } cases[] = {
+        {folder + "/*.srt",
+         "*.srt",
+         {folder + "/a.srt", folder + "/b.srt", folder + "/c.srt"},
+         {"Finding *.srt", "a.srt", "b.srt", "c.srt", ""}},
+        {folder + "//x.out", "*.sub", {folder + "/a.sub"}, {"Finding *.sub", "a.sub", ""}},
+        {folder + "/*.ass", "*.ass", {}, {"Finding *.ass", ""}},
+        {"", "*.srt", {}, {}},
+    };
+    for (const auto& c : cases) {
+        RecordingHost host;
+        Names visited;
+        RunDirectory(c.pathText, c.mask, host, [&](const DirectoryEntry& entry) {
+            EXPECT_EQ(JoinInFolder(entry.folder, entry.name), entry.path);
+            visited.push_back(entry.path);
+        });
+        EXPECT_EQ(visited, c.visited) << c.pathText;
+        EXPECT_EQ(host.progress, c.progress) << c.pathText;
+    }
+}
+
+}  // namespace
+}  // namespace tessaline

@@ -1,0 +1,193 @@
+#include "files/frame.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+
+#include "core/errors.hpp"
+#include "files/fs.hpp"
+#include "files/recording_host.hpp"
+#include "test_support.hpp"
+
+namespace tessaline {
+namespace {
+
+using test::Crlf;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+using Names = std::vector<std::string>;
+
+Names Listing(const TempDir& dir) {
+    Names names = ListMatching(dir.path(), "*");
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Copies every line; the body most tests run.
+void CopyBody(FrameRun& run) {
+    std::string line;
+    while (run.ReadLine(line))
+        run.WriteLine(line);
+}
+
+struct Fixture {
+    TempDir dir;
+    std::string input = dir / "film.srt";
+    std::string output = dir / "film.out";
+    RecordingHost host;
+
+    Fixture() { WriteFile(input, "1\n00:00:01,000 --> 00:00:02,000\nHi\n"); }
+
+    RunResult Run(FrameSteps steps, const std::function<void(FrameRun&)>& body = CopyBody) {
+        return RunInFrame({.input = input, .output = output, .steps = steps}, host, body);
+    }
+};
+
+const FrameSteps kOwnsStatus{.statusField = StatusField::OffsetTime};
+
+TEST(RunInFrame, RefusesInOrderWithoutCreatingAFileOrTouchingTheStatus) {
+    const struct {
+        std::string_view what;
+        std::string input, output;  // in the folder; "=" is the input path itself
+        bool interactive, nothingToDo, checkPasses;
+        RunResult result;
+        Names messages;
+    } cases[] = {
+        // clang-format off
+        {"empty output", "film.srt", "", true, false, true, RunResult::Skipped, {}},
+        {"no output path, check not reached", "film.srt", "", true, false, false, RunResult::Skipped, {}},
+        {"parameter check", "film.srt", "film.out", true, false, false, RunResult::Refused, {"check"}},
+        {"existing output", "film.srt", "taken.out", true, false, true, RunResult::Refused, {"Output File Exist!!!"}},
+        {"existing output, quiet", "film.srt", "taken.out", false, false, true, RunResult::Refused, {}},
+        {"output is the input", "film.srt", "=", true, false, true, RunResult::Refused, {"Output File Exist!!!"}},
+        {"output is the missing input", "gone.srt", "=", true, false, true, RunResult::Skipped, {}},
+        {"mask", "*.srt", "*.out", true, false, true, RunResult::Skipped, {}},
+        {"missing input", "gone.srt", "gone.out", true, false, true, RunResult::Skipped, {}},
+        {"input is a folder", "sub", "sub.out", true, false, true, RunResult::Skipped, {}},
+        {"nothing to do", "film.srt", "film.out", true, true, true, RunResult::Skipped, {}},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        WriteFile(f.dir / "taken.out", "keep\r\n");
+        std::filesystem::create_directory(f.dir / "sub");
+        const Names before = Listing(f.dir);
+        const std::string input = f.dir / c.input;
+        const std::string output = c.output.empty()  ? ""
+                                   : c.output == "=" ? input
+                                                     : std::string(f.dir / c.output);
+        FrameSteps steps = kOwnsStatus;
+        steps.interactive = c.interactive;
+        const auto check = [&](Host& host) {
+            if (!c.checkPasses) host.ShowMessage("check");
+            return c.checkPasses;
+        };
+        bool ran = false;
+        const RunResult result = RunInFrame({input, output, steps, check, c.nothingToDo}, f.host,
+                                            [&](FrameRun&) { ran = true; });
+        EXPECT_EQ(result, c.result) << c.what;
+        EXPECT_EQ(f.host.messages, c.messages) << c.what;
+        EXPECT_FALSE(ran) << c.what;
+        EXPECT_EQ(Listing(f.dir), before) << c.what;
+        EXPECT_EQ(ReadFile(f.dir / "taken.out"), "keep\r\n") << c.what;
+        EXPECT_TRUE(f.host.statusHistory.empty()) << c.what;
+        EXPECT_EQ(f.host.busyChanges, 0) << c.what;
+    }
+}
+
+TEST(RunInFrame, SetsTheStatusAndLeavesOnlyTheFinishedOutput) {
+    const auto refuseOnSecondLine = [](FrameRun& run) {
+        std::string line;
+        (void)run.ReadLine(line);
+        run.WriteLine(line);
+        (void)run.ReadLine(line);
+        run.Refuse();  // the refused line and all after it are not written
+    };
+    const auto throwAfterWriting = [](FrameRun& run) {
+        run.WriteLine("partial");
+        run.report().push_back("1 = found");
+        throw ConversionError("x", "bad time");
+    };
+    const struct {
+        std::string_view what;
+        std::function<void(FrameRun&)> body;
+        std::optional<RunResult> result;  // none: the ConversionError comes through
+        StatusState status;
+        std::string output;  // "-": none
+        long eventCalls;
+    } cases[] = {
+        {"success", CopyBody, RunResult::Done, StatusState::Idle,
+         Crlf({"1", "00:00:01,000 --> 00:00:02,000", "Hi"}), 3},
+        {"refused", refuseOnSecondLine, RunResult::Stopped, StatusState::Error, "1\r\n", 2},
+        {"conversion error", throwAfterWriting, std::nullopt, StatusState::Error, "-", 0},
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        if (c.result) {
+            EXPECT_EQ(f.Run(kOwnsStatus, c.body), *c.result) << c.what;
+        } else {
+            EXPECT_THROW(f.Run(kOwnsStatus, c.body), ConversionError) << c.what;
+        }
+        EXPECT_EQ(f.host.statusHistory, (std::vector{StatusState::Running, c.status})) << c.what;
+        EXPECT_EQ(f.host.busyChanges, 2) << c.what;
+        EXPECT_FALSE(f.host.busy) << c.what;
+        EXPECT_EQ(f.host.eventCalls, c.eventCalls) << c.what;  // once per line read
+        if (c.output == "-") {
+            EXPECT_EQ(Listing(f.dir), Names{"film.srt"}) << c.what;
+        } else {
+            EXPECT_EQ(Listing(f.dir), (Names{"film.out", "film.srt"})) << c.what;
+            EXPECT_EQ(ReadFile(f.output), c.output) << c.what;
+        }
+    }
+}
+
+TEST(RunInFrame, FinishesTheReport) {
+    const std::string sep(kReportSeparator);
+    const struct {
+        std::string_view what;
+        int reportLines;
+        bool interactive, deleteOutput, summary;
+        Names messages, files;
+        std::string report;  // "" = no report file
+        std::string statusBar;
+    } cases[] = {
+        // clang-format off
+        {"empty, deleted", 0, true, true, true, {"Null Fix-length-file"}, {"film.srt"}, "", ""},
+        {"empty, quiet", 0, false, true, true, {}, {"film.srt"}, "", ""},
+        {"empty, kept", 0, true, false, false, {"Null Fix-length-file"}, {"film.out", "film.srt"}, "", ""},
+        {"one line", 1, true, true, true, {}, {"film.fix", "film.out", "film.srt"}, Crlf({"1 = a"}), ""},
+        {"three lines", 3, true, true, true, {}, {"film.fix", "film.out", "film.srt"}, Crlf({"1 = a", "2 = a", "3 = a", sep, ">> 3 Fixed Strings"}), ">> 3 Fixed Strings"},
+        {"three, no summary", 3, true, false, false, {}, {"film.fix", "film.out", "film.srt"}, Crlf({"1 = a", "2 = a", "3 = a"}), ""},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        WriteFile(f.dir / "film.fix", "older report\r\n");
+        if (c.reportLines == 0) std::filesystem::remove(f.dir / "film.fix");
+        const RunResult result = f.Run({.interactive = c.interactive,
+                                        .reportExt = "fix",
+                                        .emptyReportMessage = "Null Fix-length-file",
+                                        .deleteOutputOnEmptyReport = c.deleteOutput,
+                                        .reportSummary = c.summary},
+                                       [&](FrameRun& run) {
+                                           CopyBody(run);
+                                           for (int i = 1; i <= c.reportLines; ++i)
+                                               run.report().push_back(std::to_string(i) + " = a");
+                                       });
+        EXPECT_EQ(result, RunResult::Done) << c.what;
+        EXPECT_EQ(f.host.messages, c.messages) << c.what;
+        EXPECT_EQ(Listing(f.dir), c.files) << c.what;  // the older report is replaced
+        if (!c.report.empty()) {
+            EXPECT_EQ(ReadFile(f.dir / "film.fix"), c.report) << c.what;
+        }
+        EXPECT_EQ(f.host.reportKind, c.report.empty() ? "" : "*.fix") << c.what;
+        EXPECT_EQ(f.host.statusBar, c.statusBar) << c.what;
+        EXPECT_FALSE(f.host.busy) << c.what;
+    }
+}
+
+}  // namespace
+}  // namespace tessaline

@@ -1,0 +1,53 @@
+#include "files/fs.hpp"
+
+#include <gtest/gtest.h>
+
+#include "test_support.hpp"
+
+namespace tessaline {
+namespace {
+
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+TEST(Fs, MatchesMaskMatchesTheWholeName) {
+    const struct {
+        std::string_view name, mask;
+        bool matches;
+    } cases[] = {
+        // clang-format off
+        {"film.srt", "*.srt", true}, {"film.srt.bak", "*.srt", false}, {".srt", "*.srt", true},
+        {"film.srt", "*", true}, {"", "*", true}, {"film.srt", "", false}, {"", "", true},
+        {"a.srt", "?.srt", true}, {"ab.srt", "?.srt", false}, {".srt", "?.srt", false},
+        {"film.srt", "f?l*.s?t", true}, {"film.srt", "film*", true}, {"film.srt", "film.srt**", true},
+        {"film", "film?", false}, {"abab", "*ab", true}, {"abac", "*ab", false},
+        {"film.SRT", "*.srt", false},  // case-sensitive, as the file system is
+        // clang-format on
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MatchesMask(c.name, c.mask), c.matches) << c.name << " ~ " << c.mask;
+}
+
+TEST(Fs, RenameNoReplaceRefusesAnExistingTarget) {
+    TempDir dir;
+    WriteFile(dir / "from", "new");
+    WriteFile(dir / "to", "old");
+    EXPECT_FALSE(RenameNoReplace(dir / "from", dir / "to"));
+    EXPECT_EQ(ReadFile(dir / "to"), "old");
+    EXPECT_EQ(ReadFile(dir / "from"), "new");
+    EXPECT_TRUE(RenameNoReplace(dir / "from", dir / "free"));
+    EXPECT_EQ(ReadFile(dir / "free"), "new");
+    EXPECT_FALSE(PathExists(dir / "from"));
+}
+
+TEST(Fs, ListMatchingGivesNoNamesForAMissingFolder) {
+    TempDir dir;
+    EXPECT_TRUE(ListMatching(dir / "missing", "*").empty());
+    WriteFile(dir / "a.srt", "");
+    WriteFile(dir / "b.sub", "");
+    EXPECT_EQ(ListMatching(dir.path(), "*.srt"), std::vector<std::string>{"a.srt"});
+}
+
+}  // namespace
+}  // namespace tessaline
