@@ -9,22 +9,35 @@ constexpr unsigned char kCapitalYo = 168;  // Ё
 constexpr unsigned char kSmallYo = 184;    // ё
 constexpr unsigned char kSmallYe = 229;    // е
 
-unsigned char Byte(char c) { return static_cast<unsigned char>(c); }
+unsigned char Byte(char c) {
+    return static_cast<unsigned char>(c);
+}
 
-bool IsLatinUpper(unsigned char b) { return b >= 'A' && b <= 'Z'; }
-bool IsLatinLower(unsigned char b) { return b >= 'a' && b <= 'z'; }
-bool IsCyrillicUpper(unsigned char b) { return b >= 192 && b <= 223; }
-bool IsCyrillicLower(unsigned char b) { return b >= 224; }
+bool IsLatinUpper(unsigned char b) {
+    return b >= 'A' && b <= 'Z';
+}
+bool IsLatinLower(unsigned char b) {
+    return b >= 'a' && b <= 'z';
+}
+bool IsCyrillicUpper(unsigned char b) {
+    return b >= 192 && b <= 223;
+}
+bool IsCyrillicLower(unsigned char b) {
+    return b >= 224;
+}
 
 bool IsCapital(unsigned char b) {
     return IsLatinUpper(b) || IsCyrillicUpper(b) || b == kCapitalYo;
 }
 
-bool IsSmall(unsigned char b) { return IsLatinLower(b) || IsCyrillicLower(b) || b == kSmallYo; }
+bool IsSmall(unsigned char b) {
+    return IsLatinLower(b) || IsCyrillicLower(b) || b == kSmallYo;
+}
 
 constexpr std::array<unsigned char, 256> MakeSwitchCaseTable() {
     std::array<unsigned char, 256> table{};
-    for (int i = 0; i < 256; ++i) table[i] = static_cast<unsigned char>(i);
+    for (int i = 0; i < 256; ++i)
+        table[i] = static_cast<unsigned char>(i);
     for (int i = 'A'; i <= 'Z'; ++i) {
         table[i] = static_cast<unsigned char>(i + 32);
         table[i + 32] = static_cast<unsigned char>(i);
@@ -41,9 +54,12 @@ constexpr std::array<unsigned char, 256> MakeSwitchCaseTable() {
 // The lower-case fold used for comparing: LowerCharRus, then ё as е.
 constexpr std::array<unsigned char, 256> MakeFoldTable() {
     std::array<unsigned char, 256> table{};
-    for (int i = 0; i < 256; ++i) table[i] = static_cast<unsigned char>(i);
-    for (int i = 'A'; i <= 'Z'; ++i) table[i] = static_cast<unsigned char>(i + 32);
-    for (int i = 192; i <= 223; ++i) table[i] = static_cast<unsigned char>(i + 32);
+    for (int i = 0; i < 256; ++i)
+        table[i] = static_cast<unsigned char>(i);
+    for (int i = 'A'; i <= 'Z'; ++i)
+        table[i] = static_cast<unsigned char>(i + 32);
+    for (int i = 192; i <= 223; ++i)
+        table[i] = static_cast<unsigned char>(i + 32);
     table[kCapitalYo] = kSmallYe;
     table[kSmallYo] = kSmallYe;
     return table;
@@ -53,10 +69,10 @@ constexpr std::array<unsigned char, 256> kFoldTable = MakeFoldTable();
 
 }  // namespace
 
-const std::array<unsigned char, 256> kSwitchCaseTable = MakeSwitchCaseTable();
+const std::array<unsigned char, 256> SwitchCaseTable = MakeSwitchCaseTable();
 
 // "жЖмМфФшШщЩыЫюЮ" in Windows-1251.
-const std::string_view kWideLetters = "\xE6\xC6\xEC\xCC\xF4\xD4\xF8\xD8\xF9\xD9\xFB\xDB\xFE\xDE";
+const std::string_view WideLetters = "\xE6\xC6\xEC\xCC\xF4\xD4\xF8\xD8\xF9\xD9\xFB\xDB\xFE\xDE";
 
 char LowerCharRus(char c) {
     const unsigned char b = Byte(c);
@@ -73,30 +89,27 @@ char UpperCharRus(char c) {
 }
 
 bool IsWordStartChar(char c) {
-    switch (c) {
-        case ' ': case '"': case '(': case ')': case ',': case '-': case '.': case '>':
-        case '[': case ']': case '_': case '{': case '}':
-            return true;
-        default:
-            return c >= '0' && c <= '9';
-    }
+    return WordStartSet.find(c) != std::string_view::npos;
 }
 
 std::string LowerFoldStr(std::string_view text) {
     std::string out(text);
-    for (char& c : out) c = static_cast<char>(kFoldTable[Byte(c)]);
+    for (char& c : out)
+        c = static_cast<char>(kFoldTable[Byte(c)]);
     return out;
 }
 
 std::string UpperStrRus(std::string_view text) {
     std::string out(text);
-    for (char& c : out) c = UpperCharRus(c);
+    for (char& c : out)
+        c = UpperCharRus(c);
     return out;
 }
 
 std::string SwitchCaseStr(std::string_view text) {
     std::string out(text);
-    for (char& c : out) c = static_cast<char>(kSwitchCaseTable[Byte(c)]);
+    for (char& c : out)
+        c = static_cast<char>(SwitchCaseTable[Byte(c)]);
     return out;
 }
 
@@ -133,7 +146,8 @@ std::string CapitalizeFirstLetter(std::string_view text) {
     auto it = std::find_if(out.begin(), out.end(), [](char c) { return !IsWordStartChar(c); });
     if (it == out.end()) return out;
     *it = UpperCharRus(*it);
-    for (++it; it != out.end(); ++it) *it = LowerCharRus(*it);
+    for (++it; it != out.end(); ++it)
+        *it = LowerCharRus(*it);
     return out;
 }
 
@@ -145,17 +159,16 @@ std::string CapitalizeAfterDelimiters(std::string_view text, std::string_view de
     if (!out.empty() && out[0] == '<') {
         const std::size_t close = out.find('>');
         const std::size_t end = close == std::string::npos ? out.size() : close + 1;
-        for (; i < end; ++i) out[i] = LowerCharRus(out[i]);
+        for (; i < end; ++i)
+            out[i] = LowerCharRus(out[i]);
     }
-    const auto isDelimiter = [&](char c) {
-        return delimiters.find(c) != std::string_view::npos;
-    };
+    const auto isDelimiter = [&](char c) { return delimiters.find(c) != std::string_view::npos; };
     for (; i < out.size(); ++i) {
         const char c = out[i];
         if (c == '.' || isDelimiter(c)) {
             afterDelimiter = true;
-        } else if (afterDelimiter && std::string_view(" .-'\"([{\n\r").find(c) ==
-                                         std::string_view::npos) {
+        } else if (afterDelimiter &&
+                   std::string_view(" .-'\"([{\n\r").find(c) == std::string_view::npos) {
             out[i] = UpperCharRus(c);
             afterDelimiter = false;
         } else {
@@ -166,7 +179,9 @@ std::string CapitalizeAfterDelimiters(std::string_view text, std::string_view de
 }
 
 bool FixJoinedCapital(std::string& text) {
-    const auto isSmallOrDigit = [](unsigned char b) { return IsSmall(b) || (b >= '0' && b <= '9'); };
+    const auto isSmallOrDigit = [](unsigned char b) {
+        return IsSmall(b) || (b >= '0' && b <= '9');
+    };
     const auto isJoiner = [](unsigned char b) {
         return b == '\'' || b == '"' || b == '=' || b == '-';
     };
@@ -202,10 +217,9 @@ bool IsMostlyUpperCase(std::string_view text, CaseCounts* counts) {
 }
 
 int CountWideLetters(std::string_view set, std::string_view text) {
-    if (set.empty()) set = kWideLetters;
-    return static_cast<int>(std::count_if(text.begin(), text.end(), [&](char c) {
-        return set.find(c) != std::string_view::npos;
-    }));
+    if (set.empty()) set = WideLetters;
+    return static_cast<int>(std::count_if(
+        text.begin(), text.end(), [&](char c) { return set.find(c) != std::string_view::npos; }));
 }
 
 }  // namespace tessaline

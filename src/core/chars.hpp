@@ -19,13 +19,16 @@ namespace tessaline {
 [[nodiscard]] char UpperCharRus(char c);
 
 /// Byte i maps to the same letter in the other case; every non-letter maps to itself.
-extern const std::array<unsigned char, 256> kSwitchCaseTable;
+extern const std::array<unsigned char, 256> SwitchCaseTable;
 
-/// The 23 characters that end a word for the case routines: space " ( ) , - . 0-9 > [ ] _ { }.
+/// The 23 characters that end a word for the case routines (not "<").
+inline constexpr std::string_view WordStartSet = " \"(),-.0123456789>[]_{}";
+
+/// The character is a member of WordStartSet.
 [[nodiscard]] bool IsWordStartChar(char c);
 
 /// The Cyrillic letters drawn wider than average, "жЖмМфФшШщЩыЫюЮ" in Windows-1251.
-extern const std::string_view kWideLetters;
+extern const std::string_view WideLetters;
 
 /// Lower case with ё folded to е: the form in which the system compares texts.
 [[nodiscard]] std::string LowerFoldStr(std::string_view text);
@@ -72,7 +75,7 @@ struct CaseCounts {
 /// More Latin capitals than Latin small letters, or more Cyrillic capitals than small ones.
 [[nodiscard]] bool IsMostlyUpperCase(std::string_view text, CaseCounts* counts = nullptr);
 
-/// How many characters of `text` belong to `set` (an empty set means kWideLetters).
+/// How many characters of `text` belong to `set` (an empty set means WideLetters).
 [[nodiscard]] int CountWideLetters(std::string_view set, std::string_view text);
 
 }  // namespace tessaline

@@ -46,11 +46,6 @@ std::string_view UpToNext(std::string_view text, std::size_t pos, char c2) {
 
 }  // namespace
 
-bool IsWordSeparator(char c) {
-    static constexpr std::string_view kSeparators = " .,:;?!$%#*-=+'\"()[]{}0123456789\n\r";
-    return InSet(c, kSeparators);
-}
-
 // --- Cutting at characters -------------------------------------------------------------------
 
 std::string_view TextBeforeChar(std::string_view text, char c) {
@@ -92,15 +87,14 @@ std::string_view TextAfterStr(std::string_view text, std::string_view sub) {
 }
 
 std::string_view TextBetweenChars(std::string_view text, char c1, char c2) {
-    return TextBetweenNthChars(text, c1, c2, 1);
+    return TextBetweenChars(text, c1, c2, 1, NthOf::Opening);
 }
 
-std::string_view TextBetweenNthChars(std::string_view text, char c1, char c2, int n) {
-    const std::size_t pos = FindNth(text, c1, n);
-    return pos == npos ? std::string_view{} : UpToNext(text, pos, c2);
-}
-
-std::string_view TextBetweenCharAndNth(std::string_view text, char c1, char c2, int n) {
+std::string_view TextBetweenChars(std::string_view text, char c1, char c2, int n, NthOf form) {
+    if (form == NthOf::Opening) {
+        const std::size_t pos = FindNth(text, c1, n);
+        return pos == npos ? std::string_view{} : UpToNext(text, pos, c2);
+    }
     const std::size_t first = text.find(c1);
     if (first == npos) return {};
     const std::string_view after = text.substr(first + 1);
@@ -170,8 +164,8 @@ std::string ReplaceWholeWord(std::string_view oldText, std::string_view newText,
         const std::size_t end = pos + oldText.size();
         // The left boundary is checked within the rest after the previous occurrence, so an
         // occurrence glued to the previous one counts as bounded on the left.
-        const bool leftBound = pos == from || IsWordSeparator(text[pos - 1]);
-        const bool rightBound = end == text.size() || IsWordSeparator(text[end]);
+        const bool leftBound = pos == from || InSet(text[pos - 1], WordSeparators);
+        const bool rightBound = end == text.size() || InSet(text[end], WordSeparators);
         out.append(text.substr(from, pos - from));
         out.append(leftBound && rightBound ? newText : text.substr(pos, oldText.size()));
         from = end;

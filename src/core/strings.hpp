@@ -18,8 +18,8 @@ namespace tessaline {
 /// An ordered list of lines (a subtitle record, a report, a split text).
 using LineList = std::vector<std::string>;
 
-/// Space . , : ; ? ! $ % # * - = + ' " ( ) [ ] { } 0-9, line feed and carriage return.
-[[nodiscard]] bool IsWordSeparator(char c);
+/// The characters that bound a whole word for ReplaceWholeWord.
+inline constexpr std::string_view WordSeparators = " .,:;?!$%#*-=+'\"()[]{}0123456789\n\r";
 
 // --- Cutting at characters -------------------------------------------------------------------
 
@@ -41,13 +41,16 @@ using LineList = std::vector<std::string>;
 [[nodiscard]] std::string_view TextAfterStr(std::string_view text, std::string_view sub);
 /// After the first c1 up to the next c2 (to the end when no c2 follows); empty without c1.
 [[nodiscard]] std::string_view TextBetweenChars(std::string_view text, char c1, char c2);
-/// After the n-th c1 up to the next c2 (to the end when no c2 follows); empty when there are
-/// fewer than n c1.
-[[nodiscard]] std::string_view TextBetweenNthChars(std::string_view text, char c1, char c2, int n);
-/// After the first c1 up to the n-th c2 that follows it (to the end when fewer follow); empty
-/// when c1 is missing.
-[[nodiscard]] std::string_view TextBetweenCharAndNth(std::string_view text, char c1, char c2,
-                                                     int n);
+/// Which character the count n of TextBetweenChars applies to.
+enum class NthOf {
+    Opening,  // after the n-th c1 up to the next c2
+    Closing,  // after the first c1 up to the n-th c2 that follows it
+};
+/// The two counted forms: after the n-th c1 up to the next c2 (empty when there are fewer than
+/// n c1), or after the first c1 up to the n-th c2 after it (empty without c1); both run to the
+/// end of the text when the closing character does not follow.
+[[nodiscard]] std::string_view TextBetweenChars(std::string_view text, char c1, char c2, int n,
+                                                NthOf form);
 /// Scanning from the end: between the last c2 and the nearest c1 before it; empty when either
 /// is missing.
 [[nodiscard]] std::string_view TextBetweenLastChars(std::string_view text, char c1, char c2);

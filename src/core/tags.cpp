@@ -48,7 +48,7 @@ std::string MakeTag(std::string_view prefix, std::string_view letter) {
 }
 
 bool IsEdgeTag(std::string_view text) {
-    return std::find(kEdgeTagTable.begin(), kEdgeTagTable.end(), text) != kEdgeTagTable.end();
+    return std::find(EdgeTagTable.begin(), EdgeTagTable.end(), text) != EdgeTagTable.end();
 }
 
 }  // namespace

@@ -12,8 +12,8 @@
 namespace tessaline {
 
 /// The edge tags, compared exactly and searched in this order.
-inline constexpr std::array<std::string_view, 8> kEdgeTagTable = {
-    "<i>", "</i>", "<I>", "</I>", "<b>", "</b>", "<B>", "</B>"};
+inline constexpr std::array<std::string_view, 8> EdgeTagTable = {"<i>", "</i>", "<I>", "</I>",
+                                                                 "<b>", "</b>", "<B>", "</B>"};
 
 /// Length of a line without its <i> </i> <b> </b> {y:i} {y:b} tags (any case, balanced or
 /// not); with countBars each "|" is not counted either.

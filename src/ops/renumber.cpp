@@ -64,7 +64,8 @@ RunResult OffsetFrame(const std::string& input, const std::string& output,
             // A line with the bracket must start with two bracketed integers; anything else (a
             // line opening with a style tag) is a conversion error.
             const std::int64_t on = IntegerField(TextBetweenChars(line, open, close));
-            const std::int64_t off = IntegerField(TextBetweenNthChars(line, open, close, 2));
+            const std::int64_t off =
+                IntegerField(TextBetweenChars(line, open, close, 2, NthOf::Opening));
             shifted.clear();
             shifted += open;
             shifted += std::to_string(on + delta);
