@@ -5,7 +5,7 @@ ASAN_DIR ?= build-asan
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-asan bench format clean
+.PHONY: all deps build run test test-asan bench screenshots format clean
 
 all: build
 
@@ -18,8 +18,10 @@ $(BUILD_DIR)/build.ninja:
 build: deps $(BUILD_DIR)/build.ninja
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# The desktop program with the sample film; without a display it says so and the command line's
+# help follows.
 run: build
-	$(BUILD_DIR)/src/cli/tessaline --help
+	@$(BUILD_DIR)/src/gui/tessaline-gui examples/film.srt || $(BUILD_DIR)/src/cli/tessaline --help
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
@@ -34,6 +36,9 @@ test-asan: deps
 
 bench: build
 	bash bench/run.sh
+
+screenshots: build
+	bash scripts/screenshots.sh
 
 format:
 	git ls-files '*.cpp' '*.hpp' | xargs clang-format -i

@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build make pkg-config python3 time
     libgtest-dev libgmock-dev libbenchmark-dev
+    qt6-base-dev libgl-dev fonts-dejavu-core xvfb xauth
 )
 
 missing=()

@@ -5,6 +5,8 @@
 #include "app/session.hpp"
 #include "core/paths.hpp"
 #include "files/file_commands.hpp"
+#include "ops/convert.hpp"
+#include "ops/correction.hpp"
 
 namespace tessaline {
 namespace {
@@ -28,8 +30,8 @@ RunResult RunDeleteFile(Session& session, const std::string& input, const std::s
 constexpr std::array<DirectoryOperation, 48> kDirectoryOperations = {{
     {0, "Rename out-File", "", false, RunRenameOut},
     {1, "Offset ReCount", "out", true, RunOffsetReCount},
-    {2, "sub --> srt", "srt", true, nullptr},
-    {3, "srt --> sub", "sub", true, nullptr},
+    {2, "sub --> srt", "srt", true, RunSubToSrt},
+    {3, "srt --> sub", "sub", true, RunSrtToSub},
     {4, "Subtitles to one line", "out", false, nullptr},
     {5, "Line length cutting", "out", false, nullptr},
     {6, "Length test", "", false, nullptr},
@@ -41,8 +43,8 @@ constexpr std::array<DirectoryOperation, 48> kDirectoryOperations = {{
     {12, "Replace text", "out", false, nullptr},
     {13, "Dialog breaking", "out", false, nullptr},
     {14, "Subtitles to bottom", "out", true, nullptr},
-    {15, "SubTime --> srt", "srt", true, nullptr},
-    {16, "Subtitles Correction", "out", false, nullptr},
+    {15, "SubTime --> srt", "srt", true, RunSubTimeToSrt},
+    {16, "Subtitles Correction", "out", false, RunSubtitlesCorrection},
     {17, "Delimiters fix", "out", false, nullptr},
     {18, "Tags to one line", "out", false, nullptr},
     {19, "Fix double timings", "out", false, nullptr},
@@ -53,7 +55,7 @@ constexpr std::array<DirectoryOperation, 48> kDirectoryOperations = {{
     {24, "Delete file", "", false, RunDeleteFile},
     {25, "Big-text breaking", "out", false, nullptr},
     {26, "Offset Time", "out", false, RunOffsetTime},
-    {27, "ssa / ass --> srt", "srt", true, nullptr},
+    {27, "ssa / ass --> srt", "srt", true, RunSsaToSrt},
     {28, "Add last subtitle", "out", true, nullptr},
     {29, "Tag remove", "out", false, nullptr},
     {30, "Replace list", "out", false, nullptr},
@@ -82,6 +84,59 @@ constexpr std::array<DirectoryOperation, 48> kDirectoryOperations = {{
 const DirectoryOperation* FindDirectoryOperation(int code) {
     if (code < 0 || code >= static_cast<int>(kDirectoryOperations.size())) return nullptr;
     return &kDirectoryOperations[static_cast<std::size_t>(code)];
+}
+
+namespace {
+
+// The parameters of the conversions and the correction, from the settings.
+ConvertParams ConvertParamsOf(const Settings& settings, bool interactive) {
+    return {.framesPerSecond = settings.Text("FramesAtSec"),
+            .openBracket = FirstChar(settings.Text("OpenBrackets"), '{'),
+            .closeBracket = FirstChar(settings.Text("CloseBrackets"), '}'),
+            .timeCorrection = settings.Bool("TimeCorrection"),
+            .subtitleFullLength = settings.Int("SubtitleFullLength"),
+            .interactive = interactive};
+}
+
+CorrectionParams CorrectionParamsOf(const Settings& settings, bool interactive) {
+    return {.timeCorrection = settings.Bool("TimeCorrection"),
+            .caseCorrection = settings.Bool("CaseCorrection"),
+            .deltaNumCorrection = settings.Int("DeltaNumCorrection"),
+            .maxLines = settings.Int("SubLineCount"),
+            .closeBracket = FirstChar(settings.Text("CloseBrackets"), '}'),
+            .interactive = interactive};
+}
+
+}  // namespace
+
+RunResult RunSubToSrt(Session& session, const std::string& input, const std::string& output,
+                      bool interactive, int) {
+    return SubToSrt(input, output, ConvertParamsOf(session.settings(), interactive),
+                    session.operationHost());
+}
+
+RunResult RunSrtToSub(Session& session, const std::string& input, const std::string& output,
+                      bool interactive, int) {
+    return SrtToSub(input, output, ConvertParamsOf(session.settings(), interactive),
+                    session.operationHost());
+}
+
+RunResult RunSubTimeToSrt(Session& session, const std::string& input, const std::string& output,
+                          bool interactive, int) {
+    return SubTimeToSrt(input, output, ConvertParamsOf(session.settings(), interactive),
+                        session.operationHost());
+}
+
+RunResult RunSsaToSrt(Session& session, const std::string& input, const std::string& output,
+                      bool interactive, int) {
+    return SsaToSrt(input, output, ConvertParamsOf(session.settings(), interactive),
+                    session.operationHost());
+}
+
+RunResult RunSubtitlesCorrection(Session& session, const std::string& input,
+                                 const std::string& output, bool interactive, int) {
+    return SubtitlesCorrection(input, output, CorrectionParamsOf(session.settings(), interactive),
+                               session.operationHost());
 }
 
 // Offset Time has no interactive flag: it always shows its messages.

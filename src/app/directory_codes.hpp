@@ -27,6 +27,7 @@ struct DirectoryOperation {
 
 inline constexpr int kCodeRenameOutFile = 0;
 inline constexpr int kCodeOffsetReCount = 1;
+inline constexpr int kCodeSubtitlesCorrection = 16;
 inline constexpr int kCodeDeleteFile = 24;
 inline constexpr int kCodeOffsetTime = 26;
 
@@ -38,5 +39,18 @@ RunResult RunOffsetTime(Session& session, const std::string& input, const std::s
                         bool interactive, int variant);
 RunResult RunOffsetReCount(Session& session, const std::string& input, const std::string& output,
                            bool interactive, int variant);
+RunResult RunSubToSrt(Session& session, const std::string& input, const std::string& output,
+                      bool interactive, int variant);
+RunResult RunSrtToSub(Session& session, const std::string& input, const std::string& output,
+                      bool interactive, int variant);
+RunResult RunSubTimeToSrt(Session& session, const std::string& input, const std::string& output,
+                          bool interactive, int variant);
+RunResult RunSsaToSrt(Session& session, const std::string& input, const std::string& output,
+                      bool interactive, int variant);
+RunResult RunSubtitlesCorrection(Session& session, const std::string& input,
+                                 const std::string& output, bool interactive, int variant);
+
+/// The directory-mode code of each "Sub --> Sub" conversion, by cbSubToSub item.
+inline constexpr int kSubToSubCodes[] = {2, 3, 15, 27};
 
 }  // namespace tessaline

@@ -174,6 +174,16 @@ Outcome Session::OpenFromDialog(const std::string& path) {
     return outcome;
 }
 
+Outcome Session::OpenAddFile(const std::string& path) {
+    if (path.empty() || path.front() == ' ') {
+        host_.ShowMessage(kPathToFileIsWrong);
+        return Outcome::Refused;
+    }
+    openAddFile = path;
+    LogOperation("[Open Add File] Click", 1);
+    return Outcome::Ok;
+}
+
 void Session::OpenMask(const std::string& pathText) {
     directoryMode = true;
     openFile = pathText;
@@ -207,6 +217,20 @@ void Session::RefreshIndicators() {
         const std::string report = ChangeFileExtMode(outputPath, logExt, 3);
         logFileVisible = !report.empty() && PathExists(report);
     }
+}
+
+int Session::MaxSubLengthResult() const {
+    return settings_.Int("SubLineCount") * settings_.Int("SubLineLength") -
+           settings_.Int("MaxSubLengthCorrection");
+}
+
+std::string Session::LineSettingsSummary() const {
+    return "lines: " + settings_.Text("SubLineCount") + "; len: " + settings_.Text("SubLineLength") +
+           "; BR:" + settings_.Text("BreakMode") + "; Rplc:" + settings_.Text("ReplaceMode");
+}
+
+std::string Session::TimeStatusCaption() const {
+    return settings_.Bool("BeginTimeFrameOfLastSubtitle") ? " time -->" : "--> time ";
 }
 
 void Session::LogOperation(std::string_view text, int kind) {
@@ -318,6 +342,38 @@ Outcome Session::OffsetFrameClick() {
         Guarded([&] { return OffsetFrame(openFile, outputPath, params, opHost_); });
     RefreshIndicators();
     LogOperation("[Offset Frame] Click", 1);
+    return outcome;
+}
+
+Outcome Session::SubToSubClick() {
+    static constexpr DirectoryRun kConversions[] = {RunSubToSrt, RunSrtToSub, RunSubTimeToSrt,
+                                                    RunSsaToSrt};
+    static constexpr std::string_view kTargets[] = {"srt", "sub", "srt", "srt"};
+    Outcome outcome = Outcome::Ok;
+    if (subToSubIndex >= 0 && subToSubIndex < static_cast<int>(std::size(kConversions))) {
+        const auto item = static_cast<std::size_t>(subToSubIndex);
+        if (directoryMode) {
+            outcome = RunDirectoryCode(kSubToSubCodes[item], openFile, subExtMask);
+        } else {
+            // The converted file is named after the target format: film.sub gives film.srt.
+            const std::string output = ChangeFileExtMode(outputPath, kTargets[item], 0);
+            outcome = Guarded([&] { return kConversions[item](*this, openFile, output, true, 0); });
+        }
+    }
+    LogOperation("[Sub --> Sub] Click", 1);
+    return outcome;
+}
+
+Outcome Session::SubtitlesCorrectionClick() {
+    Outcome outcome;
+    if (directoryMode) {
+        outcome = RunDirectoryCode(kCodeSubtitlesCorrection, openFile, subExtMask);
+    } else {
+        outcome = Guarded(
+            [&] { return RunSubtitlesCorrection(*this, openFile, outputPath, true, 0); });
+    }
+    RefreshIndicators();
+    LogOperation("[Subtitles Correction] Click", 1);
     return outcome;
 }
 

@@ -118,6 +118,9 @@ class Session {
     /// The open dialog's end: opens the file and puts it first in the recent list.
     Outcome OpenFromDialog(const std::string& path);
 
+    /// The add-file box gets a path from its open dialog.
+    Outcome OpenAddFile(const std::string& path);
+
     /// Opens a folder + mask ("subs/*.srt") in directory mode, as the command line does.
     void OpenMask(const std::string& pathText);
 
@@ -130,10 +133,23 @@ class Session {
     Outcome OffsetReCountClick();
     Outcome OffsetFrameClick();
     Outcome RenameOutFileClick();
+    /// "Sub --> Sub": the conversion chosen in cbSubToSub (subToSubIndex).
+    Outcome SubToSubClick();
+    Outcome SubtitlesCorrectionClick();
     Outcome DeleteFileClick();
 
     /// stOutFile and stLogFile after a command.
     void RefreshIndicators();
+
+    /// The longest subtitle the line settings allow (lmaxSubLengthResult): lines x length less
+    /// the length correction.
+    [[nodiscard]] int MaxSubLengthResult() const;
+
+    /// The line settings in one text (stData).
+    [[nodiscard]] std::string LineSettingsSummary() const;
+
+    /// The caption of the time status (stStatusTime) and whether it stands on the left.
+    [[nodiscard]] std::string TimeStatusCaption() const;
 
     /// Adds a line to Operations.log (kind 1: with the file or folder, 2: with the report kind).
     /// Only when WriteOperationsLog is on.
@@ -161,6 +177,7 @@ class Session {
             session_.host_.SetStatus(field, state);
         }
         void SetStatusBar(std::string_view text) override { session_.host_.SetStatusBar(text); }
+        void ShowProgress(std::string_view text) override { session_.host_.ShowProgress(text); }
         void SetBusy(bool on) override { session_.host_.SetBusy(on); }
         void ProcessEvents() override { session_.host_.ProcessEvents(); }
         void SelectReportKind(std::string_view mask) override;

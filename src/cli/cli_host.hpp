@@ -18,6 +18,8 @@ class CliHost : public Host {
     Answer Ask(std::string_view text) override;
     void SetStatus(StatusField field, StatusState state) override;
     void SetStatusBar(std::string_view text) override;
+    /// Progress per record would flood a terminal and slow a batch run down.
+    void ShowProgress(std::string_view) override {}
     void SetBusy(bool) override {}
     void ProcessEvents() override {}
     void SelectReportKind(std::string_view) override {}

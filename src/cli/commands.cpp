@@ -164,6 +164,50 @@ Outcome RunDeleteFile(Session& s, const CliValues& values) {
     return s.DeleteFileClick();
 }
 
+std::optional<std::string> ParseConvert(std::vector<std::string>& args, Session& s,
+                                        CliValues& values) {
+    std::optional<std::string> error;
+    const auto to = TakeOption(args, "--to", error);
+    if (error) return error;
+    const auto from = TakeOption(args, "--from", error);
+    if (error) return error;
+    const auto fps = TakeOption(args, "--fps", error);
+    if (error) return error;
+    if (to && *to != "srt" && *to != "sub") return "--to takes srt or sub, not '" + *to + "'";
+    if (from && *from != "subtime") return "--from takes subtime, not '" + *from + "'";
+    if (from && to && *to != "srt") return std::string("--from subtime converts to srt only");
+    if (fps) {
+        if (!ParseFramesPerSecond(*fps)) return "--fps takes a rate such as 25 or 23,976, not '" + *fps + "'";
+        s.settings().SetText("FramesAtSec", *fps);
+    }
+    if (from) {
+        values.subToSub = 2;  // SubTime --> srt
+    } else if (to && *to == "sub") {
+        values.subToSub = 1;  // srt --> sub
+    } else if (to) {
+        values.subToSub = 0;  // to srt: from sub, or from ssa/ass by the extension (below)
+    }
+    return std::nullopt;
+}
+
+// Without --to or --from the direction follows the file's extension, in any letter case.
+Outcome RunConvert(Session& s, const CliValues& values) {
+    const std::string ext = LowerExtOf(s.openFile);
+    const bool ssa = ext == "ssa" || ext == "ass";
+    if (values.subToSub >= 0) {
+        s.subToSubIndex = values.subToSub == 0 && ssa ? 3 : values.subToSub;
+    } else if (ext == "srt") {
+        s.subToSubIndex = 1;
+    } else if (ext == "sub") {
+        s.subToSubIndex = 0;
+    } else if (ssa) {
+        s.subToSubIndex = 3;
+    } else {
+        return Outcome::WrongExtension;
+    }
+    return s.SubToSubClick();
+}
+
 Outcome RunSettings(Session& s, const CliValues&) {
     const std::string text = s.settings().ToIniText();
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -196,6 +240,24 @@ const std::vector<CliCommand> kCommands = {
      "MicroDVD (.sub) file. Reads the settings OpenBrackets and CloseBrackets.",
      false, true, ParseOffsetFrame,
      [](Session& s, const CliValues&) { return s.OffsetFrameClick(); }},
+    {"convert", "[--to srt|sub] [--from subtime] [--fps RATE] PATH...",
+     "convert between SubRip, MicroDVD and SubStation Alpha",
+     "Converts each file by its extension: film.srt to film.sub, film.sub to film.srt,\n"
+     "film.ssa or film.ass to film.srt. --to chooses the target, --from subtime reads the\n"
+     "bracketed SubTime format. --fps sets the frame rate of the MicroDVD side for this run\n"
+     "(a decimal comma, as the setting FramesAtSec is written: 25, 23,976, 29,970).\n"
+     "SubStation Alpha and SubTime conversions report over-long subtitles in film.conv.\n"
+     "Reads the settings FramesAtSec, OpenBrackets, CloseBrackets, TimeCorrection and\n"
+     "SubtitleFullLength.",
+     true, true, ParseConvert, RunConvert},
+    {"correct", "PATH...", "clean up a SubRip or MicroDVD file",
+     "The general clean-up: stray and missing blank lines, empty subtitles, timing lines with\n"
+     "\":\" before the milliseconds, glued capitals (with CaseCorrection=1), bare dialogue\n"
+     "hyphens, lines run together with a double space, spaces and NUL characters at the line\n"
+     "ends, spaces around the MicroDVD line bar. Writes film.out and lists every repair in\n"
+     "film.corr; a file that needs nothing gets no output. Reads the settings TimeCorrection,\n"
+     "CaseCorrection, DeltaNumCorrection, SubLineCount and CloseBrackets.",
+     true, true, ParseNothing, [](Session& s, const CliValues&) { return s.SubtitlesCorrectionClick(); }},
     {"rename-out", "PATH...", "put the .out file in the place of its input",
      "Replaces PATH by the output made from it (film.out takes the place of film.srt).", true, true,
      ParseNothing, [](Session& s, const CliValues&) { return s.RenameOutFileClick(); }},

@@ -13,6 +13,7 @@ namespace tessaline {
 /// Values of a command's options that are applied anew for every PATH.
 struct CliValues {
     std::string deleteKind;  // delete-file: "*." + EXT (the handler resets its selection)
+    int subToSub = -1;       // convert: the cbSubToSub item; -1 = by the file's extension
 };
 
 /// Reads a command's options and values from its arguments into the session; the remaining

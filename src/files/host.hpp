@@ -33,8 +33,13 @@ class Host {
 
     virtual void SetStatus(StatusField field, StatusState state) = 0;
 
-    /// The simple text of the status bar (progress and summaries).
+    /// The simple text of the status bar (a summary at the end of an operation).
     virtual void SetStatusBar(std::string_view text) = 0;
+
+    /// The status bar's progress text while an operation runs ("Number of subtitle = 12").
+    /// Called once per record: a window shows it when it next processes events, the command line
+    /// leaves it out.
+    virtual void ShowProgress(std::string_view text) = 0;
 
     /// The hourglass cursor on or off.
     virtual void SetBusy(bool on) = 0;

@@ -23,6 +23,7 @@ class RecordingHost : public Host {
         statusHistory.push_back(state);
     }
     void SetStatusBar(std::string_view text) override { statusBar = text; }
+    void ShowProgress(std::string_view text) override { progressText = text; }
     void SetBusy(bool on) override {
         busy = on;
         ++busyChanges;
@@ -43,6 +44,7 @@ class RecordingHost : public Host {
     std::map<StatusField, StatusState> status;
     std::vector<StatusState> statusHistory;
     std::string statusBar;
+    std::string progressText;  // the last progress text
     bool busy = false;
     int busyChanges = 0;
     long eventCalls = 0;

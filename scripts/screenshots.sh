@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Starts the desktop program under Xvfb with the sample film open and saves a picture of each
+# page into docs/ (main.png is the "Subtitle" page).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+gui=build/src/gui/tessaline-gui
+[[ -x $gui ]] || { echo "build first: make build" >&2; exit 1; }
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+TESSALINE_HOME=$home xvfb-run -a -s "-screen 0 1280x800x24" \
+    "$gui" examples/film.srt --screenshots docs
+ls -1 docs/*.png

@@ -1,0 +1,632 @@
+#include "gui/main_window.hpp"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSet>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimeEdit>
+#include <QVBoxLayout>
+
+#include "gui/window_layout.hpp"
+#include "ops/settings_table.hpp"
+
+namespace tessaline::gui {
+namespace {
+
+constexpr const char* kNotAvailable =
+    "Not available yet: this command comes with a later version of Tessaline.";
+constexpr int kDefaultWidth = 1020;
+constexpr int kDefaultHeight = 690;
+
+// The controls whose commands work; every other command control is shown disabled.
+const QSet<QString>& WorkingControls() {
+    static const QSet<QString> names = {
+        // Files and results
+        "edOpenFile", "sbOpen", "edOpenFileAdd", "sbOpenAdd", "cbDirectoryMode", "cbSubExt",
+        "btnRenameFile", "stOutFile", "btnDeleteFile", "cbOutExt", "cbLogExt", "stLogFile",
+        "mnOpenFile", "mnRenameFile", "mnFile", "mnFocus", "mnSubtitleLinesSetFocus",
+        "mnTimeExtenderSetFocus", "mnTimeTestSetFocus", "mnTimeCalculatorSetFocus", "mnAbout",
+        // Numbering, conversion and correction
+        "sedOffsetCount", "btnOffsetCount", "btnOffsetReCount", "btnSubtitlesCorrection",
+        "cbSubToSub", "btnSubToSub", "cbFramesAtSec",
+        // Offset Time, Offset Tail, Offset Frame
+        "dtpOffsetTime", "seOffsetTimeMls", "cbOffsetTimeMinus", "btnOffsetTimeMls",
+        "dtpOffsetTimeTail", "seOffsetTimeMlsTail", "cbOffsetTimeMinusTail", "dtpBeginTimeTail",
+        "seBeginTimeMlsTail", "dtpEndTimeTail", "seEndTimeMlsTail", "btnOffsetTimeMlsTail",
+        "sedOffsetCntFrames", "cbOffsetFrameMinus", "btnOffsetFrame",
+    };
+    return names;
+}
+
+// Kinds that only show something; they stay enabled.
+bool IsDisplayOnly(Kind kind) {
+    return kind == Kind::Label || kind == Kind::Static || kind == Kind::Shape;
+}
+
+QStringList Items(const char* items) {
+    return QString::fromUtf8(items).split('|', Qt::SkipEmptyParts);
+}
+
+void SetRadioIndex(QWidget* group, int index) {
+    auto* buttons = group->findChild<QButtonGroup*>();
+    if (buttons == nullptr) return;
+    if (QAbstractButton* button = buttons->button(index)) button->setChecked(true);
+}
+
+ClockTime ClockOf(const QTimeEdit* edit) {
+    const QTime t = edit->time();
+    return {t.hour(), t.minute(), t.second()};
+}
+
+}  // namespace
+
+QString PathToQString(const std::string& path) {
+    return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+}
+
+std::string PathFromQString(const QString& path) {
+    const QByteArray bytes = QFile::encodeName(path);
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMainWindow(parent) {
+    setObjectName("TMainForm");
+    setWindowTitle("Tessaline by Orvendel");
+    BuildMenus();
+    BuildPages();
+
+    QtHost::Widgets widgets;
+    widgets.parent = this;
+    widgets.statusText = Control<QLabel>("stStatusText");
+    widgets.statusTextTail = Control<QLabel>("stStatusTextTail");
+    widgets.statusInd = Control<QLabel>("stStatusInd");
+    widgets.showStatusBar = [this](const QString& text) { statusBar()->showMessage(text); };
+    host_ = std::make_unique<QtHost>(widgets);
+    session_ = std::make_unique<Session>(*host_, programFolder);
+
+    WireCommands();
+    MarkNotAvailable();
+    FormCreate();
+    BindSettings();
+    ShowState();
+}
+
+MainWindow::~MainWindow() { FormDestroy(); }
+
+// --- Building --------------------------------------------------------------------------------
+
+void MainWindow::BuildMenus() {
+    const auto add = [this](QMenu* menu, const char* name, const QString& caption) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(name);
+        return action;
+    };
+    QMenu* file = menuBar()->addMenu("File");
+    file->setObjectName("mnFile");
+    add(file, "mnOpenFile", "Open File...");
+    add(file, "mnRenameFile", "Rename out-File");
+    file->addSeparator();
+    add(file, "mnSubtitlesLists", "Subtitles Lists...");
+    file->addSeparator();
+    connect(file->addAction("Exit"), &QAction::triggered, this, &QWidget::close);
+
+    QMenu* focus = menuBar()->addMenu("Focus");
+    focus->setObjectName("mnFocus");
+    add(focus, "mnSubtitleLinesSetFocus", "Subtitle Lines");
+    add(focus, "mnTimeExtenderSetFocus", "Time Extender");
+    add(focus, "mnTimeTestSetFocus", "Time Test");
+    add(focus, "mnTimeCalculatorSetFocus", "Time Calculator");
+
+    QMenu* convert = menuBar()->addMenu("Convertation Text in File");
+    convert->setObjectName("mnConvertation");
+    add(convert, "mnTextToLowerCase", "text to lower case");
+    add(convert, "mnTextToUpLoCase", "Text To Begin From Upper Letter (Any Word)");
+    add(convert, "mnTextToUpFirstLetterLoCase", "Text to begin from upper letter of string");
+    add(convert, "mnNormalizeTextString", "Normalize text string");
+    add(convert, "mnTextToSwitchCase", "Text to sWITCH cASE");
+    add(convert, "mnUpCaseTextInBrackets", "Up Case (Text In Brackets)")->setCheckable(true);
+    convert->addSeparator();
+    add(convert, "mnWin2ISO", "win1251 --> ISO-8859-5");
+    add(convert, "mnWin2Alt", "win1251 --> cp866");
+    add(convert, "mnWin2KOI8R", "win1251 --> koi8-R");
+    add(convert, "mnWin2Mac", "win1251 --> Mac");
+    add(convert, "mnWin2UTF8", "win1251 --> UTF8");
+    add(convert, "mnISO2Win", "ISO-8859-5 --> win1251");
+    add(convert, "mnAlt2Win", "cp866 --> win1251");
+    add(convert, "mnKOI8R2Win", "koi8-R --> win1251");
+    add(convert, "mnMac2Win", "Mac --> win1251");
+    add(convert, "mnUTF82Win", "UTF8 --> win1251");
+    convert->addSeparator();
+    add(convert, "mnUnixToDOS", "Unix to DOS");
+    add(convert, "mnAnyToDOS", "Any to DOS");
+    convert->addSeparator();
+    add(convert, "mnCodeTest", "[Code Test]");
+
+    QMenu* settings = menuBar()->addMenu("Settings");
+    settings->setObjectName("mnSettings");
+    add(settings, "mnParameters", "Parameters...");
+    add(settings, "mnPartsAndTails", "Parts && Tails...");
+    add(settings, "mnReplaceList", "Replace List...");
+
+    QAction* about = menuBar()->addAction("About");
+    about->setObjectName("mnAbout");
+}
+
+QWidget* MainWindow::MakeControl(const ControlDef& def, QWidget* parent) {
+    const QString caption = QString::fromUtf8(def.caption);
+    const QString value = QString::fromUtf8(def.value);
+    QWidget* widget = nullptr;
+    switch (def.kind) {
+        case Kind::Button:
+            widget = new QPushButton(caption, parent);
+            break;
+        case Kind::Check: {
+            auto* check = new QCheckBox(caption, parent);
+            check->setChecked(value == "1");
+            widget = check;
+            break;
+        }
+        case Kind::Combo:
+        case Kind::EditCombo: {
+            auto* combo = new QComboBox(parent);
+            combo->addItems(Items(def.items));
+            if (def.kind == Kind::EditCombo) {
+                combo->setEditable(true);
+                combo->setInsertPolicy(QComboBox::NoInsert);
+                combo->setCurrentText(value);
+            } else {
+                combo->setCurrentIndex(value.toInt());
+            }
+            widget = combo;
+            break;
+        }
+        case Kind::Edit:
+            widget = new QLineEdit(value, parent);
+            break;
+        case Kind::Spin: {
+            auto* spin = new QSpinBox(parent);
+            spin->setRange(def.min, def.max);
+            spin->setSingleStep(def.step);
+            spin->setValue(value.toInt());
+            widget = spin;
+            break;
+        }
+        case Kind::Time: {
+            auto* time = new QTimeEdit(QTime(0, 0), parent);
+            time->setDisplayFormat("HH:mm:ss");
+            widget = time;
+            break;
+        }
+        case Kind::Static: {
+            auto* label = new QLabel(caption, parent);
+            label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            widget = label;
+            break;
+        }
+        case Kind::Label:
+            widget = new QLabel(caption, parent);
+            break;
+        case Kind::Radio: {
+            auto* group = new QGroupBox(caption, parent);
+            auto* layout = new QHBoxLayout(group);
+            layout->setContentsMargins(4, caption.isEmpty() ? 2 : 4, 4, 2);
+            auto* buttons = new QButtonGroup(group);
+            const QStringList items = Items(def.items);
+            for (int i = 0; i < items.size(); ++i) {
+                auto* radio = new QRadioButton(items[i], group);
+                buttons->addButton(radio, i);
+                layout->addWidget(radio);
+            }
+            SetRadioIndex(group, value.toInt());
+            widget = group;
+            break;
+        }
+        case Kind::Memo: {
+            auto* memo = new QPlainTextEdit(value, parent);
+            memo->setMinimumHeight(120);
+            // The line numbers and the two length columns beside the text are narrow.
+            if (QString::fromLatin1(def.name) != "MemoSubLines") memo->setFixedWidth(44);
+            widget = memo;
+            break;
+        }
+        case Kind::Shape: {
+            auto* shape = new QLabel(parent);
+            shape->setFixedSize(14, 14);
+            shape->setStyleSheet("background-color: #00C000; border-radius: 7px;");
+            widget = shape;
+            break;
+        }
+        case Kind::Paint: {
+            auto* paint = new QFrame(parent);
+            paint->setFrameStyle(QFrame::Box);
+            paint->setMinimumHeight(380);
+            paint->setStyleSheet("background-color: white;");
+            widget = paint;
+            break;
+        }
+    }
+    widget->setObjectName(QString::fromLatin1(def.name));
+    return widget;
+}
+
+void MainWindow::BuildPages() {
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(4, 4, 4, 2);
+    column->setSpacing(4);
+
+    pages_ = new QTabWidget(central);
+    pages_->setObjectName("PageControl");
+    // Each page is a row of columns; the groups of a column stack from the top.
+    std::vector<std::vector<QVBoxLayout*>> columns;
+    for (const PageDef& page : Pages()) {
+        auto* widget = new QWidget(pages_);
+        widget->setObjectName(page.name);
+        auto* row = new QHBoxLayout(widget);
+        row->setContentsMargins(4, 4, 4, 4);
+        row->setSpacing(6);
+        columns.emplace_back();
+        pages_->addTab(widget, page.caption);
+    }
+
+    for (const GroupDef& def : Groups()) {
+        QWidget* parent = def.page == kAbovePages ? central : pages_->widget(def.page);
+        auto* group = new QGroupBox(QString::fromUtf8(def.title), parent);
+        group->setObjectName(def.name);
+        auto* grid = new QGridLayout(group);
+        grid->setContentsMargins(6, 4, 6, 4);
+        grid->setHorizontalSpacing(6);
+        grid->setVerticalSpacing(3);
+        for (const ControlDef& control : def.controls) {
+            grid->addWidget(MakeControl(control, group), control.row, control.column,
+                            control.rowSpan, control.columnSpan);
+        }
+        if (def.page == kAbovePages) {
+            grid->setColumnStretch(8, 1);
+            column->addWidget(group);
+            continue;
+        }
+        auto& pageColumns = columns[static_cast<std::size_t>(def.page)];
+        auto* row = static_cast<QHBoxLayout*>(pages_->widget(def.page)->layout());
+        while (pageColumns.size() <= static_cast<std::size_t>(def.column)) {
+            pageColumns.push_back(new QVBoxLayout);
+            row->addLayout(pageColumns.back());
+        }
+        pageColumns[static_cast<std::size_t>(def.column)]->addWidget(group);
+    }
+    for (std::size_t page = 0; page < columns.size(); ++page) {
+        for (QVBoxLayout* stack : columns[page]) stack->addStretch(1);
+        static_cast<QHBoxLayout*>(pages_->widget(static_cast<int>(page))->layout())->addStretch(1);
+    }
+    column->addWidget(pages_, 1);
+    setCentralWidget(central);
+    statusBar()->setObjectName("StatusBar");
+    resize(kDefaultWidth, kDefaultHeight);
+}
+
+// Shows every setting in the control it feeds and keeps the setting in step with the control.
+void MainWindow::BindSettings() {
+    Settings& settings = session_->settings();
+    for (const SettingDef& def : kSettingTable) {
+        if (def.feeds.empty() || def.feeds == "edOpenFile" || def.feeds == "edOpenFileAdd") {
+            continue;  // the open-file boxes show the session's own paths
+        }
+        const QString name = QString::fromLatin1(def.feeds.data(),
+                                                 static_cast<qsizetype>(def.feeds.size()));
+        const std::string key(def.key);
+        QObject* object = findChild<QObject*>(name);
+        if (auto* check = qobject_cast<QCheckBox*>(object)) {
+            check->setChecked(settings.Bool(key));
+            connect(check, &QCheckBox::toggled, this,
+                    [this, key](bool on) { session_->settings().SetBool(key, on); });
+        } else if (auto* spin = qobject_cast<QSpinBox*>(object)) {
+            spin->setValue(settings.Int(key));
+            connect(spin, &QSpinBox::valueChanged, this, [this, key](int value) {
+                session_->settings().SetInt(key, value);
+                ShowLineSummary();
+            });
+        } else if (auto* edit = qobject_cast<QLineEdit*>(object)) {
+            edit->setText(QtHost::FromText(settings.Text(key)));
+            connect(edit, &QLineEdit::textChanged, this, [this, key](const QString& text) {
+                session_->settings().SetText(key, QtHost::ToText(text));
+            });
+        } else if (auto* combo = qobject_cast<QComboBox*>(object)) {
+            combo->setCurrentText(QtHost::FromText(settings.Text(key)));
+            connect(combo, &QComboBox::currentTextChanged, this, [this, key](const QString& text) {
+                session_->settings().SetText(key, QtHost::ToText(text));
+            });
+        } else if (auto* label = qobject_cast<QLabel*>(object)) {
+            label->setText(QtHost::FromText(settings.Text(key)));
+        } else if (auto* action = qobject_cast<QAction*>(object)) {
+            action->setChecked(settings.Bool(key));
+            connect(action, &QAction::toggled, this,
+                    [this, key](bool on) { session_->settings().SetBool(key, on); });
+        } else if (auto* group = qobject_cast<QGroupBox*>(object)) {
+            SetRadioIndex(group, settings.Int(key));
+            if (auto* buttons = group->findChild<QButtonGroup*>()) {
+                connect(buttons, &QButtonGroup::idClicked, this,
+                        [this, key](int id) { session_->settings().SetInt(key, id); });
+            }
+        }
+    }
+    ShowLineSummary();
+}
+
+void MainWindow::WireCommands() {
+    const auto onClick = [this](const char* name, std::function<void()> handler) {
+        auto* button = Control<QPushButton>(name);
+        connect(button, &QPushButton::clicked, this, [this, handler] { Run(handler); });
+    };
+    const auto onAction = [this](const char* name, std::function<void()> handler) {
+        connect(Control<QAction>(name), &QAction::triggered, this, std::move(handler));
+    };
+    Session& s = *session_;
+
+    auto* openBox = Control<QComboBox>("edOpenFile");
+    connect(openBox->lineEdit(), &QLineEdit::returnPressed, this,
+            [this, openBox] { OpenFile(openBox->currentText()); });
+    connect(openBox, &QComboBox::activated, this,
+            [this, openBox](int index) { OpenFile(openBox->itemText(index)); });
+    connect(Control<QPushButton>("sbOpen"), &QPushButton::clicked, this, &MainWindow::OpenFromDialog);
+    onAction("mnOpenFile", [this] { OpenFromDialog(); });
+    connect(Control<QPushButton>("sbOpenAdd"), &QPushButton::clicked, this,
+            &MainWindow::OpenAddFromDialog);
+    connect(Control<QLineEdit>("edOpenFileAdd"), &QLineEdit::textEdited, this,
+            [this](const QString& text) { session_->openAddFile = PathFromQString(text); });
+
+    connect(Control<QCheckBox>("cbDirectoryMode"), &QCheckBox::clicked, this,
+            [this](bool on) { Run([this, on] { session_->SetDirectoryMode(on); }); });
+    connect(Control<QComboBox>("cbSubExt"), &QComboBox::textActivated, this,
+            [this](const QString& mask) { session_->subExtMask = QtHost::ToText(mask); });
+    connect(Control<QComboBox>("cbOutExt"), &QComboBox::textActivated, this,
+            [this](const QString& kind) { session_->outExt = QtHost::ToText(kind); });
+    connect(Control<QComboBox>("cbLogExt"), &QComboBox::textActivated, this, [this](const QString& kind) {
+        session_->logExt = QtHost::ToText(kind);
+        Run([this] { session_->RefreshIndicators(); });
+    });
+
+    onClick("btnRenameFile", [&s] { s.RenameOutFileClick(); });
+    onAction("mnRenameFile", [this, &s] { Run([&s] { s.RenameOutFileClick(); }); });
+    for (const char* indicator : {"stOutFile", "stLogFile"}) {
+        Control<QLabel>(indicator)->installEventFilter(this);
+        Control<QLabel>(indicator)->setCursor(Qt::PointingHandCursor);
+    }
+    onClick("btnDeleteFile", [&s] { s.DeleteFileClick(); });
+
+    onClick("btnOffsetTimeMls", [&s] { s.OffsetTimeClick(); });
+    onClick("btnOffsetTimeMlsTail", [&s] { s.OffsetTailClick(); });
+    onClick("btnOffsetCount", [&s] { s.OffsetCountClick(); });
+    onClick("btnOffsetReCount", [&s] { s.OffsetReCountClick(); });
+    onClick("btnOffsetFrame", [&s] { s.OffsetFrameClick(); });
+    onClick("btnSubToSub", [&s] { s.SubToSubClick(); });
+    onClick("btnSubtitlesCorrection", [&s] { s.SubtitlesCorrectionClick(); });
+
+    // The focus menu brings a group's page to the front.
+    const auto focus = [this, &onAction](const char* action, int page, const char* target) {
+        onAction(action, [this, page, target] {
+            pages_->setCurrentIndex(page);
+            if (auto* widget = findChild<QWidget*>(target)) widget->setFocus();
+        });
+    };
+    focus("mnSubtitleLinesSetFocus", kSubtitlePage, "MemoSubLines");
+    focus("mnTimeExtenderSetFocus", kTimeFramePage, "gbTimeExtender");
+    focus("mnTimeTestSetFocus", kTimeFramePage, "btnTimeTest");
+    focus("mnTimeCalculatorSetFocus", kUtilitiesPage, "gbTimeCalculator");
+    onAction("mnAbout", [this] { ShowAbout(); });
+}
+
+// Every command control whose command is not built yet is disabled and says so.
+void MainWindow::MarkNotAvailable() {
+    const QSet<QString>& working = WorkingControls();
+    for (const GroupDef& group : Groups()) {
+        for (const ControlDef& def : group.controls) {
+            if (IsDisplayOnly(def.kind) || *def.name == '\0') continue;
+            if (working.contains(QString::fromLatin1(def.name))) continue;
+            QWidget* widget = findChild<QWidget*>(QString::fromLatin1(def.name));
+            widget->setEnabled(false);
+            widget->setToolTip(kNotAvailable);
+        }
+    }
+    for (QAction* action : menuBar()->findChildren<QAction*>()) {
+        if (action->objectName().isEmpty() || working.contains(action->objectName())) continue;
+        if (action->menu() != nullptr) continue;  // a menu itself stays open to show its items
+        action->setEnabled(false);
+        action->setToolTip(kNotAvailable);
+    }
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>()) menu->setToolTipsVisible(true);
+}
+
+// --- Start and exit ---------------------------------------------------------------------------
+
+void MainWindow::FormCreate() {
+    session_->Start();
+    auto* openBox = Control<QComboBox>("edOpenFile");
+    for (const std::string& path : session_->recentFiles) openBox->addItem(PathToQString(path));
+    openBox->setCurrentText(PathToQString(session_->openFile));
+    Control<QLineEdit>("edOpenFileAdd")->setText(PathToQString(session_->openAddFile));
+
+    auto* time = Control<QLabel>("stStatusTime");
+    time->setText(QtHost::FromText(session_->TimeStatusCaption()));
+    time->setAlignment(session_->settings().Bool("BeginTimeFrameOfLastSubtitle")
+                           ? Qt::AlignLeft | Qt::AlignVCenter
+                           : Qt::AlignRight | Qt::AlignVCenter);
+
+    // The window's place: its stored top and left, kept on the screen.
+    const QRect screen = QApplication::primaryScreen() != nullptr
+                             ? QApplication::primaryScreen()->availableGeometry()
+                             : QRect(0, 0, kDefaultWidth, kDefaultHeight);
+    const Settings& settings = session_->settings();
+    int top = settings.Text("Top").empty() ? screen.height() - height() : settings.Int("Top");
+    if (top + height() > screen.height()) top = screen.height() - height();
+    move(settings.Int("Left"), std::max(0, top));
+    pages_->setCurrentIndex(kSubtitlePage);
+    Control<QLabel>("stStatusInd")->setVisible(false);
+}
+
+void MainWindow::FormDestroy() {
+    if (closed_) return;
+    closed_ = true;
+    Settings& settings = session_->settings();
+    settings.SetInt("Top", y());
+    settings.SetInt("Left", x());
+    try {
+        session_->Exit();
+    } catch (const std::exception& e) {
+        host_->ShowMessage(e.what());
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    FormDestroy();
+    event->accept();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // A click on an indicator renames the output into the input's place.
+    if (event->type() == QEvent::MouseButtonRelease &&
+        (watched->objectName() == "stOutFile" || watched->objectName() == "stLogFile")) {
+        Run([this] { session_->RenameOutFileClick(); });
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// --- Commands ---------------------------------------------------------------------------------
+
+void MainWindow::Run(const std::function<void()>& handler) {
+    if (running_) {
+        // The per-line event processing lets clicks through while a command runs; one command
+        // at a time keeps two operations from writing the same files.
+        statusBar()->showMessage("A command is running: wait until it ends.");
+        return;
+    }
+    running_ = true;
+    ReadControls();
+    handler();
+    ShowState();
+    running_ = false;
+}
+
+void MainWindow::ReadControls() {
+    Session& s = *session_;
+    s.offsetTime.offset =
+        ClockToMs(ClockOf(Control<QTimeEdit>("dtpOffsetTime")),
+                  static_cast<std::uint32_t>(Control<QSpinBox>("seOffsetTimeMls")->value()));
+    s.offsetTime.minus = Control<QCheckBox>("cbOffsetTimeMinus")->isChecked();
+    s.offsetTail.offset =
+        ClockToMs(ClockOf(Control<QTimeEdit>("dtpOffsetTimeTail")),
+                  static_cast<std::uint32_t>(Control<QSpinBox>("seOffsetTimeMlsTail")->value()));
+    s.offsetTail.minus = Control<QCheckBox>("cbOffsetTimeMinusTail")->isChecked();
+    s.offsetTail.begin =
+        ClockToMs(ClockOf(Control<QTimeEdit>("dtpBeginTimeTail")),
+                  static_cast<std::uint32_t>(Control<QSpinBox>("seBeginTimeMlsTail")->value()));
+    s.offsetTail.end =
+        ClockToMs(ClockOf(Control<QTimeEdit>("dtpEndTimeTail")),
+                  static_cast<std::uint32_t>(Control<QSpinBox>("seEndTimeMlsTail")->value()));
+    s.offsetCount.offset = Control<QSpinBox>("sedOffsetCount")->value();
+    s.offsetFrame.offset = Control<QSpinBox>("sedOffsetCntFrames")->value();
+    s.offsetFrame.minus = Control<QCheckBox>("cbOffsetFrameMinus")->isChecked();
+    s.subToSubIndex = Control<QComboBox>("cbSubToSub")->currentIndex();
+    s.outExt = QtHost::ToText(Control<QComboBox>("cbOutExt")->currentText());
+    s.subExtMask = QtHost::ToText(Control<QComboBox>("cbSubExt")->currentText());
+}
+
+void MainWindow::ShowState() {
+    const Session& s = *session_;
+    auto* openBox = Control<QComboBox>("edOpenFile");
+    openBox->clear();
+    for (const std::string& path : s.recentFiles) openBox->addItem(PathToQString(path));
+    openBox->setCurrentText(PathToQString(s.openFile));
+    Control<QLineEdit>("edOpenFileAdd")->setText(PathToQString(s.openAddFile));
+
+    Control<QCheckBox>("cbDirectoryMode")->setChecked(s.directoryMode);
+    auto* subExt = Control<QComboBox>("cbSubExt");
+    subExt->setEnabled(s.directoryMode);
+    subExt->setCurrentText(QtHost::FromText(s.subExtMask));
+    if (subExt->currentText() != QtHost::FromText(s.subExtMask)) {
+        subExt->addItem(QtHost::FromText(s.subExtMask));
+        subExt->setCurrentText(QtHost::FromText(s.subExtMask));
+    }
+    Control<QComboBox>("cbOutExt")->setCurrentText(QtHost::FromText(s.outExt));
+    Control<QComboBox>("cbLogExt")->setCurrentText(QtHost::FromText(s.logExt));
+    Control<QComboBox>("cbSubToSub")->setCurrentIndex(s.subToSubIndex);
+    Control<QLabel>("stOutFile")->setVisible(s.outFileVisible);
+    Control<QLabel>("stLogFile")->setVisible(s.logFileVisible);
+
+    // Directory mode shows in italics on the commands that run over a folder.
+    for (std::string_view name : kDirectoryCapableControls) {
+        auto* widget = findChild<QWidget*>(QString::fromLatin1(name.data(),
+                                                               static_cast<qsizetype>(name.size())));
+        if (widget == nullptr) continue;
+        QFont font = widget->font();
+        font.setItalic(s.directoryMode);
+        widget->setFont(font);
+    }
+}
+
+void MainWindow::ShowLineSummary() {
+    Control<QLabel>("lmaxSubLengthResult")->setText(QString::number(session_->MaxSubLengthResult()));
+    Control<QLabel>("stData")->setText(QtHost::FromText(session_->LineSettingsSummary()));
+}
+
+void MainWindow::OpenFile(const QString& path) {
+    Run([this, path] { session_->OpenSubtitleFile(PathFromQString(path)); });
+}
+
+QString MainWindow::ChooseFile(const QString& folder) {
+    if (openDialogHook) return openDialogHook(folder);
+    return QFileDialog::getOpenFileName(this, "Open", folder,
+                                        "Subtitles (*.srt *.sub *.ssa *.ass);;All files (*)");
+}
+
+void MainWindow::OpenFromDialog() {
+    const QString path = ChooseFile(PathToQString(session_->settings().Text("LastDir")));
+    if (path.isEmpty()) return;
+    Run([this, path] { session_->OpenFromDialog(PathFromQString(path)); });
+}
+
+void MainWindow::OpenAddFromDialog() {
+    const QString path = ChooseFile(PathToQString(session_->settings().Text("LastDir")));
+    if (path.isNull()) return;  // cancelled
+    Run([this, path] { session_->OpenAddFile(PathFromQString(path)); });
+}
+
+void MainWindow::ShowAbout() {
+    host_->ShowMessage("Tessaline " TESSALINE_VERSION "\r\nby Orvendel\r\n\r\n"
+                       "Prepares and repairs subtitle files.");
+}
+
+bool MainWindow::SaveScreenshots(const QString& folder) {
+    QDir().mkpath(folder);
+    bool ok = true;
+    for (int i = 0; i < pages_->count(); ++i) {
+        pages_->setCurrentIndex(i);
+        QApplication::processEvents();
+        const QString name = i == 0 ? "main" : pages_->widget(i)->objectName();
+        ok = grab().save(folder + "/" + name + ".png") && ok;
+    }
+    pages_->setCurrentIndex(kSubtitlePage);
+    return ok;
+}
+
+}  // namespace tessaline::gui

@@ -1,0 +1,89 @@
+#pragma once
+
+// The main window: shows the session's state in widgets and calls the session's handlers.
+// It holds no subtitle logic of its own.
+
+#include <QMainWindow>
+#include <QString>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/session.hpp"
+#include "gui/qt_host.hpp"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QTabWidget;
+
+namespace tessaline::gui {
+
+struct ControlDef;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    /// Builds the window and starts the session in `programFolder` (settings, recent files).
+    explicit MainWindow(const std::string& programFolder, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    Session& session() { return *session_; }
+    QtHost& host() { return *host_; }
+
+    /// Opens a subtitle file as Enter in the open-file box does.
+    void OpenFile(const QString& path);
+
+    /// Tests and scripts replace the open dialogs with this (it returns the chosen path or "").
+    std::function<QString(const QString& folder)> openDialogHook;
+
+    /// Saves a picture of every page into `folder` (main.png and one file per page).
+    bool SaveScreenshots(const QString& folder);
+
+    /// The widget or action of a control, by its established name.
+    template <typename T>
+    T* Control(const char* name) const {
+        return findChild<T*>(QString::fromLatin1(name));
+    }
+
+protected:
+    void closeEvent(class QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, class QEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildPages();
+    QWidget* MakeControl(const ControlDef& def, QWidget* parent);
+    void BindSettings();
+    void WireCommands();
+    void MarkNotAvailable();
+
+    void FormCreate();
+    void FormDestroy();
+
+    /// Runs a handler: refuses while another command runs, passes the controls' values to the
+    /// session first and shows the session's state afterwards.
+    void Run(const std::function<void()>& handler);
+    void ReadControls();
+    void ShowState();
+    void ShowLineSummary();
+
+    QString ChooseFile(const QString& folder);
+    void OpenFromDialog();
+    void OpenAddFromDialog();
+    void ShowAbout();
+
+    std::unique_ptr<QtHost> host_;
+    std::unique_ptr<Session> session_;
+    QTabWidget* pages_ = nullptr;
+    bool running_ = false;
+    bool closed_ = false;
+};
+
+/// Windows-1251 text of the system as a QString and back; paths use the file system's encoding.
+QString PathToQString(const std::string& path);
+std::string PathFromQString(const QString& path);
+
+}  // namespace tessaline::gui

@@ -1,0 +1,113 @@
+#include "gui/qt_host.hpp"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+
+#include "core/cp1251.hpp"
+
+namespace tessaline::gui {
+namespace {
+
+// Events are processed at most this often while an operation reads its lines.
+constexpr qint64 kEventIntervalMs = 40;
+// The clock is read once per this many lines.
+constexpr unsigned kLinesPerClockRead = 256;
+
+void Paint(QLabel* label, StatusState state) {
+    if (label == nullptr) return;
+    label->setText(QString::fromLatin1(StatusCaption(state).data(),
+                                       static_cast<qsizetype>(StatusCaption(state).size())));
+    switch (state) {
+        case StatusState::Running:
+            label->setStyleSheet("background-color: #00FF00;");
+            break;
+        case StatusState::Error:
+            label->setStyleSheet("background-color: #FF0000;");
+            break;
+        case StatusState::Idle:
+            label->setStyleSheet("");  // the button face of the window's palette
+            break;
+    }
+    label->repaint();
+}
+
+}  // namespace
+
+QtHost::QtHost(Widgets widgets) : widgets_(std::move(widgets)) { sinceEvents_.start(); }
+
+QString QtHost::FromText(std::string_view text) {
+    const std::string utf8 = Cp1251ToUtf8(text);
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+std::string QtHost::ToText(const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    return Utf8ToCp1251(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+}
+
+void QtHost::ShowMessage(std::string_view text) {
+    // CR LF breaks the line in a message box.
+    const QString message = FromText(text).replace("\r\n", "\n");
+    if (messageHook) {
+        messageHook(message);
+        return;
+    }
+    QMessageBox::information(widgets_.parent, QApplication::applicationName(), message);
+}
+
+Answer QtHost::Ask(std::string_view text) {
+    const QString question = FromText(text).replace("\r\n", "\n");
+    if (askHook) return askHook(question);
+    switch (QMessageBox::question(widgets_.parent, QApplication::applicationName(), question,
+                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            return Answer::Cancel;
+    }
+}
+
+void QtHost::SetStatus(StatusField field, StatusState state) {
+    Paint(field == StatusField::OffsetTime ? widgets_.statusText : widgets_.statusTextTail, state);
+}
+
+void QtHost::SetStatusBar(std::string_view text) {
+    if (widgets_.showStatusBar) widgets_.showStatusBar(FromText(text));
+}
+
+void QtHost::ShowProgress(std::string_view text) { progress_.assign(text); }
+
+void QtHost::SetBusy(bool on) {
+    if (on) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+        // The last progress text of the run stays in the status bar.
+        if (!progress_.empty()) SetStatusBar(progress_);
+        progress_.clear();
+    }
+}
+
+void QtHost::ProcessEvents() {
+    if (++calls_ % kLinesPerClockRead != 0) return;
+    if (sinceEvents_.elapsed() < kEventIntervalMs) return;
+    if (!progress_.empty()) SetStatusBar(progress_);
+    QApplication::processEvents();
+    sinceEvents_.restart();
+}
+
+void QtHost::SelectReportKind(std::string_view mask) {
+    if (widgets_.selectReportKind) widgets_.selectReportKind(FromText(mask));
+}
+
+void QtHost::ShowDirectoryProgress(std::string_view text) {
+    if (widgets_.statusInd == nullptr) return;
+    widgets_.statusInd->setText(FromText(text));
+    widgets_.statusInd->setVisible(!text.empty());
+    widgets_.statusInd->repaint();
+}
+
+}  // namespace tessaline::gui

@@ -1,0 +1,58 @@
+#pragma once
+
+// The desktop program's Host: message boxes, the status fields' colours, the busy cursor, the
+// report-kind lists and the directory runner's progress, with the window's event processing
+// throttled so that the per-line call costs nanoseconds.
+
+#include <QElapsedTimer>
+#include <QString>
+#include <functional>
+
+#include "files/host.hpp"
+
+class QLabel;
+class QWidget;
+
+namespace tessaline::gui {
+
+class QtHost : public Host {
+public:
+    /// The widgets the host writes to; any may be null.
+    struct Widgets {
+        QWidget* parent = nullptr;
+        QLabel* statusText = nullptr;      // stStatusText
+        QLabel* statusTextTail = nullptr;  // stStatusTextTail
+        QLabel* statusInd = nullptr;       // stStatusInd
+        std::function<void(const QString&)> showStatusBar;
+        std::function<void(const QString&)> selectReportKind;
+    };
+
+    explicit QtHost(Widgets widgets);
+
+    /// Tests set this to record message boxes instead of showing them (a modal box would block).
+    std::function<void(const QString&)> messageHook;
+    /// Tests set this to answer questions without a box.
+    std::function<Answer(const QString&)> askHook;
+
+    void ShowMessage(std::string_view text) override;
+    Answer Ask(std::string_view text) override;
+    void SetStatus(StatusField field, StatusState state) override;
+    void SetStatusBar(std::string_view text) override;
+    void ShowProgress(std::string_view text) override;
+    void SetBusy(bool on) override;
+    void ProcessEvents() override;
+    void SelectReportKind(std::string_view mask) override;
+    void ShowDirectoryProgress(std::string_view text) override;
+
+    /// Windows-1251 text of the system as a QString, and back.
+    static QString FromText(std::string_view text);
+    static std::string ToText(const QString& text);
+
+private:
+    Widgets widgets_;
+    QElapsedTimer sinceEvents_;
+    std::string progress_;  // shown at the next event processing
+    unsigned calls_ = 0;
+};
+
+}  // namespace tessaline::gui

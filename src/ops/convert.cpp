@@ -1,0 +1,366 @@
+#include "ops/convert.hpp"
+
+#include <charconv>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include "core/chars.hpp"
+#include "core/times.hpp"
+#include "files/fs.hpp"
+#include "files/records.hpp"
+
+namespace tessaline {
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+bool Contains(std::string_view text, std::string_view sub) {
+    return text.find(sub) != npos;
+}
+
+// Appends the decimal text of a number without a temporary string.
+void AppendNumber(std::string& out, std::int64_t value) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out.append(digits, end);
+}
+
+void WriteNumberLine(FrameRun& run, long number) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    run.WriteLine(std::string_view(digits, static_cast<std::size_t>(end - digits)));
+}
+
+// The rate of the MicroDVD conversions; nothing for an empty text, one that begins with a
+// blank, one that is not a number, and a negative rate, which would turn times into negative
+// frame numbers.
+std::optional<long double> ReadRate(std::string_view text) {
+    if (text.empty() || text.front() == ' ') return std::nullopt;
+    const auto fps = ParseFramesPerSecond(text);
+    if (!fps || *fps < 0) return std::nullopt;
+    return fps;
+}
+
+// The frame's own stops before it opens anything: no output path, an existing output, output
+// equal to input, a mask, a missing input.
+bool FrameWouldOpen(const std::string& input, const std::string& output) {
+    return !output.empty() && !PathExists(output) && output != input && input.find('*') == npos &&
+           IsRegularFile(input);
+}
+
+// The MicroDVD conversions check the rate after the frame's checks: an existing output is
+// reported as such even with a bad rate. The frame's parameter check runs before the
+// existing-output test, so the order is kept here: a bad rate speaks only when the frame would
+// go on; a rate of 0 is the frame's silent nothing-to-do stop.
+RunResult RunWithRate(const std::string& input, const std::string& output,
+                      const ConvertParams& params, Host& host,
+                      const std::function<void(FrameRun&, long double)>& body) {
+    const auto fps = ReadRate(params.framesPerSecond);
+    if (!fps && FrameWouldOpen(input, output)) {
+        if (params.interactive) host.ShowMessage(kCheckFramesAtSec);
+        return RunResult::Refused;
+    }
+    const FrameRequest request{.input = input,
+                               .output = output,
+                               .steps = {.interactive = params.interactive},
+                               .nothingToDo = !fps || *fps == 0};
+    return RunInFrame(request, host, [&](FrameRun& run) { body(run, *fps); });
+}
+
+// The frame steps of the conversions with a report.
+FrameSteps ReportingSteps(bool interactive) {
+    return {.interactive = interactive,
+            .reportExt = "conv",
+            .emptyReportMessage = kNullConvLengthFile,
+            .deleteOutputOnEmptyReport = false};
+}
+
+void CheckFullLength(FrameRun& run, long counter, std::size_t length, int fullLength) {
+    if (static_cast<long long>(length) <= fullLength) return;
+    run.report().push_back(std::to_string(counter) + " = Subtitle Full Length is " +
+                           std::to_string(length) + " > " + std::to_string(fullLength));
+}
+
+// Writes the pieces of a split text line that are not blank; returns their total length.
+std::size_t WritePieces(FrameRun& run, const LineList& pieces) {
+    std::size_t length = 0;
+    for (const std::string& piece : pieces) {
+        if (IsBlankLine(piece)) continue;
+        run.WriteLine(piece);
+        length += piece.size();
+    }
+    return length;
+}
+
+void ConvertSubToSrt(FrameRun& run, const ConvertParams& params, long double fps) {
+    const char open = params.openBracket;
+    const char close = params.closeBracket;
+    std::string_view line;
+    long counter = 0;
+    char timing[kTimingLineLength];
+    while (run.ReadLine(line)) {
+        if (line.find(open) == npos) {
+            run.WriteLine(line);
+            continue;
+        }
+        // A line with the bracket must start with two bracketed integers; anything else (a
+        // line opening with a style tag) is a conversion error, as in Offset Frame.
+        const std::string_view onText = TextBetweenChars(line, open, close);
+        const std::string_view offText = TextBetweenChars(line, open, close, 2, NthOf::Opening);
+        const TimeMs on = CheckedTime(FrameToMs(IntegerField(onText), fps), onText);
+        const TimeMs off = CheckedTime(FrameToMs(IntegerField(offText), fps), offText);
+        WriteNumberLine(run, ++counter);
+        WriteTimingLine(timing, on, off);
+        run.WriteLine(std::string_view(timing, sizeof timing));
+        // One display line per "|"-separated part, empty parts included (as SplitByChar).
+        std::string_view text = TextAfterNthChar(line, close, 2);
+        for (std::size_t bar; (bar = text.find('|')) != npos; text.remove_prefix(bar + 1)) {
+            run.WriteLine(text.substr(0, bar));
+        }
+        run.WriteLine(text);
+        run.WriteLine("");
+    }
+}
+
+// Streams a million-record file: the line views are never kept past the next read and the
+// buffers are reused, so the loop makes no heap allocation once they have grown.
+void ConvertSrtToSub(FrameRun& run, const ConvertParams& params, long double fps) {
+    std::string_view line;
+    std::string current;  // the frame line being built
+    bool inText = false;  // a timing line was read and its record has not ended yet
+    // The first display line follows the frames directly, the others a "|". Kept as a flag:
+    // a look at the last character would misread other brackets and a text ending in "}".
+    bool hasText = false;
+    // A number line inside a record is either text ("1984") or the number of a record that
+    // follows without an empty line; the next line decides.
+    std::string heldNumber;
+    bool holding = false;
+    bool lastLineBlank = true;
+
+    const auto append = [&](std::string_view text) {
+        if (text.empty() || text.front() == ' ') return;
+        if (hasText) current += '|';
+        current.append(text);
+        hasText = true;
+    };
+    const auto flush = [&] {
+        if (holding) append(heldNumber);
+        holding = false;
+        run.WriteLine(current);
+        inText = false;
+    };
+
+    while (run.ReadLine(line)) {
+        lastLineBlank = IsBlankLine(line);
+        if (Contains(line, "-->")) {
+            // A line quoting an arrow that is no timing line is text.
+            if (const auto timing = ParseTimingLine(line, params.timeCorrection)) {
+                holding = false;  // it was the number of this record
+                // A record not ended by an empty line is written, not replaced.
+                if (inText) run.WriteLine(current);
+                current.clear();
+                current += params.openBracket;
+                AppendNumber(current, MsToFrame(timing->on, fps));
+                current += params.closeBracket;
+                current += params.openBracket;
+                AppendNumber(current, MsToFrame(timing->off, fps));
+                current += params.closeBracket;
+                inText = true;
+                hasText = false;
+                continue;
+            }
+        }
+        if (!inText) continue;
+        if (lastLineBlank) {
+            flush();
+            continue;
+        }
+        if (holding) {
+            append(heldNumber);
+            holding = false;
+        }
+        if (IsNumberStr(line)) {
+            heldNumber.assign(line);
+            holding = true;
+            continue;
+        }
+        append(line);
+    }
+    if (inText) flush();
+    if (!lastLineBlank) run.WriteLine("");
+}
+
+void ConvertSubTimeToSrt(FrameRun& run, const ConvertParams& params) {
+    std::string line;
+    bool more = run.ReadLine(line);
+    // The header: the bracketed lines at the top of the file.
+    while (more && line.starts_with('[')) {
+        more = run.ReadLine(line);
+    }
+    long counter = 0;
+    std::string timing;
+    LineList pieces;
+    for (; more; more = run.ReadLine(line)) {
+        // A line that begins with hh:mm:ss but holds no "," is copied like any other line.
+        if (!IsTimeText(line) || !Contains(line, ",")) {
+            run.WriteLine(line);
+            continue;
+        }
+        // hh:mm:ss.cc,hh:mm:ss.cc, rewritten as text: the fractions (hundredths) are filled on
+        // the right to milliseconds; the times are not validated.
+        const std::string_view onText = TextBeforeChar(line, ',');
+        const std::string_view offText = TextAfterLastChar(line, ',');
+        std::string_view offClock = TextBeforeChar(offText, '.');
+        if (offClock.starts_with(' ')) offClock.remove_prefix(1);
+        timing.assign(TextBeforeChar(onText, '.'));
+        timing += ',';
+        timing += PadMilliseconds(TextAfterChar(onText, '.'), true);
+        timing += " --> ";
+        timing += offClock;
+        timing += ',';
+        timing += PadMilliseconds(TextAfterChar(offText, '.'), true);
+        WriteNumberLine(run, ++counter);
+        run.WriteLine(timing);
+
+        std::size_t length = 0;
+        bool ended = false;
+        while ((more = run.ReadLine(line))) {
+            if (IsBlankLine(line)) {
+                ended = true;
+                break;
+            }
+            if (PosNoCase("[br]", line) == 0) {
+                run.WriteLine(line);
+                length += line.size();
+                continue;
+            }
+            pieces.clear();
+            SplitByStr(line, "[br]", pieces, true);
+            length += WritePieces(run, pieces);
+        }
+        CheckFullLength(run, counter, length, params.subtitleFullLength);
+        // The empty line that ended the text; at the end of the file there is none.
+        if (ended) run.WriteLine(line);
+        if (!more) break;
+    }
+}
+
+// One SubStation time field "h:mm:ss.cc" as a SubRip time text "hh:mm:ss,ccc".
+void AppendSsaTime(std::string& out, std::string_view field, bool dropBlank) {
+    std::string_view clock = TextBeforeChar(field, '.');
+    if (dropBlank && clock.starts_with(' ')) clock.remove_prefix(1);
+    if (clock.find(':') == 1) out += '0';
+    out += clock;
+    out += ',';
+    out += PadMilliseconds(TextAfterChar(field, '.'), true);
+}
+
+// Override tags of the SubStation text: italics on and off, and the invisible-text marker that
+// stands between display lines.
+constexpr std::string_view kItalicOn = "{\\i1}";
+constexpr std::string_view kItalicOff = "{\\i0}";
+constexpr std::string_view kLineBreak = "\\n";
+constexpr std::string_view kAlphaBreak = "{\\alpha&HFF&}";
+
+void ConvertSsaText(std::string& text) {
+    // Italics that start after the first character become <i>...</i>, closed at the end when
+    // the text never switches them off; a leading {\i1} goes with the override block below.
+    if (PosNoCaseFrom(kItalicOn, text, 2) != 0) {
+        text = ReplaceAll(kItalicOn, "<i>", text, true);
+        if (PosNoCaseFrom(kItalicOff, text, 2) != 0) {
+            text = ReplaceAll(kItalicOff, "</i>", text, true);
+        } else {
+            text += "</i>";
+        }
+    }
+    if (text.starts_with('{')) {
+        const std::size_t brace = text.find('}');
+        if (brace != npos) text.erase(0, brace + 1);
+    }
+}
+
+void ConvertSsaToSrt(FrameRun& run, const ConvertParams& params) {
+    std::string_view line;
+    bool started = false;
+    long counter = 0;
+    std::string timing;
+    std::string text;
+    LineList pieces;
+    LineList split;
+    while (run.ReadLine(line)) {
+        if (!started) {
+            if (!Contains(line, "[Events]") && !Contains(line, "Dialogue:")) continue;
+            started = true;
+        }
+        if (!Contains(line, "Dialogue:")) continue;
+        if (!Contains(line, ",")) {
+            run.WriteLine("");
+            continue;
+        }
+        timing.clear();
+        AppendSsaTime(timing, TextBetweenChars(line, ',', ','), false);
+        timing += " --> ";
+        AppendSsaTime(timing, TextBetweenChars(line, ',', ',', 2, NthOf::Opening), true);
+        WriteNumberLine(run, ++counter);
+        run.WriteLine(timing);
+
+        text.assign(TextAfterNthChar(line, ',', 9));
+        ConvertSsaText(text);
+        // The breaks are looked for in the whole line, "\n" in exact case; the split itself
+        // takes "\N" too. With both kinds present the text is cut at either.
+        const bool byLineBreak = Contains(line, kLineBreak);
+        const bool byAlpha = Contains(line, kAlphaBreak);
+        std::size_t length = 0;
+        if (byLineBreak || byAlpha) {
+            pieces.clear();
+            if (byLineBreak) {
+                SplitByStr(text, kLineBreak, pieces, true);
+            } else {
+                pieces.push_back(text);
+            }
+            if (byAlpha) {
+                split.clear();
+                for (const std::string& piece : pieces)
+                    SplitByStr(piece, kAlphaBreak, split, true);
+                pieces.swap(split);
+            }
+            length = WritePieces(run, pieces);
+        } else {
+            run.WriteLine(text);
+            length = text.size();
+        }
+        run.WriteLine("");
+        CheckFullLength(run, counter, length, params.subtitleFullLength);
+    }
+}
+
+}  // namespace
+
+RunResult SubToSrt(const std::string& input, const std::string& output, const ConvertParams& params,
+                   Host& host) {
+    return RunWithRate(input, output, params, host,
+                       [&](FrameRun& run, long double fps) { ConvertSubToSrt(run, params, fps); });
+}
+
+RunResult SrtToSub(const std::string& input, const std::string& output, const ConvertParams& params,
+                   Host& host) {
+    return RunWithRate(input, output, params, host,
+                       [&](FrameRun& run, long double fps) { ConvertSrtToSub(run, params, fps); });
+}
+
+RunResult SubTimeToSrt(const std::string& input, const std::string& output,
+                       const ConvertParams& params, Host& host) {
+    const FrameRequest request{
+        .input = input, .output = output, .steps = ReportingSteps(params.interactive)};
+    return RunInFrame(request, host, [&](FrameRun& run) { ConvertSubTimeToSrt(run, params); });
+}
+
+RunResult SsaToSrt(const std::string& input, const std::string& output, const ConvertParams& params,
+                   Host& host) {
+    const FrameRequest request{
+        .input = input, .output = output, .steps = ReportingSteps(params.interactive)};
+    return RunInFrame(request, host, [&](FrameRun& run) { ConvertSsaToSrt(run, params); });
+}
+
+}  // namespace tessaline

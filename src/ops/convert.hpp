@@ -1,0 +1,52 @@
+#pragma once
+
+// Conversions between subtitle formats: MicroDVD frames to SubRip times and back through a
+// frames-per-second rate, and the bracketed "SubTime" format and SubStation Alpha / Advanced
+// SubStation to SubRip. The caller names the output (film.sub -> film.srt); the conversions
+// write it like any other operation and never overwrite an existing file.
+
+#include <string>
+#include <string_view>
+
+#include "files/frame.hpp"
+#include "ops/settings_table.hpp"
+
+namespace tessaline {
+
+inline constexpr std::string_view kCheckFramesAtSec = "Check the Frames at Second!!!";
+inline constexpr std::string_view kNullConvLengthFile = "Null Conv-length-file";
+
+struct ConvertParams {
+    /// cbFramesAtSec: the rate of the two MicroDVD conversions, with a decimal comma ("23,976").
+    std::string framesPerSecond = std::string(DefaultText("FramesAtSec"));
+    /// OpenBrackets / CloseBrackets (their first characters): the frame brackets of MicroDVD.
+    char openBracket = FirstChar(DefaultText("OpenBrackets"), '{');
+    char closeBracket = FirstChar(DefaultText("CloseBrackets"), '}');
+    /// TimeCorrection: short millisecond fields of SubRip timing lines are filled on the right.
+    bool timeCorrection = DefaultBool("TimeCorrection");
+    /// sedSubtitleFullLength: a longer converted subtitle text is reported.
+    int subtitleFullLength = DefaultInt("SubtitleFullLength");
+    bool interactive = true;
+};
+
+/// MicroDVD to SubRip: every line with the opening bracket becomes a numbered record whose
+/// display lines are the text's "|"-separated parts; other lines are copied unchanged.
+RunResult SubToSrt(const std::string& input, const std::string& output, const ConvertParams& params,
+                   Host& host);
+
+/// SubRip to MicroDVD: every record becomes one frame line {on}{off}line|line; text lines that
+/// begin with a blank are dropped, and so is everything outside a record.
+RunResult SrtToSub(const std::string& input, const std::string& output, const ConvertParams& params,
+                   Host& host);
+
+/// The bracketed format with "hh:mm:ss.cc,hh:mm:ss.cc" timings and "[br]" line breaks to
+/// SubRip; subtitles longer than the full length go to the "conv" report.
+RunResult SubTimeToSrt(const std::string& input, const std::string& output,
+                       const ConvertParams& params, Host& host);
+
+/// The "Dialogue:" lines of a SubStation Alpha / Advanced SubStation file to SubRip records,
+/// with italics and line breaks carried over; long subtitles go to the "conv" report.
+RunResult SsaToSrt(const std::string& input, const std::string& output, const ConvertParams& params,
+                   Host& host);
+
+}  // namespace tessaline

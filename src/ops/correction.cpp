@@ -1,0 +1,578 @@
+#include "ops/correction.hpp"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "core/chars.hpp"
+#include "core/paths.hpp"
+#include "core/strings.hpp"
+#include "core/tags.hpp"
+#include "core/times.hpp"
+#include "files/records.hpp"
+
+namespace tessaline {
+namespace {
+
+constexpr std::string_view kNulDeleted = " = Symbol-Code '0' Deleted!!!";
+constexpr std::string_view kSpaceDeleted = " = Symbol-Code '32' Deleted!!!";
+constexpr std::string_view kCaseCorrected = " = Correction String Case!";
+constexpr std::string_view kStickingSubtitles = " = Warning! Maybe Sticking Subtitles! ";
+constexpr std::string_view kNullLinesAfterNumber =
+    " = Remove Null-Line(s)! (between Number and Time/Text)";
+constexpr std::string_view kCorrectTimeFormat = " = Correct Time Format!";
+constexpr std::string_view kNullSubtitleDeleted = " = Null-Subtitle Deleted!!!";
+constexpr std::string_view kDoubleSpaceRemoved = " = Remove Double Space from String";
+constexpr std::string_view kDialogHyphenFixed = " = Find & Fix Dialog hyphen (defis)!";
+constexpr std::string_view kSpaceLineInserted = " = Insert Space-Line! (between Subtitles Records)";
+constexpr std::string_view kSpaceBeforeBarRemoved = " = Remove Space from End-of-Line(s)!";
+constexpr std::string_view kSpaceAfterBarRemoved = " = Remove Space from Begin-of-Line(s)!";
+constexpr std::string_view kStatusKey = "Number of subtitle = ";
+
+void Report(LineList& report, std::string_view key, std::string_view message) {
+    std::string& line = report.emplace_back();
+    line.reserve(key.size() + message.size());
+    line.append(key).append(message);
+}
+
+// TrimCharInsideEdgeTags can change a line only when c stands at one of its ends, or within the
+// five characters at either end of a line that begins or ends with a tag (an edge tag is at
+// most four characters long). Testing that first spares most lines a copy.
+bool MayTrim(std::string_view line, char c) {
+    if (line.empty()) return false;
+    if (line.front() == c || line.back() == c) return true;
+    if (line.front() != '<' && line.back() != '>') return false;
+    const std::size_t n = std::min<std::size_t>(line.size(), 5);
+    return line.substr(0, n).find(c) != std::string_view::npos ||
+           line.substr(line.size() - n).find(c) != std::string_view::npos;
+}
+
+/// Trims c as TrimCharInsideEdgeTags does; true when the line changed.
+bool TrimLineEnds(std::string& line, char c) {
+    if (!MayTrim(line, c)) return false;
+    const std::string trimmed = TrimCharInsideEdgeTags(line, c);
+    // Trimming only removes characters: the same length means the same line.
+    if (trimmed.size() == line.size()) return false;
+    line.assign(trimmed);
+    return true;
+}
+
+/// NUL characters, then spaces, off the line ends, each reported when removed.
+void TrimLineEnds(std::string& line, std::string_view key, LineList& report) {
+    if (TrimLineEnds(line, '\0')) Report(report, key, kNulDeleted);
+    if (TrimLineEnds(line, ' ')) Report(report, key, kSpaceDeleted);
+}
+
+/// Eight bytes of text with 0x80 in each byte that holds a space, 0 in every other byte.
+std::uint64_t SpaceBytes(const char* bytes, std::size_t count) {
+    constexpr std::uint64_t kSpaces = 0x2020202020202020;
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7F;
+    std::uint64_t word = 0;
+    std::memcpy(&word, bytes, count);
+    const std::uint64_t x = word ^ kSpaces;  // zero bytes where the spaces stand
+    return ~(((x & kLow7) + kLow7) | x | kLow7);
+}
+
+/// The text holds two spaces in a row. Every line passes here, so it is tested eight bytes at
+/// a time: windows that overlap by one byte, so that no pair of neighbours is missed.
+bool HasDoubleSpace(std::string_view text) {
+    const auto pair = [](std::uint64_t spaces) { return (spaces & (spaces >> 8)) != 0; };
+    if (text.size() < 2) return false;
+    if (text.size() < 8) return pair(SpaceBytes(text.data(), text.size()));
+    for (std::size_t i = 0; i + 8 < text.size(); i += 7) {
+        if (pair(SpaceBytes(text.data() + i, 8))) return true;
+    }
+    return pair(SpaceBytes(text.data() + text.size() - 8, 8));
+}
+
+/// "-" and two spaces at position 1 or 2, or ">-" and two spaces at position 3 or 4: a
+/// dialogue hyphen at the start of the line or after a tag such as "<i>".
+bool HyphenWithTwoSpaces(std::string_view line) {
+    const auto at = [line](std::size_t hyphen) {
+        return line.size() >= hyphen + 3 && line[hyphen] == '-' && line[hyphen + 1] == ' ' &&
+               line[hyphen + 2] == ' ';
+    };
+    return at(0) || at(1) || (at(3) && line[2] == '>') || (at(4) && line[3] == '>');
+}
+
+/// hh:mm:ss,mmm --> hh:mm:ss,mmm with every field in its range and nothing after it: the form
+/// that rebuilding a timing line writes, so rebuilding it would give the same line.
+bool IsStandardTimingLine(std::string_view line) {
+    constexpr std::string_view kForm = "00:00:00,000 --> 00:00:00,000";  // 0 stands for a digit
+    if (line.size() != kForm.size()) return false;
+    // No branch per character: the line is checked whole, as most timing lines pass.
+    unsigned wrong = 0;
+    for (std::size_t i = 0; i < kForm.size(); ++i) {
+        const auto digitValue = static_cast<unsigned char>(line[i] - '0');
+        wrong |= kForm[i] == '0' ? static_cast<unsigned>(digitValue > 9)
+                                 : static_cast<unsigned>(line[i] != kForm[i]);
+    }
+    if (wrong != 0) return false;
+    const auto field = [line](std::size_t i) { return (line[i] - '0') * 10 + (line[i + 1] - '0'); };
+    return field(0) < 24 && field(3) < 60 && field(6) < 60 && field(17) < 24 && field(20) < 60 &&
+           field(23) < 60;
+}
+
+/// Removes every space that stands right before a "|" (beforeBar) or right after one; true when
+/// anything was removed. Runs of spaces go whole, as repeating the replacement until none is
+/// left would do.
+bool RemoveSpacesBesideBars(std::string& text, bool beforeBar) {
+    std::size_t kept = 0;
+    for (const char c : text) {
+        if (beforeBar && c == '|') {
+            while (kept > 0 && text[kept - 1] == ' ')
+                --kept;
+        } else if (!beforeBar && c == ' ' && kept > 0 && text[kept - 1] == '|') {
+            continue;
+        }
+        text[kept++] = c;
+    }
+    const bool changed = kept != text.size();
+    text.resize(kept);
+    return changed;
+}
+
+// The lines of the current SubRip record. Lines are moved in by swapping strings, and an
+// emptied buffer keeps its strings: record after record reuses the same storage, no line is
+// copied on its way in.
+class RecordBuffer {
+  public:
+    void Clear() { size_ = 0; }
+    /// Adds the line; `line` is left holding an old line, whose storage the next read reuses.
+    void Take(std::string& line) {
+        if (size_ == lines_.size()) lines_.emplace_back();
+        lines_[size_].swap(line);
+        ++size_;
+    }
+    [[nodiscard]] std::size_t size() const { return size_; }
+    [[nodiscard]] const std::string& operator[](std::size_t i) const { return lines_[i]; }
+
+  private:
+    LineList lines_;
+    std::size_t size_ = 0;
+};
+
+// The SubRip branch. A record is held in the buffer until the next record number shows that it
+// is complete: only then is it known whether it had any text (an empty record is dropped) and
+// whether a blank line separated it from the next.
+class SubRipCorrection {
+  public:
+    SubRipCorrection(FrameRun& run, const CorrectionParams& params)
+        : run_(run), params_(params), report_(run.report()) {}
+
+    void Run() {
+        if (FindFirstRecord()) MainLoop(StartFirstRecord());
+        Finish();
+    }
+
+  private:
+    /// The next line as read; false at the end of the input.
+    bool ReadRaw(std::string& line) {
+        std::string_view view;
+        if (!run_.ReadLine(view)) return false;
+        // Within the capacity the line already has, a plain copy (assign checks for overlap).
+        line.resize(view.size());
+        std::memcpy(line.data(), view.data(), view.size());
+        lastBlank_ = IsBlankLine(line);
+        return true;
+    }
+
+    bool ReadClean(std::string& line, std::string_view key) {
+        if (!ReadRaw(line)) return false;
+        Clean(line, key);
+        return true;
+    }
+
+    void Clean(std::string& line, std::string_view key) {
+        CleanLineEnds(line, key, report_);
+        lastBlank_ = IsBlankLine(line);
+    }
+
+    /// The key of a neighbouring record: the current number plus delta, as text.
+    [[nodiscard]] std::string KeyPlus(std::int64_t delta) const {
+        return std::to_string(keyValue_ + delta);
+    }
+
+    void SetKey(std::string_view number, std::int32_t value) {
+        key_.assign(number);
+        keyValue_ = value;
+        if (!run_.interactive()) return;
+        status_.assign(kStatusKey);
+        status_ += key_;
+        run_.host().ShowProgress(status_);
+    }
+
+    /// Lines before the first record: text is kept, blank lines go. True when a number line
+    /// starts the first record; it is in line_.
+    bool FindFirstRecord() {
+        const std::string key = KeyPlus(1);
+        while (ReadClean(line_, key)) {
+            if (IsNumberStr(line_)) return true;
+            if (!IsBlankLine(line_)) run_.WriteLine(line_);
+        }
+        return false;
+    }
+
+    /// The first record's number and timing line. True when line_ holds a line read after the
+    /// number that is no timing line: the main loop takes it as the record's first line.
+    bool StartFirstRecord() {
+        SetKey(line_, StrToIntSafe(line_));
+        buffer_.Take(line_);
+        afterTiming_ = false;
+        noText_ = true;
+        hasText_ = false;
+        timingSlot_ = false;
+        blanks_ = 0;
+        // The timing line is taken as read; blank lines before it go without a report.
+        while (ReadRaw(line_)) {
+            if (IsBlankLine(line_)) continue;
+            const int kind = TimingLineFormat(line_);
+            // Taken as the timing line, text after the first number would be dropped with the
+            // record as having no text.
+            if (kind == 0) return true;
+            buffer_.Take(TimingLineOf(line_, kind));
+            timingSlot_ = true;
+            afterTiming_ = true;
+            return false;
+        }
+        return false;
+    }
+
+    /// The record's timing line: rebuilt in the standard form when TimeCorrection is on and the
+    /// line is one of the four kinds, else as it is.
+    std::string& TimingLineOf(std::string& line, int kind) {
+        if (!params_.timeCorrection || kind < 1 || IsStandardTimingLine(line)) return line;
+        const auto timing = ParseTimingLine(line, true);
+        timing_.clear();
+        AppendTimingLine(timing_, timing->on, timing->off);
+        if (!timing->tail.empty()) {
+            timing_ += ' ';
+            timing_ += timing->tail;
+        }
+        if (kind >= 2) Report(report_, key_, kCorrectTimeFormat);
+        return timing_;
+    }
+
+    /// Lines after the first timing line, up to the last line of the input, which stays in
+    /// line_ for Finish.
+    void MainLoop(bool haveLine) {
+        while (haveLine || ReadRaw(line_)) {
+            haveLine = false;
+            Clean(line_, key_);
+            if (params_.caseCorrection && FixJoinedCapital(line_)) {
+                Report(report_, key_, kCaseCorrected);
+            }
+            if (run_.AtEnd()) {
+                heldLast_ = true;
+                return;
+            }
+            if (IsBlankLine(line_)) {
+                ++blanks_;
+                continue;
+            }
+            if (blanks_ > 0) ReportBlankLines();
+            if (std::int32_t number = 0; StartsRecord(line_, number)) {
+                if (!NewRecord(number)) return;
+            } else {
+                buffer_.Take(line_);
+                noText_ = false;
+                afterTiming_ = false;
+                hasText_ = true;
+            }
+            blanks_ = 0;
+        }
+    }
+
+    /// Blank lines are never written; one between two lines of a record passes without report.
+    void ReportBlankLines() {
+        if (afterTiming_ && !hasText_) {
+            Report(
+                report_, key_,
+                " = Remove " + std::to_string(blanks_) + " Null-Line(s)! (between Time and Text)");
+        } else if (hasText_ && blanks_ > 1) {
+            Report(report_, key_,
+                   " = Remove " + std::to_string(blanks_ - 1) +
+                       " Null-Line(s)! (between Lines of Subtitle or before Next Subtitle)");
+        }
+    }
+
+    /// A number line starts a record only when it continues the numbering: a number inside the
+    /// dialogue ("1941", "3") would otherwise cut a subtitle in two. A record grown far beyond
+    /// the line limit is taken for two stuck together, and then any number line starts one.
+    /// `value` receives the number of a number line.
+    bool StartsRecord(std::string_view line, std::int32_t& value) const {
+        if (!IsNumberStr(line)) return false;
+        value = StrToIntSafe(line);
+        if (static_cast<std::int64_t>(buffer_.size()) > std::int64_t{params_.maxLines} + 5) {
+            return true;
+        }
+        // The key is always a number line: the difference never counts as -1 for want of a
+        // value.
+        const std::int64_t difference = std::int64_t{value} - keyValue_;
+        return difference >= 0 && difference <= params_.deltaNumCorrection &&
+               line.size() >= key_.size() && line.size() <= key_.size() + 1;
+    }
+
+    /// The number line in line_ starts a record. False when the input ended after it.
+    bool NewRecord(std::int32_t number) {
+        if (static_cast<std::int64_t>(buffer_.size()) > std::int64_t{params_.maxLines} + 5) {
+            Report(report_, key_,
+                   std::string(kStickingSubtitles) + std::to_string(buffer_.size() - 2) + " lines");
+        }
+        number_.swap(line_);
+        SetKey(number_, number);
+        bool found = ReadClean(line_, key_);
+        if (found && IsBlankLine(line_)) {
+            while ((found = ReadClean(line_, key_)) && IsBlankLine(line_)) {
+            }
+            Report(report_, key_, kNullLinesAfterNumber);
+        }
+        if (!found) {
+            // Only blank lines followed the number: it is written after the record before it,
+            // where the last line of the input would stand.
+            line_.assign(number_);
+            heldLast_ = true;
+            return false;
+        }
+        const int kind = TimingLineFormat(line_);
+        if (kind == 0) {
+            // No timing line: the number was text of the current record after all. Both lines
+            // count as its text, so that the record is not dropped as empty.
+            buffer_.Take(number_);
+            buffer_.Take(line_);
+            afterTiming_ = false;
+            noText_ = false;
+            hasText_ = true;
+            return true;
+        }
+        // Rebuilt before the previous record is finished: its report line comes first.
+        std::string& timing = TimingLineOf(line_, kind);
+        FinishRecord();
+        buffer_.Clear();
+        buffer_.Take(number_);
+        buffer_.Take(timing);
+        timingSlot_ = true;
+        afterTiming_ = true;
+        noText_ = true;
+        hasText_ = false;
+        return true;
+    }
+
+    /// Writes the record in the buffer, or drops it when it has no text line.
+    void FinishRecord() {
+        if (noText_) {
+            Report(report_, KeyPlus(-1), kNullSubtitleDeleted);
+            return;
+        }
+        Flush();
+        run_.WriteLine("");
+        if (blanks_ == 0) Report(report_, key_, kSpaceLineInserted);
+    }
+
+    /// Writes the record's lines; their report lines carry the key of the next record less one.
+    void Flush() {
+        pending_.clear();
+        for (std::size_t i = 0; i < buffer_.size(); ++i) {
+            const std::string& line = buffer_[i];
+            if (i == 1 && timingSlot_) {
+                WriteRecordTiming(line);
+                continue;
+            }
+            // Without a held hyphen JoinDialogHyphen would only copy the line, and without a
+            // double space WriteBreakingDoubleSpaces would only write it.
+            if (pending_.empty() && !IsDialogHyphen(line)) {
+                if (HasDoubleSpace(line)) {
+                    WriteBreakingDoubleSpaces(run_.out(), line, KeyPlus(-1), report_);
+                } else {
+                    run_.WriteLine(line);
+                }
+                continue;
+            }
+            JoinDialogHyphen(line, pending_, text_);
+            if (text_.empty()) {
+                // A bare hyphen on the record's last line has nothing to join and is dropped.
+                Report(report_, KeyPlus(-1), kDialogHyphenFixed);
+            } else {
+                WriteBreakingDoubleSpaces(run_.out(), text_, KeyPlus(-1), report_);
+            }
+        }
+    }
+
+    /// A timing line is never broken at a double space: that would cut it into three lines.
+    void WriteRecordTiming(const std::string& line) {
+        if (!HasDoubleSpace(line)) {
+            run_.WriteLine(line);
+            return;
+        }
+        Report(report_, KeyPlus(-1), kDoubleSpaceRemoved);
+        run_.WriteLine(CollapseSpaces(line));
+    }
+
+    /// The last record, the last line and the closing empty lines. The last record's double
+    /// spaces are collapsed rather than broken into lines.
+    void Finish() {
+        // A hyphen dropped at the end of the record before must not be joined to this
+        // record's number line.
+        pending_.clear();
+        for (std::size_t i = 0; i < buffer_.size(); ++i) {
+            const std::string& line = buffer_[i];
+            if (HasDoubleSpace(line)) {
+                collapsed_ = CollapseSpaces(line);
+                Report(report_, key_, kDoubleSpaceRemoved);
+            } else {
+                collapsed_.assign(line);
+            }
+            JoinDialogHyphen(collapsed_, pending_, text_);
+            if (text_.empty()) {
+                Report(report_, key_, kDialogHyphenFixed);
+            } else {
+                run_.WriteLine(text_);
+            }
+        }
+        // The last line of the input belongs to the last record: a bare hyphen held back just
+        // before it is joined to it as it would be to any other line of a subtitle.
+        if (heldLast_ && !IsBlankLine(line_)) {
+            JoinDialogHyphen(line_, pending_, text_);
+            if (!text_.empty()) run_.WriteLine(text_);
+        }
+        if (!pending_.empty()) run_.WriteLine(pending_);
+        // A file that ended with a text line gets the empty line that closes its last record;
+        // one more always follows.
+        if (!lastBlank_) run_.WriteLine("");
+        run_.WriteLine("");
+    }
+
+    FrameRun& run_;
+    const CorrectionParams& params_;
+    LineList& report_;
+    std::string key_ = "0";
+    std::int64_t keyValue_ = 0;
+    RecordBuffer buffer_;
+    int blanks_ = 0;
+    bool afterTiming_ = false;
+    bool noText_ = false;
+    bool hasText_ = false;
+    bool timingSlot_ = false;  // buffer_[1] is the record's timing line
+    bool lastBlank_ = true;    // the last line read was blank (or there was none)
+    bool heldLast_ = false;    // line_ is still to be written by Finish
+    std::string line_;
+    std::string number_;
+    std::string timing_;
+    std::string pending_;
+    std::string text_;
+    std::string collapsed_;
+    std::string status_;
+};
+
+void CorrectMicroDvd(FrameRun& run, const CorrectionParams& params) {
+    const char close = params.closeBracket;
+    std::string_view line;
+    std::string key;
+    std::string text;
+    std::string written;
+    std::string status;
+    LineList& report = run.report();
+    while (run.ReadLine(line)) {
+        const std::string_view frames = TextBeforeNthChar(line, close, 2);
+        // A blank line, or a line without the two frame fields, is no frame line.
+        if (IsBlankLine(line) || frames.size() == line.size()) {
+            run.WriteLine(line);
+            continue;
+        }
+        key.assign(frames);
+        key += close;
+        text.assign(TextAfterNthChar(line, close, 2));
+        if (run.interactive()) {
+            status.assign(kStatusKey);
+            status += key;
+            run.host().ShowProgress(status);
+        }
+        if (RemoveSpacesBesideBars(text, true)) Report(report, key, kSpaceBeforeBarRemoved);
+        const bool afterBar = RemoveSpacesBesideBars(text, false);
+        if (params.caseCorrection && FixJoinedCapital(text)) Report(report, key, kCaseCorrected);
+        if (afterBar) Report(report, key, kSpaceAfterBarRemoved);
+        written.assign(key);
+        written += text;
+        run.WriteLine(written);
+    }
+}
+
+}  // namespace
+
+void CleanLineEnds(std::string& line, std::string_view key, LineList& report) {
+    if (IsBlankLine(line)) return;
+    // Most lines begin and end with a printable character that is no tag bracket.
+    const auto printable = [](char c) { return static_cast<unsigned char>(c) > ' '; };
+    if (printable(line.front()) && printable(line.back()) && line.front() != '<' &&
+        line.back() != '>') {
+        return;
+    }
+    TrimLineEnds(line, key, report);
+}
+
+void JoinDialogHyphen(std::string_view line, std::string& pending, std::string& text) {
+    text.clear();
+    if (IsDialogHyphen(line)) {
+        if (!pending.empty()) pending += ' ';
+        pending += line;
+        return;
+    }
+    if (!pending.empty()) {
+        text.assign(pending);
+        text += ' ';
+        pending.clear();
+    }
+    text += line;
+}
+
+void WriteBreakingDoubleSpaces(LineWriter& out, std::string_view line, std::string_view key,
+                               LineList& report) {
+    if (!HasDoubleSpace(line)) {
+        out.WriteLine(line);
+        return;
+    }
+    // A dialogue hyphen with two spaces after it, at the start or after a tag such as "<i>",
+    // is one line with loose spacing, not two lines run together.
+    if (HyphenWithTwoSpaces(line)) {
+        Report(report, key, kDoubleSpaceRemoved);
+        out.WriteLine(CollapseSpaces(line));
+        return;
+    }
+    LineList pieces;
+    SplitByStr(line, "  ", pieces, false);
+    for (std::string& piece : pieces) {
+        std::string collapsed = CollapseSpaces(piece);
+        if (collapsed.size() != piece.size()) {
+            Report(report, key, kDoubleSpaceRemoved);
+            piece = std::move(collapsed);
+        }
+    }
+    for (const std::string& piece : pieces)
+        out.WriteLine(TrimChar(piece, ' '));
+    Report(report, key, " = Line Break on " + std::to_string(pieces.size()) + " Lines");
+}
+
+RunResult SubtitlesCorrection(const std::string& input, const std::string& output,
+                              const CorrectionParams& params, Host& host) {
+    const FrameRequest request{.input = input,
+                               .output = output,
+                               .steps = {.interactive = params.interactive,
+                                         .checkOutputIsInput = true,
+                                         .reportExt = "corr",
+                                         .emptyReportMessage = kNoNeedCorrections,
+                                         .deleteOutputOnEmptyReport = true}};
+    return RunInFrame(request, host, [&](FrameRun& run) {
+        const std::string ext = LowerExtOf(input);
+        if (ext == "srt") {
+            SubRipCorrection(run, params).Run();
+        } else if (ext == "sub") {
+            CorrectMicroDvd(run, params);
+        } else {
+            // Shown even in directory mode: the run writes nothing for such a file.
+            run.host().ShowMessage(std::string(kNotSupportFileExtension) + FileExtOf(input));
+        }
+        if (params.timeCorrection) run.report().emplace_back(kCheckedWithTimeCorrection);
+    });
+}
+
+}  // namespace tessaline

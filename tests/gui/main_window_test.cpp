@@ -1,0 +1,175 @@
+#include "gui/main_window.hpp"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFont>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimeEdit>
+
+#include "gui/window_layout.hpp"
+#include "test_support.hpp"
+
+namespace tessaline::gui {
+namespace {
+
+using test::Crlf;
+using test::ReadFile;
+using test::TempDir;
+using test::W;
+using test::WriteFile;
+
+// A window over a fresh program folder, its message boxes recorded instead of shown.
+struct Window {
+    explicit Window(const TempDir& home) : window(home.path().string()) {
+        window.host().messageHook = [this](const QString& text) { messages << text; };
+    }
+    template <typename T>
+    T* Get(const char* name) {
+        T* widget = window.Control<T>(name);
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    void Click(const char* name) { Get<QPushButton>(name)->click(); }
+
+    MainWindow window;
+    QStringList messages;
+};
+
+const std::string kFilm = Crlf({"1", "00:00:01,000 --> 00:00:03,000", W("Привет!"), "",
+                                "2", "00:00:04,000 --> 00:00:05,000", "Hello", ""});
+
+TEST(MainWindow, EveryControlOfTheLayoutExistsAndUnbuiltCommandsSaySo) {
+    TempDir home;
+    Window w(home);
+    for (const GroupDef& group : Groups()) {
+        for (const ControlDef& def : group.controls) {
+            if (*def.name == '\0') continue;
+            QWidget* widget = w.window.findChild<QWidget*>(def.name);
+            ASSERT_NE(widget, nullptr) << def.name;
+            // cbSubExt is off only outside directory mode.
+            if (!widget->isEnabled() && def.kind != Kind::Label && def.kind != Kind::Static &&
+                std::string_view(def.name) != "cbSubExt") {
+                EXPECT_TRUE(widget->toolTip().contains("Not available yet")) << def.name;
+            }
+        }
+    }
+    EXPECT_TRUE(w.Get<QPushButton>("btnOffsetTimeMls")->isEnabled());
+    EXPECT_FALSE(w.Get<QPushButton>("btnSubLineCut")->isEnabled());
+    EXPECT_EQ(w.window.windowTitle(), "Tessaline by Orvendel");
+}
+
+TEST(MainWindow, OffsetTimeWritesTheOutputAndRefusesASecondRun) {
+    TempDir home;
+    WriteFile(home / "film.srt", kFilm);
+    Window w(home);
+    w.window.OpenFile(QString::fromStdString((home / "film.srt").string()));
+    w.Get<QTimeEdit>("dtpOffsetTime")->setTime(QTime(0, 0, 2));
+    w.Get<QSpinBox>("seOffsetTimeMls")->setValue(500);
+    EXPECT_FALSE(w.Get<QLabel>("stOutFile")->isVisibleTo(&w.window));
+
+    w.Click("btnOffsetTimeMls");
+    EXPECT_EQ(ReadFile(home / "film.out"),
+              Crlf({"1", "00:00:03,500 --> 00:00:05,500", W("Привет!"), "", "2",
+                    "00:00:06,500 --> 00:00:07,500", "Hello", ""}));
+    EXPECT_TRUE(w.Get<QLabel>("stOutFile")->isVisibleTo(&w.window));
+    EXPECT_TRUE(w.messages.isEmpty());
+
+    w.Click("btnOffsetTimeMls");
+    EXPECT_EQ(w.messages, QStringList{"Output File Exist!!!"});
+}
+
+TEST(MainWindow, TheMinusRefusalTurnsTheStatusRedUntilTheNextRun) {
+    TempDir home;
+    WriteFile(home / "film.srt", kFilm);
+    Window w(home);
+    w.window.OpenFile(QString::fromStdString((home / "film.srt").string()));
+    auto* status = w.Get<QLabel>("stStatusText");
+    w.Get<QTimeEdit>("dtpOffsetTime")->setTime(QTime(0, 0, 2));
+    w.Get<QCheckBox>("cbOffsetTimeMinus")->setChecked(true);
+    w.Click("btnOffsetTimeMls");
+    EXPECT_EQ(status->text(), "error");
+    EXPECT_TRUE(status->styleSheet().contains("#FF0000"));
+    EXPECT_EQ(ReadFile(home / "film.out"), Crlf({"1"}));
+
+    w.Click("btnOffsetTimeMls");  // refused before it starts: the field stays red
+    EXPECT_EQ(status->text(), "error");
+
+    w.Click("btnDeleteFile");  // "*.out" is selected: film.out goes
+    w.Get<QCheckBox>("cbOffsetTimeMinus")->setChecked(false);
+    w.Click("btnOffsetTimeMls");
+    EXPECT_EQ(status->text(), "status");
+    EXPECT_TRUE(status->styleSheet().isEmpty());
+}
+
+TEST(MainWindow, DirectoryModeShowsTheMaskAndItalicCaptions) {
+    TempDir home;
+    WriteFile(home / "film.srt", kFilm);
+    Window w(home);
+    w.window.OpenFile(QString::fromStdString((home / "film.srt").string()));
+    w.Get<QCheckBox>("cbDirectoryMode")->click();
+    EXPECT_EQ(w.Get<QComboBox>("edOpenFile")->currentText().toStdString(),
+              (home / "*.srt").string());
+    EXPECT_TRUE(w.Get<QComboBox>("cbSubExt")->isEnabled());
+    EXPECT_TRUE(w.Get<QPushButton>("btnOffsetTimeMls")->font().italic());
+    EXPECT_TRUE(w.Get<QCheckBox>("cbDirectoryMode")->font().italic());
+    EXPECT_FALSE(w.Get<QPushButton>("btnOffsetCount")->font().italic());
+
+    w.Get<QCheckBox>("cbDirectoryMode")->click();
+    EXPECT_FALSE(w.Get<QPushButton>("btnOffsetTimeMls")->font().italic());
+    EXPECT_FALSE(w.Get<QComboBox>("cbSubExt")->isEnabled());
+}
+
+TEST(MainWindow, ASettingChangedInTheWindowComesBackAtTheNextStart) {
+    TempDir home;
+    {
+        Window w(home);
+        w.Get<QSpinBox>("sedSubLineLength")->setValue(40);
+        w.Get<QLineEdit>("edFindText")->setText(QString::fromUtf8("ёлка"));
+        EXPECT_EQ(w.Get<QLabel>("lmaxSubLengthResult")->text(), "115");  // 3 x 40 - 5
+        w.window.close();
+    }
+    const std::string ini = ReadFile(home / "Tessaline.ini");
+    EXPECT_NE(ini.find("SubLineLength=40\r\n"), std::string::npos);
+    EXPECT_NE(ini.find("TextToFind=" + W("ёлка") + "\r\n"), std::string::npos);
+
+    Window again(home);
+    EXPECT_EQ(again.Get<QSpinBox>("sedSubLineLength")->value(), 40);
+    EXPECT_EQ(again.Get<QLineEdit>("edFindText")->text(), QString::fromUtf8("ёлка"));
+}
+
+TEST(MainWindow, TheRecentListKeepsTenFilesNewestFirst) {
+    TempDir home;
+    Window w(home);
+    QString next;
+    w.window.openDialogHook = [&next](const QString&) { return next; };
+    for (int i = 1; i <= 11; ++i) {
+        const auto path = home / ("film" + std::to_string(i) + ".srt");
+        WriteFile(path, kFilm);
+        next = QString::fromStdString(path.string());
+        w.Get<QPushButton>("sbOpen")->click();
+    }
+    auto* box = w.Get<QComboBox>("edOpenFile");
+    ASSERT_EQ(box->count(), 10);
+    EXPECT_TRUE(box->itemText(0).endsWith("film11.srt"));
+    EXPECT_TRUE(box->itemText(9).endsWith("film2.srt"));
+    EXPECT_TRUE(box->currentText().endsWith("film11.srt"));
+}
+
+TEST(MainWindow, WrongPathsInTheOpenBoxKeepThePreviousFile) {
+    TempDir home;
+    WriteFile(home / "film.srt", kFilm);
+    Window w(home);
+    w.window.OpenFile(QString::fromStdString((home / "film.srt").string()));
+    w.window.OpenFile(QString::fromStdString((home / "gone.srt").string()));
+    w.window.OpenFile(" x.srt");
+    EXPECT_EQ(w.messages, (QStringList{"File not Exists!", "Path to File is Wrong!"}));
+    EXPECT_EQ(w.window.session().outputPath, (home / "film.out").string());
+}
+
+}  // namespace
+}  // namespace tessaline::gui
