@@ -7,6 +7,8 @@ gui=build/src/gui/tessaline-gui
 [[ -x $gui ]] || { echo "build first: make build" >&2; exit 1; }
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
+# Russian find and replace texts (Windows-1251 in the settings file) show the Cyrillic display.
+printf '[Settings]\r\nTextToFind=\xB8\xEB\xEA\xE0\r\nTextToReplace=\xA8\xEB\xEA\xE0\r\n' >"$home/Tessaline.ini"
 TESSALINE_HOME=$home xvfb-run -a -s "-screen 0 1280x800x24" \
     "$gui" examples/film.srt --screenshots docs
 ls -1 docs/*.png

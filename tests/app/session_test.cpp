@@ -349,3 +349,34 @@ TEST(DirectoryCodes, EveryCodeHasItsRow) {
 
 }  // namespace
 }  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+// "Sub --> Sub" names its output after the target format and honours the rate setting;
+// "Subtitles Correction" writes film.out and film.corr, in both modes.
+TEST_F(SessionTest, ConversionAndCorrectionRunForTheFileAndOverAFolder) {
+    Put("film.sub", Crlf({"{25}{50}Hello|World", "{75}{100}Bye"}));
+    Open("film.sub");
+    EXPECT_EQ(session.subToSubIndex, 0);  // preset: sub --> srt
+    session.settings().SetText("FramesAtSec", "50");
+    EXPECT_EQ(session.SubToSubClick(), Outcome::Ok);
+    EXPECT_EQ(ReadFile(subs / "film.srt"),
+              Crlf({"1", "00:00:00,500 --> 00:00:01,000", "Hello", "World", "", "2",
+                    "00:00:01,500 --> 00:00:02,000", "Bye", ""}));
+    EXPECT_EQ(session.SubToSubClick(), Outcome::Refused);  // film.srt exists now
+    EXPECT_EQ(host.messages, Lines{"Output File Exist!!!"});
+
+    Put("two.srt", kMisnumbered);
+    Open("film.srt", true);  // directory mode over *.srt: film.srt and two.srt
+    EXPECT_EQ(session.SubtitlesCorrectionClick(), Outcome::Ok);
+    EXPECT_EQ(Listing(), (Names{"film.sub", "film.srt", "film.out", "film.corr", "two.srt",
+                                "two.out", "two.corr"}));
+    EXPECT_EQ(ReadFile(subs / "two.corr"), Crlf({">> Checked with Time Correction!"}));
+    EXPECT_EQ(host.reportKind, "*.corr");
+    EXPECT_EQ(session.outExt, "*.corr");
+    EXPECT_TRUE(host.messages.empty());  // code 16 runs without messages
+}
+
+}  // namespace
+}  // namespace tessaline

@@ -160,6 +160,24 @@ TEST(MainWindow, TheRecentListKeepsTenFilesNewestFirst) {
     EXPECT_TRUE(box->currentText().endsWith("film11.srt"));
 }
 
+TEST(MainWindow, SubToSubAndCorrectionWorkOnTheOpenFile) {
+    TempDir home;
+    WriteFile(home / "film.srt", kFilm);
+    Window w(home);
+    w.window.OpenFile(QString::fromStdString((home / "film.srt").string()));
+    EXPECT_EQ(w.Get<QComboBox>("cbSubToSub")->currentText(), "srt --> sub");
+    w.Get<QComboBox>("cbFramesAtSec")->setCurrentText("10");
+    w.Click("btnSubToSub");
+    EXPECT_EQ(ReadFile(home / "film.sub"), Crlf({"{10}{30}" + W("Привет!"), "{40}{50}Hello"}));
+
+    w.Click("btnSubtitlesCorrection");
+    EXPECT_EQ(ReadFile(home / "film.corr"), Crlf({">> Checked with Time Correction!"}));
+    EXPECT_EQ(w.Get<QComboBox>("cbOutExt")->currentText(), "*.corr");
+    EXPECT_EQ(w.Get<QComboBox>("cbLogExt")->currentText(), "*.corr");
+    EXPECT_TRUE(w.Get<QLabel>("stLogFile")->isVisibleTo(&w.window));
+    EXPECT_TRUE(w.messages.isEmpty());
+}
+
 TEST(MainWindow, WrongPathsInTheOpenBoxKeepThePreviousFile) {
     TempDir home;
     WriteFile(home / "film.srt", kFilm);
