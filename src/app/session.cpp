@@ -225,8 +225,9 @@ int Session::MaxSubLengthResult() const {
 }
 
 std::string Session::LineSettingsSummary() const {
-    return "lines: " + settings_.Text("SubLineCount") + "; len: " + settings_.Text("SubLineLength") +
-           "; BR:" + settings_.Text("BreakMode") + "; Rplc:" + settings_.Text("ReplaceMode");
+    return "lines: " + settings_.Text("SubLineCount") +
+           "; len: " + settings_.Text("SubLineLength") + "; BR:" + settings_.Text("BreakMode") +
+           "; Rplc:" + settings_.Text("ReplaceMode");
 }
 
 std::string Session::TimeStatusCaption() const {
@@ -289,17 +290,22 @@ Outcome Session::RunDirectoryCode(int code, std::string_view pathText, std::stri
     return outcome;
 }
 
-Outcome Session::OffsetTimeClick() {
-    if (LowerFoldStr(currentExt) != "srt") return Outcome::WrongExtension;
+Outcome Session::RunCommand(int code, std::string_view logText) {
     Outcome outcome;
     if (directoryMode) {
-        outcome = RunDirectoryCode(kCodeOffsetTime, openFile, subExtMask);
+        outcome = RunDirectoryCode(code, openFile, subExtMask);
     } else {
-        outcome = Guarded([&] { return RunOffsetTime(*this, openFile, outputPath, true, 0); });
+        const DirectoryOperation* op = FindDirectoryOperation(code);
+        outcome = Guarded([&] { return op->run(*this, openFile, outputPath, true, 0); });
     }
     RefreshIndicators();
-    LogOperation("[Offset Time] Click", 1);
+    LogOperation(logText, 1);
     return outcome;
+}
+
+Outcome Session::OffsetTimeClick() {
+    if (LowerFoldStr(currentExt) != "srt") return Outcome::WrongExtension;
+    return RunCommand(kCodeOffsetTime, "[Offset Time] Click");
 }
 
 Outcome Session::OffsetTailClick() {
@@ -322,15 +328,7 @@ Outcome Session::OffsetCountClick() {
 }
 
 Outcome Session::OffsetReCountClick() {
-    Outcome outcome;
-    if (directoryMode) {
-        outcome = RunDirectoryCode(kCodeOffsetReCount, openFile, subExtMask);
-    } else {
-        outcome = Guarded([&] { return RunOffsetReCount(*this, openFile, outputPath, true, 0); });
-    }
-    RefreshIndicators();
-    LogOperation("[Offset ReCount] Click", 1);
-    return outcome;
+    return RunCommand(kCodeOffsetReCount, "[Offset ReCount] Click");
 }
 
 Outcome Session::OffsetFrameClick() {
@@ -365,16 +363,7 @@ Outcome Session::SubToSubClick() {
 }
 
 Outcome Session::SubtitlesCorrectionClick() {
-    Outcome outcome;
-    if (directoryMode) {
-        outcome = RunDirectoryCode(kCodeSubtitlesCorrection, openFile, subExtMask);
-    } else {
-        outcome = Guarded(
-            [&] { return RunSubtitlesCorrection(*this, openFile, outputPath, true, 0); });
-    }
-    RefreshIndicators();
-    LogOperation("[Subtitles Correction] Click", 1);
-    return outcome;
+    return RunCommand(kCodeSubtitlesCorrection, "[Subtitles Correction] Click");
 }
 
 Outcome Session::RenameOutFileClick() {

@@ -160,6 +160,11 @@ class Session {
     Outcome RunDirectoryCode(int code, std::string_view pathText, std::string_view mask,
                              int variant = 0);
 
+    /// The usual handler of a directory-capable command: in directory mode the runner goes over
+    /// the mask with the code's fixed flag; otherwise the code's operation runs on the open file,
+    /// interactive. Then the indicators are refreshed and `logText` is logged.
+    Outcome RunCommand(int code, std::string_view logText);
+
     /// Runs a handler body: shows a conversion or file error as a message and maps the result.
     Outcome Guarded(const std::function<RunResult()>& body);
 

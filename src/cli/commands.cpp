@@ -177,7 +177,8 @@ std::optional<std::string> ParseConvert(std::vector<std::string>& args, Session&
     if (from && *from != "subtime") return "--from takes subtime, not '" + *from + "'";
     if (from && to && *to != "srt") return std::string("--from subtime converts to srt only");
     if (fps) {
-        if (!ParseFramesPerSecond(*fps)) return "--fps takes a rate such as 25 or 23,976, not '" + *fps + "'";
+        if (!ParseFramesPerSecond(*fps))
+            return "--fps takes a rate such as 25 or 23,976, not '" + *fps + "'";
         s.settings().SetText("FramesAtSec", *fps);
     }
     if (from) {
@@ -257,7 +258,8 @@ const std::vector<CliCommand> kCommands = {
      "ends, spaces around the MicroDVD line bar. Writes film.out and lists every repair in\n"
      "film.corr; a file that needs nothing gets no output. Reads the settings TimeCorrection,\n"
      "CaseCorrection, DeltaNumCorrection, SubLineCount and CloseBrackets.",
-     true, true, ParseNothing, [](Session& s, const CliValues&) { return s.SubtitlesCorrectionClick(); }},
+     true, true, ParseNothing,
+     [](Session& s, const CliValues&) { return s.SubtitlesCorrectionClick(); }},
     {"rename-out", "PATH...", "put the .out file in the place of its input",
      "Replaces PATH by the output made from it (film.out takes the place of film.srt).", true, true,
      ParseNothing, [](Session& s, const CliValues&) { return s.RenameOutFileClick(); }},

@@ -42,18 +42,51 @@ constexpr int kDefaultHeight = 690;
 const QSet<QString>& WorkingControls() {
     static const QSet<QString> names = {
         // Files and results
-        "edOpenFile", "sbOpen", "edOpenFileAdd", "sbOpenAdd", "cbDirectoryMode", "cbSubExt",
-        "btnRenameFile", "stOutFile", "btnDeleteFile", "cbOutExt", "cbLogExt", "stLogFile",
-        "mnOpenFile", "mnRenameFile", "mnFile", "mnFocus", "mnSubtitleLinesSetFocus",
-        "mnTimeExtenderSetFocus", "mnTimeTestSetFocus", "mnTimeCalculatorSetFocus", "mnAbout",
+        "edOpenFile",
+        "sbOpen",
+        "edOpenFileAdd",
+        "sbOpenAdd",
+        "cbDirectoryMode",
+        "cbSubExt",
+        "btnRenameFile",
+        "stOutFile",
+        "btnDeleteFile",
+        "cbOutExt",
+        "cbLogExt",
+        "stLogFile",
+        "mnOpenFile",
+        "mnRenameFile",
+        "mnFile",
+        "mnFocus",
+        "mnSubtitleLinesSetFocus",
+        "mnTimeExtenderSetFocus",
+        "mnTimeTestSetFocus",
+        "mnTimeCalculatorSetFocus",
+        "mnAbout",
         // Numbering, conversion and correction
-        "sedOffsetCount", "btnOffsetCount", "btnOffsetReCount", "btnSubtitlesCorrection",
-        "cbSubToSub", "btnSubToSub", "cbFramesAtSec",
+        "sedOffsetCount",
+        "btnOffsetCount",
+        "btnOffsetReCount",
+        "btnSubtitlesCorrection",
+        "cbSubToSub",
+        "btnSubToSub",
+        "cbFramesAtSec",
         // Offset Time, Offset Tail, Offset Frame
-        "dtpOffsetTime", "seOffsetTimeMls", "cbOffsetTimeMinus", "btnOffsetTimeMls",
-        "dtpOffsetTimeTail", "seOffsetTimeMlsTail", "cbOffsetTimeMinusTail", "dtpBeginTimeTail",
-        "seBeginTimeMlsTail", "dtpEndTimeTail", "seEndTimeMlsTail", "btnOffsetTimeMlsTail",
-        "sedOffsetCntFrames", "cbOffsetFrameMinus", "btnOffsetFrame",
+        "dtpOffsetTime",
+        "seOffsetTimeMls",
+        "cbOffsetTimeMinus",
+        "btnOffsetTimeMls",
+        "dtpOffsetTimeTail",
+        "seOffsetTimeMlsTail",
+        "cbOffsetTimeMinusTail",
+        "dtpBeginTimeTail",
+        "seBeginTimeMlsTail",
+        "dtpEndTimeTail",
+        "seEndTimeMlsTail",
+        "btnOffsetTimeMlsTail",
+        "sedOffsetCntFrames",
+        "cbOffsetFrameMinus",
+        "btnOffsetFrame",
     };
     return names;
 }
@@ -111,7 +144,9 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     ShowState();
 }
 
-MainWindow::~MainWindow() { FormDestroy(); }
+MainWindow::~MainWindow() {
+    FormDestroy();
+}
 
 // --- Building --------------------------------------------------------------------------------
 
@@ -315,7 +350,8 @@ void MainWindow::BuildPages() {
         pageColumns[static_cast<std::size_t>(def.column)]->addWidget(group);
     }
     for (std::size_t page = 0; page < columns.size(); ++page) {
-        for (QVBoxLayout* stack : columns[page]) stack->addStretch(1);
+        for (QVBoxLayout* stack : columns[page])
+            stack->addStretch(1);
         static_cast<QHBoxLayout*>(pages_->widget(static_cast<int>(page))->layout())->addStretch(1);
     }
     column->addWidget(pages_, 1);
@@ -331,8 +367,8 @@ void MainWindow::BindSettings() {
         if (def.feeds.empty() || def.feeds == "edOpenFile" || def.feeds == "edOpenFileAdd") {
             continue;  // the open-file boxes show the session's own paths
         }
-        const QString name = QString::fromLatin1(def.feeds.data(),
-                                                 static_cast<qsizetype>(def.feeds.size()));
+        const QString name =
+            QString::fromLatin1(def.feeds.data(), static_cast<qsizetype>(def.feeds.size()));
         const std::string key(def.key);
         QObject* object = findChild<QObject*>(name);
         if (auto* check = qobject_cast<QCheckBox*>(object)) {
@@ -387,7 +423,8 @@ void MainWindow::WireCommands() {
             [this, openBox] { OpenFile(openBox->currentText()); });
     connect(openBox, &QComboBox::activated, this,
             [this, openBox](int index) { OpenFile(openBox->itemText(index)); });
-    connect(Control<QPushButton>("sbOpen"), &QPushButton::clicked, this, &MainWindow::OpenFromDialog);
+    connect(Control<QPushButton>("sbOpen"), &QPushButton::clicked, this,
+            &MainWindow::OpenFromDialog);
     onAction("mnOpenFile", [this] { OpenFromDialog(); });
     connect(Control<QPushButton>("sbOpenAdd"), &QPushButton::clicked, this,
             &MainWindow::OpenAddFromDialog);
@@ -400,10 +437,11 @@ void MainWindow::WireCommands() {
             [this](const QString& mask) { session_->subExtMask = QtHost::ToText(mask); });
     connect(Control<QComboBox>("cbOutExt"), &QComboBox::textActivated, this,
             [this](const QString& kind) { session_->outExt = QtHost::ToText(kind); });
-    connect(Control<QComboBox>("cbLogExt"), &QComboBox::textActivated, this, [this](const QString& kind) {
-        session_->logExt = QtHost::ToText(kind);
-        Run([this] { session_->RefreshIndicators(); });
-    });
+    connect(Control<QComboBox>("cbLogExt"), &QComboBox::textActivated, this,
+            [this](const QString& kind) {
+                session_->logExt = QtHost::ToText(kind);
+                Run([this] { session_->RefreshIndicators(); });
+            });
 
     onClick("btnRenameFile", [&s] { s.RenameOutFileClick(); });
     onAction("mnRenameFile", [this, &s] { Run([&s] { s.RenameOutFileClick(); }); });
@@ -453,7 +491,8 @@ void MainWindow::MarkNotAvailable() {
         action->setEnabled(false);
         action->setToolTip(kNotAvailable);
     }
-    for (QMenu* menu : menuBar()->findChildren<QMenu*>()) menu->setToolTipsVisible(true);
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>())
+        menu->setToolTipsVisible(true);
 }
 
 // --- Start and exit ---------------------------------------------------------------------------
@@ -461,7 +500,8 @@ void MainWindow::MarkNotAvailable() {
 void MainWindow::FormCreate() {
     session_->Start();
     auto* openBox = Control<QComboBox>("edOpenFile");
-    for (const std::string& path : session_->recentFiles) openBox->addItem(PathToQString(path));
+    for (const std::string& path : session_->recentFiles)
+        openBox->addItem(PathToQString(path));
     openBox->setCurrentText(PathToQString(session_->openFile));
     Control<QLineEdit>("edOpenFileAdd")->setText(PathToQString(session_->openAddFile));
 
@@ -555,7 +595,8 @@ void MainWindow::ShowState() {
     const Session& s = *session_;
     auto* openBox = Control<QComboBox>("edOpenFile");
     openBox->clear();
-    for (const std::string& path : s.recentFiles) openBox->addItem(PathToQString(path));
+    for (const std::string& path : s.recentFiles)
+        openBox->addItem(PathToQString(path));
     openBox->setCurrentText(PathToQString(s.openFile));
     Control<QLineEdit>("edOpenFileAdd")->setText(PathToQString(s.openAddFile));
 
@@ -575,8 +616,8 @@ void MainWindow::ShowState() {
 
     // Directory mode shows in italics on the commands that run over a folder.
     for (std::string_view name : kDirectoryCapableControls) {
-        auto* widget = findChild<QWidget*>(QString::fromLatin1(name.data(),
-                                                               static_cast<qsizetype>(name.size())));
+        auto* widget = findChild<QWidget*>(
+            QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
         if (widget == nullptr) continue;
         QFont font = widget->font();
         font.setItalic(s.directoryMode);
@@ -585,7 +626,8 @@ void MainWindow::ShowState() {
 }
 
 void MainWindow::ShowLineSummary() {
-    Control<QLabel>("lmaxSubLengthResult")->setText(QString::number(session_->MaxSubLengthResult()));
+    Control<QLabel>("lmaxSubLengthResult")
+        ->setText(QString::number(session_->MaxSubLengthResult()));
     Control<QLabel>("stData")->setText(QtHost::FromText(session_->LineSettingsSummary()));
 }
 
@@ -612,7 +654,8 @@ void MainWindow::OpenAddFromDialog() {
 }
 
 void MainWindow::ShowAbout() {
-    host_->ShowMessage("Tessaline " TESSALINE_VERSION "\r\nby Orvendel\r\n\r\n"
+    host_->ShowMessage("Tessaline " TESSALINE_VERSION
+                       "\r\nby Orvendel\r\n\r\n"
                        "Prepares and repairs subtitle files.");
 }
 

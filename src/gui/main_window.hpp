@@ -25,7 +25,7 @@ struct ControlDef;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
-public:
+  public:
     /// Builds the window and starts the session in `programFolder` (settings, recent files).
     explicit MainWindow(const std::string& programFolder, QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -48,11 +48,11 @@ public:
         return findChild<T*>(QString::fromLatin1(name));
     }
 
-protected:
+  protected:
     void closeEvent(class QCloseEvent* event) override;
     bool eventFilter(QObject* watched, class QEvent* event) override;
 
-private:
+  private:
     void BuildMenus();
     void BuildPages();
     QWidget* MakeControl(const ControlDef& def, QWidget* parent);

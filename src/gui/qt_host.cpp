@@ -34,7 +34,9 @@ void Paint(QLabel* label, StatusState state) {
 
 }  // namespace
 
-QtHost::QtHost(Widgets widgets) : widgets_(std::move(widgets)) { sinceEvents_.start(); }
+QtHost::QtHost(Widgets widgets) : widgets_(std::move(widgets)) {
+    sinceEvents_.start();
+}
 
 QString QtHost::FromText(std::string_view text) {
     const std::string utf8 = Cp1251ToUtf8(text);
@@ -78,7 +80,9 @@ void QtHost::SetStatusBar(std::string_view text) {
     if (widgets_.showStatusBar) widgets_.showStatusBar(FromText(text));
 }
 
-void QtHost::ShowProgress(std::string_view text) { progress_.assign(text); }
+void QtHost::ShowProgress(std::string_view text) {
+    progress_.assign(text);
+}
 
 void QtHost::SetBusy(bool on) {
     if (on) {

@@ -16,7 +16,7 @@ class QWidget;
 namespace tessaline::gui {
 
 class QtHost : public Host {
-public:
+  public:
     /// The widgets the host writes to; any may be null.
     struct Widgets {
         QWidget* parent = nullptr;
@@ -48,7 +48,7 @@ public:
     static QString FromText(std::string_view text);
     static std::string ToText(const QString& text);
 
-private:
+  private:
     Widgets widgets_;
     QElapsedTimer sinceEvents_;
     std::string progress_;  // shown at the next event processing

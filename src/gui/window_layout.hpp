@@ -40,7 +40,14 @@ struct ControlDef {
 };
 
 /// Pages of the page control, in order.
-enum Page { kAbovePages = -1, kSubtitlePage, kOperationsPage, kTimeFramePage, kUtilitiesPage, kDiagPage };
+enum Page {
+    kAbovePages = -1,
+    kSubtitlePage,
+    kOperationsPage,
+    kTimeFramePage,
+    kUtilitiesPage,
+    kDiagPage
+};
 
 struct PageDef {
     const char* name;     // objectName of the page

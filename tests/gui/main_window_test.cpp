@@ -40,8 +40,8 @@ struct Window {
     QStringList messages;
 };
 
-const std::string kFilm = Crlf({"1", "00:00:01,000 --> 00:00:03,000", W("Привет!"), "",
-                                "2", "00:00:04,000 --> 00:00:05,000", "Hello", ""});
+const std::string kFilm = Crlf({"1", "00:00:01,000 --> 00:00:03,000", W("Привет!"), "", "2",
+                                "00:00:04,000 --> 00:00:05,000", "Hello", ""});
 
 TEST(MainWindow, EveryControlOfTheLayoutExistsAndUnbuiltCommandsSaySo) {
     TempDir home;

@@ -9,7 +9,9 @@
 
 namespace tessaline::test {
 
-std::string W(std::string_view utf8) { return Utf8ToCp1251(utf8); }
+std::string W(std::string_view utf8) {
+    return Utf8ToCp1251(utf8);
+}
 
 std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -38,7 +40,8 @@ std::filesystem::path DataDir() {
 }
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tessaline-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "tessaline-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
 }
