@@ -8,6 +8,7 @@ packages=(
     g++ cmake ninja-build make pkg-config python3 time
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libgl-dev fonts-dejavu-core xvfb xauth
+    ffmpeg
 )
 
 missing=()

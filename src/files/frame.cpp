@@ -113,6 +113,7 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
     FrameRun run(in, out, host, steps, input);
     body(run);
     out.Close();
+    if (run.abandoned()) return RunResult::Refused;  // the pending output is removed
 
     bool emptyReport = true;
     if (!steps.reportExt.empty()) emptyReport = FinishReport(run.report(), input, steps, host);

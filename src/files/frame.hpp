@@ -77,6 +77,11 @@ class FrameRun {
     void Refuse() { refused_ = true; }
     [[nodiscard]] bool refused() const { return refused_; }
 
+    /// Gives the run up after the body showed why (a file of a kind the operation cannot read):
+    /// neither the output nor the report is kept, and the run counts as refused.
+    void Abandon() { abandoned_ = true; }
+    [[nodiscard]] bool abandoned() const { return abandoned_; }
+
     /// Shows a message box when the run is interactive.
     void Tell(std::string_view text) {
         if (steps_.interactive) host_.ShowMessage(text);
@@ -90,6 +95,7 @@ class FrameRun {
     std::string_view inputPath_;
     LineList report_;
     bool refused_ = false;
+    bool abandoned_ = false;
 };
 
 /// One run of an operation in the frame.

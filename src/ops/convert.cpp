@@ -280,6 +280,17 @@ void ConvertSsaText(std::string& text) {
     }
 }
 
+// Removes the override blocks "{\...}" still in a display line: they are drawing instructions of
+// SubStation Alpha ("{\an8}", "{\b1}", a stray "{\i0}"), which a SubRip player would show as
+// text.
+void RemoveOverrideBlocks(std::string& text) {
+    for (std::size_t at = text.find("{\\"); at != npos; at = text.find("{\\", at)) {
+        const std::size_t close = text.find('}', at);
+        if (close == npos) break;
+        text.erase(at, close - at + 1);
+    }
+}
+
 void ConvertSsaToSrt(FrameRun& run, const ConvertParams& params) {
     std::string_view line;
     bool started = false;
@@ -307,9 +318,10 @@ void ConvertSsaToSrt(FrameRun& run, const ConvertParams& params) {
 
         text.assign(TextAfterNthChar(line, ',', 9));
         ConvertSsaText(text);
-        // The breaks are looked for in the whole line, "\n" in exact case; the split itself
-        // takes "\N" too. With both kinds present the text is cut at either.
-        const bool byLineBreak = Contains(line, kLineBreak);
+        // A display line ends at "\n" or "\N" (SubStation's hard break, the one nearly every
+        // file uses; SubRip has no such mark, so it must become a line of its own) and at the
+        // invisible-text marker. With both kinds present the text is cut at either.
+        const bool byLineBreak = PosNoCase(kLineBreak, line) != 0;
         const bool byAlpha = Contains(line, kAlphaBreak);
         std::size_t length = 0;
         if (byLineBreak || byAlpha) {
@@ -325,8 +337,11 @@ void ConvertSsaToSrt(FrameRun& run, const ConvertParams& params) {
                     SplitByStr(piece, kAlphaBreak, split, true);
                 pieces.swap(split);
             }
+            for (std::string& piece : pieces)
+                RemoveOverrideBlocks(piece);
             length = WritePieces(run, pieces);
         } else {
+            RemoveOverrideBlocks(text);
             run.WriteLine(text);
             length = text.size();
         }

@@ -568,8 +568,11 @@ RunResult SubtitlesCorrection(const std::string& input, const std::string& outpu
         } else if (ext == "sub") {
             CorrectMicroDvd(run, params);
         } else {
-            // Shown even in directory mode: the run writes nothing for such a file.
+            // Shown even in directory mode. Nothing is kept: an empty output would wipe the
+            // file out if "Rename out-File" put it in the input's place.
             run.host().ShowMessage(std::string(kNotSupportFileExtension) + FileExtOf(input));
+            run.Abandon();
+            return;
         }
         if (params.timeCorrection) run.report().emplace_back(kCheckedWithTimeCorrection);
     });

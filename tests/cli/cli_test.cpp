@@ -1,14 +1,7 @@
 // End-to-end tests of the tessaline command: each test runs the built program in a temporary
 // folder and checks its files, messages and exit status.
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstring>
 #include <filesystem>
-#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,76 +11,18 @@
 #include "ops/settings_table.hpp"
 #include "test_support.hpp"
 
-extern char** environ;
-
 namespace tessaline {
 namespace {
 
 namespace fs = std::filesystem;
 using test::Crlf;
 using test::ReadFile;
+using test::RunProgram;
 using test::TempDir;
 using test::W;
 using test::WriteFile;
 
-constexpr int kRunTimeoutMs = 20'000;
-
-struct Result {
-    int status = -1;  // the exit status; -1 when the program died of a signal
-    std::string out;
-    std::string err;
-};
-
-// Runs the program in `cwd` with `args` as they are (no shell), stdout and stderr captured in
-// files under `scratch`. TESSALINE_HOME is removed from the environment unless `homeEnv` is given.
-Result RunProgram(const fs::path& cwd, const fs::path& scratch, std::vector<std::string> args,
-                  const std::optional<std::string>& homeEnv = std::nullopt) {
-    args.insert(args.begin(), TESSALINE_EXE);
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> envText;
-    for (char** e = environ; *e != nullptr; ++e) {
-        if (std::strncmp(*e, "TESSALINE_HOME=", 15) != 0) envText.emplace_back(*e);
-    }
-    if (homeEnv) envText.push_back("TESSALINE_HOME=" + *homeEnv);
-    std::vector<char*> envp;
-    for (std::string& e : envText)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    const std::string outPath = (scratch / "stdout").string();
-    const std::string errPath = (scratch / "stderr").string();
-
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out < 0 || err < 0 || chdir(cwd.c_str()) != 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0)
-            _exit(126);
-        execve(argv[0], argv.data(), envp.data());
-        _exit(127);
-    }
-    // A run that hangs is killed after a while so that the suite reports it and goes on.
-    int wstatus = 0;
-    bool timedOut = true;
-    for (int waited = 0; waited < kRunTimeoutMs; waited += 10) {
-        if (waitpid(pid, &wstatus, WNOHANG) == pid) {
-            timedOut = false;
-            break;
-        }
-        usleep(10'000);
-    }
-    if (timedOut) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &wstatus, 0);
-    }
-    Result result;
-    result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-    result.out = ReadFile(outPath);
-    result.err = ReadFile(errPath) + (timedOut ? "(killed: no end after 20 s)\n" : "");
-    return result;
-}
+using Result = test::ProgramResult;
 
 std::set<std::string> Listing(const fs::path& folder) {
     std::set<std::string> names;
@@ -148,7 +83,7 @@ class Cli : public ::testing::Test {
 
     Result Run(std::vector<std::string> args, const fs::path& cwd = {}) {
         args.insert(args.begin(), {"--home", home_.string()});
-        return RunProgram(cwd.empty() ? work_ : cwd, root_.path(), std::move(args));
+        return RunProgram(TESSALINE_EXE, std::move(args), cwd.empty() ? work_ : cwd, root_.path());
     }
     void Put(const fs::path& name, std::string_view bytes) {
         fs::create_directories((work_ / name).parent_path());
@@ -168,8 +103,9 @@ TEST_F(Cli, HelpListsEveryCommandAndVersionNamesTheProgram) {
     const Result help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.err, "");
-    for (const char* name : {"offset-time", "offset-tail", "offset-count", "recount",
-                             "offset-frame", "rename-out", "delete-file", "settings"}) {
+    for (const char* name :
+         {"offset-time", "offset-tail", "offset-count", "recount", "offset-frame", "convert",
+          "correct", "rename-out", "delete-file", "settings"}) {
         EXPECT_NE(help.out.find(std::string("\n  ") + name + " "), std::string::npos) << name;
         const Result own = Run({name, "--help"});
         EXPECT_EQ(own.status, 0) << name;
@@ -314,8 +250,8 @@ TEST_F(Cli, HomeFolderCanComeFromTheEnvironment) {
     iniGiven_ = true;
     WriteFile(home_ / "Tessaline.ini", Crlf({"[Parameters]", "TimeCorrection=0"}));
     Put("film.srt", kFilm);
-    const Result r = RunProgram(work_, root_.path(), {"offset-time", "00:00:02,500", "film.srt"},
-                                home_.string());
+    const Result r = RunProgram(TESSALINE_EXE, {"offset-time", "00:00:02,500", "film.srt"}, work_,
+                                root_.path(), home_.string());
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(Get("film.out"), kFilmPlus2500Uncorrected);
 }
@@ -599,6 +535,58 @@ TEST_F(Cli, OperationsLogGetsTheCommandWithItsFileOrFolder) {
     EXPECT_TRUE(both.starts_with(single)) << both;
     EXPECT_EQ(both.substr(single.size()),
               "[Offset Time] Click | Type: *.srt | DirMode | Dir: dir\r\n");
+}
+
+// --- Conversion and correction ------------------------------------------------------------------
+
+TEST_F(Cli, ConvertFollowsTheExtensionOrItsOptions) {
+    Put("film.srt", Crlf({"1", "00:00:01,000 --> 00:00:02,500", W("Привет"), "there", ""}));
+    Put("show.ass", Crlf({"[Events]", "Dialogue: 0,0:00:01.00,0:00:02.50,Default,,0,0,0,,A\\NB"}));
+    Result r = Run({"convert", "film.srt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Get("film.sub"), Crlf({"{25}{62}" + W("Привет") + "|there"}));  // 62.5 to even
+
+    fs::rename(work_ / "film.sub", work_ / "first.sub");
+    r = Run({"convert", "--fps", "23,976", "--to", "sub", "film.srt"});
+    EXPECT_EQ(Get("film.sub"), Crlf({"{24}{60}" + W("Привет") + "|there"}));
+    r = Run({"convert", "film.sub"});  // film.srt is there already
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Output File Exist!!!\n");
+
+    r = Run({"convert", "show.ass"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "Null Conv-length-file\n");
+    EXPECT_EQ(Get("show.srt"), Crlf({"1", "00:00:01,000 --> 00:00:02,500", "A", "B", ""}));
+
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"convert", "--to", "ass", "film.srt"},
+          {"convert", "--fps", "fast", "film.srt"},
+          {"convert", "--from", "subtime", "--to", "sub", "film.srt"}}) {
+        EXPECT_EQ(Run(args).status, 2) << args[2];
+    }
+}
+
+TEST_F(Cli, CorrectWritesTheCleanFileAndItsReport) {
+    Put("film.srt", Crlf({"1", "00:00:01:000 --> 00:00:02:000", "Hello  World", "2",
+                          "00:00:03,000 --> 00:00:04,000", "Bye"}));
+    Result r = Run({"correct", "film.srt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Get("film.out"), Crlf({"1", "00:00:01,000 --> 00:00:02,000", "Hello", "World", "",
+                                     "2", "00:00:03,000 --> 00:00:04,000", "Bye", "", ""}));
+    EXPECT_EQ(Get("film.corr"), Crlf({"1 = Correct Time Format!", "1 = Line Break on 2 Lines",
+                                      "2 = Insert Space-Line! (between Subtitles Records)",
+                                      ">> Checked with Time Correction!"}));
+
+    Put("clean.srt", Crlf({"1", "00:00:01,000 --> 00:00:02,000", "Fine", ""}));
+    r = Run({"--set", "TimeCorrection=0", "correct", "clean.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "No Need Corrections!\n");
+    Put("notes.txt", "1\r\n");
+    r = Run({"correct", "notes.txt"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Not Support File extension: txt\n");
+    EXPECT_EQ(Listing(work_), (std::set<std::string>{"film.srt", "film.out", "film.corr",
+                                                     "clean.srt", "notes.txt"}));
 }
 
 }  // namespace

@@ -153,8 +153,9 @@ TEST(SubtitlesCorrection, CorrectsTheDataFiles) {
         {"text_fixes.srt", "a.srt", {.caseCorrection = true}, "text_fixes.expected", "text_fixes.report", {}, "Number of subtitle = 3"},
         {"numbering.srt", "a.srt", {.timeCorrection = false, .maxLines = 1, .interactive = false}, "numbering.expected", "numbering.report", {}, ""},
         {"bars.sub", "a.sub", {.timeCorrection = false, .caseCorrection = true}, "bars.expected", "bars.report", {}, "Number of subtitle = {9}{10}"},
-        // An unsupported file: the message is shown also in directory mode, nothing is written.
-        {"well_formed.srt", "a.txt", quiet, "empty.expected", "checked.report", {"Not Support File extension: txt"}, ""},
+        // An unsupported file: the message is shown also in directory mode; no output (an empty
+        // one would wipe the file out when renamed into its place) and no report.
+        {"well_formed.srt", "a.txt", quiet, nullptr, nullptr, {"Not Support File extension: txt"}, ""},
         {"well_formed.srt", "a.txt", {.timeCorrection = false, .interactive = false}, nullptr, nullptr, {"Not Support File extension: txt"}, ""},
     };
     // clang-format on

@@ -1,11 +1,19 @@
 #include "test_support.hpp"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 
 #include "core/cp1251.hpp"
+
+extern char** environ;
 
 namespace tessaline::test {
 
@@ -37,6 +45,57 @@ std::string Crlf(std::initializer_list<std::string_view> lines) {
 std::filesystem::path DataDir() {
     const char* dir = std::getenv("TESSALINE_TEST_DATA");
     return dir != nullptr ? std::filesystem::path(dir) : std::filesystem::path(TESSALINE_TEST_DATA);
+}
+
+ProgramResult RunProgram(const std::filesystem::path& program, std::vector<std::string> args,
+                         const std::filesystem::path& cwd, const std::filesystem::path& scratch,
+                         const std::optional<std::string>& homeEnv) {
+    constexpr int kRunTimeoutMs = 20'000;
+    args.insert(args.begin(), program.string());
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> envText;
+    for (char** e = environ; *e != nullptr; ++e) {
+        if (std::strncmp(*e, "TESSALINE_HOME=", 15) != 0) envText.emplace_back(*e);
+    }
+    if (homeEnv) envText.push_back("TESSALINE_HOME=" + *homeEnv);
+    std::vector<char*> envp;
+    for (std::string& e : envText)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    const std::string outPath = (scratch / "stdout").string();
+    const std::string errPath = (scratch / "stderr").string();
+
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out < 0 || err < 0 || chdir(cwd.c_str()) != 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0)
+            _exit(126);
+        execve(argv[0], argv.data(), envp.data());
+        _exit(127);
+    }
+    // A run that hangs is killed after a while so that the suite reports it and goes on.
+    int wstatus = 0;
+    bool timedOut = true;
+    for (int waited = 0; waited < kRunTimeoutMs; waited += 10) {
+        if (waitpid(pid, &wstatus, WNOHANG) == pid) {
+            timedOut = false;
+            break;
+        }
+        usleep(10'000);
+    }
+    if (timedOut) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &wstatus, 0);
+    }
+    ProgramResult result;
+    result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    result.out = ReadFile(outPath);
+    result.err = ReadFile(errPath) + (timedOut ? "(killed: no end after 20 s)\n" : "");
+    return result;
 }
 
 TempDir::TempDir() {

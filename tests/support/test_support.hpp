@@ -1,10 +1,13 @@
 #pragma once
 
-// Helpers shared by the test suites: Windows-1251 literals, temporary folders, whole files.
+// Helpers shared by the test suites: Windows-1251 literals, temporary folders, whole files,
+// runs of other programs.
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessaline::test {
 
@@ -22,6 +25,21 @@ std::string Crlf(std::initializer_list<std::string_view> lines);
 
 /// The folder of hand-made test files (tests/data).
 std::filesystem::path DataDir();
+
+/// What a program run left: its exit status (-1 when it died of a signal or was killed), its
+/// standard output and its standard error.
+struct ProgramResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+/// Runs `program` with `args` as they are (no shell) in the folder `cwd`, stdout and stderr
+/// captured in files under `scratch`. The environment is this process's without TESSALINE_HOME,
+/// plus TESSALINE_HOME=`homeEnv` when given. A run that lasts over 20 s is killed.
+ProgramResult RunProgram(const std::filesystem::path& program, std::vector<std::string> args,
+                         const std::filesystem::path& cwd, const std::filesystem::path& scratch,
+                         const std::optional<std::string>& homeEnv = std::nullopt);
 
 /// A fresh temporary folder, removed with everything in it when the object goes.
 class TempDir {

@@ -1,0 +1,219 @@
+// Interoperability with ffmpeg: the files that `tessaline convert` writes must read back in
+// ffmpeg with the same cues, and the files ffmpeg writes must go through `convert` and `correct`.
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "test_support.hpp"
+
+namespace tessaline {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Crlf;
+using test::ProgramResult;
+using test::ReadFile;
+using test::TempDir;
+using test::W;
+using test::WriteFile;
+
+using Args = std::vector<std::string>;
+
+struct Cue {
+    std::int64_t on = 0;   // ms
+    std::int64_t off = 0;  // ms
+    std::string text;      // display lines joined by "\n"
+};
+
+const Args kCp1251 = {"-sub_charenc", "CP1251"};
+
+Args operator+(Args a, const Args& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+fs::path FindOnPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::istringstream dirs(path != nullptr ? path : "");
+    for (std::string dir; std::getline(dirs, dir, ':');) {
+        const fs::path candidate = fs::path(dir.empty() ? "." : dir) / name;
+        if (access(candidate.c_str(), X_OK) == 0) return candidate;
+    }
+    return {};
+}
+
+// The cues of the SubRip text ffmpeg prints: LF line ends, CR LF between display lines.
+std::vector<Cue> ParseSrt(const std::string& text) {
+    std::vector<Cue> cues;
+    std::istringstream in(text);
+    bool inText = false;
+    for (std::string line; std::getline(in, line);) {
+        if (line.ends_with('\r')) line.pop_back();
+        long t[8];  // h, m, s, ms of both times
+        if (std::sscanf(line.c_str(), "%ld:%ld:%ld,%ld --> %ld:%ld:%ld,%ld", &t[0], &t[1], &t[2],
+                        &t[3], &t[4], &t[5], &t[6], &t[7]) == 8) {
+            cues.push_back({((t[0] * 60 + t[1]) * 60 + t[2]) * 1000 + t[3],
+                            ((t[4] * 60 + t[5]) * 60 + t[6]) * 1000 + t[7], ""});
+            inText = true;
+        } else if (line.empty()) {
+            inText = false;
+        } else if (inText) {
+            cues.back().text += (cues.back().text.empty() ? "" : "\n") + line;
+        }
+    }
+    return cues;
+}
+
+// Times within `slackMs`; texts where `want` gives one.
+void ExpectCues(const std::vector<Cue>& got, const std::vector<Cue>& want,
+                std::int64_t slackMs = 0) {
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        SCOPED_TRACE("cue " + std::to_string(i + 1));
+        EXPECT_LE(std::abs(got[i].on - want[i].on), slackMs) << got[i].on;
+        EXPECT_LE(std::abs(got[i].off - want[i].off), slackMs) << got[i].off;
+        if (!want[i].text.empty()) {
+            EXPECT_EQ(got[i].text, want[i].text);
+        }
+    }
+}
+
+class Interop : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_FALSE(ffmpeg_.empty()) << "ffmpeg is not on PATH: install it "
+                                         "(scripts/install-deps.sh does) to run these tests";
+        fs::create_directory(home_);
+    }
+
+    ProgramResult Tessaline(const Args& args, const fs::path& cwd) {
+        return test::RunProgram(TESSALINE_EXE, Args{"--home", home_.string()} + args, cwd,
+                                root_.path());
+    }
+    ProgramResult Ffmpeg(const Args& args) {
+        return test::RunProgram(ffmpeg_, Args{"-hide_banner", "-nostdin", "-v", "warning"} + args,
+                                root_.path(), root_.path());
+    }
+    // ffmpeg decodes `file` and prints it as SubRip; it must not warn. A file that begins with
+    // "{" is read as MicroDVD at 25 fps: ffmpeg would take 23.976 for a file without a
+    // "{1}{1}25" first line, and a .out file is not recognised by its name.
+    std::vector<Cue> ReadBack(const fs::path& file, const Args& options = {}) {
+        const Args format = ReadFile(file).starts_with('{')
+                                ? Args{"-f", "microdvd", "-subfps", "25"}
+                                : Args{"-f", "srt"};
+        const ProgramResult r =
+            Ffmpeg(format + options + Args{"-i", file.string(), "-f", "srt", "-"});
+        EXPECT_EQ(r.status, 0) << file;
+        EXPECT_EQ(r.err, "") << file;
+        return ParseSrt(r.out);
+    }
+
+    fs::path ffmpeg_ = FindOnPath("ffmpeg");
+    TempDir root_;
+    fs::path home_ = root_ / "home";
+};
+
+TEST_F(Interop, SubRipFromMicroDvdReadsBackWithTheSameCuesAndText) {
+    WriteFile(root_ / "film.sub", Crlf({"{25}{50}" + W("Привет,|мир!"), "{75}{112}One|two|three",
+                                        "{90000}{90050}" + W("Ёлка")}));
+    ASSERT_EQ(Tessaline({"convert", "film.sub"}, root_.path()).status, 0);
+    ExpectCues(ReadBack(root_ / "film.srt", kCp1251), {{1000, 2000, "Привет,\nмир!"},
+                                                       {3000, 4480, "One\ntwo\nthree"},
+                                                       {3600000, 3602000, "Ёлка"}});
+}
+
+TEST_F(Interop, SubRipFromSubStationReadsBackWithTheSameCues) {
+    WriteFile(
+        root_ / "film.ass",
+        Crlf({"[Script Info]", "ScriptType: v4.00+", "PlayResX: 384", "PlayResY: 288", "",
+              "[V4+ Styles]",
+              "Format: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, "
+              "BackColour, Bold, Italic, Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, "
+              "BorderStyle, Outline, Shadow, Alignment, MarginL, MarginR, MarginV, Encoding",
+              "Style: Default,Arial,20,&H00FFFFFF,&H000000FF,&H00000000,&H00000000,0,0,0,0,100,"
+              "100,0,0,1,2,0,2,10,10,10,204",
+              "", "[Events]",
+              "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text",
+              "Dialogue: 0,0:00:01.50,0:00:03.00,Default,,0,0,0,," + W("Привет,\\Nмир!"),
+              "Dialogue: 0,0:00:04.00,0:00:06.25,Default,,0,0,0,,Hello {\\i1}world{\\i0}, yes",
+              "Dialogue: 0,0:01:02.07,0:01:05.00,Default,,0,0,0,,{\\i1}Line one\\nLine two",
+              "Dialogue: 0,1:00:00.00,1:00:02.10,Default,,0,0,0,,Last\\NOne, two, three"}));
+    ASSERT_EQ(Tessaline({"convert", "film.ass"}, root_.path()).status, 0);
+    // A "\N" alone stays in the text (only a line holding "\n" is split), so the texts of
+    // the first and last cue are left to ffmpeg's reading of it.
+    ExpectCues(ReadBack(root_ / "film.srt", kCp1251), {{1500, 3000, ""},
+                                                       {4000, 6250, "Hello <i>world</i>, yes"},
+                                                       {62070, 65000, "Line one\nLine two"},
+                                                       {3600000, 3602100, ""}});
+}
+
+TEST_F(Interop, MicroDvdFromSubRipReadsBackWithinHalfAFrame) {
+    // 2,500 and 3,020 fall on half frames at 25 fps: rounding to the nearest frame keeps every
+    // time within 20 ms, a truncation or an off-by-one frame would not.
+    WriteFile(root_ / "film.srt",
+              Crlf({"1", "00:00:01,000 --> 00:00:02,500", W("Привет"), W("мир"), "", "2",
+                    "00:00:03,020 --> 00:00:04,999", "Hi there", "", "3",
+                    "01:02:03,456 --> 01:02:05,000", W("- Последний"), "- Yes", ""}));
+    ASSERT_EQ(Tessaline({"convert", "film.srt"}, root_.path()).status, 0);
+    ExpectCues(ReadBack(root_ / "film.sub", kCp1251),
+               {{1000, 2500, "Привет\nмир"},
+                {3020, 4999, "Hi there"},
+                {3723456, 3725000, "- Последний\n- Yes"}},
+               20);
+}
+
+TEST_F(Interop, FilesWrittenByFfmpegConvertAndCorrectCleanly) {
+    // One UTF-8 MicroDVD source; ffmpeg writes SubRip and SubStation from it. ffmpeg 5.1 has no
+    // MicroDVD encoder ("-c:s microdvd" fails with "Unknown encoder 'microdvd'"), so its
+    // MicroDVD muxer writes the .sub from a copy of the source stream.
+    WriteFile(root_ / "source.sub",
+              "{25}{62}{y:i}Привет|мир\n{76}{125}Hi there\n{93086}{93125}- Last|- One\n");
+    const std::vector<Cue> times = {{1000, 2480, ""}, {3040, 5000, ""}, {3723440, 3725000, ""}};
+    struct Case {
+        std::string ext;
+        Args encode;            // ffmpeg's output options
+        std::string converted;  // what `convert` writes
+        bool corrects;          // `correct` supports the extension
+    };
+    const std::vector<Case> cases = {
+        {"srt", {}, "film.sub", true},
+        {"ass", {}, "film.srt", false},
+        {"sub", {"-map", "0", "-c", "copy"}, "film.srt", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ext);
+        const fs::path dir = root_ / c.ext;
+        fs::create_directory(dir);
+        const ProgramResult written =
+            Ffmpeg(Args{"-f", "microdvd", "-subfps", "25", "-i", (root_ / "source.sub").string()} +
+                   c.encode + Args{(dir / ("film." + c.ext)).string()});
+        ASSERT_EQ(written.status, 0) << written.err;
+
+        const ProgramResult converted = Tessaline({"convert", "film." + c.ext}, dir);
+        EXPECT_EQ(converted.status, 0) << converted.err;
+        ExpectCues(ReadBack(dir / c.converted), times);
+
+        // With TimeCorrection on (the default) the correction always writes film.out.
+        const ProgramResult corrected = Tessaline({"correct", "film." + c.ext}, dir);
+        EXPECT_TRUE(corrected.status == 0 || (corrected.status == 1 && !corrected.err.empty()))
+            << corrected.status << " " << corrected.err;
+        if (c.corrects) {
+            ExpectCues(ReadBack(dir / "film.out"), times);
+        } else {
+            EXPECT_NE(corrected.err.find("Not Support File extension: " + c.ext), std::string::npos)
+                << corrected.err;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tessaline
