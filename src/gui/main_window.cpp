@@ -14,6 +14,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -356,6 +357,25 @@ void MainWindow::BuildPages() {
     }
     column->addWidget(pages_, 1);
     setCentralWidget(central);
+
+    // The pop-up menu of the editor's lines: case changes of the edited subtitle.
+    auto* memo = findChild<QPlainTextEdit*>("MemoSubLines");
+    auto* popup = new QMenu(memo);
+    popup->setObjectName("pmnSubLines");
+    const std::pair<const char*, const char*> items[] = {
+        {"pmnTextToLowerCase", "lower case"},
+        {"pmnTextToUpLoCase", "Begin From Upper Letter (Any Word)"},
+        {"pmnTextToUpFirstLetterLoCase", "Begin from upper letter of string"},
+        {"pmnTextToSwitchCase", "sWITCH cASE"},
+        {"pmnTextToSwitchCaseSelected", "sWITCH cASE (selected text)"},
+        {"pmnNormalizeTextString", "Normalize text"},
+        {"pmnUpCaseTextInBrackets", "Up Case (Text In Brackets)"}};
+    for (const auto& [name, caption] : items)
+        popup->addAction(caption)->setObjectName(name);
+    popup->actions().back()->setCheckable(true);
+    memo->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(memo, &QWidget::customContextMenuRequested, popup,
+            [memo, popup](const QPoint& at) { popup->popup(memo->mapToGlobal(at)); });
     statusBar()->setObjectName("StatusBar");
     resize(kDefaultWidth, kDefaultHeight);
 }
@@ -485,13 +505,13 @@ void MainWindow::MarkNotAvailable() {
             widget->setToolTip(kNotAvailable);
         }
     }
-    for (QAction* action : menuBar()->findChildren<QAction*>()) {
+    for (QAction* action : findChildren<QAction*>()) {
         if (action->objectName().isEmpty() || working.contains(action->objectName())) continue;
         if (action->menu() != nullptr) continue;  // a menu itself stays open to show its items
         action->setEnabled(false);
         action->setToolTip(kNotAvailable);
     }
-    for (QMenu* menu : menuBar()->findChildren<QMenu*>())
+    for (QMenu* menu : findChildren<QMenu*>())
         menu->setToolTipsVisible(true);
 }
 
