@@ -26,12 +26,39 @@ RunResult RunDeleteFile(Session& session, const std::string& input, const std::s
                                                                       : RunResult::Skipped;
 }
 
+// The parameters of the conversions and the correction, from the settings.
+ConvertParams ConvertParamsOf(const Settings& settings, bool interactive) {
+    return {.framesPerSecond = settings.Text("FramesAtSec"),
+            .openBracket = FirstChar(settings.Text("OpenBrackets"), '{'),
+            .closeBracket = FirstChar(settings.Text("CloseBrackets"), '}'),
+            .timeCorrection = settings.Bool("TimeCorrection"),
+            .subtitleFullLength = settings.Int("SubtitleFullLength"),
+            .interactive = interactive};
+}
+
+CorrectionParams CorrectionParamsOf(const Settings& settings, bool interactive) {
+    return {.timeCorrection = settings.Bool("TimeCorrection"),
+            .caseCorrection = settings.Bool("CaseCorrection"),
+            .deltaNumCorrection = settings.Int("DeltaNumCorrection"),
+            .maxLines = settings.Int("SubLineCount"),
+            .closeBracket = FirstChar(settings.Text("CloseBrackets"), '}'),
+            .interactive = interactive};
+}
+
+// A conversion run from its cbSubToSub row, with the parameters from the settings.
+template <RunResult (*Convert)(const std::string&, const std::string&, const ConvertParams&, Host&)>
+RunResult RunConversion(Session& session, const std::string& input, const std::string& output,
+                        bool interactive, int) {
+    return Convert(input, output, ConvertParamsOf(session.settings(), interactive),
+                   session.operationHost());
+}
+
 // clang-format off
 constexpr std::array<DirectoryOperation, 48> kDirectoryOperations = {{
     {0, "Rename out-File", "", false, RunRenameOut},
     {1, "Offset ReCount", "out", true, RunOffsetReCount},
-    {2, "sub --> srt", "srt", true, RunSubToSrt},
-    {3, "srt --> sub", "sub", true, RunSrtToSub},
+    {2, "sub --> srt", "srt", true, RunConversion<SubToSrt>},
+    {3, "srt --> sub", "sub", true, RunConversion<SrtToSub>},
     {4, "Subtitles to one line", "out", false, nullptr},
     {5, "Line length cutting", "out", false, nullptr},
     {6, "Length test", "", false, nullptr},
@@ -43,7 +70,7 @@ constexpr std::array<DirectoryOperation, 48> kDirectoryOperations = {{
     {12, "Replace text", "out", false, nullptr},
     {13, "Dialog breaking", "out", false, nullptr},
     {14, "Subtitles to bottom", "out", true, nullptr},
-    {15, "SubTime --> srt", "srt", true, RunSubTimeToSrt},
+    {15, "SubTime --> srt", "srt", true, RunConversion<SubTimeToSrt>},
     {16, "Subtitles Correction", "out", false, RunSubtitlesCorrection},
     {17, "Delimiters fix", "out", false, nullptr},
     {18, "Tags to one line", "out", false, nullptr},
@@ -55,7 +82,7 @@ constexpr std::array<DirectoryOperation, 48> kDirectoryOperations = {{
     {24, "Delete file", "", false, RunDeleteFile},
     {25, "Big-text breaking", "out", false, nullptr},
     {26, "Offset Time", "out", false, RunOffsetTime},
-    {27, "ssa / ass --> srt", "srt", true, RunSsaToSrt},
+    {27, "ssa / ass --> srt", "srt", true, RunConversion<SsaToSrt>},
     {28, "Add last subtitle", "out", true, nullptr},
     {29, "Tag remove", "out", false, nullptr},
     {30, "Replace list", "out", false, nullptr},
@@ -84,53 +111,6 @@ constexpr std::array<DirectoryOperation, 48> kDirectoryOperations = {{
 const DirectoryOperation* FindDirectoryOperation(int code) {
     if (code < 0 || code >= static_cast<int>(kDirectoryOperations.size())) return nullptr;
     return &kDirectoryOperations[static_cast<std::size_t>(code)];
-}
-
-namespace {
-
-// The parameters of the conversions and the correction, from the settings.
-ConvertParams ConvertParamsOf(const Settings& settings, bool interactive) {
-    return {.framesPerSecond = settings.Text("FramesAtSec"),
-            .openBracket = FirstChar(settings.Text("OpenBrackets"), '{'),
-            .closeBracket = FirstChar(settings.Text("CloseBrackets"), '}'),
-            .timeCorrection = settings.Bool("TimeCorrection"),
-            .subtitleFullLength = settings.Int("SubtitleFullLength"),
-            .interactive = interactive};
-}
-
-CorrectionParams CorrectionParamsOf(const Settings& settings, bool interactive) {
-    return {.timeCorrection = settings.Bool("TimeCorrection"),
-            .caseCorrection = settings.Bool("CaseCorrection"),
-            .deltaNumCorrection = settings.Int("DeltaNumCorrection"),
-            .maxLines = settings.Int("SubLineCount"),
-            .closeBracket = FirstChar(settings.Text("CloseBrackets"), '}'),
-            .interactive = interactive};
-}
-
-}  // namespace
-
-RunResult RunSubToSrt(Session& session, const std::string& input, const std::string& output,
-                      bool interactive, int) {
-    return SubToSrt(input, output, ConvertParamsOf(session.settings(), interactive),
-                    session.operationHost());
-}
-
-RunResult RunSrtToSub(Session& session, const std::string& input, const std::string& output,
-                      bool interactive, int) {
-    return SrtToSub(input, output, ConvertParamsOf(session.settings(), interactive),
-                    session.operationHost());
-}
-
-RunResult RunSubTimeToSrt(Session& session, const std::string& input, const std::string& output,
-                          bool interactive, int) {
-    return SubTimeToSrt(input, output, ConvertParamsOf(session.settings(), interactive),
-                        session.operationHost());
-}
-
-RunResult RunSsaToSrt(Session& session, const std::string& input, const std::string& output,
-                      bool interactive, int) {
-    return SsaToSrt(input, output, ConvertParamsOf(session.settings(), interactive),
-                    session.operationHost());
 }
 
 RunResult RunSubtitlesCorrection(Session& session, const std::string& input,

@@ -39,14 +39,6 @@ RunResult RunOffsetTime(Session& session, const std::string& input, const std::s
                         bool interactive, int variant);
 RunResult RunOffsetReCount(Session& session, const std::string& input, const std::string& output,
                            bool interactive, int variant);
-RunResult RunSubToSrt(Session& session, const std::string& input, const std::string& output,
-                      bool interactive, int variant);
-RunResult RunSrtToSub(Session& session, const std::string& input, const std::string& output,
-                      bool interactive, int variant);
-RunResult RunSubTimeToSrt(Session& session, const std::string& input, const std::string& output,
-                          bool interactive, int variant);
-RunResult RunSsaToSrt(Session& session, const std::string& input, const std::string& output,
-                      bool interactive, int variant);
 RunResult RunSubtitlesCorrection(Session& session, const std::string& input,
                                  const std::string& output, bool interactive, int variant);
 

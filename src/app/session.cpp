@@ -344,18 +344,16 @@ Outcome Session::OffsetFrameClick() {
 }
 
 Outcome Session::SubToSubClick() {
-    static constexpr DirectoryRun kConversions[] = {RunSubToSrt, RunSrtToSub, RunSubTimeToSrt,
-                                                    RunSsaToSrt};
-    static constexpr std::string_view kTargets[] = {"srt", "sub", "srt", "srt"};
     Outcome outcome = Outcome::Ok;
-    if (subToSubIndex >= 0 && subToSubIndex < static_cast<int>(std::size(kConversions))) {
-        const auto item = static_cast<std::size_t>(subToSubIndex);
+    if (subToSubIndex >= 0 && subToSubIndex < static_cast<int>(std::size(kSubToSubCodes))) {
+        const int code = kSubToSubCodes[subToSubIndex];
         if (directoryMode) {
-            outcome = RunDirectoryCode(kSubToSubCodes[item], openFile, subExtMask);
+            outcome = RunDirectoryCode(code, openFile, subExtMask);
         } else {
             // The converted file is named after the target format: film.sub gives film.srt.
-            const std::string output = ChangeFileExtMode(outputPath, kTargets[item], 0);
-            outcome = Guarded([&] { return kConversions[item](*this, openFile, output, true, 0); });
+            const DirectoryOperation* op = FindDirectoryOperation(code);
+            const std::string output = ChangeFileExtMode(outputPath, op->outputExt, 0);
+            outcome = Guarded([&] { return op->run(*this, openFile, output, true, 0); });
         }
     }
     LogOperation("[Sub --> Sub] Click", 1);
