@@ -12,6 +12,7 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -438,9 +439,10 @@ void MainWindow::WireCommands() {
     };
     Session& s = *session_;
 
+    // Enter in the box opens its text (seen by the filter, which keeps the combo box from also
+    // reporting a matching item as chosen); choosing from its list opens that file.
     auto* openBox = Control<QComboBox>("edOpenFile");
-    connect(openBox->lineEdit(), &QLineEdit::returnPressed, this,
-            [this, openBox] { OpenFile(openBox->currentText()); });
+    openBox->lineEdit()->installEventFilter(this);
     connect(openBox, &QComboBox::activated, this,
             [this, openBox](int index) { OpenFile(openBox->itemText(index)); });
     connect(Control<QPushButton>("sbOpen"), &QPushButton::clicked, this,
@@ -562,6 +564,14 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    auto* openBox = Control<QComboBox>("edOpenFile");
+    if (event->type() == QEvent::KeyPress && watched == openBox->lineEdit()) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            OpenFile(openBox->currentText());
+            return true;
+        }
+    }
     // A click on an indicator renames the output into the input's place.
     if (event->type() == QEvent::MouseButtonRelease &&
         (watched->objectName() == "stOutFile" || watched->objectName() == "stLogFile")) {

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFont>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -183,7 +185,11 @@ TEST(MainWindow, WrongPathsInTheOpenBoxKeepThePreviousFile) {
     WriteFile(home / "film.srt", kFilm);
     Window w(home);
     w.window.OpenFile(QString::fromStdString((home / "film.srt").string()));
-    w.window.OpenFile(QString::fromStdString((home / "gone.srt").string()));
+    // Enter in the open-file box opens its text, once.
+    auto* box = w.Get<QComboBox>("edOpenFile");
+    box->setCurrentText(QString::fromStdString((home / "gone.srt").string()));
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(box->lineEdit(), &enter);
     w.window.OpenFile(" x.srt");
     EXPECT_EQ(w.messages, (QStringList{"File not Exists!", "Path to File is Wrong!"}));
     EXPECT_EQ(w.window.session().outputPath, (home / "film.out").string());
