@@ -37,6 +37,8 @@ struct Window {
         return widget;
     }
     void Click(const char* name) { Get<QPushButton>(name)->click(); }
+    // Writes film.srt into the folder and opens it as Enter in the open-file box does.
+    void OpenFilm(const TempDir& home);
 
     MainWindow window;
     QStringList messages;
@@ -44,6 +46,11 @@ struct Window {
 
 const std::string kFilm = Crlf({"1", "00:00:01,000 --> 00:00:03,000", W("Привет!"), "", "2",
                                 "00:00:04,000 --> 00:00:05,000", "Hello", ""});
+
+void Window::OpenFilm(const TempDir& home) {
+    WriteFile(home / "film.srt", kFilm);
+    window.OpenFile(QString::fromStdString((home / "film.srt").string()));
+}
 
 TEST(MainWindow, EveryControlOfTheLayoutExistsAndUnbuiltCommandsSaySo) {
     TempDir home;
@@ -67,9 +74,8 @@ TEST(MainWindow, EveryControlOfTheLayoutExistsAndUnbuiltCommandsSaySo) {
 
 TEST(MainWindow, OffsetTimeWritesTheOutputAndRefusesASecondRun) {
     TempDir home;
-    WriteFile(home / "film.srt", kFilm);
     Window w(home);
-    w.window.OpenFile(QString::fromStdString((home / "film.srt").string()));
+    w.OpenFilm(home);
     w.Get<QTimeEdit>("dtpOffsetTime")->setTime(QTime(0, 0, 2));
     w.Get<QSpinBox>("seOffsetTimeMls")->setValue(500);
     EXPECT_FALSE(w.Get<QLabel>("stOutFile")->isVisibleTo(&w.window));
@@ -87,9 +93,8 @@ TEST(MainWindow, OffsetTimeWritesTheOutputAndRefusesASecondRun) {
 
 TEST(MainWindow, TheMinusRefusalTurnsTheStatusRedUntilTheNextRun) {
     TempDir home;
-    WriteFile(home / "film.srt", kFilm);
     Window w(home);
-    w.window.OpenFile(QString::fromStdString((home / "film.srt").string()));
+    w.OpenFilm(home);
     auto* status = w.Get<QLabel>("stStatusText");
     w.Get<QTimeEdit>("dtpOffsetTime")->setTime(QTime(0, 0, 2));
     w.Get<QCheckBox>("cbOffsetTimeMinus")->setChecked(true);
@@ -110,9 +115,8 @@ TEST(MainWindow, TheMinusRefusalTurnsTheStatusRedUntilTheNextRun) {
 
 TEST(MainWindow, DirectoryModeShowsTheMaskAndItalicCaptions) {
     TempDir home;
-    WriteFile(home / "film.srt", kFilm);
     Window w(home);
-    w.window.OpenFile(QString::fromStdString((home / "film.srt").string()));
+    w.OpenFilm(home);
     w.Get<QCheckBox>("cbDirectoryMode")->click();
     EXPECT_EQ(w.Get<QComboBox>("edOpenFile")->currentText().toStdString(),
               (home / "*.srt").string());
@@ -164,9 +168,8 @@ TEST(MainWindow, TheRecentListKeepsTenFilesNewestFirst) {
 
 TEST(MainWindow, SubToSubAndCorrectionWorkOnTheOpenFile) {
     TempDir home;
-    WriteFile(home / "film.srt", kFilm);
     Window w(home);
-    w.window.OpenFile(QString::fromStdString((home / "film.srt").string()));
+    w.OpenFilm(home);
     EXPECT_EQ(w.Get<QComboBox>("cbSubToSub")->currentText(), "srt --> sub");
     w.Get<QComboBox>("cbFramesAtSec")->setCurrentText("10");
     w.Click("btnSubToSub");
@@ -182,9 +185,8 @@ TEST(MainWindow, SubToSubAndCorrectionWorkOnTheOpenFile) {
 
 TEST(MainWindow, WrongPathsInTheOpenBoxKeepThePreviousFile) {
     TempDir home;
-    WriteFile(home / "film.srt", kFilm);
     Window w(home);
-    w.window.OpenFile(QString::fromStdString((home / "film.srt").string()));
+    w.OpenFilm(home);
     // Enter in the open-file box opens its text, once.
     auto* box = w.Get<QComboBox>("edOpenFile");
     box->setCurrentText(QString::fromStdString((home / "gone.srt").string()));
