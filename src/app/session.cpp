@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/directory_codes.hpp"
 #include "core/chars.hpp"
 #include "core/errors.hpp"
 #include "core/paths.hpp"
@@ -10,6 +9,8 @@
 #include "files/file_commands.hpp"
 #include "files/fs.hpp"
 #include "files/line_io.hpp"
+#include "ops/catalogue.hpp"
+#include "ops/directory_codes.hpp"
 
 namespace tessaline {
 namespace {
@@ -83,17 +84,17 @@ std::string Session::ProgramFile(std::string_view name) const {
 }
 
 void Session::OperationHost::SelectReportKind(std::string_view mask) {
-    session_.outExt = mask;
-    session_.logExt = mask;
+    session_.controls.Set("cbOutExt", mask);
+    session_.controls.Set("cbLogExt", mask);
     session_.host_.SelectReportKind(mask);
 }
 
 void Session::Start(const std::string& iniPath) {
     ReadSettingsFrom(iniPath.empty() ? ProgramFile("Tessaline.ini") : iniPath);
-    subToSubIndex = 0;
-    outExt = "*.out";
+    controls.Set("cbSubToSub", "0");
+    controls.Set("cbOutExt", "*.out");
     // The report list holds the output kinds without "*.out".
-    logExt = std::string(kOutExtItems[kLogExtStartIndex]);
+    controls.Set("cbLogExt", kOutExtItems[kLogExtStartIndex]);
     diaBreaks = ReadLinesIfExists(ProgramFile("DiaBreak.dat"));
     if (diaBreaks.empty()) diaBreaks.assign(kDefaultDiaBreaks.begin(), kDefaultDiaBreaks.end());
     PresetSubToSub();
@@ -133,11 +134,11 @@ void Session::Exit() {
 void Session::PresetSubToSub() {
     // Compared exactly: a file named in capitals keeps the previous choice.
     if (currentExt == "srt") {
-        subToSubIndex = 1;
+        controls.SetNumber("cbSubToSub", 1);
     } else if (currentExt == "sub") {
-        subToSubIndex = 0;
+        controls.SetNumber("cbSubToSub", 0);
     } else if (currentExt == "ssa" || currentExt == "ass") {
-        subToSubIndex = 3;
+        controls.SetNumber("cbSubToSub", 3);
     }
 }
 
@@ -189,32 +190,32 @@ void Session::OpenMask(const std::string& pathText) {
     openFile = pathText;
     folder = FolderOf(pathText);
     currentExt = FileExtOf(pathText);
-    subExtMask = std::string(TextAfterLastChar(pathText, kPathSeparator));
+    controls.Set("cbSubExt", TextAfterLastChar(pathText, kPathSeparator));
     outputPath = ChangeFileExtMode(pathText, "out", 0);
 }
 
 void Session::SetDirectoryMode(bool on) {
     directoryMode = on;
     if (!on) {
-        outExt = "*.out";
+        controls.Set("cbOutExt", "*.out");
         return;
     }
     if (openFile.empty()) {
-        subExtMask = std::string(kSubExtItems[0]);
+        controls.Set("cbSubExt", kSubExtItems[0]);
         return;
     }
     currentExt = FileExtOf(openFile);
-    subExtMask = "*." + currentExt;
+    controls.Set("cbSubExt", "*." + currentExt);
     folder = FolderOf(openFile);
-    openFile = JoinInFolder(folder, subExtMask);
+    openFile = JoinInFolder(folder, subExtMask());
     outputPath = ChangeFileExtMode(openFile, "out", 0);
 }
 
 void Session::RefreshIndicators() {
     outFileVisible = !outputPath.empty() && PathExists(outputPath);
     logFileVisible = false;
-    if (!logExt.empty() && !outputPath.empty()) {
-        const std::string report = ChangeFileExtMode(outputPath, logExt, 3);
+    if (!logExt().empty() && !outputPath.empty()) {
+        const std::string report = ChangeFileExtMode(outputPath, logExt(), 3);
         logFileVisible = !report.empty() && PathExists(report);
     }
 }
@@ -238,10 +239,10 @@ void Session::LogOperation(std::string_view text, int kind) {
     if (!settings_.Bool("WriteOperationsLog")) return;
     std::string line(text);
     if (kind == 1) {
-        line += directoryMode ? " | Type: " + subExtMask + " | DirMode | Dir: " + folder
+        line += directoryMode ? " | Type: " + subExtMask() + " | DirMode | Dir: " + folder
                               : " | File: " + openFile;
     } else if (kind == 2) {
-        line += " | Mask: " + outExt;
+        line += " | Mask: " + outExt();
         if (directoryMode) line += " | DirMode | Dir: " + folder;
     }
     try {
@@ -271,126 +272,101 @@ Outcome Session::Guarded(const std::function<RunResult()>& body) {
     return Outcome::Ok;
 }
 
+OperationContext Session::Context() {
+    return {.settings = settings_,
+            .controls = controls,
+            .host = opHost_,
+            .programFolder = programFolder_,
+            .diaBreaks = diaBreaks,
+            .addFile = openAddFile};
+}
+
 Outcome Session::RunDirectoryCode(int code, std::string_view pathText, std::string_view mask,
                                   int variant) {
-    const DirectoryOperation* op = FindDirectoryOperation(code);
-    if (op == nullptr || op->run == nullptr) return Outcome::Ok;
+    const DirectoryOperation* row = FindDirectoryOperation(code);
+    const auto op = OperationOfCode(code);
+    // A code whose operation is not built yet does nothing.
+    if (row == nullptr || !op || op->operation->run == nullptr) return Outcome::Ok;
+    const int runVariant = op->variant == kAnyVariant ? variant : op->variant;
     Outcome outcome = Outcome::Ok;
     RunDirectory(pathText, mask, host_, [&](const DirectoryEntry& entry) {
         const std::string output =
-            op->outputExt.empty()
+            row->outputExt.empty()
                 ? std::string()
-                : JoinInFolder(entry.folder, ChangeFileExtMode(entry.name, op->outputExt, 0));
+                : JoinInFolder(entry.folder, ChangeFileExtMode(entry.name, row->outputExt, 0));
         // Each file stands on its own: a conversion error in one is shown and the run goes on
         // with the next.
         outcome = Worse(outcome, Guarded([&] {
-                            return op->run(*this, entry.path, output, op->interactive, variant);
+                            OperationContext context = Context();
+                            return op->operation->run(context, {.input = entry.path,
+                                                                .output = output,
+                                                                .interactive = row->interactive,
+                                                                .variant = runVariant});
                         }));
     });
     return outcome;
 }
 
-Outcome Session::RunCommand(int code, std::string_view logText) {
-    Outcome outcome;
-    if (directoryMode) {
-        outcome = RunDirectoryCode(code, openFile, subExtMask);
+std::string Session::OutputPathOf(const Operation& op, int variant) const {
+    const DirectoryOperation* row = FindDirectoryOperation(op.CodeOf(variant));
+    // A conversion's output is named after its target format: film.sub gives film.srt.
+    const std::string_view ext =
+        row != nullptr && !row->outputExt.empty() ? row->outputExt : op.outputExt;
+    if (ext.empty()) return {};
+    return ChangeFileExtMode(outputPath, ext, 0);
+}
+
+Outcome Session::RunOnOpenFile(const Operation& op, const std::string& input,
+                               const std::string& output, int variant) {
+    return Guarded([&] {
+        OperationContext context = Context();
+        return op.run(context,
+                      {.input = input, .output = output, .interactive = true, .variant = variant});
+    });
+}
+
+Outcome Session::Run(const Operation& op, int variant) {
+    if (variant == kVariantFromControl) {
+        variant = op.variantControl.empty() ? 0 : controls.Int(op.variantControl);
+    }
+    if (!op.extension.empty() && LowerFoldStr(currentExt) != op.extension) {
+        return Outcome::WrongExtension;
+    }
+    Outcome outcome = Outcome::Ok;
+    const int code = op.CodeOf(variant);
+    if (op.handler == HandlerKind::DeleteFile) {
+        // The kind of cbOutExt: the files of that kind made from the open file, or in directory
+        // mode every file of that kind in the folder.
+        const std::string kind = outExt().empty() ? "*.out" : outExt();
+        outcome = directoryMode
+                      ? RunDirectoryCode(code, outputPath, kind, variant)
+                      : RunOnOpenFile(op, ChangeFileExtMode(outputPath, kind, 3), "", variant);
+    } else if (directoryMode && code >= 0) {
+        outcome = RunDirectoryCode(code, openFile, subExtMask(), variant);
     } else {
-        const DirectoryOperation* op = FindDirectoryOperation(code);
-        outcome = Guarded([&] { return op->run(*this, openFile, outputPath, true, 0); });
+        // An operation without directory mode gets the mask itself, and its frame stops
+        // silently.
+        outcome = RunOnOpenFile(op, openFile, OutputPathOf(op, variant), variant);
+    }
+    // The renamed file holds the processed subtitles: open it again. (In directory mode the box
+    // holds a mask, which is no file to open.)
+    if (op.handler == HandlerKind::RenameOutFile && !directoryMode && IsRegularFile(openFile)) {
+        OpenSubtitleFile(openFile);
     }
     RefreshIndicators();
-    LogOperation(logText, 1);
+    LogOperation(op.logText, op.logKind);
+    if (op.handler == HandlerKind::DeleteFile) controls.Set("cbOutExt", "*.out");
     return outcome;
 }
 
-Outcome Session::OffsetTimeClick() {
-    if (LowerFoldStr(currentExt) != "srt") return Outcome::WrongExtension;
-    return RunCommand(kCodeOffsetTime, "[Offset Time] Click");
+Outcome Session::Run(std::string_view command, int variant) {
+    const Operation* op = FindOperation(command);
+    return op == nullptr ? Outcome::Ok : Run(*op, variant);
 }
 
-Outcome Session::OffsetTailClick() {
-    // No directory mode: with a mask in the open-file box the frame stops silently.
-    OffsetTailParams params = offsetTail;
-    params.timeCorrection = settings_.Bool("TimeCorrection");
-    const Outcome outcome =
-        Guarded([&] { return OffsetTail(openFile, outputPath, params, opHost_); });
-    RefreshIndicators();
-    LogOperation("[Offset Tail] Click", 1);
-    return outcome;
-}
-
-Outcome Session::OffsetCountClick() {
-    const Outcome outcome =
-        Guarded([&] { return OffsetCount(openFile, outputPath, offsetCount, opHost_); });
-    RefreshIndicators();
-    LogOperation("[Offset Count] Click", 1);
-    return outcome;
-}
-
-Outcome Session::OffsetReCountClick() {
-    return RunCommand(kCodeOffsetReCount, "[Offset ReCount] Click");
-}
-
-Outcome Session::OffsetFrameClick() {
-    if (LowerFoldStr(currentExt) != "sub") return Outcome::WrongExtension;
-    OffsetFrameParams params = offsetFrame;
-    params.openBracket = FirstChar(settings_.Text("OpenBrackets"), '{');
-    params.closeBracket = FirstChar(settings_.Text("CloseBrackets"), '}');
-    const Outcome outcome =
-        Guarded([&] { return OffsetFrame(openFile, outputPath, params, opHost_); });
-    RefreshIndicators();
-    LogOperation("[Offset Frame] Click", 1);
-    return outcome;
-}
-
-Outcome Session::SubToSubClick() {
-    Outcome outcome = Outcome::Ok;
-    if (subToSubIndex >= 0 && subToSubIndex < static_cast<int>(std::size(kSubToSubCodes))) {
-        const int code = kSubToSubCodes[subToSubIndex];
-        if (directoryMode) {
-            outcome = RunDirectoryCode(code, openFile, subExtMask);
-        } else {
-            // The converted file is named after the target format: film.sub gives film.srt.
-            const DirectoryOperation* op = FindDirectoryOperation(code);
-            const std::string output = ChangeFileExtMode(outputPath, op->outputExt, 0);
-            outcome = Guarded([&] { return op->run(*this, openFile, output, true, 0); });
-        }
-    }
-    LogOperation("[Sub --> Sub] Click", 1);
-    return outcome;
-}
-
-Outcome Session::SubtitlesCorrectionClick() {
-    return RunCommand(kCodeSubtitlesCorrection, "[Subtitles Correction] Click");
-}
-
-Outcome Session::RenameOutFileClick() {
-    Outcome outcome = Outcome::Ok;
-    if (directoryMode) {
-        outcome = RunDirectoryCode(kCodeRenameOutFile, openFile, subExtMask);
-    } else {
-        if (!RenameOutFile(outputPath, openFile, true, host_)) outcome = Outcome::Refused;
-        // The file now holds the processed subtitles: open it again. (In directory mode the box
-        // holds a mask, which is no file to open.)
-        if (IsRegularFile(openFile)) OpenSubtitleFile(openFile);
-    }
-    RefreshIndicators();
-    LogOperation("[Rename out-File] Click", 1);
-    return outcome;
-}
-
-Outcome Session::DeleteFileClick() {
-    Outcome outcome = Outcome::Ok;
-    const std::string kind = outExt.empty() ? "*.out" : outExt;
-    if (directoryMode) {
-        outcome = RunDirectoryCode(kCodeDeleteFile, outputPath, kind);
-    } else if (!DeleteOneFile(ChangeFileExtMode(outputPath, kind, 3), true, host_)) {
-        outcome = Outcome::Refused;
-    }
-    RefreshIndicators();
-    LogOperation("[Delete] Click", 2);
-    outExt = "*.out";
-    return outcome;
+Outcome Session::Click(std::string_view control) {
+    const auto trigger = FindTrigger(control);
+    return trigger ? Run(*trigger->operation, trigger->variant) : Outcome::Ok;
 }
 
 }  // namespace tessaline

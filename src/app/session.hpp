@@ -10,32 +10,17 @@
 #include <string_view>
 #include <vector>
 
-#include "app/settings.hpp"
 #include "core/strings.hpp"
 #include "files/frame.hpp"
 #include "files/host.hpp"
-#include "ops/offset.hpp"
-#include "ops/renumber.hpp"
+#include "ops/controls.hpp"
+#include "ops/operation.hpp"
+#include "ops/settings.hpp"
 
 namespace tessaline {
 
 inline constexpr std::string_view kPathToFileIsWrong = "Path to File is Wrong!";
 inline constexpr std::string_view kFileNotExists = "File not Exists!";
-
-/// The kinds of output and report files (cbOutExt), in list order.
-inline constexpr std::array<std::string_view, 22> kOutExtItems = {
-    "*.BigBreak", "*.bottom", "*.conv",   "*.corr",   "*.DiaBreak", "*.DiaFix",
-    "*.double",   "*.endA",   "*.extend", "*.fix",    "*.fixd",     "*.full",
-    "*.len",      "*.log",    "*.out",    "*.remove", "*.replace",  "*.sym",
-    "*.tag",      "*.tagfix", "*.time",   "*.wrong"};
-
-/// The masks of input files in directory mode (cbSubExt).
-inline constexpr std::array<std::string_view, 4> kSubExtItems = {"*.srt", "*.sub", "*.ssa",
-                                                                 "*.ass"};
-
-/// The conversions of "Sub --> Sub" (cbSubToSub), by item index.
-inline constexpr std::array<std::string_view, 4> kSubToSubItems = {
-    "sub --> srt", "srt --> sub", "SubTime --> srt", "ssa / ass --> srt"};
 
 /// The dialogue separators used when DiaBreak.dat is missing or empty.
 inline constexpr std::array<std::string_view, 3> kDefaultDiaBreaks = {". -", "! -", "? -"};
@@ -91,11 +76,7 @@ class Session {
     /// The folder of the open file.
     std::string folder;
 
-    bool directoryMode = false;                             // cbDirectoryMode
-    std::string subExtMask = std::string(kSubExtItems[0]);  // cbSubExt
-    std::string outExt = "*.out";                           // cbOutExt
-    std::string logExt;                                     // cbLogExt ("" = no selection)
-    int subToSubIndex = 0;                                  // cbSubToSub
+    bool directoryMode = false;  // cbDirectoryMode
 
     bool outFileVisible = false;  // stOutFile
     bool logFileVisible = false;  // stLogFile
@@ -103,11 +84,16 @@ class Session {
     /// The dialogue separators (DiaBreak.dat).
     LineList diaBreaks;
 
-    // The operation controls that have no stored setting.
-    OffsetTimeParams offsetTime;
-    OffsetTailParams offsetTail;
-    OffsetCountParams offsetCount;
-    OffsetFrameParams offsetFrame;
+    /// The window's values that no setting stores: the operations' own controls and the lists
+    /// above the pages.
+    ControlValues controls;
+
+    /// The mask of directory mode (cbSubExt).
+    [[nodiscard]] const std::string& subExtMask() const { return controls.Text("cbSubExt"); }
+    /// The output kind that "Delete File:" removes and the operations select (cbOutExt).
+    [[nodiscard]] const std::string& outExt() const { return controls.Text("cbOutExt"); }
+    /// The report kind whose indicator shows (cbLogExt; "" = no selection).
+    [[nodiscard]] const std::string& logExt() const { return controls.Text("cbLogExt"); }
 
     // --- Handlers ------------------------------------------------------------------------------
 
@@ -127,16 +113,17 @@ class Session {
     /// Switches directory mode on or off.
     void SetDirectoryMode(bool on);
 
-    Outcome OffsetTimeClick();
-    Outcome OffsetTailClick();
-    Outcome OffsetCountClick();
-    Outcome OffsetReCountClick();
-    Outcome OffsetFrameClick();
-    Outcome RenameOutFileClick();
-    /// "Sub --> Sub": the conversion chosen in cbSubToSub (subToSubIndex).
-    Outcome SubToSubClick();
-    Outcome SubtitlesCorrectionClick();
-    Outcome DeleteFileClick();
+    /// Runs a catalogued operation as its button does: checks the open file's kind; in directory
+    /// mode the runner goes over the mask with the code's fixed flag, otherwise the operation
+    /// runs on the open file, interactive; then the indicators are refreshed and the operation's
+    /// text is logged. kVariantFromControl takes the variant from the operation's control.
+    Outcome Run(const Operation& op, int variant = kVariantFromControl);
+
+    /// Runs the catalogued operation of a command name (for scripts and tests).
+    Outcome Run(std::string_view command, int variant = kVariantFromControl);
+
+    /// The handler of a catalogued button or menu item; nothing happens for another name.
+    Outcome Click(std::string_view control);
 
     /// stOutFile and stLogFile after a command.
     void RefreshIndicators();
@@ -160,17 +147,15 @@ class Session {
     Outcome RunDirectoryCode(int code, std::string_view pathText, std::string_view mask,
                              int variant = 0);
 
-    /// The usual handler of a directory-capable command: in directory mode the runner goes over
-    /// the mask with the code's fixed flag; otherwise the code's operation runs on the open file,
-    /// interactive. Then the indicators are refreshed and `logText` is logged.
-    Outcome RunCommand(int code, std::string_view logText);
-
     /// Runs a handler body: shows a conversion or file error as a message and maps the result.
     Outcome Guarded(const std::function<RunResult()>& body);
 
     /// The host that operations are given: it forwards to the window's host and keeps the report
     /// kind an operation selects.
     Host& operationHost() { return opHost_; }
+
+    /// What an operation is given when it starts.
+    [[nodiscard]] OperationContext Context();
 
   private:
     class OperationHost : public Host {
@@ -195,6 +180,10 @@ class Session {
     };
 
     void PresetSubToSub();
+    /// The output of an operation's variant on the open file ("" when it writes none).
+    [[nodiscard]] std::string OutputPathOf(const Operation& op, int variant) const;
+    Outcome RunOnOpenFile(const Operation& op, const std::string& input, const std::string& output,
+                          int variant);
     void ReadSettingsFrom(const std::string& iniPath);
     std::string ProgramFile(std::string_view name) const;
 

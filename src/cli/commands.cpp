@@ -7,6 +7,8 @@
 #include "core/errors.hpp"
 #include "core/times.hpp"
 #include "files/frame.hpp"
+#include "ops/catalogue.hpp"
+#include "ops/controls.hpp"
 
 namespace tessaline {
 namespace {
@@ -18,35 +20,12 @@ bool IsOptionLike(std::string_view arg) {
     return arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9');
 }
 
-bool TakeFlag(std::vector<std::string>& args, std::string_view flag) {
-    const auto it = std::find(args.begin(), args.end(), flag);
-    if (it == args.end()) return false;
-    args.erase(it);
-    return true;
+bool IsValueInOrder(const OptionDef& def) {
+    return !def.name.starts_with("-");
 }
 
-// The value after `option`, removed with it; nothing when the option is absent.
-std::optional<std::string> TakeOption(std::vector<std::string>& args, std::string_view option,
-                                      std::optional<std::string>& error) {
-    const auto it = std::find(args.begin(), args.end(), option);
-    if (it == args.end()) return std::nullopt;
-    if (it + 1 == args.end()) {
-        error = std::string(option) + " needs a value";
-        return std::nullopt;
-    }
-    std::string value = *(it + 1);
-    args.erase(it, it + 2);
-    return value;
-}
-
-// The first argument that is not an option, removed.
-std::optional<std::string> TakeValue(std::vector<std::string>& args) {
-    const auto it = std::find_if(args.begin(), args.end(),
-                                 [](const std::string& a) { return !IsOptionLike(a); });
-    if (it == args.end()) return std::nullopt;
-    std::string value = *it;
-    args.erase(it);
-    return value;
+bool IsMask(std::string_view path) {
+    return path.find_first_of("*?") != std::string_view::npos;
 }
 
 // An offset or time of the form hh:mm:ss or hh:mm:ss,mmm: the clock part of a time picker and
@@ -79,256 +58,258 @@ std::optional<std::int64_t> ParseInteger(std::string_view text) {
     return value;
 }
 
-// Reads OFFSET into `offset`; a usage error when it is missing or malformed.
-std::optional<std::string> TakeOffset(std::vector<std::string>& args, TimeMs& offset,
-                                      std::string_view what = "OFFSET") {
-    const auto text = TakeValue(args);
-    if (!text) return std::string(what) + " is missing";
-    const auto value = ParseOffset(*text);
-    if (!value) return std::string(what) + " must be hh:mm:ss or hh:mm:ss,mmm, not '" + *text + "'";
-    offset = *value;
-    return std::nullopt;
-}
-
-std::optional<std::string> TakeTime(std::vector<std::string>& args, std::string_view option,
-                                    TimeMs& time) {
-    std::optional<std::string> error;
-    const auto text = TakeOption(args, option, error);
-    if (error) return error;
-    if (!text) return std::string(option) + " is missing";
-    const auto value = ParseOffset(*text);
-    if (!value) {
-        return std::string(option) + " must be hh:mm:ss or hh:mm:ss,mmm, not '" + *text + "'";
+// "srt|sub" as the words of a message: "srt or sub".
+std::string ChoicesText(std::string_view choices) {
+    std::vector<std::string_view> items;
+    for (std::size_t start = 0; start <= choices.size();) {
+        const std::size_t bar = std::min(choices.find('|', start), choices.size());
+        items.push_back(choices.substr(start, bar - start));
+        start = bar + 1;
     }
-    time = *value;
-    return std::nullopt;
-}
-
-std::optional<std::string> TakeCount(std::vector<std::string>& args, std::int64_t& count) {
-    const auto text = TakeValue(args);
-    if (!text) return "N is missing";
-    const auto value = ParseInteger(*text);
-    if (!value) return "N must be an integer, not '" + *text + "'";
-    count = *value;
-    return std::nullopt;
-}
-
-// --- The commands ------------------------------------------------------------------------------
-
-std::optional<std::string> ParseNothing(std::vector<std::string>&, Session&, CliValues&) {
-    return std::nullopt;
-}
-
-std::optional<std::string> ParseOffsetTime(std::vector<std::string>& args, Session& s, CliValues&) {
-    s.offsetTime.minus = TakeFlag(args, "--minus");
-    return TakeOffset(args, s.offsetTime.offset);
-}
-
-std::optional<std::string> ParseOffsetTail(std::vector<std::string>& args, Session& s, CliValues&) {
-    s.offsetTail.minus = TakeFlag(args, "--minus");
-    if (auto error = TakeTime(args, "--begin", s.offsetTail.begin)) return error;
-    if (auto error = TakeTime(args, "--end", s.offsetTail.end)) return error;
-    return TakeOffset(args, s.offsetTail.offset);
-}
-
-std::optional<std::string> ParseOffsetCount(std::vector<std::string>& args, Session& s,
-                                            CliValues&) {
-    return TakeCount(args, s.offsetCount.offset);
-}
-
-std::optional<std::string> ParseOffsetFrame(std::vector<std::string>& args, Session& s,
-                                            CliValues&) {
-    s.offsetFrame.minus = TakeFlag(args, "--minus");
-    return TakeCount(args, s.offsetFrame.offset);
-}
-
-std::optional<std::string> ParseDeleteFile(std::vector<std::string>& args, Session&,
-                                           CliValues& values) {
-    std::optional<std::string> error;
-    const auto kind = TakeOption(args, "--kind", error);
-    if (error) return error;
-    if (!kind) return std::string("--kind EXT is missing");
-    const std::string mask = "*." + *kind;
-    if (std::find(kOutExtItems.begin(), kOutExtItems.end(), mask) == kOutExtItems.end()) {
-        std::string kinds;
-        for (std::string_view item : kOutExtItems)
-            kinds += " " + std::string(item.substr(2));
-        return "--kind must be one of the output kinds:" + kinds;
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) text += i + 1 == items.size() ? " or " : ", ";
+        text += items[i];
     }
-    values.deleteKind = mask;
-    return std::nullopt;
+    return text;
 }
 
-Outcome RunDeleteFile(Session& s, const CliValues& values) {
-    s.outExt = values.deleteKind;
-    return s.DeleteFileClick();
-}
-
-std::optional<std::string> ParseConvert(std::vector<std::string>& args, Session& s,
-                                        CliValues& values) {
-    std::optional<std::string> error;
-    const auto to = TakeOption(args, "--to", error);
-    if (error) return error;
-    const auto from = TakeOption(args, "--from", error);
-    if (error) return error;
-    const auto fps = TakeOption(args, "--fps", error);
-    if (error) return error;
-    if (to && *to != "srt" && *to != "sub") return "--to takes srt or sub, not '" + *to + "'";
-    if (from && *from != "subtime") return "--from takes subtime, not '" + *from + "'";
-    if (from && to && *to != "srt") return std::string("--from subtime converts to srt only");
-    if (fps) {
-        if (!ParseFramesPerSecond(*fps))
-            return "--fps takes a rate such as 25 or 23,976, not '" + *fps + "'";
-        s.settings().SetText("FramesAtSec", *fps);
+bool IsChoice(std::string_view choices, std::string_view value) {
+    for (std::size_t start = 0; start <= choices.size();) {
+        const std::size_t bar = std::min(choices.find('|', start), choices.size());
+        if (choices.substr(start, bar - start) == value) return true;
+        start = bar + 1;
     }
-    if (from) {
-        values.subToSub = 2;  // SubTime --> srt
-    } else if (to && *to == "sub") {
-        values.subToSub = 1;  // srt --> sub
-    } else if (to) {
-        values.subToSub = 0;  // to srt: from sub, or from ssa/ass by the extension (below)
+    return false;
+}
+
+// What a command line asked for: the options' values, the controls they set (applied anew for
+// every PATH, since a handler may change them), and the variant chosen.
+struct ParsedOptions {
+    OptionValues values;
+    std::vector<std::pair<std::string_view, std::string>> controls;
+    int variant = kVariantFromControl;
+};
+
+// Stores the value of one option; returns a message for a usage error.
+std::optional<std::string> StoreOption(const OptionDef& def, std::string_view text,
+                                       ParsedOptions& parsed, Settings& settings) {
+    const std::string name(def.name);
+    const std::string quoted = "'" + std::string(text) + "'";
+    switch (def.kind) {
+        case OptionKind::Flag:
+            parsed.values[name] = "1";
+            if (!def.control.empty()) parsed.controls.emplace_back(def.control, "1");
+            if (def.variant >= 0) parsed.variant = def.variant;
+            return std::nullopt;
+        case OptionKind::Time: {
+            const auto value = ParseOffset(text);
+            if (!value) return name + " must be hh:mm:ss or hh:mm:ss,mmm, not " + quoted;
+            TimeMs ms = *value;
+            const ClockTime clock = MsToClock(ms);
+            parsed.controls.emplace_back(def.control, ClockToText(clock));
+            parsed.controls.emplace_back(def.msControl, std::to_string(ms));
+            parsed.values[name] = text;
+            return std::nullopt;
+        }
+        case OptionKind::Integer: {
+            const auto value = ParseInteger(text);
+            if (!value) return name + " must be an integer, not " + quoted;
+            if (!def.control.empty())
+                parsed.controls.emplace_back(def.control, std::to_string(*value));
+            parsed.values[name] = std::to_string(*value);
+            return std::nullopt;
+        }
+        case OptionKind::Text: {
+            if (!def.choices.empty() && !IsChoice(def.choices, text)) {
+                return name + " takes " + ChoicesText(def.choices) + ", not " + quoted;
+            }
+            std::string stored(text);
+            if (def.check != nullptr) {
+                if (auto error = def.check(text, stored)) return error;
+            }
+            if (def.setting) {
+                if (auto error = settings.Assign(def.control, stored)) return error;
+            } else if (!def.control.empty()) {
+                parsed.controls.emplace_back(def.control, stored);
+            }
+            parsed.values[name] = stored;
+            return std::nullopt;
+        }
     }
     return std::nullopt;
 }
 
-// Without --to or --from the direction follows the file's extension, in any letter case.
-Outcome RunConvert(Session& s, const CliValues& values) {
-    const std::string ext = LowerExtOf(s.openFile);
-    const bool ssa = ext == "ssa" || ext == "ass";
-    if (values.subToSub >= 0) {
-        s.subToSubIndex = values.subToSub == 0 && ssa ? 3 : values.subToSub;
-    } else if (ext == "srt") {
-        s.subToSubIndex = 1;
-    } else if (ext == "sub") {
-        s.subToSubIndex = 0;
-    } else if (ssa) {
-        s.subToSubIndex = 3;
-    } else {
-        return Outcome::WrongExtension;
+// Reads the options of `op` out of `args`, leaving the paths (and unknown options) behind.
+std::optional<std::string> ParseOptions(const Operation& op, std::vector<std::string>& args,
+                                        ParsedOptions& parsed, Settings& settings) {
+    // Named options first, wherever they stand; then the values in order.
+    for (const OptionDef& def : op.options) {
+        if (IsValueInOrder(def)) continue;
+        const auto it = std::find(args.begin(), args.end(), def.name);
+        if (it == args.end()) {
+            if (def.required) return std::string(def.name) + " is missing";
+            continue;
+        }
+        if (def.kind == OptionKind::Flag) {
+            args.erase(it);
+            if (auto error = StoreOption(def, "", parsed, settings)) return error;
+            continue;
+        }
+        if (it + 1 == args.end()) return std::string(def.name) + " needs a value";
+        const std::string value = *(it + 1);
+        args.erase(it, it + 2);
+        if (auto error = StoreOption(def, value, parsed, settings)) return error;
     }
-    return s.SubToSubClick();
+    for (const OptionDef& def : op.options) {
+        if (!IsValueInOrder(def)) continue;
+        const auto it = std::find_if(args.begin(), args.end(),
+                                     [](const std::string& a) { return !IsOptionLike(a); });
+        if (it == args.end()) return std::string(def.name) + " is missing";
+        const std::string value = *it;
+        args.erase(it);
+        if (auto error = StoreOption(def, value, parsed, settings)) return error;
+    }
+    if (op.checkOptions != nullptr) return op.checkOptions(parsed.values);
+    return std::nullopt;
 }
 
-Outcome RunSettings(Session& s, const CliValues&) {
-    const std::string text = s.settings().ToIniText();
+// --- Help ------------------------------------------------------------------------------------
+
+void PrintText(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+// "A", "A and B", "A, B and C".
+std::string ListText(std::span<const std::string_view> items) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) text += i + 1 == items.size() ? " and " : ", ";
+        text += items[i];
+    }
+    return text;
+}
+
+std::string HelpOf(const Operation& op) {
+    std::string text = "usage: tessaline " + std::string(op.command) + " " + UsageOf(op) + "\n\n" +
+                       std::string(op.help) + "\n";
+    bool first = true;
+    for (const OptionDef& def : op.options) {
+        if (def.help.empty()) continue;
+        if (first) text += "\n";
+        first = false;
+        std::string left(def.name);
+        if (!def.valueName.empty()) left += " " + std::string(def.valueName);
+        char line[160];
+        std::snprintf(line, sizeof line, "  %-18s %.*s\n", left.c_str(),
+                      static_cast<int>(def.help.size()), def.help.data());
+        text += line;
+    }
+    text += "\n";
+    if (op.TakesMask()) {
+        text += "A PATH with * or ? runs the command over every matching file of its folder.\n";
+    }
+    if (!op.settings.empty()) {
+        text +=
+            std::string(op.settings.size() == 1 ? "Reads the setting " : "Reads the settings ") +
+            ListText(op.settings) + ".\nChange one for a run with --set KEY=VALUE.\n";
+    }
+    return text;
+}
+
+// --- The program's own commands -----------------------------------------------------------------
+
+Outcome RunSettings(Session& s) {
+    const std::string text = s.settings().ToIniText();
+    PrintText(text);
     return Outcome::Ok;
 }
 
-const std::vector<CliCommand> kCommands = {
-    {"offset-time", "[--minus] OFFSET PATH...", "shift every timing of SubRip files",
-     "Shifts every timing line by OFFSET (hh:mm:ss or hh:mm:ss,mmm), later, or earlier with\n"
-     "--minus. With --minus a subtitle that would start before 00:00:00,000 stops the run:\n"
-     "\"error\" is printed, the lines before it are kept in the output, the exit status is 1.\n"
-     "Reads the settings TimeCorrection.",
-     true, true, ParseOffsetTime, [](Session& s, const CliValues&) { return s.OffsetTimeClick(); }},
-    {"offset-tail", "[--minus] --begin TIME --end TIME OFFSET PATH",
-     "shift the subtitles that start inside a time window",
-     "Shifts only the subtitles whose on-time lies strictly between --begin and --end (both\n"
-     "hh:mm:ss or hh:mm:ss,mmm) by OFFSET; every other line is written as it was.\n"
-     "Reads the setting TimeCorrection.",
-     false, true, ParseOffsetTail,
-     [](Session& s, const CliValues&) { return s.OffsetTailClick(); }},
-    {"offset-count", "N PATH", "add N to every number line",
-     "Adds N (which may be negative) to every line that is a whole number, wherever it stands.",
-     false, true, ParseOffsetCount,
-     [](Session& s, const CliValues&) { return s.OffsetCountClick(); }},
-    {"recount", "PATH...", "number the subtitles 1, 2, 3... afresh",
-     "Renumbers the records of SubRip files from 1; digits inside a subtitle's text stay.", true,
-     true, ParseNothing, [](Session& s, const CliValues&) { return s.OffsetReCountClick(); }},
-    {"offset-frame", "[--minus] N PATH", "shift the frame numbers of a MicroDVD file",
-     "Adds N to (or with --minus subtracts N from) both frame numbers of every line of a\n"
-     "MicroDVD (.sub) file. Reads the settings OpenBrackets and CloseBrackets.",
-     false, true, ParseOffsetFrame,
-     [](Session& s, const CliValues&) { return s.OffsetFrameClick(); }},
-    {"convert", "[--to srt|sub] [--from subtime] [--fps RATE] PATH...",
-     "convert between SubRip, MicroDVD and SubStation Alpha",
-     "Converts each file by its extension: film.srt to film.sub, film.sub to film.srt,\n"
-     "film.ssa or film.ass to film.srt. --to chooses the target, --from subtime reads the\n"
-     "bracketed SubTime format. --fps sets the frame rate of the MicroDVD side for this run\n"
-     "(a decimal comma, as the setting FramesAtSec is written: 25, 23,976, 29,970).\n"
-     "SubStation Alpha and SubTime conversions report over-long subtitles in film.conv.\n"
-     "Reads the settings FramesAtSec, OpenBrackets, CloseBrackets, TimeCorrection and\n"
-     "SubtitleFullLength.",
-     true, true, ParseConvert, RunConvert},
-    {"correct", "PATH...", "clean up a SubRip or MicroDVD file",
-     "The general clean-up: stray and missing blank lines, empty subtitles, timing lines with\n"
-     "\":\" before the milliseconds, glued capitals (with CaseCorrection=1), bare dialogue\n"
-     "hyphens, lines run together with a double space, spaces and NUL characters at the line\n"
-     "ends, spaces around the MicroDVD line bar. Writes film.out and lists every repair in\n"
-     "film.corr; a file that needs nothing gets no output. Reads the settings TimeCorrection,\n"
-     "CaseCorrection, DeltaNumCorrection, SubLineCount and CloseBrackets.",
-     true, true, ParseNothing,
-     [](Session& s, const CliValues&) { return s.SubtitlesCorrectionClick(); }},
-    {"rename-out", "PATH...", "put the .out file in the place of its input",
-     "Replaces PATH by the output made from it (film.out takes the place of film.srt).", true, true,
-     ParseNothing, [](Session& s, const CliValues&) { return s.RenameOutFileClick(); }},
-    {"delete-file", "--kind EXT PATH...", "delete the output or report of a kind",
-     "Deletes the file of kind EXT made from PATH (--kind fix deletes film.fix); with a mask,\n"
-     "every file of that kind in the folder. EXT is one of the output and report kinds:\n"
-     "BigBreak bottom conv corr DiaBreak DiaFix double endA extend fix fixd full len log out\n"
-     "remove replace sym tag tagfix time wrong.",
-     true, true, ParseDeleteFile, RunDeleteFile},
-    {"settings", "", "print the effective settings",
-     "Prints every setting as INI text, after Tessaline.ini (or --ini) and --set.", false, false,
-     ParseNothing, RunSettings},
+const std::vector<ProgramCommand> kProgramCommands = {
+    {"settings", "print the effective settings",
+     "Prints every setting as INI text, after Tessaline.ini (or --ini) and --set.", RunSettings},
 };
 
-bool IsMask(std::string_view path) {
-    return path.find_first_of("*?") != std::string_view::npos;
-}
-
-int UsageError(const CliCommand& command, std::string_view message) {
+int UsageError(std::string_view name, std::string_view usage, std::string_view message) {
     std::fprintf(stderr, "tessaline %.*s: %.*s\nusage: tessaline %.*s %.*s\n",
-                 static_cast<int>(command.name.size()), command.name.data(),
-                 static_cast<int>(message.size()), message.data(),
-                 static_cast<int>(command.name.size()), command.name.data(),
-                 static_cast<int>(command.usage.size()), command.usage.data());
+                 static_cast<int>(name.size()), name.data(), static_cast<int>(message.size()),
+                 message.data(), static_cast<int>(name.size()), name.data(),
+                 static_cast<int>(usage.size()), usage.data());
     return 2;
 }
 
-}  // namespace
-
-const std::vector<CliCommand>& CliCommands() {
-    return kCommands;
-}
-
-const CliCommand* FindCliCommand(std::string_view name) {
-    for (const CliCommand& command : kCommands) {
+const ProgramCommand* FindProgramCommand(std::string_view name) {
+    for (const ProgramCommand& command : kProgramCommands) {
         if (command.name == name) return &command;
     }
     return nullptr;
 }
 
-void PrintCommandHelp(const CliCommand& command) {
-    std::printf("usage: tessaline %.*s %.*s\n\n%.*s\n", static_cast<int>(command.name.size()),
-                command.name.data(), static_cast<int>(command.usage.size()), command.usage.data(),
-                static_cast<int>(command.help.size()), command.help.data());
+}  // namespace
+
+const std::vector<ProgramCommand>& ProgramCommands() {
+    return kProgramCommands;
 }
 
-int RunCliCommand(const CliCommand& command, std::vector<std::string> args, Session& session) {
+std::string UsageOf(const Operation& op) {
+    std::string usage;
+    for (const OptionDef& def : op.options) {
+        std::string part(def.name);
+        if (!IsValueInOrder(def) && def.kind != OptionKind::Flag) {
+            part += " " + std::string(def.valueName.empty() ? "VALUE" : def.valueName);
+        }
+        if (!IsValueInOrder(def) && !def.required) part = "[" + part + "]";
+        usage += part + " ";
+    }
+    return usage + (op.TakesMask() ? "PATH..." : "PATH");
+}
+
+bool IsCommand(std::string_view name) {
+    return FindOperation(name) != nullptr || FindProgramCommand(name) != nullptr;
+}
+
+void PrintCommandHelp(std::string_view name) {
+    if (const Operation* op = FindOperation(name)) {
+        PrintText(HelpOf(*op));
+    } else if (const ProgramCommand* command = FindProgramCommand(name)) {
+        std::printf("usage: tessaline %.*s\n\n%.*s\n", static_cast<int>(command->name.size()),
+                    command->name.data(), static_cast<int>(command->help.size()),
+                    command->help.data());
+    }
+}
+
+int RunCliCommand(std::string_view name, std::vector<std::string> args, Session& session) {
     // Everything after "--" is a PATH, even a name that starts with "-".
     std::vector<std::string> pathsAfterDashes;
     if (const auto dashes = std::find(args.begin(), args.end(), "--"); dashes != args.end()) {
         pathsAfterDashes.assign(dashes + 1, args.end());
         args.erase(dashes, args.end());
     }
-    CliValues values;
-    if (const auto error = command.parse(args, session, values)) {
-        return UsageError(command, *error);
+
+    if (const ProgramCommand* command = FindProgramCommand(name)) {
+        for (const std::string& arg : args) {
+            if (IsOptionLike(arg)) return UsageError(name, "", "unknown option '" + arg + "'");
+        }
+        if (!args.empty() || !pathsAfterDashes.empty())
+            return UsageError(name, "", "takes no PATH");
+        return ExitCodeOf(command->run(session));
+    }
+
+    const Operation* op = FindOperation(name);
+    if (op == nullptr) return UsageError(name, "", "unknown command");
+    const std::string usage = UsageOf(*op);
+    ParsedOptions parsed;
+    if (const auto error = ParseOptions(*op, args, parsed, session.settings())) {
+        return UsageError(name, usage, *error);
     }
     for (const std::string& arg : args) {
-        if (IsOptionLike(arg)) return UsageError(command, "unknown option '" + arg + "'");
+        if (IsOptionLike(arg)) return UsageError(name, usage, "unknown option '" + arg + "'");
     }
     args.insert(args.end(), pathsAfterDashes.begin(), pathsAfterDashes.end());
-    if (!command.needsPath) {
-        if (!args.empty()) return UsageError(command, "takes no PATH");
-        return ExitCodeOf(command.run(session, values));
-    }
-    if (args.empty()) return UsageError(command, "PATH is missing");
+    if (args.empty()) return UsageError(name, usage, "PATH is missing");
     for (const std::string& path : args) {
-        if (IsMask(path) && !command.takesMask) {
-            return UsageError(command, "works on one file at a time, not on a mask");
+        if (IsMask(path) && !op->TakesMask()) {
+            return UsageError(name, usage, "works on one file at a time, not on a mask");
         }
     }
 
@@ -344,7 +325,13 @@ int RunCliCommand(const CliCommand& command, std::vector<std::string> args, Sess
                 continue;
             }
         }
-        const Outcome outcome = command.run(session, values);
+        for (const auto& [control, value] : parsed.controls)
+            session.controls.Set(control, value);
+        int variant = parsed.variant;
+        Outcome outcome = Outcome::WrongExtension;
+        if (op->preparePath == nullptr || op->preparePath(parsed.values, path, variant)) {
+            outcome = session.Run(*op, variant);
+        }
         if (outcome == Outcome::WrongExtension) {
             session.host().ShowMessage(std::string(kNotSupportFileExtension) + session.currentExt);
         }

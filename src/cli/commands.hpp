@@ -1,45 +1,37 @@
 #pragma once
 
-// The commands of the tessaline program: their options, help texts and runs.
+// The commands of the tessaline program: one per catalogued operation (its options, usage and
+// help read from the descriptor), and the program's own commands such as `settings`.
 
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/session.hpp"
+#include "ops/operation.hpp"
 
 namespace tessaline {
 
-/// Values of a command's options that are applied anew for every PATH.
-struct CliValues {
-    std::string deleteKind;  // delete-file: "*." + EXT (the handler resets its selection)
-    int subToSub = -1;       // convert: the cbSubToSub item; -1 = by the file's extension
-};
-
-/// Reads a command's options and values from its arguments into the session; the remaining
-/// arguments are the paths. Returns an error message for a usage error.
-using CliParse = std::optional<std::string> (*)(std::vector<std::string>& args, Session& session,
-                                                CliValues& values);
-
-/// Runs the command's handler for the file (or mask) the session has open.
-using CliRun = Outcome (*)(Session& session, const CliValues& values);
-
-struct CliCommand {
+/// A command of the program's own, not an operation.
+struct ProgramCommand {
     std::string_view name;
-    std::string_view usage;    // the arguments after the name
-    std::string_view summary;  // one line for the program's help
-    std::string_view help;     // what the command does, its options
-    bool takesMask;            // runs in directory mode over a mask
-    bool needsPath;            // takes at least one PATH
-    CliParse parse;
-    CliRun run;
+    std::string_view summary;
+    std::string_view help;
+    Outcome (*run)(Session& session);
 };
 
-[[nodiscard]] const std::vector<CliCommand>& CliCommands();
-[[nodiscard]] const CliCommand* FindCliCommand(std::string_view name);
-void PrintCommandHelp(const CliCommand& command);
+[[nodiscard]] const std::vector<ProgramCommand>& ProgramCommands();
+
+/// The usage of a catalogued command: its options and PATH ("[--minus] OFFSET PATH...").
+[[nodiscard]] std::string UsageOf(const Operation& op);
+
+/// Prints `tessaline NAME --help` of a command (operation or program command).
+void PrintCommandHelp(std::string_view name);
+
+/// True when NAME is a command of the program (an operation or a program command).
+[[nodiscard]] bool IsCommand(std::string_view name);
 
 /// Parses the command's arguments and runs it over every PATH; returns the exit status.
-int RunCliCommand(const CliCommand& command, std::vector<std::string> args, Session& session);
+int RunCliCommand(std::string_view name, std::vector<std::string> args, Session& session);
 
 }  // namespace tessaline

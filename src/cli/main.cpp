@@ -11,6 +11,7 @@
 #include "cli/cli_host.hpp"
 #include "cli/commands.hpp"
 #include "files/fs.hpp"
+#include "ops/catalogue.hpp"
 
 namespace {
 
@@ -38,10 +39,14 @@ void PrintProgramHelp() {
         "\n"
         "Commands:\n",
         TESSALINE_VERSION);
-    for (const CliCommand& command : CliCommands()) {
-        std::printf("  %-14.*s %.*s\n", static_cast<int>(command.name.size()), command.name.data(),
-                    static_cast<int>(command.summary.size()), command.summary.data());
-    }
+    const auto line = [](std::string_view name, std::string_view summary) {
+        std::printf("  %-14.*s %.*s\n", static_cast<int>(name.size()), name.data(),
+                    static_cast<int>(summary.size()), summary.data());
+    };
+    for (const Operation* op : Catalogue())
+        line(op->command, op->summary);
+    for (const ProgramCommand& command : ProgramCommands())
+        line(command.name, command.summary);
     std::printf(
         "\n"
         "Options:\n"
@@ -91,13 +96,13 @@ int main(int argc, char** argv) {
     }
     if (i >= args.size()) return Usage("no command given");
 
-    const CliCommand* command = FindCliCommand(args[i]);
-    if (command == nullptr) return Usage("unknown command '" + args[i] + "'");
+    const std::string& command = args[i];
+    if (!IsCommand(command)) return Usage("unknown command '" + command + "'");
     std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
     for (const std::string& arg : rest) {
         if (arg == "--") break;
         if (arg == "--help" || arg == "-h") {
-            PrintCommandHelp(*command);
+            PrintCommandHelp(command);
             return 0;
         }
     }
@@ -113,5 +118,5 @@ int main(int argc, char** argv) {
             return Usage(*error);
         }
     }
-    return RunCliCommand(*command, rest, session);
+    return RunCliCommand(command, rest, session);
 }

@@ -73,8 +73,9 @@ bool FinishReport(LineList& report, std::string_view input, const FrameSteps& st
         }
         return true;
     }
-    if (steps.reportSummary && report.size() >= 2) {
-        const std::string summary = ">> " + std::to_string(report.size()) + " Fixed Strings";
+    if (!steps.summaryText.empty() && report.size() >= 2) {
+        const std::string summary =
+            ">> " + std::to_string(report.size()) + " " + std::string(steps.summaryText);
         report.emplace_back(kReportSeparator);
         report.push_back(summary);
         host.SetStatusBar(summary);
@@ -90,15 +91,16 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
     const std::string& input = request.input;
     const std::string& output = request.output;
 
-    if (output.empty()) return RunResult::Skipped;
+    const bool writes = steps.writesOutput;
+    if (writes && output.empty()) return RunResult::Skipped;
     // The operation's own check (Offset Tail's begin and end) comes before the existing-output
     // test: a wrong parameter is reported even when the output already exists.
     if (request.parameterCheck && !request.parameterCheck(host)) return RunResult::Refused;
-    if (PathExists(output)) {
+    if (writes && PathExists(output)) {
         if (steps.interactive) host.ShowMessage(kOutputFileExist);
         return RunResult::Refused;
     }
-    if (steps.checkOutputIsInput && output == input) return RunResult::Skipped;
+    if (writes && steps.checkOutputIsInput && output == input) return RunResult::Skipped;
     if (input.find('*') != std::string::npos) return RunResult::Skipped;
     if (!IsRegularFile(input)) return RunResult::Skipped;
     if (request.nothingToDo) return RunResult::Skipped;
@@ -106,19 +108,23 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
     StatusGuard status(host, steps.statusField);
     BusyCursor busy(host);
 
-    PendingOutput pending(output);
+    std::optional<PendingOutput> pending;
+    std::optional<LineWriter> out;
+    if (writes) {
+        pending.emplace(output);
+        out.emplace(pending->temp());
+    }
     LineReader in(input);
     in.SetHost(&host);
-    LineWriter out(pending.temp());
-    FrameRun run(in, out, host, steps, input);
+    FrameRun run(in, out ? &*out : nullptr, host, steps, input);
     body(run);
-    out.Close();
+    if (out) out->Close();
     if (run.abandoned()) return RunResult::Refused;  // the pending output is removed
 
     bool emptyReport = true;
     if (!steps.reportExt.empty()) emptyReport = FinishReport(run.report(), input, steps, host);
-    const bool keepOutput = !(emptyReport && steps.deleteOutputOnEmptyReport);
-    if (keepOutput && !pending.Commit()) {
+    const bool keepOutput = writes && !(emptyReport && steps.deleteOutputOnEmptyReport);
+    if (keepOutput && !pending->Commit()) {
         if (steps.interactive) host.ShowMessage(kOutputFileExist);
         return RunResult::Refused;
     }

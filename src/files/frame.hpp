@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -38,8 +39,12 @@ struct FrameSteps {
     std::string_view emptyReportMessage;
     /// An empty report deletes the output: nothing needed fixing.
     bool deleteOutputOnEmptyReport = false;
-    /// A report of two or more lines gets the separator and ">> N Fixed Strings".
-    bool reportSummary = false;
+    /// A report of two or more lines gets the separator and ">> N " + this text (the
+    /// operation's own words: "Fixed Strings"); empty: no summary.
+    std::string_view summaryText;
+    /// The run writes an output file. A test or search that only reports writes none: it needs
+    /// no output path and is not refused because the output path exists.
+    bool writesOutput = true;
 };
 
 /// How a run ended.
@@ -53,7 +58,8 @@ enum class RunResult {
 /// What an operation's body works with during one run.
 class FrameRun {
   public:
-    FrameRun(LineReader& in, LineWriter& out, Host& host, const FrameSteps& steps,
+    /// `out` is null for a run that writes no output.
+    FrameRun(LineReader& in, LineWriter* out, Host& host, const FrameSteps& steps,
              std::string_view inputPath)
         : in_(in), out_(out), host_(host), steps_(steps), inputPath_(inputPath) {}
 
@@ -63,10 +69,14 @@ class FrameRun {
     bool ReadLine(std::string_view& line) { return in_.ReadLine(line); }
     /// No input line is left.
     [[nodiscard]] bool AtEnd() { return in_.AtEnd(); }
-    void WriteLine(std::string_view line) { out_.WriteLine(line); }
+    /// Writes an output line; a run without output has nowhere to write (a programming error).
+    void WriteLine(std::string_view line) { out().WriteLine(line); }
 
     LineReader& in() { return in_; }
-    LineWriter& out() { return out_; }
+    LineWriter& out() {
+        if (out_ == nullptr) throw std::logic_error("this run writes no output");
+        return *out_;
+    }
     Host& host() { return host_; }
     LineList& report() { return report_; }
     [[nodiscard]] bool interactive() const { return steps_.interactive; }
@@ -89,7 +99,7 @@ class FrameRun {
 
   private:
     LineReader& in_;
-    LineWriter& out_;
+    LineWriter* out_;
     Host& host_;
     const FrameSteps& steps_;
     std::string_view inputPath_;

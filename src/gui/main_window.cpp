@@ -30,6 +30,8 @@
 #include <QVBoxLayout>
 
 #include "gui/window_layout.hpp"
+#include "ops/catalogue.hpp"
+#include "ops/controls.hpp"
 #include "ops/settings_table.hpp"
 
 namespace tessaline::gui {
@@ -40,57 +42,53 @@ constexpr const char* kNotAvailable =
 constexpr int kDefaultWidth = 1020;
 constexpr int kDefaultHeight = 690;
 
-// The controls whose commands work; every other command control is shown disabled.
+// The controls that work: the files and results above the pages, the focus menu, and every
+// button, menu item, control and setting of a catalogued operation. Every other command control
+// is shown disabled.
 const QSet<QString>& WorkingControls() {
-    static const QSet<QString> names = {
-        // Files and results
-        "edOpenFile",
-        "sbOpen",
-        "edOpenFileAdd",
-        "sbOpenAdd",
-        "cbDirectoryMode",
-        "cbSubExt",
-        "btnRenameFile",
-        "stOutFile",
-        "btnDeleteFile",
-        "cbOutExt",
-        "cbLogExt",
-        "stLogFile",
-        "mnOpenFile",
-        "mnRenameFile",
-        "mnFile",
-        "mnFocus",
-        "mnSubtitleLinesSetFocus",
-        "mnTimeExtenderSetFocus",
-        "mnTimeTestSetFocus",
-        "mnTimeCalculatorSetFocus",
-        "mnAbout",
-        // Numbering, conversion and correction
-        "sedOffsetCount",
-        "btnOffsetCount",
-        "btnOffsetReCount",
-        "btnSubtitlesCorrection",
-        "cbSubToSub",
-        "btnSubToSub",
-        "cbFramesAtSec",
-        // Offset Time, Offset Tail, Offset Frame
-        "dtpOffsetTime",
-        "seOffsetTimeMls",
-        "cbOffsetTimeMinus",
-        "btnOffsetTimeMls",
-        "dtpOffsetTimeTail",
-        "seOffsetTimeMlsTail",
-        "cbOffsetTimeMinusTail",
-        "dtpBeginTimeTail",
-        "seBeginTimeMlsTail",
-        "dtpEndTimeTail",
-        "seEndTimeMlsTail",
-        "btnOffsetTimeMlsTail",
-        "sedOffsetCntFrames",
-        "cbOffsetFrameMinus",
-        "btnOffsetFrame",
-    };
+    static const QSet<QString> names = [] {
+        QSet<QString> set = {
+            "edOpenFile",
+            "sbOpen",
+            "edOpenFileAdd",
+            "sbOpenAdd",
+            "cbDirectoryMode",
+            "cbSubExt",
+            "stOutFile",
+            "cbOutExt",
+            "cbLogExt",
+            "stLogFile",
+            "mnOpenFile",
+            "mnFile",
+            "mnFocus",
+            "mnSubtitleLinesSetFocus",
+            "mnTimeExtenderSetFocus",
+            "mnTimeTestSetFocus",
+            "mnTimeCalculatorSetFocus",
+            "mnAbout",
+        };
+        const auto add = [&set](std::string_view name) {
+            set.insert(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+        };
+        for (const Operation* op : Catalogue()) {
+            for (const Trigger& trigger : op->triggers)
+                add(trigger.control);
+            for (std::string_view control : op->controls)
+                add(control);
+            if (!op->variantControl.empty()) add(op->variantControl);
+            for (std::string_view key : op->settings) {
+                if (const SettingDef* def = LookupSettingDef(key); def && !def->feeds.empty()) {
+                    add(def->feeds);
+                }
+            }
+        }
+        return set;
+    }();
     return names;
+}
+
+QString NameOf(std::string_view name) {
+    return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 // Kinds that only show something; they stay enabled.
@@ -106,11 +104,6 @@ void SetRadioIndex(QWidget* group, int index) {
     auto* buttons = group->findChild<QButtonGroup*>();
     if (buttons == nullptr) return;
     if (QAbstractButton* button = buttons->button(index)) button->setChecked(true);
-}
-
-ClockTime ClockOf(const QTimeEdit* edit) {
-    const QTime t = edit->time();
-    return {t.hour(), t.minute(), t.second()};
 }
 
 }  // namespace
@@ -143,6 +136,7 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     MarkNotAvailable();
     FormCreate();
     BindSettings();
+    BindControls();
     ShowState();
 }
 
@@ -429,16 +423,79 @@ void MainWindow::BindSettings() {
     ShowLineSummary();
 }
 
+// The window-only controls show the session's values and write every change back at once, so an
+// operation reads what the user sees.
+void MainWindow::BindControls() {
+    for (const ControlValueDef& def : kControlTable) {
+        const std::string name(def.name);
+        QObject* object = findChild<QObject*>(NameOf(def.name));
+        ShowControl(def.name);
+        const auto store = [this, name](const std::string& value) {
+            session_->controls.Set(name, value);
+        };
+        if (auto* check = qobject_cast<QCheckBox*>(object)) {
+            connect(check, &QCheckBox::toggled, this, [store](bool on) { store(on ? "1" : "0"); });
+        } else if (auto* spin = qobject_cast<QSpinBox*>(object)) {
+            connect(spin, &QSpinBox::valueChanged, this,
+                    [store](int value) { store(std::to_string(value)); });
+        } else if (auto* time = qobject_cast<QTimeEdit*>(object)) {
+            connect(time, &QTimeEdit::timeChanged, this, [store](QTime t) {
+                store(ClockToText({t.hour(), t.minute(), t.second()}));
+            });
+        } else if (auto* edit = qobject_cast<QLineEdit*>(object)) {
+            connect(edit, &QLineEdit::textChanged, this,
+                    [store](const QString& text) { store(QtHost::ToText(text)); });
+        } else if (auto* combo = qobject_cast<QComboBox*>(object)) {
+            if (def.type == ControlType::Int) {
+                connect(combo, &QComboBox::currentIndexChanged, this,
+                        [store](int index) { store(std::to_string(index)); });
+            } else {
+                connect(combo, &QComboBox::currentTextChanged, this,
+                        [store](const QString& text) { store(QtHost::ToText(text)); });
+            }
+        } else if (auto* group = qobject_cast<QGroupBox*>(object)) {
+            if (auto* buttons = group->findChild<QButtonGroup*>()) {
+                connect(buttons, &QButtonGroup::idClicked, this,
+                        [store](int id) { store(std::to_string(id)); });
+            }
+        }
+    }
+}
+
+// Shows a control's value from the session; a widget that already shows it is left alone (the
+// user may be typing in it).
+void MainWindow::ShowControl(std::string_view name) {
+    const ControlValues& values = session_->controls;
+    QObject* object = findChild<QObject*>(NameOf(name));
+    const ControlValueDef* def = LookupControlDef(name);
+    if (object == nullptr || def == nullptr) return;
+    const QString text = QtHost::FromText(values.Text(name));
+    if (auto* check = qobject_cast<QCheckBox*>(object)) {
+        if (check->isChecked() != values.Bool(name)) check->setChecked(values.Bool(name));
+    } else if (auto* spin = qobject_cast<QSpinBox*>(object)) {
+        if (spin->value() != values.Int(name)) spin->setValue(values.Int(name));
+    } else if (auto* time = qobject_cast<QTimeEdit*>(object)) {
+        const QTime t = QTime::fromString(text, "HH:mm:ss");
+        if (t.isValid() && time->time() != t) time->setTime(t);
+    } else if (auto* edit = qobject_cast<QLineEdit*>(object)) {
+        if (edit->text() != text) edit->setText(text);
+    } else if (auto* combo = qobject_cast<QComboBox*>(object)) {
+        if (def->type == ControlType::Int) {
+            if (combo->currentIndex() != values.Int(name)) combo->setCurrentIndex(values.Int(name));
+        } else if (combo->currentText() != text) {
+            // A mask typed into the open-file box may not be among the list's items.
+            if (combo->findText(text) < 0) combo->addItem(text);
+            combo->setCurrentText(text);
+        }
+    } else if (auto* group = qobject_cast<QGroupBox*>(object)) {
+        SetRadioIndex(group, values.Int(name));
+    }
+}
+
 void MainWindow::WireCommands() {
-    const auto onClick = [this](const char* name, std::function<void()> handler) {
-        auto* button = Control<QPushButton>(name);
-        connect(button, &QPushButton::clicked, this, [this, handler] { Run(handler); });
-    };
     const auto onAction = [this](const char* name, std::function<void()> handler) {
         connect(Control<QAction>(name), &QAction::triggered, this, std::move(handler));
     };
-    Session& s = *session_;
-
     // Enter in the box opens its text (seen by the filter, which keeps the combo box from also
     // reporting a matching item as chosen); choosing from its list opens that file.
     auto* openBox = Control<QComboBox>("edOpenFile");
@@ -455,31 +512,28 @@ void MainWindow::WireCommands() {
 
     connect(Control<QCheckBox>("cbDirectoryMode"), &QCheckBox::clicked, this,
             [this](bool on) { Run([this, on] { session_->SetDirectoryMode(on); }); });
-    connect(Control<QComboBox>("cbSubExt"), &QComboBox::textActivated, this,
-            [this](const QString& mask) { session_->subExtMask = QtHost::ToText(mask); });
-    connect(Control<QComboBox>("cbOutExt"), &QComboBox::textActivated, this,
-            [this](const QString& kind) { session_->outExt = QtHost::ToText(kind); });
     connect(Control<QComboBox>("cbLogExt"), &QComboBox::textActivated, this,
-            [this](const QString& kind) {
-                session_->logExt = QtHost::ToText(kind);
-                Run([this] { session_->RefreshIndicators(); });
-            });
+            [this] { Run([this] { session_->RefreshIndicators(); }); });
 
-    onClick("btnRenameFile", [&s] { s.RenameOutFileClick(); });
-    onAction("mnRenameFile", [this, &s] { Run([&s] { s.RenameOutFileClick(); }); });
+    // Every button and menu item of a catalogued operation runs it.
+    for (const Operation* op : Catalogue()) {
+        for (const Trigger& trigger : op->triggers) {
+            const auto handler = [this, op, variant = trigger.variant] {
+                Run([this, op, variant] { session_->Run(*op, variant); });
+            };
+            QObject* object = findChild<QObject*>(NameOf(trigger.control));
+            if (auto* button = qobject_cast<QPushButton*>(object)) {
+                connect(button, &QPushButton::clicked, this, handler);
+            } else if (auto* action = qobject_cast<QAction*>(object)) {
+                connect(action, &QAction::triggered, this, handler);
+            }
+        }
+    }
+    // A click on an indicator renames the output into the input's place (see eventFilter).
     for (const char* indicator : {"stOutFile", "stLogFile"}) {
         Control<QLabel>(indicator)->installEventFilter(this);
         Control<QLabel>(indicator)->setCursor(Qt::PointingHandCursor);
     }
-    onClick("btnDeleteFile", [&s] { s.DeleteFileClick(); });
-
-    onClick("btnOffsetTimeMls", [&s] { s.OffsetTimeClick(); });
-    onClick("btnOffsetTimeMlsTail", [&s] { s.OffsetTailClick(); });
-    onClick("btnOffsetCount", [&s] { s.OffsetCountClick(); });
-    onClick("btnOffsetReCount", [&s] { s.OffsetReCountClick(); });
-    onClick("btnOffsetFrame", [&s] { s.OffsetFrameClick(); });
-    onClick("btnSubToSub", [&s] { s.SubToSubClick(); });
-    onClick("btnSubtitlesCorrection", [&s] { s.SubtitlesCorrectionClick(); });
 
     // The focus menu brings a group's page to the front.
     const auto focus = [this, &onAction](const char* action, int page, const char* target) {
@@ -575,7 +629,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     // A click on an indicator renames the output into the input's place.
     if (event->type() == QEvent::MouseButtonRelease &&
         (watched->objectName() == "stOutFile" || watched->objectName() == "stLogFile")) {
-        Run([this] { session_->RenameOutFileClick(); });
+        Run([this] { session_->Click("btnRenameFile"); });
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
@@ -591,34 +645,9 @@ void MainWindow::Run(const std::function<void()>& handler) {
         return;
     }
     running_ = true;
-    ReadControls();
     handler();
     ShowState();
     running_ = false;
-}
-
-void MainWindow::ReadControls() {
-    Session& s = *session_;
-    s.offsetTime.offset =
-        ClockToMs(ClockOf(Control<QTimeEdit>("dtpOffsetTime")),
-                  static_cast<std::uint32_t>(Control<QSpinBox>("seOffsetTimeMls")->value()));
-    s.offsetTime.minus = Control<QCheckBox>("cbOffsetTimeMinus")->isChecked();
-    s.offsetTail.offset =
-        ClockToMs(ClockOf(Control<QTimeEdit>("dtpOffsetTimeTail")),
-                  static_cast<std::uint32_t>(Control<QSpinBox>("seOffsetTimeMlsTail")->value()));
-    s.offsetTail.minus = Control<QCheckBox>("cbOffsetTimeMinusTail")->isChecked();
-    s.offsetTail.begin =
-        ClockToMs(ClockOf(Control<QTimeEdit>("dtpBeginTimeTail")),
-                  static_cast<std::uint32_t>(Control<QSpinBox>("seBeginTimeMlsTail")->value()));
-    s.offsetTail.end =
-        ClockToMs(ClockOf(Control<QTimeEdit>("dtpEndTimeTail")),
-                  static_cast<std::uint32_t>(Control<QSpinBox>("seEndTimeMlsTail")->value()));
-    s.offsetCount.offset = Control<QSpinBox>("sedOffsetCount")->value();
-    s.offsetFrame.offset = Control<QSpinBox>("sedOffsetCntFrames")->value();
-    s.offsetFrame.minus = Control<QCheckBox>("cbOffsetFrameMinus")->isChecked();
-    s.subToSubIndex = Control<QComboBox>("cbSubToSub")->currentIndex();
-    s.outExt = QtHost::ToText(Control<QComboBox>("cbOutExt")->currentText());
-    s.subExtMask = QtHost::ToText(Control<QComboBox>("cbSubExt")->currentText());
 }
 
 void MainWindow::ShowState() {
@@ -631,16 +660,9 @@ void MainWindow::ShowState() {
     Control<QLineEdit>("edOpenFileAdd")->setText(PathToQString(s.openAddFile));
 
     Control<QCheckBox>("cbDirectoryMode")->setChecked(s.directoryMode);
-    auto* subExt = Control<QComboBox>("cbSubExt");
-    subExt->setEnabled(s.directoryMode);
-    subExt->setCurrentText(QtHost::FromText(s.subExtMask));
-    if (subExt->currentText() != QtHost::FromText(s.subExtMask)) {
-        subExt->addItem(QtHost::FromText(s.subExtMask));
-        subExt->setCurrentText(QtHost::FromText(s.subExtMask));
-    }
-    Control<QComboBox>("cbOutExt")->setCurrentText(QtHost::FromText(s.outExt));
-    Control<QComboBox>("cbLogExt")->setCurrentText(QtHost::FromText(s.logExt));
-    Control<QComboBox>("cbSubToSub")->setCurrentIndex(s.subToSubIndex);
+    Control<QComboBox>("cbSubExt")->setEnabled(s.directoryMode);
+    for (std::string_view name : session_->controls.TakeChanged())
+        ShowControl(name);
     Control<QLabel>("stOutFile")->setVisible(s.outFileVisible);
     Control<QLabel>("stLogFile")->setVisible(s.logFileVisible);
 

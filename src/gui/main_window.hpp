@@ -57,6 +57,8 @@ class MainWindow : public QMainWindow {
     void BuildPages();
     QWidget* MakeControl(const ControlDef& def, QWidget* parent);
     void BindSettings();
+    void BindControls();
+    void ShowControl(std::string_view name);
     void WireCommands();
     void MarkNotAvailable();
 
@@ -66,7 +68,6 @@ class MainWindow : public QMainWindow {
     /// Runs a handler: refuses while another command runs, passes the controls' values to the
     /// session first and shows the session's state afterwards.
     void Run(const std::function<void()>& handler);
-    void ReadControls();
     void ShowState();
     void ShowLineSummary();
 

@@ -9,6 +9,8 @@
 #include "core/times.hpp"
 #include "files/fs.hpp"
 #include "files/records.hpp"
+#include "ops/controls.hpp"
+#include "ops/settings.hpp"
 
 namespace tessaline {
 namespace {
@@ -377,5 +379,118 @@ RunResult SsaToSrt(const std::string& input, const std::string& output, const Co
         .input = input, .output = output, .steps = ReportingSteps(params.interactive)};
     return RunInFrame(request, host, [&](FrameRun& run) { ConvertSsaToSrt(run, params); });
 }
+
+// --- Descriptor --------------------------------------------------------------------------------
+
+namespace {
+
+// The items of cbSubToSub.
+enum ConvertVariant { kSubToSrt, kSrtToSub, kSubTimeToSrt, kSsaToSrt };
+
+RunResult RunConvert(OperationContext& c, const RunArgs& a) {
+    const Settings& s = c.settings;
+    const ConvertParams params{.framesPerSecond = s.Text("FramesAtSec"),
+                               .openBracket = FirstChar(s.Text("OpenBrackets"), '{'),
+                               .closeBracket = FirstChar(s.Text("CloseBrackets"), '}'),
+                               .timeCorrection = s.Bool("TimeCorrection"),
+                               .subtitleFullLength = s.Int("SubtitleFullLength"),
+                               .interactive = a.interactive};
+    switch (a.variant) {
+        case kSubToSrt:
+            return SubToSrt(a.input, a.output, params, c.host);
+        case kSrtToSub:
+            return SrtToSub(a.input, a.output, params, c.host);
+        case kSubTimeToSrt:
+            return SubTimeToSrt(a.input, a.output, params, c.host);
+        case kSsaToSrt:
+            return SsaToSrt(a.input, a.output, params, c.host);
+    }
+    return RunResult::Skipped;
+}
+
+std::optional<std::string> CheckFramesAtSec(std::string_view value, std::string& stored) {
+    if (!ParseFramesPerSecond(value)) {
+        return "--fps takes a rate such as 25 or 23,976, not '" + std::string(value) + "'";
+    }
+    stored = value;
+    return std::nullopt;
+}
+
+std::optional<std::string> CheckConvertOptions(const OptionValues& values) {
+    const auto to = values.find("--to");
+    if (values.contains("--from") && to != values.end() && to->second != "srt") {
+        return std::string("--from subtime converts to srt only");
+    }
+    return std::nullopt;
+}
+
+// Without --to or --from the direction follows the file's extension, in any letter case.
+bool ChooseConversion(const OptionValues& values, std::string_view path, int& variant) {
+    const std::string ext = LowerExtOf(path);
+    const bool ssa = ext == "ssa" || ext == "ass";
+    const auto to = values.find("--to");
+    if (values.contains("--from")) {
+        variant = kSubTimeToSrt;
+    } else if (to != values.end()) {
+        variant = to->second == "sub" ? kSrtToSub : ssa ? kSsaToSrt : kSubToSrt;
+    } else if (ext == "srt") {
+        variant = kSrtToSub;
+    } else if (ext == "sub") {
+        variant = kSubToSrt;
+    } else if (ssa) {
+        variant = kSsaToSrt;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+constexpr OptionDef kConvertOptions[] = {
+    {.name = "--to",
+     .kind = OptionKind::Text,
+     .valueName = "srt|sub",
+     .choices = "srt|sub",
+     .help = "the target format"},
+    {.name = "--from",
+     .kind = OptionKind::Text,
+     .valueName = "subtime",
+     .choices = "subtime",
+     .help = "read the bracketed SubTime format"},
+    {.name = "--fps",
+     .kind = OptionKind::Text,
+     .valueName = "RATE",
+     .control = "FramesAtSec",
+     .setting = true,
+     .check = CheckFramesAtSec,
+     .help = "the frame rate of the MicroDVD side for this run (25, 23,976, 29,970)"},
+};
+constexpr std::string_view kConvertSettings[] = {"FramesAtSec", "OpenBrackets", "CloseBrackets",
+                                                 "TimeCorrection", "SubtitleFullLength"};
+constexpr std::string_view kConvertControls[] = {"cbSubToSub"};
+constexpr Trigger kConvertTriggers[] = {{"btnSubToSub", kVariantFromControl}};
+// The converted file is named after the target format: film.sub gives film.srt.
+constexpr VariantCode kConvertCodes[] = {
+    {kSubToSrt, 2}, {kSrtToSub, 3}, {kSubTimeToSrt, 15}, {kSsaToSrt, 27}};
+
+}  // namespace
+
+extern const Operation kConvertOperation{
+    .command = "convert",
+    .summary = "convert between SubRip, MicroDVD and SubStation Alpha",
+    .help =
+        "Converts each file by its extension: film.srt to film.sub, film.sub to film.srt,\n"
+        "film.ssa or film.ass to film.srt. SubStation Alpha and SubTime conversions report\n"
+        "over-long subtitles in film.conv.",
+    .options = kConvertOptions,
+    .checkOptions = CheckConvertOptions,
+    .preparePath = ChooseConversion,
+    .triggers = kConvertTriggers,
+    .variantControl = "cbSubToSub",
+    .logText = "[Sub --> Sub] Click",
+    .codes = kConvertCodes,
+    .settings = kConvertSettings,
+    .controls = kConvertControls,
+    .run = RunConvert,
+};
 
 }  // namespace tessaline

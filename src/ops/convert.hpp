@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "files/frame.hpp"
+#include "ops/operation.hpp"
 #include "ops/settings_table.hpp"
 
 namespace tessaline {
@@ -48,5 +49,8 @@ RunResult SubTimeToSrt(const std::string& input, const std::string& output,
 /// with italics and line breaks carried over; long subtitles go to the "conv" report.
 RunResult SsaToSrt(const std::string& input, const std::string& output, const ConvertParams& params,
                    Host& host);
+
+/// "Sub --> Sub": the four conversions, by the item of cbSubToSub (the variant).
+extern const Operation kConvertOperation;
 
 }  // namespace tessaline

@@ -10,6 +10,7 @@
 #include "core/tags.hpp"
 #include "core/times.hpp"
 #include "files/records.hpp"
+#include "ops/settings.hpp"
 
 namespace tessaline {
 namespace {
@@ -577,5 +578,44 @@ RunResult SubtitlesCorrection(const std::string& input, const std::string& outpu
         if (params.timeCorrection) run.report().emplace_back(kCheckedWithTimeCorrection);
     });
 }
+
+// --- Descriptor --------------------------------------------------------------------------------
+
+namespace {
+
+RunResult RunSubtitlesCorrection(OperationContext& c, const RunArgs& a) {
+    const Settings& s = c.settings;
+    return SubtitlesCorrection(a.input, a.output,
+                               {.timeCorrection = s.Bool("TimeCorrection"),
+                                .caseCorrection = s.Bool("CaseCorrection"),
+                                .deltaNumCorrection = s.Int("DeltaNumCorrection"),
+                                .maxLines = s.Int("SubLineCount"),
+                                .closeBracket = FirstChar(s.Text("CloseBrackets"), '}'),
+                                .interactive = a.interactive},
+                               c.host);
+}
+
+constexpr std::string_view kCorrectionSettings[] = {
+    "TimeCorrection", "CaseCorrection", "DeltaNumCorrection", "SubLineCount", "CloseBrackets"};
+constexpr Trigger kCorrectionTriggers[] = {{"btnSubtitlesCorrection"}};
+constexpr VariantCode kCorrectionCodes[] = {{kAnyVariant, 16}};
+
+}  // namespace
+
+extern const Operation kSubtitlesCorrectionOperation{
+    .command = "correct",
+    .summary = "clean up a SubRip or MicroDVD file",
+    .help =
+        "The general clean-up: stray and missing blank lines, empty subtitles, timing lines with\n"
+        "\":\" before the milliseconds, glued capitals (with CaseCorrection=1), bare dialogue\n"
+        "hyphens, lines run together with a double space, spaces and NUL characters at the line\n"
+        "ends, spaces around the MicroDVD line bar. Writes film.out and lists every repair in\n"
+        "film.corr; a file that needs nothing gets no output.",
+    .triggers = kCorrectionTriggers,
+    .logText = "[Subtitles Correction] Click",
+    .codes = kCorrectionCodes,
+    .settings = kCorrectionSettings,
+    .run = RunSubtitlesCorrection,
+};
 
 }  // namespace tessaline

@@ -11,6 +11,7 @@
 
 #include "files/frame.hpp"
 #include "files/line_io.hpp"
+#include "ops/operation.hpp"
 #include "ops/settings_table.hpp"
 
 namespace tessaline {
@@ -46,5 +47,7 @@ void JoinDialogHyphen(std::string_view line, std::string& pending, std::string& 
 /// a dialogue hyphen, where the spaces are only collapsed.
 void WriteBreakingDoubleSpaces(LineWriter& out, std::string_view line, std::string_view key,
                                LineList& report);
+
+extern const Operation kSubtitlesCorrectionOperation;
 
 }  // namespace tessaline

@@ -1,5 +1,8 @@
 #include "ops/offset.hpp"
 
+#include "ops/controls.hpp"
+#include "ops/settings.hpp"
+
 namespace tessaline {
 namespace {
 
@@ -90,5 +93,110 @@ RunResult OffsetTail(const std::string& input, const std::string& output,
                       std::pair{params.begin, params.end}};
     return RunInFrame(request, host, [&](FrameRun& run) { ShiftTimings(run, shift); });
 }
+
+// --- Descriptors -------------------------------------------------------------------------------
+
+namespace {
+
+constexpr std::string_view kTimeCorrectionOnly[] = {"TimeCorrection"};
+
+RunResult RunOffsetTime(OperationContext& c, const RunArgs& a) {
+    // Offset Time has no interactive flag: it always shows its messages.
+    return OffsetTime(a.input, a.output,
+                      {.offset = c.controls.Time("dtpOffsetTime", "seOffsetTimeMls"),
+                       .minus = c.controls.Bool("cbOffsetTimeMinus"),
+                       .timeCorrection = c.settings.Bool("TimeCorrection")},
+                      c.host);
+}
+
+constexpr OptionDef kOffsetTimeOptions[] = {
+    {.name = "--minus",
+     .kind = OptionKind::Flag,
+     .control = "cbOffsetTimeMinus",
+     .help = "earlier instead of later"},
+    {.name = "OFFSET",
+     .kind = OptionKind::Time,
+     .control = "dtpOffsetTime",
+     .msControl = "seOffsetTimeMls",
+     .help = "hh:mm:ss or hh:mm:ss,mmm"},
+};
+constexpr std::string_view kOffsetTimeControls[] = {"dtpOffsetTime", "seOffsetTimeMls",
+                                                    "cbOffsetTimeMinus"};
+constexpr Trigger kOffsetTimeTriggers[] = {{"btnOffsetTimeMls"}};
+constexpr VariantCode kOffsetTimeCodes[] = {{kAnyVariant, 26}};
+
+RunResult RunOffsetTail(OperationContext& c, const RunArgs& a) {
+    return OffsetTail(a.input, a.output,
+                      {.offset = c.controls.Time("dtpOffsetTimeTail", "seOffsetTimeMlsTail"),
+                       .minus = c.controls.Bool("cbOffsetTimeMinusTail"),
+                       .begin = c.controls.Time("dtpBeginTimeTail", "seBeginTimeMlsTail"),
+                       .end = c.controls.Time("dtpEndTimeTail", "seEndTimeMlsTail"),
+                       .timeCorrection = c.settings.Bool("TimeCorrection")},
+                      c.host);
+}
+
+constexpr OptionDef kOffsetTailOptions[] = {
+    {.name = "--minus",
+     .kind = OptionKind::Flag,
+     .control = "cbOffsetTimeMinusTail",
+     .help = "earlier instead of later"},
+    {.name = "--begin",
+     .kind = OptionKind::Time,
+     .valueName = "TIME",
+     .control = "dtpBeginTimeTail",
+     .msControl = "seBeginTimeMlsTail",
+     .required = true,
+     .help = "the window's start"},
+    {.name = "--end",
+     .kind = OptionKind::Time,
+     .valueName = "TIME",
+     .control = "dtpEndTimeTail",
+     .msControl = "seEndTimeMlsTail",
+     .required = true,
+     .help = "the window's end"},
+    {.name = "OFFSET",
+     .kind = OptionKind::Time,
+     .control = "dtpOffsetTimeTail",
+     .msControl = "seOffsetTimeMlsTail",
+     .help = "hh:mm:ss or hh:mm:ss,mmm"},
+};
+constexpr std::string_view kOffsetTailControls[] = {
+    "dtpOffsetTimeTail",  "seOffsetTimeMlsTail", "cbOffsetTimeMinusTail", "dtpBeginTimeTail",
+    "seBeginTimeMlsTail", "dtpEndTimeTail",      "seEndTimeMlsTail"};
+constexpr Trigger kOffsetTailTriggers[] = {{"btnOffsetTimeMlsTail"}};
+
+}  // namespace
+
+extern const Operation kOffsetTimeOperation{
+    .command = "offset-time",
+    .summary = "shift every timing of SubRip files",
+    .help =
+        "Shifts every timing line by OFFSET, later, or earlier with --minus. With --minus a\n"
+        "subtitle that would start before 00:00:00,000 stops the run: \"error\" is printed,\n"
+        "the lines before it are kept in the output, the exit status is 1.",
+    .options = kOffsetTimeOptions,
+    .triggers = kOffsetTimeTriggers,
+    .logText = "[Offset Time] Click",
+    .extension = "srt",
+    .codes = kOffsetTimeCodes,
+    .settings = kTimeCorrectionOnly,
+    .controls = kOffsetTimeControls,
+    .run = RunOffsetTime,
+};
+
+// No directory mode: with a mask in the open-file box the frame stops silently.
+extern const Operation kOffsetTailOperation{
+    .command = "offset-tail",
+    .summary = "shift the subtitles that start inside a time window",
+    .help =
+        "Shifts only the subtitles whose on-time lies strictly between --begin and --end by\n"
+        "OFFSET; every other line is written as it was.",
+    .options = kOffsetTailOptions,
+    .triggers = kOffsetTailTriggers,
+    .logText = "[Offset Tail] Click",
+    .settings = kTimeCorrectionOnly,
+    .controls = kOffsetTailControls,
+    .run = RunOffsetTail,
+};
 
 }  // namespace tessaline

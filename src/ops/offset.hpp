@@ -7,6 +7,7 @@
 
 #include "core/times.hpp"
 #include "files/frame.hpp"
+#include "ops/operation.hpp"
 #include "ops/settings_table.hpp"
 
 namespace tessaline {
@@ -38,5 +39,8 @@ RunResult OffsetTime(const std::string& input, const std::string& output,
 /// line is written exactly as read.
 RunResult OffsetTail(const std::string& input, const std::string& output,
                      const OffsetTailParams& params, Host& host);
+
+extern const Operation kOffsetTimeOperation;
+extern const Operation kOffsetTailOperation;
 
 }  // namespace tessaline

@@ -2,6 +2,8 @@
 
 #include "core/times.hpp"
 #include "files/records.hpp"
+#include "ops/controls.hpp"
+#include "ops/settings.hpp"
 
 namespace tessaline {
 
@@ -78,5 +80,85 @@ RunResult OffsetFrame(const std::string& input, const std::string& output,
         }
     });
 }
+
+// --- Descriptors -------------------------------------------------------------------------------
+
+namespace {
+
+RunResult RunOffsetCount(OperationContext& c, const RunArgs& a) {
+    return OffsetCount(a.input, a.output, {.offset = c.controls.Number("sedOffsetCount")}, c.host);
+}
+
+constexpr OptionDef kOffsetCountOptions[] = {
+    {.name = "N", .kind = OptionKind::Integer, .control = "sedOffsetCount"}};
+constexpr std::string_view kOffsetCountControls[] = {"sedOffsetCount"};
+constexpr Trigger kOffsetCountTriggers[] = {{"btnOffsetCount"}};
+
+RunResult RunOffsetReCount(OperationContext& c, const RunArgs& a) {
+    return OffsetReCount(a.input, a.output, {.interactive = a.interactive}, c.host);
+}
+
+constexpr Trigger kOffsetReCountTriggers[] = {{"btnOffsetReCount"}};
+constexpr VariantCode kOffsetReCountCodes[] = {{kAnyVariant, 1}};
+
+RunResult RunOffsetFrame(OperationContext& c, const RunArgs& a) {
+    return OffsetFrame(a.input, a.output,
+                       {.offset = c.controls.Number("sedOffsetCntFrames"),
+                        .minus = c.controls.Bool("cbOffsetFrameMinus"),
+                        .openBracket = FirstChar(c.settings.Text("OpenBrackets"), '{'),
+                        .closeBracket = FirstChar(c.settings.Text("CloseBrackets"), '}')},
+                       c.host);
+}
+
+constexpr OptionDef kOffsetFrameOptions[] = {
+    {.name = "--minus",
+     .kind = OptionKind::Flag,
+     .control = "cbOffsetFrameMinus",
+     .help = "subtract N instead of adding it"},
+    {.name = "N", .kind = OptionKind::Integer, .control = "sedOffsetCntFrames"},
+};
+constexpr std::string_view kOffsetFrameSettings[] = {"OpenBrackets", "CloseBrackets"};
+constexpr std::string_view kOffsetFrameControls[] = {"sedOffsetCntFrames", "cbOffsetFrameMinus"};
+constexpr Trigger kOffsetFrameTriggers[] = {{"btnOffsetFrame"}};
+
+}  // namespace
+
+extern const Operation kOffsetCountOperation{
+    .command = "offset-count",
+    .summary = "add N to every number line",
+    .help =
+        "Adds N (which may be negative) to every line that is a whole number, wherever it\n"
+        "stands.",
+    .options = kOffsetCountOptions,
+    .triggers = kOffsetCountTriggers,
+    .logText = "[Offset Count] Click",
+    .controls = kOffsetCountControls,
+    .run = RunOffsetCount,
+};
+
+extern const Operation kOffsetReCountOperation{
+    .command = "recount",
+    .summary = "number the subtitles 1, 2, 3... afresh",
+    .help = "Renumbers the records of SubRip files from 1; digits inside a subtitle's text stay.",
+    .triggers = kOffsetReCountTriggers,
+    .logText = "[Offset ReCount] Click",
+    .codes = kOffsetReCountCodes,
+    .run = RunOffsetReCount,
+};
+
+extern const Operation kOffsetFrameOperation{
+    .command = "offset-frame",
+    .summary = "shift the frame numbers of a MicroDVD file",
+    .help =
+        "Adds N to (or with --minus subtracts N from) both frame numbers of every line of a\n"
+        "MicroDVD (.sub) file.",
+    .options = kOffsetFrameOptions,
+    .triggers = kOffsetFrameTriggers,
+    .logText = "[Offset Frame] Click",
+    .extension = "sub",
+    .settings = kOffsetFrameSettings,
+    .controls = kOffsetFrameControls,
+    .run = RunOffsetFrame,
+};
 
 }  // namespace tessaline

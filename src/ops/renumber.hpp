@@ -8,6 +8,7 @@
 #include <string>
 
 #include "files/frame.hpp"
+#include "ops/operation.hpp"
 #include "ops/settings_table.hpp"
 
 namespace tessaline {
@@ -40,5 +41,9 @@ RunResult OffsetReCount(const std::string& input, const std::string& output,
 /// opening bracket; works only on MicroDVD (sub) files. Frame numbers may go below zero.
 RunResult OffsetFrame(const std::string& input, const std::string& output,
                       const OffsetFrameParams& params, Host& host);
+
+extern const Operation kOffsetCountOperation;
+extern const Operation kOffsetReCountOperation;
+extern const Operation kOffsetFrameOperation;
 
 }  // namespace tessaline

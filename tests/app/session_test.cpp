@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/directory_codes.hpp"
 #include "files/recording_host.hpp"
+#include "ops/directory_codes.hpp"
 #include "test_support.hpp"
 
 namespace tessaline {
@@ -33,7 +33,7 @@ class SessionTest : public ::testing::Test {
   protected:
     SessionTest() {
         fs::create_directory(subs);
-        session.offsetTime.offset = 1000;
+        session.controls.Set("dtpOffsetTime", "00:00:01");
     }
 
     std::string Sub(std::string_view name) const { return (subs / name).string(); }
@@ -116,10 +116,10 @@ TEST_F(SessionTest, OpeningSetsPathsAndPresetsTheConversion) {
     session.Start();
     for (const auto& c : cases) {
         Put(c.name);
-        session.subToSubIndex = 2;
+        session.controls.SetNumber("cbSubToSub", 2);
         ASSERT_EQ(session.OpenSubtitleFile(Sub(c.name)), Outcome::Ok);
         EXPECT_EQ(session.currentExt, c.ext);
-        EXPECT_EQ(session.subToSubIndex, c.subToSub) << c.name;
+        EXPECT_EQ(session.controls.Int("cbSubToSub"), c.subToSub) << c.name;
         EXPECT_EQ(session.outputPath, Sub("film.out"));
         EXPECT_EQ(session.folder, subs.string());
         EXPECT_EQ(session.settings().Text("LastDir"), subs.string());
@@ -168,40 +168,39 @@ TEST_F(SessionTest, ARememberedFileIsOpenAtStartWhenItsFlagIsOn) {
 
 TEST_F(SessionTest, DirectoryModeTurnsTheOpenFileIntoAMask) {
     session.Start();
-    session.subExtMask = "*.ass";
+    session.controls.Set("cbSubExt", "*.ass");
     session.SetDirectoryMode(true);
-    EXPECT_EQ(session.subExtMask, "*.srt");  // nothing open: the first mask
+    EXPECT_EQ(session.subExtMask(), "*.srt");  // nothing open: the first mask
 
     Open("film.srt", true);
     EXPECT_EQ(session.openFile, Sub("*.srt"));
     EXPECT_EQ(session.outputPath, Sub("*.out"));
-    EXPECT_EQ(session.subExtMask, "*.srt");
-    session.outExt = "*.fix";
+    EXPECT_EQ(session.subExtMask(), "*.srt");
+    session.controls.Set("cbOutExt", "*.fix");
     session.SetDirectoryMode(false);
-    EXPECT_EQ(session.outExt, "*.out");
+    EXPECT_EQ(session.outExt(), "*.out");
     EXPECT_EQ(session.openFile, Sub("*.srt"));
 }
 
 TEST_F(SessionTest, DirectoryRunsWriteEachOutputOnceAndRefuseTheSecondRun) {
     const struct {
-        Outcome (Session::*click)();
+        const char* button;
         const std::string& input;
         const std::string& output;
-    } cases[] = {{&Session::OffsetTimeClick, kSrt, kSrtPlus1s},
-                 {&Session::OffsetReCountClick, kMisnumbered, kSrt}};
+    } cases[] = {{"btnOffsetTimeMls", kSrt, kSrtPlus1s}, {"btnOffsetReCount", kMisnumbered, kSrt}};
     for (const auto& c : cases) {
         Clear();
         for (const char* name : {"a.srt", "b.srt", "c.srt", "x.sub"})
             Put(name, c.input);
         Open("a.srt", true);
-        EXPECT_EQ((session.*c.click)(), Outcome::Ok);
+        EXPECT_EQ(session.Click(c.button), Outcome::Ok);
         EXPECT_TRUE(host.messages.empty());
         EXPECT_EQ(Listing(),
                   (Names{"a.out", "a.srt", "b.out", "b.srt", "c.out", "c.srt", "x.sub"}));
         for (const char* name : {"a.out", "b.out", "c.out"})
             EXPECT_EQ(ReadFile(subs / name), c.output) << name;
 
-        EXPECT_EQ((session.*c.click)(), Outcome::Refused);
+        EXPECT_EQ(session.Click(c.button), Outcome::Refused);
         EXPECT_EQ(host.messages, Lines(3, "Output File Exist!!!"));
         EXPECT_EQ(ReadFile(subs / "b.out"), c.output);
     }
@@ -211,7 +210,7 @@ TEST_F(SessionTest, AConversionErrorInOneFileLeavesTheOthersDone) {
     Put("c.srt");
     Put("b.srt", Crlf({"1", "00:00:01,000 --> 00:61:00,000", "b"}));
     Open("a.srt", true);
-    EXPECT_EQ(session.OffsetTimeClick(), Outcome::ConversionFailed);
+    EXPECT_EQ(session.Click("btnOffsetTimeMls"), Outcome::ConversionFailed);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_NE(host.messages[0].find("61"), std::string::npos) << host.messages[0];
     EXPECT_EQ(Listing(), (Names{"a.out", "a.srt", "b.srt", "c.out", "c.srt"}));
@@ -219,7 +218,7 @@ TEST_F(SessionTest, AConversionErrorInOneFileLeavesTheOthersDone) {
 
 TEST_F(SessionTest, OffsetTimeRefusesAFileThatIsNoSubRip) {
     Open("film.sub");
-    EXPECT_EQ(session.OffsetTimeClick(), Outcome::WrongExtension);
+    EXPECT_EQ(session.Click("btnOffsetTimeMls"), Outcome::WrongExtension);
     EXPECT_EQ(Listing(), Names{"film.sub"});
 }
 
@@ -237,19 +236,19 @@ TEST_F(SessionTest, OperationsHonourTimeCorrectionFromTheIniFile) {
         Clear();
         Put("film.srt", Crlf({"1", "00:00:01,5 --> 00:00:02,50", "a"}));
         Open("film.srt", c.directoryMode);
-        EXPECT_EQ(session.OffsetTimeClick(), Outcome::Ok);
+        EXPECT_EQ(session.Click("btnOffsetTimeMls"), Outcome::Ok);
         EXPECT_EQ(ReadFile(subs / "film.out"), Crlf({"1", c.timing, "a"})) << c.timeCorrection;
     }
 }
 
 TEST_F(SessionTest, RenameOutFileReplacesTheSingleFile) {
     Open("film.srt");
-    EXPECT_EQ(session.RenameOutFileClick(), Outcome::Refused);
+    EXPECT_EQ(session.Click("btnRenameFile"), Outcome::Refused);
     EXPECT_EQ(host.messages, Lines{"Source File Not Present!!!"});
 
     host.messages.clear();
     Put("film.out", kSrtPlus1s);
-    EXPECT_EQ(session.RenameOutFileClick(), Outcome::Ok);
+    EXPECT_EQ(session.Click("btnRenameFile"), Outcome::Ok);
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(Listing(), Names{"film.srt"});
     EXPECT_EQ(ReadFile(subs / "film.srt"), kSrtPlus1s);
@@ -262,7 +261,7 @@ TEST_F(SessionTest, RenameOutFileInDirectoryModeIsSilent) {
     Put("b.srt");
     Put("c.srt");
     Open("a.srt", true);
-    EXPECT_EQ(session.RenameOutFileClick(), Outcome::Ok);
+    EXPECT_EQ(session.Click("btnRenameFile"), Outcome::Ok);
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(Listing(), (Names{"a.srt", "b.srt", "c.srt"}));
     EXPECT_EQ(ReadFile(subs / "a.srt") + ReadFile(subs / "b.srt"), "AB");
@@ -276,9 +275,9 @@ TEST_F(SessionTest, DeleteFileRemovesTheSelectedKindThenSelectsOut) {
         for (const char* name : {"a.fix", "b.fix", "a.out"})
             Put(name);
         Open("a.srt", directoryMode);
-        session.outExt = "*.fix";
-        EXPECT_EQ(session.DeleteFileClick(), Outcome::Ok);
-        EXPECT_EQ(session.outExt, "*.out");
+        session.controls.Set("cbOutExt", "*.fix");
+        EXPECT_EQ(session.Click("btnDeleteFile"), Outcome::Ok);
+        EXPECT_EQ(session.outExt(), "*.out");
         EXPECT_EQ(Listing(),
                   directoryMode ? Names({"a.srt", "a.out"}) : Names({"a.srt", "b.fix", "a.out"}));
     }
@@ -301,7 +300,7 @@ TEST_F(SessionTest, IndicatorsShowTheOutputAndTheSelectedReport) {
             fs::remove(subs / name);
         for (const char* name : c.files)
             Put(name);
-        session.logExt = c.logExt;
+        session.controls.Set("cbLogExt", c.logExt);
         session.RefreshIndicators();
         EXPECT_EQ(session.outFileVisible, c.out);
         EXPECT_EQ(session.logFileVisible, c.log) << c.logExt;
@@ -310,14 +309,14 @@ TEST_F(SessionTest, IndicatorsShowTheOutputAndTheSelectedReport) {
 
 TEST_F(SessionTest, HandlersLogTheirActionWhenTheSettingIsOn) {
     Open("film.srt");
-    session.OffsetTimeClick();
+    session.Click("btnOffsetTimeMls");
     EXPECT_FALSE(fs::exists(dir / "Operations.log"));
 
     session.settings().SetBool("WriteOperationsLog", true);
     fs::remove(subs / "film.out");
-    session.OffsetTimeClick();
-    session.outExt = "*.fix";
-    session.DeleteFileClick();
+    session.Click("btnOffsetTimeMls");
+    session.controls.Set("cbOutExt", "*.fix");
+    session.Click("btnDeleteFile");
     session.SetDirectoryMode(true);
     session.LogOperation("[Offset Time] Click", 1);
     session.LogOperation("[Delete] Click", 2);
@@ -358,23 +357,23 @@ namespace {
 TEST_F(SessionTest, ConversionAndCorrectionRunForTheFileAndOverAFolder) {
     Put("film.sub", Crlf({"{25}{50}Hello|World", "{75}{100}Bye"}));
     Open("film.sub");
-    EXPECT_EQ(session.subToSubIndex, 0);  // preset: sub --> srt
+    EXPECT_EQ(session.controls.Int("cbSubToSub"), 0);  // preset: sub --> srt
     session.settings().SetText("FramesAtSec", "50");
-    EXPECT_EQ(session.SubToSubClick(), Outcome::Ok);
+    EXPECT_EQ(session.Click("btnSubToSub"), Outcome::Ok);
     EXPECT_EQ(ReadFile(subs / "film.srt"),
               Crlf({"1", "00:00:00,500 --> 00:00:01,000", "Hello", "World", "", "2",
                     "00:00:01,500 --> 00:00:02,000", "Bye", ""}));
-    EXPECT_EQ(session.SubToSubClick(), Outcome::Refused);  // film.srt exists now
+    EXPECT_EQ(session.Click("btnSubToSub"), Outcome::Refused);  // film.srt exists now
     EXPECT_EQ(host.messages, Lines{"Output File Exist!!!"});
 
     Put("two.srt", kMisnumbered);
     Open("film.srt", true);  // directory mode over *.srt: film.srt and two.srt
-    EXPECT_EQ(session.SubtitlesCorrectionClick(), Outcome::Ok);
+    EXPECT_EQ(session.Click("btnSubtitlesCorrection"), Outcome::Ok);
     EXPECT_EQ(Listing(), (Names{"film.sub", "film.srt", "film.out", "film.corr", "two.srt",
                                 "two.out", "two.corr"}));
     EXPECT_EQ(ReadFile(subs / "two.corr"), Crlf({">> Checked with Time Correction!"}));
     EXPECT_EQ(host.reportKind, "*.corr");
-    EXPECT_EQ(session.outExt, "*.corr");
+    EXPECT_EQ(session.outExt(), "*.corr");
     EXPECT_TRUE(host.messages.empty());  // code 16 runs without messages
 }
 

@@ -1,4 +1,4 @@
-#include "app/settings.hpp"
+#include "ops/settings.hpp"
 
 #include <gtest/gtest.h>
 

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "cli/commands.hpp"
+#include "ops/catalogue.hpp"
 #include "ops/settings_table.hpp"
 #include "test_support.hpp"
 
@@ -110,6 +112,14 @@ TEST_F(Cli, HelpListsEveryCommandAndVersionNamesTheProgram) {
         const Result own = Run({name, "--help"});
         EXPECT_EQ(own.status, 0) << name;
         EXPECT_EQ(own.out.rfind(std::string("usage: tessaline ") + name, 0), 0u) << own.out;
+    }
+    // Every catalogued operation has its command, with a usage generated from its options.
+    for (const Operation* op : Catalogue()) {
+        const std::string name(op->command);
+        EXPECT_NE(help.out.find("\n  " + name + " "), std::string::npos) << name;
+        const Result own = Run({name, "--help"});
+        EXPECT_EQ(own.out.rfind("usage: tessaline " + name + " " + UsageOf(*op) + "\n", 0), 0u)
+            << own.out;
     }
     const Result version = Run({"--version"});
     EXPECT_EQ(version.status, 0);

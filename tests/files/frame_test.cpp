@@ -171,7 +171,7 @@ TEST(RunInFrame, FinishesTheReport) {
                                         .reportExt = "fix",
                                         .emptyReportMessage = "Null Fix-length-file",
                                         .deleteOutputOnEmptyReport = c.deleteOutput,
-                                        .reportSummary = c.summary},
+                                        .summaryText = c.summary ? "Fixed Strings" : ""},
                                        [&](FrameRun& run) {
                                            CopyBody(run);
                                            for (int i = 1; i <= c.reportLines; ++i)
@@ -186,6 +186,34 @@ TEST(RunInFrame, FinishesTheReport) {
         EXPECT_EQ(f.host.reportKind, c.report.empty() ? "" : "*.fix") << c.what;
         EXPECT_EQ(f.host.statusBar, c.statusBar) << c.what;
         EXPECT_FALSE(f.host.busy) << c.what;
+    }
+}
+
+TEST(RunInFrame, AReportOnlyRunNeedsNoOutputPathAndIgnoresAnExistingOutput) {
+    const std::string sep(kReportSeparator);
+    for (const char* output : {"", "film.out"}) {
+        Fixture f;
+        WriteFile(f.dir / "film.out", "older output\r\n");
+        const std::string outputPath = *output == '\0' ? "" : f.output;
+        const RunResult result = RunInFrame(
+            {.input = f.input,
+             .output = outputPath,
+             .steps = {.reportExt = "time", .summaryText = "Test Lines", .writesOutput = false}},
+            f.host, [](FrameRun& run) {
+                std::string line;
+                while (run.ReadLine(line))
+                    run.report().push_back(line + " = seen");
+                EXPECT_THROW(run.WriteLine("x"), std::logic_error);
+            });
+        EXPECT_EQ(result, RunResult::Done) << output;
+        EXPECT_TRUE(f.host.messages.empty()) << output;
+        EXPECT_EQ(Listing(f.dir), (Names{"film.out", "film.srt", "film.time"})) << output;
+        EXPECT_EQ(ReadFile(f.dir / "film.out"), "older output\r\n") << output;
+        EXPECT_EQ(ReadFile(f.dir / "film.time"),
+                  Crlf({"1 = seen", "00:00:01,000 --> 00:00:02,000 = seen", "Hi = seen", sep,
+                        ">> 3 Test Lines"}))
+            << output;
+        EXPECT_EQ(f.host.statusBar, ">> 3 Test Lines") << output;
     }
 }
 

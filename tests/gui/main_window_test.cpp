@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,6 +15,8 @@
 #include <QTimeEdit>
 
 #include "gui/window_layout.hpp"
+#include "ops/catalogue.hpp"
+#include "ops/settings_table.hpp"
 #include "test_support.hpp"
 
 namespace tessaline::gui {
@@ -70,6 +73,37 @@ TEST(MainWindow, EveryControlOfTheLayoutExistsAndUnbuiltCommandsSaySo) {
     EXPECT_TRUE(w.Get<QPushButton>("btnOffsetTimeMls")->isEnabled());
     EXPECT_FALSE(w.Get<QPushButton>("btnSubLineCut")->isEnabled());
     EXPECT_EQ(w.window.windowTitle(), "Tessaline by Orvendel");
+}
+
+// Every catalogued operation is offered: its buttons and menu items, its controls and the
+// controls of the settings it reads are in the window and enabled.
+TEST(MainWindow, EveryCatalogueEntryHasItsLiveControls) {
+    TempDir home;
+    Window w(home);
+    const auto live = [&w](std::string_view name) {
+        const QString objectName =
+            QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+        if (auto* action = w.window.findChild<QAction*>(objectName)) return action->isEnabled();
+        auto* widget = w.window.findChild<QWidget*>(objectName);
+        return widget != nullptr && widget->isEnabled();
+    };
+    for (const Operation* op : Catalogue()) {
+        SCOPED_TRACE(op->command);
+        for (const Trigger& trigger : op->triggers)
+            EXPECT_TRUE(live(trigger.control)) << trigger.control;
+        for (std::string_view control : op->controls) {
+            // The mask list is live in directory mode only.
+            if (control != "cbSubExt") {
+                EXPECT_TRUE(live(control)) << control;
+            }
+        }
+        for (std::string_view key : op->settings) {
+            const SettingDef* def = LookupSettingDef(key);
+            if (!def->feeds.empty()) {
+                EXPECT_TRUE(live(def->feeds)) << def->feeds;
+            }
+        }
+    }
 }
 
 TEST(MainWindow, OffsetTimeWritesTheOutputAndRefusesASecondRun) {

@@ -1,4 +1,4 @@
-#include "app/ini_file.hpp"
+#include "files/ini_file.hpp"
 
 #include "core/chars.hpp"
 #include "core/strings.hpp"

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/ini_file.hpp"
+#include "files/ini_file.hpp"
 #include "ops/settings_table.hpp"
 
 namespace tessaline {

@@ -1,4 +1,4 @@
-#include "app/settings.hpp"
+#include "ops/settings.hpp"
 
 #include <chrono>
 #include <cstdio>

@@ -1,0 +1,50 @@
+#include "ops/catalogue.hpp"
+
+#include "ops/convert.hpp"
+#include "ops/correction.hpp"
+#include "ops/offset.hpp"
+#include "ops/renumber.hpp"
+#include "ops/results.hpp"
+
+namespace tessaline {
+namespace {
+
+// One row per operation, in the order of the program's help.
+constexpr const Operation* kCatalogue[] = {
+    &kOffsetTimeOperation,          &kOffsetTailOperation,    &kOffsetCountOperation,
+    &kOffsetReCountOperation,       &kOffsetFrameOperation,   &kConvertOperation,
+    &kSubtitlesCorrectionOperation, &kRenameOutFileOperation, &kDeleteFileOperation,
+};
+
+}  // namespace
+
+std::span<const Operation* const> Catalogue() {
+    return kCatalogue;
+}
+
+const Operation* FindOperation(std::string_view command) {
+    for (const Operation* op : kCatalogue) {
+        if (op->command == command) return op;
+    }
+    return nullptr;
+}
+
+std::optional<OperationVariant> FindTrigger(std::string_view control) {
+    for (const Operation* op : kCatalogue) {
+        for (const Trigger& trigger : op->triggers) {
+            if (trigger.control == control) return OperationVariant{op, trigger.variant};
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<OperationVariant> OperationOfCode(int code) {
+    for (const Operation* op : kCatalogue) {
+        for (const VariantCode& vc : op->codes) {
+            if (vc.code == code) return OperationVariant{op, vc.variant};
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace tessaline

@@ -1,0 +1,121 @@
+#include "ops/catalogue.hpp"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+
+#include "ops/controls.hpp"
+#include "ops/directory_codes.hpp"
+#include "ops/settings_table.hpp"
+
+namespace tessaline {
+namespace {
+
+// What the front ends rely on: each name once, and every name a descriptor gives is one the
+// settings, the controls and the runner know.
+TEST(Catalogue, EveryDescriptorNamesKnownSettingsControlsAndCodes) {
+    std::set<std::string_view> commands;
+    std::set<std::string_view> triggers;
+    std::map<int, std::string_view> codes;
+    for (const Operation* op : Catalogue()) {
+        SCOPED_TRACE(op->command);
+        EXPECT_TRUE(commands.insert(op->command).second) << "command twice";
+        EXPECT_EQ(FindOperation(op->command), op);
+        EXPECT_NE(op->run, nullptr);
+        EXPECT_FALSE(op->summary.empty() || op->help.empty());
+        EXPECT_TRUE(op->logText.starts_with("[") && op->logText.ends_with("] Click"))
+            << op->logText;
+        for (const Trigger& trigger : op->triggers) {
+            EXPECT_TRUE(triggers.insert(trigger.control).second) << trigger.control;
+            const auto found = FindTrigger(trigger.control);
+            ASSERT_TRUE(found.has_value());
+            EXPECT_EQ(found->operation, op);
+            if (trigger.variant == kVariantFromControl) {
+                EXPECT_FALSE(op->variantControl.empty());
+            }
+        }
+        for (const VariantCode& vc : op->codes) {
+            EXPECT_NE(FindDirectoryOperation(vc.code), nullptr) << vc.code;
+            EXPECT_TRUE(codes.emplace(vc.code, op->command).second) << "code twice: " << vc.code;
+            EXPECT_EQ(OperationOfCode(vc.code)->operation, op);
+        }
+        for (std::string_view key : op->settings)
+            EXPECT_NE(LookupSettingDef(key), nullptr) << key;
+        for (std::string_view control : op->controls)
+            EXPECT_NE(LookupControlDef(control), nullptr) << control;
+        if (!op->variantControl.empty()) {
+            EXPECT_NE(LookupControlDef(op->variantControl), nullptr);
+        }
+        std::set<std::string_view> options;
+        for (const OptionDef& def : op->options) {
+            EXPECT_TRUE(options.insert(def.name).second) << def.name;
+            if (def.setting) {
+                EXPECT_NE(LookupSettingDef(def.control), nullptr) << def.name;
+            } else if (!def.control.empty()) {
+                EXPECT_NE(LookupControlDef(def.control), nullptr) << def.name;
+            }
+            if (def.kind == OptionKind::Time) {
+                EXPECT_NE(LookupControlDef(def.msControl), nullptr) << def.name;
+            }
+        }
+    }
+    // The file commands, the timing shifts, the conversions and the correction are offered.
+    for (const char* command :
+         {"offset-time", "offset-tail", "offset-count", "recount", "offset-frame", "convert",
+          "correct", "rename-out", "delete-file"}) {
+        EXPECT_NE(FindOperation(command), nullptr) << command;
+    }
+    EXPECT_EQ(FindOperation("settings"), nullptr);
+}
+
+TEST(Catalogue, ButtonsAndCodesLeadToTheirOperationAndVariant) {
+    const struct {
+        int code;
+        const char* command;
+        int variant;
+    } codes[] = {{0, "rename-out", kAnyVariant},
+                 {1, "recount", kAnyVariant},
+                 {2, "convert", 0},
+                 {3, "convert", 1},
+                 {15, "convert", 2},
+                 {16, "correct", kAnyVariant},
+                 {24, "delete-file", kAnyVariant},
+                 {26, "offset-time", kAnyVariant},
+                 {27, "convert", 3}};
+    for (const auto& c : codes) {
+        const auto found = OperationOfCode(c.code);
+        ASSERT_TRUE(found.has_value()) << c.code;
+        EXPECT_EQ(found->operation->command, c.command) << c.code;
+        EXPECT_EQ(found->variant, c.variant) << c.code;
+    }
+    EXPECT_FALSE(OperationOfCode(48).has_value());
+    EXPECT_EQ(FindOperation("convert")->CodeOf(3), 27);
+    EXPECT_EQ(FindOperation("offset-tail")->CodeOf(0), -1);
+    EXPECT_EQ(FindTrigger("mnRenameFile")->operation->command, "rename-out");
+    EXPECT_EQ(FindTrigger("btnSubToSub")->variant, kVariantFromControl);
+    EXPECT_FALSE(FindTrigger("btnNoSuchButton").has_value());
+}
+
+TEST(ControlValues, StartAtTheTableAndMarkWhatChanged) {
+    ControlValues values;
+    EXPECT_EQ(values.Text("cbOutExt"), "*.out");
+    EXPECT_EQ(values.Time("dtpOffsetTime", "seOffsetTimeMls"), 0u);
+    EXPECT_TRUE(values.TakeChanged().empty());
+
+    values.SetTime("dtpOffsetTime", "seOffsetTimeMls", 3'723'045);  // 01:02:03,045
+    values.SetNumber("sedOffsetCount", -9'000'000'000);
+    EXPECT_EQ(values.Text("dtpOffsetTime"), "01:02:03");
+    EXPECT_EQ(values.Int("seOffsetTimeMls"), 45);
+    EXPECT_EQ(values.Time("dtpOffsetTime", "seOffsetTimeMls"), 3'723'045u);
+    EXPECT_EQ(values.Number("sedOffsetCount"), -9'000'000'000);
+    EXPECT_EQ(values.Int("sedOffsetCount"), 0);  // beyond an int
+    EXPECT_EQ(values.TakeChanged(), (std::vector<std::string_view>{
+                                        "dtpOffsetTime", "seOffsetTimeMls", "sedOffsetCount"}));
+    EXPECT_TRUE(values.TakeChanged().empty());
+    EXPECT_THROW((void)values.Text("noSuchControl"), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace tessaline
