@@ -329,7 +329,7 @@ Outcome Session::Run(const Operation& op, int variant) {
     if (variant == kVariantFromControl) {
         variant = op.variantControl.empty() ? 0 : controls.Int(op.variantControl);
     }
-    if (!op.extension.empty() && LowerFoldStr(currentExt) != op.extension) {
+    if (!op.Accepts(LowerFoldStr(currentExt))) {
         return Outcome::WrongExtension;
     }
     Outcome outcome = Outcome::Ok;

@@ -174,6 +174,7 @@ class Session {
         void ShowDirectoryProgress(std::string_view text) override {
             session_.host_.ShowDirectoryProgress(text);
         }
+        void PrintResult(std::string_view line) override { session_.host_.PrintResult(line); }
 
       private:
         Session& session_;

@@ -53,6 +53,11 @@ class Host {
 
     /// The directory runner's progress line (stStatusInd); an empty text hides it.
     virtual void ShowDirectoryProgress(std::string_view text) = 0;
+
+    /// A line of a command's result that is its whole purpose (the range of a file, a detected
+    /// code page): the command line prints it on stdout, also when quiet; the window, which shows
+    /// such results in its own controls, puts it on the status bar.
+    virtual void PrintResult(std::string_view line) = 0;
 };
 
 /// Switches the busy cursor on for its lifetime, off again on every exit path.

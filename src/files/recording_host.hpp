@@ -31,6 +31,7 @@ class RecordingHost : public Host {
     void ProcessEvents() override { ++eventCalls; }
     void SelectReportKind(std::string_view mask) override { reportKind = mask; }
     void ShowDirectoryProgress(std::string_view text) override { progress.emplace_back(text); }
+    void PrintResult(std::string_view line) override { results.emplace_back(line); }
 
     /// The state of a status field; Idle when it was never set.
     [[nodiscard]] StatusState Status(StatusField field) const {
@@ -50,6 +51,7 @@ class RecordingHost : public Host {
     long eventCalls = 0;
     std::string reportKind;
     std::vector<std::string> progress;
+    std::vector<std::string> results;  // PrintResult lines
 };
 
 }  // namespace tessaline

@@ -345,6 +345,12 @@ void MainWindow::BuildPages() {
         }
         pageColumns[static_cast<std::size_t>(def.column)]->addWidget(group);
     }
+    // The kinds of output and report files; the report list holds them without "*.out".
+    for (std::string_view kind : kOutExtItems) {
+        const QString item = NameOf(kind);
+        Control<QComboBox>("cbOutExt")->addItem(item);
+        if (kind != "*.out") Control<QComboBox>("cbLogExt")->addItem(item);
+    }
     for (std::size_t page = 0; page < columns.size(); ++page) {
         for (QVBoxLayout* stack : columns[page])
             stack->addStretch(1);

@@ -43,6 +43,7 @@ class QtHost : public Host {
     void ProcessEvents() override;
     void SelectReportKind(std::string_view mask) override;
     void ShowDirectoryProgress(std::string_view text) override;
+    void PrintResult(std::string_view line) override { SetStatusBar(line); }
 
     /// Windows-1251 text of the system as a QString, and back.
     static QString FromText(std::string_view text);

@@ -6,13 +6,6 @@ namespace {
 constexpr int kNoBound = 999999;
 constexpr const char* kFrameRates = "10|15|20|23,976|23,978|24|25|29,970|30";
 constexpr const char* kTargetRates = "15|20|23,976|23,978|24|25|29,970|30";
-constexpr const char* kOutputKinds =
-    "*.BigBreak|*.bottom|*.conv|*.corr|*.DiaBreak|*.DiaFix|*.double|*.endA|*.extend|*.fix|"
-    "*.fixd|*.full|*.len|*.log|*.out|*.remove|*.replace|*.sym|*.tag|*.tagfix|*.time|*.wrong";
-constexpr const char* kReportKinds =
-    "*.BigBreak|*.bottom|*.conv|*.corr|*.DiaBreak|*.DiaFix|*.double|*.endA|*.extend|*.fix|"
-    "*.fixd|*.full|*.len|*.log|*.remove|*.replace|*.sym|*.tag|*.tagfix|*.time|*.wrong";
-
 // A clock part and its milliseconds: the pair that every time parameter is made of.
 ControlDef Clock(const char* name, int row, int column) {
     return {name, Kind::Time, "", row, column, 1, 1, "", 0, 0, 1, "00:00:00"};
@@ -78,7 +71,8 @@ const std::vector<GroupDef>& Groups() {
             Button("btnRenameFile", "Rename out-File", 2, 2),
             Static("stOutFile", "out-File", 2, 3),
             Button("btnDeleteFile", "Delete File:", 2, 4),
-            Combo("cbOutExt", kOutputKinds, 2, 5, 1, "14"),
+            // The output and report kinds are filled in from kOutExtItems.
+            Combo("cbOutExt", "", 2, 5),
             Check("cbFirstSubtitle", "Keep first Sub", 2, 6),
             Button("btnAllInOne", "All in One", 2, 7),
             Static("stStatusInd", "", 2, 8, 2),
@@ -128,7 +122,7 @@ const std::vector<GroupDef>& Groups() {
         }},
         {kSubtitlePage, "gbLogData", "Log Data", 1, {
             Button("btnLoadLogFile", "Load Log-file:", 0, 0),
-            Combo("cbLogExt", kReportKinds, 0, 1, 1, "10"),
+            Combo("cbLogExt", "", 0, 1),
             Static("stLogFile", "log-File", 0, 2),
             Button("btnGotoLogLine", "Go to:", 1, 0),
             Spin("seLogLineNum", 1, 1, 0, 0, "0"),

@@ -9,6 +9,7 @@
 //
 // A descriptor is plain data and function pointers, declared in the operation's own file.
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <optional>
@@ -132,7 +133,8 @@ struct Operation {
     std::string_view variantControl = {};
     std::string_view logText = {};  // "[Offset Time] Click"
     int logKind = 1;                // 1: with the file or folder, 2: with the report kind
-    /// The open file's kind the handler requires ("srt"); empty: the operation decides.
+    /// The open file's kinds the handler accepts, in lower case, separated by "|" ("srt",
+    /// "srt|sub"); any other kind does nothing. Empty: the operation decides.
     std::string_view extension = {};
     /// The extension of the output in single-file mode ("" for none); a directory-mode code
     /// of the variant with an output extension of its own (a conversion's target) takes
@@ -155,6 +157,16 @@ struct Operation {
     }
     /// The command runs over a mask (it has a directory-mode code).
     [[nodiscard]] constexpr bool TakesMask() const { return !codes.empty(); }
+    /// The handler accepts an open file of this lower-case extension.
+    [[nodiscard]] constexpr bool Accepts(std::string_view ext) const {
+        if (extension.empty()) return true;
+        for (std::size_t start = 0; start <= extension.size();) {
+            const std::size_t bar = std::min(extension.find('|', start), extension.size());
+            if (extension.substr(start, bar - start) == ext) return true;
+            start = bar + 1;
+        }
+        return false;
+    }
 };
 
 }  // namespace tessaline

@@ -96,6 +96,12 @@ TEST(Catalogue, ButtonsAndCodesLeadToTheirOperationAndVariant) {
     EXPECT_EQ(FindTrigger("mnRenameFile")->operation->command, "rename-out");
     EXPECT_EQ(FindTrigger("btnSubToSub")->variant, kVariantFromControl);
     EXPECT_FALSE(FindTrigger("btnNoSuchButton").has_value());
+    const Operation twoKinds{.extension = "srt|sub"};
+    for (const char* ext : {"srt", "sub"})
+        EXPECT_TRUE(twoKinds.Accepts(ext)) << ext;
+    for (const char* ext : {"ssa", "sr", "", "srt|sub"})
+        EXPECT_FALSE(twoKinds.Accepts(ext)) << ext;
+    EXPECT_TRUE(Operation{}.Accepts("txt"));
 }
 
 TEST(ControlValues, StartAtTheTableAndMarkWhatChanged) {
