@@ -143,6 +143,7 @@ void Session::PresetSubToSub() {
 }
 
 Outcome Session::OpenSubtitleFile(const std::string& path) {
+    const CurrentFile about(host_, path);
     if (path.empty() || path.front() == ' ') {
         host_.ShowMessage(kPathToFileIsWrong);
         return Outcome::Refused;
@@ -296,6 +297,7 @@ Outcome Session::RunDirectoryCode(int code, std::string_view pathText, std::stri
                 : JoinInFolder(entry.folder, ChangeFileExtMode(entry.name, row->outputExt, 0));
         // Each file stands on its own: a conversion error in one is shown and the run goes on
         // with the next.
+        const CurrentFile about(host_, entry.path);
         outcome = Worse(outcome, Guarded([&] {
                             OperationContext context = Context();
                             return op->operation->run(context, {.input = entry.path,
@@ -318,6 +320,7 @@ std::string Session::OutputPathOf(const Operation& op, int variant) const {
 
 Outcome Session::RunOnOpenFile(const Operation& op, const std::string& input,
                                const std::string& output, int variant) {
+    const CurrentFile about(host_, input);
     return Guarded([&] {
         OperationContext context = Context();
         return op.run(context,

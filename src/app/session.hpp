@@ -162,6 +162,7 @@ class Session {
       public:
         explicit OperationHost(Session& session) : session_(session) {}
         void ShowMessage(std::string_view text) override { session_.host_.ShowMessage(text); }
+        void SetCurrentFile(std::string_view path) override { session_.host_.SetCurrentFile(path); }
         Answer Ask(std::string_view text) override { return session_.host_.Ask(text); }
         void SetStatus(StatusField field, StatusState state) override {
             session_.host_.SetStatus(field, state);

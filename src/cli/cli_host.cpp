@@ -13,7 +13,8 @@ void CliHost::PrintLine(std::FILE* stream, std::string_view text) {
 }
 
 void CliHost::ShowMessage(std::string_view text) {
-    PrintLine(stderr, text);
+    PrintLine(stderr,
+              currentFile_.empty() ? std::string(text) : currentFile_ + ": " + std::string(text));
 }
 
 Answer CliHost::Ask(std::string_view text) {
@@ -23,7 +24,7 @@ Answer CliHost::Ask(std::string_view text) {
 }
 
 void CliHost::SetStatus(StatusField, StatusState state) {
-    if (state == StatusState::Error) PrintLine(stderr, StatusCaption(state));
+    if (state == StatusState::Error) ShowMessage(StatusCaption(state));
 }
 
 void CliHost::SetStatusBar(std::string_view text) {

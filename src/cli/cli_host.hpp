@@ -4,6 +4,7 @@
 // a status field that turns red prints "error" on stderr.
 
 #include <cstdio>
+#include <string>
 
 #include "files/host.hpp"
 
@@ -13,7 +14,9 @@ class CliHost : public Host {
   public:
     explicit CliHost(bool quiet) : quiet_(quiet) {}
 
+    /// Prefixed with the current file's path: "film.srt: Output File Exist!!!".
     void ShowMessage(std::string_view text) override;
+    void SetCurrentFile(std::string_view path) override { currentFile_ = path; }
     /// There is nobody to ask: the command line answers Cancel, which changes nothing.
     Answer Ask(std::string_view text) override;
     void SetStatus(StatusField field, StatusState state) override;
@@ -31,6 +34,7 @@ class CliHost : public Host {
     void PrintLine(std::FILE* stream, std::string_view text);
 
     bool quiet_;
+    std::string currentFile_;
 };
 
 }  // namespace tessaline

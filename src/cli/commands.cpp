@@ -333,6 +333,7 @@ int RunCliCommand(std::string_view name, std::vector<std::string> args, Session&
             outcome = session.Run(*op, variant);
         }
         if (outcome == Outcome::WrongExtension) {
+            const CurrentFile about(session.host(), path);
             session.host().ShowMessage(std::string(kNotSupportFileExtension) + session.currentExt);
         }
         worst = Worse(worst, outcome);

@@ -28,6 +28,11 @@ class Host {
     /// A message box with an OK button. CR LF inside the text breaks the line.
     virtual void ShowMessage(std::string_view text) = 0;
 
+    /// The file that the following messages are about ("" for none): a folder run shows the same
+    /// message for many files, so each says which. The window puts the name in the box's title,
+    /// the command line puts the path before the message.
+    virtual void SetCurrentFile(std::string_view path) = 0;
+
     /// A question with the buttons Yes, No and Cancel.
     virtual Answer Ask(std::string_view text) = 0;
 
@@ -58,6 +63,18 @@ class Host {
     /// code page): the command line prints it on stdout, also when quiet; the window, which shows
     /// such results in its own controls, puts it on the status bar.
     virtual void PrintResult(std::string_view line) = 0;
+};
+
+/// Names the file of the messages for its lifetime, and no file afterwards.
+class CurrentFile {
+  public:
+    CurrentFile(Host& host, std::string_view path) : host_(host) { host_.SetCurrentFile(path); }
+    ~CurrentFile() { host_.SetCurrentFile(""); }
+    CurrentFile(const CurrentFile&) = delete;
+    CurrentFile& operator=(const CurrentFile&) = delete;
+
+  private:
+    Host& host_;
 };
 
 /// Switches the busy cursor on for its lifetime, off again on every exit path.

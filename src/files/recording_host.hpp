@@ -13,7 +13,11 @@ namespace tessaline {
 
 class RecordingHost : public Host {
   public:
-    void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
+    void ShowMessage(std::string_view text) override {
+        messages.emplace_back(text);
+        messageFiles.push_back(currentFile);
+    }
+    void SetCurrentFile(std::string_view path) override { currentFile = path; }
     Answer Ask(std::string_view text) override {
         questions.emplace_back(text);
         return answer;
@@ -40,6 +44,8 @@ class RecordingHost : public Host {
     }
 
     std::vector<std::string> messages;
+    std::vector<std::string> messageFiles;  // the current file of each message
+    std::string currentFile;
     std::vector<std::string> questions;
     Answer answer = Answer::Cancel;  // what Ask returns
     std::map<StatusField, StatusState> status;

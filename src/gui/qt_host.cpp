@@ -1,6 +1,7 @@
 #include "gui/qt_host.hpp"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 
@@ -55,13 +56,19 @@ void QtHost::ShowMessage(std::string_view text) {
         messageHook(message);
         return;
     }
-    QMessageBox::information(widgets_.parent, QApplication::applicationName(), message);
+    QMessageBox::information(widgets_.parent, BoxTitle(), message);
+}
+
+QString QtHost::BoxTitle() const {
+    // The box says which file it is about: a folder run may show the same text for many.
+    if (currentFile_.isEmpty()) return QApplication::applicationName();
+    return QApplication::applicationName() + " - " + QFileInfo(currentFile_).fileName();
 }
 
 Answer QtHost::Ask(std::string_view text) {
     const QString question = FromText(text).replace("\r\n", "\n");
     if (askHook) return askHook(question);
-    switch (QMessageBox::question(widgets_.parent, QApplication::applicationName(), question,
+    switch (QMessageBox::question(widgets_.parent, BoxTitle(), question,
                                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
         case QMessageBox::Yes:
             return Answer::Yes;

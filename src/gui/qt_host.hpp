@@ -5,6 +5,7 @@
 // throttled so that the per-line call costs nanoseconds.
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QString>
 #include <functional>
 
@@ -35,6 +36,12 @@ class QtHost : public Host {
     std::function<Answer(const QString&)> askHook;
 
     void ShowMessage(std::string_view text) override;
+    void SetCurrentFile(std::string_view path) override {
+        currentFile_ =
+            QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+    }
+    /// The title of a message box: the program, and the file it is about.
+    [[nodiscard]] QString BoxTitle() const;
     Answer Ask(std::string_view text) override;
     void SetStatus(StatusField field, StatusState state) override;
     void SetStatusBar(std::string_view text) override;
@@ -51,6 +58,7 @@ class QtHost : public Host {
 
   private:
     Widgets widgets_;
+    QString currentFile_;
     QElapsedTimer sinceEvents_;
     std::string progress_;  // shown at the next event processing
     unsigned calls_ = 0;

@@ -202,6 +202,9 @@ TEST_F(SessionTest, DirectoryRunsWriteEachOutputOnceAndRefuseTheSecondRun) {
 
         EXPECT_EQ(session.Click(c.button), Outcome::Refused);
         EXPECT_EQ(host.messages, Lines(3, "Output File Exist!!!"));
+        // Each message says which file it is about; afterwards no file is named.
+        EXPECT_EQ(host.messageFiles, (Lines{Sub("a.srt"), Sub("b.srt"), Sub("c.srt")}));
+        EXPECT_EQ(host.currentFile, "");
         EXPECT_EQ(ReadFile(subs / "b.out"), c.output);
     }
 }

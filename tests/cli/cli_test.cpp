@@ -279,7 +279,7 @@ TEST_F(Cli, NewUsersWalk) {
     // A second run never overwrites the output, whatever the offset.
     r = Run({"offset-time", "00:00:01", "film.srt"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Output File Exist!!!\n");
+    EXPECT_EQ(r.err, "film.srt: Output File Exist!!!\n");
     EXPECT_EQ(Get("film.out"), kFilmPlus2500);
     EXPECT_EQ(Listing(work_), (std::set<std::string>{"film.srt", "film.out"}));
 
@@ -291,7 +291,7 @@ TEST_F(Cli, NewUsersWalk) {
 
     r = Run({"rename-out", "film.srt"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Source File Not Present!!!\n");
+    EXPECT_EQ(r.err, "film.srt: Source File Not Present!!!\n");
     EXPECT_EQ(Get("film.srt"), kFilmPlus2500);
 }
 
@@ -302,7 +302,7 @@ TEST_F(Cli, RunsAnOperationOnOneFile) {
         std::vector<std::string> args;
         std::string inputText;  // "" = no such file
         int status;
-        std::string err;                        // exact; "?" = some message
+        std::string err;  // exact, after "PATH: "; "?" = some message
         std::optional<std::string> outputText;  // nullopt = no output file
     };
     const auto none = std::nullopt;
@@ -377,7 +377,8 @@ TEST_F(Cli, RunsAnOperationOnOneFile) {
         if (c.err == "?") {
             EXPECT_NE(r.err, "");
         } else {
-            EXPECT_EQ(r.err, c.err);
+            // Messages name the file they are about.
+            EXPECT_EQ(r.err, c.err.empty() ? "" : c.args.back() + ": " + c.err);
         }
         if (c.outputText) {
             expected.insert(output.filename().string());
@@ -450,7 +451,7 @@ TEST_F(Cli, DeleteFileDeletesTheFileOfTheKind) {
     EXPECT_EQ(Listing(work_), (std::set<std::string>{"film.srt", "film.out"}));
     r = Run({"delete-file", "--kind", "fix", "film.srt"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Source File Not Present!!!\n");
+    EXPECT_EQ(r.err, "film.fix: Source File Not Present!!!\n");
     r = Run({"delete-file", "--kind", "out", "film.srt"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(Listing(work_), std::set<std::string>{"film.srt"});
@@ -485,7 +486,9 @@ TEST_F(Cli, MaskRunsOverEveryMatchingFileOfTheFolder) {
     r = Run({"--quiet", "offset-time", "00:00:01", "dir/*.srt"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "Output File Exist!!!\nOutput File Exist!!!\nOutput File Exist!!!\n");
+    EXPECT_EQ(r.err,
+              "dir/a.srt: Output File Exist!!!\ndir/b.srt: Output File Exist!!!\n"
+              "dir/c.srt: Output File Exist!!!\n");
 
     r = Run({"rename-out", "dir/*.srt"});
     EXPECT_EQ(r.status, 0);
@@ -509,7 +512,7 @@ TEST_F(Cli, MaskRunsOverEveryMatchingFileOfTheFolder) {
 
     r = Run({"offset-time", "00:00:01", "dir/*.sub"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Not Support File extension: sub\n");
+    EXPECT_EQ(r.err, "dir/*.sub: Not Support File extension: sub\n");
 }
 
 TEST_F(Cli, MaskInAFolderWithBlanksAndNoMatch) {
@@ -519,7 +522,7 @@ TEST_F(Cli, MaskInAFolderWithBlanksAndNoMatch) {
     EXPECT_EQ(Get("my subs/x y.out"), kFilmPlus2500);
     r = Run({"offset-time", "00:00:01", "my subs/*.ssa"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Not Support File extension: ssa\n");
+    EXPECT_EQ(r.err, "my subs/*.ssa: Not Support File extension: ssa\n");
     r = Run({"recount", "my subs/*z.srt"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "Finding *z.srt\n");
@@ -561,11 +564,11 @@ TEST_F(Cli, ConvertFollowsTheExtensionOrItsOptions) {
     EXPECT_EQ(Get("film.sub"), Crlf({"{24}{60}" + W("Привет") + "|there"}));
     r = Run({"convert", "film.sub"});  // film.srt is there already
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Output File Exist!!!\n");
+    EXPECT_EQ(r.err, "film.sub: Output File Exist!!!\n");
 
     r = Run({"convert", "show.ass"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "Null Conv-length-file\n");
+    EXPECT_EQ(r.err, "show.ass: Null Conv-length-file\n");
     EXPECT_EQ(Get("show.srt"), Crlf({"1", "00:00:01,000 --> 00:00:02,500", "A", "B", ""}));
 
     for (const std::vector<std::string>& args :
@@ -590,11 +593,11 @@ TEST_F(Cli, CorrectWritesTheCleanFileAndItsReport) {
     Put("clean.srt", Crlf({"1", "00:00:01,000 --> 00:00:02,000", "Fine", ""}));
     r = Run({"--set", "TimeCorrection=0", "correct", "clean.srt"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "No Need Corrections!\n");
+    EXPECT_EQ(r.err, "clean.srt: No Need Corrections!\n");
     Put("notes.txt", "1\r\n");
     r = Run({"correct", "notes.txt"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Not Support File extension: txt\n");
+    EXPECT_EQ(r.err, "notes.txt: Not Support File extension: txt\n");
     EXPECT_EQ(Listing(work_), (std::set<std::string>{"film.srt", "film.out", "film.corr",
                                                      "clean.srt", "notes.txt"}));
 }
