@@ -57,6 +57,7 @@ class SessionTest : public ::testing::Test {
         ASSERT_EQ(session.OpenSubtitleFile(Sub(name)), Outcome::Ok);
         session.SetDirectoryMode(directoryMode);
         host.messages.clear();
+        host.messageFiles.clear();
     }
 
     test::TempDir dir;
