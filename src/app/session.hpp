@@ -167,6 +167,9 @@ class Session {
         void SetStatus(StatusField field, StatusState state) override {
             session_.host_.SetStatus(field, state);
         }
+        void ExplainStatus(StatusField field, std::string_view reason) override {
+            session_.host_.ExplainStatus(field, reason);
+        }
         void SetStatusBar(std::string_view text) override { session_.host_.SetStatusBar(text); }
         void ShowProgress(std::string_view text) override { session_.host_.ShowProgress(text); }
         void SetBusy(bool on) override { session_.host_.SetBusy(on); }
@@ -176,6 +179,9 @@ class Session {
             session_.host_.ShowDirectoryProgress(text);
         }
         void PrintResult(std::string_view line) override { session_.host_.PrintResult(line); }
+        void ReportSkipped(std::string_view reason) override {
+            session_.host_.ReportSkipped(reason);
+        }
 
       private:
         Session& session_;
