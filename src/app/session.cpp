@@ -16,7 +16,8 @@ namespace tessaline {
 namespace {
 
 constexpr std::size_t kRecentFilesMax = 10;
-// At start the report list selects its eleventh kind ("*.fixd"), as the window always has.
+// At start the report list selects the kind at index 10 of the kinds ("*.fixd"); "*.out", which
+// comes after it, is then left out of that list.
 constexpr std::size_t kLogExtStartIndex = 10;
 
 }  // namespace

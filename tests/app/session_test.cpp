@@ -68,8 +68,7 @@ class SessionTest : public ::testing::Test {
 
 TEST_F(SessionTest, StartTakesTheDefaultsAndReadsTheListsOfTheProgramFolder) {
     session.Start();
-    for (const SettingDef& def : kSettingTable)
-        EXPECT_EQ(session.settings().Text(def.key), def.defaultValue) << def.key;
+    EXPECT_EQ(session.settings().ToIniText(), test::DefaultSettingsFile(true));
     EXPECT_EQ(session.diaBreaks, (Lines{". -", "! -", "? -"}));
     EXPECT_TRUE(session.recentFiles.empty() && session.openFile.empty());
 
