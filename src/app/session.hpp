@@ -104,6 +104,11 @@ class Session {
     /// The open dialog's end: opens the file and puts it first in the recent list.
     Outcome OpenFromDialog(const std::string& path);
 
+    /// Enter in the open-file box: opens the typed path, or in directory mode a typed folder and
+    /// mask ("other/*.srt"); what opened goes first in the recent list when it is not there yet,
+    /// as from the open dialog. A path that does not open leaves the open file as it was.
+    Outcome OpenFromBox(const std::string& text);
+
     /// The add-file box gets a path from its open dialog.
     Outcome OpenAddFile(const std::string& path);
 
@@ -188,6 +193,8 @@ class Session {
     };
 
     void PresetSubToSub();
+    /// Puts a path first in the recent list when the list does not hold it yet.
+    void Remember(const std::string& path);
     /// The output of an operation's variant on the open file ("" when it writes none).
     [[nodiscard]] std::string OutputPathOf(const Operation& op, int variant) const;
     Outcome RunOnOpenFile(const Operation& op, const std::string& input, const std::string& output,

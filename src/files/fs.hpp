@@ -14,6 +14,9 @@ namespace tessaline {
 /// A regular file (or a link to one) exists at the path.
 [[nodiscard]] bool IsRegularFile(const std::string& path);
 
+/// A folder (or a link to one) exists at the path.
+[[nodiscard]] bool IsFolder(const std::string& path);
+
 /// Deletes a file; false when it could not be deleted.
 [[nodiscard]] bool DeleteFile(const std::string& path);
 
