@@ -1,7 +1,7 @@
 #pragma once
 
 // The desktop trash, through GLib's implementation of the freedesktop.org trash: a file moved
-// there can be restored from any file manager.
+// there can be restored from any file manager. GLib's GIO library is loaded at the first use.
 
 #include <optional>
 #include <string>
