@@ -71,7 +71,7 @@ TEST(MainWindow, EveryControlOfTheLayoutExistsAndUnbuiltCommandsSaySo) {
         }
     }
     EXPECT_TRUE(w.Get<QPushButton>("btnOffsetTimeMls")->isEnabled());
-    EXPECT_FALSE(w.Get<QPushButton>("btnSubLineCut")->isEnabled());
+    EXPECT_FALSE(w.Get<QPushButton>("btnDraw")->isEnabled());
     EXPECT_EQ(w.window.windowTitle(), "Tessaline by Orvendel");
 }
 
