@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -12,7 +13,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTimeEdit>
+#include <QtTest/QTest>
 
 #include "gui/window_layout.hpp"
 #include "ops/catalogue.hpp"
@@ -229,6 +233,62 @@ TEST(MainWindow, WrongPathsInTheOpenBoxKeepThePreviousFile) {
     w.window.OpenFile(" x.srt");
     EXPECT_EQ(w.messages, (QStringList{"File not Exists!", "Path to File is Wrong!"}));
     EXPECT_EQ(w.window.session().outputPath, (home / "film.out").string());
+}
+
+// A user cuts a film's long lines to two lines of 33 characters in the "Subtitles Length" group
+// and tests the result: the spin boxes are set by typing into the focused box, the buttons are
+// clicked, the status texts follow the settings.
+TEST(MainWindow, SubtitlesLengthCutsToTwoLinesThatPassTheTest) {
+    TempDir home;
+    Window w(home);
+    const std::string t1 = "00:00:01,000 --> 00:00:04,000";
+    const std::string t2 = "00:00:05,000 --> 00:00:07,000";
+    WriteFile(home / "film.srt",
+              Crlf({"1", t1, "7 quick brown foxes jump over the lazy dog again and again", "", "2",
+                    t2, "Nobody expected the night train to arrive before sunrise", ""}));
+    w.window.OpenFile(QString::fromStdString((home / "film.srt").string()));
+    w.window.show();
+    w.window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.window));
+
+    // The group is on the "Subtitle Operations" page: its tab is clicked first.
+    QTabBar* tabs = w.Get<QTabWidget>("PageControl")->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(kOperationsPage).center());
+    const auto type = [&w](const char* name, const char* digits) {
+        auto* spin = w.Get<QSpinBox>(name);
+        ASSERT_TRUE(spin->isVisible()) << name;
+        spin->setFocus();
+        QWidget* focused = QApplication::focusWidget();
+        ASSERT_TRUE(focused == spin || spin->isAncestorOf(focused)) << name;
+        QTest::keyClick(focused, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(focused, digits);
+    };
+    type("sedSubLineCount", "2");
+    type("sedSubLineLength", "33");
+    EXPECT_EQ(w.Get<QLabel>("lmaxSubLengthResult")->text(), "61");  // 2 x 33 - 5
+    EXPECT_EQ(w.Get<QLabel>("stData")->text(), "lines: 2; len: 33; BR:0; Rplc:0");
+
+    const auto click = [&w](const char* name) {
+        auto* button = w.Get<QAbstractButton>(name);
+        ASSERT_TRUE(button->isEnabled()) << name;
+        QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+    };
+    click("cbWriteLogOnSetLength");
+    EXPECT_TRUE(w.window.session().settings().Bool("WriteLogOnSetLength"));
+    click("btnSubLineCut");
+    const std::string cut =
+        Crlf({"1", t1, "7 quick brown foxes jump over the", "lazy dog again and again", "", "2", t2,
+              "Nobody expected the night train", "to arrive before sunrise", ""});
+    EXPECT_EQ(ReadFile(home / "film.out"), cut);
+    EXPECT_EQ(w.messages, QStringList{"Null Log-file"});
+
+    click("btnRenameFile");
+    EXPECT_EQ(ReadFile(home / "film.srt"), cut);
+    click("btnSubLineTest");
+    // Only a note: no line too long, no warning, no error.
+    EXPECT_EQ(ReadFile(home / "film.len"), Crlf({"1 = Number is a First Symbol of Subtitle!"}));
+    EXPECT_EQ(w.Get<QComboBox>("cbLogExt")->currentText(), "*.len");
+    EXPECT_EQ(w.messages, QStringList{"Null Log-file"});
 }
 
 }  // namespace
