@@ -24,6 +24,8 @@ OPERATIONS = {
     "recount": (["recount"], ".out"),
     "convert": (["convert", "--to", "sub"], ".sub"),
     "correct": (["correct"], ".out"),
+    "set-length": (["set-length"], ".out"),
+    "length-test": (["length-test"], ".len"),
 }
 
 

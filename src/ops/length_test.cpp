@@ -41,6 +41,8 @@ void RemoveTags(std::string_view line, std::initializer_list<std::string_view> t
 /// The first character of a line's text: after a leading "<i>", or after a leading MicroDVD
 /// style tag up to its closing bracket.
 std::optional<char> FirstSymbol(std::string_view line) {
+    if (line.empty()) return std::nullopt;
+    if (line.front() != '<' && line.front() != '{') return line.front();
     if (StartsWithNoCase(line, "<i>")) {
         line.remove_prefix(3);
     } else if (StartsWithNoCase(line, "{y:")) {
