@@ -29,14 +29,10 @@ class Breaker {
     void BreakSubRip() {
         subRip_ = true;
         LayoutReader reader(run_);
-        for (auto item = reader.Next(); item != LayoutReader::Item::End; item = reader.Next()) {
-            if (item == LayoutReader::Item::Line) {
-                run_.WriteLine(reader.line());
-                continue;
-            }
+        reader.EachRecord(true, [&] {
             const LayoutRecord& record = reader.record();
             if (!Break(record.number, record.timing, reader.text())) reader.WriteRecord();
-        }
+        });
         Finish();
     }
 
@@ -200,8 +196,7 @@ class Breaker {
     }
 
     void Report(std::string_view label, std::string_view message) {
-        std::string& line = report_.emplace_back(label);
-        line += message;
+        AddReportLine(report_, label, message);
     }
 
     /// The summary; a run that split nothing keeps no report.
@@ -240,16 +235,9 @@ RunResult RunBreaker(const std::string& input, const std::string& output, const 
         .steps = {.interactive = params.interactive,
                   .reportExt = mode == Mode::Dialog ? "DiaBreak" : "BigBreak",
                   .emptyReportMessage = kNoBreaksOfSubtitles}};
-    return RunInFrame(request, host, [&](FrameRun& run) {
-        const std::string ext = LowerExtOf(input);
+    return RunLayout(request, host, [&](FrameRun& run, bool subRip) {
         Breaker breaker(run, params, mode);
-        if (ext == "srt") {
-            breaker.BreakSubRip();
-        } else if (ext == "sub") {
-            breaker.BreakMicroDvd();
-        } else {
-            RefuseFileKind(run);
-        }
+        subRip ? breaker.BreakSubRip() : breaker.BreakMicroDvd();
     });
 }
 

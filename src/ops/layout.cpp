@@ -43,13 +43,22 @@ int NeededLines(std::size_t length, int lineLength) {
     return length <= m ? 1 : static_cast<int>((length + m - 1) / m);
 }
 
-std::string NotSupportedMessage(std::string_view path) {
-    return std::string(kNotSupportFileExtension) + FileExtOf(path);
+RunResult RunLayout(const FrameRequest& request, Host& host,
+                    const std::function<void(FrameRun& run, bool subRip)>& body) {
+    return RunInFrame(request, host, [&](FrameRun& run) {
+        const std::string ext = LowerExtOf(request.input);
+        if (ext == "srt" || ext == "sub") {
+            body(run, ext == "srt");
+            return;
+        }
+        run.Tell(std::string(kNotSupportFileExtension) + FileExtOf(request.input));
+        run.Abandon();
+    });
 }
 
-void RefuseFileKind(FrameRun& run) {
-    run.Tell(NotSupportedMessage(run.inputPath()));
-    run.Abandon();
+void AddReportLine(LineList& report, std::string_view label, std::string_view message) {
+    std::string& line = report.emplace_back(label);
+    line += message;
 }
 
 std::optional<FrameLineParts> SplitFrameLine(std::string_view line, char close) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -30,13 +31,15 @@ namespace tessaline {
 /// else the length divided by the line length, rounded up.
 [[nodiscard]] int NeededLines(std::size_t length, int lineLength);
 
-/// The text of an operation's refusal of a file kind it cannot read.
-[[nodiscard]] std::string NotSupportedMessage(std::string_view path);
+/// Runs a layout operation in the frame: the body gets the run and whether the input is SubRip
+/// ("srt"; else MicroDVD, "sub"). A file of any other kind is refused with its message (when the
+/// run is interactive) and leaves no output: an empty one would wipe the file out if "Rename
+/// out-File" put it in the input's place.
+RunResult RunLayout(const FrameRequest& request, Host& host,
+                    const std::function<void(FrameRun& run, bool subRip)>& body);
 
-/// Gives up a run on a file of a kind the operation cannot read: the message (when the run is
-/// interactive), and no output, since an empty one would wipe the file out if "Rename out-File"
-/// put it in the input's place.
-void RefuseFileKind(FrameRun& run);
+/// Appends label + message to a report.
+void AddReportLine(LineList& report, std::string_view label, std::string_view message);
 
 /// A MicroDVD frame line cut after its second closing bracket.
 struct FrameLineParts {
@@ -71,6 +74,19 @@ class LayoutReader {
 
     /// The next record, or the next line outside records.
     Item Next();
+
+    /// Calls `onRecord` for every record (read it through record() and text()); the lines
+    /// outside records are written as they are when `copyOtherLines`.
+    template <class OnRecord>
+    void EachRecord(bool copyOtherLines, OnRecord onRecord) {
+        for (Item item = Next(); item != Item::End; item = Next()) {
+            if (item == Item::Record) {
+                onRecord();
+            } else if (copyOtherLines) {
+                run_.WriteLine(line_);
+            }
+        }
+    }
 
     /// The line of Item::Line.
     [[nodiscard]] const std::string& line() const { return line_; }

@@ -92,8 +92,7 @@ class LengthChecker {
         LayoutReader reader(run_);
         std::string lastLabel;
         bool numberingReported = false;
-        for (auto item = reader.Next(); item != LayoutReader::Item::End; item = reader.Next()) {
-            if (item == LayoutReader::Item::Line) continue;
+        reader.EachRecord(false, [&] {
             const LayoutRecord& record = reader.record();
             const std::string& label = record.number;
             ++subtitles_;
@@ -101,8 +100,9 @@ class LengthChecker {
             // Only the first wrong number is reported: after it every number would be.
             if (!numberingReported && StrToIntSafe(label) != subtitles_) {
                 numberingReported = true;
-                Error(found, label,
-                      " = >>> wrong subtitle number! Must be: " + std::to_string(subtitles_));
+                Mark(found, label,
+                     " = >>> wrong subtitle number! Must be: " + std::to_string(subtitles_),
+                     kError);
             }
             int k = 0;
             for (const std::string& line : reader.text())
@@ -115,7 +115,7 @@ class LengthChecker {
             if (record.ended && record.end == " ") ++spaceLines_;
             Count(found);
             lastLabel = label;
-        }
+        });
         if (subtitles_ > 0 && IsNumberStr(lastLabel)) {
             if (StrToIntSafe(lastLabel) != subtitles_) {
                 report_.Add("File has wrong subtitle numbers! Present: " + lastLabel +
@@ -143,7 +143,8 @@ class LengthChecker {
                 Note(label, " = Subtitle mayby contain Wrong TAG!!!");
             }
             if (!text.empty() && text.back() == '|') {
-                Error(found, label, " = >>> Subtitle contain Wrong Breaker in Last symbol!!!");
+                Mark(found, label, " = >>> Subtitle contain Wrong Breaker in Last symbol!!!",
+                     kError);
             }
             displayLines.clear();
             SplitByChar(text, '|', displayLines);
@@ -179,19 +180,14 @@ class LengthChecker {
         if (!p_.onlyErrors) Plain(label, message);
     }
 
-    void Error(SubtitleFindings& found, std::string_view label, std::string_view message) {
-        found.error = true;
+    /// An error (severity kError) or a warning (kWarning): the mark ends the line, and the
+    /// subtitle counts as wrong or as warned.
+    void Mark(SubtitleFindings& found, std::string_view label, std::string_view message,
+              std::string_view severity) {
+        (severity == kError ? found.error : found.warning) = true;
         line_.assign(label);
         line_ += message;
-        line_ += kError;
-        report_.Add(line_);
-    }
-
-    void Warning(SubtitleFindings& found, std::string_view label, std::string_view message) {
-        found.warning = true;
-        line_.assign(label);
-        line_ += message;
-        line_ += kWarning;
+        line_ += severity;
         report_.Add(line_);
     }
 
@@ -210,39 +206,40 @@ class LengthChecker {
         if (p_.tagTest) {
             if (plain.size() != shown.size()) Note(label, " = TAG(s) present in Subtitle");
             if (plain.empty() || plain == " ") {
-                Error(found, label, " = >>> ERROR: line " + number + " contain Only TAG(s)");
+                Mark(found, label, " = >>> ERROR: line " + number + " contain Only TAG(s)", kError);
             }
         }
         const std::size_t n = plain.size();
         const auto length = static_cast<std::size_t>(std::max(p_.lineLength, 0));
         if (n > length) {
-            Error(found, label,
-                  " = >>> " + number + " line: " + std::to_string(n) + " symbols contain");
+            Mark(found, label,
+                 " = >>> " + number + " line: " + std::to_string(n) + " symbols contain", kError);
         }
         if (p_.wideLetters && n + 1 >= length) {
             const int wide = CountWideLetters(p_.wideSet, plain);
             const int marks = CountStr("...", plain, false) + CountChar('"', plain);
             if ((n == length && wide - marks > 3) || (n + 1 == length && wide - marks >= 6)) {
-                Warning(found, label,
-                        " = >>> " + number + " line: " + std::to_string(n) +
-                            " symbols contain and include " + std::to_string(wide) +
-                            " wide letters");
+                Mark(found, label,
+                     " = >>> " + number + " line: " + std::to_string(n) +
+                         " symbols contain and include " + std::to_string(wide) + " wide letters",
+                     kWarning);
             }
         }
         if (meter_) {
             const int width = meter_->Width(plain);
             if (width > p_.pixelWidthMax) {
-                Error(found, label,
-                      " = >>> " + number + " line: " + std::to_string(width) + " pixels width");
+                Mark(found, label,
+                     " = >>> " + number + " line: " + std::to_string(width) + " pixels width",
+                     kError);
             }
         }
         if (IsDialogLine(line)) found.dialog = true;
         if (IsDialogHyphen(shown)) {
-            Error(
-                found, label,
-                " = >>> ERROR: line " + number + " has only hyphen (defis) [maybe broken Dialog]");
+            Mark(found, label,
+                 " = >>> ERROR: line " + number + " has only hyphen (defis) [maybe broken Dialog]",
+                 kError);
         }
-        if (plain.empty()) Error(found, label, " = >>> ERROR: line " + number + " is Null");
+        if (plain.empty()) Mark(found, label, " = >>> ERROR: line " + number + " is Null", kError);
         CaseCounts counts;
         if (!p_.onlyErrors && IsMostlyUpperCase(plain, &counts)) {
             Note(label, " = " + number + " line: " + std::to_string(counts.latinUpper) + "/" +
@@ -252,10 +249,10 @@ class LengthChecker {
         }
         if (p_.checkEndLetters && n > 1) {
             if (plain[n - 2] == ' ' && plain[n - 1] != '-') {
-                Warning(found, label, " = One Letter in End of Line " + number);
+                Mark(found, label, " = One Letter in End of Line " + number, kWarning);
             }
             if (n > 2 && plain[n - 3] == ' ') {
-                Warning(found, label, " = Two Letters in End of Line " + number);
+                Mark(found, label, " = Two Letters in End of Line " + number, kWarning);
             }
         }
         found.shortest = found.lines == 0 ? n : std::min(found.shortest, n);
@@ -267,7 +264,7 @@ class LengthChecker {
     /// A space first, and with CheckFirslLastNumberInSubLine a digit first or last.
     void CheckEnds(SubtitleFindings& found, std::string_view label, std::string_view line) {
         if (StartsWithSpace(line)) {
-            Error(found, label, " = >>> Space is a First Symbol of Subtitle!");
+            Mark(found, label, " = >>> Space is a First Symbol of Subtitle!", kError);
         }
         if (!p_.checkFirstLastNumber) return;
         if (const auto first = FirstSymbol(line); first && IsDigit(*first)) {
@@ -282,14 +279,16 @@ class LengthChecker {
     void CheckSubtitle(SubtitleFindings& found, std::string_view label) {
         const std::string lines = std::to_string(found.lines);
         if (found.lines > p_.lineCount) {
-            Error(found, label,
-                  found.dialog ? " = >>> " + lines + " lines [with Dialog] [" + lines + " lines]"
-                               : " = >>> " + lines + " lines");
+            Mark(found, label,
+                 found.dialog ? " = >>> " + lines + " lines [with Dialog] [" + lines + " lines]"
+                              : " = >>> " + lines + " lines",
+                 kError);
         }
         if (found.fullLength > static_cast<std::size_t>(std::max(p_.subtitleFullLength, 0))) {
-            Error(found, label,
-                  " = >>> Subtitle Full Length is " + std::to_string(found.fullLength) + " > " +
-                      std::to_string(p_.subtitleFullLength));
+            Mark(found, label,
+                 " = >>> Subtitle Full Length is " + std::to_string(found.fullLength) + " > " +
+                     std::to_string(p_.subtitleFullLength),
+                 kError);
         }
         if (p_.checkCountLines && !found.dialog && p_.lineLength > 0) {
             // The lines the text would need if it ran on at the line length.
@@ -366,19 +365,10 @@ RunResult LengthTest(const std::string& input, const LengthTestParams& params, H
     FrameSteps frameSteps = steps;
     frameSteps.reportExt = {};
     const FrameRequest request{.input = input, .output = noOutput, .steps = frameSteps};
-    return RunInFrame(request, host, [&](FrameRun& run) {
-        const std::string ext = LowerExtOf(input);
-        if (ext != "srt" && ext != "sub") {
-            RefuseFileKind(run);
-            return;
-        }
+    return RunLayout(request, host, [&](FrameRun& run, bool subRip) {
         ReportFile report(input, steps.reportExt);
         LengthChecker checker(run, params, report);
-        if (ext == "srt") {
-            checker.CheckSubRip();
-        } else {
-            checker.CheckMicroDvd();
-        }
+        subRip ? checker.CheckSubRip() : checker.CheckMicroDvd();
         report.Finish(steps, run.host());
     });
 }

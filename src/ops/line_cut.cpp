@@ -232,16 +232,12 @@ class LineCutter {
 
     void CutSubRip() {
         LayoutReader reader(run_);
-        for (auto item = reader.Next(); item != LayoutReader::Item::End; item = reader.Next()) {
-            if (item == LayoutReader::Item::Line) {
-                run_.WriteLine(reader.line());
-                continue;
-            }
+        reader.EachRecord(true, [&] {
             const LayoutRecord& record = reader.record();
             if (reader.text().empty()) {
                 Report(record.number, " = Null line!!!");
                 reader.WriteRecord();
-                continue;
+                return;
             }
             reader.WriteHead();
             for (const std::string& line : reader.text()) {
@@ -258,7 +254,7 @@ class LineCutter {
                 ReportCut(record.number);
             }
             if (record.ended) run_.WriteLine(record.end);
-        }
+        });
     }
 
     void CutMicroDvd() {
@@ -278,9 +274,7 @@ class LineCutter {
 
   private:
     void Report(std::string_view label, std::string_view message) {
-        if (report_ == nullptr) return;
-        std::string& line = report_->emplace_back(label);
-        line += message;
+        if (report_ != nullptr) AddReportLine(*report_, label, message);
     }
 
     /// The report lines of one cut, whose lines are in lines_.
@@ -376,16 +370,9 @@ RunResult SetLength(const std::string& input, const std::string& output,
                                .steps = {.interactive = params.interactive,
                                          .reportExt = params.writeLog ? "log" : "",
                                          .emptyReportMessage = kNullLogFile}};
-    return RunInFrame(request, host, [&](FrameRun& run) {
-        const std::string ext = LowerExtOf(input);
+    return RunLayout(request, host, [&](FrameRun& run, bool subRip) {
         LineCutter cutter(run, params);
-        if (ext == "srt") {
-            cutter.CutSubRip();
-        } else if (ext == "sub") {
-            cutter.CutMicroDvd();
-        } else {
-            RefuseFileKind(run);
-        }
+        subRip ? cutter.CutSubRip() : cutter.CutMicroDvd();
     });
 }
 

@@ -17,11 +17,7 @@ class BottomPadder {
 
     void PadSubRip() {
         LayoutReader reader(run_);
-        for (auto item = reader.Next(); item != LayoutReader::Item::End; item = reader.Next()) {
-            if (item == LayoutReader::Item::Line) {
-                run_.WriteLine(reader.line());
-                continue;
-            }
+        reader.EachRecord(true, [&] {
             const auto text = reader.text();
             std::size_t fullLength = 0;
             for (const std::string& line : text)
@@ -34,7 +30,7 @@ class BottomPadder {
             for (const std::string& line : text)
                 run_.WriteLine(line);
             run_.WriteLine("");
-        }
+        });
         Finish();
     }
 
@@ -69,8 +65,7 @@ class BottomPadder {
 
   private:
     void Report(std::string_view label, std::string_view message) {
-        std::string& line = report_.emplace_back(label);
-        line += message;
+        AddReportLine(report_, label, message);
     }
 
     void ReportFullLength(std::string_view label, std::size_t fullLength) {
@@ -120,16 +115,9 @@ RunResult SubtitlesToBottom(const std::string& input, const std::string& output,
                                .steps = {.interactive = params.interactive,
                                          .reportExt = "bottom",
                                          .emptyReportMessage = kNoBottomSubtitles}};
-    return RunInFrame(request, host, [&](FrameRun& run) {
-        const std::string ext = LowerExtOf(input);
+    return RunLayout(request, host, [&](FrameRun& run, bool subRip) {
         BottomPadder padder(run, params);
-        if (ext == "srt") {
-            padder.PadSubRip();
-        } else if (ext == "sub") {
-            padder.PadMicroDvd();
-        } else {
-            RefuseFileKind(run);
-        }
+        subRip ? padder.PadSubRip() : padder.PadMicroDvd();
     });
 }
 

@@ -19,20 +19,16 @@ class OneLineJoiner {
 
     void JoinSubRip() {
         LayoutReader reader(run_);
-        for (auto item = reader.Next(); item != LayoutReader::Item::End; item = reader.Next()) {
-            if (item == LayoutReader::Item::Line) {
-                run_.WriteLine(reader.line());
-                continue;
-            }
+        reader.EachRecord(true, [&] {
             const std::string& label = reader.record().number;
             const auto text = reader.text();
             if (text.empty()) {
                 Report(label, kNullSubtitleDeleted);
-                continue;
+                return;
             }
             if (KeepsLength(label, text)) {
                 reader.WriteRecord();
-                continue;
+                return;
             }
             // A dialogue keeps one line per speaker. Nothing is built before the first line, so
             // a first line that is already a speaker's starts the first line, not an empty one.
@@ -51,7 +47,7 @@ class OneLineJoiner {
             std::erase_if(joined_, [](const std::string& line) { return line.empty(); });
             if (joined_.empty()) {
                 Report(label, kNullSubtitleDeleted);
-                continue;
+                return;
             }
             reader.WriteHead();
             int fullLength = 0;
@@ -61,7 +57,7 @@ class OneLineJoiner {
             }
             run_.WriteLine("");
             ReportFullLength(label, fullLength);
-        }
+        });
     }
 
     void JoinMicroDvd() {
@@ -105,8 +101,7 @@ class OneLineJoiner {
 
   private:
     void Report(std::string_view label, std::string_view message) {
-        std::string& line = report_.emplace_back(label);
-        line += message;
+        AddReportLine(report_, label, message);
     }
 
     /// With cbSaveSubLength, a subtitle whose longest line fits the line length stays as it is.
@@ -176,16 +171,9 @@ RunResult SubtitlesToOneLine(const std::string& input, const std::string& output
                                .steps = {.interactive = params.interactive,
                                          .reportExt = "full",
                                          .emptyReportMessage = kNullFullLengthFile}};
-    return RunInFrame(request, host, [&](FrameRun& run) {
-        const std::string ext = LowerExtOf(input);
+    return RunLayout(request, host, [&](FrameRun& run, bool subRip) {
         OneLineJoiner joiner(run, params);
-        if (ext == "srt") {
-            joiner.JoinSubRip();
-        } else if (ext == "sub") {
-            joiner.JoinMicroDvd();
-        } else {
-            RefuseFileKind(run);
-        }
+        subRip ? joiner.JoinSubRip() : joiner.JoinMicroDvd();
     });
 }
 
