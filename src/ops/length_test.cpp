@@ -105,8 +105,16 @@ class LengthChecker {
                      kError);
             }
             int k = 0;
-            for (const std::string& line : reader.text())
-                CheckLine(found, label, line, line, ++k);
+            for (const std::string& line : reader.text()) {
+                ++k;
+                // A line of one space is the padding "Subtitles To Bottom" puts above a short
+                // subtitle: it takes its place among the lines, nothing more.
+                if (line == " ") {
+                    ++found.lines;
+                    continue;
+                }
+                CheckLine(found, label, line, line, k);
+            }
             if (reader.text().empty()) {
                 Plain(label, " = Null line!!!");
             } else {

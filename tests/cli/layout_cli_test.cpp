@@ -185,9 +185,11 @@ TEST_F(LayoutCli, MasksRunQuietlyAndOtherKindsAreRefused) {
     EXPECT_NE(Get("dir/a.len"), "(none)");
     EXPECT_EQ(Get("dir/b.len"), "(none)");
 
-    r = Run({"set-length", "dir/*.srt"});
+    r = Run({"--set", "WriteOperationsLog=1", "set-length", "dir/*.srt"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(Get("dir/a.out"), kCut);
+    EXPECT_EQ(ReadFile(home_ / "Operations.log"),
+              Crlf({"[Set Length] Click | Type: *.srt | DirMode | Dir: dir"}));
 
     Put("film.txt", "text\r\n");
     for (const char* command : {"to-one-line", "to-bottom", "set-length", "length-test",
