@@ -26,6 +26,7 @@ OPERATIONS = {
     "correct": (["correct"], ".out"),
     "set-length": (["set-length"], ".out"),
     "length-test": (["length-test"], ".len"),
+    "length-test-pixels": (["--set", "CheckPixelTextWidthMax=1", "length-test"], ".len"),
 }
 
 
