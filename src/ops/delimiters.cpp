@@ -1,6 +1,7 @@
 #include "ops/delimiters.hpp"
 
 #include <array>
+#include <cstdint>
 
 #include "core/strings.hpp"
 #include "ops/settings.hpp"
@@ -9,13 +10,27 @@
 namespace tessaline {
 namespace {
 
-// The fix of a line, with the delimiters in a table: most lines need nothing, and a single scan
-// says so before any routine copies the line.
+// The fix of a line. Most lines need nothing, and one scan over two character tables says so
+// before any routine copies the line.
 class LineFix {
   public:
     explicit LineFix(const DelimitersParams& params) : params_(params) {
+        const bool insert = params.mode != kDelSpaceBeforeDelimiters;
+        // What stands after a character that makes it need a fix: for a space, a space, ".",
+        // a delimiter or a line end (the removal); for a delimiter, anything but a space (the
+        // insertion).
+        const auto removable = [&params](char c) {
+            return c == ' ' || c == '.' || c == '\n' || c == '\r' ||
+                   params.delimiters.find(c) != std::string::npos;
+        };
+        for (int i = 0; i < 256; ++i) {
+            const char c = static_cast<char>(i);
+            if (removable(c)) after_[Byte(c)] |= kSpace;
+            if (insert && c != ' ') after_[Byte(c)] |= kDelimiter;
+        }
+        before_[Byte(' ')] = kSpace;
         for (const char c : params.delimiters)
-            isDelimiter_[static_cast<unsigned char>(c)] = true;
+            before_[Byte(c)] |= kDelimiter;
     }
 
     bool operator()(std::string_view line, std::string& fixed) const {
@@ -37,30 +52,25 @@ class LineFix {
     }
 
   private:
-    bool Delimiter(char c) const { return isDelimiter_[static_cast<unsigned char>(c)]; }
+    static constexpr std::uint8_t kSpace = 1;
+    static constexpr std::uint8_t kDelimiter = 2;
 
-    // What either routine needs to change anything: a space before a space, ".", a delimiter,
-    // a line end or the end of the line (the removal); a delimiter followed by anything but a
-    // space (the insertion).
+    static std::size_t Byte(char c) { return static_cast<unsigned char>(c); }
+
+    // A trailing space, or a pair of neighbours that one of the routines would change. The
+    // whole line is scanned without a branch per character.
     bool MayChange(std::string_view line) const {
-        const bool insert = params_.mode != kDelSpaceBeforeDelimiters;
-        for (std::size_t i = 0; i < line.size(); ++i) {
-            const char c = line[i];
-            if (i + 1 == line.size()) return c == ' ';
-            const char next = line[i + 1];
-            if (c == ' ') {
-                if (next == ' ' || next == '.' || next == '\n' || next == '\r' || Delimiter(next)) {
-                    return true;
-                }
-            } else if (insert && next != ' ' && Delimiter(c)) {
-                return true;
-            }
-        }
-        return false;
+        if (line.empty()) return false;
+        if (line.back() == ' ') return true;
+        std::uint8_t found = 0;
+        for (std::size_t i = 0; i + 1 < line.size(); ++i)
+            found |= before_[Byte(line[i])] & after_[Byte(line[i + 1])];
+        return found != 0;
     }
 
     const DelimitersParams& params_;
-    std::array<bool, 256> isDelimiter_{};
+    std::array<std::uint8_t, 256> before_{};
+    std::array<std::uint8_t, 256> after_{};
 };
 
 class DelimiterSpacing final : public TextRepair {

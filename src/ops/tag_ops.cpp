@@ -1,5 +1,7 @@
 #include "ops/tag_ops.hpp"
 
+#include <utility>
+
 #include "core/chars.hpp"
 #include "core/strings.hpp"
 #include "core/tags.hpp"
@@ -17,6 +19,14 @@ constexpr std::string_view kTagAdded = " = TAG is added [fixed]";
 constexpr std::string_view kTagFixed = " = TAG is fixed";
 
 constexpr std::string_view kMicroDvdTags[] = {"{y:i}", "{y:b}"};
+
+// Two runs of one style side by side, and what takes their place.
+constexpr std::pair<std::string_view, std::string_view> kExcessivePairs[] = {
+    {"</i> <i>", " "}, {"</i><i>", ""}, {"</b> <b>", " "}, {"</b><b>", ""}};
+struct BalancedTag {
+    std::string_view letter, open, close;
+};
+constexpr BalancedTag kBalancedTags[] = {{"i", "<i>", "</i>"}, {"b", "<b>", "</b>"}};
 
 /// The text begins with `tag`, in any letter case.
 bool StartsWithNoCase(std::string_view text, std::string_view tag) {
@@ -113,14 +123,20 @@ class TagFix final : public TextRepair {
             out.WriteLine(line);
             return;
         }
-        std::string s = ReplaceAll("</i> <i>", " ", line, true);
-        s = ReplaceAll("</i><i>", "", s, true);
-        s = ReplaceAll("</b> <b>", " ", s, true);
-        s = ReplaceAll("</b><b>", "", s, true);
-        if (s != line) ReportLine(report, key_, kExcessivePair);
+        std::string s(line);
+        bool pairDeleted = false;
+        for (const auto& [pair, replacement] : kExcessivePairs) {
+            if (!ContainsNoCase(s, pair)) continue;
+            s = ReplaceAll(pair, replacement, s, true);
+            pairDeleted = true;
+        }
+        if (pairDeleted) ReportLine(report, key_, kExcessivePair);
+        // A line without either tag of a pair is left as it is by the balancing.
         const bool collapse = params_.correctInsideTags;
-        s = BalanceTagPair(s, "i", &report, collapse, false, lineNumber_, key_);
-        s = BalanceTagPair(s, "b", &report, collapse, false, lineNumber_, key_);
+        for (const auto& [letter, open, close] : kBalancedTags) {
+            if (!ContainsNoCase(s, open) && !ContainsNoCase(s, close)) continue;
+            s = BalanceTagPair(s, letter, &report, collapse, false, lineNumber_, key_);
+        }
         out.WriteLine(s);
     }
 
