@@ -8,6 +8,7 @@
 #include "core/times.hpp"
 #include "ops/layout.hpp"
 #include "ops/settings.hpp"
+#include "ops/text_walk.hpp"
 
 namespace tessaline {
 namespace {
@@ -196,7 +197,7 @@ class Breaker {
     }
 
     void Report(std::string_view label, std::string_view message) {
-        AddReportLine(report_, label, message);
+        ReportLine(report_, label, message);
     }
 
     /// The summary; a run that split nothing keeps no report.

@@ -56,11 +56,6 @@ RunResult RunLayout(const FrameRequest& request, Host& host,
     });
 }
 
-void AddReportLine(LineList& report, std::string_view label, std::string_view message) {
-    std::string& line = report.emplace_back(label);
-    line += message;
-}
-
 std::optional<FrameLineParts> SplitFrameLine(std::string_view line, char close) {
     if (IsBlankLine(line)) return std::nullopt;
     const std::string_view before = TextBeforeNthChar(line, close, 2);

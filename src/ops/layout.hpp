@@ -38,9 +38,6 @@ namespace tessaline {
 RunResult RunLayout(const FrameRequest& request, Host& host,
                     const std::function<void(FrameRun& run, bool subRip)>& body);
 
-/// Appends label + message to a report.
-void AddReportLine(LineList& report, std::string_view label, std::string_view message);
-
 /// A MicroDVD frame line cut after its second closing bracket.
 struct FrameLineParts {
     std::string_view frames;  // "{100}{150}": the label of the subtitle in reports

@@ -7,6 +7,7 @@
 #include "core/tags.hpp"
 #include "ops/layout.hpp"
 #include "ops/settings.hpp"
+#include "ops/text_walk.hpp"
 
 namespace tessaline {
 namespace {
@@ -274,7 +275,7 @@ class LineCutter {
 
   private:
     void Report(std::string_view label, std::string_view message) {
-        if (report_ != nullptr) AddReportLine(*report_, label, message);
+        if (report_ != nullptr) ReportLine(*report_, label, message);
     }
 
     /// The report lines of one cut, whose lines are in lines_.

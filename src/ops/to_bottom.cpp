@@ -6,6 +6,7 @@
 #include "ops/controls.hpp"
 #include "ops/layout.hpp"
 #include "ops/settings.hpp"
+#include "ops/text_walk.hpp"
 
 namespace tessaline {
 namespace {
@@ -65,7 +66,7 @@ class BottomPadder {
 
   private:
     void Report(std::string_view label, std::string_view message) {
-        AddReportLine(report_, label, message);
+        ReportLine(report_, label, message);
     }
 
     void ReportFullLength(std::string_view label, std::size_t fullLength) {

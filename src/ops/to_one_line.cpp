@@ -6,6 +6,7 @@
 #include "core/tags.hpp"
 #include "ops/layout.hpp"
 #include "ops/settings.hpp"
+#include "ops/text_walk.hpp"
 
 namespace tessaline {
 namespace {
@@ -101,7 +102,7 @@ class OneLineJoiner {
 
   private:
     void Report(std::string_view label, std::string_view message) {
-        AddReportLine(report_, label, message);
+        ReportLine(report_, label, message);
     }
 
     /// With cbSaveSubLength, a subtitle whose longest line fits the line length stays as it is.

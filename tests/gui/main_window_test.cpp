@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
+#include <filesystem>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -15,8 +16,8 @@
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimeEdit>
-#include <QtTest/QTest>
 
 #include "gui/window_layout.hpp"
 #include "ops/catalogue.hpp"
@@ -235,9 +236,93 @@ TEST(MainWindow, WrongPathsInTheOpenBoxKeepThePreviousFile) {
     EXPECT_EQ(w.window.session().outputPath, (home / "film.out").string());
 }
 
+// Drives the window as a user does: the page's tab, a click into a box, keys typed into the
+// widget that then has the focus, a click at a button's centre.
+struct User {
+    explicit User(Window& w) : w(w) {
+        w.window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&w.window));
+    }
+    void OpenPage(int page) {
+        QTabBar* tabs = w.Get<QTabWidget>("PageControl")->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(page).center());
+        EXPECT_EQ(tabs->currentIndex(), page);
+    }
+    // Clicks into the box, selects what it holds and types `text` over it ("" empties it).
+    void TypeInto(const char* box, const QString& text) {
+        QTest::mouseClick(w.Get<QWidget>(box), Qt::LeftButton);
+        QWidget* focused = QApplication::focusWidget();
+        ASSERT_EQ(focused, w.Get<QWidget>(box));
+        QTest::keyClick(focused, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(focused, Qt::Key_Backspace);
+        QTest::keyClicks(focused, text);
+    }
+    void Click(const char* name) { QTest::mouseClick(w.Get<QWidget>(name), Qt::LeftButton); }
+
+    Window& w;
+};
+
+TEST(MainWindow, RemoveTagsTakesTheTagTypedIntoItsBox) {
+    TempDir home;
+    Window w(home);
+    const std::string t = "00:00:01,000 --> 00:00:02,000";
+    WriteFile(home / "film.srt", Crlf({"1", t, W("<b>Да</b> <font color=red>нет</font>"), ""}));
+    w.window.OpenFile(QString::fromStdString((home / "film.srt").string()));
+    User user(w);
+    user.OpenPage(kOperationsPage);
+    EXPECT_EQ(w.Get<QLineEdit>("edSubTagToRemove")->text(), "font");
+
+    user.TypeInto("edSubTagToRemove", "b");
+    user.Click("btnSubTagRemove");
+    EXPECT_EQ(ReadFile(home / "film.out"), Crlf({"1", t, W("Да <font color=red>нет</font>"), ""}));
+    EXPECT_EQ(ReadFile(home / "film.tagfix"), Crlf({"1 = remove <font> TAG"}));
+    EXPECT_EQ(w.Get<QComboBox>("cbLogExt")->currentText(), "*.tagfix");
+    EXPECT_TRUE(w.messages.isEmpty());
+
+    std::filesystem::remove(home / "film.out");
+    user.TypeInto("edSubTagToRemove", "");
+    user.Click("btnSubTagRemove");
+    EXPECT_EQ(w.messages, QStringList{"Not Set TAG to Remove!!!"});
+    EXPECT_FALSE(std::filesystem::exists(home / "film.out"));
+}
+
+TEST(MainWindow, TheDelimiterButtonsFixAsTheirBoxesSay) {
+    TempDir home;
+    Window w(home);
+    const std::string t = "00:00:01,000 --> 00:00:02,000";
+    const auto film = [&t](const char* text) { return Crlf({"1", t, W(text), ""}); };
+    WriteFile(home / "film.srt", film("Привет ,мир !<i>Как</i> дела?"));
+    w.window.OpenFile(QString::fromStdString((home / "film.srt").string()));
+    User user(w);
+    user.OpenPage(kOperationsPage);
+
+    user.Click("btnSubDelSpaceBeforeDelimiters");
+    EXPECT_EQ(ReadFile(home / "film.out"), film("Привет,мир!<i>Как</i> дела?"));
+    EXPECT_EQ(ReadFile(home / "film.fix"), Crlf({"1 = Del Space Before Delimiters"}));
+    user.Click("btnSubDelimitersFix");
+    EXPECT_EQ(w.messages, QStringList{"Output File Exist!!!"});
+
+    // The careful form leaves a delimiter before "<" alone.
+    std::filesystem::remove(home / "film.out");
+    user.Click("btnSubDelimitersFix");
+    EXPECT_EQ(ReadFile(home / "film.out"), film("Привет, мир!<i>Как</i> дела?"));
+    EXPECT_EQ(ReadFile(home / "film.fix"), Crlf({"1 = Fix Space Around Delimiters"}));
+
+    // Without it the followers' box means nothing and is disabled; only "!" is a delimiter now.
+    std::filesystem::remove(home / "film.out");
+    EXPECT_TRUE(w.Get<QLineEdit>("edExcludeFix")->isEnabled());
+    user.Click("cbUseExclude");
+    EXPECT_FALSE(w.Get<QLineEdit>("edExcludeFix")->isEnabled());
+    user.TypeInto("edDelimitersFix", "!");
+    user.Click("btnSubDelimitersFix");
+    EXPECT_EQ(ReadFile(home / "film.out"), film("Привет ,мир! <i>Как</i> дела?"));
+    EXPECT_EQ(w.window.session().settings().Text("DelimitersFix"), "!");
+    EXPECT_FALSE(w.window.session().settings().Bool("UseExclude"));
+    EXPECT_EQ(w.messages.size(), 1);
+}
+
 // A user cuts a film's long lines to two lines of 33 characters in the "Subtitles Length" group
-// and tests the result: the spin boxes are set by typing into the focused box, the buttons are
-// clicked, the status texts follow the settings.
+// and tests the result; the status texts follow the settings typed in.
 TEST(MainWindow, SubtitlesLengthCutsToTwoLinesThatPassTheTest) {
     TempDir home;
     Window w(home);
@@ -247,44 +332,25 @@ TEST(MainWindow, SubtitlesLengthCutsToTwoLinesThatPassTheTest) {
               Crlf({"1", t1, "7 quick brown foxes jump over the lazy dog again and again", "", "2",
                     t2, "Nobody expected the night train to arrive before sunrise", ""}));
     w.window.OpenFile(QString::fromStdString((home / "film.srt").string()));
-    w.window.show();
-    w.window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.window));
-
-    // The group is on the "Subtitle Operations" page: its tab is clicked first.
-    QTabBar* tabs = w.Get<QTabWidget>("PageControl")->tabBar();
-    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(kOperationsPage).center());
-    const auto type = [&w](const char* name, const char* digits) {
-        auto* spin = w.Get<QSpinBox>(name);
-        ASSERT_TRUE(spin->isVisible()) << name;
-        spin->setFocus();
-        QWidget* focused = QApplication::focusWidget();
-        ASSERT_TRUE(focused == spin || spin->isAncestorOf(focused)) << name;
-        QTest::keyClick(focused, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(focused, digits);
-    };
-    type("sedSubLineCount", "2");
-    type("sedSubLineLength", "33");
+    User user(w);
+    user.OpenPage(kOperationsPage);
+    user.TypeInto("sedSubLineCount", "2");
+    user.TypeInto("sedSubLineLength", "33");
     EXPECT_EQ(w.Get<QLabel>("lmaxSubLengthResult")->text(), "61");  // 2 x 33 - 5
     EXPECT_EQ(w.Get<QLabel>("stData")->text(), "lines: 2; len: 33; BR:0; Rplc:0");
 
-    const auto click = [&w](const char* name) {
-        auto* button = w.Get<QAbstractButton>(name);
-        ASSERT_TRUE(button->isEnabled()) << name;
-        QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
-    };
-    click("cbWriteLogOnSetLength");
+    user.Click("cbWriteLogOnSetLength");
     EXPECT_TRUE(w.window.session().settings().Bool("WriteLogOnSetLength"));
-    click("btnSubLineCut");
+    user.Click("btnSubLineCut");
     const std::string cut =
         Crlf({"1", t1, "7 quick brown foxes jump over the", "lazy dog again and again", "", "2", t2,
               "Nobody expected the night train", "to arrive before sunrise", ""});
     EXPECT_EQ(ReadFile(home / "film.out"), cut);
     EXPECT_EQ(w.messages, QStringList{"Null Log-file"});
 
-    click("btnRenameFile");
+    user.Click("btnRenameFile");
     EXPECT_EQ(ReadFile(home / "film.srt"), cut);
-    click("btnSubLineTest");
+    user.Click("btnSubLineTest");
     // Only a note: no line too long, no warning, no error.
     EXPECT_EQ(ReadFile(home / "film.len"), Crlf({"1 = Number is a First Symbol of Subtitle!"}));
     EXPECT_EQ(w.Get<QComboBox>("cbLogExt")->currentText(), "*.len");
