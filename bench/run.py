@@ -24,6 +24,11 @@ OPERATIONS = {
     "recount": (["recount"], ".out"),
     "convert": (["convert", "--to", "sub"], ".sub"),
     "correct": (["correct"], ".out"),
+    "set-length": (["set-length"], ".out"),
+    "length-test": (["length-test"], ".len"),
+    "length-test-pixels": (["--set", "CheckPixelTextWidthMax=1", "length-test"], ".len"),
+    "fix-delimiters": (["fix-delimiters"], ".out"),
+    "fix-tags": (["fix-tags"], ".out"),
 }
 
 
@@ -45,7 +50,7 @@ def run(argv):
 
 
 def remove(path):
-    for p in (path, os.path.splitext(path)[0] + ".corr"):
+    for p in (path, *(os.path.splitext(path)[0] + ext for ext in (".corr", ".fix", ".tagfix"))):
         if os.path.exists(p):
             os.remove(p)
 

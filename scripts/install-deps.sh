@@ -10,6 +10,7 @@ packages=(
     qt6-base-dev libqt6svg6 libgl-dev fonts-dejavu-core xvfb xauth
     libglib2.0-dev
     ffmpeg
+    libfreetype-dev fonts-wine
 )
 
 missing=()

@@ -37,6 +37,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <set>
+#include <utility>
 
 #include "core/paths.hpp"
 #include "gui/window_layout.hpp"
@@ -99,6 +100,11 @@ const QSet<QString>& WorkingControls() {
     }();
     return names;
 }
+
+// Controls that mean something only while a check box is on: they are enabled exactly then.
+constexpr std::pair<const char*, const char*> kEnabledByCheck[] = {
+    {"edExcludeFix", "cbUseExclude"},
+};
 
 QString NameOf(std::string_view name) {
     return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
@@ -244,6 +250,7 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     FormCreate();
     BindSettings();
     BindControls();
+    BindEnabledStates();
     ShowState();
     // A new user can type a path at once.
     Control<QComboBox>("edOpenFile")->setFocus();
@@ -732,6 +739,17 @@ void MainWindow::MarkNotAvailable() {
     }
     for (QMenu* menu : findChildren<QMenu*>())
         menu->setToolTipsVisible(true);
+}
+
+// Each dependent control follows its check box from the start, as after a click on it.
+void MainWindow::BindEnabledStates() {
+    for (const auto& [control, check] : kEnabledByCheck) {
+        auto* box = Control<QCheckBox>(check);
+        QWidget* dependent = Control<QWidget>(control);
+        if (box == nullptr || dependent == nullptr || !dependent->isEnabled()) continue;
+        dependent->setEnabled(box->isChecked());
+        connect(box, &QCheckBox::toggled, dependent, &QWidget::setEnabled);
+    }
 }
 
 // --- Start and exit ---------------------------------------------------------------------------

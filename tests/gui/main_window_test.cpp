@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -86,10 +88,15 @@ struct Window {
             }
         }
     }
-    // Where the centre of a control is seen, in the window's coordinates.
+    // Where the centre of a control is seen, in the window's coordinates, after its page came to
+    // the front and was scrolled to it, as a user scrolls to what lies below the screen's edge.
     QPoint CentreOf(const char* name) {
         auto* widget = Get<QWidget>(name);
         ShowPageOf(widget);
+        if (auto* scroll = qobject_cast<QScrollArea*>(Pages()->currentWidget());
+            scroll != nullptr && scroll->isAncestorOf(widget)) {
+            scroll->ensureWidgetVisible(widget);
+        }
         return widget->mapTo(&window, widget->rect().center());
     }
     // A click lands on whatever the window shows at that point now.
@@ -103,10 +110,11 @@ struct Window {
     void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
         QTest::keyClick(Focused(), key, modifiers);
     }
-    // Clicks into a box, selects what it holds and types over it.
+    // Clicks into a box, empties it and types `text`.
     void Fill(const char* name, const QString& text) {
         Click(name);
         Press(Qt::Key_A, Qt::ControlModifier);
+        Press(Qt::Key_Backspace);
         Type(text);
     }
     // Types a path into the open-file box and presses Enter.
@@ -466,7 +474,7 @@ const std::set<std::string> kControlNames = {
     "cbLineAddSpaceAfterDelimiters", "edDelimiters", "cbSaveSubLength", "btnSubToOneLine",
     "lSubLineCount", "sedSubLineCount", "lSubLineLength", "sedSubLineLength", "cbLineCutEqual",
     "cbLineReCut", "seDeltaSym", "cbLineAnalySym", "cbFromSubEnd", "btnSubLineCut",
-    "btnSubLineTest", "cbTAGtest", "cbOnlyError_to_Log", "seMaxSubLengthCorrection",
+    "btnSubLineTest", "cbWriteLogOnSetLength", "cbTAGtest", "cbOnlyError_to_Log", "seMaxSubLengthCorrection",
     "lmaxSubLengthResult", "stSubtitleFullLength", "stData",
     "cbNoTimeRangeLog", "btnTimeTestDbl", "btnFrameTestDbl", "btnExtendDeltaSubTimeDbl",
     "lOffsetTime", "dtpOffsetTime", "lOffsetTimeMls", "seOffsetTimeMls", "cbOffsetTimeMinus",
@@ -516,7 +524,7 @@ TEST(MainWindow, EveryControlIsThereAndUnbuiltCommandsSaySo) {
         }
     }
     EXPECT_TRUE(w.Get<QPushButton>("btnOffsetTimeMls")->isEnabled());
-    EXPECT_FALSE(w.Get<QPushButton>("btnSubLineCut")->isEnabled());
+    EXPECT_FALSE(w.Get<QPushButton>("btnDraw")->isEnabled());
     EXPECT_EQ(w.Get<QCheckBox>("cbUseExclude")->text(), "Use Exclude:");
     EXPECT_EQ(w.window.windowTitle(), "Tessaline by Orvendel");
     EXPECT_FALSE(w.window.windowIcon().pixmap(32).isNull());
@@ -643,6 +651,97 @@ TEST(MainWindow, SubToSubAndCorrectionWorkOnTheOpenFile) {
     w.ShowPageOf(w.Get<QLabel>("stLogFile"));
     EXPECT_TRUE(w.Get<QLabel>("stLogFile")->isVisible());
     EXPECT_TRUE(w.messages.isEmpty());
+}
+
+// --- Operations of the text and layout families, driven as a user does -------------------------
+
+TEST(MainWindow, RemoveTagsTakesTheTagTypedIntoItsBox) {
+    TempDir home;
+    Window w(home);
+    const std::string t = "00:00:01,000 --> 00:00:02,000";
+    WriteFile(home / "film.srt", Crlf({"1", t, W("<b>Да</b> <font color=red>нет</font>"), ""}));
+    w.Open(home / "film.srt");
+    EXPECT_EQ(w.Get<QLineEdit>("edSubTagToRemove")->text(), "font");
+
+    w.Fill("edSubTagToRemove", "b");
+    w.Click("btnSubTagRemove");
+    EXPECT_EQ(ReadFile(home / "film.out"), Crlf({"1", t, W("Да <font color=red>нет</font>"), ""}));
+    EXPECT_EQ(ReadFile(home / "film.tagfix"), Crlf({"1 = remove <font> TAG"}));
+    EXPECT_EQ(w.Get<QComboBox>("cbLogExt")->currentText(), "*.tagfix");
+    EXPECT_TRUE(w.messages.isEmpty());
+
+    fs::remove(home / "film.out");
+    w.Fill("edSubTagToRemove", "");
+    w.Click("btnSubTagRemove");
+    EXPECT_EQ(w.messages, QStringList{"Not Set TAG to Remove!!!"});
+    EXPECT_FALSE(fs::exists(home / "film.out"));
+}
+
+TEST(MainWindow, TheDelimiterButtonsFixAsTheirBoxesSay) {
+    TempDir home;
+    Window w(home);
+    const std::string t = "00:00:01,000 --> 00:00:02,000";
+    const auto film = [&t](const char* text) { return Crlf({"1", t, W(text), ""}); };
+    WriteFile(home / "film.srt", film("Привет ,мир !<i>Как</i> дела?"));
+    w.Open(home / "film.srt");
+
+    w.Click("btnSubDelSpaceBeforeDelimiters");
+    EXPECT_EQ(ReadFile(home / "film.out"), film("Привет,мир!<i>Как</i> дела?"));
+    EXPECT_EQ(ReadFile(home / "film.fix"), Crlf({"1 = Del Space Before Delimiters"}));
+    w.Click("btnSubDelimitersFix");
+    EXPECT_EQ(w.messages, QStringList{"Output File Exist!!!"});
+
+    // The careful form leaves a delimiter before "<" alone.
+    fs::remove(home / "film.out");
+    w.Click("btnSubDelimitersFix");
+    EXPECT_EQ(ReadFile(home / "film.out"), film("Привет, мир!<i>Как</i> дела?"));
+    EXPECT_EQ(ReadFile(home / "film.fix"), Crlf({"1 = Fix Space Around Delimiters"}));
+
+    // Without it the followers' box means nothing and is disabled; only "!" is a delimiter now.
+    fs::remove(home / "film.out");
+    EXPECT_TRUE(w.Get<QLineEdit>("edExcludeFix")->isEnabled());
+    w.Click("cbUseExclude");
+    EXPECT_FALSE(w.Get<QLineEdit>("edExcludeFix")->isEnabled());
+    w.Fill("edDelimitersFix", "!");
+    w.Click("btnSubDelimitersFix");
+    EXPECT_EQ(ReadFile(home / "film.out"), film("Привет ,мир! <i>Как</i> дела?"));
+    EXPECT_EQ(w.window.session().settings().Text("DelimitersFix"), "!");
+    EXPECT_FALSE(w.window.session().settings().Bool("UseExclude"));
+    EXPECT_EQ(w.messages.size(), 1);
+}
+
+// A user cuts a film's long lines to two lines of 33 characters in the "Subtitles Length" group
+// and tests the result; the status texts follow the settings typed in.
+TEST(MainWindow, SubtitlesLengthCutsToTwoLinesThatPassTheTest) {
+    TempDir home;
+    Window w(home);
+    const std::string t1 = "00:00:01,000 --> 00:00:04,000";
+    const std::string t2 = "00:00:05,000 --> 00:00:07,000";
+    WriteFile(home / "film.srt",
+              Crlf({"1", t1, "7 quick brown foxes jump over the lazy dog again and again", "", "2",
+                    t2, "Nobody expected the night train to arrive before sunrise", ""}));
+    w.Open(home / "film.srt");
+    w.Fill("sedSubLineCount", "2");
+    w.Fill("sedSubLineLength", "33");
+    EXPECT_EQ(w.Get<QLabel>("lmaxSubLengthResult")->text(), "61");  // 2 x 33 - 5
+    EXPECT_EQ(w.Get<QLabel>("stData")->text(), "lines: 2; len: 33; BR:0; Rplc:0");
+
+    w.Click("cbWriteLogOnSetLength");
+    EXPECT_TRUE(w.window.session().settings().Bool("WriteLogOnSetLength"));
+    w.Click("btnSubLineCut");
+    const std::string cut =
+        Crlf({"1", t1, "7 quick brown foxes jump over the", "lazy dog again and again", "", "2", t2,
+              "Nobody expected the night train", "to arrive before sunrise", ""});
+    EXPECT_EQ(ReadFile(home / "film.out"), cut);
+    EXPECT_EQ(w.messages, QStringList{"Null Log-file"});
+
+    w.Click("btnRenameFile");
+    EXPECT_EQ(ReadFile(home / "film.srt"), cut);
+    w.Click("btnSubLineTest");
+    // Only a note: no line too long, no warning, no error.
+    EXPECT_EQ(ReadFile(home / "film.len"), Crlf({"1 = Number is a First Symbol of Subtitle!"}));
+    EXPECT_EQ(w.Get<QComboBox>("cbLogExt")->currentText(), "*.len");
+    EXPECT_EQ(w.messages, QStringList{"Null Log-file"});
 }
 
 }  // namespace
