@@ -563,21 +563,6 @@ TEST(MainWindow, EveryCatalogueEntryHasItsLiveControls) {
 
 // --- Commands ------------------------------------------------------------------------------------
 
-TEST(MainWindow, OffsetTimeWritesTheOutputAndRefusesASecondRun) {
-    TempDir home;
-    Window w(home);
-    w.OpenFilm(home);
-    w.TypeSeconds("dtpOffsetTime", "02");
-    w.Fill("seOffsetTimeMls", "500");
-    w.Click("btnOffsetTimeMls");
-    EXPECT_EQ(ReadFile(home / "film.out"), kFilmPlus2500);
-    EXPECT_TRUE(w.messages.isEmpty());
-
-    w.Click("btnOffsetTimeMls");
-    EXPECT_EQ(w.messages, QStringList{"Output File Exist!!!"});
-    EXPECT_EQ(ReadFile(home / "film.out"), kFilmPlus2500);
-}
-
 TEST(MainWindow, DirectoryModeShowsTheMaskAndItalicCaptions) {
     TempDir home;
     Window w(home);
