@@ -25,41 +25,6 @@ int Usage(std::string_view message) {
     return kUsageError;
 }
 
-void PrintProgramHelp() {
-    std::printf(
-        "Tessaline %s: prepares and repairs subtitle files (SubRip, MicroDVD, SubStation Alpha).\n"
-        "\n"
-        "usage: tessaline [--home DIR] [--ini FILE] [--set KEY=VALUE]... [--quiet] COMMAND "
-        "[OPTIONS] PATH...\n"
-        "       tessaline --help | --version | COMMAND --help | settings\n"
-        "\n"
-        "Each command writes its result beside the input (film.srt gives film.out) and never\n"
-        "overwrites an existing output. A PATH with * or ? runs the command over every matching\n"
-        "file of that folder, as directory mode does.\n"
-        "\n"
-        "Commands:\n",
-        TESSALINE_VERSION);
-    const auto line = [](std::string_view name, std::string_view summary) {
-        std::printf("  %-14.*s %.*s\n", static_cast<int>(name.size()), name.data(),
-                    static_cast<int>(summary.size()), summary.data());
-    };
-    for (const Operation* op : Catalogue())
-        line(op->command, op->summary);
-    for (const ProgramCommand& command : ProgramCommands())
-        line(command.name, command.summary);
-    std::printf(
-        "\n"
-        "Options:\n"
-        "  --home DIR       the program folder (Tessaline.ini, Operations.log); default: the\n"
-        "                   folder of the program, or TESSALINE_HOME\n"
-        "  --ini FILE       read the settings from FILE instead of DIR/Tessaline.ini\n"
-        "  --set KEY=VALUE  override a setting for this run (see 'tessaline settings')\n"
-        "  --quiet          print no status texts on stdout\n"
-        "\n"
-        "Exit status: 0 done (or nothing to do), 1 refused or stopped with a message,\n"
-        "2 usage error, 3 a time or number in the file did not convert.\n");
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -73,7 +38,8 @@ int main(int argc, char** argv) {
     for (; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h") {
-            PrintProgramHelp();
+            const std::string help = ProgramHelpText();
+            std::fwrite(help.data(), 1, help.size(), stdout);
             return 0;
         }
         if (arg == "--version") {
@@ -102,7 +68,8 @@ int main(int argc, char** argv) {
     for (const std::string& arg : rest) {
         if (arg == "--") break;
         if (arg == "--help" || arg == "-h") {
-            PrintCommandHelp(command);
+            const std::string help = CommandHelpText(command);
+            std::fwrite(help.data(), 1, help.size(), stdout);
             return 0;
         }
     }
