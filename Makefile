@@ -5,7 +5,7 @@ ASAN_DIR ?= build-asan
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-asan bench screenshots format clean
+.PHONY: all deps build run test test-asan bench screenshots package install format clean
 
 all: build
 
@@ -39,6 +39,16 @@ bench: build
 
 screenshots: build
 	bash scripts/screenshots.sh
+
+# A Debian package (build/tessaline_VERSION_ARCH.deb) of the programs, their desktop entry,
+# icon, manual page and completion.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
+
+# Installs under PREFIX (default /usr/local).
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 format:
 	git ls-files '*.cpp' '*.hpp' | xargs clang-format -i
