@@ -176,6 +176,12 @@ class Session {
             session_.host_.ShowDirectoryProgress(text);
         }
         void PrintResult(std::string_view line) override { session_.host_.PrintResult(line); }
+        void ShowReadProgress(std::uint64_t read, std::uint64_t total) override {
+            session_.host_.ShowReadProgress(read, total);
+        }
+        void ShowFolderProgress(std::size_t index, std::size_t count) override {
+            session_.host_.ShowFolderProgress(index, count);
+        }
 
       private:
         Session& session_;

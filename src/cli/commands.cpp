@@ -306,8 +306,9 @@ std::string ProgramHelpText() {
         "Commands:\n";
     const auto line = [&text](std::string_view left, std::string_view right, int width) {
         char buffer[512];
-        std::snprintf(buffer, sizeof buffer, "  %-*.*s %.*s\n", width, static_cast<int>(left.size()),
-                      left.data(), static_cast<int>(right.size()), right.data());
+        std::snprintf(buffer, sizeof buffer, "  %-*.*s %.*s\n", width,
+                      static_cast<int>(left.size()), left.data(), static_cast<int>(right.size()),
+                      right.data());
         text += buffer;
     };
     for (const Operation* op : Catalogue())
@@ -320,7 +321,8 @@ std::string ProgramHelpText() {
         if (!option.value.empty()) left += " " + std::string(option.value);
         // A help of several lines continues under its first.
         std::string help(option.help);
-        for (std::size_t at = help.find('\n'); at != std::string::npos; at = help.find('\n', at + 1))
+        for (std::size_t at = help.find('\n'); at != std::string::npos;
+             at = help.find('\n', at + 1))
             help.insert(at + 1, std::string(19, ' '));
         line(left, help, 16);
     }

@@ -47,8 +47,9 @@ std::string ManCommand(const Operation& op) {
         page += "\n" + Roff(def.help) + "\n";
     }
     if (op.TakesMask()) {
-        page += ".PP\nA \\fIPATH\\fR with * or ? runs the command over every matching file of "
-                "its folder.\n";
+        page +=
+            ".PP\nA \\fIPATH\\fR with * or ? runs the command over every matching file of "
+            "its folder.\n";
     }
     if (!op.settings.empty()) {
         page += ".PP\nSettings read:";
@@ -72,7 +73,8 @@ std::string Words(const std::vector<std::string>& words) {
 }  // namespace
 
 std::string ManPage() {
-    std::string page = ".TH TESSALINE 1 \"\" \"Tessaline " TESSALINE_VERSION "\" \"User Commands\"\n";
+    std::string page =
+        ".TH TESSALINE 1 \"\" \"Tessaline " TESSALINE_VERSION "\" \"User Commands\"\n";
     page += ".SH NAME\ntessaline \\- prepare and repair subtitle files\n";
     page += ".SH SYNOPSIS\n.B tessaline\n";
     for (const ProgramOption& option : ProgramOptions()) {
@@ -80,8 +82,9 @@ std::string ManPage() {
         if (!option.value.empty()) page += " \\fI" + Roff(option.value) + "\\fR";
         page += "] ";
     }
-    page += "\\fICOMMAND\\fR [\\fIOPTIONS\\fR] \\fIPATH\\fR...\n.br\n"
-            ".B tessaline\n\\-\\-help | \\-\\-version | \\fICOMMAND\\fR \\-\\-help\n";
+    page +=
+        "\\fICOMMAND\\fR [\\fIOPTIONS\\fR] \\fIPATH\\fR...\n.br\n"
+        ".B tessaline\n\\-\\-help | \\-\\-version | \\fICOMMAND\\fR \\-\\-help\n";
     page +=
         ".SH DESCRIPTION\n"
         "Tessaline prepares and repairs subtitle files: SubRip (.srt), MicroDVD (.sub) and "
@@ -158,12 +161,15 @@ std::string BashCompletion() {
         "        --home) COMPREPLY=($(compgen -d -- \"$cur\")); return ;;\n"
         "        --ini) COMPREPLY=($(compgen -f -- \"$cur\")); return ;;\n"
         "        --set)\n"
-        "            COMPREPLY=($(compgen -W \"" + Words(keys) + "\" -- \"$cur\"))\n"
+        "            COMPREPLY=($(compgen -W \"" +
+        Words(keys) +
+        "\" -- \"$cur\"))\n"
         "            compopt -o nospace 2>/dev/null\n"
         "            return ;;\n"
         "    esac\n"
         "    if [[ -z \"$command\" ]]; then\n"
-        "        COMPREPLY=($(compgen -W \"" + Words(programOptions) + " " + Words(commands) +
+        "        COMPREPLY=($(compgen -W \"" +
+        Words(programOptions) + " " + Words(commands) +
         "\" -- \"$cur\"))\n"
         "        return\n"
         "    fi\n"

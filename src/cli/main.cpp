@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
     }
 
     if (ini && !IsRegularFile(*ini)) return Usage("settings file '" + *ini + "' not found");
-    CliHost host(quiet);
+    CliHost host(quiet, CliHost::StderrIsTerminal());
     Session session(host, home ? *home : ProgramFolder());
     session.Start(ini ? *ini : "");
     for (const std::string& set : sets) {

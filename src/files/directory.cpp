@@ -26,10 +26,12 @@ void RunDirectory(std::string_view pathText, std::string_view mask, Host& host,
     std::vector<std::string> names = ListMatching(folder, mask);
     // Name order, so that a run over a folder is the same on every file system.
     std::sort(names.begin(), names.end());
-    for (const std::string& name : names) {
-        host.ShowDirectoryProgress(name);
-        each(DirectoryEntry{folder, name, JoinInFolder(folder, name)});
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        host.ShowFolderProgress(i + 1, names.size());
+        host.ShowDirectoryProgress(names[i]);
+        each(DirectoryEntry{folder, names[i], JoinInFolder(folder, names[i])});
     }
+    host.ShowFolderProgress(names.size() + 1, names.size());
     host.ShowDirectoryProgress("");
 }
 
