@@ -286,6 +286,9 @@ const std::vector<ProgramOption>& ProgramOptions() {
         {"--ini", "FILE", "read the settings from FILE instead of DIR/Tessaline.ini"},
         {"--set", "KEY=VALUE", "override a setting for this run (see 'tessaline settings')"},
         {"--quiet", "", "print no status texts on stdout and no progress on stderr"},
+        {"--jobs", "N",
+         "run the files of a mask N at once (default: one per core); the outputs,\n"
+         "messages and log are the same as one after another"},
     };
     return options;
 }
@@ -295,8 +298,8 @@ std::string ProgramHelpText() {
         "Tessaline " TESSALINE_VERSION
         ": prepares and repairs subtitle files (SubRip, MicroDVD, SubStation Alpha).\n"
         "\n"
-        "usage: tessaline [--home DIR] [--ini FILE] [--set KEY=VALUE]... [--quiet] COMMAND "
-        "[OPTIONS] PATH...\n"
+        "usage: tessaline [--home DIR] [--ini FILE] [--set KEY=VALUE]... [--quiet] [--jobs N]\n"
+        "                 COMMAND [OPTIONS] PATH...\n"
         "       tessaline --help | --version | COMMAND --help | settings\n"
         "\n"
         "Each command writes its result beside the input (film.srt gives film.out) and never\n"

@@ -152,7 +152,7 @@ std::string BashCompletion() {
         "    local i command=\"\"\n"
         "    for ((i = 1; i < COMP_CWORD; i++)); do\n"
         "        case \"${COMP_WORDS[i]}\" in\n"
-        "            --home|--ini|--set) ((i++)) ;;\n"
+        "            --home|--ini|--set|--jobs) ((i++)) ;;\n"
         "            -*) ;;\n"
         "            *) command=\"${COMP_WORDS[i]}\"; break ;;\n"
         "        esac\n"

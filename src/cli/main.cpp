@@ -1,7 +1,10 @@
 // The tessaline command: runs an operation on files, or on every file of a folder that
 // matches a mask, exactly as the desktop program's buttons do.
 
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
+#include <thread>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,6 +36,8 @@ int main(int argc, char** argv) {
     std::optional<std::string> ini;
     std::vector<std::string> sets;
     bool quiet = false;
+    // A folder run uses every core unless told otherwise.
+    int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 
     std::size_t i = 0;
     for (; i < args.size(); ++i) {
@@ -48,12 +53,20 @@ int main(int argc, char** argv) {
         }
         if (arg == "--quiet" || arg == "-q") {
             quiet = true;
-        } else if (arg == "--home" || arg == "--ini" || arg == "--set") {
+        } else if (arg == "--home" || arg == "--ini" || arg == "--set" || arg == "--jobs") {
             if (i + 1 >= args.size()) return Usage(arg + " needs a value");
             const std::string& value = args[++i];
             if (arg == "--home") home = value;
             if (arg == "--ini") ini = value;
             if (arg == "--set") sets.push_back(value);
+            if (arg == "--jobs") {
+                int n = 0;
+                const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), n);
+                if (error != std::errc() || end != value.data() + value.size() || n < 1 || n > 256) {
+                    return Usage("--jobs takes a number of files at once from 1 to 256, not '" + value + "'");
+                }
+                jobs = n;
+            }
         } else if (arg.starts_with("-")) {
             return Usage("unknown option '" + arg + "'");
         } else {
@@ -77,6 +90,7 @@ int main(int argc, char** argv) {
     if (ini && !IsRegularFile(*ini)) return Usage("settings file '" + *ini + "' not found");
     CliHost host(quiet, CliHost::StderrIsTerminal());
     Session session(host, home ? *home : ProgramFolder());
+    session.jobs = jobs;
     session.Start(ini ? *ini : "");
     for (const std::string& set : sets) {
         const std::size_t eq = set.find('=');

@@ -68,6 +68,10 @@ class Host {
         (void)bytesTotal;
     }
 
+    /// Called every few milliseconds while the program waits for worker threads: a window
+    /// processes its pending events, so it stays responsive.
+    virtual void KeepResponsive() {}
+
     /// A folder run starts file `index` (1-based) of `count`; index count + 1 when it ends.
     virtual void ShowFolderProgress(std::size_t index, std::size_t count) {
         (void)index;

@@ -28,6 +28,7 @@
 #include <QTabWidget>
 #include <QTimeEdit>
 #include <QVBoxLayout>
+#include <thread>
 
 #include "gui/window_layout.hpp"
 #include "ops/catalogue.hpp"
@@ -131,6 +132,8 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     widgets.showStatusBar = [this](const QString& text) { statusBar()->showMessage(text); };
     host_ = std::make_unique<QtHost>(widgets);
     session_ = std::make_unique<Session>(*host_, programFolder);
+    // A folder run uses every core; the window stays responsive meanwhile.
+    session_->jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 
     WireCommands();
     MarkNotAvailable();
