@@ -5,7 +5,7 @@ ASAN_DIR ?= build-asan
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-asan bench screenshots package install format clean
+.PHONY: all deps build run test test-asan bench bench-jobs screenshots package install format clean
 
 all: build
 
@@ -36,6 +36,10 @@ test-asan: deps
 
 bench: build
 	bash bench/run.sh
+
+# A folder of 200 files run with one job against one job per core.
+bench-jobs: build
+	python3 bench/jobs.py $(BUILD_DIR)/src/cli/tessaline
 
 screenshots: build
 	bash scripts/screenshots.sh
