@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <thread>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "app/session.hpp"
@@ -61,9 +61,12 @@ int main(int argc, char** argv) {
             if (arg == "--set") sets.push_back(value);
             if (arg == "--jobs") {
                 int n = 0;
-                const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), n);
-                if (error != std::errc() || end != value.data() + value.size() || n < 1 || n > 256) {
-                    return Usage("--jobs takes a number of files at once from 1 to 256, not '" + value + "'");
+                const auto [end, error] =
+                    std::from_chars(value.data(), value.data() + value.size(), n);
+                if (error != std::errc() || end != value.data() + value.size() || n < 1 ||
+                    n > 256) {
+                    return Usage("--jobs takes a number of files at once from 1 to 256, not '" +
+                                 value + "'");
                 }
                 jobs = n;
             }

@@ -4,9 +4,9 @@
 
 #include <filesystem>
 #include <map>
-#include <tuple>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "files/recording_host.hpp"
@@ -396,7 +396,7 @@ TEST_F(SessionTest, SeveralJobsGiveTheResultOfOne) {
         Clear();
         for (int i = 0; i < 12; ++i) {
             std::string name = "f" + std::to_string(10 + i) + ".srt";
-            Put(name, i == 3 ? Crlf({"1", "00:00:01,000 --> 00:61:00,000", "bad"})
+            Put(name, i == 3   ? Crlf({"1", "00:00:01,000 --> 00:61:00,000", "bad"})
                       : i == 7 ? kMisnumbered
                                : kSrt);
         }
