@@ -195,8 +195,9 @@ class Session {
         void ShowReadProgress(std::uint64_t read, std::uint64_t total) override {
             session_.host_.ShowReadProgress(read, total);
         }
-        void ShowFolderProgress(std::size_t index, std::size_t count) override {
-            session_.host_.ShowFolderProgress(index, count);
+        void ShowFolderProgress(std::size_t index, std::size_t count, std::uint64_t bytesDone,
+                                std::uint64_t bytesTotal) override {
+            session_.host_.ShowFolderProgress(index, count, bytesDone, bytesTotal);
         }
         void KeepResponsive() override { session_.host_.KeepResponsive(); }
 
