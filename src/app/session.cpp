@@ -115,7 +115,7 @@ void Session::ReadSettingsFrom(const std::string& iniPath) {
         }
     }
     if (settings_.Bool("SaveLastOpenAddFileString")) {
-        openAddFile = settings_.Text("LastOpenAddFileString");
+        controls.Set("edOpenFileAdd", settings_.Text("LastOpenAddFileString"));
     }
 }
 
@@ -123,7 +123,7 @@ void Session::Exit() {
     WriteLinesReplacing(ProgramFile("LastOpen.dat"), recentFiles);
     if (settings_.Bool("SaveLastOpenFileString")) settings_.SetText("LastOpenFileString", openFile);
     if (settings_.Bool("SaveLastOpenAddFileString")) {
-        settings_.SetText("LastOpenAddFileString", openAddFile);
+        settings_.SetText("LastOpenAddFileString", openAddFile());
     }
     const std::string iniPath = ProgramFile("Tessaline.ini");
     IniFile ini = IniFile::Load(iniPath);
@@ -181,7 +181,7 @@ Outcome Session::OpenAddFile(const std::string& path) {
         host_.ShowMessage(kPathToFileIsWrong);
         return Outcome::Refused;
     }
-    openAddFile = path;
+    controls.Set("edOpenFileAdd", path);
     LogOperation("[Open Add File] Click", 1);
     return Outcome::Ok;
 }
@@ -279,7 +279,7 @@ OperationContext Session::Context() {
             .host = opHost_,
             .programFolder = programFolder_,
             .diaBreaks = diaBreaks,
-            .addFile = openAddFile};
+            .addFile = openAddFile()};
 }
 
 Outcome Session::RunDirectoryCode(int code, std::string_view pathText, std::string_view mask,

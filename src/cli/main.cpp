@@ -1,6 +1,7 @@
 // The tessaline command: runs an operation on files, or on every file of a folder that
 // matches a mask, exactly as the desktop program's buttons do.
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -39,8 +40,12 @@ void PrintProgramHelp() {
         "\n"
         "Commands:\n",
         TESSALINE_VERSION);
-    const auto line = [](std::string_view name, std::string_view summary) {
-        std::printf("  %-14.*s %.*s\n", static_cast<int>(name.size()), name.data(),
+    // The summaries stand in one column after the longest command name.
+    int width = 14;
+    for (const Operation* op : Catalogue())
+        width = std::max(width, static_cast<int>(op->command.size()));
+    const auto line = [width](std::string_view name, std::string_view summary) {
+        std::printf("  %-*.*s %.*s\n", width, static_cast<int>(name.size()), name.data(),
                     static_cast<int>(summary.size()), summary.data());
     };
     for (const Operation* op : Catalogue())

@@ -1,6 +1,8 @@
 #include "files/frame.hpp"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "core/chars.hpp"
 #include "core/errors.hpp"
@@ -131,6 +133,101 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
     if (run.refused()) return RunResult::Stopped;
     status.Succeeded();
     return RunResult::Done;
+}
+
+// --- A second input, outputs besides the output, a report written as it grows -----------------
+
+RunResult RunInFrameWithAdd(const FrameRequest& request, const std::string& addInput, Host& host,
+                            const std::function<void(FrameRun&, LineReader& add)>& body) {
+    // A missing second input is a silent stop of the frame's nothing-to-do kind: it comes after
+    // the refusals, so an existing output is still reported.
+    FrameRequest both = request;
+    both.nothingToDo = request.nothingToDo || addInput.empty() || addInput == request.output ||
+                       !IsRegularFile(addInput);
+    return RunInFrame(both, host, [&](FrameRun& run) {
+        LineReader add(addInput);
+        body(run, add);
+    });
+}
+
+struct ExtraOutputs::Entry {
+    explicit Entry(const std::string& target)
+        : path(target), pending(target), writer(pending.temp()) {}
+    std::string path;
+    PendingOutput pending;
+    LineWriter writer;
+    bool dropped = false;
+};
+
+ExtraOutputs::ExtraOutputs() = default;
+ExtraOutputs::~ExtraOutputs() = default;
+
+LineWriter& ExtraOutputs::Open(const std::string& path) {
+    entries_.push_back(std::make_unique<Entry>(path));
+    return entries_.back()->writer;
+}
+
+void ExtraOutputs::Drop(const std::string& path) {
+    for (const auto& entry : entries_) {
+        if (entry->path == path) entry->dropped = true;
+    }
+}
+
+bool ExtraOutputs::Commit() {
+    for (const auto& entry : entries_)
+        entry->writer.Close();
+    std::vector<const std::string*> placed;
+    for (const auto& entry : entries_) {
+        if (entry->dropped) continue;
+        if (!entry->pending.Commit()) {
+            // The files are one result: a half set would not join back into the subtitles.
+            for (const std::string* path : placed)
+                (void)DeleteFile(*path);
+            return false;
+        }
+        placed.push_back(&entry->path);
+    }
+    return true;
+}
+
+ReportStream::ReportStream(std::string_view input, std::string_view reportExt)
+    : path_(ReportPath(input, reportExt)), kind_("*." + std::string(reportExt)) {}
+
+ReportStream::~ReportStream() {
+    writer_.reset();
+    if (!temp_.empty()) std::remove(temp_.c_str());
+}
+
+void ReportStream::Add(std::string_view line) {
+    if (!writer_) {
+        temp_ = CreateTempSibling(path_);
+        writer_ = std::make_unique<LineWriter>(temp_);
+    }
+    writer_->WriteLine(line);
+    ++count_;
+}
+
+bool ReportStream::Finish(const FrameSteps& steps, Host& host) {
+    if (count_ == 0) {
+        if (steps.interactive && !steps.emptyReportMessage.empty()) {
+            host.ShowMessage(steps.emptyReportMessage);
+        }
+        return true;
+    }
+    if (!steps.summaryText.empty() && count_ >= 2) {
+        const std::string summary =
+            ">> " + std::to_string(count_) + " " + std::string(steps.summaryText);
+        Add(kReportSeparator);
+        Add(summary);
+        host.SetStatusBar(summary);
+    }
+    writer_->Close();
+    if (!RenameFile(temp_, path_)) {
+        throw FileError(path_, "cannot replace " + path_ + ": " + std::strerror(errno));
+    }
+    temp_.clear();
+    host.SelectReportKind(kind_);
+    return false;
 }
 
 }  // namespace tessaline

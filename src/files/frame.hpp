@@ -9,10 +9,12 @@
 // ends, so a crash or a conversion error never leaves a half-written file under the real name.
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/strings.hpp"
 #include "files/host.hpp"
@@ -136,5 +138,69 @@ bool FinishReport(LineList& report, std::string_view input, const FrameSteps& st
 
 /// The lower-case extension of a path, as the operations compare it ("srt", "sub").
 [[nodiscard]] std::string LowerExtOf(std::string_view path);
+
+// --- A second input, outputs besides the output, a report written as it grows -----------------
+
+/// Runs `body` in the frame with a second input open beside the first (the add file of the
+/// operations that take timings from another file). Besides the frame's own stops, a run whose
+/// second input is not given, is the output itself or is no file stops silently before anything
+/// is created; the frame's own refusals (an existing output) come first.
+RunResult RunInFrameWithAdd(const FrameRequest& request, const std::string& addInput, Host& host,
+                            const std::function<void(FrameRun&, LineReader& add)>& body);
+
+/// The files a run writes besides its output (a split writes a time and a track file as well as
+/// the text). Each is written under a temporary name beside it; Commit puts them all in place,
+/// never over an existing file. Whatever was not committed is removed when the object goes.
+class ExtraOutputs {
+  public:
+    ExtraOutputs();
+    ~ExtraOutputs();
+    ExtraOutputs(const ExtraOutputs&) = delete;
+    ExtraOutputs& operator=(const ExtraOutputs&) = delete;
+
+    /// Starts the file of `path`; its lines go to a temporary file until Commit.
+    /// Throws FileError when the folder is not writable.
+    LineWriter& Open(const std::string& path);
+
+    /// The file of `path` is not kept (a track file without lines).
+    void Drop(const std::string& path);
+
+    /// Closes every file and puts each in its place. When a file has appeared at one of the
+    /// paths meanwhile, none is kept (those already put in place are removed again) and the
+    /// result is false. Throws FileError when the data could not be written.
+    [[nodiscard]] bool Commit();
+
+  private:
+    struct Entry;
+    std::vector<std::unique_ptr<Entry>> entries_;
+};
+
+/// A report written to a temporary file as it grows, for runs that report on every subtitle of
+/// a file: memory stays flat however long the file is. Nothing is created before the first line.
+class ReportStream {
+  public:
+    /// The report of `input` with the extension `reportExt` ("cmp0").
+    ReportStream(std::string_view input, std::string_view reportExt);
+    ~ReportStream();
+    ReportStream(const ReportStream&) = delete;
+    ReportStream& operator=(const ReportStream&) = delete;
+
+    /// Adds a line. Throws FileError when the report cannot be written.
+    void Add(std::string_view line);
+    /// The lines added so far.
+    [[nodiscard]] std::size_t size() const { return count_; }
+
+    /// Finishes the report as FinishReport finishes one held in memory (the steps give the
+    /// summary text and the empty-report message; their report extension is not used): it
+    /// replaces an older report and its kind is selected. Returns true when it was empty.
+    bool Finish(const FrameSteps& steps, Host& host);
+
+  private:
+    std::string path_;
+    std::string kind_;
+    std::string temp_;
+    std::unique_ptr<LineWriter> writer_;
+    std::size_t count_ = 0;
+};
 
 }  // namespace tessaline

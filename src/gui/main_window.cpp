@@ -137,6 +137,7 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     FormCreate();
     BindSettings();
     BindControls();
+    BindDependentControls();
     ShowState();
 }
 
@@ -449,8 +450,13 @@ void MainWindow::BindControls() {
                 store(ClockToText({t.hour(), t.minute(), t.second()}));
             });
         } else if (auto* edit = qobject_cast<QLineEdit*>(object)) {
-            connect(edit, &QLineEdit::textChanged, this,
-                    [store](const QString& text) { store(QtHost::ToText(text)); });
+            const bool path = def.type == ControlType::Path;
+            connect(edit, &QLineEdit::textChanged, this, [store, path](const QString& text) {
+                store(path ? PathFromQString(text) : QtHost::ToText(text));
+            });
+        } else if (auto* memo = qobject_cast<QPlainTextEdit*>(object)) {
+            connect(memo, &QPlainTextEdit::textChanged, this,
+                    [store, memo] { store(QtHost::ToText(memo->toPlainText())); });
         } else if (auto* combo = qobject_cast<QComboBox*>(object)) {
             if (def.type == ControlType::Int) {
                 connect(combo, &QComboBox::currentIndexChanged, this,
@@ -468,6 +474,25 @@ void MainWindow::BindControls() {
     }
 }
 
+// Controls that only mean something in one state of another: the time tolerance of Compare
+// Timings in its "Time" mode, the whole-word choice in its text modes, the join threshold of Fix
+// Wrong Time while joining is on. Set once at start and again at each change.
+void MainWindow::BindDependentControls() {
+    const auto update = [this] {
+        const Settings& settings = session_->settings();
+        const bool byTime = settings.Int("TimingsModeCompare") == 0;
+        Control<QLabel>("lDeltaTime")->setEnabled(byTime);
+        Control<QLineEdit>("edDeltaTime")->setEnabled(byTime);
+        Control<QCheckBox>("cbRoundWord")->setEnabled(!byTime);
+        Control<QLineEdit>("edJoinDeltaTime")->setEnabled(settings.Bool("JoinSubtitlesText"));
+    };
+    if (auto* modes = Control<QGroupBox>("rgTimingsModeCompare")->findChild<QButtonGroup*>()) {
+        connect(modes, &QButtonGroup::idClicked, this, update);
+    }
+    connect(Control<QCheckBox>("cbJoinSubtitlesText"), &QCheckBox::toggled, this, update);
+    update();
+}
+
 // Shows a control's value from the session; a widget that already shows it is left alone (the
 // user may be typing in it).
 void MainWindow::ShowControl(std::string_view name) {
@@ -475,7 +500,8 @@ void MainWindow::ShowControl(std::string_view name) {
     QObject* object = findChild<QObject*>(NameOf(name));
     const ControlValueDef* def = LookupControlDef(name);
     if (object == nullptr || def == nullptr) return;
-    const QString text = QtHost::FromText(values.Text(name));
+    const QString text = def->type == ControlType::Path ? PathToQString(values.Text(name))
+                                                        : QtHost::FromText(values.Text(name));
     if (auto* check = qobject_cast<QCheckBox*>(object)) {
         if (check->isChecked() != values.Bool(name)) check->setChecked(values.Bool(name));
     } else if (auto* spin = qobject_cast<QSpinBox*>(object)) {
@@ -485,6 +511,8 @@ void MainWindow::ShowControl(std::string_view name) {
         if (t.isValid() && time->time() != t) time->setTime(t);
     } else if (auto* edit = qobject_cast<QLineEdit*>(object)) {
         if (edit->text() != text) edit->setText(text);
+    } else if (auto* memo = qobject_cast<QPlainTextEdit*>(object)) {
+        if (memo->toPlainText() != text) memo->setPlainText(text);
     } else if (auto* combo = qobject_cast<QComboBox*>(object)) {
         if (def->type == ControlType::Int) {
             if (combo->currentIndex() != values.Int(name)) combo->setCurrentIndex(values.Int(name));
@@ -513,8 +541,6 @@ void MainWindow::WireCommands() {
     onAction("mnOpenFile", [this] { OpenFromDialog(); });
     connect(Control<QPushButton>("sbOpenAdd"), &QPushButton::clicked, this,
             &MainWindow::OpenAddFromDialog);
-    connect(Control<QLineEdit>("edOpenFileAdd"), &QLineEdit::textEdited, this,
-            [this](const QString& text) { session_->openAddFile = PathFromQString(text); });
 
     connect(Control<QCheckBox>("cbDirectoryMode"), &QCheckBox::clicked, this,
             [this](bool on) { Run([this, on] { session_->SetDirectoryMode(on); }); });
@@ -526,6 +552,11 @@ void MainWindow::WireCommands() {
         for (const Trigger& trigger : op->triggers) {
             const auto handler = [this, op, variant = trigger.variant] {
                 Run([this, op, variant] { session_->Run(*op, variant); });
+                if (!op->focusAfter.empty()) {
+                    if (auto* widget = findChild<QWidget*>(NameOf(op->focusAfter))) {
+                        widget->setFocus();
+                    }
+                }
             };
             QObject* object = findChild<QObject*>(NameOf(trigger.control));
             if (auto* button = qobject_cast<QPushButton*>(object)) {
@@ -585,7 +616,6 @@ void MainWindow::FormCreate() {
     for (const std::string& path : session_->recentFiles)
         openBox->addItem(PathToQString(path));
     openBox->setCurrentText(PathToQString(session_->openFile));
-    Control<QLineEdit>("edOpenFileAdd")->setText(PathToQString(session_->openAddFile));
 
     auto* time = Control<QLabel>("stStatusTime");
     time->setText(QtHost::FromText(session_->TimeStatusCaption()));
@@ -663,7 +693,6 @@ void MainWindow::ShowState() {
     for (const std::string& path : s.recentFiles)
         openBox->addItem(PathToQString(path));
     openBox->setCurrentText(PathToQString(s.openFile));
-    Control<QLineEdit>("edOpenFileAdd")->setText(PathToQString(s.openAddFile));
 
     Control<QCheckBox>("cbDirectoryMode")->setChecked(s.directoryMode);
     Control<QComboBox>("cbSubExt")->setEnabled(s.directoryMode);

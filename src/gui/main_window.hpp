@@ -58,6 +58,7 @@ class MainWindow : public QMainWindow {
     QWidget* MakeControl(const ControlDef& def, QWidget* parent);
     void BindSettings();
     void BindControls();
+    void BindDependentControls();
     void ShowControl(std::string_view name);
     void WireCommands();
     void MarkNotAvailable();

@@ -2,19 +2,34 @@
 
 #include "ops/convert.hpp"
 #include "ops/correction.hpp"
+#include "ops/last_subtitle.hpp"
 #include "ops/offset.hpp"
 #include "ops/renumber.hpp"
 #include "ops/results.hpp"
+#include "ops/split_join.hpp"
+#include "ops/timing_fixes.hpp"
+#include "ops/timing_transfer.hpp"
 
 namespace tessaline {
 namespace {
 
 // One row per operation, in the order of the program's help.
+// clang-format off
 constexpr const Operation* kCatalogue[] = {
     &kOffsetTimeOperation,          &kOffsetTailOperation,    &kOffsetCountOperation,
     &kOffsetReCountOperation,       &kOffsetFrameOperation,   &kConvertOperation,
     &kSubtitlesCorrectionOperation, &kRenameOutFileOperation, &kDeleteFileOperation,
+    &kReplaceTimingsOperation,
+    &kCompareTimingsOperation,
+    &kFixDoubleTimeOperation,
+    &kFixWrongTimeOperation,
+    &kSplitTimeTextOperation,
+    &kJoinTimeTextOperation,
+    &kAddLastSubtitleOperation,
+    &kDelLastSubtitleOperation,
+    &kSubtitleTimeCorrectionOperation,
 };
+// clang-format on
 
 }  // namespace
 
