@@ -126,6 +126,7 @@ WrongTimeFix ExamineWrongTime(const StreamRecord& prev, const StreamRecord& cur,
     fix.on = static_cast<TimeMs>(on);
     fix.off = static_cast<TimeMs>(off);
     fix.changed = !fix.join;
+    if (fix.join) fix.message = {};  // the join has a report line of its own
     return fix;
 }
 

@@ -217,5 +217,129 @@ TEST(RunInFrame, AReportOnlyRunNeedsNoOutputPathAndIgnoresAnExistingOutput) {
     }
 }
 
+TEST(RunInFrameWithAdd, ReadsBothInputsOrStopsBeforeCreatingAnything) {
+    const struct {
+        std::string_view what;
+        std::string add;  // in the folder; "" = none given
+        bool outputTaken;
+        RunResult result;
+        Names messages;
+    } cases[] = {
+        {"both there", "add.srt", false, RunResult::Done, {}},
+        {"no add file given", "", false, RunResult::Skipped, {}},
+        {"add file missing", "gone.srt", false, RunResult::Skipped, {}},
+        {"add file missing, output taken",
+         "gone.srt",
+         true,
+         RunResult::Refused,
+         {"Output File Exist!!!"}},
+        {"add file is a folder", "sub", false, RunResult::Skipped, {}},
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        WriteFile(f.dir / "add.srt", "a1\nA2\n");
+        std::filesystem::create_directory(f.dir / "sub");
+        if (c.outputTaken) WriteFile(f.output, "keep\r\n");
+        const Names before = Listing(f.dir);
+        const std::string add = c.add.empty() ? "" : std::string(f.dir / c.add);
+        const RunResult result =
+            RunInFrameWithAdd({.input = f.input, .output = f.output, .steps = {}}, add, f.host,
+                              [](FrameRun& run, LineReader& second) {
+                                  std::string line;
+                                  while (run.ReadLine(line) && second.ReadLine(line))
+                                      run.WriteLine(line);
+                              });
+        EXPECT_EQ(result, c.result) << c.what;
+        EXPECT_EQ(f.host.messages, c.messages) << c.what;
+        if (result == RunResult::Done) {
+            EXPECT_EQ(ReadFile(f.output), Crlf({"a1", "A2"})) << c.what;
+        } else {
+            EXPECT_EQ(Listing(f.dir), before) << c.what;
+        }
+    }
+}
+
+TEST(ExtraOutputs, PutsEveryFileInPlaceOrNone) {
+    const struct {
+        std::string_view what;
+        bool appears;  // a file appears at the second path while the run writes
+        bool drop;     // the second file is dropped
+        Names files;
+    } cases[] = {
+        {"all placed", false, false, {"film.one", "film.srt", "film.two"}},
+        {"one dropped", false, true, {"film.one", "film.srt"}},
+        {"one taken meanwhile", true, false, {"film.srt", "film.two"}},
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        const std::string one = f.dir / "film.one";
+        const std::string two = f.dir / "film.two";
+        bool committed = false;
+        {
+            ExtraOutputs extra;
+            extra.Open(one).WriteLine("1");
+            extra.Open(two).WriteLine("2");
+            if (c.drop) extra.Drop(two);
+            if (c.appears) WriteFile(two, "theirs\r\n");
+            committed = extra.Commit();
+        }
+        EXPECT_EQ(committed, !c.appears) << c.what;
+        EXPECT_EQ(Listing(f.dir), c.files) << c.what;  // no temporary file is left
+        if (committed) {
+            EXPECT_EQ(ReadFile(one), "1\r\n") << c.what;
+        } else {
+            EXPECT_EQ(ReadFile(two), "theirs\r\n") << c.what;
+        }
+    }
+    // Not committed: nothing is left behind.
+    Fixture f;
+    {
+        ExtraOutputs extra;
+        extra.Open(f.dir / "film.one").WriteLine("1");
+    }
+    EXPECT_EQ(Listing(f.dir), Names{"film.srt"});
+}
+
+TEST(ReportStream, FinishesAsAReportHeldInMemory) {
+    const FrameSteps steps{.reportExt = "unused",
+                           .emptyReportMessage = "Null Cmp-length-file",
+                           .summaryText = "Cmp Strings"};
+    const struct {
+        int lines;
+        Names files, messages;
+        std::string report, statusBar;
+    } cases[] = {
+        {0, {"film.cmp0", "film.srt"}, {"Null Cmp-length-file"}, "older\r\n", ""},
+        {1, {"film.cmp0", "film.srt"}, {}, Crlf({"1 = a"}), ""},
+        {2,
+         {"film.cmp0", "film.srt"},
+         {},
+         Crlf({"1 = a", "2 = a", std::string(kReportSeparator), ">> 2 Cmp Strings"}),
+         ">> 2 Cmp Strings"},
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        WriteFile(f.dir / "film.cmp0", "older\r\n");
+        ReportStream report(f.input, "cmp0");
+        for (int i = 1; i <= c.lines; ++i)
+            report.Add(std::to_string(i) + " = a");
+        EXPECT_EQ(report.Finish(steps, f.host), c.lines == 0);
+        EXPECT_EQ(Listing(f.dir), c.files) << c.lines;
+        EXPECT_EQ(ReadFile(f.dir / "film.cmp0"), c.report) << c.lines;
+        EXPECT_EQ(f.host.messages, c.messages) << c.lines;
+        EXPECT_EQ(f.host.statusBar, c.statusBar) << c.lines;
+        EXPECT_EQ(f.host.reportKind, c.lines == 0 ? "" : "*.cmp0") << c.lines;
+    }
+    // A report not finished (the run failed) leaves nothing and keeps the older one.
+    Fixture f;
+    WriteFile(f.dir / "film.cmp0", "older\r\n");
+    {
+        ReportStream report(f.input, "cmp0");
+        report.Add("1 = a");
+    }
+    EXPECT_EQ(Listing(f.dir), (Names{"film.cmp0", "film.srt"}));
+    EXPECT_EQ(ReadFile(f.dir / "film.cmp0"), "older\r\n");
+}
+
 }  // namespace
 }  // namespace tessaline
