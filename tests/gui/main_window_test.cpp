@@ -7,11 +7,17 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFont>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTest>
 #include <QTimeEdit>
 
 #include <set>
@@ -54,8 +60,7 @@ const std::string kFilm = Crlf({"1", "00:00:01,000 --> 00:00:03,000", W("При�
                                 "00:00:04,000 --> 00:00:05,000", "Hello", ""});
 
 // The controls that another control switches on and off.
-const std::set<std::string_view> kSwitchedControls = {"cbSubExt", "cbRoundWord",
-                                                      "edJoinDeltaTime"};
+const std::set<std::string_view> kSwitchedControls = {"cbSubExt", "cbRoundWord", "edJoinDeltaTime"};
 
 void Window::OpenFilm(const TempDir& home) {
     WriteFile(home / "film.srt", kFilm);
@@ -236,6 +241,93 @@ TEST(MainWindow, WrongPathsInTheOpenBoxKeepThePreviousFile) {
     w.window.OpenFile(" x.srt");
     EXPECT_EQ(w.messages, (QStringList{"File not Exists!", "Path to File is Wrong!"}));
     EXPECT_EQ(w.window.session().outputPath, (home / "film.out").string());
+}
+
+// Shows the window, brings the page of `control` to the front and gives `control` the focus, as
+// a user's click into it does.
+QWidget* FocusOn(Window& w, const char* control) {
+    w.window.show();
+    QApplication::setActiveWindow(&w.window);
+    auto* widget = w.Get<QWidget>(control);
+    auto* pages = w.Get<QTabWidget>("PageControl");
+    for (int i = 0; i < pages->count(); ++i) {
+        if (pages->widget(i)->isAncestorOf(widget)) pages->setCurrentIndex(i);
+    }
+    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+    widget->setFocus();
+    return QApplication::focusWidget();
+}
+
+void ClickAtCentre(Window& w, const char* button) {
+    auto* widget = w.Get<QPushButton>(button);
+    auto* pages = w.Get<QTabWidget>("PageControl");
+    for (int i = 0; i < pages->count(); ++i) {
+        if (pages->widget(i)->isAncestorOf(widget)) pages->setCurrentIndex(i);
+    }
+    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+}
+
+TEST(MainWindow, ATranslationTakesTheTimingsOfTheFileTypedIntoTheAddBox) {
+    TempDir home;
+    Window w(home);
+    w.OpenFilm(home);
+    WriteFile(home / "original.srt", Crlf({"1", "00:01:01,000 --> 00:01:03,000", "Hi!", "", "3",
+                                           "00:01:05,000 --> 00:01:06,000", "Three", ""}));
+    QWidget* box = FocusOn(w, "edOpenFileAdd");
+    ASSERT_EQ(box, w.Get<QLineEdit>("edOpenFileAdd"));
+    QTest::keyClicks(box, QString::fromStdString((home / "original.srt").string()));
+    ClickAtCentre(w, "btnReplaceTimingsSub");
+
+    EXPECT_EQ(ReadFile(home / "film.out"),
+              Crlf({"1", "00:01:01,000 --> 00:01:03,000", W("Привет!"), "", "2",
+                    "00:00:04,000 --> 00:00:05,000", "Hello", "", "3",
+                    "00:01:05,000 --> 00:01:06,000", "Three", ""}));
+    EXPECT_EQ(ReadFile(home / "film.replace"),
+              Crlf({"2 = Time Not Replaced: No Subtitle of This Number in Add-File!!!",
+                    "add#3 = Subtitle Copied from Add-File: No Subtitle of This Number in "
+                    "In-File!!!",
+                    std::string(kReportSeparator), ">> 2 Replaced Strings"}));
+    EXPECT_EQ(w.Get<QComboBox>("cbLogExt")->currentText(), "*.replace");
+    EXPECT_FALSE(w.Get<QLabel>("stLogFile")->isHidden());  // on the Subtitle page
+    EXPECT_EQ(w.window.statusBar()->currentMessage(), ">> 2 Replaced Strings");
+    EXPECT_TRUE(w.messages.isEmpty());
+
+    // The box is remembered when its flag is on.
+    w.window.session().settings().SetBool("SaveLastOpenAddFileString", true);
+    w.window.close();
+    Window again(home);
+    EXPECT_EQ(again.Get<QLineEdit>("edOpenFileAdd")->text().toStdString(),
+              (home / "original.srt").string());
+}
+
+TEST(MainWindow, TheCompareModeAndJoiningSwitchTheirControls) {
+    TempDir home;
+    Window w(home);
+    EXPECT_TRUE(w.Get<QLineEdit>("edDeltaTime")->isEnabled());
+    EXPECT_FALSE(w.Get<QCheckBox>("cbRoundWord")->isEnabled());
+    EXPECT_FALSE(w.Get<QLineEdit>("edJoinDeltaTime")->isEnabled());
+    auto* byText = w.Get<QGroupBox>("rgTimingsModeCompare")->findChildren<QRadioButton*>()[1];
+    QTest::mouseClick(byText, Qt::LeftButton, {}, QPoint(4, byText->height() / 2));
+    EXPECT_EQ(w.window.session().settings().Int("TimingsModeCompare"), 1);
+    EXPECT_FALSE(w.Get<QLineEdit>("edDeltaTime")->isEnabled());
+    EXPECT_TRUE(w.Get<QCheckBox>("cbRoundWord")->isEnabled());
+    w.Get<QCheckBox>("cbJoinSubtitlesText")->click();
+    EXPECT_TRUE(w.Get<QLineEdit>("edJoinDeltaTime")->isEnabled());
+}
+
+TEST(MainWindow, AddLastSubAppendsTheEditorsTextAndGivesItTheFocusBack) {
+    TempDir home;
+    Window w(home);
+    w.OpenFilm(home);
+    QWidget* memo = FocusOn(w, "MemoSubLines");
+    ASSERT_EQ(memo, w.Get<QPlainTextEdit>("MemoSubLines"));
+    QTest::keyClicks(memo, "The");
+    QTest::keyClick(memo, Qt::Key_Return);
+    QTest::keyClicks(memo, "End");
+    ClickAtCentre(w, "btnAddLastSub");
+    EXPECT_EQ(ReadFile(home / "film.out"),
+              kFilm + Crlf({"3", "00:00:15,000 --> 00:00:16,000", "The", "End", ""}));
+    EXPECT_EQ(QApplication::focusWidget(), memo);
 }
 
 }  // namespace
