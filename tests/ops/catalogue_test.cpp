@@ -64,7 +64,9 @@ TEST(Catalogue, EveryDescriptorNamesKnownSettingsControlsAndCodes) {
     // The file commands, the timing shifts, the conversions and the correction are offered.
     for (const char* command :
          {"offset-time", "offset-tail", "offset-count", "recount", "offset-frame", "convert",
-          "correct", "rename-out", "delete-file"}) {
+          "correct", "rename-out", "delete-file", "replace-timings", "compare-timings",
+          "fix-double-time", "fix-wrong-time", "split-time-text", "join-time-text",
+          "add-last-subtitle", "delete-last-subtitle", "subtitle-time-correction"}) {
         EXPECT_NE(FindOperation(command), nullptr) << command;
     }
     EXPECT_EQ(FindOperation("settings"), nullptr);
@@ -83,7 +85,12 @@ TEST(Catalogue, ButtonsAndCodesLeadToTheirOperationAndVariant) {
                  {16, "correct", kAnyVariant},
                  {24, "delete-file", kAnyVariant},
                  {26, "offset-time", kAnyVariant},
-                 {27, "convert", 3}};
+                 {27, "convert", 3},
+                 {19, "fix-double-time", kAnyVariant},
+                 {20, "fix-wrong-time", kAnyVariant},
+                 {28, "add-last-subtitle", kAnyVariant},
+                 {31, "delete-last-subtitle", kAnyVariant},
+                 {33, "subtitle-time-correction", kAnyVariant}};
     for (const auto& c : codes) {
         const auto found = OperationOfCode(c.code);
         ASSERT_TRUE(found.has_value()) << c.code;
