@@ -25,6 +25,8 @@ OPERATIONS = {
     "recount": (["recount"], ".out"),
     "convert": (["convert", "--to", "sub"], ".sub"),
     "correct": (["correct"], ".out"),
+    "fix-delimiters": (["fix-delimiters"], ".out"),
+    "fix-tags": (["fix-tags"], ".out"),
     # Two-file operations: "{add}" is a second generated file of the same size (another seed);
     # they are measured against the line copy of both files.
     "replace-timings": (["replace-timings", "--add", "{add}"], ".out"),
@@ -52,7 +54,7 @@ def run(argv):
 
 def remove(path):
     base = os.path.splitext(path)[0]
-    for p in (path, base + ".corr", base + ".replace", base + ".cmp0"):
+    for p in (path, *(base + ext for ext in (".corr", ".fix", ".tagfix", ".replace", ".cmp0"))):
         if os.path.exists(p):
             os.remove(p)
 

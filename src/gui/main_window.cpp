@@ -28,6 +28,7 @@
 #include <QTabWidget>
 #include <QTimeEdit>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "gui/window_layout.hpp"
 #include "ops/catalogue.hpp"
@@ -87,6 +88,12 @@ const QSet<QString>& WorkingControls() {
     return names;
 }
 
+// Controls that mean something only while a check box is on: they are enabled exactly then.
+constexpr std::pair<const char*, const char*> kEnabledByCheck[] = {
+    {"edExcludeFix", "cbUseExclude"},
+    {"edJoinDeltaTime", "cbJoinSubtitlesText"},
+};
+
 QString NameOf(std::string_view name) {
     return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
 }
@@ -137,7 +144,7 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     FormCreate();
     BindSettings();
     BindControls();
-    BindDependentControls();
+    BindEnabledStates();
     ShowState();
 }
 
@@ -474,25 +481,6 @@ void MainWindow::BindControls() {
     }
 }
 
-// Controls that only mean something in one state of another: the time tolerance of Compare
-// Timings in its "Time" mode, the whole-word choice in its text modes, the join threshold of Fix
-// Wrong Time while joining is on. Set once at start and again at each change.
-void MainWindow::BindDependentControls() {
-    const auto update = [this] {
-        const Settings& settings = session_->settings();
-        const bool byTime = settings.Int("TimingsModeCompare") == 0;
-        Control<QLabel>("lDeltaTime")->setEnabled(byTime);
-        Control<QLineEdit>("edDeltaTime")->setEnabled(byTime);
-        Control<QCheckBox>("cbRoundWord")->setEnabled(!byTime);
-        Control<QLineEdit>("edJoinDeltaTime")->setEnabled(settings.Bool("JoinSubtitlesText"));
-    };
-    if (auto* modes = Control<QGroupBox>("rgTimingsModeCompare")->findChild<QButtonGroup*>()) {
-        connect(modes, &QButtonGroup::idClicked, this, update);
-    }
-    connect(Control<QCheckBox>("cbJoinSubtitlesText"), &QCheckBox::toggled, this, update);
-    update();
-}
-
 // Shows a control's value from the session; a widget that already shows it is left alone (the
 // user may be typing in it).
 void MainWindow::ShowControl(std::string_view name) {
@@ -606,6 +594,29 @@ void MainWindow::MarkNotAvailable() {
     }
     for (QMenu* menu : findChildren<QMenu*>())
         menu->setToolTipsVisible(true);
+}
+
+// Each dependent control follows its check box from the start, as after a click on it.
+void MainWindow::BindEnabledStates() {
+    for (const auto& [control, check] : kEnabledByCheck) {
+        auto* box = Control<QCheckBox>(check);
+        QWidget* dependent = Control<QWidget>(control);
+        if (box == nullptr || dependent == nullptr || !dependent->isEnabled()) continue;
+        dependent->setEnabled(box->isChecked());
+        connect(box, &QCheckBox::toggled, dependent, &QWidget::setEnabled);
+    }
+    // Compare Timings: the time tolerance means something in the "Time" mode, whole words in the
+    // text modes.
+    const auto showCompareMode = [this] {
+        const bool byTime = session_->settings().Int("TimingsModeCompare") == 0;
+        Control<QLabel>("lDeltaTime")->setEnabled(byTime);
+        Control<QLineEdit>("edDeltaTime")->setEnabled(byTime);
+        Control<QCheckBox>("cbRoundWord")->setEnabled(!byTime);
+    };
+    if (auto* modes = Control<QGroupBox>("rgTimingsModeCompare")->findChild<QButtonGroup*>()) {
+        connect(modes, &QButtonGroup::idClicked, this, showCompareMode);
+    }
+    showCompareMode();
 }
 
 // --- Start and exit ---------------------------------------------------------------------------

@@ -58,10 +58,10 @@ class MainWindow : public QMainWindow {
     QWidget* MakeControl(const ControlDef& def, QWidget* parent);
     void BindSettings();
     void BindControls();
-    void BindDependentControls();
     void ShowControl(std::string_view name);
     void WireCommands();
     void MarkNotAvailable();
+    void BindEnabledStates();
 
     void FormCreate();
     void FormDestroy();

@@ -2,11 +2,15 @@
 
 #include "ops/convert.hpp"
 #include "ops/correction.hpp"
+#include "ops/delimiters.hpp"
+#include "ops/dialog_fix.hpp"
 #include "ops/last_subtitle.hpp"
+#include "ops/line_checks.hpp"
 #include "ops/offset.hpp"
 #include "ops/renumber.hpp"
 #include "ops/results.hpp"
 #include "ops/split_join.hpp"
+#include "ops/tag_ops.hpp"
 #include "ops/timing_fixes.hpp"
 #include "ops/timing_transfer.hpp"
 
@@ -19,6 +23,9 @@ constexpr const Operation* kCatalogue[] = {
     &kOffsetTimeOperation,          &kOffsetTailOperation,    &kOffsetCountOperation,
     &kOffsetReCountOperation,       &kOffsetFrameOperation,   &kConvertOperation,
     &kSubtitlesCorrectionOperation, &kRenameOutFileOperation, &kDeleteFileOperation,
+    &kFixDelimitersOperation,       &kFixDigitsOperation,     &kCheckEndLettersOperation,
+    &kFixDialogOperation,           &kRemoveTagOperation,     &kFixTagsOperation,
+    &kReflowTagsOperation,
     &kReplaceTimingsOperation,
     &kCompareTimingsOperation,
     &kFixDoubleTimeOperation,

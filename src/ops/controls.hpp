@@ -74,6 +74,8 @@ inline constexpr auto kControlTable = std::array{
     ControlValueDef{"cbOutExt", ControlType::Text, "*.out"},
     ControlValueDef{"cbLogExt", ControlType::Text, "*.fixd"},
     ControlValueDef{"cbFirstSubtitle", ControlType::Bool, "0"},
+    // Remove TAG's: the tag's name
+    ControlValueDef{"edSubTagToRemove", ControlType::Text, "font"},
     // The add file: the second input of the operations that take timings from another file
     ControlValueDef{"edOpenFileAdd", ControlType::Path, ""},
     // The subtitle line editor's text (Add Last Subtitle appends it as a new subtitle)

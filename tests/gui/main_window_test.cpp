@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
+#include <string_view>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -16,12 +20,10 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimeEdit>
-
-#include <set>
-#include <string_view>
 
 #include "gui/window_layout.hpp"
 #include "ops/catalogue.hpp"
@@ -243,28 +245,89 @@ TEST(MainWindow, WrongPathsInTheOpenBoxKeepThePreviousFile) {
     EXPECT_EQ(w.window.session().outputPath, (home / "film.out").string());
 }
 
-// Shows the window, brings the page of `control` to the front and gives `control` the focus, as
-// a user's click into it does.
-QWidget* FocusOn(Window& w, const char* control) {
-    w.window.show();
-    QApplication::setActiveWindow(&w.window);
-    auto* widget = w.Get<QWidget>(control);
-    auto* pages = w.Get<QTabWidget>("PageControl");
-    for (int i = 0; i < pages->count(); ++i) {
-        if (pages->widget(i)->isAncestorOf(widget)) pages->setCurrentIndex(i);
+// Drives the window as a user does: the page's tab, a click into a box, keys typed into the
+// widget that then has the focus, a click at a button's centre.
+struct User {
+    explicit User(Window& w) : w(w) {
+        w.window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&w.window));
     }
-    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
-    widget->setFocus();
-    return QApplication::focusWidget();
+    void OpenPage(int page) {
+        QTabBar* tabs = w.Get<QTabWidget>("PageControl")->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(page).center());
+        EXPECT_EQ(tabs->currentIndex(), page);
+    }
+    // Clicks into the box, selects what it holds and types `text` over it ("" empties it).
+    void TypeInto(const char* box, const QString& text) {
+        QTest::mouseClick(w.Get<QWidget>(box), Qt::LeftButton);
+        QWidget* focused = QApplication::focusWidget();
+        ASSERT_EQ(focused, w.Get<QWidget>(box));
+        QTest::keyClick(focused, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(focused, Qt::Key_Backspace);
+        QTest::keyClicks(focused, text);
+    }
+    void Click(const char* name) { QTest::mouseClick(w.Get<QWidget>(name), Qt::LeftButton); }
+
+    Window& w;
+};
+
+TEST(MainWindow, RemoveTagsTakesTheTagTypedIntoItsBox) {
+    TempDir home;
+    Window w(home);
+    const std::string t = "00:00:01,000 --> 00:00:02,000";
+    WriteFile(home / "film.srt", Crlf({"1", t, W("<b>Да</b> <font color=red>нет</font>"), ""}));
+    w.window.OpenFile(QString::fromStdString((home / "film.srt").string()));
+    User user(w);
+    user.OpenPage(kOperationsPage);
+    EXPECT_EQ(w.Get<QLineEdit>("edSubTagToRemove")->text(), "font");
+
+    user.TypeInto("edSubTagToRemove", "b");
+    user.Click("btnSubTagRemove");
+    EXPECT_EQ(ReadFile(home / "film.out"), Crlf({"1", t, W("Да <font color=red>нет</font>"), ""}));
+    EXPECT_EQ(ReadFile(home / "film.tagfix"), Crlf({"1 = remove <font> TAG"}));
+    EXPECT_EQ(w.Get<QComboBox>("cbLogExt")->currentText(), "*.tagfix");
+    EXPECT_TRUE(w.messages.isEmpty());
+
+    std::filesystem::remove(home / "film.out");
+    user.TypeInto("edSubTagToRemove", "");
+    user.Click("btnSubTagRemove");
+    EXPECT_EQ(w.messages, QStringList{"Not Set TAG to Remove!!!"});
+    EXPECT_FALSE(std::filesystem::exists(home / "film.out"));
 }
 
-void ClickAtCentre(Window& w, const char* button) {
-    auto* widget = w.Get<QPushButton>(button);
-    auto* pages = w.Get<QTabWidget>("PageControl");
-    for (int i = 0; i < pages->count(); ++i) {
-        if (pages->widget(i)->isAncestorOf(widget)) pages->setCurrentIndex(i);
-    }
-    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+TEST(MainWindow, TheDelimiterButtonsFixAsTheirBoxesSay) {
+    TempDir home;
+    Window w(home);
+    const std::string t = "00:00:01,000 --> 00:00:02,000";
+    const auto film = [&t](const char* text) { return Crlf({"1", t, W(text), ""}); };
+    WriteFile(home / "film.srt", film("Привет ,мир !<i>Как</i> дела?"));
+    w.window.OpenFile(QString::fromStdString((home / "film.srt").string()));
+    User user(w);
+    user.OpenPage(kOperationsPage);
+
+    user.Click("btnSubDelSpaceBeforeDelimiters");
+    EXPECT_EQ(ReadFile(home / "film.out"), film("Привет,мир!<i>Как</i> дела?"));
+    EXPECT_EQ(ReadFile(home / "film.fix"), Crlf({"1 = Del Space Before Delimiters"}));
+    user.Click("btnSubDelimitersFix");
+    EXPECT_EQ(w.messages, QStringList{"Output File Exist!!!"});
+
+    // The careful form leaves a delimiter before "<" alone.
+    std::filesystem::remove(home / "film.out");
+    user.Click("btnSubDelimitersFix");
+    EXPECT_EQ(ReadFile(home / "film.out"), film("Привет, мир!<i>Как</i> дела?"));
+    EXPECT_EQ(ReadFile(home / "film.fix"), Crlf({"1 = Fix Space Around Delimiters"}));
+
+    // Without it the followers' box means nothing and is disabled; only "!" is a delimiter now.
+    std::filesystem::remove(home / "film.out");
+    EXPECT_TRUE(w.Get<QLineEdit>("edExcludeFix")->isEnabled());
+    user.Click("cbUseExclude");
+    EXPECT_FALSE(w.Get<QLineEdit>("edExcludeFix")->isEnabled());
+    user.TypeInto("edDelimitersFix", "!");
+    user.Click("btnSubDelimitersFix");
+    EXPECT_EQ(ReadFile(home / "film.out"), film("Привет ,мир! <i>Как</i> дела?"));
+    EXPECT_EQ(w.window.session().settings().Text("DelimitersFix"), "!");
+    EXPECT_FALSE(w.window.session().settings().Bool("UseExclude"));
+    EXPECT_EQ(w.messages.size(), 1);
 }
 
 TEST(MainWindow, ATranslationTakesTheTimingsOfTheFileTypedIntoTheAddBox) {
@@ -273,10 +336,10 @@ TEST(MainWindow, ATranslationTakesTheTimingsOfTheFileTypedIntoTheAddBox) {
     w.OpenFilm(home);
     WriteFile(home / "original.srt", Crlf({"1", "00:01:01,000 --> 00:01:03,000", "Hi!", "", "3",
                                            "00:01:05,000 --> 00:01:06,000", "Three", ""}));
-    QWidget* box = FocusOn(w, "edOpenFileAdd");
-    ASSERT_EQ(box, w.Get<QLineEdit>("edOpenFileAdd"));
-    QTest::keyClicks(box, QString::fromStdString((home / "original.srt").string()));
-    ClickAtCentre(w, "btnReplaceTimingsSub");
+    User user(w);
+    user.TypeInto("edOpenFileAdd", QString::fromStdString((home / "original.srt").string()));
+    user.OpenPage(kUtilitiesPage);
+    user.Click("btnReplaceTimingsSub");
 
     EXPECT_EQ(ReadFile(home / "film.out"),
               Crlf({"1", "00:01:01,000 --> 00:01:03,000", W("Привет!"), "", "2",
@@ -286,7 +349,7 @@ TEST(MainWindow, ATranslationTakesTheTimingsOfTheFileTypedIntoTheAddBox) {
               Crlf({"2 = Time Not Replaced: No Subtitle of This Number in Add-File!!!",
                     "add#3 = Subtitle Copied from Add-File: No Subtitle of This Number in "
                     "In-File!!!",
-                    std::string(kReportSeparator), ">> 2 Replaced Strings"}));
+                    std::string(52, '='), ">> 2 Replaced Strings"}));
     EXPECT_EQ(w.Get<QComboBox>("cbLogExt")->currentText(), "*.replace");
     EXPECT_FALSE(w.Get<QLabel>("stLogFile")->isHidden());  // on the Subtitle page
     EXPECT_EQ(w.window.statusBar()->currentMessage(), ">> 2 Replaced Strings");
@@ -303,6 +366,8 @@ TEST(MainWindow, ATranslationTakesTheTimingsOfTheFileTypedIntoTheAddBox) {
 TEST(MainWindow, TheCompareModeAndJoiningSwitchTheirControls) {
     TempDir home;
     Window w(home);
+    User user(w);
+    user.OpenPage(kUtilitiesPage);
     EXPECT_TRUE(w.Get<QLineEdit>("edDeltaTime")->isEnabled());
     EXPECT_FALSE(w.Get<QCheckBox>("cbRoundWord")->isEnabled());
     EXPECT_FALSE(w.Get<QLineEdit>("edJoinDeltaTime")->isEnabled());
@@ -311,7 +376,8 @@ TEST(MainWindow, TheCompareModeAndJoiningSwitchTheirControls) {
     EXPECT_EQ(w.window.session().settings().Int("TimingsModeCompare"), 1);
     EXPECT_FALSE(w.Get<QLineEdit>("edDeltaTime")->isEnabled());
     EXPECT_TRUE(w.Get<QCheckBox>("cbRoundWord")->isEnabled());
-    w.Get<QCheckBox>("cbJoinSubtitlesText")->click();
+    auto* join = w.Get<QCheckBox>("cbJoinSubtitlesText");
+    QTest::mouseClick(join, Qt::LeftButton, {}, QPoint(4, join->height() / 2));  // on its box
     EXPECT_TRUE(w.Get<QLineEdit>("edJoinDeltaTime")->isEnabled());
 }
 
@@ -319,15 +385,14 @@ TEST(MainWindow, AddLastSubAppendsTheEditorsTextAndGivesItTheFocusBack) {
     TempDir home;
     Window w(home);
     w.OpenFilm(home);
-    QWidget* memo = FocusOn(w, "MemoSubLines");
-    ASSERT_EQ(memo, w.Get<QPlainTextEdit>("MemoSubLines"));
-    QTest::keyClicks(memo, "The");
-    QTest::keyClick(memo, Qt::Key_Return);
-    QTest::keyClicks(memo, "End");
-    ClickAtCentre(w, "btnAddLastSub");
+    User user(w);
+    user.TypeInto("MemoSubLines", "The");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClicks(QApplication::focusWidget(), "End");
+    user.Click("btnAddLastSub");
     EXPECT_EQ(ReadFile(home / "film.out"),
               kFilm + Crlf({"3", "00:00:15,000 --> 00:00:16,000", "The", "End", ""}));
-    EXPECT_EQ(QApplication::focusWidget(), memo);
+    EXPECT_EQ(QApplication::focusWidget(), w.Get<QPlainTextEdit>("MemoSubLines"));
 }
 
 }  // namespace
