@@ -208,22 +208,6 @@ void TimeCorrectionSub(FrameRun& run, const SubtitleTimeCorrectionParams& params
     }
 }
 
-// Runs the SubRip or the MicroDVD body by the input's kind; any other kind is refused.
-RunResult RunByKind(const FrameRequest& request, Host& host,
-                    const std::function<void(FrameRun&)>& srt,
-                    const std::function<void(FrameRun&)>& sub) {
-    const std::string ext = LowerExtOf(request.input);
-    return RunInFrame(request, host, [&](FrameRun& run) {
-        if (ext == "srt") {
-            srt(run);
-        } else if (ext == "sub") {
-            sub(run);
-        } else {
-            AbandonUnsupportedKind(run);
-        }
-    });
-}
-
 }  // namespace
 
 RunResult AddLastSubtitle(const std::string& input, const std::string& output,

@@ -76,6 +76,20 @@ void AbandonUnsupportedKind(FrameRun& run) {
     run.Abandon();
 }
 
+RunResult RunByKind(const FrameRequest& request, Host& host,
+                    const std::function<void(FrameRun&)>& srt,
+                    const std::function<void(FrameRun&)>& sub) {
+    const std::string ext = LowerExtOf(request.input);
+    const auto& body = ext == "srt" ? srt : ext == "sub" ? sub : nullptr;
+    return RunInFrame(request, host, [&](FrameRun& run) {
+        if (body) {
+            body(run);
+        } else {
+            AbandonUnsupportedKind(run);
+        }
+    });
+}
+
 std::string TimingLineWithTail(TimeMs on, TimeMs off, std::string_view line, bool pad) {
     std::string timing = MakeTimingLine(on, off);
     const auto parsed = ParseTimingLine(line, pad);

@@ -6,6 +6,7 @@
 // in its place.
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,9 @@
 namespace tessaline {
 
 class FrameRun;
+struct FrameRequest;
+class Host;
+enum class RunResult;
 
 /// The report line of a file that ends where a subtitle's next line was due.
 inline constexpr std::string_view kEndOfInFile = " = END of IN-file ==================== !!!";
@@ -79,6 +83,12 @@ void WriteRecord(FrameRun& run, const StreamRecord& rec,
 /// extension: " + its extension when the run is interactive, and keeps no output (an empty one
 /// would wipe the subtitles out if "Rename out-File" put it in the input's place).
 void AbandonUnsupportedKind(FrameRun& run);
+
+/// Runs `srt` or `sub` in the frame by the lower-case kind of the request's input; another kind,
+/// or one without a body, is refused as AbandonUnsupportedKind does.
+RunResult RunByKind(const FrameRequest& request, Host& host,
+                    const std::function<void(FrameRun&)>& srt,
+                    const std::function<void(FrameRun&)>& sub = {});
 
 /// The timing line of new times with the tail ("<x1>") that `line` carried kept after them.
 [[nodiscard]] std::string TimingLineWithTail(TimeMs on, TimeMs off, std::string_view line,

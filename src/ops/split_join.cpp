@@ -171,7 +171,6 @@ RunResult SplitTimeText(const std::string& input, const std::string& textOutput,
                         const SplitTimeTextParams& params, Host& host) {
     const std::string timePath = ChangeFileExtMode(input, "srttime", 0);
     const std::string trackPath = ChangeFileExtMode(input, "srttrk", 0);
-    const bool srt = LowerExtOf(input) == "srt";
     // The three files are one result: none of them may be there already.
     const FrameRequest request{.input = input,
                                .output = textOutput,
@@ -182,11 +181,7 @@ RunResult SplitTimeText(const std::string& input, const std::string& textOutput,
                                    return false;
                                }};
     ExtraOutputs extra;
-    const RunResult result = RunInFrame(request, host, [&](FrameRun& run) {
-        if (!srt) {
-            AbandonUnsupportedKind(run);
-            return;
-        }
+    const RunResult result = RunByKind(request, host, [&](FrameRun& run) {
         LineWriter& time = extra.Open(timePath);
         LineWriter& track = extra.Open(trackPath);
         bool trackHasLines = false;

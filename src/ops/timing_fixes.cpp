@@ -230,19 +230,6 @@ FrameSteps ReportSteps(bool interactive, std::string_view ext, std::string_view 
     return {.interactive = interactive, .reportExt = ext, .emptyReportMessage = emptyMessage};
 }
 
-// Runs a SubRip-only body; any other kind is refused.
-RunResult RunOnSubRip(const FrameRequest& request, Host& host,
-                      const std::function<void(FrameRun&)>& body) {
-    const bool srt = LowerExtOf(request.input) == "srt";
-    return RunInFrame(request, host, [&](FrameRun& run) {
-        if (srt) {
-            body(run);
-        } else {
-            AbandonUnsupportedKind(run);
-        }
-    });
-}
-
 }  // namespace
 
 RunResult FixDoubleTime(const std::string& input, const std::string& output,
@@ -251,7 +238,7 @@ RunResult FixDoubleTime(const std::string& input, const std::string& output,
         .input = input,
         .output = output,
         .steps = ReportSteps(params.interactive, "double", kNullDoubleLengthFile)};
-    return RunOnSubRip(request, host, [&](FrameRun& run) { DivideDoubleTimings(run, params); });
+    return RunByKind(request, host, [&](FrameRun& run) { DivideDoubleTimings(run, params); });
 }
 
 RunResult FixWrongTime(const std::string& input, const std::string& output,
@@ -260,7 +247,7 @@ RunResult FixWrongTime(const std::string& input, const std::string& output,
         .input = input,
         .output = output,
         .steps = ReportSteps(params.interactive, "wrong", kNullWrongLengthFile)};
-    return RunOnSubRip(request, host, [&](FrameRun& run) { WrongTimeFixer(run, params).Run(); });
+    return RunByKind(request, host, [&](FrameRun& run) { WrongTimeFixer(run, params).Run(); });
 }
 
 // --- Descriptors -------------------------------------------------------------------------------
