@@ -169,7 +169,7 @@ constexpr std::size_t kCompareSeparatorLength = 56;
 // lines of the other.
 class TextMatcher {
   public:
-    TextMatcher(const CompareTimingsParams& params) : params_(params) {}
+    explicit TextMatcher(const CompareTimingsParams& params) : params_(params) {}
 
     /// The text lines of `y` found by pieces of the text lines of `x` are at least as many as y
     /// has. Records without text never match.
