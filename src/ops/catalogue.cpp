@@ -1,11 +1,14 @@
 #include "ops/catalogue.hpp"
 
+#include "ops/break_subtitles.hpp"
 #include "ops/convert.hpp"
 #include "ops/correction.hpp"
 #include "ops/delimiters.hpp"
 #include "ops/dialog_fix.hpp"
 #include "ops/last_subtitle.hpp"
+#include "ops/length_test.hpp"
 #include "ops/line_checks.hpp"
+#include "ops/line_cut.hpp"
 #include "ops/offset.hpp"
 #include "ops/renumber.hpp"
 #include "ops/results.hpp"
@@ -13,6 +16,8 @@
 #include "ops/tag_ops.hpp"
 #include "ops/timing_fixes.hpp"
 #include "ops/timing_transfer.hpp"
+#include "ops/to_bottom.hpp"
+#include "ops/to_one_line.hpp"
 
 namespace tessaline {
 namespace {
@@ -26,6 +31,8 @@ constexpr const Operation* kCatalogue[] = {
     &kFixDelimitersOperation,       &kFixDigitsOperation,     &kCheckEndLettersOperation,
     &kFixDialogOperation,           &kRemoveTagOperation,     &kFixTagsOperation,
     &kReflowTagsOperation,
+    &kToOneLineOperation, &kToBottomOperation, &kSetLengthOperation, &kLengthTestOperation,
+    &kBreakSubDialogOperation, &kBreakBigTextOperation,
     &kReplaceTimingsOperation,
     &kCompareTimingsOperation,
     &kFixDoubleTimeOperation,
