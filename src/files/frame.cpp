@@ -1,8 +1,6 @@
 #include "files/frame.hpp"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "core/chars.hpp"
 #include "core/errors.hpp"
@@ -135,7 +133,7 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
     return RunResult::Done;
 }
 
-// --- A second input, outputs besides the output, a report written as it grows -----------------
+// --- A second input, outputs besides the output ------------------------------------------------
 
 RunResult RunInFrameWithAdd(const FrameRequest& request, const std::string& addInput, Host& host,
                             const std::function<void(FrameRun&, LineReader& add)>& body) {
@@ -188,46 +186,6 @@ bool ExtraOutputs::Commit() {
         placed.push_back(&entry->path);
     }
     return true;
-}
-
-ReportStream::ReportStream(std::string_view input, std::string_view reportExt)
-    : path_(ReportPath(input, reportExt)), kind_("*." + std::string(reportExt)) {}
-
-ReportStream::~ReportStream() {
-    writer_.reset();
-    if (!temp_.empty()) std::remove(temp_.c_str());
-}
-
-void ReportStream::Add(std::string_view line) {
-    if (!writer_) {
-        temp_ = CreateTempSibling(path_);
-        writer_ = std::make_unique<LineWriter>(temp_);
-    }
-    writer_->WriteLine(line);
-    ++count_;
-}
-
-bool ReportStream::Finish(const FrameSteps& steps, Host& host) {
-    if (count_ == 0) {
-        if (steps.interactive && !steps.emptyReportMessage.empty()) {
-            host.ShowMessage(steps.emptyReportMessage);
-        }
-        return true;
-    }
-    if (!steps.summaryText.empty() && count_ >= 2) {
-        const std::string summary =
-            ">> " + std::to_string(count_) + " " + std::string(steps.summaryText);
-        Add(kReportSeparator);
-        Add(summary);
-        host.SetStatusBar(summary);
-    }
-    writer_->Close();
-    if (!RenameFile(temp_, path_)) {
-        throw FileError(path_, "cannot replace " + path_ + ": " + std::strerror(errno));
-    }
-    temp_.clear();
-    host.SelectReportKind(kind_);
-    return false;
 }
 
 }  // namespace tessaline

@@ -139,7 +139,7 @@ bool FinishReport(LineList& report, std::string_view input, const FrameSteps& st
 /// The lower-case extension of a path, as the operations compare it ("srt", "sub").
 [[nodiscard]] std::string LowerExtOf(std::string_view path);
 
-// --- A second input, outputs besides the output, a report written as it grows -----------------
+// --- A second input, outputs besides the output ------------------------------------------------
 
 /// Runs `body` in the frame with a second input open beside the first (the add file of the
 /// operations that take timings from another file). Besides the frame's own stops, a run whose
@@ -173,34 +173,6 @@ class ExtraOutputs {
   private:
     struct Entry;
     std::vector<std::unique_ptr<Entry>> entries_;
-};
-
-/// A report written to a temporary file as it grows, for runs that report on every subtitle of
-/// a file: memory stays flat however long the file is. Nothing is created before the first line.
-class ReportStream {
-  public:
-    /// The report of `input` with the extension `reportExt` ("cmp0").
-    ReportStream(std::string_view input, std::string_view reportExt);
-    ~ReportStream();
-    ReportStream(const ReportStream&) = delete;
-    ReportStream& operator=(const ReportStream&) = delete;
-
-    /// Adds a line. Throws FileError when the report cannot be written.
-    void Add(std::string_view line);
-    /// The lines added so far.
-    [[nodiscard]] std::size_t size() const { return count_; }
-
-    /// Finishes the report as FinishReport finishes one held in memory (the steps give the
-    /// summary text and the empty-report message; their report extension is not used): it
-    /// replaces an older report and its kind is selected. Returns true when it was empty.
-    bool Finish(const FrameSteps& steps, Host& host);
-
-  private:
-    std::string path_;
-    std::string kind_;
-    std::string temp_;
-    std::unique_ptr<LineWriter> writer_;
-    std::size_t count_ = 0;
 };
 
 }  // namespace tessaline

@@ -6,6 +6,7 @@
 
 #include "core/times.hpp"
 #include "files/fs.hpp"
+#include "files/report_file.hpp"
 #include "ops/controls.hpp"
 #include "ops/record_stream.hpp"
 #include "ops/settings.hpp"
@@ -230,7 +231,7 @@ class TextMatcher {
 class TimingComparer {
   public:
     TimingComparer(FrameRun& run, LineReader& add, const CompareTimingsParams& params,
-                   ReportStream& report)
+                   ReportFile& report)
         : run_(run),
           params_(params),
           delta_(TimeTextToMs(params.deltaTime)),
@@ -380,7 +381,7 @@ class TimingComparer {
     FrameRun& run_;
     const CompareTimingsParams& params_;
     TimeMs delta_;
-    ReportStream& report_;
+    ReportFile& report_;
     RecordStream in_;
     RecordStream add_;
     TextMatcher texts_;
@@ -436,7 +437,7 @@ RunResult CompareTimings(const std::string& input, const std::string& add,
                                .steps = {.interactive = params.interactive},
                                .nothingToDo = LowerExtOf(add) != ext};
     // One report line per subtitle: it is written as it grows.
-    ReportStream report(input, reportExt);
+    ReportFile report(input, reportExt);
     long changed = 0, notChanged = 0, missing = 0;
     const RunResult result =
         RunInFrameWithAdd(request, add, host, [&](FrameRun& run, LineReader& addIn) {
@@ -459,7 +460,9 @@ RunResult CompareTimings(const std::string& input, const std::string& add,
         report.Add(summary);
         host.SetStatusBar(summary);
     }
-    report.Finish({.interactive = params.interactive, .emptyReportMessage = kNullCmpLengthFile},
+    report.Finish({.interactive = params.interactive,
+                   .reportExt = reportExt,
+                   .emptyReportMessage = kNullCmpLengthFile},
                   host);
     return result;
 }

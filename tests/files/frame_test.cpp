@@ -300,46 +300,5 @@ TEST(ExtraOutputs, PutsEveryFileInPlaceOrNone) {
     EXPECT_EQ(Listing(f.dir), Names{"film.srt"});
 }
 
-TEST(ReportStream, FinishesAsAReportHeldInMemory) {
-    const FrameSteps steps{.reportExt = "unused",
-                           .emptyReportMessage = "Null Cmp-length-file",
-                           .summaryText = "Cmp Strings"};
-    const struct {
-        int lines;
-        Names files, messages;
-        std::string report, statusBar;
-    } cases[] = {
-        {0, {"film.cmp0", "film.srt"}, {"Null Cmp-length-file"}, "older\r\n", ""},
-        {1, {"film.cmp0", "film.srt"}, {}, Crlf({"1 = a"}), ""},
-        {2,
-         {"film.cmp0", "film.srt"},
-         {},
-         Crlf({"1 = a", "2 = a", std::string(kReportSeparator), ">> 2 Cmp Strings"}),
-         ">> 2 Cmp Strings"},
-    };
-    for (const auto& c : cases) {
-        Fixture f;
-        WriteFile(f.dir / "film.cmp0", "older\r\n");
-        ReportStream report(f.input, "cmp0");
-        for (int i = 1; i <= c.lines; ++i)
-            report.Add(std::to_string(i) + " = a");
-        EXPECT_EQ(report.Finish(steps, f.host), c.lines == 0);
-        EXPECT_EQ(Listing(f.dir), c.files) << c.lines;
-        EXPECT_EQ(ReadFile(f.dir / "film.cmp0"), c.report) << c.lines;
-        EXPECT_EQ(f.host.messages, c.messages) << c.lines;
-        EXPECT_EQ(f.host.statusBar, c.statusBar) << c.lines;
-        EXPECT_EQ(f.host.reportKind, c.lines == 0 ? "" : "*.cmp0") << c.lines;
-    }
-    // A report not finished (the run failed) leaves nothing and keeps the older one.
-    Fixture f;
-    WriteFile(f.dir / "film.cmp0", "older\r\n");
-    {
-        ReportStream report(f.input, "cmp0");
-        report.Add("1 = a");
-    }
-    EXPECT_EQ(Listing(f.dir), (Names{"film.cmp0", "film.srt"}));
-    EXPECT_EQ(ReadFile(f.dir / "film.cmp0"), "older\r\n");
-}
-
 }  // namespace
 }  // namespace tessaline
