@@ -249,11 +249,11 @@ class TimingComparer {
             // waits for it.
             if (first || (addDue && inRec_.timed && inRec_.record.off > latest)) ReadAdd();
             first = false;
-            // Subtitles that only the add file has: an add record that ends earlier than this
-            // subtitle could pair with is passed over, or every later pair would be one off.
+            // Subtitles that only the add file has: an add record whose on- and off-times are
+            // both a tolerance or more before this subtitle's can pair neither with it nor with a
+            // later one; it is passed over, or every later pair would be one off.
             while (params_.mode == CompareMode::Time && inRec_.timed && inWindow_ > 0 &&
-                   window_[0].timed &&
-                   std::int64_t{window_[0].record.off} + delta_ <= inRec_.record.on && ReadAdd()) {
+                   Behind(window_[0], inRec_) && ReadAdd()) {
             }
             if (inRec_.timed) {
                 latest = std::max(inRec_.record.on, inRec_.record.off);
@@ -296,6 +296,12 @@ class TimingComparer {
         used_ = {false, used_[0], used_[1]};
         inWindow_ = std::min(inWindow_ + 1, 3);
         return true;
+    }
+
+    // `add` starts and ends at least the tolerance before `in`.
+    bool Behind(const StreamRecord& add, const StreamRecord& in) const {
+        return add.timed && std::int64_t{add.record.on} + delta_ <= in.record.on &&
+               std::int64_t{add.record.off} + delta_ <= in.record.off;
     }
 
     bool Close(const StreamRecord& a, const StreamRecord& b) const {
