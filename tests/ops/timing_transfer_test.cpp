@@ -142,6 +142,30 @@ TEST(CompareTimings, PairsByTimePassingOverSubtitlesOfOneFileOnly) {
     }
 }
 
+// A subtitle that only the add file has, starting well before the next subtitle of the open file
+// but ending inside it: it is passed over, and the subtitles after it still pair.
+TEST(CompareTimings, PassesOverAnAddSubtitleThatOverlapsTheNextOne) {
+    test::TempDir dir;
+    const std::string film = dir / "film.srt";
+    const std::string addPath = dir / "add.srt";
+    test::WriteFile(film, Crlf({"1", "00:00:01,000 --> 00:00:03,000", "A", "",  //
+                                "2", "00:00:10,000 --> 00:00:12,000", "B", "",  //
+                                "3", "00:00:20,000 --> 00:00:22,000", "C", ""}));
+    test::WriteFile(addPath, Crlf({"1", "00:00:01,100 --> 00:00:03,100", "a", "",  //
+                                   "2", "00:00:07,000 --> 00:00:10,500", "x", "",  //
+                                   "3", "00:00:10,100 --> 00:00:12,100", "b", "",  //
+                                   "4", "00:00:20,100 --> 00:00:22,100", "c", ""}));
+    RecordingHost host;
+    EXPECT_EQ(CompareTimings(film, addPath, dir / "film.out", {}, host), RunResult::Done);
+    EXPECT_EQ(ReadFile(dir / "film.out"), Crlf({"1", "00:00:01,100 --> 00:00:03,100", "A", "",  //
+                                                "2", "00:00:10,100 --> 00:00:12,100", "B", "",  //
+                                                "3", "00:00:20,100 --> 00:00:22,100", "C", ""}));
+    EXPECT_EQ(ReadFile(dir / "film.cmp0"),
+              Crlf({"1 = Change Time", "2 = Change Time", "3 = Change Time",
+                    "add#2 = Missing Time => Time Not Used!!!", std::string(56, '='),
+                    "Timings: Changed: 3 | Not Changed: 0 | Missing: 1"}));
+}
+
 // One subtitle against one: which of the open file's timings pair with the add file's.
 TEST(CompareTimings, PairsOnlyInsideTheTimeWindowOrOnMatchingText) {
     const std::string in = Crlf({"1", "00:01:00,000 --> 00:01:02,000", "Hello my dear friend", ""});
