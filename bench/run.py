@@ -34,6 +34,12 @@ OPERATIONS = {
     # they are measured against the line copy of both files.
     "replace-timings": (["replace-timings", "--add", "{add}"], ".out"),
     "compare-timings": (["compare-timings", "--add", "{add}"], ".out"),
+    "fix-double-time": (["fix-double-time"], ".out"),
+    "fix-wrong-time": (["fix-wrong-time"], ".out"),
+    "subtitle-time-correction": (["subtitle-time-correction"], ".out"),
+    "add-last-subtitle": (["add-last-subtitle", "--text", "The end"], ".out"),
+    "delete-last-subtitle": (["delete-last-subtitle"], ".out"),
+    "split-time-text": (["split-time-text"], ".srttext"),
 }
 BOTH = "line copy, both files"
 
@@ -57,7 +63,8 @@ def run(argv):
 
 def remove(path):
     base = os.path.splitext(path)[0]
-    for p in (path, *(base + ext for ext in (".corr", ".fix", ".tagfix", ".replace", ".cmp0"))):
+    others = (".corr", ".fix", ".tagfix", ".replace", ".cmp0", ".srttime", ".srttrk")
+    for p in (path, *(base + ext for ext in others)):
         if os.path.exists(p):
             os.remove(p)
 

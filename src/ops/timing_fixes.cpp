@@ -1,6 +1,7 @@
 #include "ops/timing_fixes.hpp"
 
-#include <deque>
+#include <algorithm>
+#include <array>
 #include <optional>
 
 #include "core/times.hpp"
@@ -17,45 +18,60 @@ bool ShareTiming(const StreamRecord& a, const StreamRecord& b) {
     return a.timed && b.timed && a.size() > 2 && b.size() > 2 && a.TimingLine() == b.TimingLine();
 }
 
+// Up to three records, the oldest first, and a place for the one being read. Records leave by
+// rotation, so each place keeps its buffers and no record is allocated anew.
+struct RecordWindow {
+    std::array<StreamRecord, 4> records;
+    std::size_t held = 0;
+
+    // The first `count` records leave the window.
+    void Drop(std::size_t count) {
+        std::rotate(records.begin(), records.begin() + static_cast<std::ptrdiff_t>(count),
+                    records.begin() + static_cast<std::ptrdiff_t>(held));
+        held -= count;
+    }
+};
+
 // Writes the first `parts` records of the window with their shared range divided among them and
 // takes them out of the window.
-void WriteDivided(FrameRun& run, std::deque<StreamRecord>& window, int parts,
+void WriteDivided(FrameRun& run, RecordWindow& window, int parts,
                   const FixDoubleTimeParams& params) {
+    const auto& held = window.records;
     const SplitTimings split =
-        SplitTiming(window.front().TimingLine(), parts, params.timeCorrection, params.oneTick);
+        SplitTiming(held[0].TimingLine(), parts, params.timeCorrection, params.oneTick);
     const std::string* timings[] = {&split.first, &split.second, &split.third};
     const auto count = static_cast<std::size_t>(parts);
     for (std::size_t i = 0; i < count; ++i)
-        WriteRecord(run, window[i], *timings[i]);
-    run.report().push_back(window[0].lines()[0] + "-" + window[count - 1].lines()[0] +
+        WriteRecord(run, held[i], *timings[i]);
+    run.report().push_back(held[0].lines()[0] + "-" + held[count - 1].lines()[0] +
                            " = Break Time on " + std::to_string(parts) + " tails");
-    window.erase(window.begin(), window.begin() + parts);
+    window.Drop(count);
 }
 
 void DivideDoubleTimings(FrameRun& run, const FixDoubleTimeParams& params) {
     RecordStream stream(run.in(), params.timeCorrection);
-    std::deque<StreamRecord> window;  // at most three records, the oldest first
-    StreamRecord next;
-    while (stream.Next(next)) {
-        window.push_back(std::move(next));
-        next = {};
-        if (window.size() < 3) continue;
-        if (ShareTiming(window[0], window[1]) && ShareTiming(window[1], window[2])) {
+    RecordWindow window;
+    const auto& held = window.records;
+    while (stream.Next(window.records[window.held])) {
+        if (++window.held < 3) continue;
+        if (ShareTiming(held[0], held[1]) && ShareTiming(held[1], held[2])) {
             WriteDivided(run, window, 3, params);
-        } else if (ShareTiming(window[0], window[1])) {
+        } else if (ShareTiming(held[0], held[1])) {
             WriteDivided(run, window, 2, params);
         } else {
-            WriteRecord(run, window.front());
-            window.pop_front();
+            WriteRecord(run, held[0]);
+            window.Drop(1);
         }
     }
+    // The lines after the last subtitle, read into the place after the records held.
+    const StreamRecord rest = std::move(window.records[window.held]);
     // The last two subtitles of the file may share a timing as well.
-    if (window.size() == 2 && ShareTiming(window[0], window[1])) {
+    if (window.held == 2 && ShareTiming(held[0], held[1])) {
         WriteDivided(run, window, 2, params);
     }
-    for (const StreamRecord& rec : window)
-        WriteRecord(run, rec);
-    for (const std::string& line : next.before)
+    for (std::size_t i = 0; i < window.held; ++i)
+        WriteRecord(run, held[i]);
+    for (const std::string& line : rest.before)
         run.WriteLine(line);
 }
 

@@ -29,7 +29,7 @@ TEST(FixDoubleTime, DividesTimingsSharedByTwoOrThreeSubtitles) {
     EXPECT_EQ(run.host.reportKind, "*.double");
 }
 
-TEST(FixDoubleTime, WithoutTheTickThePartsMeet) {
+TEST(FixDoubleTime, WithoutTheTickThePartsMeetAndStrayLinesStay) {
     const auto subtitles = [](std::string_view a, std::string_view b) {
         return Crlf(
             {"1", a, "A", "", "2", b, "B", "", "3", "00:00:20,000 --> 00:00:21,000", "C", ""});
@@ -45,6 +45,12 @@ TEST(FixDoubleTime, WithoutTheTickThePartsMeet) {
         {subtitles("00:00:10,000 --> 00:00:11,000", "00:00:12,000 --> 00:00:13,000"),
          subtitles("00:00:10,000 --> 00:00:11,000", "00:00:12,000 --> 00:00:13,000"),
          {"Null Double-length-file"}},
+        // The last two subtitles share a timing; the lines around the subtitles stay in place.
+        {Crlf({"Header", "", "1", "00:00:10,000 --> 00:00:11,000", "A", "", "2",
+               "00:00:10,000 --> 00:00:11,000", "B", "", "Trailer"}),
+         Crlf({"Header", "", "1", "00:00:10,000 --> 00:00:10,500", "A", "", "2",
+               "00:00:10,500 --> 00:00:11,000", "B", "", "Trailer"}),
+         {}},
     };
     for (const auto& c : cases) {
         test::TempDir dir;
