@@ -245,9 +245,12 @@ class TimingComparer {
         bool addDue = true;
         TimeMs latest = 0;  // the latest of the times of the last pair examined
         while (in_.Next(inRec_)) {
-            // An open-file subtitle that ends before the latest time met is behind: the add file
-            // waits for it.
-            if (first || (addDue && inRec_.timed && inRec_.record.off > latest)) ReadAdd();
+            // By time, an open-file subtitle that ends before the latest time met is behind: the
+            // add file waits for it. By text the times of the two files need not be alike (the
+            // add file's may all be later), so only the pairing decides.
+            const bool behind =
+                params_.mode == CompareMode::Time && !(inRec_.timed && inRec_.record.off > latest);
+            if (first || (addDue && !behind)) ReadAdd();
             first = false;
             // Subtitles that only the add file has: an add record whose on- and off-times are
             // both a tolerance or more before this subtitle's can pair neither with it nor with a

@@ -166,6 +166,62 @@ TEST(CompareTimings, PassesOverAnAddSubtitleThatOverlapsTheNextOne) {
                     "Timings: Changed: 3 | Not Changed: 0 | Missing: 1"}));
 }
 
+// By text, the add file's times may be far from the open file's: here an hour later.
+TEST(CompareTimings, PairsByTextWhateverTheTimesOfTheAddFile) {
+    const auto srt = [](std::initializer_list<std::string_view> texts, std::string_view hour) {
+        std::string file;
+        int n = 0;
+        for (std::string_view text : texts) {
+            ++n;
+            const std::string at = std::string(hour) + ":00:0" + std::to_string(n);
+            file += Crlf({std::to_string(n), at + ",000 --> " + at + ",500", text, ""});
+        }
+        return file;
+    };
+    const auto timing = [](int n) {
+        const std::string at = "01:00:0" + std::to_string(n);
+        return at + ",000 --> " + at + ",500";
+    };
+    const struct {
+        const char* what;
+        std::string in, add, out;
+        std::vector<std::string> report;
+    } cases[] = {
+        {"a subtitle only the open file has",
+         srt({"Alpha one", "Bravo two", "Charlie", "Delta four"}, "00"),
+         srt({"Alpha one", "Bravo two", "Delta four"}, "01"),
+         Crlf({"1", timing(1), "Alpha one", "", "2", timing(2), "Bravo two", "",  //
+               "3", "00:00:03,000 --> 00:00:03,500", "Charlie", "",               //
+               "4", timing(3), "Delta four", ""}),
+         {"1 = Change Time", "2 = Change Time", "3 = Time Not Change!!!", "4 = Change Time",
+          std::string(56, '='), "Timings: Changed: 3 | Not Changed: 1 | Missing: 0"}},
+        {"a text repeated takes the previous add timing again",
+         srt({"Alpha one", "Alpha one", "Bravo two"}, "00"),
+         srt({"Alpha one", "Bravo two"}, "01"),
+         Crlf({"1", timing(1), "Alpha one", "", "2", timing(1), "Alpha one", "",  //
+               "3", timing(2), "Bravo two", ""}),
+         {"1 = Change Time", "add#1 = Replaced Time Using Again!!!",
+          "2 = Change Time, but This Time equal Prev Time!!!", "3 = Change Time",
+          std::string(56, '='), "Timings: Changed: 3 | Not Changed: 0 | Missing: 0"}},
+    };
+    for (const auto& c : cases) {
+        for (const CompareMode mode : {CompareMode::InWithAdd, CompareMode::AddWithIn}) {
+            SCOPED_TRACE(std::string(c.what) + ", mode " + std::to_string(int(mode)));
+            test::TempDir dir;
+            const std::string film = dir / "film.srt";
+            test::WriteFile(film, c.in);
+            test::WriteFile(dir / "add.srt", c.add);
+            RecordingHost host;
+            CompareTimings(film, dir / "add.srt", dir / "film.out", {.mode = mode}, host);
+            EXPECT_EQ(ReadFile(dir / "film.out"), c.out);
+            std::string report;
+            for (const std::string& line : c.report)
+                report += Crlf({line});
+            EXPECT_EQ(ReadFile(dir / ("film.cmp" + std::to_string(int(mode)))), report);
+        }
+    }
+}
+
 // One subtitle against one: which of the open file's timings pair with the add file's.
 TEST(CompareTimings, PairsOnlyInsideTheTimeWindowOrOnMatchingText) {
     const std::string in = Crlf({"1", "00:01:00,000 --> 00:01:02,000", "Hello my dear friend", ""});
