@@ -65,8 +65,6 @@ class Session {
 
     /// The open file (edOpenFile): a subtitle file, or folder + mask in directory mode.
     std::string openFile;
-    /// The add-file box (edOpenFileAdd).
-    std::string openAddFile;
     /// The recently opened files (the list of edOpenFile), newest first, at most 10.
     std::vector<std::string> recentFiles;
     /// The extension of the open file, as FileExtOf gives it.
@@ -94,6 +92,8 @@ class Session {
     [[nodiscard]] const std::string& outExt() const { return controls.Text("cbOutExt"); }
     /// The report kind whose indicator shows (cbLogExt; "" = no selection).
     [[nodiscard]] const std::string& logExt() const { return controls.Text("cbLogExt"); }
+    /// The add-file box (edOpenFileAdd): the second input of the two-file operations.
+    [[nodiscard]] const std::string& openAddFile() const { return controls.Text("edOpenFileAdd"); }
 
     // --- Handlers ------------------------------------------------------------------------------
 
