@@ -101,6 +101,9 @@ struct OptionDef {
     std::optional<std::string> (*check)(std::string_view value, std::string& stored) = nullptr;
     /// One line for the command's help.
     std::string_view help = {};
+    /// A control the option sets as well, and its value (--factor chooses "Coefficient").
+    std::string_view alsoControl = {};
+    std::string_view alsoValue = {};
 };
 
 /// The options given on a command line, by option name, with their values ("1" for a flag).
@@ -132,7 +135,10 @@ struct Operation {
     /// The control whose value is the variant when a trigger does not fix it (cbSubToSub).
     std::string_view variantControl = {};
     std::string_view logText = {};  // "[Offset Time] Click"
-    int logKind = 1;                // 1: with the file or folder, 2: with the report kind
+    /// The log texts of the variants, by variant, where they differ ("[Get Range Time] Click",
+    /// "[Get Range Frames] Click"); a variant without one logs `logText`.
+    std::span<const std::string_view> variantLogTexts = {};
+    int logKind = 1;  // 1: with the file or folder, 2: with the report kind
     /// The open file's kinds the handler accepts, in lower case, separated by "|" ("srt",
     /// "srt|sub"); any other kind does nothing. Empty: the operation decides.
     std::string_view extension = {};
@@ -154,6 +160,13 @@ struct Operation {
             if (vc.variant == variant || vc.variant == kAnyVariant) return vc.code;
         }
         return -1;
+    }
+    /// What the operations log gets after a variant ran.
+    [[nodiscard]] constexpr std::string_view LogTextOf(int variant) const {
+        if (variant >= 0 && static_cast<std::size_t>(variant) < variantLogTexts.size()) {
+            return variantLogTexts[static_cast<std::size_t>(variant)];
+        }
+        return logText;
     }
     /// The command runs over a mask (it has a directory-mode code).
     [[nodiscard]] constexpr bool TakesMask() const { return !codes.empty(); }
