@@ -2,19 +2,27 @@
 
 #include "ops/convert.hpp"
 #include "ops/correction.hpp"
+#include "ops/extend.hpp"
 #include "ops/offset.hpp"
 #include "ops/renumber.hpp"
 #include "ops/results.hpp"
+#include "ops/stretch.hpp"
+#include "ops/timing_check.hpp"
 
 namespace tessaline {
 namespace {
 
 // One row per operation, in the order of the program's help.
+// clang-format off
 constexpr const Operation* kCatalogue[] = {
     &kOffsetTimeOperation,          &kOffsetTailOperation,    &kOffsetCountOperation,
     &kOffsetReCountOperation,       &kOffsetFrameOperation,   &kConvertOperation,
     &kSubtitlesCorrectionOperation, &kRenameOutFileOperation, &kDeleteFileOperation,
+    &kGetRangeOperation,            &kSetTimeOperation,       &kStretchOperation,
+    &kStretchFpsOperation,          &kTimeTestOperation,      &kFrameTestOperation,
+    &kExtendTimeOperation,
 };
+// clang-format on
 
 }  // namespace
 

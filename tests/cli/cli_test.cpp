@@ -302,7 +302,7 @@ TEST_F(Cli, RunsAnOperationOnOneFile) {
         std::vector<std::string> args;
         std::string inputText;  // "" = no such file
         int status;
-        std::string err;  // exact, after "PATH: "; "?" = some message
+        std::string err;                        // exact, after "PATH: "; "?" = some message
         std::optional<std::string> outputText;  // nullopt = no output file
     };
     const auto none = std::nullopt;
@@ -602,5 +602,216 @@ TEST_F(Cli, CorrectWritesTheCleanFileAndItsReport) {
                                                      "clean.srt", "notes.txt"}));
 }
 
+// --- The range, the stretch, the tests of timings -----------------------------------------------
+
+namespace timing {
+
+// Three subtitles; the second lasts 0,6 s, shorter than the time test's 1,1 s.
+const std::string kFilm =
+    Crlf({"1", "00:00:02,000 --> 00:00:04,000", "A", "", "2", "00:00:10,000 --> 00:00:10,600", "B",
+          "", "3", "00:00:30,000 --> 00:00:40,000", "C", ""});
+const std::string kSub = Crlf({"{100}{150}A", "{150}{200}B|b", "{210}{205}C"});
+
+}  // namespace timing
+
+TEST_F(Cli, GetRangePrintsTheRangeAndWritesNothing) {
+    Put("film.srt", timing::kFilm);
+    Put("film.sub", timing::kSub);
+    Put("film.ssa", "x\r\n");
+    const std::string times =
+        "Begin Time: 00:00:02,000\nEnd Time: 00:00:40,000\n"
+        "Full Time: 00:00:38,000\n";
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"get-range", "film.srt"},
+                                                 {"--quiet", "get-range", "film.srt"}}) {
+        const Result r = Run(args);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out, times);
+        EXPECT_EQ(r.err, "");
+    }
+    Result r = Run({"--set", "BeginTimeFrameOfLastSubtitle=1", "get-range", "film.sub"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "Begin Frame: 100\nEnd Frame: 210\nFull Frames: 105\n");
+    r = Run({"get-range", "film.ssa"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "film.ssa: Not Support File extension: ssa\n");
+    EXPECT_EQ(Listing(work_), (std::set<std::string>{"film.srt", "film.sub", "film.ssa"}));
+    EXPECT_EQ(Run({"get-range", "*.srt"}).status, 2);
+}
+
+TEST_F(Cli, SetTimeMovesTheFirstOrTheLastSubtitle) {
+    Put("film.srt", timing::kFilm);
+    Result r = Run({"set-time", "--begin", "00:00:03,500", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(Get("film.out"), Crlf({"1", "00:00:03,500 --> 00:00:05,500", "A", "", "2",
+                                     "00:00:11,500 --> 00:00:12,100", "B", "", "3",
+                                     "00:00:31,500 --> 00:00:41,500", "C", ""}));
+    fs::remove(work_ / "film.out");
+    r = Run({"set-time", "--end", "00:00:39", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(Get("film.out"), Crlf({"1", "00:00:01,000 --> 00:00:03,000", "A", "", "2",
+                                     "00:00:09,000 --> 00:00:09,600", "B", "", "3",
+                                     "00:00:29,000 --> 00:00:39,000", "C", ""}));
+    fs::remove(work_ / "film.out");
+    r = Run({"set-time", "--begin", "00:00:02", "film.srt"});  // there already
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(Listing(work_), std::set<std::string>{"film.srt"});
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"set-time", "film.srt"},
+          {"set-time", "--begin", "00:00:01", "--end", "00:00:50", "film.srt"},
+          {"set-time", "--end", "1:2", "film.srt"}}) {
+        EXPECT_EQ(Run(args).status, 2) << args[1];
+    }
+}
+
+TEST_F(Cli, StretchWritesTheStretchedAndTheShiftedBackFile) {
+    Put("film.srt", timing::kFilm);
+    // k = (60000 + 2000 * 1.5 - 2000) / 40000 = 1.525: the first subtitle moves to 3,050, 1,050
+    // later; film.out2 moves everything back by that.
+    Result r = Run({"stretch", "--new-end", "00:01:00", "film.srt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Get("film.out"), Crlf({"1", "00:00:03,050 --> 00:00:06,100", "A", "", "2",
+                                     "00:00:15,250 --> 00:00:16,165", "B", "", "3",
+                                     "00:00:45,750 --> 00:01:01,000", "C", ""}));
+    EXPECT_EQ(Get("film.out2"), Crlf({"1", "00:00:02,000 --> 00:00:05,050", "A", "", "2",
+                                      "00:00:14,200 --> 00:00:15,115", "B", "", "3",
+                                      "00:00:44,700 --> 00:00:59,950", "C", ""}));
+    r = Run({"stretch", "--new-end", "00:01:00", "film.srt"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "film.srt: Output File Exist!!!\n");
+
+    // Range mode 1 from Begin 00:00:01 (k = 58500 / 39000 = 1.5, the first subtitle kept):
+    // film.srt0 is the input 1 s earlier; the second file puts
+    // the stretched file back after Begin. A zero file that is there already is said, and the
+    // run goes on with the input as it is.
+    for (const char* name : {"film.out", "film.out2"})
+        fs::remove(work_ / name);
+    r = Run({"--set", "SprainRangeMode=1", "stretch", "--begin", "00:00:01", "--new-end",
+             "00:00:59,500", "--keep-first", "film.srt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Get("film.srt0"), Crlf({"1", "00:00:01,000 --> 00:00:03,000", "A", "", "2",
+                                      "00:00:09,000 --> 00:00:09,600", "B", "", "3",
+                                      "00:00:29,000 --> 00:00:39,000", "C", ""}));
+    EXPECT_EQ(Get("film.out"), Crlf({"1", "00:00:01,000 --> 00:00:03,000", "A", "", "2",
+                                     "00:00:13,500 --> 00:00:14,400", "B", "", "3",
+                                     "00:00:43,500 --> 00:00:58,500", "C", ""}));
+    EXPECT_EQ(Get("film.out2"), Crlf({"1", "00:00:02,000 --> 00:00:04,000", "A", "", "2",
+                                      "00:00:14,500 --> 00:00:15,400", "B", "", "3",
+                                      "00:00:44,500 --> 00:00:59,500", "C", ""}));
+    for (const char* name : {"film.out", "film.out2"})
+        fs::remove(work_ / name);
+    r = Run({"--set", "SprainRangeMode=1", "stretch", "--begin", "00:00:01", "--new-end",
+             "00:00:59,500", "--keep-first", "film.srt"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "film.srt: Input Zero File Exist!!!\n");
+    EXPECT_TRUE(fs::exists(work_ / "film.out") && fs::exists(work_ / "film.out2"));
+
+    Put("zero.srt", Crlf({"1", "00:00:00,000 --> 00:00:00,000", "A", ""}));
+    r = Run({"stretch", "--new-end", "00:00:05", "zero.srt"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "zero.srt: Division by Zero!\n");
+    EXPECT_FALSE(fs::exists(work_ / "zero.out"));
+
+    // A frame number for a SubRip file, a time for a MicroDVD file.
+    r = Run({"stretch", "--new-end", "500", "zero.srt"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "zero.srt: --new-end takes a time hh:mm:ss[,mmm] for a SubRip file, not '500'\n");
+    Put("clip.sub", timing::kSub);
+    r = Run({"stretch", "--new-end", "00:00:05", "clip.sub"});
+    EXPECT_EQ(r.status, 1);
+    // Frames 100 to 205 stretched to 100 to 310: k = (310 + 100 * 310 / 205 - 100) / 205.
+    r = Run({"stretch", "--new-end", "310", "clip.sub"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Get("clip.out"), Crlf({"{176}{264}A", "{264}{352}B|b", "{370}{361}C"}));
+    EXPECT_EQ(Get("clip.out2"), Crlf({"{100}{188}A", "{188}{276}B|b", "{294}{285}C"}));
+    EXPECT_EQ(Run({"stretch", "--new-end", "soon", "film.srt"}).status, 2);
+    EXPECT_EQ(Run({"stretch", "film.srt"}).status, 2);
+}
+
+TEST_F(Cli, StretchFpsMultipliesByTheRatesOrTheFactor) {
+    Put("film.srt", timing::kFilm);
+    Put("dir/a.sub", timing::kSub);
+    Put("dir/b.sub", timing::kSub);
+    // 25 to 29,970: every time times 0,834167500834168.
+    Result r = Run({"stretch-fps", "film.srt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Get("film.out"), Crlf({"1", "00:00:01,668 --> 00:00:03,337", "A", "", "2",
+                                     "00:00:08,342 --> 00:00:08,842", "B", "", "3",
+                                     "00:00:25,025 --> 00:00:33,367", "C", ""}));
+    fs::remove(work_ / "film.out");
+    r = Run({"stretch-fps", "--factor", "1,5", "--keep-first", "film.srt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Get("film.out"), Crlf({"1", "00:00:02,000 --> 00:00:04,000", "A", "", "2",
+                                     "00:00:15,000 --> 00:00:15,900", "B", "", "3",
+                                     "00:00:45,000 --> 00:01:00,000", "C", ""}));
+    fs::remove(work_ / "film.out");
+    r = Run({"--set", "FramesAtSecTarget=25", "stretch-fps", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(Listing(work_), (std::set<std::string>{"film.srt", "dir"}));
+    EXPECT_EQ(Run({"stretch-fps", "--factor", "fast", "film.srt"}).status, 2);
+    EXPECT_EQ(Run({"stretch-fps", "--factor", "0", "film.srt"}).status, 2);
+
+    // Over a folder the frame files are multiplied too; an existing output is said (the code
+    // runs interactive).
+    Put("dir/b.out", "old\r\n");
+    r = Run({"--quiet", "--set", "FramesAtSecTarget=23,976", "stretch-fps", "dir/*.sub"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "dir/b.sub: Output File Exist!!!\n");
+    EXPECT_EQ(Get("dir/a.out"), Crlf({"{104}{156}A", "{156}{209}B|b", "{219}{214}C"}));
+    EXPECT_EQ(Get("dir/b.out"), "old\r\n");
+}
+
+TEST_F(Cli, TimeAndFrameTestsWriteTheirReports) {
+    Put("film.srt", timing::kFilm);
+    Result r = Run({"time-test", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, ">> 1 Subtitles < 1,100 !\n");
+    EXPECT_EQ(Get("film.time"), Crlf({"2 = This Range Time: 00:00:00,600 < 1,100",
+                                      std::string(kReportSeparator), ">> 1 Subtitles < 1,100 !"}));
+    r = Run(
+        {"--set", "minRangeTimeSec=0", "--set", "minRangeTimeMls=500", "time-test", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "film.srt: No Time Erros!\n");
+
+    Put("film.sub", timing::kSub);
+    r = Run({"frame-test", "--min-frames", "60", "film.sub"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "film.sub: Wrong Frames Period! - Check Frames in Line {210}{205}\n");
+    EXPECT_EQ(Get("film.frame"), Crlf({"{100}{150} = Very little Frames Range: 50 < 60 !",
+                                       "{150}{200} = Very little Frames Range: 50 < 60 !",
+                                       "{210}{205} = Wrong Frame Number! This Line"}));
+    // Over a folder a negative period goes into the report.
+    Put("dir/a.sub", timing::kSub);
+    r = Run({"frame-test", "dir/*.sub"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(Get("dir/a.frame"),
+              Crlf({"{210}{205} = Wrong Frame Number! This Line",
+                    "{210}{205} = Wrong Frames Period! - Check Frames in Line {210}{205}"}));
+    r = Run({"delete-file", "--kind", "frame", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_FALSE(fs::exists(work_ / "film.frame"));
+    EXPECT_EQ(Run({"frame-test", "--min-frames", "x", "film.sub"}).status, 2);
+}
+
+TEST_F(Cli, ExtendTimeWritesTheLongerSubtitlesAndTheirReport) {
+    Put("film.srt", timing::kFilm);
+    Result r = Run({"extend-time", "film.srt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Get("film.out"), Crlf({"1", "00:00:02,000 --> 00:00:04,000", "A", "", "2",
+                                     "00:00:09,800 --> 00:00:11,200", "B", "", "3",
+                                     "00:00:30,000 --> 00:00:40,000", "C", ""}));
+    EXPECT_EQ(Get("film.extend"), Crlf({"2 = Extended ON-Time to On-Delta-Time: 200",
+                                        "2 = Extended Delta Time on 1400 Mls"}));
+    // Nothing to extend: said for one file, silent over a folder; no output is kept.
+    Put("dir/a.srt", Crlf({"1", "00:00:02,000 --> 00:00:04,000", "A", ""}));
+    r = Run({"extend-time", "dir/a.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "dir/a.srt: No Extend Timings!\n");
+    r = Run({"extend-time", "dir/*.srt"});
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(Listing(work_ / "dir"), std::set<std::string>{"a.srt"});
+}
 }  // namespace
 }  // namespace tessaline

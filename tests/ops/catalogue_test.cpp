@@ -27,6 +27,8 @@ TEST(Catalogue, EveryDescriptorNamesKnownSettingsControlsAndCodes) {
         EXPECT_FALSE(op->summary.empty() || op->help.empty());
         EXPECT_TRUE(op->logText.starts_with("[") && op->logText.ends_with("] Click"))
             << op->logText;
+        for (std::string_view text : op->variantLogTexts)
+            EXPECT_TRUE(text.starts_with("[") && text.ends_with("] Click")) << text;
         for (const Trigger& trigger : op->triggers) {
             EXPECT_TRUE(triggers.insert(trigger.control).second) << trigger.control;
             const auto found = FindTrigger(trigger.control);
@@ -64,7 +66,8 @@ TEST(Catalogue, EveryDescriptorNamesKnownSettingsControlsAndCodes) {
     // The file commands, the timing shifts, the conversions and the correction are offered.
     for (const char* command :
          {"offset-time", "offset-tail", "offset-count", "recount", "offset-frame", "convert",
-          "correct", "rename-out", "delete-file"}) {
+          "correct", "rename-out", "delete-file", "get-range", "set-time", "stretch", "stretch-fps",
+          "time-test", "frame-test", "extend-time"}) {
         EXPECT_NE(FindOperation(command), nullptr) << command;
     }
     EXPECT_EQ(FindOperation("settings"), nullptr);
@@ -83,7 +86,12 @@ TEST(Catalogue, ButtonsAndCodesLeadToTheirOperationAndVariant) {
                  {16, "correct", kAnyVariant},
                  {24, "delete-file", kAnyVariant},
                  {26, "offset-time", kAnyVariant},
-                 {27, "convert", 3}};
+                 {27, "convert", 3},
+                 {7, "time-test", kAnyVariant},
+                 {8, "frame-test", kAnyVariant},
+                 {9, "extend-time", kAnyVariant},
+                 {10, "stretch-fps", 0},
+                 {23, "stretch-fps", 1}};
     for (const auto& c : codes) {
         const auto found = OperationOfCode(c.code);
         ASSERT_TRUE(found.has_value()) << c.code;
@@ -96,6 +104,14 @@ TEST(Catalogue, ButtonsAndCodesLeadToTheirOperationAndVariant) {
     EXPECT_EQ(FindTrigger("mnRenameFile")->operation->command, "rename-out");
     EXPECT_EQ(FindTrigger("btnSubToSub")->variant, kVariantFromControl);
     EXPECT_FALSE(FindTrigger("btnNoSuchButton").has_value());
+    // The twins on the two pages run the same operation.
+    EXPECT_EQ(FindTrigger("btnTimeTestDbl")->operation, FindTrigger("btnTimeTest")->operation);
+    EXPECT_EQ(FindTrigger("btnGetRangeFrames")->variant, 1);
+    const Operation* getRange = FindOperation("get-range");
+    EXPECT_EQ(getRange->LogTextOf(1), "[Get Range Frames] Click");
+    EXPECT_EQ(getRange->LogTextOf(0), "[Get Range Time] Click");
+    EXPECT_EQ(FindOperation("stretch-fps")->LogTextOf(1),
+              "[Sprain Range Time / Frames at Second] Click");
     const Operation twoKinds{.extension = "srt|sub"};
     for (const char* ext : {"srt", "sub"})
         EXPECT_TRUE(twoKinds.Accepts(ext)) << ext;
