@@ -33,6 +33,7 @@
 #include "ops/catalogue.hpp"
 #include "ops/controls.hpp"
 #include "ops/settings_table.hpp"
+#include "ops/stretch.hpp"
 
 namespace tessaline::gui {
 namespace {
@@ -137,6 +138,7 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     FormCreate();
     BindSettings();
     BindControls();
+    WireDependentControls();
     ShowState();
 }
 
@@ -496,6 +498,51 @@ void MainWindow::ShowControl(std::string_view name) {
     } else if (auto* group = qobject_cast<QGroupBox*>(object)) {
         SetRadioIndex(group, values.Int(name));
     }
+}
+
+// Controls that enable one another, or show what others make.
+void MainWindow::WireDependentControls() {
+    // "Difference" takes the frame-rate factor from the two rates, "Coefficient" from the box;
+    // the box shows the rates' ratio whenever one of them changes.
+    auto* source = Control<QComboBox>("cbFramesAtSec");
+    auto* target = Control<QComboBox>("cbFramesAtSecTarget");
+    auto* coefficient = Control<QLineEdit>("edFramesAtSecCoefficient");
+    const auto showCoefficient = [this, source, target] {
+        session_->controls.Set("edFramesAtSecCoefficient",
+                               CoefficientText(QtHost::ToText(source->currentText()),
+                                               QtHost::ToText(target->currentText())));
+        ShowControl("edFramesAtSecCoefficient");
+    };
+    const auto chooseFactor = [source, target, coefficient, showCoefficient](int id) {
+        source->setEnabled(id == 0);
+        target->setEnabled(id == 0);
+        coefficient->setEnabled(id == 1);
+        showCoefficient();
+    };
+    connect(source, &QComboBox::currentTextChanged, this, showCoefficient);
+    connect(target, &QComboBox::currentTextChanged, this, showCoefficient);
+    if (auto* buttons = Control<QGroupBox>("rgCoefficient")->findChild<QButtonGroup*>()) {
+        connect(buttons, &QButtonGroup::idClicked, this, chooseFactor);
+    }
+    chooseFactor(session_->controls.Int("rgCoefficient"));
+
+    // With Max Extend a short subtitle is lengthened up to the minimum: the off-time step is
+    // not used, the minimum is.
+    auto* maxExtend = Control<QCheckBox>("cbMaxExtend");
+    const auto enableExtend = [this](bool max) {
+        for (const char* name : {"seDeltaTimeMlsOff", "lDeltaTimeMlsOff"})
+            Control<QWidget>(name)->setEnabled(!max);
+        for (const char* name : {"sedMinDTime", "lMinDTime", "sedMinDTimeMls", "lMinDTimeMls"})
+            Control<QWidget>(name)->setEnabled(max);
+    };
+    connect(maxExtend, &QCheckBox::toggled, this, enableExtend);
+    enableExtend(maxExtend->isChecked());
+
+    // The range boxes that Get Range and the stretch fill are not typed into.
+    for (const char* name :
+         {"dtpEndTime", "seEndTimeMls", "dtpFullTime", "seFullTimeMls", "dtpNewFullTime",
+          "seNewFullTimeMls", "sedBeginFrame", "sedEndFrame", "sedFullFrames", "sedNewFullFrames"})
+        Control<QAbstractSpinBox>(name)->setReadOnly(true);
 }
 
 void MainWindow::WireCommands() {
