@@ -24,6 +24,9 @@ OPERATIONS = {
     "recount": (["recount"], ".out"),
     "convert": (["convert", "--to", "sub"], ".sub"),
     "correct": (["correct"], ".out"),
+    "stretch-fps": (["stretch-fps"], ".out"),
+    "time-test": (["time-test"], ".time"),
+    "extend-time": (["extend-time"], ".out"),
 }
 
 
@@ -45,7 +48,8 @@ def run(argv):
 
 
 def remove(path):
-    for p in (path, os.path.splitext(path)[0] + ".corr"):
+    base = os.path.splitext(path)[0]
+    for p in (path, base + ".corr", base + ".time", base + ".extend"):
         if os.path.exists(p):
             os.remove(p)
 

@@ -362,6 +362,65 @@ RunResult StretchFiles(const std::string& input, const std::string& output, cons
     return told || shifted != RunResult::Done ? RunResult::Refused : RunResult::Done;
 }
 
+// The stretch of times (SubRip) or frame numbers (MicroDVD).
+RunResult Stretch(const std::string& input, const std::string& output, const StretchParams& params,
+                  Host& host, StretchOutcome& outcome, bool frames) {
+    RunResult stop = RunResult::Skipped;
+    const bool range = params.source == FactorSource::Range;
+    std::optional<double> factor;
+    if (!range) {
+        factor = RateFactor(params, host, stop);
+    } else {
+        factor = frames ? FrameRangeFactor(params) : TimeRangeFactor(params, host, stop);
+    }
+    if (!factor) return stop;
+    Plan plan{.factor = *factor,
+              .range = range,
+              .begin = params.range.begin,
+              .shiftToBegin = params.mode == RangeMode::ShiftToBegin,
+              .lastOnTime = params.lastOnTime,
+              .keepFirst = params.keepFirst,
+              // Offset Frame, and so the frame stretch, always says that the output exists.
+              .interactive = frames || params.interactive};
+    // The bend belongs to the range: a frame-rate conversion has no End to aim at.
+    if (range && params.mode == RangeMode::Deflection) {
+        plan.bend = MakeDeflection(params.range.end, params.newEnd, frames ? kFrameKnee : kTimeKnee,
+                                   params.def1, params.def2);
+    }
+    if (range && plan.shiftToBegin) plan.zeroShift = params.range.begin;
+    const bool pad = params.timeCorrection;
+    const char open = params.openBracket;
+    const char close = params.closeBracket;
+    if (frames) {
+        plan.pass = [open, close](FrameRun& run, Mapping& mapping) {
+            StretchFrameLines(run, mapping, open, close);
+        };
+        plan.shiftFile = [open, close, &host](const std::string& from, const std::string& to,
+                                              std::int64_t offset, bool minus) {
+            return OffsetFrame(
+                from, to,
+                {.offset = offset, .minus = minus, .openBracket = open, .closeBracket = close},
+                host);
+        };
+    } else {
+        plan.pass = [pad](FrameRun& run, Mapping& mapping) { StretchTimeLines(run, mapping, pad); };
+        plan.shiftFile = [pad, &host](const std::string& from, const std::string& to,
+                                      std::int64_t offset, bool minus) {
+            return OffsetTime(
+                from, to,
+                {.offset = static_cast<TimeMs>(offset), .minus = minus, .timeCorrection = pad},
+                host);
+        };
+    }
+    const RunResult result = StretchFiles(input, output, plan, host, outcome);
+    if (outcome.ran) {
+        outcome.newFull = outcome.newEnd - params.range.begin;
+        // A time picker shows no negative time.
+        if (!frames && outcome.newFull < 0) outcome.newFull = 0;
+    }
+    return result;
+}
+
 }  // namespace
 
 // --- The range ---------------------------------------------------------------------------------
@@ -420,73 +479,12 @@ RunResult SetTime(const std::string& input, const std::string& output, const Set
 
 RunResult StretchTimes(const std::string& input, const std::string& output,
                        const StretchParams& params, Host& host, StretchOutcome& outcome) {
-    RunResult stop = RunResult::Skipped;
-    const bool range = params.source == FactorSource::Range;
-    const auto factor =
-        range ? TimeRangeFactor(params, host, stop) : RateFactor(params, host, stop);
-    if (!factor) return stop;
-    Plan plan{.factor = *factor,
-              .range = range,
-              .begin = params.range.begin,
-              .shiftToBegin = params.mode == RangeMode::ShiftToBegin,
-              .lastOnTime = params.lastOnTime,
-              .keepFirst = params.keepFirst,
-              .interactive = params.interactive};
-    // The bend belongs to the range: a frame-rate conversion has no End to aim at.
-    if (range && params.mode == RangeMode::Deflection) {
-        plan.bend =
-            MakeDeflection(params.range.end, params.newEnd, kTimeKnee, params.def1, params.def2);
-    }
-    if (range && plan.shiftToBegin) plan.zeroShift = params.range.begin;
-    const bool pad = params.timeCorrection;
-    plan.pass = [pad](FrameRun& run, Mapping& mapping) { StretchTimeLines(run, mapping, pad); };
-    plan.shiftFile = [pad, &host](const std::string& from, const std::string& to,
-                                  std::int64_t offset, bool minus) {
-        return OffsetTime(
-            from, to,
-            {.offset = static_cast<TimeMs>(offset), .minus = minus, .timeCorrection = pad}, host);
-    };
-    const RunResult result = StretchFiles(input, output, plan, host, outcome);
-    if (outcome.ran) {
-        outcome.newFull =
-            outcome.newEnd > params.range.begin ? outcome.newEnd - params.range.begin : 0;
-    }
-    return result;
+    return Stretch(input, output, params, host, outcome, false);
 }
 
 RunResult StretchFrames(const std::string& input, const std::string& output,
                         const StretchParams& params, Host& host, StretchOutcome& outcome) {
-    RunResult stop = RunResult::Skipped;
-    const bool range = params.source == FactorSource::Range;
-    const auto factor = range ? FrameRangeFactor(params) : RateFactor(params, host, stop);
-    if (!factor) return stop;
-    Plan plan{.factor = *factor,
-              .range = range,
-              .begin = params.range.begin,
-              .shiftToBegin = params.mode == RangeMode::ShiftToBegin,
-              .lastOnTime = params.lastOnTime,
-              .keepFirst = params.keepFirst,
-              // Offset Frame, and so the frame stretch, always says that the output exists.
-              .interactive = true};
-    if (range && params.mode == RangeMode::Deflection) {
-        plan.bend =
-            MakeDeflection(params.range.end, params.newEnd, kFrameKnee, params.def1, params.def2);
-    }
-    if (range && plan.shiftToBegin) plan.zeroShift = params.range.begin;
-    const char open = params.openBracket;
-    const char close = params.closeBracket;
-    plan.pass = [open, close](FrameRun& run, Mapping& mapping) {
-        StretchFrameLines(run, mapping, open, close);
-    };
-    plan.shiftFile = [open, close, &host](const std::string& from, const std::string& to,
-                                          std::int64_t offset, bool minus) {
-        return OffsetFrame(
-            from, to,
-            {.offset = offset, .minus = minus, .openBracket = open, .closeBracket = close}, host);
-    };
-    const RunResult result = StretchFiles(input, output, plan, host, outcome);
-    if (outcome.ran) outcome.newFull = outcome.newEnd - params.range.begin;
-    return result;
+    return Stretch(input, output, params, host, outcome, true);
 }
 
 std::string CoefficientText(std::string_view sourceRate, std::string_view targetRate) {
@@ -771,6 +769,11 @@ bool ChooseStretchOfFile(const OptionValues&, std::string_view path, int& varian
     return VariantOfKind(path, variant, kTimesOfFile, kFramesOfFile);
 }
 
+constexpr OptionDef kKeepFirstOption{.name = "--keep-first",
+                                     .kind = OptionKind::Flag,
+                                     .control = "cbFirstSubtitle",
+                                     .help = "write the first subtitle's timing as it is"};
+
 constexpr OptionDef kStretchOptions[] = {
     {.name = "--new-end",
      .kind = OptionKind::Text,
@@ -785,10 +788,7 @@ constexpr OptionDef kStretchOptions[] = {
      .control = "StretchBegin",
      .check = CheckRangeValue,
      .help = "the range's start instead of the first subtitle's"},
-    {.name = "--keep-first",
-     .kind = OptionKind::Flag,
-     .control = "cbFirstSubtitle",
-     .help = "write the first subtitle's timing as it is"},
+    kKeepFirstOption,
 };
 constexpr std::string_view kStretchSettings[] = {
     "SprainRangeMode", "iDef1",        "iDef2",        "BeginTimeFrameOfLastSubtitle",
@@ -845,10 +845,7 @@ constexpr OptionDef kStretchFpsOptions[] = {
      .help = "multiply by K instead of FramesAtSec / FramesAtSecTarget",
      .alsoControl = "rgCoefficient",
      .alsoValue = "1"},
-    {.name = "--keep-first",
-     .kind = OptionKind::Flag,
-     .control = "cbFirstSubtitle",
-     .help = "write the first subtitle's timing as it is"},
+    kKeepFirstOption,
 };
 constexpr std::string_view kStretchFpsSettings[] = {
     "FramesAtSec", "FramesAtSecTarget", "TimeCorrection", "OpenBrackets", "CloseBrackets"};

@@ -13,14 +13,11 @@ namespace {
 
 using test::Crlf;
 using test::DataRun;
+using test::OpsData;
 using test::ReadFile;
 using test::WriteFile;
 using Messages = std::vector<std::string>;
 using Names = std::set<std::string>;
-
-std::string Data(std::string_view name) {
-    return ReadFile(test::DataDir() / "ops/extend" / name);
-}
 
 TEST(ExtendTime, LengthensShortSubtitlesUpToTheirNeighbours) {
     // neighbours.srt: 2 has a second of room before it and ten after; 3 ends 600 ms before 4
@@ -45,8 +42,8 @@ TEST(ExtendTime, LengthensShortSubtitlesUpToTheirNeighbours) {
         EXPECT_EQ(run.result, RunResult::Done);
         EXPECT_TRUE(run.host.messages.empty());
         EXPECT_EQ(run.Files(), (Names{"film.srt", "film.out", "film.extend"}));
-        EXPECT_EQ(ReadFile(run.output()), Data(c.expected));
-        EXPECT_EQ(ReadFile(run.path("film.extend")), Data(c.report));
+        EXPECT_EQ(ReadFile(run.output()), OpsData(std::string("extend/") + c.expected));
+        EXPECT_EQ(ReadFile(run.path("film.extend")), OpsData(std::string("extend/") + c.report));
         EXPECT_EQ(run.host.reportKind, "*.extend");
     }
 }

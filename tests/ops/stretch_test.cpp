@@ -75,9 +75,7 @@ void Check(const StretchCase& c, bool frames) {
     for (const auto& [name, expected] : c.files) {
         names.insert(name);
         if (std::filesystem::exists(run.path(name))) {
-            EXPECT_EQ(ReadFile(run.path(name)),
-                      ReadFile(test::DataDir() / "ops/stretch" / expected))
-                << name;
+            EXPECT_EQ(ReadFile(run.path(name)), test::OpsData("stretch/" + expected)) << name;
         }
     }
     EXPECT_EQ(run.Files(), names);

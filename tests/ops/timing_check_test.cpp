@@ -14,14 +14,11 @@ namespace {
 
 using test::Crlf;
 using test::DataRun;
+using test::OpsData;
 using test::ReadFile;
 using test::WriteFile;
 using Messages = std::vector<std::string>;
 using Names = std::set<std::string>;
-
-std::string Data(std::string_view name) {
-    return ReadFile(test::DataDir() / "ops/time_test" / name);
-}
 
 TEST(TimeTest, ReportsEveryKindOfFinding) {
     struct Case {
@@ -55,7 +52,7 @@ TEST(TimeTest, ReportsEveryKindOfFinding) {
             continue;
         }
         EXPECT_EQ(run.Files(), (Names{"film.srt", "film.time"}));
-        EXPECT_EQ(ReadFile(run.path("film.time")), Data(c.report));
+        EXPECT_EQ(ReadFile(run.path("film.time")), OpsData(std::string("time_test/") + c.report));
         EXPECT_EQ(run.host.reportKind, "*.time");
     }
 }
@@ -91,7 +88,7 @@ TEST(FrameTest, ReportsBackwardAndShortFrames) {
         run.Run([&](Host& host) { return FrameTest(run.input(), c.params, host); });
         EXPECT_EQ(run.result, RunResult::Done);
         EXPECT_EQ(run.host.messages, c.messages);
-        EXPECT_EQ(ReadFile(run.path("film.frame")), Data(c.report));
+        EXPECT_EQ(ReadFile(run.path("film.frame")), OpsData(std::string("time_test/") + c.report));
         EXPECT_EQ(run.host.reportKind, "*.frame");
     }
 }
