@@ -128,11 +128,20 @@ class Mapping {
     [[nodiscard]] std::int64_t Scale(std::int64_t value) const {
         const long double t = static_cast<long double>(value);
         const long double a = t * static_cast<long double>(factor_) * (bend_ ? bend_->ratio : 1);
-        if (!bend_ || t <= bend_->knee) return RoundToEven(a);
-        const long double span = bend_->end - bend_->knee;
-        if (span == 0) return RoundToEven(a);
-        return RoundToEven(a + (bend_->newEnd - a) * (t - bend_->knee) / span);
+        long double scaled = a;
+        if (bend_ && t > bend_->knee && bend_->end != bend_->knee) {
+            scaled = a + (bend_->newEnd - a) * (t - bend_->knee) / (bend_->end - bend_->knee);
+        }
+        // Far beyond any film (a factor typed as 1e300): no time or frame number to write, and
+        // the shifts computed from it would overflow.
+        if (!(scaled > -kLargest && scaled < kLargest)) {
+            const std::string text = std::to_string(value);
+            throw ConversionError(text, "'" + text + "' stretched is out of range");
+        }
+        return RoundToEven(scaled);
     }
+
+    static constexpr long double kLargest = 1e15L;
 
     double factor_;  // computed in extended precision, kept as a double
     std::optional<Deflection> bend_;
@@ -183,11 +192,18 @@ void StretchFrameLines(FrameRun& run, Mapping& mapping, char open, char close) {
     }
 }
 
-// A rate or a typed factor as a number; ConversionError, naming the text, for anything that is
-// not a positive number.
-long double PositiveNumber(std::string_view text, std::string_view what) {
+// A rate or a typed factor as a number, from a millionth to a million (decimal comma): what lies
+// outside makes no film's times.
+std::optional<long double> UsableNumber(std::string_view text) {
     const auto value = ParseFramesPerSecond(text);
-    if (!value || *value <= 0) {
+    if (!value || !(*value >= 1e-6L && *value <= 1e6L)) return std::nullopt;
+    return value;
+}
+
+// The same, or a ConversionError that names the text.
+long double PositiveNumber(std::string_view text, std::string_view what) {
+    const auto value = UsableNumber(text);
+    if (!value) {
         throw ConversionError(text, "'" + std::string(text) + "' is not a " + std::string(what));
     }
     return *value;
@@ -250,19 +266,20 @@ std::optional<double> TimeRangeFactor(const StretchParams& p, Host& host, RunRes
 
 // The factor of the range stretch of frame numbers; nothing to do ends it without a message.
 std::optional<double> FrameRangeFactor(const StretchParams& p) {
-    const std::int64_t b = p.range.begin;
-    const std::int64_t e = p.range.end;
-    const std::int64_t n = p.newEnd;
-    if (n == 0 || n == e || p.range.full == 0) return std::nullopt;
+    if (p.newEnd == 0 || p.newEnd == p.range.end || p.range.full == 0) return std::nullopt;
+    // In extended precision: frame numbers read from a file may be far apart.
+    const long double b = static_cast<long double>(p.range.begin);
+    const long double e = static_cast<long double>(p.range.end);
+    const long double n = static_cast<long double>(p.newEnd);
     switch (p.mode) {
         case RangeMode::ShiftToBegin:
             if (e == 0) return std::nullopt;
-            if (b == 0) return static_cast<double>(static_cast<long double>(n) / e);
+            if (b == 0) return static_cast<double>(n / e);
             // Counted in frames from Begin, both ends included.
             if (e - b + 1 == 0) return std::nullopt;
             return static_cast<double>(Spread(n - b + 1, e - b + 1, 1));
         case RangeMode::FullTimes:
-            return static_cast<double>(Spread(n - b, p.range.full, b));
+            return static_cast<double>(Spread(n - b, static_cast<long double>(p.range.full), b));
         default:
             if (e == 0) return std::nullopt;
             return static_cast<double>(Spread(n, e, b));
@@ -697,11 +714,15 @@ void ShowStretch(ControlValues& v, const StretchOutcome& o, bool frames, bool ra
     if (o.minus) v.SetBool(frames ? "cbOffsetFrameMinus" : "cbOffsetTimeMinus", *o.minus);
 }
 
+// A frame number of the command line: a whole number from 0 to a billion (beyond any film).
 std::optional<std::int64_t> FrameNumberText(std::string_view text) {
+    constexpr std::int64_t kMostFrames = 1'000'000'000;
     std::int64_t value = 0;
     const char* end = text.data() + text.size();
     const auto [ptr, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || ptr != end || value < 0) return std::nullopt;
+    if (text.empty() || error != std::errc() || ptr != end || value < 0 || value > kMostFrames) {
+        return std::nullopt;
+    }
     return value;
 }
 
@@ -824,8 +845,7 @@ RunResult RunStretchFps(OperationContext& c, const RunArgs& a) {
 }
 
 std::optional<std::string> CheckFactor(std::string_view value, std::string& stored) {
-    const auto factor = ParseFramesPerSecond(value);
-    if (!factor || *factor <= 0) {
+    if (!UsableNumber(value)) {
         return "--factor takes a positive number such as 1,04271, not '" + std::string(value) + "'";
     }
     stored = value;
