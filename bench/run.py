@@ -24,6 +24,8 @@ OPERATIONS = {
     "recount": (["recount"], ".out"),
     "convert": (["convert", "--to", "sub"], ".sub"),
     "correct": (["correct"], ".out"),
+    "fix-delimiters": (["fix-delimiters"], ".out"),
+    "fix-tags": (["fix-tags"], ".out"),
     "stretch-fps": (["stretch-fps"], ".out"),
     "time-test": (["time-test"], ".time"),
     "extend-time": (["extend-time"], ".out"),
@@ -48,8 +50,8 @@ def run(argv):
 
 
 def remove(path):
-    base = os.path.splitext(path)[0]
-    for p in (path, base + ".corr", base + ".time", base + ".extend"):
+    reports = (".corr", ".fix", ".tagfix", ".time", ".extend")
+    for p in (path, *(os.path.splitext(path)[0] + ext for ext in reports)):
         if os.path.exists(p):
             os.remove(p)
 

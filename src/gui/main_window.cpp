@@ -28,6 +28,7 @@
 #include <QTabWidget>
 #include <QTimeEdit>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "gui/window_layout.hpp"
 #include "ops/catalogue.hpp"
@@ -88,6 +89,24 @@ const QSet<QString>& WorkingControls() {
     return names;
 }
 
+// Controls that mean something only while a check box is on (or only while it is off): they are
+// enabled exactly then.
+struct EnabledByCheck {
+    const char* control;
+    const char* check;
+    bool whenChecked = true;
+};
+constexpr EnabledByCheck kEnabledByCheck[] = {
+    {"edExcludeFix", "cbUseExclude"},
+    // Max Extend lengthens a short subtitle up to the minimum; without it, by the off-time step.
+    {"sedMinDTime", "cbMaxExtend"},
+    {"lMinDTime", "cbMaxExtend"},
+    {"sedMinDTimeMls", "cbMaxExtend"},
+    {"lMinDTimeMls", "cbMaxExtend"},
+    {"seDeltaTimeMlsOff", "cbMaxExtend", false},
+    {"lDeltaTimeMlsOff", "cbMaxExtend", false},
+};
+
 QString NameOf(std::string_view name) {
     return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
 }
@@ -138,6 +157,7 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     FormCreate();
     BindSettings();
     BindControls();
+    BindEnabledStates();
     WireDependentControls();
     ShowState();
 }
@@ -500,7 +520,7 @@ void MainWindow::ShowControl(std::string_view name) {
     }
 }
 
-// Controls that enable one another, or show what others make.
+// The frame-rate factor's controls, and the range boxes that only operations fill.
 void MainWindow::WireDependentControls() {
     // "Difference" takes the frame-rate factor from the two rates, "Coefficient" from the box;
     // the box shows the rates' ratio whenever one of them changes.
@@ -525,18 +545,6 @@ void MainWindow::WireDependentControls() {
         connect(buttons, &QButtonGroup::idClicked, this, chooseFactor);
     }
     chooseFactor(session_->controls.Int("rgCoefficient"));
-
-    // With Max Extend a short subtitle is lengthened up to the minimum: the off-time step is
-    // not used, the minimum is.
-    auto* maxExtend = Control<QCheckBox>("cbMaxExtend");
-    const auto enableExtend = [this](bool max) {
-        for (const char* name : {"seDeltaTimeMlsOff", "lDeltaTimeMlsOff"})
-            Control<QWidget>(name)->setEnabled(!max);
-        for (const char* name : {"sedMinDTime", "lMinDTime", "sedMinDTimeMls", "lMinDTimeMls"})
-            Control<QWidget>(name)->setEnabled(max);
-    };
-    connect(maxExtend, &QCheckBox::toggled, this, enableExtend);
-    enableExtend(maxExtend->isChecked());
 
     // The range boxes that Get Range and the stretch fill are not typed into.
     for (const char* name :
@@ -622,6 +630,19 @@ void MainWindow::MarkNotAvailable() {
     }
     for (QMenu* menu : findChildren<QMenu*>())
         menu->setToolTipsVisible(true);
+}
+
+// Each dependent control follows its check box from the start, as after a click on it.
+void MainWindow::BindEnabledStates() {
+    for (const auto& [control, check, whenChecked] : kEnabledByCheck) {
+        auto* box = Control<QCheckBox>(check);
+        QWidget* dependent = Control<QWidget>(control);
+        if (box == nullptr || dependent == nullptr || !dependent->isEnabled()) continue;
+        dependent->setEnabled(box->isChecked() == whenChecked);
+        connect(box, &QCheckBox::toggled, dependent, [dependent, on = whenChecked](bool checked) {
+            dependent->setEnabled(checked == on);
+        });
+    }
 }
 
 // --- Start and exit ---------------------------------------------------------------------------

@@ -62,6 +62,7 @@ class MainWindow : public QMainWindow {
     void WireDependentControls();
     void WireCommands();
     void MarkNotAvailable();
+    void BindEnabledStates();
 
     void FormCreate();
     void FormDestroy();

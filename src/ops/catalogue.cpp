@@ -2,11 +2,15 @@
 
 #include "ops/convert.hpp"
 #include "ops/correction.hpp"
+#include "ops/delimiters.hpp"
+#include "ops/dialog_fix.hpp"
 #include "ops/extend.hpp"
+#include "ops/line_checks.hpp"
 #include "ops/offset.hpp"
 #include "ops/renumber.hpp"
 #include "ops/results.hpp"
 #include "ops/stretch.hpp"
+#include "ops/tag_ops.hpp"
 #include "ops/timing_check.hpp"
 
 namespace tessaline {
@@ -18,9 +22,11 @@ constexpr const Operation* kCatalogue[] = {
     &kOffsetTimeOperation,          &kOffsetTailOperation,    &kOffsetCountOperation,
     &kOffsetReCountOperation,       &kOffsetFrameOperation,   &kConvertOperation,
     &kSubtitlesCorrectionOperation, &kRenameOutFileOperation, &kDeleteFileOperation,
-    &kGetRangeOperation,            &kSetTimeOperation,       &kStretchOperation,
-    &kStretchFpsOperation,          &kTimeTestOperation,      &kFrameTestOperation,
-    &kExtendTimeOperation,
+    &kFixDelimitersOperation,       &kFixDigitsOperation,     &kCheckEndLettersOperation,
+    &kFixDialogOperation,           &kRemoveTagOperation,     &kFixTagsOperation,
+    &kReflowTagsOperation,          &kGetRangeOperation,      &kSetTimeOperation,
+    &kStretchOperation,             &kStretchFpsOperation,    &kTimeTestOperation,
+    &kFrameTestOperation,           &kExtendTimeOperation,
 };
 // clang-format on
 

@@ -75,6 +75,8 @@ inline constexpr auto kControlTable = std::array{
     ControlValueDef{"cbOutExt", ControlType::Text, "*.out"},
     ControlValueDef{"cbLogExt", ControlType::Text, "*.fixd"},
     ControlValueDef{"cbFirstSubtitle", ControlType::Bool, "0"},
+    // Remove TAG's: the tag's name
+    ControlValueDef{"edSubTagToRemove", ControlType::Text, "font"},
     // Range of Time: Begin and New End are the user's, the others are filled by Get Range Time
     // and the stretch
     ControlValueDef{"dtpBeginTime", ControlType::Clock, "00:00:00"},

@@ -60,6 +60,8 @@ using OperationRun = RunResult (*)(OperationContext& context, const RunArgs& arg
 struct Trigger {
     std::string_view control;
     int variant = 0;  // kVariantFromControl: the value of the operation's variant control
+    /// The log text of this button's variant, when it differs from the operation's.
+    std::string_view logText = {};
 };
 inline constexpr int kVariantFromControl = -1;
 
@@ -135,9 +137,6 @@ struct Operation {
     /// The control whose value is the variant when a trigger does not fix it (cbSubToSub).
     std::string_view variantControl = {};
     std::string_view logText = {};  // "[Offset Time] Click"
-    /// The log texts of the variants, by variant, where they differ ("[Get Range Time] Click",
-    /// "[Get Range Frames] Click"); a variant without one logs `logText`.
-    std::span<const std::string_view> variantLogTexts = {};
     int logKind = 1;  // 1: with the file or folder, 2: with the report kind
     /// The open file's kinds the handler accepts, in lower case, separated by "|" ("srt",
     /// "srt|sub"); any other kind does nothing. Empty: the operation decides.
@@ -161,10 +160,11 @@ struct Operation {
         }
         return -1;
     }
-    /// What the operations log gets after a variant ran.
+    /// The log text of a variant: that of a trigger of the variant that has its own, else the
+    /// operation's.
     [[nodiscard]] constexpr std::string_view LogTextOf(int variant) const {
-        if (variant >= 0 && static_cast<std::size_t>(variant) < variantLogTexts.size()) {
-            return variantLogTexts[static_cast<std::size_t>(variant)];
+        for (const Trigger& trigger : triggers) {
+            if (trigger.variant == variant && !trigger.logText.empty()) return trigger.logText;
         }
         return logText;
     }

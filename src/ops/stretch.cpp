@@ -523,19 +523,19 @@ std::string CoefficientText(std::string_view sourceRate, std::string_view target
 
 namespace {
 
-// The variants of the range commands: the boxes of the Range of Time or the Range of Frames
-// group; the command line's stretch reads the range of the file first.
-enum RangeVariant { kTimes = 0, kFrames = 1, kTimesOfFile = 2, kFramesOfFile = 3 };
+// The variants of the range commands: the Range of Time or the Range of Frames group.
+enum RangeVariant { kTimes = 0, kFrames = 1 };
 
 bool IsFrames(int variant) {
-    return variant == kFrames || variant == kFramesOfFile;
+    return variant == kFrames;
 }
 
-// The variant that suits the file's kind; false for a file that is neither SubRip nor MicroDVD.
-bool VariantOfKind(std::string_view path, int& variant, int times, int frames) {
+// The command line chooses the variant by the file's kind; false for a file that is neither
+// SubRip nor MicroDVD.
+bool ChooseByKind(const OptionValues&, std::string_view path, int& variant) {
     const std::string ext = LowerExtOf(path);
     if (ext != "srt" && ext != "sub") return false;
-    variant = ext == "srt" ? times : frames;
+    variant = ext == "srt" ? kTimes : kFrames;
     return true;
 }
 
@@ -598,20 +598,14 @@ RunResult RunGetRange(OperationContext& c, const RunArgs& a) {
     return result;
 }
 
-bool ChooseRangeKind(const OptionValues&, std::string_view path, int& variant) {
-    return VariantOfKind(path, variant, kTimes, kFrames);
-}
-
 constexpr std::string_view kRangeSettings[] = {"BeginTimeFrameOfLastSubtitle", "TimeCorrection",
                                                "OpenBrackets", "CloseBrackets"};
 constexpr std::string_view kRangeControls[] = {
     "dtpBeginTime",  "seBeginTimeMls", "dtpEndTime",    "seEndTimeMls",
     "dtpFullTime",   "seFullTimeMls",  "dtpNewEndTime", "seNewEndTimeMls",
     "sedBeginFrame", "sedEndFrame",    "sedFullFrames", "sedNewEndFrame"};
-constexpr Trigger kGetRangeTriggers[] = {{"btnGetRangeTime", kTimes},
-                                         {"btnGetRangeFrames", kFrames}};
-constexpr std::string_view kGetRangeLogTexts[] = {"[Get Range Time] Click",
-                                                  "[Get Range Frames] Click"};
+constexpr Trigger kGetRangeTriggers[] = {
+    {"btnGetRangeTime", kTimes}, {"btnGetRangeFrames", kFrames, "[Get Range Frames] Click"}};
 
 // Set Time: next to Begin Time the first subtitle moves to Begin, next to New End Time the last.
 enum SetTimeVariant { kSetBegin = 0, kSetEnd = 1 };
@@ -666,8 +660,8 @@ constexpr std::string_view kSetTimeSettings[] = {"BeginTimeFrameOfLastSubtitle",
 constexpr std::string_view kSetTimeControls[] = {
     "dtpBeginTime",  "seBeginTimeMls",  "dtpNewEndTime",    "seNewEndTimeMls",
     "dtpOffsetTime", "seOffsetTimeMls", "cbOffsetTimeMinus"};
-constexpr Trigger kSetTimeTriggers[] = {{"btnSetBeginTime", kSetBegin}, {"btnSetEndTime", kSetEnd}};
-constexpr std::string_view kSetTimeLogTexts[] = {"[Set Begin Time] Click", "[Set End Time] Click"};
+constexpr Trigger kSetTimeTriggers[] = {{"btnSetBeginTime", kSetBegin},
+                                        {"btnSetEndTime", kSetEnd, "[Set End Time] Click"}};
 
 // The parameters that the range stretch and the frame-rate conversion share.
 StretchParams StretchParamsOf(const OperationContext& c, bool frames) {
@@ -761,7 +755,9 @@ bool ApplyStretchValues(OperationContext& c, bool frames) {
 RunResult RunStretch(OperationContext& c, const RunArgs& a) {
     if (!SuitsVariant(a)) return RunResult::Skipped;
     const bool frames = IsFrames(a.variant);
-    if (a.variant == kTimesOfFile || a.variant == kFramesOfFile) {
+    // The command line gives New End (and Begin) instead of the boxes: the range of the file is
+    // read first.
+    if (!c.controls.Text("StretchNewEnd").empty()) {
         Range range;
         const RunResult read = ReadRangeInto(c, a, range);
         if (read != RunResult::Done) return read;
@@ -784,10 +780,6 @@ std::optional<std::string> CheckRangeValue(std::string_view value, std::string& 
     }
     stored = value;
     return std::nullopt;
-}
-
-bool ChooseStretchOfFile(const OptionValues&, std::string_view path, int& variant) {
-    return VariantOfKind(path, variant, kTimesOfFile, kFramesOfFile);
 }
 
 constexpr OptionDef kKeepFirstOption{.name = "--keep-first",
@@ -821,11 +813,9 @@ constexpr std::string_view kStretchControls[] = {
     "sedFullFrames",     "sedNewFullFrames", "sedNewEndFrame",    "cbFirstSubtitle",
     "dtpOffsetTime",     "seOffsetTimeMls",  "cbOffsetTimeMinus", "sedOffsetCntFrames",
     "cbOffsetFrameMinus"};
-constexpr Trigger kStretchTriggers[] = {{"btnSprainRangeTime", kTimes},
-                                        {"btnSprainRangeFrames", kFrames}};
-constexpr std::string_view kStretchLogTexts[] = {
-    "[Sprain Range Time] Click", "[Sprain Range Frames] Click", "[Sprain Range Time] Click",
-    "[Sprain Range Frames] Click"};
+constexpr Trigger kStretchTriggers[] = {
+    {"btnSprainRangeTime", kTimes},
+    {"btnSprainRangeFrames", kFrames, "[Sprain Range Frames] Click"}};
 
 // The frame-rate conversion: each file by its own kind, so that a folder run over SubRip or
 // MicroDVD files treats every file alike.
@@ -850,10 +840,6 @@ std::optional<std::string> CheckFactor(std::string_view value, std::string& stor
     }
     stored = value;
     return std::nullopt;
-}
-
-bool ChooseFpsKind(const OptionValues&, std::string_view path, int& variant) {
-    return VariantOfKind(path, variant, kTimes, kFrames);
 }
 
 constexpr OptionDef kStretchFpsOptions[] = {
@@ -884,10 +870,9 @@ extern const Operation kGetRangeOperation{
         "Prints the range of a SubRip file (Begin Time, End Time, Full Time) or of a MicroDVD\n"
         "file (Begin Frame, End Frame, Full Frames). With BeginTimeFrameOfLastSubtitle=1 the\n"
         "range ends where the last subtitle starts. Nothing is written.",
-    .preparePath = ChooseRangeKind,
+    .preparePath = ChooseByKind,
     .triggers = kGetRangeTriggers,
     .logText = "[Get Range Time] Click",
-    .variantLogTexts = kGetRangeLogTexts,
     .extension = "srt|sub",
     .outputExt = "",
     .settings = kRangeSettings,
@@ -907,7 +892,6 @@ extern const Operation kSetTimeOperation{
     .preparePath = ChooseSetTime,
     .triggers = kSetTimeTriggers,
     .logText = "[Set Begin Time] Click",
-    .variantLogTexts = kSetTimeLogTexts,
     .extension = "srt",
     .settings = kSetTimeSettings,
     .controls = kSetTimeControls,
@@ -924,10 +908,9 @@ extern const Operation kStretchOperation{
         "Writes film.out; film.out2 when the first subtitle moved, shifted back to where it\n"
         "was; in range mode 1 with a Begin, the input shifted to start at zero as film.srt0.",
     .options = kStretchOptions,
-    .preparePath = ChooseStretchOfFile,
+    .preparePath = ChooseByKind,
     .triggers = kStretchTriggers,
     .logText = "[Sprain Range Time] Click",
-    .variantLogTexts = kStretchLogTexts,
     .extension = "srt|sub",
     .settings = kStretchSettings,
     .controls = kStretchControls,
@@ -942,7 +925,7 @@ extern const Operation kStretchFpsOperation{
         "FramesAtSecTarget (25 to 23,976: --set FramesAtSecTarget=23,976), or by --factor K.\n"
         "Equal rates leave nothing to do.",
     .options = kStretchFpsOptions,
-    .preparePath = ChooseFpsKind,
+    .preparePath = ChooseByKind,
     .triggers = kStretchFpsTriggers,
     .logText = "[Sprain Range Time / Frames at Second] Click",
     .extension = "srt|sub",

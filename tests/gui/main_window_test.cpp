@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 
 #include <QAction>
@@ -247,113 +248,173 @@ TEST(MainWindow, WrongPathsInTheOpenBoxKeepThePreviousFile) {
     EXPECT_EQ(w.window.session().outputPath, (home / "film.out").string());
 }
 
-// --- The Time / Frame Operations page and the frame rates, driven as a user does
-// --------------------
-
-// The window on the screen, so that clicks land where the controls are.
-struct ShownWindow : Window {
-    explicit ShownWindow(const TempDir& home) : Window(home) {
-        window.show();
-        window.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+// Drives the window as a user does: the page's tab, a click into a box, keys typed into the
+// widget that then has the focus, a click at a button's centre.
+struct User {
+    explicit User(Window& w) : w(w) {
+        w.window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&w.window));
     }
-    // A click on a page's tab.
-    void ShowPage(int page) {
-        QTabBar* tabs = window.findChild<QTabWidget*>("PageControl")->tabBar();
+    void OpenPage(int page) {
+        QTabBar* tabs = w.Get<QTabWidget>("PageControl")->tabBar();
         QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(page).center());
+        EXPECT_EQ(tabs->currentIndex(), page);
     }
-    // A click in the middle of a control.
-    void ClickOn(const char* name) {
-        QWidget* widget = Get<QWidget>(name);
-        ASSERT_TRUE(widget->isVisible()) << name;
-        QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
-    }
-    // A click into a box, its text selected and replaced by typing, then Tab.
-    void TypeInto(const char* name, const QString& text) {
-        ClickOn(name);
+    // Clicks into the box, selects what it holds and types `text` over it ("" empties it).
+    void TypeInto(const char* box, const QString& text) {
+        QTest::mouseClick(w.Get<QWidget>(box), Qt::LeftButton);
         QWidget* focused = QApplication::focusWidget();
-        ASSERT_NE(focused, nullptr) << name;
+        ASSERT_EQ(focused, w.Get<QWidget>(box));
         QTest::keyClick(focused, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(focused, Qt::Key_Backspace);
         QTest::keyClicks(focused, text);
-        QTest::keyClick(focused, Qt::Key_Tab);
     }
-    void Open(const TempDir& home, const char* name, const std::string& content) {
-        WriteFile(home / name, content);
-        window.OpenFile(QString::fromStdString((home / name).string()));
-    }
-    // The time a picker and its milliseconds box show.
-    QString TimeOf(const char* clock, const char* ms) {
-        return Get<QTimeEdit>(clock)->time().toString("HH:mm:ss") + "," +
-               QString::number(Get<QSpinBox>(ms)->value()).rightJustified(3, '0');
-    }
+    void Click(const char* name) { QTest::mouseClick(w.Get<QWidget>(name), Qt::LeftButton); }
+
+    Window& w;
 };
+
+TEST(MainWindow, RemoveTagsTakesTheTagTypedIntoItsBox) {
+    TempDir home;
+    Window w(home);
+    const std::string t = "00:00:01,000 --> 00:00:02,000";
+    WriteFile(home / "film.srt", Crlf({"1", t, W("<b>Да</b> <font color=red>нет</font>"), ""}));
+    w.window.OpenFile(QString::fromStdString((home / "film.srt").string()));
+    User user(w);
+    user.OpenPage(kOperationsPage);
+    EXPECT_EQ(w.Get<QLineEdit>("edSubTagToRemove")->text(), "font");
+
+    user.TypeInto("edSubTagToRemove", "b");
+    user.Click("btnSubTagRemove");
+    EXPECT_EQ(ReadFile(home / "film.out"), Crlf({"1", t, W("Да <font color=red>нет</font>"), ""}));
+    EXPECT_EQ(ReadFile(home / "film.tagfix"), Crlf({"1 = remove <font> TAG"}));
+    EXPECT_EQ(w.Get<QComboBox>("cbLogExt")->currentText(), "*.tagfix");
+    EXPECT_TRUE(w.messages.isEmpty());
+
+    std::filesystem::remove(home / "film.out");
+    user.TypeInto("edSubTagToRemove", "");
+    user.Click("btnSubTagRemove");
+    EXPECT_EQ(w.messages, QStringList{"Not Set TAG to Remove!!!"});
+    EXPECT_FALSE(std::filesystem::exists(home / "film.out"));
+}
+
+TEST(MainWindow, TheDelimiterButtonsFixAsTheirBoxesSay) {
+    TempDir home;
+    Window w(home);
+    const std::string t = "00:00:01,000 --> 00:00:02,000";
+    const auto film = [&t](const char* text) { return Crlf({"1", t, W(text), ""}); };
+    WriteFile(home / "film.srt", film("Привет ,мир !<i>Как</i> дела?"));
+    w.window.OpenFile(QString::fromStdString((home / "film.srt").string()));
+    User user(w);
+    user.OpenPage(kOperationsPage);
+
+    user.Click("btnSubDelSpaceBeforeDelimiters");
+    EXPECT_EQ(ReadFile(home / "film.out"), film("Привет,мир!<i>Как</i> дела?"));
+    EXPECT_EQ(ReadFile(home / "film.fix"), Crlf({"1 = Del Space Before Delimiters"}));
+    user.Click("btnSubDelimitersFix");
+    EXPECT_EQ(w.messages, QStringList{"Output File Exist!!!"});
+
+    // The careful form leaves a delimiter before "<" alone.
+    std::filesystem::remove(home / "film.out");
+    user.Click("btnSubDelimitersFix");
+    EXPECT_EQ(ReadFile(home / "film.out"), film("Привет, мир!<i>Как</i> дела?"));
+    EXPECT_EQ(ReadFile(home / "film.fix"), Crlf({"1 = Fix Space Around Delimiters"}));
+
+    // Without it the followers' box means nothing and is disabled; only "!" is a delimiter now.
+    std::filesystem::remove(home / "film.out");
+    EXPECT_TRUE(w.Get<QLineEdit>("edExcludeFix")->isEnabled());
+    user.Click("cbUseExclude");
+    EXPECT_FALSE(w.Get<QLineEdit>("edExcludeFix")->isEnabled());
+    user.TypeInto("edDelimitersFix", "!");
+    user.Click("btnSubDelimitersFix");
+    EXPECT_EQ(ReadFile(home / "film.out"), film("Привет ,мир! <i>Как</i> дела?"));
+    EXPECT_EQ(w.window.session().settings().Text("DelimitersFix"), "!");
+    EXPECT_FALSE(w.window.session().settings().Bool("UseExclude"));
+    EXPECT_EQ(w.messages.size(), 1);
+}
+
+// --- The Time / Frame Operations page and the frame rates --------------------------------------
+
+void OpenAs(Window& w, const TempDir& home, const char* name, const std::string& content) {
+    WriteFile(home / name, content);
+    w.window.OpenFile(QString::fromStdString((home / name).string()));
+}
+
+// The time a picker and its milliseconds box show.
+QString TimeOf(Window& w, const char* clock, const char* ms) {
+    return w.Get<QTimeEdit>(clock)->time().toString("HH:mm:ss") + "," +
+           QString::number(w.Get<QSpinBox>(ms)->value()).rightJustified(3, '0');
+}
 
 TEST(TimeFramePage, GetRangeThenStretchTheRangeOfTimes) {
     TempDir home;
-    ShownWindow w(home);
-    w.Open(home, "film.srt",
+    Window w(home);
+    OpenAs(w, home, "film.srt",
            Crlf({"1", "00:00:02,000 --> 00:00:04,000", "A", "", "2",
                  "00:00:30,000 --> 00:00:40,000", "B", ""}));
-    w.ShowPage(kTimeFramePage);
-    w.ClickOn("btnGetRangeTime");
-    EXPECT_EQ(w.TimeOf("dtpBeginTime", "seBeginTimeMls"), "00:00:02,000");
-    EXPECT_EQ(w.TimeOf("dtpNewEndTime", "seNewEndTimeMls"), "00:00:40,000");
+    User user(w);
+    user.OpenPage(kTimeFramePage);
+    user.Click("btnGetRangeTime");
+    EXPECT_EQ(TimeOf(w, "dtpBeginTime", "seBeginTimeMls"), "00:00:02,000");
+    EXPECT_EQ(TimeOf(w, "dtpNewEndTime", "seNewEndTimeMls"), "00:00:40,000");
     EXPECT_EQ(w.window.statusBar()->currentMessage(), "Full Time: 00:00:38,000");
 
     // New End one minute: k = (60000 + 2000 * 1.5 - 2000) / 40000 = 1.525; the first subtitle
     // moves 1050 ms later, which film.out2 takes back.
-    w.TypeInto("dtpNewEndTime", "00:01:00");
-    EXPECT_EQ(w.TimeOf("dtpNewEndTime", "seNewEndTimeMls"), "00:01:00,000");
-    w.ClickOn("btnSprainRangeTime");
+    user.TypeInto("dtpNewEndTime", "00:01:00");
+    EXPECT_EQ(TimeOf(w, "dtpNewEndTime", "seNewEndTimeMls"), "00:01:00,000");
+    user.Click("btnSprainRangeTime");
     EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join("|").toStdString();
     EXPECT_EQ(ReadFile(home / "film.out"), Crlf({"1", "00:00:03,050 --> 00:00:06,100", "A", "", "2",
                                                  "00:00:45,750 --> 00:01:01,000", "B", ""}));
-    EXPECT_EQ(w.TimeOf("dtpNewEndTime", "seNewEndTimeMls"), "00:00:59,950");  // film.out2's end
-    EXPECT_EQ(w.TimeOf("dtpOffsetTime", "seOffsetTimeMls"), "00:00:01,050");
+    EXPECT_EQ(TimeOf(w, "dtpNewEndTime", "seNewEndTimeMls"), "00:00:59,950");  // film.out2's end
+    EXPECT_EQ(TimeOf(w, "dtpOffsetTime", "seOffsetTimeMls"), "00:00:01,050");
     EXPECT_TRUE(w.Get<QCheckBox>("cbOffsetTimeMinus")->isChecked());
     EXPECT_TRUE(w.Get<QLabel>("stOutFile")->isVisible());
 
     // Set Time next to Begin: the output is there already.
-    w.ClickOn("btnSetBeginTime");
+    user.Click("btnSetBeginTime");
     EXPECT_EQ(w.messages, QStringList{"Output File Exist!!!"});
 }
 
 TEST(TimeFramePage, FramesAreStretchedAndTestedWithTheirOwnButtons) {
     TempDir home;
-    ShownWindow w(home);
-    w.Open(home, "film.sub", Crlf({"{100}{150}A", "{150}{200}B|b", "{210}{205}C"}));
-    w.ShowPage(kTimeFramePage);
-    w.ClickOn("btnGetRangeFrames");
+    Window w(home);
+    OpenAs(w, home, "film.sub", Crlf({"{100}{150}A", "{150}{200}B|b", "{210}{205}C"}));
+    User user(w);
+    user.OpenPage(kTimeFramePage);
+    user.Click("btnGetRangeFrames");
     EXPECT_EQ(w.Get<QSpinBox>("sedFullFrames")->value(), 105);
     EXPECT_TRUE(w.Get<QSpinBox>("sedFullFrames")->isReadOnly());
-    w.TypeInto("sedNewEndFrame", "310");
-    w.ClickOn("btnSprainRangeFrames");
+    user.TypeInto("sedNewEndFrame", "310");
+    user.Click("btnSprainRangeFrames");
     EXPECT_EQ(ReadFile(home / "film.out2"), Crlf({"{100}{188}A", "{188}{276}B|b", "{294}{285}C"}));
     EXPECT_EQ(w.Get<QSpinBox>("sedNewEndFrame")->value(), 285);
     EXPECT_EQ(w.Get<QSpinBox>("sedOffsetCntFrames")->value(), 76);
 
     // The open file's negative period is a message.
-    w.TypeInto("sedMinRFrame", "60");
-    w.ClickOn("btnFrameTest");
+    user.TypeInto("sedMinRFrame", "60");
+    user.Click("btnFrameTest");
     EXPECT_EQ(w.messages, QStringList{"Wrong Frames Period! - Check Frames in Line {210}{205}"});
     EXPECT_EQ(w.Get<QComboBox>("cbOutExt")->currentText(), "*.frame");
 }
 
 TEST(TimeFramePage, TheTimeExtenderAndItsMaxExtendSwitch) {
     TempDir home;
-    ShownWindow w(home);
-    w.Open(
-        home, "film.srt",
+    Window w(home);
+    OpenAs(
+        w, home, "film.srt",
         Crlf({"1", "00:00:02,000 --> 00:00:04,000", "A", "", "2", "00:00:10,000 --> 00:00:10,600",
               "B", "", "3", "00:00:30,000 --> 00:00:40,000", "C", ""}));
-    w.ShowPage(kTimeFramePage);
+    User user(w);
+    user.OpenPage(kTimeFramePage);
     EXPECT_FALSE(w.Get<QSpinBox>("seDeltaTimeMlsOff")->isEnabled());
     EXPECT_TRUE(w.Get<QSpinBox>("sedMinDTime")->isEnabled());
-    w.ClickOn("cbMaxExtend");
+    user.Click("cbMaxExtend");
     EXPECT_TRUE(w.Get<QSpinBox>("seDeltaTimeMlsOff")->isEnabled());
     EXPECT_FALSE(w.Get<QLabel>("lMinDTimeMls")->isEnabled());
-    w.TypeInto("seDeltaTimeMlsOff", "300");
-    w.ClickOn("btnExtendDeltaSubTime");
+    user.TypeInto("seDeltaTimeMlsOff", "300");
+    user.Click("btnExtendDeltaSubTime");
     EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join("|").toStdString();
     EXPECT_EQ(ReadFile(home / "film.out"), Crlf({"1", "00:00:02,000 --> 00:00:04,000", "A", "", "2",
                                                  "00:00:09,800 --> 00:00:10,900", "B", "", "3",
@@ -369,25 +430,26 @@ TEST(TimeFramePage, TheTimeExtenderAndItsMaxExtendSwitch) {
 // the subtitles that are too short now.
 TEST(TimeFramePage, AFilmConvertedTo23976AndTestedForShortSubtitles) {
     TempDir home;
-    ShownWindow w(home);
-    w.Open(home, "film.srt",
+    Window w(home);
+    OpenAs(w, home, "film.srt",
            Crlf({"1", "00:00:01,000 --> 00:00:01,900", "A", "", "2",
                  "00:00:03,000 --> 00:00:06,000", "B", "", "3", "00:00:10,000 --> 00:00:11,000",
                  "C", "", "4", "00:01:00,000 --> 00:01:01,100", "D", ""}));
-    w.ShowPage(kOperationsPage);
+    User user(w);
+    user.OpenPage(kOperationsPage);
     EXPECT_EQ(w.Get<QLineEdit>("edFramesAtSecCoefficient")->text(), "0,834167500834168");
-    w.TypeInto("cbFramesAtSecTarget", "23,976");
+    user.TypeInto("cbFramesAtSecTarget", "23,976");
     EXPECT_EQ(w.Get<QLineEdit>("edFramesAtSecCoefficient")->text(), "1,04270937604271");
-    w.ClickOn("btnSprainRangeTimeAtSec");
-    w.ClickOn("btnRenameFile");
+    user.Click("btnSprainRangeTimeAtSec");
+    user.Click("btnRenameFile");
     // Every time times 25 / 23,976: the last off-time 61100 ms becomes 63709,54 ms.
     EXPECT_EQ(ReadFile(home / "film.srt"),
               Crlf({"1", "00:00:01,043 --> 00:00:01,981", "A", "", "2",
                     "00:00:03,128 --> 00:00:06,256", "B", "", "3", "00:00:10,427 --> 00:00:11,470",
                     "C", "", "4", "00:01:02,563 --> 00:01:03,710", "D", ""}));
 
-    w.ShowPage(kTimeFramePage);
-    w.ClickOn("btnTimeTest");
+    user.OpenPage(kTimeFramePage);
+    user.Click("btnTimeTest");
     EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join("|").toStdString();
     EXPECT_EQ(
         ReadFile(home / "film.time"),
@@ -400,23 +462,24 @@ TEST(TimeFramePage, AFilmConvertedTo23976AndTestedForShortSubtitles) {
 
 TEST(TimeFramePage, ATypedCoefficientAndTheTwinButtons) {
     TempDir home;
-    ShownWindow w(home);
-    w.Open(home, "film.srt", Crlf({"1", "00:00:02,000 --> 00:00:02,500", "A", ""}));
-    w.ShowPage(kOperationsPage);
+    Window w(home);
+    OpenAs(w, home, "film.srt", Crlf({"1", "00:00:02,000 --> 00:00:02,500", "A", ""}));
+    User user(w);
+    user.OpenPage(kOperationsPage);
     auto* coefficient = w.Get<QLineEdit>("edFramesAtSecCoefficient");
     EXPECT_FALSE(coefficient->isEnabled());
     auto* typed = w.Get<QGroupBox>("rgCoefficient")->findChildren<QRadioButton*>().at(1);
-    QTest::mouseClick(typed, Qt::LeftButton, {}, typed->rect().center());
+    QTest::mouseClick(typed, Qt::LeftButton);
     EXPECT_TRUE(coefficient->isEnabled());
     EXPECT_FALSE(w.Get<QComboBox>("cbFramesAtSec")->isEnabled());
-    w.TypeInto("edFramesAtSecCoefficient", "1,5");
-    w.ClickOn("btnSprainRangeTimeAtSec");
+    user.TypeInto("edFramesAtSecCoefficient", "1,5");
+    user.Click("btnSprainRangeTimeAtSec");
     EXPECT_EQ(ReadFile(home / "film.out"), Crlf({"1", "00:00:03,000 --> 00:00:03,750", "A", ""}));
 
     // The Test Time and Extend Time twins of this page run the same operations.
-    w.ClickOn("btnTimeTestDbl");
+    user.Click("btnTimeTestDbl");
     EXPECT_TRUE(std::filesystem::exists(home / "film.time"));
-    w.ClickOn("btnExtendDeltaSubTimeDbl");
+    user.Click("btnExtendDeltaSubTimeDbl");
     EXPECT_EQ(w.messages, QStringList{"Output File Exist!!!"});
 }
 

@@ -27,10 +27,13 @@ TEST(Catalogue, EveryDescriptorNamesKnownSettingsControlsAndCodes) {
         EXPECT_FALSE(op->summary.empty() || op->help.empty());
         EXPECT_TRUE(op->logText.starts_with("[") && op->logText.ends_with("] Click"))
             << op->logText;
-        for (std::string_view text : op->variantLogTexts)
-            EXPECT_TRUE(text.starts_with("[") && text.ends_with("] Click")) << text;
         for (const Trigger& trigger : op->triggers) {
             EXPECT_TRUE(triggers.insert(trigger.control).second) << trigger.control;
+            if (!trigger.logText.empty()) {
+                EXPECT_TRUE(trigger.logText.starts_with("[") &&
+                            trigger.logText.ends_with("] Click"))
+                    << trigger.logText;
+            }
             const auto found = FindTrigger(trigger.control);
             ASSERT_TRUE(found.has_value());
             EXPECT_EQ(found->operation, op);
@@ -65,9 +68,11 @@ TEST(Catalogue, EveryDescriptorNamesKnownSettingsControlsAndCodes) {
     }
     // The file commands, the timing shifts, the conversions and the correction are offered.
     for (const char* command :
-         {"offset-time", "offset-tail", "offset-count", "recount", "offset-frame", "convert",
-          "correct", "rename-out", "delete-file", "get-range", "set-time", "stretch", "stretch-fps",
-          "time-test", "frame-test", "extend-time"}) {
+         {"offset-time", "offset-tail",       "offset-count", "recount",     "offset-frame",
+          "convert",     "correct",           "rename-out",   "delete-file", "fix-delimiters",
+          "fix-digits",  "check-end-letters", "fix-dialog",   "remove-tag",  "fix-tags",
+          "reflow-tags", "get-range",         "set-time",     "stretch",     "stretch-fps",
+          "time-test",   "frame-test",        "extend-time"}) {
         EXPECT_NE(FindOperation(command), nullptr) << command;
     }
     EXPECT_EQ(FindOperation("settings"), nullptr);
@@ -87,6 +92,13 @@ TEST(Catalogue, ButtonsAndCodesLeadToTheirOperationAndVariant) {
                  {24, "delete-file", kAnyVariant},
                  {26, "offset-time", kAnyVariant},
                  {27, "convert", 3},
+                 {17, "fix-delimiters", kAnyVariant},
+                 {18, "reflow-tags", kAnyVariant},
+                 {22, "fix-tags", kAnyVariant},
+                 {29, "remove-tag", kAnyVariant},
+                 {32, "fix-dialog", kAnyVariant},
+                 {46, "fix-digits", kAnyVariant},
+                 {47, "check-end-letters", kAnyVariant},
                  {7, "time-test", kAnyVariant},
                  {8, "frame-test", kAnyVariant},
                  {9, "extend-time", kAnyVariant},
@@ -104,6 +116,13 @@ TEST(Catalogue, ButtonsAndCodesLeadToTheirOperationAndVariant) {
     EXPECT_EQ(FindTrigger("mnRenameFile")->operation->command, "rename-out");
     EXPECT_EQ(FindTrigger("btnSubToSub")->variant, kVariantFromControl);
     EXPECT_FALSE(FindTrigger("btnNoSuchButton").has_value());
+    // The two delimiter buttons: one operation, each button its fix and its log text.
+    const Operation& delimiters = *FindOperation("fix-delimiters");
+    EXPECT_EQ(FindTrigger("btnSubDelimitersFix")->variant, 0);
+    EXPECT_EQ(FindTrigger("btnSubDelSpaceBeforeDelimiters")->variant, 2);
+    EXPECT_EQ(delimiters.LogTextOf(0), "[Fix Delimiters:] Click");
+    EXPECT_EQ(delimiters.LogTextOf(2), "[Del Space b4:] Click");
+    EXPECT_EQ(delimiters.CodeOf(2), 17);
     // The twins on the two pages run the same operation.
     EXPECT_EQ(FindTrigger("btnTimeTestDbl")->operation, FindTrigger("btnTimeTest")->operation);
     EXPECT_EQ(FindTrigger("btnGetRangeFrames")->variant, 1);
