@@ -514,8 +514,8 @@ std::int64_t IntegerField(std::string_view text) {
     ThrowNotValid(text, "integer");
 }
 
-FrameLineParts ReadFrameLine(std::string_view line, char open, char close) {
-    FrameLineParts parts;
+FrameLine ReadFrameLine(std::string_view line, char open, char close) {
+    FrameLine parts;
     parts.on = FrameField(BetweenNth(line, open, close, 1));
     parts.off = FrameField(BetweenNth(line, open, close, 2));
     const std::size_t second = FindNth(line, close, 2, 0);

@@ -128,7 +128,7 @@ struct ParsedTiming {
 [[nodiscard]] std::int64_t IntegerField(std::string_view text);
 
 /// The parts of a MicroDVD line {on}{off}text.
-struct FrameLineParts {
+struct FrameLine {
     std::int64_t on = 0;
     std::int64_t off = 0;
     std::string_view text;  // after the second closing bracket
@@ -138,7 +138,7 @@ struct FrameLineParts {
 /// opening bracket (each up to the next closing bracket) and the text after the second closing
 /// bracket. Throws ConversionError when a field is not a frame number (a line that opens with a
 /// style tag such as {y:i}).
-[[nodiscard]] FrameLineParts ReadFrameLine(std::string_view line, char open, char close);
+[[nodiscard]] FrameLine ReadFrameLine(std::string_view line, char open, char close);
 
 /// Appends open + on + close + open + off + close.
 void AppendFramePair(std::string& out, char open, std::int64_t on, std::int64_t off, char close);

@@ -1,8 +1,6 @@
 #include "files/frame.hpp"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "core/chars.hpp"
 #include "core/errors.hpp"
@@ -33,15 +31,6 @@ class PendingOutput {
         return true;
     }
 
-    /// Puts the file in place over an older one of its name (a report replaces its older
-    /// version). Throws FileError.
-    void CommitReplacing() {
-        if (!RenameFile(temp_, output_)) {
-            throw FileError(output_, "cannot replace " + output_ + ": " + std::strerror(errno));
-        }
-        temp_.clear();
-    }
-
   private:
     std::string output_;
     std::string temp_;
@@ -67,41 +56,6 @@ class StatusGuard {
     bool ok_ = false;
 };
 
-void ShowEmptyReport(const FrameSteps& steps, Host& host) {
-    if (steps.interactive && !steps.emptyReportMessage.empty()) {
-        host.ShowMessage(steps.emptyReportMessage);
-    }
-}
-
-// The separator and ">> N " + the summary text after a report of two or more lines, when the
-// steps ask for a summary; the summary goes to the status bar too.
-void AddSummary(std::size_t lines, const FrameSteps& steps, Host& host,
-                const std::function<void(std::string_view)>& add) {
-    if (steps.summaryText.empty() || lines < 2) return;
-    const std::string summary =
-        ">> " + std::to_string(lines) + " " + std::string(steps.summaryText);
-    add(kReportSeparator);
-    add(summary);
-    host.SetStatusBar(summary);
-}
-
-// A streamed report is in its pending file already: it is closed and put in place, or, empty,
-// removed with the pending file.
-bool FinishStreamedReport(const FrameRun& run, LineWriter& out, PendingOutput& pending,
-                          const FrameSteps& steps, Host& host) {
-    if (run.reportSize() == 0) {
-        out.Close();
-        ShowEmptyReport(steps, host);
-        return true;
-    }
-    AddSummary(run.reportSize(), steps, host,
-               [&out](std::string_view line) { out.WriteLine(line); });
-    out.Close();
-    pending.CommitReplacing();
-    host.SelectReportKind("*." + std::string(steps.reportExt));
-    return false;
-}
-
 }  // namespace
 
 std::string ReportPath(std::string_view input, std::string_view reportExt) {
@@ -114,11 +68,18 @@ std::string LowerExtOf(std::string_view path) {
 
 bool FinishReport(LineList& report, std::string_view input, const FrameSteps& steps, Host& host) {
     if (report.empty()) {
-        ShowEmptyReport(steps, host);
+        if (steps.interactive && !steps.emptyReportMessage.empty()) {
+            host.ShowMessage(steps.emptyReportMessage);
+        }
         return true;
     }
-    AddSummary(report.size(), steps, host,
-               [&report](std::string_view line) { report.emplace_back(line); });
+    if (!steps.summaryText.empty() && report.size() >= 2) {
+        const std::string summary =
+            ">> " + std::to_string(report.size()) + " " + std::string(steps.summaryText);
+        report.emplace_back(kReportSeparator);
+        report.push_back(summary);
+        host.SetStatusBar(summary);
+    }
     WriteLinesReplacing(ReportPath(input, steps.reportExt), report);
     host.SelectReportKind("*." + std::string(steps.reportExt));
     return false;
@@ -156,24 +117,12 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
     LineReader in(input);
     in.SetHost(&host);
     FrameRun run(in, out ? &*out : nullptr, host, steps, input);
-    const bool streamed = steps.streamReport && !steps.reportExt.empty();
-    std::optional<PendingOutput> pendingReport;
-    std::optional<LineWriter> reportOut;
-    if (streamed) {
-        pendingReport.emplace(ReportPath(input, steps.reportExt));
-        reportOut.emplace(pendingReport->temp());
-        run.StreamReportTo(&*reportOut);
-    }
     body(run);
     if (out) out->Close();
     if (run.abandoned()) return RunResult::Refused;  // the pending output is removed
 
     bool emptyReport = true;
-    if (streamed) {
-        emptyReport = FinishStreamedReport(run, *reportOut, *pendingReport, steps, host);
-    } else if (!steps.reportExt.empty()) {
-        emptyReport = FinishReport(run.report(), input, steps, host);
-    }
+    if (!steps.reportExt.empty()) emptyReport = FinishReport(run.report(), input, steps, host);
     const bool keepOutput = writes && !(emptyReport && steps.deleteOutputOnEmptyReport);
     if (keepOutput && !pending->Commit()) {
         if (steps.interactive) host.ShowMessage(kOutputFileExist);

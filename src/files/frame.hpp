@@ -9,7 +9,6 @@
 // ends, so a crash or a conversion error never leaves a half-written file under the real name.
 
 #include <functional>
-#include <initializer_list>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -46,9 +45,6 @@ struct FrameSteps {
     /// The run writes an output file. A test or search that only reports writes none: it needs
     /// no output path and is not refused because the output path exists.
     bool writesOutput = true;
-    /// The report goes to its file line by line as the body adds it (FrameRun::AddReport)
-    /// instead of being kept in memory: a test may report every subtitle of a huge file.
-    bool streamReport = false;
 };
 
 /// How a run ended.
@@ -83,30 +79,6 @@ class FrameRun {
     }
     Host& host() { return host_; }
     LineList& report() { return report_; }
-    /// Adds a report line: to the report file at once when the steps stream the report,
-    /// otherwise to report().
-    void AddReport(std::string_view line) {
-        if (reportOut_ == nullptr) {
-            report_.emplace_back(line);
-            return;
-        }
-        reportOut_->WriteLine(line);
-        ++streamedLines_;
-    }
-    /// Adds a report line made of pieces, built in a buffer the run keeps (a test may report every
-    /// subtitle of a huge file).
-    void AddReport(std::initializer_list<std::string_view> pieces) {
-        reportLine_.clear();
-        for (std::string_view piece : pieces)
-            reportLine_ += piece;
-        AddReport(std::string_view(reportLine_));
-    }
-    /// The report lines added so far.
-    [[nodiscard]] std::size_t reportSize() const {
-        return reportOut_ == nullptr ? report_.size() : streamedLines_;
-    }
-    /// The file a streamed report is written to (set by the frame).
-    void StreamReportTo(LineWriter* writer) { reportOut_ = writer; }
     [[nodiscard]] bool interactive() const { return steps_.interactive; }
     [[nodiscard]] std::string_view inputPath() const { return inputPath_; }
 
@@ -132,9 +104,6 @@ class FrameRun {
     const FrameSteps& steps_;
     std::string_view inputPath_;
     LineList report_;
-    std::string reportLine_;
-    LineWriter* reportOut_ = nullptr;
-    std::size_t streamedLines_ = 0;
     bool refused_ = false;
     bool abandoned_ = false;
 };

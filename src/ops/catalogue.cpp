@@ -1,17 +1,22 @@
 #include "ops/catalogue.hpp"
 
+#include "ops/break_subtitles.hpp"
 #include "ops/convert.hpp"
 #include "ops/correction.hpp"
 #include "ops/delimiters.hpp"
 #include "ops/dialog_fix.hpp"
 #include "ops/extend.hpp"
+#include "ops/length_test.hpp"
 #include "ops/line_checks.hpp"
+#include "ops/line_cut.hpp"
 #include "ops/offset.hpp"
 #include "ops/renumber.hpp"
 #include "ops/results.hpp"
 #include "ops/stretch.hpp"
 #include "ops/tag_ops.hpp"
 #include "ops/timing_check.hpp"
+#include "ops/to_bottom.hpp"
+#include "ops/to_one_line.hpp"
 
 namespace tessaline {
 namespace {
@@ -24,9 +29,12 @@ constexpr const Operation* kCatalogue[] = {
     &kSubtitlesCorrectionOperation, &kRenameOutFileOperation, &kDeleteFileOperation,
     &kFixDelimitersOperation,       &kFixDigitsOperation,     &kCheckEndLettersOperation,
     &kFixDialogOperation,           &kRemoveTagOperation,     &kFixTagsOperation,
-    &kReflowTagsOperation,          &kGetRangeOperation,      &kSetTimeOperation,
-    &kStretchOperation,             &kStretchFpsOperation,    &kTimeTestOperation,
-    &kFrameTestOperation,           &kExtendTimeOperation,
+    &kReflowTagsOperation,
+    &kToOneLineOperation, &kToBottomOperation, &kSetLengthOperation, &kLengthTestOperation,
+    &kBreakSubDialogOperation, &kBreakBigTextOperation,
+    &kGetRangeOperation,            &kSetTimeOperation,       &kStretchOperation,
+    &kStretchFpsOperation,          &kTimeTestOperation,      &kFrameTestOperation,
+    &kExtendTimeOperation,
 };
 // clang-format on
 

@@ -8,7 +8,9 @@
 #include "core/errors.hpp"
 #include "core/strings.hpp"
 #include "core/times.hpp"
+#include "files/fs.hpp"
 #include "files/records.hpp"
+#include "files/report_file.hpp"
 #include "ops/controls.hpp"
 #include "ops/settings.hpp"
 
@@ -54,8 +56,8 @@ struct Held {
 
 class Extender {
   public:
-    Extender(FrameRun& run, const ExtendTimeParams& params, std::int64_t wanted)
-        : run_(run), p_(params), wanted_(wanted) {}
+    Extender(FrameRun& run, const ExtendTimeParams& params, std::int64_t wanted, ReportFile& report)
+        : run_(run), p_(params), wanted_(wanted), report_(report) {}
 
     void Walk() {
         std::string_view line;
@@ -106,12 +108,12 @@ class Extender {
         std::int64_t newOn = on;
         if (p_.deltaOn < on - prevOff_) {
             newOn = on - p_.deltaOn;
-            run_.AddReport(
+            report_.Add(
                 {reference_, " = Extended ON-Time to On-Delta-Time: ", std::to_string(p_.deltaOn)});
         } else if (on != prevOff_) {
             // Into the gap up to the previous off-time, or later to it when they overlap.
             newOn = prevOff_;
-            run_.AddReport({reference_, " = Extended ON-Time to Off-Prev-Time"});
+            report_.Add({reference_, " = Extended ON-Time to Off-Prev-Time"});
         }
         held_.active = true;
         held_.on = newOn;
@@ -157,25 +159,25 @@ class Extender {
             if (p_.deltaOff >= limit - off) {
                 if (limit != off) {
                     newOff = limit;
-                    run_.AddReport({ref, kOnNextTime});
+                    report_.Add({ref, kOnNextTime});
                 }
             } else {
                 newOff = off + p_.deltaOff;
-                run_.AddReport(
+                report_.Add(
                     {ref, " = Extended OFF-Time to Off-Delta-Time: ", std::to_string(p_.deltaOff)});
             }
         } else if (off - on >= wanted_) {
             // Moving the on-time gave the minimum already: only an overlap is cut.
             if (limit < off) {
                 newOff = limit;
-                run_.AddReport({ref, kOnNextTime});
+                report_.Add({ref, kOnNextTime});
             }
         } else if (limit <= on + wanted_) {
             newOff = limit;
-            if (limit != off) run_.AddReport({ref, kOnNextTime});
+            if (limit != off) report_.Add({ref, kOnNextTime});
         } else {
             newOff = on + wanted_;
-            run_.AddReport({ref, " = Extended Delta Time on ", std::to_string(wanted_), " Mls"});
+            report_.Add({ref, " = Extended Delta Time on ", std::to_string(wanted_), " Mls"});
         }
         if (!atEnd) prevOff_ = newOff;
 
@@ -199,8 +201,9 @@ class Extender {
     FrameRun& run_;
     const ExtendTimeParams& p_;
     const std::int64_t wanted_;  // D, the wanted minimum in milliseconds
-    std::string reference_;      // the last number line
-    std::int64_t prevOff_ = 0;   // P
+    ReportFile& report_;
+    std::string reference_;     // the last number line
+    std::int64_t prevOff_ = 0;  // P
     bool first_ = true;
     Held held_;
     std::string timing_;
@@ -218,15 +221,22 @@ std::int64_t WantedMinimum(const ExtendTimeParams& p) {
 RunResult ExtendTime(const std::string& input, const std::string& output,
                      const ExtendTimeParams& params, Host& host) {
     const std::int64_t wanted = WantedMinimum(params);
+    // The report may hold a line or two for every subtitle of the file: it goes to disk as it
+    // grows.
     const FrameRequest request{.input = input,
                                .output = output,
                                .steps = {.interactive = params.interactive,
                                          .reportExt = "extend",
-                                         .emptyReportMessage = kNoExtendTimings,
-                                         .deleteOutputOnEmptyReport = true,
-                                         .streamReport = true},
+                                         .emptyReportMessage = kNoExtendTimings},
                                .nothingToDo = params.deltaOn == 0 && params.deltaOff == 0};
-    return RunInFrame(request, host, [&](FrameRun& run) { Extender(run, params, wanted).Walk(); });
+    bool empty = false;
+    const RunResult result = RunWithReportFile(
+        request, host,
+        [&](FrameRun& run, ReportFile& report) { Extender(run, params, wanted, report).Walk(); },
+        empty);
+    // Nothing extended: the output is the input again, and goes.
+    if (result == RunResult::Done && empty) (void)DeleteFile(output);
+    return result;
 }
 
 // --- Descriptor --------------------------------------------------------------------------------

@@ -64,7 +64,7 @@ RunResult OffsetFrame(const std::string& input, const std::string& output,
             }
             // A line with the bracket must start with two bracketed integers; anything else (a
             // line opening with a style tag) is a conversion error.
-            const FrameLineParts frames = ReadFrameLine(line, open, close);
+            const FrameLine frames = ReadFrameLine(line, open, close);
             shifted.clear();
             AppendFramePair(shifted, open, frames.on + delta, frames.off + delta, close);
             shifted += frames.text;

@@ -183,7 +183,7 @@ void StretchFrameLines(FrameRun& run, Mapping& mapping, char open, char close) {
             run.WriteLine(line);
             continue;
         }
-        const FrameLineParts frames = ReadFrameLine(line, open, close);
+        const FrameLine frames = ReadFrameLine(line, open, close);
         const auto [on, off] = mapping.Next(frames.on, frames.off);
         written.clear();
         AppendFramePair(written, open, on, off, close);
@@ -463,7 +463,7 @@ RunResult GetFrameRange(const std::string& input, const RangeParams& params, Hos
         std::string_view line;
         while (run.ReadLine(line)) {
             if (line.find(params.openBracket) == npos) continue;
-            const FrameLineParts frames =
+            const FrameLine frames =
                 ReadFrameLine(line, params.openBracket, params.closeBracket);
             builder.Add(frames.on, frames.off);
         }

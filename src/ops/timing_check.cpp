@@ -2,6 +2,7 @@
 
 #include "core/strings.hpp"
 #include "core/times.hpp"
+#include "files/report_file.hpp"
 #include "ops/controls.hpp"
 #include "ops/settings.hpp"
 
@@ -28,7 +29,7 @@ std::string_view OrderMessage(TimeMs earlier, TimeMs later, std::string_view sec
     return earlier / 1000 < later / 1000 ? seconds : milliseconds;
 }
 
-void TestTimes(FrameRun& run, const TimeTestParams& p) {
+void TestTimes(FrameRun& run, const TimeTestParams& p, ReportFile& report) {
     const std::int64_t minimum = std::int64_t{p.minSeconds} * 1000 + p.minMilliseconds;
     // The two parameters as they are set, "1,100" (and "1,50" for 50 ms).
     const std::string limit =
@@ -50,7 +51,7 @@ void TestTimes(FrameRun& run, const TimeTestParams& p) {
         const int kind = TimingLineFormat(line);
         if (kind < 1) continue;
         if (kind > 1) {
-            run.AddReport({reference, FormatMessage(kind)});
+            report.Add({reference, FormatMessage(kind)});
             ++wrongCount;
         }
         const auto timing = ParseTimingLine(line, p.timeCorrection);
@@ -58,39 +59,39 @@ void TestTimes(FrameRun& run, const TimeTestParams& p) {
         const TimeMs on = timing->on;
         const TimeMs off = timing->off;
         if (on < prevOff) {
-            run.AddReport({reference, OrderMessage(on, prevOff, " = Wrong Time! See Prev Time Off",
-                                                   " = Wrong Time (Mls)! See Prev Time Off")});
+            report.Add({reference, OrderMessage(on, prevOff, " = Wrong Time! See Prev Time Off",
+                                                " = Wrong Time (Mls)! See Prev Time Off")});
             ++wrongCount;
         }
         if (off < on) {
-            run.AddReport({reference, OrderMessage(off, on, " = Wrong Time! This Line",
-                                                   " = Wrong Time (Mls)! This Line")});
+            report.Add({reference, OrderMessage(off, on, " = Wrong Time! This Line",
+                                                " = Wrong Time (Mls)! This Line")});
             ++wrongCount;
         }
         prevOff = off;
 
         const std::int64_t duration = std::int64_t{off} - on;
         if (duration < 0) {
-            run.AddReport({reference, " = Wrong Time Period! - Check Time in THIS Line!!!"});
+            report.Add({reference, " = Wrong Time Period! - Check Time in THIS Line!!!"});
             continue;
         }
         if (!p.skipDurations) {
             if (lastWasShort && p.logTimeArea) {
-                run.AddReport({reference, " = Next Range Time: ",
-                               MsToTimeText(static_cast<TimeMs>(duration))});
-                run.AddReport({kReportSeparator});
+                report.Add({reference,
+                            " = Next Range Time: ", MsToTimeText(static_cast<TimeMs>(duration))});
+                report.Add({kReportSeparator});
                 lastWasShort = false;
             }
             if (duration < minimum) {
                 if (p.logTimeArea) {
-                    run.AddReport({kDashes});
-                    run.AddReport(
+                    report.Add({kDashes});
+                    report.Add(
                         {std::to_string(std::int64_t{StrToIntSafe(reference)} - 1),
                          " = Prev Range Time: ", MsToTimeText(static_cast<TimeMs>(prevDuration))});
                     lastWasShort = true;
                 }
-                run.AddReport({reference, " = This Range Time: ",
-                               MsToTimeText(static_cast<TimeMs>(duration)), " < ", limit});
+                report.Add({reference, " = This Range Time: ",
+                            MsToTimeText(static_cast<TimeMs>(duration)), " < ", limit});
                 ++shortCount;
             }
         }
@@ -98,10 +99,10 @@ void TestTimes(FrameRun& run, const TimeTestParams& p) {
         if (p.logTimeArea) prevDuration = duration;
     }
 
-    if (run.reportSize() == 0) return;
+    if (report.size() == 0) return;
     const auto summary = [&](const std::string& text) {
-        run.AddReport({kReportSeparator});
-        run.AddReport({text});
+        report.Add({kReportSeparator});
+        report.Add({text});
         run.host().SetStatusBar(text);
     };
     if (shortCount > 0) {
@@ -110,7 +111,7 @@ void TestTimes(FrameRun& run, const TimeTestParams& p) {
     if (wrongCount > 0) summary(">> " + std::to_string(wrongCount) + " Wrong Subtitles");
 }
 
-void TestFrames(FrameRun& run, const FrameTestParams& p) {
+void TestFrames(FrameRun& run, const FrameTestParams& p, ReportFile& report) {
     const char open = p.openBracket;
     const char close = p.closeBracket;
     std::string reference;
@@ -121,11 +122,11 @@ void TestFrames(FrameRun& run, const FrameTestParams& p) {
         // A line is named by its frames: the text up to the second closing bracket, "{100}{250}".
         reference.assign(TextBeforeNthChar(line, close, 2));
         reference += close;
-        const FrameLineParts frames = ReadFrameLine(line, open, close);
+        const FrameLine frames = ReadFrameLine(line, open, close);
         if (frames.on < prevOff) {
-            run.AddReport({reference, " = Wrong Frame Number! See Prev Frame Number Off"});
+            report.Add({reference, " = Wrong Frame Number! See Prev Frame Number Off"});
         }
-        if (frames.off < frames.on) run.AddReport({reference, " = Wrong Frame Number! This Line"});
+        if (frames.off < frames.on) report.Add({reference, " = Wrong Frame Number! This Line"});
         prevOff = frames.off;
 
         const std::int64_t period = frames.off - frames.on;
@@ -135,17 +136,18 @@ void TestFrames(FrameRun& run, const FrameTestParams& p) {
             if (run.interactive()) {
                 run.host().ShowMessage(std::string(kWrongPeriod) + reference);
             } else {
-                run.AddReport({reference, " = ", kWrongPeriod, reference});
+                report.Add({reference, " = ", kWrongPeriod, reference});
             }
         } else if (period < p.minFrames) {
-            run.AddReport({reference, " = Very little Frames Range: ", std::to_string(period),
-                           " < ", std::to_string(p.minFrames), " !"});
+            report.Add({reference, " = Very little Frames Range: ", std::to_string(period), " < ",
+                        std::to_string(p.minFrames), " !"});
         }
     }
 }
 
 }  // namespace
 
+// The reports may hold a line for every subtitle of the file: they go to disk as they grow.
 RunResult TimeTest(const std::string& input, const TimeTestParams& params, Host& host) {
     const std::string none;
     const FrameRequest request{.input = input,
@@ -153,9 +155,11 @@ RunResult TimeTest(const std::string& input, const TimeTestParams& params, Host&
                                .steps = {.interactive = params.interactive,
                                          .reportExt = "time",
                                          .emptyReportMessage = kNoTimeErros,
-                                         .writesOutput = false,
-                                         .streamReport = true}};
-    return RunInFrame(request, host, [&](FrameRun& run) { TestTimes(run, params); });
+                                         .writesOutput = false}};
+    bool empty = true;
+    return RunWithReportFile(
+        request, host, [&](FrameRun& run, ReportFile& report) { TestTimes(run, params, report); },
+        empty);
 }
 
 RunResult FrameTest(const std::string& input, const FrameTestParams& params, Host& host) {
@@ -165,9 +169,11 @@ RunResult FrameTest(const std::string& input, const FrameTestParams& params, Hos
                                .steps = {.interactive = params.interactive,
                                          .reportExt = "frame",
                                          .emptyReportMessage = kNoFrameErros,
-                                         .writesOutput = false,
-                                         .streamReport = true}};
-    return RunInFrame(request, host, [&](FrameRun& run) { TestFrames(run, params); });
+                                         .writesOutput = false}};
+    bool empty = true;
+    return RunWithReportFile(
+        request, host, [&](FrameRun& run, ReportFile& report) { TestFrames(run, params, report); },
+        empty);
 }
 
 // --- Descriptors -------------------------------------------------------------------------------

@@ -163,50 +163,30 @@ TEST(RunInFrame, FinishesTheReport) {
         {"three, no summary", 3, true, false, false, {}, {"film.fix", "film.out", "film.srt"}, Crlf({"1 = a", "2 = a", "3 = a"}), ""},
         // clang-format on
     };
-    // A streamed report goes to its file as it is made; it ends the same.
-    for (const bool streamed : {false, true})
-        for (const auto& c : cases) {
-            SCOPED_TRACE(streamed ? "streamed" : "in memory");
-            Fixture f;
-            WriteFile(f.dir / "film.fix", "older report\r\n");
-            if (c.reportLines == 0) std::filesystem::remove(f.dir / "film.fix");
-            const RunResult result =
-                f.Run({.interactive = c.interactive,
-                       .reportExt = "fix",
-                       .emptyReportMessage = "Null Fix-length-file",
-                       .deleteOutputOnEmptyReport = c.deleteOutput,
-                       .summaryText = c.summary ? "Fixed Strings" : "",
-                       .streamReport = streamed},
-                      [&](FrameRun& run) {
-                          CopyBody(run);
-                          for (int i = 1; i <= c.reportLines; ++i)
-                              run.AddReport({std::to_string(i), " = a"});
-                          EXPECT_EQ(run.reportSize(), c.reportLines);
-                          EXPECT_EQ(run.report().size(), streamed ? 0 : c.reportLines);
-                      });
-            EXPECT_EQ(result, RunResult::Done) << c.what;
-            EXPECT_EQ(f.host.messages, c.messages) << c.what;
-            EXPECT_EQ(Listing(f.dir), c.files) << c.what;  // the older report is replaced
-            if (!c.report.empty()) {
-                EXPECT_EQ(ReadFile(f.dir / "film.fix"), c.report) << c.what;
-            }
-            EXPECT_EQ(f.host.reportKind, c.report.empty() ? "" : "*.fix") << c.what;
-            EXPECT_EQ(f.host.statusBar, c.statusBar) << c.what;
-            EXPECT_FALSE(f.host.busy) << c.what;
+    for (const auto& c : cases) {
+        Fixture f;
+        WriteFile(f.dir / "film.fix", "older report\r\n");
+        if (c.reportLines == 0) std::filesystem::remove(f.dir / "film.fix");
+        const RunResult result = f.Run({.interactive = c.interactive,
+                                        .reportExt = "fix",
+                                        .emptyReportMessage = "Null Fix-length-file",
+                                        .deleteOutputOnEmptyReport = c.deleteOutput,
+                                        .summaryText = c.summary ? "Fixed Strings" : ""},
+                                       [&](FrameRun& run) {
+                                           CopyBody(run);
+                                           for (int i = 1; i <= c.reportLines; ++i)
+                                               run.report().push_back(std::to_string(i) + " = a");
+                                       });
+        EXPECT_EQ(result, RunResult::Done) << c.what;
+        EXPECT_EQ(f.host.messages, c.messages) << c.what;
+        EXPECT_EQ(Listing(f.dir), c.files) << c.what;  // the older report is replaced
+        if (!c.report.empty()) {
+            EXPECT_EQ(ReadFile(f.dir / "film.fix"), c.report) << c.what;
         }
-}
-
-TEST(RunInFrame, AStreamedReportIsLeftAsItWasWhenTheRunFails) {
-    Fixture f;
-    WriteFile(f.dir / "film.fix", "older report\r\n");
-    EXPECT_THROW(f.Run({.reportExt = "fix", .streamReport = true},
-                       [](FrameRun& run) {
-                           run.AddReport("1 = a");
-                           throw ConversionError("x", "bad time");
-                       }),
-                 ConversionError);
-    EXPECT_EQ(Listing(f.dir), (Names{"film.fix", "film.srt"}));
-    EXPECT_EQ(ReadFile(f.dir / "film.fix"), "older report\r\n");
+        EXPECT_EQ(f.host.reportKind, c.report.empty() ? "" : "*.fix") << c.what;
+        EXPECT_EQ(f.host.statusBar, c.statusBar) << c.what;
+        EXPECT_FALSE(f.host.busy) << c.what;
+    }
 }
 
 TEST(RunInFrame, AReportOnlyRunNeedsNoOutputPathAndIgnoresAnExistingOutput) {

@@ -86,7 +86,7 @@ TEST(MainWindow, EveryControlOfTheLayoutExistsAndUnbuiltCommandsSaySo) {
         }
     }
     EXPECT_TRUE(w.Get<QPushButton>("btnOffsetTimeMls")->isEnabled());
-    EXPECT_FALSE(w.Get<QPushButton>("btnSubLineCut")->isEnabled());
+    EXPECT_FALSE(w.Get<QPushButton>("btnDraw")->isEnabled());
     EXPECT_EQ(w.window.windowTitle(), "Tessaline by Orvendel");
 }
 
@@ -331,6 +331,42 @@ TEST(MainWindow, TheDelimiterButtonsFixAsTheirBoxesSay) {
     EXPECT_EQ(w.window.session().settings().Text("DelimitersFix"), "!");
     EXPECT_FALSE(w.window.session().settings().Bool("UseExclude"));
     EXPECT_EQ(w.messages.size(), 1);
+}
+
+// A user cuts a film's long lines to two lines of 33 characters in the "Subtitles Length" group
+// and tests the result; the status texts follow the settings typed in.
+TEST(MainWindow, SubtitlesLengthCutsToTwoLinesThatPassTheTest) {
+    TempDir home;
+    Window w(home);
+    const std::string t1 = "00:00:01,000 --> 00:00:04,000";
+    const std::string t2 = "00:00:05,000 --> 00:00:07,000";
+    WriteFile(home / "film.srt",
+              Crlf({"1", t1, "7 quick brown foxes jump over the lazy dog again and again", "", "2",
+                    t2, "Nobody expected the night train to arrive before sunrise", ""}));
+    w.window.OpenFile(QString::fromStdString((home / "film.srt").string()));
+    User user(w);
+    user.OpenPage(kOperationsPage);
+    user.TypeInto("sedSubLineCount", "2");
+    user.TypeInto("sedSubLineLength", "33");
+    EXPECT_EQ(w.Get<QLabel>("lmaxSubLengthResult")->text(), "61");  // 2 x 33 - 5
+    EXPECT_EQ(w.Get<QLabel>("stData")->text(), "lines: 2; len: 33; BR:0; Rplc:0");
+
+    user.Click("cbWriteLogOnSetLength");
+    EXPECT_TRUE(w.window.session().settings().Bool("WriteLogOnSetLength"));
+    user.Click("btnSubLineCut");
+    const std::string cut =
+        Crlf({"1", t1, "7 quick brown foxes jump over the", "lazy dog again and again", "", "2", t2,
+              "Nobody expected the night train", "to arrive before sunrise", ""});
+    EXPECT_EQ(ReadFile(home / "film.out"), cut);
+    EXPECT_EQ(w.messages, QStringList{"Null Log-file"});
+
+    user.Click("btnRenameFile");
+    EXPECT_EQ(ReadFile(home / "film.srt"), cut);
+    user.Click("btnSubLineTest");
+    // Only a note: no line too long, no warning, no error.
+    EXPECT_EQ(ReadFile(home / "film.len"), Crlf({"1 = Number is a First Symbol of Subtitle!"}));
+    EXPECT_EQ(w.Get<QComboBox>("cbLogExt")->currentText(), "*.len");
+    EXPECT_EQ(w.messages, QStringList{"Null Log-file"});
 }
 
 // --- The Time / Frame Operations page and the frame rates --------------------------------------
