@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <optional>
-#include <vector>
 
 #include "core/errors.hpp"
 #include "core/strings.hpp"
@@ -19,25 +18,11 @@ namespace {
 
 constexpr std::string_view kOnNextTime = " = Extended OFF-Time to On-Next-Time";
 
-// Lines kept for a while; their strings are reused from one subtitle to the next.
-class LineBuffer {
-  public:
-    void Add(std::string_view line) {
-        if (size_ < lines_.size()) {
-            lines_[size_].assign(line);
-        } else {
-            lines_.emplace_back(line);
-        }
-        ++size_;
-    }
-    void Clear() { size_ = 0; }
-    [[nodiscard]] std::size_t size() const { return size_; }
-    [[nodiscard]] const std::string& operator[](std::size_t i) const { return lines_[i]; }
-
-  private:
-    std::vector<std::string> lines_;
-    std::size_t size_ = 0;
-};
+// Appends a line with its CR LF, as it will be written.
+void AppendLine(std::string& lines, std::string_view line) {
+    lines.append(line);
+    lines += "\r\n";
+}
 
 // A short subtitle waiting for the next on-time, which limits how far its off-time may move.
 struct Held {
@@ -46,12 +31,12 @@ struct Held {
     std::int64_t off = 0;    // as read
     std::string tail;        // " " + the part after the off-time that begins with "<", or ""
     std::string reference;   // its own number
-    LineBuffer text;         // its text lines
+    std::string text;        // its text lines, as they will be written
     bool textEnded = false;  // the empty line after its text was read
     // The lines that are not blank after that: the next subtitle's number line, and any text
     // that a blank line inside the subtitle cut off.
-    LineBuffer after;
-    std::optional<std::size_t> number;  // the last number line among them
+    std::string after;
+    std::optional<std::size_t> number;  // where the last number line among them starts
 };
 
 class Extender {
@@ -62,9 +47,10 @@ class Extender {
     void Walk() {
         std::string_view line;
         while (run_.ReadLine(line)) {
-            if (IsNumberStr(line)) reference_.assign(line);
+            const bool arrow = line.find("-->") != std::string_view::npos;
+            if (!arrow && IsNumberStr(line)) reference_.assign(line);
             std::optional<ParsedTiming> timing;
-            if (line.find("-->") != std::string_view::npos) {
+            if (arrow) {
                 try {
                     timing = ParseTimingLine(line, p_.timeCorrection);
                 } catch (const ConversionError&) {
@@ -124,9 +110,9 @@ class Extender {
             held_.tail += timing.tail;
         }
         held_.reference = reference_;
-        held_.text.Clear();
+        held_.text.clear();
         held_.textEnded = false;
-        held_.after.Clear();
+        held_.after.clear();
         held_.number.reset();
         prevOff_ = off;
     }
@@ -138,13 +124,13 @@ class Extender {
             if (IsBlankLine(line)) {
                 held_.textEnded = true;
             } else {
-                held_.text.Add(line);
+                AppendLine(held_.text, line);
             }
             return;
         }
         if (IsBlankLine(line)) return;
         if (IsNumberStr(line)) held_.number = held_.after.size();
-        held_.after.Add(line);
+        AppendLine(held_.after, line);
     }
 
     // Writes the held subtitle with its off-time moved towards `limit` (the next on-time; at the
@@ -185,16 +171,15 @@ class Extender {
         AppendTimingLine(timing_, CheckedTime(on, ref), CheckedTime(newOff, ref));
         timing_ += held_.tail;
         run_.WriteLine(timing_);
-        for (std::size_t i = 0; i < held_.text.size(); ++i)
-            run_.WriteLine(held_.text[i]);
+        LineWriter& out = run_.out();
+        out.WriteRaw(held_.text);
         // Text cut off by a blank line stays with its subtitle; the empty line that ends the
         // subtitle comes before the next number line.
-        const std::size_t numberAt = held_.number.value_or(held_.after.size());
-        for (std::size_t i = 0; i < numberAt; ++i)
-            run_.WriteLine(held_.after[i]);
-        if (held_.textEnded) run_.WriteLine("");
-        for (std::size_t i = numberAt; i < held_.after.size(); ++i)
-            run_.WriteLine(held_.after[i]);
+        const std::string_view after = held_.after;
+        const std::size_t numberAt = held_.number.value_or(after.size());
+        out.WriteRaw(after.substr(0, numberAt));
+        if (held_.textEnded) out.WriteLine("");
+        out.WriteRaw(after.substr(numberAt));
         held_.active = false;
     }
 
