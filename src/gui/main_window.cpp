@@ -38,6 +38,7 @@
 #include <algorithm>
 #include <set>
 #include <utility>
+#include <thread>
 
 #include "core/paths.hpp"
 #include "gui/window_layout.hpp"
@@ -258,6 +259,8 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     widgets.showStatusBar = [this](const QString& text) { statusBar()->showMessage(text); };
     host_ = std::make_unique<QtHost>(widgets);
     session_ = std::make_unique<Session>(*host_, programFolder);
+    // A folder run uses every core; the window stays responsive meanwhile.
+    session_->jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 
     WireCommands();
     MarkNotAvailable();
