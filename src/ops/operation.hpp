@@ -137,7 +137,7 @@ struct Operation {
     /// The control whose value is the variant when a trigger does not fix it (cbSubToSub).
     std::string_view variantControl = {};
     std::string_view logText = {};  // "[Offset Time] Click"
-    int logKind = 1;  // 1: with the file or folder, 2: with the report kind
+    int logKind = 1;                // 1: with the file or folder, 2: with the report kind
     /// The open file's kinds the handler accepts, in lower case, separated by "|" ("srt",
     /// "srt|sub"); any other kind does nothing. Empty: the operation decides.
     std::string_view extension = {};

@@ -463,8 +463,7 @@ RunResult GetFrameRange(const std::string& input, const RangeParams& params, Hos
         std::string_view line;
         while (run.ReadLine(line)) {
             if (line.find(params.openBracket) == npos) continue;
-            const FrameLine frames =
-                ReadFrameLine(line, params.openBracket, params.closeBracket);
+            const FrameLine frames = ReadFrameLine(line, params.openBracket, params.closeBracket);
             builder.Add(frames.on, frames.off);
         }
     });
