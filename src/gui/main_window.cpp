@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCompleter>
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -19,6 +20,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -693,6 +695,16 @@ void MainWindow::WireDependentControls() {
         connect(buttons, &QButtonGroup::idClicked, this, chooseFactor);
     }
     chooseFactor(session_->controls.Int("rgCoefficient"));
+
+    // The Begin Time the user sets is echoed in the status bar, with the day it is set on. Only
+    // the user's own changes (the picker has the focus then), not a range an operation filled in.
+    auto* begin = Control<QTimeEdit>("dtpBeginTime");
+    connect(begin, &QTimeEdit::timeChanged, this, [this, begin](QTime time) {
+        if (!begin->hasFocus()) return;
+        statusBar()->showMessage("[" +
+                                 QLocale().toString(QDate::currentDate(), QLocale::ShortFormat) +
+                                 "] [" + time.toString("HH:mm:ss") + "]");
+    });
 
     // The range boxes that Get Range and the stretch fill are not typed into.
     for (const char* name :

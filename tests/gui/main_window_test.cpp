@@ -13,12 +13,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDate>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -773,6 +775,11 @@ TEST(TimeFramePage, GetRangeThenStretchTheRangeOfTimes) {
     // Set Time next to Begin: the output is there already.
     w.Click("btnSetBeginTime");
     EXPECT_EQ(w.messages, QStringList{"Output File Exist!!!"});
+
+    // A Begin Time the user sets is echoed in the status bar (a range filled in is not).
+    w.TypeSeconds("dtpBeginTime", "05");
+    EXPECT_EQ(w.StatusBar(), "[" + QLocale().toString(QDate::currentDate(), QLocale::ShortFormat) +
+                                 "] [00:00:05]");
 }
 
 TEST(TimeFramePage, FramesAreStretchedAndTestedWithTheirOwnButtons) {
