@@ -242,10 +242,7 @@ RunResult RunExtendTime(OperationContext& c, const RunArgs& a) {
                       c.host);
 }
 
-constexpr OptionDef kExtendTimeOptions[] = {{.name = "--keep-first",
-                                             .kind = OptionKind::Flag,
-                                             .control = "cbFirstSubtitle",
-                                             .help = "write the first subtitle's timing as it is"}};
+constexpr OptionDef kExtendTimeOptions[] = {kKeepFirstOption};
 constexpr std::string_view kExtendTimeSettings[] = {"DeltaTimeMlsOn", "DeltaTimeMlsOff",
                                                     "minDeltaTime",   "minDeltaTimeMls",
                                                     "MaxExtend",      "TimeCorrection"};

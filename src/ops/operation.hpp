@@ -108,6 +108,12 @@ struct OptionDef {
     std::string_view alsoValue = {};
 };
 
+/// "Keep first Sub" (cbFirstSubtitle) on the command line, for the operations that honour it.
+inline constexpr OptionDef kKeepFirstOption{.name = "--keep-first",
+                                            .kind = OptionKind::Flag,
+                                            .control = "cbFirstSubtitle",
+                                            .help = "leave the file's first subtitle as it is"};
+
 /// The options given on a command line, by option name, with their values ("1" for a flag).
 using OptionValues = std::map<std::string, std::string, std::less<>>;
 

@@ -781,11 +781,6 @@ std::optional<std::string> CheckRangeValue(std::string_view value, std::string& 
     return std::nullopt;
 }
 
-constexpr OptionDef kKeepFirstOption{.name = "--keep-first",
-                                     .kind = OptionKind::Flag,
-                                     .control = "cbFirstSubtitle",
-                                     .help = "write the first subtitle's timing as it is"};
-
 constexpr OptionDef kStretchOptions[] = {
     {.name = "--new-end",
      .kind = OptionKind::Text,

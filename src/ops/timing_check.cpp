@@ -1,5 +1,7 @@
 #include "ops/timing_check.hpp"
 
+#include <functional>
+
 #include "core/strings.hpp"
 #include "core/times.hpp"
 #include "files/report_file.hpp"
@@ -145,35 +147,32 @@ void TestFrames(FrameRun& run, const FrameTestParams& p, ReportFile& report) {
     }
 }
 
-}  // namespace
-
-// The reports may hold a line for every subtitle of the file: they go to disk as they grow.
-RunResult TimeTest(const std::string& input, const TimeTestParams& params, Host& host) {
+// A test that only reads its input and writes a report (film.time, film.frame). The report may
+// hold a line for every subtitle of the file: it goes to disk as it grows.
+RunResult RunTest(const std::string& input, bool interactive, std::string_view reportExt,
+                  std::string_view cleanMessage, Host& host,
+                  const std::function<void(FrameRun&, ReportFile&)>& test) {
     const std::string none;
     const FrameRequest request{.input = input,
                                .output = none,
-                               .steps = {.interactive = params.interactive,
-                                         .reportExt = "time",
-                                         .emptyReportMessage = kNoTimeErros,
+                               .steps = {.interactive = interactive,
+                                         .reportExt = reportExt,
+                                         .emptyReportMessage = cleanMessage,
                                          .writesOutput = false}};
     bool empty = true;
-    return RunWithReportFile(
-        request, host, [&](FrameRun& run, ReportFile& report) { TestTimes(run, params, report); },
-        empty);
+    return RunWithReportFile(request, host, test, empty);
+}
+
+}  // namespace
+
+RunResult TimeTest(const std::string& input, const TimeTestParams& params, Host& host) {
+    return RunTest(input, params.interactive, "time", kNoTimeErros, host,
+                   [&](FrameRun& run, ReportFile& report) { TestTimes(run, params, report); });
 }
 
 RunResult FrameTest(const std::string& input, const FrameTestParams& params, Host& host) {
-    const std::string none;
-    const FrameRequest request{.input = input,
-                               .output = none,
-                               .steps = {.interactive = params.interactive,
-                                         .reportExt = "frame",
-                                         .emptyReportMessage = kNoFrameErros,
-                                         .writesOutput = false}};
-    bool empty = true;
-    return RunWithReportFile(
-        request, host, [&](FrameRun& run, ReportFile& report) { TestFrames(run, params, report); },
-        empty);
+    return RunTest(input, params.interactive, "frame", kNoFrameErros, host,
+                   [&](FrameRun& run, ReportFile& report) { TestFrames(run, params, report); });
 }
 
 // --- Descriptors -------------------------------------------------------------------------------
