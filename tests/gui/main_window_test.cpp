@@ -782,6 +782,29 @@ TEST(TimeFramePage, GetRangeThenStretchTheRangeOfTimes) {
                                  "] [00:00:05]");
 }
 
+// Set Time beside New End Time moves the last subtitle there; the box then shows where it was.
+TEST(TimeFramePage, SetTimeBesideNewEndMovesTheLastSubtitle) {
+    TempDir home;
+    Window w(home);
+    WriteFile(home / "film.srt", Crlf({"1", "00:00:10,000 --> 00:00:12,000", "A", "", "2",
+                                       "00:00:30,000 --> 00:00:40,500", "B", ""}));
+    w.Open(home / "film.srt");
+    w.Click("btnGetRangeTime");
+    w.Fill("dtpNewEndTime", "00:00:35");
+    w.Fill("seNewEndTimeMls", "0");
+    // The button stands in the row of New End Time, not of End Time.
+    const QRect button = w.Get<QWidget>("btnSetEndTime")->geometry();
+    const int newEndRow = w.Get<QWidget>("dtpNewEndTime")->geometry().center().y();
+    EXPECT_TRUE(button.top() <= newEndRow && newEndRow <= button.bottom());
+    w.Click("btnSetEndTime");
+    EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join("|").toStdString();
+    EXPECT_EQ(ReadFile(home / "film.out"), Crlf({"1", "00:00:04,500 --> 00:00:06,500", "A", "", "2",
+                                                 "00:00:24,500 --> 00:00:35,000", "B", ""}));
+    EXPECT_EQ(TimeOf(w, "dtpOffsetTime", "seOffsetTimeMls"), "00:00:05,500");
+    EXPECT_TRUE(w.Get<QCheckBox>("cbOffsetTimeMinus")->isChecked());
+    EXPECT_EQ(TimeOf(w, "dtpNewEndTime", "seNewEndTimeMls"), "00:00:40,500");
+}
+
 TEST(TimeFramePage, FramesAreStretchedAndTestedWithTheirOwnButtons) {
     TempDir home;
     Window w(home);
