@@ -40,6 +40,9 @@ OPERATIONS = {
     "add-last-subtitle": (["add-last-subtitle", "--text", "The end"], ".out"),
     "delete-last-subtitle": (["delete-last-subtitle"], ".out"),
     "split-time-text": (["split-time-text"], ".srttext"),
+    "stretch-fps": (["stretch-fps"], ".out"),
+    "time-test": (["time-test"], ".time"),
+    "extend-time": (["extend-time"], ".out"),
 }
 BOTH = "line copy, both files"
 
@@ -63,7 +66,8 @@ def run(argv):
 
 def remove(path):
     base = os.path.splitext(path)[0]
-    others = (".corr", ".fix", ".tagfix", ".replace", ".cmp0", ".srttime", ".srttrk")
+    others = (".corr", ".fix", ".tagfix", ".replace", ".cmp0", ".srttime", ".srttrk", ".time",
+              ".extend")
     for p in (path, *(base + ext for ext in others)):
         if os.path.exists(p):
             os.remove(p)

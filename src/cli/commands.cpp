@@ -28,28 +28,6 @@ bool IsMask(std::string_view path) {
     return path.find_first_of("*?") != std::string_view::npos;
 }
 
-// An offset or time of the form hh:mm:ss or hh:mm:ss,mmm: the clock part of a time picker and
-// the milliseconds of its spin edit.
-std::optional<TimeMs> ParseOffset(std::string_view text) {
-    const std::size_t comma = text.find(',');
-    const std::string_view clock = text.substr(0, comma);
-    if (std::count(clock.begin(), clock.end(), ':') != 2) return std::nullopt;
-    std::uint32_t ms = 0;
-    if (comma != std::string_view::npos) {
-        const std::string_view digits = text.substr(comma + 1);
-        if (digits.size() != 3 || !std::all_of(digits.begin(), digits.end(),
-                                               [](char c) { return c >= '0' && c <= '9'; })) {
-            return std::nullopt;
-        }
-        std::from_chars(digits.data(), digits.data() + digits.size(), ms);
-    }
-    try {
-        return ClockToMs(ClockFromText(clock), ms);
-    } catch (const ConversionError&) {
-        return std::nullopt;
-    }
-}
-
 std::optional<std::int64_t> ParseInteger(std::string_view text) {
     std::int64_t value = 0;
     const char* end = text.data() + text.size();
@@ -96,6 +74,7 @@ std::optional<std::string> StoreOption(const OptionDef& def, std::string_view te
                                        ParsedOptions& parsed, Settings& settings) {
     const std::string name(def.name);
     const std::string quoted = "'" + std::string(text) + "'";
+    if (!def.alsoControl.empty()) parsed.controls.emplace_back(def.alsoControl, def.alsoValue);
     switch (def.kind) {
         case OptionKind::Flag:
             parsed.values[name] = "1";
@@ -103,7 +82,7 @@ std::optional<std::string> StoreOption(const OptionDef& def, std::string_view te
             if (def.variant >= 0) parsed.variant = def.variant;
             return std::nullopt;
         case OptionKind::Time: {
-            const auto value = ParseOffset(text);
+            const auto value = ParseTimeValue(text);
             if (!value) return name + " must be hh:mm:ss or hh:mm:ss,mmm, not " + quoted;
             TimeMs ms = *value;
             const ClockTime clock = MsToClock(ms);

@@ -330,6 +330,26 @@ TimeMs TimeTextToMs(std::string_view text) {
                          last == npos ? text : text.substr(last + 1), false);
 }
 
+std::optional<TimeMs> ParseTimeValue(std::string_view text) {
+    const std::size_t comma = text.find(',');
+    const std::string_view clock = text.substr(0, comma);
+    if (std::count(clock.begin(), clock.end(), ':') != 2) return std::nullopt;
+    std::uint32_t ms = 0;
+    if (comma != npos) {
+        const std::string_view digits = text.substr(comma + 1);
+        if (digits.size() != 3 || !std::all_of(digits.begin(), digits.end(),
+                                               [](char c) { return c >= '0' && c <= '9'; })) {
+            return std::nullopt;
+        }
+        std::from_chars(digits.data(), digits.data() + digits.size(), ms);
+    }
+    try {
+        return ClockToMs(ClockFromText(clock), ms);
+    } catch (const ConversionError&) {
+        return std::nullopt;
+    }
+}
+
 std::string MsToTimeText(TimeMs value) {
     std::string text;
     AppendTimeText(text, value);
@@ -463,6 +483,10 @@ std::string FramesPerSecondText(long double fps) {
     return std::string(text, result.ptr);
 }
 
+std::int64_t RoundToEven(long double value) {
+    return RoundToInt64(value);
+}
+
 std::int64_t FrameToMs(std::int64_t frame, long double fps) {
     return RoundToInt64(static_cast<long double>(frame) / fps * 1000.0L);
 }
@@ -488,6 +512,25 @@ std::int64_t IntegerField(std::string_view text) {
         if (ec == std::errc()) return value;
     }
     ThrowNotValid(text, "integer");
+}
+
+FrameLine ReadFrameLine(std::string_view line, char open, char close) {
+    FrameLine parts;
+    parts.on = FrameField(BetweenNth(line, open, close, 1));
+    parts.off = FrameField(BetweenNth(line, open, close, 2));
+    const std::size_t second = FindNth(line, close, 2, 0);
+    if (second != npos) parts.text = line.substr(second + 1);
+    return parts;
+}
+
+void AppendFramePair(std::string& out, char open, std::int64_t on, std::int64_t off, char close) {
+    char digits[24];
+    out += open;
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, on).ptr);
+    out += close;
+    out += open;
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, off).ptr);
+    out += close;
 }
 
 std::optional<std::string> FrameLineToTimingLine(std::string_view line, std::string_view fpsText,

@@ -48,6 +48,10 @@ struct ClockTime {
 /// no zero fill: "00:00:01,5" is 1005) after the last comma. Throws ConversionError.
 [[nodiscard]] TimeMs TimeTextToMs(std::string_view text);
 
+/// A time as a user types it for a time picker and its milliseconds: "hh:mm:ss" or
+/// "hh:mm:ss,mmm" (exactly three digits); nothing for any other text.
+[[nodiscard]] std::optional<TimeMs> ParseTimeValue(std::string_view text);
+
 /// hh:mm:ss,mmm. Throws ConversionError for 24 hours or more.
 [[nodiscard]] std::string MsToTimeText(TimeMs value);
 
@@ -107,6 +111,9 @@ struct ParsedTiming {
 /// A rate as the frames-per-second lists write it: "25", "23,976", "29,97".
 [[nodiscard]] std::string FramesPerSecondText(long double fps);
 
+/// The nearest integer, ties to even (the processor's rounding), clamped to the int64 range.
+[[nodiscard]] std::int64_t RoundToEven(long double value);
+
 /// round(frame / fps * 1000), ties to even, in extended precision. fps must not be 0.
 [[nodiscard]] std::int64_t FrameToMs(std::int64_t frame, long double fps);
 
@@ -119,6 +126,22 @@ struct ParsedTiming {
 
 /// Reads a decimal integer field (optional sign); throws ConversionError when it is not one.
 [[nodiscard]] std::int64_t IntegerField(std::string_view text);
+
+/// The parts of a MicroDVD line {on}{off}text.
+struct FrameLine {
+    std::int64_t on = 0;
+    std::int64_t off = 0;
+    std::string_view text;  // after the second closing bracket
+};
+
+/// Reads a line that holds the opening bracket: the integers after the first and the second
+/// opening bracket (each up to the next closing bracket) and the text after the second closing
+/// bracket. Throws ConversionError when a field is not a frame number (a line that opens with a
+/// style tag such as {y:i}).
+[[nodiscard]] FrameLine ReadFrameLine(std::string_view line, char open, char close);
+
+/// Appends open + on + close + open + off + close.
+void AppendFramePair(std::string& out, char open, std::int64_t on, std::int64_t off, char close);
 
 /// The timing line of a frame line {on}{off}text at the given rate; nothing when the rate is
 /// 0 or not a number, or when the line has no "}{".

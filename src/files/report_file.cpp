@@ -39,4 +39,15 @@ bool ReportFile::Finish(const FrameSteps& steps, Host& host) {
     return false;
 }
 
+RunResult RunWithReportFile(const FrameRequest& request, Host& host,
+                            const std::function<void(FrameRun&, ReportFile&)>& body, bool& empty) {
+    FrameRequest inFrame = request;
+    inFrame.steps.reportExt = {};
+    return RunInFrame(inFrame, host, [&](FrameRun& run) {
+        ReportFile report(request.input, request.steps.reportExt);
+        body(run, report);
+        empty = report.Finish(request.steps, run.host());
+    });
+}
+
 }  // namespace tessaline

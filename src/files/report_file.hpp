@@ -7,6 +7,8 @@
 // the older report as it was.
 
 #include <cstddef>
+#include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +28,13 @@ class ReportFile {
 
     /// Appends a line; the temporary file is created with the first one.
     void Add(std::string_view line);
+    /// Appends a line made of pieces, built in a buffer the report keeps.
+    void Add(std::initializer_list<std::string_view> pieces) {
+        line_.clear();
+        for (std::string_view piece : pieces)
+            line_ += piece;
+        Add(std::string_view(line_));
+    }
 
     /// Lines added so far.
     [[nodiscard]] std::size_t size() const { return size_; }
@@ -40,6 +49,13 @@ class ReportFile {
     std::string temp_;
     std::optional<LineWriter> writer_;
     std::size_t size_ = 0;
+    std::string line_;
 };
+
+/// Runs `body` in the frame with the report of `request.steps` written to disk as it grows (the
+/// frame's own report, kept in memory, stays unused); the report is finished after the body, as
+/// the frame finishes one. `empty` tells whether it was empty.
+RunResult RunWithReportFile(const FrameRequest& request, Host& host,
+                            const std::function<void(FrameRun&, ReportFile&)>& body, bool& empty);
 
 }  // namespace tessaline

@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCompleter>
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -19,6 +20,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -37,14 +39,15 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <set>
-#include <utility>
 #include <thread>
+#include <utility>
 
 #include "core/paths.hpp"
 #include "gui/window_layout.hpp"
 #include "ops/catalogue.hpp"
 #include "ops/controls.hpp"
 #include "ops/settings_table.hpp"
+#include "ops/stretch.hpp"
 
 namespace tessaline::gui {
 namespace {
@@ -102,10 +105,23 @@ const QSet<QString>& WorkingControls() {
     return names;
 }
 
-// Controls that mean something only while a check box is on: they are enabled exactly then.
-constexpr std::pair<const char*, const char*> kEnabledByCheck[] = {
+// Controls that mean something only while a check box is on (or only while it is off): they are
+// enabled exactly then.
+struct EnabledByCheck {
+    const char* control;
+    const char* check;
+    bool whenChecked = true;
+};
+constexpr EnabledByCheck kEnabledByCheck[] = {
     {"edExcludeFix", "cbUseExclude"},
     {"edJoinDeltaTime", "cbJoinSubtitlesText"},
+    // Max Extend lengthens a short subtitle up to the minimum; without it, by the off-time step.
+    {"sedMinDTime", "cbMaxExtend"},
+    {"lMinDTime", "cbMaxExtend"},
+    {"sedMinDTimeMls", "cbMaxExtend"},
+    {"lMinDTimeMls", "cbMaxExtend"},
+    {"seDeltaTimeMlsOff", "cbMaxExtend", false},
+    {"lDeltaTimeMlsOff", "cbMaxExtend", false},
 };
 
 QString NameOf(std::string_view name) {
@@ -255,6 +271,7 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     BindSettings();
     BindControls();
     BindEnabledStates();
+    WireDependentControls();
     ShowState();
     // A new user can type a path at once.
     Control<QComboBox>("edOpenFile")->setFocus();
@@ -662,6 +679,49 @@ void MainWindow::ShowControl(std::string_view name) {
     }
 }
 
+// The frame-rate factor's controls, and the range boxes that only operations fill.
+void MainWindow::WireDependentControls() {
+    // "Difference" takes the frame-rate factor from the two rates, "Coefficient" from the box;
+    // the box shows the rates' ratio whenever one of them changes.
+    auto* source = Control<QComboBox>("cbFramesAtSec");
+    auto* target = Control<QComboBox>("cbFramesAtSecTarget");
+    auto* coefficient = Control<QLineEdit>("edFramesAtSecCoefficient");
+    const auto showCoefficient = [this, source, target] {
+        session_->controls.Set("edFramesAtSecCoefficient",
+                               CoefficientText(QtHost::ToText(source->currentText()),
+                                               QtHost::ToText(target->currentText())));
+        ShowControl("edFramesAtSecCoefficient");
+    };
+    const auto chooseFactor = [source, target, coefficient, showCoefficient](int id) {
+        source->setEnabled(id == 0);
+        target->setEnabled(id == 0);
+        coefficient->setEnabled(id == 1);
+        showCoefficient();
+    };
+    connect(source, &QComboBox::currentTextChanged, this, showCoefficient);
+    connect(target, &QComboBox::currentTextChanged, this, showCoefficient);
+    if (auto* buttons = Control<QGroupBox>("rgCoefficient")->findChild<QButtonGroup*>()) {
+        connect(buttons, &QButtonGroup::idClicked, this, chooseFactor);
+    }
+    chooseFactor(session_->controls.Int("rgCoefficient"));
+
+    // The Begin Time the user sets is echoed in the status bar, with the day it is set on. Only
+    // the user's own changes (the picker has the focus then), not a range an operation filled in.
+    auto* begin = Control<QTimeEdit>("dtpBeginTime");
+    connect(begin, &QTimeEdit::timeChanged, this, [this, begin](QTime time) {
+        if (!begin->hasFocus()) return;
+        statusBar()->showMessage("[" +
+                                 QLocale().toString(QDate::currentDate(), QLocale::ShortFormat) +
+                                 "] [" + time.toString("HH:mm:ss") + "]");
+    });
+
+    // The range boxes that Get Range and the stretch fill are not typed into.
+    for (const char* name :
+         {"dtpEndTime", "seEndTimeMls", "dtpFullTime", "seFullTimeMls", "dtpNewFullTime",
+          "seNewFullTimeMls", "sedBeginFrame", "sedEndFrame", "sedFullFrames", "sedNewFullFrames"})
+        Control<QAbstractSpinBox>(name)->setReadOnly(true);
+}
+
 void MainWindow::WireCommands() {
     const auto onAction = [this](const char* name, std::function<void()> handler) {
         connect(Control<QAction>(name), &QAction::triggered, this, std::move(handler));
@@ -758,12 +818,14 @@ void MainWindow::MarkNotAvailable() {
 
 // Each dependent control follows its check box from the start, as after a click on it.
 void MainWindow::BindEnabledStates() {
-    for (const auto& [control, check] : kEnabledByCheck) {
+    for (const auto& [control, check, whenChecked] : kEnabledByCheck) {
         auto* box = Control<QCheckBox>(check);
         QWidget* dependent = Control<QWidget>(control);
         if (box == nullptr || dependent == nullptr || !dependent->isEnabled()) continue;
-        dependent->setEnabled(box->isChecked());
-        connect(box, &QCheckBox::toggled, dependent, &QWidget::setEnabled);
+        dependent->setEnabled(box->isChecked() == whenChecked);
+        connect(box, &QCheckBox::toggled, dependent, [dependent, on = whenChecked](bool checked) {
+            dependent->setEnabled(checked == on);
+        });
     }
     // Compare Timings: the time tolerance means something in the "Time" mode, whole words in the
     // text modes.

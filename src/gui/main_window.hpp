@@ -62,6 +62,7 @@ class MainWindow : public QMainWindow {
     void BindSettings();
     void BindControls();
     void ShowControl(std::string_view name);
+    void WireDependentControls();
     void WireCommands();
     void MarkNotAvailable();
     void BindEnabledStates();

@@ -257,7 +257,6 @@ const std::vector<GroupDef>& Groups() {
             Label("lEndTime", "End Time:", 1, 0),
             Clock("dtpEndTime", 1, 1),
             Millis("seEndTimeMls", 1, 2),
-            Button("btnSetEndTime", "Set Time", 1, 3),
             Label("lFullTime", "Full Time:", 2, 0),
             Clock("dtpFullTime", 2, 1),
             Millis("seFullTimeMls", 2, 2),
@@ -267,6 +266,8 @@ const std::vector<GroupDef>& Groups() {
             Label("lNewEndTime", "New End Time:", 4, 0),
             Clock("dtpNewEndTime", 4, 1),
             Millis("seNewEndTimeMls", 4, 2),
+            // Set Time next to New End: the last subtitle moves to New End Time.
+            Button("btnSetEndTime", "Set Time", 4, 3),
             Button("btnGetRangeTime", "Get Range Time", 5, 0, 2),
             Button("btnSprainRangeTime", "Sprain Range Time", 5, 2, 2),
             Static("stStatusTime", "--> time ", 6, 0, 4),

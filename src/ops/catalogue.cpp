@@ -5,6 +5,7 @@
 #include "ops/correction.hpp"
 #include "ops/delimiters.hpp"
 #include "ops/dialog_fix.hpp"
+#include "ops/extend.hpp"
 #include "ops/last_subtitle.hpp"
 #include "ops/length_test.hpp"
 #include "ops/line_checks.hpp"
@@ -13,7 +14,9 @@
 #include "ops/renumber.hpp"
 #include "ops/results.hpp"
 #include "ops/split_join.hpp"
+#include "ops/stretch.hpp"
 #include "ops/tag_ops.hpp"
+#include "ops/timing_check.hpp"
 #include "ops/timing_fixes.hpp"
 #include "ops/timing_transfer.hpp"
 #include "ops/to_bottom.hpp"
@@ -42,6 +45,9 @@ constexpr const Operation* kCatalogue[] = {
     &kAddLastSubtitleOperation,
     &kDelLastSubtitleOperation,
     &kSubtitleTimeCorrectionOperation,
+    &kGetRangeOperation,            &kSetTimeOperation,       &kStretchOperation,
+    &kStretchFpsOperation,          &kTimeTestOperation,      &kFrameTestOperation,
+    &kExtendTimeOperation,
 };
 // clang-format on
 

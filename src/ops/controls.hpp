@@ -34,11 +34,13 @@ struct ControlValueDef {
 };
 
 /// The kinds of output and report files (cbOutExt), in list order.
-inline constexpr std::array<std::string_view, 22> kOutExtItems = {
+// clang-format off
+inline constexpr std::array<std::string_view, 23> kOutExtItems = {
     "*.BigBreak", "*.bottom", "*.conv",   "*.corr",   "*.DiaBreak", "*.DiaFix",
-    "*.double",   "*.endA",   "*.extend", "*.fix",    "*.fixd",     "*.full",
-    "*.len",      "*.log",    "*.out",    "*.remove", "*.replace",  "*.sym",
-    "*.tag",      "*.tagfix", "*.time",   "*.wrong"};
+    "*.double",   "*.endA",   "*.extend", "*.fix",    "*.fixd",     "*.frame",
+    "*.full",     "*.len",    "*.log",    "*.out",    "*.remove",   "*.replace",
+    "*.sym",      "*.tag",    "*.tagfix", "*.time",   "*.wrong"};
+// clang-format on
 
 /// The masks of input files in directory mode (cbSubExt).
 inline constexpr std::array<std::string_view, 4> kSubExtItems = {"*.srt", "*.sub", "*.ssa",
@@ -80,6 +82,39 @@ inline constexpr auto kControlTable = std::array{
     ControlValueDef{"edOpenFileAdd", ControlType::Path, ""},
     // The subtitle line editor's text (Add Last Subtitle appends it as a new subtitle)
     ControlValueDef{"MemoSubLines", ControlType::Text, ""},
+    // Range of Time: Begin and New End are the user's, the others are filled by Get Range Time
+    // and the stretch
+    ControlValueDef{"dtpBeginTime", ControlType::Clock, "00:00:00"},
+    ControlValueDef{"seBeginTimeMls", ControlType::Int, "0"},
+    ControlValueDef{"dtpEndTime", ControlType::Clock, "00:00:00"},
+    ControlValueDef{"seEndTimeMls", ControlType::Int, "0"},
+    ControlValueDef{"dtpFullTime", ControlType::Clock, "00:00:00"},
+    ControlValueDef{"seFullTimeMls", ControlType::Int, "0"},
+    ControlValueDef{"dtpNewFullTime", ControlType::Clock, "00:00:00"},
+    ControlValueDef{"seNewFullTimeMls", ControlType::Int, "0"},
+    ControlValueDef{"dtpNewEndTime", ControlType::Clock, "00:00:00"},
+    ControlValueDef{"seNewEndTimeMls", ControlType::Int, "0"},
+    // Range of Frames
+    ControlValueDef{"sedBeginFrame", ControlType::Int, "0"},
+    ControlValueDef{"sedEndFrame", ControlType::Int, "0"},
+    ControlValueDef{"sedFullFrames", ControlType::Int, "0"},
+    ControlValueDef{"sedNewFullFrames", ControlType::Int, "0"},
+    ControlValueDef{"sedNewEndFrame", ControlType::Int, "0"},
+    // The frame-rate conversion: its factor from the two rates (0, "Difference") or typed in
+    // (1, "Coefficient")
+    ControlValueDef{"rgCoefficient", ControlType::Int, "0"},
+    ControlValueDef{"edFramesAtSecCoefficient", ControlType::Text, ""},
+    // Frame Test: the fewest frames a subtitle may last
+    ControlValueDef{"sedMinRFrame", ControlType::Int, "0"},
+    // What the range operations keep between runs, shown by no widget: the full time Get Range
+    // Time found (range mode 2 divides by it) and the New Full Time of the last time stretch, in
+    // milliseconds
+    ControlValueDef{"RememberedFullTime", ControlType::Int, "0"},
+    ControlValueDef{"RememberedNewFullTime", ControlType::Int, "0"},
+    // The command line's stretch (--begin, --new-end), which reads the range of the file first:
+    // a time for a SubRip file, a frame number for a MicroDVD file; "" when not given
+    ControlValueDef{"StretchBegin", ControlType::Text, ""},
+    ControlValueDef{"StretchNewEnd", ControlType::Text, ""},
 };
 // clang-format on
 

@@ -103,7 +103,16 @@ struct OptionDef {
     std::optional<std::string> (*check)(std::string_view value, std::string& stored) = nullptr;
     /// One line for the command's help.
     std::string_view help = {};
+    /// A control the option sets as well, and its value (--factor chooses "Coefficient").
+    std::string_view alsoControl = {};
+    std::string_view alsoValue = {};
 };
+
+/// "Keep first Sub" (cbFirstSubtitle) on the command line, for the operations that honour it.
+inline constexpr OptionDef kKeepFirstOption{.name = "--keep-first",
+                                            .kind = OptionKind::Flag,
+                                            .control = "cbFirstSubtitle",
+                                            .help = "leave the file's first subtitle as it is"};
 
 /// The options given on a command line, by option name, with their values ("1" for a flag).
 using OptionValues = std::map<std::string, std::string, std::less<>>;

@@ -47,7 +47,6 @@ RunResult OffsetReCount(const std::string& input, const std::string& output,
 
 RunResult OffsetFrame(const std::string& input, const std::string& output,
                       const OffsetFrameParams& params, Host& host) {
-    if (LowerExtOf(input) != "sub") return RunResult::Skipped;
     const FrameRequest request{.input = input,
                                .output = output,
                                .steps = {.interactive = true},
@@ -65,17 +64,10 @@ RunResult OffsetFrame(const std::string& input, const std::string& output,
             }
             // A line with the bracket must start with two bracketed integers; anything else (a
             // line opening with a style tag) is a conversion error.
-            const std::int64_t on = IntegerField(TextBetweenChars(line, open, close));
-            const std::int64_t off =
-                IntegerField(TextBetweenChars(line, open, close, 2, NthOf::Opening));
+            const FrameLine frames = ReadFrameLine(line, open, close);
             shifted.clear();
-            shifted += open;
-            shifted += std::to_string(on + delta);
-            shifted += close;
-            shifted += open;
-            shifted += std::to_string(off + delta);
-            shifted += close;
-            shifted += TextAfterNthChar(line, close, 2);
+            AppendFramePair(shifted, open, frames.on + delta, frames.off + delta, close);
+            shifted += frames.text;
             run.WriteLine(shifted);
         }
     });

@@ -38,7 +38,8 @@ RunResult OffsetReCount(const std::string& input, const std::string& output,
                         const OffsetReCountParams& params, Host& host);
 
 /// Adds (or with minus subtracts) the offset to both frame numbers of every line that holds the
-/// opening bracket; works only on MicroDVD (sub) files. Frame numbers may go below zero.
+/// opening bracket. The caller decides that the file is a MicroDVD file: the range stretch
+/// shifts its film.out this way. Frame numbers may go below zero.
 RunResult OffsetFrame(const std::string& input, const std::string& output,
                       const OffsetFrameParams& params, Host& host);
 

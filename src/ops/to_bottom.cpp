@@ -137,10 +137,7 @@ RunResult RunToBottom(OperationContext& c, const RunArgs& a) {
                              c.host);
 }
 
-constexpr OptionDef kToBottomOptions[] = {{.name = "--keep-first",
-                                           .kind = OptionKind::Flag,
-                                           .control = "cbFirstSubtitle",
-                                           .help = "leave the file's first subtitle as it is"}};
+constexpr OptionDef kToBottomOptions[] = {kKeepFirstOption};
 constexpr std::string_view kToBottomSettings[] = {"SubLineCount", "SubtitleFullLength",
                                                   "CloseBrackets"};
 constexpr std::string_view kToBottomControls[] = {"cbFirstSubtitle"};

@@ -781,6 +781,172 @@ TEST_F(Cli, TheLastSubtitleAndTheTimeCorrectionRunOverAMask) {
     EXPECT_EQ(Get("dir/a.out"), Crlf({"1", "00:00:04,000 --> 00:00:05,200", "a", ""}));
 }
 
+// --- The range, the stretch, the tests of timings -----------------------------------------------
+
+namespace timing {
+
+// Three subtitles; the second lasts 0,6 s, shorter than the time test's 1,1 s.
+const std::string kFilm =
+    Crlf({"1", "00:00:02,000 --> 00:00:04,000", "A", "", "2", "00:00:10,000 --> 00:00:10,600", "B",
+          "", "3", "00:00:30,000 --> 00:00:40,000", "C", ""});
+const std::string kSub = Crlf({"{100}{150}A", "{150}{200}B|b", "{210}{205}C"});
+
+}  // namespace timing
+
+TEST_F(Cli, GetRangePrintsTheRangeAndWritesNothing) {
+    Put("film.srt", timing::kFilm);
+    Put("film.sub", timing::kSub);
+    Put("film.ssa", "x\r\n");
+    // The range is the whole stdout, also when status texts are left out.
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"get-range", "film.srt"},
+                                                 {"--quiet", "get-range", "film.srt"}}) {
+        const Result r = Run(args);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out,
+                  "Begin Time: 00:00:02,000\nEnd Time: 00:00:40,000\n"
+                  "Full Time: 00:00:38,000\n");
+    }
+    Result r = Run({"--set", "BeginTimeFrameOfLastSubtitle=1", "get-range", "film.sub"});
+    EXPECT_EQ(r.out, "Begin Frame: 100\nEnd Frame: 210\nFull Frames: 105\n");
+    r = Run({"get-range", "film.ssa"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "film.ssa: Not Support File extension: ssa\n");
+    EXPECT_EQ(Listing(work_), (std::set<std::string>{"film.srt", "film.sub", "film.ssa"}));
+}
+
+TEST_F(Cli, SetTimeAndStretchRefuseAndTellAsTheirContractSays) {
+    Put("film.srt", timing::kFilm);
+    Put("zero.srt", Crlf({"1", "00:00:00,000 --> 00:00:00,000", "A", ""}));
+    Put("film.sub", timing::kSub);
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string err;              // after "PATH: "
+        std::set<std::string> files;  // what the run added
+    };
+    // clang-format off
+    const std::vector<Case> cases = {
+        {{"set-time", "--begin", "00:00:03,500", "film.srt"}, 0, "", {"film.out"}},
+        {{"set-time", "--begin", "00:00:02", "film.srt"}, 0, "", {}},  // there already
+        {{"set-time"}, 2, "", {}},
+        {{"set-time", "--begin", "00:00:01", "--end", "00:00:50"}, 2, "", {}},
+        {{"stretch", "--new-end", "00:01:00", "film.srt"}, 0, "", {"film.out", "film.out2"}},
+        {{"stretch", "--new-end", "00:00:05", "zero.srt"}, 1, "Division by Zero!", {}},
+        {{"stretch", "--new-end", "500", "zero.srt"}, 1, "--new-end takes a time hh:mm:ss[,mmm] for a SubRip file, not '500'", {}},
+        {{"stretch", "--new-end", "00:00:05", "film.sub"}, 1, "--new-end takes a frame number for a MicroDVD file, not '00:00:05'", {}},
+        {{"stretch", "--new-end", "soon"}, 2, "", {}},
+        {{"stretch-fps", "--factor", "0"}, 2, "", {}},
+    };
+    // clang-format on
+    const std::set<std::string> inputs{"film.srt", "zero.srt", "film.sub"};
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.args;
+        if (c.status == 2) args.push_back("film.srt");
+        SCOPED_TRACE(args[1]);
+        const Result r = Run(args);
+        EXPECT_EQ(r.status, c.status);
+        if (c.status != 2) {
+            EXPECT_EQ(r.err, c.err.empty() ? "" : args.back() + ": " + c.err + "\n");
+        }
+        std::set<std::string> files = inputs;
+        files.insert(c.files.begin(), c.files.end());
+        EXPECT_EQ(Listing(work_), files);
+        for (const std::string& name : c.files)
+            fs::remove(work_ / name);
+    }
+    EXPECT_EQ(Run({"set-time", "--end", "00:00:39", "film.srt"}).status, 0);
+    EXPECT_EQ(Get("film.out"), Crlf({"1", "00:00:01,000 --> 00:00:03,000", "A", "", "2",
+                                     "00:00:09,000 --> 00:00:09,600", "B", "", "3",
+                                     "00:00:29,000 --> 00:00:39,000", "C", ""}));
+    const Result again = Run({"stretch", "--new-end", "00:01:00", "film.srt"});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_EQ(again.err, "film.srt: Output File Exist!!!\n");
+}
+
+// Range mode 1 from Begin 00:00:01 (k = 58500 / 39000 = 1.5, the first subtitle kept):
+// film.srt0 is the input 1 s earlier, film.out2 the stretch put back after Begin. A zero file
+// that is there already is said; the run goes on with the input as it is and exits 1.
+TEST_F(Cli, StretchFromBeginWritesTheZeroFileOnce) {
+    Put("film.srt", timing::kFilm);
+    const std::vector<std::string> args{"--set",        "SprainRangeMode=1", "stretch",
+                                        "--begin",      "00:00:01",          "--new-end",
+                                        "00:00:59,500", "--keep-first",      "film.srt"};
+    Result r = Run(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Get("film.srt0"), Crlf({"1", "00:00:01,000 --> 00:00:03,000", "A", "", "2",
+                                      "00:00:09,000 --> 00:00:09,600", "B", "", "3",
+                                      "00:00:29,000 --> 00:00:39,000", "C", ""}));
+    EXPECT_EQ(Get("film.out2"), Crlf({"1", "00:00:02,000 --> 00:00:04,000", "A", "", "2",
+                                      "00:00:14,500 --> 00:00:15,400", "B", "", "3",
+                                      "00:00:44,500 --> 00:00:59,500", "C", ""}));
+    for (const char* name : {"film.out", "film.out2"})
+        fs::remove(work_ / name);
+    r = Run(args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "film.srt: Input Zero File Exist!!!\n");
+    EXPECT_EQ(Listing(work_),
+              (std::set<std::string>{"film.srt", "film.srt0", "film.out", "film.out2"}));
+}
+
+TEST_F(Cli, StretchFpsOverAFolderTellsOfEachExistingOutput) {
+    Put("film.srt", timing::kFilm);
+    Result r = Run({"stretch-fps", "film.srt"});  // 25 to 29,970
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Get("film.out"), Crlf({"1", "00:00:01,668 --> 00:00:03,337", "A", "", "2",
+                                     "00:00:08,342 --> 00:00:08,842", "B", "", "3",
+                                     "00:00:25,025 --> 00:00:33,367", "C", ""}));
+    r = Run({"--set", "FramesAtSecTarget=25", "stretch-fps", "dir/*.srt"});
+    EXPECT_EQ(r.status, 0);  // equal rates: nothing to do
+
+    Put("dir/a.sub", timing::kSub);
+    Put("dir/b.sub", timing::kSub);
+    Put("dir/b.out", "old\r\n");
+    r = Run({"--quiet", "--set", "FramesAtSecTarget=23,976", "stretch-fps", "dir/*.sub"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "dir/b.sub: Output File Exist!!!\n");
+    EXPECT_EQ(Get("dir/a.out"), Crlf({"{104}{156}A", "{156}{209}B|b", "{219}{214}C"}));
+}
+
+TEST_F(Cli, TimeFrameTestsAndTheExtenderWriteTheirReports) {
+    Put("film.srt", timing::kFilm);
+    Put("film.sub", timing::kSub);
+    Put("dir/a.sub", timing::kSub);
+    Put("dir/a.srt", Crlf({"1", "00:00:02,000 --> 00:00:04,000", "A", ""}));
+    Result r = Run({"time-test", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, ">> 1 Subtitles < 1,100 !\n");
+    EXPECT_EQ(Get("film.time"), Crlf({"2 = This Range Time: 00:00:00,600 < 1,100",
+                                      std::string(kReportSeparator), ">> 1 Subtitles < 1,100 !"}));
+    r = Run({"time-test", "dir/a.srt"});
+    EXPECT_EQ(r.err, "dir/a.srt: No Time Erros!\n");
+
+    // A negative period is a message for one file and a report line over a folder.
+    r = Run({"frame-test", "--min-frames", "60", "film.sub"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "film.sub: Wrong Frames Period! - Check Frames in Line {210}{205}\n");
+    EXPECT_EQ(Get("film.frame"), Crlf({"{100}{150} = Very little Frames Range: 50 < 60 !",
+                                       "{150}{200} = Very little Frames Range: 50 < 60 !",
+                                       "{210}{205} = Wrong Frame Number! This Line"}));
+    r = Run({"frame-test", "dir/*.sub"});
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(Get("dir/a.frame"),
+              Crlf({"{210}{205} = Wrong Frame Number! This Line",
+                    "{210}{205} = Wrong Frames Period! - Check Frames in Line {210}{205}"}));
+    EXPECT_EQ(Run({"delete-file", "--kind", "frame", "film.srt"}).status, 0);
+    EXPECT_FALSE(fs::exists(work_ / "film.frame"));
+
+    r = Run({"extend-time", "film.srt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Get("film.extend"), Crlf({"2 = Extended ON-Time to On-Delta-Time: 200",
+                                        "2 = Extended Delta Time on 1400 Mls"}));
+    // Nothing to extend: said for one file, silent over a folder; no output is kept.
+    r = Run({"extend-time", "dir/a.srt"});
+    EXPECT_EQ(r.err, "dir/a.srt: No Extend Timings!\n");
+    r = Run({"extend-time", "dir/*.srt"});
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(Listing(work_ / "dir"), (std::set<std::string>{"a.srt", "a.sub", "a.frame"}));
+}
+
 }  // namespace
 }  // namespace tessaline
 

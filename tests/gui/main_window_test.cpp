@@ -13,12 +13,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDate>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -521,11 +523,19 @@ TEST(MainWindow, EveryControlIsThereAndUnbuiltCommandsSaySo) {
         }
     }
     EXPECT_EQ(laidOut, kControlNames);
+    // The controls of built operations, which another control may switch off for a while (the
+    // off-time step with Max Extend); cbSubExt is off outside directory mode.
+    std::set<std::string, std::less<>> built{"cbSubExt"};
+    for (const Operation* op : Catalogue()) {
+        built.insert(op->controls.begin(), op->controls.end());
+        for (std::string_view key : op->settings)
+            built.emplace(LookupSettingDef(key)->feeds);
+    }
     for (const std::string& name : kControlNames) {
         QWidget* widget = w.window.findChild<QWidget*>(QString::fromStdString(name));
         ASSERT_NE(widget, nullptr) << name;
         // A disabled command says why; a control that another one switches need not.
-        if (!widget->isEnabled() && !kSwitchedControls.contains(name) &&
+        if (!widget->isEnabled() && !kSwitchedControls.contains(name) && !built.contains(name) &&
             !qobject_cast<QLabel*>(widget)) {
             EXPECT_TRUE(widget->toolTip().contains("Not available yet")) << name;
         }
@@ -538,7 +548,8 @@ TEST(MainWindow, EveryControlIsThereAndUnbuiltCommandsSaySo) {
 }
 
 // Every catalogued operation is offered: its buttons and menu items, its controls and the
-// controls of the settings it reads are in the window and enabled.
+// controls of the settings it reads are in the window and not shown as not available (one may be
+// off for a while because another control says so).
 TEST(MainWindow, EveryCatalogueEntryHasItsLiveControls) {
     TempDir home;
     Window w(home);
@@ -547,7 +558,7 @@ TEST(MainWindow, EveryCatalogueEntryHasItsLiveControls) {
             QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
         if (auto* action = w.window.findChild<QAction*>(objectName)) return action->isEnabled();
         auto* widget = w.window.findChild<QWidget*>(objectName);
-        return widget != nullptr && widget->isEnabled();
+        return widget != nullptr && !widget->toolTip().contains("Not available yet");
     };
     for (const Operation* op : Catalogue()) {
         SCOPED_TRACE(op->command);
@@ -797,6 +808,169 @@ TEST(MainWindow, AddLastSubAppendsTheEditorsTextAndGivesItTheFocusBack) {
     EXPECT_EQ(ReadFile(home / "film.out"),
               kFilm + Crlf({"3", "00:00:15,000 --> 00:00:16,000", "The", "End", ""}));
     EXPECT_EQ(w.Focused(), w.Get<QPlainTextEdit>("MemoSubLines"));
+}
+
+// --- The Time / Frame Operations page and the frame rates, driven as a user does -----------------
+
+// The time a picker and its milliseconds box show.
+QString TimeOf(Window& w, const char* clock, const char* ms) {
+    return w.Get<QTimeEdit>(clock)->time().toString("HH:mm:ss") + "," +
+           QString::number(w.Get<QSpinBox>(ms)->value()).rightJustified(3, '0');
+}
+
+TEST(TimeFramePage, GetRangeThenStretchTheRangeOfTimes) {
+    TempDir home;
+    Window w(home);
+    WriteFile(home / "film.srt", Crlf({"1", "00:00:02,000 --> 00:00:04,000", "A", "", "2",
+                                       "00:00:30,000 --> 00:00:40,000", "B", ""}));
+    w.Open(home / "film.srt");
+    w.Click("btnGetRangeTime");
+    EXPECT_EQ(TimeOf(w, "dtpBeginTime", "seBeginTimeMls"), "00:00:02,000");
+    EXPECT_EQ(TimeOf(w, "dtpNewEndTime", "seNewEndTimeMls"), "00:00:40,000");
+    EXPECT_EQ(w.StatusBar(), "Full Time: 00:00:38,000");
+
+    // New End one minute: k = (60000 + 2000 * 1.5 - 2000) / 40000 = 1.525; the first subtitle
+    // moves 1050 ms later, which film.out2 takes back.
+    w.Fill("dtpNewEndTime", "00:01:00");
+    EXPECT_EQ(TimeOf(w, "dtpNewEndTime", "seNewEndTimeMls"), "00:01:00,000");
+    w.Click("btnSprainRangeTime");
+    EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join("|").toStdString();
+    EXPECT_EQ(ReadFile(home / "film.out"), Crlf({"1", "00:00:03,050 --> 00:00:06,100", "A", "", "2",
+                                                 "00:00:45,750 --> 00:01:01,000", "B", ""}));
+    EXPECT_EQ(TimeOf(w, "dtpNewEndTime", "seNewEndTimeMls"), "00:00:59,950");  // film.out2's end
+    EXPECT_EQ(TimeOf(w, "dtpOffsetTime", "seOffsetTimeMls"), "00:00:01,050");
+    EXPECT_TRUE(w.Get<QCheckBox>("cbOffsetTimeMinus")->isChecked());
+
+    // Set Time next to Begin: the output is there already.
+    w.Click("btnSetBeginTime");
+    EXPECT_EQ(w.messages, QStringList{"Output File Exist!!!"});
+
+    // A Begin Time the user sets is echoed in the status bar (a range filled in is not).
+    w.TypeSeconds("dtpBeginTime", "05");
+    EXPECT_EQ(w.StatusBar(), "[" + QLocale().toString(QDate::currentDate(), QLocale::ShortFormat) +
+                                 "] [00:00:05]");
+}
+
+// Set Time beside New End Time moves the last subtitle there; the box then shows where it was.
+TEST(TimeFramePage, SetTimeBesideNewEndMovesTheLastSubtitle) {
+    TempDir home;
+    Window w(home);
+    WriteFile(home / "film.srt", Crlf({"1", "00:00:10,000 --> 00:00:12,000", "A", "", "2",
+                                       "00:00:30,000 --> 00:00:40,500", "B", ""}));
+    w.Open(home / "film.srt");
+    w.Click("btnGetRangeTime");
+    w.Fill("dtpNewEndTime", "00:00:35");
+    w.Fill("seNewEndTimeMls", "0");
+    // The button stands in the row of New End Time, not of End Time.
+    const QRect button = w.Get<QWidget>("btnSetEndTime")->geometry();
+    const int newEndRow = w.Get<QWidget>("dtpNewEndTime")->geometry().center().y();
+    EXPECT_TRUE(button.top() <= newEndRow && newEndRow <= button.bottom());
+    w.Click("btnSetEndTime");
+    EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join("|").toStdString();
+    EXPECT_EQ(ReadFile(home / "film.out"), Crlf({"1", "00:00:04,500 --> 00:00:06,500", "A", "", "2",
+                                                 "00:00:24,500 --> 00:00:35,000", "B", ""}));
+    EXPECT_EQ(TimeOf(w, "dtpOffsetTime", "seOffsetTimeMls"), "00:00:05,500");
+    EXPECT_TRUE(w.Get<QCheckBox>("cbOffsetTimeMinus")->isChecked());
+    EXPECT_EQ(TimeOf(w, "dtpNewEndTime", "seNewEndTimeMls"), "00:00:40,500");
+}
+
+TEST(TimeFramePage, FramesAreStretchedAndTestedWithTheirOwnButtons) {
+    TempDir home;
+    Window w(home);
+    WriteFile(home / "film.sub", Crlf({"{100}{150}A", "{150}{200}B|b", "{210}{205}C"}));
+    w.Open(home / "film.sub");
+    w.Click("btnGetRangeFrames");
+    EXPECT_EQ(w.Get<QSpinBox>("sedFullFrames")->value(), 105);
+    EXPECT_TRUE(w.Get<QSpinBox>("sedFullFrames")->isReadOnly());
+    w.Fill("sedNewEndFrame", "310");
+    w.Click("btnSprainRangeFrames");
+    EXPECT_EQ(ReadFile(home / "film.out2"), Crlf({"{100}{188}A", "{188}{276}B|b", "{294}{285}C"}));
+    EXPECT_EQ(w.Get<QSpinBox>("sedNewEndFrame")->value(), 285);
+    EXPECT_EQ(w.Get<QSpinBox>("sedOffsetCntFrames")->value(), 76);
+
+    // The open file's negative period is a message.
+    w.Fill("sedMinRFrame", "60");
+    w.Click("btnFrameTest");
+    EXPECT_EQ(w.messages, QStringList{"Wrong Frames Period! - Check Frames in Line {210}{205}"});
+    EXPECT_EQ(w.Get<QComboBox>("cbOutExt")->currentText(), "*.frame");
+}
+
+TEST(TimeFramePage, TheTimeExtenderAndItsMaxExtendSwitch) {
+    TempDir home;
+    Window w(home);
+    WriteFile(home / "film.srt", Crlf({"1", "00:00:02,000 --> 00:00:04,000", "A", "", "2",
+                                       "00:00:10,000 --> 00:00:10,600", "B", "", "3",
+                                       "00:00:30,000 --> 00:00:40,000", "C", ""}));
+    w.Open(home / "film.srt");
+    EXPECT_FALSE(w.Get<QSpinBox>("seDeltaTimeMlsOff")->isEnabled());
+    EXPECT_TRUE(w.Get<QSpinBox>("sedMinDTime")->isEnabled());
+    w.Click("cbMaxExtend");
+    EXPECT_TRUE(w.Get<QSpinBox>("seDeltaTimeMlsOff")->isEnabled());
+    EXPECT_FALSE(w.Get<QLabel>("lMinDTimeMls")->isEnabled());
+    w.Fill("seDeltaTimeMlsOff", "300");
+    w.Click("btnExtendDeltaSubTime");
+    EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join("|").toStdString();
+    EXPECT_EQ(ReadFile(home / "film.out"), Crlf({"1", "00:00:02,000 --> 00:00:04,000", "A", "", "2",
+                                                 "00:00:09,800 --> 00:00:10,900", "B", "", "3",
+                                                 "00:00:30,000 --> 00:00:40,000", "C", ""}));
+    EXPECT_EQ(ReadFile(home / "film.extend"),
+              Crlf({"2 = Extended ON-Time to On-Delta-Time: 200",
+                    "2 = Extended OFF-Time to Off-Delta-Time: 300"}));
+    EXPECT_EQ(w.Get<QComboBox>("cbLogExt")->currentText(), "*.extend");
+}
+
+// As a new user would: a film made at 25 frames per second goes to 23,976 with the button of the
+// Subtitle Operations page, takes the input's place, and the time test of the other page finds
+// the subtitles that are too short now.
+TEST(TimeFramePage, AFilmConvertedTo23976AndTestedForShortSubtitles) {
+    TempDir home;
+    Window w(home);
+    WriteFile(home / "film.srt",
+              Crlf({"1", "00:00:01,000 --> 00:00:01,900", "A", "", "2",
+                    "00:00:03,000 --> 00:00:06,000", "B", "", "3", "00:00:10,000 --> 00:00:11,000",
+                    "C", "", "4", "00:01:00,000 --> 00:01:01,100", "D", ""}));
+    w.Open(home / "film.srt");
+    EXPECT_EQ(w.Get<QLineEdit>("edFramesAtSecCoefficient")->text(), "0,834167500834168");
+    w.Fill("cbFramesAtSecTarget", "23,976");
+    EXPECT_EQ(w.Get<QLineEdit>("edFramesAtSecCoefficient")->text(), "1,04270937604271");
+    w.Click("btnSprainRangeTimeAtSec");
+    w.Click("btnRenameFile");
+    // Every time times 25 / 23,976: the last off-time 61100 ms becomes 63709,54 ms.
+    EXPECT_EQ(ReadFile(home / "film.srt"),
+              Crlf({"1", "00:00:01,043 --> 00:00:01,981", "A", "", "2",
+                    "00:00:03,128 --> 00:00:06,256", "B", "", "3", "00:00:10,427 --> 00:00:11,470",
+                    "C", "", "4", "00:01:02,563 --> 00:01:03,710", "D", ""}));
+
+    w.Click("btnTimeTest");
+    EXPECT_EQ(
+        ReadFile(home / "film.time"),
+        Crlf({"1 = This Range Time: 00:00:00,938 < 1,100",
+              "3 = This Range Time: 00:00:01,043 < 1,100",
+              "====================================================", ">> 2 Subtitles < 1,100 !"}));
+    EXPECT_EQ(w.StatusBar(), ">> 2 Subtitles < 1,100 !");
+}
+
+TEST(TimeFramePage, ATypedCoefficientAndTheTwinButtons) {
+    TempDir home;
+    Window w(home);
+    WriteFile(home / "film.srt", Crlf({"1", "00:00:02,000 --> 00:00:02,500", "A", ""}));
+    w.Open(home / "film.srt");
+    auto* coefficient = w.Get<QLineEdit>("edFramesAtSecCoefficient");
+    EXPECT_FALSE(coefficient->isEnabled());
+    auto* typed = w.Get<QGroupBox>("rgCoefficient")->findChildren<QRadioButton*>().at(1);
+    w.ShowPageOf(typed);
+    w.ClickAt(typed->mapTo(&w.window, typed->rect().center()));
+    EXPECT_TRUE(coefficient->isEnabled());
+    EXPECT_FALSE(w.Get<QComboBox>("cbFramesAtSec")->isEnabled());
+    w.Fill("edFramesAtSecCoefficient", "1,5");
+    w.Click("btnSprainRangeTimeAtSec");
+    EXPECT_EQ(ReadFile(home / "film.out"), Crlf({"1", "00:00:03,000 --> 00:00:03,750", "A", ""}));
+
+    // The Test Time and Extend Time twins of this page run the same operations.
+    w.Click("btnTimeTestDbl");
+    EXPECT_TRUE(fs::exists(home / "film.time"));
+    w.Click("btnExtendDeltaSubTimeDbl");
+    EXPECT_EQ(w.messages, QStringList{"Output File Exist!!!"});
 }
 
 }  // namespace

@@ -91,7 +91,14 @@ TEST(Catalogue, EveryDescriptorNamesKnownSettingsControlsAndCodes) {
                                 "join-time-text",
                                 "add-last-subtitle",
                                 "delete-last-subtitle",
-                                "subtitle-time-correction"}) {
+                                "subtitle-time-correction",
+                                "get-range",
+                                "set-time",
+                                "stretch",
+                                "stretch-fps",
+                                "time-test",
+                                "frame-test",
+                                "extend-time"}) {
         EXPECT_NE(FindOperation(command), nullptr) << command;
     }
     EXPECT_EQ(FindOperation("settings"), nullptr);
@@ -122,7 +129,12 @@ TEST(Catalogue, ButtonsAndCodesLeadToTheirOperationAndVariant) {
                  {20, "fix-wrong-time", kAnyVariant},
                  {28, "add-last-subtitle", kAnyVariant},
                  {31, "delete-last-subtitle", kAnyVariant},
-                 {33, "subtitle-time-correction", kAnyVariant}};
+                 {33, "subtitle-time-correction", kAnyVariant},
+                 {7, "time-test", kAnyVariant},
+                 {8, "frame-test", kAnyVariant},
+                 {9, "extend-time", kAnyVariant},
+                 {10, "stretch-fps", 0},
+                 {23, "stretch-fps", 1}};
     for (const auto& c : codes) {
         const auto found = OperationOfCode(c.code);
         ASSERT_TRUE(found.has_value()) << c.code;
@@ -142,6 +154,14 @@ TEST(Catalogue, ButtonsAndCodesLeadToTheirOperationAndVariant) {
     EXPECT_EQ(delimiters.LogTextOf(0), "[Fix Delimiters:] Click");
     EXPECT_EQ(delimiters.LogTextOf(2), "[Del Space b4:] Click");
     EXPECT_EQ(delimiters.CodeOf(2), 17);
+    // The twins on the two pages run the same operation.
+    EXPECT_EQ(FindTrigger("btnTimeTestDbl")->operation, FindTrigger("btnTimeTest")->operation);
+    EXPECT_EQ(FindTrigger("btnGetRangeFrames")->variant, 1);
+    const Operation* getRange = FindOperation("get-range");
+    EXPECT_EQ(getRange->LogTextOf(1), "[Get Range Frames] Click");
+    EXPECT_EQ(getRange->LogTextOf(0), "[Get Range Time] Click");
+    EXPECT_EQ(FindOperation("stretch-fps")->LogTextOf(1),
+              "[Sprain Range Time / Frames at Second] Click");
     const Operation twoKinds{.extension = "srt|sub"};
     for (const char* ext : {"srt", "sub"})
         EXPECT_TRUE(twoKinds.Accepts(ext)) << ext;

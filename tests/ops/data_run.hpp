@@ -18,6 +18,11 @@
 
 namespace tessaline::test {
 
+/// A hand-made file of tests/data/ops ("extend/neighbours.srt").
+inline std::string OpsData(std::string_view path) {
+    return ReadFile(DataDir() / "ops" / path);
+}
+
 class DataRun {
   public:
     /// Copies tests/data/ops/<data> into a fresh folder as `name` (the data name when empty).

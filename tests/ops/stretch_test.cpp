@@ -1,0 +1,224 @@
+#include "ops/stretch.hpp"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "data_run.hpp"
+
+namespace tessaline {
+namespace {
+
+using test::Crlf;
+using test::DataRun;
+using test::ReadFile;
+using test::WriteFile;
+using Messages = std::vector<std::string>;
+using Files = std::map<std::string, std::string>;  // name in the folder -> expected data file
+
+constexpr std::optional<RunResult> kDone = RunResult::Done;
+constexpr std::optional<RunResult> kRefused = RunResult::Refused;
+constexpr std::optional<RunResult> kSkipped = RunResult::Skipped;
+
+// The range stretch of the range boxes Begin, End (and Full), New End.
+StretchParams RangeStretch(std::int64_t begin, std::int64_t end, std::int64_t newEnd,
+                           RangeMode mode, std::int64_t full = -1) {
+    return {.range = {.begin = begin, .end = end, .full = full < 0 ? end - begin : full},
+            .newEnd = newEnd,
+            .mode = mode};
+}
+
+StretchParams Rates(std::string source, std::string target) {
+    return {.source = FactorSource::Difference,
+            .sourceRate = std::move(source),
+            .targetRate = std::move(target)};
+}
+
+StretchParams Coefficient(std::string factor) {
+    return {.source = FactorSource::Coefficient, .coefficient = std::move(factor)};
+}
+
+StretchParams KeepFirst(StretchParams p) {
+    p.keepFirst = true;
+    return p;
+}
+
+struct StretchCase {
+    const char* what;
+    const char* data;  // under tests/data/ops/stretch
+    StretchParams params;
+    std::optional<RunResult> result;  // empty: a ConversionError ended the run
+    Files files;                      // every file the run leaves beside the input
+    Messages messages;
+    std::optional<std::int64_t> newEnd;  // New End afterwards, when a pass was made
+    std::optional<std::int64_t> offset;  // the Offset controls as the stretch left them
+    std::optional<bool> minus;
+};
+
+void Check(const StretchCase& c, bool frames) {
+    SCOPED_TRACE(c.what);
+    const std::string ext = frames ? ".sub" : ".srt";
+    DataRun run(std::string("stretch/") + c.data, "film" + ext);
+    StretchOutcome outcome;
+    run.Run([&](Host& host) {
+        return frames ? StretchFrames(run.input(), run.output(), c.params, host, outcome)
+                      : StretchTimes(run.input(), run.output(), c.params, host, outcome);
+    });
+    EXPECT_EQ(run.result, c.result);
+    EXPECT_EQ(run.host.messages, c.messages);
+    EXPECT_FALSE(run.host.busy);
+    std::set<std::string> names{run.name()};
+    for (const auto& [name, expected] : c.files) {
+        names.insert(name);
+        if (std::filesystem::exists(run.path(name))) {
+            EXPECT_EQ(ReadFile(run.path(name)), test::OpsData("stretch/" + expected)) << name;
+        }
+    }
+    EXPECT_EQ(run.Files(), names);
+    EXPECT_EQ(outcome.ran, c.newEnd.has_value());
+    if (c.newEnd) {
+        EXPECT_EQ(outcome.newEnd, *c.newEnd);
+    }
+    EXPECT_EQ(outcome.offset, c.offset);
+    EXPECT_EQ(outcome.minus, c.minus);
+}
+
+TEST(StretchTimes, RangeModesAndTheSecondFile) {
+    constexpr auto kEnd = RangeMode::End;
+    const Messages kDivision{"Division by Zero!"};
+    // range.srt: 00:00:01,001 --> 00:00:01,003, 00:00:10,000 --> 00:00:20,000 <pos>, a text line
+    // with an arrow, 00:00:30:000 --> 00:00:40:000 (colons: rewritten in the standard form).
+    // clang-format off
+    const StretchCase cases[] = {
+        // k = 1.5: 1501.5 and 1504.5 round to the even 1502 and 1504. The first subtitle moved
+        // 501 ms later, so film.out2 is film.out 501 ms earlier.
+        {"mode 0 from zero", "range.srt", RangeStretch(0, 40'000, 60'000, kEnd), kDone,
+         {{"film.out", "k15.expected"}, {"film.out2", "k15.expected2"}}, {}, 59'499, 501, true},
+        {"keep first: no second file", "range.srt", KeepFirst(RangeStretch(0, 40'000, 60'000, kEnd)), kDone,
+         {{"film.out", "k15_keep_first.expected"}}, {}, 60'000, std::nullopt, std::nullopt},
+        // k = (60000 + 1000 * 1.5 - 1000) / 40000 = 1.5125.
+        {"mode 0 with a Begin", "range.srt", RangeStretch(1000, 40'000, 60'000, kEnd), kDone,
+         {{"film.out", "mode0_begin.expected"}, {"film.out2", "mode0_begin.expected2"}}, {}, 59'987, 513, true},
+        // The remembered full time 20000, New Full 30000: k = (30000 + 1000 * 1.5 - 1000) / 20000.
+        {"mode 2", "range.srt", RangeStretch(1000, 40'000, 31'000, RangeMode::FullTimes, 20'000), kDone,
+         {{"film.out", "mode2.expected"}, {"film.out2", "mode2.expected2"}}, {}, 61'000 - 526, 526, true},
+        {"mode 2 without a full time", "range.srt", RangeStretch(0, 40'000, 60'000, RangeMode::FullTimes, 0), kRefused, {}, kDivision},
+        // The bend: up to 45 % (55 %) of End by k * 99/98 (98/99), then towards New End, which
+        // End reaches exactly.
+        {"mode 3 longer", "range.srt", RangeStretch(0, 40'000, 60'000, RangeMode::Deflection), kDone,
+         {{"film.out", "bend_longer.expected"}, {"film.out2", "bend_longer.expected2"}}, {}, 59'484, 516, true},
+        {"mode 3 shorter", "range.srt", RangeStretch(0, 40'000, 30'000, RangeMode::Deflection), kDone,
+         {{"film.out", "bend_shorter.expected"}, {"film.out2", "bend_shorter.expected2"}}, {}, 30'258, 258, false},
+        // Begin 2000: the input goes 2 s earlier into film.srt0, k = 30000 / 20000 there, and
+        // film.out2 puts the result back after Begin.
+        {"mode 1", "mode1.srt", RangeStretch(2000, 22'000, 32'000, RangeMode::ShiftToBegin), kDone,
+         {{"film.srt0", "mode1.expected0"}, {"film.out", "mode1.expected"}, {"film.out2", "mode1.expected2"}}, {}, 32'000, 2000, false},
+        {"mode 0 with End zero", "range.srt", RangeStretch(0, 0, 5000, kEnd), kRefused, {}, kDivision},
+        {"End and New End in one second", "range.srt", RangeStretch(0, 40'000, 40'999, kEnd), kSkipped, {}},
+        {"New End under a second", "range.srt", RangeStretch(0, 40'000, 999, kEnd), kSkipped, {}},
+        // 25 / 29,970 and back: every time is multiplied, nothing else is written.
+        {"25 to 29,970", "range.srt", Rates("25", "29,970"), kDone, {{"film.out", "fps_25_to_29970.expected"}}, {}, 33'367},
+        {"29,970 to 25", "range.srt", Rates("29,970", "25"), kDone, {{"film.out", "fps_29970_to_25.expected"}}, {}, 47'952},
+        // A mode 3 setting does not bend a frame-rate conversion.
+        {"rates ignore the bend", "range.srt", [] { auto p = Rates("25", "29,970"); p.mode = RangeMode::Deflection; return p; }(),
+         kDone, {{"film.out", "fps_25_to_29970.expected"}}, {}, 33'367},
+        {"equal rates", "range.srt", Rates("25", "25"), kSkipped, {}},
+        {"target rate zero", "range.srt", Rates("25", "0"), kRefused, {}, kDivision},
+        {"rate not a number", "range.srt", Rates("25", "fast"), std::nullopt, {}},
+        {"coefficient", "range.srt", Coefficient("1,5"), kDone, {{"film.out", "k15.expected"}}, {}, 60'000},
+        {"empty coefficient", "range.srt", Coefficient(" "), kSkipped, {}},
+        {"coefficient not a number", "range.srt", Coefficient("1,5x"), std::nullopt, {}},
+    };
+    // clang-format on
+    for (const StretchCase& c : cases)
+        Check(c, false);
+}
+
+// A subtitle before Begin stops the shift into the zero file: a stretch of the cut file would
+// lose every subtitle after it, and the cut file itself would pass for a zero file next time.
+TEST(StretchTimes, ASubtitleBeforeBeginStopsTheShiftToZero) {
+    DataRun run("stretch/mode1.srt", "film.srt");
+    StretchOutcome outcome;
+    const auto late = RangeStretch(2500, 22'000, 32'000, RangeMode::ShiftToBegin);
+    run.Run([&](Host& h) { return StretchTimes(run.input(), run.output(), late, h, outcome); });
+    EXPECT_EQ(run.result, RunResult::Stopped);
+    EXPECT_EQ(run.host.Status(StatusField::OffsetTime), StatusState::Error);
+    EXPECT_EQ(run.Files(), std::set<std::string>{"film.srt"});
+    EXPECT_FALSE(outcome.ran);
+}
+
+TEST(StretchFrames, RangeModesRatesAndTheSecondFile) {
+    // range.sub: a header, {101}{150}Hello|World, {150}{200}{y:i}Italic.
+    // clang-format off
+    const StretchCase cases[] = {
+        // k = 1.5; 151.5 rounds to 152. film.out2 is made from film.out, whose extension is
+        // "out": the stretch says that it is a MicroDVD file.
+        {"mode 0", "range.sub", RangeStretch(0, 200, 300, RangeMode::End), kDone,
+         {{"film.out", "frames_k15.expected"}, {"film.out2", "frames_k15.expected2"}}, {}, 249, 51, true},
+        // Begin 100, counted with both ends: k = (201 + 201 / 101 - 1) / 101.
+        {"mode 1", "mode1.sub", RangeStretch(100, 200, 300, RangeMode::ShiftToBegin), kDone,
+         {{"film.sub0", "mode1_sub.expected0"}, {"film.out", "mode1_sub.expected"}, {"film.out2", "mode1_sub.expected2"}}, {}, 300, 100, false},
+        {"mode 3 with End zero does nothing", "range.sub", RangeStretch(0, 0, 300, RangeMode::Deflection, 300), kSkipped, {}},
+        {"New End equal to End", "range.sub", RangeStretch(0, 200, 200, RangeMode::End), kSkipped, {}},
+        {"no full frames", "range.sub", RangeStretch(0, 200, 300, RangeMode::End, 0), kSkipped, {}},
+        {"25 to 29,970", "range.sub", Rates("25", "29,970"), kDone, {{"film.out", "fps_25_to_29970_sub.expected"}}, {}, 167},
+        {"29,970 to 25", "range.sub", Rates("29,970", "25"), kDone, {{"film.out", "fps_29970_to_25_sub.expected"}}, {}, 240},
+    };
+    // clang-format on
+    for (const StretchCase& c : cases)
+        Check(c, true);
+}
+
+TEST(GetRange, ReadsTheFirstAndTheLastTiming) {
+    const std::string srt = Crlf({"1", "00:00:01,5 --> 00:00:03,000", "a 1 --> 2", "", "2",
+                                  "00:01:00:000 --> 00:01:02:250", "b", ""});
+    const std::string one = Crlf({"1", "00:00:05,000 --> 00:00:07,500", "a", ""});
+    const std::string sub = Crlf({"x", "{10}{20}a", "{30}{45}b", "{50}{40}c"});
+    struct Case {
+        const char* what;
+        std::string content;
+        bool frames;
+        RangeParams params;
+        Range range;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"times", srt, false, {}, {1500, 62'250, 60'750}},
+        {"to the last start", srt, false, {.lastOnTime = true}, {1500, 60'000, 60'750}},
+        {"one subtitle", one, false, {}, {5000, 7500, 2500}},
+        {"no timing", Crlf({"text"}), false, {}, {0, 0, 0}},
+        {"frames", sub, true, {}, {10, 40, 30}},
+        {"frames to the last start", sub, true, {.lastOnTime = true}, {10, 50, 30}},
+        {"frames ending before they begin", Crlf({"{50}{60}a", "{1}{2}b"}), true, {}, {50, 2, 0}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempDir dir;
+        const std::string path = (dir / "film.txt").string();
+        WriteFile(path, c.content);
+        RecordingHost host;
+        Range range{-1, -1, -1};
+        const RunResult result = c.frames ? GetFrameRange(path, c.params, host, range)
+                                          : GetTimeRange(path, c.params, host, range);
+        EXPECT_EQ(result, RunResult::Done);
+        EXPECT_EQ(range.begin, c.range.begin);
+        EXPECT_EQ(range.end, c.range.end);
+        EXPECT_EQ(range.full, c.range.full);
+    }
+}
+
+TEST(CoefficientText, ShowsTheRatioOfTheRates) {
+    EXPECT_EQ(CoefficientText("25", "29,970"), "0,834167500834168");
+    EXPECT_EQ(CoefficientText("29,970", "25"), "1,1988");
+    EXPECT_EQ(CoefficientText("25", "25"), "1");
+    EXPECT_EQ(CoefficientText("25", "0"), "Division by Zero!");
+    EXPECT_EQ(CoefficientText("25", "x"), "");
+}
+
+}  // namespace
+}  // namespace tessaline
