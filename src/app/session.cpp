@@ -11,6 +11,7 @@
 #include "files/line_io.hpp"
 #include "ops/catalogue.hpp"
 #include "ops/directory_codes.hpp"
+#include "ops/recode.hpp"
 
 namespace tessaline {
 namespace {
@@ -163,8 +164,18 @@ Outcome Session::OpenSubtitleFile(const std::string& path) {
     }
     PresetSubToSub();
     RefreshIndicators();
+    if (noteCodePage) NoteCodePage(path);
     LogOperation("[Open File] Click", 1);
     return Outcome::Ok;
+}
+
+void Session::NoteCodePage(const std::string& path) {
+    try {
+        const std::string note = CodePageNote(path, DetectFileEncoding(path));
+        if (!note.empty()) host_.SetStatusBar(note);
+    } catch (const FileError&) {
+        // A file that cannot be read says so when an operation reads it.
+    }
 }
 
 Outcome Session::OpenFromDialog(const std::string& path) {
@@ -332,6 +343,10 @@ Outcome Session::Run(const Operation& op, int variant) {
     if (variant == kVariantFromControl) {
         variant = op.variantControl.empty() ? 0 : controls.Int(op.variantControl);
     }
+    if (op.idle != nullptr) {
+        OperationContext context = Context();
+        if (op.idle(context)) return Outcome::Ok;
+    }
     if (!op.Accepts(LowerFoldStr(currentExt))) {
         return Outcome::WrongExtension;
     }
@@ -357,7 +372,9 @@ Outcome Session::Run(const Operation& op, int variant) {
         OpenSubtitleFile(openFile);
     }
     RefreshIndicators();
-    LogOperation(op.logText, op.logKind);
+    if (const std::string_view text = op.LogTextOf(variant); !text.empty()) {
+        LogOperation(text, op.logKind);
+    }
     if (op.handler == HandlerKind::DeleteFile) controls.Set("cbOutExt", "*.out");
     return outcome;
 }

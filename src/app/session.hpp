@@ -78,6 +78,10 @@ class Session {
 
     bool directoryMode = false;  // cbDirectoryMode
 
+    /// Opening a file that is not in Windows-1251 says so on the status bar, with the conversion
+    /// that fixes it (the window; the command line has detect-encoding).
+    bool noteCodePage = false;
+
     bool outFileVisible = false;  // stOutFile
     bool logFileVisible = false;  // stLogFile
 
@@ -182,6 +186,7 @@ class Session {
     };
 
     void PresetSubToSub();
+    void NoteCodePage(const std::string& path);
     /// The output of an operation's variant on the open file ("" when it writes none).
     [[nodiscard]] std::string OutputPathOf(const Operation& op, int variant) const;
     Outcome RunOnOpenFile(const Operation& op, const std::string& input, const std::string& output,

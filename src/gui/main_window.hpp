@@ -60,6 +60,7 @@ class MainWindow : public QMainWindow {
     void BindControls();
     void ShowControl(std::string_view name);
     void WireCommands();
+    void WireTextTools();
     void MarkNotAvailable();
 
     void FormCreate();

@@ -1,19 +1,38 @@
 #include "ops/catalogue.hpp"
 
+#include "ops/change_case.hpp"
 #include "ops/convert.hpp"
 #include "ops/correction.hpp"
+#include "ops/line_ends.hpp"
 #include "ops/offset.hpp"
+#include "ops/recode.hpp"
 #include "ops/renumber.hpp"
 #include "ops/results.hpp"
+#include "ops/search.hpp"
 
 namespace tessaline {
 namespace {
 
 // One row per operation, in the order of the program's help.
 constexpr const Operation* kCatalogue[] = {
-    &kOffsetTimeOperation,          &kOffsetTailOperation,    &kOffsetCountOperation,
-    &kOffsetReCountOperation,       &kOffsetFrameOperation,   &kConvertOperation,
-    &kSubtitlesCorrectionOperation, &kRenameOutFileOperation, &kDeleteFileOperation,
+    &kOffsetTimeOperation,
+    &kOffsetTailOperation,
+    &kOffsetCountOperation,
+    &kOffsetReCountOperation,
+    &kOffsetFrameOperation,
+    &kConvertOperation,
+    &kSubtitlesCorrectionOperation,
+    &kRenameOutFileOperation,
+    &kDeleteFileOperation,
+    &kFindTextOperation,
+    &kRemoveLinesOperation,
+    &kReplaceTextOperation,
+    &kReplaceListOperation,
+    &kRecodeOperation,
+    &kDetectEncodingOperation,
+    &kUnixToDosOperation,
+    &kAnyToDosOperation,
+    &kChangeCaseOperation,
 };
 
 }  // namespace

@@ -132,7 +132,10 @@ struct Operation {
     /// The control whose value is the variant when a trigger does not fix it (cbSubToSub).
     std::string_view variantControl = {};
     std::string_view logText = {};  // "[Offset Time] Click"
-    int logKind = 1;                // 1: with the file or folder, 2: with the report kind
+    /// The log texts of the variants, where they differ from `logText` (an empty text: that
+    /// variant writes no log line).
+    std::span<const std::string_view> variantLogTexts = {};
+    int logKind = 1;  // 1: with the file or folder, 2: with the report kind
     /// The open file's kinds the handler accepts, in lower case, separated by "|" ("srt",
     /// "srt|sub"); any other kind does nothing. Empty: the operation decides.
     std::string_view extension = {};
@@ -147,7 +150,17 @@ struct Operation {
     std::span<const std::string_view> settings = {};
     std::span<const std::string_view> controls = {};
     OperationRun run = nullptr;
+    /// When this says so the command does nothing at all, not even its log line (the replace
+    /// list without pairs).
+    bool (*idle)(OperationContext& context) = nullptr;
 
+    /// The log text of a variant.
+    [[nodiscard]] constexpr std::string_view LogTextOf(int variant) const {
+        if (variant >= 0 && static_cast<std::size_t>(variant) < variantLogTexts.size()) {
+            return variantLogTexts[static_cast<std::size_t>(variant)];
+        }
+        return logText;
+    }
     /// The directory-mode code of a variant, or -1.
     [[nodiscard]] constexpr int CodeOf(int variant) const {
         for (const VariantCode& vc : codes) {

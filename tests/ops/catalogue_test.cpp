@@ -25,8 +25,19 @@ TEST(Catalogue, EveryDescriptorNamesKnownSettingsControlsAndCodes) {
         EXPECT_EQ(FindOperation(op->command), op);
         EXPECT_NE(op->run, nullptr);
         EXPECT_FALSE(op->summary.empty() || op->help.empty());
-        EXPECT_TRUE(op->logText.starts_with("[") && op->logText.ends_with("] Click"))
-            << op->logText;
+        // The log texts: "[Button] Click", or "menu [Item] Click"; a variant may log nothing.
+        const auto logTextIsWellFormed = [](std::string_view text) {
+            return (text.starts_with("[") || text.starts_with("menu [")) &&
+                   text.ends_with("] Click");
+        };
+        if (op->variantLogTexts.empty()) {
+            EXPECT_TRUE(logTextIsWellFormed(op->logText)) << op->logText;
+        }
+        for (std::string_view text : op->variantLogTexts) {
+            if (!text.empty()) {
+                EXPECT_TRUE(logTextIsWellFormed(text)) << text;
+            }
+        }
         for (const Trigger& trigger : op->triggers) {
             EXPECT_TRUE(triggers.insert(trigger.control).second) << trigger.control;
             const auto found = FindTrigger(trigger.control);
@@ -64,7 +75,9 @@ TEST(Catalogue, EveryDescriptorNamesKnownSettingsControlsAndCodes) {
     // The file commands, the timing shifts, the conversions and the correction are offered.
     for (const char* command :
          {"offset-time", "offset-tail", "offset-count", "recount", "offset-frame", "convert",
-          "correct", "rename-out", "delete-file"}) {
+          "correct", "rename-out", "delete-file", "find-text", "remove-lines", "replace-text",
+          "replace-list", "recode", "detect-encoding", "unix-to-dos", "any-to-dos",
+          "change-case"}) {
         EXPECT_NE(FindOperation(command), nullptr) << command;
     }
     EXPECT_EQ(FindOperation("settings"), nullptr);
@@ -83,7 +96,17 @@ TEST(Catalogue, ButtonsAndCodesLeadToTheirOperationAndVariant) {
                  {16, "correct", kAnyVariant},
                  {24, "delete-file", kAnyVariant},
                  {26, "offset-time", kAnyVariant},
-                 {27, "convert", 3}};
+                 {27, "convert", 3},
+                 {11, "find-text", kAnyVariant},
+                 {12, "replace-text", kAnyVariant},
+                 {21, "remove-lines", kAnyVariant},
+                 {30, "replace-list", kAnyVariant},
+                 {34, "recode", 0},
+                 {40, "recode", 6},
+                 {42, "recode", 8},
+                 {43, "recode", kAnyVariant},
+                 {44, "unix-to-dos", kAnyVariant},
+                 {45, "any-to-dos", kAnyVariant}};
     for (const auto& c : codes) {
         const auto found = OperationOfCode(c.code);
         ASSERT_TRUE(found.has_value()) << c.code;
@@ -96,6 +119,15 @@ TEST(Catalogue, ButtonsAndCodesLeadToTheirOperationAndVariant) {
     EXPECT_EQ(FindTrigger("mnRenameFile")->operation->command, "rename-out");
     EXPECT_EQ(FindTrigger("btnSubToSub")->variant, kVariantFromControl);
     EXPECT_FALSE(FindTrigger("btnNoSuchButton").has_value());
+    // The detected conversion runs over a folder under the UTF-8 conversion's code.
+    const Operation* recode = FindOperation("recode");
+    EXPECT_EQ(recode->CodeOf(FindTrigger("mnUTF82Win")->variant), 43);
+    EXPECT_EQ(recode->CodeOf(FindTrigger("mnAuto2Win")->variant), 43);
+    EXPECT_EQ(recode->LogTextOf(FindTrigger("mnUTF82Win")->variant), "[UTF8 --> win1251] Click");
+    EXPECT_EQ(recode->LogTextOf(FindTrigger("mnKOI8R2Win")->variant), "");
+    EXPECT_EQ(FindOperation("change-case")->LogTextOf(FindTrigger("mnTextToSwitchCase")->variant),
+              "menu [Text to sWITCH cASE] Click");
+    EXPECT_EQ(FindOperation("offset-time")->LogTextOf(0), "[Offset Time] Click");
     const Operation twoKinds{.extension = "srt|sub"};
     for (const char* ext : {"srt", "sub"})
         EXPECT_TRUE(twoKinds.Accepts(ext)) << ext;

@@ -1,0 +1,124 @@
+#include "ops/recode.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/codepages.hpp"
+#include "core/cp1251.hpp"
+#include "files/recording_host.hpp"
+#include "test_support.hpp"
+
+namespace tessaline {
+namespace {
+
+using test::Crlf;
+using test::ReadFile;
+using test::W;
+
+const std::string kFilm =
+    Crlf({"1", "00:00:01,000 --> 00:00:03,000", W("Где ты был всю ночь? Я звонила тебе."), "", "2",
+          "00:00:04,000 --> 00:00:06,000", W("Ёлка у Серёжи, 5 руб."), ""});
+
+struct Folder {
+    explicit Folder(std::string_view content, bool existingOutput = false) {
+        test::WriteFile(input, content);
+        if (existingOutput) test::WriteFile(output, "old");
+    }
+    [[nodiscard]] std::string Output() const {
+        return std::filesystem::exists(output) ? ReadFile(output) : "(none)";
+    }
+    test::TempDir dir;
+    std::filesystem::path input = dir / "film.srt";
+    std::filesystem::path output = dir / "film.out";
+    RecordingHost host;
+};
+
+std::string Lf(std::string text) {
+    std::erase(text, '\r');
+    return text;
+}
+
+TEST(Recode, ConvertsEveryLineByTheMode) {
+    const std::string koi8 = ConvertLine(kFilm, ModeOf(CodePage::Win1251, CodePage::Koi8r));
+    const struct {
+        std::string input;
+        int mode;
+        std::string output;
+    } cases[] = {
+        // An LF-only file comes out with CR LF.
+        {Lf(koi8), 12, kFilm},
+        {kFilm, 19, koi8},
+        // UTF-8: the mark before the first line only.
+        {kFilm, kModeWin1251ToUtf8, "\xEF\xBB\xBF" + Cp1251ToUtf8(kFilm)},
+        {"\xEF\xBB\xBF" + Cp1251ToUtf8(kFilm), kModeUtf8ToWin1251, kFilm},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        Folder f(c.input);
+        EXPECT_EQ(ConvertFile(f.input.string(), f.output.string(), c.mode, f.host),
+                  RunResult::Done);
+        EXPECT_EQ(f.Output(), c.output);
+    }
+    // An existing output is named in every run: a folder run has no other way to say it.
+    Folder taken(kFilm, true);
+    EXPECT_EQ(ConvertFile(taken.input.string(), taken.output.string(), 19, taken.host),
+              RunResult::Refused);
+    EXPECT_EQ(taken.host.messages, std::vector<std::string>{"Output File Exist!!!"});
+    EXPECT_EQ(taken.Output(), "old");
+}
+
+TEST(Recode, ConvertsFromTheDetectedCodePage) {
+    const auto page = [](CodePage p) { return ConvertLine(kFilm, ModeOf(CodePage::Win1251, p)); };
+    std::string utf16be = "\xFE\xFF";
+    for (char c : Lf(kFilm)) {
+        const char32_t ch = Cp1251ToUnicode(static_cast<unsigned char>(c));
+        utf16be += static_cast<char>(ch >> 8);
+        utf16be += static_cast<char>(ch & 0xFF);
+    }
+    const struct {
+        std::string input;
+        const char* detected;
+    } cases[] = {
+        {Lf(page(CodePage::Koi8r)), "koi8-r (41 Cyrillic letters read as KOI8-R)"},
+        {page(CodePage::Cp866), "cp866 (41 Cyrillic letters read as CP866)"},
+        {page(CodePage::Iso88595), "iso-8859-5 (41 Cyrillic letters read as ISO-8859-5)"},
+        {page(CodePage::Mac), "mac (41 Cyrillic letters read as Mac Cyrillic)"},
+        {Cp1251ToUtf8(kFilm), "utf-8 (valid UTF-8, 41 Cyrillic letters)"},
+        {utf16be, "utf-16be (byte-order mark)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.detected);
+        Folder f(c.input);
+        EXPECT_EQ(ConvertDetected(f.input.string(), f.output.string(), f.host), RunResult::Done);
+        EXPECT_EQ(f.Output(), kFilm);
+        EXPECT_EQ(f.host.statusBar,
+                  f.input.string() + ": " + c.detected + ": converted to windows-1251");
+        EXPECT_FALSE(f.host.busy);
+    }
+    // Windows-1251 and ASCII are left alone, and the status bar says so.
+    for (const std::string& input : {kFilm, std::string("Hello\r\n")}) {
+        Folder f(input, true);
+        EXPECT_EQ(ConvertDetected(f.input.string(), f.output.string(), f.host), RunResult::Skipped);
+        EXPECT_TRUE(f.host.statusBar.ends_with(": nothing to convert")) << f.host.statusBar;
+        EXPECT_TRUE(f.host.messages.empty());
+        EXPECT_EQ(f.Output(), "old");
+    }
+}
+
+TEST(Recode, TheNoteOnOpeningNamesTheConversion) {
+    EXPECT_EQ(CodePageNote("/subs/film.srt",
+                           {TextEncoding::Koi8r, "412 Cyrillic letters read as KOI8-R"}),
+              "film.srt is koi8-r (412 Cyrillic letters read as KOI8-R), not windows-1251: "
+              "\"koi8-R --> win1251\" (recode --from koi8-r) converts it");
+    EXPECT_EQ(CodePageNote("film.srt", {TextEncoding::Utf16le, "byte-order mark"}),
+              "film.srt is utf-16le (byte-order mark), not windows-1251: \"auto --> win1251\" "
+              "(recode --from auto) converts it");
+    EXPECT_EQ(CodePageNote("film.srt", {TextEncoding::Windows1251, "x"}), "");
+    EXPECT_EQ(CodePageNote("film.srt", {TextEncoding::Ascii, "x"}), "");
+}
+
+}  // namespace
+}  // namespace tessaline
