@@ -76,8 +76,10 @@ ReplaceListDialog::ReplaceListDialog(std::string path, QWidget* parent)
 
     auto* close = new QPushButton("Close", this);
     close->setObjectName("btnClose");
-    // Enter belongs to the list and the in-place editor, never to this button.
+    // Enter belongs to the list and the in-place editor, never to this button; a click leaves
+    // the focus where it is, so that an open edit stays open and keeps the window open.
     close->setAutoDefault(false);
+    close->setFocusPolicy(Qt::TabFocus);
     connect(close, &QPushButton::clicked, this, &ReplaceListDialog::CloseClicked);
 
     auto* buttons = new QHBoxLayout;
@@ -118,9 +120,14 @@ void ReplaceListDialog::Insert() {
     bool ok = false;
     const QString find = QInputDialog::getText(this, "Input Replace Item", "Text for Find",
                                                QLineEdit::Normal, "do noT", &ok);
-    if (!ok) return;
-    const QString replacement = QInputDialog::getText(
-        this, "Input Replace Item", "Text for Replace to", QLineEdit::Normal, "don't", &ok);
+    QString replacement;
+    if (ok) {
+        replacement = QInputDialog::getText(this, "Input Replace Item", "Text for Replace to",
+                                            QLineEdit::Normal, "don't", &ok);
+    }
+    // The keys go on to the list, whatever the window system does after a modal box.
+    activateWindow();
+    list_->setFocus();
     if (!ok || !IsInsertable(find) || !IsInsertable(replacement)) return;
     if (!table_.Add({QtHost::ToText(find), QtHost::ToText(replacement)})) {
         return Tell(kCannotHoldEquals);

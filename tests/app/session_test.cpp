@@ -350,12 +350,6 @@ TEST(DirectoryCodes, EveryCodeHasItsRow) {
         EXPECT_EQ(FindDirectoryOperation(code), nullptr) << code;
 }
 
-}  // namespace
-}  // namespace tessaline
-
-namespace tessaline {
-namespace {
-
 // "Sub --> Sub" names its output after the target format and honours the rate setting;
 // "Subtitles Correction" writes film.out and film.corr, in both modes.
 TEST_F(SessionTest, ConversionAndCorrectionRunForTheFileAndOverAFolder) {
@@ -379,6 +373,86 @@ TEST_F(SessionTest, ConversionAndCorrectionRunForTheFileAndOverAFolder) {
     EXPECT_EQ(host.reportKind, "*.corr");
     EXPECT_EQ(session.outExt(), "*.corr");
     EXPECT_TRUE(host.messages.empty());  // code 16 runs without messages
+}
+
+TEST_F(SessionTest, OpeningAFileNotInWindows1251SaysSoWhenAsked) {
+    // "Привет, как дела?" in KOI8-R, twice.
+    const std::string koi8 = "\xF0\xD2\xC9\xD7\xC5\xD4, \xCB\xC1\xCB \xC4\xC5\xCC\xC1?";
+    Put("koi.srt", Crlf({"1", "00:00:01,000 --> 00:00:02,000", koi8, koi8, ""}));
+    Open("koi.srt");
+    EXPECT_EQ(host.statusBar, "");  // only the window asks for the note
+    session.noteCodePage = true;
+    ASSERT_EQ(session.OpenSubtitleFile(Sub("koi.srt")), Outcome::Ok);
+    EXPECT_EQ(host.statusBar,
+              "koi.srt is koi8-r (26 Cyrillic letters read as KOI8-R), not windows-1251: "
+              "\"koi8-R --> win1251\" (recode --from koi8-r) converts it");
+    host.statusBar.clear();
+    Put("film.srt");
+    ASSERT_EQ(session.OpenSubtitleFile(Sub("film.srt")), Outcome::Ok);  // ASCII
+    EXPECT_EQ(host.statusBar, "");
+
+    // The menu item converts it; the window's log names only the UTF-8 conversions.
+    session.settings().SetBool("WriteOperationsLog", true);
+    ASSERT_EQ(session.OpenSubtitleFile(Sub("koi.srt")), Outcome::Ok);
+    EXPECT_EQ(session.Click("mnKOI8R2Win"), Outcome::Ok);
+    EXPECT_TRUE(fs::exists(subs / "koi.out"));
+    fs::remove(subs / "koi.out");
+    EXPECT_EQ(session.Click("mnAuto2Win"), Outcome::Ok);
+    EXPECT_TRUE(fs::exists(subs / "koi.out"));
+    EXPECT_EQ(ReadFile(dir / "Operations.log"),
+              Crlf({"[Open File] Click | File: " + Sub("koi.srt"),
+                    "[auto --> win1251] Click | File: " + Sub("koi.srt")}));
+}
+
+TEST_F(SessionTest, TheReplaceListDoesNothingWithoutPairs) {
+    session.settings().SetBool("WriteOperationsLog", true);
+    Open("film.srt");
+    fs::remove(dir / "Operations.log");
+    EXPECT_EQ(session.Click("btnReplaceList"), Outcome::Ok);
+    WriteFile(dir / "Replace.dat", "\r\n");
+    EXPECT_EQ(session.Click("btnReplaceList"), Outcome::Ok);
+    EXPECT_EQ(Listing(), Names{"film.srt"});
+    EXPECT_FALSE(fs::exists(dir / "Operations.log"));
+
+    // With pairs, over a folder: each file without messages (code 30).
+    WriteFile(dir / "Replace.dat", "a=A\r\nb=B\r\n");
+    Put("two.srt");
+    session.SetDirectoryMode(true);
+    EXPECT_EQ(session.Click("btnReplaceList"), Outcome::Ok);
+    EXPECT_EQ(ReadFile(subs / "two.out"), Crlf({"1", "00:00:01,000 --> 00:00:02,000", "A", "", "2",
+                                                "00:00:03,000 --> 00:00:04,000", "B"}));
+    EXPECT_EQ(Listing(),
+              (Names{"film.srt", "film.out", "film.sym", "two.srt", "two.out", "two.sym"}));
+    EXPECT_EQ(session.Click("btnReplaceList"), Outcome::Refused);  // the outputs exist
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(ReadFile(dir / "Operations.log"),
+              Crlf({"[Replace List] Click | Type: *.srt | DirMode | Dir: " + subs.string(),
+                    "[Replace List] Click | Type: *.srt | DirMode | Dir: " + subs.string()}));
+}
+
+TEST_F(SessionTest, FolderRunsOfTheTextTools) {
+    Put("two.srt");
+    Open("film.srt", true);
+    // Find text speaks for each file (code 11); the code-page conversions name an existing
+    // output in every run.
+    session.settings().SetText("TextToFind", "zzz");
+    EXPECT_EQ(session.Click("btnFindText"), Outcome::Ok);
+    EXPECT_EQ(host.messages, Lines(2, "SubString Not Present!"));
+    host.messages.clear();
+    host.messageFiles.clear();
+    EXPECT_EQ(session.Click("mnWin2KOI8R"), Outcome::Ok);
+    EXPECT_EQ(session.Click("mnWin2KOI8R"), Outcome::Refused);
+    EXPECT_EQ(host.messages, Lines(2, "Output File Exist!!!"));
+    EXPECT_EQ(host.messageFiles, (Lines{Sub("film.srt"), Sub("two.srt")}));
+
+    // Changing case has no folder mode: with a mask in the box nothing happens.
+    EXPECT_EQ(session.Click("mnTextToUpLoCase"), Outcome::Ok);
+    EXPECT_EQ(ReadFile(subs / "film.srt"), kSrt);
+    session.SetDirectoryMode(false);
+    ASSERT_EQ(session.OpenSubtitleFile(Sub("film.srt")), Outcome::Ok);
+    EXPECT_EQ(session.Click("mnTextToUpLoCase"), Outcome::Ok);
+    EXPECT_EQ(ReadFile(subs / "film.srt"), Crlf({"1", "00:00:01,000 --> 00:00:02,000", "A", "", "2",
+                                                 "00:00:03,000 --> 00:00:04,000", "B"}));
 }
 
 }  // namespace

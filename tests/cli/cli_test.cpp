@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include "cli/commands.hpp"
+#include "core/codepages.hpp"
+#include "core/cp1251.hpp"
 #include "ops/catalogue.hpp"
 #include "ops/settings_table.hpp"
 #include "test_support.hpp"
@@ -302,7 +304,7 @@ TEST_F(Cli, RunsAnOperationOnOneFile) {
         std::vector<std::string> args;
         std::string inputText;  // "" = no such file
         int status;
-        std::string err;  // exact, after "PATH: "; "?" = some message
+        std::string err;                        // exact, after "PATH: "; "?" = some message
         std::optional<std::string> outputText;  // nullopt = no output file
     };
     const auto none = std::nullopt;
@@ -600,6 +602,150 @@ TEST_F(Cli, CorrectWritesTheCleanFileAndItsReport) {
     EXPECT_EQ(r.err, "notes.txt: Not Support File extension: txt\n");
     EXPECT_EQ(Listing(work_), (std::set<std::string>{"film.srt", "film.out", "film.corr",
                                                      "clean.srt", "notes.txt"}));
+}
+
+}  // namespace
+}  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+// --- The text tools -----------------------------------------------------------------------------
+
+const std::string kText =
+    Crlf({"1", "00:00:01,000 --> 00:00:02,000", "<i>do it</i>", "- do it, don't do!", "", "2",
+          "00:00:03,000 --> 00:00:04,000", "- Yes", ""});
+
+TEST_F(Cli, FindRemoveAndReplace) {
+    Put("film.srt", kText);
+    Put("film.out", "old");  // a search writes no output and minds none
+    Result r = Run({"--set", "TextToFind=do", "find-text", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, ">> 2 Finded Strings\n");  // the summary of a report of 2 or more lines
+    EXPECT_EQ(
+        Get("film.sym"),
+        Crlf({"1 = <i>do it</i>", "1 = - do it, don't do!",
+              "====================================================", ">> 2 Finded Strings"}));
+    r = Run({"--set", "TextToFind=zzz", "find-text", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "film.srt: SubString Not Present!\n");
+    fs::remove(work_ / "film.out");
+    fs::remove(work_ / "film.sym");
+
+    r = Run({"--set", "FindCharFlag=1", "--set", "TextToFind=45", "remove-lines", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(Get("film.out"), Crlf({"1", "00:00:01,000 --> 00:00:02,000", "<i>do it</i>", "", "2",
+                                     "00:00:03,000 --> 00:00:04,000", ""}));
+    EXPECT_EQ(
+        Get("film.remove"),
+        Crlf({"1 = Removed: - do it, don't do!", "2 = Removed: - Yes",
+              "====================================================", ">> 2 Removed Strings"}));
+    fs::remove(work_ / "film.out");
+
+    r = Run({"--quiet", "--set", "TextToFind=do", "--set", "TextToReplace=make", "--set",
+             "ReplaceMode=1", "replace-text", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+    // ">" is no word separator: the word after a tag stays.
+    EXPECT_EQ(Get("film.out"),
+              Crlf({"1", "00:00:01,000 --> 00:00:02,000", "<i>do it</i>", "- make it, don't make!",
+                    "", "2", "00:00:03,000 --> 00:00:04,000", "- Yes", ""}));
+    r = Run({"--set", "TextToFind=do", "replace-text", "film.srt"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "film.srt: Output File Exist!!!\n");
+    fs::remove(work_ / "film.out");
+
+    // The replace list of the program folder; without one nothing happens.
+    r = Run({"replace-list", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_FALSE(fs::exists(work_ / "film.out"));
+    WriteFile(home_ / "Replace.dat", "do=DO\r\n- =-\r\n");
+    r = Run({"replace-list", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(Get("film.out"),
+              Crlf({"1", "00:00:01,000 --> 00:00:02,000", "<i>DO it</i>", "-DO it, DOn't DO!", "",
+                    "2", "00:00:03,000 --> 00:00:04,000", "-Yes", ""}));
+}
+
+TEST_F(Cli, RecodeDetectsAndConverts) {
+    // A KOI8-R file with Unix line ends, as they still arrive.
+    const std::string win =
+        Crlf({"1", "00:00:01,000 --> 00:00:03,000", W("Где ты был всю ночь? Я звонила тебе."), "",
+              "2", "00:00:04,000 --> 00:00:06,000", W("Прости, телефон сел, а зарядку"),
+              W("я оставил у Серёжи."), ""});
+    std::string koi8Unix = ConvertLine(win, 19);
+    std::erase(koi8Unix, '\r');
+    Put("film.srt", koi8Unix);
+    Result r = Run({"detect-encoding", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "film.srt: koi8-r (66 Cyrillic letters read as KOI8-R)\n");
+    r = Run({"recode", "--from", "auto", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(Get("film.out"), win);
+    EXPECT_EQ(r.out,
+              "film.srt: koi8-r (66 Cyrillic letters read as KOI8-R): converted to "
+              "windows-1251\n");
+    r = Run({"rename-out", "film.srt"});
+    r = Run({"--quiet", "detect-encoding", "film.srt", "film.srt"});
+    EXPECT_EQ(r.out,
+              "film.srt: windows-1251 (66 Cyrillic letters read as Windows-1251)\n"
+              "film.srt: windows-1251 (66 Cyrillic letters read as Windows-1251)\n");
+    r = Run({"recode", "--from", "auto", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.out.ends_with(": nothing to convert\n")) << r.out;
+    EXPECT_FALSE(fs::exists(work_ / "film.out"));
+
+    // Both ways by name; the existing output is named over a folder too.
+    r = Run({"recode", "--to", "utf-8", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(Get("film.out"), "\xEF\xBB\xBF" + Cp1251ToUtf8(win));
+    r = Run({"recode", "--to", "utf-8", "*.srt"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "film.srt: Output File Exist!!!\n");
+
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"recode", "film.srt"},
+             {"recode", "--to", "koi8-r", "--from", "koi8-r", "film.srt"},
+             {"recode", "--to", "auto", "film.srt"},
+             {"recode", "--from", "latin1", "film.srt"}}) {
+        r = Run(args);
+        EXPECT_EQ(r.status, 2) << args.size();
+        EXPECT_TRUE(r.err.starts_with("tessaline recode: ")) << r.err;
+    }
+}
+
+TEST_F(Cli, LineEndsAndLetterCase) {
+    Put("film.srt", "1\n00:00:01,000 --> 00:00:02,000\nHELLO (THERE)\n\n");
+    Result r = Run({"unix-to-dos", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(Get("film.out"), Crlf({"1", "00:00:01,000 --> 00:00:02,000", "HELLO (THERE)", ""}));
+    r = Run({"rename-out", "film.srt"});
+    r = Run({"unix-to-dos", "film.srt"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "film.srt: This is Not Unix-formatted file!\n");
+    EXPECT_FALSE(fs::exists(work_ / "film.out"));
+    r = Run({"any-to-dos", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    fs::remove(work_ / "film.out");
+    Put("film.ssa", "x\n");
+    r = Run({"any-to-dos", "film.ssa"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "film.ssa: Not Support File extension: ssa\n");
+
+    // In place, silently; the text in brackets keeps its case, or takes capitals.
+    r = Run({"change-case", "words", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out + r.err, "");
+    EXPECT_EQ(Get("film.srt"), Crlf({"1", "00:00:01,000 --> 00:00:02,000", "Hello (THERE)", ""}));
+    r = Run({"--set", "UpCaseTextInBrackets=0", "change-case", "lower", "film.srt"});
+    EXPECT_EQ(Get("film.srt"), Crlf({"1", "00:00:01,000 --> 00:00:02,000", "hello (THERE)", ""}));
+    EXPECT_EQ(Listing(work_), (std::set<std::string>{"film.srt", "film.ssa"}));
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"change-case", "upper", "film.srt"}, {"change-case", "lower", "*.srt"}}) {
+        r = Run(args);
+        EXPECT_EQ(r.status, 2) << args[1];
+    }
 }
 
 }  // namespace
