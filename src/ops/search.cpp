@@ -11,6 +11,7 @@
 #include "core/strings.hpp"
 #include "files/directory.hpp"
 #include "files/records.hpp"
+#include "files/report_file.hpp"
 #include "ops/settings.hpp"
 
 namespace tessaline {
@@ -60,14 +61,6 @@ void WalkLines(FrameRun& run, char open, char close, bool writes, OnText&& onTex
     }
 }
 
-void Report(FrameRun& run, const std::string& reference, std::string_view what,
-            std::string_view line = {}) {
-    std::string entry;
-    entry.reserve(reference.size() + what.size() + line.size());
-    entry.append(reference).append(what).append(line);
-    run.report().push_back(std::move(entry));
-}
-
 // The searched text: the find text, or in character mode the one character of its code.
 // Nothing, after telling the user, for a code that is no integer or no character.
 std::optional<std::string> Needle(FrameRun& run, const SearchParams& params) {
@@ -85,14 +78,12 @@ std::optional<std::string> Needle(FrameRun& run, const SearchParams& params) {
     return std::string(1, static_cast<char>(code));
 }
 
-FrameSteps SearchSteps(bool interactive, std::string_view reportExt, std::string_view summary,
-                       bool writesOutput = true) {
-    return {.interactive = interactive,
-            .reportExt = reportExt,
-            .emptyReportMessage = kSubStringNotPresent,
-            .deleteOutputOnEmptyReport = false,
+// A search's report is written while it grows: it can hold a line for every subtitle.
+ReportFileSteps SearchReport(bool interactive, std::string_view ext, std::string_view summary) {
+    return {.ext = ext,
             .summaryText = summary,
-            .writesOutput = writesOutput};
+            .emptyMessage = kSubStringNotPresent,
+            .interactive = interactive};
 }
 
 // --- Many texts in one pass --------------------------------------------------------------------
@@ -169,20 +160,31 @@ class TextSet {
         }
         firstOutput_.push_back(static_cast<std::uint32_t>(flatOutputs_.size()));
         found_.assign((count_ + 63) / 64, 0);
+        // The scan's table: each move gives the target's row (its first entry), and a mark when
+        // texts end there, so that a byte costs one look-up and no multiplication.
+        moves_.resize(next_.size());
+        for (std::size_t i = 0; i < next_.size(); ++i) {
+            const std::uint32_t target = next_[i];
+            moves_[i] = target * static_cast<std::uint32_t>(classes_) |
+                        (outputs[target].empty() ? 0 : kEndsText);
+        }
     }
 
     /// Marks which texts occur in `line`; true when any does.
     bool Scan(std::string_view line) {
         std::fill(found_.begin(), found_.end(), 0);
         bool any = false;
-        std::uint32_t state = 0;
+        std::uint32_t row = 0;
         for (char c : line) {
-            state = next_[state * classes_ + class_[static_cast<unsigned char>(c)]];
+            const std::uint32_t move = moves_[row + class_[static_cast<unsigned char>(c)]];
+            row = move & ~kEndsText;
+            if ((move & kEndsText) == 0) continue;
+            const std::size_t state = row / classes_;
             for (std::uint32_t k = firstOutput_[state]; k < firstOutput_[state + 1]; ++k) {
                 const std::uint32_t t = flatOutputs_[k];
                 found_[t / 64] |= std::uint64_t{1} << (t % 64);
-                any = true;
             }
+            any = true;
         }
         return any;
     }
@@ -196,7 +198,9 @@ class TextSet {
     std::size_t count_;
     std::array<std::uint16_t, 256> class_{};
     std::size_t classes_ = 1;
-    std::vector<std::uint32_t> next_;  // next_[state * classes_ + class]
+    static constexpr std::uint32_t kEndsText = 0x80000000;
+    std::vector<std::uint32_t> next_;   // next_[state * classes_ + class]: the next state
+    std::vector<std::uint32_t> moves_;  // the same moves as rows, marked where texts end
     std::vector<std::uint32_t> firstOutput_;
     std::vector<std::uint32_t> flatOutputs_;
     std::vector<std::uint64_t> found_;
@@ -208,18 +212,19 @@ class TextSet {
 
 RunResult FindText(const std::string& input, const SearchParams& params, Host& host) {
     const std::string noOutput;
-    const FrameRequest request{
-        .input = input,
-        .output = noOutput,
-        .steps = SearchSteps(params.interactive, "sym", "Finded Strings", false),
-        .nothingToDo = params.findText.empty()};
+    const FrameRequest request{.input = input,
+                               .output = noOutput,
+                               .steps = {.interactive = params.interactive, .writesOutput = false},
+                               .nothingToDo = params.findText.empty()};
     return RunInFrame(request, host, [&](FrameRun& run) {
         const auto needle = Needle(run, params);
         if (!needle) return run.Abandon();
+        ReportFile report(input, SearchReport(params.interactive, "sym", "Finded Strings"), host);
         WalkLines(run, params.openBracket, params.closeBracket, false,
                   [&](std::string_view line, const std::string& reference) {
-                      if (Contains(line, *needle)) Report(run, reference, " = ", line);
+                      if (Contains(line, *needle)) report.Add(reference, " = ", line);
                   });
+        report.Finish();
     });
 }
 
@@ -227,20 +232,21 @@ RunResult RemoveLinesWithText(const std::string& input, const std::string& outpu
                               const SearchParams& params, Host& host) {
     if (params.findText.empty() || params.findText == " ") return RunResult::Skipped;
     const FrameRequest request{
-        .input = input,
-        .output = output,
-        .steps = SearchSteps(params.interactive, "remove", "Removed Strings")};
+        .input = input, .output = output, .steps = {.interactive = params.interactive}};
     return RunInFrame(request, host, [&](FrameRun& run) {
         const auto needle = Needle(run, params);
         if (!needle) return run.Abandon();
+        ReportFile report(input, SearchReport(params.interactive, "remove", "Removed Strings"),
+                          host);
         WalkLines(run, params.openBracket, params.closeBracket, true,
                   [&](std::string_view line, const std::string& reference) {
                       // A character is looked for only at the start of the line.
                       const bool drop =
                           params.charMode ? line.starts_with(*needle) : Contains(line, *needle);
                       if (!drop) return run.WriteLine(line);
-                      Report(run, reference, " = Removed: ", line);
+                      report.Add(reference, " = Removed: ", line);
                   });
+        report.Finish();
     });
 }
 
@@ -249,9 +255,8 @@ RunResult ReplaceText(const std::string& input, const std::string& output,
     if (params.findText.empty() || params.findText == params.replaceText) {
         return RunResult::Skipped;
     }
-    const FrameRequest request{.input = input,
-                               .output = output,
-                               .steps = SearchSteps(params.interactive, "sym", "Replaced Strings")};
+    const FrameRequest request{
+        .input = input, .output = output, .steps = {.interactive = params.interactive}};
     const bool words = !params.charMode && params.replaceMode == 1;
     const std::string_view changed = words ? " = Replaced Word: " : " = Replaced: ";
     const std::string_view unchanged = params.charMode
@@ -261,28 +266,26 @@ RunResult ReplaceText(const std::string& input, const std::string& output,
     return RunInFrame(request, host, [&](FrameRun& run) {
         const auto needle = Needle(run, params);
         if (!needle) return run.Abandon();
+        ReportFile report(input, SearchReport(params.interactive, "sym", "Replaced Strings"), host);
         WalkLines(run, params.openBracket, params.closeBracket, true,
                   [&](std::string_view line, const std::string& reference) {
                       if (!Contains(line, *needle)) return run.WriteLine(line);
                       const std::string result =
                           words ? ReplaceWholeWord(*needle, params.replaceText, line, false)
                                 : ReplaceAll(*needle, params.replaceText, line, false);
-                      if (result != line) {
-                          Report(run, reference, changed, line);
-                      } else {
-                          Report(run, reference, unchanged);
-                      }
+                      report.Add(reference, result != line ? changed : unchanged,
+                                 result != line ? line : std::string_view());
                       run.WriteLine(result);
                   });
+        report.Finish();
     });
 }
 
 RunResult ReplaceByList(const std::string& input, const std::string& output,
                         const ReplaceTable& table, const ReplaceListParams& params, Host& host) {
     if (table.empty()) return RunResult::Skipped;
-    const FrameRequest request{.input = input,
-                               .output = output,
-                               .steps = SearchSteps(params.interactive, "sym", "Replaced Strings")};
+    const FrameRequest request{
+        .input = input, .output = output, .steps = {.interactive = params.interactive}};
     const bool words = params.replaceMode == 1;
     const bool ignoreCase = !params.caseSensitive;
     const std::string_view changed = words ? " = Replaced Word: " : " = Replaced: ";
@@ -296,6 +299,7 @@ RunResult ReplaceByList(const std::string& input, const std::string& output,
     TextSet set(finds, ignoreCase);
 
     return RunInFrame(request, host, [&](FrameRun& run) {
+        ReportFile report(input, SearchReport(params.interactive, "sym", "Replaced Strings"), host);
         std::string current;
         WalkLines(run, params.openBracket, params.closeBracket, true,
                   [&](std::string_view line, const std::string& reference) {
@@ -311,12 +315,13 @@ RunResult ReplaceByList(const std::string& input, const std::string& output,
                                                        ignoreCase)
                                     : ReplaceAll(pair.find, pair.replacement, current, ignoreCase);
                           if (result == current) continue;
-                          Report(run, reference, changed, current);
+                          report.Add(reference, changed, current);
                           current = std::move(result);
                           set.Scan(current);
                       }
                       run.WriteLine(current);
                   });
+        report.Finish();
     });
 }
 
