@@ -72,63 +72,12 @@ const AllMaps& Maps() {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
-void AppendUtf8(std::string& out, char32_t ch) {
-    if (ch < 0x80) {
-        out.push_back(static_cast<char>(ch));
-    } else if (ch < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (ch >> 6)));
-        out.push_back(static_cast<char>(0x80 | (ch & 0x3F)));
-    } else {
-        // Windows-1251 holds nothing beyond the Basic Multilingual Plane.
-        out.push_back(static_cast<char>(0xE0 | (ch >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((ch >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (ch & 0x3F)));
-    }
-}
-
 void AppendAsWin1251(std::string& out, char32_t ch) {
     if (ch < 0x80) {
         out.push_back(static_cast<char>(ch));
     } else if (const auto byte = UnicodeToCp1251(ch); byte && ch != 0x98) {
         out.push_back(static_cast<char>(*byte));
     }
-}
-
-// One UTF-8 sequence at text[i]: its character and length, or only its length when it is formed
-// like a sequence but stands for no character (an overlong form such as "\xC0\xBC", which must
-// not pass for "<", a surrogate, a value beyond U+10FFFF); length 0 when no sequence starts
-// there.
-struct Sequence {
-    std::optional<char32_t> ch;
-    std::size_t length = 0;
-};
-Sequence DecodeUtf8(std::string_view text, std::size_t i) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    std::size_t extra = 0;
-    char32_t ch = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        extra = 1;
-        ch = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-        extra = 2;
-        ch = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-        extra = 3;
-        ch = lead & 0x07;
-    } else {
-        return {};
-    }
-    if (i + extra >= text.size()) return {};
-    for (std::size_t k = 1; k <= extra; ++k) {
-        const auto next = static_cast<unsigned char>(text[i + k]);
-        if ((next & 0xC0) != 0x80) return {};
-        ch = (ch << 6) | (next & 0x3F);
-    }
-    constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
-    if (ch < kSmallest[extra] || ch > 0x10FFFF || (ch >= 0xD800 && ch <= 0xDFFF)) {
-        return {std::nullopt, extra + 1};
-    }
-    return {ch, extra + 1};
 }
 
 }  // namespace
@@ -184,7 +133,7 @@ void AppendUtf8AsWin1251(std::string& out, std::string_view line) {
             out.push_back(line[i++]);
             continue;
         }
-        const Sequence sequence = DecodeUtf8(line, i);
+        const Utf8Sequence sequence = DecodeUtf8(line, i);
         if (sequence.length == 0) {
             // No sequence: the byte stands for the character of its own value.
             AppendAsWin1251(out, char32_t{byte});
@@ -227,7 +176,7 @@ Utf8Scan ScanUtf8(std::string_view text, bool cutOff) {
             ++i;
             continue;
         }
-        const Sequence sequence = DecodeUtf8(text, i);
+        const Utf8Sequence sequence = DecodeUtf8(text, i);
         const std::size_t length = std::max<std::size_t>(sequence.length, 1);
         const auto& ch = sequence.ch;
         if (!ch) {
