@@ -116,6 +116,7 @@ int ModeOf(CodePage from, CodePage to) {
 }
 
 void AppendWin1251AsUtf8(std::string& out, std::string_view line) {
+    out.reserve(out.size() + 3 * line.size());  // at most three bytes a character
     for (char c : line) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x80) {
@@ -149,8 +150,10 @@ void AppendConverted(std::string& out, std::string_view line, int mode, bool fir
     if (mode >= 1 && mode <= 20) {
         const auto [from, to] = PagesOfMode(mode);
         const ByteMap& map = LetterMap(from, to);
-        for (char c : line)
-            out.push_back(static_cast<char>(map[static_cast<unsigned char>(c)]));
+        const std::size_t at = out.size();
+        out.resize(at + line.size());
+        for (std::size_t i = 0; i < line.size(); ++i)
+            out[at + i] = static_cast<char>(map[static_cast<unsigned char>(line[i])]);
     } else if (mode == kModeWin1251ToUtf8) {
         if (firstLine) out.append(kUtf8Bom);
         AppendWin1251AsUtf8(out, line);

@@ -1,5 +1,7 @@
 #include "ops/change_case.hpp"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -124,6 +126,11 @@ RunResult ConvertFileCase(const std::string& path, CaseMode mode, bool upBracket
         std::error_code error;
         const fs::path resolved = fs::canonical(path, error);
         const std::string target = error ? path : resolved.string();
+        // A file the user may not write stays as it is, although its folder would let a new
+        // file take its place.
+        if (::access(target.c_str(), W_OK) != 0) {
+            throw FileError(target, "cannot write " + target + ": " + std::strerror(errno));
+        }
         const std::string temp = CreateTempSibling(target);
         try {
             LineWriter out(temp);
