@@ -24,6 +24,11 @@ OPERATIONS = {
     "recount": (["recount"], ".out"),
     "convert": (["convert", "--to", "sub"], ".sub"),
     "correct": (["correct"], ".out"),
+    "set-length": (["set-length"], ".out"),
+    "length-test": (["length-test"], ".len"),
+    "length-test-pixels": (["--set", "CheckPixelTextWidthMax=1", "length-test"], ".len"),
+    "fix-delimiters": (["fix-delimiters"], ".out"),
+    "fix-tags": (["fix-tags"], ".out"),
     "replace-list": (["replace-list"], ".out"),
     "recode": (["recode", "--to", "koi8-r"], ".out"),
     "recode-utf8": (["recode", "--to", "utf-8"], ".out"),
@@ -73,7 +78,7 @@ def run(argv):
 
 def remove(path):
     base = os.path.splitext(path)[0]
-    for p in (path, base + ".corr", base + ".sym"):
+    for p in (path, *(base + ext for ext in (".corr", ".fix", ".tagfix", ".sym"))):
         if os.path.exists(p):
             os.remove(p)
 

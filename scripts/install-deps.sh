@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libgl-dev fonts-dejavu-core xvfb xauth
     ffmpeg
+    libfreetype-dev fonts-wine
     libuchardet-dev
 )
 

@@ -55,11 +55,15 @@ bool IsEdgeTag(std::string_view text) {
 
 int VisibleTextLength(std::string_view line, bool countBars) {
     int length = static_cast<int>(line.size());
+    if (countBars) length -= static_cast<int>(std::count(line.begin(), line.end(), '|'));
+    // Every tag begins with "<" or "{": most lines hold neither and need no search.
+    if (line.find('<') == std::string_view::npos && line.find('{') == std::string_view::npos) {
+        return length;
+    }
     // Opening and closing tags are counted separately; they cannot overlap one another.
     for (std::string_view tag : {"<i>", "</i>", "<b>", "</b>", "{y:b}", "{y:i}"}) {
         length -= CountNoCase(tag, line) * static_cast<int>(tag.size());
     }
-    if (countBars) length -= static_cast<int>(std::count(line.begin(), line.end(), '|'));
     return std::max(length, 0);
 }
 
@@ -128,8 +132,10 @@ std::string RemoveTagSpan(std::string_view line, std::string_view tag, int side)
     std::size_t first = 0;  // 0-based, both ends included
     std::size_t last = 0;
     if (side == 0) {
+        // The opening tag ends at the first ">" after its name: a tag before it
+        // ("<i><font ...>") must not hide it.
         first = found - 1;
-        last = line.find('>');
+        last = line.find('>', first);
     } else if (side == 1) {
         first = found < 2 ? std::string_view::npos : line.rfind('<', found - 2);
         last = found - 1 + tag.size() - 1;

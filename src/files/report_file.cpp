@@ -1,53 +1,42 @@
 #include "files/report_file.hpp"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "core/errors.hpp"
-#include "files/frame.hpp"
 #include "files/fs.hpp"
 
 namespace tessaline {
 
-ReportFile::ReportFile(std::string_view input, const ReportFileSteps& steps, Host& host)
-    : path_(ReportPath(input, steps.ext)),
-      temp_(CreateTempSibling(path_)),
-      steps_(steps),
-      host_(host) {
-    writer_.emplace(temp_);
-}
+ReportFile::ReportFile(std::string_view input, std::string_view reportExt)
+    : path_(ReportPath(input, reportExt)) {}
 
 ReportFile::~ReportFile() {
     writer_.reset();
     if (!temp_.empty()) std::remove(temp_.c_str());
 }
 
-void ReportFile::Add(std::string_view a, std::string_view b, std::string_view c) {
-    line_.assign(a).append(b).append(c);
-    writer_->WriteLine(line_);
-    ++lines_;
+void ReportFile::Add(std::string_view line) {
+    if (!writer_) {
+        temp_ = CreateTempSibling(path_);
+        writer_.emplace(temp_);
+    }
+    writer_->WriteLine(line);
+    ++size_;
 }
 
-void ReportFile::Finish() {
-    if (lines_ == 0) {
-        if (steps_.interactive && !steps_.emptyMessage.empty())
-            host_.ShowMessage(steps_.emptyMessage);
-        return;  // the destructor removes the empty file
-    }
-    if (!steps_.summaryText.empty() && lines_ >= 2) {
-        const std::string summary =
-            ">> " + std::to_string(lines_) + " " + std::string(steps_.summaryText);
-        writer_->WriteLine(kReportSeparator);
-        writer_->WriteLine(summary);
-        host_.SetStatusBar(summary);
+bool ReportFile::Finish(const FrameSteps& steps, Host& host) {
+    if (size_ == 0) {
+        if (steps.interactive && !steps.emptyReportMessage.empty()) {
+            host.ShowMessage(steps.emptyReportMessage);
+        }
+        return true;
     }
     writer_->Close();
-    if (!RenameFile(temp_, path_)) {
-        throw FileError(path_, "cannot replace " + path_ + ": " + std::strerror(errno));
-    }
+    writer_.reset();
+    if (!RenameFile(temp_, path_)) throw FileError(path_, "cannot replace " + path_);
     temp_.clear();
-    host_.SelectReportKind("*." + std::string(steps_.ext));
+    host.SelectReportKind("*." + std::string(steps.reportExt));
+    return false;
 }
 
 }  // namespace tessaline

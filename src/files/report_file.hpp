@@ -1,51 +1,45 @@
 #pragma once
 
-// A report written to its file while it grows, for the operations whose reports can be as long
-// as their input (a search that finds a line in every subtitle): memory stays flat whatever the
-// file's size. It ends as the frame ends a report held in memory: the separator and summary for
-// two or more lines, the file put in the place of an older one, the report kind selected; or,
-// with no line, no file and the empty-report message.
+// A report written to disk while it grows, for the tests whose findings may be as many as the
+// lines of the file they check: memory stays the same whatever the size of the file. It is
+// written under a temporary name beside the report and takes the report's place (replacing an
+// older report, as every report does) only when the run finishes; a run that stops early leaves
+// the older report as it was.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "files/host.hpp"
+#include "files/frame.hpp"
 #include "files/line_io.hpp"
 
 namespace tessaline {
 
-struct ReportFileSteps {
-    std::string_view ext;           // "sym"
-    std::string_view summaryText;   // "Replaced Strings"
-    std::string_view emptyMessage;  // shown for an empty report when interactive
-    bool interactive = true;
-};
-
 class ReportFile {
   public:
-    /// Starts the report of `input` under a temporary name beside it. Throws FileError.
-    ReportFile(std::string_view input, const ReportFileSteps& steps, Host& host);
-    /// A report not finished (the run was given up) leaves nothing behind.
+    /// The report of `input` with the extension `reportExt` ("len").
+    ReportFile(std::string_view input, std::string_view reportExt);
     ~ReportFile();
     ReportFile(const ReportFile&) = delete;
     ReportFile& operator=(const ReportFile&) = delete;
 
-    /// Adds one line made of the pieces.
-    void Add(std::string_view a, std::string_view b = {}, std::string_view c = {});
-    [[nodiscard]] std::size_t size() const { return lines_; }
+    /// Appends a line; the temporary file is created with the first one.
+    void Add(std::string_view line);
 
-    /// Puts the report in place, or says that it is empty. Throws FileError.
-    void Finish();
+    /// Lines added so far.
+    [[nodiscard]] std::size_t size() const { return size_; }
+
+    /// Finishes as the frame finishes a report held in memory (summary lines aside): a report
+    /// with lines is put in place and its kind selected; an empty one shows the steps'
+    /// empty-report message when the run is interactive. Returns true when it was empty.
+    bool Finish(const FrameSteps& steps, Host& host);
 
   private:
     std::string path_;
     std::string temp_;
-    ReportFileSteps steps_;
-    Host& host_;
     std::optional<LineWriter> writer_;
-    std::string line_;
-    std::size_t lines_ = 0;
+    std::size_t size_ = 0;
 };
 
 }  // namespace tessaline

@@ -62,6 +62,7 @@ class MainWindow : public QMainWindow {
     void WireCommands();
     void WireTextTools();
     void MarkNotAvailable();
+    void BindEnabledStates();
 
     void FormCreate();
     void FormDestroy();

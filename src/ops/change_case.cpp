@@ -198,20 +198,15 @@ constexpr OptionDef kChangeCaseOptions[] = {
 };
 constexpr std::string_view kChangeCaseSettings[] = {"UpCaseTextInBrackets"};
 constexpr Trigger kChangeCaseTriggers[] = {
-    {"mnTextToLowerCase", static_cast<int>(CaseMode::Lower)},
-    {"mnTextToUpLoCase", static_cast<int>(CaseMode::Words)},
-    {"mnTextToUpFirstLetterLoCase", static_cast<int>(CaseMode::LineFirst)},
-    {"mnTextToSwitchCase", static_cast<int>(CaseMode::Switch)},
-    {"mnNormalizeTextString", static_cast<int>(CaseMode::Normalize)},
+    {"mnTextToLowerCase", static_cast<int>(CaseMode::Lower), "menu [text to lower case] Click"},
+    {"mnTextToUpLoCase", static_cast<int>(CaseMode::Words),
+     "menu [Text To Begin From Upper Letter (Any Word)] Click"},
+    {"mnTextToUpFirstLetterLoCase", static_cast<int>(CaseMode::LineFirst),
+     "menu [Text to begin from upper letter of string] Click"},
+    {"mnTextToSwitchCase", static_cast<int>(CaseMode::Switch), "menu [Text to sWITCH cASE] Click"},
+    {"mnNormalizeTextString", static_cast<int>(CaseMode::Normalize),
+     "menu [Normalize text string] Click"},
 };
-// By mode: 0, 1, (2: the editor's), 3, 4, 5.
-constexpr std::string_view kChangeCaseLogTexts[] = {
-    "menu [text to lower case] Click",
-    "menu [Text To Begin From Upper Letter (Any Word)] Click",
-    "",
-    "menu [Text to begin from upper letter of string] Click",
-    "menu [Text to sWITCH cASE] Click",
-    "menu [Normalize text string] Click"};
 
 }  // namespace
 
@@ -227,7 +222,6 @@ extern const Operation kChangeCaseOperation{
     .options = kChangeCaseOptions,
     .preparePath = ChooseMode,
     .triggers = kChangeCaseTriggers,
-    .variantLogTexts = kChangeCaseLogTexts,
     .outputExt = "",
     .settings = kChangeCaseSettings,
     .run = RunChangeCase,

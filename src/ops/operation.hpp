@@ -60,6 +60,8 @@ using OperationRun = RunResult (*)(OperationContext& context, const RunArgs& arg
 struct Trigger {
     std::string_view control;
     int variant = 0;  // kVariantFromControl: the value of the operation's variant control
+    /// The log text of this button's variant, when it differs from the operation's.
+    std::string_view logText = {};
 };
 inline constexpr int kVariantFromControl = -1;
 
@@ -131,11 +133,8 @@ struct Operation {
     std::span<const Trigger> triggers = {};
     /// The control whose value is the variant when a trigger does not fix it (cbSubToSub).
     std::string_view variantControl = {};
-    std::string_view logText = {};  // "[Offset Time] Click"
-    /// The log texts of the variants, where they differ from `logText` (an empty text: that
-    /// variant writes no log line).
-    std::span<const std::string_view> variantLogTexts = {};
-    int logKind = 1;  // 1: with the file or folder, 2: with the report kind
+    std::string_view logText = {};  // "[Offset Time] Click"; empty: no log line
+    int logKind = 1;                // 1: with the file or folder, 2: with the report kind
     /// The open file's kinds the handler accepts, in lower case, separated by "|" ("srt",
     /// "srt|sub"); any other kind does nothing. Empty: the operation decides.
     std::string_view extension = {};
@@ -153,20 +152,20 @@ struct Operation {
     /// When this says so the command does nothing at all, not even its log line (the replace
     /// list without pairs).
     bool (*idle)(OperationContext& context) = nullptr;
-
-    /// The log text of a variant.
-    [[nodiscard]] constexpr std::string_view LogTextOf(int variant) const {
-        if (variant >= 0 && static_cast<std::size_t>(variant) < variantLogTexts.size()) {
-            return variantLogTexts[static_cast<std::size_t>(variant)];
-        }
-        return logText;
-    }
     /// The directory-mode code of a variant, or -1.
     [[nodiscard]] constexpr int CodeOf(int variant) const {
         for (const VariantCode& vc : codes) {
             if (vc.variant == variant || vc.variant == kAnyVariant) return vc.code;
         }
         return -1;
+    }
+    /// The log text of a variant: that of a trigger of the variant that has its own, else the
+    /// operation's.
+    [[nodiscard]] constexpr std::string_view LogTextOf(int variant) const {
+        for (const Trigger& trigger : triggers) {
+            if (trigger.variant == variant && !trigger.logText.empty()) return trigger.logText;
+        }
+        return logText;
     }
     /// The command runs over a mask (it has a directory-mode code).
     [[nodiscard]] constexpr bool TakesMask() const { return !codes.empty(); }

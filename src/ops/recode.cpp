@@ -202,11 +202,19 @@ constexpr OptionDef kRecodeOptions[] = {
      .help = "from ENC to Windows-1251; auto: the detected code page"},
 };
 
+// Only the UTF-8 conversions (and the detected one) write a log line.
 constexpr Trigger kRecodeTriggers[] = {
-    {"mnWin2ISO", kWinToIso},   {"mnWin2Alt", kWinToCp866},   {"mnWin2KOI8R", kWinToKoi8r},
-    {"mnWin2Mac", kWinToMac},   {"mnWin2UTF8", kWinToUtf8},   {"mnISO2Win", kIsoToWin},
-    {"mnAlt2Win", kCp866ToWin}, {"mnKOI8R2Win", kKoi8rToWin}, {"mnMac2Win", kMacToWin},
-    {"mnUTF82Win", kUtf8ToWin}, {"mnAuto2Win", kAutoToWin},
+    {"mnWin2ISO", kWinToIso},
+    {"mnWin2Alt", kWinToCp866},
+    {"mnWin2KOI8R", kWinToKoi8r},
+    {"mnWin2Mac", kWinToMac},
+    {"mnWin2UTF8", kWinToUtf8, "[win1251 --> UTF8] Click"},
+    {"mnISO2Win", kIsoToWin},
+    {"mnAlt2Win", kCp866ToWin},
+    {"mnKOI8R2Win", kKoi8rToWin},
+    {"mnMac2Win", kMacToWin},
+    {"mnUTF82Win", kUtf8ToWin, "[UTF8 --> win1251] Click"},
+    {"mnAuto2Win", kAutoToWin, "[auto --> win1251] Click"},
 };
 // Code 43 passes its variant on: the UTF-8 conversion of its menu item, and the detected
 // conversion, which has no code of its own and runs over a folder as 43 does (same output, same
@@ -215,18 +223,6 @@ constexpr VariantCode kRecodeCodes[] = {
     {kWinToIso, 34}, {kWinToCp866, 35}, {kWinToKoi8r, 36}, {kWinToMac, 37}, {kWinToUtf8, 38},
     {kIsoToWin, 39}, {kCp866ToWin, 40}, {kKoi8rToWin, 41}, {kMacToWin, 42}, {kAnyVariant, 43},
 };
-// Only the UTF-8 conversions (and the detected one) write a log line.
-constexpr std::string_view kRecodeLogTexts[] = {"",
-                                                "",
-                                                "",
-                                                "",
-                                                "[win1251 --> UTF8] Click",
-                                                "",
-                                                "",
-                                                "",
-                                                "",
-                                                "[UTF8 --> win1251] Click",
-                                                "[auto --> win1251] Click"};
 
 RunResult RunDetectEncoding(OperationContext& c, const RunArgs& a) {
     if (!IsRegularFile(a.input)) return RunResult::Skipped;
@@ -249,7 +245,6 @@ extern const Operation kRecodeOperation{
     .checkOptions = CheckRecodeOptions,
     .preparePath = ChooseRecode,
     .triggers = kRecodeTriggers,
-    .variantLogTexts = kRecodeLogTexts,
     .codes = kRecodeCodes,
     .run = RunRecode,
 };

@@ -78,13 +78,39 @@ std::optional<std::string> Needle(FrameRun& run, const SearchParams& params) {
     return std::string(1, static_cast<char>(code));
 }
 
-// A search's report is written while it grows: it can hold a line for every subtitle.
-ReportFileSteps SearchReport(bool interactive, std::string_view ext, std::string_view summary) {
-    return {.ext = ext,
-            .summaryText = summary,
-            .emptyMessage = kSubStringNotPresent,
-            .interactive = interactive};
-}
+// A search's report is written while it grows (it can hold a line for every subtitle); two or
+// more lines end with the separator and the summary, which the status bar shows too.
+class SearchReport {
+  public:
+    SearchReport(const std::string& input, bool interactive, std::string_view ext,
+                 std::string_view summary)
+        : file_(input, ext),
+          steps_{.interactive = interactive,
+                 .reportExt = ext,
+                 .emptyReportMessage = kSubStringNotPresent},
+          summary_(summary) {}
+
+    void Add(std::string_view reference, std::string_view what, std::string_view line = {}) {
+        line_.assign(reference).append(what).append(line);
+        file_.Add(line_);
+    }
+
+    void Finish(Host& host) {
+        if (file_.size() >= 2) {
+            const std::string summary = ">> " + std::to_string(file_.size()) + " " + summary_;
+            file_.Add(kReportSeparator);
+            file_.Add(summary);
+            host.SetStatusBar(summary);
+        }
+        file_.Finish(steps_, host);
+    }
+
+  private:
+    ReportFile file_;
+    FrameSteps steps_;
+    std::string summary_;
+    std::string line_;
+};
 
 // --- Many texts in one pass --------------------------------------------------------------------
 
@@ -219,12 +245,12 @@ RunResult FindText(const std::string& input, const SearchParams& params, Host& h
     return RunInFrame(request, host, [&](FrameRun& run) {
         const auto needle = Needle(run, params);
         if (!needle) return run.Abandon();
-        ReportFile report(input, SearchReport(params.interactive, "sym", "Finded Strings"), host);
+        SearchReport report(input, params.interactive, "sym", "Finded Strings");
         WalkLines(run, params.openBracket, params.closeBracket, false,
                   [&](std::string_view line, const std::string& reference) {
                       if (Contains(line, *needle)) report.Add(reference, " = ", line);
                   });
-        report.Finish();
+        report.Finish(host);
     });
 }
 
@@ -236,8 +262,7 @@ RunResult RemoveLinesWithText(const std::string& input, const std::string& outpu
     return RunInFrame(request, host, [&](FrameRun& run) {
         const auto needle = Needle(run, params);
         if (!needle) return run.Abandon();
-        ReportFile report(input, SearchReport(params.interactive, "remove", "Removed Strings"),
-                          host);
+        SearchReport report(input, params.interactive, "remove", "Removed Strings");
         WalkLines(run, params.openBracket, params.closeBracket, true,
                   [&](std::string_view line, const std::string& reference) {
                       // A character is looked for only at the start of the line.
@@ -246,7 +271,7 @@ RunResult RemoveLinesWithText(const std::string& input, const std::string& outpu
                       if (!drop) return run.WriteLine(line);
                       report.Add(reference, " = Removed: ", line);
                   });
-        report.Finish();
+        report.Finish(host);
     });
 }
 
@@ -266,7 +291,7 @@ RunResult ReplaceText(const std::string& input, const std::string& output,
     return RunInFrame(request, host, [&](FrameRun& run) {
         const auto needle = Needle(run, params);
         if (!needle) return run.Abandon();
-        ReportFile report(input, SearchReport(params.interactive, "sym", "Replaced Strings"), host);
+        SearchReport report(input, params.interactive, "sym", "Replaced Strings");
         WalkLines(run, params.openBracket, params.closeBracket, true,
                   [&](std::string_view line, const std::string& reference) {
                       if (!Contains(line, *needle)) return run.WriteLine(line);
@@ -277,7 +302,7 @@ RunResult ReplaceText(const std::string& input, const std::string& output,
                                  result != line ? line : std::string_view());
                       run.WriteLine(result);
                   });
-        report.Finish();
+        report.Finish(host);
     });
 }
 
@@ -299,7 +324,7 @@ RunResult ReplaceByList(const std::string& input, const std::string& output,
     TextSet set(finds, ignoreCase);
 
     return RunInFrame(request, host, [&](FrameRun& run) {
-        ReportFile report(input, SearchReport(params.interactive, "sym", "Replaced Strings"), host);
+        SearchReport report(input, params.interactive, "sym", "Replaced Strings");
         std::string current;
         WalkLines(run, params.openBracket, params.closeBracket, true,
                   [&](std::string_view line, const std::string& reference) {
@@ -321,7 +346,7 @@ RunResult ReplaceByList(const std::string& input, const std::string& output,
                       }
                       run.WriteLine(current);
                   });
-        report.Finish();
+        report.Finish(host);
     });
 }
 

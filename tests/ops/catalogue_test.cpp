@@ -25,21 +25,16 @@ TEST(Catalogue, EveryDescriptorNamesKnownSettingsControlsAndCodes) {
         EXPECT_EQ(FindOperation(op->command), op);
         EXPECT_NE(op->run, nullptr);
         EXPECT_FALSE(op->summary.empty() || op->help.empty());
-        // The log texts: "[Button] Click", or "menu [Item] Click"; a variant may log nothing.
+        // The log texts: "[Button] Click", or "menu [Item] Click"; empty: no log line (the
+        // code-page conversions other than UTF-8's).
         const auto logTextIsWellFormed = [](std::string_view text) {
-            return (text.starts_with("[") || text.starts_with("menu [")) &&
-                   text.ends_with("] Click");
+            return text.empty() || ((text.starts_with("[") || text.starts_with("menu [")) &&
+                                    text.ends_with("] Click"));
         };
-        if (op->variantLogTexts.empty()) {
-            EXPECT_TRUE(logTextIsWellFormed(op->logText)) << op->logText;
-        }
-        for (std::string_view text : op->variantLogTexts) {
-            if (!text.empty()) {
-                EXPECT_TRUE(logTextIsWellFormed(text)) << text;
-            }
-        }
+        EXPECT_TRUE(logTextIsWellFormed(op->logText)) << op->logText;
         for (const Trigger& trigger : op->triggers) {
             EXPECT_TRUE(triggers.insert(trigger.control).second) << trigger.control;
+            EXPECT_TRUE(logTextIsWellFormed(trigger.logText)) << trigger.logText;
             const auto found = FindTrigger(trigger.control);
             ASSERT_TRUE(found.has_value());
             EXPECT_EQ(found->operation, op);
@@ -74,10 +69,11 @@ TEST(Catalogue, EveryDescriptorNamesKnownSettingsControlsAndCodes) {
     }
     // The file commands, the timing shifts, the conversions and the correction are offered.
     for (const char* command :
-         {"offset-time", "offset-tail", "offset-count", "recount", "offset-frame", "convert",
-          "correct", "rename-out", "delete-file", "find-text", "remove-lines", "replace-text",
-          "replace-list", "recode", "detect-encoding", "unix-to-dos", "any-to-dos",
-          "change-case"}) {
+         {"offset-time", "offset-tail",       "offset-count", "recount",      "offset-frame",
+          "convert",     "correct",           "rename-out",   "delete-file",  "fix-delimiters",
+          "fix-digits",  "check-end-letters", "fix-dialog",   "remove-tag",   "fix-tags",
+          "reflow-tags", "find-text",         "remove-lines", "replace-text", "replace-list",
+          "recode",      "detect-encoding",   "unix-to-dos",  "any-to-dos",   "change-case"}) {
         EXPECT_NE(FindOperation(command), nullptr) << command;
     }
     EXPECT_EQ(FindOperation("settings"), nullptr);
@@ -97,6 +93,13 @@ TEST(Catalogue, ButtonsAndCodesLeadToTheirOperationAndVariant) {
                  {24, "delete-file", kAnyVariant},
                  {26, "offset-time", kAnyVariant},
                  {27, "convert", 3},
+                 {17, "fix-delimiters", kAnyVariant},
+                 {18, "reflow-tags", kAnyVariant},
+                 {22, "fix-tags", kAnyVariant},
+                 {29, "remove-tag", kAnyVariant},
+                 {32, "fix-dialog", kAnyVariant},
+                 {46, "fix-digits", kAnyVariant},
+                 {47, "check-end-letters", kAnyVariant},
                  {11, "find-text", kAnyVariant},
                  {12, "replace-text", kAnyVariant},
                  {21, "remove-lines", kAnyVariant},
@@ -119,6 +122,13 @@ TEST(Catalogue, ButtonsAndCodesLeadToTheirOperationAndVariant) {
     EXPECT_EQ(FindTrigger("mnRenameFile")->operation->command, "rename-out");
     EXPECT_EQ(FindTrigger("btnSubToSub")->variant, kVariantFromControl);
     EXPECT_FALSE(FindTrigger("btnNoSuchButton").has_value());
+    // The two delimiter buttons: one operation, each button its fix and its log text.
+    const Operation& delimiters = *FindOperation("fix-delimiters");
+    EXPECT_EQ(FindTrigger("btnSubDelimitersFix")->variant, 0);
+    EXPECT_EQ(FindTrigger("btnSubDelSpaceBeforeDelimiters")->variant, 2);
+    EXPECT_EQ(delimiters.LogTextOf(0), "[Fix Delimiters:] Click");
+    EXPECT_EQ(delimiters.LogTextOf(2), "[Del Space b4:] Click");
+    EXPECT_EQ(delimiters.CodeOf(2), 17);
     // The detected conversion runs over a folder under the UTF-8 conversion's code.
     const Operation* recode = FindOperation("recode");
     EXPECT_EQ(recode->CodeOf(FindTrigger("mnUTF82Win")->variant), 43);
