@@ -375,35 +375,6 @@ TEST_F(SessionTest, ConversionAndCorrectionRunForTheFileAndOverAFolder) {
     EXPECT_TRUE(host.messages.empty());  // code 16 runs without messages
 }
 
-TEST_F(SessionTest, OpeningAFileNotInWindows1251SaysSoWhenAsked) {
-    // "Привет, как дела?" in KOI8-R, twice.
-    const std::string koi8 = "\xF0\xD2\xC9\xD7\xC5\xD4, \xCB\xC1\xCB \xC4\xC5\xCC\xC1?";
-    Put("koi.srt", Crlf({"1", "00:00:01,000 --> 00:00:02,000", koi8, koi8, ""}));
-    Open("koi.srt");
-    EXPECT_EQ(host.statusBar, "");  // only the window asks for the note
-    session.noteCodePage = true;
-    ASSERT_EQ(session.OpenSubtitleFile(Sub("koi.srt")), Outcome::Ok);
-    EXPECT_EQ(host.statusBar,
-              "koi.srt is koi8-r (26 Cyrillic letters read as KOI8-R), not windows-1251: "
-              "\"koi8-R --> win1251\" (recode --from koi8-r) converts it");
-    host.statusBar.clear();
-    Put("film.srt");
-    ASSERT_EQ(session.OpenSubtitleFile(Sub("film.srt")), Outcome::Ok);  // ASCII
-    EXPECT_EQ(host.statusBar, "");
-
-    // The menu item converts it; the window's log names only the UTF-8 conversions.
-    session.settings().SetBool("WriteOperationsLog", true);
-    ASSERT_EQ(session.OpenSubtitleFile(Sub("koi.srt")), Outcome::Ok);
-    EXPECT_EQ(session.Click("mnKOI8R2Win"), Outcome::Ok);
-    EXPECT_TRUE(fs::exists(subs / "koi.out"));
-    fs::remove(subs / "koi.out");
-    EXPECT_EQ(session.Click("mnAuto2Win"), Outcome::Ok);
-    EXPECT_TRUE(fs::exists(subs / "koi.out"));
-    EXPECT_EQ(ReadFile(dir / "Operations.log"),
-              Crlf({"[Open File] Click | File: " + Sub("koi.srt"),
-                    "[auto --> win1251] Click | File: " + Sub("koi.srt")}));
-}
-
 TEST_F(SessionTest, TheReplaceListDoesNothingWithoutPairs) {
     session.settings().SetBool("WriteOperationsLog", true);
     Open("film.srt");
@@ -433,26 +404,14 @@ TEST_F(SessionTest, TheReplaceListDoesNothingWithoutPairs) {
 TEST_F(SessionTest, FolderRunsOfTheTextTools) {
     Put("two.srt");
     Open("film.srt", true);
-    // Find text speaks for each file (code 11); the code-page conversions name an existing
-    // output in every run.
+    // Find text speaks for each file (code 11).
     session.settings().SetText("TextToFind", "zzz");
     EXPECT_EQ(session.Click("btnFindText"), Outcome::Ok);
     EXPECT_EQ(host.messages, Lines(2, "SubString Not Present!"));
-    host.messages.clear();
-    host.messageFiles.clear();
-    EXPECT_EQ(session.Click("mnWin2KOI8R"), Outcome::Ok);
-    EXPECT_EQ(session.Click("mnWin2KOI8R"), Outcome::Refused);
-    EXPECT_EQ(host.messages, Lines(2, "Output File Exist!!!"));
     EXPECT_EQ(host.messageFiles, (Lines{Sub("film.srt"), Sub("two.srt")}));
-
     // Changing case has no folder mode: with a mask in the box nothing happens.
     EXPECT_EQ(session.Click("mnTextToUpLoCase"), Outcome::Ok);
     EXPECT_EQ(ReadFile(subs / "film.srt"), kSrt);
-    session.SetDirectoryMode(false);
-    ASSERT_EQ(session.OpenSubtitleFile(Sub("film.srt")), Outcome::Ok);
-    EXPECT_EQ(session.Click("mnTextToUpLoCase"), Outcome::Ok);
-    EXPECT_EQ(ReadFile(subs / "film.srt"), Crlf({"1", "00:00:01,000 --> 00:00:02,000", "A", "", "2",
-                                                 "00:00:03,000 --> 00:00:04,000", "B"}));
 }
 
 }  // namespace

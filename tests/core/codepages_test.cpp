@@ -134,15 +134,5 @@ TEST(CodePages, Utf16DecodesAcrossBlocks) {
     EXPECT_EQ(out, W("Ё") + "\x88");
 }
 
-TEST(CodePages, ScanUtf8CountsRussianLetters) {
-    const Utf8Scan scan = ScanUtf8("\xD0\x81\xD0\xB6 caf\xC3\xA9 \xFF", false);
-    EXPECT_EQ(scan.russianLetters, 2u);
-    EXPECT_EQ(scan.otherNonAscii, 1u);
-    EXPECT_EQ(scan.malformed, 1u);
-    // A sequence cut by the end of a sample is no fault; a whole file ending so is.
-    EXPECT_EQ(ScanUtf8("\xD0\xB6\xD0", true).malformed, 0u);
-    EXPECT_EQ(ScanUtf8("\xD0\xB6\xD0", false).malformed, 1u);
-}
-
 }  // namespace
 }  // namespace tessaline

@@ -6,7 +6,6 @@
 
 #include "core/codepages.hpp"
 #include "core/cp1251.hpp"
-#include "core/errors.hpp"
 #include "test_support.hpp"
 
 namespace tessaline {
@@ -75,16 +74,6 @@ TEST(Encoding, ASampleCutInsideASequenceIsStillValid) {
     const std::string cut = utf8.substr(0, utf8.find('\xD0', 60) + 1);
     EXPECT_EQ(DetectEncoding(cut, false).reason.substr(0, 12), "valid UTF-8,");
     EXPECT_EQ(DetectEncoding(cut, true).reason.substr(0, 22), "UTF-8 with 1 malformed");
-}
-
-TEST(Encoding, ReadsTheStartOfAFile) {
-    test::TempDir dir;
-    test::WriteFile(dir / "film.srt",
-                    ConvertLine(kRussian, ModeOf(CodePage::Win1251, CodePage::Koi8r)));
-    EXPECT_EQ(DetectFileEncoding((dir / "film.srt").string()).encoding, TextEncoding::Koi8r);
-    EXPECT_THROW((void)DetectFileEncoding((dir / "none.srt").string()), FileError);
-    EXPECT_EQ(CodePageOf(TextEncoding::Mac), CodePage::Mac);
-    EXPECT_FALSE(CodePageOf(TextEncoding::Utf8).has_value());
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QInputDialog>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -171,78 +170,37 @@ TEST(ReplaceListDialog, InsertAsksTwiceAndCloseWaitsForAnOpenEdit) {
 
 // --- The main window's text tools ---------------------------------------------------------------
 
-struct Window {
-    explicit Window(const TempDir& home) : window(home.path().string()) {
-        window.host().messageHook = [this](const QString& text) { messages << text; };
-        window.show();
-    }
-    template <typename T>
-    T* Get(const char* name) {
-        T* widget = window.Control<T>(name);
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
-    }
-    MainWindow window;
-    QStringList messages;
-};
+template <typename T>
+T* Get(MainWindow& window, const char* name) {
+    T* widget = window.Control<T>(name);
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+}
 
-TEST(TextTools, CharacterModeAndTheBracketsOption) {
+TEST(TextTools, CharacterModeTheBracketsOptionAndTheReplaceListWindow) {
     TempDir home;
-    Window w(home);
-    // The page of "Find and Replace" first, by its tab.
-    auto* check = w.Get<QCheckBox>("cbFindChar");
-    auto* pages = w.Get<QTabWidget>("PageControl");
-    for (int i = 0; i < pages->count(); ++i) {
-        if (!pages->widget(i)->isAncestorOf(check)) continue;
-        QTabBar* tabs = pages->tabBar();
-        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(i).center());
+    MainWindow window(home.path().string());
+    window.show();
+    // The page of "Find and Replace" first, by its tab; then "#".
+    auto* check = Get<QCheckBox>(window, "cbFindChar");
+    QTabBar* tabs = Get<QTabWidget>(window, "PageControl")->tabBar();
+    for (int i = 0; i < tabs->count(); ++i) {
+        if (Get<QTabWidget>(window, "PageControl")->widget(i)->isAncestorOf(check)) {
+            QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(i).center());
+        }
     }
-    ASSERT_TRUE(check->isVisible());
     ClickAtCentre(check);
-    EXPECT_EQ(w.Get<QLineEdit>("edFindText")->text(), "133");
-    EXPECT_EQ(w.window.session().settings().Text("TextToFind"), "133");
-    EXPECT_TRUE(w.window.session().settings().Bool("FindCharFlag"));
+    EXPECT_EQ(Get<QLineEdit>(window, "edFindText")->text(), "133");
+    EXPECT_EQ(window.session().settings().Text("TextToFind"), "133");
+    EXPECT_TRUE(window.session().settings().Bool("FindCharFlag"));
 
-    auto* brackets = w.Get<QAction>("mnUpCaseTextInBrackets");
+    auto* brackets = Get<QAction>(window, "mnUpCaseTextInBrackets");
     brackets->trigger();
     EXPECT_EQ(brackets->text(), "Up Case (TEXT IN BRACKETS)");
-    EXPECT_TRUE(w.window.session().settings().Bool("UpCaseTextInBrackets"));
+    EXPECT_TRUE(window.session().settings().Bool("UpCaseTextInBrackets"));
     brackets->trigger();
     EXPECT_EQ(brackets->text(), "Up Case (Text In Brackets)");
-}
 
-TEST(TextTools, AKoi8rFileIsRecognisedConvertedAndReadable) {
-    TempDir home;
-    Window w(home);
-    const std::string win =
-        Crlf({"1", "00:00:01,000 --> 00:00:03,000", W("Где ты был всю ночь? Я звонила тебе."), "",
-              "2", "00:00:04,000 --> 00:00:06,000", W("Прости, телефон сел, а зарядку"),
-              W("я оставил у Серёжи."), ""});
-    std::string koi8Unix = ConvertLine(win, ModeOf(CodePage::Win1251, CodePage::Koi8r));
-    std::erase(koi8Unix, '\r');
-    WriteFile(home / "film.srt", koi8Unix);
-    w.window.OpenFile(QString::fromStdString((home / "film.srt").string()));
-    EXPECT_TRUE(w.window.statusBar()->currentMessage().startsWith(
-        "film.srt is koi8-r (66 Cyrillic letters read as KOI8-R), not windows-1251: "
-        "\"koi8-R --> win1251\""))
-        << w.window.statusBar()->currentMessage().toStdString();
-
-    w.Get<QAction>("mnKOI8R2Win")->trigger();
-    EXPECT_EQ(ReadFile(home / "film.out"), win);
-    EXPECT_TRUE(w.Get<QLabel>("stOutFile")->isVisible());
-    w.Get<QAction>("mnRenameFile")->trigger();
-    w.window.statusBar()->clearMessage();
-    w.window.OpenFile(QString::fromStdString((home / "film.srt").string()));
-    EXPECT_EQ(w.window.statusBar()->currentMessage(), "");  // Windows-1251 now
-
-    w.Get<QAction>("mnTextToSwitchCase")->trigger();  // in place
-    EXPECT_EQ(ReadFile(home / "film.srt"), SwitchCaseStr(win));
-    EXPECT_TRUE(w.messages.isEmpty());
-}
-
-TEST(TextTools, TheReplaceListMenuItemOpensTheWindow) {
-    TempDir home;
-    Window w(home);
     bool seen = false;
     QTimer::singleShot(50, [&seen] {
         auto* dialog = qobject_cast<ReplaceListDialog*>(QApplication::activeModalWidget());
@@ -250,9 +208,40 @@ TEST(TextTools, TheReplaceListMenuItemOpensTheWindow) {
         seen = dialog->windowTitle() == "Replace List";
         ClickAtCentre(dialog->findChild<QPushButton*>("btnClose"));
     });
-    w.Get<QAction>("mnReplaceList")->trigger();
+    Get<QAction>(window, "mnReplaceList")->trigger();
     EXPECT_TRUE(seen);
     EXPECT_EQ(ReadFile(home / "Replace.dat"), "");  // Close writes the (empty) list
+}
+
+TEST(TextTools, AKoi8rFileIsRecognisedConvertedAndReadable) {
+    TempDir home;
+    MainWindow window(home.path().string());
+    QStringList messages;
+    window.host().messageHook = [&messages](const QString& text) { messages << text; };
+    const std::string win =
+        Crlf({"1", "00:00:01,000 --> 00:00:03,000", W("Где ты был всю ночь? Я звонила тебе."), "",
+              "2", "00:00:04,000 --> 00:00:06,000", W("Прости, телефон сел, а зарядку"),
+              W("я оставил у Серёжи."), ""});
+    std::string koi8Unix = ConvertLine(win, ModeOf(CodePage::Win1251, CodePage::Koi8r));
+    std::erase(koi8Unix, '\r');
+    WriteFile(home / "film.srt", koi8Unix);
+    const QString film = QString::fromStdString((home / "film.srt").string());
+    window.OpenFile(film);
+    EXPECT_TRUE(window.statusBar()->currentMessage().startsWith(
+        "film.srt is koi8-r (66 Cyrillic letters read as KOI8-R), not windows-1251: "
+        "\"koi8-R --> win1251\""))
+        << window.statusBar()->currentMessage().toStdString();
+
+    Get<QAction>(window, "mnKOI8R2Win")->trigger();
+    EXPECT_EQ(ReadFile(home / "film.out"), win);
+    Get<QAction>(window, "mnRenameFile")->trigger();
+    window.statusBar()->clearMessage();
+    window.OpenFile(film);
+    EXPECT_EQ(window.statusBar()->currentMessage(), "");  // Windows-1251 now
+
+    Get<QAction>(window, "mnTextToSwitchCase")->trigger();  // in place
+    EXPECT_EQ(ReadFile(home / "film.srt"), SwitchCaseStr(win));
+    EXPECT_TRUE(messages.isEmpty());
 }
 
 }  // namespace

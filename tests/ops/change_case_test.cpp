@@ -6,8 +6,7 @@
 #include <iterator>
 #include <string>
 
-#include "files/recording_host.hpp"
-#include "test_support.hpp"
+#include "op_folder.hpp"
 
 namespace tessaline {
 namespace {
@@ -56,14 +55,11 @@ TEST(ChangeCase, TransformsOneText) {
     }
 }
 
-struct CaseFile {
-    explicit CaseFile(std::string_view content) { test::WriteFile(path, content); }
+struct CaseFile : test::OpFolder {
+    using OpFolder::OpFolder;
     RunResult Convert(CaseMode mode, bool upBrackets = false) {
-        return ConvertFileCase(path.string(), mode, upBrackets, host);
+        return ConvertFileCase(input.string(), mode, upBrackets, host);
     }
-    test::TempDir dir;
-    fs::path path = dir / "film.srt";
-    RecordingHost host;
 };
 
 const std::string kFilm =
@@ -93,13 +89,13 @@ TEST(ChangeCase, ConvertsTheFileInPlace) {
         CaseFile file(kFilm);
         // A file of the user's that the old way of writing would have clobbered.
         test::WriteFile(file.dir / "film.srt.tmp", "mine");
-        fs::permissions(file.path,
+        fs::permissions(file.input,
                         fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
         EXPECT_EQ(file.Convert(c.mode), RunResult::Done);
-        EXPECT_EQ(ReadFile(file.path), c.result);
+        EXPECT_EQ(ReadFile(file.input), c.result);
         EXPECT_EQ(ReadFile(file.dir / "film.srt.tmp"), "mine");
         EXPECT_EQ(std::distance(fs::directory_iterator(file.dir.path()), {}), 2);
-        EXPECT_EQ(fs::status(file.path).permissions(),
+        EXPECT_EQ(fs::status(file.input).permissions(),
                   fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
         EXPECT_TRUE(file.host.messages.empty());
     }
@@ -107,11 +103,11 @@ TEST(ChangeCase, ConvertsTheFileInPlace) {
 
 TEST(ChangeCase, ALinkChangesTheFileItNames) {
     CaseFile file("ABC\r\n");
-    fs::create_symlink(file.path, file.dir / "link.srt");
+    fs::create_symlink(file.input, file.dir / "link.srt");
     EXPECT_EQ(ConvertFileCase((file.dir / "link.srt").string(), CaseMode::Lower, false, file.host),
               RunResult::Done);
     EXPECT_TRUE(fs::is_symlink(file.dir / "link.srt"));
-    EXPECT_EQ(ReadFile(file.path), "abc\r\n");
+    EXPECT_EQ(ReadFile(file.input), "abc\r\n");
     EXPECT_EQ(ConvertFileCase((file.dir / "none.srt").string(), CaseMode::Lower, false, file.host),
               RunResult::Skipped);
 }

@@ -2,12 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "files/recording_host.hpp"
-#include "test_support.hpp"
+#include "op_folder.hpp"
 
 namespace tessaline {
 namespace {
@@ -17,21 +15,12 @@ using Messages = std::vector<std::string>;
 
 using Pass = RunResult (*)(const std::string&, const std::string&, bool, Host&);
 
-struct Repair {
+struct Repair : test::OpFolder {
     Repair(Pass pass, std::string_view content, std::string_view name = "film.srt",
-           bool interactive = true) {
-        input = dir / name;
-        test::WriteFile(input, content);
+           bool interactive = true)
+        : OpFolder(content, name) {
         result = pass(input.string(), output.string(), interactive, host);
     }
-    [[nodiscard]] std::string Output() const {
-        return std::filesystem::exists(output) ? ReadFile(output) : "(none)";
-    }
-    test::TempDir dir;
-    std::filesystem::path input;
-    std::filesystem::path output = dir / "film.out";
-    RecordingHost host;
-    RunResult result;
 };
 
 TEST(LineEnds, UnixToDos) {

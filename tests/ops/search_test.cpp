@@ -2,17 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <iterator>
-#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "core/chars.hpp"
 #include "core/strings.hpp"
-#include "files/recording_host.hpp"
-#include "test_support.hpp"
+#include "op_folder.hpp"
 
 namespace tessaline {
 namespace {
@@ -29,21 +25,12 @@ const std::string kFilm = Crlf(
      "- do it, don't do!", "", "2", "00:00:03,000 --> 00:00:04,000", "-Yes... abab", "12345", " ",
      "3", "00:00:05,000 --> 00:00:06,000", "Nothing here", "", "{100}{250}<b>Frame</b> do"});
 
-// kFilm with its lines changed: {index, new line} (nullopt drops the line).
-std::string FilmWith(std::vector<std::pair<int, std::optional<std::string>>> changes) {
-    std::vector<std::string> lines;
-    std::string rest = kFilm;
-    for (std::size_t nl; (nl = rest.find("\r\n")) != std::string::npos; rest.erase(0, nl + 2))
-        lines.push_back(rest.substr(0, nl));
-    std::string out;
-    for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
-        std::optional<std::string> line = lines[static_cast<std::size_t>(i)];
-        for (const auto& [at, value] : changes) {
-            if (at == i) line = value;
-        }
-        if (line) out += *line + "\r\n";
-    }
-    return out;
+// kFilm with whole lines replaced ("" drops the line).
+std::string FilmWith(std::initializer_list<std::pair<std::string, std::string>> changes) {
+    std::string film = kFilm;
+    for (const auto& [line, by] : changes)
+        film.replace(film.find(line + "\r\n"), line.size() + 2, by.empty() ? "" : by + "\r\n");
+    return film;
 }
 
 std::string Summary(int n, const char* what) {
@@ -53,30 +40,10 @@ std::string Summary(int n, const char* what) {
 
 enum class Op { Find, Remove, Replace };
 
-// A folder with film.srt, where an operation writes film.out and its report.
-struct Folder {
-    explicit Folder(std::string_view content, bool existingOutput = false) {
-        test::WriteFile(input, content);
-        if (existingOutput) test::WriteFile(output, "old");
-    }
-    [[nodiscard]] std::string File(std::string_view name) const {
-        return std::filesystem::exists(dir / name) ? ReadFile(dir / name) : "(none)";
-    }
-    [[nodiscard]] long FileCount() const {
-        return std::distance(std::filesystem::directory_iterator(dir.path()), {});
-    }
-
-    test::TempDir dir;
-    std::filesystem::path input = dir / "film.srt";
-    std::filesystem::path output = dir / "film.out";
-    RecordingHost host;
-    RunResult result = RunResult::Skipped;
-};
-
-struct SearchRun : Folder {
+struct SearchRun : test::OpFolder {
     SearchRun(Op op, const SearchParams& params, std::string_view content = kFilm,
               bool existingOutput = false)
-        : Folder(content, existingOutput) {
+        : OpFolder(content, "film.srt", existingOutput) {
         switch (op) {
             case Op::Find:
                 result = FindText(input.string(), params, host);
@@ -92,8 +59,9 @@ struct SearchRun : Folder {
 };
 
 TEST(Search, FindRemoveAndReplaceOnTheFilm) {
-    const Messages kNone;
     const Messages kNotPresent{"SubString Not Present!"};
+    const std::string kDo = "- do it, don't do!", kYes = "-Yes... abab";
+    const std::string kFrame = "{100}{250}<b>Frame</b> do", kHello = "<i>Hello</i> world";
     const struct {
         const char* what;
         Op op;
@@ -102,72 +70,31 @@ TEST(Search, FindRemoveAndReplaceOnTheFilm) {
         std::string report;  // film.sym or film.remove; "(none)": not written
         Messages messages = {};
     } cases[] = {
-        {"find <: the line before the first number has an empty reference",
-         Op::Find,
-         {},
-         "(none)",
-         Crlf(
-             {" = Intro <x>", "1 = <i>Hello</i> world", "{100}{250} = {100}{250}<b>Frame</b> do"}) +
-             Summary(3, "Finded Strings")},
-        {"find the character 46 (.)",
-         Op::Find,
-         {.findText = "46", .charMode = true},
-         "(none)",
-         Crlf({"2 = -Yes... abab"})},
+        // clang-format off
+        {"find <: the line before the first number has an empty reference", Op::Find, {}, "(none)",
+         Crlf({" = Intro <x>", "1 = " + kHello, "{100}{250} = " + kFrame}) + Summary(3, "Finded Strings")},
+        {"find the character 46 (.)", Op::Find, {.findText = "46", .charMode = true}, "(none)", Crlf({"2 = " + kYes})},
         {"find nothing", Op::Find, {.findText = "zzz"}, "(none)", "(none)", kNotPresent},
-        {"remove the lines with do",
-         Op::Remove,
-         {.findText = "do"},
-         FilmWith({{4, std::nullopt}, {15, std::nullopt}}),
-         Crlf({"1 = Removed: - do it, don't do!",
-               "{100}{250} = Removed: {100}{250}<b>Frame</b> do"}) +
-             Summary(2, "Removed Strings")},
-        {"remove the lines that begin with -",
-         Op::Remove,
-         {.findText = "45", .charMode = true},
-         FilmWith({{4, std::nullopt}, {8, std::nullopt}}),
-         Crlf({"1 = Removed: - do it, don't do!", "2 = Removed: -Yes... abab"}) +
-             Summary(2, "Removed Strings")},
-        {"remove writes the whole file when nothing is found",
-         Op::Remove,
-         {.findText = "zzz"},
-         kFilm,
-         "(none)",
-         kNotPresent},
-        {"replace whole words: don't keeps its do",
-         Op::Replace,
-         {.findText = "do", .replaceText = "make", .replaceMode = 1},
-         FilmWith({{4, "- make it, don't make!"}, {15, "{100}{250}<b>Frame</b> make"}}),
-         Crlf({"1 = Replaced Word: - do it, don't do!",
-               "{100}{250} = Replaced Word: {100}{250}<b>Frame</b> do"}) +
-             Summary(2, "Replaced Strings")},
-        {"replace whole words: abab gives abx",
-         Op::Replace,
-         {.findText = "ab", .replaceText = "x", .replaceMode = 1},
-         FilmWith({{8, "-Yes... abx"}}),
-         Crlf({"2 = Replaced Word: -Yes... abab"})},
-        {"replace a word found only inside words",
-         Op::Replace,
-         {.findText = "Hell", .replaceText = "Heaven", .replaceMode = 1},
-         kFilm,
-         Crlf({"1 = Replaced Word Finded, but not Replaced!"})},
-        {"replace every occurrence; an empty replacement deletes",
-         Op::Replace,
-         {.findText = "ab", .replaceText = ""},
-         FilmWith({{8, "-Yes... "}}),
-         Crlf({"2 = Replaced: -Yes... abab"})},
-        {"replace the character 60 (<)",
-         Op::Replace,
-         {.findText = "60", .replaceText = "[", .charMode = true},
-         FilmWith({{0, "Intro [x>"}, {3, "[i>Hello[/i> world"}, {15, "{100}{250}[b>Frame[/b> do"}}),
-         Crlf({" = Replaced: Intro <x>", "1 = Replaced: <i>Hello</i> world",
-               "{100}{250} = Replaced: {100}{250}<b>Frame</b> do"}) +
-             Summary(3, "Replaced Strings")},
-        {"replace a character by itself",
-         Op::Replace,
-         {.findText = "46", .replaceText = ".", .charMode = true},
-         kFilm,
-         Crlf({"2 = Replaced Symbol Finded, but not Replaced!"})},
+        {"remove the lines with do", Op::Remove, {.findText = "do"}, FilmWith({{kDo, ""}, {kFrame, ""}}),
+         Crlf({"1 = Removed: " + kDo, "{100}{250} = Removed: " + kFrame}) + Summary(2, "Removed Strings")},
+        {"remove the lines that begin with -", Op::Remove, {.findText = "45", .charMode = true},
+         FilmWith({{kDo, ""}, {kYes, ""}}), Crlf({"1 = Removed: " + kDo, "2 = Removed: " + kYes}) + Summary(2, "Removed Strings")},
+        {"remove writes the whole file when nothing is found", Op::Remove, {.findText = "zzz"}, kFilm, "(none)", kNotPresent},
+        {"replace whole words: don't keeps its do", Op::Replace, {.findText = "do", .replaceText = "make", .replaceMode = 1},
+         FilmWith({{kDo, "- make it, don't make!"}, {kFrame, "{100}{250}<b>Frame</b> make"}}),
+         Crlf({"1 = Replaced Word: " + kDo, "{100}{250} = Replaced Word: " + kFrame}) + Summary(2, "Replaced Strings")},
+        {"replace whole words: abab gives abx", Op::Replace, {.findText = "ab", .replaceText = "x", .replaceMode = 1},
+         FilmWith({{kYes, "-Yes... abx"}}), Crlf({"2 = Replaced Word: " + kYes})},
+        {"replace a word found only inside words", Op::Replace, {.findText = "Hell", .replaceText = "Heaven", .replaceMode = 1},
+         kFilm, Crlf({"1 = Replaced Word Finded, but not Replaced!"})},
+        {"replace every occurrence; an empty replacement deletes", Op::Replace, {.findText = "ab", .replaceText = ""},
+         FilmWith({{kYes, "-Yes... "}}), Crlf({"2 = Replaced: " + kYes})},
+        {"replace the character 60 (<)", Op::Replace, {.findText = "60", .replaceText = "[", .charMode = true},
+         FilmWith({{"Intro <x>", "Intro [x>"}, {kHello, "[i>Hello[/i> world"}, {kFrame, "{100}{250}[b>Frame[/b> do"}}),
+         Crlf({" = Replaced: Intro <x>", "1 = Replaced: " + kHello, "{100}{250} = Replaced: " + kFrame}) + Summary(3, "Replaced Strings")},
+        {"replace a character by itself", Op::Replace, {.findText = "46", .replaceText = ".", .charMode = true},
+         kFilm, Crlf({"2 = Replaced Symbol Finded, but not Replaced!"})},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -229,10 +156,10 @@ TEST(Search, RefusalsAndStops) {
 
 // --- The replace list -------------------------------------------------------------------------
 
-struct ListRun : Folder {
+struct ListRun : test::OpFolder {
     ListRun(std::vector<ReplacePair> pairs, const std::string& content,
             ReplaceListParams params = {})
-        : Folder(content) {
+        : OpFolder(content) {
         result = ReplaceByList(input.string(), output.string(), ReplaceTable(std::move(pairs)),
                                params, host);
     }
