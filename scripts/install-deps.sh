@@ -7,7 +7,8 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build make pkg-config python3 time
     libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev libgl-dev fonts-dejavu-core xvfb xauth
+    qt6-base-dev libqt6svg6 libgl-dev fonts-dejavu-core xvfb xauth
+    libglib2.0-dev
     ffmpeg
     libfreetype-dev fonts-wine
     libuchardet-dev

@@ -17,7 +17,8 @@ namespace tessaline {
 namespace {
 
 constexpr std::size_t kRecentFilesMax = 10;
-// At start the report list selects its eleventh kind ("*.fixd"), as the window always has.
+// At start the report list selects the kind at index 10 of the kinds ("*.fixd"); "*.out", which
+// comes after it, is then left out of that list.
 constexpr std::size_t kLogExtStartIndex = 10;
 
 }  // namespace
@@ -178,12 +179,36 @@ void Session::NoteCodePage(const std::string& path) {
     }
 }
 
-Outcome Session::OpenFromDialog(const std::string& path) {
-    const Outcome outcome = OpenSubtitleFile(path);
+void Session::Remember(const std::string& path) {
     if (std::find(recentFiles.begin(), recentFiles.end(), path) == recentFiles.end()) {
         recentFiles.insert(recentFiles.begin(), path);
         if (recentFiles.size() > kRecentFilesMax) recentFiles.resize(kRecentFilesMax);
     }
+}
+
+Outcome Session::OpenFromDialog(const std::string& path) {
+    const Outcome outcome = OpenSubtitleFile(path);
+    Remember(path);
+    return outcome;
+}
+
+Outcome Session::OpenFromBox(const std::string& text) {
+    if (directoryMode && text.find_first_of("*?") != std::string::npos) {
+        // A typed mask names the folder that the next command runs over.
+        const CurrentFile about(host_, text);
+        const std::string maskFolder = FolderOf(text);
+        if (!IsFolder(maskFolder.empty() ? "." : maskFolder)) {
+            host_.ShowMessage(kFileNotExists);
+            return Outcome::Refused;
+        }
+        OpenMask(text);
+        settings_.SetText("LastDir", folder);
+        RefreshIndicators();
+        LogOperation("[Open File] Click", 1);
+        return Outcome::Ok;
+    }
+    const Outcome outcome = OpenSubtitleFile(text);
+    if (outcome == Outcome::Ok) Remember(text);
     return outcome;
 }
 

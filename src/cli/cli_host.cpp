@@ -17,6 +17,10 @@ void CliHost::ShowMessage(std::string_view text) {
               currentFile_.empty() ? std::string(text) : currentFile_ + ": " + std::string(text));
 }
 
+void CliHost::ReportSkipped(std::string_view reason) {
+    ShowMessage("skipped: " + std::string(reason));
+}
+
 Answer CliHost::Ask(std::string_view text) {
     PrintLine(stderr, text);
     PrintLine(stderr, "(no answer on the command line: cancelled)");

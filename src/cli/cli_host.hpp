@@ -27,6 +27,8 @@ class CliHost : public Host {
     void ProcessEvents() override {}
     void SelectReportKind(std::string_view) override {}
     void ShowDirectoryProgress(std::string_view text) override;
+    /// "film.srt: skipped: Output File Exist!!!" on stderr.
+    void ReportSkipped(std::string_view reason) override;
     /// A result line goes to stdout whatever --quiet says: it is what the command was run for.
     void PrintResult(std::string_view line) override { PrintLine(stdout, line); }
 

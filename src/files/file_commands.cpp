@@ -2,8 +2,24 @@
 
 #include "files/fs.hpp"
 #include "files/line_io.hpp"
+#include "files/trash.hpp"
 
 namespace tessaline {
+
+bool TrashReplacedInput(const std::string& destination, bool interactive, Host& host) {
+    if (!PathExists(destination)) return true;
+    // A folder of that name is not an input that an output can replace.
+    std::optional<std::string> reason;
+    if (IsRegularFile(destination)) {
+        reason = MoveToTrash(destination);
+        if (!reason) return true;
+    }
+    if (interactive) {
+        host.ShowMessage(std::string(kDestinationFileNotDeleted) +
+                         (reason ? "\r\n" + *reason : ""));
+    }
+    return false;
+}
 
 bool RenameOutFile(const std::string& source, const std::string& destination, bool interactive,
                    Host& host) {
@@ -13,6 +29,7 @@ bool RenameOutFile(const std::string& source, const std::string& destination, bo
         return false;
     };
     if (!IsRegularFile(source)) return tell(kSourceFileNotPresent);
+    if (!TrashReplacedInput(destination, interactive, host)) return false;
     if (PathExists(destination)) {
         if (!DeleteFile(destination)) return tell(kDestinationFileNotDeleted);
         if (PathExists(destination)) return tell(kDestinationFilePresent);

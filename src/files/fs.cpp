@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "core/chars.hpp"
 #include "core/errors.hpp"
 
 namespace tessaline {
@@ -23,6 +24,11 @@ bool PathExists(const std::string& path) {
 bool IsRegularFile(const std::string& path) {
     struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool DeleteFile(const std::string& path) {
@@ -59,8 +65,10 @@ std::string CreateTempSibling(const std::string& path) {
     return name;
 }
 
-bool MatchesMask(std::string_view name, std::string_view mask) {
-    // Iterative wildcard match with one backtrack point for the last "*".
+namespace {
+
+// Iterative wildcard match with one backtrack point for the last "*"; case-sensitive.
+bool WildcardMatch(std::string_view name, std::string_view mask) {
     std::size_t n = 0, m = 0, starAt = std::string_view::npos, resumeAt = 0;
     while (n < name.size()) {
         if (m < mask.size() && (mask[m] == '?' || mask[m] == name[n])) {
@@ -79,6 +87,20 @@ bool MatchesMask(std::string_view name, std::string_view mask) {
     while (m < mask.size() && mask[m] == '*')
         ++m;
     return m == mask.size();
+}
+
+}  // namespace
+
+bool MatchesMask(std::string_view name, std::string_view mask) {
+    if (WildcardMatch(name, mask)) return true;
+    // The extension is compared without regard to case, as the operations compare it: "*.srt"
+    // also takes FILM.SRT. The rest of the name is matched exactly, as the file system names it.
+    const std::size_t nameDot = name.rfind('.');
+    const std::size_t maskDot = mask.rfind('.');
+    if (nameDot == std::string_view::npos || maskDot == std::string_view::npos) return false;
+    return WildcardMatch(name.substr(0, nameDot), mask.substr(0, maskDot)) &&
+           WildcardMatch(LowerFoldStr(name.substr(nameDot + 1)),
+                         LowerFoldStr(mask.substr(maskDot + 1)));
 }
 
 std::vector<std::string> ListMatching(const std::string& folder, std::string_view mask) {

@@ -14,6 +14,9 @@ namespace tessaline {
 /// A regular file (or a link to one) exists at the path.
 [[nodiscard]] bool IsRegularFile(const std::string& path);
 
+/// A folder (or a link to one) exists at the path.
+[[nodiscard]] bool IsFolder(const std::string& path);
+
 /// Deletes a file; false when it could not be deleted.
 [[nodiscard]] bool DeleteFile(const std::string& path);
 
@@ -28,7 +31,8 @@ namespace tessaline {
 /// Throws FileError when the folder is not writable.
 [[nodiscard]] std::string CreateTempSibling(const std::string& path);
 
-/// The wildcard mask matches the whole name ("*" any run, "?" one character; case-sensitive).
+/// The wildcard mask matches the whole name ("*" any run, "?" one character); the extension
+/// without regard to case, the rest of the name exactly.
 [[nodiscard]] bool MatchesMask(std::string_view name, std::string_view mask);
 
 /// Names (not paths) of the folder's entries that match the mask, in the file system's order.

@@ -38,6 +38,13 @@ class Host {
 
     virtual void SetStatus(StatusField field, StatusState state) = 0;
 
+    /// Why a status field turned red: called right after SetStatus(field, Error). The window
+    /// shows it as the field's tooltip.
+    virtual void ExplainStatus(StatusField field, std::string_view reason) {
+        (void)field;
+        (void)reason;
+    }
+
     /// The simple text of the status bar (a summary at the end of an operation).
     virtual void SetStatusBar(std::string_view text) = 0;
 
@@ -58,6 +65,12 @@ class Host {
 
     /// The directory runner's progress line (stStatusInd); an empty text hides it.
     virtual void ShowDirectoryProgress(std::string_view text) = 0;
+
+    /// A file of a folder run was skipped without a message box, because the run's operation code
+    /// shows none (an existing output): the command line says so on stderr, so that its exit
+    /// status always comes with a reason; the window keeps quiet, as these codes always have.
+    /// `reason` is the text the box would have shown.
+    virtual void ReportSkipped(std::string_view reason) { (void)reason; }
 
     /// A line of a command's result that is its whole purpose (the range of a file, a detected
     /// code page): the command line prints it on stdout, also when quiet; the window, which shows

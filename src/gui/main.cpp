@@ -1,6 +1,9 @@
-// tessaline-gui [FILE] [--screenshots FOLDER]: the desktop program.
+// tessaline-gui [FILE] [--screenshots FOLDER | --screenshot-full FILE]: the desktop program.
+// --screenshots saves a picture of each page; --screenshot-full one of the first page, with the
+// window filling the screen.
 
 #include <QApplication>
+#include <QScreen>
 #include <QStringList>
 #include <cstdio>
 #include <cstdlib>
@@ -35,18 +38,25 @@ int main(int argc, char** argv) {
 
     QString file;
     QString screenshots;
+    QString fullScreenshot;
     const QStringList args = QApplication::arguments();
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == "--screenshots" && i + 1 < args.size()) {
             screenshots = args[++i];
+        } else if (args[i] == "--screenshot-full" && i + 1 < args.size()) {
+            fullScreenshot = args[++i];
         } else {
             file = args[i];
         }
     }
 
     tessaline::gui::MainWindow window(tessaline::ProgramFolder());
+    if (!fullScreenshot.isEmpty() && QGuiApplication::primaryScreen() != nullptr) {
+        window.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
+    }
     window.show();
     if (!file.isEmpty()) window.OpenFile(file);
     if (!screenshots.isEmpty()) return window.SaveScreenshots(screenshots) ? 0 : 1;
+    if (!fullScreenshot.isEmpty()) return window.SaveScreenshot(fullScreenshot) ? 0 : 1;
     return QApplication::exec();
 }

@@ -30,6 +30,8 @@ void Paint(QLabel* label, StatusState state) {
             label->setStyleSheet("");  // the button face of the window's palette
             break;
     }
+    // Only a red field has something to explain (see ExplainStatus).
+    label->setToolTip(QString());
     label->repaint();
 }
 
@@ -81,6 +83,12 @@ Answer QtHost::Ask(std::string_view text) {
 
 void QtHost::SetStatus(StatusField field, StatusState state) {
     Paint(field == StatusField::OffsetTime ? widgets_.statusText : widgets_.statusTextTail, state);
+}
+
+void QtHost::ExplainStatus(StatusField field, std::string_view reason) {
+    QLabel* label =
+        field == StatusField::OffsetTime ? widgets_.statusText : widgets_.statusTextTail;
+    if (label != nullptr) label->setToolTip(FromText(reason));
 }
 
 void QtHost::SetStatusBar(std::string_view text) {

@@ -44,6 +44,8 @@ class QtHost : public Host {
     [[nodiscard]] QString BoxTitle() const;
     Answer Ask(std::string_view text) override;
     void SetStatus(StatusField field, StatusState state) override;
+    /// The red field's tooltip.
+    void ExplainStatus(StatusField field, std::string_view reason) override;
     void SetStatusBar(std::string_view text) override;
     void ShowProgress(std::string_view text) override;
     void SetBusy(bool on) override;

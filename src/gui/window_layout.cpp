@@ -179,7 +179,7 @@ const std::vector<GroupDef>& Groups() {
             Button("btnSubDelSpaceBeforeDelimiters", "Del Space b4:", 3, 0),
             Button("btnSubDelimitersFix", "Fix Delimiters:", 4, 0),
             Edit("edDelimitersFix", 4, 1, 1, ",!?)]"),
-            Check("cbUseExclude", "Use  Exclude:", 5, 0, 1, "1"),
+            Check("cbUseExclude", "Use Exclude:", 5, 0, 1, "1"),
             Edit("edExcludeFix", 5, 1, 1, " <,!?)]"),
         }},
         {kOperationsPage, "gbSubtitlesLength", "Subtitles Length", 2, {

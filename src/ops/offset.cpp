@@ -39,7 +39,9 @@ void ShiftTimings(FrameRun& run, const Shift& shift) {
             // An off-time before the offset is refused like an on-time: a time below zero
             // cannot be written.
             if (shift.offset > on || shift.offset > off) {
-                run.Refuse();
+                run.Refuse("Stopped at \"" + std::string(line) +
+                           "\": the offset is larger than this time, and no time can go below "
+                           "00:00:00,000. The lines before it are in the output.");
                 return;
             }
             on -= shift.offset;

@@ -68,8 +68,7 @@ class SessionTest : public ::testing::Test {
 
 TEST_F(SessionTest, StartTakesTheDefaultsAndReadsTheListsOfTheProgramFolder) {
     session.Start();
-    for (const SettingDef& def : kSettingTable)
-        EXPECT_EQ(session.settings().Text(def.key), def.defaultValue) << def.key;
+    EXPECT_EQ(session.settings().ToIniText(), test::DefaultSettingsFile(true));
     EXPECT_EQ(session.diaBreaks, (Lines{". -", "! -", "? -"}));
     EXPECT_TRUE(session.recentFiles.empty() && session.openFile.empty());
 
@@ -165,6 +164,36 @@ TEST_F(SessionTest, ARememberedFileIsOpenAtStartWhenItsFlagIsOn) {
     session.Start();
     EXPECT_EQ(session.openFile + session.outputPath + session.currentExt,
               Sub("x.srt") + Sub("x.out") + "srt");
+}
+
+// Enter in the open-file box: a file that opens goes first in the recent list; in directory
+// mode a typed folder and mask is what the next command runs over.
+TEST_F(SessionTest, TheBoxOpensATypedPathOrMask) {
+    Open("film.srt");
+    EXPECT_EQ(session.OpenFromBox(Sub("gone.srt")), Outcome::Refused);
+    EXPECT_EQ(host.messages, Lines{"File not Exists!"});
+    EXPECT_TRUE(session.recentFiles.empty());
+    Put("second.srt");
+    EXPECT_EQ(session.OpenFromBox(Sub("second.srt")), Outcome::Ok);
+    EXPECT_EQ(session.OpenFromBox(Sub("second.srt")), Outcome::Ok);
+    EXPECT_EQ(session.recentFiles, Lines{Sub("second.srt")});
+    EXPECT_EQ(session.openFile, Sub("second.srt"));
+
+    const fs::path other = dir / "other";
+    fs::create_directory(other);
+    WriteFile(other / "x.srt", kSrt);
+    session.SetDirectoryMode(true);
+    host.messages.clear();
+    EXPECT_EQ(session.OpenFromBox((dir / "missing" / "*.srt").string()), Outcome::Refused);
+    EXPECT_EQ(host.messages, Lines{"File not Exists!"});
+    EXPECT_EQ(session.openFile, Sub("*.srt"));
+
+    EXPECT_EQ(session.OpenFromBox((other / "*.srt").string()), Outcome::Ok);
+    EXPECT_EQ(session.openFile, (other / "*.srt").string());
+    EXPECT_EQ(session.Click("btnOffsetTimeMls"), Outcome::Ok);
+    EXPECT_EQ(ReadFile(other / "x.out"), kSrtPlus1s);
+    EXPECT_FALSE(fs::exists(subs / "second.out"));
+    EXPECT_EQ(session.recentFiles, Lines{Sub("second.srt")});  // a mask is no file to remember
 }
 
 TEST_F(SessionTest, DirectoryModeTurnsTheOpenFileIntoAMask) {

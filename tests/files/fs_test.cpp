@@ -22,7 +22,10 @@ TEST(Fs, MatchesMaskMatchesTheWholeName) {
         {"a.srt", "?.srt", true}, {"ab.srt", "?.srt", false}, {".srt", "?.srt", false},
         {"film.srt", "f?l*.s?t", true}, {"film.srt", "film*", true}, {"film.srt", "film.srt**", true},
         {"film", "film?", false}, {"abab", "*ab", true}, {"abac", "*ab", false},
-        {"film.SRT", "*.srt", false},  // case-sensitive, as the file system is
+        // The extension is matched without regard to case, the rest of the name exactly.
+        {"FILM.SRT", "*.srt", true}, {"film.Srt", "*.sRT", true}, {"a.b.SRT", "*.s?t", true},
+        {"FILM.srt", "film*.srt", false}, {"FILM.SRT", "F*.srt", true}, {"film.SRT.bak", "*.srt", false},
+        {"a.B.c", "a.*", true}, {"SRT", "*.srt", false}, {"film.srt", "*.SRT", true},
         // clang-format on
     };
     for (const auto& c : cases)
