@@ -118,12 +118,20 @@ EncodingGuess DetectEncoding(std::string_view bytes, bool complete) {
     if (bytes.starts_with("\xFF\xFE")) return {TextEncoding::Utf16le, "byte-order mark"};
     if (bytes.starts_with("\xFE\xFF")) return {TextEncoding::Utf16be, "byte-order mark"};
 
-    bool high = false;
+    std::size_t high = 0;  // bytes above 127
     for (char c : bytes)
-        high = high || static_cast<unsigned char>(c) >= 0x80;
-    if (!high) return {TextEncoding::Ascii, "no byte above 127"};
+        high += static_cast<unsigned char>(c) >= 0x80 ? 1 : 0;
+    if (high == 0) return {TextEncoding::Ascii, "no byte above 127"};
 
-    const std::string answer = DetectorAnswer(bytes);
+    std::string answer = DetectorAnswer(bytes);
+    if (answer == "UTF-8" && ScanUtf8(bytes, !complete).malformed * 20 > high) {
+        // uchardet 0.0.7 can name UTF-8 for a text that is not UTF-8 at all (a CP866 text whose
+        // letters often happen to form UTF-8 sequences); a UTF-8 text may hold a stray byte or
+        // two, but not one malformed sequence in twenty. The UTF-8 prober gives up on a
+        // continuation byte at the very start, which no UTF-8 text has: handed over again with
+        // one in front, the text is judged by the single-byte probers alone.
+        answer = DetectorAnswer("\x80" + std::string(bytes));
+    }
     if (answer == "UTF-8") {
         const Utf8Scan scan = ScanUtf8(bytes, !complete);
         std::string reason = scan.malformed == 0 ? "valid UTF-8"

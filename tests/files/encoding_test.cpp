@@ -58,6 +58,13 @@ TEST(Encoding, NamesTheCodePageAndSaysWhy) {
          "ade",
          TextEncoding::Utf8, "valid UTF-8, no Cyrillic letters"},
         {"", TextEncoding::Ascii, "no byte above 127"},
+        // A CP866 text that the detector alone takes for UTF-8.
+        {ConvertLine(test::Crlf({"1", "00:00:01,000 --> 00:00:03,000",
+                                 W("userdel - удаляет учётную запись и файлы пользователя"), "",
+                                 "2", "00:00:04,000 --> 00:00:06,000",
+                                 W("userdel [параметры] УЧЁТНАЯ_ЗАПИСЬ"), ""}),
+                     ModeOf(CodePage::Win1251, CodePage::Cp866)),
+         TextEncoding::Cp866, "60 Cyrillic letters read as CP866"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reason);
