@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 """Measures how often `tessaline detect-encoding` names the right code page.
 
-usage: detect_accuracy.py TESSALINE [--corpus FILE] [--per-size N] [--sizes 200,2000] [--seed S]
+usage: detect_accuracy.py TESSALINE [--corpus FILE | --man-pages] [--per-size N] [--sizes 200,2000]
+                           [--seed S]
 
 Cuts SubRip files of at most SIZE bytes out of Russian text (by default bench/detect_corpus.txt:
 everyday dialogue, UTF-8, one subtitle line per line), each file a run of consecutive records
-from a random place of the text, writes every file in nine encodings into bench/data/detect/
+from a random place of the text (--man-pages: the Russian prose of the manual pages in
+/usr/share/man/ru instead, technical text with long lines), writes every file in nine encodings into bench/data/detect/
 (not committed), runs detect-encoding over them and prints the share it names rightly, per
 encoding and size, as a Markdown table, followed by every wrong answer.
 
@@ -14,7 +16,10 @@ right and is shown apart ("same text"): a Mac Cyrillic file without capitals and
 byte for byte the same file in Windows-1251, and no detector can or need tell them apart.
 """
 import argparse
+import glob
+import gzip
 import os
+import re
 import random
 import shutil
 import subprocess
@@ -56,6 +61,28 @@ def reads_the_same(path, codec, answer):
         return False
 
 
+def man_page_lines():
+    """The lines of Russian prose of the manual pages: no markup, at least half Cyrillic, and
+    writable in every single-byte code page of the test."""
+    lines = []
+    for path in sorted(glob.glob("/usr/share/man/ru/man*/*.gz")):
+        with gzip.open(path, "rt", encoding="utf-8", errors="replace") as f:
+            for line in f:
+                if line.startswith((".", "'", '\\"')):
+                    continue
+                line = re.sub(r"\\f[BIRP]|\\\(..|\\&|\\[a-z]", "", line).replace("\\-", "-").strip()
+                cyrillic = sum(1 for c in line.lower() if "а" <= c <= "я" or c == "ё")
+                if len(line) < 20 or cyrillic * 2 < len(line):
+                    continue
+                try:
+                    for _, codec, _ in ENCODINGS[:5]:
+                        line.encode(codec)
+                except UnicodeEncodeError:
+                    continue
+                lines.append(line[:80])
+    return lines
+
+
 def encode(text, codec):
     return MARKS.get(codec, b"") + text.encode(codec)
 
@@ -80,13 +107,17 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("tessaline")
     parser.add_argument("--corpus", default=os.path.join(HERE, "detect_corpus.txt"))
+    parser.add_argument("--man-pages", action="store_true")
     parser.add_argument("--per-size", type=int, default=100)
     parser.add_argument("--sizes", default="200,2000")
     parser.add_argument("--seed", type=int, default=1)
     args = parser.parse_args()
 
-    with open(args.corpus, encoding="utf-8") as f:
-        lines = [l.strip() for l in f if l.strip()]
+    if args.man_pages:
+        lines = man_page_lines()
+    else:
+        with open(args.corpus, encoding="utf-8") as f:
+            lines = [l.strip() for l in f if l.strip()]
     shutil.rmtree(OUT, ignore_errors=True)
     os.makedirs(OUT)
     rng = random.Random(args.seed)
