@@ -9,8 +9,6 @@
 #include <gtest/gtest.h>
 
 #include "cli/commands.hpp"
-#include "core/codepages.hpp"
-#include "core/cp1251.hpp"
 #include "ops/catalogue.hpp"
 #include "ops/settings_table.hpp"
 #include "test_support.hpp"
@@ -738,12 +736,7 @@ TEST_F(Cli, SearchesPrintTheirSummaryAndTakeTheReplaceListOfTheHomeFolder) {
 // A KOI8-R file with Unix line ends, as they still arrive: recognised, converted with one
 // command, and then read as Windows-1251.
 TEST_F(Cli, RecodeDetectsAndConverts) {
-    const std::string win =
-        Crlf({"1", "00:00:01,000 --> 00:00:03,000", W("Где ты был всю ночь? Я звонила тебе."), "",
-              "2", "00:00:04,000 --> 00:00:06,000", W("Прости, телефон сел, а зарядку"),
-              W("я оставил у Серёжи."), ""});
-    std::string koi8Unix = ConvertLine(win, ModeOf(CodePage::Win1251, CodePage::Koi8r));
-    std::erase(koi8Unix, '\r');
+    const auto [win, koi8Unix] = test::Koi8Film();
     Put("film.srt", koi8Unix);
     Result r = Run({"detect-encoding", "film.srt"});
     EXPECT_EQ(r.out, "film.srt: koi8-r (66 Cyrillic letters read as KOI8-R)\n");

@@ -20,7 +20,6 @@
 #include <memory>
 
 #include "core/chars.hpp"
-#include "core/codepages.hpp"
 #include "gui/main_window.hpp"
 #include "test_support.hpp"
 
@@ -218,12 +217,7 @@ TEST(TextTools, AKoi8rFileIsRecognisedConvertedAndReadable) {
     MainWindow window(home.path().string());
     QStringList messages;
     window.host().messageHook = [&messages](const QString& text) { messages << text; };
-    const std::string win =
-        Crlf({"1", "00:00:01,000 --> 00:00:03,000", W("Где ты был всю ночь? Я звонила тебе."), "",
-              "2", "00:00:04,000 --> 00:00:06,000", W("Прости, телефон сел, а зарядку"),
-              W("я оставил у Серёжи."), ""});
-    std::string koi8Unix = ConvertLine(win, ModeOf(CodePage::Win1251, CodePage::Koi8r));
-    std::erase(koi8Unix, '\r');
+    const auto [win, koi8Unix] = test::Koi8Film();
     WriteFile(home / "film.srt", koi8Unix);
     const QString film = QString::fromStdString((home / "film.srt").string());
     window.OpenFile(film);
