@@ -1,6 +1,7 @@
 #include "app/session.hpp"
 
 #include <algorithm>
+#include <mutex>
 
 #include "core/chars.hpp"
 #include "core/errors.hpp"
@@ -290,6 +291,10 @@ void Session::LogOperation(std::string_view text, int kind) {
 }
 
 Outcome Session::Guarded(const std::function<RunResult()>& body) {
+    return Guarded(host_, body);
+}
+
+Outcome Session::Guarded(Host& host, const std::function<RunResult()>& body) {
     try {
         switch (body()) {
             case RunResult::Done:
@@ -300,10 +305,10 @@ Outcome Session::Guarded(const std::function<RunResult()>& body) {
                 return Outcome::Refused;
         }
     } catch (const ConversionError& e) {
-        host_.ShowMessage(e.what());
+        host.ShowMessage(e.what());
         return Outcome::ConversionFailed;
     } catch (const FileError& e) {
-        host_.ShowMessage(e.what());
+        host.ShowMessage(e.what());
         return Outcome::Refused;
     }
     return Outcome::Ok;
@@ -325,23 +330,38 @@ Outcome Session::RunDirectoryCode(int code, std::string_view pathText, std::stri
     // A code whose operation is not built yet does nothing.
     if (row == nullptr || !op || op->operation->run == nullptr) return Outcome::Ok;
     const int runVariant = op->variant == kAnyVariant ? variant : op->variant;
+    // Files on other threads read copies of the settings and controls taken now: the window may
+    // change the originals while they run.
+    const bool parallel = jobs > 1;
+    const Settings settings = parallel ? settings_ : Settings();
+    std::mutex outcomeMutex;
     Outcome outcome = Outcome::Ok;
-    RunDirectory(pathText, mask, host_, [&](const DirectoryEntry& entry) {
+    const auto each = [&](const DirectoryEntry& entry, Host& fileHost) {
         const std::string output =
             row->outputExt.empty()
                 ? std::string()
                 : JoinInFolder(entry.folder, ChangeFileExtMode(entry.name, row->outputExt, 0));
         // Each file stands on its own: a conversion error in one is shown and the run goes on
         // with the next.
-        const CurrentFile about(host_, entry.path);
-        outcome = Worse(outcome, Guarded([&] {
-                            OperationContext context = Context();
-                            return op->operation->run(context, {.input = entry.path,
-                                                                .output = output,
-                                                                .interactive = row->interactive,
-                                                                .variant = runVariant});
-                        }));
-    });
+        Host& host = parallel ? fileHost : opHost_;
+        ControlValues fileControls = parallel ? controls : ControlValues();
+        const CurrentFile about(host, entry.path);
+        const Outcome fileOutcome = Guarded(host, [&] {
+            OperationContext context{.settings = parallel ? settings : settings_,
+                                     .controls = parallel ? fileControls : controls,
+                                     .host = host,
+                                     .programFolder = programFolder_,
+                                     .diaBreaks = diaBreaks,
+                                     .addFile = openAddFile};
+            return op->operation->run(context, {.input = entry.path,
+                                                .output = output,
+                                                .interactive = row->interactive,
+                                                .variant = runVariant});
+        });
+        const std::lock_guard lock(outcomeMutex);
+        outcome = Worse(outcome, fileOutcome);
+    };
+    RunDirectory(pathText, mask, opHost_, each, static_cast<unsigned>(std::max(jobs, 1)));
     return outcome;
 }
 

@@ -158,6 +158,11 @@ class Session {
 
     /// Runs a handler body: shows a conversion or file error as a message and maps the result.
     Outcome Guarded(const std::function<RunResult()>& body);
+    Outcome Guarded(Host& host, const std::function<RunResult()>& body);
+
+    /// How many files of a folder run go at once, each on a thread of its own (1: one after
+    /// another). Whatever the number, the user sees the same outputs, messages and log.
+    int jobs = 1;
 
     /// The host that operations are given: it forwards to the window's host and keeps the report
     /// kind an operation selects.
@@ -191,6 +196,13 @@ class Session {
         void ReportSkipped(std::string_view reason) override {
             session_.host_.ReportSkipped(reason);
         }
+        void ShowReadProgress(std::uint64_t read, std::uint64_t total) override {
+            session_.host_.ShowReadProgress(read, total);
+        }
+        void ShowFolderProgress(std::size_t index, std::size_t count) override {
+            session_.host_.ShowFolderProgress(index, count);
+        }
+        void KeepResponsive() override { session_.host_.KeepResponsive(); }
 
       private:
         Session& session_;

@@ -116,14 +116,54 @@ std::vector<std::string> ListMatching(const std::string& folder, std::string_vie
     return names;
 }
 
-std::string ProgramFolder() {
-    if (const char* home = std::getenv("TESSALINE_HOME"); home != nullptr && *home != '\0') {
-        return home;
+namespace {
+
+std::string Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value == nullptr ? std::string() : std::string(value);
+}
+
+// Copies every file of `from` that `to` does not have yet: the user's own edits are kept.
+void CopyMissingFiles(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(from, ec)) {
+        if (!entry.is_regular_file(ec)) continue;
+        std::filesystem::copy_file(entry.path(), to / entry.path().filename(),
+                                   std::filesystem::copy_options::skip_existing, ec);
     }
+}
+
+}  // namespace
+
+std::string ProgramFolderOf(const ProgramPlace& place) {
+    namespace fs = std::filesystem;
+    if (!place.tessalineHome.empty()) return place.tessalineHome;
+    if (place.executable.empty()) return fs::current_path().string();
+    const fs::path bin = fs::path(place.executable).parent_path();
+    const fs::path shipped = bin.parent_path() / "share" / "tessaline";
+    std::error_code ec;
+    const bool installed = fs::is_directory(shipped, ec);
+    if (!installed && ::access(bin.c_str(), W_OK) == 0) return bin.string();
+
+    // The install folder belongs to the system: the user's settings live in their own folder.
+    fs::path config = place.xdgConfigHome;
+    if (config.empty() || config.is_relative()) {
+        if (place.home.empty()) return bin.string();
+        config = fs::path(place.home) / ".config";
+    }
+    const fs::path folder = config / "tessaline";
+    fs::create_directories(folder, ec);
+    if (installed) CopyMissingFiles(shipped, folder);
+    return folder.string();
+}
+
+std::string ProgramFolder() {
     std::error_code ec;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) return std::filesystem::current_path().string();
-    return exe.parent_path().string();
+    return ProgramFolderOf({.executable = ec ? std::string() : exe.string(),
+                            .tessalineHome = Env("TESSALINE_HOME"),
+                            .xdgConfigHome = Env("XDG_CONFIG_HOME"),
+                            .home = Env("HOME")});
 }
 
 }  // namespace tessaline

@@ -40,7 +40,22 @@ namespace tessaline {
 [[nodiscard]] std::vector<std::string> ListMatching(const std::string& folder,
                                                     std::string_view mask);
 
-/// The program folder: TESSALINE_HOME when set, else the folder of the running executable.
+/// The program folder (settings, logs, the replace list): TESSALINE_HOME when set. An installed
+/// program (its shipped files in PREFIX/share/tessaline beside its bin folder) or one whose own
+/// folder is not writable keeps them in the user's configuration folder,
+/// $XDG_CONFIG_HOME/tessaline (~/.config/tessaline), created on first use with the shipped
+/// defaults copied in. Otherwise: the folder of the running executable.
 [[nodiscard]] std::string ProgramFolder();
+
+/// Where the program's own environment points.
+struct ProgramPlace {
+    std::string executable;     // the running program's path
+    std::string tessalineHome;  // TESSALINE_HOME
+    std::string xdgConfigHome;  // XDG_CONFIG_HOME
+    std::string home;           // HOME
+};
+
+/// ProgramFolder for a given place (the rules above, for tests).
+[[nodiscard]] std::string ProgramFolderOf(const ProgramPlace& place);
 
 }  // namespace tessaline

@@ -1,8 +1,10 @@
 #include "files/line_io.hpp"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -24,6 +26,9 @@ std::string Reason() {
 LineReader::LineReader(const std::string& path) : path_(path) {
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0) throw FileError(path, "cannot open " + path + ": " + Reason());
+    struct stat st {};
+    if (::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode))
+        size_ = static_cast<std::uint64_t>(st.st_size);
     buffer_.resize(kBlockSize);
 }
 
@@ -45,6 +50,8 @@ bool LineReader::Fill() {
         const ssize_t got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
         if (got > 0) {
             end_ += static_cast<std::size_t>(got);
+            bytesRead_ += static_cast<std::uint64_t>(got);
+            if (host_ != nullptr) host_->ShowReadProgress(bytesRead_, std::max(size_, bytesRead_));
             return true;
         }
         if (got == 0) {

@@ -5,6 +5,7 @@
 // and written in large blocks: no system call per line.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,6 +56,8 @@ class LineReader {
     bool eof_ = false;
     std::size_t lineNumber_ = 0;
     Host* host_ = nullptr;
+    std::uint64_t size_ = 0;       // the file's size when opened, for progress
+    std::uint64_t bytesRead_ = 0;  // read so far
 };
 
 /// Writes lines, each followed by CR LF, to a file it creates or truncates.

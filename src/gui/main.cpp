@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 #include "files/fs.hpp"
 #include "gui/main_window.hpp"
@@ -25,6 +26,21 @@ bool HasDisplay() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Answered without a window, so that it works wherever the program is installed.
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--version") {
+            std::printf("tessaline-gui %s\n", TESSALINE_VERSION);
+            return 0;
+        }
+        if (arg == "--help" || arg == "-h") {
+            std::printf(
+                "usage: tessaline-gui [FILE] [--screenshots FOLDER]\n"
+                "The desktop program of Tessaline: opens FILE (a subtitle file) when given.\n"
+                "The command-line program is tessaline (tessaline --help).\n");
+            return 0;
+        }
+    }
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "tessaline-gui: no display to show the window on.\n"

@@ -38,6 +38,7 @@
 #include <algorithm>
 #include <set>
 #include <utility>
+#include <thread>
 
 #include "core/paths.hpp"
 #include "gui/window_layout.hpp"
@@ -246,6 +247,8 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     host_ = std::make_unique<QtHost>(widgets);
     session_ = std::make_unique<Session>(*host_, programFolder);
     session_->noteCodePage = true;
+    // A folder run uses every core; the window stays responsive meanwhile.
+    session_->jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 
     WireCommands();
     WireTextTools();

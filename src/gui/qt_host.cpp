@@ -118,6 +118,16 @@ void QtHost::ProcessEvents() {
     sinceEvents_.restart();
 }
 
+void QtHost::KeepResponsive() {
+    QApplication::processEvents();
+}
+
+void QtHost::ShowFolderProgress(std::size_t index, std::size_t count) {
+    if (index > count) return;  // the run's own texts follow
+    SetStatusBar("file " + std::to_string(index) + " of " + std::to_string(count));
+    QApplication::processEvents();
+}
+
 void QtHost::SelectReportKind(std::string_view mask) {
     if (widgets_.selectReportKind) widgets_.selectReportKind(FromText(mask));
 }

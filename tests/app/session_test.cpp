@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "files/recording_host.hpp"
@@ -487,6 +489,51 @@ TEST_F(SessionTest, TextRepairsRunWithTheirButtonsVariantsAndLists) {
     EXPECT_EQ(session.Click("btnSubTagRemove"), Outcome::Refused);
     EXPECT_EQ(host.messages, Lines{"Not Set TAG to Remove!!!"});
     EXPECT_FALSE(fs::exists(subs / "a.out"));
+}
+
+// A folder run on several threads leaves what a run one file after another leaves: the same
+// files byte for byte, the same messages in name order, the same log and outcome.
+TEST_F(SessionTest, SeveralJobsGiveTheResultOfOne) {
+    const auto runAll = [&](int jobs) {
+        Clear();
+        for (int i = 0; i < 12; ++i) {
+            std::string name = "f" + std::to_string(10 + i) + ".srt";
+            Put(name, i == 3   ? Crlf({"1", "00:00:01,000 --> 00:61:00,000", "bad"})
+                      : i == 7 ? kMisnumbered
+                               : kSrt);
+        }
+        Put("f15.out", "taken\r\n");
+        session.settings().SetBool("WriteOperationsLog", true);
+        fs::remove(dir / "Operations.log");
+        session.SetDirectoryMode(false);
+        Open("f10.srt", true);
+        session.jobs = jobs;
+        host.messages.clear();
+        host.messageFiles.clear();
+        host.skipped.clear();
+        std::vector<Outcome> outcomes = {session.Click("btnOffsetTimeMls"),
+                                         session.Click("btnOffsetReCount"),
+                                         session.Click("btnSubtitlesCorrection")};
+        std::map<std::string, std::string> files;
+        for (const auto& entry : fs::directory_iterator(subs))
+            files[entry.path().filename().string()] = ReadFile(entry.path());
+        return std::tuple(outcomes, files, host.messages, host.messageFiles,
+                          ReadFile(dir / "Operations.log"), session.outExt(), host.skipped);
+    };
+    const auto one = runAll(1);
+    EXPECT_EQ(std::get<0>(one)[0], Outcome::ConversionFailed);
+    EXPECT_FALSE(std::get<2>(one).empty());
+    for (int jobs : {2, 4}) {
+        const auto many = runAll(jobs);
+        EXPECT_EQ(std::get<0>(many), std::get<0>(one)) << jobs;
+        EXPECT_EQ(std::get<1>(many), std::get<1>(one)) << jobs;
+        EXPECT_EQ(std::get<2>(many), std::get<2>(one)) << jobs;
+        EXPECT_EQ(std::get<3>(many), std::get<3>(one)) << jobs;
+        EXPECT_EQ(std::get<4>(many), std::get<4>(one)) << jobs;
+        EXPECT_EQ(std::get<5>(many), std::get<5>(one)) << jobs;
+        EXPECT_EQ(std::get<6>(many), std::get<6>(one)) << jobs;
+    }
+    EXPECT_FALSE(std::get<6>(one).empty());  // f15.out: the correction skips f15.srt
 }
 
 }  // namespace

@@ -794,5 +794,27 @@ TEST_F(Cli, TextToolsRefuseAsTheySay) {
     EXPECT_EQ(Get("film.srt"), Crlf({"1", "00:00:01,000 --> 00:00:02,000", "Hello (THERE)", ""}));
 }
 
+// On a terminal a run shows its progress line on stderr and erases it at the end; --quiet and
+// a pipe (every other test here) show none. `script` gives the program a terminal.
+TEST_F(Cli, ProgressLineOnATerminalOnly) {
+    std::string film;
+    for (int i = 1; i <= 20000; ++i) {
+        film += std::to_string(i) + "\r\n00:00:01,000 --> 00:00:02,000\r\nText\r\n\r\n";
+    }
+    Put("film.srt", film);
+    const auto onTerminal = [&](const std::string& options) {
+        const std::string command = "TESSALINE_PROGRESS_DELAY=0 '" + std::string(TESSALINE_EXE) +
+                                    "' --home '" + home_.string() + "' " + options +
+                                    " recount film.srt; rm -f film.out";
+        return RunProgram("/usr/bin/script", {"-qec", command, "/dev/null"}, work_, root_.path());
+    };
+    const Result shown = onTerminal("");
+    EXPECT_EQ(shown.status, 0);
+    EXPECT_NE(shown.out.find("% of 0.9 MB"), std::string::npos) << shown.out;
+    EXPECT_TRUE(shown.out.ends_with("\r\x1b[K")) << shown.out;  // erased at the end
+    const Result quiet = onTerminal("--quiet");
+    EXPECT_EQ(quiet.out.find("\x1b[K"), std::string::npos) << quiet.out;
+}
+
 }  // namespace
 }  // namespace tessaline

@@ -155,7 +155,7 @@ TEST(RunDirectory, VisitsTheMatchingFilesInNameOrder) {
     for (const auto& c : cases) {
         RecordingHost host;
         Names visited;
-        RunDirectory(c.pathText, c.mask, host, [&](const DirectoryEntry& entry) {
+        RunDirectory(c.pathText, c.mask, host, [&](const DirectoryEntry& entry, Host&) {
             EXPECT_EQ(JoinInFolder(entry.folder, entry.name), entry.path);
             visited.push_back(entry.path);
         });

@@ -54,3 +54,44 @@ TEST(Fs, ListMatchingGivesNoNamesForAMissingFolder) {
 
 }  // namespace
 }  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+TEST(Fs, ProgramFolderOfAnInstalledProgramIsTheUsersConfigFolder) {
+    namespace fs = std::filesystem;
+    test::TempDir dir;
+    // An installed program: PREFIX/bin/tessaline with its shipped files in PREFIX/share/tessaline.
+    const fs::path prefix = dir / "usr";
+    fs::create_directories(prefix / "bin");
+    fs::create_directories(prefix / "share" / "tessaline");
+    test::WriteFile(prefix / "bin" / "tessaline", "");
+    test::WriteFile(prefix / "share" / "tessaline" / "DiaBreak.dat", ". -\r\n");
+    // A program run from its build folder keeps everything beside itself.
+    fs::create_directories(dir / "build");
+    const std::string built = (dir / "build" / "tessaline").string();
+
+    const ProgramPlace installed{.executable = (prefix / "bin" / "tessaline").string(),
+                                 .xdgConfigHome = (dir / "config").string(),
+                                 .home = (dir / "home").string()};
+    const std::string config = (dir / "config" / "tessaline").string();
+    EXPECT_EQ(ProgramFolderOf(installed), config);
+    EXPECT_EQ(test::ReadFile(dir / "config" / "tessaline" / "DiaBreak.dat"), ". -\r\n");
+
+    // The user's own edits survive the next start.
+    test::WriteFile(dir / "config" / "tessaline" / "DiaBreak.dat", "; -\r\n");
+    EXPECT_EQ(ProgramFolderOf(installed), config);
+    EXPECT_EQ(test::ReadFile(dir / "config" / "tessaline" / "DiaBreak.dat"), "; -\r\n");
+
+    ProgramPlace noXdg = installed;
+    noXdg.xdgConfigHome.clear();
+    EXPECT_EQ(ProgramFolderOf(noXdg), (dir / "home" / ".config" / "tessaline").string());
+
+    ProgramPlace home = installed;
+    home.tessalineHome = (dir / "mine").string();
+    EXPECT_EQ(ProgramFolderOf(home), (dir / "mine").string());
+    EXPECT_EQ(ProgramFolderOf({.executable = built}), (dir / "build").string());
+}
+
+}  // namespace
+}  // namespace tessaline
