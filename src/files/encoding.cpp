@@ -2,6 +2,7 @@
 
 #include <uchardet.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -124,7 +125,8 @@ EncodingGuess DetectEncoding(std::string_view bytes, bool complete) {
     if (high == 0) return {TextEncoding::Ascii, "no byte above 127"};
 
     std::string answer = DetectorAnswer(bytes);
-    if (answer == "UTF-8" && ScanUtf8(bytes, !complete).malformed * 20 > high) {
+    const Utf8Scan scan = ScanUtf8(bytes, !complete);
+    if (answer == "UTF-8" && scan.malformed * 20 > high) {
         // uchardet 0.0.7 can name UTF-8 for a text that is not UTF-8 at all (a CP866 text whose
         // letters often happen to form UTF-8 sequences); a UTF-8 text may hold a stray byte or
         // two, but not one malformed sequence in twenty. The UTF-8 prober gives up on a
@@ -132,8 +134,12 @@ EncodingGuess DetectEncoding(std::string_view bytes, bool complete) {
         // one in front, the text is judged by the single-byte probers alone.
         answer = DetectorAnswer("\x80" + std::string(bytes));
     }
-    if (answer == "UTF-8") {
-        const Utf8Scan scan = ScanUtf8(bytes, !complete);
+    const bool cyrillicPage = std::ranges::any_of(
+        kSingleBytePages, [&](const Known& k) { return answer == k.detectorName; });
+    // A text of a few accented Latin letters can be too short for the detector, which then names
+    // a Western code page or none; bytes that are all well-formed UTF-8 are UTF-8 all the same
+    // (a Windows-1251 text almost never is: its letters are lead bytes without continuations).
+    if (answer == "UTF-8" || (!cyrillicPage && scan.malformed == 0)) {
         std::string reason = scan.malformed == 0 ? "valid UTF-8"
                                                  : "UTF-8 with " + std::to_string(scan.malformed) +
                                                        (scan.malformed == 1 ? " malformed byte"

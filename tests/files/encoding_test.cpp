@@ -57,6 +57,8 @@ TEST(Encoding, NamesTheCodePageAndSaysWhy) {
          "e, na\xC3\xAFve fa\xC3\xA7"
          "ade",
          TextEncoding::Utf8, "valid UTF-8, no Cyrillic letters"},
+        // Too short for the detector, which names a Western code page.
+        {"h\xC3\xA9llo\r\n", TextEncoding::Utf8, "valid UTF-8, no Cyrillic letters"},
         {"", TextEncoding::Ascii, "no byte above 127"},
         // A CP866 text that the detector alone takes for UTF-8.
         {ConvertLine(test::Crlf({"1", "00:00:01,000 --> 00:00:03,000",
