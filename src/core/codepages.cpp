@@ -72,12 +72,17 @@ const AllMaps& Maps() {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
-void AppendAsWin1251(std::string& out, char32_t ch) {
+// Appends the Windows-1251 byte of a character; 1 when Windows-1251 lacks it (and nothing is
+// appended), 0 otherwise. The byte-order mark is no character of the text and counts 0.
+std::size_t AppendAsWin1251(std::string& out, char32_t ch) {
     if (ch < 0x80) {
         out.push_back(static_cast<char>(ch));
     } else if (const auto byte = UnicodeToCp1251(ch); byte && ch != 0x98) {
         out.push_back(static_cast<char>(*byte));
+    } else {
+        return ch == 0xFEFF ? 0 : 1;
     }
+    return 0;
 }
 
 }  // namespace
@@ -127,7 +132,8 @@ void AppendWin1251AsUtf8(std::string& out, std::string_view line) {
     }
 }
 
-void AppendUtf8AsWin1251(std::string& out, std::string_view line) {
+std::size_t AppendUtf8AsWin1251(std::string& out, std::string_view line) {
+    std::size_t lost = 0;
     for (std::size_t i = 0; i < line.size();) {
         const auto byte = static_cast<unsigned char>(line[i]);
         if (byte < 0x80) {
@@ -137,16 +143,17 @@ void AppendUtf8AsWin1251(std::string& out, std::string_view line) {
         const Utf8Sequence sequence = DecodeUtf8(line, i);
         if (sequence.length == 0) {
             // No sequence: the byte stands for the character of its own value.
-            AppendAsWin1251(out, char32_t{byte});
+            lost += AppendAsWin1251(out, char32_t{byte});
             ++i;
             continue;
         }
-        if (sequence.ch) AppendAsWin1251(out, *sequence.ch);
+        lost += sequence.ch ? AppendAsWin1251(out, *sequence.ch) : 1;
         i += sequence.length;
     }
+    return lost;
 }
 
-void AppendConverted(std::string& out, std::string_view line, int mode, bool firstLine) {
+std::size_t AppendConverted(std::string& out, std::string_view line, int mode, bool firstLine) {
     if (mode >= 1 && mode <= 20) {
         const auto [from, to] = PagesOfMode(mode);
         const ByteMap& map = LetterMap(from, to);
@@ -158,10 +165,11 @@ void AppendConverted(std::string& out, std::string_view line, int mode, bool fir
         if (firstLine) out.append(kUtf8Bom);
         AppendWin1251AsUtf8(out, line);
     } else if (mode == kModeUtf8ToWin1251) {
-        AppendUtf8AsWin1251(out, line);
+        return AppendUtf8AsWin1251(out, line);
     } else {
         out.append(line);
     }
+    return 0;
 }
 
 std::string ConvertLine(std::string_view line, int mode, bool firstLine) {
@@ -213,9 +221,12 @@ void Utf16Decoder::Decode(std::string_view bytes, std::string& out) {
                                          : (char32_t(byte) << 8) | char32_t(pending_);
         pending_ = -1;
         // Surrogates stand for characters beyond the Basic Multilingual Plane, which
-        // Windows-1251 lacks.
-        if (unit >= 0xD800 && unit <= 0xDFFF) continue;
-        if (unit != 0xFEFF) AppendAsWin1251(out, unit);
+        // Windows-1251 lacks: the first of a pair counts the character.
+        if (unit >= 0xD800 && unit <= 0xDFFF) {
+            lost_ += unit <= 0xDBFF ? 1 : 0;
+            continue;
+        }
+        lost_ += AppendAsWin1251(out, unit);
     }
 }
 

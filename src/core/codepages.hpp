@@ -50,8 +50,9 @@ struct ModePages {
 [[nodiscard]] int ModeOf(CodePage from, CodePage to);
 
 /// One line of text converted by a mode, appended to `out`. `firstLine` says whether it is the
-/// file's first line: Windows-1251 to UTF-8 puts the byte-order mark before it.
-void AppendConverted(std::string& out, std::string_view line, int mode, bool firstLine);
+/// file's first line: Windows-1251 to UTF-8 puts the byte-order mark before it. Returns how many
+/// characters were left out because Windows-1251 lacks them (UTF-8 to Windows-1251 only).
+std::size_t AppendConverted(std::string& out, std::string_view line, int mode, bool firstLine);
 
 /// One line of text converted by a mode.
 [[nodiscard]] std::string ConvertLine(std::string_view line, int mode, bool firstLine = false);
@@ -62,8 +63,9 @@ void AppendWin1251AsUtf8(std::string& out, std::string_view line);
 
 /// One line of UTF-8 text as Windows-1251, appended to `out`. A byte that begins no well-formed
 /// sequence stands for the character of its own value (as in Latin-1); characters that
-/// Windows-1251 lacks, the byte-order mark among them, are left out.
-void AppendUtf8AsWin1251(std::string& out, std::string_view line);
+/// Windows-1251 lacks, the byte-order mark among them, are left out. Returns how many characters
+/// were left out, not counting the byte-order mark.
+std::size_t AppendUtf8AsWin1251(std::string& out, std::string_view line);
 
 /// What a look through UTF-8 text found.
 struct Utf8Scan {
@@ -85,8 +87,13 @@ class Utf16Decoder {
     /// the byte-order mark and unpaired surrogates are left out.
     void Decode(std::string_view bytes, std::string& out);
 
+    /// How many characters Decode has left out so far because Windows-1251 lacks them (the
+    /// byte-order mark not counted).
+    [[nodiscard]] std::size_t lost() const { return lost_; }
+
   private:
     bool bigEndian_;
+    std::size_t lost_ = 0;
     int pending_ = -1;  // the first byte of a code unit split between blocks
 };
 

@@ -44,7 +44,7 @@ class LineAssembler {
     std::string pending_;
 };
 
-void ConvertUtf16(FrameRun& run, bool bigEndian) {
+std::size_t ConvertUtf16(FrameRun& run, bool bigEndian) {
     Utf16Decoder decoder(bigEndian);
     LineAssembler lines(run);
     std::string_view block;
@@ -55,18 +55,30 @@ void ConvertUtf16(FrameRun& run, bool bigEndian) {
         lines.Add(text);
     }
     lines.Finish();
+    return decoder.lost();
 }
 
-void ConvertLines(FrameRun& run, int mode) {
+// Returns how many characters were left out because Windows-1251 lacks them.
+std::size_t ConvertLines(FrameRun& run, int mode) {
     std::string_view line;
     std::string converted;
     bool first = true;
+    std::size_t lost = 0;
     while (run.ReadLine(line)) {
         converted.clear();
-        AppendConverted(converted, line, mode, first);
+        lost += AppendConverted(converted, line, mode, first);
         run.WriteLine(converted);
         first = false;
     }
+    return lost;
+}
+
+// What a conversion to Windows-1251 could not keep ("" when it kept everything): a "♪" or a
+// Chinese letter has no Windows-1251 byte, and a user should not find it gone unwarned.
+std::string LostNote(std::size_t lost) {
+    if (lost == 0) return {};
+    return "left out " + std::to_string(lost) + (lost == 1 ? " character" : " characters") +
+           " that Windows-1251 lacks";
 }
 
 // How an encoding is brought to Windows-1251: the menu item, the command's name for it, and
@@ -114,7 +126,11 @@ std::string CodePageNote(std::string_view path, const EncodingGuess& guess) {
 
 RunResult ConvertFile(const std::string& input, const std::string& output, int mode, Host& host) {
     const FrameRequest request{.input = input, .output = output, .steps = kRecodeSteps};
-    return RunInFrame(request, host, [&](FrameRun& run) { ConvertLines(run, mode); });
+    std::size_t lost = 0;
+    const RunResult result =
+        RunInFrame(request, host, [&](FrameRun& run) { lost = ConvertLines(run, mode); });
+    if (result == RunResult::Done && lost > 0) host.SetStatusBar(input + ": " + LostNote(lost));
+    return result;
 }
 
 RunResult ConvertDetected(const std::string& input, const std::string& output, Host& host) {
@@ -126,12 +142,15 @@ RunResult ConvertDetected(const std::string& input, const std::string& output, H
         return RunResult::Skipped;
     }
     const FrameRequest request{.input = input, .output = output, .steps = kRecodeSteps};
+    std::size_t lost = 0;
     const RunResult result = RunInFrame(request, host, [&](FrameRun& run) {
-        if (fix->mode != 0) return ConvertLines(run, fix->mode);
-        ConvertUtf16(run, guess.encoding == TextEncoding::Utf16be);
+        lost = fix->mode != 0 ? ConvertLines(run, fix->mode)
+                              : ConvertUtf16(run, guess.encoding == TextEncoding::Utf16be);
     });
     if (result == RunResult::Done) {
-        host.SetStatusBar(DetectionLine(input, guess) + ": converted to windows-1251");
+        const std::string note = LostNote(lost);
+        host.SetStatusBar(DetectionLine(input, guess) + ": converted to windows-1251" +
+                          (note.empty() ? "" : ", " + note));
     }
     return result;
 }

@@ -47,7 +47,16 @@ TEST(Recode, ConvertsEveryLineByTheMode) {
         EXPECT_EQ(ConvertFile(f.input.string(), f.output.string(), c.mode, f.host),
                   RunResult::Done);
         EXPECT_EQ(f.Output(), c.output);
+        EXPECT_EQ(f.host.statusBar, "");
     }
+    // What Windows-1251 lacks is left out, and the status bar says how much.
+    Folder notes("\xE2\x99\xAA " + Cp1251ToUtf8(W("Ёж")) + " \xE4\xB8\x80\r\n");
+    EXPECT_EQ(
+        ConvertFile(notes.input.string(), notes.output.string(), kModeUtf8ToWin1251, notes.host),
+        RunResult::Done);
+    EXPECT_EQ(notes.Output(), " " + W("Ёж") + " \r\n");
+    EXPECT_EQ(notes.host.statusBar,
+              notes.input.string() + ": left out 2 characters that Windows-1251 lacks");
     // An existing output is named in every run: a folder run has no other way to say it.
     Folder taken(kFilm, "film.srt", true);
     EXPECT_EQ(ConvertFile(taken.input.string(), taken.output.string(), 19, taken.host),
@@ -64,24 +73,31 @@ TEST(Recode, ConvertsFromTheDetectedCodePage) {
         utf16be += static_cast<char>(ch >> 8);
         utf16be += static_cast<char>(ch & 0xFF);
     }
+    const std::string kDone = ": converted to windows-1251";
     const struct {
         std::string input;
-        const char* detected;
+        std::string status;  // after the path
+        std::string output;
     } cases[] = {
-        {Lf(page(CodePage::Koi8r)), "koi8-r (41 Cyrillic letters read as KOI8-R)"},
-        {page(CodePage::Cp866), "cp866 (41 Cyrillic letters read as CP866)"},
-        {page(CodePage::Iso88595), "iso-8859-5 (41 Cyrillic letters read as ISO-8859-5)"},
-        {page(CodePage::Mac), "mac (41 Cyrillic letters read as Mac Cyrillic)"},
-        {Cp1251ToUtf8(kFilm), "utf-8 (valid UTF-8, 41 Cyrillic letters)"},
-        {utf16be, "utf-16be (byte-order mark)"},
+        {Lf(page(CodePage::Koi8r)), "koi8-r (41 Cyrillic letters read as KOI8-R)" + kDone, kFilm},
+        {page(CodePage::Cp866), "cp866 (41 Cyrillic letters read as CP866)" + kDone, kFilm},
+        {page(CodePage::Iso88595), "iso-8859-5 (41 Cyrillic letters read as ISO-8859-5)" + kDone,
+         kFilm},
+        {page(CodePage::Mac), "mac (41 Cyrillic letters read as Mac Cyrillic)" + kDone, kFilm},
+        {Cp1251ToUtf8(kFilm), "utf-8 (valid UTF-8, 41 Cyrillic letters)" + kDone, kFilm},
+        {utf16be, "utf-16be (byte-order mark)" + kDone, kFilm},
+        // A character that Windows-1251 lacks (a note) is left out, and the status bar says so.
+        {Cp1251ToUtf8(kFilm) + "\xE2\x99\xAA\r\n",
+         "utf-8 (valid UTF-8, 41 Cyrillic letters)" + kDone +
+             ", left out 1 character that Windows-1251 lacks",
+         kFilm + "\r\n"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.detected);
+        SCOPED_TRACE(c.status);
         Folder f(c.input);
         EXPECT_EQ(ConvertDetected(f.input.string(), f.output.string(), f.host), RunResult::Done);
-        EXPECT_EQ(f.Output(), kFilm);
-        EXPECT_EQ(f.host.statusBar,
-                  f.input.string() + ": " + c.detected + ": converted to windows-1251");
+        EXPECT_EQ(f.Output(), c.output);
+        EXPECT_EQ(f.host.statusBar, f.input.string() + ": " + c.status);
         EXPECT_FALSE(f.host.busy);
     }
     // Windows-1251 and ASCII are left alone, and the status bar says so.
