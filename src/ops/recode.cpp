@@ -259,7 +259,8 @@ extern const Operation kRecodeOperation{
         "Windows-1251 (--from). ENC is cp866, iso-8859-5, koi8-r, mac (Mac Cyrillic) or utf-8;\n"
         "--from auto detects the code page of each file (UTF-16 with a byte-order mark too) and\n"
         "leaves a file alone that is already Windows-1251 or ASCII. Only letters change: other\n"
-        "bytes of the single-byte code pages are kept as they are.",
+        "bytes of the single-byte code pages are kept as they are. From UTF-8 or UTF-16,\n"
+        "characters that Windows-1251 lacks are left out, and a line says how many.",
     .options = kRecodeOptions,
     .checkOptions = CheckRecodeOptions,
     .preparePath = ChooseRecode,
