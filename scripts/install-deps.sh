@@ -11,6 +11,7 @@ packages=(
     libglib2.0-dev
     ffmpeg
     libfreetype-dev fonts-wine
+    libuchardet-dev
     desktop-file-utils dpkg-dev file groff-base man-db
 )
 

@@ -12,6 +12,7 @@
 #include "files/line_io.hpp"
 #include "ops/catalogue.hpp"
 #include "ops/directory_codes.hpp"
+#include "ops/recode.hpp"
 
 namespace tessaline {
 namespace {
@@ -165,8 +166,18 @@ Outcome Session::OpenSubtitleFile(const std::string& path) {
     }
     PresetSubToSub();
     RefreshIndicators();
+    if (noteCodePage) NoteCodePage(path);
     LogOperation("[Open File] Click", 1);
     return Outcome::Ok;
+}
+
+void Session::NoteCodePage(const std::string& path) {
+    try {
+        const std::string note = CodePageNote(path, DetectFileEncoding(path));
+        if (!note.empty()) host_.SetStatusBar(note);
+    } catch (const FileError&) {
+        // A file that cannot be read says so when an operation reads it.
+    }
 }
 
 void Session::Remember(const std::string& path) {
@@ -379,6 +390,10 @@ Outcome Session::Run(const Operation& op, int variant) {
     if (variant == kVariantFromControl) {
         variant = op.variantControl.empty() ? 0 : controls.Int(op.variantControl);
     }
+    if (op.idle != nullptr) {
+        OperationContext context = Context();
+        if (op.idle(context)) return Outcome::Ok;
+    }
     if (!op.Accepts(LowerFoldStr(currentExt))) {
         return Outcome::WrongExtension;
     }
@@ -404,7 +419,9 @@ Outcome Session::Run(const Operation& op, int variant) {
         OpenSubtitleFile(openFile);
     }
     RefreshIndicators();
-    LogOperation(op.LogTextOf(variant), op.logKind);
+    if (const std::string_view text = op.LogTextOf(variant); !text.empty()) {
+        LogOperation(text, op.logKind);
+    }
     if (op.handler == HandlerKind::DeleteFile) controls.Set("cbOutExt", "*.out");
     return outcome;
 }

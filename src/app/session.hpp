@@ -76,6 +76,10 @@ class Session {
 
     bool directoryMode = false;  // cbDirectoryMode
 
+    /// Opening a file that is not in Windows-1251 says so on the status bar, with the conversion
+    /// that fixes it (the window; the command line has detect-encoding).
+    bool noteCodePage = false;
+
     bool outFileVisible = false;  // stOutFile
     bool logFileVisible = false;  // stLogFile
 
@@ -206,6 +210,7 @@ class Session {
     };
 
     void PresetSubToSub();
+    void NoteCodePage(const std::string& path);
     /// Puts a path first in the recent list when the list does not hold it yet.
     void Remember(const std::string& path);
     /// The output of an operation's variant on the open file ("" when it writes none).

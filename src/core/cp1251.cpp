@@ -1,5 +1,6 @@
 #include "core/cp1251.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -29,6 +30,8 @@ constexpr std::array<char16_t, 128> kHighHalf = {
 
 constexpr char32_t kNoCharacter = 0xFFFD;
 
+}  // namespace
+
 void AppendUtf8(std::string& out, char32_t ch) {
     if (ch < 0x80) {
         out.push_back(static_cast<char>(ch));
@@ -47,11 +50,22 @@ void AppendUtf8(std::string& out, char32_t ch) {
     }
 }
 
-// Decodes one UTF-8 sequence at text[i], advancing i; kNoCharacter for a malformed one.
+namespace {
+
+// Decodes one UTF-8 sequence at text[i], advancing i past it; kNoCharacter for a malformed one
+// (past its lead byte and the continuation bytes that follow it).
 char32_t NextUtf8(std::string_view text, std::size_t& i) {
-    const auto lead = static_cast<unsigned char>(text[i++]);
-    if (lead < 0x80) return lead;
-    int extra = 0;
+    const Utf8Sequence sequence = DecodeUtf8(text, i);
+    i += sequence.length > 0 ? sequence.length : std::max<std::size_t>(sequence.formed, 1);
+    return sequence.ch.value_or(kNoCharacter);
+}
+
+}  // namespace
+
+Utf8Sequence DecodeUtf8(std::string_view text, std::size_t i) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    if (lead < 0x80) return {lead, 1, 1};
+    std::size_t extra = 0;
     char32_t ch = 0;
     if ((lead & 0xE0) == 0xC0) {
         extra = 1;
@@ -63,21 +77,23 @@ char32_t NextUtf8(std::string_view text, std::size_t& i) {
         extra = 3;
         ch = lead & 0x07;
     } else {
-        return kNoCharacter;
+        return {std::nullopt, 0, 0};
     }
-    for (int k = 0; k < extra; ++k) {
-        if (i >= text.size()) return kNoCharacter;
-        const auto next = static_cast<unsigned char>(text[i]);
-        if ((next & 0xC0) != 0x80) return kNoCharacter;
+    std::size_t formed = 1;
+    for (; formed <= extra && i + formed < text.size(); ++formed) {
+        const auto next = static_cast<unsigned char>(text[i + formed]);
+        if ((next & 0xC0) != 0x80) break;
         ch = (ch << 6) | (next & 0x3F);
-        ++i;
     }
-    // An overlong form ("\xC0\xBC" for "<") is malformed too: it must not sneak ASCII through.
+    if (formed <= extra) return {std::nullopt, 0, formed};
+    // An overlong form ("\xC0\xBC" for "<") must not sneak ASCII through; surrogates and
+    // values beyond U+10FFFF are no characters either.
     constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
-    return ch < kSmallest[extra] ? kNoCharacter : ch;
+    if (ch < kSmallest[extra] || ch > 0x10FFFF || (ch >= 0xD800 && ch <= 0xDFFF)) {
+        return {std::nullopt, formed, formed};
+    }
+    return {ch, formed, formed};
 }
-
-}  // namespace
 
 char32_t Cp1251ToUnicode(unsigned char byte) {
     return byte < 0x80 ? char32_t{byte} : char32_t{kHighHalf[byte - 0x80]};

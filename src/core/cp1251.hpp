@@ -15,6 +15,21 @@ namespace tessaline {
 /// The Windows-1251 byte of a Unicode character; nothing when the code page lacks it.
 [[nodiscard]] std::optional<unsigned char> UnicodeToCp1251(char32_t ch);
 
+/// Appends the UTF-8 form of a character.
+void AppendUtf8(std::string& out, char32_t ch);
+
+/// One UTF-8 sequence at text[i].
+struct Utf8Sequence {
+    /// The character; nothing for a malformed sequence (an overlong form such as "\xC0\xBC"
+    /// for "<", a surrogate, a value beyond U+10FFFF, a cut-off or broken sequence).
+    std::optional<char32_t> ch;
+    /// The bytes of a complete sequence; 0 when none starts at i.
+    std::size_t length = 0;
+    /// The bytes that begin like one: the lead byte and the continuation bytes after it.
+    std::size_t formed = 0;
+};
+[[nodiscard]] Utf8Sequence DecodeUtf8(std::string_view text, std::size_t i);
+
 /// Windows-1251 text as UTF-8.
 [[nodiscard]] std::string Cp1251ToUtf8(std::string_view text);
 

@@ -99,6 +99,14 @@ bool LineReader::ReadLine(std::string& line) {
     return true;
 }
 
+bool LineReader::ReadBlock(std::string_view& bytes) {
+    if (pos_ == end_ && !Fill()) return false;
+    bytes = std::string_view(buffer_.data() + pos_, end_ - pos_);
+    pos_ = end_;
+    if (host_ != nullptr) host_->ProcessEvents();
+    return true;
+}
+
 bool LineReader::AtEnd() {
     return pos_ == end_ && !Fill();
 }

@@ -34,6 +34,11 @@ class LineReader {
     /// The next line as a view into the reader's buffer, valid until the next read.
     bool ReadLine(std::string_view& line);
 
+    /// The next bytes as they are, without splitting them into lines: a view into the reader's
+    /// buffer, valid until the next read; false at the end of the file. For the passes that
+    /// must see every line-end character.
+    bool ReadBlock(std::string_view& bytes);
+
     /// No line is left to read.
     [[nodiscard]] bool AtEnd();
 

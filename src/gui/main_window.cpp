@@ -84,6 +84,7 @@ const QSet<QString>& WorkingControls() {
             "mnTimeTestSetFocus",
             "mnTimeCalculatorSetFocus",
             "mnAbout",
+            "mnReplaceList",
         };
         const auto add = [&set](std::string_view name) {
             set.insert(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
@@ -262,10 +263,12 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     widgets.showStatusBar = [this](const QString& text) { statusBar()->showMessage(text); };
     host_ = std::make_unique<QtHost>(widgets);
     session_ = std::make_unique<Session>(*host_, programFolder);
+    session_->noteCodePage = true;
     // A folder run uses every core; the window stays responsive meanwhile.
     session_->jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 
     WireCommands();
+    WireTextTools();
     MarkNotAvailable();
     FormCreate();
     BindSettings();
@@ -327,6 +330,7 @@ void MainWindow::BuildMenus() {
     add(convert, "mnKOI8R2Win", "koi8-R --> win1251");
     add(convert, "mnMac2Win", "Mac --> win1251");
     add(convert, "mnUTF82Win", "UTF8 --> win1251");
+    add(convert, "mnAuto2Win", "auto --> win1251");
     convert->addSeparator();
     add(convert, "mnUnixToDOS", "Unix to DOS");
     add(convert, "mnAnyToDOS", "Any to DOS");

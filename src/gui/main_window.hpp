@@ -64,6 +64,7 @@ class MainWindow : public QMainWindow {
     void ShowControl(std::string_view name);
     void WireDependentControls();
     void WireCommands();
+    void WireTextTools();
     void MarkNotAvailable();
     void BindEnabledStates();
 

@@ -1,6 +1,7 @@
 #include "ops/catalogue.hpp"
 
 #include "ops/break_subtitles.hpp"
+#include "ops/change_case.hpp"
 #include "ops/convert.hpp"
 #include "ops/correction.hpp"
 #include "ops/delimiters.hpp"
@@ -10,9 +11,12 @@
 #include "ops/length_test.hpp"
 #include "ops/line_checks.hpp"
 #include "ops/line_cut.hpp"
+#include "ops/line_ends.hpp"
 #include "ops/offset.hpp"
+#include "ops/recode.hpp"
 #include "ops/renumber.hpp"
 #include "ops/results.hpp"
+#include "ops/search.hpp"
 #include "ops/split_join.hpp"
 #include "ops/stretch.hpp"
 #include "ops/tag_ops.hpp"
@@ -48,6 +52,9 @@ constexpr const Operation* kCatalogue[] = {
     &kGetRangeOperation,            &kSetTimeOperation,       &kStretchOperation,
     &kStretchFpsOperation,          &kTimeTestOperation,      &kFrameTestOperation,
     &kExtendTimeOperation,
+    &kFindTextOperation, &kRemoveLinesOperation, &kReplaceTextOperation, &kReplaceListOperation,
+    &kRecodeOperation, &kDetectEncodingOperation, &kUnixToDosOperation, &kAnyToDosOperation,
+    &kChangeCaseOperation,
 };
 // clang-format on
 

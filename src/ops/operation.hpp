@@ -142,7 +142,7 @@ struct Operation {
     std::span<const Trigger> triggers = {};
     /// The control whose value is the variant when a trigger does not fix it (cbSubToSub).
     std::string_view variantControl = {};
-    std::string_view logText = {};  // "[Offset Time] Click"
+    std::string_view logText = {};  // "[Offset Time] Click"; empty: no log line
     int logKind = 1;                // 1: with the file or folder, 2: with the report kind
     /// The open file's kinds the handler accepts, in lower case, separated by "|" ("srt",
     /// "srt|sub"); any other kind does nothing. Empty: the operation decides.
@@ -160,7 +160,9 @@ struct Operation {
     std::span<const std::string_view> settings = {};
     std::span<const std::string_view> controls = {};
     OperationRun run = nullptr;
-
+    /// When this says so the command does nothing at all, not even its log line (the replace
+    /// list without pairs).
+    bool (*idle)(OperationContext& context) = nullptr;
     /// The directory-mode code of a variant, or -1.
     [[nodiscard]] constexpr int CodeOf(int variant) const {
         for (const VariantCode& vc : codes) {

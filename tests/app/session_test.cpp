@@ -402,12 +402,6 @@ TEST(DirectoryCodes, EveryCodeHasItsRow) {
         EXPECT_EQ(FindDirectoryOperation(code), nullptr) << code;
 }
 
-}  // namespace
-}  // namespace tessaline
-
-namespace tessaline {
-namespace {
-
 // "Sub --> Sub" names its output after the target format and honours the rate setting;
 // "Subtitles Correction" writes film.out and film.corr, in both modes.
 TEST_F(SessionTest, ConversionAndCorrectionRunForTheFileAndOverAFolder) {
@@ -431,6 +425,45 @@ TEST_F(SessionTest, ConversionAndCorrectionRunForTheFileAndOverAFolder) {
     EXPECT_EQ(host.reportKind, "*.corr");
     EXPECT_EQ(session.outExt(), "*.corr");
     EXPECT_TRUE(host.messages.empty());  // code 16 runs without messages
+}
+
+TEST_F(SessionTest, TheReplaceListDoesNothingWithoutPairs) {
+    session.settings().SetBool("WriteOperationsLog", true);
+    Open("film.srt");
+    fs::remove(dir / "Operations.log");
+    EXPECT_EQ(session.Click("btnReplaceList"), Outcome::Ok);
+    WriteFile(dir / "Replace.dat", "\r\n");
+    EXPECT_EQ(session.Click("btnReplaceList"), Outcome::Ok);
+    EXPECT_EQ(Listing(), Names{"film.srt"});
+    EXPECT_FALSE(fs::exists(dir / "Operations.log"));
+
+    // With pairs, over a folder: each file without messages (code 30).
+    WriteFile(dir / "Replace.dat", "a=A\r\nb=B\r\n");
+    Put("two.srt");
+    session.SetDirectoryMode(true);
+    EXPECT_EQ(session.Click("btnReplaceList"), Outcome::Ok);
+    EXPECT_EQ(ReadFile(subs / "two.out"), Crlf({"1", "00:00:01,000 --> 00:00:02,000", "A", "", "2",
+                                                "00:00:03,000 --> 00:00:04,000", "B"}));
+    EXPECT_EQ(Listing(),
+              (Names{"film.srt", "film.out", "film.sym", "two.srt", "two.out", "two.sym"}));
+    EXPECT_EQ(session.Click("btnReplaceList"), Outcome::Refused);  // the outputs exist
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(ReadFile(dir / "Operations.log"),
+              Crlf({"[Replace List] Click | Type: *.srt | DirMode | Dir: " + subs.string(),
+                    "[Replace List] Click | Type: *.srt | DirMode | Dir: " + subs.string()}));
+}
+
+TEST_F(SessionTest, FolderRunsOfTheTextTools) {
+    Put("two.srt");
+    Open("film.srt", true);
+    // Find text speaks for each file (code 11).
+    session.settings().SetText("TextToFind", "zzz");
+    EXPECT_EQ(session.Click("btnFindText"), Outcome::Ok);
+    EXPECT_EQ(host.messages, Lines(2, "SubString Not Present!"));
+    EXPECT_EQ(host.messageFiles, (Lines{Sub("film.srt"), Sub("two.srt")}));
+    // Changing case has no folder mode: with a mask in the box nothing happens.
+    EXPECT_EQ(session.Click("mnTextToUpLoCase"), Outcome::Ok);
+    EXPECT_EQ(ReadFile(subs / "film.srt"), kSrt);
 }
 
 }  // namespace

@@ -953,6 +953,93 @@ TEST_F(Cli, TimeFrameTestsAndTheExtenderWriteTheirReports) {
 namespace tessaline {
 namespace {
 
+// --- The text tools -----------------------------------------------------------------------------
+
+TEST_F(Cli, SearchesPrintTheirSummaryAndTakeTheReplaceListOfTheHomeFolder) {
+    Put("film.srt",
+        Crlf({"1", "00:00:01,000 --> 00:00:02,000", "do it, don't do!", "- Yes, do", ""}));
+    Put("film.out", "old");  // a search writes no output and minds none
+    Result r = Run({"--set", "TextToFind=-", "find-text", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");  // one finding: no summary
+    r = Run({"--set", "TextToFind=do", "find-text", "film.srt"});
+    EXPECT_EQ(r.out, ">> 2 Finded Strings\n");
+    r = Run({"--set", "TextToFind=zzz", "find-text", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "film.srt: SubString Not Present!\n");
+    fs::remove(work_ / "film.out");
+
+    r = Run({"replace-list", "film.srt"});  // no Replace.dat: nothing at all
+    EXPECT_EQ(r.status, 0);
+    EXPECT_FALSE(fs::exists(work_ / "film.out"));
+    WriteFile(home_ / "Replace.dat", "do=DO\r\n- =-\r\n");
+    r = Run({"--quiet", "replace-list", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(Get("film.out"),
+              Crlf({"1", "00:00:01,000 --> 00:00:02,000", "DO it, DOn't DO!", "-Yes, DO", ""}));
+}
+
+// A KOI8-R file with Unix line ends, as they still arrive: recognised, converted with one
+// command, and then read as Windows-1251.
+TEST_F(Cli, RecodeDetectsAndConverts) {
+    const auto [win, koi8Unix] = test::Koi8Film();
+    Put("film.srt", koi8Unix);
+    Result r = Run({"detect-encoding", "film.srt"});
+    EXPECT_EQ(r.out, "film.srt: koi8-r (66 Cyrillic letters read as KOI8-R)\n");
+    r = Run({"recode", "--from", "auto", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out,
+              "film.srt: koi8-r (66 Cyrillic letters read as KOI8-R): converted to "
+              "windows-1251\n");
+    EXPECT_EQ(Get("film.out"), win);
+    Run({"rename-out", "film.srt"});
+    r = Run({"--quiet", "detect-encoding", "film.srt", "film.srt"});  // printed also when quiet
+    EXPECT_EQ(r.out,
+              "film.srt: windows-1251 (66 Cyrillic letters read as Windows-1251)\n"
+              "film.srt: windows-1251 (66 Cyrillic letters read as Windows-1251)\n");
+    r = Run({"recode", "--from", "auto", "film.srt"});
+    EXPECT_TRUE(r.out.ends_with(": nothing to convert\n")) << r.out;
+    EXPECT_FALSE(fs::exists(work_ / "film.out"));
+
+    // The existing output is named over a folder too.
+    EXPECT_EQ(Run({"recode", "--to", "utf-8", "film.srt"}).status, 0);
+    r = Run({"recode", "--to", "utf-8", "*.srt"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "film.srt: Output File Exist!!!\n");
+}
+
+TEST_F(Cli, TextToolsRefuseAsTheySay) {
+    Put("film.srt", Crlf({"1", "00:00:01,000 --> 00:00:02,000", "HELLO (THERE)", ""}));
+    Put("film.ssa", "x\n");
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string err;  // the start of stderr
+    } cases[] = {
+        {{"recode", "film.srt"},
+         2,
+         "tessaline recode: give exactly one of --to ENC and --from ENC"},
+        {{"recode", "--to", "koi8-r", "--from", "mac", "film.srt"}, 2, "tessaline recode: give"},
+        {{"recode", "--to", "auto", "film.srt"}, 2, "tessaline recode: --to takes"},
+        {{"change-case", "upper", "film.srt"}, 2, "tessaline change-case: MODE takes"},
+        {{"change-case", "lower", "*.srt"}, 2, "tessaline change-case: works on one file"},
+        {{"unix-to-dos", "film.srt"}, 1, "film.srt: This is Not Unix-formatted file!\n"},
+        {{"any-to-dos", "film.ssa"}, 1, "film.ssa: Not Support File extension: ssa\n"},
+    };
+    for (const auto& c : cases) {
+        const Result r = Run(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args[0];
+        EXPECT_TRUE(r.err.starts_with(c.err)) << r.err;
+    }
+    EXPECT_EQ(Listing(work_), (std::set<std::string>{"film.srt", "film.ssa"}));
+
+    // Changing case works in place, silently.
+    const Result r = Run({"change-case", "words", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out + r.err, "");
+    EXPECT_EQ(Get("film.srt"), Crlf({"1", "00:00:01,000 --> 00:00:02,000", "Hello (THERE)", ""}));
+}
+
 // On a terminal a run shows its progress line on stderr and erases it at the end; --quiet and
 // a pipe (every other test here) show none. `script` gives the program a terminal.
 TEST_F(Cli, ProgressLineOnATerminalOnly) {

@@ -25,15 +25,16 @@ TEST(Catalogue, EveryDescriptorNamesKnownSettingsControlsAndCodes) {
         EXPECT_EQ(FindOperation(op->command), op);
         EXPECT_NE(op->run, nullptr);
         EXPECT_FALSE(op->summary.empty() || op->help.empty());
-        EXPECT_TRUE(op->logText.starts_with("[") && op->logText.ends_with("] Click"))
-            << op->logText;
+        // The log texts: "[Button] Click", or "menu [Item] Click"; empty: no log line (the
+        // code-page conversions other than UTF-8's).
+        const auto logTextIsWellFormed = [](std::string_view text) {
+            return text.empty() || ((text.starts_with("[") || text.starts_with("menu [")) &&
+                                    text.ends_with("] Click"));
+        };
+        EXPECT_TRUE(logTextIsWellFormed(op->logText)) << op->logText;
         for (const Trigger& trigger : op->triggers) {
             EXPECT_TRUE(triggers.insert(trigger.control).second) << trigger.control;
-            if (!trigger.logText.empty()) {
-                EXPECT_TRUE(trigger.logText.starts_with("[") &&
-                            trigger.logText.ends_with("] Click"))
-                    << trigger.logText;
-            }
+            EXPECT_TRUE(logTextIsWellFormed(trigger.logText)) << trigger.logText;
             const auto found = FindTrigger(trigger.control);
             ASSERT_TRUE(found.has_value());
             EXPECT_EQ(found->operation, op);
@@ -101,6 +102,11 @@ TEST(Catalogue, EveryDescriptorNamesKnownSettingsControlsAndCodes) {
                                 "extend-time"}) {
         EXPECT_NE(FindOperation(command), nullptr) << command;
     }
+    for (const char* command :
+         {"find-text", "remove-lines", "replace-text", "replace-list", "recode", "detect-encoding",
+          "unix-to-dos", "any-to-dos", "change-case"}) {
+        EXPECT_NE(FindOperation(command), nullptr) << command;
+    }
     EXPECT_EQ(FindOperation("settings"), nullptr);
 }
 
@@ -134,7 +140,13 @@ TEST(Catalogue, ButtonsAndCodesLeadToTheirOperationAndVariant) {
                  {8, "frame-test", kAnyVariant},
                  {9, "extend-time", kAnyVariant},
                  {10, "stretch-fps", 0},
-                 {23, "stretch-fps", 1}};
+                 {23, "stretch-fps", 1},
+                 {11, "find-text", kAnyVariant},
+                 {30, "replace-list", kAnyVariant},
+                 {34, "recode", 0},
+                 {42, "recode", 8},
+                 {43, "recode", kAnyVariant},
+                 {45, "any-to-dos", kAnyVariant}};
     for (const auto& c : codes) {
         const auto found = OperationOfCode(c.code);
         ASSERT_TRUE(found.has_value()) << c.code;
@@ -162,6 +174,14 @@ TEST(Catalogue, ButtonsAndCodesLeadToTheirOperationAndVariant) {
     EXPECT_EQ(getRange->LogTextOf(0), "[Get Range Time] Click");
     EXPECT_EQ(FindOperation("stretch-fps")->LogTextOf(1),
               "[Sprain Range Time / Frames at Second] Click");
+    // The detected conversion runs over a folder under the UTF-8 conversion's code.
+    const Operation* recode = FindOperation("recode");
+    EXPECT_EQ(recode->CodeOf(FindTrigger("mnUTF82Win")->variant), 43);
+    EXPECT_EQ(recode->CodeOf(FindTrigger("mnAuto2Win")->variant), 43);
+    EXPECT_EQ(recode->LogTextOf(FindTrigger("mnUTF82Win")->variant), "[UTF8 --> win1251] Click");
+    EXPECT_EQ(recode->LogTextOf(FindTrigger("mnKOI8R2Win")->variant), "");
+    EXPECT_EQ(FindOperation("change-case")->LogTextOf(FindTrigger("mnTextToSwitchCase")->variant),
+              "menu [Text to sWITCH cASE] Click");
     const Operation twoKinds{.extension = "srt|sub"};
     for (const char* ext : {"srt", "sub"})
         EXPECT_TRUE(twoKinds.Accepts(ext)) << ext;

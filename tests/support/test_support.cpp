@@ -11,6 +11,7 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "core/codepages.hpp"
 #include "core/cp1251.hpp"
 
 extern char** environ;
@@ -149,5 +150,16 @@ namespace {
                                            setenv("HOME", DataHome().c_str(), 1) == 0;
 
 }  // namespace
+
+RussianFilm Koi8Film() {
+    RussianFilm film;
+    film.win1251 =
+        Crlf({"1", "00:00:01,000 --> 00:00:03,000", W("Где ты был всю ночь? Я звонила тебе."), "",
+              "2", "00:00:04,000 --> 00:00:06,000", W("Прости, телефон сел, а зарядку"),
+              W("я оставил у Серёжи."), ""});
+    film.koi8Unix = ConvertLine(film.win1251, ModeOf(CodePage::Win1251, CodePage::Koi8r));
+    std::erase(film.koi8Unix, '\r');
+    return film;
+}
 
 }  // namespace tessaline::test

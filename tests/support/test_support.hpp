@@ -56,6 +56,14 @@ const std::filesystem::path& DataHome();
 /// it holds several.
 std::optional<std::string> TrashedFile(const std::filesystem::path& original);
 
+/// Two subtitles of Russian dialogue (66 Cyrillic letters) in Windows-1251, and the same file as
+/// such files still arrive: KOI8-R with Unix line ends.
+struct RussianFilm {
+    std::string win1251;
+    std::string koi8Unix;
+};
+RussianFilm Koi8Film();
+
 /// A fresh temporary folder, removed with everything in it when the object goes.
 class TempDir {
   public:

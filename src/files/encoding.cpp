@@ -1,0 +1,174 @@
+#include "files/encoding.hpp"
+
+#include <uchardet.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "core/errors.hpp"
+
+namespace tessaline {
+namespace {
+
+struct Known {
+    std::string_view detectorName;  // uchardet's name
+    TextEncoding encoding;
+};
+constexpr Known kSingleBytePages[] = {
+    {"WINDOWS-1251", TextEncoding::Windows1251},
+    {"KOI8-R", TextEncoding::Koi8r},
+    {"IBM866", TextEncoding::Cp866},
+    {"ISO-8859-5", TextEncoding::Iso88595},
+    {"MAC-CYRILLIC", TextEncoding::Mac},
+};
+
+// The names a reason gives the code pages: the ones users know them by.
+std::string_view ReadableName(CodePage page) {
+    switch (page) {
+        case CodePage::Cp866:
+            return "CP866";
+        case CodePage::Iso88595:
+            return "ISO-8859-5";
+        case CodePage::Koi8r:
+            return "KOI8-R";
+        case CodePage::Mac:
+            return "Mac Cyrillic";
+        case CodePage::Win1251:
+            return "Windows-1251";
+    }
+    return "";
+}
+
+std::string LettersText(std::size_t count) {
+    if (count == 0) return "no Cyrillic letters";
+    return std::to_string(count) + (count == 1 ? " Cyrillic letter" : " Cyrillic letters");
+}
+
+std::size_t CountLetters(std::string_view bytes, CodePage page) {
+    std::size_t count = 0;
+    for (char c : bytes)
+        count += IsRussianLetter(page, static_cast<unsigned char>(c)) ? 1 : 0;
+    return count;
+}
+
+// uchardet's answer, or "" when it has none.
+std::string DetectorAnswer(std::string_view bytes) {
+    const std::unique_ptr<uchardet, void (*)(uchardet_t)> detector(uchardet_new(), uchardet_delete);
+    if (!detector) return {};
+    if (uchardet_handle_data(detector.get(), bytes.data(), bytes.size()) != 0) return {};
+    uchardet_data_end(detector.get());
+    const char* name = uchardet_get_charset(detector.get());
+    return name == nullptr ? std::string() : std::string(name);
+}
+
+EncodingGuess SingleByte(TextEncoding encoding, std::string_view bytes) {
+    const CodePage page = *CodePageOf(encoding);
+    return {encoding,
+            LettersText(CountLetters(bytes, page)) + " read as " + std::string(ReadableName(page))};
+}
+
+}  // namespace
+
+std::string_view EncodingName(TextEncoding encoding) {
+    switch (encoding) {
+        case TextEncoding::Windows1251:
+            return "windows-1251";
+        case TextEncoding::Koi8r:
+            return "koi8-r";
+        case TextEncoding::Cp866:
+            return "cp866";
+        case TextEncoding::Iso88595:
+            return "iso-8859-5";
+        case TextEncoding::Mac:
+            return "mac";
+        case TextEncoding::Utf8:
+            return "utf-8";
+        case TextEncoding::Utf16le:
+            return "utf-16le";
+        case TextEncoding::Utf16be:
+            return "utf-16be";
+        case TextEncoding::Ascii:
+            return "ascii";
+    }
+    return "";
+}
+
+std::optional<CodePage> CodePageOf(TextEncoding encoding) {
+    switch (encoding) {
+        case TextEncoding::Windows1251:
+            return CodePage::Win1251;
+        case TextEncoding::Koi8r:
+            return CodePage::Koi8r;
+        case TextEncoding::Cp866:
+            return CodePage::Cp866;
+        case TextEncoding::Iso88595:
+            return CodePage::Iso88595;
+        case TextEncoding::Mac:
+            return CodePage::Mac;
+        default:
+            return std::nullopt;
+    }
+}
+
+EncodingGuess DetectEncoding(std::string_view bytes, bool complete) {
+    // A byte-order mark says it outright.
+    if (bytes.starts_with("\xEF\xBB\xBF")) return {TextEncoding::Utf8, "byte-order mark"};
+    if (bytes.starts_with("\xFF\xFE")) return {TextEncoding::Utf16le, "byte-order mark"};
+    if (bytes.starts_with("\xFE\xFF")) return {TextEncoding::Utf16be, "byte-order mark"};
+
+    std::size_t high = 0;  // bytes above 127
+    for (char c : bytes)
+        high += static_cast<unsigned char>(c) >= 0x80 ? 1 : 0;
+    if (high == 0) return {TextEncoding::Ascii, "no byte above 127"};
+
+    std::string answer = DetectorAnswer(bytes);
+    const Utf8Scan scan = ScanUtf8(bytes, !complete);
+    if (answer == "UTF-8" && scan.malformed * 20 > high) {
+        // uchardet 0.0.7 can name UTF-8 for a text that is not UTF-8 at all (a CP866 text whose
+        // letters often happen to form UTF-8 sequences); a UTF-8 text may hold a stray byte or
+        // two, but not one malformed sequence in twenty. The UTF-8 prober gives up on a
+        // continuation byte at the very start, which no UTF-8 text has: handed over again with
+        // one in front, the text is judged by the single-byte probers alone.
+        answer = DetectorAnswer("\x80" + std::string(bytes));
+    }
+    const bool cyrillicPage = std::ranges::any_of(
+        kSingleBytePages, [&](const Known& k) { return answer == k.detectorName; });
+    // A text of a few accented Latin letters can be too short for the detector, which then names
+    // a Western code page or none; bytes that are all well-formed UTF-8 are UTF-8 all the same
+    // (a Windows-1251 text almost never is: its letters are lead bytes without continuations).
+    if (answer == "UTF-8" || (!cyrillicPage && scan.malformed == 0)) {
+        std::string reason = scan.malformed == 0 ? "valid UTF-8"
+                                                 : "UTF-8 with " + std::to_string(scan.malformed) +
+                                                       (scan.malformed == 1 ? " malformed byte"
+                                                                            : " malformed bytes");
+        return {TextEncoding::Utf8, reason + ", " + LettersText(scan.russianLetters)};
+    }
+    for (const Known& known : kSingleBytePages) {
+        if (answer == known.detectorName) return SingleByte(known.encoding, bytes);
+    }
+    // The detector names no Cyrillic code page (a Western one for a text with a few accented
+    // letters, or none at all): the text is taken in the program's own code page.
+    EncodingGuess guess = SingleByte(TextEncoding::Windows1251, bytes);
+    guess.reason += answer.empty() ? ", no code page recognised"
+                                   : ", no Cyrillic code page recognised (" + answer + ")";
+    return guess;
+}
+
+EncodingGuess DetectFileEncoding(const std::string& path) {
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                               std::fclose);
+    if (!file) throw FileError(path, "cannot open " + path + ": " + std::strerror(errno));
+    std::string sample(kDetectSampleBytes, '\0');
+    const std::size_t got = std::fread(sample.data(), 1, sample.size(), file.get());
+    if (std::ferror(file.get()) != 0) {
+        throw FileError(path, "cannot read " + path + ": " + std::strerror(errno));
+    }
+    sample.resize(got);
+    const bool complete = got < kDetectSampleBytes || std::fgetc(file.get()) == EOF;
+    return DetectEncoding(sample, complete);
+}
+
+}  // namespace tessaline

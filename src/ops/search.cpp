@@ -1,0 +1,482 @@
+#include "ops/search.hpp"
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <vector>
+
+#include "core/chars.hpp"
+#include "core/errors.hpp"
+#include "core/strings.hpp"
+#include "files/directory.hpp"
+#include "files/records.hpp"
+#include "files/report_file.hpp"
+#include "ops/settings.hpp"
+
+namespace tessaline {
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+bool Contains(std::string_view text, std::string_view sub) {
+    return text.find(sub) != npos;
+}
+
+// --- The line walk -----------------------------------------------------------------------------
+
+// Walks the lines as every search does and hands each text line to `onText` with the reference
+// of its subtitle; the other lines are written as they are when `writes`. `onText` writes the
+// text line (or not) itself.
+template <typename OnText>
+void WalkLines(FrameRun& run, char open, char close, bool writes, OnText&& onText) {
+    const char frameMark[] = {close, open};
+    std::string_view line;
+    std::string reference;  // the subtitle's number, or the frame part of a MicroDVD line
+    bool expectNumber = true;
+    const auto pass = [&](std::string_view l) {
+        if (writes) run.WriteLine(l);
+    };
+    while (run.ReadLine(line)) {
+        if (expectNumber && IsNumberStr(line)) {
+            // A number that may start a record: the line after it is its timing line, which
+            // is never searched.
+            expectNumber = false;
+            reference.assign(line);
+            pass(line);
+            if (run.ReadLine(line)) pass(line);
+            continue;
+        }
+        if (IsBlankLine(line)) {
+            expectNumber = true;
+            pass(line);
+            continue;
+        }
+        // A MicroDVD line names itself: its frame part up to the second closing bracket.
+        if (Contains(line, std::string_view(frameMark, 2))) {
+            reference.assign(TextBeforeNthChar(line, close, 2));
+            reference += close;
+        }
+        onText(line, reference);
+    }
+}
+
+// The searched text: the find text, or in character mode the one character of its code.
+// Nothing, after telling the user, for a code that is no integer or no character.
+std::optional<std::string> Needle(FrameRun& run, const SearchParams& params) {
+    if (!params.charMode) return params.findText;
+    if (!IsNumberStr(params.findText)) {
+        run.Tell(kCheckSymbolCode);
+        return std::nullopt;
+    }
+    // A negative code names no character either.
+    const std::int32_t code = StrToIntSafe(params.findText);
+    if (code < 0 || code > 255) {
+        run.Tell(kWrongSymbolCode);
+        return std::nullopt;
+    }
+    return std::string(1, static_cast<char>(code));
+}
+
+// A search's report is written while it grows (it can hold a line for every subtitle); two or
+// more lines end with the separator and the summary, which the status bar shows too.
+class SearchReport {
+  public:
+    SearchReport(const std::string& input, bool interactive, std::string_view ext,
+                 std::string_view summary)
+        : file_(input, ext),
+          steps_{.interactive = interactive,
+                 .reportExt = ext,
+                 .emptyReportMessage = kSubStringNotPresent},
+          summary_(summary) {}
+
+    void Add(std::string_view reference, std::string_view what, std::string_view line = {}) {
+        line_.assign(reference).append(what).append(line);
+        file_.Add(line_);
+    }
+
+    void Finish(Host& host) {
+        if (file_.size() >= 2) {
+            const std::string summary = ">> " + std::to_string(file_.size()) + " " + summary_;
+            file_.Add(kReportSeparator);
+            file_.Add(summary);
+            host.SetStatusBar(summary);
+        }
+        file_.Finish(steps_, host);
+    }
+
+  private:
+    ReportFile file_;
+    FrameSteps steps_;
+    std::string summary_;
+    std::string line_;
+};
+
+// --- Many texts in one pass --------------------------------------------------------------------
+
+// Finds which of many texts occur in a line, in one pass over the line (an Aho-Corasick
+// automaton), optionally comparing as PosNoCase does. The replace list uses it to skip the lines
+// that none of its pairs touches without searching for each pair in turn, and to try only the
+// pairs whose find text is in the line.
+class TextSet {
+  public:
+    TextSet(const std::vector<std::string_view>& texts, bool ignoreCase) : count_(texts.size()) {
+        // Fold each byte as PosNoCase compares, then number the bytes the texts use; every
+        // other byte is class 0 and leads back to the start.
+        std::array<unsigned char, 256> fold{};
+        for (std::size_t b = 0; b < 256; ++b) {
+            const char c = static_cast<char>(b);
+            fold[b] = static_cast<unsigned char>(ignoreCase ? LowerFoldStr({&c, 1})[0] : c);
+        }
+        std::array<std::uint16_t, 256> classOfFolded{};
+        std::size_t classes = 1;
+        for (std::string_view text : texts) {
+            for (char c : text) {
+                const unsigned char f = fold[static_cast<unsigned char>(c)];
+                if (classOfFolded[f] == 0) classOfFolded[f] = static_cast<std::uint16_t>(classes++);
+            }
+        }
+        for (std::size_t b = 0; b < 256; ++b)
+            class_[b] = classOfFolded[fold[b]];
+        classes_ = classes;
+
+        // The trie of the folded texts.
+        std::vector<std::vector<std::uint32_t>> outputs(1);
+        next_.assign(classes_, 0);
+        for (std::size_t t = 0; t < texts.size(); ++t) {
+            std::uint32_t state = 0;
+            for (char c : texts[t]) {
+                const std::size_t cls = class_[static_cast<unsigned char>(c)];
+                if (next_[state * classes_ + cls] == 0) {
+                    next_[state * classes_ + cls] = static_cast<std::uint32_t>(outputs.size());
+                    outputs.emplace_back();
+                    next_.resize(next_.size() + classes_, 0);
+                }
+                state = next_[state * classes_ + cls];
+            }
+            if (!texts[t].empty()) outputs[state].push_back(static_cast<std::uint32_t>(t));
+        }
+        // Breadth first: each state's failure state is complete before its children; missing
+        // moves become the failure state's moves, so the scan never backtracks.
+        std::vector<std::uint32_t> failure(outputs.size(), 0);
+        std::deque<std::uint32_t> queue;
+        for (std::size_t cls = 1; cls < classes_; ++cls) {
+            if (const std::uint32_t child = next_[cls]; child != 0) queue.push_back(child);
+        }
+        while (!queue.empty()) {
+            const std::uint32_t state = queue.front();
+            queue.pop_front();
+            const auto& inherited = outputs[failure[state]];
+            outputs[state].insert(outputs[state].end(), inherited.begin(), inherited.end());
+            for (std::size_t cls = 1; cls < classes_; ++cls) {
+                std::uint32_t& move = next_[state * classes_ + cls];
+                const std::uint32_t fallback = next_[failure[state] * classes_ + cls];
+                if (move == 0) {
+                    move = fallback;
+                } else {
+                    failure[move] = fallback;
+                    queue.push_back(move);
+                }
+            }
+        }
+        firstOutput_.reserve(outputs.size() + 1);
+        for (const auto& list : outputs) {
+            firstOutput_.push_back(static_cast<std::uint32_t>(flatOutputs_.size()));
+            flatOutputs_.insert(flatOutputs_.end(), list.begin(), list.end());
+        }
+        firstOutput_.push_back(static_cast<std::uint32_t>(flatOutputs_.size()));
+        found_.assign((count_ + 63) / 64, 0);
+        // The scan's table: each move gives the target's row (its first entry), and a mark when
+        // texts end there, so that a byte costs one look-up and no multiplication.
+        moves_.resize(next_.size());
+        for (std::size_t i = 0; i < next_.size(); ++i) {
+            const std::uint32_t target = next_[i];
+            moves_[i] = target * static_cast<std::uint32_t>(classes_) |
+                        (outputs[target].empty() ? 0 : kEndsText);
+        }
+    }
+
+    /// Marks which texts occur in `line`; true when any does.
+    bool Scan(std::string_view line) {
+        std::fill(found_.begin(), found_.end(), 0);
+        bool any = false;
+        std::uint32_t row = 0;
+        for (char c : line) {
+            const std::uint32_t move = moves_[row + class_[static_cast<unsigned char>(c)]];
+            row = move & ~kEndsText;
+            if ((move & kEndsText) == 0) continue;
+            const std::size_t state = row / classes_;
+            for (std::uint32_t k = firstOutput_[state]; k < firstOutput_[state + 1]; ++k) {
+                const std::uint32_t t = flatOutputs_[k];
+                found_[t / 64] |= std::uint64_t{1} << (t % 64);
+            }
+            any = true;
+        }
+        return any;
+    }
+
+    /// The text occurred in the line of the last Scan.
+    [[nodiscard]] bool Found(std::size_t text) const {
+        return (found_[text / 64] >> (text % 64) & 1) != 0;
+    }
+
+  private:
+    std::size_t count_;
+    std::array<std::uint16_t, 256> class_{};
+    std::size_t classes_ = 1;
+    static constexpr std::uint32_t kEndsText = 0x80000000;
+    std::vector<std::uint32_t> next_;   // next_[state * classes_ + class]: the next state
+    std::vector<std::uint32_t> moves_;  // the same moves as rows, marked where texts end
+    std::vector<std::uint32_t> firstOutput_;
+    std::vector<std::uint32_t> flatOutputs_;
+    std::vector<std::uint64_t> found_;
+};
+
+}  // namespace
+
+// --- The operations ----------------------------------------------------------------------------
+
+RunResult FindText(const std::string& input, const SearchParams& params, Host& host) {
+    const std::string noOutput;
+    const FrameRequest request{.input = input,
+                               .output = noOutput,
+                               .steps = {.interactive = params.interactive, .writesOutput = false},
+                               .nothingToDo = params.findText.empty()};
+    return RunInFrame(request, host, [&](FrameRun& run) {
+        const auto needle = Needle(run, params);
+        if (!needle) return run.Abandon();
+        SearchReport report(input, params.interactive, "sym", "Finded Strings");
+        WalkLines(run, params.openBracket, params.closeBracket, false,
+                  [&](std::string_view line, const std::string& reference) {
+                      if (Contains(line, *needle)) report.Add(reference, " = ", line);
+                  });
+        report.Finish(host);
+    });
+}
+
+RunResult RemoveLinesWithText(const std::string& input, const std::string& output,
+                              const SearchParams& params, Host& host) {
+    if (params.findText.empty() || params.findText == " ") return RunResult::Skipped;
+    const FrameRequest request{
+        .input = input, .output = output, .steps = {.interactive = params.interactive}};
+    return RunInFrame(request, host, [&](FrameRun& run) {
+        const auto needle = Needle(run, params);
+        if (!needle) return run.Abandon();
+        SearchReport report(input, params.interactive, "remove", "Removed Strings");
+        WalkLines(run, params.openBracket, params.closeBracket, true,
+                  [&](std::string_view line, const std::string& reference) {
+                      // A character is looked for only at the start of the line.
+                      const bool drop =
+                          params.charMode ? line.starts_with(*needle) : Contains(line, *needle);
+                      if (!drop) return run.WriteLine(line);
+                      report.Add(reference, " = Removed: ", line);
+                  });
+        report.Finish(host);
+    });
+}
+
+RunResult ReplaceText(const std::string& input, const std::string& output,
+                      const SearchParams& params, Host& host) {
+    if (params.findText.empty() || params.findText == params.replaceText) {
+        return RunResult::Skipped;
+    }
+    const FrameRequest request{
+        .input = input, .output = output, .steps = {.interactive = params.interactive}};
+    const bool words = !params.charMode && params.replaceMode == 1;
+    const std::string_view changed = words ? " = Replaced Word: " : " = Replaced: ";
+    const std::string_view unchanged = params.charMode
+                                           ? " = Replaced Symbol Finded, but not Replaced!"
+                                       : words ? " = Replaced Word Finded, but not Replaced!"
+                                               : " = Replaced Text Finded, but not Replaced!";
+    return RunInFrame(request, host, [&](FrameRun& run) {
+        const auto needle = Needle(run, params);
+        if (!needle) return run.Abandon();
+        SearchReport report(input, params.interactive, "sym", "Replaced Strings");
+        WalkLines(run, params.openBracket, params.closeBracket, true,
+                  [&](std::string_view line, const std::string& reference) {
+                      if (!Contains(line, *needle)) return run.WriteLine(line);
+                      const std::string result =
+                          words ? ReplaceWholeWord(*needle, params.replaceText, line, false)
+                                : ReplaceAll(*needle, params.replaceText, line, false);
+                      report.Add(reference, result != line ? changed : unchanged,
+                                 result != line ? line : std::string_view());
+                      run.WriteLine(result);
+                  });
+        report.Finish(host);
+    });
+}
+
+RunResult ReplaceByList(const std::string& input, const std::string& output,
+                        const ReplaceTable& table, const ReplaceListParams& params, Host& host) {
+    if (table.empty()) return RunResult::Skipped;
+    const FrameRequest request{
+        .input = input, .output = output, .steps = {.interactive = params.interactive}};
+    const bool words = params.replaceMode == 1;
+    const bool ignoreCase = !params.caseSensitive;
+    const std::string_view changed = words ? " = Replaced Word: " : " = Replaced: ";
+
+    // A pair that could change nothing (an empty find text, or one equal to its replacement)
+    // takes part with an empty text, which never occurs.
+    std::vector<std::string_view> finds;
+    for (const ReplacePair& pair : table.pairs()) {
+        finds.push_back(pair.find == pair.replacement ? std::string_view() : pair.find);
+    }
+    TextSet set(finds, ignoreCase);
+
+    return RunInFrame(request, host, [&](FrameRun& run) {
+        SearchReport report(input, params.interactive, "sym", "Replaced Strings");
+        std::string current;
+        WalkLines(run, params.openBracket, params.closeBracket, true,
+                  [&](std::string_view line, const std::string& reference) {
+                      if (!set.Scan(line)) return run.WriteLine(line);
+                      current.assign(line);
+                      // The pairs in table order; a pair is tried only when its find text is
+                      // in the line as the pairs before it left it.
+                      for (std::size_t i = 0; i < finds.size(); ++i) {
+                          if (!set.Found(i)) continue;
+                          const ReplacePair& pair = table[i];
+                          std::string result =
+                              words ? ReplaceWholeWord(pair.find, pair.replacement, current,
+                                                       ignoreCase)
+                                    : ReplaceAll(pair.find, pair.replacement, current, ignoreCase);
+                          if (result == current) continue;
+                          report.Add(reference, changed, current);
+                          current = std::move(result);
+                          set.Scan(current);
+                      }
+                      run.WriteLine(current);
+                  });
+        report.Finish(host);
+    });
+}
+
+// --- Descriptors -------------------------------------------------------------------------------
+
+namespace {
+
+SearchParams SearchParamsOf(const OperationContext& c, const RunArgs& a) {
+    const Settings& s = c.settings;
+    return {.findText = s.Text("TextToFind"),
+            .replaceText = s.Text("TextToReplace"),
+            .charMode = s.Bool("FindCharFlag"),
+            .replaceMode = s.Int("ReplaceMode"),
+            .openBracket = FirstChar(s.Text("OpenBrackets"), '{'),
+            .closeBracket = FirstChar(s.Text("CloseBrackets"), '}'),
+            .interactive = a.interactive};
+}
+
+RunResult RunFindText(OperationContext& c, const RunArgs& a) {
+    return FindText(a.input, SearchParamsOf(c, a), c.host);
+}
+
+RunResult RunRemoveLines(OperationContext& c, const RunArgs& a) {
+    return RemoveLinesWithText(a.input, a.output, SearchParamsOf(c, a), c.host);
+}
+
+RunResult RunReplaceText(OperationContext& c, const RunArgs& a) {
+    return ReplaceText(a.input, a.output, SearchParamsOf(c, a), c.host);
+}
+
+std::string ReplaceListPath(const OperationContext& c) {
+    return JoinInFolder(c.programFolder, kReplaceListFile);
+}
+
+RunResult RunReplaceList(OperationContext& c, const RunArgs& a) {
+    const Settings& s = c.settings;
+    return ReplaceByList(a.input, a.output, ReplaceTable::Load(ReplaceListPath(c)),
+                         {.replaceMode = s.Int("ReplaceMode"),
+                          .caseSensitive = s.Bool("ReplaceListCaseSensitive"),
+                          .openBracket = FirstChar(s.Text("OpenBrackets"), '{'),
+                          .closeBracket = FirstChar(s.Text("CloseBrackets"), '}'),
+                          .interactive = a.interactive},
+                         c.host);
+}
+
+// An empty (or absent) replace list makes the command do nothing at all, not even log. A list
+// that cannot be read lets the run go on, which shows why.
+bool ReplaceListIsEmpty(OperationContext& c) {
+    try {
+        return ReplaceTable::Load(ReplaceListPath(c)).empty();
+    } catch (const FileError&) {
+        return false;
+    }
+}
+
+constexpr std::string_view kFindSettings[] = {"TextToFind", "FindCharFlag", "OpenBrackets",
+                                              "CloseBrackets"};
+constexpr std::string_view kReplaceSettings[] = {"TextToFind",  "TextToReplace", "FindCharFlag",
+                                                 "ReplaceMode", "OpenBrackets",  "CloseBrackets"};
+constexpr std::string_view kReplaceListSettings[] = {"ReplaceMode", "ReplaceListCaseSensitive",
+                                                     "OpenBrackets", "CloseBrackets"};
+constexpr Trigger kFindTriggers[] = {{"btnFindText"}};
+constexpr Trigger kRemoveTriggers[] = {{"btnRemoveLineBeginFromText"}};
+constexpr Trigger kReplaceTriggers[] = {{"btnReplaceText"}};
+constexpr Trigger kReplaceListTriggers[] = {{"btnReplaceList"}};
+constexpr VariantCode kFindCodes[] = {{kAnyVariant, 11}};
+constexpr VariantCode kRemoveCodes[] = {{kAnyVariant, 21}};
+constexpr VariantCode kReplaceCodes[] = {{kAnyVariant, 12}};
+constexpr VariantCode kReplaceListCodes[] = {{kAnyVariant, 30}};
+
+}  // namespace
+
+extern const Operation kFindTextOperation{
+    .command = "find-text",
+    .summary = "list the text lines that hold a text or a character",
+    .help =
+        "Lists every text line that holds TextToFind in film.sym, each under its subtitle's\n"
+        "number. With FindCharFlag=1, TextToFind is the code (0 to 255) of one character to\n"
+        "look for. Writes no other file; \"SubString Not Present!\" when nothing is found.",
+    .triggers = kFindTriggers,
+    .logText = "[Find Text] Click",
+    .outputExt = "",
+    .codes = kFindCodes,
+    .settings = kFindSettings,
+    .run = RunFindText,
+};
+
+extern const Operation kRemoveLinesOperation{
+    .command = "remove-lines",
+    .summary = "leave out the text lines that hold a text",
+    .help =
+        "Copies PATH to film.out without the text lines that hold TextToFind, and lists them in\n"
+        "film.remove. With FindCharFlag=1 only the lines that begin with the character of code\n"
+        "TextToFind are left out.",
+    .triggers = kRemoveTriggers,
+    .logText = "[Remove Line Begin from Text] Click",
+    .codes = kRemoveCodes,
+    .settings = kFindSettings,
+    .run = RunRemoveLines,
+};
+
+extern const Operation kReplaceTextOperation{
+    .command = "replace-text",
+    .summary = "replace a text or a character in every text line",
+    .help =
+        "Replaces TextToFind by TextToReplace in every text line into film.out, and lists the\n"
+        "changed lines in film.sym. ReplaceMode=1 replaces whole words only; with FindCharFlag=1\n"
+        "TextToFind is the code (0 to 255) of the character to replace.",
+    .triggers = kReplaceTriggers,
+    .logText = "[Replace To] Click",
+    .codes = kReplaceCodes,
+    .settings = kReplaceSettings,
+    .run = RunReplaceText,
+};
+
+extern const Operation kReplaceListOperation{
+    .command = "replace-list",
+    .summary = "apply the pairs of the replace list",
+    .help =
+        "Applies every pair of Replace.dat (in the program folder; one pair a line, "
+        "\"find=replace\",\n"
+        "Windows-1251) in order to every text line into film.out, and lists the changes in\n"
+        "film.sym. ReplaceMode=1 replaces whole words only; ReplaceListCaseSensitive=1 matches\n"
+        "the find texts exactly. Without pairs it does nothing.",
+    .triggers = kReplaceListTriggers,
+    .logText = "[Replace List] Click",
+    .codes = kReplaceListCodes,
+    .settings = kReplaceListSettings,
+    .run = RunReplaceList,
+    .idle = ReplaceListIsEmpty,
+};
+
+}  // namespace tessaline

@@ -1,0 +1,90 @@
+#include "ops/line_ends.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "op_folder.hpp"
+
+namespace tessaline {
+namespace {
+
+using test::ReadFile;
+using Messages = std::vector<std::string>;
+
+using Pass = RunResult (*)(const std::string&, const std::string&, bool, Host&);
+
+struct Repair : test::OpFolder {
+    Repair(Pass pass, std::string_view content, std::string_view name = "film.srt",
+           bool interactive = true)
+        : OpFolder(content, name) {
+        result = pass(input.string(), output.string(), interactive, host);
+    }
+};
+
+TEST(LineEnds, UnixToDos) {
+    const Messages kNotUnix{"This is Not Unix-formatted file!"};
+    const struct {
+        std::string input;
+        std::string output;  // "(none)": the pass failed
+    } cases[] = {
+        {"1\n00:00:01,000 --> 00:00:02,000\nA\n\n2\n",
+         "1\r\n00:00:01,000 --> 00:00:02,000\r\nA\r\n\r\n2\r\n"},
+        // A CR directly after an LF is dropped, also several.
+        {"a\n\r\rb\n", "a\r\nb\r\n"},
+        {"", "(none)"},
+        // Text after the last LF, and CR LF line ends, fail the pass.
+        {"a\nb", "(none)"},
+        {"a\r\nb\r\n", "(none)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        const Repair run(UnixToDos, c.input);
+        EXPECT_EQ(run.Output(), c.output);
+        const bool failed = c.output == "(none)";
+        EXPECT_EQ(run.result, failed ? RunResult::Refused : RunResult::Done);
+        EXPECT_EQ(run.host.messages, failed ? kNotUnix : Messages{});
+    }
+    // Over a folder the failure is silent.
+    EXPECT_TRUE(Repair(UnixToDos, "a", "film.srt", false).host.messages.empty());
+}
+
+TEST(LineEnds, AnyToDos) {
+    const struct {
+        const char* what;
+        std::string input;
+        std::string output;
+    } cases[] = {
+        {"LF only keeps the empty lines between records", "1\nA\n\n2\nB\n",
+         "1\r\nA\r\n\r\n2\r\nB\r\n"},
+        {"CR only keeps them too", "1\rA\r\r2\rB\r", "1\r\nA\r\n\r\n2\r\nB\r\n"},
+        {"CR CR LF is one line end", "A\r\r\n\r\r\nB\r\r\n", "A\r\n\r\nB\r\n"},
+        {"runs of empty lines become one", "A\r\n\r\n\r\n\r\nB\n\n\nC\r\n",
+         "A\r\n\r\nB\r\n\r\nC\r\n"},
+        {"a mixture", "A\nB\r\nC\rD\r\r\nE\n", "A\r\nB\r\nC\r\nD\r\nE\r\n"},
+        {"empty lines before the first text", "\r\n\r\nA\n", "\r\nA\r\n"},
+        {"text after the last line end fails", "A\r\nB", "(none)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Repair run(AnyToDos, c.input);
+        EXPECT_EQ(run.Output(), c.output);
+        const bool failed = c.output == "(none)";
+        EXPECT_EQ(run.host.messages,
+                  failed ? Messages{"This is Not Any-formatted file!"} : Messages{});
+    }
+}
+
+TEST(LineEnds, OnlySubtitleFilesInAnyLetterCase) {
+    EXPECT_EQ(Repair(AnyToDos, "A\n", "film.SUB").Output(), "A\r\n");
+    for (const bool interactive : {true, false}) {
+        const Repair run(UnixToDos, "A\n", "film.ssa", interactive);
+        EXPECT_EQ(run.result, RunResult::Refused);
+        EXPECT_EQ(run.Output(), "(none)");
+        EXPECT_EQ(run.host.messages, Messages{"Not Support File extension: ssa"});
+    }
+}
+
+}  // namespace
+}  // namespace tessaline
