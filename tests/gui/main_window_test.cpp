@@ -518,8 +518,10 @@ TEST(MainWindow, EveryControlIsThereAndUnbuiltCommandsSaySo) {
     for (const std::string& name : kControlNames) {
         QWidget* widget = w.window.findChild<QWidget*>(QString::fromStdString(name));
         ASSERT_NE(widget, nullptr) << name;
-        // A disabled command says why (cbSubExt is off only outside directory mode).
-        if (!widget->isEnabled() && name != "cbSubExt" && !qobject_cast<QLabel*>(widget)) {
+        // A disabled command says why (cbSubExt is off only outside directory mode, "Break
+        // Big" until the subtitle shown is long enough).
+        if (!widget->isEnabled() && name != "cbSubExt" && name != "btnBreakOneBigText" &&
+            !qobject_cast<QLabel*>(widget)) {
             EXPECT_TRUE(widget->toolTip().contains("Not available yet")) << name;
         }
     }
