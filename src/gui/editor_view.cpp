@@ -27,10 +27,9 @@ constexpr const char* kGrey = "#A0A0A0";
 
 // The rows that "Time:" shows or hides.
 constexpr const char* kTimeRows[] = {
-    "edTimeRange",      "edDeltaTimeRange",     "cbPrevEqualTime",
-    "cbNextEqualTime",  "stTimeRangePrev",      "stDeltaTimeRangePrev",
-    "stTimeRangeThis",  "stDeltaTimeRangeThis", "stTimeRangeNext",
-    "stDeltaTimeRangeNext"};
+    "edTimeRange",     "edDeltaTimeRange",     "cbPrevEqualTime", "cbNextEqualTime",
+    "stTimeRangePrev", "stDeltaTimeRangePrev", "stTimeRangeThis", "stDeltaTimeRangeThis",
+    "stTimeRangeNext", "stDeltaTimeRangeNext"};
 
 // The pop-up menu's case changes.
 constexpr std::pair<const char*, CaseChange> kPopupChanges[] = {
@@ -84,17 +83,45 @@ T* EditorView::Get(const char* name) const {
 }
 
 const QStringList& EditorView::Controls() {
-    static const QStringList names = {
-        "btnFirstSubLine", "btnPrevSubLine", "btnNextSubLine", "btnLastSubLine",
-        "btnGotoSubLine", "stSubNumber", "cbTime", "edTimeRange", "edDeltaTimeRange",
-        "cbPrevEqualTime", "cbNextEqualTime", "MemoSubLinesNum", "MemoSubLines",
-        "MemoSubLinesLength", "MemoSubLinesLengthFont", "rgModeGoSub", "cbBold",
-        "btnReWriteSubtitle", "btnDeleteSubtitle", "btnBreakStr", "btnBreakStrEqual",
-        "btnSwitchCase", "btnSwitchCaseSelected", "btnBreakOneDialog", "btnBreakOneBigText",
-        "btnLoadLogFile", "btnGotoLogLine", "seLogLineNum", "btnPrevLogLine", "btnNextLogLine",
-        "edLogString", "pmnTextToLowerCase", "pmnTextToUpLoCase", "pmnTextToUpFirstLetterLoCase",
-        "pmnTextToSwitchCase", "pmnTextToSwitchCaseSelected", "pmnNormalizeTextString",
-        "pmnUpCaseTextInBrackets", "mnUpCaseTextInBrackets"};
+    static const QStringList names = {"btnFirstSubLine",
+                                      "btnPrevSubLine",
+                                      "btnNextSubLine",
+                                      "btnLastSubLine",
+                                      "btnGotoSubLine",
+                                      "stSubNumber",
+                                      "cbTime",
+                                      "edTimeRange",
+                                      "edDeltaTimeRange",
+                                      "cbPrevEqualTime",
+                                      "cbNextEqualTime",
+                                      "MemoSubLinesNum",
+                                      "MemoSubLines",
+                                      "MemoSubLinesLength",
+                                      "MemoSubLinesLengthFont",
+                                      "rgModeGoSub",
+                                      "cbBold",
+                                      "btnReWriteSubtitle",
+                                      "btnDeleteSubtitle",
+                                      "btnBreakStr",
+                                      "btnBreakStrEqual",
+                                      "btnSwitchCase",
+                                      "btnSwitchCaseSelected",
+                                      "btnBreakOneDialog",
+                                      "btnBreakOneBigText",
+                                      "btnLoadLogFile",
+                                      "btnGotoLogLine",
+                                      "seLogLineNum",
+                                      "btnPrevLogLine",
+                                      "btnNextLogLine",
+                                      "edLogString",
+                                      "pmnTextToLowerCase",
+                                      "pmnTextToUpLoCase",
+                                      "pmnTextToUpFirstLetterLoCase",
+                                      "pmnTextToSwitchCase",
+                                      "pmnTextToSwitchCaseSelected",
+                                      "pmnNormalizeTextString",
+                                      "pmnUpCaseTextInBrackets",
+                                      "mnUpCaseTextInBrackets"};
     return names;
 }
 
@@ -117,12 +144,19 @@ void EditorView::Wire() {
     button("btnDeleteSubtitle", [&editor] { editor.Delete(); });
     button("btnBreakOneDialog", [&editor] { editor.Break(BreakOne::Dialog); });
     button("btnBreakOneBigText", [&editor] { editor.Break(BreakOne::BigText); });
-    button("btnLoadLogFile", [&viewer] { viewer.Load(); });
-    button("btnGotoLogLine", [this, &viewer] {
+    // Each step through the report leaves the caret in the text, ready for the repair.
+    const auto logButton = [&](const char* name, std::function<void()> command) {
+        button(name, [this, command = std::move(command)] {
+            command();
+            memo_->setFocus();
+        });
+    };
+    logButton("btnLoadLogFile", [&viewer] { viewer.Load(); });
+    logButton("btnGotoLogLine", [this, &viewer] {
         viewer.Show(static_cast<std::size_t>(Get<QSpinBox>("seLogLineNum")->value()));
     });
-    button("btnPrevLogLine", [&viewer] { viewer.Prev(); });
-    button("btnNextLogLine", [&viewer] { viewer.Next(); });
+    logButton("btnPrevLogLine", [&viewer] { viewer.Prev(); });
+    logButton("btnNextLogLine", [&viewer] { viewer.Next(); });
     // The commands that change the text leave the caret in the edit box, the selection kept.
     const auto edit = [this](auto* sender, std::function<void(std::size_t, std::size_t)> change,
                              auto signal) {
@@ -137,7 +171,8 @@ void EditorView::Wire() {
             memo_->setFocus();
         });
     };
-    const auto editButton = [&](const char* name, std::function<void(std::size_t, std::size_t)> change) {
+    const auto editButton = [&](const char* name,
+                                std::function<void(std::size_t, std::size_t)> change) {
         edit(Get<QPushButton>(name), std::move(change), &QPushButton::clicked);
     };
     editButton("btnBreakStr", [&editor](std::size_t, std::size_t) { editor.BreakString(false); });
@@ -149,11 +184,12 @@ void EditorView::Wire() {
         editor.ChangeCase(CaseChange::SwitchSelection, from, to);
     });
     for (const auto& [name, change] : kPopupChanges) {
-        edit(Get<QAction>(name),
-             [&editor, change](std::size_t from, std::size_t to) {
-                 editor.ChangeCase(change, from, to);
-             },
-             &QAction::triggered);
+        edit(
+            Get<QAction>(name),
+            [&editor, change](std::size_t from, std::size_t to) {
+                editor.ChangeCase(change, from, to);
+            },
+            &QAction::triggered);
     }
     // "Up Case (Text In Brackets)": the menu's item and the pop-up's are one setting.
     auto* upMenu = Get<QAction>("mnUpCaseTextInBrackets");
