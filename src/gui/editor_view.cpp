@@ -64,8 +64,11 @@ QString Numbers(const std::vector<int>& values) {
     return lines.join('\n');
 }
 
+// A text the program puts into a box is shown from its start (a long report message too).
 void SetText(QLineEdit* edit, const QString& text) {
-    if (edit->text() != text) edit->setText(text);
+    if (edit->text() == text) return;
+    edit->setText(text);
+    edit->setCursorPosition(0);
 }
 
 }  // namespace

@@ -37,8 +37,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <set>
-#include <utility>
 #include <thread>
+#include <utility>
 
 #include "core/paths.hpp"
 #include "gui/editor_view.hpp"
@@ -991,6 +991,19 @@ bool MainWindow::SaveScreenshots(const QString& folder) {
         ok = grab().save(folder + "/" + name + ".png") && ok;
     }
     pages_->setCurrentIndex(kSubtitlePage);
+    // The report viewer on the length test's findings (film.len is written beside the film).
+    Run([this] {
+        if (session_->Click("btnSubLineTest") == Outcome::Ok) session_->viewer.Load();
+    });
+    QApplication::processEvents();
+    ok = grab().save(folder + "/report-viewer.png") && ok;
+    // The subtitles lists, the open file on both sides when there is no add file.
+    if (session_->openAddFile.empty()) session_->openAddFile = session_->openFile;
+    SubtitleListsWindow lists(*session_, this);
+    lists.resize(900, 480);
+    lists.show();
+    QApplication::processEvents();
+    ok = lists.grab().save(folder + "/subtitle-lists.png") && ok;
     return ok;
 }
 
