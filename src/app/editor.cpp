@@ -301,33 +301,32 @@ void SubtitleEditor::Last() {
 }
 
 void SubtitleEditor::Next() {
-    if (index_.empty() || !SaveIfModified()) return;
-    if (subNumber.empty() || subNumber.front() == ' ' || subNumber.front() == '-' ||
-        subNumber == "0") {
-        subNumber = "1";
-    }
-    if (goMode == 0) {
-        if (!shown_) {
-            Show(0);
-        } else if (current_ + 1 < index_.size()) {
-            Show(current_ + 1);
-        }
-        return;
-    }
-    if (const auto at = Named(); at && *at + 1 < index_.size()) Show(*at + 1);
+    Step(true);
 }
 
 void SubtitleEditor::Prev() {
+    Step(false);
+}
+
+void SubtitleEditor::Step(bool forward) {
     if (index_.empty() || !SaveIfModified()) return;
     if (subNumber.empty() || subNumber.front() == ' ' || subNumber.front() == '-' ||
         subNumber == "0") {
         subNumber = "1";
     }
-    if (goMode == 0) {
-        if (shown_ && current_ > 0) Show(current_ - 1);
+    // "mode1" steps through the index, "mode2" from the subtitle numbered in stSubNumber.
+    std::optional<std::size_t> from;
+    if (goMode != 0) {
+        from = Named();
+    } else if (shown_) {
+        from = current_;
+    } else if (forward) {
+        Show(0);
         return;
     }
-    if (const auto at = Named(); at && *at > 0) Show(*at - 1);
+    if (!from) return;
+    if (forward && *from + 1 < index_.size()) Show(*from + 1);
+    if (!forward && *from > 0) Show(*from - 1);
 }
 
 std::optional<std::size_t> SubtitleEditor::Named() {
@@ -336,8 +335,9 @@ std::optional<std::size_t> SubtitleEditor::Named() {
     Host& host = session_.host();
     if (index_.format == SubtitleFormat::SubRip) {
         // A number names the last subtitle of that number; a timing line, the last of that timing.
-        const std::vector<std::size_t> found =
-            IsNumberStr(key) ? FindByNumber(index_, StrToIntSafe(key)) : FindByKey(index_, key, host);
+        const std::vector<std::size_t> found = IsNumberStr(key)
+                                                   ? FindByNumber(index_, StrToIntSafe(key))
+                                                   : FindByKey(index_, key, host);
         if (found.empty()) return std::nullopt;
         return found.back();
     }
@@ -398,7 +398,8 @@ bool SubtitleEditor::WriteChanges(std::vector<SubtitleChange> changes, bool inte
         // The file stays as it was; the message says why the copy could not be written.
         host.ShowMessage(e.what());
     }
-    bool done = result == RunResult::Done && ReplaceWithCopy(output, index_.path, interactive, host);
+    bool done =
+        result == RunResult::Done && ReplaceWithCopy(output, index_.path, interactive, host);
     session_.RefreshIndicators();
     if (!done && index_.Stale()) Reload();
     return done;
@@ -411,9 +412,9 @@ bool SubtitleEditor::ReWrite() {
     const Settings& settings = session_.settings();
     std::string timing(TrimChar(timeRange, ' '));
     if (timing.empty()) timing = subtitle_.timing;
-    if (const auto error = CheckTiming(index_.format, timing,
-                                       FirstChar(settings.Text("OpenBrackets"), '{'),
-                                       index_.closeBracket)) {
+    if (const auto error =
+            CheckTiming(index_.format, timing, FirstChar(settings.Text("OpenBrackets"), '{'),
+                        index_.closeBracket)) {
         session_.host().ShowMessage(*error);
         return false;
     }
@@ -587,8 +588,8 @@ void SubtitleEditor::ChangeCase(CaseChange change, std::size_t from, std::size_t
                 break;
         }
         CaseFlags flags;  // the text begins a sentence
-        changed = CaseTransformText(part, mode, session_.settings().Bool("UpCaseTextInBrackets"),
-                                    flags);
+        changed =
+            CaseTransformText(part, mode, session_.settings().Bool("UpCaseTextInBrackets"), flags);
     }
     text.replace(from, to - from, changed);
     SetText(text);

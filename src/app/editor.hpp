@@ -39,24 +39,24 @@ struct TimingLabel {
 
 /// The lengths of the edited lines as the window shows them beside the lines.
 struct LineMeasure {
-    std::vector<int> lengths;  // characters, tags not counted
-    std::vector<int> widths;   // pixels; empty when the font cannot be read
-    int total = 0;             // stMaxSubLength
-    bool totalTooLong = false;  // over lines x length less the correction (shMaxSubLength)
-    bool lineTooLong = false;   // a line over SubLineLength characters
-    bool lineTooWide = false;   // a line over PixelTextWidthMax pixels
-    bool breakBig = false;      // over SubtitleFullLength: "Break Big" can split it
+    std::vector<int> lengths;       // characters, tags not counted
+    std::vector<int> widths;        // pixels; empty when the font cannot be read
+    int total = 0;                  // stMaxSubLength
+    bool totalTooLong = false;      // over lines x length less the correction (shMaxSubLength)
+    bool lineTooLong = false;       // a line over SubLineLength characters
+    bool lineTooWide = false;       // a line over PixelTextWidthMax pixels
+    bool breakBig = false;          // over SubtitleFullLength: "Break Big" can split it
     std::string widthsUnavailable;  // why there are no widths
 };
 
 /// The keyboard aids of the edit box (Ctrl with a digit).
 enum class KeyAid {
-    JoinAll = 1,           // Ctrl+1: one line
-    WordsUp = 2,           // Ctrl+2: each line's first word to the line above, from the end
-    FirstWordUp = 3,       // Ctrl+3: the second line's first word to the first line
-    WordsDown = 4,         // Ctrl+4: each line's last word to the line below, from the start
-    LastWordDown = 5,      // Ctrl+5: the first line's last word to the second line
-    DropEmptyLines = 0,    // Ctrl+0
+    JoinAll = 1,         // Ctrl+1: one line
+    WordsUp = 2,         // Ctrl+2: each line's first word to the line above, from the end
+    FirstWordUp = 3,     // Ctrl+3: the second line's first word to the first line
+    WordsDown = 4,       // Ctrl+4: each line's last word to the line below, from the start
+    LastWordDown = 5,    // Ctrl+5: the first line's last word to the second line
+    DropEmptyLines = 0,  // Ctrl+0
 };
 
 /// The file operations of the breaking family the editor applies to its subtitle.
@@ -182,6 +182,7 @@ class SubtitleEditor {
     void Remeasure();
 
   private:
+    void Step(bool forward);
     void SetLines(LineList lines);
     void ShowNeighbours();
     /// The subtitle named by stSubNumber in "mode2" ("1" and "2" name the first line of a
