@@ -42,7 +42,7 @@ std::string JoinedText(const std::string& above, const std::string& below) {
 
 SubtitleLists::SubtitleLists(Session& session)
     : session_(session), oneTable_(session.settings().Int("SubsListMode") != 1) {
-    const std::array<std::string, 2> files = {session.openFile, session.openAddFile};
+    const std::array<std::string, 2> files = {session.openFile, session.openAddFile()};
     for (ListSide side : {ListSide::Left, ListSide::Right}) {
         const std::string& path = files[Index(side)];
         if (!path.empty() && IsRegularFile(path)) Load(side, path);
@@ -89,10 +89,9 @@ std::string SubtitleLists::Duration(ListSide side, std::size_t row) const {
     const Settings& settings = session_.settings();
     const std::string& timing = Cells(side, row).timing;
     try {
-        const std::string duration =
-            SubtitleDuration(timing, FirstChar(settings.Text("OpenBrackets"), '{'),
-                             FirstChar(settings.Text("CloseBrackets"), '}'),
-                             settings.Bool("TimeCorrection"));
+        const std::string duration = SubtitleDuration(
+            timing, FirstChar(settings.Text("OpenBrackets"), '{'),
+            FirstChar(settings.Text("CloseBrackets"), '}'), settings.Bool("TimeCorrection"));
         if (FormatOf(side) != SubtitleFormat::MicroDvd || !IsNumberStr(duration)) return duration;
         const auto fps = ParseFramesPerSecond(settings.Text("FramesAtSec"));
         if (!fps || *fps <= 0) return duration;
@@ -122,14 +121,14 @@ bool SubtitleLists::Load(ListSide side, const std::string& path) {
     const Settings& settings = session_.settings();
     try {
         std::size_t count = 0;
-        ForEachSubtitle(path, format, FirstChar(settings.Text("CloseBrackets"), '}'), host,
-                        [&](Subtitle& subtitle) {
-                            ++count;
-                            column.push_back(
-                                {format == SubtitleFormat::SubRip ? std::move(subtitle.number)
-                                                                  : std::to_string(count),
-                                 std::move(subtitle.timing), JoinStrings(subtitle.lines, "|")});
-                        });
+        ForEachSubtitle(
+            path, format, FirstChar(settings.Text("CloseBrackets"), '}'), host,
+            [&](Subtitle& subtitle) {
+                ++count;
+                column.push_back({format == SubtitleFormat::SubRip ? std::move(subtitle.number)
+                                                                   : std::to_string(count),
+                                  std::move(subtitle.timing), JoinStrings(subtitle.lines, "|")});
+            });
     } catch (const FileError& e) {
         host.ShowMessage(e.what());
         return false;
@@ -201,10 +200,9 @@ void SubtitleLists::Break(ListSide side, std::size_t row) {
     if (row + 1 >= RowCount(side)) return;
     const Settings& settings = session_.settings();
     ListRow& cells = At(side, row);
-    const SplitTimings parts =
-        SplitTiming(cells.timing, 2, settings.Bool("TimeCorrection"), true,
-                    FirstChar(settings.Text("OpenBrackets"), '{'),
-                    FirstChar(settings.Text("CloseBrackets"), '}'));
+    const SplitTimings parts = SplitTiming(cells.timing, 2, settings.Bool("TimeCorrection"), true,
+                                           FirstChar(settings.Text("OpenBrackets"), '{'),
+                                           FirstChar(settings.Text("CloseBrackets"), '}'));
     ListRow second = cells;
     // A timing that does not divide stays whole on both rows.
     if (!parts.first.empty() && !parts.second.empty()) {
@@ -236,9 +234,9 @@ void SubtitleLists::Join(ListSide side, std::size_t row) {
     } else {
         const std::size_t aboveArrow = above.timing.find("-->");
         const std::size_t ownArrow = cells.timing.find("-->");
-        cells.timing = above.timing.substr(0, aboveArrow) +
-                       (ownArrow == std::string::npos ? std::string()
-                                                      : cells.timing.substr(ownArrow));
+        cells.timing =
+            above.timing.substr(0, aboveArrow) +
+            (ownArrow == std::string::npos ? std::string() : cells.timing.substr(ownArrow));
     }
     cells.n = above.n;
     cells.text = JoinedText(above.text, cells.text);

@@ -144,6 +144,8 @@ struct Operation {
     std::string_view outputExt = "out";
     std::span<const VariantCode> codes = {};
     HandlerKind handler = HandlerKind::Standard;
+    /// The control the window gives the focus to after a run ("" : it stays where it was).
+    std::string_view focusAfter = {};
 
     // --- What it reads -----------------------------------------------------------------------
     std::span<const std::string_view> settings = {};

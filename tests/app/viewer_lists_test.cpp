@@ -196,7 +196,7 @@ class ListsTest : public ViewerTest {
     void OpenBoth(std::string_view left, std::string_view right) {
         WriteFile(dir / "add.srt", right);
         Open(left);
-        session.openAddFile = (dir / "add.srt").string();
+        session.controls.Set("edOpenFileAdd", (dir / "add.srt").string());
     }
 };
 
