@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts the desktop program under Xvfb with the sample film open and saves a picture of each
-# page into docs/ (main.png is the "Subtitle" page), then one of the main page filling a screen
-# of each size the window is made for (main-1024x600.png, ...).
+# page into docs/ (main.png is the "Subtitle" page, its editor on the first subtitle), of the
+# report viewer on the length test's report and of the subtitles lists, then one of the main page
+# filling a screen of each size the window is made for (main-1024x600.png, ...).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 gui=build/src/gui/tessaline-gui
@@ -10,8 +11,10 @@ home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 # Russian find and replace texts (Windows-1251 in the settings file) show the Cyrillic display.
 printf '[Settings]\r\nTextToFind=\xB8\xEB\xEA\xE0\r\nTextToReplace=\xA8\xEB\xEA\xE0\r\n' >"$home/Tessaline.ini"
+# A copy of the film, so that the length test's report for the viewer's picture lands beside it.
+cp examples/film.srt "$home/film.srt"
 TESSALINE_HOME=$home xvfb-run -a -s "-screen 0 1280x800x24" \
-    "$gui" examples/film.srt --screenshots docs
+    "$gui" "$home/film.srt" --screenshots docs
 for size in 1024x600 1280x800 1920x1080; do
     TESSALINE_HOME=$home xvfb-run -a -s "-screen 0 ${size}x24" \
         "$gui" examples/film.srt --screenshot-full "docs/main-$size.png"

@@ -165,6 +165,7 @@ Outcome Session::OpenSubtitleFile(const std::string& path) {
         outputPath = ChangeFileExtMode(path, "out", 0);
     }
     PresetSubToSub();
+    if (withEditor) editor.Open();
     RefreshIndicators();
     if (noteCodePage) NoteCodePage(path);
     LogOperation("[Open File] Click", 1);
@@ -203,6 +204,7 @@ Outcome Session::OpenFromBox(const std::string& text) {
             return Outcome::Refused;
         }
         OpenMask(text);
+        if (withEditor) editor.Open();
         settings_.SetText("LastDir", folder);
         RefreshIndicators();
         LogOperation("[Open File] Click", 1);
@@ -247,6 +249,8 @@ void Session::SetDirectoryMode(bool on) {
     folder = FolderOf(openFile);
     openFile = JoinInFolder(folder, subExtMask());
     outputPath = ChangeFileExtMode(openFile, "out", 0);
+    // The box holds a mask now: there is no one file to edit.
+    if (withEditor) editor.Open();
 }
 
 void Session::RefreshIndicators() {
@@ -416,7 +420,13 @@ Outcome Session::Run(const Operation& op, int variant) {
     // The renamed file holds the processed subtitles: open it again. (In directory mode the box
     // holds a mask, which is no file to open.)
     if (op.handler == HandlerKind::RenameOutFile && !directoryMode && IsRegularFile(openFile)) {
+        // The editor stays at the subtitle it showed.
+        const std::string shown = editor.subNumber;
         OpenSubtitleFile(openFile);
+        if (withEditor && !shown.empty()) {
+            editor.subNumber = shown;
+            if (!editor.GoTo()) editor.Show(0);
+        }
     }
     RefreshIndicators();
     if (const std::string_view text = op.LogTextOf(variant); !text.empty()) {

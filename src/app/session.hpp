@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/editor.hpp"
+#include "app/report_viewer.hpp"
 #include "core/strings.hpp"
 #include "files/frame.hpp"
 #include "files/host.hpp"
@@ -89,6 +91,14 @@ class Session {
     /// The window's values that no setting stores: the operations' own controls and the lists
     /// above the pages.
     ControlValues controls;
+
+    /// The desktop program edits the open file's subtitles: opening a file builds the index of
+    /// the line editor. The command line has no editor and builds none.
+    bool withEditor = false;
+    /// The subtitle line editor of the "Subtitle" page.
+    SubtitleEditor editor{*this};
+    /// The report viewer ("Log Data") beside it.
+    ReportViewer viewer{*this};
 
     /// The mask of directory mode (cbSubExt).
     [[nodiscard]] const std::string& subExtMask() const { return controls.Text("cbSubExt"); }

@@ -1,5 +1,7 @@
 #include "cli/commands.hpp"
 
+#include "cli/subtitle_commands.hpp"
+
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -198,24 +200,25 @@ std::string HelpOf(const Operation& op) {
 
 // --- The program's own commands -----------------------------------------------------------------
 
-Outcome RunSettings(Session& s) {
+int RunSettings(std::string_view name, const std::vector<std::string>& args, Session& s) {
+    for (const std::string& arg : args) {
+        if (IsOptionLike(arg) && arg != "--") {
+            return UsageError(name, "", "unknown option '" + arg + "'");
+        }
+    }
+    if (!args.empty()) return UsageError(name, "", "takes no PATH");
     const std::string text = s.settings().ToIniText();
     PrintText(text);
-    return Outcome::Ok;
+    return 0;
 }
 
 const std::vector<ProgramCommand> kProgramCommands = {
     {"settings", "print the effective settings",
      "Prints every setting as INI text, after Tessaline.ini (or --ini) and --set.", RunSettings},
+    kShowSubtitleCommand,
+    kRewriteSubtitleCommand,
+    kDeleteSubtitleCommand,
 };
-
-int UsageError(std::string_view name, std::string_view usage, std::string_view message) {
-    std::fprintf(stderr, "tessaline %.*s: %.*s\nusage: tessaline %.*s %.*s\n",
-                 static_cast<int>(name.size()), name.data(), static_cast<int>(message.size()),
-                 message.data(), static_cast<int>(name.size()), name.data(),
-                 static_cast<int>(usage.size()), usage.data());
-    return 2;
-}
 
 const ProgramCommand* FindProgramCommand(std::string_view name) {
     for (const ProgramCommand& command : kProgramCommands) {
@@ -225,6 +228,14 @@ const ProgramCommand* FindProgramCommand(std::string_view name) {
 }
 
 }  // namespace
+
+int UsageError(std::string_view name, std::string_view usage, std::string_view message) {
+    std::fprintf(stderr, "tessaline %.*s: %.*s\nusage: tessaline %.*s %.*s\n",
+                 static_cast<int>(name.size()), name.data(), static_cast<int>(message.size()),
+                 message.data(), static_cast<int>(name.size()), name.data(),
+                 static_cast<int>(usage.size()), usage.data());
+    return 2;
+}
 
 const std::vector<ProgramCommand>& ProgramCommands() {
     return kProgramCommands;
@@ -250,8 +261,9 @@ bool IsCommand(std::string_view name) {
 std::string CommandHelpText(std::string_view name) {
     if (const Operation* op = FindOperation(name)) return HelpOf(*op);
     if (const ProgramCommand* command = FindProgramCommand(name)) {
-        return "usage: tessaline " + std::string(command->name) + "\n\n" +
-               std::string(command->help) + "\n";
+        std::string usage = "usage: tessaline " + std::string(command->name);
+        if (!command->usage.empty()) usage += " " + std::string(command->usage);
+        return usage + "\n\n" + std::string(command->help) + "\n";
     }
     return {};
 }
@@ -328,12 +340,11 @@ int RunCliCommand(std::string_view name, std::vector<std::string> args, Session&
     }
 
     if (const ProgramCommand* command = FindProgramCommand(name)) {
-        for (const std::string& arg : args) {
-            if (IsOptionLike(arg)) return UsageError(name, "", "unknown option '" + arg + "'");
+        if (!pathsAfterDashes.empty()) {
+            args.emplace_back("--");
+            args.insert(args.end(), pathsAfterDashes.begin(), pathsAfterDashes.end());
         }
-        if (!args.empty() || !pathsAfterDashes.empty())
-            return UsageError(name, "", "takes no PATH");
-        return ExitCodeOf(command->run(session));
+        return command->run(name, args, session);
     }
 
     const Operation* op = FindOperation(name);

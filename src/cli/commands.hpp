@@ -17,7 +17,12 @@ struct ProgramCommand {
     std::string_view name;
     std::string_view summary;
     std::string_view help;
-    Outcome (*run)(Session& session);
+    /// Runs the command with the arguments after its name; returns the exit status.
+    int (*run)(std::string_view name, const std::vector<std::string>& args, Session& session);
+    /// What follows the name in the usage line ("" for nothing).
+    std::string_view usage = {};
+    /// The options, separated by spaces, for the completion.
+    std::string_view optionNames = {};
 };
 
 [[nodiscard]] const std::vector<ProgramCommand>& ProgramCommands();
@@ -43,6 +48,9 @@ struct ProgramOption {
 
 /// True when NAME is a command of the program (an operation or a program command).
 [[nodiscard]] bool IsCommand(std::string_view name);
+
+/// Says what is wrong with a command line on stderr, with the command's usage; returns 2.
+int UsageError(std::string_view name, std::string_view usage, std::string_view message);
 
 /// Parses the command's arguments and runs it over every PATH; returns the exit status.
 int RunCliCommand(std::string_view name, std::vector<std::string> args, Session& session);

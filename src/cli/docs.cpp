@@ -109,7 +109,8 @@ std::string ManPage() {
     for (const Operation* op : Catalogue())
         page += ManCommand(*op);
     for (const ProgramCommand& command : ProgramCommands()) {
-        page += ".SS " + Roff(command.name) + "\n.B tessaline " + Roff(command.name) + "\n.PP\n" +
+        page += ".SS " + Roff(command.name) + "\n.B tessaline " + Roff(command.name) + "\n" +
+                (command.usage.empty() ? "" : Roff(command.usage) + "\n") + ".PP\n" +
                 Roff(command.help) + "\n";
     }
     page +=
@@ -196,6 +197,11 @@ std::string BashCompletion() {
         } else {
             script += "            ;;\n";
         }
+    }
+    for (const ProgramCommand& command : ProgramCommands()) {
+        if (command.optionNames.empty()) continue;
+        script += "        " + std::string(command.name) + ")\n";
+        script += "            options=\"--help " + std::string(command.optionNames) + "\" ;;\n";
     }
     script +=
         "    esac\n"

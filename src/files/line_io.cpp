@@ -107,6 +107,16 @@ bool LineReader::ReadBlock(std::string_view& bytes) {
     return true;
 }
 
+void LineReader::Seek(std::uint64_t offset) {
+    if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0) {
+        throw FileError(path_, "cannot read " + path_ + ": " + Reason());
+    }
+    pos_ = 0;
+    end_ = 0;
+    eof_ = false;
+    bytesRead_ = offset;
+}
+
 bool LineReader::AtEnd() {
     return pos_ == end_ && !Fill();
 }

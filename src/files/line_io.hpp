@@ -45,6 +45,13 @@ class LineReader {
     /// Lines read so far.
     [[nodiscard]] std::size_t LineNumber() const { return lineNumber_; }
 
+    /// The byte offset in the file of the next line to be read.
+    [[nodiscard]] std::uint64_t Offset() const { return bytesRead_ - (end_ - pos_); }
+
+    /// Goes on reading at a byte offset (the start of a line, as Offset gave it).
+    /// Throws FileError when the file cannot be positioned.
+    void Seek(std::uint64_t offset);
+
   private:
     bool Fill();
 

@@ -43,6 +43,8 @@
 #include <utility>
 
 #include "core/paths.hpp"
+#include "gui/editor_view.hpp"
+#include "gui/subtitle_lists_window.hpp"
 #include "gui/window_layout.hpp"
 #include "ops/catalogue.hpp"
 #include "ops/controls.hpp"
@@ -85,7 +87,10 @@ const QSet<QString>& WorkingControls() {
             "mnTimeCalculatorSetFocus",
             "mnAbout",
             "mnReplaceList",
+            "mnSubtitlesLists",
         };
+        for (const QString& name : EditorView::Controls())
+            set.insert(name);
         const auto add = [&set](std::string_view name) {
             set.insert(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
         };
@@ -266,9 +271,12 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     session_->noteCodePage = true;
     // A folder run uses every core; the window stays responsive meanwhile.
     session_->jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    session_->withEditor = true;
 
     WireCommands();
     WireTextTools();
+    editorView_ = new EditorView(*this, *session_,
+                                 [this](const std::function<void()>& handler) { Run(handler); });
     MarkNotAvailable();
     FormCreate();
     BindSettings();
@@ -796,6 +804,7 @@ void MainWindow::WireCommands() {
     focus("mnTimeTestSetFocus", kTimeFramePage, "btnTimeTest");
     focus("mnTimeCalculatorSetFocus", kUtilitiesPage, "gbTimeCalculator");
     onAction("mnAbout", [this] { ShowAbout(); });
+    onAction("mnSubtitlesLists", [this] { ShowSubtitlesLists(); });
 }
 
 // Every command control whose command is not built yet is disabled and says so.
@@ -849,6 +858,8 @@ void MainWindow::BindEnabledStates() {
 
 void MainWindow::FormCreate() {
     session_->Start();
+    // A file remembered from the last run is shown in the editor at once.
+    if (!session_->openFile.empty() && !session_->directoryMode) session_->editor.Open();
     auto* openBox = Control<QComboBox>("edOpenFile");
     for (const std::string& path : session_->recentFiles)
         openBox->addItem(PathToQString(path));
@@ -903,6 +914,17 @@ void MainWindow::FormDestroy() {
     } catch (const std::exception& e) {
         host_->ShowMessage(e.what());
     }
+}
+
+// Another program may have changed the open file while the window was in the background.
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow() || running_ ||
+        !editorView_) {
+        return;
+    }
+    session_->editor.Refresh();
+    editorView_->Show();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -971,6 +993,8 @@ void MainWindow::ShowState() {
     Control<QLabel>("stOutFile")->setVisible(s.outFileVisible);
     Control<QLabel>("stLogFile")->setVisible(s.logFileVisible);
 
+    if (editorView_) editorView_->Show();
+
     // Directory mode shows in italics on the commands that run over a folder.
     for (std::string_view name : kDirectoryCapableControls) {
         auto* widget = findChild<QWidget*>(
@@ -1035,6 +1059,15 @@ void MainWindow::ShowAbout() {
                        "Prepares and repairs subtitle files.");
 }
 
+void MainWindow::ShowSubtitlesLists() {
+    const std::size_t position = session_->editor.Position();
+    Run([this] { session_->LogOperation("[Subtitles Lists...] Window Open", 0); });
+    SubtitleListsWindow lists(*session_, this);
+    lists.exec();
+    // The lists may have written the open file: the editor reads it again.
+    Run([this, position] { session_->editor.ReturnFromLists(position); });
+}
+
 bool MainWindow::SaveScreenshots(const QString& folder) {
     QDir().mkpath(folder);
     bool ok = true;
@@ -1046,6 +1079,20 @@ bool MainWindow::SaveScreenshots(const QString& folder) {
         ok = grab().save(folder + "/" + name + ".png") && ok;
     }
     pages_->setCurrentIndex(kSubtitlePage);
+    // The report viewer on the length test's findings (film.len is written beside the film).
+    Run([this] {
+        if (session_->Click("btnSubLineTest") == Outcome::Ok) session_->viewer.Load();
+    });
+    QApplication::processEvents();
+    ok = grab().save(folder + "/report-viewer.png") && ok;
+    // The subtitles lists, the open file on both sides when there is no add file.
+    if (session_->openAddFile().empty())
+        session_->controls.Set("edOpenFileAdd", session_->openFile);
+    SubtitleListsWindow lists(*session_, this);
+    lists.resize(900, 480);
+    lists.show();
+    QApplication::processEvents();
+    ok = lists.grab().save(folder + "/subtitle-lists.png") && ok;
     return ok;
 }
 

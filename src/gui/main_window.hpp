@@ -22,6 +22,7 @@ class QTabWidget;
 namespace tessaline::gui {
 
 struct ControlDef;
+class EditorView;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -53,6 +54,7 @@ class MainWindow : public QMainWindow {
 
   protected:
     void closeEvent(class QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, class QEvent* event) override;
 
   private:
@@ -82,9 +84,11 @@ class MainWindow : public QMainWindow {
     void OpenFromDialog();
     void OpenAddFromDialog();
     void ShowAbout();
+    void ShowSubtitlesLists();
 
     std::unique_ptr<QtHost> host_;
     std::unique_ptr<Session> session_;
+    EditorView* editorView_ = nullptr;  // a child of the window
     QTabWidget* pages_ = nullptr;
     bool running_ = false;
     bool closed_ = false;

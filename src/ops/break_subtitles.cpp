@@ -256,10 +256,7 @@ RunResult BreakBigText(const std::string& input, const std::string& output,
 
 // --- Descriptors -------------------------------------------------------------------------------
 
-namespace {
-
-BreakParams ParamsOf(const OperationContext& c, const RunArgs& a) {
-    const Settings& s = c.settings;
+BreakParams BreakParamsOf(const Settings& s, bool interactive) {
     return {.lineLength = s.Int("SubLineLength"),
             .breakDialogCount = s.Int("BreakDialogCount"),
             .lineCount = s.Int("SubLineCount"),
@@ -272,15 +269,17 @@ BreakParams ParamsOf(const OperationContext& c, const RunArgs& a) {
             .timeCorrection = s.Bool("TimeCorrection"),
             .openBracket = FirstChar(s.Text("OpenBrackets"), '{'),
             .closeBracket = FirstChar(s.Text("CloseBrackets"), '}'),
-            .interactive = a.interactive};
+            .interactive = interactive};
 }
 
+namespace {
+
 RunResult RunBreakSubDialog(OperationContext& c, const RunArgs& a) {
-    return BreakSubDialog(a.input, a.output, ParamsOf(c, a), c.host);
+    return BreakSubDialog(a.input, a.output, BreakParamsOf(c.settings, a.interactive), c.host);
 }
 
 RunResult RunBreakBigText(OperationContext& c, const RunArgs& a) {
-    return BreakBigText(a.input, a.output, ParamsOf(c, a), c.host);
+    return BreakBigText(a.input, a.output, BreakParamsOf(c.settings, a.interactive), c.host);
 }
 
 constexpr std::string_view kBreakSubDialogSettings[] = {"SubLineLength",

@@ -32,6 +32,11 @@ struct BreakParams {
     bool interactive = true;
 };
 
+class Settings;
+
+/// The breaking parameters as the settings hold them.
+[[nodiscard]] BreakParams BreakParamsOf(const Settings& settings, bool interactive);
+
 /// Splits the dialogues of a SubRip or MicroDVD file that need too many lines (and big texts
 /// with BreakBigText); the report "DiaBreak" lists every split.
 RunResult BreakSubDialog(const std::string& input, const std::string& output,

@@ -65,12 +65,14 @@ std::optional<FrameLineParts> SplitFrameLine(std::string_view line, char close) 
 
 // --- Reading SubRip records ---------------------------------------------------------------------
 
-bool LayoutReader::Read(std::string& into) {
+bool LayoutReader::Read(std::string& into, std::uint64_t& offset) {
     if (!pending_.empty()) {
-        into.swap(pending_.front());
+        into.swap(pending_.front().line);
+        offset = pending_.front().offset;
         pending_.pop_front();
         return true;
     }
+    offset = run_.in().Offset();
     std::string_view view;
     if (!run_.ReadLine(view)) return false;
     into.assign(view);
@@ -78,24 +80,31 @@ bool LayoutReader::Read(std::string& into) {
 }
 
 LayoutReader::Item LayoutReader::Next() {
-    if (!Read(line_)) return Item::End;
+    std::uint64_t offset = 0;
+    if (!Read(line_, offset)) return Item::End;
     if (!atStart_ || !IsNumberStr(line_)) {
         atStart_ = IsBlankLine(line_);
         return Item::Line;
     }
     record_.gap.clear();
+    std::vector<std::uint64_t> gapOffsets;
+    std::uint64_t nextOffset = 0;
     bool found = false;
-    while ((found = Read(next_)) && IsBlankLine(next_))
+    while ((found = Read(next_, nextOffset)) && IsBlankLine(next_)) {
         record_.gap.push_back(next_);
+        gapOffsets.push_back(nextOffset);
+    }
     if (found && next_.find("-->") != std::string::npos) {
         record_.number.swap(line_);
         record_.timing.swap(next_);
+        record_.offset = offset;
         ReadText();
         return Item::Record;
     }
     // No timing line follows: the number is text, and the lines after it are read again.
-    if (found) pending_.push_front(next_);
-    pending_.insert(pending_.begin(), record_.gap.begin(), record_.gap.end());
+    if (found) pending_.push_front({next_, nextOffset});
+    for (std::size_t i = record_.gap.size(); i-- > 0;)
+        pending_.push_front({record_.gap[i], gapOffsets[i]});
     atStart_ = false;
     return Item::Line;
 }
@@ -104,7 +113,8 @@ void LayoutReader::ReadText() {
     count_ = 0;
     record_.ended = false;
     atStart_ = true;
-    while (Read(next_)) {
+    std::uint64_t offset = 0;
+    while (Read(next_, offset)) {
         if (next_.empty()) {
             record_.end.clear();
             record_.ended = true;
@@ -112,9 +122,10 @@ void LayoutReader::ReadText() {
         }
         if (next_ == " ") {
             std::string after;
-            const bool more = Read(after);
+            std::uint64_t afterOffset = 0;
+            const bool more = Read(after, afterOffset);
             const bool endsRecord = !more || after.empty() || IsNumberStr(after);
-            if (more) pending_.push_front(std::move(after));
+            if (more) pending_.push_front({std::move(after), afterOffset});
             if (endsRecord) {
                 record_.end = " ";
                 record_.ended = true;

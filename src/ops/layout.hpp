@@ -4,6 +4,7 @@
 // line cut into its frames and its text, and the tests of a display line's start.
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -55,6 +56,7 @@ struct LayoutRecord {
     std::string timing;
     std::string end;     // the line that ended the record: "" or " "
     bool ended = false;  // false: the input ended inside the record
+    std::uint64_t offset = 0;  // where the number line starts in the file
 };
 
 /// Reads a SubRip file record by record, handing on the lines outside records one by one.
@@ -97,11 +99,21 @@ class LayoutReader {
     void WriteHead();
 
   private:
-    bool Read(std::string& into);
+    /// The next line into `into`, and where it starts in the file.
+    bool Read(std::string& into, std::uint64_t& offset);
+    bool Read(std::string& into) {
+        std::uint64_t offset = 0;
+        return Read(into, offset);
+    }
     void ReadText();
 
+    struct Pending {
+        std::string line;
+        std::uint64_t offset = 0;
+    };
+
     FrameRun& run_;
-    std::deque<std::string> pending_;  // lines read ahead, to be read again
+    std::deque<Pending> pending_;  // lines read ahead, to be read again
     bool atStart_ = true;
     std::string line_;
     std::string next_;

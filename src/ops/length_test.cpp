@@ -38,6 +38,12 @@ void RemoveTags(std::string_view line, std::initializer_list<std::string_view> t
     }
 }
 
+/// The MicroDVD style tags removed and "[br]" read as a space, as a MicroDVD line is shown.
+void ShownMicroDvdLine(std::string_view line, std::string& out) {
+    RemoveTags(line, {"{y:i}", "{y:b}"}, out);
+    if (out.find('[') != std::string::npos) out = ReplaceAll("[br]", " ", out, true);
+}
+
 /// The first character of a line's text: after a leading "<i>", or after a leading MicroDVD
 /// style tag up to its closing bracket.
 std::optional<char> FirstSymbol(std::string_view line) {
@@ -165,10 +171,7 @@ class LengthChecker {
                     continue;
                 }
                 // Measured as shown: without the style tags, "[br]" (a line break) as a space.
-                RemoveTags(line, {"{y:i}", "{y:b}"}, measured);
-                if (measured.find('[') != std::string::npos) {
-                    measured = ReplaceAll("[br]", " ", measured, true);
-                }
+                ShownMicroDvdLine(line, measured);
                 CheckLine(found, label, line, measured, k);
             }
             CheckSubtitle(found, label);
@@ -361,6 +364,14 @@ class LengthChecker {
 };
 
 }  // namespace
+
+std::string MeasuredLine(std::string_view line, bool microDvd) {
+    std::string shown(line);
+    if (microDvd) ShownMicroDvdLine(line, shown);
+    std::string plain;
+    RemoveTags(shown, {"<i>", "</i>", "<b>", "</b>"}, plain);
+    return plain;
+}
 
 RunResult LengthTest(const std::string& input, const LengthTestParams& params, Host& host) {
     const std::string noOutput;

@@ -44,6 +44,11 @@ struct LengthTestParams {
     bool interactive = true;
 };
 
+/// A text line as the length test measures it (in characters and in pixels): without the tags
+/// <i> </i> <b> </b> in any letter case and, in a MicroDVD text, without {y:i} {y:b} and with
+/// "[br]" read as a space.
+[[nodiscard]] std::string MeasuredLine(std::string_view line, bool microDvd);
+
 /// Writes the "len" report of a SubRip or MicroDVD file (replacing an older one) and no output.
 RunResult LengthTest(const std::string& input, const LengthTestParams& params, Host& host);
 

@@ -377,22 +377,26 @@ RunResult SetLength(const std::string& input, const std::string& output,
     });
 }
 
+LineCutParams LineCutParamsOf(const Settings& s) {
+    return {.maxLength = s.Int("SubLineLength"),
+            .equal = s.Bool("LineCutEqual"),
+            .lineCount = s.Int("SubLineCount"),
+            .reCut = s.Bool("LineReCut"),
+            .delta = s.Int("DeltaSym"),
+            .fromEnd = s.Bool("FromSubEnd"),
+            .wideLetters = s.Bool("LineAnalySym"),
+            .wideSet = s.Text("WideLetters"),
+            .disbalance = s.Int("LineLengthDisbalance"),
+            .breakMode = s.Int("BreakMode")};
+}
+
 // --- Descriptor --------------------------------------------------------------------------------
 
 namespace {
 
 RunResult RunSetLength(OperationContext& c, const RunArgs& a) {
     const Settings& s = c.settings;
-    SetLengthParams params{.cut = {.maxLength = s.Int("SubLineLength"),
-                                   .equal = s.Bool("LineCutEqual"),
-                                   .lineCount = s.Int("SubLineCount"),
-                                   .reCut = s.Bool("LineReCut"),
-                                   .delta = s.Int("DeltaSym"),
-                                   .fromEnd = s.Bool("FromSubEnd"),
-                                   .wideLetters = s.Bool("LineAnalySym"),
-                                   .wideSet = s.Text("WideLetters"),
-                                   .disbalance = s.Int("LineLengthDisbalance"),
-                                   .breakMode = s.Int("BreakMode")},
+    SetLengthParams params{.cut = LineCutParamsOf(s),
                            .correctTags = s.Bool("CorrectTAGs"),
                            .correctInsideTags = s.Bool("CorrectInsideTAGs"),
                            .tagToEveryLine = s.Bool("TAGtoEveryLine"),

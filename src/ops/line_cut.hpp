@@ -31,6 +31,11 @@ struct LineCutParams {
     int breakMode = DefaultInt("BreakMode");  // rgBreakMode: 1 evens out a greedy three-line cut
 };
 
+class Settings;
+
+/// The cutting parameters as the settings hold them.
+[[nodiscard]] LineCutParams LineCutParamsOf(const Settings& settings);
+
 /// The greedy cut: lines filled up to `maxLength` at spaces, from the start or the end; with
 /// `breakMode` a three-line result whose last line is long moves the second line's first word
 /// up. `lines` is cleared first.

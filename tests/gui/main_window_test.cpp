@@ -14,17 +14,21 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
+#include <QDialog>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -32,8 +36,10 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 #include <QTimeEdit>
+#include <QTimer>
 #include <QTreeView>
 #include <set>
 #include <string_view>
@@ -55,7 +61,9 @@ using test::WriteFile;
 
 // The controls that another control switches on and off (cbSubExt by directory mode,
 // cbRoundWord by the compare mode, edJoinDeltaTime by "Join Sub-Text").
-const std::set<std::string_view> kSwitchedControls = {"cbSubExt", "cbRoundWord", "edJoinDeltaTime"};
+// ("Break Big" is on only while the subtitle shown is longer than the full length.)
+const std::set<std::string_view> kSwitchedControls = {"cbSubExt", "cbRoundWord", "edJoinDeltaTime",
+                                                      "btnBreakOneBigText"};
 
 const std::string kFilm = Crlf({"1", "00:00:01,000 --> 00:00:03,000", W("Привет!"), "", "2",
                                 "00:00:04,000 --> 00:00:05,000", "Hello", ""});
@@ -330,6 +338,7 @@ TEST(MainWindow, KeyboardReachesMenusCommandsAndPages) {
     EXPECT_TRUE(w.messages[0].startsWith("Tessaline ")) << w.messages[0].toStdString();
 
     // Alt+F opens the File menu; its items have accelerators too.
+    // The menu opens by its keys, as a user does: Alt+F, L.
     w.Press(Qt::Key_F, Qt::AltModifier);
     auto* file = w.Get<QMenu>("mnFile");
     EXPECT_TRUE(file->isVisible());
@@ -744,6 +753,216 @@ TEST(MainWindow, SubtitlesLengthCutsToTwoLinesThatPassTheTest) {
     EXPECT_EQ(ReadFile(home / "film.len"), Crlf({"1 = Number is a First Symbol of Subtitle!"}));
     EXPECT_EQ(w.Get<QComboBox>("cbLogExt")->currentText(), "*.len");
     EXPECT_EQ(w.messages, QStringList{"Null Log-file"});
+}
+
+// --- The subtitle line editor, the report viewer and the subtitles lists -----------------------
+
+const std::string kT1 = "00:00:01,000 --> 00:00:03,000";
+const std::string kT2 = "00:00:04,000 --> 00:00:06,000";
+const std::string kT3 = "00:00:07,000 --> 00:00:09,000";
+const std::string kThree = Crlf(
+    {"1", kT1, W("Привет, мир!"), "", "2", kT2, "Second line", "two", "", "3", kT3, "Third", ""});
+
+QString Memo(Window& w) {
+    return w.Get<QPlainTextEdit>("MemoSubLines")->toPlainText();
+}
+QString Column(Window& w, const char* name) {
+    return w.Get<QPlainTextEdit>(name)->toPlainText();
+}
+
+// Open, step, type and see the lengths and widths follow, use a keyboard aid, ReWrite, move on
+// with Page Down, and find the text again after opening the file anew.
+TEST(Editor, StepsTypesMeasuresAndRewritesTheOpenFile) {
+    TempDir home;
+    WriteFile(home / "film.srt", kThree);
+    Window w(home);
+    w.Open(home / "film.srt");
+    EXPECT_EQ(w.Pages()->currentIndex(), kSubtitlePage);
+    EXPECT_EQ(Memo(w), QString("Привет, мир!"));
+    EXPECT_EQ(w.Get<QLabel>("stCurrentSubtitle")->text(), "1");
+    EXPECT_EQ(w.Get<QLabel>("stSubtitlesCount")->text(), "3");
+    EXPECT_EQ(Column(w, "MemoSubLinesLength"), "12");
+
+    w.Click("btnNextSubLine");
+    EXPECT_EQ(Memo(w), "Second line\ntwo");
+    EXPECT_EQ(w.Get<QLineEdit>("edTimeRange")->text(), QString::fromStdString(kT2));
+    EXPECT_EQ(w.Get<QLabel>("stTimeRangePrev")->text(), QString::fromStdString(kT1));
+    EXPECT_EQ(w.Get<QLabel>("stTimeRangeNext")->text(), QString::fromStdString(kT3));
+    EXPECT_EQ(w.Get<QLineEdit>("edDeltaTimeRange")->text(), "00:00:02,000");
+    EXPECT_EQ(Column(w, "MemoSubLinesLength"), "11\n3");
+    const QString widths = Column(w, "MemoSubLinesLengthFont");
+    ASSERT_EQ(widths.split('\n').size(), 2);
+
+    // A line typed past the line length turns its indicator red at once.
+    w.Click("MemoSubLines");
+    w.Press(Qt::Key_End, Qt::ControlModifier);
+    w.Type(" and a great many words more than fit");
+    EXPECT_EQ(Column(w, "MemoSubLinesLength"), "11\n40");
+    EXPECT_NE(Column(w, "MemoSubLinesLengthFont"), widths);
+    EXPECT_GT(Column(w, "MemoSubLinesLengthFont").split('\n')[1].toInt(),
+              widths.split('\n')[1].toInt());
+    EXPECT_TRUE(w.Get<QLabel>("shMemoSubLinesLengthIndicator")->styleSheet().contains("#FF0000"));
+    w.Press(Qt::Key_1, Qt::ControlModifier);  // one line
+    EXPECT_EQ(Memo(w), "Second line two and a great many words more than fit");
+    w.Press(Qt::Key_4, Qt::ControlModifier);  // nothing to move on one line
+    w.Click("btnBreakStr");
+    EXPECT_EQ(Memo(w), "Second line two and a great many\nwords more than fit");
+    EXPECT_TRUE(w.Get<QLabel>("shMemoSubLinesLengthIndicator")->styleSheet().contains("#00C000"));
+
+    w.Click("btnReWriteSubtitle");
+    const std::string rewritten =
+        Crlf({"1", kT1, W("Привет, мир!"), "", "2", kT2, "Second line two and a great many",
+              "words more than fit", "", "3", kT3, "Third", ""});
+    EXPECT_EQ(ReadFile(home / "film.srt"), rewritten);
+    EXPECT_FALSE(fs::exists(home / "film.out"));
+    w.Click("MemoSubLines");
+    w.Press(Qt::Key_PageDown);
+    EXPECT_EQ(Memo(w), "Third");
+    w.Press(Qt::Key_PageDown);  // the last stays
+    EXPECT_EQ(w.Get<QLabel>("stCurrentSubtitle")->text(), "3");
+    EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join('|').toStdString();
+
+    Window again(home);
+    again.Open(home / "film.srt");
+    again.Fill("stSubNumber", "2");
+    again.Press(Qt::Key_Return);
+    EXPECT_EQ(Memo(again), "Second line two and a great many\nwords more than fit");
+    again.Click("btnLastSubLine");
+    EXPECT_EQ(Memo(again), "Third");
+    again.Click("btnDeleteSubtitle");
+    EXPECT_EQ(ReadFile(home / "film.srt"),
+              Crlf({"1", kT1, W("Привет, мир!"), "", "2", kT2, "Second line two and a great many",
+                    "words more than fit", ""}));
+}
+
+// The walk of a user who repairs what the length test found: test, load the report, step to the
+// over-long subtitle, Break Str, ReWrite, and the fixed text is there when the file is opened
+// again.
+TEST(Editor, TheLengthReportLeadsToTheSubtitleThatIsRepaired) {
+    TempDir home;
+    const std::string film =
+        Crlf({"1", kT1, "Short", "", "2", kT2,
+              "This line is much too long for the screen of anyone", "", "3", kT3, "Fine", ""});
+    WriteFile(home / "film.srt", film);
+    Window w(home);
+    w.Open(home / "film.srt");
+    w.Click("btnSubLineTest");
+    ASSERT_TRUE(fs::exists(home / "film.len"));
+    EXPECT_EQ(w.Get<QComboBox>("cbLogExt")->currentText(), "*.len");
+    w.Click("btnLoadLogFile");
+    EXPECT_EQ(w.Get<QLineEdit>("stSubNumber")->text(), "2");
+    EXPECT_EQ(Memo(w), "This line is much too long for the screen of anyone");
+    EXPECT_TRUE(w.Get<QLineEdit>("edLogString")->text().contains("symbols contain"));
+    EXPECT_EQ(w.Focused(), w.Get<QPlainTextEdit>("MemoSubLines"));
+
+    w.Click("btnBreakStr");
+    EXPECT_EQ(Memo(w).count('\n'), 1);
+    w.Click("btnReWriteSubtitle");
+    EXPECT_EQ(w.Get<QLabel>("stSubtitlesCount")->text(), "3");
+
+    // Ctrl+Page Down in the text steps through the report.
+    w.Click("MemoSubLines");
+    const int line = w.Get<QSpinBox>("seLogLineNum")->value();
+    w.Press(Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(w.Get<QSpinBox>("seLogLineNum")->value(),
+              std::min(line + 1, w.Get<QLabel>("stLogLineCount")->text().toInt()));
+
+    Window again(home);
+    again.Open(home / "film.srt");
+    again.Fill("stSubNumber", "2");
+    again.Click("btnGotoSubLine");
+    EXPECT_EQ(Memo(again), "This line is much too long for\nthe screen of anyone");
+    EXPECT_TRUE(again.messages.isEmpty()) << again.messages.join('|').toStdString();
+}
+
+// "File" > "Subtitles Lists...": the open file and the add file side by side; a row broken, a
+// cell edited and the left side saved; the editor reads the file again when the window closes.
+TEST(SubtitleListsWindow, EditsAndSavesASideAndTheEditorFollows) {
+    TempDir home;
+    WriteFile(home / "film.srt", kThree);
+    WriteFile(home / "add.srt", Crlf({"1", kT1, "Uno", "", "2", kT2, "Dos", ""}));
+    Window w(home);
+    w.Open(home / "film.srt");
+    w.Click("btnNextSubLine");
+
+    bool checked = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        const auto finish = qScopeGuard([dialog] { dialog->reject(); });
+        auto* table = dialog->findChild<QTableView*>("lvSubtitleList");
+        ASSERT_NE(table, nullptr);
+        EXPECT_EQ(table->model()->columnCount(), 6);
+        EXPECT_EQ(table->model()->rowCount(), 3);
+        // The editor's subtitle is the row selected.
+        EXPECT_EQ(table->currentIndex().row(), 1);
+        EXPECT_EQ(dialog->findChild<QLabel*>("stDeltaTimeRange")->text(), "00:00:02,000");
+
+        // The add file comes in by its path typed and Enter.
+        auto* right = dialog->findChild<QLineEdit*>("edOpenFile2");
+        QTest::mouseClick(right, Qt::LeftButton);
+        right->selectAll();
+        QTest::keyClicks(right, Path(home / "add.srt"));
+        QTest::keyClick(right, Qt::Key_Return);
+        EXPECT_EQ(table->model()->index(0, 3).data().toString(), "Uno");
+
+        // Break the first row of the left side: its two halves, the right side unmoved.
+        const auto cellAt = [table](int row, int column) {
+            return table->visualRect(table->model()->index(row, column)).center();
+        };
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cellAt(0, 2));
+        QTest::mouseClick(dialog->findChild<QPushButton*>("btnBreak1"), Qt::LeftButton);
+        EXPECT_EQ(table->model()->rowCount(), 4);
+        EXPECT_EQ(table->model()->index(1, 2).data().toString(), "Привет, мир!|<-=BREAK=->");
+        EXPECT_EQ(table->model()->index(1, 3).data().toString(), "Dos");
+
+        // Edit a cell: click it, F2, type, Enter.
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cellAt(3, 2));
+        QTest::keyClick(table, Qt::Key_F2);
+        auto* editor = table->viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        // Typed letter by letter (QTest's key clicks know only ASCII).
+        for (const QChar letter : QString("Третий|two")) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(letter));
+            QApplication::sendEvent(editor, &press);
+        }
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents();  // the edit is committed after the key
+        EXPECT_EQ(table->model()->index(3, 2).data().toString(), "Третий|two");
+        QTest::mouseClick(dialog->findChild<QPushButton*>("btnReCount1"), Qt::LeftButton);
+        QTest::mouseClick(dialog->findChild<QPushButton*>("btnSave1"), Qt::LeftButton);
+        checked = true;
+    });
+    // The menu opens by its keys, as a user does: Alt+F, L.
+    w.Press(Qt::Key_F, Qt::AltModifier);
+    QMenu* file = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(file, nullptr);
+    QTest::keyClick(file, Qt::Key_L);
+    ASSERT_TRUE(checked);
+
+    EXPECT_EQ(ReadFile(home / "film.srt"), Crlf({"1",
+                                                 "00:00:01,000 --> 00:00:02,000",
+                                                 W("Привет, мир!"),
+                                                 "<-=BREAK=->",
+                                                 "",
+                                                 "2",
+                                                 "00:00:02,001 --> 00:00:03,000",
+                                                 W("Привет, мир!"),
+                                                 "<-=BREAK=->",
+                                                 "",
+                                                 "3",
+                                                 kT2,
+                                                 "Second line",
+                                                 "two",
+                                                 "",
+                                                 "4",
+                                                 kT3,
+                                                 W("Третий"),
+                                                 "two",
+                                                 ""}));
+    EXPECT_EQ(w.Get<QLabel>("stSubtitlesCount")->text(), "4");
+    EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join('|').toStdString();
 }
 
 // --- Timings from a second file, the last subtitle ----------------------------------------------

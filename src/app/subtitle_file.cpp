@@ -1,0 +1,436 @@
+#include "app/subtitle_file.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <tuple>
+
+#include "core/times.hpp"
+#include "files/file_commands.hpp"
+#include "files/fs.hpp"
+#include "files/line_io.hpp"
+#include "files/records.hpp"
+#include "ops/layout.hpp"
+
+namespace tessaline {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The file's size and modification time, or zeros when it cannot be read.
+std::pair<std::uint64_t, std::int64_t> FileStamp(const std::string& path) {
+    std::error_code error;
+    const auto size = fs::file_size(path, error);
+    if (error) return {0, 0};
+    const auto time = fs::last_write_time(path, error);
+    if (error) return {0, 0};
+    return {static_cast<std::uint64_t>(size),
+            static_cast<std::int64_t>(time.time_since_epoch().count())};
+}
+
+// A reading of the file that writes nothing: the frame's line reading without its checks.
+class FileReading {
+  public:
+    FileReading(const std::string& path, Host& host, std::uint64_t offset = 0)
+        : reader_(path), run_(reader_, nullptr, host, steps_, path) {
+        reader_.SetHost(&host);
+        if (offset > 0) reader_.Seek(offset);
+    }
+    FrameRun& run() { return run_; }
+    LineReader& reader() { return reader_; }
+
+  private:
+    FrameSteps steps_{.interactive = false, .writesOutput = false};
+    LineReader reader_;
+    FrameRun run_;
+};
+
+// The text the editor shows for a SubRip subtitle without a text line of its own: the lines
+// after the blank line that follows its timing, up to the next line that begins with a time. A
+// number line is held back until it is known whether that line follows it directly (then the
+// number belongs to the next subtitle and is not taken).
+class SeparatedText {
+  public:
+    explicit SeparatedText(LineList& taken) : taken_(taken) {}
+
+    /// Takes a line outside records; false when the text ended before it: the line, and the
+    /// number line held before it (Released), are not part of the text.
+    bool Feed(std::string_view line) {
+        if (IsTimeText(line)) return false;
+        if (IsBlankLine(line)) {
+            TakeHeld();
+            return true;
+        }
+        TakeHeld();
+        if (IsNumberStr(line)) {
+            held_ = std::string(line);
+        } else {
+            taken_.emplace_back(line);
+        }
+        return true;
+    }
+    /// The text ends at a record or at the end of the file: a held number was text.
+    void End() { TakeHeld(); }
+    /// The number line held back when Feed returned false.
+    [[nodiscard]] const std::optional<std::string>& Released() const { return held_; }
+
+  private:
+    void TakeHeld() {
+        if (held_) taken_.push_back(std::move(*held_));
+        held_.reset();
+    }
+
+    LineList& taken_;
+    std::optional<std::string> held_;
+};
+
+// Writes the changed file line by line: a run of blank lines between subtitles becomes one
+// empty line, everything else is written as read.
+class ChangeWriter {
+  public:
+    ChangeWriter(FrameRun& run, const SubtitleIndex& index, std::span<const SubtitleChange> changes)
+        : run_(run), index_(index), changes_(changes) {}
+
+    void WriteSubRip() {
+        LayoutReader reader(run_);
+        LineList dropped;
+        std::optional<SeparatedText> separated;
+        for (auto item = reader.Next(); item != LayoutReader::Item::End && !failed_;
+             item = reader.Next()) {
+            if (item == LayoutReader::Item::Line) {
+                const std::string& line = reader.line();
+                if (separated && separated->Feed(line)) continue;
+                if (separated) {
+                    if (separated->Released()) Line(*separated->Released());
+                    separated.reset();
+                }
+                IsBlankLine(line) ? Blank() : Line(line);
+                continue;
+            }
+            if (separated) separated->End();
+            separated.reset();
+            const LayoutRecord& record = reader.record();
+            const SubtitleChange* change = ChangeAt(record.offset, record.timing);
+            if (change == nullptr) {
+                Line(record.number);
+                for (const std::string& blank : record.gap)
+                    Line(blank);
+                Line(record.timing);
+                for (const std::string& text : reader.text())
+                    Line(text);
+                if (record.ended) Blank();
+            } else if (change->timingOnly) {
+                Line(record.number);
+                Line(change->with.front().timing);
+                for (const std::string& text : reader.text())
+                    Line(text);
+                if (record.ended) Blank();
+            } else if (change->with.empty()) {
+                // Removed with its empty line; the blank lines after it go with it.
+                lastBlank_ = true;
+            } else {
+                for (std::size_t i = 0; i < change->with.size(); ++i) {
+                    if (i > 0) Blank();
+                    Line(record.number);
+                    Line(change->with[i].timing);
+                    for (const std::string& text : change->with[i].lines)
+                        Line(text);
+                }
+                if (record.ended) Blank();
+                // The text that stood apart from its timing was shown as this subtitle's text:
+                // the new text takes its place.
+                if (reader.text().empty()) {
+                    dropped.clear();
+                    separated.emplace(dropped);
+                }
+            }
+            ++position_;
+        }
+        Finish();
+    }
+
+    void WriteMicroDvd() {
+        std::string_view line;
+        for (std::uint64_t offset = run_.in().Offset(); !failed_ && run_.ReadLine(line);
+             offset = run_.in().Offset()) {
+            const auto parts = SplitFrameLine(line, index_.closeBracket);
+            if (!parts) {
+                IsBlankLine(line) ? Blank() : Line(line);
+                continue;
+            }
+            const SubtitleChange* change = ChangeAt(offset, parts->frames);
+            ++position_;
+            if (change == nullptr) {
+                Line(line);
+            } else if (change->timingOnly) {
+                Line(change->with.front().timing + std::string(parts->text));
+            } else {
+                for (const Subtitle& subtitle : change->with)
+                    Line(subtitle.timing + JoinStrings(subtitle.lines, "|"));
+            }
+        }
+        Finish();
+    }
+
+    [[nodiscard]] bool failed() const { return failed_; }
+
+  private:
+    // The change of the subtitle at the current position, checked against the file.
+    const SubtitleChange* ChangeAt(std::uint64_t offset, std::string_view key) {
+        if (next_ >= changes_.size() || changes_[next_].position != position_) return nullptr;
+        const SubtitleChange& change = changes_[next_++];
+        if (change.entry.offset != offset || change.entry.keyHash != KeyHash(key)) {
+            failed_ = true;
+        }
+        return &change;
+    }
+
+    // Every change must have met its subtitle.
+    void Finish() {
+        if (next_ < changes_.size()) failed_ = true;
+    }
+
+    void Line(std::string_view line) {
+        run_.WriteLine(line);
+        lastBlank_ = false;
+    }
+    void Blank() {
+        if (!lastBlank_) run_.WriteLine("");
+        lastBlank_ = true;
+    }
+
+    FrameRun& run_;
+    const SubtitleIndex& index_;
+    std::span<const SubtitleChange> changes_;
+    std::size_t next_ = 0;      // the next change to meet
+    std::size_t position_ = 0;  // of the subtitle being read
+    bool lastBlank_ = false;
+    bool failed_ = false;
+};
+
+bool IsWholeNumber(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
+
+SubtitleFormat FormatOfPath(std::string_view path) {
+    const std::string ext = LowerExtOf(path);
+    if (ext == "srt") return SubtitleFormat::SubRip;
+    if (ext == "sub") return SubtitleFormat::MicroDvd;
+    return SubtitleFormat::Other;
+}
+
+std::size_t KeyHash(std::string_view key) {
+    return std::hash<std::string_view>{}(key);
+}
+
+bool SubtitleIndex::Stale() const {
+    return FileStamp(path) != std::pair(fileSize, fileTime);
+}
+
+SubtitleIndex BuildSubtitleIndex(const std::string& path, char closeBracket, Host& host) {
+    return BuildSubtitleIndex(path, FormatOfPath(path), closeBracket, host);
+}
+
+SubtitleIndex BuildSubtitleIndex(const std::string& path, SubtitleFormat format,
+                                 char closeBracket, Host& host) {
+    SubtitleIndex index;
+    index.path = path;
+    index.format = format;
+    index.closeBracket = closeBracket;
+    if (index.format == SubtitleFormat::Other) return index;
+    std::tie(index.fileSize, index.fileTime) = FileStamp(path);
+    const BusyCursor busy(host);
+    FileReading reading(path, host);
+    if (index.format == SubtitleFormat::SubRip) {
+        LayoutReader reader(reading.run());
+        for (auto item = reader.Next(); item != LayoutReader::Item::End; item = reader.Next()) {
+            if (item != LayoutReader::Item::Record) continue;
+            const LayoutRecord& record = reader.record();
+            index.entries.push_back(
+                {record.offset, KeyHash(record.timing), StrToIntSafe(record.number)});
+        }
+        return index;
+    }
+    std::string_view line;
+    for (std::uint64_t offset = reading.reader().Offset(); reading.run().ReadLine(line);
+         offset = reading.reader().Offset()) {
+        if (const auto parts = SplitFrameLine(line, closeBracket)) {
+            index.entries.push_back({offset, KeyHash(parts->frames), 0});
+        }
+    }
+    return index;
+}
+
+std::optional<Subtitle> ReadSubtitle(const SubtitleIndex& index, std::size_t i, Host& host) {
+    if (i >= index.size() || !IsRegularFile(index.path)) return std::nullopt;
+    const SubtitleEntry& entry = index.entries[i];
+    FileReading reading(index.path, host, entry.offset);
+    Subtitle subtitle;
+    if (index.format == SubtitleFormat::MicroDvd) {
+        std::string_view line;
+        if (!reading.run().ReadLine(line)) return std::nullopt;
+        const auto parts = SplitFrameLine(line, index.closeBracket);
+        if (!parts || KeyHash(parts->frames) != entry.keyHash) return std::nullopt;
+        subtitle.number = subtitle.timing = std::string(parts->frames);
+        SplitByChar(parts->text, '|', subtitle.lines);
+        return subtitle;
+    }
+    LayoutReader reader(reading.run());
+    if (reader.Next() != LayoutReader::Item::Record) return std::nullopt;
+    const LayoutRecord& record = reader.record();
+    if (KeyHash(record.timing) != entry.keyHash) return std::nullopt;
+    subtitle.number = record.number;
+    subtitle.timing = record.timing;
+    subtitle.lines.assign(reader.text().begin(), reader.text().end());
+    if (subtitle.lines.empty() && record.ended) {
+        SeparatedText separated(subtitle.lines);
+        auto item = reader.Next();
+        for (; item == LayoutReader::Item::Line; item = reader.Next()) {
+            if (!separated.Feed(reader.line())) break;
+        }
+        if (item != LayoutReader::Item::Line) separated.End();
+    }
+    return subtitle;
+}
+
+void ForEachSubtitle(const std::string& path, SubtitleFormat format, char closeBracket,
+                     Host& host, const std::function<void(Subtitle&)>& each) {
+    if (format == SubtitleFormat::Other) return;
+    FileReading reading(path, host);
+    Subtitle subtitle;
+    if (format == SubtitleFormat::SubRip) {
+        LayoutReader reader(reading.run());
+        for (auto item = reader.Next(); item != LayoutReader::Item::End; item = reader.Next()) {
+            if (item != LayoutReader::Item::Record) continue;
+            subtitle.number = reader.record().number;
+            subtitle.timing = reader.record().timing;
+            subtitle.lines.assign(reader.text().begin(), reader.text().end());
+            each(subtitle);
+        }
+        return;
+    }
+    std::string_view line;
+    while (reading.run().ReadLine(line)) {
+        if (IsBlankLine(line)) continue;
+        subtitle.lines.clear();
+        if (const auto parts = SplitFrameLine(line, closeBracket)) {
+            subtitle.number = subtitle.timing = std::string(parts->frames);
+            SplitByChar(parts->text, '|', subtitle.lines);
+        } else {
+            subtitle.number.clear();
+            subtitle.timing.clear();
+            subtitle.lines.emplace_back(line);
+        }
+        each(subtitle);
+    }
+}
+
+std::vector<std::size_t> FindByNumber(const SubtitleIndex& index, std::int64_t number) {
+    std::vector<std::size_t> found;
+    if (index.format != SubtitleFormat::SubRip) return found;
+    for (std::size_t i = 0; i < index.size(); ++i) {
+        if (index.entries[i].number == number) found.push_back(i);
+    }
+    return found;
+}
+
+std::vector<std::size_t> FindByKey(const SubtitleIndex& index, std::string_view key, Host& host) {
+    std::vector<std::size_t> found;
+    const std::size_t hash = KeyHash(key);
+    for (std::size_t i = 0; i < index.size(); ++i) {
+        if (index.entries[i].keyHash != hash) continue;
+        // A hash that matches is confirmed in the file.
+        if (const auto subtitle = ReadSubtitle(index, i, host); subtitle && subtitle->timing == key) {
+            found.push_back(i);
+        }
+    }
+    return found;
+}
+
+std::optional<std::size_t> FindFrameLineStartingWith(const SubtitleIndex& index,
+                                                     std::string_view prefix, Host& host) {
+    if (index.format != SubtitleFormat::MicroDvd || !IsRegularFile(index.path)) return std::nullopt;
+    FileReading reading(index.path, host);
+    std::string_view line;
+    for (std::size_t position = 0; reading.run().ReadLine(line);) {
+        if (!SplitFrameLine(line, index.closeBracket)) continue;
+        if (line.starts_with(prefix)) return position;
+        ++position;
+    }
+    return std::nullopt;
+}
+
+RunResult WriteSubtitleChanges(const SubtitleIndex& index, const std::string& output,
+                               std::span<const SubtitleChange> changes, bool interactive,
+                               Host& host) {
+    const FrameRequest request{.input = index.path,
+                               .output = output,
+                               .steps = {.interactive = interactive}};
+    return RunInFrame(request, host, [&](FrameRun& run) {
+        ChangeWriter writer(run, index, changes);
+        index.format == SubtitleFormat::SubRip ? writer.WriteSubRip() : writer.WriteMicroDvd();
+        if (writer.failed()) {
+            host.ShowMessage(kFileChangedMeanwhile);
+            run.Abandon();
+        }
+    });
+}
+
+bool ReplaceWithCopy(const std::string& copy, const std::string& file, bool interactive,
+                     Host& host) {
+    std::error_code error;
+    const fs::perms perms = fs::status(file, error).permissions();
+    if (!error) fs::permissions(copy, perms, error);
+    if (std::rename(copy.c_str(), file.c_str()) == 0) return true;
+    const std::string reason = std::strerror(errno);
+    if (interactive) host.ShowMessage(std::string(kFileNotRenamed) + "\r\n" + reason);
+    return false;
+}
+
+LineList LinesForWriting(std::string_view text) {
+    LineList lines;
+    SplitByChar(text, '\n', lines);
+    return LinesForWriting(lines);
+}
+
+LineList LinesForWriting(const LineList& lines) {
+    LineList kept;
+    for (std::string_view line : lines) {
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        line = TrimChar(line, ' ');
+        if (!line.empty()) kept.emplace_back(line);
+    }
+    return kept;
+}
+
+std::optional<std::string> CheckTiming(SubtitleFormat format, std::string_view timing,
+                                       char openBracket, char closeBracket) {
+    if (format == SubtitleFormat::MicroDvd) {
+        const auto parts = SplitFrameLine(timing, closeBracket);
+        const std::string_view first = TextBeforeChar(timing, closeBracket);
+        const std::string_view second =
+            parts ? TextBeforeChar(timing.substr(first.size() + 1), closeBracket) : "";
+        const bool valid = parts && parts->text.empty() && first.size() > 1 &&
+                           second.size() > 1 && first.front() == openBracket &&
+                           second.front() == openBracket && IsWholeNumber(first.substr(1)) &&
+                           IsWholeNumber(second.substr(1));
+        if (!valid) return "Not a frame prefix {on}{off}: " + std::string(timing);
+        return std::nullopt;
+    }
+    bool valid = TimingLineFormat(timing) > 0;
+    try {
+        valid = valid && ParseTimingLine(timing, true).has_value();
+    } catch (const std::exception&) {
+        valid = false;
+    }
+    if (!valid) return "Not a timing line hh:mm:ss,mmm --> hh:mm:ss,mmm: " + std::string(timing);
+    return std::nullopt;
+}
+
+}  // namespace tessaline
