@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/chars.hpp"
 #include "core/strings.hpp"
 #include "core/tags.hpp"
 #include "ops/layout.hpp"
