@@ -26,6 +26,8 @@ void RunDirectory(std::string_view pathText, std::string_view mask, Host& host,
     std::vector<std::string> names = ListMatching(folder, mask);
     // Name order, so that a run over a folder is the same on every file system.
     std::sort(names.begin(), names.end());
+    // The folder is searched for leftovers of killed runs once, not once per file.
+    const FolderTempListing leftovers(folder);
     for (const std::string& name : names) {
         host.ShowDirectoryProgress(name);
         each(DirectoryEntry{folder, name, JoinInFolder(folder, name)});

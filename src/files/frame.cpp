@@ -1,7 +1,5 @@
 #include "files/frame.hpp"
 
-#include <cstdio>
-
 #include "core/chars.hpp"
 #include "core/errors.hpp"
 #include "core/paths.hpp"
@@ -9,32 +7,6 @@
 
 namespace tessaline {
 namespace {
-
-// The output under construction: a temporary file beside the real output, renamed into place
-// by Commit and removed on every other way out.
-class PendingOutput {
-  public:
-    explicit PendingOutput(const std::string& output)
-        : output_(output), temp_(CreateTempSibling(output)) {}
-    ~PendingOutput() {
-        if (!temp_.empty()) std::remove(temp_.c_str());
-    }
-    PendingOutput(const PendingOutput&) = delete;
-    PendingOutput& operator=(const PendingOutput&) = delete;
-
-    const std::string& temp() const { return temp_; }
-
-    /// Puts the output in place; false when a file appeared at the output path meanwhile.
-    [[nodiscard]] bool Commit() {
-        if (!RenameNoReplace(temp_, output_)) return false;
-        temp_.clear();
-        return true;
-    }
-
-  private:
-    std::string output_;
-    std::string temp_;
-};
 
 // Sets the status field on start, back to idle on a normal end, red on a refusal or an error.
 class StatusGuard {
@@ -108,11 +80,13 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
     StatusGuard status(host, steps.statusField);
     BusyCursor busy(host);
 
-    std::optional<PendingOutput> pending;
+    // The output is written under a temporary name and put in place when the run ends: it
+    // is removed on every other way out.
+    std::optional<TempFile> pending;
     std::optional<LineWriter> out;
     if (writes) {
         pending.emplace(output);
-        out.emplace(pending->temp());
+        out.emplace(pending->path());
     }
     LineReader in(input);
     in.SetHost(&host);
@@ -124,7 +98,7 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
     bool emptyReport = true;
     if (!steps.reportExt.empty()) emptyReport = FinishReport(run.report(), input, steps, host);
     const bool keepOutput = writes && !(emptyReport && steps.deleteOutputOnEmptyReport);
-    if (keepOutput && !pending->Commit()) {
+    if (keepOutput && !pending->PlaceNoReplace()) {
         if (steps.interactive) host.ShowMessage(kOutputFileExist);
         return RunResult::Refused;
     }

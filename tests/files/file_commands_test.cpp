@@ -79,22 +79,24 @@ TEST(LogAppend, AddsTheLineFirstOrLast) {
 }
 
 TEST(LogAppend, CutsALogOfMoreThan2000LinesToItsLast500) {
+    // Lines as long as a log's usually are: a log of a few kilobytes is never read.
+    const auto line = [](int i) { return std::to_string(i) + " | File: " + std::string(70, 'x'); };
     const struct {
         int lines;
         std::size_t after;
         std::string first;
-    } cases[] = {{2000, 2001, "1"}, {2001, 501, "1502"}};
+    } cases[] = {{2000, 2001, line(1)}, {2001, 501, line(1502)}};
     for (const auto& c : cases) {
         TempDir dir;
         std::string bytes;
         for (int i = 1; i <= c.lines; ++i)
-            bytes += std::to_string(i) + "\r\n";
+            bytes += line(i) + "\r\n";
         WriteFile(dir / "Operations.log", bytes);
         EXPECT_TRUE(LogAppend("new", dir / "Operations.log", 1));
         const Names lines = ReadLinesIfExists(dir / "Operations.log");
         ASSERT_EQ(lines.size(), c.after) << c.lines;
         EXPECT_EQ(lines.front(), c.first) << c.lines;
-        EXPECT_EQ(lines[lines.size() - 2], std::to_string(c.lines)) << c.lines;
+        EXPECT_EQ(lines[lines.size() - 2], line(c.lines)) << c.lines;
         EXPECT_EQ(lines.back(), "new") << c.lines;
     }
 }
