@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the build, the tests and the benchmark need.
 # Does nothing when everything is present; runs `apt-get update` only when
-# something is missing.
+# something is missing. With --fuzz: also clang and its libFuzzer (make fuzz).
 set -euo pipefail
 
 packages=(
@@ -10,6 +10,9 @@ packages=(
     qt6-base-dev libgl-dev fonts-dejavu-core xvfb xauth
     ffmpeg
 )
+if [[ "${1:-}" == "--fuzz" ]]; then
+    packages+=(clang-14 libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,7 @@
 #include "app/session.hpp"
 
 #include <algorithm>
+#include <new>
 
 #include "core/chars.hpp"
 #include "core/errors.hpp"
@@ -268,6 +269,10 @@ Outcome Session::Guarded(const std::function<RunResult()>& body) {
         return Outcome::ConversionFailed;
     } catch (const FileError& e) {
         host_.ShowMessage(e.what());
+        return Outcome::Refused;
+    } catch (const std::bad_alloc&) {
+        // The frame's temporary output went with the unwinding: nothing is left behind.
+        host_.ShowMessage(kNotEnoughMemory);
         return Outcome::Refused;
     }
     return Outcome::Ok;

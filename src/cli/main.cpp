@@ -2,6 +2,7 @@
 // matches a mask, exactly as the desktop program's buttons do.
 
 #include <cstdio>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -60,9 +61,8 @@ void PrintProgramHelp() {
         "2 usage error, 3 a time or number in the file did not convert.\n");
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// The program after the signal handlers are in place.
+int Main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     std::optional<std::string> home;
     std::optional<std::string> ini;
@@ -119,4 +119,18 @@ int main(int argc, char** argv) {
         }
     }
     return RunCliCommand(command, rest, session);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // An interrupted or terminated run removes its unfinished output before it ends.
+    InstallSignalCleanup();
+    try {
+        return Main(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "tessaline: %.*s\n", static_cast<int>(kNotEnoughMemory.size()),
+                     kNotEnoughMemory.data());
+        return 1;
+    }
 }

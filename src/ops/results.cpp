@@ -64,6 +64,7 @@ extern const Operation kRenameOutFileOperation{
     .logText = "[Rename out-File] Click",
     .codes = kRenameCodes,
     .handler = HandlerKind::RenameOutFile,
+    .replacesFiles = true,
     .run = RunRenameOutFile,
 };
 
@@ -80,6 +81,7 @@ extern const Operation kDeleteFileOperation{
     .logKind = 2,
     .codes = kDeleteCodes,
     .handler = HandlerKind::DeleteFile,
+    .replacesFiles = true,
     .controls = kDeleteControls,
     .run = RunDeleteFile,
 };
