@@ -129,6 +129,27 @@ void UnregisterForSignals(int slot) {
     g_signalSlots[slot].state.store(0, std::memory_order_release);
 }
 
+// The signals whose handler removes the temporary files.
+constexpr int kCleanupSignals[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE, SIGABRT};
+
+// Holds the cleanup signals back for its lifetime.
+class SignalsHeld {
+  public:
+    SignalsHeld() {
+        sigset_t set;
+        sigemptyset(&set);
+        for (const int sig : kCleanupSignals)
+            sigaddset(&set, sig);
+        ::pthread_sigmask(SIG_BLOCK, &set, &previous_);
+    }
+    ~SignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+    SignalsHeld(const SignalsHeld&) = delete;
+    SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+  private:
+    sigset_t previous_;
+};
+
 extern "C" void RemoveTempFilesAndDie(int sig) {
     const int savedErrno = errno;
     for (SignalSlot& slot : g_signalSlots) {
@@ -169,6 +190,9 @@ TempFile::TempFile(const std::string& target) : target_(target) {
     }
     const mode_t mask = ::umask(0);
     ::umask(mask);
+    // No signal may end the program between the file's creation and its registration for the
+    // signal handlers: one that comes meanwhile is handled once the file is registered.
+    const SignalsHeld held;
     for (int attempt = 0;; ++attempt) {
         std::string name = target + std::string(kTempInfix) + "XXXXXX";
         const int fd = ::mkostemp(name.data(), O_CLOEXEC);
@@ -179,11 +203,11 @@ TempFile::TempFile(const std::string& target) : target_(target) {
         // Locked before anything is written. Another run's search may have taken the fresh
         // file for a leftover in the instant before: then the name no longer leads to it, and
         // a new one is made.
-        struct stat held {};
+        struct stat opened {};
         struct stat named {};
-        if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &held) == 0 &&
-            ::lstat(name.c_str(), &named) == 0 && named.st_ino == held.st_ino &&
-            named.st_dev == held.st_dev) {
+        if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &opened) == 0 &&
+            ::lstat(name.c_str(), &named) == 0 && named.st_ino == opened.st_ino &&
+            named.st_dev == opened.st_dev) {
             // mkstemp makes the file private (0600); the file put in place gets the permissions
             // a plainly created file would have.
             ::fchmod(fd, 0666 & ~mask);
@@ -224,7 +248,7 @@ void TempFile::PlaceReplacing() {
 }
 
 void InstallSignalCleanup() {
-    for (const int sig : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE, SIGABRT}) {
+    for (const int sig : kCleanupSignals) {
         struct sigaction old {};
         if (::sigaction(sig, nullptr, &old) != 0 || old.sa_handler == SIG_IGN) continue;
         struct sigaction action {};
