@@ -470,7 +470,6 @@ void CorrectMicroDvd(FrameRun& run, const CorrectionParams& params) {
     std::string_view line;
     std::string key;
     std::string text;
-    std::string written;
     std::string status;
     LineList& report = run.report();
     while (run.ReadLine(line)) {
@@ -492,9 +491,9 @@ void CorrectMicroDvd(FrameRun& run, const CorrectionParams& params) {
         const bool afterBar = RemoveSpacesBesideBars(text, false);
         if (params.caseCorrection && FixJoinedCapital(text)) Report(report, key, kCaseCorrected);
         if (afterBar) Report(report, key, kSpaceAfterBarRemoved);
-        written.assign(key);
-        written += text;
-        run.WriteLine(written);
+        // The key and the text written one after the other: a long text is not copied again.
+        run.out().WriteRaw(key);
+        run.WriteLine(text);
     }
 }
 

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "files/directory.hpp"
+#include "files/fs.hpp"
 #include "files/line_io.hpp"
 #include "files/recording_host.hpp"
 #include "test_support.hpp"
@@ -45,6 +48,16 @@ TEST(RenameOutFile, PutsTheOutputInPlaceOfItsInput) {
             EXPECT_FALSE(std::filesystem::exists(source)) << c.what;
         }
     }
+}
+
+TEST(RenameOutFile, AFolderInTheInputsPlaceStaysAndIsReported) {
+    TempDir dir;
+    WriteFile(dir / "film.out", "out");
+    std::filesystem::create_directories(dir / "film.srt" / "inner");
+    RecordingHost host;
+    EXPECT_FALSE(RenameOutFile(dir / "film.out", dir / "film.srt", true, host));
+    EXPECT_EQ(host.messages, Names{"Destination File Not Deleted!!!"});
+    EXPECT_EQ(ReadFile(dir / "film.out"), "out");
 }
 
 TEST(DeleteOneFile, DeletesOrTellsWhy) {
@@ -99,6 +112,37 @@ TEST(LogAppend, CutsALogOfMoreThan2000LinesToItsLast500) {
         EXPECT_EQ(lines[lines.size() - 2], line(c.lines)) << c.lines;
         EXPECT_EQ(lines.back(), "new") << c.lines;
     }
+}
+
+TEST(LogAppend, WritersAtOnceLoseNoLine) {
+    TempDir dir;
+    const std::string log = dir / "Operations.log";
+    constexpr int kWriters = 4;
+    constexpr int kLines = 300;  // 1,200 lines of 80 bytes: the log is cut once on the way
+    std::vector<std::thread> writers;
+    for (int w = 0; w < kWriters; ++w) {
+        writers.emplace_back([&, w] {
+            for (int i = 0; i < kLines; ++i)
+                LogAppend(std::to_string(w) + " " + std::string(76, 'x'), log, 1);
+        });
+    }
+    for (std::thread& writer : writers)
+        writer.join();
+    EXPECT_EQ(ReadLinesIfExists(log).size(), std::size_t{kWriters * kLines});
+    EXPECT_EQ(ListMatching(dir.path(), "*"), Names{"Operations.log"});
+}
+
+TEST(LogAppend, AFirstLineGoesBeforeALogCutTo500) {
+    TempDir dir;
+    std::string bytes;
+    for (int i = 1; i <= 2001; ++i)
+        bytes += std::to_string(i) + "\r\n";
+    WriteFile(dir / "Operations.log", bytes);
+    EXPECT_TRUE(LogAppend("first", dir / "Operations.log", 0));
+    const Names lines = ReadLinesIfExists(dir / "Operations.log");
+    ASSERT_EQ(lines.size(), 501u);
+    EXPECT_EQ(lines[0], "first");
+    EXPECT_EQ(lines[1], "1502");
 }
 
 TEST(RunDirectory, VisitsTheMatchingFilesInNameOrder) {
