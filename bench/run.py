@@ -24,6 +24,8 @@ OPERATIONS = {
     "recount": (["recount"], ".out"),
     "convert": (["convert", "--to", "sub"], ".sub"),
     "correct": (["correct"], ".out"),
+    "fix-delimiters": (["fix-delimiters"], ".out"),
+    "fix-tags": (["fix-tags"], ".out"),
 }
 
 
@@ -45,7 +47,7 @@ def run(argv):
 
 
 def remove(path):
-    for p in (path, os.path.splitext(path)[0] + ".corr"):
+    for p in (path, *(os.path.splitext(path)[0] + ext for ext in (".corr", ".fix", ".tagfix"))):
         if os.path.exists(p):
             os.remove(p)
 

@@ -362,7 +362,7 @@ Outcome Session::Run(const Operation& op, int variant) {
         OpenSubtitleFile(openFile);
     }
     RefreshIndicators();
-    LogOperation(op.logText, op.logKind);
+    LogOperation(op.LogTextOf(variant), op.logKind);
     if (op.handler == HandlerKind::DeleteFile) controls.Set("cbOutExt", "*.out");
     return outcome;
 }

@@ -128,8 +128,10 @@ std::string RemoveTagSpan(std::string_view line, std::string_view tag, int side)
     std::size_t first = 0;  // 0-based, both ends included
     std::size_t last = 0;
     if (side == 0) {
+        // The opening tag ends at the first ">" after its name: a tag before it
+        // ("<i><font ...>") must not hide it.
         first = found - 1;
-        last = line.find('>');
+        last = line.find('>', first);
     } else if (side == 1) {
         first = found < 2 ? std::string_view::npos : line.rfind('<', found - 2);
         last = found - 1 + tag.size() - 1;

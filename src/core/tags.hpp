@@ -29,8 +29,8 @@ inline constexpr std::array<std::string_view, 8> EdgeTagTable = {"<i>", "</i>", 
                                          LineList* report, bool collapseSplitRuns, bool addMode,
                                          int lineNumber, std::string_view label);
 
-/// Removes one tag span: side 0 from `tag` (any case) to the next ">", side 1 from the last "<"
-/// before `tag` to the end of `tag`. Unchanged when the span is not found in that order.
+/// Removes one tag span: side 0 from `tag` (any case) to the first ">" after it, side 1 from
+/// the last "<" before `tag` to the end of `tag`. Unchanged when the span is not found.
 [[nodiscard]] std::string RemoveTagSpan(std::string_view line, std::string_view tag, int side);
 
 /// The line ends with "." or one of `extraMarks`, looking through one closing edge tag.

@@ -28,6 +28,7 @@
 #include <QTabWidget>
 #include <QTimeEdit>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "gui/window_layout.hpp"
 #include "ops/catalogue.hpp"
@@ -87,6 +88,11 @@ const QSet<QString>& WorkingControls() {
     return names;
 }
 
+// Controls that mean something only while a check box is on: they are enabled exactly then.
+constexpr std::pair<const char*, const char*> kEnabledByCheck[] = {
+    {"edExcludeFix", "cbUseExclude"},
+};
+
 QString NameOf(std::string_view name) {
     return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
 }
@@ -137,6 +143,7 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     FormCreate();
     BindSettings();
     BindControls();
+    BindEnabledStates();
     ShowState();
 }
 
@@ -575,6 +582,17 @@ void MainWindow::MarkNotAvailable() {
     }
     for (QMenu* menu : findChildren<QMenu*>())
         menu->setToolTipsVisible(true);
+}
+
+// Each dependent control follows its check box from the start, as after a click on it.
+void MainWindow::BindEnabledStates() {
+    for (const auto& [control, check] : kEnabledByCheck) {
+        auto* box = Control<QCheckBox>(check);
+        QWidget* dependent = Control<QWidget>(control);
+        if (box == nullptr || dependent == nullptr || !dependent->isEnabled()) continue;
+        dependent->setEnabled(box->isChecked());
+        connect(box, &QCheckBox::toggled, dependent, &QWidget::setEnabled);
+    }
 }
 
 // --- Start and exit ---------------------------------------------------------------------------

@@ -61,6 +61,7 @@ class MainWindow : public QMainWindow {
     void ShowControl(std::string_view name);
     void WireCommands();
     void MarkNotAvailable();
+    void BindEnabledStates();
 
     void FormCreate();
     void FormDestroy();

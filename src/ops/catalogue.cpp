@@ -2,9 +2,13 @@
 
 #include "ops/convert.hpp"
 #include "ops/correction.hpp"
+#include "ops/delimiters.hpp"
+#include "ops/dialog_fix.hpp"
+#include "ops/line_checks.hpp"
 #include "ops/offset.hpp"
 #include "ops/renumber.hpp"
 #include "ops/results.hpp"
+#include "ops/tag_ops.hpp"
 
 namespace tessaline {
 namespace {
@@ -14,6 +18,9 @@ constexpr const Operation* kCatalogue[] = {
     &kOffsetTimeOperation,          &kOffsetTailOperation,    &kOffsetCountOperation,
     &kOffsetReCountOperation,       &kOffsetFrameOperation,   &kConvertOperation,
     &kSubtitlesCorrectionOperation, &kRenameOutFileOperation, &kDeleteFileOperation,
+    &kFixDelimitersOperation,       &kFixDigitsOperation,     &kCheckEndLettersOperation,
+    &kFixDialogOperation,           &kRemoveTagOperation,     &kFixTagsOperation,
+    &kReflowTagsOperation,
 };
 
 }  // namespace

@@ -73,6 +73,8 @@ inline constexpr auto kControlTable = std::array{
     ControlValueDef{"cbOutExt", ControlType::Text, "*.out"},
     ControlValueDef{"cbLogExt", ControlType::Text, "*.fixd"},
     ControlValueDef{"cbFirstSubtitle", ControlType::Bool, "0"},
+    // Remove TAG's: the tag's name
+    ControlValueDef{"edSubTagToRemove", ControlType::Text, "font"},
 };
 // clang-format on
 

@@ -60,6 +60,8 @@ using OperationRun = RunResult (*)(OperationContext& context, const RunArgs& arg
 struct Trigger {
     std::string_view control;
     int variant = 0;  // kVariantFromControl: the value of the operation's variant control
+    /// The log text of this button's variant, when it differs from the operation's.
+    std::string_view logText = {};
 };
 inline constexpr int kVariantFromControl = -1;
 
@@ -158,6 +160,14 @@ struct Operation {
             if (vc.variant == variant || vc.variant == kAnyVariant) return vc.code;
         }
         return -1;
+    }
+    /// The log text of a variant: that of a trigger of the variant that has its own, else the
+    /// operation's.
+    [[nodiscard]] constexpr std::string_view LogTextOf(int variant) const {
+        for (const Trigger& trigger : triggers) {
+            if (trigger.variant == variant && !trigger.logText.empty()) return trigger.logText;
+        }
+        return logText;
     }
     /// The command runs over a mask (it has a directory-mode code).
     [[nodiscard]] constexpr bool TakesMask() const { return !codes.empty(); }

@@ -383,3 +383,49 @@ TEST_F(SessionTest, ConversionAndCorrectionRunForTheFileAndOverAFolder) {
 
 }  // namespace
 }  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+// "Del Space b4:" runs its own fix over a folder too, and logs its own text; the end-letter
+// check minds no existing output; the dialogue fix reads DiaBreak.dat of the program folder.
+TEST_F(SessionTest, TextRepairsRunWithTheirButtonsVariantsAndLists) {
+    const std::string loose = Crlf({"1", "00:00:01,000 --> 00:00:02,000", "Yes,sir !", "", "2",
+                                    "00:00:03,000 --> 00:00:04,000", "Go; -now", ""});
+    Put("a.srt", loose);
+    Put("b.srt", loose);
+    Open("a.srt", true);
+    session.settings().SetBool("WriteOperationsLog", true);
+    EXPECT_EQ(session.Click("btnSubDelSpaceBeforeDelimiters"), Outcome::Ok);
+    EXPECT_TRUE(host.messages.empty());
+    for (const char* name : {"a.out", "b.out"}) {
+        EXPECT_EQ(ReadFile(subs / name),
+                  Crlf({"1", "00:00:01,000 --> 00:00:02,000", "Yes,sir!", "", "2",
+                        "00:00:03,000 --> 00:00:04,000", "Go; -now", ""}))
+            << name;
+    }
+    EXPECT_EQ(ReadFile(subs / "a.fix"), Crlf({"1 = Del Space Before Delimiters"}));
+    EXPECT_EQ(ReadFile(dir / "Operations.log"),
+              Crlf({"[Del Space b4:] Click | Type: *.srt | DirMode | Dir: " + subs.string()}));
+
+    WriteFile(dir / "DiaBreak.dat", Crlf({"; -"}));
+    session.SetDirectoryMode(false);
+    Open("a.srt");  // starts again: reads DiaBreak.dat
+    fs::remove(subs / "a.out");
+    EXPECT_EQ(session.Click("btnFixSubDialog"), Outcome::Ok);
+    EXPECT_EQ(ReadFile(subs / "a.DiaFix"), Crlf({"2 = Line Break on 2 Dialog Lines"}));
+    EXPECT_EQ(session.Click("btnCheckEndLetters"), Outcome::Ok);  // a.out exists
+    EXPECT_EQ(ReadFile(subs / "a.endA"), Crlf({"1 = One Letter in End of Line 1 <<< Warning >>>"}));
+    EXPECT_EQ(session.logExt(), "*.endA");
+    EXPECT_TRUE(session.logFileVisible);
+    EXPECT_TRUE(host.messages.empty());
+
+    session.controls.Set("edSubTagToRemove", "");
+    fs::remove(subs / "a.out");
+    EXPECT_EQ(session.Click("btnSubTagRemove"), Outcome::Refused);
+    EXPECT_EQ(host.messages, Lines{"Not Set TAG to Remove!!!"});
+    EXPECT_FALSE(fs::exists(subs / "a.out"));
+}
+
+}  // namespace
+}  // namespace tessaline

@@ -163,6 +163,9 @@ TEST_F(Cli, UsageErrorsExitTwoWithAMessageAndTouchNothing) {
         {{"delete-file", "--kind", "srt", "film.srt"}, "--kind"},
         {{"delete-file", "film.srt"}, "--kind"},
         {{"recount", "--minus", "film.srt"}, "--minus"},
+        {{"remove-tag", "--tag", "", "film.srt"}, "--tag"},
+        {{"remove-tag", "film.srt", "--tag"}, "--tag"},
+        {{"check-end-letters", "--before-only", "film.srt"}, "--before-only"},
     };
     Put("film.srt", kFilm);
     Put("film.sub", kSub);
@@ -302,7 +305,7 @@ TEST_F(Cli, RunsAnOperationOnOneFile) {
         std::vector<std::string> args;
         std::string inputText;  // "" = no such file
         int status;
-        std::string err;  // exact, after "PATH: "; "?" = some message
+        std::string err;                        // exact, after "PATH: "; "?" = some message
         std::optional<std::string> outputText;  // nullopt = no output file
     };
     const auto none = std::nullopt;
@@ -600,6 +603,87 @@ TEST_F(Cli, CorrectWritesTheCleanFileAndItsReport) {
     EXPECT_EQ(r.err, "notes.txt: Not Support File extension: txt\n");
     EXPECT_EQ(Listing(work_), (std::set<std::string>{"film.srt", "film.out", "film.corr",
                                                      "clean.srt", "notes.txt"}));
+}
+
+// --- Text repairs
+// ---------------------------------------------------------------------------------
+
+// A translator typed "Привет ,мир !Как дела?" and left <i> unbalanced: the spacing and the tags
+// come out clean in two steps, each listing the lines it changed.
+TEST_F(Cli, TheTranslatorsFilmComesOutCleanAndTheReportsListEachChange) {
+    const std::string t1 = "00:00:01,000 --> 00:00:03,000";
+    const std::string t2 = "00:00:04,000 --> 00:00:06,000";
+    Put("film.srt", Crlf({"1", t1, W("<i>Привет ,мир !Как дела?"), "", "2", t2,
+                          W("Всё хорошо ,спасибо</i>"), W("Да ,и я"), ""}));
+    Result r = Run({"fix-delimiters", "film.srt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, ">> 2 Fixed Strings\n");  // the status bar's summary
+    EXPECT_EQ(Get("film.fix"),
+              Crlf({"1 = Fix Space Around Delimiters", "2 = Fix Space Around Delimiters",
+                    std::string(52, '='), ">> 2 Fixed Strings"}));
+    EXPECT_EQ(Run({"rename-out", "film.srt"}).status, 0);
+
+    r = Run({"--quiet", "fix-tags", "film.srt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(Get("film.out"), Crlf({"1", t1, W("<i>Привет, мир! Как дела?</i>"), "", "2", t2,
+                                     W("<i>Всё хорошо, спасибо</i>"), W("Да, и я"), ""}));
+    EXPECT_EQ(Get("film.tagfix"), Crlf({"1 = to line 1 add TAG </i>", "2 = to line 1 add TAG <i>",
+                                        std::string(52, '='), ">> 2 Fixed Strings"}));
+
+    // A second run refuses; the check of end letters minds no output and writes only its report.
+    r = Run({"fix-tags", "film.srt"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "film.srt: Output File Exist!!!\n");
+    r = Run({"check-end-letters", "film.srt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Get("film.endA"), Crlf({"2 = One Letter in End of Line 2 <<< Warning >>>"}));
+    EXPECT_EQ(Listing(work_), (std::set<std::string>{"film.srt", "film.fix", "film.out",
+                                                     "film.tagfix", "film.endA"}));
+}
+
+TEST_F(Cli, TextRepairCommandsTakeTheirOptionsAndMasks) {
+    const std::string t = "00:00:01,000 --> 00:00:02,000";
+    const std::string loose = Crlf({"1", t, "Well , yes,sir", ""});
+    for (const char* name : {"dir/a.srt", "dir/b.srt"})
+        Put(name, loose);
+    // Over a folder --before-only keeps its own fix and no file is told anything.
+    Result r = Run({"--quiet", "fix-delimiters", "--before-only", "dir/*.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(Get("dir/b.out"), Crlf({"1", t, "Well, yes,sir", ""}));
+    EXPECT_EQ(Get("dir/b.fix"), Crlf({"1 = Del Space Before Delimiters"}));
+
+    Put("tags.srt", Crlf({"1", t, "<b>x</b> <font color=red>y</font>", ""}));
+    r = Run({"remove-tag", "tags.srt"});  // font, as the box holds
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Get("tags.out"), Crlf({"1", t, "<b>x</b> y", ""}));
+    fs::remove(work_ / "tags.out");
+    r = Run({"remove-tag", "--tag", "b", "tags.srt"});
+    EXPECT_EQ(Get("tags.out"), Crlf({"1", t, "x <font color=red>y</font>", ""}));
+
+    Put("dialog.sub", Crlf({"{1}{25}Go. -Now", "{26}{50}" + W("Цена 1 000")}));
+    EXPECT_EQ(Run({"fix-dialog", "dialog.sub"}).status, 0);
+    EXPECT_EQ(Get("dialog.out"), Crlf({"{1}{25}Go.|-Now", "{26}{50}" + W("Цена 1 000")}));
+    fs::remove(work_ / "dialog.out");
+    EXPECT_EQ(Run({"fix-digits", "dialog.sub"}).status, 0);
+    EXPECT_EQ(Get("dialog.out"), Crlf({"{1}{25}Go. -Now", "{26}{50}" + W("Цена 1000")}));
+    fs::remove(work_ / "dialog.out");
+    EXPECT_EQ(Run({"reflow-tags", "dialog.sub"}).status, 0);  // no tags: nothing to do
+    EXPECT_FALSE(fs::exists(work_ / "dialog.out"));
+
+    Put("notes.txt", "1\r\n");
+    for (const char* command : {"fix-delimiters", "fix-digits", "check-end-letters", "fix-dialog",
+                                "remove-tag", "fix-tags", "reflow-tags"}) {
+        r = Run({command, "notes.txt"});
+        EXPECT_EQ(r.status, 1) << command;
+        EXPECT_EQ(r.err, "notes.txt: Not Support File extension: txt\n") << command;
+    }
+    EXPECT_FALSE(fs::exists(work_ / "notes.out"));
+
+    r = Run({"--set", "DelimitersFix=", "fix-delimiters", "dir/a.srt"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "dir/a.srt: Not Set Delimiters!!!\n");
 }
 
 }  // namespace

@@ -58,11 +58,13 @@ TEST(BalanceTagPair, MendsAddsAndCollapsesTags) {
     EXPECT_EQ(BalanceTagPair("</b>x<b>", "b", nullptr, false, false, 1, "1"), "<b></b>x<b></b>");
 }
 
-TEST(RemoveTagSpan, RemovesOpeningOrClosingSpanOnlyInOrder) {
+TEST(RemoveTagSpan, RemovesTheOpeningTagWithItsAttributesOrTheClosingTag) {
     const std::tuple<const char*, const char*, int, const char*> cases[] = {
         {"<FONT color=red>a</font>", "<font", 0, "a</font>"},
         {"<i>a</i> b</font>", "font>", 1, "<i>a</i> b"},
-        {"<i>a</i> <font x>b", "<font", 0, "<i>a</i> <font x>b"},
+        {"<i>a</i> <font x>b", "<font", 0, "<i>a</i> b"},
+        {"<i><font color=\"red\">Hi</font></i>", "<font", 0, "<i>Hi</font></i>"},
+        {"<i>a</i> <font x", "<font", 0, "<i>a</i> <font x"},
         {"b font> <i>", "font>", 1, "b font> <i>"},
         {"", "<font", 0, ""},
     };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -12,6 +14,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
 #include <QTimeEdit>
 
 #include "gui/window_layout.hpp"
@@ -229,6 +234,91 @@ TEST(MainWindow, WrongPathsInTheOpenBoxKeepThePreviousFile) {
     w.window.OpenFile(" x.srt");
     EXPECT_EQ(w.messages, (QStringList{"File not Exists!", "Path to File is Wrong!"}));
     EXPECT_EQ(w.window.session().outputPath, (home / "film.out").string());
+}
+
+// Drives the window as a user does: the page's tab, a click into a box, keys typed into the
+// widget that then has the focus, a click at a button's centre.
+struct User {
+    explicit User(Window& w) : w(w) {
+        w.window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&w.window));
+    }
+    void OpenPage(int page) {
+        QTabBar* tabs = w.Get<QTabWidget>("PageControl")->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(page).center());
+        EXPECT_EQ(tabs->currentIndex(), page);
+    }
+    // Clicks into the box, selects what it holds and types `text` over it ("" empties it).
+    void TypeInto(const char* box, const QString& text) {
+        QTest::mouseClick(w.Get<QWidget>(box), Qt::LeftButton);
+        QWidget* focused = QApplication::focusWidget();
+        ASSERT_EQ(focused, w.Get<QWidget>(box));
+        QTest::keyClick(focused, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(focused, Qt::Key_Backspace);
+        QTest::keyClicks(focused, text);
+    }
+    void Click(const char* name) { QTest::mouseClick(w.Get<QWidget>(name), Qt::LeftButton); }
+
+    Window& w;
+};
+
+TEST(MainWindow, RemoveTagsTakesTheTagTypedIntoItsBox) {
+    TempDir home;
+    Window w(home);
+    const std::string t = "00:00:01,000 --> 00:00:02,000";
+    WriteFile(home / "film.srt", Crlf({"1", t, W("<b>Да</b> <font color=red>нет</font>"), ""}));
+    w.window.OpenFile(QString::fromStdString((home / "film.srt").string()));
+    User user(w);
+    user.OpenPage(kOperationsPage);
+    EXPECT_EQ(w.Get<QLineEdit>("edSubTagToRemove")->text(), "font");
+
+    user.TypeInto("edSubTagToRemove", "b");
+    user.Click("btnSubTagRemove");
+    EXPECT_EQ(ReadFile(home / "film.out"), Crlf({"1", t, W("Да <font color=red>нет</font>"), ""}));
+    EXPECT_EQ(ReadFile(home / "film.tagfix"), Crlf({"1 = remove <font> TAG"}));
+    EXPECT_EQ(w.Get<QComboBox>("cbLogExt")->currentText(), "*.tagfix");
+    EXPECT_TRUE(w.messages.isEmpty());
+
+    std::filesystem::remove(home / "film.out");
+    user.TypeInto("edSubTagToRemove", "");
+    user.Click("btnSubTagRemove");
+    EXPECT_EQ(w.messages, QStringList{"Not Set TAG to Remove!!!"});
+    EXPECT_FALSE(std::filesystem::exists(home / "film.out"));
+}
+
+TEST(MainWindow, TheDelimiterButtonsFixAsTheirBoxesSay) {
+    TempDir home;
+    Window w(home);
+    const std::string t = "00:00:01,000 --> 00:00:02,000";
+    const auto film = [&t](const char* text) { return Crlf({"1", t, W(text), ""}); };
+    WriteFile(home / "film.srt", film("Привет ,мир !<i>Как</i> дела?"));
+    w.window.OpenFile(QString::fromStdString((home / "film.srt").string()));
+    User user(w);
+    user.OpenPage(kOperationsPage);
+
+    user.Click("btnSubDelSpaceBeforeDelimiters");
+    EXPECT_EQ(ReadFile(home / "film.out"), film("Привет,мир!<i>Как</i> дела?"));
+    EXPECT_EQ(ReadFile(home / "film.fix"), Crlf({"1 = Del Space Before Delimiters"}));
+    user.Click("btnSubDelimitersFix");
+    EXPECT_EQ(w.messages, QStringList{"Output File Exist!!!"});
+
+    // The careful form leaves a delimiter before "<" alone.
+    std::filesystem::remove(home / "film.out");
+    user.Click("btnSubDelimitersFix");
+    EXPECT_EQ(ReadFile(home / "film.out"), film("Привет, мир!<i>Как</i> дела?"));
+    EXPECT_EQ(ReadFile(home / "film.fix"), Crlf({"1 = Fix Space Around Delimiters"}));
+
+    // Without it the followers' box means nothing and is disabled; only "!" is a delimiter now.
+    std::filesystem::remove(home / "film.out");
+    EXPECT_TRUE(w.Get<QLineEdit>("edExcludeFix")->isEnabled());
+    user.Click("cbUseExclude");
+    EXPECT_FALSE(w.Get<QLineEdit>("edExcludeFix")->isEnabled());
+    user.TypeInto("edDelimitersFix", "!");
+    user.Click("btnSubDelimitersFix");
+    EXPECT_EQ(ReadFile(home / "film.out"), film("Привет ,мир! <i>Как</i> дела?"));
+    EXPECT_EQ(w.window.session().settings().Text("DelimitersFix"), "!");
+    EXPECT_FALSE(w.window.session().settings().Bool("UseExclude"));
+    EXPECT_EQ(w.messages.size(), 1);
 }
 
 }  // namespace

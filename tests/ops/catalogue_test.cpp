@@ -29,6 +29,11 @@ TEST(Catalogue, EveryDescriptorNamesKnownSettingsControlsAndCodes) {
             << op->logText;
         for (const Trigger& trigger : op->triggers) {
             EXPECT_TRUE(triggers.insert(trigger.control).second) << trigger.control;
+            if (!trigger.logText.empty()) {
+                EXPECT_TRUE(trigger.logText.starts_with("[") &&
+                            trigger.logText.ends_with("] Click"))
+                    << trigger.logText;
+            }
             const auto found = FindTrigger(trigger.control);
             ASSERT_TRUE(found.has_value());
             EXPECT_EQ(found->operation, op);
@@ -64,7 +69,8 @@ TEST(Catalogue, EveryDescriptorNamesKnownSettingsControlsAndCodes) {
     // The file commands, the timing shifts, the conversions and the correction are offered.
     for (const char* command :
          {"offset-time", "offset-tail", "offset-count", "recount", "offset-frame", "convert",
-          "correct", "rename-out", "delete-file"}) {
+          "correct", "rename-out", "delete-file", "fix-delimiters", "fix-digits",
+          "check-end-letters", "fix-dialog", "remove-tag", "fix-tags", "reflow-tags"}) {
         EXPECT_NE(FindOperation(command), nullptr) << command;
     }
     EXPECT_EQ(FindOperation("settings"), nullptr);
@@ -83,7 +89,14 @@ TEST(Catalogue, ButtonsAndCodesLeadToTheirOperationAndVariant) {
                  {16, "correct", kAnyVariant},
                  {24, "delete-file", kAnyVariant},
                  {26, "offset-time", kAnyVariant},
-                 {27, "convert", 3}};
+                 {27, "convert", 3},
+                 {17, "fix-delimiters", kAnyVariant},
+                 {18, "reflow-tags", kAnyVariant},
+                 {22, "fix-tags", kAnyVariant},
+                 {29, "remove-tag", kAnyVariant},
+                 {32, "fix-dialog", kAnyVariant},
+                 {46, "fix-digits", kAnyVariant},
+                 {47, "check-end-letters", kAnyVariant}};
     for (const auto& c : codes) {
         const auto found = OperationOfCode(c.code);
         ASSERT_TRUE(found.has_value()) << c.code;
@@ -96,6 +109,13 @@ TEST(Catalogue, ButtonsAndCodesLeadToTheirOperationAndVariant) {
     EXPECT_EQ(FindTrigger("mnRenameFile")->operation->command, "rename-out");
     EXPECT_EQ(FindTrigger("btnSubToSub")->variant, kVariantFromControl);
     EXPECT_FALSE(FindTrigger("btnNoSuchButton").has_value());
+    // The two delimiter buttons: one operation, each button its fix and its log text.
+    const Operation& delimiters = *FindOperation("fix-delimiters");
+    EXPECT_EQ(FindTrigger("btnSubDelimitersFix")->variant, 0);
+    EXPECT_EQ(FindTrigger("btnSubDelSpaceBeforeDelimiters")->variant, 2);
+    EXPECT_EQ(delimiters.LogTextOf(0), "[Fix Delimiters:] Click");
+    EXPECT_EQ(delimiters.LogTextOf(2), "[Del Space b4:] Click");
+    EXPECT_EQ(delimiters.CodeOf(2), 17);
     const Operation twoKinds{.extension = "srt|sub"};
     for (const char* ext : {"srt", "sub"})
         EXPECT_TRUE(twoKinds.Accepts(ext)) << ext;

@@ -1,0 +1,123 @@
+#include "ops/dialog_fix.hpp"
+
+#include <iterator>
+
+#include "files/records.hpp"
+#include "ops/settings.hpp"
+#include "ops/text_walk.hpp"
+
+namespace tessaline {
+namespace {
+
+class DialogFix final : public TextRepair {
+  public:
+    explicit DialogFix(const LineList& separators) : separators_(separators) {}
+
+    void BeginRecord(std::string_view key) override { key_.assign(key); }
+
+    // Each reply becomes a line of the record.
+    void TextLine(std::string_view line, TextOut& out, LineList& report) override {
+        if (!BreakDialogText(line, separators_, pieces_)) {
+            out.WriteLine(line);
+            return;
+        }
+        for (const std::string& piece : pieces_)
+            out.WriteLine(piece);
+        Report(key_, report);
+    }
+
+    void EndRecord(TextOut&, LineList&) override {}
+
+    // The replies become display lines of the text.
+    bool FrameText(std::string_view key, std::string& text, LineList& report) override {
+        if (IsBlankLine(text) || !BreakDialogText(text, separators_, pieces_)) return false;
+        text = JoinStrings(pieces_, "|");
+        Report(key, report);
+        return true;
+    }
+
+  private:
+    void Report(std::string_view key, LineList& report) const {
+        ReportLine(report, key,
+                   " = Line Break on " + std::to_string(pieces_.size()) + " Dialog Lines");
+    }
+
+    const LineList& separators_;
+    std::string key_;
+    LineList pieces_;
+};
+
+}  // namespace
+
+bool BreakDialogText(std::string_view text, const LineList& separators, LineList& pieces) {
+    pieces.assign(1, std::string(text));
+    bool changed = false;
+    LineList parts;
+    for (const std::string& separator : separators) {
+        for (std::size_t i = 0; i < pieces.size();) {
+            parts.clear();
+            if (SplitKeepingSeparator(pieces[i], separator, parts, true) == 0) {
+                ++i;
+                continue;
+            }
+            // The parts hold no separator any more: the walk goes on after them.
+            changed = true;
+            pieces[i] = std::move(parts.front());
+            pieces.insert(pieces.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                          std::make_move_iterator(parts.begin() + 1),
+                          std::make_move_iterator(parts.end()));
+            i += parts.size();
+        }
+    }
+    if (!changed) return false;
+    for (std::string& piece : pieces)
+        piece = TrimChar(piece, ' ');
+    return true;
+}
+
+RunResult FixSubtitleDialog(const std::string& input, const std::string& output,
+                            const DialogFixParams& params, Host& host) {
+    DialogFix repair(params.separators);
+    return RunTextRepair(input, output,
+                         {.interactive = params.interactive,
+                          .reportExt = "DiaFix",
+                          .emptyReportMessage = kNullDiaFixLengthFile,
+                          .closeBracket = params.closeBracket},
+                         repair, host);
+}
+
+// --- Descriptor --------------------------------------------------------------------------------
+
+namespace {
+
+RunResult RunFixDialog(OperationContext& c, const RunArgs& a) {
+    return FixSubtitleDialog(a.input, a.output,
+                             {.separators = c.diaBreaks,
+                              .closeBracket = FirstChar(c.settings.Text("CloseBrackets"), '}'),
+                              .interactive = a.interactive},
+                             c.host);
+}
+
+constexpr std::string_view kFixDialogSettings[] = {"CloseBrackets"};
+constexpr Trigger kFixDialogTriggers[] = {{"btnFixSubDialog"}};
+constexpr VariantCode kFixDialogCodes[] = {{kAnyVariant, 32}};
+
+}  // namespace
+
+extern const Operation kFixDialogOperation{
+    .command = "fix-dialog",
+    .summary = "break lines where a second reply begins",
+    .help =
+        "Breaks each text line at the dialogue separators of DiaBreak.dat in the program\n"
+        "folder (\". -\", \"! -\" and \"? -\" when it is missing or empty): 'Come here. -Why?'\n"
+        "becomes 'Come here.' and '-Why?' (in MicroDVD files 'Come here.|-Why?'). Writes\n"
+        "film.out and lists each broken line in film.DiaFix; a file that needs nothing gets no\n"
+        "output.",
+    .triggers = kFixDialogTriggers,
+    .logText = "[Fix Subtitle Dialog] Click",
+    .codes = kFixDialogCodes,
+    .settings = kFixDialogSettings,
+    .run = RunFixDialog,
+};
+
+}  // namespace tessaline

@@ -1,0 +1,268 @@
+// The text repairs: delimiter spacing, split numbers, end letters, the dialogue fix and the tag
+// operations, line by line and over hand-made SubRip and MicroDVD files (Windows-1251).
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "files/recording_host.hpp"
+#include "ops/delimiters.hpp"
+#include "ops/dialog_fix.hpp"
+#include "ops/line_checks.hpp"
+#include "ops/tag_ops.hpp"
+#include "test_support.hpp"
+
+namespace tessaline {
+namespace {
+
+using test::Crlf;
+using test::ReadFile;
+using test::W;
+
+const std::filesystem::path kData = test::DataDir() / "ops" / "text";
+
+TEST(FixDelimiterSpacing, SpacesDelimitersAndLeavesTheExclusionsAlone) {
+    const DelimitersParams around;  // the defaults: ",!?)]", careful form, followers " <,!?)]"
+    const DelimitersParams beforeOnly{.mode = kDelSpaceBeforeDelimiters};
+    const DelimitersParams plain{.useExclude = false};
+    const DelimitersParams points{.delimiters = ".,", .followers = ""};
+    struct Case {
+        const char* line;
+        const DelimitersParams& params;
+        const char* fixed;  // nullptr: unchanged
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"Yes,sir !", around, "Yes, sir!"},
+        {"Привет ,мир !Как дела?", around, "Привет, мир! Как дела?"},
+        {"Well , yes", beforeOnly, "Well, yes"},
+        {"Yes,sir", beforeOnly, nullptr},                         // never adds a space
+        {"It is 3,5 now", around, nullptr},                        // a decimal number
+        {"pi=3,14", points, nullptr},
+        {"It is A.B. now", points, nullptr},                       // initials
+        {"see www.site.ru,ok,now", around, nullptr},               // no space after the address
+        {"see http://a.b/c,d then,more", around, "see http://a.b/c,d then, more"},
+        {"Нет!<i>Да</i>", around, nullptr},                        // a delimiter before "<"
+        {"Нет!<i>Да</i>", plain, "Нет! <i>Да</i>"},
+        {"a,b", plain, nullptr},                                   // at the second-to-last place
+        {"Wait!..", around, nullptr},                              // the space added goes again
+        {"Ok  then ", around, "Ok then"},                          // runs and a trailing space
+        {"Ничего не нужно.", around, nullptr},
+        {"", around, nullptr},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        std::string fixed = "untouched";
+        const bool changed = FixDelimiterSpacing(W(c.line), c.params, fixed);
+        EXPECT_EQ(changed, c.fixed != nullptr) << c.line;
+        EXPECT_EQ(fixed, c.fixed ? W(c.fixed) : "untouched") << c.line;
+    }
+}
+
+TEST(BreakDialogText, BreaksAtEachSeparatorInListOrder) {
+    const LineList standard = {". -", "! -", "? -"};
+    struct Case {
+        const char* text;
+        LineList separators;
+        LineList pieces;  // empty: not broken
+    };
+    const Case cases[] = {
+        {"Come here. -Why?", standard, {"Come here.", "-Why?"}},
+        {"Стой! -Нет. -Да", standard, {"Стой!", "-Нет.", "-Да"}},
+        {"Mr. Smith -no", standard, {}},
+        {"Yes. -NO. -no", {". -"}, {"Yes.", "-NO.", "-no"}},
+        {"A; -b", {";", "", "; -"}, {"A;", "-b"}},  // separators without a space never split
+        {"Go.  -Now ", standard, {}},
+    };
+    for (const Case& c : cases) {
+        LineList pieces;
+        LineList separators;
+        for (const std::string& s : c.separators)
+            separators.push_back(W(s));
+        const bool broken = BreakDialogText(W(c.text), separators, pieces);
+        EXPECT_EQ(broken, !c.pieces.empty()) << c.text;
+        if (!broken) continue;
+        LineList expected;
+        for (const std::string& p : c.pieces)
+            expected.push_back(W(p));
+        EXPECT_EQ(pieces, expected) << c.text;
+    }
+}
+
+TEST(TagRoutines, RemoveNamedTagAndReflowMicroDvdText) {
+    const std::pair<const char*, const char*> removals[] = {
+        {"<font color=red>Hello</font>", "Hello"},
+        {"<i><font color=\"red\">Hi</font></i>", "<i>Hi</i>"},  // a tag before the font tag
+        {"<FONT a>x</Font> <font b>y</font>", "x <font b>y</font>"},
+        {"<font color=blu>x</u>", "<font color=blu>x"},  // with "u": only "</u>" goes
+        {"No tags", "No tags"},
+    };
+    for (const auto& [line, expected] : removals) {
+        const std::string_view name = std::string_view(expected).ends_with("blu>x") ? "u" : "font";
+        EXPECT_EQ(RemoveNamedTag(line, name), expected) << line;
+    }
+
+    const std::pair<const char*, const char*> reflows[] = {
+        {"{Y:I}Один|два", "{Y:I}Один два"},  // the tag keeps its spelling
+        {"{y:b}-Да|{y:b}-Нет", nullptr},     // one line per speaker, no empty display line
+        {"{y:i}Раз {y:i}два", "{y:i}Раз|{y:i}два"},
+        {"<i>Раз</i>|<i>два</i>", nullptr},
+        {"<i>a|b</i> c", "<i>a b</i>|c"},
+        {"{y:i}", nullptr},  // nothing but a tag stays
+        {"Просто|текст", nullptr},
+    };
+    for (const auto& [text, expected] : reflows) {
+        std::string s = W(text);
+        EXPECT_EQ(ReflowMicroDvdText(s), expected != nullptr) << text;
+        EXPECT_EQ(s, W(expected ? expected : text)) << text;
+    }
+}
+
+// Runs one repair on a copy of a data file saved as `name` in a fresh folder.
+using Repair = std::function<RunResult(const std::string& in, const std::string& out, Host&)>;
+
+struct FileCase {
+    const char* what;
+    Repair repair;
+    const char* data;      // under tests/data/ops/text
+    const char* name;      // the input's name in the run folder
+    const char* expected;  // expected output; nullptr: none is left
+    const char* report;    // expected report, named by its extension; nullptr: none
+    std::vector<std::string> messages;
+    RunResult result = RunResult::Done;
+};
+
+Repair Delimiters(DelimitersParams params) {
+    return [params](const std::string& in, const std::string& out, Host& host) {
+        return FixDelimiters(in, out, params, host);
+    };
+}
+Repair Digits(bool interactive = true) {
+    return [=](const std::string& in, const std::string& out, Host& host) {
+        return FixDigitsInText(in, out, {.interactive = interactive}, host);
+    };
+}
+Repair EndLetters(bool interactive = true) {
+    return [=](const std::string& in, const std::string&, Host& host) {
+        return CheckEndLetters(in, {.interactive = interactive}, host);
+    };
+}
+Repair Dialog(LineList separators = {". -", "! -", "? -"}) {
+    return [separators](const std::string& in, const std::string& out, Host& host) {
+        return FixSubtitleDialog(in, out, {.separators = separators}, host);
+    };
+}
+using TagRun = RunResult (*)(const std::string&, const std::string&, const TagParams&, Host&);
+Repair Tags(TagRun run, TagParams params = {}) {
+    return [run, params](const std::string& in, const std::string& out, Host& host) {
+        return run(in, out, params, host);
+    };
+}
+
+TEST(TextRepairs, RepairTheDataFiles) {
+    const DelimitersParams quiet{.interactive = false};
+    // clang-format off
+    const FileCase cases[] = {
+        {"delimiters", Delimiters({}), "delimiters.srt", "a.srt", "delimiters.expected", "delimiters.fix", {}},
+        {"delimiters, capital extension", Delimiters({}), "delimiters.srt", "a.SRT", "delimiters.expected", "delimiters.fix", {}},
+        {"delimiters before only", Delimiters({.mode = kDelSpaceBeforeDelimiters}), "delimiters.srt", "a.srt", "delimiters_before_only.expected", "delimiters_before_only.fix", {}},
+        {"delimiters, MicroDVD", Delimiters({}), "delimiters.sub", "a.sub", "delimiters_sub.expected", "delimiters_sub.fix", {}},
+        {"delimiters, nothing to fix", Delimiters({}), "dialog.sub", "a.sub", nullptr, nullptr, {"Null Fix-length-file"}},
+        {"delimiters, nothing to fix, folder run", Delimiters(quiet), "dialog.sub", "a.sub", nullptr, nullptr, {}},
+        {"delimiters not set", Delimiters({.delimiters = ""}), "delimiters.srt", "a.srt", nullptr, nullptr, {"Not Set Delimiters!!!"}, RunResult::Refused},
+        {"delimiters, another kind", Delimiters(quiet), "delimiters.srt", "a.txt", nullptr, nullptr, {"Not Support File extension: txt"}, RunResult::Refused},
+        {"digits", Digits(), "digits.srt", "a.srt", "digits.expected", "digits.fixd", {}},
+        {"digits, MicroDVD", Digits(), "digits.sub", "a.sub", "digits_sub.expected", "digits_sub.fixd", {}},
+        {"digits, another kind", Digits(false), "digits.sub", "a.ass", nullptr, nullptr, {"Not Support File extension: ass"}, RunResult::Refused},
+        {"end letters", EndLetters(), "end_letters.srt", "a.srt", nullptr, "end_letters.endA", {}},
+        {"end letters, MicroDVD", EndLetters(), "end_letters.sub", "a.sub", nullptr, "end_letters_sub.endA", {}},
+        {"end letters, none found", EndLetters(), "dialog.srt", "a.srt", nullptr, nullptr, {}},
+        {"end letters, another kind", EndLetters(), "digits.srt", "a.txt", nullptr, nullptr, {"Not Support File extension: txt"}, RunResult::Refused},
+        {"end letters, another kind, folder run", EndLetters(false), "digits.srt", "a.txt", nullptr, nullptr, {}},
+        {"dialogue", Dialog(), "dialog.srt", "a.srt", "dialog.expected", "dialog.DiaFix", {}},
+        {"dialogue, MicroDVD", Dialog(), "dialog.sub", "a.sub", "dialog_sub.expected", "dialog_sub.DiaFix", {}},
+        {"dialogue, no separator applies", Dialog({"; -"}), "dialog.sub", "a.sub", nullptr, nullptr, {"Null DIAfix-length-file"}},
+        {"remove tag", Tags(RemoveTag), "remove_tag.srt", "a.srt", "remove_tag.expected", "remove_tag.tagfix", {}},
+        {"remove tag, MicroDVD", Tags(RemoveTag), "remove_tag.sub", "a.sub", "remove_tag_sub.expected", "remove_tag_sub.tagfix", {}},
+        {"remove tag, no name", Tags(RemoveTag, {.tag = "", .interactive = false}), "remove_tag.srt", "a.srt", nullptr, nullptr, {"Not Set TAG to Remove!!!"}, RunResult::Refused},
+        {"remove another tag", Tags(RemoveTag, {.tag = "b"}), "remove_tag.srt", "a.srt", nullptr, nullptr, {"Null TAGfix-length-file"}},
+        {"fix tags", Tags(FixTags), "fix_tags.srt", "a.srt", "fix_tags.expected", "fix_tags.tagfix", {}},
+        {"fix tags, MicroDVD", Tags(FixTags), "fix_tags.sub", "a.sub", "fix_tags_sub.expected", "fix_tags_sub.tagfix", {}},
+        {"fix tags, MicroDVD, not to every line", Tags(FixTags, {.tagToEveryLine = false}), "fix_tags.sub", "a.sub", nullptr, nullptr, {"Null TAGfix-length-file"}},
+        {"fix tags, another kind, folder run", Tags(FixTags, {.interactive = false}), "fix_tags.sub", "a.ssa", nullptr, nullptr, {}},
+        {"reflow", Tags(ReflowTags), "reflow.srt", "a.srt", "reflow.expected", "reflow.tag", {}},
+        {"reflow, MicroDVD", Tags(ReflowTags), "reflow.sub", "a.sub", "reflow_sub.expected", "reflow_sub.tag", {}},
+        {"reflow, nothing to do", Tags(ReflowTags), "dialog.sub", "a.sub", nullptr, nullptr, {"Null TAG-length-file"}},
+    };
+    // clang-format on
+    for (const FileCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempDir dir;
+        const std::filesystem::path in = dir / c.name;
+        const std::filesystem::path out = std::filesystem::path(in).replace_extension("out");
+        test::WriteFile(in, ReadFile(kData / c.data));
+        RecordingHost host;
+        EXPECT_EQ(c.repair(in.string(), out.string(), host), c.result);
+        std::set<std::string> files = {c.name};
+        if (c.expected) {
+            files.insert(out.filename().string());
+            EXPECT_EQ(ReadFile(out), ReadFile(kData / c.expected));
+        }
+        if (c.report) {
+            const std::string ext = std::filesystem::path(c.report).extension().string();
+            const std::filesystem::path report = std::filesystem::path(in).replace_extension(ext);
+            files.insert(report.filename().string());
+            EXPECT_EQ(ReadFile(report), ReadFile(kData / c.report));
+            EXPECT_EQ(host.reportKind, "*" + ext);
+        }
+        std::set<std::string> left;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+            left.insert(entry.path().filename().string());
+        EXPECT_EQ(left, files);  // no temporary file, no stray output
+        EXPECT_EQ(host.messages, c.messages);
+        EXPECT_FALSE(host.busy);
+    }
+}
+
+TEST(TextRepairs, SummaryGoesToTheStatusBar) {
+    test::TempDir dir;
+    test::WriteFile(dir / "a.srt", ReadFile(kData / "end_letters.srt"));
+    RecordingHost host;
+    EXPECT_EQ(CheckEndLetters((dir / "a.srt").string(), {}, host), RunResult::Done);
+    EXPECT_EQ(host.statusBar, ">> 4 Test Lines");
+}
+
+// The walk keeps what is no subtitle text and closes the last record.
+TEST(TextRepairs, TheRecordWalkKeepsStrayTextAndDropsExtraBlankLines) {
+    const std::string t = "00:00:01,000 --> 00:00:02,000";
+    struct Case {
+        const char* what;
+        std::string input, output;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"number last", Crlf({"1", t, "ab ,cd", "", "2"}), Crlf({"1", t, "ab, cd", "", "2", ""})},
+        {"blank lines after the last number", Crlf({"1", t, "ab ,cd", "", "2", "", " "}), Crlf({"1", t, "ab, cd", "", "2", " "})},
+        {"blank lines before the timing line", Crlf({"1", "", " ", t, "ab ,cd"}), Crlf({"1", t, "ab, cd", ""})},
+        {"digits inside the text are text", Crlf({"1", t, "ab ,cd", "2", t, "cd ,ef", ""}), Crlf({"1", t, "ab, cd", "2", t, "cd, ef", ""})},
+        {"stray text between records", Crlf({"1", t, "ab ,cd", "", "x ,y", "", "", "2", t, "cd ,ef"}),
+         Crlf({"1", t, "ab, cd", "", "x ,y", "2", t, "cd, ef", ""})},
+        {"no line end at the end", "1\r\n" + t + "\r\nab ,cd", Crlf({"1", t, "ab, cd", ""})},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempDir dir;
+        test::WriteFile(dir / "a.srt", c.input);
+        RecordingHost host;
+        FixDelimiters((dir / "a.srt").string(), (dir / "a.out").string(), {}, host);
+        EXPECT_EQ(ReadFile(dir / "a.out"), c.output);
+    }
+}
+
+}  // namespace
+}  // namespace tessaline
