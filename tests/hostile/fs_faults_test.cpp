@@ -80,6 +80,19 @@ class FsFaults : public ::testing::Test {
         }
         return pid;
     }
+    // Starts `count` runs at once; each must end with 0 or 1. Returns how many ended with 0.
+    int RunAtOnce(int count, const std::vector<std::string>& args) {
+        std::vector<pid_t> runs;
+        for (int i = 0; i < count; ++i)
+            runs.push_back(Start(args));
+        int done = 0;
+        for (const pid_t pid : runs) {
+            const int status = Wait(pid);
+            EXPECT_TRUE(status == 0 || status == 1) << status;
+            done += status == 0;
+        }
+        return done;
+    }
     static int Wait(pid_t pid) {
         int status = 0;
         waitpid(pid, &status, 0);
@@ -206,16 +219,7 @@ TEST_F(FsFaults, AMaskOverTwoThousandFilesTakesWellUnderASecondEach) {
 TEST_F(FsFaults, FourRunsAtOnceOnOneFileWriteOneWholeOutput) {
     WriteFile(work_ / "film.srt", kFilm);
     for (int round = 0; round < 20; ++round) {
-        std::vector<pid_t> runs;
-        for (int i = 0; i < 4; ++i)
-            runs.push_back(Start({"recount", "film.srt"}));
-        int done = 0;
-        for (const pid_t pid : runs) {
-            const int status = Wait(pid);
-            EXPECT_TRUE(status == 0 || status == 1) << status;
-            done += status == 0;
-        }
-        EXPECT_EQ(done, 1) << round;
+        EXPECT_EQ(RunAtOnce(4, {"recount", "film.srt"}), 1) << round;
         EXPECT_EQ(ReadFile(work_ / "film.out"), kFilmRecounted) << round;
         EXPECT_EQ(Listing(work_), (std::set<std::string>{"film.srt", "film.out"})) << round;
         fs::remove(work_ / "film.out");
@@ -234,15 +238,7 @@ TEST_F(FsFaults, RenameOutFromEightRunsAtOnceNeverLeavesTheSubtitlesWithoutAName
                 if (!fs::exists(work_ / "film.srt")) ++gaps;
             }
         });
-        std::vector<pid_t> runs;
-        for (int i = 0; i < 8; ++i)
-            runs.push_back(Start({"rename-out", "film.srt"}));
-        int done = 0;
-        for (const pid_t pid : runs) {
-            const int status = Wait(pid);
-            EXPECT_TRUE(status == 0 || status == 1) << status;
-            done += status == 0;
-        }
+        const int done = RunAtOnce(8, {"rename-out", "film.srt"});
         running = false;
         watcher.join();
         EXPECT_EQ(gaps, 0) << round;

@@ -57,7 +57,8 @@ struct Builder {
                 for (std::string_view choice : Choices(def.choices))
                     values.emplace_back(choice);
                 if (!values.empty()) return values;
-                if (def.valueName.find("FILE") != std::string_view::npos) {
+                if (def.valueName.find("FILE") != std::string_view::npos ||
+                    def.valueName.find("PATH") != std::string_view::npos) {
                     return {std::string(kSecondFile)};
                 }
                 if (def.check == nullptr) return {"x"};
