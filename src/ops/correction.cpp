@@ -417,6 +417,12 @@ class SubRipCorrection {
         pending_.clear();
         for (std::size_t i = 0; i < buffer_.size(); ++i) {
             const std::string& line = buffer_[i];
+            // As in Flush: a line with nothing to collapse or join is written as it is, not
+            // copied twice on the way (a line of many megabytes would cost that much more).
+            if (pending_.empty() && !IsDialogHyphen(line) && !HasDoubleSpace(line)) {
+                run_.WriteLine(line);
+                continue;
+            }
             if (HasDoubleSpace(line)) {
                 collapsed_ = CollapseSpaces(line);
                 Report(report_, key_, kDoubleSpaceRemoved);
