@@ -21,7 +21,7 @@ namespace {
 constexpr std::string_view kTimes[] = {"00:00:01,500", "01:00:00,000", "00:00:02,250",
                                        "00:00:03,000"};
 // Values tried, in order, for a text option whose check decides what it takes.
-constexpr std::string_view kTextCandidates[] = {"25", "out", "1", "x", "srt", "00:00:01,000"};
+constexpr std::string_view kTextCandidates[] = {"i", "25", "out", "1", "x", "srt", "00:00:01,000"};
 
 bool IsValueInOrder(const OptionDef& def) {
     return !def.name.starts_with("-");
