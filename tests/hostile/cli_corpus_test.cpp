@@ -39,19 +39,9 @@ TEST_P(CorpusProgram, EveryCommandKeepsItsPromisesInTimeAndMemory) {
         std::filesystem::create_directory(root / folder);
     const InvocationRunner runner = ProgramRunner(root / "home", root / "scratch");
     const Promises promises{.maxRssKb = MemoryAllowedKb(bytes.size())};
-    const Operation* previous = nullptr;
-    for (const Invocation& invocation : CatalogueInvocations()) {
-        // Existing outputs: once per command, with its required values only.
-        const bool first = invocation.op != previous;
-        previous = invocation.op;
-        for (const bool outputsExist : {false, true}) {
-            if (outputsExist && !first) continue;
-            for (const std::string& broken : CheckRun(invocation, (root / "work").string(), name,
-                                                      bytes, outputsExist, runner, promises)) {
-                ADD_FAILURE() << invocation.label << (outputsExist ? " (outputs exist)" : "")
-                              << ": " << broken;
-            }
-        }
+    for (const std::string& broken :
+         CheckEveryInvocation((root / "work").string(), name, bytes, runner, promises)) {
+        ADD_FAILURE() << broken;
     }
 }
 

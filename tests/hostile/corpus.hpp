@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "invocations.hpp"
 #include "test_support.hpp"
 
 namespace tessaline::test {
@@ -19,15 +20,26 @@ struct GeneratedFile {
     std::string (*bytes)();
 };
 
+/// The size of the long lines: 5 MB, and 2 MB in the sanitizer build, where every byte costs
+/// many times as much; either is longer than the line reader's block of 1 MiB.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr std::size_t kLongLineBytes = 2 << 20;
+#else
+inline constexpr std::size_t kLongLineBytes = 5 << 20;
+#endif
+
 inline const std::vector<GeneratedFile>& GeneratedCorpus() {
     static const std::vector<GeneratedFile> files = {
-        {"line-5mb.srt",
-         [] { return "1\r\n00:00:01,000 --> 00:00:02,000\r\n" + std::string(5 << 20, 'x'); }},
-        {"line-5mb.sub", [] { return "{1}{2}" + std::string(5 << 20, '|') + "\r\n"; }},
-        {"dialogue-5mb-of-override-blocks.ass",
+        {"long-line.srt",
+         [] {
+             return "1\r\n00:00:01,000 --> 00:00:02,000\r\n" + std::string(kLongLineBytes, 'x');
+         }},
+        {"long-line-of-bars.sub",
+         [] { return "{1}{2}" + std::string(kLongLineBytes, '|') + "\r\n"; }},
+        {"long-dialogue-of-override-blocks.ass",
          [] {
              std::string text = "[Events]\r\nDialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,";
-             for (int i = 0; i < (5 << 20) / 5; ++i)
+             for (std::size_t i = 0; i < kLongLineBytes / 5; ++i)
                  text += "{\\b}x";
              return text + "\r\n";
          }},
@@ -40,6 +52,31 @@ inline const std::vector<GeneratedFile>& GeneratedCorpus() {
          }},
     };
     return files;
+}
+
+/// Runs every catalogued invocation over the file (CheckRun), and each command's first one (its
+/// required values only) once more with files in the places of its outputs. Returns each broken
+/// promise with the invocation that broke it.
+inline std::vector<std::string> CheckEveryInvocation(const std::string& dir,
+                                                     const std::string& name,
+                                                     const std::string& bytes,
+                                                     const InvocationRunner& runner,
+                                                     const Promises& promises = {}) {
+    std::vector<std::string> broken;
+    const Operation* previous = nullptr;
+    for (const Invocation& invocation : CatalogueInvocations()) {
+        const bool first = invocation.op != previous;
+        previous = invocation.op;
+        for (const bool outputsExist : {false, true}) {
+            if (outputsExist && !first) continue;
+            for (const std::string& what :
+                 CheckRun(invocation, dir, name, bytes, outputsExist, runner, promises)) {
+                broken.push_back(invocation.label + (outputsExist ? " (outputs exist)" : "") +
+                                 ": " + what);
+            }
+        }
+    }
+    return broken;
 }
 
 /// The names of the committed corpus files, in name order.
