@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-asan fuzz bench screenshots format clean
+.PHONY: all deps build run test test-asan fuzz bench bench-jobs screenshots package install format clean
 
 all: build
 
@@ -48,8 +48,22 @@ fuzz:
 bench: build
 	bash bench/run.sh
 
+# A folder of 200 files run with one job against one job per core.
+bench-jobs: build
+	python3 bench/jobs.py $(BUILD_DIR)/src/cli/tessaline
+
 screenshots: build
 	bash scripts/screenshots.sh
+
+# A Debian package (build/tessaline_VERSION_ARCH.deb) of the programs, their desktop entry,
+# icon, manual page and completion.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
+
+# Installs under PREFIX (default /usr/local).
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 format:
 	git ls-files '*.cpp' '*.hpp' | xargs clang-format -i

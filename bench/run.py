@@ -24,6 +24,9 @@ OPERATIONS = {
     "recount": (["recount"], ".out"),
     "convert": (["convert", "--to", "sub"], ".sub"),
     "correct": (["correct"], ".out"),
+    "set-length": (["set-length"], ".out"),
+    "length-test": (["length-test"], ".len"),
+    "length-test-pixels": (["--set", "CheckPixelTextWidthMax=1", "length-test"], ".len"),
     "fix-delimiters": (["fix-delimiters"], ".out"),
     "fix-tags": (["fix-tags"], ".out"),
 }

@@ -7,8 +7,11 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build make pkg-config python3 time
     libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev libgl-dev fonts-dejavu-core xvfb xauth
+    qt6-base-dev libqt6svg6 libgl-dev fonts-dejavu-core xvfb xauth
+    libglib2.0-dev
     ffmpeg
+    libfreetype-dev fonts-wine
+    desktop-file-utils dpkg-dev file groff-base man-db
 )
 if [[ "${1:-}" == "--fuzz" ]]; then
     packages+=(clang-14 libclang-rt-14-dev)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts the desktop program under Xvfb with the sample film open and saves a picture of each
-# page into docs/ (main.png is the "Subtitle" page).
+# page into docs/ (main.png is the "Subtitle" page), then one of the main page filling a screen
+# of each size the window is made for (main-1024x600.png, ...).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 gui=build/src/gui/tessaline-gui
@@ -11,4 +12,8 @@ trap 'rm -rf "$home"' EXIT
 printf '[Settings]\r\nTextToFind=\xB8\xEB\xEA\xE0\r\nTextToReplace=\xA8\xEB\xEA\xE0\r\n' >"$home/Tessaline.ini"
 TESSALINE_HOME=$home xvfb-run -a -s "-screen 0 1280x800x24" \
     "$gui" examples/film.srt --screenshots docs
+for size in 1024x600 1280x800 1920x1080; do
+    TESSALINE_HOME=$home xvfb-run -a -s "-screen 0 ${size}x24" \
+        "$gui" examples/film.srt --screenshot-full "docs/main-$size.png"
+done
 ls -1 docs/*.png

@@ -1,6 +1,7 @@
 #include "app/session.hpp"
 
 #include <algorithm>
+#include <mutex>
 #include <new>
 
 #include "core/chars.hpp"
@@ -17,7 +18,8 @@ namespace tessaline {
 namespace {
 
 constexpr std::size_t kRecentFilesMax = 10;
-// At start the report list selects its eleventh kind ("*.fixd"), as the window always has.
+// At start the report list selects the kind at index 10 of the kinds ("*.fixd"); "*.out", which
+// comes after it, is then left out of that list.
 constexpr std::size_t kLogExtStartIndex = 10;
 
 }  // namespace
@@ -168,12 +170,36 @@ Outcome Session::OpenSubtitleFile(const std::string& path) {
     return Outcome::Ok;
 }
 
-Outcome Session::OpenFromDialog(const std::string& path) {
-    const Outcome outcome = OpenSubtitleFile(path);
+void Session::Remember(const std::string& path) {
     if (std::find(recentFiles.begin(), recentFiles.end(), path) == recentFiles.end()) {
         recentFiles.insert(recentFiles.begin(), path);
         if (recentFiles.size() > kRecentFilesMax) recentFiles.resize(kRecentFilesMax);
     }
+}
+
+Outcome Session::OpenFromDialog(const std::string& path) {
+    const Outcome outcome = OpenSubtitleFile(path);
+    Remember(path);
+    return outcome;
+}
+
+Outcome Session::OpenFromBox(const std::string& text) {
+    if (directoryMode && text.find_first_of("*?") != std::string::npos) {
+        // A typed mask names the folder that the next command runs over.
+        const CurrentFile about(host_, text);
+        const std::string maskFolder = FolderOf(text);
+        if (!IsFolder(maskFolder.empty() ? "." : maskFolder)) {
+            host_.ShowMessage(kFileNotExists);
+            return Outcome::Refused;
+        }
+        OpenMask(text);
+        settings_.SetText("LastDir", folder);
+        RefreshIndicators();
+        LogOperation("[Open File] Click", 1);
+        return Outcome::Ok;
+    }
+    const Outcome outcome = OpenSubtitleFile(text);
+    if (outcome == Outcome::Ok) Remember(text);
     return outcome;
 }
 
@@ -255,6 +281,10 @@ void Session::LogOperation(std::string_view text, int kind) {
 }
 
 Outcome Session::Guarded(const std::function<RunResult()>& body) {
+    return Guarded(host_, body);
+}
+
+Outcome Session::Guarded(Host& host, const std::function<RunResult()>& body) {
     try {
         switch (body()) {
             case RunResult::Done:
@@ -265,14 +295,14 @@ Outcome Session::Guarded(const std::function<RunResult()>& body) {
                 return Outcome::Refused;
         }
     } catch (const ConversionError& e) {
-        host_.ShowMessage(e.what());
+        host.ShowMessage(e.what());
         return Outcome::ConversionFailed;
     } catch (const FileError& e) {
-        host_.ShowMessage(e.what());
+        host.ShowMessage(e.what());
         return Outcome::Refused;
     } catch (const std::bad_alloc&) {
         // The frame's temporary output went with the unwinding: nothing is left behind.
-        host_.ShowMessage(kNotEnoughMemory);
+        host.ShowMessage(kNotEnoughMemory);
         return Outcome::Refused;
     }
     return Outcome::Ok;
@@ -294,23 +324,38 @@ Outcome Session::RunDirectoryCode(int code, std::string_view pathText, std::stri
     // A code whose operation is not built yet does nothing.
     if (row == nullptr || !op || op->operation->run == nullptr) return Outcome::Ok;
     const int runVariant = op->variant == kAnyVariant ? variant : op->variant;
+    // Files on other threads read copies of the settings and controls taken now: the window may
+    // change the originals while they run.
+    const bool parallel = jobs > 1;
+    const Settings settings = parallel ? settings_ : Settings();
+    std::mutex outcomeMutex;
     Outcome outcome = Outcome::Ok;
-    RunDirectory(pathText, mask, host_, [&](const DirectoryEntry& entry) {
+    const auto each = [&](const DirectoryEntry& entry, Host& fileHost) {
         const std::string output =
             row->outputExt.empty()
                 ? std::string()
                 : JoinInFolder(entry.folder, ChangeFileExtMode(entry.name, row->outputExt, 0));
         // Each file stands on its own: a conversion error in one is shown and the run goes on
         // with the next.
-        const CurrentFile about(host_, entry.path);
-        outcome = Worse(outcome, Guarded([&] {
-                            OperationContext context = Context();
-                            return op->operation->run(context, {.input = entry.path,
-                                                                .output = output,
-                                                                .interactive = row->interactive,
-                                                                .variant = runVariant});
-                        }));
-    });
+        Host& host = parallel ? fileHost : opHost_;
+        ControlValues fileControls = parallel ? controls : ControlValues();
+        const CurrentFile about(host, entry.path);
+        const Outcome fileOutcome = Guarded(host, [&] {
+            OperationContext context{.settings = parallel ? settings : settings_,
+                                     .controls = parallel ? fileControls : controls,
+                                     .host = host,
+                                     .programFolder = programFolder_,
+                                     .diaBreaks = diaBreaks,
+                                     .addFile = openAddFile};
+            return op->operation->run(context, {.input = entry.path,
+                                                .output = output,
+                                                .interactive = row->interactive,
+                                                .variant = runVariant});
+        });
+        const std::lock_guard lock(outcomeMutex);
+        outcome = Worse(outcome, fileOutcome);
+    };
+    RunDirectory(pathText, mask, opHost_, each, static_cast<unsigned>(std::max(jobs, 1)));
     return outcome;
 }
 

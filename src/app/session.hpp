@@ -107,6 +107,11 @@ class Session {
     /// The open dialog's end: opens the file and puts it first in the recent list.
     Outcome OpenFromDialog(const std::string& path);
 
+    /// Enter in the open-file box: opens the typed path, or in directory mode a typed folder and
+    /// mask ("other/*.srt"); what opened goes first in the recent list when it is not there yet,
+    /// as from the open dialog. A path that does not open leaves the open file as it was.
+    Outcome OpenFromBox(const std::string& text);
+
     /// The add-file box gets a path from its open dialog.
     Outcome OpenAddFile(const std::string& path);
 
@@ -152,6 +157,11 @@ class Session {
 
     /// Runs a handler body: shows a conversion or file error as a message and maps the result.
     Outcome Guarded(const std::function<RunResult()>& body);
+    Outcome Guarded(Host& host, const std::function<RunResult()>& body);
+
+    /// How many files of a folder run go at once, each on a thread of its own (1: one after
+    /// another). Whatever the number, the user sees the same outputs, messages and log.
+    int jobs = 1;
 
     /// The host that operations are given: it forwards to the window's host and keeps the report
     /// kind an operation selects.
@@ -170,6 +180,9 @@ class Session {
         void SetStatus(StatusField field, StatusState state) override {
             session_.host_.SetStatus(field, state);
         }
+        void ExplainStatus(StatusField field, std::string_view reason) override {
+            session_.host_.ExplainStatus(field, reason);
+        }
         void SetStatusBar(std::string_view text) override { session_.host_.SetStatusBar(text); }
         void ShowProgress(std::string_view text) override { session_.host_.ShowProgress(text); }
         void SetBusy(bool on) override { session_.host_.SetBusy(on); }
@@ -179,12 +192,24 @@ class Session {
             session_.host_.ShowDirectoryProgress(text);
         }
         void PrintResult(std::string_view line) override { session_.host_.PrintResult(line); }
+        void ReportSkipped(std::string_view reason) override {
+            session_.host_.ReportSkipped(reason);
+        }
+        void ShowReadProgress(std::uint64_t read, std::uint64_t total) override {
+            session_.host_.ShowReadProgress(read, total);
+        }
+        void ShowFolderProgress(std::size_t index, std::size_t count) override {
+            session_.host_.ShowFolderProgress(index, count);
+        }
+        void KeepResponsive() override { session_.host_.KeepResponsive(); }
 
       private:
         Session& session_;
     };
 
     void PresetSubToSub();
+    /// Puts a path first in the recent list when the list does not hold it yet.
+    void Remember(const std::string& path);
     /// The output of an operation's variant on the open file ("" when it writes none).
     [[nodiscard]] std::string OutputPathOf(const Operation& op, int variant) const;
     Outcome RunOnOpenFile(const Operation& op, const std::string& input, const std::string& output,

@@ -1,18 +1,25 @@
 #pragma once
 
 // The command line's host: message boxes go to stderr, status texts to stdout (unless quiet),
-// a status field that turns red prints "error" on stderr.
+// a status field that turns red prints "error" on stderr. On a terminal, a long run shows one
+// progress line on stderr (unless quiet).
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
+#include "cli/progress.hpp"
 #include "files/host.hpp"
 
 namespace tessaline {
 
 class CliHost : public Host {
   public:
-    explicit CliHost(bool quiet) : quiet_(quiet) {}
+    /// `progress`: show the progress line (stderr is a terminal and the run is not quiet).
+    CliHost(bool quiet, bool progress);
+    ~CliHost() override;
+    CliHost(const CliHost&) = delete;
+    CliHost& operator=(const CliHost&) = delete;
 
     /// Prefixed with the current file's path: "film.srt: Output File Exist!!!".
     void ShowMessage(std::string_view text) override;
@@ -27,14 +34,22 @@ class CliHost : public Host {
     void ProcessEvents() override {}
     void SelectReportKind(std::string_view) override {}
     void ShowDirectoryProgress(std::string_view text) override;
+    /// "film.srt: skipped: Output File Exist!!!" on stderr.
+    void ReportSkipped(std::string_view reason) override;
+    void ShowReadProgress(std::uint64_t bytesRead, std::uint64_t bytesTotal) override;
+    void ShowFolderProgress(std::size_t index, std::size_t count) override;
     /// A result line goes to stdout whatever --quiet says: it is what the command was run for.
     void PrintResult(std::string_view line) override { PrintLine(stdout, line); }
+
+    /// Whether stderr is a terminal a progress line can be drawn on.
+    [[nodiscard]] static bool StderrIsTerminal();
 
   private:
     void PrintLine(std::FILE* stream, std::string_view text);
 
     bool quiet_;
     std::string currentFile_;
+    std::unique_ptr<ProgressLine> progress_;
 };
 
 }  // namespace tessaline

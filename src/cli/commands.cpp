@@ -268,14 +268,72 @@ bool IsCommand(std::string_view name) {
     return FindOperation(name) != nullptr || FindProgramCommand(name) != nullptr;
 }
 
-void PrintCommandHelp(std::string_view name) {
-    if (const Operation* op = FindOperation(name)) {
-        PrintText(HelpOf(*op));
-    } else if (const ProgramCommand* command = FindProgramCommand(name)) {
-        std::printf("usage: tessaline %.*s\n\n%.*s\n", static_cast<int>(command->name.size()),
-                    command->name.data(), static_cast<int>(command->help.size()),
-                    command->help.data());
+std::string CommandHelpText(std::string_view name) {
+    if (const Operation* op = FindOperation(name)) return HelpOf(*op);
+    if (const ProgramCommand* command = FindProgramCommand(name)) {
+        return "usage: tessaline " + std::string(command->name) + "\n\n" +
+               std::string(command->help) + "\n";
     }
+    return {};
+}
+
+const std::vector<ProgramOption>& ProgramOptions() {
+    static const std::vector<ProgramOption> options = {
+        {"--home", "DIR",
+         "the program folder (Tessaline.ini, Operations.log); default:\n"
+         "TESSALINE_HOME, else the program's folder when it is writable,\n"
+         "else $XDG_CONFIG_HOME/tessaline"},
+        {"--ini", "FILE", "read the settings from FILE instead of DIR/Tessaline.ini"},
+        {"--set", "KEY=VALUE", "override a setting for this run (see 'tessaline settings')"},
+        {"--quiet", "", "print no status texts on stdout and no progress on stderr"},
+        {"--jobs", "N",
+         "run the files of a mask N at once (default: one per core); the outputs,\n"
+         "messages and log are the same as one after another"},
+    };
+    return options;
+}
+
+std::string ProgramHelpText() {
+    std::string text =
+        "Tessaline " TESSALINE_VERSION
+        ": prepares and repairs subtitle files (SubRip, MicroDVD, SubStation Alpha).\n"
+        "\n"
+        "usage: tessaline [--home DIR] [--ini FILE] [--set KEY=VALUE]... [--quiet] [--jobs N]\n"
+        "                 COMMAND [OPTIONS] PATH...\n"
+        "       tessaline --help | --version | COMMAND --help | settings\n"
+        "\n"
+        "Each command writes its result beside the input (film.srt gives film.out) and never\n"
+        "overwrites an existing output. A PATH with * or ? runs the command over every matching\n"
+        "file of that folder, as directory mode does.\n"
+        "\n"
+        "Commands:\n";
+    const auto line = [&text](std::string_view left, std::string_view right, int width) {
+        char buffer[512];
+        std::snprintf(buffer, sizeof buffer, "  %-*.*s %.*s\n", width,
+                      static_cast<int>(left.size()), left.data(), static_cast<int>(right.size()),
+                      right.data());
+        text += buffer;
+    };
+    for (const Operation* op : Catalogue())
+        line(op->command, op->summary, 14);
+    for (const ProgramCommand& command : ProgramCommands())
+        line(command.name, command.summary, 14);
+    text += "\nOptions:\n";
+    for (const ProgramOption& option : ProgramOptions()) {
+        std::string left(option.name);
+        if (!option.value.empty()) left += " " + std::string(option.value);
+        // A help of several lines continues under its first.
+        std::string help(option.help);
+        for (std::size_t at = help.find('\n'); at != std::string::npos;
+             at = help.find('\n', at + 1))
+            help.insert(at + 1, std::string(19, ' '));
+        line(left, help, 16);
+    }
+    text +=
+        "\n"
+        "Exit status: 0 done (or nothing to do), 1 refused or stopped with a message,\n"
+        "2 usage error, 3 a time or number in the file did not convert.\n";
+    return text;
 }
 
 int RunCliCommand(std::string_view name, std::vector<std::string> args, Session& session) {

@@ -22,11 +22,24 @@ struct ProgramCommand {
 
 [[nodiscard]] const std::vector<ProgramCommand>& ProgramCommands();
 
+/// An option of the program itself, before the command ("--home DIR").
+struct ProgramOption {
+    std::string_view name;
+    std::string_view value;  // "" for a flag
+    std::string_view help;
+};
+
+[[nodiscard]] const std::vector<ProgramOption>& ProgramOptions();
+
+/// `tessaline --help`: the commands of the catalogue and the program's own, its options and
+/// exit statuses.
+[[nodiscard]] std::string ProgramHelpText();
+
+/// `tessaline COMMAND --help` ("" for an unknown name).
+[[nodiscard]] std::string CommandHelpText(std::string_view name);
+
 /// The usage of a catalogued command: its options and PATH ("[--minus] OFFSET PATH...").
 [[nodiscard]] std::string UsageOf(const Operation& op);
-
-/// Prints `tessaline NAME --help` of a command (operation or program command).
-void PrintCommandHelp(std::string_view name);
 
 /// True when NAME is a command of the program (an operation or a program command).
 [[nodiscard]] bool IsCommand(std::string_view name);

@@ -1,11 +1,14 @@
 // The tessaline command: runs an operation on files, or on every file of a folder that
 // matches a mask, exactly as the desktop program's buttons do.
 
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <new>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "app/session.hpp"
@@ -26,41 +29,6 @@ int Usage(std::string_view message) {
     return kUsageError;
 }
 
-void PrintProgramHelp() {
-    std::printf(
-        "Tessaline %s: prepares and repairs subtitle files (SubRip, MicroDVD, SubStation Alpha).\n"
-        "\n"
-        "usage: tessaline [--home DIR] [--ini FILE] [--set KEY=VALUE]... [--quiet] COMMAND "
-        "[OPTIONS] PATH...\n"
-        "       tessaline --help | --version | COMMAND --help | settings\n"
-        "\n"
-        "Each command writes its result beside the input (film.srt gives film.out) and never\n"
-        "overwrites an existing output. A PATH with * or ? runs the command over every matching\n"
-        "file of that folder, as directory mode does.\n"
-        "\n"
-        "Commands:\n",
-        TESSALINE_VERSION);
-    const auto line = [](std::string_view name, std::string_view summary) {
-        std::printf("  %-14.*s %.*s\n", static_cast<int>(name.size()), name.data(),
-                    static_cast<int>(summary.size()), summary.data());
-    };
-    for (const Operation* op : Catalogue())
-        line(op->command, op->summary);
-    for (const ProgramCommand& command : ProgramCommands())
-        line(command.name, command.summary);
-    std::printf(
-        "\n"
-        "Options:\n"
-        "  --home DIR       the program folder (Tessaline.ini, Operations.log); default: the\n"
-        "                   folder of the program, or TESSALINE_HOME\n"
-        "  --ini FILE       read the settings from FILE instead of DIR/Tessaline.ini\n"
-        "  --set KEY=VALUE  override a setting for this run (see 'tessaline settings')\n"
-        "  --quiet          print no status texts on stdout\n"
-        "\n"
-        "Exit status: 0 done (or nothing to do), 1 refused or stopped with a message,\n"
-        "2 usage error, 3 a time or number in the file did not convert.\n");
-}
-
 // The program after the signal handlers are in place.
 int Main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -68,12 +36,15 @@ int Main(int argc, char** argv) {
     std::optional<std::string> ini;
     std::vector<std::string> sets;
     bool quiet = false;
+    // A folder run uses every core unless told otherwise.
+    int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 
     std::size_t i = 0;
     for (; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h") {
-            PrintProgramHelp();
+            const std::string help = ProgramHelpText();
+            std::fwrite(help.data(), 1, help.size(), stdout);
             return 0;
         }
         if (arg == "--version") {
@@ -82,12 +53,23 @@ int Main(int argc, char** argv) {
         }
         if (arg == "--quiet" || arg == "-q") {
             quiet = true;
-        } else if (arg == "--home" || arg == "--ini" || arg == "--set") {
+        } else if (arg == "--home" || arg == "--ini" || arg == "--set" || arg == "--jobs") {
             if (i + 1 >= args.size()) return Usage(arg + " needs a value");
             const std::string& value = args[++i];
             if (arg == "--home") home = value;
             if (arg == "--ini") ini = value;
             if (arg == "--set") sets.push_back(value);
+            if (arg == "--jobs") {
+                int n = 0;
+                const auto [end, error] =
+                    std::from_chars(value.data(), value.data() + value.size(), n);
+                if (error != std::errc() || end != value.data() + value.size() || n < 1 ||
+                    n > 256) {
+                    return Usage("--jobs takes a number of files at once from 1 to 256, not '" +
+                                 value + "'");
+                }
+                jobs = n;
+            }
         } else if (arg.starts_with("-")) {
             return Usage("unknown option '" + arg + "'");
         } else {
@@ -102,14 +84,16 @@ int Main(int argc, char** argv) {
     for (const std::string& arg : rest) {
         if (arg == "--") break;
         if (arg == "--help" || arg == "-h") {
-            PrintCommandHelp(command);
+            const std::string help = CommandHelpText(command);
+            std::fwrite(help.data(), 1, help.size(), stdout);
             return 0;
         }
     }
 
     if (ini && !IsRegularFile(*ini)) return Usage("settings file '" + *ini + "' not found");
-    CliHost host(quiet);
+    CliHost host(quiet, CliHost::StderrIsTerminal());
     Session session(host, home ? *home : ProgramFolder());
+    session.jobs = jobs;
     session.Start(ini ? *ini : "");
     for (const std::string& set : sets) {
         const std::size_t eq = set.find('=');

@@ -1,6 +1,7 @@
 #include "core/chars.hpp"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace tessaline {
 namespace {
@@ -13,16 +14,16 @@ unsigned char Byte(char c) {
     return static_cast<unsigned char>(c);
 }
 
-bool IsLatinUpper(unsigned char b) {
+constexpr bool IsLatinUpper(unsigned char b) {
     return b >= 'A' && b <= 'Z';
 }
-bool IsLatinLower(unsigned char b) {
+constexpr bool IsLatinLower(unsigned char b) {
     return b >= 'a' && b <= 'z';
 }
-bool IsCyrillicUpper(unsigned char b) {
+constexpr bool IsCyrillicUpper(unsigned char b) {
     return b >= 192 && b <= 223;
 }
-bool IsCyrillicLower(unsigned char b) {
+constexpr bool IsCyrillicLower(unsigned char b) {
     return b >= 224;
 }
 
@@ -196,22 +197,46 @@ bool FixJoinedCapital(std::string& text) {
     return changed;
 }
 
+namespace {
+
+// What each byte adds to the four letter counts of IsMostlyUpperCase, packed into 16-bit fields
+// of one word: Latin capitals, Latin small letters, Cyrillic capitals, Cyrillic small letters.
+// One addition per character: the length test runs this over every line of a file.
+constexpr std::array<std::uint64_t, 256> MakeCaseCountTable() {
+    std::array<std::uint64_t, 256> table{};
+    for (int i = 0; i < 256; ++i) {
+        const auto b = static_cast<unsigned char>(i);
+        const int field = IsLatinUpper(b)                         ? 0
+                          : IsLatinLower(b)                       ? 1
+                          : IsCyrillicUpper(b) || b == kCapitalYo ? 2
+                          : IsCyrillicLower(b) || b == kSmallYo   ? 3
+                                                                  : -1;
+        table[static_cast<std::size_t>(i)] = field < 0 ? 0 : std::uint64_t{1} << (16 * field);
+    }
+    return table;
+}
+constexpr std::array<std::uint64_t, 256> kCaseCount = MakeCaseCountTable();
+
+}  // namespace
+
 bool IsMostlyUpperCase(std::string_view text, CaseCounts* counts) {
     CaseCounts n;
-    for (char c : text) {
-        const unsigned char b = Byte(c);
-        if (IsLatinUpper(b)) {
-            ++n.latinUpper;
-        } else if (IsLatinLower(b)) {
-            ++n.latinLower;
-        } else if (IsCyrillicUpper(b) || b == kCapitalYo) {
-            ++n.cyrillicUpper;
-        } else if (IsCyrillicLower(b) || b == kSmallYo) {
-            ++n.cyrillicLower;
-        } else {
-            ++n.other;
-        }
+    // A field holds at most 65535: long texts are counted in pieces of that size.
+    constexpr std::size_t kPiece = 65535;
+    for (std::size_t start = 0; start < text.size(); start += kPiece) {
+        std::uint64_t packed = 0;
+        for (const char c : text.substr(start, kPiece))
+            packed += kCaseCount[Byte(c)];
+        const auto field = [packed](int i) {
+            return static_cast<int>((packed >> (16 * i)) & 0xFFFF);
+        };
+        n.latinUpper += field(0);
+        n.latinLower += field(1);
+        n.cyrillicUpper += field(2);
+        n.cyrillicLower += field(3);
     }
+    n.other = static_cast<int>(text.size()) - n.latinUpper - n.latinLower - n.cyrillicUpper -
+              n.cyrillicLower;
     if (counts != nullptr) *counts = n;
     return n.latinUpper > n.latinLower || n.cyrillicUpper > n.cyrillicLower;
 }

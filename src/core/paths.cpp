@@ -51,4 +51,9 @@ std::string PathJoin(std::string_view folder, std::string_view name) {
     return out.append(name);
 }
 
+std::string_view FileNameOf(std::string_view path) {
+    const std::size_t slash = path.rfind(kPathSeparator);
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
 }  // namespace tessaline

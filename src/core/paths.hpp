@@ -21,6 +21,9 @@ inline constexpr char kPathSeparator = '/';
 /// place of "film" (mode 2 adds nothing but ext). A path of 4 characters or fewer gives "".
 [[nodiscard]] std::string ChangeFileExtMode(std::string_view path, std::string_view ext, int mode);
 
+/// The file name of a path: the text after its last separator (the whole path without one).
+[[nodiscard]] std::string_view FileNameOf(std::string_view path);
+
 /// folder + name, with one separator between them.
 [[nodiscard]] std::string PathJoin(std::string_view folder, std::string_view name);
 

@@ -435,15 +435,43 @@ std::string TakeTextPart(std::string_view text, int k, int n, int mode) {
 }
 
 void CutTextToWidth(std::string_view text, int width, bool fromEnd, LineList& lines) {
+    CutTextToWidth(text, width, fromEnd, CutRules{}, lines);
+}
+
+namespace {
+
+/// The characters a piece of `width` characters keeps under the wide-letter rule.
+std::size_t PieceSize(std::string_view piece, std::size_t width, const CutRules& rules) {
+    if (!rules.wideLetters) return width;
+    const int wide = CountWideLetters(rules.wideSet, piece);
+    const std::size_t shorter = wide >= 5 ? 2 : wide >= 1 ? 1 : 0;
+    return width > shorter ? width - shorter : 0;
+}
+
+bool IsCutMark(char c) {
+    return c == ',' || c == '.';
+}
+
+}  // namespace
+
+void CutTextToWidth(std::string_view text, int width, bool fromEnd, const CutRules& rules,
+                    LineList& lines) {
     if (text.empty() || text == " ") return;
     const std::size_t m = width > 0 ? static_cast<std::size_t>(width) : 0;
+    // A comma or full stop may end a piece when two thirds of the width stand before it.
+    const std::size_t markMin = m / 3 * 2;
     LineList pieces;
     std::string_view rest = text;
     while (rest.size() > m) {
         std::string_view piece;
         if (!fromEnd) {
-            piece = rest.substr(0, m);
-            rest.remove_prefix(m);
+            piece = rest.substr(0, PieceSize(rest.substr(0, m), m, rules));
+            if (rules.atMarks && !piece.empty() && piece.back() != ' ' &&
+                !IsCutMark(piece.back())) {
+                const std::size_t mark = piece.find_last_of(",.");
+                if (mark != npos && mark >= markMin) piece = piece.substr(0, mark + 1);
+            }
+            rest.remove_prefix(piece.size());
             if (!piece.empty() && piece.back() == ' ') {
                 piece.remove_suffix(1);
             } else if (!rest.empty() && rest.front() == ' ') {
@@ -460,8 +488,17 @@ void CutTextToWidth(std::string_view text, int width, bool fromEnd, LineList& li
                 rest.remove_prefix(std::min(wordEnd + 1, rest.size()));
             }
         } else {
-            piece = rest.substr(rest.size() - m);
-            rest.remove_suffix(m);
+            const std::size_t size = PieceSize(rest.substr(rest.size() - m), m, rules);
+            piece = rest.substr(rest.size() - size);
+            if (rules.atMarks && !piece.empty() && piece.front() != ' ' &&
+                !IsCutMark(piece.front())) {
+                // The mark stays at the end of the line before; the space after it goes below.
+                const std::size_t mark = piece.find_first_of(",.");
+                if (mark != npos && piece.size() - mark - 1 >= markMin) {
+                    piece = piece.substr(mark + 1);
+                }
+            }
+            rest.remove_suffix(piece.size());
             if (!piece.empty() && piece.front() == ' ') {
                 piece.remove_prefix(1);
             } else if (!rest.empty() && rest.back() == ' ') {

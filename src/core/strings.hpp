@@ -143,6 +143,22 @@ enum class DigitEnds { None = 0, Last = 1, First = 2, Both = 3 };
 /// with fromEnd, from its end; appends the lines to `lines` in reading order.
 void CutTextToWidth(std::string_view text, int width, bool fromEnd, LineList& lines);
 
+/// How each piece of a cut is chosen beyond the plain width (the width cut of line cutting).
+struct CutRules {
+    /// Wide letters shorten a piece: by one character when it holds 1 to 4 of them, by two when
+    /// it holds 5 or more.
+    bool wideLetters = false;
+    std::string_view wideSet;  // empty: WideLetters
+    /// A piece that does not end (from the end: begin) with a space, comma or full stop ends
+    /// at its last comma or full stop (begins after its first) when at least two thirds of the
+    /// width stand before (after) it.
+    bool atMarks = false;
+};
+
+/// CutTextToWidth with the rules' choice of each piece.
+void CutTextToWidth(std::string_view text, int width, bool fromEnd, const CutRules& rules,
+                    LineList& lines);
+
 /// Like TakeTextPart, but modes 0 and 2 cut at a word boundary (the first or last line that
 /// CutTextToWidth makes for that size).
 [[nodiscard]] std::string TakeTextPartByWords(std::string_view text, int k, int n, bool byWords,

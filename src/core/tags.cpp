@@ -55,11 +55,15 @@ bool IsEdgeTag(std::string_view text) {
 
 int VisibleTextLength(std::string_view line, bool countBars) {
     int length = static_cast<int>(line.size());
+    if (countBars) length -= static_cast<int>(std::count(line.begin(), line.end(), '|'));
+    // Every tag begins with "<" or "{": most lines hold neither and need no search.
+    if (line.find('<') == std::string_view::npos && line.find('{') == std::string_view::npos) {
+        return length;
+    }
     // Opening and closing tags are counted separately; they cannot overlap one another.
     for (std::string_view tag : {"<i>", "</i>", "<b>", "</b>", "{y:b}", "{y:i}"}) {
         length -= CountNoCase(tag, line) * static_cast<int>(tag.size());
     }
-    if (countBars) length -= static_cast<int>(std::count(line.begin(), line.end(), '|'));
     return std::max(length, 0);
 }
 

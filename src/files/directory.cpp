@@ -5,6 +5,7 @@
 #include "core/paths.hpp"
 #include "core/strings.hpp"
 #include "files/fs.hpp"
+#include "files/ordered_runner.hpp"
 
 namespace tessaline {
 
@@ -17,7 +18,8 @@ std::string JoinInFolder(std::string_view folder, std::string_view name) {
 }
 
 void RunDirectory(std::string_view pathText, std::string_view mask, Host& host,
-                  const std::function<void(const DirectoryEntry&)>& each) {
+                  const std::function<void(const DirectoryEntry&, Host& host)>& each,
+                  unsigned jobs) {
     if (pathText.empty()) return;
     // "/subs//" and "/subs/" name the same folder: runs of separators count as one.
     std::string folder = CollapseRepeatedChar(FolderOf(pathText), kPathSeparator);
@@ -26,12 +28,26 @@ void RunDirectory(std::string_view pathText, std::string_view mask, Host& host,
     std::vector<std::string> names = ListMatching(folder, mask);
     // Name order, so that a run over a folder is the same on every file system.
     std::sort(names.begin(), names.end());
-    // The folder is searched for leftovers of killed runs once, not once per file.
-    const FolderTempListing leftovers(folder);
-    for (const std::string& name : names) {
-        host.ShowDirectoryProgress(name);
-        each(DirectoryEntry{folder, name, JoinInFolder(folder, name)});
+    std::vector<DirectoryEntry> entries;
+    entries.reserve(names.size());
+    for (std::string& name : names) {
+        std::string path = JoinInFolder(folder, name);
+        entries.push_back(DirectoryEntry{folder, std::move(name), std::move(path)});
     }
+    // The folder is searched for leftovers of killed runs once, not once per file; the list is
+    // only read afterwards, by every thread of the run.
+    const FolderTempListing leftovers(folder);
+    RunInOrder(
+        entries.size(), jobs, host,
+        [&](std::size_t i, Host& fileHost) {
+            const FolderTempListing::Use onThisThread(leftovers);
+            each(entries[i], fileHost);
+        },
+        [&](std::size_t i) {
+            host.ShowFolderProgress(i + 1, entries.size());
+            host.ShowDirectoryProgress(entries[i].name);
+        });
+    host.ShowFolderProgress(entries.size() + 1, entries.size());
     host.ShowDirectoryProgress("");
 }
 

@@ -24,9 +24,12 @@ struct DirectoryEntry {
 [[nodiscard]] std::string JoinInFolder(std::string_view folder, std::string_view name);
 
 /// Calls `each` for every entry of the folder of `pathText` whose name matches `mask`, in name
-/// order, showing the progress through the host ("Finding " + mask, then each name). Nothing
-/// happens for an empty path text.
+/// order, showing the progress through the host ("Finding " + mask, then each name and its
+/// place in the folder). Nothing happens for an empty path text. With several `jobs` the files
+/// run on that many threads, each talking to a host of its own whose messages reach `host` in
+/// name order (RunInOrder), so the user sees what one job would show.
 void RunDirectory(std::string_view pathText, std::string_view mask, Host& host,
-                  const std::function<void(const DirectoryEntry&)>& each);
+                  const std::function<void(const DirectoryEntry&, Host& host)>& each,
+                  unsigned jobs = 1);
 
 }  // namespace tessaline

@@ -19,9 +19,17 @@ inline constexpr std::string_view kFileNotDeleted = "File Not Deleted!!!";
 inline constexpr std::size_t kLogMaxLines = 2000;
 inline constexpr std::size_t kLogKeptLines = 500;
 
-/// Replaces `destination` by `source` in one rename (the processed output takes the place of its
-/// input). Messages only when interactive. True when the source now stands under the destination
-/// name.
+/// Moves the input that an output is about to replace into the desktop trash, so that the
+/// replacement can be undone: at every moment the subtitles are in the input, the output or the
+/// trash. True when nothing stands at `destination` any more (or nothing stood there). When the
+/// trash refuses the file, "Destination File Not Deleted!!!" with the reason on a second line
+/// (only when interactive), and the input stays.
+bool TrashReplacedInput(const std::string& destination, bool interactive, Host& host);
+
+/// Replaces `destination` by `source` (the processed output takes the place of its input): the
+/// replaced input goes to the trash first, then one rename puts the output in its place. Runs at
+/// the same time over the same output take turns, and only the first finds it. Messages only when
+/// interactive. True when the source now stands under the destination name.
 bool RenameOutFile(const std::string& source, const std::string& destination, bool interactive,
                    Host& host);
 

@@ -8,25 +8,42 @@
 namespace tessaline {
 namespace {
 
-// Sets the status field on start, back to idle on a normal end, red on a refusal or an error.
+// Sets the status field on start, back to idle on a normal end, red on a refusal or an error,
+// with the reason.
 class StatusGuard {
   public:
     StatusGuard(Host& host, std::optional<StatusField> field) : host_(host), field_(field) {
         if (field_) host_.SetStatus(*field_, StatusState::Running);
     }
     ~StatusGuard() {
-        if (field_) host_.SetStatus(*field_, ok_ ? StatusState::Idle : StatusState::Error);
+        if (!field_) return;
+        host_.SetStatus(*field_, ok_ ? StatusState::Idle : StatusState::Error);
+        if (!ok_) host_.ExplainStatus(*field_, reason_.empty() ? kRunStopped : reason_);
     }
     StatusGuard(const StatusGuard&) = delete;
     StatusGuard& operator=(const StatusGuard&) = delete;
 
     void Succeeded() { ok_ = true; }
+    void Failed(std::string_view reason) { reason_ = reason; }
 
   private:
+    static constexpr std::string_view kRunStopped = "The run stopped before the end of the file.";
     Host& host_;
     std::optional<StatusField> field_;
     bool ok_ = false;
+    std::string reason_;
 };
+
+// An existing output stops the run: with a message box when the run is interactive, otherwise
+// only noted as a skip.
+RunResult RefuseExistingOutput(Host& host, const FrameSteps& steps) {
+    if (steps.interactive) {
+        host.ShowMessage(kOutputFileExist);
+    } else {
+        host.ReportSkipped(kOutputFileExist);
+    }
+    return RunResult::Refused;
+}
 
 }  // namespace
 
@@ -68,10 +85,7 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
     // The operation's own check (Offset Tail's begin and end) comes before the existing-output
     // test: a wrong parameter is reported even when the output already exists.
     if (request.parameterCheck && !request.parameterCheck(host)) return RunResult::Refused;
-    if (writes && PathExists(output)) {
-        if (steps.interactive) host.ShowMessage(kOutputFileExist);
-        return RunResult::Refused;
-    }
+    if (writes && PathExists(output)) return RefuseExistingOutput(host, steps);
     if (writes && steps.checkOutputIsInput && output == input) return RunResult::Skipped;
     if (input.find('*') != std::string::npos) return RunResult::Skipped;
     if (!IsRegularFile(input)) return RunResult::Skipped;
@@ -91,7 +105,12 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
     LineReader in(input);
     in.SetHost(&host);
     FrameRun run(in, out ? &*out : nullptr, host, steps, input);
-    body(run);
+    try {
+        body(run);
+    } catch (const std::exception& e) {
+        status.Failed(e.what());
+        throw;
+    }
     if (out) out->Close();
     if (run.abandoned()) return RunResult::Refused;  // the pending output is removed
 
@@ -99,10 +118,13 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
     if (!steps.reportExt.empty()) emptyReport = FinishReport(run.report(), input, steps, host);
     const bool keepOutput = writes && !(emptyReport && steps.deleteOutputOnEmptyReport);
     if (keepOutput && !pending->PlaceNoReplace()) {
-        if (steps.interactive) host.ShowMessage(kOutputFileExist);
-        return RunResult::Refused;
+        status.Failed(kOutputFileExist);
+        return RefuseExistingOutput(host, steps);
     }
-    if (run.refused()) return RunResult::Stopped;
+    if (run.refused()) {
+        status.Failed(run.refusal());
+        return RunResult::Stopped;
+    }
     status.Succeeded();
     return RunResult::Done;
 }

@@ -82,10 +82,14 @@ class FrameRun {
     [[nodiscard]] bool interactive() const { return steps_.interactive; }
     [[nodiscard]] std::string_view inputPath() const { return inputPath_; }
 
-    /// Stops the run at a refused value: the status field turns red, the lines written so far
-    /// are kept. The body returns after calling it.
-    void Refuse() { refused_ = true; }
+    /// Stops the run at a refused value: the status field turns red (with `reason` as its
+    /// explanation), the lines written so far are kept. The body returns after calling it.
+    void Refuse(std::string reason = {}) {
+        refused_ = true;
+        refusal_ = std::move(reason);
+    }
     [[nodiscard]] bool refused() const { return refused_; }
+    [[nodiscard]] const std::string& refusal() const { return refusal_; }
 
     /// Gives the run up after the body showed why (a file of a kind the operation cannot read):
     /// neither the output nor the report is kept, and the run counts as refused.
@@ -105,6 +109,7 @@ class FrameRun {
     std::string_view inputPath_;
     LineList report_;
     bool refused_ = false;
+    std::string refusal_;
     bool abandoned_ = false;
 };
 

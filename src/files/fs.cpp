@@ -13,9 +13,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <cstring>
 #include <filesystem>
 
+#include "core/chars.hpp"
 #include "core/errors.hpp"
 
 namespace tessaline {
@@ -28,6 +30,11 @@ bool PathExists(const std::string& path) {
 bool IsRegularFile(const std::string& path) {
     struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool DeleteFile(const std::string& path) {
@@ -103,8 +110,9 @@ void RemoveIfLeftOver(const std::string& path) {
 }
 
 // The paths a signal handler removes: fixed slots, so that the handler neither allocates nor
-// locks. A slot is free (0), being filled or emptied (1), or holds a path (2).
-constexpr int kSignalSlots = 64;
+// locks. A slot is free (0), being filled or emptied (1), or holds a path (2). Enough for a
+// folder run's most threads (256), each with an output and a report under way.
+constexpr int kSignalSlots = 512;
 struct SignalSlot {
     std::atomic<int> state{0};
     char path[PATH_MAX];
@@ -161,16 +169,40 @@ extern "C" void RemoveTempFilesAndDie(int sig) {
     ::raise(sig);
 }
 
-thread_local FolderTempListing* g_folderListing = nullptr;
+// Creates target + ".part" + six random letters and digits that no file has yet, as any file is
+// created (0666 less the umask: the output put in place has the permissions a plainly created
+// file would have, and the umask is never changed, which other threads would see). Returns the
+// open file and its name, or -1 with errno.
+int CreateUniqueSibling(const std::string& target, std::string& name) {
+    static constexpr std::string_view kLetters =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937_64 random{std::random_device{}()};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = target;
+        name += kTempInfix;
+        std::uint64_t bits = random();
+        for (std::size_t i = 0; i < kTempSuffixLength; ++i, bits /= kLetters.size())
+            name += kLetters[bits % kLetters.size()];
+        const int fd =
+            ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+// The folder listing that TempFile uses on this thread (FolderTempListing::Use).
+thread_local const FolderTempListing* g_folderListing = nullptr;
 
 }  // namespace
 
 FolderTempListing::FolderTempListing(const std::string& folder)
-    : folder_(folder), names_(TempNamesIn(folder, "")), previous_(g_folderListing) {
-    g_folderListing = this;
+    : folder_(folder), names_(TempNamesIn(folder, "")) {}
+
+FolderTempListing::Use::Use(const FolderTempListing& listing) : previous_(g_folderListing) {
+    g_folderListing = &listing;
 }
 
-FolderTempListing::~FolderTempListing() {
+FolderTempListing::Use::~Use() {
     g_folderListing = previous_;
 }
 
@@ -188,14 +220,12 @@ TempFile::TempFile(const std::string& target) : target_(target) {
         for (const std::string& name : TempNamesIn(folder, base))
             RemoveIfLeftOver(folder.empty() ? name : folder + "/" + name);
     }
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
     // No signal may end the program between the file's creation and its registration for the
     // signal handlers: one that comes meanwhile is handled once the file is registered.
     const SignalsHeld held;
     for (int attempt = 0;; ++attempt) {
-        std::string name = target + std::string(kTempInfix) + "XXXXXX";
-        const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+        std::string name;
+        const int fd = CreateUniqueSibling(target, name);
         if (fd < 0) {
             throw FileError(target,
                             "cannot create a file beside " + target + ": " + std::strerror(errno));
@@ -208,9 +238,6 @@ TempFile::TempFile(const std::string& target) : target_(target) {
         if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &opened) == 0 &&
             ::lstat(name.c_str(), &named) == 0 && named.st_ino == opened.st_ino &&
             named.st_dev == opened.st_dev) {
-            // mkstemp makes the file private (0600); the file put in place gets the permissions
-            // a plainly created file would have.
-            ::fchmod(fd, 0666 & ~mask);
             path_ = std::move(name);
             lockFd_ = fd;
             slot_ = RegisterForSignals(path_);
@@ -259,8 +286,10 @@ void InstallSignalCleanup() {
     }
 }
 
-bool MatchesMask(std::string_view name, std::string_view mask) {
-    // Iterative wildcard match with one backtrack point for the last "*".
+namespace {
+
+// Iterative wildcard match with one backtrack point for the last "*"; case-sensitive.
+bool WildcardMatch(std::string_view name, std::string_view mask) {
     std::size_t n = 0, m = 0, starAt = std::string_view::npos, resumeAt = 0;
     while (n < name.size()) {
         if (m < mask.size() && (mask[m] == '?' || mask[m] == name[n])) {
@@ -281,6 +310,20 @@ bool MatchesMask(std::string_view name, std::string_view mask) {
     return m == mask.size();
 }
 
+}  // namespace
+
+bool MatchesMask(std::string_view name, std::string_view mask) {
+    if (WildcardMatch(name, mask)) return true;
+    // The extension is compared without regard to case, as the operations compare it: "*.srt"
+    // also takes FILM.SRT. The rest of the name is matched exactly, as the file system names it.
+    const std::size_t nameDot = name.rfind('.');
+    const std::size_t maskDot = mask.rfind('.');
+    if (nameDot == std::string_view::npos || maskDot == std::string_view::npos) return false;
+    return WildcardMatch(name.substr(0, nameDot), mask.substr(0, maskDot)) &&
+           WildcardMatch(LowerFoldStr(name.substr(nameDot + 1)),
+                         LowerFoldStr(mask.substr(maskDot + 1)));
+}
+
 std::vector<std::string> ListMatching(const std::string& folder, std::string_view mask) {
     std::vector<std::string> names;
     DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
@@ -294,14 +337,54 @@ std::vector<std::string> ListMatching(const std::string& folder, std::string_vie
     return names;
 }
 
-std::string ProgramFolder() {
-    if (const char* home = std::getenv("TESSALINE_HOME"); home != nullptr && *home != '\0') {
-        return home;
+namespace {
+
+std::string Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value == nullptr ? std::string() : std::string(value);
+}
+
+// Copies every file of `from` that `to` does not have yet: the user's own edits are kept.
+void CopyMissingFiles(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(from, ec)) {
+        if (!entry.is_regular_file(ec)) continue;
+        std::filesystem::copy_file(entry.path(), to / entry.path().filename(),
+                                   std::filesystem::copy_options::skip_existing, ec);
     }
+}
+
+}  // namespace
+
+std::string ProgramFolderOf(const ProgramPlace& place) {
+    namespace fs = std::filesystem;
+    if (!place.tessalineHome.empty()) return place.tessalineHome;
+    if (place.executable.empty()) return fs::current_path().string();
+    const fs::path bin = fs::path(place.executable).parent_path();
+    const fs::path shipped = bin.parent_path() / "share" / "tessaline";
+    std::error_code ec;
+    const bool installed = fs::is_directory(shipped, ec);
+    if (!installed && ::access(bin.c_str(), W_OK) == 0) return bin.string();
+
+    // The install folder belongs to the system: the user's settings live in their own folder.
+    fs::path config = place.xdgConfigHome;
+    if (config.empty() || config.is_relative()) {
+        if (place.home.empty()) return bin.string();
+        config = fs::path(place.home) / ".config";
+    }
+    const fs::path folder = config / "tessaline";
+    fs::create_directories(folder, ec);
+    if (installed) CopyMissingFiles(shipped, folder);
+    return folder.string();
+}
+
+std::string ProgramFolder() {
     std::error_code ec;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) return std::filesystem::current_path().string();
-    return exe.parent_path().string();
+    return ProgramFolderOf({.executable = ec ? std::string() : exe.string(),
+                            .tessalineHome = Env("TESSALINE_HOME"),
+                            .xdgConfigHome = Env("XDG_CONFIG_HOME"),
+                            .home = Env("HOME")});
 }
 
 }  // namespace tessaline

@@ -14,6 +14,9 @@ namespace tessaline {
 /// A regular file (or a link to one) exists at the path.
 [[nodiscard]] bool IsRegularFile(const std::string& path);
 
+/// A folder (or a link to one) exists at the path.
+[[nodiscard]] bool IsFolder(const std::string& path);
+
 /// Deletes a file; false when it could not be deleted.
 [[nodiscard]] bool DeleteFile(const std::string& path);
 
@@ -56,21 +59,32 @@ class TempFile {
     int slot_ = -1;
 };
 
-/// Lists the leftovers of killed runs in a folder once, for a run over many files there: while
-/// it lives, TempFile looks for leftovers of its target in this list instead of reading the
-/// folder again for every file.
+/// Lists the leftovers of killed runs in a folder once, for a run over many files there: where a
+/// Use of it lives, TempFile looks for leftovers of its target in this list instead of reading
+/// the folder again for every file. The list is not changed after it is made, so the threads of
+/// a run may all use it.
 class FolderTempListing {
   public:
     explicit FolderTempListing(const std::string& folder);
-    ~FolderTempListing();
     FolderTempListing(const FolderTempListing&) = delete;
     FolderTempListing& operator=(const FolderTempListing&) = delete;
+
+    /// Makes TempFile on the calling thread use the listing while it lives.
+    class Use {
+      public:
+        explicit Use(const FolderTempListing& listing);
+        ~Use();
+        Use(const Use&) = delete;
+        Use& operator=(const Use&) = delete;
+
+      private:
+        const FolderTempListing* previous_;
+    };
 
   private:
     friend class TempFile;
     std::string folder_;
     std::vector<std::string> names_;  // the names that look like TempFile's
-    FolderTempListing* previous_;
 };
 
 /// Makes the signals that end the program (hang-up, interrupt, quit, terminate, broken pipe,
@@ -78,7 +92,8 @@ class FolderTempListing {
 /// Signals that are ignored stay ignored.
 void InstallSignalCleanup();
 
-/// The wildcard mask matches the whole name ("*" any run, "?" one character; case-sensitive).
+/// The wildcard mask matches the whole name ("*" any run, "?" one character); the extension
+/// without regard to case, the rest of the name exactly.
 [[nodiscard]] bool MatchesMask(std::string_view name, std::string_view mask);
 
 /// Names (not paths) of the folder's entries that match the mask, in the file system's order.
@@ -86,7 +101,22 @@ void InstallSignalCleanup();
 [[nodiscard]] std::vector<std::string> ListMatching(const std::string& folder,
                                                     std::string_view mask);
 
-/// The program folder: TESSALINE_HOME when set, else the folder of the running executable.
+/// The program folder (settings, logs, the replace list): TESSALINE_HOME when set. An installed
+/// program (its shipped files in PREFIX/share/tessaline beside its bin folder) or one whose own
+/// folder is not writable keeps them in the user's configuration folder,
+/// $XDG_CONFIG_HOME/tessaline (~/.config/tessaline), created on first use with the shipped
+/// defaults copied in. Otherwise: the folder of the running executable.
 [[nodiscard]] std::string ProgramFolder();
+
+/// Where the program's own environment points.
+struct ProgramPlace {
+    std::string executable;     // the running program's path
+    std::string tessalineHome;  // TESSALINE_HOME
+    std::string xdgConfigHome;  // XDG_CONFIG_HOME
+    std::string home;           // HOME
+};
+
+/// ProgramFolder for a given place (the rules above, for tests).
+[[nodiscard]] std::string ProgramFolderOf(const ProgramPlace& place);
 
 }  // namespace tessaline

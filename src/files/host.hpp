@@ -3,6 +3,8 @@
 // The only way an operation talks to the user. The desktop program implements it with widgets,
 // the command line with its standard streams, the tests with RecordingHost.
 
+#include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 namespace tessaline {
@@ -38,6 +40,13 @@ class Host {
 
     virtual void SetStatus(StatusField field, StatusState state) = 0;
 
+    /// Why a status field turned red: called right after SetStatus(field, Error). The window
+    /// shows it as the field's tooltip.
+    virtual void ExplainStatus(StatusField field, std::string_view reason) {
+        (void)field;
+        (void)reason;
+    }
+
     /// The simple text of the status bar (a summary at the end of an operation).
     virtual void SetStatusBar(std::string_view text) = 0;
 
@@ -58,6 +67,29 @@ class Host {
 
     /// The directory runner's progress line (stStatusInd); an empty text hides it.
     virtual void ShowDirectoryProgress(std::string_view text) = 0;
+
+    /// A file of a folder run was skipped without a message box, because the run's operation code
+    /// shows none (an existing output): the command line says so on stderr, so that its exit
+    /// status always comes with a reason; the window keeps quiet, as these codes always have.
+    /// `reason` is the text the box would have shown.
+    virtual void ReportSkipped(std::string_view reason) { (void)reason; }
+
+    /// How far a long run is: `bytesRead` of the input's `bytesTotal`, called once per block
+    /// read (not per line). Hosts that show no such progress ignore it.
+    virtual void ShowReadProgress(std::uint64_t bytesRead, std::uint64_t bytesTotal) {
+        (void)bytesRead;
+        (void)bytesTotal;
+    }
+
+    /// Called every few milliseconds while the program waits for worker threads: a window
+    /// processes its pending events, so it stays responsive.
+    virtual void KeepResponsive() {}
+
+    /// A folder run starts file `index` (1-based) of `count`; index count + 1 when it ends.
+    virtual void ShowFolderProgress(std::size_t index, std::size_t count) {
+        (void)index;
+        (void)count;
+    }
 
     /// A line of a command's result that is its whole purpose (the range of a file, a detected
     /// code page): the command line prints it on stdout, also when quiet; the window, which shows

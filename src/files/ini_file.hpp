@@ -1,7 +1,8 @@
 #pragma once
 
 // An INI file held as its lines, so that an update keeps every line, key and section it does
-// not touch (another version of the program may own them). Text is Windows-1251 bytes.
+// not touch: comments, sections and keys this program does not know stay as they were written.
+// Text is Windows-1251 bytes.
 
 #include <optional>
 #include <string>

@@ -82,17 +82,20 @@ int OpenRegularFile(const std::string& path) {
     return fd;
 }
 
+std::uint64_t FileSize(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+}
+
 // A small file gets a buffer of its size, a large one a block.
 std::size_t ReadBufferSize(int fd) {
-    struct stat st {};
-    const std::size_t size = ::fstat(fd, &st) == 0 ? static_cast<std::size_t>(st.st_size) : 0;
-    return std::clamp<std::size_t>(size + 1, 4096, kBlockSize);
+    return static_cast<std::size_t>(std::clamp<std::uint64_t>(FileSize(fd) + 1, 4096, kBlockSize));
 }
 
 }  // namespace
 
 LineReader::LineReader(const std::string& path)
-    : path_(path), fd_(OpenRegularFile(path)), buffer_(ReadBufferSize(fd_)) {}
+    : path_(path), fd_(OpenRegularFile(path)), buffer_(ReadBufferSize(fd_)), size_(FileSize(fd_)) {}
 
 LineReader::~LineReader() {
     if (fd_ >= 0) ::close(fd_);
@@ -133,6 +136,8 @@ bool LineReader::Fill() {
         const ssize_t got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
         if (got > 0) {
             end_ += static_cast<std::size_t>(got);
+            bytesRead_ += static_cast<std::uint64_t>(got);
+            if (host_ != nullptr) host_->ShowReadProgress(bytesRead_, std::max(size_, bytesRead_));
             return true;
         }
         if (got == 0) {

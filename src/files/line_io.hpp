@@ -6,6 +6,7 @@
 // copy of itself in memory, whatever its length; the blocks are kept for the next file of a run.
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -74,6 +75,8 @@ class LineReader {
     bool eof_ = false;
     std::size_t lineNumber_ = 0;
     Host* host_ = nullptr;
+    std::uint64_t size_ = 0;       // the file's size when opened, for progress
+    std::uint64_t bytesRead_ = 0;  // read so far
 };
 
 /// Writes lines, each followed by CR LF, to a file it creates or truncates.

@@ -26,6 +26,9 @@ class RecordingHost : public Host {
         status[field] = state;
         statusHistory.push_back(state);
     }
+    void ExplainStatus(StatusField field, std::string_view reason) override {
+        statusReason[field] = reason;
+    }
     void SetStatusBar(std::string_view text) override { statusBar = text; }
     void ShowProgress(std::string_view text) override { progressText = text; }
     void SetBusy(bool on) override {
@@ -36,6 +39,7 @@ class RecordingHost : public Host {
     void SelectReportKind(std::string_view mask) override { reportKind = mask; }
     void ShowDirectoryProgress(std::string_view text) override { progress.emplace_back(text); }
     void PrintResult(std::string_view line) override { results.emplace_back(line); }
+    void ReportSkipped(std::string_view reason) override { skipped.emplace_back(reason); }
 
     /// The state of a status field; Idle when it was never set.
     [[nodiscard]] StatusState Status(StatusField field) const {
@@ -50,6 +54,7 @@ class RecordingHost : public Host {
     Answer answer = Answer::Cancel;  // what Ask returns
     std::map<StatusField, StatusState> status;
     std::vector<StatusState> statusHistory;
+    std::map<StatusField, std::string> statusReason;  // the last explanation of a red field
     std::string statusBar;
     std::string progressText;  // the last progress text
     bool busy = false;
@@ -58,6 +63,7 @@ class RecordingHost : public Host {
     std::string reportKind;
     std::vector<std::string> progress;
     std::vector<std::string> results;  // PrintResult lines
+    std::vector<std::string> skipped;  // ReportSkipped reasons
 };
 
 }  // namespace tessaline

@@ -1,9 +1,13 @@
-// tessaline-gui [FILE] [--screenshots FOLDER]: the desktop program.
+// tessaline-gui [FILE] [--screenshots FOLDER | --screenshot-full FILE]: the desktop program.
+// --screenshots saves a picture of each page; --screenshot-full one of the first page, with the
+// window filling the screen.
 
 #include <QApplication>
+#include <QScreen>
 #include <QStringList>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 #include "files/fs.hpp"
 #include "gui/main_window.hpp"
@@ -22,6 +26,21 @@ bool HasDisplay() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Answered without a window, so that it works wherever the program is installed.
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--version") {
+            std::printf("tessaline-gui %s\n", TESSALINE_VERSION);
+            return 0;
+        }
+        if (arg == "--help" || arg == "-h") {
+            std::printf(
+                "usage: tessaline-gui [FILE] [--screenshots FOLDER]\n"
+                "The desktop program of Tessaline: opens FILE (a subtitle file) when given.\n"
+                "The command-line program is tessaline (tessaline --help).\n");
+            return 0;
+        }
+    }
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "tessaline-gui: no display to show the window on.\n"
@@ -37,18 +56,25 @@ int main(int argc, char** argv) {
 
     QString file;
     QString screenshots;
+    QString fullScreenshot;
     const QStringList args = QApplication::arguments();
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == "--screenshots" && i + 1 < args.size()) {
             screenshots = args[++i];
+        } else if (args[i] == "--screenshot-full" && i + 1 < args.size()) {
+            fullScreenshot = args[++i];
         } else {
             file = args[i];
         }
     }
 
     tessaline::gui::MainWindow window(tessaline::ProgramFolder());
+    if (!fullScreenshot.isEmpty() && QGuiApplication::primaryScreen() != nullptr) {
+        window.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
+    }
     window.show();
     if (!file.isEmpty()) window.OpenFile(file);
     if (!screenshots.isEmpty()) return window.SaveScreenshots(screenshots) ? 0 : 1;
+    if (!fullScreenshot.isEmpty()) return window.SaveScreenshot(fullScreenshot) ? 0 : 1;
     return QApplication::exec();
 }

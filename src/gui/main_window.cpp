@@ -7,11 +7,15 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHeaderView>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,14 +26,21 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSet>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimeEdit>
+#include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <set>
 #include <utility>
+#include <thread>
 
+#include "core/paths.hpp"
 #include "gui/window_layout.hpp"
 #include "ops/catalogue.hpp"
 #include "ops/controls.hpp"
@@ -40,6 +51,8 @@ namespace {
 
 constexpr const char* kNotAvailable =
     "Not available yet: this command comes with a later version of Tessaline.";
+constexpr const char* kWaitForTheRun = "A command is running: wait until it ends.";
+constexpr const char* kCaption = "Tessaline by Orvendel";
 constexpr int kDefaultWidth = 1020;
 constexpr int kDefaultHeight = 690;
 
@@ -60,6 +73,7 @@ const QSet<QString>& WorkingControls() {
             "cbLogExt",
             "stLogFile",
             "mnOpenFile",
+            "mnExit",
             "mnFile",
             "mnFocus",
             "mnSubtitleLinesSetFocus",
@@ -97,6 +111,24 @@ QString NameOf(std::string_view name) {
     return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
 }
 
+// Kinds that widen with the window: commands, texts and lists. Labels, check boxes, numbers
+// and times keep their natural width.
+bool Fills(Kind kind) {
+    switch (kind) {
+        case Kind::Button:
+        case Kind::Combo:
+        case Kind::EditCombo:
+        case Kind::Edit:
+        case Kind::Static:
+        case Kind::Radio:
+        case Kind::Memo:
+        case Kind::Paint:
+            return true;
+        default:
+            return false;
+    }
+}
+
 // Kinds that only show something; they stay enabled.
 bool IsDisplayOnly(Kind kind) {
     return kind == Kind::Label || kind == Kind::Static || kind == Kind::Shape;
@@ -112,6 +144,81 @@ void SetRadioIndex(QWidget* group, int index) {
     if (QAbstractButton* button = buttons->button(index)) button->setChecked(true);
 }
 
+// What a group's grid can do with the window's spare room.
+struct GridRoom {
+    bool grows = false;            // an editor or a drawing takes the spare height
+    int firstLabelWidth = 0;       // the widest label of the first column
+    std::set<int> fillingColumns;  // columns with a control that widens
+    std::set<int> labelColumns;
+    int lastColumn = 0;
+};
+
+// Puts a group's controls into its grid.
+GridRoom FillGrid(QGridLayout& grid, const GroupDef& def,
+                  const std::function<QWidget*(const ControlDef&)>& make) {
+    GridRoom room;
+    for (const ControlDef& control : def.controls) {
+        QWidget* widget = make(control);
+        // A label, check box, number or time keeps its natural width at the left of its cell
+        // (aligned, it does not hold its column to that width either).
+        grid.addWidget(widget, control.row, control.column, control.rowSpan, control.columnSpan,
+                       Fills(control.kind) ? Qt::Alignment() : Qt::AlignLeft | Qt::AlignVCenter);
+        room.lastColumn = std::max(room.lastColumn, control.column + control.columnSpan - 1);
+        if (control.columnSpan == 1 && Fills(control.kind) &&
+            widget->sizePolicy().horizontalPolicy() != QSizePolicy::Fixed) {
+            room.fillingColumns.insert(control.column);
+        }
+        if (control.columnSpan == 1 && control.kind == Kind::Label) {
+            room.labelColumns.insert(control.column);
+            if (control.column == 0) {
+                room.firstLabelWidth = std::max(room.firstLabelWidth, widget->sizeHint().width());
+            }
+        }
+        if (control.kind == Kind::Memo || control.kind == Kind::Paint) {
+            // Its rows take the spare height; the rows of single-line controls keep theirs.
+            room.grows = true;
+            for (int r = control.row; r < control.row + control.rowSpan; ++r)
+                grid.setRowStretch(r, 1);
+        }
+    }
+    return room;
+}
+
+// The spare width of a page's group goes to the columns of buttons and texts, not to a column of
+// labels, which stay beside their fields; a group of labels, numbers and times keeps its natural
+// width and leaves the rest free.
+void ShareSpareWidth(QGridLayout& grid, const GridRoom& room) {
+    bool widens = false;
+    for (int c : room.fillingColumns) {
+        if (room.labelColumns.contains(c)) continue;
+        grid.setColumnStretch(c, 1);
+        widens = true;
+    }
+    if (!widens) grid.setColumnStretch(room.lastColumn + 1, 1);
+}
+
+// A time picker that takes typed digits where the user clicked: a click selects the section
+// (hours, minutes, seconds) under the caret, so that typing replaces it. A plain QTimeEdit
+// leaves the caret between digits, where typing changes nothing.
+class TimePicker : public QTimeEdit {
+  public:
+    explicit TimePicker(QWidget* parent) : QTimeEdit(QTime(0, 0), parent) {
+        setDisplayFormat("HH:mm:ss");
+        lineEdit()->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        // The press has put the caret where the user clicked; a drag that selected text keeps
+        // its selection.
+        if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease &&
+            !lineEdit()->hasSelectedText()) {
+            setSelectedSection(currentSection());
+        }
+        return QTimeEdit::eventFilter(watched, event);
+    }
+};
+
 }  // namespace
 
 QString PathToQString(const std::string& path) {
@@ -125,7 +232,8 @@ std::string PathFromQString(const QString& path) {
 
 MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMainWindow(parent) {
     setObjectName("TMainForm");
-    setWindowTitle("Tessaline by Orvendel");
+    setWindowTitle(kCaption);
+    setWindowIcon(QIcon(":/tessaline.svg"));
     BuildMenus();
     BuildPages();
 
@@ -137,6 +245,8 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     widgets.showStatusBar = [this](const QString& text) { statusBar()->showMessage(text); };
     host_ = std::make_unique<QtHost>(widgets);
     session_ = std::make_unique<Session>(*host_, programFolder);
+    // A folder run uses every core; the window stays responsive meanwhile.
+    session_->jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 
     WireCommands();
     MarkNotAvailable();
@@ -145,6 +255,8 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     BindControls();
     BindEnabledStates();
     ShowState();
+    // A new user can type a path at once.
+    Control<QComboBox>("edOpenFile")->setFocus();
 }
 
 MainWindow::~MainWindow() {
@@ -159,23 +271,26 @@ void MainWindow::BuildMenus() {
         action->setObjectName(name);
         return action;
     };
-    QMenu* file = menuBar()->addMenu("File");
+    // "&" marks each menu's and item's accelerator key (Alt+F opens File).
+    QMenu* file = menuBar()->addMenu("&File");
     file->setObjectName("mnFile");
-    add(file, "mnOpenFile", "Open File...");
-    add(file, "mnRenameFile", "Rename out-File");
+    add(file, "mnOpenFile", "&Open File...")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    add(file, "mnRenameFile", "&Rename out-File");
     file->addSeparator();
-    add(file, "mnSubtitlesLists", "Subtitles Lists...");
+    add(file, "mnSubtitlesLists", "Subtitles &Lists...");
     file->addSeparator();
-    connect(file->addAction("Exit"), &QAction::triggered, this, &QWidget::close);
+    QAction* exit = add(file, "mnExit", "E&xit");
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
 
-    QMenu* focus = menuBar()->addMenu("Focus");
+    QMenu* focus = menuBar()->addMenu("F&ocus");
     focus->setObjectName("mnFocus");
-    add(focus, "mnSubtitleLinesSetFocus", "Subtitle Lines");
-    add(focus, "mnTimeExtenderSetFocus", "Time Extender");
-    add(focus, "mnTimeTestSetFocus", "Time Test");
-    add(focus, "mnTimeCalculatorSetFocus", "Time Calculator");
+    add(focus, "mnSubtitleLinesSetFocus", "Subtitle &Lines");
+    add(focus, "mnTimeExtenderSetFocus", "Time &Extender");
+    add(focus, "mnTimeTestSetFocus", "Time &Test");
+    add(focus, "mnTimeCalculatorSetFocus", "Time &Calculator");
 
-    QMenu* convert = menuBar()->addMenu("Convertation Text in File");
+    QMenu* convert = menuBar()->addMenu("&Convertation Text in File");
     convert->setObjectName("mnConvertation");
     add(convert, "mnTextToLowerCase", "text to lower case");
     add(convert, "mnTextToUpLoCase", "Text To Begin From Upper Letter (Any Word)");
@@ -200,14 +315,15 @@ void MainWindow::BuildMenus() {
     convert->addSeparator();
     add(convert, "mnCodeTest", "[Code Test]");
 
-    QMenu* settings = menuBar()->addMenu("Settings");
+    QMenu* settings = menuBar()->addMenu("&Settings");
     settings->setObjectName("mnSettings");
-    add(settings, "mnParameters", "Parameters...");
-    add(settings, "mnPartsAndTails", "Parts && Tails...");
-    add(settings, "mnReplaceList", "Replace List...");
+    add(settings, "mnParameters", "&Parameters...");
+    add(settings, "mnPartsAndTails", "Parts && &Tails...");
+    add(settings, "mnReplaceList", "&Replace List...");
 
-    QAction* about = menuBar()->addAction("About");
+    QAction* about = menuBar()->addAction("&About");
     about->setObjectName("mnAbout");
+    about->setShortcut(QKeySequence(Qt::Key_F1));
 }
 
 QWidget* MainWindow::MakeControl(const ControlDef& def, QWidget* parent) {
@@ -249,12 +365,9 @@ QWidget* MainWindow::MakeControl(const ControlDef& def, QWidget* parent) {
             widget = spin;
             break;
         }
-        case Kind::Time: {
-            auto* time = new QTimeEdit(QTime(0, 0), parent);
-            time->setDisplayFormat("HH:mm:ss");
-            widget = time;
+        case Kind::Time:
+            widget = new TimePicker(parent);
             break;
-        }
         case Kind::Static: {
             auto* label = new QLabel(caption, parent);
             label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -315,42 +428,64 @@ void MainWindow::BuildPages() {
 
     pages_ = new QTabWidget(central);
     pages_->setObjectName("PageControl");
-    // Each page is a row of columns; the groups of a column stack from the top.
-    std::vector<std::vector<QVBoxLayout*>> columns;
+    // The tab bar takes the keyboard focus like any control: Tab reaches it, the arrow keys
+    // then turn the pages.
+    pages_->tabBar()->setFocusPolicy(Qt::StrongFocus);
+    // Each page is a row of columns in a scroll area, so that it works on a small screen; the
+    // groups of a column stack from the top.
+    struct PageColumn {
+        QVBoxLayout* stack = nullptr;
+        std::vector<QGridLayout*> grids;
+        int firstColumnWidth = 0;      // the widest label of the grids' first columns
+        QGroupBox* growing = nullptr;  // the group that takes the column's spare height
+    };
+    std::vector<QWidget*> pageWidgets;
+    std::vector<std::vector<PageColumn>> columns;
     for (const PageDef& page : Pages()) {
-        auto* widget = new QWidget(pages_);
+        auto* scroll = new QScrollArea(pages_);
+        scroll->setWidgetResizable(true);
+        scroll->setFrameShape(QFrame::NoFrame);
+        auto* widget = new QWidget(scroll);
         widget->setObjectName(page.name);
         auto* row = new QHBoxLayout(widget);
         row->setContentsMargins(4, 4, 4, 4);
         row->setSpacing(6);
+        scroll->setWidget(widget);
+        pageWidgets.push_back(widget);
         columns.emplace_back();
-        pages_->addTab(widget, page.caption);
+        pages_->addTab(scroll, page.caption);
     }
 
     for (const GroupDef& def : Groups()) {
-        QWidget* parent = def.page == kAbovePages ? central : pages_->widget(def.page);
+        const bool above = def.page == kAbovePages;
+        QWidget* parent = above ? central : pageWidgets[static_cast<std::size_t>(def.page)];
         auto* group = new QGroupBox(QString::fromUtf8(def.title), parent);
         group->setObjectName(def.name);
         auto* grid = new QGridLayout(group);
         grid->setContentsMargins(6, 4, 6, 4);
         grid->setHorizontalSpacing(6);
         grid->setVerticalSpacing(3);
-        for (const ControlDef& control : def.controls) {
-            grid->addWidget(MakeControl(control, group), control.row, control.column,
-                            control.rowSpan, control.columnSpan);
-        }
-        if (def.page == kAbovePages) {
-            grid->setColumnStretch(8, 1);
+        const GridRoom room = FillGrid(*grid, def, [this, group](const ControlDef& control) {
+            return MakeControl(control, group);
+        });
+        if (above) {
+            grid->setColumnStretch(8, 1);  // the file boxes and the progress line
             column->addWidget(group);
             continue;
         }
+        ShareSpareWidth(*grid, room);
         auto& pageColumns = columns[static_cast<std::size_t>(def.page)];
-        auto* row = static_cast<QHBoxLayout*>(pages_->widget(def.page)->layout());
+        auto* row =
+            static_cast<QHBoxLayout*>(pageWidgets[static_cast<std::size_t>(def.page)]->layout());
         while (pageColumns.size() <= static_cast<std::size_t>(def.column)) {
-            pageColumns.push_back(new QVBoxLayout);
-            row->addLayout(pageColumns.back());
+            pageColumns.emplace_back().stack = new QVBoxLayout;
+            row->addLayout(pageColumns.back().stack);
         }
-        pageColumns[static_cast<std::size_t>(def.column)]->addWidget(group);
+        PageColumn& stack = pageColumns[static_cast<std::size_t>(def.column)];
+        stack.stack->addWidget(group, room.grows ? 1 : 0);
+        stack.grids.push_back(grid);
+        stack.firstColumnWidth = std::max(stack.firstColumnWidth, room.firstLabelWidth);
+        if (room.grows) stack.growing = group;
     }
     // The kinds of output and report files; the report list holds them without "*.out".
     for (std::string_view kind : kOutExtItems) {
@@ -359,9 +494,22 @@ void MainWindow::BuildPages() {
         if (kind != "*.out") Control<QComboBox>("cbLogExt")->addItem(item);
     }
     for (std::size_t page = 0; page < columns.size(); ++page) {
-        for (QVBoxLayout* stack : columns[page])
-            stack->addStretch(1);
-        static_cast<QHBoxLayout*>(pages_->widget(static_cast<int>(page))->layout())->addStretch(1);
+        auto* row = static_cast<QHBoxLayout*>(pageWidgets[page]->layout());
+        const bool pageHasGrowing =
+            std::any_of(columns[page].begin(), columns[page].end(),
+                        [](const PageColumn& c) { return c.growing != nullptr; });
+        for (std::size_t i = 0; i < columns[page].size(); ++i) {
+            PageColumn& stack = columns[page][i];
+            // The labels before the fields of stacked groups share one width, so that the
+            // fields of those groups start at the same place.
+            for (QGridLayout* grid : stack.grids)
+                grid->setColumnMinimumWidth(0, stack.firstColumnWidth);
+            if (stack.growing == nullptr) stack.stack->addStretch(1);
+            // A wider window widens the editor or the drawing where a page has one, otherwise
+            // every column alike.
+            row->setStretch(static_cast<int>(i),
+                            !pageHasGrowing || stack.growing != nullptr ? 1 : 0);
+        }
     }
     column->addWidget(pages_, 1);
     setCentralWidget(central);
@@ -509,10 +657,14 @@ void MainWindow::WireCommands() {
     const auto onAction = [this](const char* name, std::function<void()> handler) {
         connect(Control<QAction>(name), &QAction::triggered, this, std::move(handler));
     };
-    // Enter in the box opens its text (seen by the filter, which keeps the combo box from also
-    // reporting a matching item as chosen); choosing from its list opens that file.
+    // Enter in the box opens its text; choosing from its list opens that file. The key goes to
+    // the combo box, which has the focus, and from there straight into its line edit: the filter
+    // watches both, and keeps the combo box from also reporting a matching item as chosen.
     auto* openBox = Control<QComboBox>("edOpenFile");
+    openBox->installEventFilter(this);
     openBox->lineEdit()->installEventFilter(this);
+    // Paths differ by letter case; completing film.srt to FILM.SRT would open another file.
+    openBox->completer()->setCaseSensitivity(Qt::CaseSensitive);
     connect(openBox, &QComboBox::activated, this,
             [this, openBox](int index) { OpenFile(openBox->itemText(index)); });
     connect(Control<QPushButton>("sbOpen"), &QPushButton::clicked, this,
@@ -542,10 +694,16 @@ void MainWindow::WireCommands() {
             }
         }
     }
-    // A click on an indicator renames the output into the input's place (see eventFilter).
-    for (const char* indicator : {"stOutFile", "stLogFile"}) {
-        Control<QLabel>(indicator)->installEventFilter(this);
-        Control<QLabel>(indicator)->setCursor(Qt::PointingHandCursor);
+    // A click on an indicator renames the output into the input's place (see eventFilter). An
+    // indicator keeps its place while hidden, so that nothing moves when it appears.
+    for (const char* indicator : {"stOutFile", "stLogFile", "stStatusInd"}) {
+        auto* label = Control<QLabel>(indicator);
+        QSizePolicy policy = label->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        label->setSizePolicy(policy);
+        if (std::string_view(indicator) == "stStatusInd") continue;
+        label->installEventFilter(this);
+        label->setCursor(Qt::PointingHandCursor);
     }
 
     // The focus menu brings a group's page to the front.
@@ -555,6 +713,8 @@ void MainWindow::WireCommands() {
             if (auto* widget = findChild<QWidget*>(target)) widget->setFocus();
         });
     };
+    // Tab leads from the controls above the pages to the tab bar, and from there into the page.
+    QWidget::setTabOrder(Control<QWidget>("btnAllInOne"), pages_->tabBar());
     focus("mnSubtitleLinesSetFocus", kSubtitlePage, "MemoSubLines");
     focus("mnTimeExtenderSetFocus", kTimeFramePage, "gbTimeExtender");
     focus("mnTimeTestSetFocus", kTimeFramePage, "btnTimeTest");
@@ -611,16 +771,36 @@ void MainWindow::FormCreate() {
                            ? Qt::AlignLeft | Qt::AlignVCenter
                            : Qt::AlignRight | Qt::AlignVCenter);
 
-    // The window's place: its stored top and left, kept on the screen.
-    const QRect screen = QApplication::primaryScreen() != nullptr
-                             ? QApplication::primaryScreen()->availableGeometry()
-                             : QRect(0, 0, kDefaultWidth, kDefaultHeight);
-    const Settings& settings = session_->settings();
-    int top = settings.Text("Top").empty() ? screen.height() - height() : settings.Int("Top");
-    if (top + height() > screen.height()) top = screen.height() - height();
-    move(settings.Int("Left"), std::max(0, top));
+    Place();
     pages_->setCurrentIndex(kSubtitlePage);
     Control<QLabel>("stStatusInd")->setVisible(false);
+}
+
+// The window's size fits the screen; its place is the stored top and left when that corner lies
+// on a screen (moved in so that the whole window is on it), otherwise the middle of the primary
+// screen: a position stored on a screen that is gone never hides the window.
+void MainWindow::Place() {
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    const QRect available = primary != nullptr ? primary->availableGeometry()
+                                               : QRect(0, 0, kDefaultWidth, kDefaultHeight);
+    resize(std::min(kDefaultWidth, available.width()),
+           std::min(kDefaultHeight, available.height()));
+
+    const Settings& settings = session_->settings();
+    const int left = settings.Int("Left");
+    // Without a stored top the window stands at the bottom of the screen.
+    const int top =
+        settings.Text("Top").empty() ? available.bottom() + 1 - height() : settings.Int("Top");
+    if (const QScreen* screen = QGuiApplication::screenAt(QPoint(left, top))) {
+        // Moved in as far as needed, so that the window's bottom and right edge are on the
+        // screen too.
+        const QRect area = screen->availableGeometry();
+        move(std::max(area.left(), std::min(left, area.right() + 1 - width())),
+             std::max(area.top(), std::min(top, area.bottom() + 1 - height())));
+    } else {
+        move(available.left() + (available.width() - width()) / 2,
+             available.top() + (available.height() - height()) / 2);
+    }
 }
 
 void MainWindow::FormDestroy() {
@@ -643,10 +823,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     auto* openBox = Control<QComboBox>("edOpenFile");
-    if (event->type() == QEvent::KeyPress && watched == openBox->lineEdit()) {
+    if (event->type() == QEvent::KeyPress &&
+        (watched == openBox || watched == openBox->lineEdit())) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            OpenFile(openBox->currentText());
+            const QString text = openBox->currentText();
+            Run([this, text] { session_->OpenFromBox(PathFromQString(text)); });
             return true;
         }
     }
@@ -665,17 +847,28 @@ void MainWindow::Run(const std::function<void()>& handler) {
     if (running_) {
         // The per-line event processing lets clicks through while a command runs; one command
         // at a time keeps two operations from writing the same files.
-        statusBar()->showMessage("A command is running: wait until it ends.");
+        statusBar()->showMessage(kWaitForTheRun);
         return;
     }
     running_ = true;
+    // What the status bar said belongs to the run before; the run says its own.
+    statusBar()->clearMessage();
     handler();
+    if (statusBar()->currentMessage() == kWaitForTheRun) statusBar()->clearMessage();
     ShowState();
     running_ = false;
 }
 
 void MainWindow::ShowState() {
     const Session& s = *session_;
+    // The title names the open file, so that a path typed into the box but not opened is never
+    // taken for it; in directory mode, the folder and the mask.
+    const std::string_view name = FileNameOf(s.openFile);
+    const std::string shown = s.directoryMode && !s.folder.empty()
+                                  ? std::string(FileNameOf(s.folder)) + "/" + std::string(name)
+                                  : std::string(name);
+    setWindowTitle(s.openFile.empty() ? QString(kCaption)
+                                      : QString(kCaption) + " - " + PathToQString(shown));
     auto* openBox = Control<QComboBox>("edOpenFile");
     openBox->clear();
     for (const std::string& path : s.recentFiles)
@@ -708,13 +901,32 @@ void MainWindow::ShowLineSummary() {
 }
 
 void MainWindow::OpenFile(const QString& path) {
-    Run([this, path] { session_->OpenSubtitleFile(PathFromQString(path)); });
+    Run([this, path] { session_->OpenFromBox(PathFromQString(path)); });
+}
+
+void FitOpenDialog(QFileDialog& dialog) {
+    constexpr int kWidth = 900;
+    constexpr int kHeight = 520;
+    dialog.resize(std::max(dialog.width(), kWidth), std::max(dialog.height(), kHeight));
+    // Qt's own dialog, used where the desktop offers none, starts with columns too narrow for
+    // long names and dates; each folder it lists widens them to their text. (A desktop's own
+    // dialog has none of these widgets.)
+    auto* model = dialog.findChild<QFileSystemModel*>();
+    auto* view = dialog.findChild<QTreeView*>();
+    if (model == nullptr || view == nullptr) return;
+    QObject::connect(model, &QFileSystemModel::directoryLoaded, view, [view] {
+        for (int column = 0; column < view->header()->count(); ++column)
+            view->resizeColumnToContents(column);
+    });
 }
 
 QString MainWindow::ChooseFile(const QString& folder) {
     if (openDialogHook) return openDialogHook(folder);
-    return QFileDialog::getOpenFileName(this, "Open", folder,
-                                        "Subtitles (*.srt *.sub *.ssa *.ass);;All files (*)");
+    QFileDialog dialog(this, "Open", folder, "Subtitles (*.srt *.sub *.ssa *.ass);;All files (*)");
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    FitOpenDialog(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 void MainWindow::OpenFromDialog() {
@@ -741,11 +953,17 @@ bool MainWindow::SaveScreenshots(const QString& folder) {
     for (int i = 0; i < pages_->count(); ++i) {
         pages_->setCurrentIndex(i);
         QApplication::processEvents();
-        const QString name = i == 0 ? "main" : pages_->widget(i)->objectName();
+        const QString name =
+            i == 0 ? "main" : QString::fromLatin1(Pages()[static_cast<std::size_t>(i)].name);
         ok = grab().save(folder + "/" + name + ".png") && ok;
     }
     pages_->setCurrentIndex(kSubtitlePage);
     return ok;
+}
+
+bool MainWindow::SaveScreenshot(const QString& file) {
+    QApplication::processEvents();
+    return grab().save(file);
 }
 
 }  // namespace tessaline::gui

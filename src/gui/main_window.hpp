@@ -15,6 +15,7 @@
 
 class QAction;
 class QComboBox;
+class QFileDialog;
 class QLabel;
 class QTabWidget;
 
@@ -41,6 +42,8 @@ class MainWindow : public QMainWindow {
 
     /// Saves a picture of every page into `folder` (main.png and one file per page).
     bool SaveScreenshots(const QString& folder);
+    /// Saves a picture of the window as it stands.
+    bool SaveScreenshot(const QString& file);
 
     /// The widget or action of a control, by its established name.
     template <typename T>
@@ -65,6 +68,7 @@ class MainWindow : public QMainWindow {
 
     void FormCreate();
     void FormDestroy();
+    void Place();
 
     /// Runs a handler: refuses while another command runs, passes the controls' values to the
     /// session first and shows the session's state afterwards.
@@ -83,6 +87,10 @@ class MainWindow : public QMainWindow {
     bool running_ = false;
     bool closed_ = false;
 };
+
+/// Gives the open dialog room for long file names: a larger size, and in Qt's own dialog columns
+/// as wide as their text.
+void FitOpenDialog(QFileDialog& dialog);
 
 /// Windows-1251 text of the system as a QString and back; paths use the file system's encoding.
 QString PathToQString(const std::string& path);

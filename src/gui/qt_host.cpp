@@ -30,6 +30,8 @@ void Paint(QLabel* label, StatusState state) {
             label->setStyleSheet("");  // the button face of the window's palette
             break;
     }
+    // Only a red field has something to explain (see ExplainStatus).
+    label->setToolTip(QString());
     label->repaint();
 }
 
@@ -83,6 +85,12 @@ void QtHost::SetStatus(StatusField field, StatusState state) {
     Paint(field == StatusField::OffsetTime ? widgets_.statusText : widgets_.statusTextTail, state);
 }
 
+void QtHost::ExplainStatus(StatusField field, std::string_view reason) {
+    QLabel* label =
+        field == StatusField::OffsetTime ? widgets_.statusText : widgets_.statusTextTail;
+    if (label != nullptr) label->setToolTip(FromText(reason));
+}
+
 void QtHost::SetStatusBar(std::string_view text) {
     if (widgets_.showStatusBar) widgets_.showStatusBar(FromText(text));
 }
@@ -108,6 +116,16 @@ void QtHost::ProcessEvents() {
     if (!progress_.empty()) SetStatusBar(progress_);
     QApplication::processEvents();
     sinceEvents_.restart();
+}
+
+void QtHost::KeepResponsive() {
+    QApplication::processEvents();
+}
+
+void QtHost::ShowFolderProgress(std::size_t index, std::size_t count) {
+    if (index > count) return;  // the run's own texts follow
+    SetStatusBar("file " + std::to_string(index) + " of " + std::to_string(count));
+    QApplication::processEvents();
 }
 
 void QtHost::SelectReportKind(std::string_view mask) {

@@ -44,6 +44,8 @@ class QtHost : public Host {
     [[nodiscard]] QString BoxTitle() const;
     Answer Ask(std::string_view text) override;
     void SetStatus(StatusField field, StatusState state) override;
+    /// The red field's tooltip.
+    void ExplainStatus(StatusField field, std::string_view reason) override;
     void SetStatusBar(std::string_view text) override;
     void ShowProgress(std::string_view text) override;
     void SetBusy(bool on) override;
@@ -51,6 +53,10 @@ class QtHost : public Host {
     void SelectReportKind(std::string_view mask) override;
     void ShowDirectoryProgress(std::string_view text) override;
     void PrintResult(std::string_view line) override { SetStatusBar(line); }
+    /// The window keeps painting and answering while a folder run's files go on other threads.
+    void KeepResponsive() override;
+    /// "file k of n" on the status bar during a folder run.
+    void ShowFolderProgress(std::size_t index, std::size_t count) override;
 
     /// Windows-1251 text of the system as a QString, and back.
     static QString FromText(std::string_view text);

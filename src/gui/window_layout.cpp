@@ -179,7 +179,7 @@ const std::vector<GroupDef>& Groups() {
             Button("btnSubDelSpaceBeforeDelimiters", "Del Space b4:", 3, 0),
             Button("btnSubDelimitersFix", "Fix Delimiters:", 4, 0),
             Edit("edDelimitersFix", 4, 1, 1, ",!?)]"),
-            Check("cbUseExclude", "Use  Exclude:", 5, 0, 1, "1"),
+            Check("cbUseExclude", "Use Exclude:", 5, 0, 1, "1"),
             Edit("edExcludeFix", 5, 1, 1, " <,!?)]"),
         }},
         {kOperationsPage, "gbSubtitlesLength", "Subtitles Length", 2, {
@@ -198,6 +198,7 @@ const std::vector<GroupDef>& Groups() {
             Check("cbFromSubEnd", "Cut from End of Subtitle", 8, 0, 2),
             Button("btnSubLineCut", "Set Length", 9, 0),
             Button("btnSubLineTest", "Test Length", 9, 1),
+            Check("cbWriteLogOnSetLength", "Write Log", 9, 2),
             Check("cbTAGtest", "TAG test", 10, 0),
             Check("cbOnlyError_to_Log", "Only Error", 10, 1),
             Label("", "Length Correction:", 11, 0),

@@ -1,19 +1,25 @@
 #include "ops/catalogue.hpp"
 
+#include "ops/break_subtitles.hpp"
 #include "ops/convert.hpp"
 #include "ops/correction.hpp"
 #include "ops/delimiters.hpp"
 #include "ops/dialog_fix.hpp"
+#include "ops/length_test.hpp"
 #include "ops/line_checks.hpp"
+#include "ops/line_cut.hpp"
 #include "ops/offset.hpp"
 #include "ops/renumber.hpp"
 #include "ops/results.hpp"
 #include "ops/tag_ops.hpp"
+#include "ops/to_bottom.hpp"
+#include "ops/to_one_line.hpp"
 
 namespace tessaline {
 namespace {
 
 // One row per operation, in the order of the program's help.
+// clang-format off
 constexpr const Operation* kCatalogue[] = {
     &kOffsetTimeOperation,          &kOffsetTailOperation,    &kOffsetCountOperation,
     &kOffsetReCountOperation,       &kOffsetFrameOperation,   &kConvertOperation,
@@ -21,7 +27,10 @@ constexpr const Operation* kCatalogue[] = {
     &kFixDelimitersOperation,       &kFixDigitsOperation,     &kCheckEndLettersOperation,
     &kFixDialogOperation,           &kRemoveTagOperation,     &kFixTagsOperation,
     &kReflowTagsOperation,
+    &kToOneLineOperation, &kToBottomOperation, &kSetLengthOperation, &kLengthTestOperation,
+    &kBreakSubDialogOperation, &kBreakBigTextOperation,
 };
+// clang-format on
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "core/chars.hpp"
+#include "core/paths.hpp"
 #include "core/times.hpp"
 #include "files/fs.hpp"
 #include "files/records.hpp"
@@ -497,7 +498,7 @@ namespace {
 // The items of cbSubToSub.
 enum ConvertVariant { kSubToSrt, kSrtToSub, kSubTimeToSrt, kSsaToSrt };
 
-RunResult RunConvert(OperationContext& c, const RunArgs& a) {
+RunResult RunConversion(OperationContext& c, const RunArgs& a) {
     const Settings& s = c.settings;
     const ConvertParams params{.framesPerSecond = s.Text("FramesAtSec"),
                                .openBracket = FirstChar(s.Text("OpenBrackets"), '{'),
@@ -516,6 +517,16 @@ RunResult RunConvert(OperationContext& c, const RunArgs& a) {
             return SsaToSrt(a.input, a.output, params, c.host);
     }
     return RunResult::Skipped;
+}
+
+// Sub --> Sub has no indicator of its own: the status bar says what it wrote.
+RunResult RunConvert(OperationContext& c, const RunArgs& a) {
+    const RunResult result = RunConversion(c, a);
+    if (result == RunResult::Done) {
+        c.host.SetStatusBar(std::string(FileNameOf(a.output)) + " written (" +
+                            std::string(kSubToSubItems[static_cast<std::size_t>(a.variant)]) + ")");
+    }
+    return result;
 }
 
 std::optional<std::string> CheckFramesAtSec(std::string_view value, std::string& stored) {

@@ -36,7 +36,9 @@ void ShiftTimings(FrameRun& run, const Shift& shift) {
         if (shift.minus && (shift.offset > timing->on || shift.offset > timing->off)) {
             // An off-time before the offset is refused like an on-time: a time below zero
             // cannot be written.
-            run.Refuse();
+            run.Refuse("Stopped at \"" + std::string(line) +
+                       "\": the offset is larger than this time, and no time can go below "
+                       "00:00:00,000. The lines before it are in the output.");
             return;
         }
         // In 64 bits: a time read from a long millisecond field (TimeCorrection off) may lie

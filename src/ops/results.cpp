@@ -4,6 +4,7 @@
 
 #include "core/paths.hpp"
 #include "files/file_commands.hpp"
+#include "files/fs.hpp"
 #include "ops/controls.hpp"
 
 namespace tessaline {
@@ -16,10 +17,18 @@ RunResult ResultOf(bool done, bool interactive) {
     return interactive ? RunResult::Refused : RunResult::Skipped;
 }
 
-// The file's ".out" takes the place of the file.
+// The file's ".out" takes the place of the file; the status bar says what happened to both.
 RunResult RunRenameOutFile(OperationContext& c, const RunArgs& a) {
-    const bool done =
-        RenameOutFile(ChangeFileExtMode(a.input, "out", 0), a.input, a.interactive, c.host);
+    const std::string source = ChangeFileExtMode(a.input, "out", 0);
+    const bool replaces = PathExists(a.input);
+    const bool done = RenameOutFile(source, a.input, a.interactive, c.host);
+    if (done) {
+        const std::string from(FileNameOf(source));
+        const std::string to(FileNameOf(a.input));
+        c.host.SetStatusBar(replaces ? from + " replaced " + to + "; the previous " + to +
+                                           " is in the trash"
+                                     : from + " renamed to " + to);
+    }
     return ResultOf(done, a.interactive);
 }
 
@@ -28,7 +37,9 @@ constexpr VariantCode kRenameCodes[] = {{kAnyVariant, 0}};
 
 // The input is the file of the kind to delete.
 RunResult RunDeleteFile(OperationContext& c, const RunArgs& a) {
-    return ResultOf(DeleteOneFile(a.input, a.interactive, c.host), a.interactive);
+    const bool done = DeleteOneFile(a.input, a.interactive, c.host);
+    if (done) c.host.SetStatusBar(std::string(FileNameOf(a.input)) + " deleted");
+    return ResultOf(done, a.interactive);
 }
 
 std::optional<std::string> CheckKind(std::string_view value, std::string& stored) {
@@ -59,7 +70,8 @@ constexpr VariantCode kDeleteCodes[] = {{kAnyVariant, 24}};
 extern const Operation kRenameOutFileOperation{
     .command = "rename-out",
     .summary = "put the .out file in the place of its input",
-    .help = "Replaces PATH by the output made from it (film.out takes the place of film.srt).",
+    .help = "Replaces PATH by the output made from it (film.out takes the place of film.srt);\n"
+            "the replaced PATH goes to the desktop trash, from where it can be restored.",
     .triggers = kRenameTriggers,
     .logText = "[Rename out-File] Click",
     .codes = kRenameCodes,

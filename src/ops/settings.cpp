@@ -154,7 +154,8 @@ std::string Settings::ToIniText() const {
 }
 
 std::string Settings::VersionLine() {
-    // Days since 1899-12-30, the day numbering of the settings files of earlier versions.
+    // The current date and time as a day number counted from 1899-12-30, the time of day as its
+    // fraction: the form the version line carries.
     using namespace std::chrono;
     const double seconds = duration<double>(system_clock::now().time_since_epoch()).count();
     char day[32];

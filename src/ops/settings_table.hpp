@@ -73,7 +73,7 @@ inline constexpr auto kSettingTable = [] {
         SettingDef{P, "CorrectTAGs", Bool, "0", ""},
         SettingDef{P, "CorrectInsideTAGs", Bool, "0", ""},
         SettingDef{P, "TAGtoEveryLine", Bool, "1", ""},
-        SettingDef{P, "WriteLogOnSetLength", Bool, "0", ""},
+        SettingDef{P, "WriteLogOnSetLength", Bool, "0", "cbWriteLogOnSetLength"},
         SettingDef{P, "WriteOperationsLog", Bool, "0", ""},
         SettingDef{P, "AutoSave", Bool, "1", ""},
         // "жЖмМфФшШщЩыЫюЮ": the Cyrillic letters drawn wider than average.

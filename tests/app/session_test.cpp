@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "files/recording_host.hpp"
@@ -68,8 +70,7 @@ class SessionTest : public ::testing::Test {
 
 TEST_F(SessionTest, StartTakesTheDefaultsAndReadsTheListsOfTheProgramFolder) {
     session.Start();
-    for (const SettingDef& def : kSettingTable)
-        EXPECT_EQ(session.settings().Text(def.key), def.defaultValue) << def.key;
+    EXPECT_EQ(session.settings().ToIniText(), test::DefaultSettingsFile(true));
     EXPECT_EQ(session.diaBreaks, (Lines{". -", "! -", "? -"}));
     EXPECT_TRUE(session.recentFiles.empty() && session.openFile.empty());
 
@@ -165,6 +166,36 @@ TEST_F(SessionTest, ARememberedFileIsOpenAtStartWhenItsFlagIsOn) {
     session.Start();
     EXPECT_EQ(session.openFile + session.outputPath + session.currentExt,
               Sub("x.srt") + Sub("x.out") + "srt");
+}
+
+// Enter in the open-file box: a file that opens goes first in the recent list; in directory
+// mode a typed folder and mask is what the next command runs over.
+TEST_F(SessionTest, TheBoxOpensATypedPathOrMask) {
+    Open("film.srt");
+    EXPECT_EQ(session.OpenFromBox(Sub("gone.srt")), Outcome::Refused);
+    EXPECT_EQ(host.messages, Lines{"File not Exists!"});
+    EXPECT_TRUE(session.recentFiles.empty());
+    Put("second.srt");
+    EXPECT_EQ(session.OpenFromBox(Sub("second.srt")), Outcome::Ok);
+    EXPECT_EQ(session.OpenFromBox(Sub("second.srt")), Outcome::Ok);
+    EXPECT_EQ(session.recentFiles, Lines{Sub("second.srt")});
+    EXPECT_EQ(session.openFile, Sub("second.srt"));
+
+    const fs::path other = dir / "other";
+    fs::create_directory(other);
+    WriteFile(other / "x.srt", kSrt);
+    session.SetDirectoryMode(true);
+    host.messages.clear();
+    EXPECT_EQ(session.OpenFromBox((dir / "missing" / "*.srt").string()), Outcome::Refused);
+    EXPECT_EQ(host.messages, Lines{"File not Exists!"});
+    EXPECT_EQ(session.openFile, Sub("*.srt"));
+
+    EXPECT_EQ(session.OpenFromBox((other / "*.srt").string()), Outcome::Ok);
+    EXPECT_EQ(session.openFile, (other / "*.srt").string());
+    EXPECT_EQ(session.Click("btnOffsetTimeMls"), Outcome::Ok);
+    EXPECT_EQ(ReadFile(other / "x.out"), kSrtPlus1s);
+    EXPECT_FALSE(fs::exists(subs / "second.out"));
+    EXPECT_EQ(session.recentFiles, Lines{Sub("second.srt")});  // a mask is no file to remember
 }
 
 TEST_F(SessionTest, DirectoryModeTurnsTheOpenFileIntoAMask) {
@@ -425,6 +456,51 @@ TEST_F(SessionTest, TextRepairsRunWithTheirButtonsVariantsAndLists) {
     EXPECT_EQ(session.Click("btnSubTagRemove"), Outcome::Refused);
     EXPECT_EQ(host.messages, Lines{"Not Set TAG to Remove!!!"});
     EXPECT_FALSE(fs::exists(subs / "a.out"));
+}
+
+// A folder run on several threads leaves what a run one file after another leaves: the same
+// files byte for byte, the same messages in name order, the same log and outcome.
+TEST_F(SessionTest, SeveralJobsGiveTheResultOfOne) {
+    const auto runAll = [&](int jobs) {
+        Clear();
+        for (int i = 0; i < 12; ++i) {
+            std::string name = "f" + std::to_string(10 + i) + ".srt";
+            Put(name, i == 3   ? Crlf({"1", "00:00:01,000 --> 00:61:00,000", "bad"})
+                      : i == 7 ? kMisnumbered
+                               : kSrt);
+        }
+        Put("f15.out", "taken\r\n");
+        session.settings().SetBool("WriteOperationsLog", true);
+        fs::remove(dir / "Operations.log");
+        session.SetDirectoryMode(false);
+        Open("f10.srt", true);
+        session.jobs = jobs;
+        host.messages.clear();
+        host.messageFiles.clear();
+        host.skipped.clear();
+        std::vector<Outcome> outcomes = {session.Click("btnOffsetTimeMls"),
+                                         session.Click("btnOffsetReCount"),
+                                         session.Click("btnSubtitlesCorrection")};
+        std::map<std::string, std::string> files;
+        for (const auto& entry : fs::directory_iterator(subs))
+            files[entry.path().filename().string()] = ReadFile(entry.path());
+        return std::tuple(outcomes, files, host.messages, host.messageFiles,
+                          ReadFile(dir / "Operations.log"), session.outExt(), host.skipped);
+    };
+    const auto one = runAll(1);
+    EXPECT_EQ(std::get<0>(one)[0], Outcome::ConversionFailed);
+    EXPECT_FALSE(std::get<2>(one).empty());
+    for (int jobs : {2, 4}) {
+        const auto many = runAll(jobs);
+        EXPECT_EQ(std::get<0>(many), std::get<0>(one)) << jobs;
+        EXPECT_EQ(std::get<1>(many), std::get<1>(one)) << jobs;
+        EXPECT_EQ(std::get<2>(many), std::get<2>(one)) << jobs;
+        EXPECT_EQ(std::get<3>(many), std::get<3>(one)) << jobs;
+        EXPECT_EQ(std::get<4>(many), std::get<4>(one)) << jobs;
+        EXPECT_EQ(std::get<5>(many), std::get<5>(one)) << jobs;
+        EXPECT_EQ(std::get<6>(many), std::get<6>(one)) << jobs;
+    }
+    EXPECT_FALSE(std::get<6>(one).empty());  // f15.out: the correction skips f15.srt
 }
 
 }  // namespace

@@ -60,6 +60,12 @@ TEST(Settings, NewFileHasTheVersionLineAndTheFourSectionsInOrder) {
     for (const std::string& line : lines)
         crlf += line + "\r\n";
     EXPECT_EQ(ReadFile(dir / "t.ini"), crlf);
+    // After the version line: every key with its default, as the expected file lists them, but
+    // for the two remembered paths, which are written only when their flags are on.
+    std::string expected = test::DefaultSettingsFile();
+    for (std::string_view line : {"LastOpenFileString=\r\n", "LastOpenAddFileString=\r\n"})
+        expected.erase(expected.find(line), line.size());
+    EXPECT_EQ(crlf.substr(crlf.find("\r\n") + 2), expected);
 
     const std::string& version = lines[0];
     ASSERT_EQ(version.rfind(kVersionLinePrefix, 0), 0u) << version;
@@ -176,6 +182,7 @@ TEST(Settings, AssignRejectsUnknownKeysAndMalformedValues) {
 }
 
 TEST(Settings, ToIniTextListsEachSectionOnceAndReadsBack) {
+    EXPECT_EQ(Settings().ToIniText(), test::DefaultSettingsFile(true));
     Settings changed;
     ASSERT_FALSE(changed.Assign("UpCaseTextInBrackets", "1"));
     ASSERT_FALSE(changed.Assign("TimeCorrection", "0"));

@@ -183,22 +183,12 @@ TEST_F(Cli, UsageErrorsExitTwoWithAMessageAndTouchNothing) {
     }
 }
 
-// The settings as INI text: every section once, its keys in table order, with `changes` applied.
+// The settings text: the expected defaults, every section once, with `changes` applied.
 std::string ExpectedSettings(const std::vector<std::pair<std::string_view, std::string>>& changes) {
-    std::string text;
-    std::vector<std::string_view> sections;
-    for (const SettingDef& first : kSettingTable) {
-        if (std::find(sections.begin(), sections.end(), first.section) != sections.end()) continue;
-        sections.push_back(first.section);
-        text += "[" + std::string(first.section) + "]\n";
-        for (const SettingDef& def : kSettingTable) {
-            if (def.section != first.section) continue;
-            std::string value(def.defaultValue);
-            for (const auto& [key, changed] : changes) {
-                if (key == def.key) value = changed;
-            }
-            text += std::string(def.key) + "=" + value + "\n";
-        }
+    std::string text = test::DefaultSettingsFile(true);
+    for (const auto& [key, changed] : changes) {
+        const std::size_t start = text.find("\n" + std::string(key) + "=") + key.size() + 2;
+        text.replace(start, text.find('\n', start) - start, changed);
     }
     return text;
 }
@@ -286,11 +276,14 @@ TEST_F(Cli, NewUsersWalk) {
     EXPECT_EQ(Get("film.out"), kFilmPlus2500);
     EXPECT_EQ(Listing(work_), (std::set<std::string>{"film.srt", "film.out"}));
 
+    // The replaced input goes to the desktop trash, from where it can be restored.
     r = Run({"rename-out", "film.srt"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "film.out replaced film.srt; the previous film.srt is in the trash\n");
     EXPECT_EQ(Listing(work_), std::set<std::string>{"film.srt"});
     EXPECT_EQ(Get("film.srt"), kFilmPlus2500);
+    EXPECT_EQ(test::TrashedFile(work_ / "film.srt"), kFilm);
 
     r = Run({"rename-out", "film.srt"});
     EXPECT_EQ(r.status, 1);
@@ -518,6 +511,28 @@ TEST_F(Cli, MaskRunsOverEveryMatchingFileOfTheFolder) {
     EXPECT_EQ(r.err, "dir/*.sub: Not Support File extension: sub\n");
 }
 
+// A mask takes the extension in any letter case. Files that a quiet operation skips are named
+// on stderr, so that the exit status 1 comes with its reason.
+TEST_F(Cli, MaskTakesAnyCaseOfTheExtensionAndNamesTheSkippedFiles) {
+    const std::string untidy = Crlf({"1", "00:00:01:000 --> 00:00:02:000", "Hello  World", ""});
+    for (const char* name : {"dir/a.srt", "dir/B.SRT", "dir/c.Srt"})
+        Put(name, untidy);
+    Result r = Run({"--quiet", "correct", "dir/*.srt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(Listing(work_ / "dir"),
+              (std::set<std::string>{"a.srt", "a.out", "a.corr", "B.SRT", "B.out", "B.corr",
+                                     "c.Srt", "c.out", "c.corr"}));
+
+    fs::remove(work_ / "dir" / "a.out");
+    r = Run({"--quiet", "correct", "dir/*.srt"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "dir/B.SRT: skipped: Output File Exist!!!\n"
+              "dir/c.Srt: skipped: Output File Exist!!!\n");
+    EXPECT_TRUE(fs::exists(work_ / "dir" / "a.out"));
+}
+
 TEST_F(Cli, MaskInAFolderWithBlanksAndNoMatch) {
     Put("my subs/x y.srt", kFilm);
     Result r = Run({"--quiet", "offset-time", "00:00:02,500", "my subs/*.srt"});
@@ -684,6 +699,34 @@ TEST_F(Cli, TextRepairCommandsTakeTheirOptionsAndMasks) {
     r = Run({"--set", "DelimitersFix=", "fix-delimiters", "dir/a.srt"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "dir/a.srt: Not Set Delimiters!!!\n");
+}
+
+}  // namespace
+}  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+// On a terminal a run shows its progress line on stderr and erases it at the end; --quiet and
+// a pipe (every other test here) show none. `script` gives the program a terminal.
+TEST_F(Cli, ProgressLineOnATerminalOnly) {
+    std::string film;
+    for (int i = 1; i <= 20000; ++i) {
+        film += std::to_string(i) + "\r\n00:00:01,000 --> 00:00:02,000\r\nText\r\n\r\n";
+    }
+    Put("film.srt", film);
+    const auto onTerminal = [&](const std::string& options) {
+        const std::string command = "TESSALINE_PROGRESS_DELAY=0 '" + std::string(TESSALINE_EXE) +
+                                    "' --home '" + home_.string() + "' " + options +
+                                    " recount film.srt; rm -f film.out";
+        return RunProgram("/usr/bin/script", {"-qec", command, "/dev/null"}, work_, root_.path());
+    };
+    const Result shown = onTerminal("");
+    EXPECT_EQ(shown.status, 0);
+    EXPECT_NE(shown.out.find("% of 0.9 MB"), std::string::npos) << shown.out;
+    EXPECT_TRUE(shown.out.ends_with("\r\x1b[K")) << shown.out;  // erased at the end
+    const Result quiet = onTerminal("--quiet");
+    EXPECT_EQ(quiet.out.find("\x1b[K"), std::string::npos) << quiet.out;
 }
 
 }  // namespace

@@ -240,5 +240,29 @@ TEST(Strings, CutTextToWidthCutsAtSpacesFromEitherEnd) {
     });
 }
 
+TEST(Strings, CutRulesShortenPiecesWithWideLettersAndCutAtMarks) {
+    const auto cut = [](std::string_view text, int width, bool fromEnd, const CutRules& rules) {
+        LineList lines;
+        CutTextToWidth(text, width, fromEnd, rules, lines);
+        return JoinStrings(lines, "|");
+    };
+    const CutRules wide{.wideLetters = true};
+    const CutRules marks{.atMarks = true};
+    ExpectPairs({
+        // Three wide letters: one character less; six: two less.
+        {cut(W("шшш ааа ббб"), 7, false, wide), W("шшш|ааа ббб")},
+        {cut(W("шшш ааа ббб"), 7, false, {}), W("шшш ааа|ббб")},
+        {cut(W("жжжжжж аб вгде"), 10, false, wide), W("жжжжжж|аб вгде")},
+        {cut(W("жжжжжж аб вгде"), 10, false, {.wideLetters = true, .wideSet = "x"}),
+         W("жжжжжж аб|вгде")},
+        // A comma two thirds into the piece ends it; before that it does not.
+        {cut("Good morning, sir and madam", 19, false, marks), "Good morning,|sir and madam"},
+        {cut("Good morning, sir and madam", 19, false, {}), "Good morning, sir|and madam"},
+        {cut("Hello, world and you", 14, false, marks), "Hello, world|and you"},
+        {cut("Oh my dear, we went home now", 22, true, marks), "Oh my dear,|we went home now"},
+        {cut("Oh my dear, we went home now", 22, true, {}), "Oh my|dear, we went home now"},
+    });
+}
+
 }  // namespace
 }  // namespace tessaline

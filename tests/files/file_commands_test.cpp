@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 #include "files/directory.hpp"
@@ -20,18 +21,27 @@ using test::WriteFile;
 
 using Names = std::vector<std::string>;
 
-TEST(RenameOutFile, PutsTheOutputInPlaceOfItsInput) {
+TEST(RenameOutFile, PutsTheOutputInPlaceOfItsInputAndTheInputInTheTrash) {
     const struct {
         std::string_view what;
         bool sourceThere, destinationThere, samePath, interactive, result;
         Names messages;
         std::string destination;  // its bytes afterwards, "-" when absent
+        std::string trashed;      // the bytes the trash keeps for the destination, "-" for none
     } cases[] = {
-        {"replaces", true, true, false, true, true, {}, "out"},
-        {"no destination yet", true, false, false, true, true, {}, "out"},
-        {"no source", false, true, false, true, false, {"Source File Not Present!!!"}, "input"},
-        {"no source, quiet", false, false, false, false, false, {}, "-"},
-        {"same path", true, true, true, true, false, {}, "input"},
+        {"replaces", true, true, false, true, true, {}, "out", "input"},
+        {"no destination yet", true, false, false, true, true, {}, "out", "-"},
+        {"no source",
+         false,
+         true,
+         false,
+         true,
+         false,
+         {"Source File Not Present!!!"},
+         "input",
+         "-"},
+        {"no source, quiet", false, false, false, false, false, {}, "-", "-"},
+        {"same path", true, true, true, true, false, {}, "input", "-"},
     };
     for (const auto& c : cases) {
         TempDir dir;
@@ -44,20 +54,63 @@ TEST(RenameOutFile, PutsTheOutputInPlaceOfItsInput) {
         EXPECT_EQ(host.messages, c.messages) << c.what;
         EXPECT_EQ(std::filesystem::exists(destination) ? ReadFile(destination) : "-", c.destination)
             << c.what;
+        EXPECT_EQ(test::TrashedFile(destination).value_or("-"), c.trashed) << c.what;
         if (c.result) {
             EXPECT_FALSE(std::filesystem::exists(source)) << c.what;
         }
     }
 }
 
-TEST(RenameOutFile, AFolderInTheInputsPlaceStaysAndIsReported) {
+// Where the input cannot go to the trash it is not replaced: the subtitles are never only gone.
+TEST(RenameOutFile, KeepsBothFilesWhenTheInputCannotGoToTheTrash) {
     TempDir dir;
     WriteFile(dir / "film.out", "out");
-    std::filesystem::create_directories(dir / "film.srt" / "inner");
+    std::filesystem::create_directory(dir / "folder.srt");
     RecordingHost host;
-    EXPECT_FALSE(RenameOutFile(dir / "film.out", dir / "film.srt", true, host));
+    EXPECT_FALSE(RenameOutFile(dir / "film.out", dir / "folder.srt", true, host));
     EXPECT_EQ(host.messages, Names{"Destination File Not Deleted!!!"});
+
+    // A file where the trash folder should be: the trash cannot be made.
+    const std::filesystem::path trash = test::DataHome() / "Trash";
+    std::filesystem::remove_all(trash);
+    WriteFile(trash, "not a folder");
+    WriteFile(dir / "film.srt", "input");
+    host.messages.clear();
+    EXPECT_FALSE(RenameOutFile(dir / "film.out", dir / "film.srt", true, host));
+    std::filesystem::remove(trash);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_TRUE(host.messages[0].starts_with("Destination File Not Deleted!!!\r\n"))
+        << host.messages[0];
+    EXPECT_GT(host.messages[0].size(),
+              std::string_view("Destination File Not Deleted!!!\r\n").size());
+    EXPECT_EQ(ReadFile(dir / "film.srt"), "input");
     EXPECT_EQ(ReadFile(dir / "film.out"), "out");
+}
+
+// Runs over the same output at once take turns: one puts it in place, the others find it gone.
+// (Each sending to the trash whatever stood under the input's name would have sent the output
+// the first one had just put there.)
+TEST(RenameOutFile, RunsAtOnceReplaceTheInputOnce) {
+    for (int round = 0; round < 20; ++round) {
+        TempDir dir;
+        WriteFile(dir / "film.srt", "input");
+        WriteFile(dir / "film.out", "out");
+        constexpr int kRuns = 6;
+        std::atomic<int> done{0};
+        std::vector<std::thread> runs;
+        for (int i = 0; i < kRuns; ++i) {
+            runs.emplace_back([&] {
+                RecordingHost host;
+                done += RenameOutFile(dir / "film.out", dir / "film.srt", false, host);
+            });
+        }
+        for (std::thread& run : runs)
+            run.join();
+        EXPECT_EQ(done, 1) << round;
+        EXPECT_EQ(ListMatching(dir.path(), "*"), Names{"film.srt"}) << round;
+        EXPECT_EQ(ReadFile(dir / "film.srt"), "out") << round;
+        EXPECT_EQ(test::TrashedFile(dir / "film.srt"), "input") << round;
+    }
 }
 
 TEST(DeleteOneFile, DeletesOrTellsWhy) {
@@ -165,7 +218,7 @@ TEST(RunDirectory, VisitsTheMatchingFilesInNameOrder) {
     for (const auto& c : cases) {
         RecordingHost host;
         Names visited;
-        RunDirectory(c.pathText, c.mask, host, [&](const DirectoryEntry& entry) {
+        RunDirectory(c.pathText, c.mask, host, [&](const DirectoryEntry& entry, Host&) {
             EXPECT_EQ(JoinInFolder(entry.folder, entry.name), entry.path);
             visited.push_back(entry.path);
         });

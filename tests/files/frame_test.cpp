@@ -55,13 +55,14 @@ TEST(RunInFrame, RefusesInOrderWithoutCreatingAFileOrTouchingTheStatus) {
         bool interactive, nothingToDo, checkPasses;
         RunResult result;
         Names messages;
+        Names skipped = {};  // what a folder run's quiet skip notes instead of a message
     } cases[] = {
         // clang-format off
         {"empty output", "film.srt", "", true, false, true, RunResult::Skipped, {}},
         {"no output path, check not reached", "film.srt", "", true, false, false, RunResult::Skipped, {}},
         {"parameter check", "film.srt", "film.out", true, false, false, RunResult::Refused, {"check"}},
         {"existing output", "film.srt", "taken.out", true, false, true, RunResult::Refused, {"Output File Exist!!!"}},
-        {"existing output, quiet", "film.srt", "taken.out", false, false, true, RunResult::Refused, {}},
+        {"existing output, quiet", "film.srt", "taken.out", false, false, true, RunResult::Refused, {}, {"Output File Exist!!!"}},
         {"output is the input", "film.srt", "=", true, false, true, RunResult::Refused, {"Output File Exist!!!"}},
         {"output is the missing input", "gone.srt", "=", true, false, true, RunResult::Skipped, {}},
         {"mask", "*.srt", "*.out", true, false, true, RunResult::Skipped, {}},
@@ -90,6 +91,7 @@ TEST(RunInFrame, RefusesInOrderWithoutCreatingAFileOrTouchingTheStatus) {
                                             [&](FrameRun&) { ran = true; });
         EXPECT_EQ(result, c.result) << c.what;
         EXPECT_EQ(f.host.messages, c.messages) << c.what;
+        EXPECT_EQ(f.host.skipped, c.skipped) << c.what;
         EXPECT_FALSE(ran) << c.what;
         EXPECT_EQ(Listing(f.dir), before) << c.what;
         EXPECT_EQ(ReadFile(f.dir / "taken.out"), "keep\r\n") << c.what;
@@ -104,7 +106,7 @@ TEST(RunInFrame, SetsTheStatusAndLeavesOnlyTheFinishedOutput) {
         (void)run.ReadLine(line);
         run.WriteLine(line);
         (void)run.ReadLine(line);
-        run.Refuse();  // the refused line and all after it are not written
+        run.Refuse("line 2");  // the refused line and all after it are not written
     };
     const auto throwAfterWriting = [](FrameRun& run) {
         run.WriteLine("partial");
@@ -118,11 +120,14 @@ TEST(RunInFrame, SetsTheStatusAndLeavesOnlyTheFinishedOutput) {
         StatusState status;
         std::string output;  // "-": none
         long eventCalls;
+        std::string reason;  // the explanation of the red field
     } cases[] = {
         {"success", CopyBody, RunResult::Done, StatusState::Idle,
-         Crlf({"1", "00:00:01,000 --> 00:00:02,000", "Hi"}), 3},
-        {"refused", refuseOnSecondLine, RunResult::Stopped, StatusState::Error, "1\r\n", 2},
-        {"conversion error", throwAfterWriting, std::nullopt, StatusState::Error, "-", 0},
+         Crlf({"1", "00:00:01,000 --> 00:00:02,000", "Hi"}), 3, ""},
+        {"refused", refuseOnSecondLine, RunResult::Stopped, StatusState::Error, "1\r\n", 2,
+         "line 2"},
+        {"conversion error", throwAfterWriting, std::nullopt, StatusState::Error, "-", 0,
+         "bad time"},
     };
     for (const auto& c : cases) {
         Fixture f;
@@ -132,6 +137,7 @@ TEST(RunInFrame, SetsTheStatusAndLeavesOnlyTheFinishedOutput) {
             EXPECT_THROW(f.Run(kOwnsStatus, c.body), ConversionError) << c.what;
         }
         EXPECT_EQ(f.host.statusHistory, (std::vector{StatusState::Running, c.status})) << c.what;
+        EXPECT_EQ(f.host.statusReason[StatusField::OffsetTime], c.reason) << c.what;
         EXPECT_EQ(f.host.busyChanges, 2) << c.what;
         EXPECT_FALSE(f.host.busy) << c.what;
         EXPECT_EQ(f.host.eventCalls, c.eventCalls) << c.what;  // once per line read

@@ -28,7 +28,10 @@ TEST(Fs, MatchesMaskMatchesTheWholeName) {
         {"a.srt", "?.srt", true}, {"ab.srt", "?.srt", false}, {".srt", "?.srt", false},
         {"film.srt", "f?l*.s?t", true}, {"film.srt", "film*", true}, {"film.srt", "film.srt**", true},
         {"film", "film?", false}, {"abab", "*ab", true}, {"abac", "*ab", false},
-        {"film.SRT", "*.srt", false},  // case-sensitive, as the file system is
+        // The extension is matched without regard to case, the rest of the name exactly.
+        {"FILM.SRT", "*.srt", true}, {"film.Srt", "*.sRT", true}, {"a.b.SRT", "*.s?t", true},
+        {"FILM.srt", "film*.srt", false}, {"FILM.SRT", "F*.srt", true}, {"film.SRT.bak", "*.srt", false},
+        {"a.B.c", "a.*", true}, {"SRT", "*.srt", false}, {"film.srt", "*.SRT", true},
         // clang-format on
     };
     for (const auto& c : cases)
@@ -97,8 +100,10 @@ TEST(TempFile, RemovesLeftoversOfItsTargetThatNoRunHolds) {
     WriteFile(target + ".partA-C123", "user");
     for (const bool listed : {false, true}) {
         WriteFile(target + ".partAbC123", "left");
-        std::optional<FolderTempListing> listing;
-        if (listed) listing.emplace(dir.path());  // a folder run lists the folder once
+        // A folder run lists the folder once.
+        const FolderTempListing listing(dir.path());
+        std::optional<FolderTempListing::Use> use;
+        if (listed) use.emplace(listing);
         const TempFile temp(target);
         const std::vector<std::string> names = ListMatching(dir.path(), "*");
         EXPECT_EQ(std::set<std::string>(names.begin(), names.end()),
@@ -108,6 +113,47 @@ TEST(TempFile, RemovesLeftoversOfItsTargetThatNoRunHolds) {
             << listed;
     }
     ::close(fd);
+}
+
+}  // namespace
+}  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+TEST(Fs, ProgramFolderOfAnInstalledProgramIsTheUsersConfigFolder) {
+    namespace fs = std::filesystem;
+    test::TempDir dir;
+    // An installed program: PREFIX/bin/tessaline with its shipped files in PREFIX/share/tessaline.
+    const fs::path prefix = dir / "usr";
+    fs::create_directories(prefix / "bin");
+    fs::create_directories(prefix / "share" / "tessaline");
+    test::WriteFile(prefix / "bin" / "tessaline", "");
+    test::WriteFile(prefix / "share" / "tessaline" / "DiaBreak.dat", ". -\r\n");
+    // A program run from its build folder keeps everything beside itself.
+    fs::create_directories(dir / "build");
+    const std::string built = (dir / "build" / "tessaline").string();
+
+    const ProgramPlace installed{.executable = (prefix / "bin" / "tessaline").string(),
+                                 .xdgConfigHome = (dir / "config").string(),
+                                 .home = (dir / "home").string()};
+    const std::string config = (dir / "config" / "tessaline").string();
+    EXPECT_EQ(ProgramFolderOf(installed), config);
+    EXPECT_EQ(test::ReadFile(dir / "config" / "tessaline" / "DiaBreak.dat"), ". -\r\n");
+
+    // The user's own edits survive the next start.
+    test::WriteFile(dir / "config" / "tessaline" / "DiaBreak.dat", "; -\r\n");
+    EXPECT_EQ(ProgramFolderOf(installed), config);
+    EXPECT_EQ(test::ReadFile(dir / "config" / "tessaline" / "DiaBreak.dat"), "; -\r\n");
+
+    ProgramPlace noXdg = installed;
+    noXdg.xdgConfigHome.clear();
+    EXPECT_EQ(ProgramFolderOf(noXdg), (dir / "home" / ".config" / "tessaline").string());
+
+    ProgramPlace home = installed;
+    home.tessalineHome = (dir / "mine").string();
+    EXPECT_EQ(ProgramFolderOf(home), (dir / "mine").string());
+    EXPECT_EQ(ProgramFolderOf({.executable = built}), (dir / "build").string());
 }
 
 }  // namespace

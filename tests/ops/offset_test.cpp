@@ -69,6 +69,17 @@ TEST(OffsetTime, RewritesTheDataFiles) {
     }
 }
 
+// The red field says where and why the run stopped.
+TEST(OffsetTime, ARefusalNamesTheTimingLine) {
+    DataRun run("offset_time_minus_refused.srt");
+    run.Run([&](Host& host) {
+        return OffsetTime(run.input(), run.output(), {.offset = 3000, .minus = true}, host);
+    });
+    EXPECT_EQ(run.host.statusReason[StatusField::OffsetTime],
+              "Stopped at \"00:00:02,999 --> 00:00:04,000\": the offset is larger than this time, "
+              "and no time can go below 00:00:00,000. The lines before it are in the output.");
+}
+
 struct TailCase {
     const char* data;
     OffsetTailParams params;

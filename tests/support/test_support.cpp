@@ -51,6 +51,12 @@ std::filesystem::path DataDir() {
     return dir != nullptr ? std::filesystem::path(dir) : std::filesystem::path(TESSALINE_TEST_DATA);
 }
 
+std::string DefaultSettingsFile(bool lf) {
+    std::string text = ReadFile(DataDir() / "Tessaline.ini");
+    if (lf) std::erase(text, '\r');
+    return text;
+}
+
 ProgramResult RunProgram(const std::filesystem::path& program, std::vector<std::string> args,
                          const std::filesystem::path& cwd, const std::filesystem::path& scratch,
                          const std::optional<std::string>& homeEnv, const RunLimits& limits) {
@@ -129,5 +135,39 @@ TempDir::~TempDir() {
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
 }
+
+const std::filesystem::path& DataHome() {
+    static const TempDir home;
+    return home.path();
+}
+
+std::optional<std::string> TrashedFile(const std::filesystem::path& original) {
+    // Each trashed file has an info file beside it that names where it came from.
+    const std::filesystem::path trash = DataHome() / "Trash";
+    std::optional<std::string> newest;
+    std::filesystem::file_time_type newestTime;
+    std::error_code ec;
+    for (const auto& info : std::filesystem::directory_iterator(trash / "info", ec)) {
+        const std::string text = ReadFile(info.path());
+        if (text.find("\nPath=" + original.string() + "\n") == std::string::npos) continue;
+        const std::filesystem::path file = trash / "files" / info.path().stem();
+        const auto time = std::filesystem::last_write_time(info.path());
+        if (!newest || time >= newestTime) {
+            newest = ReadFile(file);
+            newestTime = time;
+        }
+    }
+    return newest;
+}
+
+namespace {
+
+// Runs before main: GLib reads XDG_DATA_HOME and HOME once, at their first use. HOME too,
+// because the trash of the user's data folder takes only files that lie on the disk of the home
+// folder; the test files lie in the temporary folder.
+[[maybe_unused]] const bool kDataHomeSet = setenv("XDG_DATA_HOME", DataHome().c_str(), 1) == 0 &&
+                                           setenv("HOME", DataHome().c_str(), 1) == 0;
+
+}  // namespace
 
 }  // namespace tessaline::test

@@ -26,6 +26,11 @@ std::string Crlf(std::initializer_list<std::string_view> lines);
 /// The folder of hand-made test files (tests/data).
 std::filesystem::path DataDir();
 
+/// Every settings key with its default, in the sections and order of the settings file
+/// (tests/data/Tessaline.ini, written out by hand from the table of keys). With `lf`, the lines
+/// end in LF alone, as the settings text prints them.
+std::string DefaultSettingsFile(bool lf = false);
+
 /// What a program run left: its exit status (-1 when it died of a signal or was killed), its
 /// standard output and its standard error.
 struct ProgramResult {
@@ -54,6 +59,16 @@ ProgramResult RunProgram(const std::filesystem::path& program, std::vector<std::
                          const std::filesystem::path& cwd, const std::filesystem::path& scratch,
                          const std::optional<std::string>& homeEnv = std::nullopt,
                          const RunLimits& limits = {});
+
+/// The temporary folder that XDG_DATA_HOME and HOME name in every test process (set before main,
+/// so that GLib reads them): a file that a test moves to the trash lands in its "Trash", never in
+/// the user's own trash. Child processes inherit them.
+const std::filesystem::path& DataHome();
+
+/// The bytes of the file that the trash of DataHome keeps for `original` (an absolute path
+/// without characters that need escaping); nothing when the trash holds none. The newest when
+/// it holds several.
+std::optional<std::string> TrashedFile(const std::filesystem::path& original);
 
 /// A fresh temporary folder, removed with everything in it when the object goes.
 class TempDir {

@@ -1,0 +1,31 @@
+#include "files/report_file.hpp"
+
+namespace tessaline {
+
+ReportFile::ReportFile(std::string_view input, std::string_view reportExt)
+    : path_(ReportPath(input, reportExt)) {}
+
+void ReportFile::Add(std::string_view line) {
+    if (!writer_) {
+        temp_.emplace(path_);
+        writer_.emplace(temp_->path());
+    }
+    writer_->WriteLine(line);
+    ++size_;
+}
+
+bool ReportFile::Finish(const FrameSteps& steps, Host& host) {
+    if (size_ == 0) {
+        if (steps.interactive && !steps.emptyReportMessage.empty()) {
+            host.ShowMessage(steps.emptyReportMessage);
+        }
+        return true;
+    }
+    writer_->Close();
+    writer_.reset();
+    temp_->PlaceReplacing();
+    host.SelectReportKind("*." + std::string(steps.reportExt));
+    return false;
+}
+
+}  // namespace tessaline

@@ -1,0 +1,45 @@
+#pragma once
+
+// A report written to disk while it grows, for the tests whose findings may be as many as the
+// lines of the file they check: memory stays the same whatever the size of the file. It is
+// written under a temporary name beside the report and takes the report's place (replacing an
+// older report, as every report does) only when the run finishes; a run that stops early leaves
+// the older report as it was.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "files/frame.hpp"
+#include "files/fs.hpp"
+#include "files/line_io.hpp"
+
+namespace tessaline {
+
+class ReportFile {
+  public:
+    /// The report of `input` with the extension `reportExt` ("len").
+    ReportFile(std::string_view input, std::string_view reportExt);
+    ReportFile(const ReportFile&) = delete;
+    ReportFile& operator=(const ReportFile&) = delete;
+
+    /// Appends a line; the temporary file is created with the first one.
+    void Add(std::string_view line);
+
+    /// Lines added so far.
+    [[nodiscard]] std::size_t size() const { return size_; }
+
+    /// Finishes as the frame finishes a report held in memory (summary lines aside): a report
+    /// with lines is put in place and its kind selected; an empty one shows the steps'
+    /// empty-report message when the run is interactive. Returns true when it was empty.
+    bool Finish(const FrameSteps& steps, Host& host);
+
+  private:
+    std::string path_;
+    std::optional<TempFile> temp_;      // removed with the object unless put in place
+    std::optional<LineWriter> writer_;  // closed before the file is removed or put in place
+    std::size_t size_ = 0;
+};
+
+}  // namespace tessaline

@@ -1,0 +1,62 @@
+#include "files/text_width.hpp"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <cstdlib>
+
+#include "core/cp1251.hpp"
+
+namespace tessaline {
+namespace {
+
+// The strike of MS Sans Serif whose characters are 11 pixels high (8 points at 96 dots per
+// inch): its line height is 13 pixels.
+constexpr FT_Pos kStrikeHeight = 13;
+
+// Closes what FreeType opened on every way out.
+struct FreeTypeFace {
+    FT_Library library = nullptr;
+    FT_Face face = nullptr;
+    ~FreeTypeFace() {
+        if (face != nullptr) FT_Done_Face(face);
+        if (library != nullptr) FT_Done_FreeType(library);
+    }
+};
+
+}  // namespace
+
+std::string DialogFontPath() {
+    const char* path = std::getenv(std::string(kDialogFontVariable).c_str());
+    return path != nullptr && *path != '\0' ? std::string(path)
+                                            : std::string(kDialogFontDefaultPath);
+}
+
+TextWidthMeter::TextWidthMeter(const std::string& fontPath) {
+    FreeTypeFace ft;
+    if (FT_Init_FreeType(&ft.library) != 0) {
+        error_ = "the font engine cannot start";
+        return;
+    }
+    if (FT_New_Face(ft.library, fontPath.c_str(), 0, &ft.face) != 0) {
+        error_ = "cannot read the font " + fontPath;
+        return;
+    }
+    int strike = -1;
+    for (int i = 0; i < ft.face->num_fixed_sizes; ++i) {
+        if (ft.face->available_sizes[i].y_ppem >> 6 == kStrikeHeight) strike = i;
+    }
+    if (strike < 0 || FT_Select_Size(ft.face, strike) != 0) {
+        error_ = "the font " + fontPath + " has no 13-pixel strike";
+        return;
+    }
+    for (int byte = 0; byte < 256; ++byte) {
+        const char32_t ch = Cp1251ToUnicode(static_cast<unsigned char>(byte));
+        // A character the font lacks is drawn as its missing-glyph box, with that box's advance.
+        if (FT_Load_Char(ft.face, ch, FT_LOAD_DEFAULT) != 0) continue;
+        advance_[static_cast<std::size_t>(byte)] =
+            static_cast<std::uint16_t>((ft.face->glyph->advance.x + 32) >> 6);
+    }
+}
+
+}  // namespace tessaline

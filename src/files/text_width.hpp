@@ -1,0 +1,55 @@
+#pragma once
+
+// Pixel widths of text as the program's dialog font draws it: MS Sans Serif with a character
+// height of 11 pixels, which is the 13-pixel bitmap strike of the font that Debian's fonts-wine
+// package installs. The length test and the line editor measure with the same routine, so they
+// always agree.
+//
+// The font is read once, with FreeType, into a table of the advance of each of the 256
+// Windows-1251 characters; measuring a text then sums table entries and needs no font engine.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tessaline {
+
+/// Where fonts-wine installs the font.
+inline constexpr std::string_view kDialogFontDefaultPath =
+    "/usr/share/wine/fonts/ms_sans_serif.ttf";
+
+/// The environment variable that names another font file (for tests and other systems).
+inline constexpr std::string_view kDialogFontVariable = "TESSALINE_DIALOG_FONT";
+
+/// The font file to measure with: the environment variable's path when it is set, else the
+/// default path.
+[[nodiscard]] std::string DialogFontPath();
+
+class TextWidthMeter {
+  public:
+    /// Reads the font at `fontPath`. When it cannot be read (or has no 13-pixel strike) the meter
+    /// is unavailable and error() says why.
+    explicit TextWidthMeter(const std::string& fontPath = DialogFontPath());
+
+    /// The font was read: widths are real.
+    [[nodiscard]] bool available() const { return error_.empty(); }
+
+    /// Why the font could not be read ("" when it was).
+    [[nodiscard]] const std::string& error() const { return error_; }
+
+    /// The width in pixels of a Windows-1251 text: the sum of its characters' advances. 0 when
+    /// the meter is unavailable.
+    [[nodiscard]] int Width(std::string_view text) const {
+        int width = 0;
+        for (const char c : text)
+            width += advance_[static_cast<unsigned char>(c)];
+        return width;
+    }
+
+  private:
+    std::array<std::uint16_t, 256> advance_{};
+    std::string error_;
+};
+
+}  // namespace tessaline

@@ -1,0 +1,341 @@
+#include "ops/break_subtitles.hpp"
+
+#include <algorithm>
+#include <span>
+
+#include "core/strings.hpp"
+#include "core/tags.hpp"
+#include "core/times.hpp"
+#include "ops/layout.hpp"
+#include "ops/settings.hpp"
+#include "ops/text_walk.hpp"
+
+namespace tessaline {
+namespace {
+
+enum class Mode { Dialog, BigText };
+
+std::string Braced(std::string_view text) {
+    std::string braced = "[";
+    braced += text;
+    braced += "]";
+    return braced;
+}
+
+class Breaker {
+  public:
+    Breaker(FrameRun& run, const BreakParams& params, Mode mode)
+        : run_(run), p_(params), mode_(mode), report_(run.report()) {}
+
+    void BreakSubRip() {
+        subRip_ = true;
+        LayoutReader reader(run_);
+        reader.EachRecord(true, [&] {
+            const LayoutRecord& record = reader.record();
+            if (!Break(record.number, record.timing, reader.text())) reader.WriteRecord();
+        });
+        Finish();
+    }
+
+    void BreakMicroDvd() {
+        std::string_view line;
+        LineList text;
+        while (run_.ReadLine(line)) {
+            const auto parts = SplitFrameLine(line, p_.closeBracket);
+            if (!parts) {
+                run_.WriteLine(line);
+                continue;
+            }
+            text.clear();
+            SplitByChar(parts->text, '|', text);
+            // The frames are the label and the timing at once.
+            const std::string frames(parts->frames);
+            if (!Break(frames, frames, text)) run_.WriteLine(line);
+        }
+        Finish();
+    }
+
+  private:
+    /// Splits one subtitle where it must; false when it is to be written as it was.
+    bool Break(std::string_view label, std::string_view timing, std::span<const std::string> text) {
+        int dialogLines = 0;
+        int needed = 0;
+        int fullLength = 0;
+        for (const std::string& line : text) {
+            if (IsDialogLine(line)) ++dialogLines;
+            needed += NeededLines(line.size(), p_.lineLength);
+            fullLength += VisibleTextLength(line, true);
+        }
+        if (fullLength > p_.subtitleFullLength) {
+            Report(label, " = Subtitle Full Length is " + std::to_string(fullLength) + " > " +
+                              std::to_string(p_.subtitleFullLength));
+        }
+        if (mode_ == Mode::Dialog) {
+            if (dialogLines >= 2) {
+                ++allDialogs_;
+                return needed >= p_.breakDialogCount && SplitDialog(label, timing, text);
+            }
+            if (!p_.breakBigText || needed < p_.breakDialogCount) return false;
+        } else {
+            const int allowed = p_.lineCount * p_.lineLength - p_.maxSubLengthCorrection;
+            if (dialogLines > 0 || fullLength + (needed - 1) <= allowed) return false;
+        }
+        ++allBigTexts_;
+        return SplitBigText(label, timing, text);
+    }
+
+    /// The timing divided in two; nothing when the timing cannot be read.
+    std::optional<SplitTimings> Divided(std::string_view timing) const {
+        SplitTimings parts = SplitTiming(timing, 2, p_.timeCorrection, p_.oneTickDifference,
+                                         p_.openBracket, p_.closeBracket);
+        if (parts.first.empty() || parts.second.empty()) return std::nullopt;
+        return parts;
+    }
+
+    /// "[d1]+[d2]": the durations of the two parts (frame counts in MicroDVD).
+    std::string Durations(const SplitTimings& parts) const {
+        const auto duration = [this](std::string_view timing) {
+            return Braced(
+                SubtitleDuration(timing, p_.openBracket, p_.closeBracket, p_.timeCorrection));
+        };
+        return duration(parts.first) + "+" + duration(parts.second);
+    }
+
+    static std::size_t Symbols(std::span<const std::string> lines) {
+        std::size_t symbols = 0;
+        for (const std::string& line : lines)
+            symbols += line.size();
+        return symbols;
+    }
+
+    /// Splits at the second speaker: the first line after the first that is a dialogue line.
+    bool SplitDialog(std::string_view label, std::string_view timing,
+                     std::span<const std::string> text) {
+        const auto second = std::find_if(text.begin() + 1, text.end(),
+                                         [](const std::string& l) { return IsDialogLine(l); });
+        const auto parts = Divided(timing);
+        if (second == text.end() || !parts) return false;
+        const auto at = static_cast<std::size_t>(second - text.begin());
+        const auto first = text.first(at);
+        const auto rest = text.subspan(at);
+        WritePart(label, parts->first, first);
+        WritePart(label, parts->second, rest);
+        std::string line = " = Break Dialog on 2 tails: " + std::to_string(Symbols(first)) +
+                           " and " + std::to_string(Symbols(rest)) + " symbols";
+        // The MicroDVD report gives no durations.
+        if (subRip_) line += " || " + Durations(*parts);
+        Report(label, line);
+        ++splitDialogs_;
+        return true;
+    }
+
+    bool IsCutMark(char c) const {
+        return c == '.' || c == ',' || p_.delimiters.find(c) != std::string::npos;
+    }
+
+    /// Splits the text, joined into one line, at the punctuation mark nearest after the start of
+    /// a window around its middle.
+    bool SplitBigText(std::string_view label, std::string_view timing,
+                      std::span<const std::string> text) {
+        const std::string joined = JoinStrings(LineList(text.begin(), text.end()), " ");
+        const std::size_t half = joined.size() / 2;
+        std::size_t width = static_cast<std::size_t>(std::max(p_.bigTextCenterWidth, 0));
+        if (width / 2 > half) width = half;
+        // The window starts at the 1-based position half - width div 2 (position 0 read as 1).
+        const std::size_t start = std::max<std::size_t>(half - width / 2, 1) - 1;
+        const std::string_view window = std::string_view(joined).substr(start, width);
+        const auto mark =
+            std::find_if(window.begin(), window.end(), [this](char c) { return IsCutMark(c); });
+        std::size_t cut = start + static_cast<std::size_t>(mark - window.begin());
+        if (mark != window.end()) {
+            // A run of marks ("...", "?!") stays whole on the first part.
+            while (cut + 1 < joined.size() && IsCutMark(joined[cut + 1]))
+                ++cut;
+        }
+        const LineList halves = {
+            std::string(TrimChar(std::string_view(joined).substr(0, cut + 1), ' ')),
+            std::string(
+                TrimChar(std::string_view(joined).substr(std::min(cut + 1, joined.size())), ' '))};
+        const std::string notBroken = " = BigText NOT Break on 2 tails!!!";
+        if (mark == window.end() || halves[0].empty() || halves[1].empty()) {
+            Report(label, notBroken);
+            return false;
+        }
+        const auto parts = Divided(timing);
+        if (!EndsWithSentenceMark(halves[0], p_.delimiters) || !parts) {
+            // A cut after a mark that ends no sentence keeps the subtitle whole, on two lines.
+            WritePart(label, timing, halves);
+            Report(label, notBroken);
+            return true;
+        }
+        WritePart(label, parts->first, std::span(halves).first(1));
+        WritePart(label, parts->second, std::span(halves).subspan(1));
+        Report(label, " = Break BigText on 2 tails: " + std::to_string(halves[0].size()) + " and " +
+                          std::to_string(halves[1].size()) + " symbols || " + Durations(*parts));
+        ++splitBigTexts_;
+        return true;
+    }
+
+    /// One subtitle of a split: a SubRip record (the number is left as it is: renumbering is an
+    /// operation of its own) or a MicroDVD frame line.
+    void WritePart(std::string_view number, std::string_view timing,
+                   std::span<const std::string> lines) {
+        if (subRip_) {
+            run_.WriteLine(number);
+            run_.WriteLine(timing);
+            for (const std::string& line : lines)
+                run_.WriteLine(line);
+            run_.WriteLine("");
+            return;
+        }
+        std::string written(timing);
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (i > 0) written += '|';
+            written += lines[i];
+        }
+        run_.WriteLine(written);
+    }
+
+    void Report(std::string_view label, std::string_view message) {
+        ReportLine(report_, label, message);
+    }
+
+    /// The summary; a run that split nothing keeps no report.
+    void Finish() {
+        if (splitDialogs_ == 0 && splitBigTexts_ == 0) {
+            report_.clear();
+            return;
+        }
+        report_.emplace_back(kReportSeparator);
+        if (mode_ == Mode::Dialog) {
+            report_.push_back(">> " + std::to_string(splitDialogs_) + " / " +
+                              std::to_string(allDialogs_) + " = Break / All_Dialogs");
+        }
+        if (allBigTexts_ > 0) {
+            report_.push_back(">> " + std::to_string(splitBigTexts_) + " / " +
+                              std::to_string(allBigTexts_) + " = Break / All_Big_Text");
+        }
+    }
+
+    FrameRun& run_;
+    const BreakParams& p_;
+    Mode mode_;
+    LineList& report_;
+    bool subRip_ = false;
+    int allDialogs_ = 0;
+    int splitDialogs_ = 0;
+    int allBigTexts_ = 0;
+    int splitBigTexts_ = 0;
+};
+
+RunResult RunBreaker(const std::string& input, const std::string& output, const BreakParams& params,
+                     Host& host, Mode mode) {
+    const FrameRequest request{
+        .input = input,
+        .output = output,
+        .steps = {.interactive = params.interactive,
+                  .reportExt = mode == Mode::Dialog ? "DiaBreak" : "BigBreak",
+                  .emptyReportMessage = kNoBreaksOfSubtitles}};
+    return RunLayout(request, host, [&](FrameRun& run, bool subRip) {
+        Breaker breaker(run, params, mode);
+        subRip ? breaker.BreakSubRip() : breaker.BreakMicroDvd();
+    });
+}
+
+}  // namespace
+
+RunResult BreakSubDialog(const std::string& input, const std::string& output,
+                         const BreakParams& params, Host& host) {
+    return RunBreaker(input, output, params, host, Mode::Dialog);
+}
+
+RunResult BreakBigText(const std::string& input, const std::string& output,
+                       const BreakParams& params, Host& host) {
+    return RunBreaker(input, output, params, host, Mode::BigText);
+}
+
+// --- Descriptors -------------------------------------------------------------------------------
+
+namespace {
+
+BreakParams ParamsOf(const OperationContext& c, const RunArgs& a) {
+    const Settings& s = c.settings;
+    return {.lineLength = s.Int("SubLineLength"),
+            .breakDialogCount = s.Int("BreakDialogCount"),
+            .lineCount = s.Int("SubLineCount"),
+            .maxSubLengthCorrection = s.Int("MaxSubLengthCorrection"),
+            .subtitleFullLength = s.Int("SubtitleFullLength"),
+            .breakBigText = s.Bool("BreakBigText"),
+            .bigTextCenterWidth = s.Int("BigTextCenterWidth"),
+            .delimiters = s.Text("Delimiters"),
+            .oneTickDifference = s.Bool("OneTickDifferenceNearTimeFrame"),
+            .timeCorrection = s.Bool("TimeCorrection"),
+            .openBracket = FirstChar(s.Text("OpenBrackets"), '{'),
+            .closeBracket = FirstChar(s.Text("CloseBrackets"), '}'),
+            .interactive = a.interactive};
+}
+
+RunResult RunBreakSubDialog(OperationContext& c, const RunArgs& a) {
+    return BreakSubDialog(a.input, a.output, ParamsOf(c, a), c.host);
+}
+
+RunResult RunBreakBigText(OperationContext& c, const RunArgs& a) {
+    return BreakBigText(a.input, a.output, ParamsOf(c, a), c.host);
+}
+
+constexpr std::string_view kBreakSubDialogSettings[] = {"SubLineLength",
+                                                        "BreakDialogCount",
+                                                        "SubtitleFullLength",
+                                                        "BreakBigText",
+                                                        "BigTextCenterWidth",
+                                                        "Delimiters",
+                                                        "OneTickDifferenceNearTimeFrame",
+                                                        "TimeCorrection",
+                                                        "OpenBrackets",
+                                                        "CloseBrackets"};
+constexpr Trigger kBreakSubDialogTriggers[] = {{"btnBreakSubDialog"}};
+constexpr VariantCode kBreakSubDialogCodes[] = {{kAnyVariant, 13}};
+
+constexpr std::string_view kBreakBigTextSettings[] = {
+    "SubLineLength",      "SubLineCount", "MaxSubLengthCorrection",         "SubtitleFullLength",
+    "BigTextCenterWidth", "Delimiters",   "OneTickDifferenceNearTimeFrame", "TimeCorrection",
+    "OpenBrackets",       "CloseBrackets"};
+constexpr Trigger kBreakBigTextTriggers[] = {{"btnBreakBigText"}};
+constexpr VariantCode kBreakBigTextCodes[] = {{kAnyVariant, 25}};
+
+}  // namespace
+
+extern const Operation kBreakSubDialogOperation{
+    .command = "break-dialog",
+    .summary = "split long dialogues at the second speaker",
+    .help =
+        "Splits every SubRip or MicroDVD dialogue (two or more lines beginning with a hyphen)\n"
+        "that needs BreakDialogCount display lines or more at SubLineLength into two subtitles\n"
+        "at its second speaker, dividing its time (the second starts one millisecond or frame\n"
+        "later with OneTickDifferenceNearTimeFrame=1). With BreakBigText=1 a long text that is\n"
+        "no dialogue is split in its middle as break-big-text does. The numbers are left as\n"
+        "they are. Writes film.out and film.DiaBreak, which lists every split.",
+    .triggers = kBreakSubDialogTriggers,
+    .logText = "[Break Sub Dialog] Click",
+    .codes = kBreakSubDialogCodes,
+    .settings = kBreakSubDialogSettings,
+    .run = RunBreakSubDialog,
+};
+
+extern const Operation kBreakBigTextOperation{
+    .command = "break-big-text",
+    .summary = "split long texts in their middle",
+    .help =
+        "Splits every SubRip or MicroDVD subtitle that is no dialogue and longer than\n"
+        "SubLineCount x SubLineLength - MaxSubLengthCorrection into two subtitles, dividing its\n"
+        "time, after the punctuation mark (\".\", \",\" or one of Delimiters) found first in the\n"
+        "BigTextCenterWidth characters around its middle. A cut that ends no sentence keeps the\n"
+        "subtitle whole, its text on two lines. Writes film.out and film.BigBreak.",
+    .triggers = kBreakBigTextTriggers,
+    .logText = "[Break Big Text] Click",
+    .codes = kBreakBigTextCodes,
+    .settings = kBreakBigTextSettings,
+    .run = RunBreakBigText,
+};
+
+}  // namespace tessaline

@@ -1,0 +1,143 @@
+#include "ops/layout.hpp"
+
+#include "core/chars.hpp"
+#include "core/paths.hpp"
+#include "files/records.hpp"
+
+namespace tessaline {
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (LowerCharRus(text[i]) != LowerCharRus(prefix[i])) return false;
+    }
+    return true;
+}
+
+namespace {
+
+/// The line begins with one of the four style tags followed by `c`.
+bool TagThen(std::string_view line, char c) {
+    if (line.size() < 4 || (line[0] != '<' && line[0] != '{')) return false;
+    for (std::string_view tag : {"<i>", "<b>", "{y:i}", "{y:b}"}) {
+        if (line.size() > tag.size() && line[tag.size()] == c && StartsWithNoCase(line, tag)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool IsDialogLine(std::string_view line) {
+    return (!line.empty() && line.front() == '-') || TagThen(line, '-');
+}
+
+bool StartsWithSpace(std::string_view line) {
+    return (!line.empty() && line.front() == ' ') || TagThen(line, ' ');
+}
+
+int NeededLines(std::size_t length, int lineLength) {
+    if (lineLength <= 0) return static_cast<int>(length);
+    const auto m = static_cast<std::size_t>(lineLength);
+    return length <= m ? 1 : static_cast<int>((length + m - 1) / m);
+}
+
+RunResult RunLayout(const FrameRequest& request, Host& host,
+                    const std::function<void(FrameRun& run, bool subRip)>& body) {
+    return RunInFrame(request, host, [&](FrameRun& run) {
+        const std::string ext = LowerExtOf(request.input);
+        if (ext == "srt" || ext == "sub") {
+            body(run, ext == "srt");
+            return;
+        }
+        run.Tell(std::string(kNotSupportFileExtension) + FileExtOf(request.input));
+        run.Abandon();
+    });
+}
+
+std::optional<FrameLineParts> SplitFrameLine(std::string_view line, char close) {
+    if (IsBlankLine(line)) return std::nullopt;
+    const std::string_view before = TextBeforeNthChar(line, close, 2);
+    if (before.size() == line.size()) return std::nullopt;
+    return FrameLineParts{line.substr(0, before.size() + 1), line.substr(before.size() + 1)};
+}
+
+// --- Reading SubRip records ---------------------------------------------------------------------
+
+bool LayoutReader::Read(std::string& into) {
+    if (!pending_.empty()) {
+        into.swap(pending_.front());
+        pending_.pop_front();
+        return true;
+    }
+    std::string_view view;
+    if (!run_.ReadLine(view)) return false;
+    into.assign(view);
+    return true;
+}
+
+LayoutReader::Item LayoutReader::Next() {
+    if (!Read(line_)) return Item::End;
+    if (!atStart_ || !IsNumberStr(line_)) {
+        atStart_ = IsBlankLine(line_);
+        return Item::Line;
+    }
+    record_.gap.clear();
+    bool found = false;
+    while ((found = Read(next_)) && IsBlankLine(next_))
+        record_.gap.push_back(next_);
+    if (found && next_.find("-->") != std::string::npos) {
+        record_.number.swap(line_);
+        record_.timing.swap(next_);
+        ReadText();
+        return Item::Record;
+    }
+    // No timing line follows: the number is text, and the lines after it are read again.
+    if (found) pending_.push_front(next_);
+    pending_.insert(pending_.begin(), record_.gap.begin(), record_.gap.end());
+    atStart_ = false;
+    return Item::Line;
+}
+
+void LayoutReader::ReadText() {
+    count_ = 0;
+    record_.ended = false;
+    atStart_ = true;
+    while (Read(next_)) {
+        if (next_.empty()) {
+            record_.end.clear();
+            record_.ended = true;
+            return;
+        }
+        if (next_ == " ") {
+            std::string after;
+            const bool more = Read(after);
+            const bool endsRecord = !more || after.empty() || IsNumberStr(after);
+            if (more) pending_.push_front(std::move(after));
+            if (endsRecord) {
+                record_.end = " ";
+                record_.ended = true;
+                return;
+            }
+        }
+        if (count_ == text_.size()) text_.emplace_back();
+        text_[count_++].swap(next_);
+    }
+}
+
+void LayoutReader::WriteHead() {
+    run_.WriteLine(record_.number);
+    for (const std::string& blank : record_.gap)
+        run_.WriteLine(blank);
+    run_.WriteLine(record_.timing);
+}
+
+void LayoutReader::WriteRecord() {
+    WriteHead();
+    for (const std::string& line : text())
+        run_.WriteLine(line);
+    if (record_.ended) run_.WriteLine(record_.end);
+}
+
+}  // namespace tessaline

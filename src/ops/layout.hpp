@@ -1,0 +1,113 @@
+#pragma once
+
+// What the line-layout operations share: the SubRip record as they read it, the MicroDVD frame
+// line cut into its frames and its text, and the tests of a display line's start.
+
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "core/strings.hpp"
+#include "files/frame.hpp"
+
+namespace tessaline {
+
+/// A dialogue line: it begins with "-", or, in any letter case, with "<i>-", "<b>-", "{y:i}-"
+/// or "{y:b}-".
+[[nodiscard]] bool IsDialogLine(std::string_view line);
+
+/// The line begins with a space, or, in any letter case, with "<i> ", "<b> ", "{y:i} " or
+/// "{y:b} ".
+[[nodiscard]] bool StartsWithSpace(std::string_view line);
+
+/// The text begins with `prefix`, letters compared in either case.
+[[nodiscard]] bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+
+/// The display lines a text line of `length` characters needs: 1 when it fits the line length,
+/// else the length divided by the line length, rounded up.
+[[nodiscard]] int NeededLines(std::size_t length, int lineLength);
+
+/// Runs a layout operation in the frame: the body gets the run and whether the input is SubRip
+/// ("srt"; else MicroDVD, "sub"). A file of any other kind is refused with its message (when the
+/// run is interactive) and leaves no output: an empty one would wipe the file out if "Rename
+/// out-File" put it in the input's place.
+RunResult RunLayout(const FrameRequest& request, Host& host,
+                    const std::function<void(FrameRun& run, bool subRip)>& body);
+
+/// A MicroDVD frame line cut after its second closing bracket.
+struct FrameLineParts {
+    std::string_view frames;  // "{100}{150}": the label of the subtitle in reports
+    std::string_view text;
+};
+
+/// The frames and the text of a frame line; nothing for a blank line or a line without two
+/// closing brackets (not a frame line).
+[[nodiscard]] std::optional<FrameLineParts> SplitFrameLine(std::string_view line, char close);
+
+/// A SubRip subtitle as the layout operations read it.
+struct LayoutRecord {
+    std::string number;  // the number line: the subtitle's label in reports
+    LineList gap;        // blank lines between the number and the timing line
+    std::string timing;
+    std::string end;     // the line that ended the record: "" or " "
+    bool ended = false;  // false: the input ended inside the record
+};
+
+/// Reads a SubRip file record by record, handing on the lines outside records one by one.
+///
+/// A record starts at a number line at the start of the file or after a blank line, when the
+/// next line that is not blank holds "-->". Its text runs to an empty line. A line of one space
+/// ends it too when an empty line, a number line or the end of the input follows; otherwise it
+/// is a text line: the padding that "Subtitles To Bottom" puts above a short subtitle.
+class LayoutReader {
+  public:
+    explicit LayoutReader(FrameRun& run) : run_(run) {}
+
+    enum class Item { End, Line, Record };
+
+    /// The next record, or the next line outside records.
+    Item Next();
+
+    /// Calls `onRecord` for every record (read it through record() and text()); the lines
+    /// outside records are written as they are when `copyOtherLines`.
+    template <class OnRecord>
+    void EachRecord(bool copyOtherLines, OnRecord onRecord) {
+        for (Item item = Next(); item != Item::End; item = Next()) {
+            if (item == Item::Record) {
+                onRecord();
+            } else if (copyOtherLines) {
+                run_.WriteLine(line_);
+            }
+        }
+    }
+
+    /// The line of Item::Line.
+    [[nodiscard]] const std::string& line() const { return line_; }
+    /// The record of Item::Record, and its text lines.
+    [[nodiscard]] const LayoutRecord& record() const { return record_; }
+    [[nodiscard]] std::span<const std::string> text() const { return {text_.data(), count_}; }
+
+    /// Writes the record as it was read.
+    void WriteRecord();
+    /// Writes the record's number line, blank lines and timing line.
+    void WriteHead();
+
+  private:
+    bool Read(std::string& into);
+    void ReadText();
+
+    FrameRun& run_;
+    std::deque<std::string> pending_;  // lines read ahead, to be read again
+    bool atStart_ = true;
+    std::string line_;
+    std::string next_;
+    LayoutRecord record_;
+    LineList text_;  // the record's text lines: the first count_; the strings are reused
+    std::size_t count_ = 0;
+};
+
+}  // namespace tessaline

@@ -1,0 +1,205 @@
+// The line-layout commands end to end: files, messages and exit status of the built program.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "test_support.hpp"
+
+namespace tessaline {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Crlf;
+using test::ReadFile;
+using test::WriteFile;
+
+const std::string T1 = "00:00:01,000 --> 00:00:04,000";
+const std::string T2 = "00:00:05,000 --> 00:00:07,000";
+
+// Two long one-line subtitles; cut to lines of 33 characters they pass the length test.
+const std::string kLong =
+    Crlf({"1", T1, "The quick brown fox jumps over the lazy dog again and again", "", "2", T2,
+          "Nobody expected the night train to arrive before sunrise", ""});
+const std::string kCut =
+    Crlf({"1", T1, "The quick brown fox jumps over", "the lazy dog again and again", "", "2", T2,
+          "Nobody expected the night train", "to arrive before sunrise", ""});
+
+class LayoutCli : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fs::create_directory(home_);
+        fs::create_directory(work_);
+    }
+
+    test::ProgramResult Run(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--home", home_.string(), "--quiet"});
+        return test::RunProgram(TESSALINE_EXE, std::move(args), work_, root_.path());
+    }
+    void Put(const std::string& name, std::string_view bytes) {
+        fs::create_directories((work_ / name).parent_path());
+        WriteFile(work_ / name, bytes);
+    }
+    std::string Get(const std::string& name) {
+        return fs::exists(work_ / name) ? ReadFile(work_ / name) : "(none)";
+    }
+
+    test::TempDir root_;
+    fs::path home_ = root_ / "home";
+    fs::path work_ = root_ / "work";
+};
+
+TEST_F(LayoutCli, CutToTwoLinesAndTestedTheFilmHasNoWarning) {
+    Put("film.srt", kLong);
+    auto r = Run({"length-test", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    const std::string findings =
+        Crlf({"1 = >>> 1 line: 59 symbols contain <<< Error >>>",
+              "2 = >>> 1 line: 56 symbols contain <<< Error >>>",
+              "====================================================", ">>> 2 Wrong Subtitles"});
+    EXPECT_EQ(Get("film.len"), findings);
+
+    r = Run({"--set", "SubLineCount=2", "set-length", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(Get("film.out"), kCut);
+    EXPECT_EQ(Get("film.log"), "(none)");  // WriteLogOnSetLength is off
+
+    // The test writes no output: film.out is no reason to refuse it.
+    EXPECT_EQ(Run({"rename-out", "film.srt"}).status, 0);
+    Put("film.out", "another output\r\n");
+    r = Run({"--set", "SubLineCount=2", "length-test", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "film.srt: No Legth Warnings!\n");
+    EXPECT_EQ(Get("film.out"), "another output\r\n");
+    // An empty report is not written: the earlier one stays, as every report kind does.
+    EXPECT_EQ(Get("film.len"), findings);
+}
+
+TEST_F(LayoutCli, SetLengthWritesItsLogOnlyWhenAsked) {
+    Put("film.srt", Crlf({"1", T1, "Fits", ""}));
+    auto r = Run({"--set", "WriteLogOnSetLength=1", "set-length", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "film.srt: Null Log-file\n");
+    EXPECT_EQ(Get("film.log"), "(none)");
+
+    Put("long.srt", kLong);
+    r = Run(
+        {"--set", "WriteLogOnSetLength=1", "--set", "SubLineLength=20", "set-length", "long.srt"});
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(Get("long.log"), Crlf({"2 = 4 lines"}));
+}
+
+TEST_F(LayoutCli, PixelWidthsComeFromTheDialogFontOrAreReportedUnavailable) {
+    Put("film.srt", Crlf({"1", T1, "Hello world, how are you?", ""}));
+    auto r = Run({"--set", "CheckPixelTextWidthMax=1", "--set", "PixelTextWidthMax=100",
+                  "length-test", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(
+        Get("film.len"),
+        Crlf({"1 = >>> 1 line: 122 pixels width <<< Error >>>",
+              "====================================================", ">>> 1 Wrong Subtitles"}));
+
+    ::setenv("TESSALINE_DIALOG_FONT", (root_ / "no-font.ttf").c_str(), 1);
+    r = Run({"--set", "CheckPixelTextWidthMax=1", "length-test", "film.srt"});
+    ::unsetenv("TESSALINE_DIALOG_FONT");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(Get("film.len"), Crlf({">> Pixel Width Check Unavailable: cannot read the font " +
+                                     (root_ / "no-font.ttf").string()}));
+}
+
+TEST_F(LayoutCli, EachCommandWritesItsOutputAndReport) {
+    const std::string dialog =
+        Crlf({"1", T1, "-Where have you been all this time?", "-Out.", "-Why?", ""});
+    struct Case {
+        std::vector<std::string> args;
+        std::string input, output, reportExt, report, err;
+    } cases[] = {
+        {{"to-one-line"},
+         Crlf({"1", T1, "One", "line", ""}),
+         Crlf({"1", T1, "One line", ""}),
+         "full",
+         "(none)",
+         "film.srt: Null Full-length-file\n"},
+        {{"to-bottom", "--keep-first"},
+         Crlf({"1", T1, "First", "", "2", T2, "Second", ""}),
+         Crlf({"1", T1, "First", "", "2", T2, " ", " ", "Second", ""}),
+         "bottom",
+         Crlf({"1 Subtitles Attached To Bottom"}),
+         ""},
+        {{"break-dialog"},
+         dialog,
+         Crlf({"1", "00:00:01,000 --> 00:00:02,500", "-Where have you been all this time?", "", "1",
+               "00:00:02,501 --> 00:00:04,000", "-Out.", "-Why?", ""}),
+         "DiaBreak",
+         Crlf({"1 = Break Dialog on 2 tails: 35 and 10 symbols || [00:00:01,500]+[00:00:01,499]",
+               "====================================================",
+               ">> 1 / 1 = Break / All_Dialogs"}),
+         ""},
+        {{"--set", "SubLineLength=20", "break-dialog"},
+         Crlf({"1", T1, "-Hi.", "-Yo.", ""}),
+         Crlf({"1", T1, "-Hi.", "-Yo.", ""}),
+         "DiaBreak",
+         "(none)",
+         "film.srt: No Breaks of Subtitles!\n"},
+        {{"--set", "SubLineCount=1", "break-big-text"},
+         Crlf({"1", T1, "This is the first part of it. And this is the second one", ""}),
+         Crlf({"1", "00:00:01,000 --> 00:00:02,500", "This is the first part of it.", "", "1",
+               "00:00:02,501 --> 00:00:04,000", "And this is the second one", ""}),
+         "BigBreak",
+         Crlf({"1 = Break BigText on 2 tails: 29 and 26 symbols || "
+               "[00:00:01,500]+[00:00:01,499]",
+               "====================================================",
+               ">> 1 / 1 = Break / All_Big_Text"}),
+         ""},
+    };
+    for (const Case& c : cases) {
+        const std::string what = c.args.back();
+        for (const char* old : {"film.srt", "film.out"})
+            fs::remove(work_ / old);
+        Put("film.srt", c.input);
+        std::vector<std::string> args = c.args;
+        args.push_back("film.srt");
+        const auto r = Run(args);
+        EXPECT_EQ(r.status, 0) << what;
+        EXPECT_EQ(r.err, c.err) << what;
+        EXPECT_EQ(Get("film.out"), c.output) << what;
+        EXPECT_EQ(Get("film." + c.reportExt), c.report) << what;
+        fs::remove(work_ / ("film." + c.reportExt));
+        // A second run never overwrites the output.
+        EXPECT_EQ(Run(args).err, "film.srt: Output File Exist!!!\n") << what;
+    }
+}
+
+TEST_F(LayoutCli, MasksRunQuietlyAndOtherKindsAreRefused) {
+    Put("dir/a.srt", kLong);
+    Put("dir/b.srt", kCut);
+    auto r = Run({"length-test", "dir/*.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");  // no "No Legth Warnings!" for b.srt over a folder
+    EXPECT_NE(Get("dir/a.len"), "(none)");
+    EXPECT_EQ(Get("dir/b.len"), "(none)");
+
+    r = Run({"--set", "WriteOperationsLog=1", "set-length", "dir/*.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(Get("dir/a.out"), kCut);
+    EXPECT_EQ(ReadFile(home_ / "Operations.log"),
+              Crlf({"[Set Length] Click | Type: *.srt | DirMode | Dir: dir"}));
+
+    Put("film.txt", "text\r\n");
+    for (const char* command : {"to-one-line", "to-bottom", "set-length", "length-test",
+                                "break-dialog", "break-big-text"}) {
+        r = Run({command, "film.txt"});
+        EXPECT_EQ(r.status, 1) << command;
+        EXPECT_EQ(r.err, "film.txt: Not Support File extension: txt\n") << command;
+        EXPECT_EQ(Get("film.out"), "(none)") << command;
+    }
+}
+
+}  // namespace
+}  // namespace tessaline

@@ -1,0 +1,265 @@
+// To one line, to bottom and the dialog and big-text breaks, on hand-written files.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "layout_run.hpp"
+#include "ops/break_subtitles.hpp"
+#include "ops/to_bottom.hpp"
+#include "ops/to_one_line.hpp"
+
+namespace tessaline {
+namespace {
+
+using test::Crlf;
+using test::LayoutRun;
+using test::W;
+using Messages = std::vector<std::string>;
+
+const std::string T1 = "00:00:01,000 --> 00:00:02,000";
+
+// --- To one line -------------------------------------------------------------------------------
+
+TEST(ToOneLine, JoinsEachSubtitleOneLinePerSpeaker) {
+    // clang-format off
+    LayoutRun run(Crlf({
+        "1", T1, "Hello", "world,again", "",
+        "2", T1, "-Hi, there", "-Bye", "",
+        "3", T1, "",
+        "4", T1, "-Who?", "<i>-Me.</i>", "",
+        "5", T1, "<i>a</i>", "<i>b</i>", "",
+        "6", T1, "This text", "is much too long", "",
+        "7", T1, "  a   b  ", "c", "",
+    }));
+    const ToOneLineParams params{.addSpaces = true, .delimiters = ",", .useExclude = false,
+                                 .correctInsideTags = true, .subtitleFullLength = 20};
+    EXPECT_EQ(SubtitlesToOneLine(run.input(), run.output(), params, run.host), RunResult::Done);
+    EXPECT_EQ(run.Read("out"), Crlf({
+        "1", T1, "Hello world, again", "",
+        "2", T1, "-Hi, there", "-Bye", "",
+        // The first line is a speaker's: no empty line before it.
+        "4", T1, "-Who?", "<i>-Me.</i>", "",
+        "5", T1, "<i>a b</i>", "",
+        "6", T1, "This text is much too long", "",
+        "7", T1, "a b c", "",
+    }));
+    EXPECT_EQ(run.Read("full"), Crlf({
+        "3 = Null-Subtitle Deleted!!!",
+        "6 = Subtitle Full Length is 26 > 20",
+    }));
+    // clang-format on
+}
+
+TEST(ToOneLine, KeepsSubtitlesThatFitWhenAsked) {
+    LayoutRun run(Crlf({"1", T1, "Thirty-five characters in this line", "short", ""}));
+    const ToOneLineParams params{.saveSubLength = true, .lineLength = 40};
+    SubtitlesToOneLine(run.input(), run.output(), params, run.host);
+    EXPECT_EQ(run.Read("out"), Crlf({"1", T1, "Thirty-five characters in this line", "short", ""}));
+    EXPECT_EQ(run.Read("full"),
+              Crlf({"1 = Subtitle Lines Length Not Change. Max Line Length is 35"}));
+}
+
+TEST(ToOneLine, JoinsMicroDvdLines) {
+    const struct {
+        std::string line, joined;
+    } cases[] = {
+        {"{1}{2}{y:i}One|{y:i}Two", "{1}{2}{y:i}One Two"},
+        {"{3}{4}-Hi| -Bye", "{3}{4}-Hi|-Bye"},
+        // An italic dialogue: the tag once, in front, and no space after the bar.
+        {"{5}{6}{y:i}-Hi|{y:i}-Bye", "{5}{6}{y:i}-Hi|-Bye"},
+        {"{7}{8}well-known|words", "{7}{8}well-known words"},
+        {"{9}{10}a,b|c", "{9}{10}a, b c"},
+        {" ", " "},
+    };
+    for (const auto& c : cases) {
+        LayoutRun run(Crlf({c.line}), "film.sub");
+        const ToOneLineParams params{.addSpaces = true, .delimiters = ",", .useExclude = false};
+        SubtitlesToOneLine(run.input(), run.output(), params, run.host);
+        EXPECT_EQ(run.Read("out"), Crlf({c.joined})) << c.line;
+        EXPECT_EQ(run.host.messages, Messages{"Null Full-length-file"}) << c.line;
+    }
+}
+
+// --- To bottom ---------------------------------------------------------------------------------
+
+TEST(ToBottom, PadsShortSubtitlesFromAboveOnce) {
+    // clang-format off
+    const std::string film = Crlf({
+        "1", T1, "One", "",
+        "2", T1, "Two", "lines", "",
+        "3", T1, " ", "Padded", "",
+    });
+    const std::string padded = Crlf({
+        "1", T1, " ", "One", "",
+        "2", T1, "Two", "lines", "",
+        "3", T1, " ", "Padded", "",
+    });
+    // clang-format on
+    LayoutRun run(film);
+    const ToBottomParams params{.lineCount = 2, .subtitleFullLength = 5};
+    EXPECT_EQ(SubtitlesToBottom(run.input(), run.output(), params, run.host), RunResult::Done);
+    EXPECT_EQ(run.Read("out"), padded);
+    // The padding counts towards the full length.
+    EXPECT_EQ(run.Read("bottom"),
+              Crlf({"2 = Subtitle Full Length is 8 > 5", "3 = Subtitle Full Length is 7 > 5",
+                    "1 Subtitles Attached To Bottom"}));
+
+    // A padded file stays as it is: its lines of one space are text.
+    LayoutRun again(padded);
+    SubtitlesToBottom(again.input(), again.output(), {.lineCount = 2}, again.host);
+    EXPECT_EQ(again.Read("out"), padded);
+    EXPECT_EQ(again.host.messages, Messages{"No Bottom Subtitles!"});
+    EXPECT_EQ(again.Read("bottom"), "(none)");
+
+    LayoutRun first(film);
+    SubtitlesToBottom(first.input(), first.output(), {.lineCount = 2, .keepFirst = true},
+                      first.host);
+    EXPECT_EQ(first.Read("out"), film);
+}
+
+TEST(ToBottom, RemovesSpacesBesideMicroDvdBarsAndPads) {
+    LayoutRun run(Crlf({"{1}{2}Hello |world", "{3}{4}One|  two", "{5}{6}a|b|c"}), "film.sub");
+    SubtitlesToBottom(run.input(), run.output(), {.lineCount = 3}, run.host);
+    EXPECT_EQ(run.Read("out"), Crlf({"{1}{2} |Hello|world", "{3}{4} |One|two", "{5}{6}a|b|c"}));
+    EXPECT_EQ(run.Read("bottom"), Crlf({"{1}{2} = Remove Space before demiliter of subtitle-line",
+                                        "{3}{4} = Remove Space after demiliter of subtitle-line",
+                                        "2 Subtitles Attached To Bottom"}));
+}
+
+// --- Dialog and big-text breaking --------------------------------------------------------------
+
+BreakParams Breaks(int lineLength) {
+    return {.lineLength = lineLength, .breakDialogCount = 3};
+}
+
+TEST(BreakSubDialog, SplitsAtTheSecondSpeakerAndDividesTheTime) {
+    // clang-format off
+    LayoutRun run(Crlf({
+        "1", "00:00:01,000 --> 00:00:03,000", "-Hello there, how are you today?", "-Fine.",
+        "-Good.", "",
+        "2", "00:00:04,000 --> 00:00:05,000", "-Hi.", "-Yo.", "",
+        "3", "00:00:06,000 --> 00:00:08,001 <x1>", "Well,", "<I>-Dialogue hyphens in any case",
+        "-And this one", "",
+    }));
+    EXPECT_EQ(BreakSubDialog(run.input(), run.output(), Breaks(10), run.host), RunResult::Done);
+    EXPECT_EQ(run.Read("out"), Crlf({
+        "1", "00:00:01,000 --> 00:00:02,000", "-Hello there, how are you today?", "",
+        "1", "00:00:02,001 --> 00:00:03,000", "-Fine.", "-Good.", "",
+        // Two one-line speakers need fewer lines than the threshold.
+        "2", "00:00:04,000 --> 00:00:05,000", "-Hi.", "-Yo.", "",
+        "3", "00:00:06,000 --> 00:00:07,000 <x1>", "Well,", "",
+        "3", "00:00:07,001 --> 00:00:08,001 <x1>", "<I>-Dialogue hyphens in any case",
+        "-And this one", "",
+    }));
+    EXPECT_EQ(run.Read("DiaBreak"), Crlf({
+        "1 = Break Dialog on 2 tails: 32 and 12 symbols || [00:00:01,000]+[00:00:00,999]",
+        "3 = Break Dialog on 2 tails: 5 and 45 symbols || [00:00:01,000]+[00:00:01,000]",
+        "====================================================",
+        ">> 2 / 3 = Break / All_Dialogs",
+    }));
+    // clang-format on
+}
+
+TEST(BreakSubDialog, WithoutTheOneTickGapThePartsMeet) {
+    LayoutRun run(
+        Crlf({"1", "00:00:01,000 --> 00:00:03,000", "-Hello there, friend", "-Fine", "-Good", ""}));
+    BreakParams params = Breaks(10);
+    params.oneTickDifference = false;
+    BreakSubDialog(run.input(), run.output(), params, run.host);
+    EXPECT_EQ(run.Read("out"),
+              Crlf({"1", "00:00:01,000 --> 00:00:02,000", "-Hello there, friend", "", "1",
+                    "00:00:02,000 --> 00:00:03,000", "-Fine", "-Good", ""}));
+}
+
+TEST(BreakSubDialog, KeepsNoReportWhenNothingWasSplit) {
+    const std::string film = Crlf({"1", T1, "-Hi.", "-Yo.", ""});
+    LayoutRun run(film);
+    EXPECT_EQ(BreakSubDialog(run.input(), run.output(), Breaks(33), run.host), RunResult::Done);
+    EXPECT_EQ(run.Read("out"), film);
+    EXPECT_EQ(run.Read("DiaBreak"), "(none)");
+    EXPECT_EQ(run.host.messages, Messages{"No Breaks of Subtitles!"});
+}
+
+const std::string kBigText = "This is the first part of it. And this is the second one";
+
+TEST(BreakBigText, SplitsAtAMarkNearTheMiddle) {
+    // clang-format off
+    LayoutRun run(Crlf({
+        "1", "00:00:10,000 --> 00:00:14,000", kBigText, "",
+        "2", T1, "aaaa bbbb cccc dddd eeee ffff gggg hhhh", "",
+        "3", T1, "-A dialogue is no big text at all", "",
+        "4", T1, "Short.", "",
+        "5", T1, "A cut after a comma, keeps the subtitle whole", "",
+    }));
+    BreakParams params{.lineLength = 20, .lineCount = 1, .maxSubLengthCorrection = 5,
+                       .delimiters = "!?"};
+    EXPECT_EQ(BreakBigText(run.input(), run.output(), params, run.host), RunResult::Done);
+    EXPECT_EQ(run.Read("out"), Crlf({
+        "1", "00:00:10,000 --> 00:00:12,000", "This is the first part of it.", "",
+        "1", "00:00:12,001 --> 00:00:14,000", "And this is the second one", "",
+        "2", T1, "aaaa bbbb cccc dddd eeee ffff gggg hhhh", "",
+        "3", T1, "-A dialogue is no big text at all", "",
+        "4", T1, "Short.", "",
+        "5", T1, "A cut after a comma,", "keeps the subtitle whole", "",
+    }));
+    EXPECT_EQ(run.Read("BigBreak"), Crlf({
+        "1 = Break BigText on 2 tails: 29 and 26 symbols || [00:00:02,000]+[00:00:01,999]",
+        "2 = BigText NOT Break on 2 tails!!!",
+        "5 = BigText NOT Break on 2 tails!!!",
+        "====================================================",
+        ">> 1 / 3 = Break / All_Big_Text",
+    }));
+    // clang-format on
+}
+
+TEST(BreakSubDialog, SplitsBigTextsTooWhenAsked) {
+    LayoutRun run(Crlf({"1", "00:00:10,000 --> 00:00:14,000", kBigText, ""}));
+    BreakParams params = Breaks(20);
+    params.breakBigText = true;
+    params.subtitleFullLength = 50;
+    BreakSubDialog(run.input(), run.output(), params, run.host);
+    EXPECT_EQ(run.Read("DiaBreak"),
+              Crlf({"1 = Subtitle Full Length is 56 > 50",
+                    "1 = Break BigText on 2 tails: 29 and 26 symbols || "
+                    "[00:00:02,000]+[00:00:01,999]",
+                    "====================================================",
+                    ">> 0 / 0 = Break / All_Dialogs", ">> 1 / 1 = Break / All_Big_Text"}));
+}
+
+TEST(BreakSubDialog, SplitsMicroDvdFrameLines) {
+    LayoutRun run(Crlf({"{100}{160}-Hello there friend|-Fine|-Good", "{200}{260}" + kBigText}),
+                  "film.sub");
+    BreakParams params = Breaks(10);
+    params.breakBigText = true;
+    BreakSubDialog(run.input(), run.output(), params, run.host);
+    EXPECT_EQ(run.Read("out"), Crlf({"{100}{130}-Hello there friend", "{131}{160}-Fine|-Good",
+                                     "{200}{230}This is the first part of it.",
+                                     "{231}{260}And this is the second one"}));
+    EXPECT_EQ(run.Read("DiaBreak"),
+              Crlf({"{100}{160} = Break Dialog on 2 tails: 19 and 10 symbols",
+                    "{200}{260} = Break BigText on 2 tails: 29 and 26 symbols || [30]+[29]",
+                    "====================================================",
+                    ">> 1 / 1 = Break / All_Dialogs", ">> 1 / 1 = Break / All_Big_Text"}));
+}
+
+TEST(LayoutOperations, RefuseOtherKindsAndLeaveNothingBehind) {
+    const auto check = [](const char* what, auto run) {
+        LayoutRun file("[Script Info]\r\n", "film.ssa");
+        EXPECT_EQ(run(file), RunResult::Refused) << what;
+        EXPECT_EQ(file.host.messages, Messages{"Not Support File extension: ssa"}) << what;
+        EXPECT_EQ(file.OtherFiles(), 0) << what;
+    };
+    check("to one line",
+          [](LayoutRun& f) { return SubtitlesToOneLine(f.input(), f.output(), {}, f.host); });
+    check("to bottom",
+          [](LayoutRun& f) { return SubtitlesToBottom(f.input(), f.output(), {}, f.host); });
+    check("break dialog",
+          [](LayoutRun& f) { return BreakSubDialog(f.input(), f.output(), {}, f.host); });
+    check("break big text",
+          [](LayoutRun& f) { return BreakBigText(f.input(), f.output(), {}, f.host); });
+}
+
+}  // namespace
+}  // namespace tessaline

@@ -1,0 +1,270 @@
+// The length test: every kind of finding with its exact text.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "layout_run.hpp"
+#include "ops/length_test.hpp"
+
+namespace tessaline {
+namespace {
+
+using test::Crlf;
+using test::LayoutRun;
+using test::W;
+using Lines = std::vector<std::string>;
+
+const std::string T1 = "00:00:01,000 --> 00:00:02,000";
+const std::string kSeparator = "====================================================";
+
+// The parameters of the cases: every check off unless a case turns it on.
+LengthTestParams Quiet() {
+    return {.lineLength = 40,
+            .lineCount = 2,
+            .subtitleFullLength = 119,
+            .checkFirstLastNumber = false,
+            .checkEndLetters = false};
+}
+
+// The report of a one-subtitle SubRip file with these text lines, as lines; "(none)" and the
+// messages shown when there is no report.
+Lines ReportOf(const Lines& text, const LengthTestParams& params) {
+    std::string film = "1\r\n" + T1 + "\r\n";
+    for (const std::string& line : text)
+        film += line + "\r\n";
+    LayoutRun run(film + "\r\n");
+    EXPECT_EQ(LengthTest(run.input(), params, run.host), RunResult::Done);
+    EXPECT_EQ(run.OtherFiles(), run.host.messages.empty() ? 1 : 0);
+    const std::string report = run.Read("len");
+    if (report == "(none)") {
+        Lines none = {report};
+        none.insert(none.end(), run.host.messages.begin(), run.host.messages.end());
+        return none;
+    }
+    Lines lines;
+    for (std::size_t start = 0; start < report.size();) {
+        const std::size_t end = report.find("\r\n", start);
+        lines.push_back(report.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+Lines Wrong(std::initializer_list<std::string> found, const std::string& summary = "1 Wrong") {
+    Lines lines(found);
+    lines.push_back(kSeparator);
+    lines.push_back(">>> " + summary + " Subtitles");
+    return lines;
+}
+
+TEST(LengthTest, ReportsEachFindingWithItsText) {
+    const std::string forty = "abcdefghij abcdefghij abcdefghij abcdefg";
+    struct Case {
+        const char* what;
+        Lines text;
+        void (*tune)(LengthTestParams&);
+        Lines report;
+    } cases[] = {
+        {"clean", {"Hello there"}, [](LengthTestParams&) {}, {"(none)", "No Legth Warnings!"}},
+        {"41 symbols",
+         {forty + "x"},
+         [](LengthTestParams&) {},
+         Wrong({"1 = >>> 1 line: 41 symbols contain <<< Error >>>"})},
+        {"tags are not counted",
+         {"<i>" + forty + "</i>"},
+         [](LengthTestParams&) {},
+         {"(none)", "No Legth Warnings!"}},
+        {"four wide letters in a full line",
+         {W("жмфш") + forty.substr(4)},
+         [](LengthTestParams& p) { p.wideLetters = true; },
+         Wrong({"1 = >>> 1 line: 40 symbols contain and include 4 wide letters <<< Warning >>>"},
+               "1 Warning")},
+        {"quotes offset wide letters",
+         {W("жмфш") + "\"" + forty.substr(5)},
+         [](LengthTestParams& p) { p.wideLetters = true; },
+         {"(none)", "No Legth Warnings!"}},
+        {"six wide letters one short of full",
+         {W("жжжжжж") + forty.substr(7)},
+         [](LengthTestParams& p) { p.wideLetters = true; },
+         Wrong({"1 = >>> 1 line: 39 symbols contain and include 6 wide letters <<< Warning >>>"},
+               "1 Warning")},
+        {"pixel width",
+         {"Hello world, how are you?", "Hello"},
+         [](LengthTestParams& p) {
+             p.checkPixelWidth = true;
+             p.pixelWidthMax = 100;
+         },
+         Wrong({"1 = >>> 1 line: 122 pixels width <<< Error >>>"})},
+        {"pixel width without the font",
+         {"Hello world, how are you?"},
+         [](LengthTestParams& p) {
+             p.checkPixelWidth = true;
+             p.fontPath = "/nonexistent/font.ttf";
+         },
+         {">> Pixel Width Check Unavailable: cannot read the font /nonexistent/font.ttf"}},
+        {"three lines",
+         {"One", "Two", "Three"},
+         [](LengthTestParams&) {},
+         Wrong({"1 = >>> 3 lines <<< Error >>>"})},
+        {"three lines of dialogue",
+         {"-One", "-Two", "Three"},
+         [](LengthTestParams&) {},
+         Wrong({"1 = >>> 3 lines [with Dialog] [3 lines] <<< Error >>>"})},
+        {"full length",
+         {"abcdefghij klm", "nopqrstuvw xyz"},
+         [](LengthTestParams& p) { p.subtitleFullLength = 20; },
+         Wrong({"1 = >>> Subtitle Full Length is 28 > 20 <<< Error >>>"})},
+        {"space first",
+         {" Hello", "<i> Hi</i>"},
+         [](LengthTestParams&) {},
+         Wrong({"1 = >>> Space is a First Symbol of Subtitle! <<< Error >>>",
+                "1 = >>> Space is a First Symbol of Subtitle! <<< Error >>>"})},
+        {"digits first and last",
+         {"2 apples", "<i>3 cats in 1999</i>", "in 5 days"},
+         [](LengthTestParams& p) {
+             p.checkFirstLastNumber = true;
+             p.lineCount = 3;
+         },
+         {"1 = Number is a First Symbol of Subtitle!", "1 = Number is a First Symbol of Subtitle!",
+          "1 = Number is a Last Symbol of Subtitle!"}},
+        {"tags",
+         {"<i>Hi</i>", "<b></b>"},
+         [](LengthTestParams& p) { p.tagTest = true; },
+         Wrong({"1 = TAG(s) present in Subtitle", "1 = TAG(s) present in Subtitle",
+                "1 = >>> ERROR: line 2 contain Only TAG(s) <<< Error >>>",
+                "1 = >>> ERROR: line 2 is Null <<< Error >>>"})},
+        {"only a hyphen",
+         {"Who?", "-"},
+         [](LengthTestParams&) {},
+         Wrong({"1 = >>> ERROR: line 2 has only hyphen (defis) [maybe broken Dialog] <<< Error "
+                ">>>"})},
+        {"capitals",
+         {"HELLO you", W("ПРИВЕТ мир")},
+         [](LengthTestParams&) {},
+         {"1 = 1 line: 5/0 Upper symbols vs. 3/0 Lower symbols contain",
+          "1 = 2 line: 0/6 Upper symbols vs. 0/3 Lower symbols contain"}},
+        {"end letters",
+         {"Hi a", "We go", "Wait -"},
+         [](LengthTestParams& p) {
+             p.checkEndLetters = true;
+             p.lineCount = 3;
+         },
+         Wrong({"1 = One Letter in End of Line 1 <<< Warning >>>",
+                "1 = Two Letters in End of Line 2 <<< Warning >>>"},
+               "1 Warning")},
+        {"notes left out",
+         {"HELLO you", "2 apples"},
+         [](LengthTestParams& p) {
+             p.onlyErrors = true;
+             p.checkFirstLastNumber = true;
+         },
+         {"(none)", "No Legth Warnings!"}},
+        {"more lines than the text needs",
+         {"Hi", "there"},
+         [](LengthTestParams& p) {
+             p.checkCountLines = true;
+             p.lineLength = 20;
+         },
+         {"1 = Subtitle Count Lines is 2 > 1"}},
+        {"disbalance",
+         {std::string(10, 'a'), std::string(50, 'b')},
+         [](LengthTestParams& p) {
+             p.checkDisbalance = true;
+             p.lineLength = 60;
+         },
+         {"1 = Subtitle Disbalance is: 5"}},
+        {"disbalance of a dialogue",
+         {"-" + std::string(9, 'a'), "-" + std::string(49, 'b')},
+         [](LengthTestParams& p) {
+             p.checkDisbalance = true;
+             p.lineLength = 60;
+         },
+         {"1 = Subtitle Disbalance is: 5 [with Dialog] [2 lines]"}},
+        {"disbalance, dialogues excluded",
+         {"-" + std::string(9, 'a'), "-" + std::string(49, 'b')},
+         [](LengthTestParams& p) {
+             p.checkDisbalance = true;
+             p.disbalanceExcludeDialog = true;
+             p.lineLength = 60;
+         },
+         {"(none)", "No Legth Warnings!"}},
+        {"disbalance by zero",
+         {"<i></i>", "text"},
+         [](LengthTestParams& p) { p.checkDisbalance = true; },
+         Wrong({"1 = >>> ERROR: line 1 is Null <<< Error >>>",
+                "1 = Subtitle Disbalance: Division by Zero!"})},
+        {"errors and warnings",
+         {"Hi a", std::string(41, 'x')},
+         [](LengthTestParams& p) { p.checkEndLetters = true; },
+         Wrong({"1 = One Letter in End of Line 1 <<< Warning >>>",
+                "1 = >>> 2 line: 41 symbols contain <<< Error >>>"},
+               "1 Wrong and 1 Warning")},
+    };
+    for (const Case& c : cases) {
+        LengthTestParams params = Quiet();
+        c.tune(params);
+        EXPECT_EQ(ReportOf(c.text, params), c.report) << c.what;
+    }
+}
+
+TEST(LengthTest, ChecksTheNumberingOnceAndAtTheEnd) {
+    std::string film;
+    for (const char* number : {"1", "2", "3", "4", "5", "7", "9"})
+        film += Crlf({number, T1, "Text", ""});
+    film += Crlf({"10", T1, "", "11", T1, "Last", " ", "12", T1, "Padded", " "});
+    LayoutRun run(film);
+    LengthTest(run.input(), Quiet(), run.host);
+    EXPECT_EQ(
+        run.Read("len"),
+        Crlf({"7 = >>> wrong subtitle number! Must be: 6 <<< Error >>>", "10 = Null line!!!",
+              "File has wrong subtitle numbers! Present: 12, Must be: 10 "
+              "<<< Error >>>",
+              "==========================================",
+              "File has 2 Space-Lines in End of Subtitle!", kSeparator, ">>> 1 Wrong Subtitles"}));
+}
+
+TEST(LengthTest, AFileWithoutSubtitlesMayBeCorrupt) {
+    LayoutRun run(Crlf({"Some text", "without numbers"}));
+    LengthTest(run.input(), Quiet(), run.host);
+    const Lines shown = {"Wrong Subtitle Number!\r\nSubtitle file maybe Corrupt!!!",
+                         "No Legth Warnings!"};
+    EXPECT_EQ(run.host.messages, shown);
+}
+
+TEST(LengthTest, ChecksMicroDvdDisplayLines) {
+    LayoutRun run(Crlf({"{1}{2}{y:i}One|Two|", "{3}{4}{y:i}Text}{y:b}more",
+                        "{5}{6}" + std::string(40, 'a') + "[br]b", "{7}{8}" + std::string(40, 'a'),
+                        "Not a frame line"}),
+                  "film.sub");
+    LengthTest(run.input(), Quiet(), run.host);
+    // No numbering in MicroDVD: its labels are frames, never numbers.
+    EXPECT_EQ(
+        run.Read("len"),
+        Crlf({"{1}{2} = >>> Subtitle contain Wrong Breaker in Last symbol!!! <<< Error >>>",
+              "{1}{2} = line 3 is NULL-Line in Subtitle!", "{1}{2} = >>> 3 lines <<< Error >>>",
+              "{3}{4} = Subtitle mayby contain Wrong TAG!!!",
+              "{5}{6} = >>> 1 line: 42 symbols contain <<< Error >>>", kSeparator,
+              ">>> 2 Wrong Subtitles"}));
+}
+
+TEST(LengthTest, ReplacesAnOlderReportAndNeedsNoOutputPath) {
+    LayoutRun run(Crlf({"1", T1, std::string(41, 'x'), ""}));
+    test::WriteFile(run.File("len"), "older report\r\n");
+    test::WriteFile(run.File("out"), "an output that must stay\r\n");
+    EXPECT_EQ(LengthTest(run.input(), Quiet(), run.host), RunResult::Done);
+    EXPECT_EQ(run.Read("len"), Crlf({"1 = >>> 1 line: 41 symbols contain <<< Error >>>", kSeparator,
+                                     ">>> 1 Wrong Subtitles"}));
+    EXPECT_EQ(run.Read("out"), "an output that must stay\r\n");
+    EXPECT_EQ(run.OtherFiles(), 2);
+    EXPECT_EQ(run.host.reportKind, "*.len");
+
+    LayoutRun other("[Events]\r\n", "film.ass");
+    EXPECT_EQ(LengthTest(other.input(), Quiet(), other.host), RunResult::Refused);
+    EXPECT_EQ(other.OtherFiles(), 0);
+}
+
+}  // namespace
+}  // namespace tessaline

@@ -1,0 +1,212 @@
+#include "ops/line_cut.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "layout_run.hpp"
+
+namespace tessaline {
+namespace {
+
+using test::Crlf;
+using test::LayoutRun;
+using test::W;
+
+std::string Joined(const LineList& lines) {
+    return JoinStrings(lines, "|");
+}
+
+TEST(GreedyCut, FillsLinesAndEvensOutAThreeLineCutFromTheEnd) {
+    const std::string word50(50, 'w');
+    struct Case {
+        std::string text;
+        int max;
+        bool breakMode, fromEnd;
+        std::string lines;
+    } cases[] = {
+        {"aaa bbb ccc ddd", 8, false, true, "aaa bbb|ccc ddd"},
+        {word50, 20, false, false, word50},
+        {"aaaa bb ccccccc dddddddddd", 10, false, true, "aaaa|bb ccccccc|dddddddddd"},
+        // The long last line pulls the second line's first word up.
+        {"aaaa bb ccccccc dddddddddd", 10, true, true, "aaaa bb|ccccccc|dddddddddd"},
+        // A cut from the start fills the first line: no word of the second fits on it.
+        {"aaaa bb ccccccc dddddddddd", 10, true, false, "aaaa bb|ccccccc|dddddddddd"},
+        {" ", 10, false, false, ""},
+    };
+    for (const Case& c : cases) {
+        LineList lines = {"left over"};
+        GreedyCut(c.text, c.max, c.breakMode, c.fromEnd, lines);
+        EXPECT_EQ(Joined(lines), c.lines) << c.text;
+    }
+}
+
+TEST(EqualCut, ChoosesItsWidthAndCutsAgainWhenTheLinesComeOutUneven) {
+    const std::string seventy =
+        "Abcde fghi jklm nopq rstu vwxy zabc defg hijk lmno pqrs tuvw xyza bcde";
+    struct Case {
+        std::string text;
+        int max, count, delta;
+        bool reCut;
+        int disbalance;
+        std::string lines;
+    } cases[] = {
+        // L = 70, m = 40, n = 2: k = 2, w0 = 37 is above 0.67 x 40, so the width is 37.
+        {seventy, 40, 2, 0, false, 5, seventy.substr(0, 35) + "|" + seventy.substr(36)},
+        // L = 41: w0 = 22 is not, so the width is 0.8 x 40 = 32.
+        {"Abcde fghi jklm nopq rstu vwxy zabc defgh", 40, 2, 0, false, 5,
+         "Abcde fghi jklm nopq rstu vwxy|zabc defgh"},
+        // n = 2 below k = 3: the width is the maximum.
+        {seventy, 30, 2, 0, false, 5,
+         "Abcde fghi jklm nopq rstu vwxy|zabc defg hijk lmno pqrs tuvw|xyza bcde"},
+        // Three lines where two are wanted: without the re-cut they stay ...
+        {"aaaaa bbbbb ccccc ddddd eeeee", 20, 2, 0, false, 5, "aaaaa bbbbb|ccccc ddddd|eeeee"},
+        // ... with it, the ratio 11 / 5 below 5 leaves them, and the greedy cut takes over ...
+        {"aaaaa bbbbb ccccc ddddd eeeee", 20, 2, 0, true, 5, "aaaaa bbbbb ccccc|ddddd eeeee"},
+        // ... or, at the ratio, the re-cut cuts again at the maximum.
+        {"aaaaa bbbbb ccccc ddddd eeeee", 20, 2, 0, true, 2, "aaaaa bbbbb ccccc|ddddd eeeee"},
+        // Two neighbours differ by more than the delta: cut again at m - 3 = 17.
+        {"aaa bbbb cccccccc dd eeee", 20, 3, 0, false, 1, "aaa bbbb|cccccccc dd|eeee"},
+        {"aaa bbbb cccccccc dd eeee", 20, 3, 0, true, 1, "aaa bbbb cccccccc|dd eeee"},
+        // Cut at m - 3 already: only the last two lines are joined.
+        {"aaa b cccc ddddddd eeeee fffff", 20, 3, 1, true, 1, "aaa b cccc|ddddddd eeeee fffff"},
+        // More lines than the text needs, none long: words move up to the line before.
+        {"aaaa bbbbb cccccc ddddd eeeee", 20, 3, 2, false, 2, "aaaa bbbbb|cccccc ddddd|eeeee"},
+        {"aaaa bbbbb cccccc ddddd eeeee", 20, 3, 2, true, 2, "aaaa bbbbb cccccc|ddddd eeeee"},
+        // Lines 13 and 7 apart by more than 3: cut again at (13 + 7) div 2 + 1 = 11, then the
+        // last two lines are joined.
+        {"aaa bbbbbbbbb ccccccc", 20, 2, 3, false, 1, "aaa bbbbbbbbb|ccccccc"},
+        {"aaa bbbbbbbbb ccccccc", 20, 2, 3, true, 1, "aaa|bbbbbbbbb ccccccc"},
+        // The re-cut at 11 ends the first line at its comma.
+        {"aaaaaaa, bbbbb cccccc", 20, 2, 3, true, 1, "aaaaaaa,|bbbbb cccccc"},
+    };
+    for (const Case& c : cases) {
+        LineCutParams params{.maxLength = c.max,
+                             .equal = true,
+                             .lineCount = c.count,
+                             .reCut = c.reCut,
+                             .delta = c.delta,
+                             .disbalance = c.disbalance};
+        LineList lines;
+        EqualCut(c.text, params, lines);
+        EXPECT_EQ(Joined(lines), c.lines)
+            << c.text << " m=" << c.max << " reCut=" << c.reCut << " D=" << c.disbalance;
+    }
+}
+
+TEST(EqualCut, WideLettersAndPunctuationChooseTheCut) {
+    LineCutParams params{.maxLength = 7, .equal = true, .lineCount = 1, .wideLetters = true};
+    LineList lines;
+    // Three wide letters: the piece is one character shorter.
+    EqualCut(W("шшш ааа ббб"), params, lines);
+    EXPECT_EQ(Joined(lines), W("шшш|ааа ббб"));
+    params.wideLetters = false;
+    EqualCut(W("шшш ааа ббб"), params, lines);
+    EXPECT_EQ(Joined(lines), W("шшш ааа|ббб"));
+}
+
+TEST(CutLine, LeavesNoBlankLine) {
+    LineList lines;
+    CutLine("a  b", {.maxLength = 1}, lines);
+    EXPECT_EQ(Joined(lines), "a|b");
+}
+
+// --- The operation -----------------------------------------------------------------------------
+
+const std::string T1 = "00:00:01,000 --> 00:00:02,000";
+
+SetLengthParams Params(int max, int count) {
+    SetLengthParams params;
+    params.cut.maxLength = max;
+    params.cut.lineCount = count;
+    params.correctTags = true;
+    params.writeLog = true;
+    return params;
+}
+
+TEST(SetLength, CutsLongSubRipLinesKeepingTagsBalanced) {
+    // clang-format off
+    LayoutRun run(Crlf({
+        "1", T1, "Short line stays.", "",
+        "2", T1, "<i>This line is in italics and far too long</i>", "",
+        "3", T1, "-This dialogue line is long enough to be cut", "",
+        "4", T1, "",
+        "5", T1, "Say <i>hello to all of my friends</i> today", "",
+    }));
+    run.result = SetLength(run.input(), run.output(), Params(20, 2), run.host);
+    EXPECT_EQ(run.result, RunResult::Done);
+    EXPECT_EQ(run.Read("out"), Crlf({
+        "1", T1, "Short line stays.", "",
+        "2", T1, "<i>This line is in</i>", "<i>italics and far too</i>", "<i>long</i>", "",
+        "3", T1, "-This dialogue line", "is long enough to be", "cut", "",
+        "4", T1, "",
+        "5", T1, "Say <i>hello to all</i>", "<i>of my friends</i>", "today", "",
+    }));
+    EXPECT_EQ(run.Read("log"), Crlf({
+        "2 = to line 0 add TAG </i>", "2 = to line 1 add TAGs <i> and </i>",
+        "2 = to line 2 add TAG <i>", "2 = 3 lines",
+        "3 = 3 lines", "3 = dialog",
+        "4 = Null line!!!",
+        "5 = to line 0 add TAG </i>", "5 = to line 1 add TAG <i>", "5 = 3 lines",
+    }));
+    // clang-format on
+    EXPECT_EQ(run.host.reportKind, "*.log");
+}
+
+TEST(SetLength, WritesTheReportOnlyWhenAskedAndSaysWhenItIsEmpty) {
+    const std::string film = Crlf({"1", T1, "Fits.", ""});
+    LayoutRun quiet(film);
+    SetLengthParams params = Params(20, 2);
+    params.writeLog = false;
+    EXPECT_EQ(SetLength(quiet.input(), quiet.output(), params, quiet.host), RunResult::Done);
+    EXPECT_EQ(quiet.Read("out"), film);
+    EXPECT_EQ(quiet.OtherFiles(), 1);
+    EXPECT_TRUE(quiet.host.messages.empty());
+
+    LayoutRun asked(film);
+    EXPECT_EQ(SetLength(asked.input(), asked.output(), Params(20, 2), asked.host), RunResult::Done);
+    EXPECT_EQ(asked.host.messages, std::vector<std::string>{"Null Log-file"});
+    EXPECT_EQ(asked.Read("log"), "(none)");
+}
+
+TEST(SetLength, LaysMicroDvdTextsOutAnew) {
+    struct Case {
+        std::string line;
+        bool saveSubLength, tagToEveryLine;
+        std::string written;
+        std::string report;
+    } cases[] = {
+        {"{1}{2}{y:i}One two three four five six|seven", false, true,
+         "{1}{2}{y:i}One two|{y:i}three four|{y:i}five six|{y:i}seven", "{1}{2} = 4 lines\r\n"},
+        {"{1}{2}{y:i}One two three four five six|{y:i}seven", false, false,
+         "{1}{2}{y:i}One two|three four|five six|seven", "{1}{2} = 4 lines\r\n"},
+        // A dialogue is cut speaker by speaker.
+        {"{5}{6}-Hello there my friend|-Yes", false, true, "{5}{6}-Hello there|my friend|-Yes",
+         "{5}{6} = 3 lines\r\n{5}{6} = dialog\r\n"},
+        {"{7}{8}Short", false, true, "{7}{8}Short", "(none)"},
+        // Lines that fit are joined again, unless SaveSubLength keeps them.
+        {"{9}{10}ab|cd", false, true, "{9}{10}ab cd", ""},
+        {"{9}{10}ab|cd", true, true, "{9}{10}ab|cd", "(none)"},
+        {"Not a frame line that is rather long", false, true,
+         "Not a frame line that is rather long", "(none)"},
+    };
+    for (const Case& c : cases) {
+        LayoutRun run(Crlf({c.line}), "film.sub");
+        SetLengthParams params = Params(12, 2);
+        params.saveSubLength = c.saveSubLength;
+        params.tagToEveryLine = c.tagToEveryLine;
+        SetLength(run.input(), run.output(), params, run.host);
+        EXPECT_EQ(run.Read("out"), Crlf({c.written})) << c.line;
+        EXPECT_EQ(run.Read("log"), c.report.empty() ? "(none)" : c.report) << c.line;
+    }
+}
+
+TEST(SetLength, RefusesOtherKindsWithoutWritingAnything) {
+    LayoutRun run("[Script Info]\r\n", "film.ass");
+    EXPECT_EQ(SetLength(run.input(), run.output(), Params(20, 2), run.host), RunResult::Refused);
+    EXPECT_EQ(run.host.messages, std::vector<std::string>{"Not Support File extension: ass"});
+    EXPECT_EQ(run.OtherFiles(), 0);
+}
+
+}  // namespace
+}  // namespace tessaline
