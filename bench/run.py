@@ -6,7 +6,8 @@ usage: run.py TESSALINE [--runs N] [--sizes 100000,1000000] [--ops offset-time,r
 For each size a SubRip file is generated once into bench/data/ (not committed). Every round runs
 the reference line copy and each operation on the same file in turn; the wall time and the peak
 resident memory of each finished process come from the operating system (wait4). Medians are
-printed as a Markdown table, with each operation's time as a ratio of the line copy's.
+printed as a Markdown table, with each operation's time as a ratio of the line copy's; the
+operations that read a second file are compared with the line copy of both files.
 """
 import argparse
 import os
@@ -29,7 +30,18 @@ OPERATIONS = {
     "length-test-pixels": (["--set", "CheckPixelTextWidthMax=1", "length-test"], ".len"),
     "fix-delimiters": (["fix-delimiters"], ".out"),
     "fix-tags": (["fix-tags"], ".out"),
+    # Two-file operations: "{add}" is a second generated file of the same size (another seed);
+    # they are measured against the line copy of both files.
+    "replace-timings": (["replace-timings", "--add", "{add}"], ".out"),
+    "compare-timings": (["compare-timings", "--add", "{add}"], ".out"),
+    "fix-double-time": (["fix-double-time"], ".out"),
+    "fix-wrong-time": (["fix-wrong-time"], ".out"),
+    "subtitle-time-correction": (["subtitle-time-correction"], ".out"),
+    "add-last-subtitle": (["add-last-subtitle", "--text", "The end"], ".out"),
+    "delete-last-subtitle": (["delete-last-subtitle"], ".out"),
+    "split-time-text": (["split-time-text"], ".srttext"),
 }
+BOTH = "line copy, both files"
 
 
 def run(argv):
@@ -50,7 +62,9 @@ def run(argv):
 
 
 def remove(path):
-    for p in (path, *(os.path.splitext(path)[0] + ext for ext in (".corr", ".fix", ".tagfix"))):
+    base = os.path.splitext(path)[0]
+    others = (".corr", ".fix", ".tagfix", ".replace", ".cmp0", ".srttime", ".srttrk")
+    for p in (path, *(base + ext for ext in others)):
         if os.path.exists(p):
             os.remove(p)
 
@@ -78,11 +92,20 @@ def main():
             subprocess.check_call([sys.executable, os.path.join(HERE, "gen_srt.py"), str(size), film])
         mb = os.path.getsize(film) / 1e6
         copy_out = os.path.join(DATA, "linecopy.out")
-        results = {name: [] for name in ["line copy"] + ops}
+        two_file = [op for op in ops if "{add}" in OPERATIONS[op][0]]
+        add = os.path.join(DATA, f"add{size}.srt")
+        if two_file and not os.path.exists(add):
+            subprocess.check_call([sys.executable, os.path.join(HERE, "gen_srt.py"), str(size), add,
+                                   "--seed", "2"])
+        results = {name: [] for name in ["line copy"] + ([BOTH] if two_file else []) + ops}
         for _ in range(args.runs + 1):  # the first round warms the page cache and is dropped
             round_results = {"line copy": run([linecopy, film, copy_out])}
+            if two_file:
+                (w1, m1), (w2, m2) = round_results["line copy"], run([linecopy, add, copy_out])
+                round_results[BOTH] = (w1 + w2, max(m1, m2))
             for op in ops:
                 argv, ext = OPERATIONS[op]
+                argv = [a.replace("{add}", add) for a in argv]
                 out = os.path.splitext(film)[0] + ext
                 remove(out)
                 round_results[op] = run([args.tessaline, "--home", home, "--quiet", *argv, film])
@@ -90,11 +113,11 @@ def main():
             for name, value in round_results.items():
                 results[name].append(value)
         os.remove(copy_out)
-        base = statistics.median(w for w, _ in results["line copy"][1:])
         for name, values in results.items():
             kept = values[1:]
             wall = statistics.median(w for w, _ in kept)
-            ratios = [w / c for (w, _), (c, _) in zip(kept, results["line copy"][1:])]
+            baseline = BOTH if name == BOTH or name in two_file else "line copy"
+            ratios = [w / c for (w, _), (c, _) in zip(kept, results[baseline][1:])]
             rows.append((size, mb, name, wall, statistics.median(ratios), max(m for _, m in kept)))
 
     print("| subtitles | MB | command | wall (median) | ratio to line copy (median) | peak memory |")

@@ -118,7 +118,7 @@ void Session::ReadSettingsFrom(const std::string& iniPath) {
         }
     }
     if (settings_.Bool("SaveLastOpenAddFileString")) {
-        openAddFile = settings_.Text("LastOpenAddFileString");
+        controls.Set("edOpenFileAdd", settings_.Text("LastOpenAddFileString"));
     }
 }
 
@@ -126,7 +126,7 @@ void Session::Exit() {
     WriteLinesReplacing(ProgramFile("LastOpen.dat"), recentFiles);
     if (settings_.Bool("SaveLastOpenFileString")) settings_.SetText("LastOpenFileString", openFile);
     if (settings_.Bool("SaveLastOpenAddFileString")) {
-        settings_.SetText("LastOpenAddFileString", openAddFile);
+        settings_.SetText("LastOpenAddFileString", openAddFile());
     }
     const std::string iniPath = ProgramFile("Tessaline.ini");
     IniFile ini = IniFile::Load(iniPath);
@@ -208,7 +208,7 @@ Outcome Session::OpenAddFile(const std::string& path) {
         host_.ShowMessage(kPathToFileIsWrong);
         return Outcome::Refused;
     }
-    openAddFile = path;
+    controls.Set("edOpenFileAdd", path);
     LogOperation("[Open Add File] Click", 1);
     return Outcome::Ok;
 }
@@ -314,7 +314,7 @@ OperationContext Session::Context() {
             .host = opHost_,
             .programFolder = programFolder_,
             .diaBreaks = diaBreaks,
-            .addFile = openAddFile};
+            .addFile = openAddFile()};
 }
 
 Outcome Session::RunDirectoryCode(int code, std::string_view pathText, std::string_view mask,
@@ -328,6 +328,8 @@ Outcome Session::RunDirectoryCode(int code, std::string_view pathText, std::stri
     // change the originals while they run.
     const bool parallel = jobs > 1;
     const Settings settings = parallel ? settings_ : Settings();
+    // The second input of the two-file operations, the same for every file of the run.
+    const std::string addFile = openAddFile();
     std::mutex outcomeMutex;
     Outcome outcome = Outcome::Ok;
     const auto each = [&](const DirectoryEntry& entry, Host& fileHost) {
@@ -346,7 +348,7 @@ Outcome Session::RunDirectoryCode(int code, std::string_view pathText, std::stri
                                      .host = host,
                                      .programFolder = programFolder_,
                                      .diaBreaks = diaBreaks,
-                                     .addFile = openAddFile};
+                                     .addFile = addFile};
             return op->operation->run(context, {.input = entry.path,
                                                 .output = output,
                                                 .interactive = row->interactive,

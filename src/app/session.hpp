@@ -68,8 +68,6 @@ class Session {
 
     /// The open file (edOpenFile): a subtitle file, or folder + mask in directory mode.
     std::string openFile;
-    /// The add-file box (edOpenFileAdd).
-    std::string openAddFile;
     /// The recently opened files (the list of edOpenFile), newest first, at most 10.
     std::vector<std::string> recentFiles;
     /// The extension of the open file, as FileExtOf gives it.
@@ -97,6 +95,8 @@ class Session {
     [[nodiscard]] const std::string& outExt() const { return controls.Text("cbOutExt"); }
     /// The report kind whose indicator shows (cbLogExt; "" = no selection).
     [[nodiscard]] const std::string& logExt() const { return controls.Text("cbLogExt"); }
+    /// The add-file box (edOpenFileAdd): the second input of the two-file operations.
+    [[nodiscard]] const std::string& openAddFile() const { return controls.Text("edOpenFileAdd"); }
 
     // --- Handlers ------------------------------------------------------------------------------
 
@@ -198,8 +198,9 @@ class Session {
         void ShowReadProgress(std::uint64_t read, std::uint64_t total) override {
             session_.host_.ShowReadProgress(read, total);
         }
-        void ShowFolderProgress(std::size_t index, std::size_t count) override {
-            session_.host_.ShowFolderProgress(index, count);
+        void ShowFolderProgress(std::size_t index, std::size_t count, std::uint64_t bytesDone,
+                                std::uint64_t bytesTotal) override {
+            session_.host_.ShowFolderProgress(index, count, bytesDone, bytesTotal);
         }
         void KeepResponsive() override { session_.host_.KeepResponsive(); }
 

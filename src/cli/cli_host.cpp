@@ -46,8 +46,9 @@ void CliHost::ShowReadProgress(std::uint64_t bytesRead, std::uint64_t bytesTotal
     if (progress_) progress_->Bytes(bytesRead, bytesTotal);
 }
 
-void CliHost::ShowFolderProgress(std::size_t index, std::size_t count) {
-    if (progress_) progress_->Folder(index, count);
+void CliHost::ShowFolderProgress(std::size_t index, std::size_t count, std::uint64_t bytesDone,
+                                 std::uint64_t bytesTotal) {
+    if (progress_) progress_->Folder(index, count, bytesDone, bytesTotal);
 }
 
 void CliHost::PrintLine(std::FILE* stream, std::string_view text) {

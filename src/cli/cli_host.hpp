@@ -37,7 +37,8 @@ class CliHost : public Host {
     /// "film.srt: skipped: Output File Exist!!!" on stderr.
     void ReportSkipped(std::string_view reason) override;
     void ShowReadProgress(std::uint64_t bytesRead, std::uint64_t bytesTotal) override;
-    void ShowFolderProgress(std::size_t index, std::size_t count) override;
+    void ShowFolderProgress(std::size_t index, std::size_t count, std::uint64_t bytesDone,
+                            std::uint64_t bytesTotal) override;
     /// A result line goes to stdout whatever --quiet says: it is what the command was run for.
     void PrintResult(std::string_view line) override { PrintLine(stdout, line); }
 

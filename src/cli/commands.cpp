@@ -314,10 +314,14 @@ std::string ProgramHelpText() {
                       right.data());
         text += buffer;
     };
+    // The summaries stand in one column after the longest command name.
+    int width = 14;
     for (const Operation* op : Catalogue())
-        line(op->command, op->summary, 14);
+        width = std::max(width, static_cast<int>(op->command.size()));
+    for (const Operation* op : Catalogue())
+        line(op->command, op->summary, width);
     for (const ProgramCommand& command : ProgramCommands())
-        line(command.name, command.summary, 14);
+        line(command.name, command.summary, width);
     text += "\nOptions:\n";
     for (const ProgramOption& option : ProgramOptions()) {
         std::string left(option.name);

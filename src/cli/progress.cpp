@@ -27,12 +27,14 @@ void ProgressLine::Bytes(std::uint64_t read, std::uint64_t total) {
     Draw();
 }
 
-void ProgressLine::Folder(std::size_t index, std::size_t count) {
-    earlierFiles_ += read_;
+void ProgressLine::Folder(std::size_t index, std::size_t count, std::uint64_t bytesDone,
+                          std::uint64_t bytesTotal) {
     read_ = 0;
     total_ = 0;
     fileIndex_ = index;
     fileCount_ = count;
+    folderDone_ = bytesDone;
+    folderTotal_ = bytesTotal;
     if (index > count) {
         Erase();
         return;
@@ -42,16 +44,20 @@ void ProgressLine::Folder(std::size_t index, std::size_t count) {
 
 std::string ProgressLine::Text() const {
     std::string text;
+    // A folder run counts the bytes of the whole folder: the files run side by side on several
+    // threads, so the bytes of the file being read are known only when one runs at a time.
+    std::uint64_t done = earlierFiles_ + read_;
+    std::uint64_t total = total_;
     if (fileCount_ > 0) {
         text += "file " + std::to_string(std::min(fileIndex_, fileCount_)) + " of " +
                 std::to_string(fileCount_) + ", ";
+        total = folderTotal_;
+        done = std::min(folderDone_ + read_, total);
     }
-    const int percent = total_ == 0 ? 0 : static_cast<int>(read_ * 100 / total_);
-    text += std::to_string(percent) + "% of " + Megabytes(static_cast<double>(total_));
+    const int percent = total == 0 ? 0 : static_cast<int>(done * 100 / total);
+    text += std::to_string(percent) + "% of " + Megabytes(static_cast<double>(total));
     const double seconds = now_() - start_;
-    if (seconds > 0) {
-        text += ", " + Megabytes(static_cast<double>(earlierFiles_ + read_) / seconds) + "/s";
-    }
+    if (seconds > 0) text += ", " + Megabytes(static_cast<double>(done) / seconds) + "/s";
     return text;
 }
 

@@ -23,8 +23,10 @@ class ProgressLine {
 
     /// Bytes read of the current file (a smaller count than before means the next file).
     void Bytes(std::uint64_t read, std::uint64_t total);
-    /// File `index` (1-based) of `count` of a folder run starts; count + 1: the run ended.
-    void Folder(std::size_t index, std::size_t count);
+    /// A folder run is at file `index` (1-based) of `count`, with `bytesDone` of the folder's
+    /// `bytesTotal` bytes in the files before it; index count + 1: the run ended.
+    void Folder(std::size_t index, std::size_t count, std::uint64_t bytesDone,
+                std::uint64_t bytesTotal);
     /// Removes the line, if it is shown (before other output, and at the end).
     void Erase();
 
@@ -44,7 +46,9 @@ class ProgressLine {
     std::uint64_t total_ = 0;
     std::uint64_t earlierFiles_ = 0;  // bytes of the files finished before this one
     std::size_t fileIndex_ = 0;
-    std::size_t fileCount_ = 0;
+    std::size_t fileCount_ = 0;  // 0: not a folder run
+    std::uint64_t folderDone_ = 0;
+    std::uint64_t folderTotal_ = 0;
 };
 
 }  // namespace tessaline

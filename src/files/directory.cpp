@@ -30,10 +30,15 @@ void RunDirectory(std::string_view pathText, std::string_view mask, Host& host,
     std::sort(names.begin(), names.end());
     std::vector<DirectoryEntry> entries;
     entries.reserve(names.size());
+    // bytesBefore[i]: the bytes of the files before file i, for the folder's progress.
+    std::vector<std::uint64_t> bytesBefore{0};
+    bytesBefore.reserve(names.size() + 1);
     for (std::string& name : names) {
         std::string path = JoinInFolder(folder, name);
+        bytesBefore.push_back(bytesBefore.back() + FileSizeOf(path));
         entries.push_back(DirectoryEntry{folder, std::move(name), std::move(path)});
     }
+    const std::uint64_t bytesTotal = bytesBefore.back();
     // The folder is searched for leftovers of killed runs once, not once per file; the list is
     // only read afterwards, by every thread of the run.
     const FolderTempListing leftovers(folder);
@@ -44,10 +49,10 @@ void RunDirectory(std::string_view pathText, std::string_view mask, Host& host,
             each(entries[i], fileHost);
         },
         [&](std::size_t i) {
-            host.ShowFolderProgress(i + 1, entries.size());
+            host.ShowFolderProgress(i + 1, entries.size(), bytesBefore[i], bytesTotal);
             host.ShowDirectoryProgress(entries[i].name);
         });
-    host.ShowFolderProgress(entries.size() + 1, entries.size());
+    host.ShowFolderProgress(entries.size() + 1, entries.size(), bytesTotal, bytesTotal);
     host.ShowDirectoryProgress("");
 }
 

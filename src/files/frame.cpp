@@ -129,4 +129,59 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
     return RunResult::Done;
 }
 
+// --- A second input, outputs besides the output ------------------------------------------------
+
+RunResult RunInFrameWithAdd(const FrameRequest& request, const std::string& addInput, Host& host,
+                            const std::function<void(FrameRun&, LineReader& add)>& body) {
+    // A missing second input is a silent stop of the frame's nothing-to-do kind: it comes after
+    // the refusals, so an existing output is still reported.
+    FrameRequest both = request;
+    both.nothingToDo = request.nothingToDo || addInput.empty() || addInput == request.output ||
+                       !IsRegularFile(addInput);
+    return RunInFrame(both, host, [&](FrameRun& run) {
+        LineReader add(addInput);
+        body(run, add);
+    });
+}
+
+struct ExtraOutputs::Entry {
+    explicit Entry(const std::string& target)
+        : path(target), pending(target), writer(pending.path()) {}
+    std::string path;
+    TempFile pending;
+    LineWriter writer;
+    bool dropped = false;
+};
+
+ExtraOutputs::ExtraOutputs() = default;
+ExtraOutputs::~ExtraOutputs() = default;
+
+LineWriter& ExtraOutputs::Open(const std::string& path) {
+    entries_.push_back(std::make_unique<Entry>(path));
+    return entries_.back()->writer;
+}
+
+void ExtraOutputs::Drop(const std::string& path) {
+    for (const auto& entry : entries_) {
+        if (entry->path == path) entry->dropped = true;
+    }
+}
+
+bool ExtraOutputs::Commit() {
+    for (const auto& entry : entries_)
+        entry->writer.Close();
+    std::vector<const std::string*> placed;
+    for (const auto& entry : entries_) {
+        if (entry->dropped) continue;
+        if (!entry->pending.PlaceNoReplace()) {
+            // The files are one result: a half set would not join back into the subtitles.
+            for (const std::string* path : placed)
+                (void)DeleteFile(*path);
+            return false;
+        }
+        placed.push_back(&entry->path);
+    }
+    return true;
+}
+
 }  // namespace tessaline

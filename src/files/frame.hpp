@@ -9,10 +9,12 @@
 // ends, so a crash or a conversion error never leaves a half-written file under the real name.
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/strings.hpp"
 #include "files/host.hpp"
@@ -141,5 +143,41 @@ bool FinishReport(LineList& report, std::string_view input, const FrameSteps& st
 
 /// The lower-case extension of a path, as the operations compare it ("srt", "sub").
 [[nodiscard]] std::string LowerExtOf(std::string_view path);
+
+// --- A second input, outputs besides the output ------------------------------------------------
+
+/// Runs `body` in the frame with a second input open beside the first (the add file of the
+/// operations that take timings from another file). Besides the frame's own stops, a run whose
+/// second input is not given, is the output itself or is no file stops silently before anything
+/// is created; the frame's own refusals (an existing output) come first.
+RunResult RunInFrameWithAdd(const FrameRequest& request, const std::string& addInput, Host& host,
+                            const std::function<void(FrameRun&, LineReader& add)>& body);
+
+/// The files a run writes besides its output (a split writes a time and a track file as well as
+/// the text). Each is written under a temporary name beside it; Commit puts them all in place,
+/// never over an existing file. Whatever was not committed is removed when the object goes.
+class ExtraOutputs {
+  public:
+    ExtraOutputs();
+    ~ExtraOutputs();
+    ExtraOutputs(const ExtraOutputs&) = delete;
+    ExtraOutputs& operator=(const ExtraOutputs&) = delete;
+
+    /// Starts the file of `path`; its lines go to a temporary file until Commit.
+    /// Throws FileError when the folder is not writable.
+    LineWriter& Open(const std::string& path);
+
+    /// The file of `path` is not kept (a track file without lines).
+    void Drop(const std::string& path);
+
+    /// Closes every file and puts each in its place. When a file has appeared at one of the
+    /// paths meanwhile, none is kept (those already put in place are removed again) and the
+    /// result is false. Throws FileError when the data could not be written.
+    [[nodiscard]] bool Commit();
+
+  private:
+    struct Entry;
+    std::vector<std::unique_ptr<Entry>> entries_;
+};
 
 }  // namespace tessaline

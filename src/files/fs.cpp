@@ -37,6 +37,12 @@ bool IsFolder(const std::string& path) {
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+std::uint64_t FileSizeOf(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0 || st.st_size < 0) return 0;
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
 bool DeleteFile(const std::string& path) {
     return ::unlink(path.c_str()) == 0;
 }

@@ -2,6 +2,7 @@
 
 // The few file-system services the operations need, with the platform's error reasons.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,9 @@ namespace tessaline {
 
 /// A folder (or a link to one) exists at the path.
 [[nodiscard]] bool IsFolder(const std::string& path);
+
+/// The size in bytes of the file at the path; 0 when it cannot be read.
+[[nodiscard]] std::uint64_t FileSizeOf(const std::string& path);
 
 /// Deletes a file; false when it could not be deleted.
 [[nodiscard]] bool DeleteFile(const std::string& path);

@@ -85,10 +85,14 @@ class Host {
     /// processes its pending events, so it stays responsive.
     virtual void KeepResponsive() {}
 
-    /// A folder run starts file `index` (1-based) of `count`; index count + 1 when it ends.
-    virtual void ShowFolderProgress(std::size_t index, std::size_t count) {
+    /// A folder run is at file `index` (1-based) of `count` (index count + 1 when it ends), with
+    /// `bytesDone` of the folder's `bytesTotal` bytes in the files before it.
+    virtual void ShowFolderProgress(std::size_t index, std::size_t count, std::uint64_t bytesDone,
+                                    std::uint64_t bytesTotal) {
         (void)index;
         (void)count;
+        (void)bytesDone;
+        (void)bytesTotal;
     }
 
     /// A line of a command's result that is its whole purpose (the range of a file, a detected

@@ -105,6 +105,7 @@ const QSet<QString>& WorkingControls() {
 // Controls that mean something only while a check box is on: they are enabled exactly then.
 constexpr std::pair<const char*, const char*> kEnabledByCheck[] = {
     {"edExcludeFix", "cbUseExclude"},
+    {"edJoinDeltaTime", "cbJoinSubtitlesText"},
 };
 
 QString NameOf(std::string_view name) {
@@ -604,8 +605,13 @@ void MainWindow::BindControls() {
                 store(ClockToText({t.hour(), t.minute(), t.second()}));
             });
         } else if (auto* edit = qobject_cast<QLineEdit*>(object)) {
-            connect(edit, &QLineEdit::textChanged, this,
-                    [store](const QString& text) { store(QtHost::ToText(text)); });
+            const bool path = def.type == ControlType::Path;
+            connect(edit, &QLineEdit::textChanged, this, [store, path](const QString& text) {
+                store(path ? PathFromQString(text) : QtHost::ToText(text));
+            });
+        } else if (auto* memo = qobject_cast<QPlainTextEdit*>(object)) {
+            connect(memo, &QPlainTextEdit::textChanged, this,
+                    [store, memo] { store(QtHost::ToText(memo->toPlainText())); });
         } else if (auto* combo = qobject_cast<QComboBox*>(object)) {
             if (def.type == ControlType::Int) {
                 connect(combo, &QComboBox::currentIndexChanged, this,
@@ -630,7 +636,8 @@ void MainWindow::ShowControl(std::string_view name) {
     QObject* object = findChild<QObject*>(NameOf(name));
     const ControlValueDef* def = LookupControlDef(name);
     if (object == nullptr || def == nullptr) return;
-    const QString text = QtHost::FromText(values.Text(name));
+    const QString text = def->type == ControlType::Path ? PathToQString(values.Text(name))
+                                                        : QtHost::FromText(values.Text(name));
     if (auto* check = qobject_cast<QCheckBox*>(object)) {
         if (check->isChecked() != values.Bool(name)) check->setChecked(values.Bool(name));
     } else if (auto* spin = qobject_cast<QSpinBox*>(object)) {
@@ -640,6 +647,8 @@ void MainWindow::ShowControl(std::string_view name) {
         if (t.isValid() && time->time() != t) time->setTime(t);
     } else if (auto* edit = qobject_cast<QLineEdit*>(object)) {
         if (edit->text() != text) edit->setText(text);
+    } else if (auto* memo = qobject_cast<QPlainTextEdit*>(object)) {
+        if (memo->toPlainText() != text) memo->setPlainText(text);
     } else if (auto* combo = qobject_cast<QComboBox*>(object)) {
         if (def->type == ControlType::Int) {
             if (combo->currentIndex() != values.Int(name)) combo->setCurrentIndex(values.Int(name));
@@ -672,8 +681,6 @@ void MainWindow::WireCommands() {
     onAction("mnOpenFile", [this] { OpenFromDialog(); });
     connect(Control<QPushButton>("sbOpenAdd"), &QPushButton::clicked, this,
             &MainWindow::OpenAddFromDialog);
-    connect(Control<QLineEdit>("edOpenFileAdd"), &QLineEdit::textEdited, this,
-            [this](const QString& text) { session_->openAddFile = PathFromQString(text); });
 
     connect(Control<QCheckBox>("cbDirectoryMode"), &QCheckBox::clicked, this,
             [this](bool on) { Run([this, on] { session_->SetDirectoryMode(on); }); });
@@ -685,6 +692,11 @@ void MainWindow::WireCommands() {
         for (const Trigger& trigger : op->triggers) {
             const auto handler = [this, op, variant = trigger.variant] {
                 Run([this, op, variant] { session_->Run(*op, variant); });
+                if (!op->focusAfter.empty()) {
+                    if (auto* widget = findChild<QWidget*>(NameOf(op->focusAfter))) {
+                        widget->setFocus();
+                    }
+                }
             };
             QObject* object = findChild<QObject*>(NameOf(trigger.control));
             if (auto* button = qobject_cast<QPushButton*>(object)) {
@@ -753,6 +765,18 @@ void MainWindow::BindEnabledStates() {
         dependent->setEnabled(box->isChecked());
         connect(box, &QCheckBox::toggled, dependent, &QWidget::setEnabled);
     }
+    // Compare Timings: the time tolerance means something in the "Time" mode, whole words in the
+    // text modes.
+    const auto showCompareMode = [this] {
+        const bool byTime = session_->settings().Int("TimingsModeCompare") == 0;
+        Control<QLabel>("lDeltaTime")->setEnabled(byTime);
+        Control<QLineEdit>("edDeltaTime")->setEnabled(byTime);
+        Control<QCheckBox>("cbRoundWord")->setEnabled(!byTime);
+    };
+    if (auto* modes = Control<QGroupBox>("rgTimingsModeCompare")->findChild<QButtonGroup*>()) {
+        connect(modes, &QButtonGroup::idClicked, this, showCompareMode);
+    }
+    showCompareMode();
 }
 
 // --- Start and exit ---------------------------------------------------------------------------
@@ -763,7 +787,6 @@ void MainWindow::FormCreate() {
     for (const std::string& path : session_->recentFiles)
         openBox->addItem(PathToQString(path));
     openBox->setCurrentText(PathToQString(session_->openFile));
-    Control<QLineEdit>("edOpenFileAdd")->setText(PathToQString(session_->openAddFile));
 
     auto* time = Control<QLabel>("stStatusTime");
     time->setText(QtHost::FromText(session_->TimeStatusCaption()));
@@ -874,7 +897,6 @@ void MainWindow::ShowState() {
     for (const std::string& path : s.recentFiles)
         openBox->addItem(PathToQString(path));
     openBox->setCurrentText(PathToQString(s.openFile));
-    Control<QLineEdit>("edOpenFileAdd")->setText(PathToQString(s.openAddFile));
 
     Control<QCheckBox>("cbDirectoryMode")->setChecked(s.directoryMode);
     Control<QComboBox>("cbSubExt")->setEnabled(s.directoryMode);

@@ -122,7 +122,8 @@ void QtHost::KeepResponsive() {
     QApplication::processEvents();
 }
 
-void QtHost::ShowFolderProgress(std::size_t index, std::size_t count) {
+void QtHost::ShowFolderProgress(std::size_t index, std::size_t count, std::uint64_t,
+                                std::uint64_t) {
     if (index > count) return;  // the run's own texts follow
     SetStatusBar("file " + std::to_string(index) + " of " + std::to_string(count));
     QApplication::processEvents();

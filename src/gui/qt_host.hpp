@@ -56,7 +56,8 @@ class QtHost : public Host {
     /// The window keeps painting and answering while a folder run's files go on other threads.
     void KeepResponsive() override;
     /// "file k of n" on the status bar during a folder run.
-    void ShowFolderProgress(std::size_t index, std::size_t count) override;
+    void ShowFolderProgress(std::size_t index, std::size_t count, std::uint64_t bytesDone,
+                            std::uint64_t bytesTotal) override;
 
     /// Windows-1251 text of the system as a QString, and back.
     static QString FromText(std::string_view text);

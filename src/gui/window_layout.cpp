@@ -317,8 +317,8 @@ const std::vector<GroupDef>& Groups() {
             Check("cbInsTiming", "Ins Time", 3, 1),
             Check("cbReplaceNullSubText", "Replace Null SubText", 4, 0),
             Check("cbRandomNum", "Random num", 4, 1),
-            Button("btnFixDoubleTimingsSub", "Fix Double Timings", 5, 0),
-            Button("btnFixWrongTimingsAndJoinText", "Fix Wrong Timings", 5, 1),
+            Button("btnFixDoubleTimingsSub", "Fix Double Time", 5, 0),
+            Button("btnFixWrongTimingsAndJoinText", "Fix Wrong Time and Join Text", 5, 1),
             Check("cbForceExtendTime", "Force Ext", 6, 0),
             Check("cbJoinSubtitlesText", "Join Sub-Text", 6, 1),
             Label("", "Join Delta :", 7, 0),
@@ -341,7 +341,7 @@ const std::vector<GroupDef>& Groups() {
         {kUtilitiesPage, "", "Files and Closing Subtitle", 1, {
             Button("btnSplitSubText", "Split SubTime && SubText", 0, 0),
             Button("btnJoinSubText", "Join SubTime && SubText", 0, 1),
-            Button("btnDelLastSub", "Delete Last Sub", 1, 0),
+            Button("btnDelLastSub", "Del Last Sub", 1, 0),
             Button("btnSubtitleTimeCorrection", "Subtitle Time Correction", 1, 1),
         }},
 

@@ -5,13 +5,17 @@
 #include "ops/correction.hpp"
 #include "ops/delimiters.hpp"
 #include "ops/dialog_fix.hpp"
+#include "ops/last_subtitle.hpp"
 #include "ops/length_test.hpp"
 #include "ops/line_checks.hpp"
 #include "ops/line_cut.hpp"
 #include "ops/offset.hpp"
 #include "ops/renumber.hpp"
 #include "ops/results.hpp"
+#include "ops/split_join.hpp"
 #include "ops/tag_ops.hpp"
+#include "ops/timing_fixes.hpp"
+#include "ops/timing_transfer.hpp"
 #include "ops/to_bottom.hpp"
 #include "ops/to_one_line.hpp"
 
@@ -29,6 +33,15 @@ constexpr const Operation* kCatalogue[] = {
     &kReflowTagsOperation,
     &kToOneLineOperation, &kToBottomOperation, &kSetLengthOperation, &kLengthTestOperation,
     &kBreakSubDialogOperation, &kBreakBigTextOperation,
+    &kReplaceTimingsOperation,
+    &kCompareTimingsOperation,
+    &kFixDoubleTimeOperation,
+    &kFixWrongTimeOperation,
+    &kSplitTimeTextOperation,
+    &kJoinTimeTextOperation,
+    &kAddLastSubtitleOperation,
+    &kDelLastSubtitleOperation,
+    &kSubtitleTimeCorrectionOperation,
 };
 // clang-format on
 

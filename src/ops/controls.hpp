@@ -24,6 +24,7 @@ enum class ControlType {
     Int,    // a spin edit, or the item index of a list or radio group
     Text,   // an edit box
     Clock,  // a time picker: "hh:mm:ss" (its milliseconds are a spin edit of their own)
+    Path,   // an edit box holding a file's path, in the file system's encoding
 };
 
 struct ControlValueDef {
@@ -75,6 +76,10 @@ inline constexpr auto kControlTable = std::array{
     ControlValueDef{"cbFirstSubtitle", ControlType::Bool, "0"},
     // Remove TAG's: the tag's name
     ControlValueDef{"edSubTagToRemove", ControlType::Text, "font"},
+    // The add file: the second input of the operations that take timings from another file
+    ControlValueDef{"edOpenFileAdd", ControlType::Path, ""},
+    // The subtitle line editor's text (Add Last Subtitle appends it as a new subtitle)
+    ControlValueDef{"MemoSubLines", ControlType::Text, ""},
 };
 // clang-format on
 

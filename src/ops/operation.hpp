@@ -148,6 +148,8 @@ struct Operation {
     /// output over its input, Delete File removes a report): the one kind of command that may
     /// change a file that existed before it ran.
     bool replacesFiles = false;
+    /// The control the window gives the focus to after a run ("" : it stays where it was).
+    std::string_view focusAfter = {};
 
     // --- What it reads -----------------------------------------------------------------------
     std::span<const std::string_view> settings = {};

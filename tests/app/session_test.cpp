@@ -198,6 +198,27 @@ TEST_F(SessionTest, TheBoxOpensATypedPathOrMask) {
     EXPECT_EQ(session.recentFiles, Lines{Sub("second.srt")});  // a mask is no file to remember
 }
 
+// The add-file box is the second input of the two-file operations and is remembered like the
+// open file when its flag is on.
+TEST_F(SessionTest, TheAddFileBoxFeedsTheOperationsAndIsRemembered) {
+    WriteFile(dir / "Tessaline.ini", Crlf({"[Parameters]", "SaveLastOpenAddFileString=1",
+                                           "LastOpenAddFileString=" + Sub("orig.srt")}));
+    Put("orig.srt", Crlf({"1", "00:01:00,000 --> 00:01:01,000", "x", "", "2",
+                          "00:01:03,000 --> 00:01:04,000", "y", ""}));
+    Open("film.srt");
+    EXPECT_EQ(session.openAddFile(), Sub("orig.srt"));
+    EXPECT_EQ(session.Click("btnReplaceTimingsSub"), Outcome::Ok);
+    EXPECT_EQ(ReadFile(subs / "film.out"), Crlf({"1", "00:01:00,000 --> 00:01:01,000", "a", "", "2",
+                                                 "00:01:03,000 --> 00:01:04,000", "b", ""}));
+
+    EXPECT_EQ(session.OpenAddFile(" x.srt"), Outcome::Refused);
+    EXPECT_EQ(session.openAddFile(), Sub("orig.srt"));
+    EXPECT_EQ(session.OpenAddFile(Sub("other.srt")), Outcome::Ok);
+    session.Exit();
+    const IniFile ini = IniFile::Load((dir / "Tessaline.ini").string());
+    EXPECT_EQ(ini.Get("Parameters", "LastOpenAddFileString"), Sub("other.srt"));
+}
+
 TEST_F(SessionTest, DirectoryModeTurnsTheOpenFileIntoAMask) {
     session.Start();
     session.controls.Set("cbSubExt", "*.ass");

@@ -166,6 +166,12 @@ TEST_F(Cli, UsageErrorsExitTwoWithAMessageAndTouchNothing) {
         {{"remove-tag", "--tag", "", "film.srt"}, "--tag"},
         {{"remove-tag", "film.srt", "--tag"}, "--tag"},
         {{"check-end-letters", "--before-only", "film.srt"}, "--before-only"},
+        {{"replace-timings", "film.srt"}, "--add"},
+        {{"replace-timings", "--add"}, "--add"},
+        {{"compare-timings", "--add", "film.srt", "*.srt"}, "mask"},
+        {{"split-time-text", "*.srt"}, "mask"},
+        {{"join-time-text", "--time", "film.srttime", "*.srttext"}, "mask"},
+        {{"add-last-subtitle", "film.srt"}, "--text"},
     };
     Put("film.srt", kFilm);
     Put("film.sub", kSub);
@@ -699,6 +705,80 @@ TEST_F(Cli, TextRepairCommandsTakeTheirOptionsAndMasks) {
     r = Run({"--set", "DelimitersFix=", "fix-delimiters", "dir/a.srt"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "dir/a.srt: Not Set Delimiters!!!\n");
+}
+
+// --- Timings from a second file, split and join, the last subtitle -----------------------------
+
+TEST_F(Cli, TimingsComeFromTheAddFile) {
+    const std::string translation = Crlf({"1", "00:00:01,000 --> 00:00:02,000", W("Привет"), "",
+                                          "2", "00:00:03,000 --> 00:00:04,000", W("Пока"), "", "3",
+                                          "00:00:05,000 --> 00:00:06,000", W("Лишний"), ""});
+    const std::string original = Crlf({"1", "00:01:01,000 --> 00:01:02,000", "Hello", "", "2",
+                                       "00:01:03,000 --> 00:01:04,000", "Bye", ""});
+    Put("film.srt", translation);
+    Put("orig.srt", original);
+    Put("orig.sub", kSub);
+
+    Result r = Run({"replace-timings", "--add", "orig.sub", "film.srt"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "film.srt: Files has different extensions\n");
+    EXPECT_EQ(Listing(work_), (std::set<std::string>{"film.srt", "orig.srt", "orig.sub"}));
+
+    r = Run({"replace-timings", "--add", "orig.srt", "film.srt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Get("film.out"), Crlf({"1", "00:01:01,000 --> 00:01:02,000", W("Привет"), "", "2",
+                                     "00:01:03,000 --> 00:01:04,000", W("Пока"), "", "3",
+                                     "00:00:05,000 --> 00:00:06,000", W("Лишний"), ""}));
+    EXPECT_EQ(Get("film.replace"),
+              Crlf({"3 = Time Not Replaced: No Subtitle of This Number in Add-File!!!"}));
+    fs::remove(work_ / "film.out");
+
+    // The compare mode is a stored setting; the report is named after it.
+    r = Run({"--set", "TimingsModeCompare=2", "compare-timings", "--add", "orig.srt", "film.srt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Timings: Changed: 0 | Not Changed: 3 | Missing: 2\n");
+    EXPECT_TRUE(fs::exists(work_ / "film.cmp2"));
+    EXPECT_EQ(Get("film.out"), translation);
+}
+
+TEST_F(Cli, SplitThenJoinGivesTheFileBack) {
+    Put("film.srt", kFilm);
+    Result r = Run({"split-time-text", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "film.srt: Null LOG-length-file\n");
+    r = Run({"split-time-text", "film.srt"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "film.srt: Output File Exist!!!\n");
+
+    // Without --time the time file is the one beside the text file.
+    r = Run({"--quiet", "join-time-text", "film.srttext"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(Get("film.out"), kFilm);
+    fs::rename(work_ / "film.srttime", work_ / "times.txt");
+    fs::remove(work_ / "film.out");
+    r = Run({"--quiet", "join-time-text", "--time", "times.txt", "film.srttext"});
+    EXPECT_EQ(Get("film.out"), kFilm);
+}
+
+TEST_F(Cli, TheLastSubtitleAndTheTimeCorrectionRunOverAMask) {
+    const std::string overlapping = Crlf({"1", "00:00:04,000 --> 00:00:05,200", "a", "", "2",
+                                          "00:00:05,000 --> 00:00:06,000", "b", ""});
+    Put("dir/a.srt", overlapping);
+    Put("dir/b.srt", overlapping);
+    Result r = Run({"--quiet", "subtitle-time-correction", "dir/*.srt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Get("dir/b.out"), Crlf({"1", "00:00:04,000 --> 00:00:05,200", "a", "", "2",
+                                      "00:00:05,201 --> 00:00:06,000", "b", ""}));
+    r = Run({"--quiet", "rename-out", "dir/*.srt"});
+    r = Run({"--quiet", "add-last-subtitle", "--text", "The\nEnd", "dir/a.srt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Get("dir/a.out"), Crlf({"1", "00:00:04,000 --> 00:00:05,200", "a", "", "2",
+                                      "00:00:05,201 --> 00:00:06,000", "b", "", "3",
+                                      "00:00:16,000 --> 00:00:17,000", "The", "End", ""}));
+    fs::remove(work_ / "dir/a.out");
+    r = Run({"--quiet", "delete-last-subtitle", "dir/*.srt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Get("dir/a.out"), Crlf({"1", "00:00:04,000 --> 00:00:05,200", "a", ""}));
 }
 
 }  // namespace

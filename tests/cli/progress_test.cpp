@@ -40,17 +40,21 @@ TEST(ProgressLine, StaysHiddenForAQuickRunAndRedrawsAtMostTenTimesASecond) {
     EXPECT_EQ(t.writes.size(), 3u);
 }
 
-TEST(ProgressLine, AFolderRunCountsFilesAndTheBytesOfEveryFile) {
+TEST(ProgressLine, AFolderRunCountsFilesAndTheBytesOfTheWholeFolder) {
     Terminal t;
-    t.line.Folder(1, 3);
+    t.line.Folder(1, 3, 0, 8'000'000);
     t.line.Bytes(2'000'000, 2'000'000);
-    t.line.Folder(2, 3);
+    t.line.Folder(2, 3, 2'000'000, 8'000'000);
     t.clock += 1.0;
+    // One file at a time: the bytes of the file being read count too.
     t.line.Bytes(1'000'000, 4'000'000);
     ASSERT_EQ(t.writes.size(), 1u);
-    // 3 MB in one second: the finished file counts for the rate.
-    EXPECT_EQ(t.writes[0], "\rfile 2 of 3, 25% of 4.0 MB, 3.0 MB/s\x1b[K");
-    t.line.Folder(4, 3);  // the run ended: the line goes
+    EXPECT_EQ(t.writes[0], "\rfile 2 of 3, 37% of 8.0 MB, 3.0 MB/s\x1b[K");
+    // Files on several threads: only the files done count.
+    t.clock += 1.0;
+    t.line.Folder(3, 3, 6'000'000, 8'000'000);
+    EXPECT_EQ(t.writes.back(), "\rfile 3 of 3, 75% of 8.0 MB, 3.0 MB/s\x1b[K");
+    t.line.Folder(4, 3, 8'000'000, 8'000'000);  // the run ended: the line goes
     EXPECT_EQ(t.writes.back(), "\r\x1b[K");
 }
 

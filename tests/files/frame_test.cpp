@@ -223,5 +223,88 @@ TEST(RunInFrame, AReportOnlyRunNeedsNoOutputPathAndIgnoresAnExistingOutput) {
     }
 }
 
+TEST(RunInFrameWithAdd, ReadsBothInputsOrStopsBeforeCreatingAnything) {
+    const struct {
+        std::string_view what;
+        std::string add;  // in the folder; "" = none given
+        bool outputTaken;
+        RunResult result;
+        Names messages;
+    } cases[] = {
+        {"both there", "add.srt", false, RunResult::Done, {}},
+        {"no add file given", "", false, RunResult::Skipped, {}},
+        {"add file missing", "gone.srt", false, RunResult::Skipped, {}},
+        {"add file missing, output taken",
+         "gone.srt",
+         true,
+         RunResult::Refused,
+         {"Output File Exist!!!"}},
+        {"add file is a folder", "sub", false, RunResult::Skipped, {}},
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        WriteFile(f.dir / "add.srt", "a1\nA2\n");
+        std::filesystem::create_directory(f.dir / "sub");
+        if (c.outputTaken) WriteFile(f.output, "keep\r\n");
+        const Names before = Listing(f.dir);
+        const std::string add = c.add.empty() ? "" : std::string(f.dir / c.add);
+        const RunResult result =
+            RunInFrameWithAdd({.input = f.input, .output = f.output, .steps = {}}, add, f.host,
+                              [](FrameRun& run, LineReader& second) {
+                                  std::string line;
+                                  while (run.ReadLine(line) && second.ReadLine(line))
+                                      run.WriteLine(line);
+                              });
+        EXPECT_EQ(result, c.result) << c.what;
+        EXPECT_EQ(f.host.messages, c.messages) << c.what;
+        if (result == RunResult::Done) {
+            EXPECT_EQ(ReadFile(f.output), Crlf({"a1", "A2"})) << c.what;
+        } else {
+            EXPECT_EQ(Listing(f.dir), before) << c.what;
+        }
+    }
+}
+
+TEST(ExtraOutputs, PutsEveryFileInPlaceOrNone) {
+    const struct {
+        std::string_view what;
+        bool appears;  // a file appears at the second path while the run writes
+        bool drop;     // the second file is dropped
+        Names files;
+    } cases[] = {
+        {"all placed", false, false, {"film.one", "film.srt", "film.two"}},
+        {"one dropped", false, true, {"film.one", "film.srt"}},
+        {"one taken meanwhile", true, false, {"film.srt", "film.two"}},
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        const std::string one = f.dir / "film.one";
+        const std::string two = f.dir / "film.two";
+        bool committed = false;
+        {
+            ExtraOutputs extra;
+            extra.Open(one).WriteLine("1");
+            extra.Open(two).WriteLine("2");
+            if (c.drop) extra.Drop(two);
+            if (c.appears) WriteFile(two, "theirs\r\n");
+            committed = extra.Commit();
+        }
+        EXPECT_EQ(committed, !c.appears) << c.what;
+        EXPECT_EQ(Listing(f.dir), c.files) << c.what;  // no temporary file is left
+        if (committed) {
+            EXPECT_EQ(ReadFile(one), "1\r\n") << c.what;
+        } else {
+            EXPECT_EQ(ReadFile(two), "theirs\r\n") << c.what;
+        }
+    }
+    // Not committed: nothing is left behind.
+    Fixture f;
+    {
+        ExtraOutputs extra;
+        extra.Open(f.dir / "film.one").WriteLine("1");
+    }
+    EXPECT_EQ(Listing(f.dir), Names{"film.srt"});
+}
+
 }  // namespace
 }  // namespace tessaline

@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -33,6 +34,7 @@
 #include <QTimeEdit>
 #include <QTreeView>
 #include <set>
+#include <string_view>
 
 #include "gui/window_layout.hpp"
 #include "ops/catalogue.hpp"
@@ -48,6 +50,10 @@ using test::ReadFile;
 using test::TempDir;
 using test::W;
 using test::WriteFile;
+
+// The controls that another control switches on and off (cbSubExt by directory mode,
+// cbRoundWord by the compare mode, edJoinDeltaTime by "Join Sub-Text").
+const std::set<std::string_view> kSwitchedControls = {"cbSubExt", "cbRoundWord", "edJoinDeltaTime"};
 
 const std::string kFilm = Crlf({"1", "00:00:01,000 --> 00:00:03,000", W("Привет!"), "", "2",
                                 "00:00:04,000 --> 00:00:05,000", "Hello", ""});
@@ -518,8 +524,9 @@ TEST(MainWindow, EveryControlIsThereAndUnbuiltCommandsSaySo) {
     for (const std::string& name : kControlNames) {
         QWidget* widget = w.window.findChild<QWidget*>(QString::fromStdString(name));
         ASSERT_NE(widget, nullptr) << name;
-        // A disabled command says why (cbSubExt is off only outside directory mode).
-        if (!widget->isEnabled() && name != "cbSubExt" && !qobject_cast<QLabel*>(widget)) {
+        // A disabled command says why; a control that another one switches need not.
+        if (!widget->isEnabled() && !kSwitchedControls.contains(name) &&
+            !qobject_cast<QLabel*>(widget)) {
             EXPECT_TRUE(widget->toolTip().contains("Not available yet")) << name;
         }
     }
@@ -547,14 +554,13 @@ TEST(MainWindow, EveryCatalogueEntryHasItsLiveControls) {
         for (const Trigger& trigger : op->triggers)
             EXPECT_TRUE(live(trigger.control)) << trigger.control;
         for (std::string_view control : op->controls) {
-            // The mask list is live in directory mode only.
-            if (control != "cbSubExt") {
+            if (!kSwitchedControls.contains(control)) {
                 EXPECT_TRUE(live(control)) << control;
             }
         }
         for (std::string_view key : op->settings) {
             const SettingDef* def = LookupSettingDef(key);
-            if (!def->feeds.empty()) {
+            if (!def->feeds.empty() && !kSwitchedControls.contains(def->feeds)) {
                 EXPECT_TRUE(live(def->feeds)) << def->feeds;
             }
         }
@@ -727,6 +733,70 @@ TEST(MainWindow, SubtitlesLengthCutsToTwoLinesThatPassTheTest) {
     EXPECT_EQ(ReadFile(home / "film.len"), Crlf({"1 = Number is a First Symbol of Subtitle!"}));
     EXPECT_EQ(w.Get<QComboBox>("cbLogExt")->currentText(), "*.len");
     EXPECT_EQ(w.messages, QStringList{"Null Log-file"});
+}
+
+// --- Timings from a second file, the last subtitle ----------------------------------------------
+
+TEST(MainWindow, ATranslationTakesTheTimingsOfTheFileTypedIntoTheAddBox) {
+    TempDir home;
+    WriteFile(home / "original.srt", Crlf({"1", "00:01:01,000 --> 00:01:03,000", "Hi!", "", "3",
+                                           "00:01:05,000 --> 00:01:06,000", "Three", ""}));
+    {
+        Window w(home);
+        w.OpenFilm(home);
+        w.Fill("edOpenFileAdd", Path(home / "original.srt"));
+        EXPECT_EQ(w.Focused(), w.Get<QLineEdit>("edOpenFileAdd"));
+        w.Click("btnReplaceTimingsSub");
+
+        EXPECT_EQ(ReadFile(home / "film.out"),
+                  Crlf({"1", "00:01:01,000 --> 00:01:03,000", W("Привет!"), "", "2",
+                        "00:00:04,000 --> 00:00:05,000", "Hello", "", "3",
+                        "00:01:05,000 --> 00:01:06,000", "Three", ""}));
+        EXPECT_EQ(ReadFile(home / "film.replace"),
+                  Crlf({"2 = Time Not Replaced: No Subtitle of This Number in Add-File!!!",
+                        "add#3 = Subtitle Copied from Add-File: No Subtitle of This Number in "
+                        "In-File!!!",
+                        std::string(52, '='), ">> 2 Replaced Strings"}));
+        EXPECT_EQ(w.Get<QComboBox>("cbLogExt")->currentText(), "*.replace");
+        EXPECT_EQ(w.StatusBar(), ">> 2 Replaced Strings");
+        EXPECT_TRUE(w.messages.isEmpty());
+        // The box is remembered when its flag is on.
+        w.window.session().settings().SetBool("SaveLastOpenAddFileString", true);
+        w.window.close();
+    }
+    Window again(home);
+    EXPECT_EQ(again.Get<QLineEdit>("edOpenFileAdd")->text(), Path(home / "original.srt"));
+}
+
+TEST(MainWindow, TheCompareModeAndJoiningSwitchTheirControls) {
+    TempDir home;
+    Window w(home);
+    EXPECT_TRUE(w.Get<QLineEdit>("edDeltaTime")->isEnabled());
+    EXPECT_FALSE(w.Get<QCheckBox>("cbRoundWord")->isEnabled());
+    EXPECT_FALSE(w.Get<QLineEdit>("edJoinDeltaTime")->isEnabled());
+    // A click on the radio button of the first text mode, then on the join check box's box.
+    auto* byText = w.Get<QGroupBox>("rgTimingsModeCompare")->findChildren<QRadioButton*>()[1];
+    w.ShowPageOf(byText);
+    w.ClickAt(byText->mapTo(&w.window, QPoint(6, byText->height() / 2)));
+    EXPECT_EQ(w.window.session().settings().Int("TimingsModeCompare"), 1);
+    EXPECT_FALSE(w.Get<QLineEdit>("edDeltaTime")->isEnabled());
+    EXPECT_TRUE(w.Get<QCheckBox>("cbRoundWord")->isEnabled());
+    auto* join = w.Get<QCheckBox>("cbJoinSubtitlesText");
+    w.ClickAt(join->mapTo(&w.window, QPoint(6, join->height() / 2)));
+    EXPECT_TRUE(w.Get<QLineEdit>("edJoinDeltaTime")->isEnabled());
+}
+
+TEST(MainWindow, AddLastSubAppendsTheEditorsTextAndGivesItTheFocusBack) {
+    TempDir home;
+    Window w(home);
+    w.OpenFilm(home);
+    w.Fill("MemoSubLines", "The");
+    w.Press(Qt::Key_Return);
+    w.Type("End");
+    w.Click("btnAddLastSub");
+    EXPECT_EQ(ReadFile(home / "film.out"),
+              kFilm + Crlf({"3", "00:00:15,000 --> 00:00:16,000", "The", "End", ""}));
+    EXPECT_EQ(w.Focused(), w.Get<QPlainTextEdit>("MemoSubLines"));
 }
 
 }  // namespace

@@ -67,10 +67,31 @@ TEST(Catalogue, EveryDescriptorNamesKnownSettingsControlsAndCodes) {
         }
     }
     // The file commands, the timing shifts, the conversions and the correction are offered.
-    for (const char* command :
-         {"offset-time", "offset-tail", "offset-count", "recount", "offset-frame", "convert",
-          "correct", "rename-out", "delete-file", "fix-delimiters", "fix-digits",
-          "check-end-letters", "fix-dialog", "remove-tag", "fix-tags", "reflow-tags"}) {
+    for (const char* command : {"offset-time",
+                                "offset-tail",
+                                "offset-count",
+                                "recount",
+                                "offset-frame",
+                                "convert",
+                                "correct",
+                                "rename-out",
+                                "delete-file",
+                                "fix-delimiters",
+                                "fix-digits",
+                                "check-end-letters",
+                                "fix-dialog",
+                                "remove-tag",
+                                "fix-tags",
+                                "reflow-tags",
+                                "replace-timings",
+                                "compare-timings",
+                                "fix-double-time",
+                                "fix-wrong-time",
+                                "split-time-text",
+                                "join-time-text",
+                                "add-last-subtitle",
+                                "delete-last-subtitle",
+                                "subtitle-time-correction"}) {
         EXPECT_NE(FindOperation(command), nullptr) << command;
     }
     EXPECT_EQ(FindOperation("settings"), nullptr);
@@ -96,7 +117,12 @@ TEST(Catalogue, ButtonsAndCodesLeadToTheirOperationAndVariant) {
                  {29, "remove-tag", kAnyVariant},
                  {32, "fix-dialog", kAnyVariant},
                  {46, "fix-digits", kAnyVariant},
-                 {47, "check-end-letters", kAnyVariant}};
+                 {47, "check-end-letters", kAnyVariant},
+                 {19, "fix-double-time", kAnyVariant},
+                 {20, "fix-wrong-time", kAnyVariant},
+                 {28, "add-last-subtitle", kAnyVariant},
+                 {31, "delete-last-subtitle", kAnyVariant},
+                 {33, "subtitle-time-correction", kAnyVariant}};
     for (const auto& c : codes) {
         const auto found = OperationOfCode(c.code);
         ASSERT_TRUE(found.has_value()) << c.code;
