@@ -44,6 +44,7 @@ TEST_P(CorpusProgram, EveryCommandKeepsItsPromisesInTimeAndMemory) {
     const std::vector<std::string_view> displayLineLists = {
         "to-one-line", "set-length", "length-test", "break-dialog", "break-big-text"};
     const Promises promises{.maxRssKb = MemoryAllowedKb(bytes.size()),
+                            .secondInputKb = static_cast<long>(2 * bytes.size() / 1024),
                             .memoryUnchecked = name == "long-line-of-bars.sub"
                                                    ? displayLineLists
                                                    : std::vector<std::string_view>{}};

@@ -294,9 +294,11 @@ std::vector<std::string> CheckRun(const Invocation& invocation, const std::strin
         promises.maxRssKb > 0 &&
         std::find(promises.memoryUnchecked.begin(), promises.memoryUnchecked.end(),
                   invocation.op->command) == promises.memoryUnchecked.end();
-    if (memoryChecked && outcome.maxRssKb > promises.maxRssKb) {
+    const long memoryAllowed =
+        promises.maxRssKb + (invocation.secondFile ? promises.secondInputKb : 0);
+    if (memoryChecked && outcome.maxRssKb > memoryAllowed) {
         fail("peak memory " + std::to_string(outcome.maxRssKb) + " kB over " +
-             std::to_string(promises.maxRssKb) + " kB");
+             std::to_string(memoryAllowed) + " kB");
     }
     for (const auto& [file, content] : after) {
         if (IsTempFileName(file)) fail("left " + file);

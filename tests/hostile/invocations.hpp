@@ -75,6 +75,8 @@ using InvocationRunner = std::function<RunOutcome(const Invocation&, const std::
 struct Promises {
     /// Peak memory allowed in kB (0: not checked).
     long maxRssKb = 0;
+    /// Allowed besides, for a command that reads a second file (the same bytes again).
+    long secondInputKb = 0;
     /// Commands whose peak memory is not checked on this file (a fault known and left open).
     std::vector<std::string_view> memoryUnchecked = {};
 };
