@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <set>
 
 #include "corpus.hpp"
@@ -44,6 +45,8 @@ TEST(CorpusPlan, CoversEveryCommandOptionAndMode) {
             covered.insert(command + " " + arg);
     }
     EXPECT_GE(AllCorpusNames().size(), 40u);
+    std::printf("%zu files x %zu invocations of %zu commands\n", AllCorpusNames().size(),
+                CatalogueInvocations().size(), Catalogue().size());
     for (const Operation* op : Catalogue()) {
         const std::string command(op->command);
         EXPECT_TRUE(covered.contains(command)) << command;
