@@ -124,6 +124,10 @@ void Session::ReadSettingsFrom(const std::string& iniPath) {
 
 void Session::Exit() {
     WriteLinesReplacing(ProgramFile("LastOpen.dat"), recentFiles);
+    SaveSettings();
+}
+
+void Session::SaveSettings() {
     if (settings_.Bool("SaveLastOpenFileString")) settings_.SetText("LastOpenFileString", openFile);
     if (settings_.Bool("SaveLastOpenAddFileString")) {
         settings_.SetText("LastOpenAddFileString", openAddFile());

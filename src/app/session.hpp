@@ -58,6 +58,10 @@ class Session {
     /// Writes LastOpen.dat and every setting back to Tessaline.ini, as at program exit.
     void Exit();
 
+    /// Writes every setting to Tessaline.ini now (the settings windows' "Close" does, so that a
+    /// later crash or kill does not lose what the user chose).
+    void SaveSettings();
+
     // --- State ---------------------------------------------------------------------------------
 
     Settings& settings() { return settings_; }

@@ -44,6 +44,7 @@
 
 #include "core/paths.hpp"
 #include "gui/editor_view.hpp"
+#include "gui/parameters_window.hpp"
 #include "gui/subtitle_lists_window.hpp"
 #include "gui/window_layout.hpp"
 #include "ops/catalogue.hpp"
@@ -88,6 +89,8 @@ const QSet<QString>& WorkingControls() {
             "mnAbout",
             "mnReplaceList",
             "mnSubtitlesLists",
+            "mnParameters",
+            "mnPartsAndTails",
         };
         for (const QString& name : EditorView::Controls())
             set.insert(name);
@@ -356,7 +359,7 @@ void MainWindow::BuildMenus() {
     about->setShortcut(QKeySequence(Qt::Key_F1));
 }
 
-QWidget* MainWindow::MakeControl(const ControlDef& def, QWidget* parent) {
+QWidget* MakeControl(const ControlDef& def, QWidget* parent) {
     const QString caption = QString::fromUtf8(def.caption);
     const QString value = QString::fromUtf8(def.value);
     QWidget* widget = nullptr;
@@ -409,7 +412,9 @@ QWidget* MainWindow::MakeControl(const ControlDef& def, QWidget* parent) {
             break;
         case Kind::Radio: {
             auto* group = new QGroupBox(caption, parent);
-            auto* layout = new QHBoxLayout(group);
+            // A group that stands over several rows lists its items one under the other.
+            QBoxLayout* layout = def.rowSpan > 1 ? static_cast<QBoxLayout*>(new QVBoxLayout(group))
+                                                 : new QHBoxLayout(group);
             layout->setContentsMargins(4, caption.isEmpty() ? 2 : 4, 4, 2);
             auto* buttons = new QButtonGroup(group);
             const QStringList items = Items(def.items);
@@ -568,46 +573,30 @@ void MainWindow::BuildPages() {
 
 // Shows every setting in the control it feeds and keeps the setting in step with the control.
 void MainWindow::BindSettings() {
-    Settings& settings = session_->settings();
     for (const SettingDef& def : kSettingTable) {
         if (def.feeds.empty() || def.feeds == "edOpenFile" || def.feeds == "edOpenFileAdd") {
             continue;  // the open-file boxes show the session's own paths
         }
-        const QString name =
-            QString::fromLatin1(def.feeds.data(), static_cast<qsizetype>(def.feeds.size()));
         const std::string key(def.key);
-        QObject* object = findChild<QObject*>(name);
+        QObject* object = findChild<QObject*>(NameOf(def.feeds));
+        ShowSetting(object, session_->settings(), key);
+        const auto store = [this, object, key] { StoreSetting(object, session_->settings(), key); };
         if (auto* check = qobject_cast<QCheckBox*>(object)) {
-            check->setChecked(settings.Bool(key));
-            connect(check, &QCheckBox::toggled, this,
-                    [this, key](bool on) { session_->settings().SetBool(key, on); });
+            connect(check, &QCheckBox::toggled, this, store);
         } else if (auto* spin = qobject_cast<QSpinBox*>(object)) {
-            spin->setValue(settings.Int(key));
-            connect(spin, &QSpinBox::valueChanged, this, [this, key](int value) {
-                session_->settings().SetInt(key, value);
+            connect(spin, &QSpinBox::valueChanged, this, [this, store] {
+                store();
                 ShowLineSummary();
             });
         } else if (auto* edit = qobject_cast<QLineEdit*>(object)) {
-            edit->setText(QtHost::FromText(settings.Text(key)));
-            connect(edit, &QLineEdit::textChanged, this, [this, key](const QString& text) {
-                session_->settings().SetText(key, QtHost::ToText(text));
-            });
+            connect(edit, &QLineEdit::textChanged, this, store);
         } else if (auto* combo = qobject_cast<QComboBox*>(object)) {
-            combo->setCurrentText(QtHost::FromText(settings.Text(key)));
-            connect(combo, &QComboBox::currentTextChanged, this, [this, key](const QString& text) {
-                session_->settings().SetText(key, QtHost::ToText(text));
-            });
-        } else if (auto* label = qobject_cast<QLabel*>(object)) {
-            label->setText(QtHost::FromText(settings.Text(key)));
+            connect(combo, &QComboBox::currentTextChanged, this, store);
         } else if (auto* action = qobject_cast<QAction*>(object)) {
-            action->setChecked(settings.Bool(key));
-            connect(action, &QAction::toggled, this,
-                    [this, key](bool on) { session_->settings().SetBool(key, on); });
+            connect(action, &QAction::toggled, this, store);
         } else if (auto* group = qobject_cast<QGroupBox*>(object)) {
-            SetRadioIndex(group, settings.Int(key));
             if (auto* buttons = group->findChild<QButtonGroup*>()) {
-                connect(buttons, &QButtonGroup::idClicked, this,
-                        [this, key](int id) { session_->settings().SetInt(key, id); });
+                connect(buttons, &QButtonGroup::idClicked, this, store);
             }
         }
     }
@@ -805,6 +794,11 @@ void MainWindow::WireCommands() {
     focus("mnTimeCalculatorSetFocus", kUtilitiesPage, "gbTimeCalculator");
     onAction("mnAbout", [this] { ShowAbout(); });
     onAction("mnSubtitlesLists", [this] { ShowSubtitlesLists(); });
+    onAction("mnParameters", [this] { ShowParameters(); });
+    onAction("mnPartsAndTails", [this] {
+        PartsAndTailsWindow window(*session_, this);
+        window.exec();
+    });
 }
 
 // Every command control whose command is not built yet is disabled and says so.
@@ -865,11 +859,7 @@ void MainWindow::FormCreate() {
         openBox->addItem(PathToQString(path));
     openBox->setCurrentText(PathToQString(session_->openFile));
 
-    auto* time = Control<QLabel>("stStatusTime");
-    time->setText(QtHost::FromText(session_->TimeStatusCaption()));
-    time->setAlignment(session_->settings().Bool("BeginTimeFrameOfLastSubtitle")
-                           ? Qt::AlignLeft | Qt::AlignVCenter
-                           : Qt::AlignRight | Qt::AlignVCenter);
+    ShowTimeCaption();
 
     Place();
     pages_->setCurrentIndex(kSubtitlePage);
@@ -1004,6 +994,32 @@ void MainWindow::ShowState() {
         font.setItalic(s.directoryMode);
         widget->setFont(font);
     }
+}
+
+void MainWindow::ShowTimeCaption() {
+    auto* time = Control<QLabel>("stStatusTime");
+    time->setText(QtHost::FromText(session_->TimeStatusCaption()));
+    time->setAlignment(session_->settings().Bool("BeginTimeFrameOfLastSubtitle")
+                           ? Qt::AlignLeft | Qt::AlignVCenter
+                           : Qt::AlignRight | Qt::AlignVCenter);
+}
+
+// The controls that show a setting follow what a settings window changed.
+void MainWindow::ShowSettings() {
+    for (const SettingDef& def : kSettingTable) {
+        if (def.feeds.empty() || def.feeds == "edOpenFile" || def.feeds == "edOpenFileAdd") {
+            continue;
+        }
+        ShowSetting(findChild<QObject*>(NameOf(def.feeds)), session_->settings(), def.key);
+    }
+    ShowTimeCaption();
+    ShowLineSummary();
+}
+
+void MainWindow::ShowParameters() {
+    ParametersWindow window(*session_, this);
+    window.exec();
+    ShowSettings();
 }
 
 void MainWindow::ShowLineSummary() {

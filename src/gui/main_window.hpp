@@ -60,7 +60,6 @@ class MainWindow : public QMainWindow {
   private:
     void BuildMenus();
     void BuildPages();
-    QWidget* MakeControl(const ControlDef& def, QWidget* parent);
     void BindSettings();
     void BindControls();
     void ShowControl(std::string_view name);
@@ -79,6 +78,9 @@ class MainWindow : public QMainWindow {
     void Run(const std::function<void()>& handler);
     void ShowState();
     void ShowLineSummary();
+    void ShowTimeCaption();
+    void ShowSettings();
+    void ShowParameters();
 
     QString ChooseFile(const QString& folder);
     void OpenFromDialog();
@@ -93,6 +95,10 @@ class MainWindow : public QMainWindow {
     bool running_ = false;
     bool closed_ = false;
 };
+
+/// The widget of a control of the window layout tables, with its objectName, caption, items,
+/// range and initial value.
+QWidget* MakeControl(const ControlDef& def, QWidget* parent);
 
 /// Gives the open dialog room for long file names: a larger size, and in Qt's own dialog columns
 /// as wide as their text.
