@@ -42,7 +42,10 @@
 #include <thread>
 #include <utility>
 
+#include "app/language.hpp"
 #include "core/paths.hpp"
+#include "files/fs.hpp"
+#include "files/line_io.hpp"
 #include "gui/editor_view.hpp"
 #include "gui/parameters_window.hpp"
 #include "gui/subtitle_lists_window.hpp"
@@ -258,7 +261,8 @@ std::string PathFromQString(const QString& path) {
 
 MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMainWindow(parent) {
     setObjectName("TMainForm");
-    setWindowTitle(kCaption);
+    caption_ = kCaption;
+    setWindowTitle(caption_);
     setWindowIcon(QIcon(":/tessaline.svg"));
     BuildMenus();
     BuildPages();
@@ -863,6 +867,14 @@ void MainWindow::FormCreate() {
 
     Place();
     pages_->setCurrentIndex(kSubtitlePage);
+    // The language chosen in the Parameters window, when its file is there.
+    const std::string& language = session_->settings().Text("Language");
+    if (!language.empty()) {
+        const std::string path = LanguageFilePath(session_->programFolder(), language);
+        if (IsRegularFile(path) && !ApplyLanguage(PathToQString(path))) {
+            host_->ShowMessage("Error on Load Language File");
+        }
+    }
     Control<QLabel>("stStatusInd")->setVisible(false);
 }
 
@@ -968,8 +980,7 @@ void MainWindow::ShowState() {
     const std::string shown = s.directoryMode && !s.folder.empty()
                                   ? std::string(FileNameOf(s.folder)) + "/" + std::string(name)
                                   : std::string(name);
-    setWindowTitle(s.openFile.empty() ? QString(kCaption)
-                                      : QString(kCaption) + " - " + PathToQString(shown));
+    setWindowTitle(s.openFile.empty() ? caption_ : caption_ + " - " + PathToQString(shown));
     auto* openBox = Control<QComboBox>("edOpenFile");
     openBox->clear();
     for (const std::string& path : s.recentFiles)
@@ -1018,8 +1029,54 @@ void MainWindow::ShowSettings() {
 
 void MainWindow::ShowParameters() {
     ParametersWindow window(*session_, this);
+    window.onLanguageChosen = [this](const QString& path) {
+        if (!ApplyLanguage(path)) host_->ShowMessage("Error on Load Language File");
+    };
     window.exec();
     ShowSettings();
+}
+
+bool MainWindow::ApplyLanguage(const QString& path) {
+    const std::string file = PathFromQString(path);
+    std::vector<std::string> lines;
+    try {
+        if (!IsRegularFile(file)) return false;
+        lines = ReadLinesIfExists(file);
+    } catch (const std::exception&) {
+        return false;
+    }
+    for (const Caption& caption : LanguageCaptions(lines)) {
+        const QString text = QtHost::FromText(caption.text);
+        const QString name = NameOf(caption.target.control);
+        if (caption.target.control == kMainWindowTarget) {
+            caption_ = text;
+            continue;
+        }
+        QObject* object = findChild<QObject*>(name);
+        if (auto* page = qobject_cast<QWidget*>(object); page && name.startsWith("TabSheet")) {
+            for (int i = 0; i < pages_->count(); ++i) {
+                if (pages_->widget(i)->isAncestorOf(page)) pages_->setTabText(i, text);
+            }
+        } else if (auto* menu = qobject_cast<QMenu*>(object)) {
+            menu->setTitle(text);
+        } else if (auto* action = qobject_cast<QAction*>(object)) {
+            action->setText(text);
+        } else if (auto* group = qobject_cast<QGroupBox*>(object)) {
+            if (caption.target.item < 0) {
+                group->setTitle(text);
+            } else if (auto* buttons = group->findChild<QButtonGroup*>()) {
+                if (QAbstractButton* button = buttons->button(caption.target.item)) {
+                    button->setText(text);
+                }
+            }
+        } else if (auto* button = qobject_cast<QAbstractButton*>(object)) {
+            button->setText(text);
+        } else if (auto* label = qobject_cast<QLabel*>(object)) {
+            label->setText(text);
+        }
+    }
+    ShowState();
+    return true;
 }
 
 void MainWindow::ShowLineSummary() {

@@ -41,6 +41,9 @@ class MainWindow : public QMainWindow {
     /// Tests and scripts replace the open dialogs with this (it returns the chosen path or "").
     std::function<QString(const QString& folder)> openDialogHook;
 
+    /// Applies the captions of a language file; false when it cannot be read.
+    bool ApplyLanguage(const QString& path);
+
     /// Saves a picture of every page into `folder` (main.png and one file per page).
     bool SaveScreenshots(const QString& folder);
     /// Saves a picture of the window as it stands.
@@ -92,6 +95,7 @@ class MainWindow : public QMainWindow {
     std::unique_ptr<Session> session_;
     EditorView* editorView_ = nullptr;  // a child of the window
     QTabWidget* pages_ = nullptr;
+    QString caption_;  // the window's caption before the open file's name
     bool running_ = false;
     bool closed_ = false;
 };

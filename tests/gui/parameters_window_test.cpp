@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -23,6 +24,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "app/language.hpp"
 #include "app/session.hpp"
 #include "files/ini_file.hpp"
 #include "gui/main_window.hpp"
@@ -263,6 +265,113 @@ TEST(ParametersWindow, TheMainWindowFollowsTheParameters) {
     EXPECT_EQ(program.window.Control<QLabel>("lmaxSubLengthResult")->text(),
               QString::number(3 * 33 - 9));
     EXPECT_EQ(Stored(home).Int("SubtitleFullLength"), 150);
+}
+
+// --- Language files ------------------------------------------------------------------------------
+
+// What a control of the main window shows as its caption.
+QString CaptionOf(MainWindow& window, const CaptionTarget& target) {
+    const QString name = QString::fromLatin1(target.control.data(), target.control.size());
+    if (target.control == kMainWindowTarget) return window.windowTitle();
+    QObject* object = window.findChild<QObject*>(name);
+    if (object == nullptr) return "<missing>";
+    if (name.startsWith("TabSheet")) {
+        auto* tabs = window.findChild<QTabWidget*>("PageControl");
+        for (int i = 0; i < tabs->count(); ++i) {
+            if (tabs->widget(i)->isAncestorOf(qobject_cast<QWidget*>(object)))
+                return tabs->tabText(i);
+        }
+    }
+    if (auto* menu = qobject_cast<QMenu*>(object)) return menu->title();
+    if (auto* action = qobject_cast<QAction*>(object)) return action->text();
+    if (auto* group = qobject_cast<QGroupBox*>(object)) {
+        return target.item < 0 ? group->title()
+                               : group->findChild<QButtonGroup*>()->button(target.item)->text();
+    }
+    if (auto* button = qobject_cast<QAbstractButton*>(object)) return button->text();
+    if (auto* label = qobject_cast<QLabel*>(object)) return label->text();
+    return "<no caption>";
+}
+
+QString Shipped(const char* name) {
+    return QString::fromStdString(std::string(TESSALINE_SOURCE_DIR) + "/data/defaults/languages/" +
+                                  name);
+}
+
+// The Russian file captions every control it names; the English one gives back the built-in
+// captions; a file of 30 lines changes nothing.
+TEST(LanguageFile, CaptionsFollowTheFile) {
+    TempDir home;
+    Program program(home);
+    MainWindow& window = program.window;
+    std::vector<QString> builtIn;
+    for (const CaptionTarget& target : LanguageTargets())
+        builtIn.push_back(CaptionOf(window, target));
+
+    ASSERT_TRUE(window.ApplyLanguage(Shipped("Russian.lng")));
+    EXPECT_EQ(window.Control<QPushButton>("btnAllInOne")->text(), QString::fromUtf8("Всё сразу"));
+    EXPECT_EQ(window.findChild<QMenu*>("mnFile")->title(), QString::fromUtf8("&Файл"));
+    EXPECT_EQ(CaptionOf(window, {"TabSheetDiagram"}), QString::fromUtf8("Диаграмма"));
+    EXPECT_EQ(CaptionOf(window, {"rgCoefficient", 1}), QString::fromUtf8("Коэффициент"));
+    EXPECT_EQ(window.Control<QPushButton>("btnTimeTestDbl")->text(),
+              window.Control<QPushButton>("btnTimeTest")->text());
+    std::size_t changed = 0;
+    const std::vector<CaptionTarget> targets = LanguageTargets();
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        EXPECT_NE(CaptionOf(window, targets[i]), "<missing>") << targets[i].control;
+        if (CaptionOf(window, targets[i]) != builtIn[i]) ++changed;
+    }
+    EXPECT_GT(changed, targets.size() * 3 / 4);
+
+    // A short file is ignored.
+    const std::string shortFile = (home / "Short.lng").string();
+    WriteFile(shortFile, std::string(30, '\n'));
+    ASSERT_TRUE(window.ApplyLanguage(QString::fromStdString(shortFile)));
+    EXPECT_EQ(window.Control<QPushButton>("btnAllInOne")->text(), QString::fromUtf8("Всё сразу"));
+    EXPECT_FALSE(window.ApplyLanguage(QString::fromStdString((home / "None.lng").string())));
+
+    // English gives back what the window had (the second control of a shared line takes the
+    // first one's text).
+    ASSERT_TRUE(window.ApplyLanguage(Shipped("English.lng")));
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        const bool second = i > 0 && targets[i - 1].control != targets[i].control &&
+                            CaptionOf(window, targets[i]) == CaptionOf(window, targets[i - 1]) &&
+                            builtIn[i] != builtIn[i - 1];
+        if (!second) {
+            EXPECT_EQ(CaptionOf(window, targets[i]), builtIn[i]) << targets[i].control;
+        }
+    }
+}
+
+// Chosen with the Parameters window's button, the language is kept and applied at the next start.
+TEST(LanguageFile, ChosenInTheParametersAndAppliedAtStart) {
+    TempDir home;
+    {
+        Program program(home);
+        program.window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&program.window));
+        QTimer::singleShot(0, [&] {
+            auto* window = qobject_cast<ParametersWindow*>(QApplication::activeModalWidget());
+            ASSERT_NE(window, nullptr);
+            User user(*window);
+            window->languageDialogHook = [](const QString&) { return Shipped("Russian.lng"); };
+            user.Click(user.Get("btnLanguage"));
+            EXPECT_EQ(window->Control<QPushButton>("btnLanguage")->text(), "Russian");
+            user.Close();
+        });
+        program.window.Control<QAction>("mnParameters")->trigger();
+        EXPECT_EQ(program.window.Control<QPushButton>("btnAllInOne")->text(),
+                  QString::fromUtf8("Всё сразу"));
+        EXPECT_EQ(Stored(home).Text("Language"), "Russian");
+    }
+    // The next start reads the file from the program folder's languages/.
+    std::filesystem::create_directories(home / "languages");
+    std::filesystem::copy_file(Shipped("Russian.lng").toStdString(),
+                               home / "languages" / "Russian.lng");
+    Program again(home);
+    EXPECT_EQ(again.window.Control<QPushButton>("btnAllInOne")->text(),
+              QString::fromUtf8("Всё сразу"));
+    EXPECT_TRUE(again.messages.isEmpty());
 }
 
 }  // namespace
