@@ -1166,6 +1166,23 @@ bool MainWindow::SaveScreenshots(const QString& folder) {
     lists.show();
     QApplication::processEvents();
     ok = lists.grab().save(folder + "/subtitle-lists.png") && ok;
+    lists.close();
+    // The settings windows, each page of the Parameters.
+    ParametersWindow parameters(*session_, this);
+    parameters.show();
+    auto* tabs = parameters.findChild<QTabWidget*>("PageControl");
+    for (int i = 0; i < tabs->count(); ++i) {
+        tabs->setCurrentIndex(i);
+        QApplication::processEvents();
+        ok =
+            parameters.grab().save(folder + "/parameters-" + QString::number(i + 1) + ".png") && ok;
+    }
+    parameters.reject();
+    PartsAndTailsWindow partsAndTails(*session_, this);
+    partsAndTails.show();
+    QApplication::processEvents();
+    ok = partsAndTails.grab().save(folder + "/parts-and-tails.png") && ok;
+    partsAndTails.reject();
     return ok;
 }
 
