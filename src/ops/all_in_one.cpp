@@ -60,4 +60,25 @@ RunResult RunAllInOne(OperationContext& context, const RunArgs& args) {
     return RunResult::Done;
 }
 
+namespace {
+constexpr Trigger kAllInOneTriggers[] = {{"btnAllInOne"}};
+}  // namespace
+
+extern const Operation kAllInOneOperation{
+    .command = "all-in-one",
+    .summary = "run the whole cleaning chain; the file takes the result",
+    .help =
+        "Runs seven operations one after another, each on the result of the one before:\n"
+        "any-to-dos, fix-delimiters, correct, recount, to-one-line, fix-digits and\n"
+        "set-length. The file itself ends holding the result (the file as it was goes to\n"
+        "the trash); each step's report stays beside it. Refused when film.out exists\n"
+        "or the file is neither srt nor sub; a conversion error stops the chain with the\n"
+        "steps before it done. With a mask, every matching file in turn.",
+    .triggers = kAllInOneTriggers,
+    .logText = "[All In One] Click",
+    .outputExt = "out",
+    .handler = HandlerKind::AllInOne,
+    .run = RunAllInOne,
+};
+
 }  // namespace tessaline

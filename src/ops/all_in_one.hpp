@@ -23,4 +23,6 @@ inline constexpr std::array<int, 7> kAllInOneCodes = {45, 17, 16, 1, 4, 46, 5};
 /// whole run can be undone.
 RunResult RunAllInOne(OperationContext& context, const RunArgs& args);
 
+extern const Operation kAllInOneOperation;
+
 }  // namespace tessaline
