@@ -455,7 +455,9 @@ Outcome Session::Run(const Operation& op, int variant) {
     }
     // The renamed file holds the processed subtitles: open it again. (In directory mode the box
     // holds a mask, which is no file to open.)
-    if (op.handler == HandlerKind::RenameOutFile && !directoryMode && IsRegularFile(openFile)) {
+    const bool replacesFile =
+        op.handler == HandlerKind::RenameOutFile || op.handler == HandlerKind::AllInOne;
+    if (replacesFile && !directoryMode && IsRegularFile(openFile)) {
         // The editor stays at the subtitle it showed.
         const std::string shown = editor.subNumber;
         OpenSubtitleFile(openFile);

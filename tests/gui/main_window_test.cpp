@@ -1192,5 +1192,20 @@ TEST(TimeFramePage, ATypedCoefficientAndTheTwinButtons) {
     EXPECT_EQ(w.messages, QStringList{"Output File Exist!!!"});
 }
 
+// "All in One" on a raw film: the file takes the chain's result and the editor shows it.
+TEST(MainWindow, AllInOneCleansTheOpenFile) {
+    TempDir home;
+    WriteFile(home / "film.srt",
+              "5\n00:00:01,000 --> 00:00:03,000\nHello ,world!How are\nyou ?\n\n");
+    Window w(home);
+    w.Open(home / "film.srt");
+    w.Click("btnAllInOne");
+    EXPECT_EQ(ReadFile(home / "film.srt"),
+              Crlf({"1", "00:00:01,000 --> 00:00:03,000", "Hello, world! How are you?", ""}));
+    EXPECT_FALSE(fs::exists(home / "film.out"));
+    EXPECT_EQ(w.Get<QPlainTextEdit>("MemoSubLines")->toPlainText(), "Hello, world! How are you?");
+    EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join("|").toStdString();
+}
+
 }  // namespace
 }  // namespace tessaline::gui
