@@ -49,6 +49,7 @@
 #include "gui/editor_view.hpp"
 #include "gui/parameters_window.hpp"
 #include "gui/subtitle_lists_window.hpp"
+#include "gui/time_calculator_view.hpp"
 #include "gui/window_layout.hpp"
 #include "ops/catalogue.hpp"
 #include "ops/controls.hpp"
@@ -96,6 +97,8 @@ const QSet<QString>& WorkingControls() {
             "mnPartsAndTails",
         };
         for (const QString& name : EditorView::Controls())
+            set.insert(name);
+        for (const QString& name : TimeCalculatorControls())
             set.insert(name);
         const auto add = [&set](std::string_view name) {
             set.insert(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
@@ -799,6 +802,7 @@ void MainWindow::WireCommands() {
     onAction("mnAbout", [this] { ShowAbout(); });
     onAction("mnSubtitlesLists", [this] { ShowSubtitlesLists(); });
     onAction("mnParameters", [this] { ShowParameters(); });
+    WireTimeCalculator(this, *session_);
     onAction("mnPartsAndTails", [this] {
         PartsAndTailsWindow window(*session_, this);
         window.exec();

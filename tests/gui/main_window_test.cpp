@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
@@ -1205,6 +1206,42 @@ TEST(MainWindow, AllInOneCleansTheOpenFile) {
     EXPECT_FALSE(fs::exists(home / "film.out"));
     EXPECT_EQ(w.Get<QPlainTextEdit>("MemoSubLines")->toPlainText(), "Hello, world! How are you?");
     EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join("|").toStdString();
+}
+
+// The calculator driven by keys: Enter breaks the source into three, plus moves a row's end by
+// its duration, T turns a frame line into a timing line at the source rate.
+TEST(MainWindow, TheTimeCalculatorBreaksAndMovesRanges) {
+    TempDir home;
+    Window w(home);
+    const auto text = [&w](const char* name) { return w.Get<QLineEdit>(name)->text(); };
+    // "3" of the parts, clicked on its button.
+    QAbstractButton* three =
+        w.Get<QGroupBox>("rgBreakTimeOnTail")->findChild<QButtonGroup*>()->button(1);
+    w.ShowPageOf(three);
+    QTest::mouseClick(three, Qt::LeftButton, {}, QPoint(8, three->height() / 2));
+    EXPECT_TRUE(three->isChecked());
+    w.Fill("edTimeRangeSource", "00:00:10,000 --> 00:00:13,000");
+    w.Press(Qt::Key_Return);
+    EXPECT_EQ(text("edDeltaTimeSource"), "00:00:03,000");
+    EXPECT_EQ(text("edTimeRange1"), "00:00:10,000 --> 00:00:11,000");
+    EXPECT_EQ(text("edTimeRange2"), "00:00:11,001 --> 00:00:12,001");
+    EXPECT_EQ(text("edTimeRange3"), "00:00:12,002 --> 00:00:13,000");
+    EXPECT_EQ(text("edDeltaTime3"), "00:00:00,998");
+
+    w.Fill("edTimeRange1", "00:01:00,000 --> 00:01:01,000");
+    w.Fill("edDeltaTime1", "00:00:02,000");
+    w.Press(Qt::Key_Plus);
+    EXPECT_EQ(text("edTimeRange1"), "00:01:00,000 --> 00:01:02,000");
+    EXPECT_EQ(text("edDeltaTime1"), "00:00:02,000");  // the key is not typed
+    w.Press(Qt::Key_Minus, Qt::KeypadModifier);
+    EXPECT_EQ(text("edTimeRange1"), "00:01:00,000 --> 00:01:02,000");
+    w.Click("btnDeltaTime1Calc");
+    EXPECT_EQ(text("edDeltaTime1"), "00:00:02,000");
+
+    w.Fill("edTimeRange2", "{250}{500}");
+    w.Press(Qt::Key_T);
+    EXPECT_EQ(text("edDeltaTime2"), "{250}{500}");
+    EXPECT_EQ(text("edTimeRange2"), "00:00:10,000 --> 00:00:20,000");
 }
 
 }  // namespace
