@@ -46,6 +46,7 @@
 #include "core/paths.hpp"
 #include "files/fs.hpp"
 #include "files/line_io.hpp"
+#include "gui/diagram_view.hpp"
 #include "gui/editor_view.hpp"
 #include "gui/parameters_window.hpp"
 #include "gui/subtitle_lists_window.hpp"
@@ -99,6 +100,8 @@ const QSet<QString>& WorkingControls() {
         for (const QString& name : EditorView::Controls())
             set.insert(name);
         for (const QString& name : TimeCalculatorControls())
+            set.insert(name);
+        for (const QString& name : DiagramControls())
             set.insert(name);
         const auto add = [&set](std::string_view name) {
             set.insert(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
@@ -449,14 +452,9 @@ QWidget* MakeControl(const ControlDef& def, QWidget* parent) {
             widget = shape;
             break;
         }
-        case Kind::Paint: {
-            auto* paint = new QFrame(parent);
-            paint->setFrameStyle(QFrame::Box);
-            paint->setMinimumHeight(380);
-            paint->setStyleSheet("background-color: white;");
-            widget = paint;
+        case Kind::Paint:
+            widget = new DiagramView(parent);
             break;
-        }
     }
     widget->setObjectName(QString::fromLatin1(def.name));
     return widget;
@@ -803,6 +801,7 @@ void MainWindow::WireCommands() {
     onAction("mnSubtitlesLists", [this] { ShowSubtitlesLists(); });
     onAction("mnParameters", [this] { ShowParameters(); });
     WireTimeCalculator(this, *session_);
+    drawDiagram_ = WireDiagram(this, *session_);
     onAction("mnPartsAndTails", [this] {
         PartsAndTailsWindow window(*session_, this);
         window.exec();
@@ -999,6 +998,11 @@ void MainWindow::ShowState() {
     Control<QLabel>("stLogFile")->setVisible(s.logFileVisible);
 
     if (editorView_) editorView_->Show();
+    // The diagram follows the open file.
+    if (drawDiagram_ && s.openFile != drawnFile_) {
+        drawnFile_ = s.openFile;
+        drawDiagram_();
+    }
 
     // Directory mode shows in italics on the commands that run over a folder.
     for (std::string_view name : kDirectoryCapableControls) {

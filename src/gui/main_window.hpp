@@ -95,7 +95,9 @@ class MainWindow : public QMainWindow {
     std::unique_ptr<Session> session_;
     EditorView* editorView_ = nullptr;  // a child of the window
     QTabWidget* pages_ = nullptr;
-    QString caption_;  // the window's caption before the open file's name
+    std::function<void()> drawDiagram_;  // draws the open file's diagram
+    std::string drawnFile_;              // the file the diagram shows
+    QString caption_;                    // the window's caption before the open file's name
     bool running_ = false;
     bool closed_ = false;
 };

@@ -45,6 +45,7 @@
 #include <set>
 #include <string_view>
 
+#include "gui/diagram_view.hpp"
 #include "gui/window_layout.hpp"
 #include "ops/catalogue.hpp"
 #include "ops/settings_table.hpp"
@@ -551,7 +552,8 @@ TEST(MainWindow, EveryControlIsThereAndUnbuiltCommandsSaySo) {
         }
     }
     EXPECT_TRUE(w.Get<QPushButton>("btnOffsetTimeMls")->isEnabled());
-    EXPECT_FALSE(w.Get<QPushButton>("btnDraw")->isEnabled());
+    EXPECT_TRUE(w.Get<QPushButton>("btnDraw")->isEnabled());
+    EXPECT_FALSE(w.window.Control<QAction>("mnCodeTest")->isEnabled());  // not built
     EXPECT_EQ(w.Get<QCheckBox>("cbUseExclude")->text(), "Use Exclude:");
     EXPECT_EQ(w.window.windowTitle(), "Tessaline by Orvendel");
     EXPECT_FALSE(w.window.windowIcon().pixmap(32).isNull());
@@ -1242,6 +1244,27 @@ TEST(MainWindow, TheTimeCalculatorBreaksAndMovesRanges) {
     w.Press(Qt::Key_T);
     EXPECT_EQ(text("edDeltaTime2"), "{250}{500}");
     EXPECT_EQ(text("edTimeRange2"), "00:00:10,000 --> 00:00:20,000");
+}
+
+// The Diag page: "Draw" plots the open film at 25 to 29,970 frames per second with the
+// automatic scales; opening another file draws that one; a MicroDVD file draws nothing.
+TEST(MainWindow, TheDiagramFollowsTheOpenFile) {
+    TempDir home;
+    Window w(home);
+    w.OpenFilm(home);
+    auto* view = w.Get<DiagramView>("PaintBox");
+    EXPECT_EQ(view->diagram().dots.size(), 4u);  // drawn at once for the opened file
+    w.Click("btnDraw");
+    EXPECT_EQ(view->diagram().dots.size(), 4u);
+    EXPECT_EQ(w.Get<QLineEdit>("edMasstab_y")->text(), "0,001");  // from the first on-time, 1000
+    WriteFile(home / "long.srt", Crlf({"1", "00:00:01,000 --> 00:00:02,000", "a", "", "2",
+                                       "00:00:03,000 --> 00:00:04,000", "b", "", "3",
+                                       "00:00:05,000 --> 00:00:06,000", "c", ""}));
+    w.Open(home / "long.srt");
+    EXPECT_EQ(view->diagram().dots.size(), 6u);
+    WriteFile(home / "film.sub", "{1}{25}Hi\r\n");
+    w.Open(home / "film.sub");
+    EXPECT_TRUE(view->diagram().dots.empty());
 }
 
 }  // namespace
