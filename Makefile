@@ -2,10 +2,12 @@
 
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-asan bench bench-jobs screenshots package install format clean
+.PHONY: all deps build run test test-asan fuzz bench bench-jobs screenshots package install format clean
 
 all: build
 
@@ -34,6 +36,15 @@ test-asan: deps
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS)
 
+# The libFuzzer targets (clang, with ASan and UBSan), each run for FUZZ_SECONDS over the corpus.
+fuzz:
+	bash scripts/install-deps.sh --fuzz
+	CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DTESSALINE_WERROR=ON -DTESSALINE_FUZZ=ON -DTESSALINE_TESTS=OFF -DTESSALINE_CLI=OFF \
+	    -DTESSALINE_GUI=OFF
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+	bash scripts/fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
 bench: build
 	bash bench/run.sh
 
@@ -58,4 +69,4 @@ format:
 	git ls-files '*.cpp' '*.hpp' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the build, the tests and the benchmark need.
 # Does nothing when everything is present; runs `apt-get update` only when
-# something is missing.
+# something is missing. With --fuzz: also clang and its libFuzzer (make fuzz).
 set -euo pipefail
 
 packages=(
@@ -14,6 +14,9 @@ packages=(
     libuchardet-dev
     desktop-file-utils dpkg-dev file groff-base man-db
 )
+if [[ "${1:-}" == "--fuzz" ]]; then
+    packages+=(clang-14 libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

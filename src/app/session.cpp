@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <mutex>
+#include <new>
 
 #include "core/chars.hpp"
 #include "core/errors.hpp"
@@ -318,6 +319,10 @@ Outcome Session::Guarded(Host& host, const std::function<RunResult()>& body) {
         return Outcome::ConversionFailed;
     } catch (const FileError& e) {
         host.ShowMessage(e.what());
+        return Outcome::Refused;
+    } catch (const std::bad_alloc&) {
+        // The frame's temporary output went with the unwinding: nothing is left behind.
+        host.ShowMessage(kNotEnoughMemory);
         return Outcome::Refused;
     }
     return Outcome::Ok;

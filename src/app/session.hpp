@@ -23,6 +23,9 @@ namespace tessaline {
 
 inline constexpr std::string_view kPathToFileIsWrong = "Path to File is Wrong!";
 inline constexpr std::string_view kFileNotExists = "File not Exists!";
+/// Shown when a run could not get the memory it needed (a line of hundreds of megabytes under a
+/// memory limit); the run is stopped and leaves nothing behind.
+inline constexpr std::string_view kNotEnoughMemory = "Not enough memory to process the file";
 
 /// The dialogue separators used when DiaBreak.dat is missing or empty.
 inline constexpr std::array<std::string_view, 3> kDefaultDiaBreaks = {". -", "! -", "? -"};

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,9 +29,8 @@ int Usage(std::string_view message) {
     return kUsageError;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// The program after the signal handlers are in place.
+int Main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     std::optional<std::string> home;
     std::optional<std::string> ini;
@@ -103,4 +103,18 @@ int main(int argc, char** argv) {
         }
     }
     return RunCliCommand(command, rest, session);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // An interrupted or terminated run removes its unfinished output before it ends.
+    InstallSignalCleanup();
+    try {
+        return Main(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "tessaline: %.*s\n", static_cast<int>(kNotEnoughMemory.size()),
+                     kNotEnoughMemory.data());
+        return 1;
+    }
 }

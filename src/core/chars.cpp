@@ -114,12 +114,25 @@ std::string SwitchCaseStr(std::string_view text) {
     return out;
 }
 
+namespace {
+
+// Two characters that are the same letter in either case.
+bool SameFolded(char a, char b) {
+    return kFoldTable[Byte(a)] == kFoldTable[Byte(b)];
+}
+
+}  // namespace
+
 std::size_t PosNoCaseFrom(std::string_view sub, std::string_view text, std::size_t from) {
     if (sub.empty() || from == 0 || from > text.size()) return 0;
-    const auto same = [](char a, char b) { return kFoldTable[Byte(a)] == kFoldTable[Byte(b)]; };
     const auto begin = text.begin() + static_cast<std::ptrdiff_t>(from - 1);
-    const auto found = std::search(begin, text.end(), sub.begin(), sub.end(), same);
+    const auto found = std::search(begin, text.end(), sub.begin(), sub.end(), SameFolded);
     return found == text.end() ? 0 : static_cast<std::size_t>(found - text.begin()) + 1;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), text.begin(), SameFolded);
 }
 
 std::size_t PosNoCase(std::string_view sub, std::string_view text) {

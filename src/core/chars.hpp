@@ -43,6 +43,9 @@ extern const std::string_view WideLetters;
 /// an empty `sub`). Makes no heap allocation.
 [[nodiscard]] std::size_t PosNoCase(std::string_view sub, std::string_view text);
 
+/// The text begins with `prefix`, compared through LowerFoldStr.
+[[nodiscard]] bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+
 /// Like PosNoCase, searching from the 1-based position `from` on.
 [[nodiscard]] std::size_t PosNoCaseFrom(std::string_view sub, std::string_view text,
                                         std::size_t from);

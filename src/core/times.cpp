@@ -16,9 +16,6 @@ namespace {
 constexpr std::size_t npos = std::string_view::npos;
 constexpr std::string_view kArrow = "-->";
 
-// Frame numbers beyond this are refused so that differences and the +1 of a gap stay in range.
-constexpr std::int64_t kMaxFrame = std::numeric_limits<std::int64_t>::max() / 4;
-
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -190,10 +187,8 @@ struct FramePair {
     std::int64_t off = 0;
 };
 
-std::int64_t FrameField(std::string_view text) {
-    const std::int64_t frame = IntegerField(text);
-    if (frame > kMaxFrame || frame < -kMaxFrame) ThrowNotValid(text, "frame number");
-    return frame;
+bool IsFrameInRange(std::int64_t frame) {
+    return frame <= kMaxFrame && frame >= -kMaxFrame;
 }
 
 // The two frame numbers of a frame line; nothing when the line has no "}{". Frame lines are
@@ -203,8 +198,8 @@ std::optional<FramePair> ReadFrames(std::string_view line, char open, char close
     FramePair frames;
     frames.onText = BetweenNth(line, open, close, 1);
     frames.offText = BetweenNth(line, open, close, 2);
-    frames.on = FrameField(frames.onText);
-    frames.off = FrameField(frames.offText);
+    frames.on = FrameNumber(frames.onText);
+    frames.off = FrameNumber(frames.offText);
     return frames;
 }
 
@@ -516,8 +511,8 @@ std::int64_t IntegerField(std::string_view text) {
 
 FrameLine ReadFrameLine(std::string_view line, char open, char close) {
     FrameLine parts;
-    parts.on = FrameField(BetweenNth(line, open, close, 1));
-    parts.off = FrameField(BetweenNth(line, open, close, 2));
+    parts.on = FrameNumber(BetweenNth(line, open, close, 1));
+    parts.off = FrameNumber(BetweenNth(line, open, close, 2));
     const std::size_t second = FindNth(line, close, 2, 0);
     if (second != npos) parts.text = line.substr(second + 1);
     return parts;
@@ -531,6 +526,21 @@ void AppendFramePair(std::string& out, char open, std::int64_t on, std::int64_t 
     out += open;
     out.append(digits, std::to_chars(digits, digits + sizeof digits, off).ptr);
     out += close;
+}
+
+std::int64_t FrameNumber(std::string_view text) {
+    const std::int64_t frame = IntegerField(text);
+    if (!IsFrameInRange(frame)) ThrowNotValid(text, "frame number");
+    return frame;
+}
+
+std::int64_t ShiftedFrame(std::int64_t frame, std::int64_t delta, std::string_view what) {
+    // Both within kMaxFrame: the sum cannot overflow before it is checked.
+    if (!IsFrameInRange(frame) || !IsFrameInRange(delta) || !IsFrameInRange(frame + delta)) {
+        throw ConversionError(what, Quoted(what) + " shifted by " + std::to_string(delta) +
+                                        " leaves the range of frame numbers");
+    }
+    return frame + delta;
 }
 
 std::optional<std::string> FrameLineToTimingLine(std::string_view line, std::string_view fpsText,

@@ -143,6 +143,19 @@ struct FrameLine {
 /// Appends open + on + close + open + off + close.
 void AppendFramePair(std::string& out, char open, std::int64_t on, std::int64_t off, char close);
 
+/// The largest frame number the conversions accept, either way from zero: differences, sums of
+/// two frames and the +1 of a gap stay within 64 bits.
+inline constexpr std::int64_t kMaxFrame = INT64_MAX / 4;
+
+/// Reads a frame number field; throws ConversionError when it is not an integer or lies beyond
+/// kMaxFrame.
+[[nodiscard]] std::int64_t FrameNumber(std::string_view text);
+
+/// frame + delta; throws ConversionError (quoting `what`) when either lies beyond kMaxFrame or the
+/// sum would.
+[[nodiscard]] std::int64_t ShiftedFrame(std::int64_t frame, std::int64_t delta,
+                                        std::string_view what);
+
 /// The timing line of a frame line {on}{off}text at the given rate; nothing when the rate is
 /// 0 or not a number, or when the line has no "}{".
 [[nodiscard]] std::optional<std::string> FrameLineToTimingLine(std::string_view line,

@@ -39,9 +39,15 @@ void RunDirectory(std::string_view pathText, std::string_view mask, Host& host,
         entries.push_back(DirectoryEntry{folder, std::move(name), std::move(path)});
     }
     const std::uint64_t bytesTotal = bytesBefore.back();
+    // The folder is searched for leftovers of killed runs once, not once per file; the list is
+    // only read afterwards, by every thread of the run.
+    const FolderTempListing leftovers(folder);
     RunInOrder(
         entries.size(), jobs, host,
-        [&](std::size_t i, Host& fileHost) { each(entries[i], fileHost); },
+        [&](std::size_t i, Host& fileHost) {
+            const FolderTempListing::Use onThisThread(leftovers);
+            each(entries[i], fileHost);
+        },
         [&](std::size_t i) {
             host.ShowFolderProgress(i + 1, entries.size(), bytesBefore[i], bytesTotal);
             host.ShowDirectoryProgress(entries[i].name);

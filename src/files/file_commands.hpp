@@ -13,7 +13,6 @@ namespace tessaline {
 inline constexpr std::string_view kSourceFileNotPresent = "Source File Not Present!!!";
 inline constexpr std::string_view kDestinationFileNotDeleted = "Destination File Not Deleted!!!";
 inline constexpr std::string_view kFileNotRenamed = "File Not Renamed!!!";
-inline constexpr std::string_view kDestinationFilePresent = "Destination File Present!!!";
 inline constexpr std::string_view kFileNotDeleted = "File Not Deleted!!!";
 
 /// The log keeps its last this many lines once it grows past kLogMaxLines.
@@ -27,9 +26,10 @@ inline constexpr std::size_t kLogKeptLines = 500;
 /// (only when interactive), and the input stays.
 bool TrashReplacedInput(const std::string& destination, bool interactive, Host& host);
 
-/// Replaces `destination` by `source` (the processed output takes the place of its input); the
-/// replaced input goes to the trash first. Messages only when interactive. True when the source
-/// now stands under the destination name.
+/// Replaces `destination` by `source` (the processed output takes the place of its input): the
+/// replaced input goes to the trash first, then one rename puts the output in its place. Runs at
+/// the same time over the same output take turns, and only the first finds it. Messages only when
+/// interactive. True when the source now stands under the destination name.
 bool RenameOutFile(const std::string& source, const std::string& destination, bool interactive,
                    Host& host);
 
@@ -37,7 +37,9 @@ bool RenameOutFile(const std::string& source, const std::string& destination, bo
 bool DeleteOneFile(const std::string& path, bool interactive, Host& host);
 
 /// Adds a line to a log file (position 0: as the first line, 1: as the last), creating the file
-/// when needed; a log of more than 2000 lines is first cut to its last 500. Throws FileError.
+/// when needed. A line added last is appended in one write, without reading the log, so that
+/// runs at the same time never lose a line; a log grown large is then read, and cut to its last
+/// 500 lines when it holds more than 2000. Throws FileError.
 bool LogAppend(std::string_view line, const std::string& logPath, int position);
 
 }  // namespace tessaline

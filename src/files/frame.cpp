@@ -1,7 +1,5 @@
 #include "files/frame.hpp"
 
-#include <cstdio>
-
 #include "core/chars.hpp"
 #include "core/errors.hpp"
 #include "core/paths.hpp"
@@ -9,32 +7,6 @@
 
 namespace tessaline {
 namespace {
-
-// The output under construction: a temporary file beside the real output, renamed into place
-// by Commit and removed on every other way out.
-class PendingOutput {
-  public:
-    explicit PendingOutput(const std::string& output)
-        : output_(output), temp_(CreateTempSibling(output)) {}
-    ~PendingOutput() {
-        if (!temp_.empty()) std::remove(temp_.c_str());
-    }
-    PendingOutput(const PendingOutput&) = delete;
-    PendingOutput& operator=(const PendingOutput&) = delete;
-
-    const std::string& temp() const { return temp_; }
-
-    /// Puts the output in place; false when a file appeared at the output path meanwhile.
-    [[nodiscard]] bool Commit() {
-        if (!RenameNoReplace(temp_, output_)) return false;
-        temp_.clear();
-        return true;
-    }
-
-  private:
-    std::string output_;
-    std::string temp_;
-};
 
 // Sets the status field on start, back to idle on a normal end, red on a refusal or an error,
 // with the reason.
@@ -122,11 +94,13 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
     StatusGuard status(host, steps.statusField);
     BusyCursor busy(host);
 
-    std::optional<PendingOutput> pending;
+    // The output is written under a temporary name and put in place when the run ends: it
+    // is removed on every other way out.
+    std::optional<TempFile> pending;
     std::optional<LineWriter> out;
     if (writes) {
         pending.emplace(output);
-        out.emplace(pending->temp());
+        out.emplace(pending->path());
     }
     LineReader in(input);
     in.SetHost(&host);
@@ -143,7 +117,7 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
     bool emptyReport = true;
     if (!steps.reportExt.empty()) emptyReport = FinishReport(run.report(), input, steps, host);
     const bool keepOutput = writes && !(emptyReport && steps.deleteOutputOnEmptyReport);
-    if (keepOutput && !pending->Commit()) {
+    if (keepOutput && !pending->PlaceNoReplace()) {
         status.Failed(kOutputFileExist);
         return RefuseExistingOutput(host, steps);
     }
@@ -172,9 +146,9 @@ RunResult RunInFrameWithAdd(const FrameRequest& request, const std::string& addI
 
 struct ExtraOutputs::Entry {
     explicit Entry(const std::string& target)
-        : path(target), pending(target), writer(pending.temp()) {}
+        : path(target), pending(target), writer(pending.path()) {}
     std::string path;
-    PendingOutput pending;
+    TempFile pending;
     LineWriter writer;
     bool dropped = false;
 };
@@ -199,7 +173,7 @@ bool ExtraOutputs::Commit() {
     std::vector<const std::string*> placed;
     for (const auto& entry : entries_) {
         if (entry->dropped) continue;
-        if (!entry->pending.Commit()) {
+        if (!entry->pending.PlaceNoReplace()) {
             // The files are one result: a half set would not join back into the subtitles.
             for (const std::string* path : placed)
                 (void)DeleteFile(*path);

@@ -2,12 +2,18 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <cstring>
 #include <filesystem>
 
@@ -56,19 +62,234 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
     return true;
 }
 
-std::string CreateTempSibling(const std::string& path) {
-    std::string name = path + ".partXXXXXX";
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0) {
-        throw FileError(path, "cannot create a file beside " + path + ": " + std::strerror(errno));
+namespace {
+
+constexpr std::string_view kTempInfix = ".part";
+constexpr std::size_t kTempSuffixLength = 6;  // mkstemp's XXXXXX
+
+// The folder and the name of a path ("" for the current folder).
+std::pair<std::string, std::string> SplitPath(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return {"", path};
+    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+}
+
+bool IsAlnum(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// `name` is a TempFile name of the target named `base` (any target when `base` is empty).
+bool IsTempName(std::string_view name, std::string_view base) {
+    const std::size_t tail = kTempInfix.size() + kTempSuffixLength;
+    if (name.size() <= tail || (!base.empty() && name.size() != base.size() + tail)) return false;
+    if (!base.empty() && !name.starts_with(base)) return false;
+    const std::string_view end = name.substr(name.size() - tail);
+    return end.starts_with(kTempInfix) &&
+           std::all_of(end.begin() + static_cast<std::ptrdiff_t>(kTempInfix.size()), end.end(),
+                       IsAlnum);
+}
+
+std::vector<std::string> TempNamesIn(const std::string& folder, std::string_view base) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (dir == nullptr) return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (IsTempName(entry->d_name, base)) names.emplace_back(entry->d_name);
     }
-    // mkstemp makes the file private (0600); the file renamed into place gets the permissions a
-    // plainly created file would have.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
+    ::closedir(dir);
+    return names;
+}
+
+// Removes a TempFile left by a run that ended without cleaning up: nobody holds its lock. A live
+// run's file is locked and stays.
+void RemoveIfLeftOver(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat held {};
+    struct stat named {};
+    if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+        ::lstat(path.c_str(), &named) == 0 && named.st_ino == held.st_ino &&
+        named.st_dev == held.st_dev) {
+        ::unlink(path.c_str());
+    }
     ::close(fd);
-    return name;
+}
+
+// The paths a signal handler removes: fixed slots, so that the handler neither allocates nor
+// locks. A slot is free (0), being filled or emptied (1), or holds a path (2). Enough for a
+// folder run's most threads (256), each with an output and a report under way.
+constexpr int kSignalSlots = 512;
+struct SignalSlot {
+    std::atomic<int> state{0};
+    char path[PATH_MAX];
+};
+SignalSlot g_signalSlots[kSignalSlots];
+
+int RegisterForSignals(const std::string& path) {
+    if (path.size() >= PATH_MAX) return -1;  // a later run removes it as a leftover
+    for (int i = 0; i < kSignalSlots; ++i) {
+        int expected = 0;
+        if (!g_signalSlots[i].state.compare_exchange_strong(expected, 1)) continue;
+        std::memcpy(g_signalSlots[i].path, path.c_str(), path.size() + 1);
+        g_signalSlots[i].state.store(2, std::memory_order_release);
+        return i;
+    }
+    return -1;
+}
+
+void UnregisterForSignals(int slot) {
+    if (slot < 0) return;
+    g_signalSlots[slot].state.store(1);
+    g_signalSlots[slot].state.store(0, std::memory_order_release);
+}
+
+// The signals whose handler removes the temporary files.
+constexpr int kCleanupSignals[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE, SIGABRT};
+
+// Holds the cleanup signals back for its lifetime.
+class SignalsHeld {
+  public:
+    SignalsHeld() {
+        sigset_t set;
+        sigemptyset(&set);
+        for (const int sig : kCleanupSignals)
+            sigaddset(&set, sig);
+        ::pthread_sigmask(SIG_BLOCK, &set, &previous_);
+    }
+    ~SignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+    SignalsHeld(const SignalsHeld&) = delete;
+    SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+  private:
+    sigset_t previous_;
+};
+
+extern "C" void RemoveTempFilesAndDie(int sig) {
+    const int savedErrno = errno;
+    for (SignalSlot& slot : g_signalSlots) {
+        if (slot.state.load(std::memory_order_acquire) == 2) ::unlink(slot.path);
+    }
+    errno = savedErrno;
+    // The handler was installed with SA_RESETHAND: the signal, blocked while the handler runs,
+    // ends the program by its default action once the handler returns.
+    ::raise(sig);
+}
+
+// Creates target + ".part" + six random letters and digits that no file has yet, as any file is
+// created (0666 less the umask: the output put in place has the permissions a plainly created
+// file would have, and the umask is never changed, which other threads would see). Returns the
+// open file and its name, or -1 with errno.
+int CreateUniqueSibling(const std::string& target, std::string& name) {
+    static constexpr std::string_view kLetters =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937_64 random{std::random_device{}()};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = target;
+        name += kTempInfix;
+        std::uint64_t bits = random();
+        for (std::size_t i = 0; i < kTempSuffixLength; ++i, bits /= kLetters.size())
+            name += kLetters[bits % kLetters.size()];
+        const int fd =
+            ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+// The folder listing that TempFile uses on this thread (FolderTempListing::Use).
+thread_local const FolderTempListing* g_folderListing = nullptr;
+
+}  // namespace
+
+FolderTempListing::FolderTempListing(const std::string& folder)
+    : folder_(folder), names_(TempNamesIn(folder, "")) {}
+
+FolderTempListing::Use::Use(const FolderTempListing& listing) : previous_(g_folderListing) {
+    g_folderListing = &listing;
+}
+
+FolderTempListing::Use::~Use() {
+    g_folderListing = previous_;
+}
+
+TempFile::TempFile(const std::string& target) : target_(target) {
+    const auto [folder, base] = SplitPath(target);
+    // Leftovers of killed runs over the same target, from the folder run's list when there is
+    // one for this folder.
+    const FolderTempListing* listing = g_folderListing;
+    if (listing != nullptr && listing->folder_ == folder) {
+        for (const std::string& name : listing->names_) {
+            if (IsTempName(name, base))
+                RemoveIfLeftOver(folder.empty() ? name : folder + "/" + name);
+        }
+    } else {
+        for (const std::string& name : TempNamesIn(folder, base))
+            RemoveIfLeftOver(folder.empty() ? name : folder + "/" + name);
+    }
+    // No signal may end the program between the file's creation and its registration for the
+    // signal handlers: one that comes meanwhile is handled once the file is registered.
+    const SignalsHeld held;
+    for (int attempt = 0;; ++attempt) {
+        std::string name;
+        const int fd = CreateUniqueSibling(target, name);
+        if (fd < 0) {
+            throw FileError(target,
+                            "cannot create a file beside " + target + ": " + std::strerror(errno));
+        }
+        // Locked before anything is written. Another run's search may have taken the fresh
+        // file for a leftover in the instant before: then the name no longer leads to it, and
+        // a new one is made.
+        struct stat opened {};
+        struct stat named {};
+        if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &opened) == 0 &&
+            ::lstat(name.c_str(), &named) == 0 && named.st_ino == opened.st_ino &&
+            named.st_dev == opened.st_dev) {
+            path_ = std::move(name);
+            lockFd_ = fd;
+            slot_ = RegisterForSignals(path_);
+            return;
+        }
+        ::close(fd);
+        if (attempt == 10) throw FileError(target, "cannot create a file beside " + target);
+    }
+}
+
+TempFile::~TempFile() {
+    if (!path_.empty()) ::unlink(path_.c_str());
+    Forget();
+}
+
+void TempFile::Forget() {
+    UnregisterForSignals(slot_);
+    slot_ = -1;
+    path_.clear();
+    if (lockFd_ >= 0) ::close(lockFd_);
+    lockFd_ = -1;
+}
+
+bool TempFile::PlaceNoReplace() {
+    if (!RenameNoReplace(path_, target_)) return false;
+    Forget();
+    return true;
+}
+
+void TempFile::PlaceReplacing() {
+    if (::rename(path_.c_str(), target_.c_str()) != 0) {
+        throw FileError(target_, "cannot replace " + target_ + ": " + std::strerror(errno));
+    }
+    Forget();
+}
+
+void InstallSignalCleanup() {
+    for (const int sig : kCleanupSignals) {
+        struct sigaction old {};
+        if (::sigaction(sig, nullptr, &old) != 0 || old.sa_handler == SIG_IGN) continue;
+        struct sigaction action {};
+        action.sa_handler = RemoveTempFilesAndDie;
+        action.sa_flags = SA_RESETHAND;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(sig, &action, nullptr);
+    }
 }
 
 namespace {

@@ -31,9 +31,70 @@ namespace tessaline {
 /// existing file, even one that appeared meanwhile.
 [[nodiscard]] bool RenameNoReplace(const std::string& from, const std::string& to);
 
-/// Creates a new empty file beside `path` with a unique name and returns that name.
-/// Throws FileError when the folder is not writable.
-[[nodiscard]] std::string CreateTempSibling(const std::string& path);
+/// A file under construction beside its target, named target + ".partXXXXXX", put in place only
+/// when complete, so that a failed or killed run never leaves a half-written file under the real
+/// name. While it lives the file is locked: another run tells it from the leftover of a run that
+/// was killed, and removes such leftovers of the same target before it makes its own. The
+/// destructor removes the file unless it was put in place; so does a signal that ends the
+/// program (InstallSignalCleanup).
+class TempFile {
+  public:
+    /// Creates the file; throws FileError when the folder is not writable.
+    explicit TempFile(const std::string& target);
+    ~TempFile();
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    [[nodiscard]] const std::string& path() const { return path_; }
+
+    /// Puts the file at the target only when nothing exists there; false otherwise. Never
+    /// replaces a file, even one that appeared meanwhile.
+    [[nodiscard]] bool PlaceNoReplace();
+
+    /// Puts the file at the target in one step, replacing what is there. Throws FileError.
+    void PlaceReplacing();
+
+  private:
+    void Forget();
+
+    std::string target_;
+    std::string path_;
+    int lockFd_ = -1;
+    int slot_ = -1;
+};
+
+/// Lists the leftovers of killed runs in a folder once, for a run over many files there: where a
+/// Use of it lives, TempFile looks for leftovers of its target in this list instead of reading
+/// the folder again for every file. The list is not changed after it is made, so the threads of
+/// a run may all use it.
+class FolderTempListing {
+  public:
+    explicit FolderTempListing(const std::string& folder);
+    FolderTempListing(const FolderTempListing&) = delete;
+    FolderTempListing& operator=(const FolderTempListing&) = delete;
+
+    /// Makes TempFile on the calling thread use the listing while it lives.
+    class Use {
+      public:
+        explicit Use(const FolderTempListing& listing);
+        ~Use();
+        Use(const Use&) = delete;
+        Use& operator=(const Use&) = delete;
+
+      private:
+        const FolderTempListing* previous_;
+    };
+
+  private:
+    friend class TempFile;
+    std::string folder_;
+    std::vector<std::string> names_;  // the names that look like TempFile's
+};
+
+/// Makes the signals that end the program (hang-up, interrupt, quit, terminate, broken pipe,
+/// abort) remove every TempFile first; the program then ends by the signal as it would have.
+/// Signals that are ignored stay ignored.
+void InstallSignalCleanup();
 
 /// The wildcard mask matches the whole name ("*" any run, "?" one character); the extension
 /// without regard to case, the rest of the name exactly.

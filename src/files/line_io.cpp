@@ -16,28 +16,111 @@ namespace tessaline {
 namespace {
 
 constexpr std::size_t kBlockSize = 1 << 20;
+// A buffer this large (grown for a long line) is freed, not kept for the next file.
+constexpr std::size_t kLargestSpare = 4 * kBlockSize;
 
 std::string Reason() {
     return std::strerror(errno);
 }
 
+// The buffers given back by the files of this thread's run, for the next file.
+struct Spares {
+    std::unique_ptr<char[]> data[2];
+    std::size_t size[2] = {0, 0};
+};
+thread_local Spares g_spares;
+
 }  // namespace
 
-LineReader::LineReader(const std::string& path) : path_(path) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) throw FileError(path, "cannot open " + path + ": " + Reason());
-    struct stat st {};
-    if (::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode))
-        size_ = static_cast<std::uint64_t>(st.st_size);
-    buffer_.resize(kBlockSize);
+IoBuffer::IoBuffer(std::size_t size) {
+    for (int i = 0; i < 2; ++i) {
+        if (g_spares.data[i] && g_spares.size[i] >= size) {
+            data_ = std::move(g_spares.data[i]);
+            size_ = g_spares.size[i];
+            g_spares.size[i] = 0;
+            return;
+        }
+    }
+    data_.reset(new char[size]);
+    size_ = size;
 }
+
+IoBuffer::~IoBuffer() {
+    if (!data_ || size_ > kLargestSpare) return;
+    // Kept in a free place, or in place of a smaller spare.
+    const int i = !g_spares.data[0]                     ? 0
+                  : !g_spares.data[1]                   ? 1
+                  : g_spares.size[0] < g_spares.size[1] ? 0
+                                                        : 1;
+    if (g_spares.data[i] && g_spares.size[i] >= size_) return;
+    g_spares.data[i] = std::move(data_);
+    g_spares.size[i] = size_;
+}
+
+void IoBuffer::Grow(std::size_t size, std::size_t keep) {
+    if (size <= size_) return;
+    std::unique_ptr<char[]> grown(new char[size]);
+    if (keep > 0) std::memcpy(grown.get(), data_.get(), keep);
+    data_ = std::move(grown);
+    size_ = size;
+}
+
+namespace {
+
+// Opens a regular file for reading. O_NONBLOCK keeps the open of a named pipe from waiting for
+// a writer; the file type is then checked on the opened file itself, not on a name that might
+// have changed in between.
+int OpenRegularFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) throw FileError(path, "cannot open " + path + ": " + Reason());
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw FileError(path, "cannot open " + path + ": not a regular file");
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+std::uint64_t FileSize(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+}
+
+// A small file gets a buffer of its size, a large one a block.
+std::size_t ReadBufferSize(int fd) {
+    return static_cast<std::size_t>(std::clamp<std::uint64_t>(FileSize(fd) + 1, 4096, kBlockSize));
+}
+
+}  // namespace
+
+LineReader::LineReader(const std::string& path)
+    : path_(path), fd_(OpenRegularFile(path)), buffer_(ReadBufferSize(fd_)), size_(FileSize(fd_)) {}
 
 LineReader::~LineReader() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-// Moves the unread rest to the front of the buffer and reads more after it; grows the buffer
-// when one line is longer than the buffer. False when nothing more could be read.
+std::size_t LineReader::LengthToLineEnd() {
+    const off_t from = ::lseek(fd_, 0, SEEK_CUR);
+    if (from < 0) return 0;
+    char block[64 * 1024];
+    std::size_t length = 0;
+    for (;;) {
+        const ssize_t got = ::pread(fd_, block, sizeof block, from + static_cast<off_t>(length));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return length;
+        if (const void* nl = std::memchr(block, '\n', static_cast<std::size_t>(got))) {
+            return length + static_cast<std::size_t>(static_cast<const char*>(nl) - block) + 1;
+        }
+        length += static_cast<std::size_t>(got);
+    }
+}
+
+// Moves the unread rest to the front of the buffer and reads more after it. When one line
+// fills the whole buffer, the buffer grows once to the line's full length (found by reading
+// ahead), not by doubling: a line of 64 MB costs 64 MB, not 128 MB and a copy. False when
+// nothing more could be read.
 bool LineReader::Fill() {
     if (eof_) return false;
     if (pos_ > 0) {
@@ -45,7 +128,10 @@ bool LineReader::Fill() {
         end_ -= pos_;
         pos_ = 0;
     }
-    if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+    if (end_ == buffer_.size()) {
+        const std::size_t rest = LengthToLineEnd();
+        buffer_.Grow(end_ + std::max<std::size_t>(rest, 1) + kBlockSize / 16, end_);
+    }
     for (;;) {
         const ssize_t got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
         if (got > 0) {
@@ -80,7 +166,7 @@ bool LineReader::ReadLine(std::string_view& line) {
             if (pos_ == end_) return false;
             // The last line has no end; a CR left from a lost LF is dropped as well.
             std::size_t len = end_ - pos_;
-            if (buffer_[end_ - 1] == '\r') --len;
+            if (buffer_.data()[end_ - 1] == '\r') --len;
             line = std::string_view(buffer_.data() + pos_, len);
             pos_ = end_;
             break;
@@ -121,10 +207,9 @@ bool LineReader::AtEnd() {
     return pos_ == end_ && !Fill();
 }
 
-LineWriter::LineWriter(const std::string& path) : path_(path) {
+LineWriter::LineWriter(const std::string& path) : path_(path), buffer_(kBlockSize) {
     fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd_ < 0) throw FileError(path, "cannot create " + path + ": " + Reason());
-    buffer_.resize(kBlockSize);
 }
 
 LineWriter::~LineWriter() {
@@ -136,36 +221,48 @@ LineWriter::~LineWriter() {
 }
 
 void LineWriter::WriteLine(std::string_view line) {
-    if (line.size() + 2 > buffer_.size() - used_) {
-        Flush();
-        if (line.size() + 2 > buffer_.size()) buffer_.resize(line.size() + 2);
+    if (line.size() + 2 <= buffer_.size() - used_) {
+        char* p = buffer_.data() + used_;
+        if (!line.empty()) std::memcpy(p, line.data(), line.size());
+        p[line.size()] = '\r';
+        p[line.size() + 1] = '\n';
+        used_ += line.size() + 2;
+        return;
     }
-    char* p = buffer_.data() + used_;
-    std::memcpy(p, line.data(), line.size());
-    p[line.size()] = '\r';
-    p[line.size() + 1] = '\n';
-    used_ += line.size() + 2;
+    WriteRaw(line);
+    WriteRaw("\r\n");
 }
 
+// Bytes go to the buffer; a piece larger than the buffer goes to the file directly after what
+// the buffer holds, so that a long line is never copied.
 void LineWriter::WriteRaw(std::string_view bytes) {
     if (bytes.size() > buffer_.size() - used_) {
         Flush();
-        if (bytes.size() > buffer_.size()) buffer_.resize(bytes.size());
+        if (bytes.size() > buffer_.size()) {
+            WriteDirect(bytes);
+            return;
+        }
     }
+    // An empty view may have no data at all: nothing to copy.
+    if (bytes.empty()) return;
     std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
     used_ += bytes.size();
 }
 
-void LineWriter::Flush() {
+void LineWriter::WriteDirect(std::string_view bytes) {
     std::size_t done = 0;
-    while (done < used_) {
-        const ssize_t put = ::write(fd_, buffer_.data() + done, used_ - done);
+    while (done < bytes.size()) {
+        const ssize_t put = ::write(fd_, bytes.data() + done, bytes.size() - done);
         if (put < 0) {
             if (errno == EINTR) continue;
             throw FileError(path_, "cannot write " + path_ + ": " + Reason());
         }
         done += static_cast<std::size_t>(put);
     }
+}
+
+void LineWriter::Flush() {
+    WriteDirect(std::string_view(buffer_.data(), used_));
     used_ = 0;
 }
 
@@ -194,21 +291,12 @@ std::vector<std::string> ReadLinesIfExists(const std::string& path) {
 }
 
 void WriteLinesReplacing(const std::string& path, const std::vector<std::string>& lines) {
-    const std::string temp = CreateTempSibling(path);
-    try {
-        LineWriter writer(temp);
-        for (const std::string& line : lines)
-            writer.WriteLine(line);
-        writer.Close();
-    } catch (...) {
-        std::remove(temp.c_str());
-        throw;
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        const std::string reason = Reason();
-        std::remove(temp.c_str());
-        throw FileError(path, "cannot replace " + path + ": " + reason);
-    }
+    TempFile temp(path);
+    LineWriter writer(temp.path());
+    for (const std::string& line : lines)
+        writer.WriteLine(line);
+    writer.Close();
+    temp.PlaceReplacing();
 }
 
 }  // namespace tessaline

@@ -2,10 +2,12 @@
 
 // Buffered line input and output. Lines are split at LF with one CR before it dropped; every
 // written line ends with CR LF. Bytes are carried as they are (NUL included). Files are read
-// and written in large blocks: no system call per line.
+// and written in large blocks: no system call per line. A line longer than a block costs one
+// copy of itself in memory, whatever its length; the blocks are kept for the next file of a run.
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,11 +16,31 @@ namespace tessaline {
 
 class Host;
 
+/// A block of bytes, not zero-filled (a small file touches only the pages it uses), taken from
+/// and given back to a per-thread spare so that a run over many files allocates none per file.
+class IoBuffer {
+  public:
+    explicit IoBuffer(std::size_t size);
+    ~IoBuffer();
+    IoBuffer(const IoBuffer&) = delete;
+    IoBuffer& operator=(const IoBuffer&) = delete;
+
+    [[nodiscard]] char* data() { return data_.get(); }
+    [[nodiscard]] std::size_t size() const { return size_; }
+    /// Grows to `size`, keeping the first `keep` bytes.
+    void Grow(std::size_t size, std::size_t keep);
+
+  private:
+    std::unique_ptr<char[]> data_;
+    std::size_t size_ = 0;
+};
+
 /// Reads a file line by line. A last line without an end is still a line; an empty file has no
 /// lines.
 class LineReader {
   public:
-    /// Opens the file; throws FileError when it cannot be opened.
+    /// Opens the file; throws FileError when it cannot be opened or is no regular file (a
+    /// named pipe would block the run, a folder has no lines).
     explicit LineReader(const std::string& path);
     ~LineReader();
     LineReader(const LineReader&) = delete;
@@ -54,10 +76,12 @@ class LineReader {
 
   private:
     bool Fill();
+    // The length of the rest of the current line still in the file, up to its LF.
+    std::size_t LengthToLineEnd();
 
     std::string path_;
     int fd_ = -1;
-    std::vector<char> buffer_;
+    IoBuffer buffer_;
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
     bool eof_ = false;
@@ -87,10 +111,11 @@ class LineWriter {
 
   private:
     void Flush();
+    void WriteDirect(std::string_view bytes);
 
     std::string path_;
     int fd_ = -1;
-    std::vector<char> buffer_;
+    IoBuffer buffer_;
     std::size_t used_ = 0;
 };
 

@@ -1,24 +1,14 @@
 #include "files/report_file.hpp"
 
-#include <cstdio>
-
-#include "core/errors.hpp"
-#include "files/fs.hpp"
-
 namespace tessaline {
 
 ReportFile::ReportFile(std::string_view input, std::string_view reportExt)
     : path_(ReportPath(input, reportExt)) {}
 
-ReportFile::~ReportFile() {
-    writer_.reset();
-    if (!temp_.empty()) std::remove(temp_.c_str());
-}
-
 void ReportFile::Add(std::string_view line) {
     if (!writer_) {
-        temp_ = CreateTempSibling(path_);
-        writer_.emplace(temp_);
+        temp_.emplace(path_);
+        writer_.emplace(temp_->path());
     }
     writer_->WriteLine(line);
     ++size_;
@@ -33,8 +23,7 @@ bool ReportFile::Finish(const FrameSteps& steps, Host& host) {
     }
     writer_->Close();
     writer_.reset();
-    if (!RenameFile(temp_, path_)) throw FileError(path_, "cannot replace " + path_);
-    temp_.clear();
+    temp_->PlaceReplacing();
     host.SelectReportKind("*." + std::string(steps.reportExt));
     return false;
 }

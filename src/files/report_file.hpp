@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "files/frame.hpp"
+#include "files/fs.hpp"
 #include "files/line_io.hpp"
 
 namespace tessaline {
@@ -22,7 +23,6 @@ class ReportFile {
   public:
     /// The report of `input` with the extension `reportExt` ("len").
     ReportFile(std::string_view input, std::string_view reportExt);
-    ~ReportFile();
     ReportFile(const ReportFile&) = delete;
     ReportFile& operator=(const ReportFile&) = delete;
 
@@ -46,8 +46,8 @@ class ReportFile {
 
   private:
     std::string path_;
-    std::string temp_;
-    std::optional<LineWriter> writer_;
+    std::optional<TempFile> temp_;      // removed with the object unless put in place
+    std::optional<LineWriter> writer_;  // closed before the file is removed or put in place
     std::size_t size_ = 0;
     std::string line_;
 };

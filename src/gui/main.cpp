@@ -48,6 +48,8 @@ int main(int argc, char** argv) {
                      "or use the command-line program: tessaline --help\n");
         return 1;
     }
+    // A session that ends by a signal (logout, kill) removes an unfinished output first.
+    tessaline::InstallSignalCleanup();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tessaline");
     QApplication::setApplicationVersion(TESSALINE_VERSION);

@@ -131,34 +131,27 @@ RunResult ConvertFileCase(const std::string& path, CaseMode mode, bool upBracket
         if (::access(target.c_str(), W_OK) != 0) {
             throw FileError(target, "cannot write " + target + ": " + std::strerror(errno));
         }
-        const std::string temp = CreateTempSibling(target);
-        try {
-            LineWriter out(temp);
-            CaseFlags flags;
-            std::string_view line;
-            while (run.ReadLine(line)) {
-                out.WriteLine(CaseTransformText(line, mode, upBrackets, flags));
-                if (mode == CaseMode::Normalize) {
-                    // The timing line before a subtitle's text starts a sentence.
-                    flags.afterTime = IsTimeText(line);
-                    if (flags.afterTime) flags.afterDelimiter = true;
-                } else if (mode == CaseMode::LineFirst &&
-                           !(flags.afterTime && IsBracketLine(line))) {
-                    // A line that is only "(...)" right after the timing line leaves the next
-                    // line the subtitle's first.
-                    flags.afterTime = IsTimeText(line);
-                }
+        TempFile temp(target);
+        LineWriter out(temp.path());
+        CaseFlags flags;
+        std::string_view line;
+        while (run.ReadLine(line)) {
+            out.WriteLine(CaseTransformText(line, mode, upBrackets, flags));
+            if (mode == CaseMode::Normalize) {
+                // The timing line before a subtitle's text starts a sentence.
+                flags.afterTime = IsTimeText(line);
+                if (flags.afterTime) flags.afterDelimiter = true;
+            } else if (mode == CaseMode::LineFirst && !(flags.afterTime && IsBracketLine(line))) {
+                // A line that is only "(...)" right after the timing line leaves the next line
+                // the subtitle's first.
+                flags.afterTime = IsTimeText(line);
             }
-            out.Close();
-            // The new file keeps the old one's permissions (a failure leaves the usual ones).
-            fs::permissions(temp, fs::status(target, error).permissions(), error);
-            if (!RenameFile(temp, target)) {
-                throw FileError(target, "cannot replace " + target + ": " + std::strerror(errno));
-            }
-        } catch (...) {
-            std::remove(temp.c_str());
-            throw;
         }
+        out.Close();
+        // The new file keeps the old one's permissions (a failure leaves the usual ones).
+        fs::permissions(temp.path(), fs::status(target, error).permissions(), error);
+        // The temporary file is removed by its owner when anything above throws.
+        temp.PlaceReplacing();
     });
 }
 
@@ -223,6 +216,7 @@ extern const Operation kChangeCaseOperation{
     .preparePath = ChooseMode,
     .triggers = kChangeCaseTriggers,
     .outputExt = "",
+    .replacesFiles = true,
     .settings = kChangeCaseSettings,
     .run = RunChangeCase,
 };

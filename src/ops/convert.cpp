@@ -126,12 +126,14 @@ void ConvertSubToSrt(FrameRun& run, const ConvertParams& params, long double fps
     }
 }
 
-// Streams a million-record file: the line views are never kept past the next read and the
-// buffers are reused, so the loop makes no heap allocation once they have grown.
+// Streams a million-record file: each frame line is written piece by piece as its record is
+// read (the frames, then each display line), so neither a long text nor a record of many lines
+// is ever held in memory, and the loop makes no heap allocation once its buffers have grown.
 void ConvertSrtToSub(FrameRun& run, const ConvertParams& params, long double fps) {
+    LineWriter& out = run.out();
     std::string_view line;
-    std::string current;  // the frame line being built
-    bool inText = false;  // a timing line was read and its record has not ended yet
+    std::string frames;   // the frame part of a frame line
+    bool inText = false;  // a frame line is being written: its record has not ended yet
     // The first display line follows the frames directly, the others a "|". Kept as a flag:
     // a look at the last character would misread other brackets and a text ending in "}".
     bool hasText = false;
@@ -143,14 +145,14 @@ void ConvertSrtToSub(FrameRun& run, const ConvertParams& params, long double fps
 
     const auto append = [&](std::string_view text) {
         if (text.empty() || text.front() == ' ') return;
-        if (hasText) current += '|';
-        current.append(text);
+        if (hasText) out.WriteRaw("|");
+        out.WriteRaw(text);
         hasText = true;
     };
-    const auto flush = [&] {
+    const auto endLine = [&] {
         if (holding) append(heldNumber);
         holding = false;
-        run.WriteLine(current);
+        out.WriteRaw("\r\n");
         inText = false;
     };
 
@@ -161,14 +163,15 @@ void ConvertSrtToSub(FrameRun& run, const ConvertParams& params, long double fps
             if (const auto timing = ParseTimingLine(line, params.timeCorrection)) {
                 holding = false;  // it was the number of this record
                 // A record not ended by an empty line is written, not replaced.
-                if (inText) run.WriteLine(current);
-                current.clear();
-                current += params.openBracket;
-                AppendNumber(current, MsToFrame(timing->on, fps));
-                current += params.closeBracket;
-                current += params.openBracket;
-                AppendNumber(current, MsToFrame(timing->off, fps));
-                current += params.closeBracket;
+                if (inText) endLine();
+                frames.clear();
+                frames += params.openBracket;
+                AppendNumber(frames, MsToFrame(timing->on, fps));
+                frames += params.closeBracket;
+                frames += params.openBracket;
+                AppendNumber(frames, MsToFrame(timing->off, fps));
+                frames += params.closeBracket;
+                out.WriteRaw(frames);
                 inText = true;
                 hasText = false;
                 continue;
@@ -176,7 +179,7 @@ void ConvertSrtToSub(FrameRun& run, const ConvertParams& params, long double fps
         }
         if (!inText) continue;
         if (lastLineBlank) {
-            flush();
+            endLine();
             continue;
         }
         if (holding) {
@@ -190,7 +193,7 @@ void ConvertSrtToSub(FrameRun& run, const ConvertParams& params, long double fps
         }
         append(line);
     }
-    if (inText) flush();
+    if (inText) endLine();
     if (!lastLineBlank) run.WriteLine("");
 }
 
@@ -259,49 +262,162 @@ void AppendSsaTime(std::string& out, std::string_view field, bool dropBlank) {
     out += PadMilliseconds(TextAfterChar(field, '.'), true);
 }
 
-// Override tags of the SubStation text: italics on and off, and the invisible-text marker that
-// stands between display lines.
-constexpr std::string_view kItalicOn = "{\\i1}";
-constexpr std::string_view kItalicOff = "{\\i0}";
-constexpr std::string_view kLineBreak = "\\n";
+// The invisible-text marker that stands between display lines in some SubStation files.
 constexpr std::string_view kAlphaBreak = "{\\alpha&HFF&}";
 
-void ConvertSsaText(std::string& text) {
-    // Italics that start after the first character become <i>...</i>, closed at the end when
-    // the text never switches them off; a leading {\i1} goes with the override block below.
-    if (PosNoCaseFrom(kItalicOn, text, 2) != 0) {
-        text = ReplaceAll(kItalicOn, "<i>", text, true);
-        if (PosNoCaseFrom(kItalicOff, text, 2) != 0) {
-            text = ReplaceAll(kItalicOff, "</i>", text, true);
-        } else {
-            text += "</i>";
-        }
-    }
-    if (text.starts_with('{')) {
-        const std::size_t brace = text.find('}');
-        if (brace != npos) text.erase(0, brace + 1);
-    }
+bool IsAsciiDigits(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// Removes the override blocks "{\...}" still in a display line: they are drawing instructions of
-// SubStation Alpha ("{\an8}", "{\b1}", a stray "{\i0}"), which a SubRip player would show as
-// text.
-void RemoveOverrideBlocks(std::string& text) {
-    for (std::size_t at = text.find("{\\"); at != npos; at = text.find("{\\", at)) {
-        const std::size_t close = text.find('}', at);
-        if (close == npos) break;
-        text.erase(at, close - at + 1);
-    }
+char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
+
+// "{\i1}" in any letter case at `at`.
+bool IsItalicOnBlock(std::string_view text, std::size_t at) {
+    return text.size() - at >= 5 && text[at] == '{' && text[at + 1] == '\\' &&
+           LowerAscii(text[at + 2]) == 'i' && text[at + 3] == '1' && text[at + 4] == '}';
+}
+
+// Builds the SubRip display lines of one SubStation text, in a single pass over it: a text of
+// 800,000 override blocks takes no longer than its length says.
+//
+// The styles that SubRip has (bold, italics, underline) are carried over as tag pairs. SubStation
+// switches each on and off independently, so the pairs may cross ({\b1}a{\i1}b{\b0}c); SubRip
+// tags must nest, so a tag closed under another is closed with it and the other opened again.
+// Tags open lazily, before the next visible character, and a style still on at the end of the
+// text is closed there; a line of nothing but switches therefore writes nothing.
+class SsaTextConverter {
+  public:
+    explicit SsaTextConverter(LineList& lines) : lines_(lines) {}
+
+    void Convert(std::string_view text) {
+        lines_.clear();
+        current_.clear();
+        currentHasText_ = broke_ = false;
+        wanted_.clear();
+        written_.clear();
+        for (std::size_t i = 0; i < text.size();) {
+            const char c = text[i];
+            if (c == '{' && i + 1 < text.size() && text[i + 1] == '\\') {
+                const std::size_t close = text.find('}', i);
+                if (close != npos) {
+                    const std::string_view block = text.substr(i, close - i + 1);
+                    if (block == kAlphaBreak) {
+                        Break();
+                    } else {
+                        Block(block.substr(2, block.size() - 3));
+                    }
+                    i = close + 1;
+                    continue;
+                }
+                // An override block that is never closed is text.
+            }
+            if (c == '\\' && i + 1 < text.size() && (text[i + 1] == 'n' || text[i + 1] == 'N')) {
+                Break();
+                i += 2;
+                continue;
+            }
+            if (c != ' ') Sync();
+            current_ += c;
+            currentHasText_ = currentHasText_ || c != ' ';
+            ++i;
+        }
+        // Every style still open is closed with the text.
+        std::string& last = currentHasText_ || lines_.empty() ? current_ : lines_.back();
+        CloseDownTo(0, last);
+        // A text without a break is one line, blank or not; pieces between breaks that are
+        // blank are left out.
+        if (!broke_ || !IsBlankLine(current_)) lines_.push_back(current_);
+    }
+
+  private:
+    // The tags of one override block, "\b1\fs20\i0" without its braces.
+    void Block(std::string_view tags) {
+        for (std::size_t start = 0; start <= tags.size();) {
+            const std::size_t end = std::min(tags.find('\\', start), tags.size());
+            Tag(tags.substr(start, end - start));
+            start = end + 1;
+        }
+    }
+
+    void Tag(std::string_view tag) {
+        if (tag.empty()) return;
+        const char name = LowerAscii(tag[0]);
+        if (name == 'r') {  // \r, \rStyle: back to the style, every switch off
+            wanted_.clear();
+            CloseUnwanted();
+            return;
+        }
+        if ((name != 'b' && name != 'i' && name != 'u') || !IsAsciiDigits(tag.substr(1))) return;
+        // \b may give a weight instead of 0 or 1: bold is a weight above the normal 400.
+        const std::string_view digits = tag.substr(1);
+        bool on = false;
+        if (digits.size() == 1) {
+            on = digits[0] != '0';
+        } else if (!digits.empty()) {
+            on = digits.size() > 3 || (digits.size() == 3 && digits > "400");
+        }
+        const std::size_t at = wanted_.find(name);
+        if (on && at == npos) wanted_ += name;
+        if (!on && at != npos) {
+            wanted_.erase(at, 1);
+            CloseUnwanted();
+        }
+    }
+
+    // Closes, where it was written, every tag that is no longer wanted, with the tags opened
+    // after it; the wanted ones among those open again before the next visible character.
+    void CloseUnwanted() {
+        std::size_t keep = 0;
+        while (keep < written_.size() && wanted_.find(written_[keep]) != npos)
+            ++keep;
+        std::string& target = currentHasText_ || lines_.empty() ? current_ : lines_.back();
+        CloseDownTo(keep, target);
+    }
+
+    void CloseDownTo(std::size_t keep, std::string& target) {
+        while (written_.size() > keep) {
+            target += "</";
+            target += written_.back();
+            target += '>';
+            written_.pop_back();
+        }
+    }
+
+    // Opens the wanted tags not open yet, in the order they were switched on.
+    void Sync() {
+        if (written_.size() == wanted_.size()) return;
+        for (const char tag : wanted_) {
+            if (written_.find(tag) != npos) continue;
+            current_ += '<';
+            current_ += tag;
+            current_ += '>';
+            written_ += tag;
+        }
+    }
+
+    void Break() {
+        broke_ = true;
+        if (!IsBlankLine(current_)) lines_.push_back(current_);
+        current_.clear();
+        currentHasText_ = false;
+    }
+
+    LineList& lines_;
+    std::string current_;
+    bool currentHasText_ = false;
+    bool broke_ = false;
+    std::string wanted_;   // the styles switched on, in order
+    std::string written_;  // the tags open in the written text, innermost last
+};
 
 void ConvertSsaToSrt(FrameRun& run, const ConvertParams& params) {
     std::string_view line;
     bool started = false;
     long counter = 0;
     std::string timing;
-    std::string text;
     LineList pieces;
-    LineList split;
     while (run.ReadLine(line)) {
         if (!started) {
             if (!Contains(line, "[Events]") && !Contains(line, "Dialogue:")) continue;
@@ -319,34 +435,11 @@ void ConvertSsaToSrt(FrameRun& run, const ConvertParams& params) {
         WriteNumberLine(run, ++counter);
         run.WriteLine(timing);
 
-        text.assign(TextAfterNthChar(line, ',', 9));
-        ConvertSsaText(text);
-        // A display line ends at "\n" or "\N" (SubStation's hard break, the one nearly every
-        // file uses; SubRip has no such mark, so it must become a line of its own) and at the
-        // invisible-text marker. With both kinds present the text is cut at either.
-        const bool byLineBreak = PosNoCase(kLineBreak, line) != 0;
-        const bool byAlpha = Contains(line, kAlphaBreak);
+        SsaTextToSubRip(TextAfterNthChar(line, ',', 9), pieces);
         std::size_t length = 0;
-        if (byLineBreak || byAlpha) {
-            pieces.clear();
-            if (byLineBreak) {
-                SplitByStr(text, kLineBreak, pieces, true);
-            } else {
-                pieces.push_back(text);
-            }
-            if (byAlpha) {
-                split.clear();
-                for (const std::string& piece : pieces)
-                    SplitByStr(piece, kAlphaBreak, split, true);
-                pieces.swap(split);
-            }
-            for (std::string& piece : pieces)
-                RemoveOverrideBlocks(piece);
-            length = WritePieces(run, pieces);
-        } else {
-            RemoveOverrideBlocks(text);
-            run.WriteLine(text);
-            length = text.size();
+        for (const std::string& piece : pieces) {
+            run.WriteLine(piece);
+            length += piece.size();
         }
         run.WriteLine("");
         CheckFullLength(run, counter, length, params.subtitleFullLength);
@@ -354,6 +447,23 @@ void ConvertSsaToSrt(FrameRun& run, const ConvertParams& params) {
 }
 
 }  // namespace
+
+void SsaTextToSubRip(std::string_view text, LineList& lines) {
+    // A leading override block places or styles the whole line and goes without a trace; only a
+    // leading {\i1} that the text switches on again later counts as italics.
+    if (text.starts_with('{')) {
+        const std::size_t close = text.find('}');
+        bool italicAgain = false;
+        if (IsItalicOnBlock(text, 0)) {
+            for (std::size_t at = text.find('{', 1); at != npos && !italicAgain;
+                 at = text.find('{', at + 1)) {
+                italicAgain = IsItalicOnBlock(text, at);
+            }
+        }
+        if (close != npos && !italicAgain) text.remove_prefix(close + 1);
+    }
+    SsaTextConverter(lines).Convert(text);
+}
 
 RunResult SubToSrt(const std::string& input, const std::string& output, const ConvertParams& params,
                    Host& host) {

@@ -50,6 +50,14 @@ RunResult SubTimeToSrt(const std::string& input, const std::string& output,
 RunResult SsaToSrt(const std::string& input, const std::string& output, const ConvertParams& params,
                    Host& host);
 
+/// The text of a SubStation Dialogue line (what follows its ninth comma) as SubRip display lines:
+/// a leading override block is dropped; bold, italics and underline switched on and off
+/// ({\b1}, {\i0}, {\u1} ..., also inside blocks of several tags) become nested <b>, <i>, <u>
+/// pairs, closed at the end when left open; other override blocks are dropped; "\n", "\N" and
+/// the invisible-text marker {\alpha&HFF&} break the line, and blank lines between breaks are
+/// left out. A text without a break gives one line, even a blank one.
+void SsaTextToSubRip(std::string_view text, LineList& lines);
+
 /// "Sub --> Sub": the four conversions, by the item of cbSubToSub (the variant).
 extern const Operation kConvertOperation;
 

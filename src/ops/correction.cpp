@@ -417,6 +417,12 @@ class SubRipCorrection {
         pending_.clear();
         for (std::size_t i = 0; i < buffer_.size(); ++i) {
             const std::string& line = buffer_[i];
+            // As in Flush: a line with nothing to collapse or join is written as it is, not
+            // copied twice on the way (a line of many megabytes would cost that much more).
+            if (pending_.empty() && !IsDialogHyphen(line) && !HasDoubleSpace(line)) {
+                run_.WriteLine(line);
+                continue;
+            }
             if (HasDoubleSpace(line)) {
                 collapsed_ = CollapseSpaces(line);
                 Report(report_, key_, kDoubleSpaceRemoved);
@@ -470,7 +476,6 @@ void CorrectMicroDvd(FrameRun& run, const CorrectionParams& params) {
     std::string_view line;
     std::string key;
     std::string text;
-    std::string written;
     std::string status;
     LineList& report = run.report();
     while (run.ReadLine(line)) {
@@ -492,9 +497,9 @@ void CorrectMicroDvd(FrameRun& run, const CorrectionParams& params) {
         const bool afterBar = RemoveSpacesBesideBars(text, false);
         if (params.caseCorrection && FixJoinedCapital(text)) Report(report, key, kCaseCorrected);
         if (afterBar) Report(report, key, kSpaceAfterBarRemoved);
-        written.assign(key);
-        written += text;
-        run.WriteLine(written);
+        // The key and the text written one after the other: a long text is not copied again.
+        run.out().WriteRaw(key);
+        run.WriteLine(text);
     }
 }
 

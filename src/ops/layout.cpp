@@ -6,14 +6,6 @@
 
 namespace tessaline {
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (LowerCharRus(text[i]) != LowerCharRus(prefix[i])) return false;
-    }
-    return true;
-}
-
 namespace {
 
 /// The line begins with one of the four style tags followed by `c`.

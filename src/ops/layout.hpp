@@ -25,9 +25,6 @@ namespace tessaline {
 /// "{y:b} ".
 [[nodiscard]] bool StartsWithSpace(std::string_view line);
 
-/// The text begins with `prefix`, letters compared in either case.
-[[nodiscard]] bool StartsWithNoCase(std::string_view text, std::string_view prefix);
-
 /// The display lines a text line of `length` characters needs: 1 when it fits the line length,
 /// else the length divided by the line length, rounded up.
 [[nodiscard]] int NeededLines(std::size_t length, int lineLength);
@@ -54,8 +51,8 @@ struct LayoutRecord {
     std::string number;  // the number line: the subtitle's label in reports
     LineList gap;        // blank lines between the number and the timing line
     std::string timing;
-    std::string end;     // the line that ended the record: "" or " "
-    bool ended = false;  // false: the input ended inside the record
+    std::string end;           // the line that ended the record: "" or " "
+    bool ended = false;        // false: the input ended inside the record
     std::uint64_t offset = 0;  // where the number line starts in the file
 };
 

@@ -33,25 +33,20 @@ void ShiftTimings(FrameRun& run, const Shift& shift) {
             run.WriteLine(line);
             continue;
         }
-        TimeMs on = timing->on;
-        TimeMs off = timing->off;
-        if (shift.minus) {
+        if (shift.minus && (shift.offset > timing->on || shift.offset > timing->off)) {
             // An off-time before the offset is refused like an on-time: a time below zero
             // cannot be written.
-            if (shift.offset > on || shift.offset > off) {
-                run.Refuse("Stopped at \"" + std::string(line) +
-                           "\": the offset is larger than this time, and no time can go below "
-                           "00:00:00,000. The lines before it are in the output.");
-                return;
-            }
-            on -= shift.offset;
-            off -= shift.offset;
-        } else {
-            on += shift.offset;
-            off += shift.offset;
+            run.Refuse("Stopped at \"" + std::string(line) +
+                       "\": the offset is larger than this time, and no time can go below "
+                       "00:00:00,000. The lines before it are in the output.");
+            return;
         }
+        // In 64 bits: a time read from a long millisecond field (TimeCorrection off) may lie
+        // near the top of the 32-bit range, where the sum would wrap to a small, wrong time.
+        const std::int64_t delta = shift.minus ? -std::int64_t{shift.offset} : shift.offset;
         char text[kTimingLineLength];
-        WriteTimingLine(text, on, off);
+        WriteTimingLine(text, CheckedTime(timing->on + delta, line),
+                        CheckedTime(timing->off + delta, line));
         if (timing->tail.empty()) {
             run.WriteLine(std::string_view(text, sizeof text));
             continue;

@@ -154,6 +154,10 @@ struct Operation {
     std::string_view outputExt = "out";
     std::span<const VariantCode> codes = {};
     HandlerKind handler = HandlerKind::Standard;
+    /// The command's purpose is to replace or delete existing files (Rename out-File puts the
+    /// output over its input, Delete File removes a report): the one kind of command that may
+    /// change a file that existed before it ran.
+    bool replacesFiles = false;
     /// The control the window gives the focus to after a run ("" : it stays where it was).
     std::string_view focusAfter = {};
 

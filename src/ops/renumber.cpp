@@ -1,5 +1,9 @@
 #include "ops/renumber.hpp"
 
+#include <charconv>
+#include <limits>
+
+#include "core/errors.hpp"
 #include "core/times.hpp"
 #include "files/records.hpp"
 #include "ops/controls.hpp"
@@ -14,13 +18,30 @@ RunResult OffsetCount(const std::string& input, const std::string& output,
                                .steps = {.interactive = true},
                                .nothingToDo = params.offset == 0};
     return RunInFrame(request, host, [&](FrameRun& run) {
-        std::string line;
+        // A shifted number must still be a number line (a 32-bit integer), or the next
+        // renumbering would take it for text; an offset beyond that range is refused as well.
+        constexpr std::int64_t kMin = std::numeric_limits<std::int32_t>::min();
+        constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
+        const auto refuse = [](std::string_view what, const std::string& why) {
+            throw ConversionError(what, "'" + std::string(what) + "' " + why);
+        };
+        if (params.offset < kMin || params.offset > kMax) {
+            refuse(std::to_string(params.offset), "is not a valid number offset");
+        }
+        std::string_view line;
+        char digits[24];
         while (run.ReadLine(line)) {
-            if (IsNumberStr(line)) {
-                run.WriteLine(std::to_string(std::int64_t{StrToIntSafe(line)} + params.offset));
-            } else {
+            if (!IsNumberStr(line)) {
                 run.WriteLine(line);
+                continue;
             }
+            const std::int64_t shifted = std::int64_t{StrToIntSafe(line)} + params.offset;
+            if (shifted < kMin || shifted > kMax) {
+                refuse(line, "shifted by " + std::to_string(params.offset) +
+                                 " leaves the range of numbers");
+            }
+            const auto end = std::to_chars(digits, digits + sizeof digits, shifted).ptr;
+            run.WriteLine(std::string_view(digits, static_cast<std::size_t>(end - digits)));
         }
     });
 }
@@ -30,7 +51,7 @@ RunResult OffsetReCount(const std::string& input, const std::string& output,
     const FrameRequest request{
         .input = input, .output = output, .steps = {.interactive = params.interactive}};
     return RunInFrame(request, host, [&](FrameRun& run) {
-        std::string line;
+        std::string_view line;
         long counter = 0;
         bool atRecordStart = true;
         while (run.ReadLine(line)) {
@@ -53,9 +74,11 @@ RunResult OffsetFrame(const std::string& input, const std::string& output,
                                .nothingToDo = params.offset == 0};
     const char open = params.openBracket;
     const char close = params.closeBracket;
-    const std::int64_t delta = params.minus ? -params.offset : params.offset;
     return RunInFrame(request, host, [&](FrameRun& run) {
-        std::string line;
+        // An offset beyond the frame numbers the conversions accept is refused before any line
+        // (and before negating it, which could overflow).
+        const std::int64_t delta = ShiftedFrame(0, params.offset, std::to_string(params.offset));
+        std::string_view line;
         std::string shifted;
         while (run.ReadLine(line)) {
             if (line.find(open) == std::string::npos) {
@@ -65,10 +88,14 @@ RunResult OffsetFrame(const std::string& input, const std::string& output,
             // A line with the bracket must start with two bracketed integers; anything else (a
             // line opening with a style tag) is a conversion error.
             const FrameLine frames = ReadFrameLine(line, open, close);
+            const std::int64_t shift = params.minus ? -delta : delta;
             shifted.clear();
-            AppendFramePair(shifted, open, frames.on + delta, frames.off + delta, close);
-            shifted += frames.text;
-            run.WriteLine(shifted);
+            AppendFramePair(shifted, open,
+                            ShiftedFrame(frames.on, shift, std::to_string(frames.on)),
+                            ShiftedFrame(frames.off, shift, std::to_string(frames.off)), close);
+            // The frames, then the text straight from the input: a long line is not copied.
+            run.out().WriteRaw(shifted);
+            run.WriteLine(frames.text);
         }
     });
 }

@@ -76,6 +76,7 @@ extern const Operation kRenameOutFileOperation{
     .logText = "[Rename out-File] Click",
     .codes = kRenameCodes,
     .handler = HandlerKind::RenameOutFile,
+    .replacesFiles = true,
     .run = RunRenameOutFile,
 };
 
@@ -92,6 +93,7 @@ extern const Operation kDeleteFileOperation{
     .logKind = 2,
     .codes = kDeleteCodes,
     .handler = HandlerKind::DeleteFile,
+    .replacesFiles = true,
     .controls = kDeleteControls,
     .run = RunDeleteFile,
 };

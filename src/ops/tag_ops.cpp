@@ -28,11 +28,6 @@ struct BalancedTag {
 };
 constexpr BalancedTag kBalancedTags[] = {{"i", "<i>", "</i>"}, {"b", "<b>", "</b>"}};
 
-/// The text begins with `tag`, in any letter case.
-bool StartsWithNoCase(std::string_view text, std::string_view tag) {
-    return text.size() >= tag.size() && PosNoCase(tag, text.substr(0, tag.size())) == 1;
-}
-
 /// The text contains `tag` in any letter case.
 bool ContainsNoCase(std::string_view text, std::string_view tag) {
     return PosNoCase(tag, text) != 0;

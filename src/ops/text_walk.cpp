@@ -92,13 +92,21 @@ void ReportLine(LineList& report, std::string_view key, std::string_view message
 }
 
 bool FixDisplayLines(std::string& text, const std::function<bool(std::string&)>& fix) {
-    LineList pieces;
-    SplitByChar(text, '|', pieces);
+    // One piece at a time into the joined text: a list of the pieces would cost a string each,
+    // 32 bytes for every "|" of a line of millions of them.
+    std::string joined;
+    std::string piece;
     bool changed = false;
-    for (std::string& piece : pieces) {
+    for (std::size_t start = 0;;) {
+        const std::size_t bar = text.find('|', start);
+        piece.assign(text, start, bar == std::string::npos ? std::string::npos : bar - start);
         if (fix(piece)) changed = true;
+        joined += piece;
+        if (bar == std::string::npos) break;
+        joined += '|';
+        start = bar + 1;
     }
-    if (changed) text = JoinStrings(pieces, "|");
+    if (changed) text.swap(joined);
     return changed;
 }
 

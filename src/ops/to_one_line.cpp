@@ -1,7 +1,9 @@
 #include "ops/to_one_line.hpp"
 
 #include <algorithm>
+#include <utility>
 
+#include "core/chars.hpp"
 #include "core/strings.hpp"
 #include "core/tags.hpp"
 #include "ops/layout.hpp"
@@ -37,13 +39,13 @@ class OneLineJoiner {
             std::string building;
             for (const std::string& line : text) {
                 if (IsDialogLine(line) && !building.empty()) {
-                    joined_.push_back(Tidy(building));
+                    joined_.push_back(Tidy(std::move(building)));
                     building.clear();
                 }
                 if (!building.empty()) building += ' ';
                 building += line;
             }
-            if (!building.empty()) joined_.push_back(Tidy(building));
+            if (!building.empty()) joined_.push_back(Tidy(std::move(building)));
             // A line tidied to nothing would end the subtitle early.
             std::erase_if(joined_, [](const std::string& line) { return line.empty(); });
             if (joined_.empty()) {
@@ -92,7 +94,7 @@ class OneLineJoiner {
             }
             if (italic) text = OneStyleTag(text, "{y:i}");
             if (bold) text = OneStyleTag(text, "{y:b}");
-            text = Tidy(text);
+            text = Tidy(std::move(text));
             ReportFullLength(parts->frames, VisibleTextLength(text, true));
             std::string written(parts->frames);
             written += text;
@@ -141,15 +143,18 @@ class OneLineJoiner {
     }
 
     /// A joined line tidied: spaces after delimiters, single spaces, nothing at the ends, and
-    /// italic or bold runs split by one space merged.
-    std::string Tidy(std::string_view line) const {
-        std::string text(line);
+    /// italic or bold runs split by one space merged. The line is taken over, not copied: a
+    /// subtitle of one huge line costs no more copies of it than it must.
+    std::string Tidy(std::string text) const {
         if (p_.addSpaces && !p_.delimiters.empty()) {
             text = p_.useExclude ? AddSpaceAfterDelimitersEx(text, p_.delimiters, p_.excludeFix,
                                                              p_.fixDelimitersMode)
                                  : AddSpaceAfterDelimiters(text, p_.delimiters);
         }
-        text = std::string(TrimChar(CollapseSpaces(text), ' '));
+        text = CollapseSpaces(text);
+        const std::size_t end = text.find_last_not_of(' ');
+        text.erase(end == std::string::npos ? 0 : end + 1);
+        text.erase(0, text.find_first_not_of(' '));  // all of it when only spaces were left
         if (p_.correctInsideTags) {
             text = ReplaceAll("</i> <i>", " ", text, true);
             text = ReplaceAll("</b> <b>", " ", text, true);

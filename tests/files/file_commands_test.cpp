@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "files/directory.hpp"
+#include "files/fs.hpp"
 #include "files/line_io.hpp"
 #include "files/recording_host.hpp"
 #include "test_support.hpp"
@@ -83,6 +87,32 @@ TEST(RenameOutFile, KeepsBothFilesWhenTheInputCannotGoToTheTrash) {
     EXPECT_EQ(ReadFile(dir / "film.out"), "out");
 }
 
+// Runs over the same output at once take turns: one puts it in place, the others find it gone.
+// (Each sending to the trash whatever stood under the input's name would have sent the output
+// the first one had just put there.)
+TEST(RenameOutFile, RunsAtOnceReplaceTheInputOnce) {
+    for (int round = 0; round < 20; ++round) {
+        TempDir dir;
+        WriteFile(dir / "film.srt", "input");
+        WriteFile(dir / "film.out", "out");
+        constexpr int kRuns = 6;
+        std::atomic<int> done{0};
+        std::vector<std::thread> runs;
+        for (int i = 0; i < kRuns; ++i) {
+            runs.emplace_back([&] {
+                RecordingHost host;
+                done += RenameOutFile(dir / "film.out", dir / "film.srt", false, host);
+            });
+        }
+        for (std::thread& run : runs)
+            run.join();
+        EXPECT_EQ(done, 1) << round;
+        EXPECT_EQ(ListMatching(dir.path(), "*"), Names{"film.srt"}) << round;
+        EXPECT_EQ(ReadFile(dir / "film.srt"), "out") << round;
+        EXPECT_EQ(test::TrashedFile(dir / "film.srt"), "input") << round;
+    }
+}
+
 TEST(DeleteOneFile, DeletesOrTellsWhy) {
     TempDir dir;
     WriteFile(dir / "film.fix", "x");
@@ -115,24 +145,57 @@ TEST(LogAppend, AddsTheLineFirstOrLast) {
 }
 
 TEST(LogAppend, CutsALogOfMoreThan2000LinesToItsLast500) {
+    // Lines as long as a log's usually are: a log of a few kilobytes is never read.
+    const auto line = [](int i) { return std::to_string(i) + " | File: " + std::string(70, 'x'); };
     const struct {
         int lines;
         std::size_t after;
         std::string first;
-    } cases[] = {{2000, 2001, "1"}, {2001, 501, "1502"}};
+    } cases[] = {{2000, 2001, line(1)}, {2001, 501, line(1502)}};
     for (const auto& c : cases) {
         TempDir dir;
         std::string bytes;
         for (int i = 1; i <= c.lines; ++i)
-            bytes += std::to_string(i) + "\r\n";
+            bytes += line(i) + "\r\n";
         WriteFile(dir / "Operations.log", bytes);
         EXPECT_TRUE(LogAppend("new", dir / "Operations.log", 1));
         const Names lines = ReadLinesIfExists(dir / "Operations.log");
         ASSERT_EQ(lines.size(), c.after) << c.lines;
         EXPECT_EQ(lines.front(), c.first) << c.lines;
-        EXPECT_EQ(lines[lines.size() - 2], std::to_string(c.lines)) << c.lines;
+        EXPECT_EQ(lines[lines.size() - 2], line(c.lines)) << c.lines;
         EXPECT_EQ(lines.back(), "new") << c.lines;
     }
+}
+
+TEST(LogAppend, WritersAtOnceLoseNoLine) {
+    TempDir dir;
+    const std::string log = dir / "Operations.log";
+    constexpr int kWriters = 4;
+    constexpr int kLines = 300;  // 1,200 lines of 80 bytes: the log is cut once on the way
+    std::vector<std::thread> writers;
+    for (int w = 0; w < kWriters; ++w) {
+        writers.emplace_back([&, w] {
+            for (int i = 0; i < kLines; ++i)
+                LogAppend(std::to_string(w) + " " + std::string(76, 'x'), log, 1);
+        });
+    }
+    for (std::thread& writer : writers)
+        writer.join();
+    EXPECT_EQ(ReadLinesIfExists(log).size(), std::size_t{kWriters * kLines});
+    EXPECT_EQ(ListMatching(dir.path(), "*"), Names{"Operations.log"});
+}
+
+TEST(LogAppend, AFirstLineGoesBeforeALogCutTo500) {
+    TempDir dir;
+    std::string bytes;
+    for (int i = 1; i <= 2001; ++i)
+        bytes += std::to_string(i) + "\r\n";
+    WriteFile(dir / "Operations.log", bytes);
+    EXPECT_TRUE(LogAppend("first", dir / "Operations.log", 0));
+    const Names lines = ReadLinesIfExists(dir / "Operations.log");
+    ASSERT_EQ(lines.size(), 501u);
+    EXPECT_EQ(lines[0], "first");
+    EXPECT_EQ(lines[1], "1502");
 }
 
 TEST(RunDirectory, VisitsTheMatchingFilesInNameOrder) {

@@ -1,6 +1,12 @@
 #include "files/fs.hpp"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <optional>
+#include <set>
 
 #include "test_support.hpp"
 
@@ -50,6 +56,63 @@ TEST(Fs, ListMatchingGivesNoNamesForAMissingFolder) {
     WriteFile(dir / "a.srt", "");
     WriteFile(dir / "b.sub", "");
     EXPECT_EQ(ListMatching(dir.path(), "*.srt"), std::vector<std::string>{"a.srt"});
+}
+
+TEST(TempFile, IsRemovedUnlessPutInPlaceAndNeverReplacesWhenAskedNotTo) {
+    TempDir dir;
+    const std::string target = dir / "film.out";
+    std::string path;
+    {
+        TempFile temp(target);
+        path = temp.path();
+        EXPECT_TRUE(path.starts_with(target + ".part")) << path;
+        EXPECT_TRUE(PathExists(path));
+    }
+    EXPECT_FALSE(PathExists(path));  // given up: removed
+
+    WriteFile(target, "existing");
+    {
+        TempFile temp(target);
+        WriteFile(temp.path(), "new");
+        EXPECT_FALSE(temp.PlaceNoReplace());
+    }
+    EXPECT_EQ(ReadFile(target), "existing");
+    {
+        TempFile temp(target);
+        WriteFile(temp.path(), "new");
+        temp.PlaceReplacing();
+    }
+    EXPECT_EQ(ReadFile(target), "new");
+    EXPECT_EQ(ListMatching(dir.path(), "*"), std::vector<std::string>{"film.out"});
+}
+
+TEST(TempFile, RemovesLeftoversOfItsTargetThatNoRunHolds) {
+    TempDir dir;
+    const std::string target = dir / "film.out";
+    // Left by killed runs: this target's, another target's, and one a live run holds.
+    WriteFile(target + ".partAbC123", "left");
+    WriteFile(dir / "other.out.partAbC123", "other");
+    WriteFile(target + ".partLive01", "held");
+    const int fd = ::open((target + ".partLive01").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    // Names of the user's that only look alike stay too.
+    WriteFile(target + ".part", "user");
+    WriteFile(target + ".partA-C123", "user");
+    for (const bool listed : {false, true}) {
+        WriteFile(target + ".partAbC123", "left");
+        // A folder run lists the folder once.
+        const FolderTempListing listing(dir.path());
+        std::optional<FolderTempListing::Use> use;
+        if (listed) use.emplace(listing);
+        const TempFile temp(target);
+        const std::vector<std::string> names = ListMatching(dir.path(), "*");
+        EXPECT_EQ(std::set<std::string>(names.begin(), names.end()),
+                  (std::set<std::string>{
+                      "film.out.part", "film.out.partA-C123", "film.out.partLive01",
+                      temp.path().substr(dir.path().string().size() + 1), "other.out.partAbC123"}))
+            << listed;
+    }
+    ::close(fd);
 }
 
 }  // namespace

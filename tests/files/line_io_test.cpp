@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "core/errors.hpp"
 #include "files/fs.hpp"
 #include "files/recording_host.hpp"
 #include "test_support.hpp"
@@ -120,9 +121,20 @@ TEST(LineWriter, EndsEveryLineWithCrLfAndKeepsBytes) {
         out.WriteLine("a");
         out.WriteLine("");
         out.WriteLine("b\0\rc"s);
+        out.WriteLine(std::string_view());  // no data pointer at all
+        out.WriteRaw(std::string_view());
         out.WriteRaw("raw\n");
     }  // the destructor flushes
-    EXPECT_EQ(ReadFile(dir / "out"), "a\r\n\r\nb\0\rc\r\nraw\n"s);
+    EXPECT_EQ(ReadFile(dir / "out"), "a\r\n\r\nb\0\rc\r\n\r\nraw\n"s);
+}
+
+TEST(LineReader, RefusesWhatIsNoRegularFileWithoutWaiting) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0666), 0);  // an open of it would wait for a writer
+    std::filesystem::create_directory(dir / "folder");
+    for (const char* name : {"pipe", "folder", "missing"}) {
+        EXPECT_THROW(LineReader(dir / name), FileError) << name;
+    }
 }
 
 TEST(WriteLinesReplacing, ReplacesTheFileAndLeavesNoTemporaryFile) {

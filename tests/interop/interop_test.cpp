@@ -215,5 +215,28 @@ TEST_F(Interop, FilesWrittenByFfmpegConvertAndCorrectCleanly) {
     }
 }
 
+TEST_F(Interop, SubStationStylesReadBackInFfmpegAsTheSameTags) {
+    // ffmpeg decodes the SubRip tags into its own styles and writes them again: tags that did
+    // not pair or nest would come back changed or lost.
+    WriteFile(
+        root_ / "styles.ass",
+        Crlf({"[Script Info]", "ScriptType: v4.00+", "", "[Events]",
+              "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, "
+              "Text",
+              "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,Hello {\\i1}world{\\i0}",
+              "Dialogue: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,x{\\b1}a{\\i1}b{\\b0}c{\\i0}",
+              "Dialogue: 0,0:00:05.00,0:00:06.00,Default,,0,0,0,,open {\\u1}under",
+              "Dialogue: 0,0:00:07.00,0:00:08.00,Default,,0,0,0,,x{\\b1\\i1\\fs20}both{\\r}plain",
+              "Dialogue: 0,0:00:09.00,0:00:10.00,Default,,0,0,0,,x{\\i1}one\\Ntwo{\\i0}",
+              "Dialogue: 0,0:00:11.00,0:00:12.00,Default,,0,0,0,,{\\an8}{\\u1}top{\\u0} line"}));
+    ASSERT_EQ(Tessaline({"convert", "styles.ass"}, root_.path()).status, 0);
+    ExpectCues(ReadBack(root_ / "styles.srt"), {{1000, 2000, "Hello <i>world</i>"},
+                                                {3000, 4000, "x<b>a<i>b</i></b><i>c</i>"},
+                                                {5000, 6000, "open <u>under</u>"},
+                                                {7000, 8000, "x<b><i>both</i></b>plain"},
+                                                {9000, 10000, "x<i>one\ntwo</i>"},
+                                                {11000, 12000, "<u>top</u> line"}});
+}
+
 }  // namespace
 }  // namespace tessaline

@@ -48,6 +48,8 @@ TEST(OffsetTime, RewritesTheDataFiles) {
         {"offset_time_minus_refused.srt", {.offset = 3000, .minus = true}, "offset_time_minus_refused.expected", kStopped, kRed},
         {"offset_time_minus_off_below_zero.srt", {.offset = 3000, .minus = true}, "offset_time_minus_off_below_zero.expected", kStopped, kRed},
         {"offset_time_past_midnight.srt", {.offset = 1000}, "", kConversionError, kRed},
+        // A millisecond field near 2^32 read without padding: shifted, it must not wrap.
+        {"offset_time_ms_wraps.srt", {.offset = 1000, .timeCorrection = false}, "", kConversionError, kRed},
         {"offset_time_lf_only.srt", {.offset = 1000}, "offset_time_lf_only.expected", kDone, kIdle},
         {"offset_time_no_final_blank.srt", {.offset = 1000}, "offset_time_no_final_blank.expected", kDone, kIdle},
         {"offset_time_plus.srt", {.offset = 0}, "", RunResult::Skipped, kUntouched},

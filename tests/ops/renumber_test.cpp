@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
+#include <limits>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "core/times.hpp"
 #include "data_run.hpp"
 
 namespace tessaline {
@@ -104,6 +107,43 @@ TEST(OffsetFrame, ShiftsBothFrameNumbersOfSubFiles) {
         EXPECT_EQ(run.result, c.result);
         EXPECT_TRUE(run.host.messages.empty());
         run.ExpectOutput(c.expected);
+    }
+}
+
+TEST(Renumber, NumbersAndFramesThatWouldLeaveTheirRangeAreConversionErrors) {
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+    const struct {
+        const char* data;
+        std::function<RunResult(const DataRun&, Host&)> op;
+    } cases[] = {
+        {"offset_count.srt",
+         [&](const DataRun& r, Host& h) {
+             return OffsetCount(r.input(), r.output(), {.offset = kMax}, h);
+         }},
+        {"offset_count_int32_max.srt",
+         [&](const DataRun& r, Host& h) {
+             return OffsetCount(r.input(), r.output(), {.offset = 1}, h);
+         }},
+        {"offset_frame_int64_max.sub",
+         [&](const DataRun& r, Host& h) {
+             return OffsetFrame(r.input(), r.output(), {.offset = 1}, h);
+         }},
+        {"offset_frame.sub",
+         [&](const DataRun& r, Host& h) {
+             return OffsetFrame(r.input(), r.output(), {.offset = kMin, .minus = true}, h);
+         }},
+        {"offset_frame.sub",
+         [&](const DataRun& r, Host& h) {
+             return OffsetFrame(r.input(), r.output(), {.offset = kMaxFrame + 1}, h);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.data);
+        DataRun run(c.data);
+        run.Run([&](Host& host) { return c.op(run, host); });
+        EXPECT_FALSE(run.result.has_value());  // a conversion error ended it
+        run.ExpectOutput("");
     }
 }
 

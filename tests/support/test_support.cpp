@@ -1,10 +1,14 @@
 #include "test_support.hpp"
 
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -56,8 +60,7 @@ std::string DefaultSettingsFile(bool lf) {
 
 ProgramResult RunProgram(const std::filesystem::path& program, std::vector<std::string> args,
                          const std::filesystem::path& cwd, const std::filesystem::path& scratch,
-                         const std::optional<std::string>& homeEnv) {
-    constexpr int kRunTimeoutMs = 20'000;
+                         const std::optional<std::string>& homeEnv, const RunLimits& limits) {
     args.insert(args.begin(), program.string());
     std::vector<char*> argv;
     for (std::string& arg : args)
@@ -81,27 +84,44 @@ ProgramResult RunProgram(const std::filesystem::path& program, std::vector<std::
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (out < 0 || err < 0 || chdir(cwd.c_str()) != 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0)
             _exit(126);
+        if (limits.addressSpaceBytes > 0) {
+            const rlimit limit{static_cast<rlim_t>(limits.addressSpaceBytes),
+                               static_cast<rlim_t>(limits.addressSpaceBytes)};
+            if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(126);
+        }
+        if (limits.unprivileged && geteuid() == 0) {
+            if (const passwd* nobody = getpwnam("nobody")) {
+                if (setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 ||
+                    setuid(nobody->pw_uid) != 0)
+                    _exit(126);
+            }
+        }
         execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }
     // A run that hangs is killed after a while so that the suite reports it and goes on.
     int wstatus = 0;
+    rusage usage{};
     bool timedOut = true;
-    for (int waited = 0; waited < kRunTimeoutMs; waited += 10) {
-        if (waitpid(pid, &wstatus, WNOHANG) == pid) {
+    // Short waits first: most runs end within a few milliseconds.
+    for (int waited = 0, step = 200; waited < limits.timeoutMs * 1000; waited += step) {
+        if (wait4(pid, &wstatus, WNOHANG, &usage) == pid) {
             timedOut = false;
             break;
         }
-        usleep(10'000);
+        usleep(static_cast<useconds_t>(step));
+        step = std::min(step * 2, 10'000);
     }
     if (timedOut) {
         kill(pid, SIGKILL);
-        waitpid(pid, &wstatus, 0);
+        wait4(pid, &wstatus, 0, &usage);
     }
     ProgramResult result;
     result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
     result.out = ReadFile(outPath);
-    result.err = ReadFile(errPath) + (timedOut ? "(killed: no end after 20 s)\n" : "");
+    result.err = ReadFile(errPath) + (timedOut ? "(killed: no end in time)\n" : "");
+    result.maxRssKb = usage.ru_maxrss;
+    result.timedOut = timedOut;
     return result;
 }
 

@@ -37,6 +37,19 @@ struct ProgramResult {
     int status = -1;
     std::string out;
     std::string err;
+    long maxRssKb = 0;  // the program's peak memory
+    bool timedOut = false;
+};
+
+/// Limits of a program run.
+struct RunLimits {
+    /// The run is killed after this long.
+    int timeoutMs = 20'000;
+    /// The address space the program may use (0: no limit): an allocation beyond it fails.
+    long addressSpaceBytes = 0;
+    /// Run as the unprivileged user "nobody" when the tests run as root, so that file permissions
+    /// apply (root reads and writes anything).
+    bool unprivileged = false;
 };
 
 /// Runs `program` with `args` as they are (no shell) in the folder `cwd`, stdout and stderr
@@ -44,7 +57,8 @@ struct ProgramResult {
 /// plus TESSALINE_HOME=`homeEnv` when given. A run that lasts over 20 s is killed.
 ProgramResult RunProgram(const std::filesystem::path& program, std::vector<std::string> args,
                          const std::filesystem::path& cwd, const std::filesystem::path& scratch,
-                         const std::optional<std::string>& homeEnv = std::nullopt);
+                         const std::optional<std::string>& homeEnv = std::nullopt,
+                         const RunLimits& limits = {});
 
 /// The temporary folder that XDG_DATA_HOME and HOME name in every test process (set before main,
 /// so that GLib reads them): a file that a test moves to the trash lands in its "Trash", never in
