@@ -78,6 +78,7 @@ extern const Operation kAllInOneOperation{
     .logText = "[All In One] Click",
     .outputExt = "out",
     .handler = HandlerKind::AllInOne,
+    .replacesFiles = true,
     .run = RunAllInOne,
 };
 

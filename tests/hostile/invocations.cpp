@@ -335,8 +335,10 @@ std::vector<std::string> CheckRun(const Invocation& invocation, const std::strin
         if (IsTempFileName(file)) fail("left " + file);
     }
     // A conversion error leaves nothing of its run; other runs leave what existed alone,
-    // except the commands that replace files on purpose.
-    const bool keepsFiles = outcome.status == 3 || !invocation.op->replacesFiles;
+    // except the commands that replace files on purpose. (All in One stopped by a conversion
+    // error keeps the steps done before it in the file.)
+    const bool chain = invocation.op->handler == HandlerKind::AllInOne;
+    const bool keepsFiles = (outcome.status == 3 && !chain) || !invocation.op->replacesFiles;
     if (keepsFiles) {
         for (const auto& [file, content] : before) {
             const auto it = after.find(file);
@@ -347,7 +349,8 @@ std::vector<std::string> CheckRun(const Invocation& invocation, const std::strin
             }
         }
     }
-    if (outcome.status == 3) {
+    // (The steps All in One finished before the error keep their reports.)
+    if (outcome.status == 3 && !chain) {
         for (const auto& [file, content] : after) {
             if (!before.contains(file)) fail("left " + file + " after a conversion error");
         }
