@@ -1,5 +1,6 @@
 #include "app/diagram.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -79,6 +80,64 @@ Diagram DiagramOf(const std::vector<std::string>& lines, const DiagramParams& p)
         first = false;
     }
     return diagram;
+}
+
+TimingsPicture TimingsOf(const std::vector<std::string>& lines, bool timeCorrection,
+                         std::optional<long double> fps, char open, char close) {
+    TimingsPicture picture;
+    for (const std::string& line : lines) {
+        SubtitleSpan span;
+        try {
+            if (fps) {
+                if (line.empty() || line.front() != open) continue;
+                const FrameLine frames = ReadFrameLine(line, open, close);
+                if (*fps <= 0) continue;
+                span.on = FrameToMs(frames.on, *fps);
+                span.off = FrameToMs(frames.off, *fps);
+            } else {
+                const auto timing = ParseTimingLine(line, timeCorrection);
+                if (!timing) continue;
+                span.on = static_cast<std::int64_t>(timing->on);
+                span.off = static_cast<std::int64_t>(timing->off);
+            }
+        } catch (const ConversionError&) {
+            continue;
+        }
+        span.wrongPeriod = span.off < span.on;
+        picture.subtitles.push_back(span);
+        picture.end = std::max({picture.end, span.on, span.off});
+    }
+    for (std::size_t i = 0; i < picture.subtitles.size(); ++i) {
+        SubtitleSpan& span = picture.subtitles[i];
+        if (span.wrongPeriod) {
+            ++picture.wrongPeriods;
+        } else if (!picture.shortestDuration || span.off - span.on < *picture.shortestDuration) {
+            picture.shortestDuration = span.off - span.on;
+        }
+        if (i + 1 == picture.subtitles.size()) break;
+        span.gap = picture.subtitles[i + 1].on - span.off;
+        span.overlaps = span.gap < 0;
+        if (span.overlaps) {
+            ++picture.overlaps;
+        } else if (!picture.shortestGap || span.gap < *picture.shortestGap) {
+            picture.shortestGap = span.gap;
+        }
+    }
+    return picture;
+}
+
+std::string TimingsSummary(const TimingsPicture& picture) {
+    // A MicroDVD file at a slow rate can reach past 24 hours, beyond the time text.
+    const auto time = [](const std::optional<std::int64_t>& ms) {
+        constexpr std::int64_t kDay = 24LL * 3600 * 1000;
+        if (!ms) return std::string("-");
+        if (*ms >= kDay) return std::to_string(*ms) + " ms";
+        return MsToTimeText(static_cast<TimeMs>(*ms));
+    };
+    return std::to_string(picture.subtitles.size()) + " subtitles, " +
+           std::to_string(picture.overlaps) + " overlaps, " + std::to_string(picture.wrongPeriods) +
+           " wrong periods, shortest gap " + time(picture.shortestGap) + ", shortest duration " +
+           time(picture.shortestDuration);
 }
 
 }  // namespace tessaline

@@ -38,6 +38,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <filesystem>
 #include <set>
 #include <thread>
 #include <utility>
@@ -998,10 +999,19 @@ void MainWindow::ShowState() {
     Control<QLabel>("stLogFile")->setVisible(s.logFileVisible);
 
     if (editorView_) editorView_->Show();
-    // The diagram follows the open file.
-    if (drawDiagram_ && s.openFile != drawnFile_) {
-        drawnFile_ = s.openFile;
-        drawDiagram_();
+    // The diagram follows the open file: another file, or the same one changed by a command.
+    if (drawDiagram_) {
+        std::error_code error;
+        const auto time = std::filesystem::last_write_time(s.openFile, error);
+        const auto size = std::filesystem::file_size(s.openFile, error);
+        const std::string stamp =
+            error ? std::string()
+                  : std::to_string(size) + ' ' + std::to_string(time.time_since_epoch().count());
+        if (s.openFile != drawnFile_ || stamp != drawnStamp_) {
+            drawnFile_ = s.openFile;
+            drawnStamp_ = stamp;
+            drawDiagram_();
+        }
     }
 
     // Directory mode shows in italics on the commands that run over a folder.
@@ -1158,6 +1168,15 @@ bool MainWindow::SaveScreenshots(const QString& folder) {
         const QString name =
             i == 0 ? "main" : QString::fromLatin1(Pages()[static_cast<std::size_t>(i)].name);
         ok = grab().save(folder + "/" + name + ".png") && ok;
+    }
+    // The Diag page once more, in "Timings".
+    if (auto* modes = Control<QGroupBox>("rgMode")->findChild<QButtonGroup*>()) {
+        pages_->setCurrentWidget(pages_->widget(pages_->count() - 1));
+        modes->button(2)->click();
+        Control<QPushButton>("btnDraw")->click();
+        QApplication::processEvents();
+        ok = grab().save(folder + "/diagram-timings.png") && ok;
+        modes->button(0)->click();
     }
     pages_->setCurrentIndex(kSubtitlePage);
     // The report viewer on the length test's findings (film.len is written beside the film).

@@ -96,7 +96,8 @@ class MainWindow : public QMainWindow {
     EditorView* editorView_ = nullptr;  // a child of the window
     QTabWidget* pages_ = nullptr;
     std::function<void()> drawDiagram_;  // draws the open file's diagram
-    std::string drawnFile_;              // the file the diagram shows
+    std::string drawnFile_;              // the file the diagram shows, with its size and time
+    std::string drawnStamp_;             // so that a command that changes it redraws it
     QString caption_;                    // the window's caption before the open file's name
     bool running_ = false;
     bool closed_ = false;

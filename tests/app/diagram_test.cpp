@@ -56,5 +56,60 @@ TEST(Diagram, DotsOfTheFormulaAndTheSprain) {
     EXPECT_EQ(d.dots[2].y, 10);
 }
 
+// The timings of a file as it stands: gaps, overlaps and wrong periods, from SubRip timing lines
+// or MicroDVD frame lines at a rate.
+TEST(Diagram, TimingsShowGapsOverlapsAndWrongPeriods) {
+    const std::vector<std::string> srt = {"1",
+                                          "00:00:01,000 --> 00:00:03,000",
+                                          "a",
+                                          "",
+                                          "2",
+                                          "00:00:02,500 --> 00:00:04,000",
+                                          "overlaps the first",
+                                          "",
+                                          "3",
+                                          "00:00:04,120 --> 00:00:04,000",
+                                          "ends before it starts",
+                                          "",
+                                          "4",
+                                          "00:00:05,000 --> 00:00:06,000",
+                                          "b",
+                                          "",
+                                          "5",
+                                          "00:00:0x,000 --> 00:00:07,000",
+                                          "does not convert",
+                                          ""};
+    const TimingsPicture p = TimingsOf(srt, true);
+    ASSERT_EQ(p.subtitles.size(), 4u);
+    EXPECT_TRUE(p.subtitles[0].overlaps);
+    EXPECT_EQ(p.subtitles[0].gap, -500);
+    EXPECT_EQ(p.subtitles[1].gap, 120);
+    EXPECT_TRUE(p.subtitles[2].wrongPeriod);
+    EXPECT_FALSE(p.subtitles[2].overlaps);
+    EXPECT_EQ(p.subtitles[2].gap, 1000);
+    EXPECT_EQ(p.subtitles[3].gap, 0);  // the last has no next
+    EXPECT_EQ(p.end, 6000);
+    EXPECT_EQ(TimingsSummary(p),
+              "4 subtitles, 1 overlaps, 1 wrong periods, shortest gap 00:00:00,120, "
+              "shortest duration 00:00:01,000");
+
+    // Frames at 25 per second; a line that is no frame line, and a style tag, are left out.
+    const std::vector<std::string> sub = {"{25}{50}a", "{y:i}x", "plain", "[50][75]b"};
+    const TimingsPicture frames = TimingsOf(sub, true, 25.0L);
+    ASSERT_EQ(frames.subtitles.size(), 1u);
+    EXPECT_EQ(frames.subtitles[0].on, 1000);
+    EXPECT_EQ(frames.subtitles[0].off, 2000);
+    EXPECT_EQ(TimingsOf(sub, true, 25.0L, '[', ']').subtitles.front().on, 2000);
+    EXPECT_TRUE(TimingsOf(sub, true, 0.0L).subtitles.empty());  // no usable rate
+
+    // Touching subtitles do not overlap; a file without subtitles has nothing to measure.
+    const TimingsPicture touching =
+        TimingsOf({"00:00:01,000 --> 00:00:02,000", "00:00:02,000 --> 00:00:03,000"}, true);
+    EXPECT_EQ(touching.overlaps, 0);
+    EXPECT_EQ(touching.shortestGap, 0);
+    EXPECT_EQ(TimingsSummary(TimingsOf({}, true)),
+              "0 subtitles, 0 overlaps, 0 wrong periods, shortest gap -, shortest duration -");
+}
+
 }  // namespace
 }  // namespace tessaline

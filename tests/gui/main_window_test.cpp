@@ -1210,6 +1210,34 @@ TEST(MainWindow, AllInOneCleansTheOpenFile) {
     EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join("|").toStdString();
 }
 
+// The Diag page's "Timings": an overlap of the open film shows in the picture; after Fix Wrong
+// Time and Rename out-File change the same file, it is drawn again and the overlap is gone. The
+// scale boxes, which only the displacement modes use, are off meanwhile.
+TEST(MainWindow, TheTimingsDiagramShowsOverlapsAndFollowsTheFileItsCommandsChange) {
+    TempDir home;
+    WriteFile(home / "film.srt", Crlf({"1", "00:00:01,000 --> 00:00:03,000", "a", "", "2",
+                                       "00:00:02,500 --> 00:00:04,500", "b", "", "3",
+                                       "00:00:06,000 --> 00:00:07,000", "c", ""}));
+    Window w(home);
+    w.Open(home / "film.srt");
+    auto* timings = w.Get<QGroupBox>("rgMode")->findChildren<QRadioButton*>().at(2);
+    w.ShowPageOf(timings);
+    w.ClickAt(timings->mapTo(&w.window, QPoint(6, timings->height() / 2)));
+    ASSERT_TRUE(timings->isChecked());
+    EXPECT_FALSE(w.Get<QLineEdit>("edMasstab_x")->isEnabled());
+    w.Click("btnDraw");
+    auto* view = w.Get<DiagramView>("PaintBox");
+    EXPECT_EQ(view->timings().subtitles.size(), 3u);
+    EXPECT_EQ(view->timings().overlaps, 1);
+    EXPECT_TRUE(view->diagram().dots.empty());
+
+    w.Click("btnFixWrongTimingsAndJoinText");
+    w.Click("btnRenameFile");
+    ASSERT_TRUE(w.messages.isEmpty()) << w.messages.join("|").toStdString();
+    EXPECT_EQ(view->timings().overlaps, 0);
+    EXPECT_EQ(view->timings().shortestGap, 1);  // moved to one tick after the first
+}
+
 // The calculator driven by keys: Enter breaks the source into three, plus moves a row's end by
 // its duration, T turns a frame line into a timing line at the source rate.
 TEST(MainWindow, TheTimeCalculatorBreaksAndMovesRanges) {
