@@ -17,12 +17,16 @@
 namespace tessaline::gui {
 namespace {
 
-// A row of the calculator: its range box and its duration box.
+// A row of the calculator: its range box, its duration box and its "Calc Delta" button. The
+// "Subtitle" page's timing and duration boxes take the same keys.
 struct Row {
     const char* range;
     const char* duration;
+    const char* calc;
 };
-constexpr Row kRows[] = {{"edTimeRange1", "edDeltaTime1"}, {"edTimeRange2", "edDeltaTime2"}};
+constexpr Row kRows[] = {{"edTimeRange1", "edDeltaTime1", "btnDeltaTime1Calc"},
+                         {"edTimeRange2", "edDeltaTime2", "btnDeltaTime2Calc"},
+                         {"edTimeRange", "edDeltaTimeRange", nullptr}};
 
 CalculatorRules RulesOf(const Session& session) {
     const Settings& s = session.settings();
@@ -39,11 +43,12 @@ class Calculator : public QObject {
         connect(Edit("edTimeRangeSource"), &QLineEdit::returnPressed, this, [this] { Break(); });
         connect(window_->findChild<QPushButton*>("btnBreak"), &QPushButton::clicked, this,
                 [this] { Break(); });
-        const char* calcs[] = {"btnDeltaTime1Calc", "btnDeltaTime2Calc"};
-        for (std::size_t i = 0; i < std::size(kRows); ++i) {
-            const Row row = kRows[i];
+        for (const Row& row : kRows) {
             const auto calc = [this, row] { ShowDuration(row); };
-            connect(window_->findChild<QPushButton*>(calcs[i]), &QPushButton::clicked, this, calc);
+            if (row.calc != nullptr) {
+                connect(window_->findChild<QPushButton*>(row.calc), &QPushButton::clicked, this,
+                        calc);
+            }
             connect(Edit(row.range), &QLineEdit::returnPressed, this, calc);
             Edit(row.range)->installEventFilter(this);
             Edit(row.duration)->installEventFilter(this);

@@ -1238,6 +1238,35 @@ TEST(MainWindow, TheTimingsDiagramShowsOverlapsAndFollowsTheFileItsCommandsChang
     EXPECT_EQ(view->timings().shortestGap, 1);  // moved to one tick after the first
 }
 
+// The calculator's keys in the "Subtitle" page's timing boxes: a duration typed with plus moves
+// the off-time, T turns a frame line into a timing line, Enter measures the timing; ReWrite then
+// writes the timing the keys made.
+TEST(MainWindow, TheSubtitlePageTimingBoxesTakeTheCalculatorKeys) {
+    TempDir home;
+    WriteFile(home / "film.srt", Crlf({"1", "00:00:01,000 --> 00:00:03,000", "Hi", ""}));
+    Window w(home);
+    w.Open(home / "film.srt");
+    const auto text = [&w](const char* name) { return w.Get<QLineEdit>(name)->text(); };
+    EXPECT_EQ(text("edDeltaTimeRange"), "00:00:02,000");
+    w.Fill("edDeltaTimeRange", "00:00:05,000");
+    w.Press(Qt::Key_Plus);
+    EXPECT_EQ(text("edTimeRange"), "00:00:01,000 --> 00:00:06,000");
+    EXPECT_EQ(text("edDeltaTimeRange"), "00:00:05,000");  // the key is not typed
+    w.Press(Qt::Key_Minus, Qt::KeypadModifier);
+    EXPECT_EQ(text("edTimeRange"), "00:00:01,000 --> 00:00:06,000");  // 6 s less 5 s is 1 s
+
+    w.Fill("edTimeRange", "{50}{100}");
+    w.Press(Qt::Key_T);
+    EXPECT_EQ(text("edTimeRange"), "00:00:02,000 --> 00:00:04,000");  // at 25 frames a second
+    w.Fill("edTimeRange", "00:00:01,000 --> 00:00:01,500");
+    w.Press(Qt::Key_Return);
+    EXPECT_EQ(text("edDeltaTimeRange"), "00:00:00,500");
+    w.Fill("edDeltaTimeRange", "00:00:04,000");
+    w.Press(Qt::Key_Plus);
+    w.Click("btnReWriteSubtitle");
+    EXPECT_EQ(ReadFile(home / "film.srt"), Crlf({"1", "00:00:01,000 --> 00:00:05,000", "Hi", ""}));
+}
+
 // The calculator driven by keys: Enter breaks the source into three, plus moves a row's end by
 // its duration, T turns a frame line into a timing line at the source rate.
 TEST(MainWindow, TheTimeCalculatorBreaksAndMovesRanges) {
