@@ -203,7 +203,7 @@ class Breaker {
     /// The summary; a run that split nothing keeps no report.
     void Finish() {
         if (splitDialogs_ == 0 && splitBigTexts_ == 0) {
-            report_.clear();
+            run_.DiscardReport();
             return;
         }
         report_.emplace_back(kReportSeparator);

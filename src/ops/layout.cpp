@@ -29,6 +29,12 @@ bool StartsWithSpace(std::string_view line) {
     return (!line.empty() && line.front() == ' ') || TagThen(line, ' ');
 }
 
+EndWords ShortWordsAtEnd(std::string_view line) {
+    const std::size_t n = line.size();
+    return {.oneLetter = n >= 2 && line[n - 2] == ' ' && line[n - 1] != '-',
+            .twoLetters = n >= 3 && line[n - 3] == ' '};
+}
+
 int NeededLines(std::size_t length, int lineLength) {
     if (lineLength <= 0) return static_cast<int>(length);
     const auto m = static_cast<std::size_t>(lineLength);

@@ -25,6 +25,15 @@ namespace tessaline {
 /// "{y:b} ".
 [[nodiscard]] bool StartsWithSpace(std::string_view line);
 
+/// A line that ends in a one-letter word (a space before the last character, which is no
+/// hyphen: a hyphen after a space is a dash) or a two-letter word (a space before the last two).
+/// A line can end in both ("a b c": "c" and " c").
+struct EndWords {
+    bool oneLetter = false;
+    bool twoLetters = false;
+};
+[[nodiscard]] EndWords ShortWordsAtEnd(std::string_view line);
+
 /// The display lines a text line of `length` characters needs: 1 when it fits the line length,
 /// else the length divided by the line length, rounded up.
 [[nodiscard]] int NeededLines(std::size_t length, int lineLength);

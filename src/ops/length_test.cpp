@@ -258,11 +258,12 @@ class LengthChecker {
                             std::to_string(counts.latinLower) + "/" +
                             std::to_string(counts.cyrillicLower) + " Lower symbols contain");
         }
-        if (p_.checkEndLetters && n > 1) {
-            if (plain[n - 2] == ' ' && plain[n - 1] != '-') {
+        if (p_.checkEndLetters) {
+            const EndWords end = ShortWordsAtEnd(plain);
+            if (end.oneLetter) {
                 Mark(found, label, " = One Letter in End of Line " + number, kWarning);
             }
-            if (n > 2 && plain[n - 3] == ' ') {
+            if (end.twoLetters) {
                 Mark(found, label, " = Two Letters in End of Line " + number, kWarning);
             }
         }
