@@ -109,6 +109,7 @@ LayoutReader::Item LayoutReader::Next() {
 
 void LayoutReader::ReadText() {
     count_ = 0;
+    dropped_ = 0;
     record_.ended = false;
     atStart_ = true;
     std::uint64_t offset = 0;
@@ -129,6 +130,10 @@ void LayoutReader::ReadText() {
                 record_.ended = true;
                 return;
             }
+        }
+        if (count_ == keepAtMost_) {
+            ++dropped_;
+            continue;
         }
         if (count_ == text_.size()) text_.emplace_back();
         text_[count_++].swap(next_);

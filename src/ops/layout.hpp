@@ -99,6 +99,11 @@ class LayoutReader {
     [[nodiscard]] const LayoutRecord& record() const { return record_; }
     [[nodiscard]] std::span<const std::string> text() const { return {text_.data(), count_}; }
 
+    /// Keeps at most `lines` text lines of a record (the others are read and dropped), for a
+    /// reader that must not hold a record of any length; dropped() tells how many were.
+    void KeepAtMost(std::size_t lines) { keepAtMost_ = lines; }
+    [[nodiscard]] std::size_t dropped() const { return dropped_; }
+
     /// Writes the record as it was read.
     void WriteRecord();
     /// Writes the record's number line, blank lines and timing line.
@@ -126,6 +131,8 @@ class LayoutReader {
     LayoutRecord record_;
     LineList text_;  // the record's text lines: the first count_; the strings are reused
     std::size_t count_ = 0;
+    std::size_t keepAtMost_ = SIZE_MAX;
+    std::size_t dropped_ = 0;
 };
 
 }  // namespace tessaline

@@ -55,8 +55,8 @@ inline const std::vector<GeneratedFile>& GeneratedCorpus() {
 }
 
 /// Runs every catalogued invocation over the file (CheckRun), and each command's first one (its
-/// required values only) once more with files in the places of its outputs. Returns each broken
-/// promise with the invocation that broke it.
+/// required values only) once more with files in the places of its outputs; then the editor's
+/// commands. Returns each broken promise with the invocation that broke it.
 inline std::vector<std::string> CheckEveryInvocation(const std::string& dir,
                                                      const std::string& name,
                                                      const std::string& bytes,
@@ -74,6 +74,12 @@ inline std::vector<std::string> CheckEveryInvocation(const std::string& dir,
                 broken.push_back(invocation.label + (outputsExist ? " (outputs exist)" : "") +
                                  ": " + what);
             }
+        }
+    }
+    for (const Invocation& invocation : EditorInvocations(name, bytes)) {
+        for (const std::string& what :
+             CheckRun(invocation, dir, name, bytes, false, runner, promises)) {
+            broken.push_back(invocation.label + ": " + what);
         }
     }
     return broken;
