@@ -97,7 +97,11 @@ LayoutReader::Item LayoutReader::Next() {
         record_.timing.swap(next_);
         record_.offset = offset;
         ReadText();
-        return Item::Record;
+        if (!passing_) return Item::Record;
+        passing_ = false;
+        if (writePassed_ && record_.ended) run_.WriteLine(record_.end);
+        count_ = 0;
+        return Item::Passed;
     }
     // No timing line follows: the number is text, and the lines after it are read again.
     if (found) pending_.push_front({next_, nextOffset});
@@ -130,6 +134,19 @@ void LayoutReader::ReadText() {
                 record_.ended = true;
                 return;
             }
+        }
+        if (count_ == passAfter_ && !passing_) {
+            // Too long to hold: what was read goes out, and the rest follows line by line.
+            passing_ = true;
+            if (writePassed_) {
+                WriteHead();
+                for (const std::string& line : text())
+                    run_.WriteLine(line);
+            }
+        }
+        if (passing_) {
+            if (writePassed_) run_.WriteLine(next_);
+            continue;
         }
         if (count_ == keepAtMost_) {
             ++dropped_;

@@ -75,19 +75,28 @@ class LayoutReader {
   public:
     explicit LayoutReader(FrameRun& run) : run_(run) {}
 
-    enum class Item { End, Line, Record };
+    /// Passed: a record of more than kMostRecordLines text lines, copied through as it was
+    /// (EachRecord with copyOtherLines) or skipped, never held.
+    enum class Item { End, Line, Record, Passed };
+
+    /// No subtitle has this many text lines: a record that does (a text file under a timing
+    /// line, a damaged file) is left as it is rather than held whole in memory.
+    static constexpr std::size_t kMostRecordLines = 10'000;
 
     /// The next record, or the next line outside records.
     Item Next();
 
     /// Calls `onRecord` for every record (read it through record() and text()); the lines
-    /// outside records are written as they are when `copyOtherLines`.
+    /// outside records, and the records too long to hold, are written as they are when
+    /// `copyOtherLines`.
     template <class OnRecord>
     void EachRecord(bool copyOtherLines, OnRecord onRecord) {
+        passAfter_ = kMostRecordLines;
+        writePassed_ = copyOtherLines;
         for (Item item = Next(); item != Item::End; item = Next()) {
             if (item == Item::Record) {
                 onRecord();
-            } else if (copyOtherLines) {
+            } else if (item == Item::Line && copyOtherLines) {
                 run_.WriteLine(line_);
             }
         }
@@ -133,6 +142,9 @@ class LayoutReader {
     std::size_t count_ = 0;
     std::size_t keepAtMost_ = SIZE_MAX;
     std::size_t dropped_ = 0;
+    std::size_t passAfter_ = SIZE_MAX;  // a record of more text lines is passed through
+    bool writePassed_ = false;
+    bool passing_ = false;
 };
 
 }  // namespace tessaline
