@@ -46,6 +46,10 @@ OPERATIONS = {
     "replace-list": (["replace-list"], ".out"),
     "recode": (["recode", "--to", "koi8-r"], ".out"),
     "recode-utf8": (["recode", "--to", "utf-8"], ".out"),
+    "to-one-line": (["to-one-line"], ".out"),
+    "break-dialog": (["break-dialog"], ".out"),
+    "break-big-text": (["break-big-text"], ".out"),
+    "reflow-tags": (["reflow-tags"], ".out"),
 }
 BOTH = "line copy, both files"
 

@@ -280,10 +280,6 @@ CharSplit::Iterator& CharSplit::Iterator::operator++() {
 static_assert(std::forward_iterator<CharSplit::Iterator>);
 static_assert(std::ranges::forward_range<CharSplit>);
 
-std::size_t CharSplit::size() const {
-    return static_cast<std::size_t>(std::count(text_.begin(), text_.end(), c_)) + 1;
-}
-
 int SplitByStr(std::string_view text, std::string_view separator, LineList& list, bool ignoreCase) {
     std::size_t pos = FindStr(separator, text, 0, ignoreCase);
     if (pos == npos) {

@@ -139,13 +139,12 @@ class CharSplit {
     CharSplit(std::string_view text, char c) : text_(text), c_(c) {}
     [[nodiscard]] Iterator begin() const { return {text_, c_, 0}; }
     [[nodiscard]] Iterator end() const { return {text_, c_, text_.size() + 1}; }
-    /// The number of pieces, counted without walking them: the c's plus one.
-    [[nodiscard]] std::size_t size() const;
 
   private:
     std::string_view text_;
     char c_;
 };
+
 /// Appends the pieces between the separators, skipping empty and single-space ones (the rest is
 /// always added); returns the list's count, or 0 when the separator is missing.
 int SplitByStr(std::string_view text, std::string_view separator, LineList& list, bool ignoreCase);
