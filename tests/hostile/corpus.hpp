@@ -36,6 +36,9 @@ inline const std::vector<GeneratedFile>& GeneratedCorpus() {
          }},
         {"long-line-of-bars.sub",
          [] { return "{1}{2}" + std::string(kLongLineBytes, '|') + "\r\n"; }},
+        // A style tag and a speaker's hyphen lead the tag and dialogue commands into the bars.
+        {"long-line-of-tagged-bars.sub",
+         [] { return "{1}{2}{y:i}-" + std::string(kLongLineBytes, '|') + "\r\n"; }},
         {"long-dialogue-of-override-blocks.ass",
          [] {
              std::string text = "[Events]\r\nDialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,";

@@ -360,13 +360,9 @@ std::vector<std::string> CheckRun(const Invocation& invocation, const std::strin
     for (const char* report : {"runtime error:", "Sanitizer", "terminate called"}) {
         if (outcome.err.find(report) != std::string::npos) fail("reported: " + outcome.err);
     }
-    const bool memoryChecked =
-        promises.maxRssKb > 0 &&
-        std::find(promises.memoryUnchecked.begin(), promises.memoryUnchecked.end(),
-                  invocation.op->command) == promises.memoryUnchecked.end();
     const long memoryAllowed =
         promises.maxRssKb + (invocation.secondFile ? promises.secondInputKb : 0);
-    if (memoryChecked && outcome.maxRssKb > memoryAllowed) {
+    if (promises.maxRssKb > 0 && outcome.maxRssKb > memoryAllowed) {
         fail("peak memory " + std::to_string(outcome.maxRssKb) + " kB over " +
              std::to_string(memoryAllowed) + " kB");
     }

@@ -84,8 +84,6 @@ struct Promises {
     long maxRssKb = 0;
     /// Allowed besides, for a command that reads a second file (the same bytes again).
     long secondInputKb = 0;
-    /// Commands whose peak memory is not checked on this file (a fault known and left open).
-    std::vector<std::string_view> memoryUnchecked = {};
 };
 
 /// Lays the file out in the empty folder `dir` as `name` (with a second input beside it, and,
