@@ -186,6 +186,8 @@ void SubtitleEditor::Show(std::size_t position) {
         if (index_.empty()) Clear();
         return;
     }
+    // Said once for a subtitle too long to load, not again each time it is shown anew.
+    const bool toldAlready = shown_ && current_ == position && subtitle_.tooLong;
     current_ = position;
     shown_ = true;
     subtitle_ = *subtitle;
@@ -195,7 +197,7 @@ void SubtitleEditor::Show(std::size_t position) {
     ShowNeighbours();
     Remeasure();
     modified_ = false;
-    if (subtitle_.tooLong) session_.host().ShowMessage(kSubtitleTooLong);
+    if (subtitle_.tooLong && !toldAlready) session_.host().ShowMessage(kSubtitleTooLong);
 }
 
 void SubtitleEditor::ShowNeighbours() {

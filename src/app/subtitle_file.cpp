@@ -281,7 +281,7 @@ std::optional<Subtitle> ReadSubtitle(const SubtitleIndex& index, std::size_t i, 
         subtitle.number = subtitle.timing = std::string(parts->frames);
         const auto bars =
             static_cast<std::size_t>(std::count(parts->text.begin(), parts->text.end(), '|'));
-        if (bars >= kMaxEditedLines) {
+        if (bars >= kMaxEditedLines || parts->text.size() > kMaxEditedBytes) {
             subtitle.tooLong = true;
         } else {
             SplitByChar(parts->text, '|', subtitle.lines);
@@ -295,7 +295,10 @@ std::optional<Subtitle> ReadSubtitle(const SubtitleIndex& index, std::size_t i, 
     if (KeyHash(record.timing) != entry.keyHash) return std::nullopt;
     subtitle.number = record.number;
     subtitle.timing = record.timing;
-    if (reader.dropped() > 0) {
+    std::size_t bytes = 0;
+    for (const std::string& line : reader.text())
+        bytes += line.size();
+    if (reader.dropped() > 0 || bytes > kMaxEditedBytes) {
         subtitle.tooLong = true;
         return subtitle;
     }

@@ -38,18 +38,21 @@ enum class SubtitleFormat { SubRip, MicroDvd, Other };
 
 /// The most text lines of one subtitle the editor loads.
 inline constexpr std::size_t kMaxEditedLines = 1000;
+/// The most bytes of text of one subtitle the editor loads.
+inline constexpr std::size_t kMaxEditedBytes = 64 * 1024;
 
 /// Why a subtitle's text is not shown.
 inline constexpr std::string_view kSubtitleTooLong =
-    "This subtitle has more than 1000 lines: too long to edit here.";
+    "This subtitle is too long to edit here (more than 1000 lines or 64 KB of text).";
 
 /// One subtitle as the editor shows it.
 struct Subtitle {
     std::string number;  // the SubRip number line; the frame prefix of a MicroDVD line
     std::string timing;  // the SubRip timing line as written; the MicroDVD frame prefix
     LineList lines;      // the text lines (a MicroDVD text split at "|")
-    /// More than kMaxEditedLines text lines: `lines` stays empty. Such a subtitle (a damaged
-    /// file, a line of millions of "|") is not loaded, so that the editor stays quick and small.
+    /// More than kMaxEditedLines text lines or kMaxEditedBytes of text: `lines` stays empty. Such a
+    /// subtitle (a damaged file, a line of millions of "|") is not loaded, so that the editor stays
+    /// quick and small.
     bool tooLong = false;
 
     friend bool operator==(const Subtitle&, const Subtitle&) = default;

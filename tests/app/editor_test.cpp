@@ -145,6 +145,13 @@ TEST_F(EditorTest, ASubtitleTooLongToLoadIsShownWithoutItsTextAndNeverRewritten)
     editor.Prev();
     EXPECT_TRUE(editor.Delete());
     EXPECT_EQ(File(), Crlf({"2", T2, "Two", ""}));
+
+    // One line of more text than the editor loads, and one just within it.
+    Open(Crlf({"1", T1, std::string(kMaxEditedBytes + 1, 'x'), "", "2", T2,
+               std::string(kMaxEditedBytes, 'y'), ""}));
+    EXPECT_TRUE(editor.tooLong());
+    editor.Next();
+    EXPECT_FALSE(editor.tooLong());
 }
 
 // Next and Prev stop at the ends; two subtitles with one timing are both reached.
