@@ -12,12 +12,15 @@ operations that read a second file are compared with the line copy of both files
 import argparse
 import os
 import statistics
+import shutil
 import subprocess
 import sys
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 DATA = os.path.join(HERE, "data")
+
+IN_PLACE = ""
 
 # Each operation: the tessaline arguments before the path, and the file it writes.
 OPERATIONS = {
@@ -46,8 +49,38 @@ OPERATIONS = {
     "replace-list": (["replace-list"], ".out"),
     "recode": (["recode", "--to", "koi8-r"], ".out"),
     "recode-utf8": (["recode", "--to", "utf-8"], ".out"),
+    "any-to-dos": (["any-to-dos"], ".out"),
+    "break-big-text": (["break-big-text"], ".out"),
+    "break-dialog": (["break-dialog"], ".out"),
+    "check-end-letters": (["check-end-letters"], ".endA"),
+    "detect-encoding": (["detect-encoding"], ".none"),
+    "find-text": (["--set", "TextToFind=the", "find-text"], ".sym"),
+    "replace-text": (["--set", "TextToFind=the", "--set", "TextToReplace=THE", "replace-text"],
+                     ".out"),
+    "fix-dialog": (["fix-dialog"], ".out"),
+    "fix-digits": (["fix-digits"], ".out"),
+    "get-range": (["get-range"], ".none"),
+    "offset-count": (["offset-count", "5"], ".out"),
+    "offset-tail": (["offset-tail", "--begin", "00:10:00", "--end", "01:00:00", "00:00:02,000"],
+                    ".out"),
+    "reflow-tags": (["reflow-tags"], ".out"),
+    "remove-lines": (["remove-lines"], ".out"),
+    "remove-tag": (["remove-tag"], ".out"),
+    "set-time": (["set-time", "--begin", "00:00:05"], ".out"),
+    "stretch": (["stretch", "--new-end", "02:00:00"], ".out"),
+    "to-bottom": (["to-bottom"], ".out"),
+    "to-one-line": (["to-one-line"], ".out"),
+    # MicroDVD commands ({sub}): they read the film converted to frames once, and are compared
+    # with the line copy of that file.
+    "frame-test": (["frame-test", "{sub}"], ".frame"),
+    "offset-frame": (["offset-frame", "25", "{sub}"], ".out"),
+    # Commands that change the file itself (IN_PLACE): each run gets a fresh copy of the film,
+    # made before the clock starts; the file they replace goes to a trash inside bench/data.
+    "change-case": (["change-case", "normalize"], IN_PLACE),
+    "all-in-one": (["all-in-one"], IN_PLACE),
 }
 BOTH = "line copy, both files"
+SUB = "line copy, MicroDVD file"
 
 # The replace list of the benchmark: 100 pairs in Windows-1251, as a user's list of fixes looks:
 # four spellings to unify that the generated text holds (each in about 4.6 % of its text lines,
@@ -94,7 +127,8 @@ def run(argv):
 def remove(path):
     base = os.path.splitext(path)[0]
     others = (".corr", ".fix", ".tagfix", ".replace", ".cmp0", ".srttime", ".srttrk", ".time",
-              ".extend", ".sym")
+              ".extend", ".sym", ".len", ".out", ".out2", ".BigBreak", ".endA", ".bottom",
+              ".srttext", ".frame")
     for p in (path, *(base + ext for ext in others)):
         if os.path.exists(p):
             os.remove(p)
@@ -109,6 +143,8 @@ def main():
     args = parser.parse_args()
 
     os.makedirs(DATA, exist_ok=True)
+    # The files that in-place commands replace go to this trash, emptied after each run.
+    os.environ["XDG_DATA_HOME"] = os.path.join(DATA, "trash")
     linecopy = os.path.join(DATA, "linecopy_fread")
     subprocess.check_call(["g++", "-O2", "-std=c++17", "-o", linecopy,
                            os.path.join(HERE, "linecopy_fread.cpp")])
@@ -129,26 +165,49 @@ def main():
         if two_file and not os.path.exists(add):
             subprocess.check_call([sys.executable, os.path.join(HERE, "gen_srt.py"), str(size), add,
                                    "--seed", "2"])
-        results = {name: [] for name in ["line copy"] + ([BOTH] if two_file else []) + ops}
+        frame_ops = [op for op in ops if "{sub}" in OPERATIONS[op][0]]
+        # Named apart from film.sub, which the convert benchmark writes and removes.
+        sub = os.path.join(DATA, f"frames{size}.sub")
+        if frame_ops and not os.path.exists(sub):
+            source = os.path.splitext(sub)[0] + ".srt"
+            shutil.copyfile(film, source)
+            subprocess.check_call([args.tessaline, "--quiet", "convert", "--to", "sub", source])
+            os.remove(source)
+        baselines = ["line copy"] + ([BOTH] if two_file else []) + ([SUB] if frame_ops else [])
+        results = {name: [] for name in baselines + ops}
         for _ in range(args.runs + 1):  # the first round warms the page cache and is dropped
             round_results = {"line copy": run([linecopy, film, copy_out])}
             if two_file:
                 (w1, m1), (w2, m2) = round_results["line copy"], run([linecopy, add, copy_out])
                 round_results[BOTH] = (w1 + w2, max(m1, m2))
+            if frame_ops:
+                round_results[SUB] = run([linecopy, sub, copy_out])
             for op in ops:
                 argv, ext = OPERATIONS[op]
                 argv = [a.replace("{add}", add) for a in argv]
-                out = os.path.splitext(film)[0] + ext
+                target = film
+                if "{sub}" in argv:
+                    argv.remove("{sub}")
+                    target = sub
+                in_place = ext == IN_PLACE
+                if in_place:
+                    target = os.path.join(DATA, "inplace.srt")
+                    ext = ".srt"
+                out = os.path.splitext(target)[0] + ext
                 remove(out)
-                round_results[op] = run([args.tessaline, "--home", home, "--quiet", *argv, film])
+                if in_place:
+                    shutil.copyfile(film, target)
+                round_results[op] = run([args.tessaline, "--home", home, "--quiet", *argv, target])
                 remove(out)
+                shutil.rmtree(os.path.join(DATA, "trash"), ignore_errors=True)
             for name, value in round_results.items():
                 results[name].append(value)
         os.remove(copy_out)
         for name, values in results.items():
             kept = values[1:]
             wall = statistics.median(w for w, _ in kept)
-            baseline = BOTH if name == BOTH or name in two_file else "line copy"
+            baseline = (BOTH if name == BOTH or name in two_file else
+                        SUB if name == SUB or name in frame_ops else "line copy")
             ratios = [w / c for (w, _), (c, _) in zip(kept, results[baseline][1:])]
             rows.append((size, mb, name, wall, statistics.median(ratios), max(m for _, m in kept)))
 

@@ -186,6 +186,8 @@ void SubtitleEditor::Show(std::size_t position) {
         if (index_.empty()) Clear();
         return;
     }
+    // Said once for a subtitle too long to load, not again each time it is shown anew.
+    const bool toldAlready = shown_ && current_ == position && subtitle_.tooLong;
     current_ = position;
     shown_ = true;
     subtitle_ = *subtitle;
@@ -195,6 +197,7 @@ void SubtitleEditor::Show(std::size_t position) {
     ShowNeighbours();
     Remeasure();
     modified_ = false;
+    if (subtitle_.tooLong && !toldAlready) session_.host().ShowMessage(kSubtitleTooLong);
 }
 
 void SubtitleEditor::ShowNeighbours() {
@@ -355,7 +358,9 @@ bool SubtitleEditor::GoTo() {
 }
 
 bool SubtitleEditor::SaveIfModified() {
-    if (!modified_ || !session_.settings().Bool("AutoSave")) return true;
+    // A subtitle too long to load is never written: what was typed over it cannot be saved, and
+    // the editor must still be able to move on.
+    if (!modified_ || subtitle_.tooLong || !session_.settings().Bool("AutoSave")) return true;
     return ReWrite();
 }
 
@@ -407,6 +412,11 @@ bool SubtitleEditor::WriteChanges(std::vector<SubtitleChange> changes, bool inte
 
 bool SubtitleEditor::ReWrite() {
     if (index_.empty() || !shown_) return false;
+    // Its text was never loaded: writing the box would replace it with what little it shows.
+    if (subtitle_.tooLong) {
+        session_.host().ShowMessage(kSubtitleTooLong);
+        return false;
+    }
     const LineList lines = LinesForWriting(lines_);
     if (lines.empty()) return false;
     const Settings& settings = session_.settings();

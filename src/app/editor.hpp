@@ -122,6 +122,9 @@ class SubtitleEditor {
     [[nodiscard]] bool modified() const { return modified_; }
     /// A subtitle is shown.
     [[nodiscard]] bool shown() const { return shown_; }
+    /// The subtitle shown is too long to load (kMaxEditedLines, kMaxEditedBytes): its text is
+    /// not shown.
+    [[nodiscard]] bool tooLong() const { return subtitle_.tooLong; }
 
     // --- Commands ------------------------------------------------------------------------------
 

@@ -1,6 +1,7 @@
 #include "app/session.hpp"
 
 #include <algorithm>
+#include <map>
 #include <mutex>
 #include <new>
 
@@ -125,6 +126,10 @@ void Session::ReadSettingsFrom(const std::string& iniPath) {
 
 void Session::Exit() {
     WriteLinesReplacing(ProgramFile("LastOpen.dat"), recentFiles);
+    SaveSettings();
+}
+
+void Session::SaveSettings() {
     if (settings_.Bool("SaveLastOpenFileString")) settings_.SetText("LastOpenFileString", openFile);
     if (settings_.Bool("SaveLastOpenAddFileString")) {
         settings_.SetText("LastOpenAddFileString", openAddFile());
@@ -376,6 +381,35 @@ Outcome Session::RunDirectoryCode(int code, std::string_view pathText, std::stri
     return outcome;
 }
 
+Outcome Session::RunChainOverFolder(const Operation& op) {
+    // Two files of one name (film.srt and film.sub) would share film.out and the reports.
+    const std::string mask = subExtMask();
+    std::map<std::string, std::string> byStem;
+    for (const std::string& name : ListMatching(folder, mask)) {
+        const std::string stem = ChangeFileExtMode(name, "", 0);
+        const auto [it, added] = byStem.emplace(stem, name);
+        if (!added) {
+            host_.ShowMessage("All in One: " + it->second + " and " + name + " would share " +
+                              ChangeFileExtMode(name, "out", 0));
+            return Outcome::Refused;
+        }
+    }
+    Outcome outcome = Outcome::Ok;
+    RunDirectory(openFile, mask, opHost_, [&](const DirectoryEntry& entry, Host& host) {
+        const std::string output =
+            JoinInFolder(entry.folder, ChangeFileExtMode(entry.name, op.outputExt, 0));
+        const CurrentFile about(host, entry.path);
+        outcome = Worse(
+            outcome, Guarded(host, [&] {
+                OperationContext context = Context();
+                return op.run(
+                    context,
+                    {.input = entry.path, .output = output, .interactive = true, .variant = 0});
+            }));
+    });
+    return outcome;
+}
+
 std::string Session::OutputPathOf(const Operation& op, int variant) const {
     const DirectoryOperation* row = FindDirectoryOperation(op.CodeOf(variant));
     // A conversion's output is named after its target format: film.sub gives film.srt.
@@ -415,6 +449,8 @@ Outcome Session::Run(const Operation& op, int variant) {
         outcome = directoryMode
                       ? RunDirectoryCode(code, outputPath, kind, variant)
                       : RunOnOpenFile(op, ChangeFileExtMode(outputPath, kind, 3), "", variant);
+    } else if (op.handler == HandlerKind::AllInOne && directoryMode) {
+        outcome = RunChainOverFolder(op);
     } else if (directoryMode && code >= 0) {
         outcome = RunDirectoryCode(code, openFile, subExtMask(), variant);
     } else {
@@ -424,7 +460,9 @@ Outcome Session::Run(const Operation& op, int variant) {
     }
     // The renamed file holds the processed subtitles: open it again. (In directory mode the box
     // holds a mask, which is no file to open.)
-    if (op.handler == HandlerKind::RenameOutFile && !directoryMode && IsRegularFile(openFile)) {
+    const bool replacesFile =
+        op.handler == HandlerKind::RenameOutFile || op.handler == HandlerKind::AllInOne;
+    if (replacesFile && !directoryMode && IsRegularFile(openFile)) {
         // The editor stays at the subtitle it showed.
         const std::string shown = editor.subNumber;
         OpenSubtitleFile(openFile);

@@ -61,6 +61,10 @@ class Session {
     /// Writes LastOpen.dat and every setting back to Tessaline.ini, as at program exit.
     void Exit();
 
+    /// Writes every setting to Tessaline.ini now (the settings windows' "Close" does, so that a
+    /// later crash or kill does not lose what the user chose).
+    void SaveSettings();
+
     // --- State ---------------------------------------------------------------------------------
 
     Settings& settings() { return settings_; }
@@ -228,6 +232,8 @@ class Session {
     void Remember(const std::string& path);
     /// The output of an operation's variant on the open file ("" when it writes none).
     [[nodiscard]] std::string OutputPathOf(const Operation& op, int variant) const;
+    /// A chain (All in One) over the files of the open mask, file by file.
+    Outcome RunChainOverFolder(const Operation& op);
     Outcome RunOnOpenFile(const Operation& op, const std::string& input, const std::string& output,
                           int variant);
     void ReadSettingsFrom(const std::string& iniPath);

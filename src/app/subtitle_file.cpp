@@ -237,8 +237,8 @@ SubtitleIndex BuildSubtitleIndex(const std::string& path, char closeBracket, Hos
     return BuildSubtitleIndex(path, FormatOfPath(path), closeBracket, host);
 }
 
-SubtitleIndex BuildSubtitleIndex(const std::string& path, SubtitleFormat format,
-                                 char closeBracket, Host& host) {
+SubtitleIndex BuildSubtitleIndex(const std::string& path, SubtitleFormat format, char closeBracket,
+                                 Host& host) {
     SubtitleIndex index;
     index.path = path;
     index.format = format;
@@ -249,6 +249,7 @@ SubtitleIndex BuildSubtitleIndex(const std::string& path, SubtitleFormat format,
     FileReading reading(path, host);
     if (index.format == SubtitleFormat::SubRip) {
         LayoutReader reader(reading.run());
+        reader.KeepAtMost(0);  // the index needs no text
         for (auto item = reader.Next(); item != LayoutReader::Item::End; item = reader.Next()) {
             if (item != LayoutReader::Item::Record) continue;
             const LayoutRecord& record = reader.record();
@@ -278,15 +279,29 @@ std::optional<Subtitle> ReadSubtitle(const SubtitleIndex& index, std::size_t i, 
         const auto parts = SplitFrameLine(line, index.closeBracket);
         if (!parts || KeyHash(parts->frames) != entry.keyHash) return std::nullopt;
         subtitle.number = subtitle.timing = std::string(parts->frames);
-        SplitByChar(parts->text, '|', subtitle.lines);
+        const auto bars =
+            static_cast<std::size_t>(std::count(parts->text.begin(), parts->text.end(), '|'));
+        if (bars >= kMaxEditedLines || parts->text.size() > kMaxEditedBytes) {
+            subtitle.tooLong = true;
+        } else {
+            SplitByChar(parts->text, '|', subtitle.lines);
+        }
         return subtitle;
     }
     LayoutReader reader(reading.run());
+    reader.KeepAtMost(kMaxEditedLines);
     if (reader.Next() != LayoutReader::Item::Record) return std::nullopt;
     const LayoutRecord& record = reader.record();
     if (KeyHash(record.timing) != entry.keyHash) return std::nullopt;
     subtitle.number = record.number;
     subtitle.timing = record.timing;
+    std::size_t bytes = 0;
+    for (const std::string& line : reader.text())
+        bytes += line.size();
+    if (reader.dropped() > 0 || bytes > kMaxEditedBytes) {
+        subtitle.tooLong = true;
+        return subtitle;
+    }
     subtitle.lines.assign(reader.text().begin(), reader.text().end());
     if (subtitle.lines.empty() && record.ended) {
         SeparatedText separated(subtitle.lines);
@@ -299,8 +314,8 @@ std::optional<Subtitle> ReadSubtitle(const SubtitleIndex& index, std::size_t i, 
     return subtitle;
 }
 
-void ForEachSubtitle(const std::string& path, SubtitleFormat format, char closeBracket,
-                     Host& host, const std::function<void(Subtitle&)>& each) {
+void ForEachSubtitle(const std::string& path, SubtitleFormat format, char closeBracket, Host& host,
+                     const std::function<void(Subtitle&)>& each) {
     if (format == SubtitleFormat::Other) return;
     FileReading reading(path, host);
     Subtitle subtitle;
@@ -346,7 +361,8 @@ std::vector<std::size_t> FindByKey(const SubtitleIndex& index, std::string_view 
     for (std::size_t i = 0; i < index.size(); ++i) {
         if (index.entries[i].keyHash != hash) continue;
         // A hash that matches is confirmed in the file.
-        if (const auto subtitle = ReadSubtitle(index, i, host); subtitle && subtitle->timing == key) {
+        if (const auto subtitle = ReadSubtitle(index, i, host);
+            subtitle && subtitle->timing == key) {
             found.push_back(i);
         }
     }
@@ -369,9 +385,8 @@ std::optional<std::size_t> FindFrameLineStartingWith(const SubtitleIndex& index,
 RunResult WriteSubtitleChanges(const SubtitleIndex& index, const std::string& output,
                                std::span<const SubtitleChange> changes, bool interactive,
                                Host& host) {
-    const FrameRequest request{.input = index.path,
-                               .output = output,
-                               .steps = {.interactive = interactive}};
+    const FrameRequest request{
+        .input = index.path, .output = output, .steps = {.interactive = interactive}};
     return RunInFrame(request, host, [&](FrameRun& run) {
         ChangeWriter writer(run, index, changes);
         index.format == SubtitleFormat::SubRip ? writer.WriteSubRip() : writer.WriteMicroDvd();
@@ -416,10 +431,9 @@ std::optional<std::string> CheckTiming(SubtitleFormat format, std::string_view t
         const std::string_view first = TextBeforeChar(timing, closeBracket);
         const std::string_view second =
             parts ? TextBeforeChar(timing.substr(first.size() + 1), closeBracket) : "";
-        const bool valid = parts && parts->text.empty() && first.size() > 1 &&
-                           second.size() > 1 && first.front() == openBracket &&
-                           second.front() == openBracket && IsWholeNumber(first.substr(1)) &&
-                           IsWholeNumber(second.substr(1));
+        const bool valid = parts && parts->text.empty() && first.size() > 1 && second.size() > 1 &&
+                           first.front() == openBracket && second.front() == openBracket &&
+                           IsWholeNumber(first.substr(1)) && IsWholeNumber(second.substr(1));
         if (!valid) return "Not a frame prefix {on}{off}: " + std::string(timing);
         return std::nullopt;
     }

@@ -36,11 +36,24 @@ enum class SubtitleFormat { SubRip, MicroDvd, Other };
 /// The format of a path by its extension, in any letter case ("srt", "sub").
 [[nodiscard]] SubtitleFormat FormatOfPath(std::string_view path);
 
+/// The most text lines of one subtitle the editor loads.
+inline constexpr std::size_t kMaxEditedLines = 1000;
+/// The most bytes of text of one subtitle the editor loads.
+inline constexpr std::size_t kMaxEditedBytes = 64 * 1024;
+
+/// Why a subtitle's text is not shown.
+inline constexpr std::string_view kSubtitleTooLong =
+    "This subtitle is too long to edit here (more than 1000 lines or 64 KB of text).";
+
 /// One subtitle as the editor shows it.
 struct Subtitle {
     std::string number;  // the SubRip number line; the frame prefix of a MicroDVD line
     std::string timing;  // the SubRip timing line as written; the MicroDVD frame prefix
     LineList lines;      // the text lines (a MicroDVD text split at "|")
+    /// More than kMaxEditedLines text lines or kMaxEditedBytes of text: `lines` stays empty. Such a
+    /// subtitle (a damaged file, a line of millions of "|") is not loaded, so that the editor stays
+    /// quick and small.
+    bool tooLong = false;
 
     friend bool operator==(const Subtitle&, const Subtitle&) = default;
 };
@@ -91,8 +104,8 @@ struct SubtitleIndex {
 /// Reads every subtitle of a file in order, each with the lines of its own record (a MicroDVD
 /// line that is no frame line, when not blank, comes as a subtitle with an empty timing and the
 /// whole line as its one text line). Throws FileError.
-void ForEachSubtitle(const std::string& path, SubtitleFormat format, char closeBracket,
-                     Host& host, const std::function<void(Subtitle&)>& each);
+void ForEachSubtitle(const std::string& path, SubtitleFormat format, char closeBracket, Host& host,
+                     const std::function<void(Subtitle&)>& each);
 
 /// The positions of the subtitles whose number line has the value `number` (SubRip).
 [[nodiscard]] std::vector<std::size_t> FindByNumber(const SubtitleIndex& index,
@@ -143,8 +156,7 @@ bool ReplaceWithCopy(const std::string& copy, const std::string& file, bool inte
 
 /// The timing a subtitle of the format can be written with: a SubRip timing line whose times
 /// convert, or a MicroDVD frame prefix {on}{off} of whole numbers. A message when it is not.
-[[nodiscard]] std::optional<std::string> CheckTiming(SubtitleFormat format,
-                                                     std::string_view timing, char openBracket,
-                                                     char closeBracket);
+[[nodiscard]] std::optional<std::string> CheckTiming(SubtitleFormat format, std::string_view timing,
+                                                     char openBracket, char closeBracket);
 
 }  // namespace tessaline

@@ -26,8 +26,8 @@ struct Arguments {
 // Reads the options and the one PATH; a message for a usage error.
 std::optional<std::string> Parse(Command command, const std::vector<std::string>& args,
                                  Arguments& parsed) {
-    std::map<std::string_view, std::optional<std::string>*> options = {
-        {"--number", &parsed.number}, {"--key", &parsed.key}};
+    std::map<std::string_view, std::optional<std::string>*> options = {{"--number", &parsed.number},
+                                                                       {"--key", &parsed.key}};
     if (command == Command::Rewrite) {
         options["--time"] = &parsed.time;
         options["--text"] = &parsed.text;
@@ -79,9 +79,9 @@ int Run(Command command, std::string_view name, std::string_view usage,
     const SubtitleFormat format = FormatOfPath(a.path);
     const Settings& settings = session.settings();
     if (a.time && !a.time->empty() && format != SubtitleFormat::Other) {
-        if (const auto error = CheckTiming(format, *a.time,
-                                           FirstChar(settings.Text("OpenBrackets"), '{'),
-                                           FirstChar(settings.Text("CloseBrackets"), '}'))) {
+        if (const auto error =
+                CheckTiming(format, *a.time, FirstChar(settings.Text("OpenBrackets"), '{'),
+                            FirstChar(settings.Text("CloseBrackets"), '}'))) {
             return UsageError(name, usage, "--time: " + *error);
         }
     }
@@ -111,6 +111,7 @@ int Run(Command command, std::string_view name, std::string_view usage,
     if (command == Command::Delete) return editor.Delete(found, a.key.has_value()) ? 0 : 1;
     // Of several, a SubRip file shows its last, a MicroDVD file its first.
     editor.Show(format == SubtitleFormat::SubRip ? found.back() : found.front());
+    if (editor.tooLong()) return 1;  // said why; its text is neither shown nor written
     if (command == Command::Show) {
         host.PrintResult(editor.timeRange);
         for (const std::string& line : editor.lines())
@@ -125,7 +126,8 @@ int Run(Command command, std::string_view name, std::string_view usage,
 }
 
 constexpr std::string_view kShowUsage = "(--number N | --key KEY) PATH";
-constexpr std::string_view kRewriteUsage = "(--number N | --key KEY) [--time TIMING] --text TEXT PATH";
+constexpr std::string_view kRewriteUsage =
+    "(--number N | --key KEY) [--time TIMING] --text TEXT PATH";
 constexpr std::string_view kDeleteUsage = "(--number N | --key KEY) PATH";
 
 }  // namespace
@@ -141,9 +143,8 @@ extern const ProgramCommand kShowSubtitleCommand{
         "--key KEY the one whose timing line is KEY letter for letter (of several, the last), or\n"
         "the first MicroDVD line whose frame prefix is KEY. Never writes. Exit status 1 when no\n"
         "subtitle matches.",
-    .run = [](std::string_view name, const std::vector<std::string>& args, Session& session) {
-        return Run(Command::Show, name, kShowUsage, args, session);
-    },
+    .run = [](std::string_view name, const std::vector<std::string>& args,
+              Session& session) { return Run(Command::Show, name, kShowUsage, args, session); },
     .usage = kShowUsage,
     .optionNames = "--number --key",
 };
@@ -160,9 +161,10 @@ extern const ProgramCommand kRewriteSubtitleCommand{
         "CR LF line ends and one empty line between subtitles. An existing film.out refuses the\n"
         "command (\"Output File Exist!!!\" by --key) and both files stay. Exit status 1 when no\n"
         "subtitle matches or TEXT has no line.",
-    .run = [](std::string_view name, const std::vector<std::string>& args, Session& session) {
-        return Run(Command::Rewrite, name, kRewriteUsage, args, session);
-    },
+    .run =
+        [](std::string_view name, const std::vector<std::string>& args, Session& session) {
+            return Run(Command::Rewrite, name, kRewriteUsage, args, session);
+        },
     .usage = kRewriteUsage,
     .optionNames = "--number --key --time --text",
 };
@@ -175,9 +177,8 @@ extern const ProgramCommand kDeleteSubtitleCommand{
         "as in show-subtitle) is removed with its number, timing, text and the empty line after\n"
         "it; the others keep their numbers (recount renumbers them). Written through film.out\n"
         "as rewrite-subtitle is. Exit status 1 when no subtitle matches.",
-    .run = [](std::string_view name, const std::vector<std::string>& args, Session& session) {
-        return Run(Command::Delete, name, kDeleteUsage, args, session);
-    },
+    .run = [](std::string_view name, const std::vector<std::string>& args,
+              Session& session) { return Run(Command::Delete, name, kDeleteUsage, args, session); },
     .usage = kDeleteUsage,
     .optionNames = "--number --key",
 };

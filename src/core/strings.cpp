@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <ranges>
 
 #include "core/chars.hpp"
 
@@ -259,6 +260,25 @@ int SplitByChar(std::string_view text, char c, LineList& list) {
     list.emplace_back(text.substr(from));
     return static_cast<int>(list.size());
 }
+
+CharSplit::Iterator::Iterator(std::string_view text, char c, std::size_t from)
+    : text_(text), c_(c), from_(from), to_(from > text.size() ? from : text.find(c, from)) {
+    if (to_ == npos) to_ = text_.size();
+}
+
+CharSplit::Iterator& CharSplit::Iterator::operator++() {
+    from_ = to_ + 1;
+    if (from_ <= text_.size()) {
+        to_ = text_.find(c_, from_);
+        if (to_ == npos) to_ = text_.size();
+    } else {
+        to_ = from_;
+    }
+    return *this;
+}
+
+static_assert(std::forward_iterator<CharSplit::Iterator>);
+static_assert(std::ranges::forward_range<CharSplit>);
 
 int SplitByStr(std::string_view text, std::string_view separator, LineList& list, bool ignoreCase) {
     std::size_t pos = FindStr(separator, text, 0, ignoreCase);

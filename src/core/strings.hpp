@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -99,6 +100,51 @@ enum class NthOf {
 /// Appends the pieces between the c's (empty ones included); returns the list's count, or 0/1
 /// for a text without c (0 when the text is empty).
 int SplitByChar(std::string_view text, char c, LineList& list);
+
+/// The pieces of a text between the c's, empty ones included, walked one at a time as views
+/// into the text (which must outlive the walk): a text of a million separators costs no list
+/// of a million strings. A text without c, the empty text too, is one piece, so the pieces are
+/// always one more than the c's, as SplitByChar appends them.
+class CharSplit {
+  public:
+    class Iterator {
+      public:
+        using iterator_concept = std::forward_iterator_tag;
+        using iterator_category = std::input_iterator_tag;  // its pieces are values, not objects
+        using value_type = std::string_view;
+        using difference_type = std::ptrdiff_t;
+        using reference = std::string_view;
+
+        Iterator() = default;
+        std::string_view operator*() const { return text_.substr(from_, to_ - from_); }
+        Iterator& operator++();
+        Iterator operator++(int) {
+            Iterator before = *this;
+            ++*this;
+            return before;
+        }
+        /// Iterators of one split are equal at the same piece.
+        bool operator==(const Iterator& other) const { return from_ == other.from_; }
+
+      private:
+        friend class CharSplit;
+        Iterator(std::string_view text, char c, std::size_t from);
+
+        std::string_view text_;
+        char c_ = 0;
+        std::size_t from_ = 0;  // where the piece begins; text_.size() + 1 past the last piece
+        std::size_t to_ = 0;    // where it ends: at the next c or at the end of the text
+    };
+
+    CharSplit(std::string_view text, char c) : text_(text), c_(c) {}
+    [[nodiscard]] Iterator begin() const { return {text_, c_, 0}; }
+    [[nodiscard]] Iterator end() const { return {text_, c_, text_.size() + 1}; }
+
+  private:
+    std::string_view text_;
+    char c_;
+};
+
 /// Appends the pieces between the separators, skipping empty and single-space ones (the rest is
 /// always added); returns the list's count, or 0 when the separator is missing.
 int SplitByStr(std::string_view text, std::string_view separator, LineList& list, bool ignoreCase);

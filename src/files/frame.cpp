@@ -4,6 +4,7 @@
 #include "core/errors.hpp"
 #include "core/paths.hpp"
 #include "files/fs.hpp"
+#include "files/report_file.hpp"
 
 namespace tessaline {
 namespace {
@@ -53,6 +54,39 @@ std::string ReportPath(std::string_view input, std::string_view reportExt) {
 
 std::string LowerExtOf(std::string_view path) {
     return LowerFoldStr(FileExtOf(path));
+}
+
+FrameRun::FrameRun(LineReader& in, LineWriter* out, Host& host, const FrameSteps& steps,
+                   std::string_view inputPath)
+    : in_(in), out_(out), host_(host), steps_(steps), inputPath_(inputPath) {}
+
+FrameRun::~FrameRun() = default;
+
+void FrameRun::SpillReport() {
+    // A run without a report of its own keeps its lines for its own use.
+    if (steps_.reportExt.empty()) return;
+    if (!spilled_) spilled_ = std::make_unique<ReportFile>(inputPath_, steps_.reportExt);
+    for (const std::string& line : report_)
+        spilled_->Add(line);
+    report_.clear();
+}
+
+void FrameRun::DiscardReport() {
+    report_.clear();
+    spilled_.reset();  // its temporary file goes with it
+}
+
+bool FrameRun::FinishReport() {
+    if (!spilled_) return tessaline::FinishReport(report_, inputPath_, steps_, host_);
+    SpillReport();
+    if (!steps_.summaryText.empty() && spilled_->size() >= 2) {
+        const std::string summary =
+            ">> " + std::to_string(spilled_->size()) + " " + std::string(steps_.summaryText);
+        spilled_->Add(kReportSeparator);
+        spilled_->Add(summary);
+        host_.SetStatusBar(summary);
+    }
+    return spilled_->Finish(steps_, host_);
 }
 
 bool FinishReport(LineList& report, std::string_view input, const FrameSteps& steps, Host& host) {
@@ -115,7 +149,7 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
     if (run.abandoned()) return RunResult::Refused;  // the pending output is removed
 
     bool emptyReport = true;
-    if (!steps.reportExt.empty()) emptyReport = FinishReport(run.report(), input, steps, host);
+    if (!steps.reportExt.empty()) emptyReport = run.FinishReport();
     const bool keepOutput = writes && !(emptyReport && steps.deleteOutputOnEmptyReport);
     if (keepOutput && !pending->PlaceNoReplace()) {
         status.Failed(kOutputFileExist);

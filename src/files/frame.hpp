@@ -57,18 +57,28 @@ enum class RunResult {
     Stopped,  // refused a value mid-file: the status field is red, the lines before it are kept
 };
 
+class ReportFile;
+
 /// What an operation's body works with during one run.
 class FrameRun {
   public:
     /// `out` is null for a run that writes no output.
     FrameRun(LineReader& in, LineWriter* out, Host& host, const FrameSteps& steps,
-             std::string_view inputPath)
-        : in_(in), out_(out), host_(host), steps_(steps), inputPath_(inputPath) {}
+             std::string_view inputPath);
+    ~FrameRun();
+    FrameRun(const FrameRun&) = delete;
+    FrameRun& operator=(const FrameRun&) = delete;
 
     /// The next input line; false at the end. Lets the host process events once per line.
-    bool ReadLine(std::string& line) { return in_.ReadLine(line); }
+    bool ReadLine(std::string& line) {
+        SpillReportWhenLong();
+        return in_.ReadLine(line);
+    }
     /// The next input line as a view, valid until the next read (no copy).
-    bool ReadLine(std::string_view& line) { return in_.ReadLine(line); }
+    bool ReadLine(std::string_view& line) {
+        SpillReportWhenLong();
+        return in_.ReadLine(line);
+    }
     /// No input line is left.
     [[nodiscard]] bool AtEnd() { return in_.AtEnd(); }
     /// Writes an output line; a run without output has nowhere to write (a programming error).
@@ -80,7 +90,13 @@ class FrameRun {
         return *out_;
     }
     Host& host() { return host_; }
+    /// The report's latest lines. Operations append to it; the frame moves the lines to disk
+    /// between two input lines once there are many, so the list is never read back.
     LineList& report() { return report_; }
+    /// Drops every report line added so far, those already moved to disk too.
+    void DiscardReport();
+    /// Finishes the report as FinishReport does, with the lines moved to disk before it.
+    bool FinishReport();
     [[nodiscard]] bool interactive() const { return steps_.interactive; }
     [[nodiscard]] std::string_view inputPath() const { return inputPath_; }
 
@@ -104,12 +120,20 @@ class FrameRun {
     }
 
   private:
+    // A report with a finding on every line of a large file would otherwise grow with it.
+    static constexpr std::size_t kReportLinesInMemory = 4096;
+    void SpillReportWhenLong() {
+        if (report_.size() >= kReportLinesInMemory) SpillReport();
+    }
+    void SpillReport();
+
     LineReader& in_;
     LineWriter* out_;
     Host& host_;
     const FrameSteps& steps_;
     std::string_view inputPath_;
     LineList report_;
+    std::unique_ptr<ReportFile> spilled_;  // the report's earlier lines, written as it grew
     bool refused_ = false;
     std::string refusal_;
     bool abandoned_ = false;

@@ -354,6 +354,12 @@ std::string Env(const char* name) {
 void CopyMissingFiles(const std::filesystem::path& from, const std::filesystem::path& to) {
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(from, ec)) {
+        // A folder of shipped files (the language files) is copied with what it holds.
+        if (entry.is_directory(ec)) {
+            std::filesystem::create_directories(to / entry.path().filename(), ec);
+            CopyMissingFiles(entry.path(), to / entry.path().filename());
+            continue;
+        }
         if (!entry.is_regular_file(ec)) continue;
         std::filesystem::copy_file(entry.path(), to / entry.path().filename(),
                                    std::filesystem::copy_options::skip_existing, ec);

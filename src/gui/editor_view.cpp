@@ -219,8 +219,11 @@ void EditorView::Wire() {
     });
     connect(Get<QLineEdit>("stSubNumber"), &QLineEdit::textEdited, this,
             [&editor](const QString& text) { editor.subNumber = QtHost::ToText(text); });
-    connect(Get<QLineEdit>("edTimeRange"), &QLineEdit::textEdited, this,
-            [&editor](const QString& text) { editor.SetTimeRange(QtHost::ToText(text)); });
+    // Typed, or changed by the calculator's keys (T, plus and minus).
+    connect(Get<QLineEdit>("edTimeRange"), &QLineEdit::textChanged, this,
+            [this, &editor](const QString& text) {
+                if (!showing_) editor.SetTimeRange(QtHost::ToText(text));
+            });
     if (auto* modes = Get<QGroupBox>("rgModeGoSub")->findChild<QButtonGroup*>()) {
         connect(modes, &QButtonGroup::idClicked, this, [&editor](int id) { editor.goMode = id; });
     }
@@ -244,8 +247,9 @@ void EditorView::Wire() {
         check->setFocusPolicy(Qt::NoFocus);
         check->setToolTip("Ticked when the timings join; ReWrite then moves the next start along");
     }
-    for (const char* name : {"edDeltaTimeRange", "edLogString"})
-        Get<QLineEdit>(name)->setReadOnly(true);
+    // edDeltaTimeRange stays open to typing: a duration typed there moves an end of the timing
+    // with plus or minus, as in the calculator.
+    Get<QLineEdit>("edLogString")->setReadOnly(true);
     // The line numbers and the lengths beside the lines only show, and scroll with the lines.
     for (const char* name : {"MemoSubLinesNum", "MemoSubLinesLength", "MemoSubLinesLengthFont"}) {
         auto* column = Get<QPlainTextEdit>(name);

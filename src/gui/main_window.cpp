@@ -38,13 +38,20 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <filesystem>
 #include <set>
 #include <thread>
 #include <utility>
 
+#include "app/language.hpp"
 #include "core/paths.hpp"
+#include "files/fs.hpp"
+#include "files/line_io.hpp"
+#include "gui/diagram_view.hpp"
 #include "gui/editor_view.hpp"
+#include "gui/parameters_window.hpp"
 #include "gui/subtitle_lists_window.hpp"
+#include "gui/time_calculator_view.hpp"
 #include "gui/window_layout.hpp"
 #include "ops/catalogue.hpp"
 #include "ops/controls.hpp"
@@ -88,8 +95,14 @@ const QSet<QString>& WorkingControls() {
             "mnAbout",
             "mnReplaceList",
             "mnSubtitlesLists",
+            "mnParameters",
+            "mnPartsAndTails",
         };
         for (const QString& name : EditorView::Controls())
+            set.insert(name);
+        for (const QString& name : TimeCalculatorControls())
+            set.insert(name);
+        for (const QString& name : DiagramControls())
             set.insert(name);
         const auto add = [&set](std::string_view name) {
             set.insert(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
@@ -255,7 +268,8 @@ std::string PathFromQString(const QString& path) {
 
 MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMainWindow(parent) {
     setObjectName("TMainForm");
-    setWindowTitle(kCaption);
+    caption_ = kCaption;
+    setWindowTitle(caption_);
     setWindowIcon(QIcon(":/tessaline.svg"));
     BuildMenus();
     BuildPages();
@@ -356,7 +370,7 @@ void MainWindow::BuildMenus() {
     about->setShortcut(QKeySequence(Qt::Key_F1));
 }
 
-QWidget* MainWindow::MakeControl(const ControlDef& def, QWidget* parent) {
+QWidget* MakeControl(const ControlDef& def, QWidget* parent) {
     const QString caption = QString::fromUtf8(def.caption);
     const QString value = QString::fromUtf8(def.value);
     QWidget* widget = nullptr;
@@ -409,7 +423,9 @@ QWidget* MainWindow::MakeControl(const ControlDef& def, QWidget* parent) {
             break;
         case Kind::Radio: {
             auto* group = new QGroupBox(caption, parent);
-            auto* layout = new QHBoxLayout(group);
+            // A group that stands over several rows lists its items one under the other.
+            QBoxLayout* layout = def.rowSpan > 1 ? static_cast<QBoxLayout*>(new QVBoxLayout(group))
+                                                 : new QHBoxLayout(group);
             layout->setContentsMargins(4, caption.isEmpty() ? 2 : 4, 4, 2);
             auto* buttons = new QButtonGroup(group);
             const QStringList items = Items(def.items);
@@ -437,14 +453,9 @@ QWidget* MainWindow::MakeControl(const ControlDef& def, QWidget* parent) {
             widget = shape;
             break;
         }
-        case Kind::Paint: {
-            auto* paint = new QFrame(parent);
-            paint->setFrameStyle(QFrame::Box);
-            paint->setMinimumHeight(380);
-            paint->setStyleSheet("background-color: white;");
-            widget = paint;
+        case Kind::Paint:
+            widget = new DiagramView(parent);
             break;
-        }
     }
     widget->setObjectName(QString::fromLatin1(def.name));
     return widget;
@@ -568,46 +579,30 @@ void MainWindow::BuildPages() {
 
 // Shows every setting in the control it feeds and keeps the setting in step with the control.
 void MainWindow::BindSettings() {
-    Settings& settings = session_->settings();
     for (const SettingDef& def : kSettingTable) {
         if (def.feeds.empty() || def.feeds == "edOpenFile" || def.feeds == "edOpenFileAdd") {
             continue;  // the open-file boxes show the session's own paths
         }
-        const QString name =
-            QString::fromLatin1(def.feeds.data(), static_cast<qsizetype>(def.feeds.size()));
         const std::string key(def.key);
-        QObject* object = findChild<QObject*>(name);
+        QObject* object = findChild<QObject*>(NameOf(def.feeds));
+        ShowSetting(object, session_->settings(), key);
+        const auto store = [this, object, key] { StoreSetting(object, session_->settings(), key); };
         if (auto* check = qobject_cast<QCheckBox*>(object)) {
-            check->setChecked(settings.Bool(key));
-            connect(check, &QCheckBox::toggled, this,
-                    [this, key](bool on) { session_->settings().SetBool(key, on); });
+            connect(check, &QCheckBox::toggled, this, store);
         } else if (auto* spin = qobject_cast<QSpinBox*>(object)) {
-            spin->setValue(settings.Int(key));
-            connect(spin, &QSpinBox::valueChanged, this, [this, key](int value) {
-                session_->settings().SetInt(key, value);
+            connect(spin, &QSpinBox::valueChanged, this, [this, store] {
+                store();
                 ShowLineSummary();
             });
         } else if (auto* edit = qobject_cast<QLineEdit*>(object)) {
-            edit->setText(QtHost::FromText(settings.Text(key)));
-            connect(edit, &QLineEdit::textChanged, this, [this, key](const QString& text) {
-                session_->settings().SetText(key, QtHost::ToText(text));
-            });
+            connect(edit, &QLineEdit::textChanged, this, store);
         } else if (auto* combo = qobject_cast<QComboBox*>(object)) {
-            combo->setCurrentText(QtHost::FromText(settings.Text(key)));
-            connect(combo, &QComboBox::currentTextChanged, this, [this, key](const QString& text) {
-                session_->settings().SetText(key, QtHost::ToText(text));
-            });
-        } else if (auto* label = qobject_cast<QLabel*>(object)) {
-            label->setText(QtHost::FromText(settings.Text(key)));
+            connect(combo, &QComboBox::currentTextChanged, this, store);
         } else if (auto* action = qobject_cast<QAction*>(object)) {
-            action->setChecked(settings.Bool(key));
-            connect(action, &QAction::toggled, this,
-                    [this, key](bool on) { session_->settings().SetBool(key, on); });
+            connect(action, &QAction::toggled, this, store);
         } else if (auto* group = qobject_cast<QGroupBox*>(object)) {
-            SetRadioIndex(group, settings.Int(key));
             if (auto* buttons = group->findChild<QButtonGroup*>()) {
-                connect(buttons, &QButtonGroup::idClicked, this,
-                        [this, key](int id) { session_->settings().SetInt(key, id); });
+                connect(buttons, &QButtonGroup::idClicked, this, store);
             }
         }
     }
@@ -805,6 +800,13 @@ void MainWindow::WireCommands() {
     focus("mnTimeCalculatorSetFocus", kUtilitiesPage, "gbTimeCalculator");
     onAction("mnAbout", [this] { ShowAbout(); });
     onAction("mnSubtitlesLists", [this] { ShowSubtitlesLists(); });
+    onAction("mnParameters", [this] { ShowParameters(); });
+    WireTimeCalculator(this, *session_);
+    drawDiagram_ = WireDiagram(this, *session_);
+    onAction("mnPartsAndTails", [this] {
+        PartsAndTailsWindow window(*session_, this);
+        window.exec();
+    });
 }
 
 // Every command control whose command is not built yet is disabled and says so.
@@ -865,14 +867,18 @@ void MainWindow::FormCreate() {
         openBox->addItem(PathToQString(path));
     openBox->setCurrentText(PathToQString(session_->openFile));
 
-    auto* time = Control<QLabel>("stStatusTime");
-    time->setText(QtHost::FromText(session_->TimeStatusCaption()));
-    time->setAlignment(session_->settings().Bool("BeginTimeFrameOfLastSubtitle")
-                           ? Qt::AlignLeft | Qt::AlignVCenter
-                           : Qt::AlignRight | Qt::AlignVCenter);
+    ShowTimeCaption();
 
     Place();
     pages_->setCurrentIndex(kSubtitlePage);
+    // The language chosen in the Parameters window, when its file is there.
+    const std::string& language = session_->settings().Text("Language");
+    if (!language.empty()) {
+        const std::string path = LanguageFilePath(session_->programFolder(), language);
+        if (IsRegularFile(path) && !ApplyLanguage(PathToQString(path))) {
+            host_->ShowMessage("Error on Load Language File");
+        }
+    }
     Control<QLabel>("stStatusInd")->setVisible(false);
 }
 
@@ -978,8 +984,7 @@ void MainWindow::ShowState() {
     const std::string shown = s.directoryMode && !s.folder.empty()
                                   ? std::string(FileNameOf(s.folder)) + "/" + std::string(name)
                                   : std::string(name);
-    setWindowTitle(s.openFile.empty() ? QString(kCaption)
-                                      : QString(kCaption) + " - " + PathToQString(shown));
+    setWindowTitle(s.openFile.empty() ? caption_ : caption_ + " - " + PathToQString(shown));
     auto* openBox = Control<QComboBox>("edOpenFile");
     openBox->clear();
     for (const std::string& path : s.recentFiles)
@@ -994,6 +999,20 @@ void MainWindow::ShowState() {
     Control<QLabel>("stLogFile")->setVisible(s.logFileVisible);
 
     if (editorView_) editorView_->Show();
+    // The diagram follows the open file: another file, or the same one changed by a command.
+    if (drawDiagram_) {
+        std::error_code error;
+        const auto time = std::filesystem::last_write_time(s.openFile, error);
+        const auto size = std::filesystem::file_size(s.openFile, error);
+        const std::string stamp =
+            error ? std::string()
+                  : std::to_string(size) + ' ' + std::to_string(time.time_since_epoch().count());
+        if (s.openFile != drawnFile_ || stamp != drawnStamp_) {
+            drawnFile_ = s.openFile;
+            drawnStamp_ = stamp;
+            drawDiagram_();
+        }
+    }
 
     // Directory mode shows in italics on the commands that run over a folder.
     for (std::string_view name : kDirectoryCapableControls) {
@@ -1004,6 +1023,78 @@ void MainWindow::ShowState() {
         font.setItalic(s.directoryMode);
         widget->setFont(font);
     }
+}
+
+void MainWindow::ShowTimeCaption() {
+    auto* time = Control<QLabel>("stStatusTime");
+    time->setText(QtHost::FromText(session_->TimeStatusCaption()));
+    time->setAlignment(session_->settings().Bool("BeginTimeFrameOfLastSubtitle")
+                           ? Qt::AlignLeft | Qt::AlignVCenter
+                           : Qt::AlignRight | Qt::AlignVCenter);
+}
+
+// The controls that show a setting follow what a settings window changed.
+void MainWindow::ShowSettings() {
+    for (const SettingDef& def : kSettingTable) {
+        if (def.feeds.empty() || def.feeds == "edOpenFile" || def.feeds == "edOpenFileAdd") {
+            continue;
+        }
+        ShowSetting(findChild<QObject*>(NameOf(def.feeds)), session_->settings(), def.key);
+    }
+    ShowTimeCaption();
+    ShowLineSummary();
+}
+
+void MainWindow::ShowParameters() {
+    ParametersWindow window(*session_, this);
+    window.onLanguageChosen = [this](const QString& path) {
+        if (!ApplyLanguage(path)) host_->ShowMessage("Error on Load Language File");
+    };
+    window.exec();
+    ShowSettings();
+}
+
+bool MainWindow::ApplyLanguage(const QString& path) {
+    const std::string file = PathFromQString(path);
+    std::vector<std::string> lines;
+    try {
+        if (!IsRegularFile(file)) return false;
+        lines = ReadLinesIfExists(file);
+    } catch (const std::exception&) {
+        return false;
+    }
+    for (const Caption& caption : LanguageCaptions(lines)) {
+        const QString text = QtHost::FromText(caption.text);
+        const QString name = NameOf(caption.target.control);
+        if (caption.target.control == kMainWindowTarget) {
+            caption_ = text;
+            continue;
+        }
+        QObject* object = findChild<QObject*>(name);
+        if (auto* page = qobject_cast<QWidget*>(object); page && name.startsWith("TabSheet")) {
+            for (int i = 0; i < pages_->count(); ++i) {
+                if (pages_->widget(i)->isAncestorOf(page)) pages_->setTabText(i, text);
+            }
+        } else if (auto* menu = qobject_cast<QMenu*>(object)) {
+            menu->setTitle(text);
+        } else if (auto* action = qobject_cast<QAction*>(object)) {
+            action->setText(text);
+        } else if (auto* group = qobject_cast<QGroupBox*>(object)) {
+            if (caption.target.item < 0) {
+                group->setTitle(text);
+            } else if (auto* buttons = group->findChild<QButtonGroup*>()) {
+                if (QAbstractButton* button = buttons->button(caption.target.item)) {
+                    button->setText(text);
+                }
+            }
+        } else if (auto* button = qobject_cast<QAbstractButton*>(object)) {
+            button->setText(text);
+        } else if (auto* label = qobject_cast<QLabel*>(object)) {
+            label->setText(text);
+        }
+    }
+    ShowState();
+    return true;
 }
 
 void MainWindow::ShowLineSummary() {
@@ -1078,6 +1169,15 @@ bool MainWindow::SaveScreenshots(const QString& folder) {
             i == 0 ? "main" : QString::fromLatin1(Pages()[static_cast<std::size_t>(i)].name);
         ok = grab().save(folder + "/" + name + ".png") && ok;
     }
+    // The Diag page once more, in "Timings".
+    if (auto* modes = Control<QGroupBox>("rgMode")->findChild<QButtonGroup*>()) {
+        pages_->setCurrentWidget(pages_->widget(pages_->count() - 1));
+        modes->button(2)->click();
+        Control<QPushButton>("btnDraw")->click();
+        QApplication::processEvents();
+        ok = grab().save(folder + "/diagram-timings.png") && ok;
+        modes->button(0)->click();
+    }
     pages_->setCurrentIndex(kSubtitlePage);
     // The report viewer on the length test's findings (film.len is written beside the film).
     Run([this] {
@@ -1093,6 +1193,23 @@ bool MainWindow::SaveScreenshots(const QString& folder) {
     lists.show();
     QApplication::processEvents();
     ok = lists.grab().save(folder + "/subtitle-lists.png") && ok;
+    lists.close();
+    // The settings windows, each page of the Parameters.
+    ParametersWindow parameters(*session_, this);
+    parameters.show();
+    auto* tabs = parameters.findChild<QTabWidget*>("PageControl");
+    for (int i = 0; i < tabs->count(); ++i) {
+        tabs->setCurrentIndex(i);
+        QApplication::processEvents();
+        ok =
+            parameters.grab().save(folder + "/parameters-" + QString::number(i + 1) + ".png") && ok;
+    }
+    parameters.reject();
+    PartsAndTailsWindow partsAndTails(*session_, this);
+    partsAndTails.show();
+    QApplication::processEvents();
+    ok = partsAndTails.grab().save(folder + "/parts-and-tails.png") && ok;
+    partsAndTails.reject();
     return ok;
 }
 

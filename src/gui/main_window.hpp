@@ -41,6 +41,9 @@ class MainWindow : public QMainWindow {
     /// Tests and scripts replace the open dialogs with this (it returns the chosen path or "").
     std::function<QString(const QString& folder)> openDialogHook;
 
+    /// Applies the captions of a language file; false when it cannot be read.
+    bool ApplyLanguage(const QString& path);
+
     /// Saves a picture of every page into `folder` (main.png and one file per page).
     bool SaveScreenshots(const QString& folder);
     /// Saves a picture of the window as it stands.
@@ -60,7 +63,6 @@ class MainWindow : public QMainWindow {
   private:
     void BuildMenus();
     void BuildPages();
-    QWidget* MakeControl(const ControlDef& def, QWidget* parent);
     void BindSettings();
     void BindControls();
     void ShowControl(std::string_view name);
@@ -79,6 +81,9 @@ class MainWindow : public QMainWindow {
     void Run(const std::function<void()>& handler);
     void ShowState();
     void ShowLineSummary();
+    void ShowTimeCaption();
+    void ShowSettings();
+    void ShowParameters();
 
     QString ChooseFile(const QString& folder);
     void OpenFromDialog();
@@ -90,9 +95,17 @@ class MainWindow : public QMainWindow {
     std::unique_ptr<Session> session_;
     EditorView* editorView_ = nullptr;  // a child of the window
     QTabWidget* pages_ = nullptr;
+    std::function<void()> drawDiagram_;  // draws the open file's diagram
+    std::string drawnFile_;              // the file the diagram shows, with its size and time
+    std::string drawnStamp_;             // so that a command that changes it redraws it
+    QString caption_;                    // the window's caption before the open file's name
     bool running_ = false;
     bool closed_ = false;
 };
+
+/// The widget of a control of the window layout tables, with its objectName, caption, items,
+/// range and initial value.
+QWidget* MakeControl(const ControlDef& def, QWidget* parent);
 
 /// Gives the open dialog room for long file names: a larger size, and in Qt's own dialog columns
 /// as wide as their text.

@@ -350,7 +350,7 @@ const std::vector<GroupDef>& Groups() {
         {kDiagPage, "", "", 0, {
             {"PaintBox", Kind::Paint, "", 0, 0, 6},
             Button("btnDraw", "Draw", 1, 0),
-            Radio("rgMode", " mode ", "Formula|Sprain", 1, 1),
+            Radio("rgMode", " mode ", "Formula|Sprain|Timings", 1, 1),
             Label("", "x:", 1, 2),
             Edit("edMasstab_x", 1, 3, 1, "0,01"),
             Label("", "y:", 1, 4),

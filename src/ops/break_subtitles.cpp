@@ -1,6 +1,8 @@
 #include "ops/break_subtitles.hpp"
 
 #include <algorithm>
+#include <iterator>
+#include <ranges>
 #include <span>
 
 #include "core/strings.hpp"
@@ -22,6 +24,17 @@ std::string Braced(std::string_view text) {
     return braced;
 }
 
+/// Appends the lines to `out`, the separator between them.
+template <class Lines>
+void AppendJoined(std::string& out, const Lines& lines, char separator) {
+    bool first = true;
+    for (std::string_view line : lines) {
+        if (!first) out += separator;
+        out += line;
+        first = false;
+    }
+}
+
 class Breaker {
   public:
     Breaker(FrameRun& run, const BreakParams& params, Mode mode)
@@ -39,29 +52,28 @@ class Breaker {
 
     void BreakMicroDvd() {
         std::string_view line;
-        LineList text;
         while (run_.ReadLine(line)) {
             const auto parts = SplitFrameLine(line, p_.closeBracket);
             if (!parts) {
                 run_.WriteLine(line);
                 continue;
             }
-            text.clear();
-            SplitByChar(parts->text, '|', text);
             // The frames are the label and the timing at once.
             const std::string frames(parts->frames);
-            if (!Break(frames, frames, text)) run_.WriteLine(line);
+            if (!Break(frames, frames, CharSplit(parts->text, '|'))) run_.WriteLine(line);
         }
         Finish();
     }
 
   private:
-    /// Splits one subtitle where it must; false when it is to be written as it was.
-    bool Break(std::string_view label, std::string_view timing, std::span<const std::string> text) {
+    /// Splits one subtitle where it must; false when it is to be written as it was. The lines
+    /// are a SubRip record's, or the display lines of a MicroDVD text walked without a copy.
+    template <class Lines>
+    bool Break(std::string_view label, std::string_view timing, const Lines& text) {
         int dialogLines = 0;
         int needed = 0;
         int fullLength = 0;
-        for (const std::string& line : text) {
+        for (std::string_view line : text) {
             if (IsDialogLine(line)) ++dialogLines;
             needed += NeededLines(line.size(), p_.lineLength);
             fullLength += VisibleTextLength(line, true);
@@ -101,23 +113,23 @@ class Breaker {
         return duration(parts.first) + "+" + duration(parts.second);
     }
 
-    static std::size_t Symbols(std::span<const std::string> lines) {
+    template <class Lines>
+    static std::size_t Symbols(const Lines& lines) {
         std::size_t symbols = 0;
-        for (const std::string& line : lines)
+        for (std::string_view line : lines)
             symbols += line.size();
         return symbols;
     }
 
     /// Splits at the second speaker: the first line after the first that is a dialogue line.
-    bool SplitDialog(std::string_view label, std::string_view timing,
-                     std::span<const std::string> text) {
-        const auto second = std::find_if(text.begin() + 1, text.end(),
-                                         [](const std::string& l) { return IsDialogLine(l); });
+    template <class Lines>
+    bool SplitDialog(std::string_view label, std::string_view timing, const Lines& text) {
+        const auto second = std::find_if(std::next(text.begin()), text.end(),
+                                         [](std::string_view l) { return IsDialogLine(l); });
         const auto parts = Divided(timing);
         if (second == text.end() || !parts) return false;
-        const auto at = static_cast<std::size_t>(second - text.begin());
-        const auto first = text.first(at);
-        const auto rest = text.subspan(at);
+        const std::ranges::subrange first(text.begin(), second);
+        const std::ranges::subrange rest(second, text.end());
         WritePart(label, parts->first, first);
         WritePart(label, parts->second, rest);
         std::string line = " = Break Dialog on 2 tails: " + std::to_string(Symbols(first)) +
@@ -135,9 +147,10 @@ class Breaker {
 
     /// Splits the text, joined into one line, at the punctuation mark nearest after the start of
     /// a window around its middle.
-    bool SplitBigText(std::string_view label, std::string_view timing,
-                      std::span<const std::string> text) {
-        const std::string joined = JoinStrings(LineList(text.begin(), text.end()), " ");
+    template <class Lines>
+    bool SplitBigText(std::string_view label, std::string_view timing, const Lines& text) {
+        std::string joined;
+        AppendJoined(joined, text, ' ');
         const std::size_t half = joined.size() / 2;
         std::size_t width = static_cast<std::size_t>(std::max(p_.bigTextCenterWidth, 0));
         if (width / 2 > half) width = half;
@@ -178,21 +191,18 @@ class Breaker {
 
     /// One subtitle of a split: a SubRip record (the number is left as it is: renumbering is an
     /// operation of its own) or a MicroDVD frame line.
-    void WritePart(std::string_view number, std::string_view timing,
-                   std::span<const std::string> lines) {
+    template <class Lines>
+    void WritePart(std::string_view number, std::string_view timing, const Lines& lines) {
         if (subRip_) {
             run_.WriteLine(number);
             run_.WriteLine(timing);
-            for (const std::string& line : lines)
+            for (std::string_view line : lines)
                 run_.WriteLine(line);
             run_.WriteLine("");
             return;
         }
         std::string written(timing);
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            if (i > 0) written += '|';
-            written += lines[i];
-        }
+        AppendJoined(written, lines, '|');
         run_.WriteLine(written);
     }
 
@@ -203,7 +213,7 @@ class Breaker {
     /// The summary; a run that split nothing keeps no report.
     void Finish() {
         if (splitDialogs_ == 0 && splitBigTexts_ == 0) {
-            report_.clear();
+            run_.DiscardReport();
             return;
         }
         report_.emplace_back(kReportSeparator);

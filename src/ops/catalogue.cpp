@@ -1,5 +1,7 @@
 #include "ops/catalogue.hpp"
 
+#include "ops/all_in_one.hpp"
+
 #include "ops/break_subtitles.hpp"
 #include "ops/change_case.hpp"
 #include "ops/convert.hpp"
@@ -55,6 +57,7 @@ constexpr const Operation* kCatalogue[] = {
     &kFindTextOperation, &kRemoveLinesOperation, &kReplaceTextOperation, &kReplaceListOperation,
     &kRecodeOperation, &kDetectEncodingOperation, &kUnixToDosOperation, &kAnyToDosOperation,
     &kChangeCaseOperation,
+    &kAllInOneOperation,
 };
 // clang-format on
 

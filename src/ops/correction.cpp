@@ -279,6 +279,7 @@ class SubRipCorrection {
                 noText_ = false;
                 afterTiming_ = false;
                 hasText_ = true;
+                if (buffer_.size() >= kMostBufferedLines) FlushEarly();
             }
             blanks_ = 0;
         }
@@ -304,7 +305,7 @@ class SubRipCorrection {
     bool StartsRecord(std::string_view line, std::int32_t& value) const {
         if (!IsNumberStr(line)) return false;
         value = StrToIntSafe(line);
-        if (static_cast<std::int64_t>(buffer_.size()) > std::int64_t{params_.maxLines} + 5) {
+        if (static_cast<std::int64_t>(RecordLines()) > std::int64_t{params_.maxLines} + 5) {
             return true;
         }
         // The key is always a number line: the difference never counts as -1 for want of a
@@ -316,9 +317,9 @@ class SubRipCorrection {
 
     /// The number line in line_ starts a record. False when the input ended after it.
     bool NewRecord(std::int32_t number) {
-        if (static_cast<std::int64_t>(buffer_.size()) > std::int64_t{params_.maxLines} + 5) {
+        if (static_cast<std::int64_t>(RecordLines()) > std::int64_t{params_.maxLines} + 5) {
             Report(report_, key_,
-                   std::string(kStickingSubtitles) + std::to_string(buffer_.size() - 2) + " lines");
+                   std::string(kStickingSubtitles) + std::to_string(RecordLines() - 2) + " lines");
         }
         number_.swap(line_);
         SetKey(number_, number);
@@ -350,6 +351,7 @@ class SubRipCorrection {
         std::string& timing = TimingLineOf(line_, kind);
         FinishRecord();
         buffer_.Clear();
+        flushed_ = 0;
         buffer_.Take(number_);
         buffer_.Take(timing);
         timingSlot_ = true;
@@ -359,31 +361,46 @@ class SubRipCorrection {
         return true;
     }
 
+    /// A record of more lines than any subtitle has (a text file under a timing line) is
+    /// written as it grows rather than held whole. The buffer never ends at a bare dialogue
+    /// hyphen, which waits for the line after it.
+    void FlushEarly() {
+        if (IsDialogHyphen(buffer_[buffer_.size() - 1])) return;
+        Flush(key_);
+        flushed_ += buffer_.size();
+        buffer_.Clear();
+        timingSlot_ = false;
+    }
+
+    /// The lines of the current record, those written early included.
+    [[nodiscard]] std::size_t RecordLines() const { return flushed_ + buffer_.size(); }
+
     /// Writes the record in the buffer, or drops it when it has no text line.
     void FinishRecord() {
         if (noText_) {
             Report(report_, KeyPlus(-1), kNullSubtitleDeleted);
             return;
         }
-        Flush();
+        Flush(KeyPlus(-1));
         run_.WriteLine("");
         if (blanks_ == 0) Report(report_, key_, kSpaceLineInserted);
     }
 
-    /// Writes the record's lines; their report lines carry the key of the next record less one.
-    void Flush() {
+    /// Writes the record's lines; their report lines carry `label`: the key of the next record
+    /// less one once that is known, the record's own key before.
+    void Flush(const std::string& label) {
         pending_.clear();
         for (std::size_t i = 0; i < buffer_.size(); ++i) {
             const std::string& line = buffer_[i];
             if (i == 1 && timingSlot_) {
-                WriteRecordTiming(line);
+                WriteRecordTiming(line, label);
                 continue;
             }
             // Without a held hyphen JoinDialogHyphen would only copy the line, and without a
             // double space WriteBreakingDoubleSpaces would only write it.
             if (pending_.empty() && !IsDialogHyphen(line)) {
                 if (HasDoubleSpace(line)) {
-                    WriteBreakingDoubleSpaces(run_.out(), line, KeyPlus(-1), report_);
+                    WriteBreakingDoubleSpaces(run_.out(), line, label, report_);
                 } else {
                     run_.WriteLine(line);
                 }
@@ -392,20 +409,20 @@ class SubRipCorrection {
             JoinDialogHyphen(line, pending_, text_);
             if (text_.empty()) {
                 // A bare hyphen on the record's last line has nothing to join and is dropped.
-                Report(report_, KeyPlus(-1), kDialogHyphenFixed);
+                Report(report_, label, kDialogHyphenFixed);
             } else {
-                WriteBreakingDoubleSpaces(run_.out(), text_, KeyPlus(-1), report_);
+                WriteBreakingDoubleSpaces(run_.out(), text_, label, report_);
             }
         }
     }
 
     /// A timing line is never broken at a double space: that would cut it into three lines.
-    void WriteRecordTiming(const std::string& line) {
+    void WriteRecordTiming(const std::string& line, const std::string& label) {
         if (!HasDoubleSpace(line)) {
             run_.WriteLine(line);
             return;
         }
-        Report(report_, KeyPlus(-1), kDoubleSpaceRemoved);
+        Report(report_, label, kDoubleSpaceRemoved);
         run_.WriteLine(CollapseSpaces(line));
     }
 
@@ -459,6 +476,8 @@ class SubRipCorrection {
     bool afterTiming_ = false;
     bool noText_ = false;
     bool hasText_ = false;
+    static constexpr std::size_t kMostBufferedLines = 10'000;
+    std::size_t flushed_ = 0;  // lines of the current record written by FlushEarly
     bool timingSlot_ = false;  // buffer_[1] is the record's timing line
     bool lastBlank_ = true;    // the last line read was blank (or there was none)
     bool heldLast_ = false;    // line_ is still to be written by Finish

@@ -29,6 +29,12 @@ bool StartsWithSpace(std::string_view line) {
     return (!line.empty() && line.front() == ' ') || TagThen(line, ' ');
 }
 
+EndWords ShortWordsAtEnd(std::string_view line) {
+    const std::size_t n = line.size();
+    return {.oneLetter = n >= 2 && line[n - 2] == ' ' && line[n - 1] != '-',
+            .twoLetters = n >= 3 && line[n - 3] == ' '};
+}
+
 int NeededLines(std::size_t length, int lineLength) {
     if (lineLength <= 0) return static_cast<int>(length);
     const auto m = static_cast<std::size_t>(lineLength);
@@ -91,7 +97,11 @@ LayoutReader::Item LayoutReader::Next() {
         record_.timing.swap(next_);
         record_.offset = offset;
         ReadText();
-        return Item::Record;
+        if (!passing_) return Item::Record;
+        passing_ = false;
+        if (writePassed_ && record_.ended) run_.WriteLine(record_.end);
+        count_ = 0;
+        return Item::Passed;
     }
     // No timing line follows: the number is text, and the lines after it are read again.
     if (found) pending_.push_front({next_, nextOffset});
@@ -103,6 +113,7 @@ LayoutReader::Item LayoutReader::Next() {
 
 void LayoutReader::ReadText() {
     count_ = 0;
+    dropped_ = 0;
     record_.ended = false;
     atStart_ = true;
     std::uint64_t offset = 0;
@@ -123,6 +134,23 @@ void LayoutReader::ReadText() {
                 record_.ended = true;
                 return;
             }
+        }
+        if (count_ == passAfter_ && !passing_) {
+            // Too long to hold: what was read goes out, and the rest follows line by line.
+            passing_ = true;
+            if (writePassed_) {
+                WriteHead();
+                for (const std::string& line : text())
+                    run_.WriteLine(line);
+            }
+        }
+        if (passing_) {
+            if (writePassed_) run_.WriteLine(next_);
+            continue;
+        }
+        if (count_ == keepAtMost_) {
+            ++dropped_;
+            continue;
         }
         if (count_ == text_.size()) text_.emplace_back();
         text_[count_++].swap(next_);

@@ -25,6 +25,15 @@ namespace tessaline {
 /// "{y:b} ".
 [[nodiscard]] bool StartsWithSpace(std::string_view line);
 
+/// A line that ends in a one-letter word (a space before the last character, which is no
+/// hyphen: a hyphen after a space is a dash) or a two-letter word (a space before the last two).
+/// A line can end in both ("a b c": "c" and " c").
+struct EndWords {
+    bool oneLetter = false;
+    bool twoLetters = false;
+};
+[[nodiscard]] EndWords ShortWordsAtEnd(std::string_view line);
+
 /// The display lines a text line of `length` characters needs: 1 when it fits the line length,
 /// else the length divided by the line length, rounded up.
 [[nodiscard]] int NeededLines(std::size_t length, int lineLength);
@@ -66,19 +75,28 @@ class LayoutReader {
   public:
     explicit LayoutReader(FrameRun& run) : run_(run) {}
 
-    enum class Item { End, Line, Record };
+    /// Passed: a record of more than kMostRecordLines text lines, copied through as it was
+    /// (EachRecord with copyOtherLines) or skipped, never held.
+    enum class Item { End, Line, Record, Passed };
+
+    /// No subtitle has this many text lines: a record that does (a text file under a timing
+    /// line, a damaged file) is left as it is rather than held whole in memory.
+    static constexpr std::size_t kMostRecordLines = 10'000;
 
     /// The next record, or the next line outside records.
     Item Next();
 
     /// Calls `onRecord` for every record (read it through record() and text()); the lines
-    /// outside records are written as they are when `copyOtherLines`.
+    /// outside records, and the records too long to hold, are written as they are when
+    /// `copyOtherLines`.
     template <class OnRecord>
     void EachRecord(bool copyOtherLines, OnRecord onRecord) {
+        passAfter_ = kMostRecordLines;
+        writePassed_ = copyOtherLines;
         for (Item item = Next(); item != Item::End; item = Next()) {
             if (item == Item::Record) {
                 onRecord();
-            } else if (copyOtherLines) {
+            } else if (item == Item::Line && copyOtherLines) {
                 run_.WriteLine(line_);
             }
         }
@@ -89,6 +107,11 @@ class LayoutReader {
     /// The record of Item::Record, and its text lines.
     [[nodiscard]] const LayoutRecord& record() const { return record_; }
     [[nodiscard]] std::span<const std::string> text() const { return {text_.data(), count_}; }
+
+    /// Keeps at most `lines` text lines of a record (the others are read and dropped), for a
+    /// reader that must not hold a record of any length; dropped() tells how many were.
+    void KeepAtMost(std::size_t lines) { keepAtMost_ = lines; }
+    [[nodiscard]] std::size_t dropped() const { return dropped_; }
 
     /// Writes the record as it was read.
     void WriteRecord();
@@ -117,6 +140,11 @@ class LayoutReader {
     LayoutRecord record_;
     LineList text_;  // the record's text lines: the first count_; the strings are reused
     std::size_t count_ = 0;
+    std::size_t keepAtMost_ = SIZE_MAX;
+    std::size_t dropped_ = 0;
+    std::size_t passAfter_ = SIZE_MAX;  // a record of more text lines is passed through
+    bool writePassed_ = false;
+    bool passing_ = false;
 };
 
 }  // namespace tessaline

@@ -143,7 +143,6 @@ class LengthChecker {
 
     void CheckMicroDvd() {
         std::string_view frameLine;
-        LineList displayLines;
         std::string measured;
         while (run_.ReadLine(frameLine)) {
             const auto parts = SplitFrameLine(frameLine, p_.closeBracket);
@@ -160,10 +159,8 @@ class LengthChecker {
                 Mark(found, label, " = >>> Subtitle contain Wrong Breaker in Last symbol!!!",
                      kError);
             }
-            displayLines.clear();
-            SplitByChar(text, '|', displayLines);
             int k = 0;
-            for (const std::string& line : displayLines) {
+            for (std::string_view line : CharSplit(text, '|')) {
                 ++k;
                 if (line.empty() || line == " ") {
                     Plain(label, " = line " + std::to_string(k) + " is NULL-Line in Subtitle!");
@@ -258,11 +255,12 @@ class LengthChecker {
                             std::to_string(counts.latinLower) + "/" +
                             std::to_string(counts.cyrillicLower) + " Lower symbols contain");
         }
-        if (p_.checkEndLetters && n > 1) {
-            if (plain[n - 2] == ' ' && plain[n - 1] != '-') {
+        if (p_.checkEndLetters) {
+            const EndWords end = ShortWordsAtEnd(plain);
+            if (end.oneLetter) {
                 Mark(found, label, " = One Letter in End of Line " + number, kWarning);
             }
-            if (n > 2 && plain[n - 3] == ' ') {
+            if (end.twoLetters) {
                 Mark(found, label, " = Two Letters in End of Line " + number, kWarning);
             }
         }

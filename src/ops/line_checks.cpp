@@ -2,6 +2,7 @@
 
 #include "core/strings.hpp"
 #include "files/records.hpp"
+#include "ops/layout.hpp"
 #include "ops/settings.hpp"
 #include "ops/text_walk.hpp"
 
@@ -104,15 +105,13 @@ class EndLetters final : public TextRepair {
     }
 
   private:
-    // A space before the last character: a one-letter word (a trailing hyphen after a space is
-    // a dash, not a word). A space before the last two: a two-letter word. A line can have both.
     void Check(std::string_view key, std::string_view line, LineList& report) {
         const std::string index = std::to_string(++index_);
-        const std::size_t n = line.size();
-        if (n >= 2 && line[n - 2] == ' ' && line[n - 1] != '-') {
+        const EndWords end = ShortWordsAtEnd(line);
+        if (end.oneLetter) {
             ReportLine(report, key, " = One Letter in End of Line " + index + " <<< Warning >>>");
         }
-        if (n >= 3 && line[n - 3] == ' ') {
+        if (end.twoLetters) {
             ReportLine(report, key, " = Two Letters in End of Line " + index + " <<< Warning >>>");
         }
     }

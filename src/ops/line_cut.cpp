@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "core/chars.hpp"
+#include "core/strings.hpp"
 #include "core/tags.hpp"
 #include "ops/layout.hpp"
 #include "ops/settings.hpp"
@@ -312,16 +313,16 @@ class LineCutter {
             tag = text.substr(0, 5);
             text.remove_prefix(5);
         }
-        displayLines_.clear();
-        SplitByChar(text, '|', displayLines_);
+        const CharSplit displayLines(text, '|');
         const int m = p_.cut.maxLength;
         if (p_.saveSubLength) {
             int longest = 0;
-            for (const std::string& l : displayLines_)
+            for (std::string_view l : displayLines)
                 longest = std::max(longest, VisibleTextLength(l, false));
             if (longest <= m) return false;
         }
-        if (displayLines_.size() <= 1 && VisibleTextLength(text, false) <= m) return false;
+        if (text.find('|') == std::string_view::npos && VisibleTextLength(text, false) <= m)
+            return false;
 
         lines_.clear();
         std::string speaker;
@@ -335,7 +336,7 @@ class LineCutter {
             }
             speaker.clear();
         };
-        for (std::string_view display : displayLines_) {
+        for (std::string_view display : displayLines) {
             if (!tag.empty() && StartsWithNoCase(display, tag)) display.remove_prefix(tag.size());
             display = TrimChar(display, ' ');
             if (display.empty()) continue;
@@ -358,7 +359,6 @@ class LineCutter {
     LineList* report_;  // null without WriteLogOnSetLength: nothing is collected
     LineList lines_;
     LineList pieces_;
-    LineList displayLines_;
     std::string written_;
 };
 

@@ -122,6 +122,7 @@ enum class HandlerKind {
     Standard,       // check the kind, run on the open file or over the mask, refresh, log
     RenameOutFile,  // the open file is opened again afterwards
     DeleteFile,     // runs over the report kind of cbOutExt, logs with the kind
+    AllInOne,       // a chain of operations; over a mask, the chain runs file by file
 };
 
 struct Operation {
@@ -183,7 +184,9 @@ struct Operation {
         return logText;
     }
     /// The command runs over a mask (it has a directory-mode code).
-    [[nodiscard]] constexpr bool TakesMask() const { return !codes.empty(); }
+    [[nodiscard]] constexpr bool TakesMask() const {
+        return !codes.empty() || handler == HandlerKind::AllInOne;
+    }
     /// The handler accepts an open file of this lower-case extension.
     [[nodiscard]] constexpr bool Accepts(std::string_view ext) const {
         if (extension.empty()) return true;

@@ -139,6 +139,9 @@ inline constexpr auto kSettingTable = [] {
         // An empty top means: the screen height less the window height (known only to a window).
         SettingDef{W, "Top", Int, "", ""},
         SettingDef{W, "Left", Int, "2", ""},
+        // The language file (its name without ".lng") whose captions the window shows; chosen in
+        // the Parameters window and applied at every start.
+        SettingDef{P, "Language", Text, "", ""},
     };
 }();
 // clang-format on

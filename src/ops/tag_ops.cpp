@@ -1,5 +1,6 @@
 #include "ops/tag_ops.hpp"
 
+#include <iterator>
 #include <utility>
 
 #include "core/chars.hpp"
@@ -138,39 +139,44 @@ class TagFix final : public TextRepair {
     void EndRecord(TextOut&, LineList&) override {}
 
     // A {y:i} or {y:b} holds for its own display line only: it is repeated on the lines after.
+    // The display lines are walked one at a time, each tag's trace carried from line to line.
     bool FrameText(std::string_view key, std::string& text, LineList& report) override {
         if (!params_.tagToEveryLine || text.find('{') == std::string::npos) return false;
-        LineList lines;
-        SplitByChar(text, '|', lines);
         bool added = false;
         const auto addTo = [&added](std::string& line, std::string_view tag) {
             if (IsBlankLine(line) || StartsWithNoCase(line, tag)) return;
             line.insert(0, tag);
             added = true;
         };
-        std::string_view lead;
+        std::string_view lead;  // as the text spells it
         for (std::string_view tag : kMicroDvdTags) {
             if (StartsWithNoCase(text, tag)) lead = std::string_view(text).substr(0, tag.size());
         }
-        if (!lead.empty()) {
-            const std::string tag(lead);  // as the text spells it
-            for (std::size_t i = 1; i < lines.size(); ++i)
-                addTo(lines[i], tag);
-        } else {
-            // A tag met inside the text holds for every display line after the one it is on.
-            for (std::string_view tag : kMicroDvdTags) {
-                std::string seen;
-                for (std::string& line : lines) {
-                    if (!seen.empty()) {
-                        addTo(line, seen);
-                    } else if (const std::size_t at = PosNoCase(tag, line); at != 0) {
-                        seen = line.substr(at - 1, tag.size());
+        // Without a leading tag, a tag met inside the text holds for every display line after
+        // the one it is on; the second tag is looked for in lines the first has already marked.
+        std::string seen[std::size(kMicroDvdTags)];
+        std::string result;
+        std::string line;
+        bool first = true;
+        for (std::string_view piece : CharSplit(text, '|')) {
+            line.assign(piece);
+            if (!lead.empty()) {
+                if (!first) addTo(line, lead);
+            } else {
+                for (std::size_t t = 0; t < std::size(kMicroDvdTags); ++t) {
+                    if (!seen[t].empty()) {
+                        addTo(line, seen[t]);
+                    } else if (const std::size_t at = PosNoCase(kMicroDvdTags[t], line); at != 0) {
+                        seen[t] = line.substr(at - 1, kMicroDvdTags[t].size());
                     }
                 }
             }
+            if (!first) result += '|';
+            result += line;
+            first = false;
         }
         if (!added) return false;
-        text = JoinStrings(lines, "|");
+        text = std::move(result);
         ReportLine(report, key, kTagAdded);
         return true;
     }
@@ -244,29 +250,30 @@ class TagReflow final : public TextRepair {
 /// before a line that begins with a dialogue hyphen (after a {y:b} or {y:i}, too).
 std::string JoinSpeakerLines(std::string_view text) {
     if (text.find('-') == std::string_view::npos) return ReplaceChar(text, '|', ' ');
-    LineList lines;
-    SplitByChar(text, '|', lines);
-    std::string joined = lines.front();
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        const std::string& line = lines[i];
-        const bool speaker = line.starts_with('-') || StartsWithNoCase(line, "{y:b}-") ||
-                             StartsWithNoCase(line, "{y:i}-");
-        joined += speaker ? '|' : ' ';
+    std::string joined;
+    bool first = true;
+    for (std::string_view line : CharSplit(text, '|')) {
+        if (!first) {
+            const bool speaker = line.starts_with('-') || StartsWithNoCase(line, "{y:b}-") ||
+                                 StartsWithNoCase(line, "{y:i}-");
+            joined += speaker ? '|' : ' ';
+        }
         joined += line;
+        first = false;
     }
     return joined;
 }
 
 /// Display lines trimmed of spaces; empty ones dropped.
 std::string WithoutEmptyDisplayLines(std::string_view text) {
-    LineList lines;
-    SplitByChar(text, '|', lines);
-    LineList kept;
-    for (const std::string& line : lines) {
+    std::string kept;
+    for (std::string_view line : CharSplit(text, '|')) {
         const std::string_view trimmed = TrimChar(line, ' ');
-        if (!trimmed.empty()) kept.emplace_back(trimmed);
+        if (trimmed.empty()) continue;
+        if (!kept.empty()) kept += '|';
+        kept += trimmed;
     }
-    return JoinStrings(kept, "|");
+    return kept;
 }
 
 // --- Running -----------------------------------------------------------------------------------

@@ -65,7 +65,6 @@ class OneLineJoiner {
 
     void JoinMicroDvd() {
         std::string_view line;
-        LineList pieces;
         std::string text;
         while (run_.ReadLine(line)) {
             const auto parts = SplitFrameLine(line, p_.closeBracket);
@@ -73,8 +72,7 @@ class OneLineJoiner {
                 run_.WriteLine(line);
                 continue;
             }
-            pieces.clear();
-            SplitByChar(parts->text, '|', pieces);
+            const CharSplit pieces(parts->text, '|');
             if (KeepsLength(parts->frames, pieces)) {
                 run_.WriteLine(line);
                 continue;
@@ -86,10 +84,12 @@ class OneLineJoiner {
             } else {
                 // One display line per speaker; the first piece has no bar before it.
                 text.clear();
-                for (std::size_t i = 0; i < pieces.size(); ++i) {
-                    const std::string_view piece = TrimChar(pieces[i], ' ');
-                    if (i > 0) text += IsDialogLine(piece) ? '|' : ' ';
+                bool first = true;
+                for (std::string_view piece : pieces) {
+                    piece = TrimChar(piece, ' ');
+                    if (!first) text += IsDialogLine(piece) ? '|' : ' ';
                     text += piece;
+                    first = false;
                 }
             }
             if (italic) text = OneStyleTag(text, "{y:i}");
@@ -112,7 +112,7 @@ class OneLineJoiner {
     bool KeepsLength(std::string_view label, const Lines& lines) {
         if (!p_.saveSubLength) return false;
         int longest = 0;
-        for (const std::string& line : lines)
+        for (std::string_view line : lines)
             longest = std::max(longest, VisibleTextLength(line, false));
         if (longest > p_.lineLength) return false;
         Report(label, " = Subtitle Lines Length Not Change. Max Line Length is " +
@@ -126,10 +126,9 @@ class OneLineJoiner {
                           std::to_string(p_.subtitleFullLength));
     }
 
-    static bool AllStartWith(const LineList& pieces, std::string_view tag) {
-        return std::all_of(pieces.begin(), pieces.end(), [tag](const std::string& piece) {
-            return StartsWithNoCase(piece, tag);
-        });
+    static bool AllStartWith(const CharSplit& pieces, std::string_view tag) {
+        return std::all_of(pieces.begin(), pieces.end(),
+                           [tag](std::string_view piece) { return StartsWithNoCase(piece, tag); });
     }
 
     /// A text whose every display line began with the style tag gets it once, in front. The tag

@@ -34,10 +34,32 @@ const std::string T4 = "00:00:07,000 --> 00:00:08,000";
 // A stray header, a blank line between number and timing, a run of blank lines, a year inside a
 // text, a text set apart from its timing by a blank line, the padding line of "To Bottom", two
 // subtitles with one timing, and no line end after the last line.
-const std::string kIrregular =
-    Crlf({"Header line", "", "1", "", T1, "One", "", "", "2", T2, "Year", "2010", "", "3", T3, "",
-          "Separated text", "", "4", T4, " ", "Padded", "", "5", T4}) +
-    "Twin";
+const std::string kIrregular = Crlf({"Header line",
+                                     "",
+                                     "1",
+                                     "",
+                                     T1,
+                                     "One",
+                                     "",
+                                     "",
+                                     "2",
+                                     T2,
+                                     "Year",
+                                     "2010",
+                                     "",
+                                     "3",
+                                     T3,
+                                     "",
+                                     "Separated text",
+                                     "",
+                                     "4",
+                                     T4,
+                                     " ",
+                                     "Padded",
+                                     "",
+                                     "5",
+                                     T4}) +
+                               "Twin";
 
 const std::string kThree =
     Crlf({"1", T1, W("Первая"), "", "2", T2, "Second", "two", "", "3", T3, "Third", ""});
@@ -57,8 +79,8 @@ class EditorTest : public ::testing::Test {
     std::string File(std::string_view name = "film.srt") const { return ReadFile(dir / name); }
     // What the editor shows: position, number, timing and lines.
     std::string Shown() const {
-        return std::to_string(editor.Position()) + " " + editor.subNumber + " " +
-               editor.timeRange + " [" + JoinStrings(editor.lines(), "|") + "]";
+        return std::to_string(editor.Position()) + " " + editor.subNumber + " " + editor.timeRange +
+               " [" + JoinStrings(editor.lines(), "|") + "]";
     }
 
     test::TempDir dir;
@@ -94,6 +116,42 @@ TEST_F(EditorTest, AMicroDvdFileIndexesItsFrameLinesOnly) {
     editor.subNumber = "{30}";  // a line that begins with it
     EXPECT_TRUE(editor.GoTo());
     EXPECT_EQ(editor.Position(), 2u);
+}
+
+// A subtitle of more lines than the editor loads (a line of bars, a record with no end) shows
+// no text and says why; ReWrite leaves it as it is, navigation moves past it, Del still works.
+TEST_F(EditorTest, ASubtitleTooLongToLoadIsShownWithoutItsTextAndNeverRewritten) {
+    const std::string fits = "{1}{2}" + std::string(kMaxEditedLines - 1, '|');  // 1000 lines
+    const std::string over = "{3}{4}" + std::string(kMaxEditedLines, '|');
+    const std::string frames = Crlf({over, fits, "{5}{6}End"});
+    Open(frames, "film.sub");
+    EXPECT_TRUE(editor.tooLong());
+    EXPECT_TRUE(editor.lines().empty());
+    editor.SetText("Typed over it");
+    EXPECT_FALSE(editor.ReWrite());
+    EXPECT_EQ(host.messages, Lines{std::string(kSubtitleTooLong)});
+    EXPECT_EQ(File("film.sub"), frames);
+    editor.Next();
+    EXPECT_FALSE(editor.tooLong());
+    EXPECT_EQ(editor.lines().size(), kMaxEditedLines);
+
+    std::string record = Crlf({"1", T1});
+    for (std::size_t i = 0; i <= kMaxEditedLines; ++i)
+        record += "x\r\n";
+    Open(record + Crlf({"", "2", T2, "Two", ""}));
+    EXPECT_TRUE(editor.tooLong());
+    editor.Next();
+    EXPECT_EQ(Shown(), "2 2 " + T2 + " [Two]");
+    editor.Prev();
+    EXPECT_TRUE(editor.Delete());
+    EXPECT_EQ(File(), Crlf({"2", T2, "Two", ""}));
+
+    // One line of more text than the editor loads, and one just within it.
+    Open(Crlf({"1", T1, std::string(kMaxEditedBytes + 1, 'x'), "", "2", T2,
+               std::string(kMaxEditedBytes, 'y'), ""}));
+    EXPECT_TRUE(editor.tooLong());
+    editor.Next();
+    EXPECT_FALSE(editor.tooLong());
 }
 
 // Next and Prev stop at the ends; two subtitles with one timing are both reached.
@@ -132,9 +190,9 @@ TEST_F(EditorTest, NavigationReachesEverySubtitleAndStopsAtTheEnds) {
 TEST_F(EditorTest, NeighboursShowTheirTimingsGapsAndJoins) {
     // 2 starts 1 ms after 1 ends (joined, one tick apart), 3 starts 100 ms after 2 (close), 4
     // overlaps 3.
-    Open(Crlf({"1", "00:00:01,000 --> 00:00:02,000", "a", "", "2",
-               "00:00:02,001 --> 00:00:03,000", "b", "", "3", "00:00:03,100 --> 00:00:04,000",
-               "c", "", "4", "00:00:03,900 --> 00:00:05,000", "d", ""}));
+    Open(Crlf({"1", "00:00:01,000 --> 00:00:02,000", "a", "", "2", "00:00:02,001 --> 00:00:03,000",
+               "b", "", "3", "00:00:03,100 --> 00:00:04,000", "c", "", "4",
+               "00:00:03,900 --> 00:00:05,000", "d", ""}));
     editor.Show(1);
     EXPECT_EQ(editor.previous().timing, "00:00:01,000 --> 00:00:02,000");
     EXPECT_EQ(editor.duration(), "00:00:00,999");
@@ -163,8 +221,8 @@ TEST_F(EditorTest, ReWriteChangesOneSubtitleAndLeavesTheRestByteForByte) {
                "Third", ""})},
         {1, "Only", Crlf({"1", T1, W("Первая"), "", "2", T2, "Only", "", "3", T3, "Third", ""})},
         {2, "Third\nand more",
-         Crlf({"1", T1, W("Первая"), "", "2", T2, "Second", "two", "", "3", T3, "Third",
-               "and more", ""})},
+         Crlf({"1", T1, W("Первая"), "", "2", T2, "Second", "two", "", "3", T3, "Third", "and more",
+               ""})},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.position);
@@ -192,16 +250,20 @@ TEST_F(EditorTest, ReWriteAndDelKeepEveryLineOutsideTheSubtitle) {
     editor.SetTimeRange("00:00:05,000 --> 00:00:06,500");
     ASSERT_TRUE(editor.ReWrite());
     // The text shown apart from its timing is replaced; the run of blank lines becomes one.
-    EXPECT_EQ(File(), Crlf({"Header line", "", "1", "", T1, "One", "", "2", T2, "Year", "2010",
-                            "", "3", "00:00:05,000 --> 00:00:06,500", "New", "", "4", T4, " ",
-                            "Padded", "", "5", T4, "Twin"}));
+    EXPECT_EQ(
+        File(),
+        Crlf({"Header line", "", "1",    "",     T1,  "One",    "",
+              "2",           T2, "Year", "2010", "",  "3",      "00:00:05,000 --> 00:00:06,500",
+              "New",         "", "4",    T4,     " ", "Padded", "",
+              "5",           T4, "Twin"}));
     EXPECT_EQ(Shown(), "3 3 00:00:05,000 --> 00:00:06,500 [New]");
 
     Open(kIrregular);
     editor.Show(2);
     ASSERT_TRUE(editor.Delete());
-    EXPECT_EQ(File(), Crlf({"Header line", "", "1", "", T1, "One", "", "2", T2, "Year", "2010", "",
-                            "Separated text", "", "4", T4, " ", "Padded", "", "5", T4, "Twin"}));
+    EXPECT_EQ(File(),
+              Crlf({"Header line",    "", "1", "", T1,  "One",    "", "2", T2, "Year", "2010", "",
+                    "Separated text", "", "4", T4, " ", "Padded", "", "5", T4, "Twin"}));
     EXPECT_EQ(Shown(), "3 4 " + T4 + " [ |Padded]");  // the one that followed
     EXPECT_EQ(editor.Count(), 4u);
 
@@ -313,9 +375,13 @@ TEST_F(EditorTest, TheLiveMeasureAgreesWithTheLengthTest) {
 
     // The length test reports every line that is longer or wider than its limit: with limits
     // one below the editor's figures it names all three, with the figures themselves none.
-    LengthTestParams params{.lineLength = 2, .lineCount = 9, .onlyErrors = true,
-                            .checkFirstLastNumber = false, .checkEndLetters = false,
-                            .checkPixelWidth = true, .pixelWidthMax = 1000};
+    LengthTestParams params{.lineLength = 2,
+                            .lineCount = 9,
+                            .onlyErrors = true,
+                            .checkFirstLastNumber = false,
+                            .checkEndLetters = false,
+                            .checkPixelWidth = true,
+                            .pixelWidthMax = 1000};
     std::string film = Crlf({"1", T1});
     for (const std::string& line : lines)
         film += line + "\r\n";
@@ -337,7 +403,7 @@ TEST_F(EditorTest, TheLiveMeasureAgreesWithTheLengthTest) {
     session.settings().SetInt("SubLineLength", 17);
     session.settings().SetInt("PixelTextWidthMax", 500);
     editor.Remeasure();
-    EXPECT_TRUE(editor.measure().lineTooLong);   // 20 > 17
+    EXPECT_TRUE(editor.measure().lineTooLong);  // 20 > 17
     EXPECT_FALSE(editor.measure().lineTooWide);
     EXPECT_FALSE(editor.measure().breakBig);      // 39 is not over 119
     EXPECT_FALSE(editor.measure().totalTooLong);  // nor over 3 x 17 - 5
@@ -408,8 +474,8 @@ TEST_F(EditorTest, BreakStrCutsTheTextAnewInsideItsTags) {
 
 TEST_F(EditorTest, BreakDlgAndBreakBigSplitTheSubtitleInTheFile) {
     Open(Crlf({"1", T1, "Before", "", "2", "00:00:10,000 --> 00:00:14,000",
-               "- Where have you been all this time?", "- At the station, the train was late.",
-               "", "3", T3, "After", ""}));
+               "- Where have you been all this time?", "- At the station, the train was late.", "",
+               "3", T3, "After", ""}));
     editor.Show(1);
     session.settings().SetInt("BreakDialogCount", 2);
     ASSERT_TRUE(editor.Break(BreakOne::Dialog));
@@ -433,11 +499,13 @@ TEST_F(EditorTest, BreakDlgAndBreakBigSplitTheSubtitleInTheFile) {
         "night was long and cold");
     ASSERT_TRUE(editor.Break(BreakOne::BigText));
     EXPECT_EQ(editor.Count(), 5u);
-    EXPECT_EQ(Shown(), "1 1 00:00:01,000 --> 00:00:01,500 [The train was late again, and nobody "
-                       "knew why.]");
+    EXPECT_EQ(Shown(),
+              "1 1 00:00:01,000 --> 00:00:01,500 [The train was late again, and nobody "
+              "knew why.]");
     editor.Next();
-    EXPECT_EQ(Shown(), "2 1 00:00:01,501 --> 00:00:02,000 [Nobody knew when it would come, and "
-                       "the night was long and cold]");
+    EXPECT_EQ(Shown(),
+              "2 1 00:00:01,501 --> 00:00:02,000 [Nobody knew when it would come, and "
+              "the night was long and cold]");
 }
 
 }  // namespace

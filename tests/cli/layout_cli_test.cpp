@@ -201,5 +201,66 @@ TEST_F(LayoutCli, MasksRunQuietlyAndOtherKindsAreRefused) {
     }
 }
 
+// All in One: the file holds the chain's result, no film.out stays, one log line for the chain;
+// refusals leave everything as it was; a mask runs every file.
+TEST_F(LayoutCli, AllInOneLeavesTheChainsResultInTheFile) {
+    const std::string raw =
+        "5\n" + T1 + "\nHello ,world!How are\nyou ?\n\n7\n" + T2 + "\nIt costs 1 000 dollars\n\n";
+    const std::string done =
+        Crlf({"1", T1, "Hello, world! How are you?", "", "2", T2, "It costs 1000 dollars", ""});
+    Put("film.srt", raw);
+    auto r = Run({"--set", "WriteOperationsLog=1", "all-in-one", "film.srt"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(Get("film.srt"), done);
+    EXPECT_EQ(Get("film.out"), "(none)");
+    EXPECT_NE(Get("film.fix"), "(none)");  // the delimiter step's report stays
+    const std::string log = ReadFile(home_ / "Operations.log");
+    EXPECT_NE(log.find("[All In One] Click | File: film.srt"), std::string::npos) << log;
+    EXPECT_EQ(log.find("[Fix Delimiters:]"), std::string::npos) << log;
+
+    // Again on the clean result: nothing to do, still a run.
+    EXPECT_EQ(Run({"all-in-one", "film.srt"}).status, 0);
+    EXPECT_EQ(Get("film.srt"), done);
+
+    struct Refusal {
+        const char* file;
+        bool staleOutput;
+        const char* message;
+    };
+    for (const Refusal& c : {Refusal{"film.srt", true, "Output File Exist!!!"},
+                             Refusal{"film.SSA", false, "Not Support File extension: SSA"}}) {
+        Put(c.file, raw);
+        if (c.staleOutput) Put("film.out", "stale\r\n");
+        r = Run({"all-in-one", c.file});
+        EXPECT_EQ(r.status, 1) << c.file;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_EQ(Get(c.file), raw) << c.file;
+        EXPECT_EQ(Get("film.out"), c.staleOutput ? "stale\r\n" : "(none)") << c.file;
+        fs::remove(work_ / "film.out");
+    }
+
+    // A conversion error in the correction step: exit 3, the first two steps kept.
+    Put("bad.srt", "1\n00:00:01,000 --> 00:00:03,00x\nHi ,there\n\n");
+    EXPECT_EQ(Run({"all-in-one", "bad.srt"}).status, 3);
+    EXPECT_EQ(Get("bad.srt"), Crlf({"1", "00:00:01,000 --> 00:00:03,00x", "Hi, there", ""}));
+    EXPECT_EQ(Get("bad.out"), "(none)");
+
+    EXPECT_EQ(Run({"all-in-one"}).status, 2);
+    EXPECT_EQ(Run({"all-in-one", "--offset", "1", "film.srt"}).status, 2);
+
+    // A mask: every file; two files of one name are refused.
+    fs::remove(work_ / "bad.srt");
+    Put("film.srt", raw);
+    Put("other.srt", raw);
+    EXPECT_EQ(Run({"all-in-one", "*.srt"}).status, 0);
+    EXPECT_EQ(Get("film.srt"), done);
+    EXPECT_EQ(Get("other.srt"), done);
+    Put("film.sub", "{1}{25}Hi\r\n");
+    Put("other.srt", raw);
+    EXPECT_EQ(Run({"all-in-one", "*.s*"}).status, 1);
+    EXPECT_EQ(Get("other.srt"), raw);
+}
+
 }  // namespace
 }  // namespace tessaline

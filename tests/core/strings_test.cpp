@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <ranges>
+
 #include "test_support.hpp"
 
 namespace tessaline {
@@ -173,6 +176,46 @@ TEST(Strings, SplitsReturnTheirCountsAndKeepTheRightPieces) {
         {JoinStrings({"a", "b", "c"}, ", ", 1), "b, c"},
         {JoinStrings({"a", "b", "c"}, ", ", 3), ""},
     });
+}
+
+// The lazy split must give exactly the pieces that SplitByChar lists, which the layout commands
+// were written against.
+TEST(Strings, CharSplitWalksThePiecesSplitByCharLists) {
+    const struct {
+        std::string_view text;
+        std::string pieces;  // each piece in brackets
+    } cases[] = {
+        {"", "[]"},           {"abc", "[abc]"},       {"|", "[][]"},
+        {"||", "[][][]"},     {"|a", "[][a]"},        {"a|", "[a][]"},
+        {"a||b", "[a][][b]"}, {"a|b|c", "[a][b][c]"}, {" | ", "[ ][ ]"},
+    };
+    for (const auto& [text, pieces] : cases) {
+        SCOPED_TRACE(text);
+        std::string walked;
+        for (std::string_view piece : CharSplit(text, '|'))
+            walked += "[" + std::string(piece) + "]";
+        EXPECT_EQ(walked, pieces);
+        LineList listed;
+        SplitByChar(text, '|', listed);
+        EXPECT_EQ(static_cast<std::size_t>(std::ranges::distance(CharSplit(text, '|'))),
+                  listed.size());
+    }
+}
+
+// A saved position walks again from there: a subtitle is split at a piece found on the way.
+TEST(Strings, CharSplitPositionsCanBeKeptAndWalkedAgain) {
+    const CharSplit split("a|-b|c|-d", '|');
+    const auto second = std::find_if(std::next(split.begin()), split.end(),
+                                     [](std::string_view piece) { return piece.starts_with('-'); });
+    std::string head;
+    std::string tail;
+    for (auto it = split.begin(); it != second; ++it)
+        head += *it;
+    for (auto it = second; it != split.end(); ++it)
+        tail += *it;
+    EXPECT_EQ(head, "a");
+    EXPECT_EQ(tail, "-bc-d");
+    EXPECT_EQ(*second, "-b");
 }
 
 TEST(Strings, NumbersAreWholeSignedThirtyTwoBitDecimals) {

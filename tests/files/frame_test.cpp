@@ -195,6 +195,55 @@ TEST(RunInFrame, FinishesTheReport) {
     }
 }
 
+// A finding on every line of a long file: the report goes to disk as it grows and ends the same
+// as a short one, its summary counting every line; dropped, it leaves nothing; a conversion
+// error leaves the older report as it was.
+TEST(RunInFrame, AReportLongerThanMemoryHoldsEndsTheSame) {
+    const std::string sep(kReportSeparator);
+    constexpr int kLines = 20'000;
+    for (const char* ending : {"finished", "discarded", "error"}) {
+        const std::string what = ending;
+        Fixture f;
+        std::string text;
+        for (int i = 1; i <= kLines; ++i)
+            text += std::to_string(i) + "\r\n";
+        WriteFile(f.input, text);
+        WriteFile(f.dir / "film.fix", "older report\r\n");
+        const auto body = [&](FrameRun& run) {
+            std::string line;
+            while (run.ReadLine(line)) {
+                run.WriteLine(line);
+                run.report().push_back(line + " = a");
+            }
+            EXPECT_LT(run.report().size(), 10'000u) << "the report is held in memory";
+            if (what == "discarded") run.DiscardReport();
+            if (what == "error") throw ConversionError("x", "stopped");
+        };
+        const FrameSteps steps{.reportExt = "fix", .summaryText = "Fixed Strings"};
+        if (what == "error") {
+            EXPECT_THROW(f.Run(steps, body), ConversionError);
+        } else {
+            EXPECT_EQ(f.Run(steps, body), RunResult::Done);
+        }
+        if (what == "finished") {
+            std::string expected = text;
+            for (std::size_t at = 0; (at = expected.find("\r\n", at)) != std::string::npos;
+                 at += 6) {
+                expected.insert(at, " = a");
+            }
+            EXPECT_EQ(ReadFile(f.dir / "film.fix"),
+                      expected + Crlf({sep, ">> " + std::to_string(kLines) + " Fixed Strings"}));
+            EXPECT_EQ(f.host.statusBar, ">> 20000 Fixed Strings");
+        } else {
+            EXPECT_EQ(ReadFile(f.dir / "film.fix"), "older report\r\n") << what;
+        }
+        // Nothing else is left: no temporary report, no output after a conversion error.
+        const Names files = what == "error" ? Names{"film.fix", "film.srt"}
+                                            : Names{"film.fix", "film.out", "film.srt"};
+        EXPECT_EQ(Listing(f.dir), files) << what;
+    }
+}
+
 TEST(RunInFrame, AReportOnlyRunNeedsNoOutputPathAndIgnoresAnExistingOutput) {
     const std::string sep(kReportSeparator);
     for (const char* output : {"", "film.out"}) {

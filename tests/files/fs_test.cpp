@@ -130,6 +130,8 @@ TEST(Fs, ProgramFolderOfAnInstalledProgramIsTheUsersConfigFolder) {
     fs::create_directories(prefix / "share" / "tessaline");
     test::WriteFile(prefix / "bin" / "tessaline", "");
     test::WriteFile(prefix / "share" / "tessaline" / "DiaBreak.dat", ". -\r\n");
+    fs::create_directories(prefix / "share" / "tessaline" / "languages");
+    test::WriteFile(prefix / "share" / "tessaline" / "languages" / "English.lng", "x\r\n");
     // A program run from its build folder keeps everything beside itself.
     fs::create_directories(dir / "build");
     const std::string built = (dir / "build" / "tessaline").string();
@@ -140,6 +142,7 @@ TEST(Fs, ProgramFolderOfAnInstalledProgramIsTheUsersConfigFolder) {
     const std::string config = (dir / "config" / "tessaline").string();
     EXPECT_EQ(ProgramFolderOf(installed), config);
     EXPECT_EQ(test::ReadFile(dir / "config" / "tessaline" / "DiaBreak.dat"), ". -\r\n");
+    EXPECT_EQ(test::ReadFile(dir / "config" / "tessaline" / "languages" / "English.lng"), "x\r\n");
 
     // The user's own edits survive the next start.
     test::WriteFile(dir / "config" / "tessaline" / "DiaBreak.dat", "; -\r\n");

@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
@@ -44,6 +45,7 @@
 #include <set>
 #include <string_view>
 
+#include "gui/diagram_view.hpp"
 #include "gui/window_layout.hpp"
 #include "ops/catalogue.hpp"
 #include "ops/settings_table.hpp"
@@ -550,7 +552,8 @@ TEST(MainWindow, EveryControlIsThereAndUnbuiltCommandsSaySo) {
         }
     }
     EXPECT_TRUE(w.Get<QPushButton>("btnOffsetTimeMls")->isEnabled());
-    EXPECT_FALSE(w.Get<QPushButton>("btnDraw")->isEnabled());
+    EXPECT_TRUE(w.Get<QPushButton>("btnDraw")->isEnabled());
+    EXPECT_FALSE(w.window.Control<QAction>("mnCodeTest")->isEnabled());  // not built
     EXPECT_EQ(w.Get<QCheckBox>("cbUseExclude")->text(), "Use Exclude:");
     EXPECT_EQ(w.window.windowTitle(), "Tessaline by Orvendel");
     EXPECT_FALSE(w.window.windowIcon().pixmap(32).isNull());
@@ -1190,6 +1193,135 @@ TEST(TimeFramePage, ATypedCoefficientAndTheTwinButtons) {
     EXPECT_TRUE(fs::exists(home / "film.time"));
     w.Click("btnExtendDeltaSubTimeDbl");
     EXPECT_EQ(w.messages, QStringList{"Output File Exist!!!"});
+}
+
+// "All in One" on a raw film: the file takes the chain's result and the editor shows it.
+TEST(MainWindow, AllInOneCleansTheOpenFile) {
+    TempDir home;
+    WriteFile(home / "film.srt",
+              "5\n00:00:01,000 --> 00:00:03,000\nHello ,world!How are\nyou ?\n\n");
+    Window w(home);
+    w.Open(home / "film.srt");
+    w.Click("btnAllInOne");
+    EXPECT_EQ(ReadFile(home / "film.srt"),
+              Crlf({"1", "00:00:01,000 --> 00:00:03,000", "Hello, world! How are you?", ""}));
+    EXPECT_FALSE(fs::exists(home / "film.out"));
+    EXPECT_EQ(w.Get<QPlainTextEdit>("MemoSubLines")->toPlainText(), "Hello, world! How are you?");
+    EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join("|").toStdString();
+}
+
+// The Diag page's "Timings": an overlap of the open film shows in the picture; after Fix Wrong
+// Time and Rename out-File change the same file, it is drawn again and the overlap is gone. The
+// scale boxes, which only the displacement modes use, are off meanwhile.
+TEST(MainWindow, TheTimingsDiagramShowsOverlapsAndFollowsTheFileItsCommandsChange) {
+    TempDir home;
+    WriteFile(home / "film.srt", Crlf({"1", "00:00:01,000 --> 00:00:03,000", "a", "", "2",
+                                       "00:00:02,500 --> 00:00:04,500", "b", "", "3",
+                                       "00:00:06,000 --> 00:00:07,000", "c", ""}));
+    Window w(home);
+    w.Open(home / "film.srt");
+    auto* timings = w.Get<QGroupBox>("rgMode")->findChildren<QRadioButton*>().at(2);
+    w.ShowPageOf(timings);
+    w.ClickAt(timings->mapTo(&w.window, QPoint(6, timings->height() / 2)));
+    ASSERT_TRUE(timings->isChecked());
+    EXPECT_FALSE(w.Get<QLineEdit>("edMasstab_x")->isEnabled());
+    w.Click("btnDraw");
+    auto* view = w.Get<DiagramView>("PaintBox");
+    EXPECT_EQ(view->timings().subtitles.size(), 3u);
+    EXPECT_EQ(view->timings().overlaps, 1);
+    EXPECT_TRUE(view->diagram().dots.empty());
+
+    w.Click("btnFixWrongTimingsAndJoinText");
+    w.Click("btnRenameFile");
+    ASSERT_TRUE(w.messages.isEmpty()) << w.messages.join("|").toStdString();
+    EXPECT_EQ(view->timings().overlaps, 0);
+    EXPECT_EQ(view->timings().shortestGap, 1);  // moved to one tick after the first
+}
+
+// The calculator's keys in the "Subtitle" page's timing boxes: a duration typed with plus moves
+// the off-time, T turns a frame line into a timing line, Enter measures the timing; ReWrite then
+// writes the timing the keys made.
+TEST(MainWindow, TheSubtitlePageTimingBoxesTakeTheCalculatorKeys) {
+    TempDir home;
+    WriteFile(home / "film.srt", Crlf({"1", "00:00:01,000 --> 00:00:03,000", "Hi", ""}));
+    Window w(home);
+    w.Open(home / "film.srt");
+    const auto text = [&w](const char* name) { return w.Get<QLineEdit>(name)->text(); };
+    EXPECT_EQ(text("edDeltaTimeRange"), "00:00:02,000");
+    w.Fill("edDeltaTimeRange", "00:00:05,000");
+    w.Press(Qt::Key_Plus);
+    EXPECT_EQ(text("edTimeRange"), "00:00:01,000 --> 00:00:06,000");
+    EXPECT_EQ(text("edDeltaTimeRange"), "00:00:05,000");  // the key is not typed
+    w.Press(Qt::Key_Minus, Qt::KeypadModifier);
+    EXPECT_EQ(text("edTimeRange"), "00:00:01,000 --> 00:00:06,000");  // 6 s less 5 s is 1 s
+
+    w.Fill("edTimeRange", "{50}{100}");
+    w.Press(Qt::Key_T);
+    EXPECT_EQ(text("edTimeRange"), "00:00:02,000 --> 00:00:04,000");  // at 25 frames a second
+    w.Fill("edTimeRange", "00:00:01,000 --> 00:00:01,500");
+    w.Press(Qt::Key_Return);
+    EXPECT_EQ(text("edDeltaTimeRange"), "00:00:00,500");
+    w.Fill("edDeltaTimeRange", "00:00:04,000");
+    w.Press(Qt::Key_Plus);
+    w.Click("btnReWriteSubtitle");
+    EXPECT_EQ(ReadFile(home / "film.srt"), Crlf({"1", "00:00:01,000 --> 00:00:05,000", "Hi", ""}));
+}
+
+// The calculator driven by keys: Enter breaks the source into three, plus moves a row's end by
+// its duration, T turns a frame line into a timing line at the source rate.
+TEST(MainWindow, TheTimeCalculatorBreaksAndMovesRanges) {
+    TempDir home;
+    Window w(home);
+    const auto text = [&w](const char* name) { return w.Get<QLineEdit>(name)->text(); };
+    // "3" of the parts, clicked on its button.
+    QAbstractButton* three =
+        w.Get<QGroupBox>("rgBreakTimeOnTail")->findChild<QButtonGroup*>()->button(1);
+    w.ShowPageOf(three);
+    QTest::mouseClick(three, Qt::LeftButton, {}, QPoint(8, three->height() / 2));
+    EXPECT_TRUE(three->isChecked());
+    w.Fill("edTimeRangeSource", "00:00:10,000 --> 00:00:13,000");
+    w.Press(Qt::Key_Return);
+    EXPECT_EQ(text("edDeltaTimeSource"), "00:00:03,000");
+    EXPECT_EQ(text("edTimeRange1"), "00:00:10,000 --> 00:00:11,000");
+    EXPECT_EQ(text("edTimeRange2"), "00:00:11,001 --> 00:00:12,001");
+    EXPECT_EQ(text("edTimeRange3"), "00:00:12,002 --> 00:00:13,000");
+    EXPECT_EQ(text("edDeltaTime3"), "00:00:00,998");
+
+    w.Fill("edTimeRange1", "00:01:00,000 --> 00:01:01,000");
+    w.Fill("edDeltaTime1", "00:00:02,000");
+    w.Press(Qt::Key_Plus);
+    EXPECT_EQ(text("edTimeRange1"), "00:01:00,000 --> 00:01:02,000");
+    EXPECT_EQ(text("edDeltaTime1"), "00:00:02,000");  // the key is not typed
+    w.Press(Qt::Key_Minus, Qt::KeypadModifier);
+    EXPECT_EQ(text("edTimeRange1"), "00:01:00,000 --> 00:01:02,000");
+    w.Click("btnDeltaTime1Calc");
+    EXPECT_EQ(text("edDeltaTime1"), "00:00:02,000");
+
+    w.Fill("edTimeRange2", "{250}{500}");
+    w.Press(Qt::Key_T);
+    EXPECT_EQ(text("edDeltaTime2"), "{250}{500}");
+    EXPECT_EQ(text("edTimeRange2"), "00:00:10,000 --> 00:00:20,000");
+}
+
+// The Diag page: "Draw" plots the open film at 25 to 29,970 frames per second with the
+// automatic scales; opening another file draws that one; a MicroDVD file draws nothing.
+TEST(MainWindow, TheDiagramFollowsTheOpenFile) {
+    TempDir home;
+    Window w(home);
+    w.OpenFilm(home);
+    auto* view = w.Get<DiagramView>("PaintBox");
+    EXPECT_EQ(view->diagram().dots.size(), 4u);  // drawn at once for the opened file
+    w.Click("btnDraw");
+    EXPECT_EQ(view->diagram().dots.size(), 4u);
+    EXPECT_EQ(w.Get<QLineEdit>("edMasstab_y")->text(), "0,001");  // from the first on-time, 1000
+    WriteFile(home / "long.srt", Crlf({"1", "00:00:01,000 --> 00:00:02,000", "a", "", "2",
+                                       "00:00:03,000 --> 00:00:04,000", "b", "", "3",
+                                       "00:00:05,000 --> 00:00:06,000", "c", ""}));
+    w.Open(home / "long.srt");
+    EXPECT_EQ(view->diagram().dots.size(), 6u);
+    WriteFile(home / "film.sub", "{1}{25}Hi\r\n");
+    w.Open(home / "film.sub");
+    EXPECT_TRUE(view->diagram().dots.empty());
 }
 
 }  // namespace

@@ -40,16 +40,8 @@ TEST_P(CorpusProgram, EveryCommandKeepsItsPromisesInTimeAndMemory) {
     for (const char* folder : {"work", "home", "scratch"})
         std::filesystem::create_directory(root / folder);
     const InvocationRunner runner = ProgramRunner(root / "home", root / "scratch");
-    // Left open: the layout commands hold a MicroDVD subtitle's display lines as a list of
-    // strings, some 50 bytes a line, so a line of millions of bars costs them hundreds of MB.
-    // Every other promise, their time limit included, is still checked on that file.
-    const std::vector<std::string_view> displayLineLists = {
-        "to-one-line", "set-length", "length-test", "break-dialog", "break-big-text"};
     const Promises promises{.maxRssKb = MemoryAllowedKb(bytes.size()),
-                            .secondInputKb = static_cast<long>(2 * bytes.size() / 1024),
-                            .memoryUnchecked = name == "long-line-of-bars.sub"
-                                                   ? displayLineLists
-                                                   : std::vector<std::string_view>{}};
+                            .secondInputKb = static_cast<long>(2 * bytes.size() / 1024)};
     for (const std::string& broken :
          CheckEveryInvocation((root / "work").string(), name, bytes, runner, promises)) {
         ADD_FAILURE() << broken;

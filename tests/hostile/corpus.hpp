@@ -36,6 +36,9 @@ inline const std::vector<GeneratedFile>& GeneratedCorpus() {
          }},
         {"long-line-of-bars.sub",
          [] { return "{1}{2}" + std::string(kLongLineBytes, '|') + "\r\n"; }},
+        // A style tag and a speaker's hyphen lead the tag and dialogue commands into the bars.
+        {"long-line-of-tagged-bars.sub",
+         [] { return "{1}{2}{y:i}-" + std::string(kLongLineBytes, '|') + "\r\n"; }},
         {"long-dialogue-of-override-blocks.ass",
          [] {
              std::string text = "[Events]\r\nDialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,";
@@ -55,8 +58,8 @@ inline const std::vector<GeneratedFile>& GeneratedCorpus() {
 }
 
 /// Runs every catalogued invocation over the file (CheckRun), and each command's first one (its
-/// required values only) once more with files in the places of its outputs. Returns each broken
-/// promise with the invocation that broke it.
+/// required values only) once more with files in the places of its outputs; then the editor's
+/// commands. Returns each broken promise with the invocation that broke it.
 inline std::vector<std::string> CheckEveryInvocation(const std::string& dir,
                                                      const std::string& name,
                                                      const std::string& bytes,
@@ -74,6 +77,12 @@ inline std::vector<std::string> CheckEveryInvocation(const std::string& dir,
                 broken.push_back(invocation.label + (outputsExist ? " (outputs exist)" : "") +
                                  ": " + what);
             }
+        }
+    }
+    for (const Invocation& invocation : EditorInvocations(name, bytes)) {
+        for (const std::string& what :
+             CheckRun(invocation, dir, name, bytes, false, runner, promises)) {
+            broken.push_back(invocation.label + ": " + what);
         }
     }
     return broken;

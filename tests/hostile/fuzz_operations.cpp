@@ -35,7 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) return 0;
     const std::string name = kNames[data[0] % 4];
     const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
-    for (const Invocation& invocation : CatalogueInvocations()) {
+    std::vector<Invocation> invocations = CatalogueInvocations();
+    for (Invocation& editor : EditorInvocations(name, bytes))
+        invocations.push_back(std::move(editor));
+    for (const Invocation& invocation : invocations) {
         for (const std::string& broken :
              CheckRun(invocation, dir, name, bytes, data[0] & 4, runner)) {
             std::fprintf(stderr, "%s on %s: %s\n", invocation.label.c_str(), name.c_str(),

@@ -44,6 +44,13 @@ struct Invocation {
 /// the values tried); empty when everything is covered.
 [[nodiscard]] const std::vector<std::string>& InvocationProblems();
 
+/// The editor's commands (show-subtitle, rewrite-subtitle, delete-subtitle), which are not
+/// catalogued operations: each run on the file `name` holding `bytes`, the subtitle named as
+/// the file's kind names it (the first SubRip number 1, the first MicroDVD line's frames), so
+/// that a rewrite and a delete reach the writing of the file.
+[[nodiscard]] std::vector<Invocation> EditorInvocations(std::string_view name,
+                                                        std::string_view bytes);
+
 /// The program arguments of an invocation on `path` after the program options:
 /// [--set KEY=VALUE]... COMMAND ARGS... -- PATH (or the mask of its folder).
 [[nodiscard]] std::vector<std::string> CommandLine(const Invocation& invocation,
@@ -77,8 +84,6 @@ struct Promises {
     long maxRssKb = 0;
     /// Allowed besides, for a command that reads a second file (the same bytes again).
     long secondInputKb = 0;
-    /// Commands whose peak memory is not checked on this file (a fault known and left open).
-    std::vector<std::string_view> memoryUnchecked = {};
 };
 
 /// Lays the file out in the empty folder `dir` as `name` (with a second input beside it, and,

@@ -13,7 +13,8 @@ prefix=$scratch/usr
 for f in bin/tessaline bin/tessaline-gui share/applications/tessaline.desktop \
          share/icons/hicolor/scalable/apps/tessaline.svg share/icons/hicolor/48x48/apps/tessaline.png \
          share/man/man1/tessaline.1 share/bash-completion/completions/tessaline \
-         share/tessaline/DiaBreak.dat; do
+         share/tessaline/DiaBreak.dat share/tessaline/languages/English.lng \
+         share/tessaline/languages/Russian.lng; do
     [[ -f "$prefix/$f" ]] || fail "$f is not installed"
 done
 
@@ -49,6 +50,7 @@ printf '1\r\n00:00:01,000 --> 00:00:02,000\r\nHi\r\n' >"$scratch/work/film.srt"
 (cd "$scratch/work" && env -u TESSALINE_HOME HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" \
     "$prefix/bin/tessaline" --set WriteOperationsLog=1 recount film.srt)
 [[ -f "$scratch/config/tessaline/DiaBreak.dat" ]] || fail "shipped defaults not copied"
+[[ -f "$scratch/config/tessaline/languages/Russian.lng" ]] || fail "language files not copied"
 [[ -f "$scratch/config/tessaline/Operations.log" ]] || fail "no log in the configuration folder"
 [[ ! -e "$prefix/bin/Operations.log" ]] || fail "the install folder was written"
 echo "install checks passed"

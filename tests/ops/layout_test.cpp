@@ -7,6 +7,9 @@
 
 #include "layout_run.hpp"
 #include "ops/break_subtitles.hpp"
+#include "ops/correction.hpp"
+#include "ops/layout.hpp"
+#include "ops/line_cut.hpp"
 #include "ops/to_bottom.hpp"
 #include "ops/to_one_line.hpp"
 
@@ -259,6 +262,57 @@ TEST(LayoutOperations, RefuseOtherKindsAndLeaveNothingBehind) {
           [](LayoutRun& f) { return BreakSubDialog(f.input(), f.output(), {}, f.host); });
     check("break big text",
           [](LayoutRun& f) { return BreakBigText(f.input(), f.output(), {}, f.host); });
+}
+
+// A record of more text lines than any subtitle has (a text file under a timing line) is never
+// held whole: the layout operations copy it as it is and lay out the subtitles around it; the
+// correction writes it as it grows, line for line what it writes when it holds it.
+TEST(LayoutOperations, ARecordTooLongToHoldPassesThroughAndTheRestIsLaidOut) {
+    std::string longText;
+    for (std::size_t i = 0; i <= LayoutReader::kMostRecordLines; ++i)
+        longText += "Line  " + std::to_string(i) + "\r\n";
+    const std::string longRecord = Crlf({"2", T1}) + longText + "\r\n";
+    const std::string file = Crlf({"1", T1, "Short one", "two", ""}) + longRecord +
+                             Crlf({"3", T1, "Last one", "again", ""});
+    const struct {
+        const char* what;
+        RunResult (*run)(LayoutRun&);
+        std::string before, after;  // what the short subtitles become
+    } cases[] = {
+        {"to one line",
+         [](LayoutRun& f) { return SubtitlesToOneLine(f.input(), f.output(), {}, f.host); },
+         Crlf({"1", T1, "Short one two", ""}), Crlf({"3", T1, "Last one again", ""})},
+        {"set length",
+         [](LayoutRun& f) {
+             return SetLength(f.input(), f.output(), {.cut = {.maxLength = 5}}, f.host);
+         },
+         Crlf({"1", T1, "Short", "one", "two", ""}), Crlf({"3", T1, "Last", "one", "again", ""})},
+        {"to bottom",
+         [](LayoutRun& f) { return SubtitlesToBottom(f.input(), f.output(), {}, f.host); },
+         Crlf({"1", T1, " ", "Short one", "two", ""}),
+         Crlf({"3", T1, " ", "Last one", "again", ""})},
+    };
+    for (const auto& c : cases) {
+        LayoutRun run(file);
+        EXPECT_EQ(c.run(run), RunResult::Done) << c.what;
+        EXPECT_EQ(run.Read("out"), c.before + longRecord + c.after) << c.what;
+    }
+
+    // The correction removes double spaces from every line of it, the lines written early too,
+    // each reported with the record's number.
+    LayoutRun run(file);
+    EXPECT_EQ(SubtitlesCorrection(run.input(), run.output(), {.interactive = false}, run.host),
+              RunResult::Done);
+    std::string corrected = run.Read("out");
+    EXPECT_EQ(corrected.find("Line  "), std::string::npos);
+    EXPECT_NE(corrected.find("\r\nLine\r\n0\r\n"), std::string::npos);
+    // Lines 9998 and 9999 open the part after the first 10,000 lines held (number and timing
+    // among them): neither is taken for a timing line.
+    for (const char* number : {"9998", "9999", "10000"})
+        EXPECT_NE(corrected.find("\r\nLine\r\n" + std::string(number) + "\r\n"), std::string::npos)
+            << number;
+    const std::string report = run.Read("corr");
+    EXPECT_EQ(report.find("1 = "), std::string::npos) << "no line reported with the key before";
 }
 
 }  // namespace

@@ -1,0 +1,101 @@
+#include "app/language.hpp"
+
+#include <array>
+
+namespace tessaline {
+namespace {
+
+struct LineTarget {
+    int line;
+    CaptionTarget first;
+    CaptionTarget second{};  // a second control that shows the same text
+};
+
+// Line 148 captions the label of the frame offset only: its button ("Offset Frame") is no label.
+// clang-format off
+constexpr auto kLines = std::to_array<LineTarget>({
+    {2, {kMainWindowTarget}}, {3, {"mnFile"}}, {4, {"mnOpenFile"}}, {5, {"mnRenameFile"}},
+    {6, {"mnSubtitlesLists"}}, {9, {"mnFocus"}}, {10, {"mnSubtitleLinesSetFocus"}},
+    {11, {"mnTimeExtenderSetFocus"}}, {12, {"mnTimeTestSetFocus"}},
+    {13, {"mnTimeCalculatorSetFocus"}}, {16, {"mnConvertation"}}, {17, {"mnTextToLowerCase"}},
+    {18, {"mnTextToUpLoCase"}}, {19, {"mnTextToUpFirstLetterLoCase"}},
+    {20, {"mnNormalizeTextString"}}, {21, {"mnTextToSwitchCase"}},
+    {22, {"mnUpCaseTextInBrackets"}}, {25, {"mnSettings"}}, {26, {"mnParameters"}},
+    {27, {"mnPartsAndTails"}}, {31, {"mnAbout"}},
+    {35, {"gbOpenFiles"}}, {36, {"lOpenFile"}}, {37, {"lOpenFileAdd"}},
+    {39, {"TabSheetSubtitle"}}, {40, {"TabSheetSubtitleOperations"}},
+    {41, {"TabSheetTimeFrameOperations"}}, {42, {"TabSheetUtilities"}}, {43, {"TabSheetDiagram"}},
+    {45, {"cbDirectoryMode"}}, {46, {"cbFirstSubtitle"}}, {47, {"btnAllInOne"}},
+    {48, {"btnRenameFile"}}, {49, {"stOutFile"}}, {50, {"btnDeleteFile"}}, {52, {"gbLogData"}},
+    {53, {"btnLoadLogFile"}}, {54, {"stLogFile"}}, {55, {"btnGotoLogLine"}, {"btnGotoSubLine"}},
+    {56, {"btnPrevLogLine"}, {"btnPrevSubLine"}}, {57, {"btnNextLogLine"}, {"btnNextSubLine"}},
+    {60, {"gbSubLines"}}, {61, {"btnReWriteSubtitle"}}, {62, {"btnFirstSubLine"}},
+    {63, {"btnLastSubLine"}}, {64, {"lOf"}}, {65, {"cbBold"}}, {66, {"cbTime"}},
+    {67, {"btnAddLastSub"}}, {68, {"btnBreakStr"}}, {69, {"btnBreakStrEqual"}},
+    {70, {"btnSwitchCase"}}, {71, {"btnSwitchCaseSelected"}}, {72, {"btnBreakOneDialog"}},
+    {73, {"btnBreakOneBigText"}}, {76, {"lOffsetCount"}}, {77, {"btnOffsetCount"}},
+    {78, {"btnOffsetReCount"}}, {79, {"btnSubtitlesCorrection"}}, {80, {"lFramesAtSec"}},
+    {81, {"lFramesAtSecTarget"}}, {82, {"btnSprainRangeTimeAtSec"}},
+    {83, {"rgCoefficient", 0}}, {84, {"rgCoefficient", 1}}, {85, {"btnReplaceList"}},
+    {86, {"lFindText"}}, {87, {"btnFindText"}}, {88, {"btnReplaceText"}},
+    {89, {"btnRemoveLineBeginFromText"}}, {90, {"btnSubTagRemove"}},
+    {91, {"btnSubTagFixToOneLine"}}, {92, {"btnSubTagFix"}}, {93, {"btnSubToBottom"}},
+    {96, {"gbSubtitlesLength"}}, {97, {"cbLineAddSpaceAfterDelimiters"}},
+    {98, {"cbSaveSubLength"}}, {99, {"cbLineAnalySym"}}, {100, {"cbLineCutEqual"}},
+    {101, {"cbLineReCut"}}, {102, {"lSubLineCount"}}, {103, {"lSubLineLength"}},
+    {104, {"cbFromSubEnd"}}, {105, {"btnSubToOneLine"}}, {106, {"btnSubLineCut"}},
+    {107, {"btnSubLineTest"}}, {108, {"cbWriteLogOnSetLength"}}, {109, {"cbTAGtest"}},
+    {110, {"cbOnlyError_to_Log"}}, {111, {"cbNoTimeRangeLog"}},
+    {112, {"btnExtendDeltaSubTime"}, {"btnExtendDeltaSubTimeDbl"}},
+    {113, {"btnTimeTest"}, {"btnTimeTestDbl"}}, {114, {"btnFrameTest"}, {"btnFrameTestDbl"}},
+    {117, {"gbSubtitleFix"}}, {118, {"btnFixSubDialog"}}, {119, {"btnBreakBigText"}},
+    {120, {"btnBreakSubDialog"}}, {121, {"btnSubDelSpaceBeforeDelimiters"}},
+    {122, {"btnSubDelimitersFix"}}, {123, {"cbUseExclude"}}, {129, {"gbRangeTime"}},
+    {130, {"lBeginTime"}}, {131, {"lEndTime"}}, {132, {"lFullTime"}}, {133, {"lNewEndTime"}},
+    {134, {"lNewFullTime"}}, {135, {"btnGetRangeTime"}}, {136, {"btnSprainRangeTime"}},
+    {137, {"lMinRTime"}, {"lMinDTime"}}, {138, {"lMinRTimeMls"}, {"lMinDTimeMls"}},
+    {139, {"cbLogTimeArea"}}, {140, {"gbRangeFrames"}}, {141, {"lBeginFrame"}},
+    {142, {"lEndFrame"}}, {143, {"lFullFrames"}}, {144, {"lNewEndFrame"}},
+    {145, {"lNewFullFrames"}}, {146, {"btnGetRangeFrames"}}, {147, {"btnSprainRangeFrames"}},
+    {148, {"lOffsetFrame"}}, {149, {"cbOffsetFrameMinus"}, {"cbOffsetTimeMinus"}},
+    {150, {"gbOffsetTime"}, {"btnOffsetTimeMls"}}, {151, {"lOffsetTime"}},
+    {152, {"lOffsetTimeMls"}}, {153, {"stStatusText"}}, {154, {"gbTimeExtender"}},
+    {155, {"lDeltaTimeMlsOff"}}, {156, {"lDeltaTimeMlsOn"}}, {157, {"cbMaxExtend"}},
+});
+// clang-format on
+
+// The first block is read from a file of more than 30 lines, the second from one of more than 56.
+constexpr int kFirstBlockEnd = 31;
+constexpr std::size_t kFirstBlockMinLines = 31;
+constexpr std::size_t kSecondBlockMinLines = 57;
+
+}  // namespace
+
+std::vector<Caption> LanguageCaptions(const std::vector<std::string>& lines) {
+    std::vector<Caption> captions;
+    for (const LineTarget& t : kLines) {
+        const std::size_t needed =
+            t.line <= kFirstBlockEnd ? kFirstBlockMinLines : kSecondBlockMinLines;
+        // A file long enough for the block may still end before the line: that line is left.
+        if (lines.size() < needed || static_cast<std::size_t>(t.line) >= lines.size()) continue;
+        const std::string& text = lines[static_cast<std::size_t>(t.line)];
+        captions.push_back({t.first, text});
+        if (!t.second.control.empty()) captions.push_back({t.second, text});
+    }
+    return captions;
+}
+
+std::vector<CaptionTarget> LanguageTargets() {
+    std::vector<CaptionTarget> targets;
+    for (const LineTarget& t : kLines) {
+        targets.push_back(t.first);
+        if (!t.second.control.empty()) targets.push_back(t.second);
+    }
+    return targets;
+}
+
+std::string LanguageFilePath(const std::string& programFolder, std::string_view name) {
+    return programFolder + "/languages/" + std::string(name) + ".lng";
+}
+
+}  // namespace tessaline

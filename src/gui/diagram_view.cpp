@@ -1,0 +1,228 @@
+#include "gui/diagram_view.hpp"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+#include "app/session.hpp"
+#include "core/times.hpp"
+#include "files/fs.hpp"
+#include "files/line_io.hpp"
+#include "gui/qt_host.hpp"
+
+namespace tessaline::gui {
+namespace {
+
+constexpr int kOrigin = 5;       // pixels from the left and bottom edges
+constexpr int kTimingsMode = 2;  // the third item of " mode "
+
+// A scale box's text: "0,01" and the like; a point is read too.
+double ScaleOf(const QString& text) {
+    bool ok = false;
+    const double value = QString(text).replace(',', '.').toDouble(&ok);
+    return ok ? value : 0;
+}
+
+// 10^-n as "0," + (n - 1) zeros + "1".
+QString ScaleText(double scale) {
+    const int n = static_cast<int>(std::lround(-std::log10(scale)));
+    return "0," + QString(std::max(n - 1, 0), '0') + "1";
+}
+
+}  // namespace
+
+DiagramView::DiagramView(QWidget* parent) : QFrame(parent) {
+    setFrameStyle(QFrame::Box);
+    setMinimumHeight(380);
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    setPalette(palette);
+}
+
+void DiagramView::Show(Diagram diagram) {
+    diagram_ = std::move(diagram);
+    timings_ = {};
+    showsTimings_ = false;
+    update();
+}
+
+void DiagramView::Show(TimingsPicture timings) {
+    timings_ = std::move(timings);
+    diagram_ = {};
+    showsTimings_ = true;
+    update();
+}
+
+void DiagramView::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event);
+    QPainter painter(this);
+    if (showsTimings_) {
+        PaintTimings(painter);
+        return;
+    }
+    const QPoint origin(kOrigin, height() - kOrigin);
+    painter.setPen(Qt::black);
+    painter.drawLine(origin, QPoint(width() - kOrigin, origin.y()));
+    painter.drawLine(origin, QPoint(origin.x(), kOrigin));
+    painter.drawText(origin + QPoint(4, -4), "0,0");
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::blue);
+    // Dots that fall outside the surface are not drawn: 10,000 subtitles stay fast.
+    for (const DiagramDot& dot : diagram_.dots) {
+        const std::int64_t x = origin.x() + dot.x;
+        const std::int64_t y = origin.y() - dot.y;
+        if (x > width() || y < 0) continue;
+        painter.drawRect(static_cast<int>(x) - 1, static_cast<int>(y) - 1, 3, 3);
+    }
+}
+
+void DiagramView::PaintTimings(QPainter& painter) {
+    const int textHeight = fontMetrics().height();
+    const int left = kOrigin;
+    const int right = width() - kOrigin;
+    const int top = kOrigin + textHeight + 2;
+    const int bottom = height() - kOrigin - textHeight - 2;
+    const int axis = (top + bottom) / 2;
+    painter.setPen(Qt::black);
+    painter.drawText(left, kOrigin + fontMetrics().ascent(),
+                     QString::fromStdString(TimingsSummary(timings_)));
+    painter.drawLine(left, axis, right, axis);
+    painter.setPen(Qt::darkGray);
+    painter.drawText(left + 4, top + fontMetrics().ascent(), "durations (to 10 s)");
+    painter.drawText(left + 4, bottom - fontMetrics().descent(), "gaps to the next (to 10 s)");
+    if (timings_.subtitles.empty()) return;
+
+    // Each subtitle is a bar from its on- to its off-time, as tall as it lasts; below the axis
+    // a bar fills its gap to the next. Grouped by colour, 10,000 subtitles are a few calls.
+    constexpr double kTallest = 10'000;  // milliseconds drawn at full height
+    const double xScale = static_cast<double>(right - left) /
+                          static_cast<double>(std::max<std::int64_t>(timings_.end, 1));
+    const auto x = [&](std::int64_t ms) {
+        return left + static_cast<int>(std::lround(static_cast<double>(ms) * xScale));
+    };
+    const auto scaled = [](std::int64_t ms, int room) {
+        const auto clamped = std::clamp<std::int64_t>(ms, 0, static_cast<std::int64_t>(kTallest));
+        return std::max(
+            1, static_cast<int>(std::lround(static_cast<double>(clamped) / kTallest * room)));
+    };
+    QList<QRect> durations;
+    QList<QRect> gaps;
+    QList<QLine> faults;
+    for (const SubtitleSpan& span : timings_.subtitles) {
+        if (span.wrongPeriod) {
+            faults.append(QLine(x(span.on), top, x(span.on), bottom));
+            continue;
+        }
+        const int height = scaled(span.off - span.on, axis - top);
+        durations.append(
+            QRect(x(span.on), axis - height, std::max(1, x(span.off) - x(span.on)), height));
+        if (span.overlaps) {
+            faults.append(QLine(x(span.off + span.gap), top, x(span.off + span.gap), bottom));
+        } else if (span.gap > 0) {
+            gaps.append(QRect(x(span.off), axis + 1,
+                              std::max(1, x(span.off + span.gap) - x(span.off)),
+                              scaled(span.gap, bottom - axis)));
+        }
+    }
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0, 0, 160));
+    painter.drawRects(durations);
+    painter.setBrush(Qt::lightGray);
+    painter.drawRects(gaps);
+    painter.setPen(QPen(Qt::red, 2));
+    painter.drawLines(faults);
+    painter.setPen(Qt::black);
+    painter.drawText(left, height() - kOrigin - fontMetrics().descent(), "0");
+    const QString end = QString::fromStdString(MsToTimeText(
+        static_cast<TimeMs>(std::min<std::int64_t>(timings_.end, 24LL * 3600 * 1000 - 1))));
+    painter.drawText(right - fontMetrics().horizontalAdvance(end),
+                     height() - kOrigin - fontMetrics().descent(), end);
+}
+
+const QStringList& DiagramControls() {
+    static const QStringList names = {"btnDraw", "rgMode", "edMasstab_x", "edMasstab_y",
+                                      "cbAutoMasstab"};
+    return names;
+}
+
+std::function<void()> WireDiagram(QWidget* window, Session& session) {
+    const auto draw = [window, &session] {
+        auto* view = window->findChild<DiagramView*>("PaintBox");
+        if (view == nullptr) return;
+        auto* modes = window->findChild<QGroupBox*>("rgMode")->findChild<QButtonGroup*>();
+        const int mode = modes != nullptr ? std::max(modes->checkedId(), 0) : 0;
+        const Settings& s = session.settings();
+        const bool subRip = session.currentExt == "srt";
+        const bool fileOpen = !session.directoryMode && IsRegularFile(session.openFile);
+        if (mode == kTimingsMode) {
+            if (!fileOpen || (!subRip && session.currentExt != "sub")) {
+                view->Show(TimingsPicture{});
+                return;
+            }
+            // A MicroDVD file is placed in time at the source rate.
+            std::optional<long double> fps;
+            if (!subRip) fps = ParseFramesPerSecond(s.Text("FramesAtSec")).value_or(0);
+            try {
+                view->Show(TimingsOf(ReadLinesIfExists(session.openFile), s.Bool("TimeCorrection"),
+                                     fps, FirstChar(s.Text("OpenBrackets"), '{'),
+                                     FirstChar(s.Text("CloseBrackets"), '}')));
+            } catch (const std::exception& e) {
+                session.host().ShowMessage(e.what());
+                view->Show(TimingsPicture{});
+            }
+            return;
+        }
+        // Only a SubRip file has times to move.
+        if (!fileOpen || !subRip) {
+            view->Show(Diagram{});
+            return;
+        }
+        auto* x = window->findChild<QLineEdit*>("edMasstab_x");
+        auto* y = window->findChild<QLineEdit*>("edMasstab_y");
+        const DiagramParams params{
+            .mode = mode == 1 ? 1 : 0,
+            .sourceRate = s.Text("FramesAtSec"),
+            .targetRate = s.Text("FramesAtSecTarget"),
+            .rememberedFull = session.controls.Number("RememberedFullTime"),
+            .newFull = session.controls.Time("dtpNewFullTime", "seNewFullTimeMls"),
+            .rangeMode = s.Int("SprainRangeMode"),
+            .def1 = s.Int("iDef1"),
+            .def2 = s.Int("iDef2"),
+            .keepFirst = session.controls.Bool("cbFirstSubtitle"),
+            .autoScale = window->findChild<QCheckBox*>("cbAutoMasstab")->isChecked(),
+            .xScale = ScaleOf(x->text()),
+            .yScale = ScaleOf(y->text()),
+            .timeCorrection = s.Bool("TimeCorrection")};
+        Diagram diagram;
+        try {
+            diagram = DiagramOf(ReadLinesIfExists(session.openFile), params);
+        } catch (const std::exception& e) {
+            session.host().ShowMessage(e.what());
+        }
+        if (params.autoScale && !diagram.dots.empty()) {
+            x->setText(ScaleText(diagram.xScale));
+            y->setText(ScaleText(diagram.yScale));
+        }
+        view->Show(std::move(diagram));
+    };
+    QObject::connect(window->findChild<QPushButton*>("btnDraw"), &QPushButton::clicked, window,
+                     draw);
+    // The scales belong to the displacement modes; the timings fit the surface by themselves.
+    if (auto* modes = window->findChild<QGroupBox*>("rgMode")->findChild<QButtonGroup*>()) {
+        QObject::connect(modes, &QButtonGroup::idToggled, window, [window](int id, bool on) {
+            if (id != kTimingsMode) return;
+            for (const char* name : {"edMasstab_x", "edMasstab_y", "cbAutoMasstab"})
+                window->findChild<QWidget*>(name)->setEnabled(!on);
+        });
+    }
+    return draw;
+}
+
+}  // namespace tessaline::gui

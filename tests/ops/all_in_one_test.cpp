@@ -1,0 +1,111 @@
+// All in One over hand-written files: the chain's result in the file, no output left, the
+// refusals before the chain and a conversion error that stops it.
+
+#include "ops/all_in_one.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/errors.hpp"
+#include "files/recording_host.hpp"
+#include "op_folder.hpp"
+#include "ops/controls.hpp"
+#include "ops/settings.hpp"
+#include "test_support.hpp"
+
+namespace tessaline {
+namespace {
+
+using test::Crlf;
+using test::OpFolder;
+using test::W;
+
+struct Chain {
+    explicit Chain(std::string_view content, std::string_view name = "film.srt",
+                   bool existingOutput = false)
+        : folder(content, name, existingOutput) {}
+    RunResult Run() {
+        OperationContext context{.settings = settings,
+                                 .controls = controls,
+                                 .host = folder.host,
+                                 .programFolder = folder.dir.path().string(),
+                                 .diaBreaks = diaBreaks,
+                                 .addFile = ""};
+        return RunAllInOne(context, {.input = folder.input.string(),
+                                     .output = folder.output.string(),
+                                     .interactive = true,
+                                     .variant = 0});
+    }
+    Settings settings;
+    ControlValues controls;
+    LineList diaBreaks;
+    OpFolder folder;
+};
+
+// A raw film: Unix line ends, glued and loose punctuation, numbering from 5, two-line subtitles,
+// a number split by a space, a line too long for 33 characters.
+const std::string kRaw =
+    "5\n00:00:01,000 --> 00:00:03,000\nHello ,world!How are\nyou ?\n\n"
+    "6\n00:00:04,000 --> 00:00:06,000\nIt costs 1 000 dollars\n\n"
+    "7\n00:00:07,000 --> 00:00:12,000\n"
+    "This line is far too long to stay on one line of the screen\n\n";
+
+TEST(AllInOne, TheFileHoldsTheChainsResultAndNoOutputRemains) {
+    Chain chain(kRaw);
+    EXPECT_EQ(chain.Run(), RunResult::Done);
+    const std::string result = test::ReadFile(chain.folder.input);
+    EXPECT_EQ(result, Crlf({"1", "00:00:01,000 --> 00:00:03,000", "Hello, world! How are you?", "",
+                            "2", "00:00:04,000 --> 00:00:06,000", "It costs 1000 dollars", "", "3",
+                            "00:00:07,000 --> 00:00:12,000", "This line is far too long to stay",
+                            "on one line of the screen", ""}));
+    EXPECT_EQ(chain.folder.Output(), "(none)");
+    EXPECT_TRUE(chain.folder.host.messages.empty());
+    EXPECT_EQ(test::TrashedFile(chain.folder.input.string()).value_or("-"), kRaw);
+}
+
+// Refused before any step: the file and an old output stay as they were, and no report is made.
+TEST(AllInOne, RefusesBeforeTheChain) {
+    struct Case {
+        const char* name;
+        bool existingOutput;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"film.ssa", false, "Not Support File extension: ssa"},
+        {"film.txt", false, "Not Support File extension: txt"},
+        {"film.srt", true, "Output File Exist!!!"},
+    };
+    for (const Case& c : cases) {
+        Chain chain(kRaw, c.name, c.existingOutput);
+        EXPECT_EQ(chain.Run(), RunResult::Refused) << c.name;
+        EXPECT_EQ(test::ReadFile(chain.folder.input), kRaw) << c.name;
+        EXPECT_EQ(chain.folder.Output(), c.existingOutput ? "old" : "(none)") << c.name;
+        EXPECT_EQ(chain.folder.FileCount(), c.existingOutput ? 2 : 1) << c.name;
+        EXPECT_EQ(chain.folder.host.messages, std::vector<std::string>{c.message}) << c.name;
+    }
+}
+
+// A file named in capitals runs; a clean file comes out as it went in.
+TEST(AllInOne, ACleanFileStaysAsItWas) {
+    const std::string clean = Crlf({"1", "00:00:01,000 --> 00:00:03,000", W("Привет, мир!"), "",
+                                    "2", "00:00:04,000 --> 00:00:06,000", "Hello.", ""});
+    Chain chain(clean, "FILM.SRT");
+    chain.folder.output = chain.folder.dir / "FILM.out";
+    EXPECT_EQ(chain.Run(), RunResult::Done);
+    EXPECT_EQ(test::ReadFile(chain.folder.input), clean);
+    EXPECT_EQ(chain.folder.File("FILM.out"), "(none)");
+}
+
+// A conversion error in the third step (a malformed off-time for the correction) ends the chain:
+// the file holds the first two steps' result, nothing of the third is left.
+TEST(AllInOne, AConversionErrorStopsTheChain) {
+    Chain chain("1\n00:00:01,000 --> 00:00:03,00x\nHi ,there\n\n");
+    EXPECT_THROW(chain.Run(), ConversionError);
+    EXPECT_EQ(test::ReadFile(chain.folder.input),
+              Crlf({"1", "00:00:01,000 --> 00:00:03,00x", "Hi, there", ""}));
+    EXPECT_EQ(chain.folder.Output(), "(none)");
+}
+
+}  // namespace
+}  // namespace tessaline
