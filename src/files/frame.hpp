@@ -91,8 +91,13 @@ class FrameRun {
     }
     Host& host() { return host_; }
     /// The report's latest lines. Operations append to it; the frame moves the lines to disk
-    /// between two input lines once there are many, so the list is never read back.
-    LineList& report() { return report_; }
+    /// once there are many (between two input lines, and whenever the list is asked for: an
+    /// operation that reads records on its own still asks for it for each line it adds), so the
+    /// list is never read back.
+    LineList& report() {
+        SpillReportWhenLong();
+        return report_;
+    }
     /// Drops every report line added so far, those already moved to disk too.
     void DiscardReport();
     /// Finishes the report as FinishReport does, with the lines moved to disk before it.
