@@ -20,17 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The file's size and modification time, or zeros when it cannot be read.
-std::pair<std::uint64_t, std::int64_t> FileStamp(const std::string& path) {
-    std::error_code error;
-    const auto size = fs::file_size(path, error);
-    if (error) return {0, 0};
-    const auto time = fs::last_write_time(path, error);
-    if (error) return {0, 0};
-    return {static_cast<std::uint64_t>(size),
-            static_cast<std::int64_t>(time.time_since_epoch().count())};
-}
-
 // A reading of the file that writes nothing: the frame's line reading without its checks.
 class FileReading {
   public:

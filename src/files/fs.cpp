@@ -13,9 +13,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <random>
 #include <cstring>
 #include <filesystem>
+#include <random>
 
 #include "core/chars.hpp"
 #include "core/errors.hpp"
@@ -35,6 +35,16 @@ bool IsRegularFile(const std::string& path) {
 bool IsFolder(const std::string& path) {
     struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::pair<std::uint64_t, std::int64_t> FileStamp(const std::string& path) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (error) return {0, 0};
+    const auto time = std::filesystem::last_write_time(path, error);
+    if (error) return {0, 0};
+    return {static_cast<std::uint64_t>(size),
+            static_cast<std::int64_t>(time.time_since_epoch().count())};
 }
 
 std::uint64_t FileSizeOf(const std::string& path) {

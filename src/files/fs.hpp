@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tessaline {
@@ -20,6 +21,10 @@ namespace tessaline {
 
 /// The size in bytes of the file at the path; 0 when it cannot be read.
 [[nodiscard]] std::uint64_t FileSizeOf(const std::string& path);
+
+/// The file's size and modification time, or zeros when it cannot be read: what tells that
+/// another program (or a command) changed a file since it was read.
+[[nodiscard]] std::pair<std::uint64_t, std::int64_t> FileStamp(const std::string& path);
 
 /// Deletes a file; false when it could not be deleted.
 [[nodiscard]] bool DeleteFile(const std::string& path);

@@ -38,7 +38,6 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <filesystem>
 #include <set>
 #include <thread>
 #include <utility>
@@ -1001,12 +1000,7 @@ void MainWindow::ShowState() {
     if (editorView_) editorView_->Show();
     // The diagram follows the open file: another file, or the same one changed by a command.
     if (drawDiagram_) {
-        std::error_code error;
-        const auto time = std::filesystem::last_write_time(s.openFile, error);
-        const auto size = std::filesystem::file_size(s.openFile, error);
-        const std::string stamp =
-            error ? std::string()
-                  : std::to_string(size) + ' ' + std::to_string(time.time_since_epoch().count());
+        const auto stamp = FileStamp(s.openFile);
         if (s.openFile != drawnFile_ || stamp != drawnStamp_) {
             drawnFile_ = s.openFile;
             drawnStamp_ = stamp;

@@ -5,10 +5,12 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "app/session.hpp"
 #include "gui/qt_host.hpp"
@@ -97,8 +99,8 @@ class MainWindow : public QMainWindow {
     QTabWidget* pages_ = nullptr;
     std::function<void()> drawDiagram_;  // draws the open file's diagram
     std::string drawnFile_;              // the file the diagram shows, with its size and time
-    std::string drawnStamp_;             // so that a command that changes it redraws it
-    QString caption_;                    // the window's caption before the open file's name
+    std::pair<std::uint64_t, std::int64_t> drawnStamp_;  // a command that changes it redraws it
+    QString caption_;  // the window's caption before the open file's name
     bool running_ = false;
     bool closed_ = false;
 };

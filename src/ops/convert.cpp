@@ -116,12 +116,9 @@ void ConvertSubToSrt(FrameRun& run, const ConvertParams& params, long double fps
         WriteNumberLine(run, ++counter);
         WriteTimingLine(timing, on, off);
         run.WriteLine(std::string_view(timing, sizeof timing));
-        // One display line per "|"-separated part, empty parts included (as SplitByChar).
-        std::string_view text = TextAfterNthChar(line, close, 2);
-        for (std::size_t bar; (bar = text.find('|')) != npos; text.remove_prefix(bar + 1)) {
-            run.WriteLine(text.substr(0, bar));
-        }
-        run.WriteLine(text);
+        // One display line per "|"-separated part, empty parts included.
+        for (const std::string_view display : CharSplit(TextAfterNthChar(line, close, 2), '|'))
+            run.WriteLine(display);
         run.WriteLine("");
     }
 }

@@ -91,15 +91,8 @@ class EndLetters final : public TextRepair {
 
     bool FrameText(std::string_view key, std::string& text, LineList& report) override {
         index_ = 0;
-        // Piece by piece over the text: a list of the pieces would cost a string for every "|".
-        const std::string_view all = text;
-        for (std::size_t start = 0;;) {
-            const std::size_t bar = all.find('|', start);
-            const std::string_view piece =
-                bar == std::string_view::npos ? all.substr(start) : all.substr(start, bar - start);
+        for (const std::string_view piece : CharSplit(text, '|')) {
             if (!IsBlankLine(piece)) Check(key, piece, report);
-            if (bar == std::string_view::npos) break;
-            start = bar + 1;
         }
         return false;
     }

@@ -97,14 +97,13 @@ bool FixDisplayLines(std::string& text, const std::function<bool(std::string&)>&
     std::string joined;
     std::string piece;
     bool changed = false;
-    for (std::size_t start = 0;;) {
-        const std::size_t bar = text.find('|', start);
-        piece.assign(text, start, bar == std::string::npos ? std::string::npos : bar - start);
+    bool first = true;
+    for (const std::string_view display : CharSplit(text, '|')) {
+        piece.assign(display);
         if (fix(piece)) changed = true;
+        if (!first) joined += '|';
         joined += piece;
-        if (bar == std::string::npos) break;
-        joined += '|';
-        start = bar + 1;
+        first = false;
     }
     if (changed) text.swap(joined);
     return changed;
