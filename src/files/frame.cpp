@@ -77,7 +77,7 @@ void FrameRun::DiscardReport() {
 }
 
 bool FrameRun::FinishReport() {
-    // Every report is finished on disk: what is still in memory joins what went there before.
+    if (!spilled_) return tessaline::FinishReport(report_, inputPath_, steps_, host_);
     SpillReport();
     if (!steps_.summaryText.empty() && spilled_->size() >= 2) {
         const std::string summary =
@@ -87,6 +87,25 @@ bool FrameRun::FinishReport() {
         host_.SetStatusBar(summary);
     }
     return spilled_->Finish(steps_, host_);
+}
+
+bool FinishReport(LineList& report, std::string_view input, const FrameSteps& steps, Host& host) {
+    if (report.empty()) {
+        if (steps.interactive && !steps.emptyReportMessage.empty()) {
+            host.ShowMessage(steps.emptyReportMessage);
+        }
+        return true;
+    }
+    if (!steps.summaryText.empty() && report.size() >= 2) {
+        const std::string summary =
+            ">> " + std::to_string(report.size()) + " " + std::string(steps.summaryText);
+        report.emplace_back(kReportSeparator);
+        report.push_back(summary);
+        host.SetStatusBar(summary);
+    }
+    WriteLinesReplacing(ReportPath(input, steps.reportExt), report);
+    host.SelectReportKind("*." + std::string(steps.reportExt));
+    return false;
 }
 
 RunResult RunInFrame(const FrameRequest& request, Host& host,

@@ -100,9 +100,7 @@ class FrameRun {
     }
     /// Drops every report line added so far, those already moved to disk too.
     void DiscardReport();
-    /// Finishes the report: the summary lines where the steps ask for them, the report put in
-    /// place beside the input (replacing an older one) and its kind selected; or, for an empty
-    /// report, the empty-report message. True when the report was empty.
+    /// Finishes the report as FinishReport does, with the lines moved to disk before it.
     bool FinishReport();
     [[nodiscard]] bool interactive() const { return steps_.interactive; }
     [[nodiscard]] std::string_view inputPath() const { return inputPath_; }
@@ -166,6 +164,11 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
 
 /// The report path of an operation: the input with the report's extension.
 [[nodiscard]] std::string ReportPath(std::string_view input, std::string_view reportExt);
+
+/// Finishes a report as the frame does: the summary lines where the steps ask for them, saving
+/// beside the input, selecting the report kind; or, for an empty report, the empty-report
+/// message. Returns true when the report was empty.
+bool FinishReport(LineList& report, std::string_view input, const FrameSteps& steps, Host& host);
 
 /// The lower-case extension of a path, as the operations compare it ("srt", "sub").
 [[nodiscard]] std::string LowerExtOf(std::string_view path);
