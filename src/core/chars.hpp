@@ -1,9 +1,12 @@
 #pragma once
 
-// Letter case and character classes of Windows-1251 text, independent of the user's locale.
+// Letter case and character classes, independent of the user's locale, in the current text
+// form (core/text_form.hpp).
 //
-// Letters are A-Z, a-z, the Cyrillic А-Я (192-223) and а-я (224-255), Ё (168) and ё (184).
-// No other byte is a letter here: the other characters of the code page keep their case.
+// In Windows-1251 the letters are A-Z, a-z, the Cyrillic А-Я (192-223) and а-я (224-255), Ё (168)
+// and ё (184); no other byte is a letter, the other characters of the code page keep their case.
+// In UTF-8 every letter Unicode gives a case has it (Cyrillic, Latin with accents, Greek), ё folds
+// to е as in Windows-1251, and a byte that begins no character stays as it is.
 
 #include <array>
 #include <cstddef>
@@ -11,6 +14,18 @@
 #include <string_view>
 
 namespace tessaline {
+
+/// The characters of a text in the current form: its bytes in Windows-1251; in UTF-8 the
+/// characters a reader sees (a letter with its combining marks counts once, a byte that begins
+/// no character counts as one).
+[[nodiscard]] std::size_t CharCount(std::string_view text);
+
+/// The bytes of the first `n` characters of a text (all of it when it has fewer): where a cut
+/// after n characters falls, never inside a character.
+[[nodiscard]] std::size_t CharBytes(std::string_view text, std::size_t n);
+
+/// Windows-1251 text (a setting, a list read from the program folder) in the current form.
+[[nodiscard]] std::string FromCp1251(std::string_view text);
 
 /// A-Z and А-Я add 32, Ё becomes ё; every other byte is returned as it is.
 [[nodiscard]] char LowerCharRus(char c);
