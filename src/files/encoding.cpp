@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "core/errors.hpp"
+#include "files/transcode.hpp"
 
 namespace tessaline {
 namespace {
@@ -62,6 +63,21 @@ std::string DetectorAnswer(std::string_view bytes) {
     uchardet_data_end(detector.get());
     const char* name = uchardet_get_charset(detector.get());
     return name == nullptr ? std::string() : std::string(name);
+}
+
+// The first kDetectSampleBytes of a file; `complete` tells whether that is the whole file.
+std::string ReadSample(const std::string& path, bool& complete) {
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                               std::fclose);
+    if (!file) throw FileError(path, "cannot open " + path + ": " + std::strerror(errno));
+    std::string sample(kDetectSampleBytes, '\0');
+    const std::size_t got = std::fread(sample.data(), 1, sample.size(), file.get());
+    if (std::ferror(file.get()) != 0) {
+        throw FileError(path, "cannot read " + path + ": " + std::strerror(errno));
+    }
+    sample.resize(got);
+    complete = got < kDetectSampleBytes || std::fgetc(file.get()) == EOF;
+    return sample;
 }
 
 EncodingGuess SingleByte(TextEncoding encoding, std::string_view bytes) {
@@ -158,17 +174,107 @@ EncodingGuess DetectEncoding(std::string_view bytes, bool complete) {
 }
 
 EncodingGuess DetectFileEncoding(const std::string& path) {
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                               std::fclose);
-    if (!file) throw FileError(path, "cannot open " + path + ": " + std::strerror(errno));
-    std::string sample(kDetectSampleBytes, '\0');
-    const std::size_t got = std::fread(sample.data(), 1, sample.size(), file.get());
-    if (std::ferror(file.get()) != 0) {
-        throw FileError(path, "cannot read " + path + ": " + std::strerror(errno));
-    }
-    sample.resize(got);
-    const bool complete = got < kDetectSampleBytes || std::fgetc(file.get()) == EOF;
+    bool complete = true;
+    const std::string sample = ReadSample(path, complete);
     return DetectEncoding(sample, complete);
+}
+
+// --- The encoding a run works in ----------------------------------------------------------------
+
+namespace {
+
+// How far into a file NUL bytes and a pack header are looked for.
+constexpr std::size_t kBinaryProbeBytes = 4096;
+
+// An MPEG pack or sequence header: the start of a VobSub .sub, which shares the extension.
+bool IsMpegStart(std::string_view bytes) {
+    return bytes.size() >= 4 && bytes.substr(0, 3) == std::string_view("\0\0\1", 3) &&
+           (static_cast<unsigned char>(bytes[3]) == 0xBA ||
+            static_cast<unsigned char>(bytes[3]) == 0xB3);
+}
+
+// UTF-16 without a byte-order mark by the NULs of its ASCII characters (digits, timings, the
+// arrows of a subtitle file): they stand on one side of their units, and there are many of them.
+// Nothing when the bytes hold no NUL; Windows-1251 when they hold NULs in no such pattern.
+std::optional<TextEncoding> NulPattern(std::string_view bytes) {
+    bytes = bytes.substr(0, kBinaryProbeBytes);
+    std::size_t even = 0;
+    std::size_t odd = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\0') ++(i % 2 == 0 ? even : odd);
+    }
+    if (even + odd == 0) return std::nullopt;
+    const std::size_t units = bytes.size() / 2;
+    if (even == 0 && odd * 4 >= units) return TextEncoding::Utf16le;
+    if (odd == 0 && even * 4 >= units) return TextEncoding::Utf16be;
+    return TextEncoding::Windows1251;
+}
+
+// Something of a text subtitle near the start: a SubRip timing arrow, a MicroDVD frame pair, a
+// SubStation event. A hand-made file may hold a stray NUL (the correction removes them); a file
+// with NULs and none of these is binary.
+bool LooksLikeSubtitles(std::string_view bytes) {
+    bytes = bytes.substr(0, kBinaryProbeBytes);
+    return bytes.find("-->") != std::string_view::npos ||
+           bytes.find("}{") != std::string_view::npos ||
+           bytes.find("Dialogue:") != std::string_view::npos;
+}
+
+// Capitals and small letters of Mac Cyrillic share the small letters of Windows-1251, so the
+// detector may take one for the other: Mac Cyrillic must give more Russian letters than
+// Windows-1251 reads in the same bytes.
+bool ReadsBetterThan1251(std::string_view bytes, CodePage page) {
+    return CountLetters(bytes, page) > CountLetters(bytes, CodePage::Win1251);
+}
+
+}  // namespace
+
+std::string EncodingCaption(const FileEncoding& encoding) {
+    std::string caption(DisplayName(encoding.encoding == TextEncoding::Ascii
+                                        ? TextEncoding::Windows1251
+                                        : encoding.encoding));
+    if (encoding.bom && encoding.encoding == TextEncoding::Utf8) caption += " with BOM";
+    return caption;
+}
+
+std::optional<FileEncoding> DecideEncoding(std::string_view bytes, bool complete) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) return FileEncoding{TextEncoding::Utf8, true};
+    if (bytes.starts_with("\xFF\xFE")) return FileEncoding{TextEncoding::Utf16le, true};
+    if (bytes.starts_with("\xFE\xFF")) return FileEncoding{TextEncoding::Utf16be, true};
+    if (IsMpegStart(bytes)) return std::nullopt;
+    if (const std::optional<TextEncoding> utf16 = NulPattern(bytes)) {
+        if (*utf16 != TextEncoding::Windows1251) return FileEncoding{*utf16, false};
+        if (!LooksLikeSubtitles(bytes)) return std::nullopt;
+    }
+    const bool ascii = std::ranges::none_of(
+        bytes, [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (ascii) return FileEncoding{TextEncoding::Windows1251, false};
+    if (ScanUtf8(bytes, !complete).malformed == 0) return FileEncoding{TextEncoding::Utf8, false};
+    const EncodingGuess guess = DetectEncoding(bytes, complete);
+    switch (guess.encoding) {
+        case TextEncoding::Utf8:
+            // Mostly UTF-8 with a stray byte or two: worked on as UTF-8, the stray bytes kept as
+            // they are, rather than read as Windows-1251 and garbled by the character rules.
+            return FileEncoding{TextEncoding::Utf8, false};
+        case TextEncoding::Mac:
+            if (!ReadsBetterThan1251(bytes, CodePage::Mac)) break;
+            return FileEncoding{guess.encoding, false};
+        case TextEncoding::Koi8r:
+        case TextEncoding::Cp866:
+        case TextEncoding::Iso88595:
+            return FileEncoding{guess.encoding, false};
+        default:
+            break;
+    }
+    return FileEncoding{TextEncoding::Windows1251, false};
+}
+
+FileEncoding DecideFileEncoding(const std::string& path) {
+    bool complete = true;
+    const std::string sample = ReadSample(path, complete);
+    const std::optional<FileEncoding> encoding = DecideEncoding(sample, complete);
+    if (!encoding) throw NotTextFileError(path);
+    return *encoding;
 }
 
 }  // namespace tessaline

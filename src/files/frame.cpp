@@ -3,6 +3,7 @@
 #include "core/chars.hpp"
 #include "core/errors.hpp"
 #include "core/paths.hpp"
+#include "files/encoding.hpp"
 #include "files/fs.hpp"
 #include "files/report_file.hpp"
 
@@ -103,7 +104,7 @@ bool FinishReport(LineList& report, std::string_view input, const FrameSteps& st
         report.push_back(summary);
         host.SetStatusBar(summary);
     }
-    WriteLinesReplacing(ReportPath(input, steps.reportExt), report);
+    WriteLinesReplacing(ReportPath(input, steps.reportExt), report, CurrentFileEncoding());
     host.SelectReportKind("*." + std::string(steps.reportExt));
     return false;
 }
@@ -125,6 +126,18 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
     if (!IsRegularFile(input)) return RunResult::Skipped;
     if (request.nothingToDo) return RunResult::Skipped;
 
+    // Decided once, before anything is written; a file of no text (an image subtitle) would
+    // only be garbled by a command that took it for one.
+    FileEncoding encoding;
+    try {
+        encoding = DecideFileEncoding(input);
+    } catch (const NotTextFileError&) {
+        host.ShowMessage(NotTextFileError::kNotTextFile);
+        return RunResult::Refused;
+    }
+    if (request.inputEncoding) encoding = *request.inputEncoding;
+    const FileEncodingScope inEncoding(encoding);
+
     StatusGuard status(host, steps.statusField);
     BusyCursor busy(host);
 
@@ -134,9 +147,9 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
     std::optional<LineWriter> out;
     if (writes) {
         pending.emplace(output);
-        out.emplace(pending->path());
+        out.emplace(pending->path(), request.outputEncoding.value_or(encoding), encoding.form());
     }
-    LineReader in(input);
+    LineReader in(input, encoding);
     in.SetHost(&host);
     FrameRun run(in, out ? &*out : nullptr, host, steps, input);
     try {
@@ -173,14 +186,16 @@ RunResult RunInFrameWithAdd(const FrameRequest& request, const std::string& addI
     both.nothingToDo = request.nothingToDo || addInput.empty() || addInput == request.output ||
                        !IsRegularFile(addInput);
     return RunInFrame(both, host, [&](FrameRun& run) {
-        LineReader add(addInput);
+        LineReader add(addInput, DecideFileEncoding(addInput), run.encoding().form());
         body(run, add);
     });
 }
 
 struct ExtraOutputs::Entry {
     explicit Entry(const std::string& target)
-        : path(target), pending(target), writer(pending.path()) {}
+        : path(target),
+          pending(target),
+          writer(pending.path(), CurrentFileEncoding(), CurrentFileEncoding().form()) {}
     std::string path;
     TempFile pending;
     LineWriter writer;

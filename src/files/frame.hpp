@@ -85,6 +85,8 @@ class FrameRun {
     void WriteLine(std::string_view line) { out().WriteLine(line); }
 
     LineReader& in() { return in_; }
+    /// How the input is stored: the output and the report are written the same way.
+    [[nodiscard]] const FileEncoding& encoding() const { return in_.encoding(); }
     LineWriter& out() {
         if (out_ == nullptr) throw std::logic_error("this run writes no output");
         return *out_;
@@ -154,11 +156,18 @@ struct FrameRequest {
     std::function<bool(Host&)> parameterCheck;
     /// Nothing to do (a zero offset): a silent stop before anything is created.
     bool nothingToDo = false;
+    /// How the input is read, when the operation knows better than the decision (a conversion
+    /// told which code page a file is in); otherwise the frame decides.
+    std::optional<FileEncoding> inputEncoding;
+    /// How the output is written, when not as the input is stored (a conversion).
+    std::optional<FileEncoding> outputEncoding;
 };
 
-/// Runs `body` in the frame. A ConversionError or FileError from the body ends the run: both
-/// files are closed, the partial output is removed, the busy cursor goes off, the status field
-/// turns red, and the error goes on to the handler that started the operation.
+/// Runs `body` in the frame. The input's encoding is decided before anything is written: a file
+/// that is no text is refused with a message, and the output and the report are written in the
+/// input's encoding. A ConversionError or FileError from the body ends the run: both files are
+/// closed, the partial output is removed, the busy cursor goes off, the status field turns red,
+/// and the error goes on to the handler that started the operation.
 RunResult RunInFrame(const FrameRequest& request, Host& host,
                      const std::function<void(FrameRun&)>& body);
 
@@ -176,7 +185,8 @@ bool FinishReport(LineList& report, std::string_view input, const FrameSteps& st
 // --- A second input, outputs besides the output ------------------------------------------------
 
 /// Runs `body` in the frame with a second input open beside the first (the add file of the
-/// operations that take timings from another file). Besides the frame's own stops, a run whose
+/// operations that take timings from another file), decided on its own and read in the first
+/// one's text form. Besides the frame's own stops, a run whose
 /// second input is not given, is the output itself or is no file stops silently before anything
 /// is created; the frame's own refusals (an existing output) come first.
 RunResult RunInFrameWithAdd(const FrameRequest& request, const std::string& addInput, Host& host,

@@ -11,6 +11,7 @@
 #include "core/errors.hpp"
 #include "files/fs.hpp"
 #include "files/host.hpp"
+#include "files/transcode.hpp"
 
 namespace tessaline {
 namespace {
@@ -97,6 +98,25 @@ std::size_t ReadBufferSize(int fd) {
 LineReader::LineReader(const std::string& path)
     : path_(path), fd_(OpenRegularFile(path)), buffer_(ReadBufferSize(fd_)), size_(FileSize(fd_)) {}
 
+namespace {
+
+// The bytes of a file's byte-order mark.
+std::uint64_t BomBytes(const FileEncoding& encoding) {
+    if (!encoding.bom) return 0;
+    return encoding.encoding == TextEncoding::Utf8 ? 3 : 2;
+}
+
+}  // namespace
+
+LineReader::LineReader(const std::string& path, const FileEncoding& encoding, TextForm form)
+    : LineReader(path) {
+    encoding_ = encoding;
+    if (!encoding.passthrough() || form != encoding.form()) {
+        decoder_ = std::make_unique<TextDecoder>(encoding.encoding, form);
+    }
+    Seek(0);
+}
+
 LineReader::~LineReader() {
     if (fd_ >= 0) ::close(fd_);
 }
@@ -122,6 +142,7 @@ std::size_t LineReader::LengthToLineEnd() {
 // ahead), not by doubling: a line of 64 MB costs 64 MB, not 128 MB and a copy. False when
 // nothing more could be read.
 bool LineReader::Fill() {
+    if (decoder_) return FillDecoded();
     if (eof_) return false;
     if (pos_ > 0) {
         std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
@@ -148,6 +169,51 @@ bool LineReader::Fill() {
     }
 }
 
+// A decoded file is read in raw blocks whose text is decoded after what the buffer holds. The
+// buffer grows to whatever one line needs.
+bool LineReader::FillDecoded() {
+    constexpr std::size_t kRawBlock = 256 * 1024;
+    for (;;) {
+        if (eof_) return false;
+        if (pos_ > 0) {
+            std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
+            end_ -= pos_;
+            pos_ = 0;
+        }
+        raw_.resize(kRawBlock);
+        const ssize_t got = ::read(fd_, raw_.data(), raw_.size());
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            throw FileError(path_, "cannot read " + path_ + ": " + Reason());
+        }
+        decoded_.clear();
+        if (got == 0) {
+            eof_ = true;
+            decoder_->Finish(decoded_);
+        } else {
+            bytesRead_ += static_cast<std::uint64_t>(got);
+            decoder_->Decode(std::string_view(raw_.data(), static_cast<std::size_t>(got)),
+                             decoded_);
+            if (host_ != nullptr) host_->ShowReadProgress(bytesRead_, std::max(size_, bytesRead_));
+        }
+        if (decoded_.empty()) continue;
+        if (end_ + decoded_.size() > buffer_.size()) {
+            buffer_.Grow(std::max(end_ + decoded_.size(), 2 * buffer_.size()), end_);
+        }
+        std::memcpy(buffer_.data() + end_, decoded_.data(), decoded_.size());
+        end_ += decoded_.size();
+        return true;
+    }
+}
+
+void LineReader::Advance(std::size_t to) {
+    if (decoder_) {
+        fileOffsetAtPos_ +=
+            decoder_->FileBytesOf(std::string_view(buffer_.data() + pos_, to - pos_));
+    }
+    pos_ = to;
+}
+
 bool LineReader::ReadLine(std::string_view& line) {
     std::size_t scanFrom = pos_;
     for (;;) {
@@ -158,7 +224,7 @@ bool LineReader::ReadLine(std::string_view& line) {
             std::size_t len = at - pos_;
             if (len > 0 && base[at - 1] == '\r') --len;
             line = std::string_view(base + pos_, len);
-            pos_ = at + 1;
+            Advance(at + 1);
             break;
         }
         const std::size_t scanned = end_ - pos_;
@@ -168,7 +234,7 @@ bool LineReader::ReadLine(std::string_view& line) {
             std::size_t len = end_ - pos_;
             if (buffer_.data()[end_ - 1] == '\r') --len;
             line = std::string_view(buffer_.data() + pos_, len);
-            pos_ = end_;
+            Advance(end_);
             break;
         }
         scanFrom = pos_ + scanned;
@@ -188,12 +254,14 @@ bool LineReader::ReadLine(std::string& line) {
 bool LineReader::ReadBlock(std::string_view& bytes) {
     if (pos_ == end_ && !Fill()) return false;
     bytes = std::string_view(buffer_.data() + pos_, end_ - pos_);
-    pos_ = end_;
+    Advance(end_);
     if (host_ != nullptr) host_->ProcessEvents();
     return true;
 }
 
 void LineReader::Seek(std::uint64_t offset) {
+    // The byte-order mark is not part of the text: reading from the start begins after it.
+    offset = std::max(offset, BomBytes(encoding_));
     if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0) {
         throw FileError(path_, "cannot read " + path_ + ": " + Reason());
     }
@@ -201,6 +269,8 @@ void LineReader::Seek(std::uint64_t offset) {
     end_ = 0;
     eof_ = false;
     bytesRead_ = offset;
+    fileOffsetAtPos_ = offset;
+    if (decoder_) decoder_->Reset();
 }
 
 bool LineReader::AtEnd() {
@@ -212,6 +282,26 @@ LineWriter::LineWriter(const std::string& path) : path_(path), buffer_(kBlockSiz
     if (fd_ < 0) throw FileError(path, "cannot create " + path + ": " + Reason());
 }
 
+LineWriter::LineWriter(const std::string& path, const FileEncoding& encoding, TextForm from)
+    : LineWriter(path) {
+    auto encoder = std::make_unique<TextEncoder>(encoding.encoding, from);
+    if (!encoder->passthrough()) encoder_ = std::move(encoder);
+    if (!encoding.bom) return;
+    switch (encoding.encoding) {
+        case TextEncoding::Utf8:
+            WriteBytes("\xEF\xBB\xBF");
+            break;
+        case TextEncoding::Utf16le:
+            WriteBytes("\xFF\xFE");
+            break;
+        case TextEncoding::Utf16be:
+            WriteBytes("\xFE\xFF");
+            break;
+        default:
+            break;
+    }
+}
+
 LineWriter::~LineWriter() {
     try {
         Close();
@@ -221,6 +311,13 @@ LineWriter::~LineWriter() {
 }
 
 void LineWriter::WriteLine(std::string_view line) {
+    if (encoder_) {
+        encoded_.clear();
+        encoder_->Encode(line, encoded_);
+        encoder_->Encode("\r\n", encoded_);
+        WriteBytes(encoded_);
+        return;
+    }
     if (line.size() + 2 <= buffer_.size() - used_) {
         char* p = buffer_.data() + used_;
         if (!line.empty()) std::memcpy(p, line.data(), line.size());
@@ -229,13 +326,23 @@ void LineWriter::WriteLine(std::string_view line) {
         used_ += line.size() + 2;
         return;
     }
-    WriteRaw(line);
-    WriteRaw("\r\n");
+    WriteBytes(line);
+    WriteBytes("\r\n");
+}
+
+void LineWriter::WriteRaw(std::string_view bytes) {
+    if (!encoder_) {
+        WriteBytes(bytes);
+        return;
+    }
+    encoded_.clear();
+    encoder_->Encode(bytes, encoded_);
+    WriteBytes(encoded_);
 }
 
 // Bytes go to the buffer; a piece larger than the buffer goes to the file directly after what
 // the buffer holds, so that a long line is never copied.
-void LineWriter::WriteRaw(std::string_view bytes) {
+void LineWriter::WriteBytes(std::string_view bytes) {
     if (bytes.size() > buffer_.size() - used_) {
         Flush();
         if (bytes.size() > buffer_.size()) {
@@ -290,9 +397,10 @@ std::vector<std::string> ReadLinesIfExists(const std::string& path) {
     return lines;
 }
 
-void WriteLinesReplacing(const std::string& path, const std::vector<std::string>& lines) {
+void WriteLinesReplacing(const std::string& path, const std::vector<std::string>& lines,
+                         const FileEncoding& encoding) {
     TempFile temp(path);
-    LineWriter writer(temp.path());
+    LineWriter writer(temp.path(), encoding, encoding.form());
     for (const std::string& line : lines)
         writer.WriteLine(line);
     writer.Close();

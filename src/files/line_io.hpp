@@ -12,9 +12,13 @@
 #include <string_view>
 #include <vector>
 
+#include "files/encoding.hpp"
+
 namespace tessaline {
 
 class Host;
+class TextDecoder;
+class TextEncoder;
 
 /// A block of bytes, not zero-filled (a small file touches only the pages it uses), taken from
 /// and given back to a per-thread spare so that a run over many files allocates none per file.
@@ -36,12 +40,18 @@ class IoBuffer {
 };
 
 /// Reads a file line by line. A last line without an end is still a line; an empty file has no
-/// lines.
+/// lines. The lines are the file's text in its inner form: a byte-order mark is not part of the
+/// first line, UTF-16 and the Cyrillic code pages other than Windows-1251 arrive as UTF-8.
 class LineReader {
   public:
-    /// Opens the file; throws FileError when it cannot be opened or is no regular file (a
-    /// named pipe would block the run, a folder has no lines).
+    /// Opens the file, whose bytes are read as they are; throws FileError when it cannot be
+    /// opened or is no regular file (a named pipe would block the run, a folder has no lines).
     explicit LineReader(const std::string& path);
+    /// Opens a file stored in `encoding`, whose lines arrive in the inner form `form` (a second
+    /// file read beside another is read in that one's form).
+    LineReader(const std::string& path, const FileEncoding& encoding, TextForm form);
+    LineReader(const std::string& path, const FileEncoding& encoding)
+        : LineReader(path, encoding, encoding.form()) {}
     ~LineReader();
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
@@ -68,19 +78,33 @@ class LineReader {
     [[nodiscard]] std::size_t LineNumber() const { return lineNumber_; }
 
     /// The byte offset in the file of the next line to be read.
-    [[nodiscard]] std::uint64_t Offset() const { return bytesRead_ - (end_ - pos_); }
+    [[nodiscard]] std::uint64_t Offset() const {
+        return decoder_ ? fileOffsetAtPos_ : bytesRead_ - (end_ - pos_);
+    }
 
     /// Goes on reading at a byte offset (the start of a line, as Offset gave it).
     /// Throws FileError when the file cannot be positioned.
     void Seek(std::uint64_t offset);
 
+    /// How the file is stored.
+    [[nodiscard]] const FileEncoding& encoding() const { return encoding_; }
+
   private:
     bool Fill();
+    bool FillDecoded();
     // The length of the rest of the current line still in the file, up to its LF.
     std::size_t LengthToLineEnd();
+    // Moves the read position to `to`, keeping the file offset of a decoded file up to date.
+    void Advance(std::size_t to);
 
     std::string path_;
     int fd_ = -1;
+    FileEncoding encoding_;
+    std::unique_ptr<TextDecoder> decoder_;  // for UTF-16 and the other code pages
+    std::string raw_;                       // the file's bytes before decoding
+    std::string decoded_;                   // and after
+    std::uint64_t fileOffsetAtPos_ = 0;     // the file offset of the decoded text at pos_
+    bool skipBom_ = false;                  // a byte-order mark still to be passed over
     IoBuffer buffer_;
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
@@ -94,8 +118,12 @@ class LineReader {
 /// Writes lines, each followed by CR LF, to a file it creates or truncates.
 class LineWriter {
   public:
-    /// Creates the file; throws FileError when it cannot be created.
+    /// Creates the file, whose bytes are written as they come; throws FileError when it cannot be
+    /// created.
     explicit LineWriter(const std::string& path);
+    /// Creates a file stored in `encoding` (a byte-order mark first when it has one), for text in
+    /// the inner form `from`. Writing a character the encoding lacks throws UnencodableError.
+    LineWriter(const std::string& path, const FileEncoding& encoding, TextForm from);
     ~LineWriter();
     LineWriter(const LineWriter&) = delete;
     LineWriter& operator=(const LineWriter&) = delete;
@@ -112,18 +140,23 @@ class LineWriter {
   private:
     void Flush();
     void WriteDirect(std::string_view bytes);
+    void WriteBytes(std::string_view bytes);
 
     std::string path_;
     int fd_ = -1;
     IoBuffer buffer_;
     std::size_t used_ = 0;
+    std::unique_ptr<TextEncoder> encoder_;  // null when the text is the file's bytes
+    std::string encoded_;
 };
 
 /// Reads a whole small text file (settings, lists) as lines; an absent file gives no lines.
 [[nodiscard]] std::vector<std::string> ReadLinesIfExists(const std::string& path);
 
 /// Writes lines to a file with CR LF ends, replacing it through a temporary file so that a
-/// failure leaves the old file whole. Throws FileError.
-void WriteLinesReplacing(const std::string& path, const std::vector<std::string>& lines);
+/// failure leaves the old file whole. Throws FileError. With an encoding, the lines are text in
+/// that encoding's inner form, written in the encoding.
+void WriteLinesReplacing(const std::string& path, const std::vector<std::string>& lines,
+                         const FileEncoding& encoding = {});
 
 }  // namespace tessaline

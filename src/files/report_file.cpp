@@ -8,7 +8,7 @@ ReportFile::ReportFile(std::string_view input, std::string_view reportExt)
 void ReportFile::Add(std::string_view line) {
     if (!writer_) {
         temp_.emplace(path_);
-        writer_.emplace(temp_->path());
+        writer_.emplace(temp_->path(), CurrentFileEncoding(), CurrentFileEncoding().form());
     }
     writer_->WriteLine(line);
     ++size_;

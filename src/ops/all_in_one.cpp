@@ -6,6 +6,7 @@
 #include "core/chars.hpp"
 #include "core/errors.hpp"
 #include "core/paths.hpp"
+#include "files/encoding.hpp"
 #include "files/file_commands.hpp"
 #include "files/fs.hpp"
 #include "ops/catalogue.hpp"
@@ -27,6 +28,9 @@ RunResult RunAllInOne(OperationContext& context, const RunArgs& args) {
         if (args.interactive) host.ShowMessage(kOutputFileExist);
         return RunResult::Refused;
     }
+    // A file of no text (an image subtitle shares the extension) is refused once, not by each
+    // step.
+    if (IsRegularFile(args.input)) (void)DecideFileEncoding(args.input);
     bool trashed = false;
     for (const int code : kAllInOneCodes) {
         const auto step = OperationOfCode(code);

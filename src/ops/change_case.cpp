@@ -132,7 +132,7 @@ RunResult ConvertFileCase(const std::string& path, CaseMode mode, bool upBracket
             throw FileError(target, "cannot write " + target + ": " + std::strerror(errno));
         }
         TempFile temp(target);
-        LineWriter out(temp.path());
+        LineWriter out(temp.path(), run.encoding(), run.encoding().form());
         CaseFlags flags;
         std::string_view line;
         while (run.ReadLine(line)) {

@@ -124,8 +124,59 @@ std::string CodePageNote(std::string_view path, const EncodingGuess& guess) {
            std::string(fix->optionName) + ") converts it";
 }
 
+namespace {
+
+// The encoding a conversion from Windows-1251 writes; nothing for the other modes.
+std::optional<TextEncoding> TargetOfMode(int mode) {
+    if (mode == kModeWin1251ToUtf8) return TextEncoding::Utf8;
+    if (mode < 1 || mode > 20) return std::nullopt;
+    const ModePages pages = PagesOfMode(mode);
+    if (pages.from != CodePage::Win1251) return std::nullopt;
+    switch (pages.to) {
+        case CodePage::Cp866:
+            return TextEncoding::Cp866;
+        case CodePage::Iso88595:
+            return TextEncoding::Iso88595;
+        case CodePage::Koi8r:
+            return TextEncoding::Koi8r;
+        case CodePage::Mac:
+            return TextEncoding::Mac;
+        case CodePage::Win1251:
+            break;
+    }
+    return std::nullopt;
+}
+
+// The conversions read the file's bytes as they are: the mode says what they are.
+const FileEncoding kBytesAsTheyAre{};
+
+}  // namespace
+
 RunResult ConvertFile(const std::string& input, const std::string& output, int mode, Host& host) {
-    const FrameRequest request{.input = input, .output = output, .steps = kRecodeSteps};
+    FrameRequest request{.input = input, .output = output, .steps = kRecodeSteps};
+    request.inputEncoding = kBytesAsTheyAre;
+    const std::optional<TextEncoding> target = TargetOfMode(mode);
+    if (target && !input.empty() && input.find('*') == std::string::npos &&
+        IsRegularFile(input)) {
+        // A conversion to an encoding starts from the one the file is in, not always from
+        // Windows-1251: a UTF-8 file converted to UTF-8 again would be garbled.
+        const FileEncoding from = DecideFileEncoding(input);
+        if (from.encoding == *target) {
+            host.SetStatusBar(input + " is already " + std::string(EncodingName(*target)) +
+                              ": nothing to convert");
+            return RunResult::Skipped;
+        }
+        if (from.form() == TextForm::Utf8) {
+            request.inputEncoding.reset();
+            // A conversion to UTF-8 puts a byte-order mark first, as from Windows-1251.
+            request.outputEncoding = FileEncoding{*target, *target == TextEncoding::Utf8};
+            return RunInFrame(request, host, [&](FrameRun& run) {
+                std::string_view line;
+                while (run.ReadLine(line))
+                    run.WriteLine(line);
+            });
+        }
+    }
     std::size_t lost = 0;
     const RunResult result =
         RunInFrame(request, host, [&](FrameRun& run) { lost = ConvertLines(run, mode); });
@@ -135,13 +186,15 @@ RunResult ConvertFile(const std::string& input, const std::string& output, int m
 
 RunResult ConvertDetected(const std::string& input, const std::string& output, Host& host) {
     if (input.find('*') != std::string::npos || !IsRegularFile(input)) return RunResult::Skipped;
+    (void)DecideFileEncoding(input);  // a file of no text is refused before anything else
     const EncodingGuess guess = DetectFileEncoding(input);
     const Fix* fix = FixOf(guess.encoding);
     if (fix == nullptr) {
         host.SetStatusBar(DetectionLine(input, guess) + ": nothing to convert");
         return RunResult::Skipped;
     }
-    const FrameRequest request{.input = input, .output = output, .steps = kRecodeSteps};
+    FrameRequest request{.input = input, .output = output, .steps = kRecodeSteps};
+    request.inputEncoding = kBytesAsTheyAre;
     std::size_t lost = 0;
     const RunResult result = RunInFrame(request, host, [&](FrameRun& run) {
         lost = fix->mode != 0 ? ConvertLines(run, fix->mode)
@@ -245,6 +298,7 @@ constexpr VariantCode kRecodeCodes[] = {
 
 RunResult RunDetectEncoding(OperationContext& c, const RunArgs& a) {
     if (!IsRegularFile(a.input)) return RunResult::Skipped;
+    (void)DecideFileEncoding(a.input);  // a file of no text is refused
     c.host.PrintResult(DetectionLine(a.input, DetectFileEncoding(a.input)));
     return RunResult::Done;
 }
@@ -255,8 +309,8 @@ extern const Operation kRecodeOperation{
     .command = "recode",
     .summary = "convert the code page of files to or from Windows-1251",
     .help =
-        "Converts PATH into film.out: from Windows-1251 to ENC (--to), or from ENC to\n"
-        "Windows-1251 (--from). ENC is cp866, iso-8859-5, koi8-r, mac (Mac Cyrillic) or utf-8;\n"
+        "Converts PATH into film.out: to ENC from the encoding the file is in (--to; a file\n"
+        "already in ENC is left alone), or from ENC to Windows-1251 (--from). ENC is cp866, iso-8859-5, koi8-r, mac (Mac Cyrillic) or utf-8;\n"
         "--from auto detects the code page of each file (UTF-16 with a byte-order mark too) and\n"
         "leaves a file alone that is already Windows-1251 or ASCII. Only letters change: other\n"
         "bytes of the single-byte code pages are kept as they are. From UTF-8 or UTF-16,\n"

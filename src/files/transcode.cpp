@@ -1,0 +1,361 @@
+#include "files/transcode.hpp"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <unordered_map>
+
+#include "core/cp1251.hpp"
+#include "files/encoding.hpp"
+
+namespace tessaline {
+namespace {
+
+// The iconv names of the code pages, in CodePage order.
+constexpr const char* kIconvNames[kCodePageCount] = {"CP866", "ISO-8859-5", "KOI8-R",
+                                                     "MAC-CYRILLIC", "CP1251"};
+
+struct PageTable {
+    std::array<char32_t, 256> toUnicode{};
+    std::unordered_map<char32_t, unsigned char> fromUnicode;
+};
+
+// The character of one byte as the C library's converter reads it; nothing when it has none.
+std::optional<char32_t> ConvertByte(iconv_t cd, unsigned char byte) {
+    char in = static_cast<char>(byte);
+    char32_t out = 0;
+    char* inPtr = &in;
+    std::size_t inLeft = 1;
+    char* outPtr = reinterpret_cast<char*>(&out);
+    std::size_t outLeft = sizeof out;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) ||
+        outLeft != 0) {
+        return std::nullopt;
+    }
+    return out;
+}
+
+// The tables of every code page, built once from the C library's converters (the published
+// code pages; no table of our own to get wrong). A byte without a character, or one whose
+// character another byte already has, keeps its own value as a control code or, when that is
+// taken too, a private-use character: every byte stays a different character.
+const std::array<PageTable, kCodePageCount>& Tables() {
+    static const std::array<PageTable, kCodePageCount> tables = [] {
+        std::array<PageTable, kCodePageCount> all{};
+        for (std::size_t p = 0; p < kCodePageCount; ++p) {
+            PageTable& table = all[p];
+            const iconv_t cd = iconv_open("UTF-32LE", kIconvNames[p]);
+            for (int b = 0; b < 256; ++b) {
+                const auto byte = static_cast<unsigned char>(b);
+                std::optional<char32_t> ch;
+                if (byte < 0x80) {
+                    ch = byte;
+                } else if (static_cast<CodePage>(p) == CodePage::Win1251) {
+                    ch = Cp1251ToUnicode(byte);
+                } else if (cd != reinterpret_cast<iconv_t>(-1)) {
+                    ch = ConvertByte(cd, byte);
+                }
+                if (!ch || table.fromUnicode.contains(*ch)) ch = byte;
+                if (table.fromUnicode.contains(*ch)) ch = 0xF700 + byte;
+                table.toUnicode[byte] = *ch;
+                table.fromUnicode.emplace(*ch, byte);
+            }
+            if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+        }
+        return all;
+    }();
+    return tables;
+}
+
+const PageTable& TableOf(CodePage page) {
+    return Tables()[static_cast<std::size_t>(page)];
+}
+
+bool IsUtf16(TextEncoding encoding) {
+    return encoding == TextEncoding::Utf16le || encoding == TextEncoding::Utf16be;
+}
+
+// Appends a UTF-16 code unit (or a pair's two bytes) in the file's byte order.
+void AppendUnit16(std::string& out, char32_t unit, bool bigEndian) {
+    const auto hi = static_cast<char>((unit >> 8) & 0xFF);
+    const auto lo = static_cast<char>(unit & 0xFF);
+    if (bigEndian) {
+        out += hi;
+        out += lo;
+    } else {
+        out += lo;
+        out += hi;
+    }
+}
+
+// A surrogate written on its own, as three UTF-8 bytes (the form UTF-8 forbids, which is why
+// nothing else produces it): the decoder's way of keeping an unpaired unit.
+void AppendLoneSurrogate(std::string& out, char32_t unit) {
+    out += static_cast<char>(0xE0 | (unit >> 12));
+    out += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (unit & 0x3F));
+}
+
+}  // namespace
+
+char32_t PageToUnicode(CodePage page, unsigned char byte) {
+    return TableOf(page).toUnicode[byte];
+}
+
+std::optional<unsigned char> UnicodeToPage(CodePage page, char32_t ch) {
+    if (ch < 0x80) return static_cast<unsigned char>(ch);
+    const auto& map = TableOf(page).fromUnicode;
+    const auto found = map.find(ch);
+    if (found == map.end()) return std::nullopt;
+    return found->second;
+}
+
+std::string_view DisplayName(TextEncoding encoding) {
+    switch (encoding) {
+        case TextEncoding::Windows1251:
+            return "Windows-1251";
+        case TextEncoding::Koi8r:
+            return "KOI8-R";
+        case TextEncoding::Cp866:
+            return "CP866";
+        case TextEncoding::Iso88595:
+            return "ISO-8859-5";
+        case TextEncoding::Mac:
+            return "Mac Cyrillic";
+        case TextEncoding::Utf8:
+            return "UTF-8";
+        case TextEncoding::Utf16le:
+            return "UTF-16LE";
+        case TextEncoding::Utf16be:
+            return "UTF-16BE";
+        case TextEncoding::Ascii:
+            return "ASCII";
+    }
+    return "";
+}
+
+std::string CodePointName(char32_t ch) {
+    char name[16];
+    std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(ch));
+    return name;
+}
+
+UnencodableError::UnencodableError(char32_t ch, TextEncoding target)
+    : FileError({}, "the character " + CodePointName(ch) + " cannot be written in " +
+                         std::string(DisplayName(target)) + ": nothing was written"),
+      ch_(ch) {}
+
+// --- Decoding ------------------------------------------------------------------------------
+
+TextDecoder::TextDecoder(TextEncoding encoding, TextForm to)
+    : encoding_(encoding),
+      to_(to),
+      page_(encoding == TextEncoding::Ascii ? CodePage::Win1251 : CodePageOf(encoding)) {}
+
+void TextDecoder::AppendUnit(char32_t unit, std::string& out) {
+    if (highSurrogate_ != 0) {
+        if (unit >= 0xDC00 && unit <= 0xDFFF) {
+            AppendUtf8(out, 0x10000 + ((highSurrogate_ - 0xD800) << 10) + (unit - 0xDC00));
+            highSurrogate_ = 0;
+            return;
+        }
+        AppendLoneSurrogate(out, highSurrogate_);
+        highSurrogate_ = 0;
+    }
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+        highSurrogate_ = unit;
+    } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
+        AppendLoneSurrogate(out, unit);
+    } else {
+        AppendUtf8(out, unit);
+    }
+}
+
+void TextDecoder::Decode(std::string_view bytes, std::string& out) {
+    if (to_ == TextForm::Utf8) {
+        DecodeToUtf8(bytes, out);
+        return;
+    }
+    // Windows-1251 from Windows-1251 is the bytes themselves.
+    if (page_ == CodePage::Win1251) {
+        out.append(bytes);
+        return;
+    }
+    utf8_.assign(utf8Pending_);
+    utf8Pending_.clear();
+    DecodeToUtf8(bytes, utf8_);
+    std::string_view text = utf8_;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x80) {
+            out += static_cast<char>(byte);
+            ++i;
+            continue;
+        }
+        const Utf8Sequence sequence = DecodeUtf8(text, i);
+        if (!sequence.ch && sequence.formed == text.size() - i && text.size() - i < 4 &&
+            (byte & 0xC0) == 0xC0) {
+            utf8Pending_.assign(text.substr(i));
+            break;
+        }
+        const char32_t ch = sequence.ch.value_or(0xFFFD);
+        const std::optional<unsigned char> mapped = UnicodeToCp1251(ch);
+        if (!mapped) throw UnencodableError(ch, TextEncoding::Windows1251);
+        out += static_cast<char>(*mapped);
+        i += std::max<std::size_t>(sequence.length, 1);
+    }
+}
+
+void TextDecoder::DecodeToUtf8(std::string_view bytes, std::string& out) {
+    if (encoding_ == TextEncoding::Utf8) {
+        out.append(bytes);
+        return;
+    }
+    if (page_) {
+        const auto& table = TableOf(*page_).toUnicode;
+        for (const char c : bytes) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte < 0x80) {
+                out += c;
+            } else {
+                AppendUtf8(out, table[byte]);
+            }
+        }
+        return;
+    }
+    const bool bigEndian = encoding_ == TextEncoding::Utf16be;
+    std::size_t i = 0;
+    if (pending_ >= 0 && !bytes.empty()) {
+        const auto second = static_cast<unsigned char>(bytes[0]);
+        const auto first = static_cast<unsigned char>(pending_);
+        AppendUnit(bigEndian ? (char32_t(first) << 8) | second : (char32_t(second) << 8) | first,
+                   out);
+        pending_ = -1;
+        i = 1;
+    }
+    for (; i + 1 < bytes.size(); i += 2) {
+        const auto a = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        const char32_t unit = bigEndian ? (char32_t(a) << 8) | b : (char32_t(b) << 8) | a;
+        // Plain ASCII, the bulk of a subtitle file, goes straight through.
+        if (unit < 0x80 && highSurrogate_ == 0) {
+            out += static_cast<char>(unit);
+        } else {
+            AppendUnit(unit, out);
+        }
+    }
+    if (i < bytes.size()) pending_ = static_cast<unsigned char>(bytes[i]);
+}
+
+void TextDecoder::Finish(std::string& out) {
+    if (to_ == TextForm::Cp1251) {
+        if (highSurrogate_ != 0 || pending_ >= 0 || !utf8Pending_.empty()) {
+            throw UnencodableError(0xFFFD, TextEncoding::Windows1251);
+        }
+        return;
+    }
+    if (highSurrogate_ != 0) AppendLoneSurrogate(out, highSurrogate_);
+    highSurrogate_ = 0;
+    if (pending_ >= 0) AppendUtf8(out, 0xFFFD);
+    pending_ = -1;
+}
+
+std::size_t TextDecoder::FileBytesOf(std::string_view decoded) const {
+    std::size_t characters = 0;
+    std::size_t fourByte = 0;
+    for (const char c : decoded) {
+        const auto byte = static_cast<unsigned char>(c);
+        characters += (byte & 0xC0) != 0x80 ? 1 : 0;
+        fourByte += byte >= 0xF0 ? 1 : 0;
+    }
+    if (page_) return characters;
+    // A character beyond the Basic Multilingual Plane is a surrogate pair: two units.
+    return 2 * (characters + fourByte);
+}
+
+// --- Encoding ------------------------------------------------------------------------------
+
+TextEncoder::TextEncoder(TextEncoding target, TextForm from)
+    : target_(target), from_(from), page_(CodePageOf(target)) {
+    const bool singleByte1251 =
+        target == TextEncoding::Windows1251 || target == TextEncoding::Ascii;
+    passthrough_ = (from == TextForm::Cp1251 && singleByte1251) ||
+                   (from == TextForm::Utf8 && target == TextEncoding::Utf8);
+}
+
+void TextEncoder::EncodeChar(char32_t ch, std::string& out) {
+    if (page_) {
+        const std::optional<unsigned char> byte = UnicodeToPage(*page_, ch);
+        if (!byte) throw UnencodableError(ch, target_);
+        out += static_cast<char>(*byte);
+    } else if (IsUtf16(target_)) {
+        const bool bigEndian = target_ == TextEncoding::Utf16be;
+        if (ch >= 0x10000) {
+            AppendUnit16(out, 0xD800 + ((ch - 0x10000) >> 10), bigEndian);
+            AppendUnit16(out, 0xDC00 + ((ch - 0x10000) & 0x3FF), bigEndian);
+        } else {
+            AppendUnit16(out, ch, bigEndian);
+        }
+    } else {
+        AppendUtf8(out, ch);
+    }
+}
+
+void TextEncoder::Encode(std::string_view text, std::string& out) {
+    if (passthrough_) {
+        out.append(text);
+        return;
+    }
+    if (from_ == TextForm::Cp1251) {
+        for (const char c : text)
+            EncodeChar(Cp1251ToUnicode(static_cast<unsigned char>(c)), out);
+        return;
+    }
+    std::string joined;
+    if (!pending_.empty()) {
+        joined = pending_ + std::string(text);
+        text = joined;
+        pending_.clear();
+    }
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x80) {
+            if (page_ || !IsUtf16(target_)) {
+                out += static_cast<char>(byte);
+            } else {
+                AppendUnit16(out, byte, target_ == TextEncoding::Utf16be);
+            }
+            ++i;
+            continue;
+        }
+        const Utf8Sequence sequence = DecodeUtf8(text, i);
+        if (sequence.ch) {
+            EncodeChar(*sequence.ch, out);
+            i += sequence.length;
+            continue;
+        }
+        // A character cut by the end of this piece waits for the next one.
+        if (sequence.formed == text.size() - i && (byte & 0xC0) == 0xC0 &&
+            text.size() - i < 4) {
+            pending_.assign(text.substr(i));
+            return;
+        }
+        // A lone surrogate kept by the decoder goes back as the same unit.
+        if (byte == 0xED && i + 2 < text.size() && IsUtf16(target_)) {
+            const char32_t unit = (char32_t(byte & 0x0F) << 12) |
+                                  (char32_t(text[i + 1] & 0x3F) << 6) |
+                                  char32_t(text[i + 2] & 0x3F);
+            if (unit >= 0xD800 && unit <= 0xDFFF) {
+                AppendUnit16(out, unit, target_ == TextEncoding::Utf16be);
+                i += 3;
+                continue;
+            }
+        }
+        throw UnencodableError(0xFFFD, target_);
+    }
+}
+
+}  // namespace tessaline
