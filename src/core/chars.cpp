@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <cstdint>
 
+#include <utf8proc.h>
+
+#include "core/cp1251.hpp"
+#include "core/text_form.hpp"
+
 namespace tessaline {
 namespace {
 
@@ -68,7 +73,69 @@ constexpr std::array<unsigned char, 256> MakeFoldTable() {
 
 constexpr std::array<unsigned char, 256> kFoldTable = MakeFoldTable();
 
+// One code point of UTF-8 text: its value, or -1 for a byte that begins no valid sequence (such
+// a byte is a character of its own, one byte long, and is kept as it is).
+struct CodePoint {
+    std::int32_t value;
+    std::size_t length;
+};
+
+CodePoint CodePointAt(std::string_view text, std::size_t i) {
+    const unsigned char lead = Byte(text[i]);
+    if (lead < 0x80) return {lead, 1};
+    const Utf8Sequence sequence = DecodeUtf8(text, i);
+    if (!sequence.ch) return {-1, 1};
+    return {static_cast<std::int32_t>(*sequence.ch), sequence.length};
+}
+
+// An ASCII character is never a mark joined to the character before it; only a prepended
+// character (the first is U+0600) joins the one after it. So an ASCII byte after a code point
+// below U+0600 always begins a new character, except LF after CR.
+constexpr std::int32_t kFirstPrepended = 0x0600;
+
+// The byte after the character (grapheme cluster) of UTF-8 text that begins at byte i.
+std::size_t Utf8CharEnd(std::string_view text, std::size_t i) {
+    CodePoint cp = CodePointAt(text, i);
+    std::size_t end = i + cp.length;
+    if (cp.value < 0) return end;
+    std::int32_t state = 0;
+    while (end < text.size()) {
+        const unsigned char next = Byte(text[end]);
+        if (next < 0x80 && cp.value < kFirstPrepended && !(cp.value == '\r' && next == '\n'))
+            return end;
+        const CodePoint following = CodePointAt(text, end);
+        if (following.value < 0 ||
+            utf8proc_grapheme_break_stateful(cp.value, following.value, &state)) {
+            return end;
+        }
+        cp = following;
+        end += following.length;
+    }
+    return end;
+}
+
 }  // namespace
+
+std::size_t CharCount(std::string_view text) {
+    if (CurrentTextForm() == TextForm::Cp1251) return text.size();
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size(); i = Utf8CharEnd(text, i))
+        ++count;
+    return count;
+}
+
+std::size_t CharBytes(std::string_view text, std::size_t n) {
+    if (CurrentTextForm() == TextForm::Cp1251) return std::min(n, text.size());
+    std::size_t i = 0;
+    for (; n > 0 && i < text.size(); --n)
+        i = Utf8CharEnd(text, i);
+    return i;
+}
+
+std::string FromCp1251(std::string_view text) {
+    if (CurrentTextForm() == TextForm::Cp1251) return std::string(text);
+    return Cp1251ToUtf8(text);
+}
 
 const std::array<unsigned char, 256> SwitchCaseTable = MakeSwitchCaseTable();
 

@@ -2,12 +2,56 @@
 
 #include <gtest/gtest.h>
 
+#include "core/cp1251.hpp"
+#include "core/text_form.hpp"
 #include "test_support.hpp"
 
 namespace tessaline {
 namespace {
 
 using test::W;
+
+TEST(CharCount, CountsBytesInWindows1251AndCharactersInUtf8) {
+    // text, characters in UTF-8, bytes of the first two characters in UTF-8
+    // clang-format off
+    const std::tuple<std::string, std::size_t, std::size_t> cases[] = {
+        {"", 0, 0},
+        {"ab", 2, 2},
+        {"Жив", 3, 4},
+        {"e\u0301té", 3, 4},   // e with a combining acute counts once
+        {"Ωα", 2, 4},
+        {"♪ la", 4, 4},
+        {"👍🏽!", 2, 9},         // thumbs up with a skin tone is one character
+        {"中文", 2, 6},
+        {"a\xFF-", 3, 2},       // a stray byte is a character of its own
+        {"\xC3(", 2, 2},        // a lead byte cut short
+        {"\xC0\xBCx", 3, 2},    // the overlong form of "<" is two stray bytes
+        {"е\u0308ж", 2, 6},
+        {"a\r\nb", 3, 3},       // CR LF is one character
+    };
+    // clang-format on
+    for (const auto& [text, chars, twoCharBytes] : cases) {
+        EXPECT_EQ(CharCount(text), text.size()) << text;
+        EXPECT_EQ(CharBytes(text, 2), std::min<std::size_t>(2, text.size())) << text;
+        const TextFormScope scope(TextForm::Utf8);
+        EXPECT_EQ(CharCount(text), chars) << text;
+        EXPECT_EQ(CharBytes(text, 2), twoCharBytes) << text;
+        EXPECT_EQ(CharBytes(text, 0), 0u);
+        EXPECT_EQ(CharBytes(text, 100), text.size());
+    }
+}
+
+TEST(FromCp1251, CopiesInWindows1251AndConvertsInUtf8) {
+    const std::string text = W("Ёж №1");
+    EXPECT_EQ(FromCp1251(text), text);
+    const TextFormScope scope(TextForm::Utf8);
+    EXPECT_EQ(FromCp1251(text), "Ёж №1");
+    {
+        const TextFormScope inner(TextForm::Cp1251);
+        EXPECT_EQ(FromCp1251(text), text);
+    }
+    EXPECT_EQ(FromCp1251(text), "Ёж №1");
+}
 
 TEST(CaseMapping, FollowsTheLetterClassesForAllBytes) {
     // The class table written out once more: capitals, their small letters 32 up, Ё/ё apart.
