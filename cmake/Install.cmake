@@ -27,8 +27,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://orvendel.invalid/tessaline")
-# The shared libraries the programs link (Qt 6 widgets, FreeType, ...) give most dependencies;
-# the bitmap font of the pixel widths is a file, so it is named.
+# The shared libraries the programs link (Qt 6 widgets, FreeType, uchardet, utf8proc, ...) give
+# most dependencies (dpkg-shlibdeps names their packages); the bitmap font of the pixel widths
+# is a file, so it is named.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wine")
 include(CPack)

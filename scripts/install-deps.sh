@@ -12,6 +12,7 @@ packages=(
     ffmpeg
     libfreetype-dev fonts-wine
     libuchardet-dev
+    libutf8proc-dev
     desktop-file-utils dpkg-dev file groff-base man-db
 )
 if [[ "${1:-}" == "--fuzz" ]]; then

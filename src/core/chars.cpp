@@ -3,16 +3,27 @@
 #include <algorithm>
 #include <cstdint>
 
+#include <utf8proc.h>
+
+#include "core/cp1251.hpp"
+#include "core/text_form.hpp"
+
 namespace tessaline {
 namespace {
 
-constexpr unsigned char kCapitalYo = 168;  // Ё
-constexpr unsigned char kSmallYo = 184;    // ё
-constexpr unsigned char kSmallYe = 229;    // е
+bool IsUtf8() {
+    return CurrentTextForm() == TextForm::Utf8;
+}
 
 unsigned char Byte(char c) {
     return static_cast<unsigned char>(c);
 }
+
+// --- Windows-1251 ----------------------------------------------------------------------------
+
+constexpr unsigned char kCapitalYo = 168;  // Ё
+constexpr unsigned char kSmallYo = 184;    // ё
+constexpr unsigned char kSmallYe = 229;    // е
 
 constexpr bool IsLatinUpper(unsigned char b) {
     return b >= 'A' && b <= 'Z';
@@ -33,6 +44,20 @@ bool IsCapital(unsigned char b) {
 
 bool IsSmall(unsigned char b) {
     return IsLatinLower(b) || IsCyrillicLower(b) || b == kSmallYo;
+}
+
+char LowerCp1251(char c) {
+    const unsigned char b = Byte(c);
+    if (IsLatinUpper(b) || IsCyrillicUpper(b)) return static_cast<char>(b + 32);
+    if (b == kCapitalYo) return static_cast<char>(kSmallYo);
+    return c;
+}
+
+char UpperCp1251(char c) {
+    const unsigned char b = Byte(c);
+    if (IsLatinLower(b) || IsCyrillicLower(b)) return static_cast<char>(b - 32);
+    if (b == kSmallYo) return static_cast<char>(kCapitalYo);
+    return c;
 }
 
 constexpr std::array<unsigned char, 256> MakeSwitchCaseTable() {
@@ -68,7 +93,291 @@ constexpr std::array<unsigned char, 256> MakeFoldTable() {
 
 constexpr std::array<unsigned char, 256> kFoldTable = MakeFoldTable();
 
+// --- UTF-8: code points ----------------------------------------------------------------------
+
+// One code point of UTF-8 text: its value, or kStray for a byte that begins no valid sequence
+// (such a byte is a character of its own, one byte long, and is kept as it is).
+constexpr std::int32_t kStray = -1;
+
+struct CodePoint {
+    std::int32_t value;
+    std::size_t length;
+};
+
+CodePoint CodePointAt(std::string_view text, std::size_t i) {
+    const unsigned char lead = Byte(text[i]);
+    if (lead < 0x80) return {lead, 1};
+    const Utf8Sequence sequence = DecodeUtf8(text, i);
+    if (!sequence.ch) return {kStray, 1};
+    return {static_cast<std::int32_t>(*sequence.ch), sequence.length};
+}
+
+// Where the code point that ends at byte p begins (p > 0). Agrees with the forward reading: a
+// sequence counts only when it is valid and ends exactly at p, else the byte before p stands
+// alone.
+std::size_t CodePointStartBefore(std::string_view text, std::size_t p) {
+    for (std::size_t k = 1; k <= 4 && k <= p; ++k) {
+        const unsigned char b = Byte(text[p - k]);
+        if ((b & 0xC0) == 0x80) continue;
+        if (b >= 0x80 && CodePointAt(text, p - k).length == k) return p - k;
+        break;
+    }
+    return p - 1;
+}
+
+// Letters that have a case: only these change case, so a combining mark or a symbol that
+// Unicode maps (U+0345, the circled letters) stays as it is.
+bool IsCapitalLetter(std::int32_t cp) {
+    if (cp < 0x80) return IsLatinUpper(static_cast<unsigned char>(cp));
+    const utf8proc_category_t category = utf8proc_category(cp);
+    return category == UTF8PROC_CATEGORY_LU || category == UTF8PROC_CATEGORY_LT;
+}
+
+bool IsSmallLetter(std::int32_t cp) {
+    if (cp < 0x80) return IsLatinLower(static_cast<unsigned char>(cp));
+    return utf8proc_category(cp) == UTF8PROC_CATEGORY_LL;
+}
+
+std::int32_t LowerCodePoint(std::int32_t cp) {
+    if (cp < 0x80) return IsLatinUpper(static_cast<unsigned char>(cp)) ? cp + 32 : cp;
+    return IsCapitalLetter(cp) ? utf8proc_tolower(cp) : cp;
+}
+
+std::int32_t UpperCodePoint(std::int32_t cp) {
+    if (cp < 0x80) return IsLatinLower(static_cast<unsigned char>(cp)) ? cp - 32 : cp;
+    return IsSmallLetter(cp) || utf8proc_category(cp) == UTF8PROC_CATEGORY_LT ? utf8proc_toupper(cp)
+                                                                              : cp;
+}
+
+std::int32_t SwitchCodePoint(std::int32_t cp) {
+    if (cp < 0x80) return static_cast<std::int32_t>(SwitchCaseTable[static_cast<std::size_t>(cp)]);
+    if (IsCapitalLetter(cp)) return utf8proc_tolower(cp);
+    if (IsSmallLetter(cp)) return utf8proc_toupper(cp);
+    return cp;
+}
+
+constexpr std::int32_t kCyrillicSmallYo = 0x0451;
+constexpr std::int32_t kCyrillicSmallYe = 0x0435;
+
+// The compare fold: lower case, then ё as е.
+std::int32_t FoldCodePoint(std::int32_t cp) {
+    const std::int32_t lower = LowerCodePoint(cp);
+    return lower == kCyrillicSmallYo ? kCyrillicSmallYe : lower;
+}
+
+// Each code point of the text through `map`; a stray byte is copied as it is.
+template <class Map>
+std::string MapCodePoints(std::string_view text, Map map) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const CodePoint cp = CodePointAt(text, i);
+        const std::int32_t mapped = cp.value == kStray ? kStray : map(cp.value);
+        if (mapped == cp.value) {
+            out.append(text.substr(i, cp.length));
+        } else {
+            AppendUtf8(out, static_cast<char32_t>(mapped));
+        }
+        i += cp.length;
+    }
+    return out;
+}
+
+// --- UTF-8: characters -----------------------------------------------------------------------
+
+// An ASCII character is never a mark joined to the character before it; only a prepended
+// character (the first is U+0600) joins the one after it. So an ASCII byte after a code point
+// below U+0600 always begins a new character, except LF after CR.
+constexpr std::int32_t kFirstPrepended = 0x0600;
+
+// The byte after the character (grapheme cluster) of UTF-8 text that begins at byte i; `first`
+// receives its first code point (kStray for a stray byte).
+std::size_t Utf8CharEnd(std::string_view text, std::size_t i, std::int32_t* first = nullptr) {
+    CodePoint cp = CodePointAt(text, i);
+    if (first != nullptr) *first = cp.value;
+    std::size_t end = i + cp.length;
+    if (cp.value == kStray) return end;
+    std::int32_t state = 0;
+    while (end < text.size()) {
+        const unsigned char next = Byte(text[end]);
+        if (next < 0x80 && cp.value < kFirstPrepended && !(cp.value == '\r' && next == '\n'))
+            return end;
+        const CodePoint following = CodePointAt(text, end);
+        if (following.value == kStray ||
+            utf8proc_grapheme_break_stateful(cp.value, following.value, &state)) {
+            return end;
+        }
+        cp = following;
+        end += following.length;
+    }
+    return end;
+}
+
+// A character boundary that can be told from the two code points around it alone: a stray
+// byte on either side, or two code points that no rule joins (such as letters, digits,
+// spaces, CJK). A walk back to such a point can read forward from it.
+bool IsPlainBoundary(std::int32_t before, std::int32_t after) {
+    if (before == kStray || after == kStray) return true;
+    return utf8proc_get_property(before)->boundclass == UTF8PROC_BOUNDCLASS_OTHER &&
+           utf8proc_get_property(after)->boundclass == UTF8PROC_BOUNDCLASS_OTHER;
+}
+
+// The nearest plain boundary before byte p (p > 0); 0 when there is none.
+std::size_t PlainBoundaryBefore(std::string_view text, std::size_t p) {
+    std::size_t at = CodePointStartBefore(text, p);
+    std::int32_t after = CodePointAt(text, at).value;
+    while (at > 0) {
+        const std::size_t before = CodePointStartBefore(text, at);
+        const std::int32_t value = CodePointAt(text, before).value;
+        if (IsPlainBoundary(value, after)) return at;
+        at = before;
+        after = value;
+    }
+    return 0;
+}
+
+std::size_t Utf8CharBytes(std::string_view text, std::size_t n) {
+    std::size_t i = 0;
+    for (; n > 0 && i < text.size(); --n)
+        i = Utf8CharEnd(text, i);
+    return i;
+}
+
+// The character's first code point in a Windows-1251 set (a setting, WideLetters).
+bool InCp1251Set(std::int32_t cp, std::string_view set) {
+    if (cp == kStray) return false;
+    if (cp < 0x80) return set.find(static_cast<char>(cp)) != std::string_view::npos;
+    return std::any_of(set.begin(), set.end(), [cp](char c) {
+        return Byte(c) >= 0x80 && static_cast<std::int32_t>(Cp1251ToUnicode(Byte(c))) == cp;
+    });
+}
+
+// Appends one character with its first code point through `first` and the rest (its marks)
+// through `rest`.
+template <class First, class Rest>
+void AppendCharMapped(std::string& out, std::string_view ch, First first, Rest rest) {
+    bool isFirst = true;
+    for (std::size_t i = 0; i < ch.size();) {
+        const CodePoint cp = CodePointAt(ch, i);
+        const std::int32_t mapped = cp.value == kStray ? kStray
+                                    : isFirst          ? first(cp.value)
+                                                       : rest(cp.value);
+        if (mapped == cp.value) {
+            out.append(ch.substr(i, cp.length));
+        } else {
+            AppendUtf8(out, static_cast<char32_t>(mapped));
+        }
+        isFirst = false;
+        i += cp.length;
+    }
+}
+
+void AppendUpper(std::string& out, std::string_view ch) {
+    AppendCharMapped(out, ch, UpperCodePoint, UpperCodePoint);
+}
+
+void AppendLower(std::string& out, std::string_view ch) {
+    AppendCharMapped(out, ch, LowerCodePoint, LowerCodePoint);
+}
+
+// Matches `sub` at byte i of `text`, code point by code point through the compare fold; the
+// end of the match in `text`, or npos. A stray byte matches only the same byte.
+std::size_t MatchFolded(std::string_view sub, std::string_view text, std::size_t i) {
+    std::size_t j = 0;
+    while (j < sub.size()) {
+        if (i >= text.size()) return std::string_view::npos;
+        const CodePoint a = CodePointAt(sub, j);
+        const CodePoint b = CodePointAt(text, i);
+        const bool same = a.value == kStray || b.value == kStray
+                              ? a.value == b.value && sub[j] == text[i]
+                              : FoldCodePoint(a.value) == FoldCodePoint(b.value);
+        if (!same) return std::string_view::npos;
+        j += a.length;
+        i += b.length;
+    }
+    return i;
+}
+
+// The characters of `text` from byte `from` (a character start) end exactly at byte `to`: a
+// match never takes half of a character ("e" is not found in "e" with a combining accent).
+bool EndsOnCharacter(std::string_view text, std::size_t from, std::size_t to) {
+    while (from < to)
+        from = Utf8CharEnd(text, from);
+    return from == to;
+}
+
+std::size_t Utf8PosNoCaseFrom(std::string_view sub, std::string_view text, std::size_t from) {
+    for (std::size_t i = from - 1; i < text.size(); i = Utf8CharEnd(text, i)) {
+        const std::size_t end = MatchFolded(sub, text, i);
+        if (end != std::string_view::npos && EndsOnCharacter(text, i, end)) return i + 1;
+    }
+    return 0;
+}
+
+bool IsWordStartCodePoint(std::int32_t cp) {
+    return cp >= 0 && cp < 0x80 &&
+           WordStartSet.find(static_cast<char>(cp)) != std::string_view::npos;
+}
+
+// A code point of a Cyrillic block (Cyrillic, its Supplement).
+bool IsCyrillic(std::int32_t cp) {
+    return cp >= 0x0400 && cp <= 0x052F;
+}
+
 }  // namespace
+
+// --- Counting and cutting --------------------------------------------------------------------
+
+std::size_t CharCount(std::string_view text) {
+    if (!IsUtf8()) return text.size();
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size(); i = Utf8CharEnd(text, i))
+        ++count;
+    return count;
+}
+
+std::size_t CharBytes(std::string_view text, std::size_t n) {
+    if (!IsUtf8()) return std::min(n, text.size());
+    return Utf8CharBytes(text, n);
+}
+
+std::size_t CharBytesAtEnd(std::string_view text, std::size_t n) {
+    if (!IsUtf8()) return std::min(n, text.size());
+    if (n == 0) return 0;
+    // Back from the end from one plain boundary to the one before, counting the characters
+    // between them forwards, until there are n.
+    std::size_t counted = 0;
+    for (std::size_t stop = text.size(); stop > 0;) {
+        const std::size_t start = PlainBoundaryBefore(text, stop);
+        const std::string_view span = text.substr(start, stop - start);
+        std::size_t chars = 0;
+        for (std::size_t i = 0; i < span.size(); i = Utf8CharEnd(span, i))
+            ++chars;
+        if (counted + chars >= n) {
+            return text.size() - start - Utf8CharBytes(span, counted + chars - n);
+        }
+        counted += chars;
+        stop = start;
+    }
+    return text.size();
+}
+
+std::size_t CharEnd(std::string_view text, std::size_t i) {
+    if (!IsUtf8()) return i + 1;
+    return Utf8CharEnd(text, i);
+}
+
+std::string FromCp1251(std::string_view text) {
+    if (!IsUtf8()) return std::string(text);
+    return Cp1251ToUtf8(text);
+}
+
+bool InCharSet(std::string_view text, std::size_t i, std::string_view set) {
+    if (!IsUtf8()) return set.find(text[i]) != std::string_view::npos;
+    return InCp1251Set(CodePointAt(text, i).value, set);
+}
+
+// --- Case and classes ------------------------------------------------------------------------
 
 const std::array<unsigned char, 256> SwitchCaseTable = MakeSwitchCaseTable();
 
@@ -77,16 +386,15 @@ const std::string_view WideLetters = "\xE6\xC6\xEC\xCC\xF4\xD4\xF8\xD8\xF9\xD9\x
 
 char LowerCharRus(char c) {
     const unsigned char b = Byte(c);
-    if (IsLatinUpper(b) || IsCyrillicUpper(b)) return static_cast<char>(b + 32);
-    if (b == kCapitalYo) return static_cast<char>(kSmallYo);
-    return c;
+    if (b < 0x80) return IsLatinUpper(b) ? static_cast<char>(b + 32) : c;
+    // In UTF-8 a byte above ASCII is part of a longer character: it is never changed alone.
+    return IsUtf8() ? c : LowerCp1251(c);
 }
 
 char UpperCharRus(char c) {
     const unsigned char b = Byte(c);
-    if (IsLatinLower(b) || IsCyrillicLower(b)) return static_cast<char>(b - 32);
-    if (b == kSmallYo) return static_cast<char>(kCapitalYo);
-    return c;
+    if (b < 0x80) return IsLatinLower(b) ? static_cast<char>(b - 32) : c;
+    return IsUtf8() ? c : UpperCp1251(c);
 }
 
 bool IsWordStartChar(char c) {
@@ -94,20 +402,31 @@ bool IsWordStartChar(char c) {
 }
 
 std::string LowerFoldStr(std::string_view text) {
+    if (IsUtf8()) return MapCodePoints(text, FoldCodePoint);
     std::string out(text);
     for (char& c : out)
         c = static_cast<char>(kFoldTable[Byte(c)]);
     return out;
 }
 
-std::string UpperStrRus(std::string_view text) {
+std::string LowerStrRus(std::string_view text) {
+    if (IsUtf8()) return MapCodePoints(text, LowerCodePoint);
     std::string out(text);
     for (char& c : out)
-        c = UpperCharRus(c);
+        c = LowerCp1251(c);
+    return out;
+}
+
+std::string UpperStrRus(std::string_view text) {
+    if (IsUtf8()) return MapCodePoints(text, UpperCodePoint);
+    std::string out(text);
+    for (char& c : out)
+        c = UpperCp1251(c);
     return out;
 }
 
 std::string SwitchCaseStr(std::string_view text) {
+    if (IsUtf8()) return MapCodePoints(text, SwitchCodePoint);
     std::string out(text);
     for (char& c : out)
         c = static_cast<char>(SwitchCaseTable[Byte(c)]);
@@ -125,12 +444,18 @@ bool SameFolded(char a, char b) {
 
 std::size_t PosNoCaseFrom(std::string_view sub, std::string_view text, std::size_t from) {
     if (sub.empty() || from == 0 || from > text.size()) return 0;
+    if (IsUtf8()) return Utf8PosNoCaseFrom(sub, text, from);
     const auto begin = text.begin() + static_cast<std::ptrdiff_t>(from - 1);
     const auto found = std::search(begin, text.end(), sub.begin(), sub.end(), SameFolded);
     return found == text.end() ? 0 : static_cast<std::size_t>(found - text.begin()) + 1;
 }
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (IsUtf8()) {
+        if (prefix.empty()) return true;
+        const std::size_t end = MatchFolded(prefix, text, 0);
+        return end != std::string_view::npos && EndsOnCharacter(text, 0, end);
+    }
     return text.size() >= prefix.size() &&
            std::equal(prefix.begin(), prefix.end(), text.begin(), SameFolded);
 }
@@ -139,34 +464,112 @@ std::size_t PosNoCase(std::string_view sub, std::string_view text) {
     return PosNoCaseFrom(sub, text, 1);
 }
 
+// The capitalizing routines in UTF-8 walk characters: the decision (a word start, a sentence
+// start) is taken on a character's first code point and the case change applies to the whole
+// character, whose marks have no case.
+
 std::string CapitalizeWords(std::string_view text) {
+    if (IsUtf8()) {
+        std::string out;
+        out.reserve(text.size());
+        bool atWordStart = true;
+        for (std::size_t i = 0, end; i < text.size(); i = end) {
+            std::int32_t first = 0;
+            end = Utf8CharEnd(text, i, &first);
+            const std::string_view ch = text.substr(i, end - i);
+            if (IsWordStartCodePoint(first)) {
+                atWordStart = true;
+                out.append(ch);
+            } else if (atWordStart) {
+                AppendUpper(out, ch);
+                atWordStart = false;
+            } else {
+                AppendLower(out, ch);
+            }
+        }
+        return out;
+    }
     std::string out(text);
     bool atWordStart = true;
     for (char& c : out) {
         if (IsWordStartChar(c)) {
             atWordStart = true;
         } else if (atWordStart) {
-            c = UpperCharRus(c);
+            c = UpperCp1251(c);
             atWordStart = false;
         } else {
-            c = LowerCharRus(c);
+            c = LowerCp1251(c);
         }
     }
     return out;
 }
 
 std::string CapitalizeFirstLetter(std::string_view text) {
+    if (IsUtf8()) {
+        std::size_t start = 0;
+        std::size_t end = 0;
+        for (; start < text.size(); start = end) {
+            std::int32_t first = 0;
+            end = Utf8CharEnd(text, start, &first);
+            if (!IsWordStartCodePoint(first)) break;
+        }
+        if (start == text.size()) return std::string(text);
+        std::string out(text.substr(0, start));
+        out.reserve(text.size());
+        AppendUpper(out, text.substr(start, end - start));
+        out += MapCodePoints(text.substr(end), LowerCodePoint);
+        return out;
+    }
     std::string out(text);
     auto it = std::find_if(out.begin(), out.end(), [](char c) { return !IsWordStartChar(c); });
     if (it == out.end()) return out;
-    *it = UpperCharRus(*it);
+    *it = UpperCp1251(*it);
     for (++it; it != out.end(); ++it)
-        *it = LowerCharRus(*it);
+        *it = LowerCp1251(*it);
     return out;
 }
 
+namespace {
+
+// A character after which the sentence rule waits for the next one.
+bool KeepsWaiting(std::int32_t first) {
+    return first >= 0 && first < 0x80 &&
+           std::string_view(" .-'\"([{\n\r").find(static_cast<char>(first)) !=
+               std::string_view::npos;
+}
+
+std::string Utf8CapitalizeAfterDelimiters(std::string_view text, std::string_view delimiters,
+                                          bool& afterDelimiter) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    if (!text.empty() && text[0] == '<') {
+        const std::size_t close = text.find('>');
+        i = close == std::string_view::npos ? text.size() : close + 1;
+        out = MapCodePoints(text.substr(0, i), LowerCodePoint);
+    }
+    for (std::size_t end; i < text.size(); i = end) {
+        std::int32_t first = 0;
+        end = Utf8CharEnd(text, i, &first);
+        const std::string_view ch = text.substr(i, end - i);
+        if (first == '.' || InCp1251Set(first, delimiters)) {
+            afterDelimiter = true;
+            out.append(ch);
+        } else if (afterDelimiter && !KeepsWaiting(first)) {
+            AppendUpper(out, ch);
+            afterDelimiter = false;
+        } else {
+            AppendLower(out, ch);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
 std::string CapitalizeAfterDelimiters(std::string_view text, std::string_view delimiters,
                                       bool& afterDelimiter) {
+    if (IsUtf8()) return Utf8CapitalizeAfterDelimiters(text, delimiters, afterDelimiter);
     std::string out(text);
     std::size_t i = 0;
     // A line that opens with a tag: the tag is lowered and takes no part in the sentence rule.
@@ -174,7 +577,7 @@ std::string CapitalizeAfterDelimiters(std::string_view text, std::string_view de
         const std::size_t close = out.find('>');
         const std::size_t end = close == std::string::npos ? out.size() : close + 1;
         for (; i < end; ++i)
-            out[i] = LowerCharRus(out[i]);
+            out[i] = LowerCp1251(out[i]);
     }
     const auto isDelimiter = [&](char c) { return delimiters.find(c) != std::string_view::npos; };
     for (; i < out.size(); ++i) {
@@ -183,16 +586,53 @@ std::string CapitalizeAfterDelimiters(std::string_view text, std::string_view de
             afterDelimiter = true;
         } else if (afterDelimiter &&
                    std::string_view(" .-'\"([{\n\r").find(c) == std::string_view::npos) {
-            out[i] = UpperCharRus(c);
+            out[i] = UpperCp1251(c);
             afterDelimiter = false;
         } else {
-            out[i] = LowerCharRus(c);
+            out[i] = LowerCp1251(c);
         }
     }
     return out;
 }
 
+namespace {
+
+bool IsJoiner(std::int32_t cp) {
+    return cp == '\'' || cp == '"' || cp == '=' || cp == '-';
+}
+
+bool Utf8FixJoinedCapital(std::string& text) {
+    // The first code points of the two characters before the current one.
+    std::int32_t twoBefore = kStray;
+    std::int32_t oneBefore = kStray;
+    std::string out;
+    bool changed = false;
+    std::size_t copied = 0;  // text before this byte is in `out` or unchanged
+    for (std::size_t i = 0, end; i < text.size(); i = end) {
+        std::int32_t first = 0;
+        end = Utf8CharEnd(text, i, &first);
+        if (IsCapitalLetter(first) && IsJoiner(oneBefore) &&
+            (IsSmallLetter(twoBefore) || (twoBefore >= '0' && twoBefore <= '9'))) {
+            out.append(text, copied, i - copied);
+            AppendLower(out, std::string_view(text).substr(i, end - i));
+            copied = end;
+            changed = true;
+            first = LowerCodePoint(first);  // a lowered capital is a small letter for the next
+        }
+        twoBefore = oneBefore;
+        oneBefore = first;
+    }
+    if (changed) {
+        out.append(text, copied);
+        text = std::move(out);
+    }
+    return changed;
+}
+
+}  // namespace
+
 bool FixJoinedCapital(std::string& text) {
+    if (IsUtf8()) return Utf8FixJoinedCapital(text);
     const auto isSmallOrDigit = [](unsigned char b) {
         return IsSmall(b) || (b >= '0' && b <= '9');
     };
@@ -203,7 +643,7 @@ bool FixJoinedCapital(std::string& text) {
     for (std::size_t i = 2; i < text.size(); ++i) {
         if (IsCapital(Byte(text[i])) && isJoiner(Byte(text[i - 1])) &&
             isSmallOrDigit(Byte(text[i - 2]))) {
-            text[i] = LowerCharRus(text[i]);
+            text[i] = LowerCp1251(text[i]);
             changed = true;
         }
     }
@@ -230,32 +670,63 @@ constexpr std::array<std::uint64_t, 256> MakeCaseCountTable() {
 }
 constexpr std::array<std::uint64_t, 256> kCaseCount = MakeCaseCountTable();
 
+// Each character counted by its first code point: a Cyrillic letter in the Cyrillic fields,
+// every other letter with a case in the Latin ones.
+CaseCounts Utf8CaseCounts(std::string_view text) {
+    CaseCounts n;
+    for (std::size_t i = 0; i < text.size();) {
+        std::int32_t first = 0;
+        i = Utf8CharEnd(text, i, &first);
+        if (IsCapitalLetter(first)) {
+            ++(IsCyrillic(first) ? n.cyrillicUpper : n.latinUpper);
+        } else if (IsSmallLetter(first)) {
+            ++(IsCyrillic(first) ? n.cyrillicLower : n.latinLower);
+        } else {
+            ++n.other;
+        }
+    }
+    return n;
+}
+
 }  // namespace
 
 bool IsMostlyUpperCase(std::string_view text, CaseCounts* counts) {
     CaseCounts n;
-    // A field holds at most 65535: long texts are counted in pieces of that size.
-    constexpr std::size_t kPiece = 65535;
-    for (std::size_t start = 0; start < text.size(); start += kPiece) {
-        std::uint64_t packed = 0;
-        for (const char c : text.substr(start, kPiece))
-            packed += kCaseCount[Byte(c)];
-        const auto field = [packed](int i) {
-            return static_cast<int>((packed >> (16 * i)) & 0xFFFF);
-        };
-        n.latinUpper += field(0);
-        n.latinLower += field(1);
-        n.cyrillicUpper += field(2);
-        n.cyrillicLower += field(3);
+    if (IsUtf8()) {
+        n = Utf8CaseCounts(text);
+    } else {
+        // A field holds at most 65535: long texts are counted in pieces of that size.
+        constexpr std::size_t kPiece = 65535;
+        for (std::size_t start = 0; start < text.size(); start += kPiece) {
+            std::uint64_t packed = 0;
+            for (const char c : text.substr(start, kPiece))
+                packed += kCaseCount[Byte(c)];
+            const auto field = [packed](int i) {
+                return static_cast<int>((packed >> (16 * i)) & 0xFFFF);
+            };
+            n.latinUpper += field(0);
+            n.latinLower += field(1);
+            n.cyrillicUpper += field(2);
+            n.cyrillicLower += field(3);
+        }
+        n.other = static_cast<int>(text.size()) - n.latinUpper - n.latinLower - n.cyrillicUpper -
+                  n.cyrillicLower;
     }
-    n.other = static_cast<int>(text.size()) - n.latinUpper - n.latinLower - n.cyrillicUpper -
-              n.cyrillicLower;
     if (counts != nullptr) *counts = n;
     return n.latinUpper > n.latinLower || n.cyrillicUpper > n.cyrillicLower;
 }
 
 int CountWideLetters(std::string_view set, std::string_view text) {
     if (set.empty()) set = WideLetters;
+    if (IsUtf8()) {
+        int count = 0;
+        for (std::size_t i = 0; i < text.size();) {
+            std::int32_t first = 0;
+            i = Utf8CharEnd(text, i, &first);
+            count += InCp1251Set(first, set);
+        }
+        return count;
+    }
     return static_cast<int>(std::count_if(
         text.begin(), text.end(), [&](char c) { return set.find(c) != std::string_view::npos; }));
 }

@@ -24,16 +24,30 @@ namespace tessaline {
 /// after n characters falls, never inside a character.
 [[nodiscard]] std::size_t CharBytes(std::string_view text, std::size_t n);
 
+/// The bytes of the last `n` characters of a text (all of it when it has fewer).
+[[nodiscard]] std::size_t CharBytesAtEnd(std::string_view text, std::size_t n);
+
+/// The byte after the character that begins at byte i (i < text.size()).
+[[nodiscard]] std::size_t CharEnd(std::string_view text, std::size_t i);
+
 /// Windows-1251 text (a setting, a list read from the program folder) in the current form.
 [[nodiscard]] std::string FromCp1251(std::string_view text);
 
-/// A-Z and А-Я add 32, Ё becomes ё; every other byte is returned as it is.
+/// The character that begins at byte i belongs to `set`, a Windows-1251 text as the settings
+/// hold it (Delimiters, WideLetters); in UTF-8 a character belongs by its first code point, so
+/// a letter with a mark counts as the letter.
+[[nodiscard]] bool InCharSet(std::string_view text, std::size_t i, std::string_view set);
+
+/// A-Z and А-Я add 32, Ё becomes ё; every other byte is returned as it is. In UTF-8 only A-Z
+/// change: a byte above ASCII is part of a longer character.
 [[nodiscard]] char LowerCharRus(char c);
 
-/// a-z and а-я subtract 32, ё becomes Ё; every other byte is returned as it is.
+/// a-z and а-я subtract 32, ё becomes Ё; every other byte is returned as it is. In UTF-8 only
+/// a-z change.
 [[nodiscard]] char UpperCharRus(char c);
 
-/// Byte i maps to the same letter in the other case; every non-letter maps to itself.
+/// Byte i maps to the same letter in the other case; every non-letter maps to itself. A
+/// Windows-1251 table: UTF-8 text goes through SwitchCaseStr.
 extern const std::array<unsigned char, 256> SwitchCaseTable;
 
 /// The 23 characters that end a word for the case routines (not "<").
@@ -48,14 +62,18 @@ extern const std::string_view WideLetters;
 /// Lower case with ё folded to е: the form in which the system compares texts.
 [[nodiscard]] std::string LowerFoldStr(std::string_view text);
 
-/// Every character through UpperCharRus (no folding).
+/// Lower case without folding (ё stays ё): how lowered text is written.
+[[nodiscard]] std::string LowerStrRus(std::string_view text);
+
+/// Every letter in upper case (no folding).
 [[nodiscard]] std::string UpperStrRus(std::string_view text);
 
 /// Every letter changed to the other case.
 [[nodiscard]] std::string SwitchCaseStr(std::string_view text);
 
 /// 1-based position of `sub` in `text` compared through LowerFoldStr; 0 when absent (also for
-/// an empty `sub`). Makes no heap allocation.
+/// an empty `sub`). Makes no heap allocation. Positions count bytes; in UTF-8 a match begins and
+/// ends on whole characters.
 [[nodiscard]] std::size_t PosNoCase(std::string_view sub, std::string_view text);
 
 /// The text begins with `prefix`, compared through LowerFoldStr.
@@ -71,8 +89,9 @@ extern const std::string_view WideLetters;
 /// The first word character upper-cased, everything after it lower-cased.
 [[nodiscard]] std::string CapitalizeFirstLetter(std::string_view text);
 
-/// Sentence case across lines: the first letter after "." or one of `delimiters` is upper-cased,
-/// every other letter lower-cased. `afterDelimiter` carries the state from one line to the next.
+/// Sentence case across lines: the first letter after "." or one of `delimiters` (Windows-1251,
+/// as InCharSet reads it) is upper-cased, every other letter lower-cased. `afterDelimiter`
+/// carries the state from one line to the next.
 [[nodiscard]] std::string CapitalizeAfterDelimiters(std::string_view text,
                                                     std::string_view delimiters,
                                                     bool& afterDelimiter);
@@ -90,10 +109,13 @@ struct CaseCounts {
     int other = 0;
 };
 
-/// More Latin capitals than Latin small letters, or more Cyrillic capitals than small ones.
+/// More Latin capitals than Latin small letters, or more Cyrillic capitals than small ones. In
+/// UTF-8 the Cyrillic fields count U+0400-U+052F, the Latin ones every other letter with a
+/// case (é, Greek).
 [[nodiscard]] bool IsMostlyUpperCase(std::string_view text, CaseCounts* counts = nullptr);
 
-/// How many characters of `text` belong to `set` (an empty set means WideLetters).
+/// How many characters of `text` belong to `set`, a Windows-1251 text read as InCharSet does
+/// (an empty set means WideLetters).
 [[nodiscard]] int CountWideLetters(std::string_view set, std::string_view text);
 
 }  // namespace tessaline

@@ -5,6 +5,7 @@
 #include <ranges>
 
 #include "core/chars.hpp"
+#include "core/text_form.hpp"
 
 namespace tessaline {
 namespace {
@@ -176,7 +177,72 @@ std::string ReplaceWholeWord(std::string_view oldText, std::string_view newText,
 
 // --- Delimiter spacing -----------------------------------------------------------------------
 
+namespace {
+
+bool IsLineBreak(char c) {
+    return c == '\n' || c == '\r';
+}
+
+// The delimiter routines in UTF-8: the same rules over characters, the delimiter and follower
+// sets read as InCharSet does. Positions are counted in characters, so that "at the last two
+// positions" and "the character before" mean what they mean for a Windows-1251 line.
+
+std::string Utf8AddSpaceAfterDelimiters(std::string_view text, std::string_view delimiters) {
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (std::size_t i = 0, end; i < text.size(); i = end) {
+        end = CharEnd(text, i);
+        out.append(text.substr(i, end - i));
+        // Never at the last two positions: two more characters must follow.
+        if (!InCharSet(text, i, delimiters) || end >= text.size() ||
+            CharEnd(text, end) >= text.size()) {
+            continue;
+        }
+        const char next = text[end];
+        if (next != ' ' && next != '.' && !IsLineBreak(next) && !InCharSet(text, end, delimiters)) {
+            out += ' ';
+        }
+    }
+    return out;
+}
+
+std::string Utf8AddSpaceAfterDelimitersEx(std::string_view text, std::string_view delimiters,
+                                          std::string_view followers, bool careful, int mode,
+                                          std::size_t start, std::string out) {
+    // The first bytes of the two characters before the current one ('\0' before the text).
+    char twoBefore = '\0';
+    char oneBefore = '\0';
+    std::size_t position = CharCount(text.substr(0, start));  // 1-based, of the character before
+    if (position >= 1) oneBefore = text[start - CharBytesAtEnd(text.substr(0, start), 1)];
+    if (position >= 2) twoBefore = text[start - CharBytesAtEnd(text.substr(0, start), 2)];
+    for (std::size_t i = start, end; i < text.size(); i = end) {
+        end = CharEnd(text, i);
+        ++position;
+        const char c = text[i];
+        out.append(text.substr(i, end - i));
+        const char before = oneBefore;
+        const char twoAgo = twoBefore;
+        twoBefore = oneBefore;
+        oneBefore = c;
+        if (!InCharSet(text, i, delimiters)) continue;
+        const bool oneFollows = end < text.size();
+        const bool twoFollow = oneFollows && CharEnd(text, end) < text.size();
+        if (!(twoFollow || (mode == 2 && oneFollows))) continue;
+        const char next = oneFollows ? text[end] : '\0';
+        if (careful) {
+            if (position == 2) continue;  // a one-letter abbreviation at the start
+            if (position > 2 && (twoAgo == ' ' || twoAgo == '.')) continue;  // "A.B."
+            if (twoFollow && IsDigit(before) && IsDigit(next)) continue;     // 3,14
+        }
+        if (next != ' ' && !IsLineBreak(next) && !InCharSet(text, end, followers)) out += ' ';
+    }
+    return out;
+}
+
+}  // namespace
+
 std::string AddSpaceAfterDelimiters(std::string_view text, std::string_view delimiters) {
+    if (CurrentTextForm() == TextForm::Utf8) return Utf8AddSpaceAfterDelimiters(text, delimiters);
     std::string out;
     out.reserve(text.size() + 8);
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -210,6 +276,10 @@ std::string AddSpaceAfterDelimitersEx(std::string_view text, std::string_view de
             out.append(text.substr(0, start));
         }
     }
+    if (CurrentTextForm() == TextForm::Utf8) {
+        return Utf8AddSpaceAfterDelimitersEx(text, delimiters, followers, careful, mode, start,
+                                             std::move(out));
+    }
     // Positions below are 1-based positions in the whole text.
     const auto at = [&](std::size_t pos) {
         return pos >= 1 && pos <= length ? text[pos - 1] : '\0';
@@ -234,10 +304,13 @@ std::string DelSpaceBeforeDelimiters(std::string_view text, std::string_view del
     std::string out;
     if (text.empty()) return out;
     out.reserve(text.size());
+    // What follows a space is a whole character: in UTF-8 the set is read by characters.
+    const bool utf8 = CurrentTextForm() == TextForm::Utf8;
     for (std::size_t i = 0; i + 1 < text.size(); ++i) {
         const char next = text[i + 1];
-        if (text[i] == ' ' && (next == ' ' || next == '.' || next == '\n' || next == '\r' ||
-                               InSet(next, delimiters))) {
+        if (text[i] == ' ' &&
+            (next == ' ' || next == '.' || next == '\n' || next == '\r' ||
+             (utf8 ? InCharSet(text, i + 1, delimiters) : InSet(next, delimiters)))) {
             continue;
         }
         out += text[i];
@@ -437,21 +510,65 @@ long PartSize(std::size_t length, int k, int n) {
 
 }  // namespace
 
-std::string TakeTextPart(std::string_view text, int k, int n, int mode) {
-    const long size = PartSize(text.size(), k, n);
+namespace {
+
+// How the cutting routines measure: Windows-1251 counts bytes, UTF-8 characters. The
+// Windows-1251 form is the plain byte arithmetic it always was.
+struct ByteMeasure {
+    static std::size_t Count(std::string_view text) { return text.size(); }
+    static std::size_t Head(std::string_view text, std::size_t n) {
+        return std::min(n, text.size());
+    }
+    static std::size_t Tail(std::string_view text, std::size_t n) {
+        return std::min(n, text.size());
+    }
+    static bool Longer(std::string_view text, std::size_t n) { return text.size() > n; }
+    // The ASCII byte at i is a character of its own.
+    static bool Alone(std::string_view, std::size_t) { return true; }
+};
+
+struct CharMeasure {
+    static std::size_t Count(std::string_view text) { return CharCount(text); }
+    static std::size_t Head(std::string_view text, std::size_t n) { return CharBytes(text, n); }
+    static std::size_t Tail(std::string_view text, std::size_t n) {
+        return CharBytesAtEnd(text, n);
+    }
+    static bool Longer(std::string_view text, std::size_t n) {
+        return CharBytes(text, n) < text.size();
+    }
+    // No mark joins the ASCII byte at i (a comma with an accent is not a comma).
+    static bool Alone(std::string_view text, std::size_t i) { return CharEnd(text, i) == i + 1; }
+};
+
+bool Utf8Form() {
+    return CurrentTextForm() == TextForm::Utf8;
+}
+
+template <class M>
+std::string TakePart(std::string_view text, int k, int n, int mode) {
+    const std::size_t length = M::Count(text);
+    const long size = PartSize(length, k, n);
     if (size < 0) return {};
     const auto count = static_cast<std::size_t>(size);
     switch (mode) {
         case 1: {
             // The start (length - size) div 2 is 1-based, with 0 read as 1.
-            const std::size_t start = std::max<std::size_t>((text.size() - count) / 2, 1);
-            return std::string(text.substr(start - 1, count));
+            const std::size_t start = std::max<std::size_t>((length - count) / 2, 1);
+            const std::string_view from = text.substr(M::Head(text, start - 1));
+            return std::string(from.substr(0, M::Head(from, count)));
         }
         case 2:
-            return std::string(text.substr(text.size() - count));
+            return std::string(text.substr(text.size() - M::Tail(text, count)));
         default:
-            return std::string(text.substr(0, count));
+            return std::string(text.substr(0, M::Head(text, count)));
     }
+}
+
+}  // namespace
+
+std::string TakeTextPart(std::string_view text, int k, int n, int mode) {
+    return Utf8Form() ? TakePart<CharMeasure>(text, k, n, mode)
+                      : TakePart<ByteMeasure>(text, k, n, mode);
 }
 
 void CutTextToWidth(std::string_view text, int width, bool fromEnd, LineList& lines) {
@@ -472,24 +589,29 @@ bool IsCutMark(char c) {
     return c == ',' || c == '.';
 }
 
-}  // namespace
-
-void CutTextToWidth(std::string_view text, int width, bool fromEnd, const CutRules& rules,
-                    LineList& lines) {
+// The pieces are measured with M; every cut falls between characters. Spaces, commas and full
+// stops are ASCII, so the searches for them stay byte searches.
+template <class M>
+void CutToWidth(std::string_view text, int width, bool fromEnd, const CutRules& rules,
+                LineList& lines) {
     if (text.empty() || text == " ") return;
     const std::size_t m = width > 0 ? static_cast<std::size_t>(width) : 0;
     // A comma or full stop may end a piece when two thirds of the width stand before it.
     const std::size_t markMin = m / 3 * 2;
     LineList pieces;
     std::string_view rest = text;
-    while (rest.size() > m) {
+    while (M::Longer(rest, m)) {
         std::string_view piece;
         if (!fromEnd) {
-            piece = rest.substr(0, PieceSize(rest.substr(0, m), m, rules));
+            const std::string_view window = rest.substr(0, M::Head(rest, m));
+            piece = rest.substr(0, M::Head(rest, PieceSize(window, m, rules)));
             if (rules.atMarks && !piece.empty() && piece.back() != ' ' &&
                 !IsCutMark(piece.back())) {
                 const std::size_t mark = piece.find_last_of(",.");
-                if (mark != npos && mark >= markMin) piece = piece.substr(0, mark + 1);
+                if (mark != npos && M::Count(piece.substr(0, mark)) >= markMin &&
+                    M::Alone(piece, mark)) {
+                    piece = piece.substr(0, mark + 1);
+                }
             }
             rest.remove_prefix(piece.size());
             if (!piece.empty() && piece.back() == ' ') {
@@ -508,13 +630,15 @@ void CutTextToWidth(std::string_view text, int width, bool fromEnd, const CutRul
                 rest.remove_prefix(std::min(wordEnd + 1, rest.size()));
             }
         } else {
-            const std::size_t size = PieceSize(rest.substr(rest.size() - m), m, rules);
-            piece = rest.substr(rest.size() - size);
+            const std::string_view window = rest.substr(rest.size() - M::Tail(rest, m));
+            const std::size_t size = PieceSize(window, m, rules);
+            piece = rest.substr(rest.size() - M::Tail(rest, size));
             if (rules.atMarks && !piece.empty() && piece.front() != ' ' &&
                 !IsCutMark(piece.front())) {
                 // The mark stays at the end of the line before; the space after it goes below.
                 const std::size_t mark = piece.find_first_of(",.");
-                if (mark != npos && piece.size() - mark - 1 >= markMin) {
+                if (mark != npos && M::Count(piece.substr(mark + 1)) >= markMin &&
+                    M::Alone(piece, mark)) {
                     piece = piece.substr(mark + 1);
                 }
             }
@@ -541,9 +665,20 @@ void CutTextToWidth(std::string_view text, int width, bool fromEnd, const CutRul
                  std::make_move_iterator(pieces.end()));
 }
 
+}  // namespace
+
+void CutTextToWidth(std::string_view text, int width, bool fromEnd, const CutRules& rules,
+                    LineList& lines) {
+    if (Utf8Form()) {
+        CutToWidth<CharMeasure>(text, width, fromEnd, rules, lines);
+    } else {
+        CutToWidth<ByteMeasure>(text, width, fromEnd, rules, lines);
+    }
+}
+
 std::string TakeTextPartByWords(std::string_view text, int k, int n, bool byWords, int mode) {
     if (!byWords || mode == 1) return TakeTextPart(text, k, n, mode);
-    const long size = PartSize(text.size(), k, n);
+    const long size = PartSize(CharCount(text), k, n);
     if (size <= 0) return {};
     // The end part is cut from the end, so that its line is the one that closes the text.
     const bool fromEnd = mode == 2;

@@ -3,9 +3,13 @@
 // The text toolbox: cutting a line at characters, trimming, replacing, splitting and joining,
 // spacing around punctuation, numbers.
 //
-// Text is Windows-1251 bytes, one byte a character. Positions are 1-based and 0 means "not
-// found". No routine fails: a missing character or a too short text gives the documented
-// fallback. The cutting routines return views into their argument.
+// Text is in the current form (core/text_form.hpp). Positions are byte positions, 1-based, and 0
+// means "not found". The routines that count characters (TakeTextPart, CutTextToWidth, the
+// delimiter spacing's "last two positions") count them as CharCount does and cut only between
+// characters; the ones that look for a given ASCII character work on bytes in both forms. Sets
+// of characters (delimiters, followers, wide letters) are Windows-1251, as the settings hold
+// them, read as InCharSet does. No routine fails: a missing character or a too short text gives
+// the documented fallback. The cutting routines return views into their argument.
 
 #include <cstddef>
 #include <cstdint>

@@ -2,12 +2,87 @@
 
 #include <gtest/gtest.h>
 
+#include "core/cp1251.hpp"
+#include "core/text_form.hpp"
 #include "test_support.hpp"
 
 namespace tessaline {
 namespace {
 
 using test::W;
+
+TEST(CharCount, CountsBytesInWindows1251AndCharactersInUtf8) {
+    // text, characters in UTF-8, bytes of the first two characters, bytes of the last two
+    // clang-format off
+    const std::tuple<std::string, std::size_t, std::size_t, std::size_t> cases[] = {
+        {"", 0, 0, 0},
+        {"ab", 2, 2, 2},
+        {"Жив", 3, 4, 4},
+        {"e\u0301té", 3, 4, 3},   // e with a combining acute counts once
+        {"Ωα", 2, 4, 4},
+        {"♪ la", 4, 4, 2},
+        {"👍🏽!", 2, 9, 9},         // thumbs up with a skin tone is one character
+        {"中文字", 3, 6, 6},
+        {"a\xFF-", 3, 2, 2},       // a stray byte is a character of its own
+        {"\xC3(", 2, 2, 2},        // a lead byte cut short
+        {"\xC0\xBCx", 3, 2, 2},    // the overlong form of "<" is two stray bytes
+        {"\xBC\xD0\xB6\xB6", 3, 3, 3},
+        {"е\u0308ж", 2, 6, 6},
+        {"a\r\nb", 3, 3, 3},       // CR LF is one character
+        {"🇷🇺🇫🇷x", 3, 16, 9},      // flags are pairs of regional indicators
+        {"x🇷🇺🇫🇷", 3, 9, 16},
+        {"a👨‍👩‍👧 b", 4, 19, 2},     // a family joined by ZWJ is one character
+    };
+    // clang-format on
+    for (const auto& [text, chars, headBytes, tailBytes] : cases) {
+        EXPECT_EQ(CharCount(text), text.size()) << text;
+        EXPECT_EQ(CharBytes(text, 2), std::min<std::size_t>(2, text.size())) << text;
+        EXPECT_EQ(CharBytesAtEnd(text, 2), std::min<std::size_t>(2, text.size())) << text;
+        const TextFormScope scope(TextForm::Utf8);
+        EXPECT_EQ(CharCount(text), chars) << text;
+        EXPECT_EQ(CharBytes(text, 2), headBytes) << text;
+        EXPECT_EQ(CharBytesAtEnd(text, 2), tailBytes) << text;
+        // Cutting from either end agrees, and CharEnd steps through the same characters.
+        for (std::size_t n = 0; n <= chars + 1; ++n) {
+            const std::size_t tail =
+                n >= chars ? text.size() : text.size() - CharBytes(text, chars - n);
+            EXPECT_EQ(CharBytesAtEnd(text, n), tail) << text << " " << n;
+        }
+        std::size_t steps = 0;
+        for (std::size_t i = 0; i < text.size(); i = CharEnd(text, i))
+            ++steps;
+        EXPECT_EQ(steps, chars) << text;
+    }
+}
+
+TEST(InCharSet, ReadsAWindows1251SetInBothForms) {
+    const std::string set = W("…,ж");
+    EXPECT_TRUE(InCharSet(W("a,b"), 1, set));
+    EXPECT_TRUE(InCharSet(W("aж"), 1, set));
+    EXPECT_FALSE(InCharSet(W("aЖ"), 1, set));
+    const TextFormScope scope(TextForm::Utf8);
+    // text, byte, in the set
+    const std::tuple<std::string, std::size_t, bool> cases[] = {
+        {"a,b", 1, true},     {"ж", 0, true},
+        {"…", 0, true},       {"♪", 0, false},     // shares its first byte with "…"
+        {"Ж", 0, false},      {"\xE6", 0, false},  // the byte of ж in Windows-1251, stray in UTF-8
+        {"ж\u0301", 0, true},
+    };
+    for (const auto& [text, i, expected] : cases)
+        EXPECT_EQ(InCharSet(text, i, set), expected) << text;
+}
+
+TEST(FromCp1251, CopiesInWindows1251AndConvertsInUtf8) {
+    const std::string text = W("Ёж №1");
+    EXPECT_EQ(FromCp1251(text), text);
+    const TextFormScope scope(TextForm::Utf8);
+    EXPECT_EQ(FromCp1251(text), "Ёж №1");
+    {
+        const TextFormScope inner(TextForm::Cp1251);
+        EXPECT_EQ(FromCp1251(text), text);
+    }
+    EXPECT_EQ(FromCp1251(text), "Ёж №1");
+}
 
 TEST(CaseMapping, FollowsTheLetterClassesForAllBytes) {
     // The class table written out once more: capitals, their small letters 32 up, Ё/ё apart.
@@ -121,6 +196,136 @@ TEST(CountWideLetters, UsesTheWideSetWhenNoneIsGiven) {
     EXPECT_EQ(CountWideLetters("", W("шум")), 2);
     EXPECT_EQ(CountWideLetters("", W("ЖжМмФфШшЩщЫыЮю привет")), 14);
     EXPECT_EQ(CountWideLetters("ab", "abcab"), 4);
+}
+
+// --- UTF-8 ---------------------------------------------------------------------------------
+
+TEST(Utf8CaseMapping, LettersOfEveryScriptChangeMarksSymbolsAndStrayBytesStay) {
+    const TextFormScope scope(TextForm::Utf8);
+    // text, LowerFoldStr, LowerStrRus, UpperStrRus, SwitchCaseStr
+    // clang-format off
+    const std::tuple<std::string, std::string, std::string, std::string, std::string> cases[] = {
+        {"ЁЖИК ёлка", "ежик елка", "ёжик ёлка", "ЁЖИК ЁЛКА", "ёжик ЁЛКА"},
+        {"Éñü Ab", "éñü ab", "éñü ab", "ÉÑÜ AB", "éÑÜ aB"},
+        {"ΣΟΦΊΑ σοφία", "σοφία σοφία", "σοφία σοφία", "ΣΟΦΊΑ ΣΟΦΊΑ", "σοφία ΣΟΦΊΑ"},
+        {"E\u0301t\u0345", "e\u0301t\u0345", "e\u0301t\u0345", "E\u0301T\u0345", "e\u0301T\u0345"},
+        {"♪ 👍🏽 中 Ⓐ", "♪ 👍🏽 中 Ⓐ", "♪ 👍🏽 中 Ⓐ", "♪ 👍🏽 中 Ⓐ", "♪ 👍🏽 中 Ⓐ"},
+        {"a\xFF\xD0Z", "a\xFF\xD0z", "a\xFF\xD0z", "A\xFF\xD0Z", "A\xFF\xD0z"},
+        {"ß", "ß", "ß", "ẞ", "ẞ"},  // a case change may change a character's length
+    };
+    // clang-format on
+    for (const auto& [text, fold, lower, upper, switched] : cases) {
+        EXPECT_EQ(LowerFoldStr(text), fold);
+        EXPECT_EQ(LowerStrRus(text), lower);
+        EXPECT_EQ(UpperStrRus(text), upper);
+        EXPECT_EQ(SwitchCaseStr(text), switched);
+    }
+}
+
+TEST(Utf8CaseMapping, SingleBytesChangeOnlyForAsciiLetters) {
+    const TextFormScope scope(TextForm::Utf8);
+    for (int b = 0; b < 256; ++b) {
+        const char c = static_cast<char>(b);
+        EXPECT_EQ(LowerCharRus(c), b >= 'A' && b <= 'Z' ? static_cast<char>(b + 32) : c) << b;
+        EXPECT_EQ(UpperCharRus(c), b >= 'a' && b <= 'z' ? static_cast<char>(b - 32) : c) << b;
+    }
+}
+
+TEST(Utf8PosNoCase, GivesBytePositionsOfWholeCharacterMatches) {
+    const TextFormScope scope(TextForm::Utf8);
+    // clang-format off
+    const std::tuple<std::string, std::string, std::size_t> cases[] = {
+        {"ЕЛКА", "Новая ёлка", 12},
+        {"ёлка", "ЕЛКА", 1},
+        {"É", "café", 4},
+        {"ΣΟΦ", "η σοφία", 4},
+        {"e", "cafe\u0301", 0},           // never half of a character
+        {"e\u0301", "CAFE\u0301", 4},
+        {"\xFF", "a\xFF", 2},              // a stray byte matches itself
+        {"\xFF", "aя", 0},                 // and never a byte of a character
+        {"\x8F", "aя", 0},
+        {"👍", "x 👍🏽", 0},
+        {"Ѐ", "ѐ", 1},
+    };
+    // clang-format on
+    for (const auto& [sub, text, expected] : cases)
+        EXPECT_EQ(PosNoCase(sub, text), expected) << sub << " in " << text;
+    EXPECT_EQ(PosNoCaseFrom("я", "ЯяЯ", 2), 3u);  // from inside the first character
+    EXPECT_EQ(PosNoCaseFrom("я", "ЯяЯ", 3), 3u);
+    EXPECT_EQ(PosNoCaseFrom("я", "ЯяЯ", 5), 5u);
+    EXPECT_EQ(PosNoCaseFrom("я", "ЯяЯ", 7), 0u);
+    EXPECT_TRUE(StartsWithNoCase("ÉCOLE", "éc"));
+    EXPECT_TRUE(StartsWithNoCase("Ёлка", "ел"));
+    EXPECT_TRUE(StartsWithNoCase("x", ""));
+    EXPECT_FALSE(StartsWithNoCase("e\u0301x", "e"));
+    EXPECT_FALSE(StartsWithNoCase("é", "éé"));
+}
+
+TEST(Utf8Capitalize, WordsFirstLetterAndSentences) {
+    const TextFormScope scope(TextForm::Utf8);
+    EXPECT_EQ(CapitalizeWords("ёлки-ПАЛКИ éCOLE ñu ωμέγα"), "Ёлки-Палки École Ñu Ωμέγα");
+    EXPECT_EQ(CapitalizeWords("e\u0301COLE \xFF-AB"), "E\u0301cole \xFF-Ab");
+    EXPECT_EQ(CapitalizeFirstLetter("(12) - éCOLE ЖИЗНЬ"), "(12) - École жизнь");
+    EXPECT_EQ(CapitalizeFirstLetter("♪ ЖИЗНЬ"), "♪ жизнь");  // ♪ is the first "letter"
+    const std::tuple<std::string, bool, std::string, bool> cases[] = {
+        {"<I>ÉTÉ. ÉTÉ", true, "<i>Été. Été", false},
+        {"ПРИВЕТ! КАК ДЕЛА? ", false, "привет! Как дела? ", true},
+        {"«ДА» НЕТ", true, "«да» нет", false},
+    };
+    for (const auto& [text, before, expected, after] : cases) {
+        bool flag = before;
+        EXPECT_EQ(CapitalizeAfterDelimiters(text, ".!?", flag), expected);
+        EXPECT_EQ(flag, after) << text;
+    }
+    bool flag = false;  // a Windows-1251 delimiter set: "…" is byte 0x85
+    EXPECT_EQ(CapitalizeAfterDelimiters("ну… ДА ♪ НЕТ", "\x85", flag), "ну… Да ♪ нет");
+}
+
+TEST(Utf8FixJoinedCapital, LowersCapitalsOfAnyScript) {
+    const TextFormScope scope(TextForm::Utf8);
+    const std::tuple<std::string, std::string, bool> cases[] = {
+        {"кто-То ё-Ё", "кто-то ё-ё", true}, {"été-Ça ñ'Ñ", "été-ça ñ'ñ", true},
+        {"a-B-C", "a-b-c", true},  // a lowered capital joins the next one
+        {"e\u0301-É", "e\u0301-é", true},   {"-Да A-É ♪-Б", "-Да A-É ♪-Б", false},
+    };
+    for (const auto& [text, expected, changed] : cases) {
+        std::string s = text;
+        EXPECT_EQ(FixJoinedCapital(s), changed) << text;
+        EXPECT_EQ(s, expected);
+    }
+}
+
+TEST(Utf8IsMostlyUpperCase, CountsCharactersByScript) {
+    const TextFormScope scope(TextForm::Utf8);
+    using Counts = std::array<int, 5>;
+    // clang-format off
+    const std::tuple<std::string, bool, Counts> cases[] = {
+        {"HELLO мир", true, {5, 0, 0, 3, 1}},
+        {"Ёж и ёж, Ab", false, {1, 1, 1, 4, 4}},
+        {"ÉTÉ ΩΜΈΓΑ été", true, {8, 3, 0, 0, 2}},
+        {"ӁӂЀ", true, {0, 0, 2, 1, 0}},             // the Cyrillic Supplement is Cyrillic
+        {"e\u0301 ♪ 👍🏽 中 \xFF", false, {0, 1, 0, 0, 8}},
+    };
+    // clang-format on
+    for (const auto& [text, expected, counts] : cases) {
+        CaseCounts n;
+        EXPECT_EQ(IsMostlyUpperCase(text, &n), expected) << text;
+        EXPECT_EQ((Counts{n.latinUpper, n.latinLower, n.cyrillicUpper, n.cyrillicLower, n.other}),
+                  counts)
+            << text;
+    }
+}
+
+TEST(Utf8CountWideLetters, ReadsTheWindows1251SetByCharacters) {
+    const TextFormScope scope(TextForm::Utf8);
+    const std::tuple<std::string, std::string, int> cases[] = {
+        {"", "шум", 2},       {"", "ЖжМмФфШшЩщЫыЮю привет", 14},
+        {"", "ш\u0301и", 1},   // a wide letter with a stress mark is still wide
+        {"", "\xE6\xF8", 0},   // stray bytes that are wide letters in Windows-1251
+        {"x\x85", "x…b…", 3},  // a user's set: "x" and "…"
+    };
+    for (const auto& [set, text, expected] : cases)
+        EXPECT_EQ(CountWideLetters(set, text), expected) << text;
 }
 
 }  // namespace

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <ranges>
 
+#include "core/cp1251.hpp"
+#include "core/text_form.hpp"
 #include "test_support.hpp"
 
 namespace tessaline {
@@ -304,6 +307,99 @@ TEST(Strings, CutRulesShortenPiecesWithWideLettersAndCutAtMarks) {
         {cut("Hello, world and you", 14, false, marks), "Hello, world|and you"},
         {cut("Oh my dear, we went home now", 22, true, marks), "Oh my dear,|we went home now"},
         {cut("Oh my dear, we went home now", 22, true, {}), "Oh my|dear, we went home now"},
+    });
+}
+
+// --- UTF-8 ---------------------------------------------------------------------------------
+
+std::string CutBy(std::string_view text, int width, bool fromEnd, const CutRules& rules) {
+    LineList lines;
+    CutTextToWidth(text, width, fromEnd, rules, lines);
+    return JoinStrings(lines, "|");
+}
+
+TEST(Utf8Strings, CountAndCutLikeTheWindows1251Twin) {
+    const CutRules wide{.wideLetters = true};
+    const CutRules marks{.atMarks = true};
+    using Op = std::function<std::string(std::string_view)>;
+    // What is done to the text, and the text (written here in UTF-8, run as Windows-1251 bytes
+    // and as UTF-8).
+    // clang-format off
+    const std::pair<Op, std::string_view> cases[] = {
+        {[&](std::string_view t) { return TakeTextPart(t, 1, 2, 0); }, "абвгдеёжзи"},
+        {[&](std::string_view t) { return TakeTextPart(t, 1, 2, 2); }, "абвгдеёжзи"},
+        {[&](std::string_view t) { return TakeTextPart(t, 1, 3, 1); }, "абвгдеёжзи"},
+        {[&](std::string_view t) { return TakeTextPartByWords(t, 1, 3, true, 0); }, "ёжи бра вид дом"},
+        {[&](std::string_view t) { return TakeTextPartByWords(t, 1, 3, true, 2); }, "ёжи бра вид дом"},
+        {[&](std::string_view t) { return TakeTextPartByWords(t, 1, 3, false, 2); }, "ёжи бра вид дом"},
+        {[&](std::string_view t) { return CutBy(t, 8, false, {}); }, "ааа ббб ввв ггг"},
+        {[&](std::string_view t) { return CutBy(t, 7, true, {}); }, "ааа ббб ввв ггг"},
+        {[&](std::string_view t) { return CutBy(t, 5, false, {}); }, "ааа бб в г"},
+        {[&](std::string_view t) { return CutBy(t, 5, true, {}); }, "ааа бб в г"},
+        {[&](std::string_view t) { return CutBy(t, 4, false, {}); }, "абвгдежзий кл"},
+        {[&](std::string_view t) { return CutBy(t, 4, true, {}); }, "кл абвгдежзий"},
+        {[&](std::string_view t) { return CutBy(t, 7, false, wide); }, "шшш ааа ббб"},
+        {[&](std::string_view t) { return CutBy(t, 7, true, wide); }, "ббб ааа шшш"},
+        {[&](std::string_view t) { return CutBy(t, 10, false, wide); }, "жжжжжж аб вгде"},
+        {[&](std::string_view t) { return CutBy(t, 19, false, marks); }, "Доброе утро, сэр и мадам"},
+        {[&](std::string_view t) { return CutBy(t, 22, true, marks); }, "Ох мой друг, мы шли домой"},
+        {[&](std::string_view t) { return AddSpaceAfterDelimiters(t, ","); }, "Да,нет"},
+        {[&](std::string_view t) { return AddSpaceAfterDelimiters(t, ","); }, "а,б"},
+        {[&](std::string_view t) { return AddSpaceAfterDelimiters(t, ","); }, "а,бв"},
+        {[&](std::string_view t) { return AddSpaceAfterDelimitersEx(t, ".,", "", 1); }, "Это А.Б. сейчас"},
+        {[&](std::string_view t) { return AddSpaceAfterDelimitersEx(t, ".,", "", 0); }, "Это А.Б. сейчас"},
+        {[&](std::string_view t) { return AddSpaceAfterDelimitersEx(t, ".,", "", 1); }, "Я,бвг"},
+        {[&](std::string_view t) { return AddSpaceAfterDelimitersEx(t, ",", "", 2); }, "Да,н"},
+        {[&](std::string_view t) { return AddSpaceAfterDelimitersEx(t, ".,", "", 1); }, "ё www.я.рф,ж да,нет"},
+        {[&](std::string_view t) { return DelSpaceBeforeDelimiters(t, ","); }, "Да , нет ."},
+    };
+    // clang-format on
+    int row = 0;
+    for (const auto& [op, text] : cases) {
+        SCOPED_TRACE(++row);
+        const std::string windows = op(W(text));
+        const TextFormScope scope(TextForm::Utf8);
+        EXPECT_EQ(op(text), Cp1251ToUtf8(windows));
+    }
+}
+
+TEST(Utf8Strings, CountCharactersOutsideWindows1251AndNeverCutInsideOne) {
+    const TextFormScope scope(TextForm::Utf8);
+    const CutRules wide{.wideLetters = true};
+    const CutRules marks{.atMarks = true};
+    ExpectPairs({
+        {TakeTextPart("éñüΩα", 2, 5, 0), "éñ"},
+        {TakeTextPart("éñüΩα", 2, 5, 2), "Ωα"},
+        {TakeTextPart("éñüΩα", 1, 3, 1), "ñ"},
+        {TakeTextPart("👍🏽👍🏽中文e\u0301x", 1, 2, 0), "👍🏽👍🏽中"},
+        {TakeTextPart("👍🏽👍🏽中文e\u0301x", 1, 2, 2), "文e\u0301x"},
+        {TakeTextPart("ab\xFF\xFE", 1, 2, 2), "\xFF\xFE"},
+        {TakeTextPartByWords("ΩΩΩ ééé ♪♪♪ 中中中", 1, 3, true, 2), "中中中"},
+        {CutBy("ΩΩΩ ééé ♪♪♪", 7, false, {}), "ΩΩΩ ééé|♪♪♪"},
+        {CutBy("ΩΩΩ ééé ♪♪♪", 7, true, {}), "ΩΩΩ|ééé ♪♪♪"},
+        {CutBy("e\u0301e\u0301e\u0301 ab", 3, false, {}), "e\u0301e\u0301e\u0301|ab"},
+        {CutBy("ab e\u0301e\u0301e\u0301", 3, true, {}), "ab|e\u0301e\u0301e\u0301"},
+        {CutBy("👍🏽👍🏽 👍🏽", 2, false, {}), "👍🏽👍🏽|👍🏽"},
+        {CutBy("👍🏽 👍🏽👍🏽", 2, true, {}), "👍🏽|👍🏽👍🏽"},
+        {CutBy("\xFF\xFF\xFF\xFF ab", 2, false, {}), "\xFF\xFF\xFF\xFF|ab"},
+        {CutBy("中文中文中文中文", 3, false, {}), "中文中文中文中文"},  // one word stays whole
+        {CutBy("шшш ééé ббб", 7, false, wide), "шшш|ééé ббб"},
+        {CutBy("ш\u0301шш ééé ббб", 7, false, wide), "ш\u0301шш|ééé ббб"},
+        {CutBy("Oh my dear, we went home now", 22, true, marks), "Oh my dear,|we went home now"},
+        // A comma with a mark on it is no place to cut.
+        {CutBy("Oh my dear,\u0301 we went home now", 22, true, marks),
+         "Oh my|dear,\u0301 we went home now"},
+        {AddSpaceAfterDelimiters("a,é", ","), "a,é"},
+        {AddSpaceAfterDelimiters("a,éé", ","), "a, éé"},
+        {AddSpaceAfterDelimiters("да…нет ♪", "\x85"), "да… нет ♪"},  // "…" in Windows-1251
+        {AddSpaceAfterDelimiters("a♪bc", "\x85"), "a♪bc"},           // ♪ shares a byte with …
+        {AddSpaceAfterDelimitersEx("It is É.Ñ. now", ".,", "", 1), "It is É.Ñ. now"},
+        {AddSpaceAfterDelimitersEx("It is É.Ñ. now", ".,", "", 0), "It is É. Ñ. now"},
+        {AddSpaceAfterDelimitersEx("É,bcd", ".,", "", 1), "É,bcd"},
+        {AddSpaceAfterDelimitersEx("π=3,14", ".,", "", 1), "π=3,14"},
+        {AddSpaceAfterDelimitersEx("Ωx,é", ",", "", 2), "Ωx, é"},
+        {AddSpaceAfterDelimitersEx("a,…b", ",", "\x85", 0), "a,…b"},  // a Windows-1251 follower
+        {DelSpaceBeforeDelimiters("да … нет ♪ ", "\x85"), "да… нет ♪"},
     });
 }
 

@@ -17,7 +17,7 @@ for f in ./usr/bin/tessaline ./usr/bin/tessaline-gui ./usr/share/applications/te
 done
 
 depends=$(dpkg-deb --field "$deb" Depends)
-for needed in fonts-wine libqt6widgets6; do
+for needed in fonts-wine libqt6widgets6 libutf8proc2; do
     grep -q "$needed" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
 # Each dependency is a package Debian has (the versions are the ones dpkg-shlibdeps found here).
