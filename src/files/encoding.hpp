@@ -95,9 +95,12 @@ class NotTextFileError : public FileError {
 
 /// Decides how a text is stored, from its first bytes: a byte-order mark; else UTF-16 by the
 /// pattern of its NUL bytes; else UTF-8 when the bytes are UTF-8 holding a character of more than
-/// one byte; else a Cyrillic code page the detector recognises (KOI8-R, CP866, ISO-8859-5, Mac
-/// Cyrillic); else Windows-1251. Nothing for bytes that are no text. `complete` is false when the
-/// bytes are only the beginning of a file.
+/// one byte (or nearly so: a stray byte or two is kept as it is); else a Cyrillic code page the
+/// detector recognises (KOI8-R, CP866, ISO-8859-5, Mac Cyrillic); else Windows-1251. Nothing for
+/// bytes that are no text: an MPEG pack header (a VobSub .sub), or NULs outside a UTF-16 pattern
+/// in the first 4 KB with nothing of a subtitle there (a hand-made file's stray NUL, which the
+/// correction removes, leaves it text). `complete` is false when the bytes are only the beginning
+/// of a file.
 [[nodiscard]] std::optional<FileEncoding> DecideEncoding(std::string_view bytes, bool complete);
 
 /// Decides how a file is stored, from its first kDetectSampleBytes: the one decision every entry

@@ -1,0 +1,178 @@
+#include "files/transcode.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/cp1251.hpp"
+#include "files/encoding.hpp"
+#include "files/line_io.hpp"
+#include "test_support.hpp"
+
+namespace tessaline {
+namespace {
+
+using test::W;
+
+// Russian, accents, a note, CJK, an emoji with a skin-tone modifier: in UTF-8.
+const std::string kMixed = "Привет, мир ♪ café ñ 漢字 👍🏽";
+
+std::string Encoded(std::string_view utf8, TextEncoding target) {
+    std::string out;
+    TextEncoder(target, TextForm::Utf8).Encode(utf8, out);
+    return out;
+}
+
+std::string Decoded(std::string_view bytes, TextEncoding encoding, std::size_t block) {
+    TextDecoder decoder(encoding);
+    std::string out;
+    for (std::size_t i = 0; i < bytes.size(); i += block)
+        decoder.Decode(bytes.substr(i, block), out);
+    decoder.Finish(out);
+    return out;
+}
+
+TEST(Transcode, EveryByteOfEveryCodePageComesBack) {
+    for (const CodePage page : {CodePage::Cp866, CodePage::Iso88595, CodePage::Koi8r,
+                                CodePage::Mac, CodePage::Win1251}) {
+        std::vector<bool> seen(0x110000);
+        for (int b = 0; b < 256; ++b) {
+            const char32_t ch = PageToUnicode(page, static_cast<unsigned char>(b));
+            EXPECT_FALSE(seen[ch]) << "two bytes give " << CodePointName(ch);
+            seen[ch] = true;
+            EXPECT_EQ(UnicodeToPage(page, ch), static_cast<unsigned char>(b));
+        }
+    }
+    // The published letters, not a table of our own.
+    EXPECT_EQ(PageToUnicode(CodePage::Koi8r, 0xC1), U'а');
+    EXPECT_EQ(PageToUnicode(CodePage::Cp866, 0x80), U'А');
+    EXPECT_EQ(PageToUnicode(CodePage::Iso88595, 0xB0), U'А');
+    EXPECT_EQ(PageToUnicode(CodePage::Win1251, 0xA8), U'Ё');
+}
+
+TEST(Transcode, RoundTripsAreLosslessInBlocksOfAnySize) {
+    const struct {
+        TextEncoding encoding;
+        std::string text;  // UTF-8
+    } cases[] = {
+        {TextEncoding::Utf16le, kMixed + "\r\n"},
+        {TextEncoding::Utf16be, kMixed + "\r\n"},
+        {TextEncoding::Koi8r, "Ёлки-палки, ёж! ─│┌\r\n"},
+        {TextEncoding::Cp866, "Щука и ёж ░▒▓\r\n"},
+        {TextEncoding::Iso88595, "Юг и ЁЖ №\r\n"},
+        {TextEncoding::Mac, "Я и я, Ё\r\n"},
+    };
+    for (const auto& c : cases) {
+        const std::string bytes = Encoded(c.text, c.encoding);
+        for (const std::size_t block : {std::size_t{1}, std::size_t{3}, bytes.size()}) {
+            EXPECT_EQ(Decoded(bytes, c.encoding, block), c.text)
+                << EncodingName(c.encoding) << " in blocks of " << block;
+        }
+    }
+}
+
+TEST(Transcode, AnUnpairedSurrogateSurvivesUtf16) {
+    const std::string lone("\x00\xD8\x41\x00", 4);  // U+D800 then "A", little-endian
+    const std::string text = Decoded(lone, TextEncoding::Utf16le, 1);
+    EXPECT_EQ(Encoded(text, TextEncoding::Utf16le), lone);
+}
+
+TEST(Transcode, ACharacterTheTargetLacksStopsWithItsName) {
+    try {
+        (void)Encoded("Ля ♪", TextEncoding::Koi8r);
+        FAIL() << "no error";
+    } catch (const UnencodableError& e) {
+        EXPECT_EQ(e.character(), U'♪');
+        EXPECT_NE(std::string(e.what()).find("U+266A"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("KOI8-R"), std::string::npos) << e.what();
+    }
+}
+
+TEST(DecideEncoding, TakesEachFileAsUsersHaveIt) {
+    const std::string srt = "1\r\n00:00:01,000 --> 00:00:02,000\r\n";
+    const std::string russian = W("Привет, мир! Как дела? Всё хорошо, спасибо.");
+    const auto utf16 = [&](bool bom) {
+        const std::string body = Encoded(srt + Cp1251ToUtf8(russian), TextEncoding::Utf16le);
+        return bom ? "\xFF\xFE" + body : body;
+    };
+    std::string koi8(srt);
+    for (int i = 0; i < 20; ++i)
+        koi8 += Encoded(Cp1251ToUtf8(russian), TextEncoding::Koi8r) + "\r\n";
+    std::string vobsub("\x00\x00\x01\xBA\x44\x00\x04\x00", 8);
+    std::string binary(400, '\x01');
+    binary[17] = '\0';
+    binary[300] = '\0';
+    const struct {
+        const char* what;
+        std::string bytes;
+        std::optional<FileEncoding> expected;
+    } cases[] = {
+        {"Windows-1251", srt + russian, FileEncoding{TextEncoding::Windows1251, false}},
+        {"ASCII", srt + "Hello", FileEncoding{TextEncoding::Windows1251, false}},
+        {"UTF-8", srt + Cp1251ToUtf8(russian), FileEncoding{TextEncoding::Utf8, false}},
+        {"UTF-8 with BOM", "\xEF\xBB\xBF" + srt, FileEncoding{TextEncoding::Utf8, true}},
+        {"UTF-16LE with BOM", utf16(true), FileEncoding{TextEncoding::Utf16le, true}},
+        {"UTF-16LE without BOM", utf16(false), FileEncoding{TextEncoding::Utf16le, false}},
+        {"KOI8-R", koi8, FileEncoding{TextEncoding::Koi8r, false}},
+        {"a stray NUL in a subtitle", srt + std::string("go\0", 3), FileEncoding{}},
+        {"a VobSub pack", vobsub + srt, std::nullopt},
+        {"binary bytes", binary, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const std::optional<FileEncoding> got = DecideEncoding(c.bytes, true);
+        ASSERT_EQ(got.has_value(), c.expected.has_value()) << c.what;
+        if (got) {
+            EXPECT_EQ(got->encoding, c.expected->encoding) << c.what;
+            EXPECT_EQ(got->bom, c.expected->bom) << c.what;
+        }
+    }
+}
+
+TEST(LineReader, ReadsEachEncodingAsTextAndSeeksByFileOffsets) {
+    const std::vector<std::string> lines = {"1", "00:00:01,000 --> 00:00:02,000", kMixed, "",
+                                            "2", "Ёж"};
+    std::string utf8;
+    for (const std::string& line : lines)
+        utf8 += line + "\r\n";
+    for (const FileEncoding encoding : {FileEncoding{TextEncoding::Utf8, true},
+                                        FileEncoding{TextEncoding::Utf16le, true},
+                                        FileEncoding{TextEncoding::Utf16be, false}}) {
+        test::TempDir dir;
+        const std::string path = (dir / "film.srt").string();
+        {
+            LineWriter writer(path, encoding, TextForm::Utf8);
+            for (const std::string& line : lines)
+                writer.WriteLine(line);
+        }
+        LineReader reader(path, DecideFileEncoding(path));
+        EXPECT_EQ(reader.encoding(), encoding);
+        std::vector<std::string> got;
+        std::vector<std::uint64_t> offsets;
+        std::string line;
+        for (;;) {
+            offsets.push_back(reader.Offset());
+            if (!reader.ReadLine(line)) break;
+            got.push_back(line);
+        }
+        EXPECT_EQ(got, lines) << EncodingName(encoding.encoding);
+        // The offset of a line is where it starts in the file: reading goes on there.
+        reader.Seek(offsets[4]);
+        ASSERT_TRUE(reader.ReadLine(line));
+        EXPECT_EQ(line, "2");
+        reader.Seek(0);
+        ASSERT_TRUE(reader.ReadLine(line));
+        EXPECT_EQ(line, "1") << "the byte-order mark is no part of the first line";
+        // Written again line by line, the file is byte for byte what it was.
+        const std::string copy = (dir / "copy.srt").string();
+        {
+            LineWriter writer(copy, encoding, TextForm::Utf8);
+            for (const std::string& l : got)
+                writer.WriteLine(l);
+        }
+        EXPECT_EQ(test::ReadFile(copy), test::ReadFile(path));
+    }
+}
+
+}  // namespace
+}  // namespace tessaline
