@@ -2,8 +2,11 @@
 """Times the streaming operations against the reference line copy, side by side.
 
 usage: run.py TESSALINE [--runs N] [--sizes 100000,1000000] [--ops offset-time,recount]
+              [--encodings windows-1251,utf-8,utf-16]
 
-For each size a SubRip file is generated once into bench/data/ (not committed). Every round runs
+For each size a SubRip file is generated once into bench/data/ (not committed), in Windows-1251,
+and copied into each other encoding asked for (UTF-8 with a byte-order mark, UTF-16LE with one):
+every encoding is timed against the line copy of its own file. Every round runs
 the reference line copy and each operation on the same file in turn; the wall time and the peak
 resident memory of each finished process come from the operating system (wait4). Medians are
 printed as a Markdown table, with each operation's time as a ratio of the line copy's; the
@@ -134,12 +137,37 @@ def remove(path):
             os.remove(p)
 
 
+# The file-name suffix and the bytes of each encoding a film is copied into.
+SUFFIX = {"windows-1251": "", "utf-8": "-utf8", "utf-16": "-utf16"}
+
+
+def generated(stem, size, encoding, seed=None):
+    """The generated film of `size` subtitles in `encoding`, made once."""
+    path = os.path.join(DATA, f"{stem}{SUFFIX[encoding]}.srt")
+    if os.path.exists(path):
+        return path
+    source = os.path.join(DATA, f"{stem}.srt")
+    if not os.path.exists(source):
+        extra = ["--seed", str(seed)] if seed is not None else []
+        subprocess.check_call([sys.executable, os.path.join(HERE, "gen_srt.py"), str(size), source,
+                               *extra])
+    if encoding != "windows-1251":
+        with open(source, "rb") as f:
+            text = f.read().decode("cp1251")
+        data = (b"\xef\xbb\xbf" + text.encode("utf-8") if encoding == "utf-8"
+                else b"\xff\xfe" + text.encode("utf-16-le"))
+        with open(path, "wb") as f:
+            f.write(data)
+    return path
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("tessaline")
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--sizes", default="100000,1000000")
     parser.add_argument("--ops", default="offset-time,recount")
+    parser.add_argument("--encodings", default="windows-1251")
     args = parser.parse_args()
 
     os.makedirs(DATA, exist_ok=True)
@@ -154,20 +182,16 @@ def main():
     replace_list(os.path.join(home, "Replace.dat"))
 
     rows = []
-    for size in (int(s) for s in args.sizes.split(",")):
-        film = os.path.join(DATA, f"film{size}.srt")
-        if not os.path.exists(film):
-            subprocess.check_call([sys.executable, os.path.join(HERE, "gen_srt.py"), str(size), film])
+    for size, encoding in ((int(s), e) for s in args.sizes.split(",")
+                           for e in args.encodings.split(",")):
+        film = generated(f"film{size}", size, encoding)
         mb = os.path.getsize(film) / 1e6
         copy_out = os.path.join(DATA, "linecopy.out")
         two_file = [op for op in ops if "{add}" in OPERATIONS[op][0]]
-        add = os.path.join(DATA, f"add{size}.srt")
-        if two_file and not os.path.exists(add):
-            subprocess.check_call([sys.executable, os.path.join(HERE, "gen_srt.py"), str(size), add,
-                                   "--seed", "2"])
+        add = generated(f"add{size}", size, encoding, seed=2) if two_file else ""
         frame_ops = [op for op in ops if "{sub}" in OPERATIONS[op][0]]
         # Named apart from film.sub, which the convert benchmark writes and removes.
-        sub = os.path.join(DATA, f"frames{size}.sub")
+        sub = os.path.join(DATA, f"frames{size}{SUFFIX[encoding]}.sub")
         if frame_ops and not os.path.exists(sub):
             source = os.path.splitext(sub)[0] + ".srt"
             shutil.copyfile(film, source)
@@ -209,12 +233,15 @@ def main():
             baseline = (BOTH if name == BOTH or name in two_file else
                         SUB if name == SUB or name in frame_ops else "line copy")
             ratios = [w / c for (w, _), (c, _) in zip(kept, results[baseline][1:])]
-            rows.append((size, mb, name, wall, statistics.median(ratios), max(m for _, m in kept)))
+            rows.append((size, encoding, mb, name, wall, statistics.median(ratios),
+                         max(m for _, m in kept)))
 
-    print("| subtitles | MB | command | wall (median) | ratio to line copy (median) | peak memory |")
-    print("|---:|---:|---|---:|---:|---:|")
-    for size, mb, name, wall, ratio, mem in rows:
-        print(f"| {size:,} | {mb:.1f} | {name} | {wall:.3f} s | {ratio:.2f} | {mem:.1f} MiB |")
+    print("| subtitles | encoding | MB | command | wall (median) | ratio to line copy (median) "
+          "| peak memory |")
+    print("|---:|---|---:|---|---:|---:|---:|")
+    for size, encoding, mb, name, wall, ratio, mem in rows:
+        print(f"| {size:,} | {encoding} | {mb:.1f} | {name} | {wall:.3f} s | {ratio:.2f} "
+              f"| {mem:.1f} MiB |")
 
 
 if __name__ == "__main__":
