@@ -277,7 +277,7 @@ void SubtitleEditor::Remeasure() {
     for (const std::string& line : lines_) {
         // Measured exactly as the length test measures, so that both always agree.
         const std::string shown = MeasuredLine(line, microDvd);
-        const int length = static_cast<int>(shown.size());
+        const int length = static_cast<int>(CharCount(shown));
         measure.lengths.push_back(length);
         measure.total += length;
         measure.lineTooLong = measure.lineTooLong || length > maxLength;

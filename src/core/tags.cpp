@@ -54,7 +54,8 @@ bool IsEdgeTag(std::string_view text) {
 }  // namespace
 
 int VisibleTextLength(std::string_view line, bool countBars) {
-    int length = static_cast<int>(line.size());
+    // Characters, not bytes; the tags and bars are ASCII, one character a byte.
+    int length = static_cast<int>(CharCount(line));
     if (countBars) length -= static_cast<int>(std::count(line.begin(), line.end(), '|'));
     // Every tag begins with "<" or "{": most lines hold neither and need no search.
     if (line.find('<') == std::string_view::npos && line.find('{') == std::string_view::npos) {

@@ -15,7 +15,7 @@ namespace tessaline {
 inline constexpr std::array<std::string_view, 8> EdgeTagTable = {"<i>", "</i>", "<I>", "</I>",
                                                                  "<b>", "</b>", "<B>", "</B>"};
 
-/// Length of a line without its <i> </i> <b> </b> {y:i} {y:b} tags (any case, balanced or
+/// Length of a line in characters (CharCount) without its <i> </i> <b> </b> {y:i} {y:b} tags (any case, balanced or
 /// not); with countBars each "|" is not counted either.
 [[nodiscard]] int VisibleTextLength(std::string_view line, bool countBars);
 

@@ -3,6 +3,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "core/cp1251.hpp"
@@ -50,13 +51,46 @@ TextWidthMeter::TextWidthMeter(const std::string& fontPath) {
         error_ = "the font " + fontPath + " has no 13-pixel strike";
         return;
     }
+    const auto advance = [&ft] {
+        return static_cast<std::uint16_t>((ft.face->glyph->advance.x + 32) >> 6);
+    };
+    if (FT_Load_Glyph(ft.face, 0, FT_LOAD_DEFAULT) == 0) missing_ = advance();
+    FT_UInt glyph = 0;
+    for (FT_ULong ch = FT_Get_First_Char(ft.face, &glyph); glyph != 0;
+         ch = FT_Get_Next_Char(ft.face, ch, &glyph)) {
+        if (FT_Load_Glyph(ft.face, glyph, FT_LOAD_DEFAULT) == 0)
+            unicode_.emplace_back(static_cast<char32_t>(ch), advance());
+    }
+    // The charmap is walked in character order; sorted all the same, for the binary search.
+    std::sort(unicode_.begin(), unicode_.end());
     for (int byte = 0; byte < 256; ++byte) {
         const char32_t ch = Cp1251ToUnicode(static_cast<unsigned char>(byte));
         // A character the font lacks is drawn as its missing-glyph box, with that box's advance.
         if (FT_Load_Char(ft.face, ch, FT_LOAD_DEFAULT) != 0) continue;
-        advance_[static_cast<std::size_t>(byte)] =
-            static_cast<std::uint16_t>((ft.face->glyph->advance.x + 32) >> 6);
+        advance_[static_cast<std::size_t>(byte)] = advance();
     }
+}
+
+int TextWidthMeter::Utf8Width(std::string_view text) const {
+    if (!available()) return 0;
+    int width = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {  // ASCII is the same in Windows-1251
+            width += advance_[lead];
+            ++i;
+            continue;
+        }
+        const Utf8Sequence sequence = DecodeUtf8(text, i);
+        // A byte that begins no character is shown as the replacement character.
+        const char32_t ch = sequence.ch.value_or(U'\uFFFD');
+        i += sequence.ch ? sequence.length : 1;
+        const auto found = std::lower_bound(unicode_.begin(), unicode_.end(), ch,
+                                            [](const std::pair<char32_t, std::uint16_t>& entry,
+                                               char32_t c) { return entry.first < c; });
+        width += found != unicode_.end() && found->first == ch ? found->second : missing_;
+    }
+    return width;
 }
 
 }  // namespace tessaline

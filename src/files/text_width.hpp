@@ -6,12 +6,18 @@
 // always agree.
 //
 // The font is read once, with FreeType, into a table of the advance of each of the 256
-// Windows-1251 characters; measuring a text then sums table entries and needs no font engine.
+// Windows-1251 characters and a list of the advances of every character the font has;
+// measuring a text then sums table entries and needs no font engine. UTF-8 text (the current
+// text form, core/text_form.hpp) is measured by its Unicode characters directly.
 
 #include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
+
+#include "core/text_form.hpp"
 
 namespace tessaline {
 
@@ -38,9 +44,12 @@ class TextWidthMeter {
     /// Why the font could not be read ("" when it was).
     [[nodiscard]] const std::string& error() const { return error_; }
 
-    /// The width in pixels of a Windows-1251 text: the sum of its characters' advances. 0 when
+    /// The width in pixels of a text in the current form: the sum of the advances of its
+    /// Unicode characters (every code point of a UTF-8 character; a character the font lacks,
+    /// and a byte that begins no UTF-8 character, is drawn as the missing-glyph box). 0 when
     /// the meter is unavailable.
     [[nodiscard]] int Width(std::string_view text) const {
+        if (CurrentTextForm() == TextForm::Utf8) return Utf8Width(text);
         int width = 0;
         for (const char c : text)
             width += advance_[static_cast<unsigned char>(c)];
@@ -48,7 +57,11 @@ class TextWidthMeter {
     }
 
   private:
-    std::array<std::uint16_t, 256> advance_{};
+    [[nodiscard]] int Utf8Width(std::string_view text) const;
+
+    std::array<std::uint16_t, 256> advance_{};                 // by Windows-1251 byte
+    std::vector<std::pair<char32_t, std::uint16_t>> unicode_;  // by character, sorted
+    std::uint16_t missing_ = 0;                                // the missing-glyph box
     std::string error_;
 };
 

@@ -5,6 +5,7 @@
 #include <ranges>
 #include <span>
 
+#include "core/chars.hpp"
 #include "core/strings.hpp"
 #include "core/tags.hpp"
 #include "core/times.hpp"
@@ -75,7 +76,7 @@ class Breaker {
         int fullLength = 0;
         for (std::string_view line : text) {
             if (IsDialogLine(line)) ++dialogLines;
-            needed += NeededLines(line.size(), p_.lineLength);
+            needed += NeededLines(CharCount(line), p_.lineLength);
             fullLength += VisibleTextLength(line, true);
         }
         if (fullLength > p_.subtitleFullLength) {
@@ -117,7 +118,7 @@ class Breaker {
     static std::size_t Symbols(const Lines& lines) {
         std::size_t symbols = 0;
         for (std::string_view line : lines)
-            symbols += line.size();
+            symbols += CharCount(line);
         return symbols;
     }
 
@@ -141,8 +142,9 @@ class Breaker {
         return true;
     }
 
-    bool IsCutMark(char c) const {
-        return c == '.' || c == ',' || p_.delimiters.find(c) != std::string::npos;
+    /// The character at byte i is a full stop, a comma or one of the delimiters.
+    bool IsCutMark(std::string_view text, std::size_t i) const {
+        return text[i] == '.' || text[i] == ',' || InCharSet(text, i, p_.delimiters);
     }
 
     /// Splits the text, joined into one line, at the punctuation mark nearest after the start of
@@ -151,26 +153,27 @@ class Breaker {
     bool SplitBigText(std::string_view label, std::string_view timing, const Lines& text) {
         std::string joined;
         AppendJoined(joined, text, ' ');
-        const std::size_t half = joined.size() / 2;
+        const std::string_view all(joined);
+        // Positions and widths count characters; `from`, `to`, `mark` and `cut` are bytes.
+        const std::size_t half = CharCount(all) / 2;
         std::size_t width = static_cast<std::size_t>(std::max(p_.bigTextCenterWidth, 0));
         if (width / 2 > half) width = half;
         // The window starts at the 1-based position half - width div 2 (position 0 read as 1).
         const std::size_t start = std::max<std::size_t>(half - width / 2, 1) - 1;
-        const std::string_view window = std::string_view(joined).substr(start, width);
-        const auto mark =
-            std::find_if(window.begin(), window.end(), [this](char c) { return IsCutMark(c); });
-        std::size_t cut = start + static_cast<std::size_t>(mark - window.begin());
-        if (mark != window.end()) {
-            // A run of marks ("...", "?!") stays whole on the first part.
-            while (cut + 1 < joined.size() && IsCutMark(joined[cut + 1]))
-                ++cut;
-        }
-        const LineList halves = {
-            std::string(TrimChar(std::string_view(joined).substr(0, cut + 1), ' ')),
-            std::string(
-                TrimChar(std::string_view(joined).substr(std::min(cut + 1, joined.size())), ' '))};
+        const std::size_t from = CharBytes(all, start);
+        const std::size_t to = from + CharBytes(all.substr(from), width);
+        std::size_t mark = from;
+        while (mark < to && !IsCutMark(all, mark))
+            mark = CharEnd(all, mark);
+        const bool found = mark < to;
+        std::size_t cut = found ? CharEnd(all, mark) : all.size();  // where the first part ends
+        // A run of marks ("...", "?!") stays whole on the first part.
+        while (found && cut < all.size() && IsCutMark(all, cut))
+            cut = CharEnd(all, cut);
+        const LineList halves = {std::string(TrimChar(all.substr(0, cut), ' ')),
+                                 std::string(TrimChar(all.substr(cut), ' '))};
         const std::string notBroken = " = BigText NOT Break on 2 tails!!!";
-        if (mark == window.end() || halves[0].empty() || halves[1].empty()) {
+        if (!found || halves[0].empty() || halves[1].empty()) {
             Report(label, notBroken);
             return false;
         }
@@ -183,8 +186,9 @@ class Breaker {
         }
         WritePart(label, parts->first, std::span(halves).first(1));
         WritePart(label, parts->second, std::span(halves).subspan(1));
-        Report(label, " = Break BigText on 2 tails: " + std::to_string(halves[0].size()) + " and " +
-                          std::to_string(halves[1].size()) + " symbols || " + Durations(*parts));
+        Report(label, " = Break BigText on 2 tails: " + std::to_string(CharCount(halves[0])) +
+                          " and " + std::to_string(CharCount(halves[1])) + " symbols || " +
+                          Durations(*parts));
         ++splitBigTexts_;
         return true;
     }

@@ -20,14 +20,6 @@ namespace {
 constexpr std::size_t npos = std::string_view::npos;
 constexpr std::string_view kSentenceEnds = ".!?";
 
-// Lower case keeps ё: folding ё into е is how texts are compared, never how they are written.
-std::string LowerStr(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        c = LowerCharRus(c);
-    return out;
-}
-
 // The text with its first letter a capital, after a head of leading tags and punctuation that
 // CapitalizeFirstLetter would otherwise take for the first word ("<i>hello" keeps its tag).
 std::string CapitalizeAfterHead(std::string_view text) {
@@ -53,7 +45,9 @@ std::string CapitalizeAfterHead(std::string_view text) {
 std::string ConvertPart(std::string_view text, CaseMode mode) {
     switch (mode) {
         case CaseMode::Lower:
-            return LowerStr(text);
+            // Lower case keeps ё: folding ё into е is how texts are compared, never how they
+            // are written.
+            return LowerStrRus(text);
         case CaseMode::Words:
             return CapitalizeWords(text);
         case CaseMode::TextFirst:

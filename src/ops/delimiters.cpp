@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "core/strings.hpp"
+#include "core/text_form.hpp"
 #include "ops/settings.hpp"
 #include "ops/text_walk.hpp"
 
@@ -29,8 +30,10 @@ class LineFix {
             if (insert && c != ' ') after_[Byte(c)] |= kDelimiter;
         }
         before_[Byte(' ')] = kSpace;
-        for (const char c : params.delimiters)
+        for (const char c : params.delimiters) {
             before_[Byte(c)] |= kDelimiter;
+            wideDelimiters_ = wideDelimiters_ || Byte(c) >= 0x80;
+        }
     }
 
     bool operator()(std::string_view line, std::string& fixed) const {
@@ -62,6 +65,9 @@ class LineFix {
     bool MayChange(std::string_view line) const {
         if (line.empty()) return false;
         if (line.back() == ' ') return true;
+        // A delimiter beyond ASCII (Windows-1251 in the settings) is several bytes in UTF-8,
+        // which the byte tables cannot see: the routines decide for every line.
+        if (wideDelimiters_ && CurrentTextForm() == TextForm::Utf8) return true;
         std::uint8_t found = 0;
         for (std::size_t i = 0; i + 1 < line.size(); ++i)
             found |= before_[Byte(line[i])] & after_[Byte(line[i + 1])];
@@ -71,6 +77,7 @@ class LineFix {
     const DelimitersParams& params_;
     std::array<std::uint8_t, 256> before_{};
     std::array<std::uint8_t, 256> after_{};
+    bool wideDelimiters_ = false;  // a delimiter above ASCII
 };
 
 class DelimiterSpacing final : public TextRepair {

@@ -2,6 +2,7 @@
 
 #include "core/chars.hpp"
 #include "core/paths.hpp"
+#include "core/text_form.hpp"
 #include "files/records.hpp"
 
 namespace tessaline {
@@ -31,6 +32,17 @@ bool StartsWithSpace(std::string_view line) {
 
 EndWords ShortWordsAtEnd(std::string_view line) {
     const std::size_t n = line.size();
+    if (CurrentTextForm() == TextForm::Utf8) {
+        // The same tests on the last three characters, whatever their bytes.
+        const std::size_t one = CharBytesAtEnd(line, 1);
+        const std::size_t two = CharBytesAtEnd(line, 2);
+        const std::size_t three = CharBytesAtEnd(line, 3);
+        const auto isSpace = [&](std::size_t from, std::size_t to) {
+            return from == to + 1 && line[n - from] == ' ';
+        };
+        return {.oneLetter = isSpace(two, one) && line.substr(n - one) != "-",
+                .twoLetters = isSpace(three, two)};
+    }
     return {.oneLetter = n >= 2 && line[n - 2] == ' ' && line[n - 1] != '-',
             .twoLetters = n >= 3 && line[n - 3] == ' '};
 }

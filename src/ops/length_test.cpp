@@ -217,7 +217,7 @@ class LengthChecker {
                 Mark(found, label, " = >>> ERROR: line " + number + " contain Only TAG(s)", kError);
             }
         }
-        const std::size_t n = plain.size();
+        const std::size_t n = CharCount(plain);
         const auto length = static_cast<std::size_t>(std::max(p_.lineLength, 0));
         if (n > length) {
             Mark(found, label,

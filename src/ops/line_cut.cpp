@@ -19,12 +19,20 @@ struct Extent {
     std::size_t shortest = 0;
 };
 
+// Lengths count characters (CharCount): bytes in Windows-1251, characters in UTF-8.
+std::size_t Length(std::string_view text) {
+    return CharCount(text);
+}
+
 Extent ExtentOf(const LineList& lines) {
     if (lines.empty()) return {};
-    const auto [shortest, longest] = std::minmax_element(
-        lines.begin(), lines.end(),
-        [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
-    return {longest->size(), shortest->size()};
+    Extent extent{Length(lines.front()), Length(lines.front())};
+    for (const std::string& line : lines) {
+        const std::size_t length = Length(line);
+        extent.longest = std::max(extent.longest, length);
+        extent.shortest = std::min(extent.shortest, length);
+    }
+    return extent;
 }
 
 /// A width lowered by the wide-letter rule for `count` wide letters: 1 to 4 by one, 5 or more
@@ -44,7 +52,7 @@ class EqualCutter {
         : text_(text), p_(p), lines_(lines), m_(p.maxLength) {}
 
     void Run() {
-        const long length = static_cast<long>(text_.size());
+        const long length = static_cast<long>(Length(text_));
         // The lines the text needs at the maximum length.
         const long k = m_ > 0 ? (length + m_ - 1) / m_ : 0;
         int w = m_;
@@ -97,8 +105,8 @@ class EqualCutter {
         const Extent extent = ExtentOf(lines_);
         int unevenPairs = 0;
         for (std::size_t i = 0; i + 1 < lines_.size(); ++i) {
-            const auto a = static_cast<long>(lines_[i].size());
-            const auto b = static_cast<long>(lines_[i + 1].size());
+            const auto a = static_cast<long>(Length(lines_[i]));
+            const auto b = static_cast<long>(Length(lines_[i + 1]));
             if (std::abs(a - b) > p_.delta) ++unevenPairs;
         }
         if (unevenPairs >= 2) {
@@ -111,7 +119,7 @@ class EqualCutter {
             }
         } else if (static_cast<long>(extent.longest - extent.shortest) > p_.delta) {
             const long w2 = static_cast<long>(extent.longest + extent.shortest) / 2 + 1;
-            const long length = static_cast<long>(text_.size());
+            const long length = static_cast<long>(Length(text_));
             if (c * w2 != length && c * w2 >= length)
                 CutAgainAt(static_cast<int>(std::min<long>(w2, m_)));
         }
@@ -123,7 +131,7 @@ class EqualCutter {
         if (lines_.empty()) return;
         LineList moved;
         const auto fits = [this](const std::string& line, std::string_view word) {
-            return static_cast<long>(line.size() + 1 + word.size()) <= m_;
+            return static_cast<long>(Length(line) + 1 + Length(word)) <= m_;
         };
         if (!p_.fromEnd) {
             moved.push_back(lines_.front());
@@ -170,7 +178,7 @@ class EqualCutter {
             limit = LoweredByWideLetters(limit, CountWideLetters(p_.wideSet, lines_[a]) +
                                                     CountWideLetters(p_.wideSet, lines_[a + 1]));
         }
-        if (static_cast<long>(lines_[a].size() + 1 + lines_[a + 1].size()) > limit) return;
+        if (static_cast<long>(Length(lines_[a]) + 1 + Length(lines_[a + 1])) > limit) return;
         lines_[a].append(1, ' ').append(lines_[a + 1]);
         lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(a) + 1);
     }
@@ -189,15 +197,15 @@ void GreedyCut(std::string_view text, int maxLength, bool breakMode, bool fromEn
     lines.clear();
     CutTextToWidth(text, maxLength, fromEnd, lines);
     if (!breakMode || lines.size() != 3) return;
-    const std::size_t a = lines[0].size();
-    const std::size_t b = lines[1].size();
-    const std::size_t c = lines[2].size();
+    const std::size_t a = Length(lines[0]);
+    const std::size_t b = Length(lines[1]);
+    const std::size_t c = Length(lines[2]);
     // A short first line under a longer second one and a long last one: the second line's
     // first word moves up where it fits.
     if (!(c > (a + b) / 2 && b > a)) return;
     const std::size_t space = lines[1].find(' ');
     const std::string_view word = std::string_view(lines[1]).substr(0, space);
-    if (static_cast<long>(a + 1 + word.size()) > maxLength) return;
+    if (static_cast<long>(a + 1 + Length(word)) > maxLength) return;
     lines[0].append(1, ' ').append(word);
     if (space == std::string::npos) {
         // The whole line moved: no empty line is left in its place.

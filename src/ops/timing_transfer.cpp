@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdlib>
 
+#include "core/chars.hpp"
 #include "core/times.hpp"
 #include "files/fs.hpp"
 #include "files/report_file.hpp"
@@ -180,7 +181,7 @@ class TextMatcher {
         CleanTexts(y, false, ys_);
         std::size_t total = 0;
         for (const std::string& line : xs_) {
-            const auto [parts, tails] = PartsFor(static_cast<int>(line.size()));
+            const auto [parts, tails] = PartsFor(static_cast<int>(CharCount(line)));
             std::string pieces[3];
             for (int mode = 0; mode < 3; ++mode) {
                 pieces[mode] = TakeTextPartByWords(line, parts, tails, params_.roundWord, mode);

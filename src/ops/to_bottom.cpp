@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/chars.hpp"
 #include "core/strings.hpp"
 #include "ops/controls.hpp"
 #include "ops/layout.hpp"
@@ -22,7 +23,7 @@ class BottomPadder {
             const auto text = reader.text();
             std::size_t fullLength = 0;
             for (const std::string& line : text)
-                fullLength += line.size();
+                fullLength += CharCount(line);
             ReportFullLength(reader.record().number, fullLength);
             reader.WriteHead();
             // The padding is a line of one space: an empty line would end the subtitle.
@@ -53,7 +54,7 @@ class BottomPadder {
             if (RemoveSpacesBeside(text, "| ")) {
                 Report(label, " = Remove Space after demiliter of subtitle-line");
             }
-            ReportFullLength(label, text.size());
+            ReportFullLength(label, CharCount(text));
             const int lines = static_cast<int>(std::count(text.begin(), text.end(), '|')) + 1;
             written.assign(label);
             for (int i = PaddingFor(lines); i > 0; --i)

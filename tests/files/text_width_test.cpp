@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/cp1251.hpp"
+#include "core/text_form.hpp"
 #include "test_support.hpp"
 
 namespace tessaline {
@@ -27,6 +29,34 @@ TEST(TextWidthMeter, MeasuresAsTheDialogFontDraws) {
         {"Hello world, how are you?", 122},
         {W("Привет мир"), 60},
         {"", 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(meter.Width(c.text), c.width) << c.text;
+}
+
+TEST(TextWidthMeter, MeasuresUtf8TextByItsCharacters) {
+    const TextWidthMeter meter(std::string{kDialogFontDefaultPath});
+    ASSERT_TRUE(meter.available()) << meter.error();
+    // Every Windows-1251 character is as wide in UTF-8.
+    for (int b = 0; b < 256; ++b) {
+        const std::string windows(1, static_cast<char>(b));
+        const int width = meter.Width(windows);
+        const TextFormScope scope(TextForm::Utf8);
+        EXPECT_EQ(meter.Width(Cp1251ToUtf8(windows)), width) << b;
+    }
+    const TextFormScope scope(TextForm::Utf8);
+    const int box = meter.Width("\xF0\x9F\x91\x8D");  // no emoji in a 1990s bitmap font
+    EXPECT_GT(box, 0);
+    const struct {
+        std::string text;
+        int width;
+    } cases[] = {
+        {"Привет мир", 60},
+        {"Hello", 24},
+        {"é", meter.Width("e")},            // Latin-1 letters are in the font
+        {"ё\xFF", meter.Width("ё") + box},  // a stray byte draws as a box
+        {"e\u0301", meter.Width("e") + box},
+        {"中文", 2 * box},
     };
     for (const auto& c : cases)
         EXPECT_EQ(meter.Width(c.text), c.width) << c.text;
