@@ -6,6 +6,7 @@
 
 #include "app/session.hpp"
 #include "core/chars.hpp"
+#include "core/cp1251.hpp"
 #include "core/errors.hpp"
 #include "core/paths.hpp"
 #include "core/tags.hpp"
@@ -125,8 +126,16 @@ void SubtitleEditor::Open() {
         session_.host().ShowMessage(std::string(kNotSupportFileExtension) + s.currentExt);
         return;
     }
-    index_ = BuildSubtitleIndex(s.openFile, FirstChar(s.settings().Text("CloseBrackets"), '}'),
-                                session_.host());
+    try {
+        index_ = BuildSubtitleIndex(s.openFile, FirstChar(s.settings().Text("CloseBrackets"), '}'),
+                                    session_.host());
+    } catch (const FileError& e) {
+        // A file of no text (an image subtitle) or one that cannot be read has nothing to edit.
+        index_ = {};
+        const CurrentFile about(session_.host(), s.openFile);
+        session_.host().ShowMessage(e.what());
+        return;
+    }
     if (!index_.empty()) Show(0);
 }
 
@@ -268,6 +277,7 @@ void SubtitleEditor::SetTimeRange(std::string_view text) {
 }
 
 void SubtitleEditor::Remeasure() {
+    const FileEncodingScope scope(index_.encoding);
     const Settings& settings = session_.settings();
     if (!meter_) meter_ = std::make_unique<TextWidthMeter>();
     LineMeasure measure;
@@ -470,6 +480,7 @@ bool SubtitleEditor::Delete(std::span<const std::size_t> positions, bool interac
 // --- Editing ------------------------------------------------------------------------------------
 
 void SubtitleEditor::BreakString(bool equal) {
+    const FileEncodingScope scope(index_.encoding);
     const Settings& settings = session_.settings();
     std::string text = JoinStrings(LinesForWriting(lines_), " ");
     const bool italic = IsWrappedInTag(text, "i");
@@ -526,9 +537,17 @@ bool SubtitleEditor::Break(BreakOne kind) {
     } else {
         written = {timing + JoinStrings(lines, "|")};
     }
+    // The temporary file is UTF-8 with a byte-order mark whatever the open file is in: the mark
+    // tells the operation how to read it, where the few letters of one subtitle in
+    // Windows-1251 could be taken for another code page.
+    const bool fromCp1251 = form() == TextForm::Cp1251;
+    if (fromCp1251) {
+        for (std::string& line : written)
+            line = Cp1251ToUtf8(line);
+    }
     std::vector<Subtitle> parts;
     try {
-        WriteLinesReplacing(temp, written);
+        WriteLinesReplacing(temp, written, {TextEncoding::Utf8, true});
         const BreakParams params = BreakParamsOf(session_.settings(), true);
         const RunResult result = kind == BreakOne::Dialog
                                      ? BreakSubDialog(temp, tempOut, params, host)
@@ -538,6 +557,14 @@ bool SubtitleEditor::Break(BreakOne kind) {
                 BuildSubtitleIndex(tempOut, index_.format, index_.closeBracket, host);
             for (std::size_t i = 0; i < split.size(); ++i) {
                 if (auto part = ReadSubtitle(split, i, host)) parts.push_back(std::move(*part));
+            }
+            // Back to the open file's form: every character came from it.
+            for (Subtitle& part : parts) {
+                if (!fromCp1251) break;
+                part.number = Utf8ToCp1251(part.number);
+                part.timing = Utf8ToCp1251(part.timing);
+                for (std::string& line : part.lines)
+                    line = Utf8ToCp1251(line);
             }
         }
     } catch (const std::exception& e) {
@@ -559,6 +586,7 @@ bool SubtitleEditor::Break(BreakOne kind) {
 }
 
 void SubtitleEditor::ChangeCase(CaseChange change, std::size_t from, std::size_t to) {
+    const FileEncodingScope scope(index_.encoding);
     if (change == CaseChange::Switch) {
         LineList lines = lines_;
         for (std::string& line : lines)

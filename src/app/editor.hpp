@@ -107,6 +107,10 @@ class SubtitleEditor {
     /// stSubtitlesCount.
     [[nodiscard]] std::size_t Count() const { return index_.size(); }
     [[nodiscard]] const SubtitleIndex& index() const { return index_; }
+    /// The form of the open file's text, which the lines, the timing and the text given to
+    /// SetText are in: UTF-8, or Windows-1251 for a Windows-1251 or plain ASCII file (and when
+    /// no file is open).
+    [[nodiscard]] TextForm form() const { return index_.encoding.form(); }
     /// edDeltaTimeRange: the duration of the timing.
     [[nodiscard]] const std::string& duration() const { return duration_; }
     /// The neighbours' timings and the current one (stTimeRangePrev, ...This, ...Next).

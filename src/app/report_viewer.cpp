@@ -66,8 +66,27 @@ void ReportViewer::Load() {
     message_.clear();
     editor.Clear();
     const std::string path = ReportPath();
+    encoding_ = {};
     if (path.empty() || !IsRegularFile(path)) return;
-    lines_ = ReadLinesIfExists(path);
+    try {
+        // A report is written in its input's encoding. Its own bytes decide where they are sure
+        // (a byte-order mark, UTF-16, UTF-8); a few lines of a single-byte code page are read
+        // as the open file is, since the detector could take them for another code page.
+        encoding_ = DecideFileEncoding(path);
+        const bool sure = encoding_.bom || encoding_.encoding == TextEncoding::Utf8 ||
+                          encoding_.encoding == TextEncoding::Utf16le ||
+                          encoding_.encoding == TextEncoding::Utf16be;
+        if (!sure && session_.openEncoding) encoding_ = *session_.openEncoding;
+        LineReader reader(path, encoding_);
+        for (std::string line; reader.ReadLine(line);)
+            lines_.push_back(std::move(line));
+    } catch (const FileError& e) {
+        lines_.clear();
+        encoding_ = {};
+        const CurrentFile about(session_.host(), path);
+        session_.host().ShowMessage(e.what());
+        return;
+    }
     if (lines_.empty()) return;
     Show(1);
     // The time test's findings are about timings: the timing rows are shown.

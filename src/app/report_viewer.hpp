@@ -51,6 +51,9 @@ class ReportViewer {
     [[nodiscard]] std::size_t current() const { return current_; }
     /// edLogString: the message of the line shown.
     [[nodiscard]] const std::string& message() const { return message_; }
+    /// The form of the report's lines and message: a report is written in its input's encoding
+    /// and read in it again.
+    [[nodiscard]] TextForm form() const { return encoding_.form(); }
 
   private:
     void Step(int by);
@@ -59,6 +62,7 @@ class ReportViewer {
     LineList lines_;
     std::size_t current_ = 0;
     std::string message_;
+    FileEncoding encoding_;
 };
 
 }  // namespace tessaline

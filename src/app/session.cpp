@@ -161,6 +161,20 @@ Outcome Session::OpenSubtitleFile(const std::string& path) {
         host_.ShowMessage(kFileNotExists);
         return Outcome::Refused;
     }
+    // The window decides the encoding once, for the editor and the title; a file of no text (an
+    // image subtitle) is not opened at all, so the editor never loads it.
+    std::optional<FileEncoding> encoding;
+    if (withEditor) {
+        try {
+            encoding = DecideFileEncoding(path);
+        } catch (const NotTextFileError&) {
+            host_.ShowMessage(NotTextFileError::kNotTextFile);
+            return Outcome::Refused;
+        } catch (const FileError&) {
+            // A file that cannot be read says so when an operation reads it.
+        }
+    }
+    openEncoding = directoryMode ? std::nullopt : encoding;
     openFile = path;
     folder = FolderOf(path);
     settings_.SetText("LastDir", folder);
@@ -173,18 +187,12 @@ Outcome Session::OpenSubtitleFile(const std::string& path) {
     PresetSubToSub();
     if (withEditor) editor.Open();
     RefreshIndicators();
-    if (noteCodePage) NoteCodePage(path);
     LogOperation("[Open File] Click", 1);
     return Outcome::Ok;
 }
 
-void Session::NoteCodePage(const std::string& path) {
-    try {
-        const std::string note = CodePageNote(path, DetectFileEncoding(path));
-        if (!note.empty()) host_.SetStatusBar(note);
-    } catch (const FileError&) {
-        // A file that cannot be read says so when an operation reads it.
-    }
+std::string Session::OpenEncodingCaption() const {
+    return openEncoding ? EncodingCaption(*openEncoding) : std::string();
 }
 
 void Session::Remember(const std::string& path) {
@@ -233,6 +241,7 @@ Outcome Session::OpenAddFile(const std::string& path) {
 
 void Session::OpenMask(const std::string& pathText) {
     directoryMode = true;
+    openEncoding.reset();
     openFile = pathText;
     folder = FolderOf(pathText);
     currentExt = FileExtOf(pathText);
@@ -242,6 +251,7 @@ void Session::OpenMask(const std::string& pathText) {
 
 void Session::SetDirectoryMode(bool on) {
     directoryMode = on;
+    if (on) openEncoding.reset();
     if (!on) {
         controls.Set("cbOutExt", "*.out");
         return;

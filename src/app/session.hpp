@@ -85,9 +85,11 @@ class Session {
 
     bool directoryMode = false;  // cbDirectoryMode
 
-    /// Opening a file that is not in Windows-1251 says so on the status bar, with the conversion
-    /// that fixes it (the window; the command line has detect-encoding).
-    bool noteCodePage = false;
+    /// How the open file is stored, decided when the window opened it (the command line decides
+    /// in each run instead); nothing in directory mode or when it could not be read.
+    std::optional<FileEncoding> openEncoding;
+    /// The caption of the open file's encoding ("UTF-8 with BOM"); empty when none is known.
+    [[nodiscard]] std::string OpenEncodingCaption() const;
 
     bool outFileVisible = false;  // stOutFile
     bool logFileVisible = false;  // stLogFile
@@ -227,7 +229,6 @@ class Session {
     };
 
     void PresetSubToSub();
-    void NoteCodePage(const std::string& path);
     /// Puts a path first in the recent list when the list does not hold it yet.
     void Remember(const std::string& path);
     /// The output of an operation's variant on the open file ("" when it writes none).

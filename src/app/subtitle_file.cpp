@@ -20,11 +20,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A reading of the file that writes nothing: the frame's line reading without its checks.
+// A reading of the file that writes nothing: the frame's line reading without its checks. The
+// lines are in the form of the file's encoding, which is this thread's while it lives.
 class FileReading {
   public:
-    FileReading(const std::string& path, Host& host, std::uint64_t offset = 0)
-        : reader_(path), run_(reader_, nullptr, host, steps_, path) {
+    FileReading(const std::string& path, const FileEncoding& encoding, Host& host,
+                std::uint64_t offset = 0)
+        : scope_(encoding), reader_(path, encoding), run_(reader_, nullptr, host, steps_, path) {
         reader_.SetHost(&host);
         if (offset > 0) reader_.Seek(offset);
     }
@@ -33,6 +35,7 @@ class FileReading {
 
   private:
     FrameSteps steps_{.interactive = false, .writesOutput = false};
+    FileEncodingScope scope_;
     LineReader reader_;
     FrameRun run_;
 };
@@ -234,8 +237,9 @@ SubtitleIndex BuildSubtitleIndex(const std::string& path, SubtitleFormat format,
     index.closeBracket = closeBracket;
     if (index.format == SubtitleFormat::Other) return index;
     std::tie(index.fileSize, index.fileTime) = FileStamp(path);
+    index.encoding = DecideFileEncoding(path);
     const BusyCursor busy(host);
-    FileReading reading(path, host);
+    FileReading reading(path, index.encoding, host);
     if (index.format == SubtitleFormat::SubRip) {
         LayoutReader reader(reading.run());
         reader.KeepAtMost(0);  // the index needs no text
@@ -260,7 +264,7 @@ SubtitleIndex BuildSubtitleIndex(const std::string& path, SubtitleFormat format,
 std::optional<Subtitle> ReadSubtitle(const SubtitleIndex& index, std::size_t i, Host& host) {
     if (i >= index.size() || !IsRegularFile(index.path)) return std::nullopt;
     const SubtitleEntry& entry = index.entries[i];
-    FileReading reading(index.path, host, entry.offset);
+    FileReading reading(index.path, index.encoding, host, entry.offset);
     Subtitle subtitle;
     if (index.format == SubtitleFormat::MicroDvd) {
         std::string_view line;
@@ -303,10 +307,11 @@ std::optional<Subtitle> ReadSubtitle(const SubtitleIndex& index, std::size_t i, 
     return subtitle;
 }
 
-void ForEachSubtitle(const std::string& path, SubtitleFormat format, char closeBracket, Host& host,
-                     const std::function<void(Subtitle&)>& each) {
-    if (format == SubtitleFormat::Other) return;
-    FileReading reading(path, host);
+FileEncoding ForEachSubtitle(const std::string& path, SubtitleFormat format, char closeBracket,
+                             Host& host, const std::function<void(Subtitle&)>& each) {
+    if (format == SubtitleFormat::Other) return {};
+    const FileEncoding encoding = DecideFileEncoding(path);
+    FileReading reading(path, encoding, host);
     Subtitle subtitle;
     if (format == SubtitleFormat::SubRip) {
         LayoutReader reader(reading.run());
@@ -317,7 +322,7 @@ void ForEachSubtitle(const std::string& path, SubtitleFormat format, char closeB
             subtitle.lines.assign(reader.text().begin(), reader.text().end());
             each(subtitle);
         }
-        return;
+        return encoding;
     }
     std::string_view line;
     while (reading.run().ReadLine(line)) {
@@ -333,6 +338,7 @@ void ForEachSubtitle(const std::string& path, SubtitleFormat format, char closeB
         }
         each(subtitle);
     }
+    return encoding;
 }
 
 std::vector<std::size_t> FindByNumber(const SubtitleIndex& index, std::int64_t number) {
@@ -361,7 +367,7 @@ std::vector<std::size_t> FindByKey(const SubtitleIndex& index, std::string_view 
 std::optional<std::size_t> FindFrameLineStartingWith(const SubtitleIndex& index,
                                                      std::string_view prefix, Host& host) {
     if (index.format != SubtitleFormat::MicroDvd || !IsRegularFile(index.path)) return std::nullopt;
-    FileReading reading(index.path, host);
+    FileReading reading(index.path, index.encoding, host);
     std::string_view line;
     for (std::size_t position = 0; reading.run().ReadLine(line);) {
         if (!SplitFrameLine(line, index.closeBracket)) continue;
@@ -374,8 +380,12 @@ std::optional<std::size_t> FindFrameLineStartingWith(const SubtitleIndex& index,
 RunResult WriteSubtitleChanges(const SubtitleIndex& index, const std::string& output,
                                std::span<const SubtitleChange> changes, bool interactive,
                                Host& host) {
-    const FrameRequest request{
-        .input = index.path, .output = output, .steps = {.interactive = interactive}};
+    // The encoding the index was built in, not a new decision: an edit that adds the first
+    // letter above ASCII to a file must not change how the rest of it is read.
+    const FrameRequest request{.input = index.path,
+                               .output = output,
+                               .steps = {.interactive = interactive},
+                               .inputEncoding = index.encoding};
     return RunInFrame(request, host, [&](FrameRun& run) {
         ChangeWriter writer(run, index, changes);
         index.format == SubtitleFormat::SubRip ? writer.WriteSubRip() : writer.WriteMicroDvd();

@@ -74,6 +74,9 @@ struct SubtitleEntry {
 struct SubtitleIndex {
     std::string path;
     SubtitleFormat format = SubtitleFormat::Other;
+    /// How the file is stored, decided once when it is indexed: every reading and writing of it
+    /// goes by this, and its text is in this encoding's form.
+    FileEncoding encoding;
     char closeBracket = '}';
     std::vector<SubtitleEntry> entries;
     // The file as it was when indexed: another program's change shows in them.
@@ -87,7 +90,8 @@ struct SubtitleIndex {
 };
 
 /// Indexes the subtitles of a SubRip or MicroDVD file; any other file gives an empty index of
-/// format Other. A MicroDVD frame prefix ends at the second `closeBracket`. Throws FileError.
+/// format Other. A MicroDVD frame prefix ends at the second `closeBracket`. The file's encoding
+/// is decided first. Throws FileError (NotTextFileError for a file of no text).
 [[nodiscard]] SubtitleIndex BuildSubtitleIndex(const std::string& path, char closeBracket,
                                                Host& host);
 /// The same for a file of a format its name does not show (a temporary output).
@@ -103,9 +107,10 @@ struct SubtitleIndex {
 
 /// Reads every subtitle of a file in order, each with the lines of its own record (a MicroDVD
 /// line that is no frame line, when not blank, comes as a subtitle with an empty timing and the
-/// whole line as its one text line). Throws FileError.
-void ForEachSubtitle(const std::string& path, SubtitleFormat format, char closeBracket, Host& host,
-                     const std::function<void(Subtitle&)>& each);
+/// whole line as its one text line), in the form of the file's encoding, which it returns.
+/// Throws FileError (NotTextFileError for a file of no text).
+FileEncoding ForEachSubtitle(const std::string& path, SubtitleFormat format, char closeBracket,
+                             Host& host, const std::function<void(Subtitle&)>& each);
 
 /// The positions of the subtitles whose number line has the value `number` (SubRip).
 [[nodiscard]] std::vector<std::size_t> FindByNumber(const SubtitleIndex& index,
@@ -132,7 +137,9 @@ struct SubtitleChange {
     bool timingOnly = false;
 };
 
-/// Copies `input` to `output` with the changes (in ascending position) made, in the frame: an
+/// Copies `input` to `output` with the changes (in ascending position) made, in the frame, read
+/// and written in the index's encoding (its byte-order mark kept; the changes' text is in its
+/// form, and a character the encoding lacks stops the run with a FileError): an
 /// existing output is refused ("Output File Exist!!!" when interactive), and the output appears
 /// only when it was written whole. Every other line is written as read, with CR LF, except that
 /// a run of blank lines between subtitles becomes one empty line. A replaced SubRip subtitle

@@ -1,13 +1,16 @@
 #include "app/subtitle_lists.hpp"
 
 #include <algorithm>
+#include <cstdio>
 #include <numeric>
 
 #include "app/session.hpp"
 #include "core/chars.hpp"
+#include "core/cp1251.hpp"
 #include "core/errors.hpp"
 #include "core/paths.hpp"
 #include "core/times.hpp"
+#include "core/typed_text.hpp"
 #include "files/fs.hpp"
 #include "files/line_io.hpp"
 #include "files/records.hpp"
@@ -110,6 +113,7 @@ bool SubtitleLists::Load(ListSide side, const std::string& path) {
         return false;
     }
     paths_[Index(side)] = path;
+    encodings_[Index(side)] = {};
     std::vector<ListRow>& column = Column(side);
     column.clear();
     const CurrentFile about(host, path);
@@ -121,7 +125,7 @@ bool SubtitleLists::Load(ListSide side, const std::string& path) {
     const Settings& settings = session_.settings();
     try {
         std::size_t count = 0;
-        ForEachSubtitle(
+        encodings_[Index(side)] = ForEachSubtitle(
             path, format, FirstChar(settings.Text("CloseBrackets"), '}'), host,
             [&](Subtitle& subtitle) {
                 ++count;
@@ -130,6 +134,8 @@ bool SubtitleLists::Load(ListSide side, const std::string& path) {
                                   std::move(subtitle.timing), JoinStrings(subtitle.lines, "|")});
             });
     } catch (const FileError& e) {
+        column.clear();
+        encodings_[Index(side)] = {};
         host.ShowMessage(e.what());
         return false;
     }
@@ -167,8 +173,9 @@ bool SubtitleLists::Save(ListSide side) {
         }
     }
     try {
-        // Written whole under a temporary name, then put in the file's place in one rename.
-        WriteLinesReplacing(path, lines);
+        // Written whole under a temporary name, then put in the file's place in one rename, in
+        // the encoding the file was read in (its byte-order mark too).
+        WriteLinesReplacing(path, lines, encodings_[Index(side)]);
     } catch (const FileError& e) {
         host.ShowMessage(e.what());
         return false;
@@ -249,6 +256,26 @@ void SubtitleLists::Insert(ListSide side, std::size_t row) {
     const ListSide other = side == ListSide::Left ? ListSide::Right : ListSide::Left;
     if (row >= rows_[Index(other)].size()) return;
     ListRow copy = Cells(other, row);
+    // The row goes into this side's form; a character this side's Windows-1251 lacks stops it.
+    if (Form(side) != Form(other)) {
+        for (std::string* cell : {&copy.n, &copy.timing, &copy.text}) {
+            if (Form(side) == TextForm::Utf8) {
+                *cell = Cp1251ToUtf8(*cell);
+                continue;
+            }
+            TypedText typed = TypedInForm(*cell, TextForm::Cp1251);
+            if (typed.missing) {
+                char code[16];
+                std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(*typed.missing));
+                session_.host().ShowMessage(std::string("The character ") + code +
+                                            " has no place in the Windows-1251 file " +
+                                            std::string(FileNameOf(Path(side))) +
+                                            ": the row is not inserted.");
+                return;
+            }
+            *cell = std::move(typed.text);
+        }
+    }
     copy.text += kInsertMark;
     std::vector<ListRow>& column = Column(side);
     std::size_t at = std::min(row, column.size());
@@ -282,6 +309,8 @@ void SubtitleLists::Sort(ListSide side, ListField field) {
     std::vector<std::size_t> order(count);
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::vector<std::string> keys(count);
+    // Letter case as the side's file has it (the one table sorts by the clicked side).
+    const FileEncodingScope scope(encodings_[Index(side)]);
     for (std::size_t i = 0; i < count; ++i)
         keys[i] = LowerFoldStr(FieldOf(Cells(side, i), field));
     // Bytes compare unsigned, so that Cyrillic letters sort after the Latin ones.

@@ -57,6 +57,8 @@ class SubtitleLists {
     /// The cells of a side in a row; empty cells where the side has none.
     [[nodiscard]] const ListRow& Cells(ListSide side, std::size_t row) const;
     [[nodiscard]] const std::string& Path(ListSide side) const { return paths_[Index(side)]; }
+    /// The form of a side's cells: the form of its file's encoding, which Save writes again.
+    [[nodiscard]] TextForm Form(ListSide side) const { return encodings_[Index(side)].form(); }
     /// The file name framed by spaces, for the group above the side.
     [[nodiscard]] std::string Caption(ListSide side) const;
     /// The duration of a row's timing as a time (stDeltaTimeRange); a MicroDVD side turns its
@@ -103,6 +105,7 @@ class SubtitleLists {
     bool oneTable_ = true;
     std::array<std::string, 2> paths_;
     std::array<std::vector<ListRow>, 2> rows_;
+    std::array<FileEncoding, 2> encodings_;
 };
 
 }  // namespace tessaline

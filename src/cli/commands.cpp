@@ -8,6 +8,7 @@
 
 #include "core/errors.hpp"
 #include "core/times.hpp"
+#include "core/typed_text.hpp"
 #include "files/frame.hpp"
 #include "ops/catalogue.hpp"
 #include "ops/controls.hpp"
@@ -71,6 +72,31 @@ struct ParsedOptions {
     int variant = kVariantFromControl;
 };
 
+}  // namespace
+
+std::optional<std::string> TypedForSetting(std::string_view control, std::string& value) {
+    // A value that goes to no setting or control is the command's own (a path, a name).
+    if (control.empty() || control == "LastDir" || !IsMultibyteUtf8(value)) return std::nullopt;
+    // A setting that feeds a control takes that control's type.
+    std::string_view feeds = control;
+    if (const SettingDef* setting = LookupSettingDef(control); setting && !setting->feeds.empty()) {
+        feeds = setting->feeds;
+    }
+    if (const ControlValueDef* def = LookupControlDef(feeds);
+        def && def->type == ControlType::Path) {
+        return std::nullopt;
+    }
+    TypedText typed = TypedInForm(value, TextForm::Cp1251);
+    if (typed.missing) {
+        return std::string(control) + ": the character " + CharNameUtf8(*typed.missing) +
+               " is not in Windows-1251, which the settings are kept in";
+    }
+    value = std::move(typed.text);
+    return std::nullopt;
+}
+
+namespace {
+
 // Stores the value of one option; returns a message for a usage error.
 std::optional<std::string> StoreOption(const OptionDef& def, std::string_view text,
                                        ParsedOptions& parsed, Settings& settings) {
@@ -106,6 +132,7 @@ std::optional<std::string> StoreOption(const OptionDef& def, std::string_view te
                 return name + " takes " + ChoicesText(def.choices) + ", not " + quoted;
             }
             std::string stored(text);
+            if (auto error = TypedForSetting(def.control, stored)) return name + " " + *error;
             if (def.check != nullptr) {
                 if (auto error = def.check(text, stored)) return error;
             }

@@ -3,6 +3,7 @@
 // The commands of the tessaline program: one per catalogued operation (its options, usage and
 // help read from the descriptor), and the program's own commands such as `settings`.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,6 +52,14 @@ struct ProgramOption {
 
 /// Says what is wrong with a command line on stderr, with the command's usage; returns 2.
 int UsageError(std::string_view name, std::string_view usage, std::string_view message);
+
+/// A value typed in a terminal for a setting or an edit box (`--set KEY=VALUE`, an option's
+/// text), which keep Windows-1251: valid UTF-8 holding a character of more than one byte is
+/// taken as UTF-8 and converted; other bytes are Windows-1251 already. A value for a path
+/// (`control` a Path control, or the setting LastDir) stays as it is. A message naming the
+/// character when Windows-1251 lacks one.
+[[nodiscard]] std::optional<std::string> TypedForSetting(std::string_view control,
+                                                         std::string& value);
 
 /// Parses the command's arguments and runs it over every PATH; returns the exit status.
 int RunCliCommand(std::string_view name, std::vector<std::string> args, Session& session);

@@ -98,7 +98,12 @@ int Main(int argc, char** argv) {
     for (const std::string& set : sets) {
         const std::size_t eq = set.find('=');
         if (eq == std::string::npos) return Usage("--set takes KEY=VALUE, not '" + set + "'");
-        if (const auto error = session.settings().Assign(set.substr(0, eq), set.substr(eq + 1))) {
+        // A UTF-8 terminal's text becomes the settings' Windows-1251.
+        std::string value = set.substr(eq + 1);
+        if (const auto error = TypedForSetting(set.substr(0, eq), value)) {
+            return Usage("--set " + *error);
+        }
+        if (const auto error = session.settings().Assign(set.substr(0, eq), value)) {
             return Usage(*error);
         }
     }

@@ -5,8 +5,10 @@
 #include <optional>
 
 #include "app/subtitle_file.hpp"
+#include "core/cp1251.hpp"
 #include "core/paths.hpp"
 #include "core/strings.hpp"
+#include "core/typed_text.hpp"
 #include "files/frame.hpp"
 #include "ops/settings.hpp"
 
@@ -117,6 +119,19 @@ int Run(Command command, std::string_view name, std::string_view usage,
         for (const std::string& line : editor.lines())
             host.PrintResult(line);
         return 0;
+    }
+    // The text goes into the file's form: UTF-8 typed for a Windows-1251 file is converted (a
+    // character it lacks is a usage error), Windows-1251 bytes for a UTF-8 file likewise.
+    if (editor.form() == TextForm::Cp1251 && IsMultibyteUtf8(*a.text)) {
+        TypedText typed = TypedInForm(*a.text, TextForm::Cp1251);
+        if (typed.missing) {
+            return UsageError(name, usage,
+                              "--text: the character " + CharNameUtf8(*typed.missing) +
+                                  " has no place in this Windows-1251 file");
+        }
+        *a.text = std::move(typed.text);
+    } else if (editor.form() == TextForm::Utf8 && !IsMultibyteUtf8(*a.text)) {
+        *a.text = Cp1251ToUtf8(*a.text);
     }
     // By number the subtitle is rewritten as in "mode2", by key as in "mode1".
     editor.goMode = a.number ? 1 : 0;

@@ -35,6 +35,17 @@ QString ScaleText(double scale) {
     return "0," + QString(std::max(n - 1, 0), '0') + "1";
 }
 
+// The lines of the open file read in its own encoding (a UTF-16 file too). Throws FileError.
+std::vector<std::string> LinesOf(const std::string& path) {
+    const FileEncoding encoding = DecideFileEncoding(path);
+    const FileEncodingScope scope(encoding);
+    LineReader reader(path, encoding);
+    std::vector<std::string> lines;
+    for (std::string line; reader.ReadLine(line);)
+        lines.push_back(std::move(line));
+    return lines;
+}
+
 }  // namespace
 
 DiagramView::DiagramView(QWidget* parent) : QFrame(parent) {
@@ -170,7 +181,7 @@ std::function<void()> WireDiagram(QWidget* window, Session& session) {
             std::optional<long double> fps;
             if (!subRip) fps = ParseFramesPerSecond(s.Text("FramesAtSec")).value_or(0);
             try {
-                view->Show(TimingsOf(ReadLinesIfExists(session.openFile), s.Bool("TimeCorrection"),
+                view->Show(TimingsOf(LinesOf(session.openFile), s.Bool("TimeCorrection"),
                                      fps, FirstChar(s.Text("OpenBrackets"), '{'),
                                      FirstChar(s.Text("CloseBrackets"), '}')));
             } catch (const std::exception& e) {
@@ -202,7 +213,7 @@ std::function<void()> WireDiagram(QWidget* window, Session& session) {
             .timeCorrection = s.Bool("TimeCorrection")};
         Diagram diagram;
         try {
-            diagram = DiagramOf(ReadLinesIfExists(session.openFile), params);
+            diagram = DiagramOf(LinesOf(session.openFile), params);
         } catch (const std::exception& e) {
             session.host().ShowMessage(e.what());
         }

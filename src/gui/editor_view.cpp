@@ -12,6 +12,8 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <algorithm>
+#include <utility>
 
 #include "app/session.hpp"
 #include "gui/main_window.hpp"
@@ -165,7 +167,7 @@ void EditorView::Wire() {
                              auto signal) {
         connect(sender, signal, this, [this, change = std::move(change)] {
             const auto [from, to] = Selection();
-            run_([&] { change(from, to); });
+            run_([&] { change(TextOffset(from), TextOffset(to)); });
             QTextCursor cursor = memo_->textCursor();
             const int end = static_cast<int>(memo_->document()->characterCount()) - 1;
             cursor.setPosition(std::min(static_cast<int>(from), end));
@@ -212,17 +214,36 @@ void EditorView::Wire() {
     }
     showUp(session_.settings().Bool("UpCaseTextInBrackets"));
 
+    // What is typed goes to the editor in the open file's form; a character the file cannot
+    // hold is refused, and the box shows the editor's text again.
     connect(memo_, &QPlainTextEdit::textChanged, this, [this, &editor] {
         if (showing_) return;
-        editor.SetText(QtHost::ToText(memo_->toPlainText()));
+        const auto text = window_.host().ToText(memo_->toPlainText(), editor.form());
+        if (!text) return RestoreMemo();
+        editor.SetText(*text);
         ShowMeasure();
     });
-    connect(Get<QLineEdit>("stSubNumber"), &QLineEdit::textEdited, this,
-            [&editor](const QString& text) { editor.subNumber = QtHost::ToText(text); });
+    auto* subNumber = Get<QLineEdit>("stSubNumber");
+    connect(subNumber, &QLineEdit::textEdited, this,
+            [this, &editor, subNumber](const QString& text) {
+                if (const auto typed = window_.host().ToText(text, editor.form())) {
+                    editor.subNumber = *typed;
+                } else {
+                    SetText(subNumber, QtHost::FromText(editor.subNumber, editor.form()));
+                }
+            });
     // Typed, or changed by the calculator's keys (T, plus and minus).
-    connect(Get<QLineEdit>("edTimeRange"), &QLineEdit::textChanged, this,
-            [this, &editor](const QString& text) {
-                if (!showing_) editor.SetTimeRange(QtHost::ToText(text));
+    auto* timeRange = Get<QLineEdit>("edTimeRange");
+    connect(timeRange, &QLineEdit::textChanged, this,
+            [this, &editor, timeRange](const QString& text) {
+                if (showing_) return;
+                if (const auto typed = window_.host().ToText(text, editor.form())) {
+                    editor.SetTimeRange(*typed);
+                } else {
+                    const bool wasShowing = std::exchange(showing_, true);
+                    SetText(timeRange, QtHost::FromText(editor.timeRange, editor.form()));
+                    showing_ = wasShowing;
+                }
             });
     if (auto* modes = Get<QGroupBox>("rgModeGoSub")->findChild<QButtonGroup*>()) {
         connect(modes, &QButtonGroup::idClicked, this, [&editor](int id) { editor.goMode = id; });
@@ -321,17 +342,40 @@ std::pair<std::size_t, std::size_t> EditorView::Selection() const {
             static_cast<std::size_t>(cursor.selectionEnd())};
 }
 
+std::size_t EditorView::TextOffset(std::size_t position) const {
+    // A Windows-1251 character is one byte and one UTF-16 unit; a UTF-8 one is bytes of its own.
+    if (session_.editor.form() == TextForm::Cp1251) return position;
+    const QString before = memo_->toPlainText().left(static_cast<qsizetype>(position));
+    return static_cast<std::size_t>(before.toUtf8().size());
+}
+
 void EditorView::SetMemoText(const QString& text) {
     if (memo_->toPlainText() == text) return;
     memo_->setPlainText(text);
+}
+
+void EditorView::RestoreMemo() {
+    const SubtitleEditor& editor = session_.editor;
+    const QString text = QtHost::FromText(editor.Text(), editor.form());
+    // The caret stays where it was, less what the refused typing added before it.
+    const int added = static_cast<int>(memo_->toPlainText().size() - text.size());
+    const int caret = std::clamp(memo_->textCursor().position() - std::max(added, 0), 0,
+                                 static_cast<int>(text.size()));
+    const bool wasShowing = std::exchange(showing_, true);
+    memo_->setPlainText(text);
+    QTextCursor cursor = memo_->textCursor();
+    cursor.setPosition(caret);
+    memo_->setTextCursor(cursor);
+    showing_ = wasShowing;
 }
 
 void EditorView::Show() {
     showing_ = true;
     const SubtitleEditor& editor = session_.editor;
     const ReportViewer& viewer = session_.viewer;
-    SetText(Get<QLineEdit>("stSubNumber"), QtHost::FromText(editor.subNumber));
-    SetText(Get<QLineEdit>("edTimeRange"), QtHost::FromText(editor.timeRange));
+    const TextForm form = editor.form();
+    SetText(Get<QLineEdit>("stSubNumber"), QtHost::FromText(editor.subNumber, form));
+    SetText(Get<QLineEdit>("edTimeRange"), QtHost::FromText(editor.timeRange, form));
     SetText(Get<QLineEdit>("edDeltaTimeRange"), QtHost::FromText(editor.duration()));
     Get<QLabel>("stCurrentSubtitle")->setText(QString::number(editor.Position()));
     Get<QLabel>("stSubtitlesCount")->setText(QString::number(editor.Count()));
@@ -342,13 +386,13 @@ void EditorView::Show() {
     const TimingLabel* labels[] = {&editor.previous(), &editor.current(), &editor.next()};
     for (std::size_t i = 0; i < 3; ++i) {
         auto* timing = Get<QLabel>(rows[i].first);
-        timing->setText(QtHost::FromText(labels[i]->timing));
+        timing->setText(QtHost::FromText(labels[i]->timing, form));
         timing->setStyleSheet(ColourOf(labels[i]->colour));
         Get<QLabel>(rows[i].second)->setText(QtHost::FromText(labels[i]->duration));
     }
     Get<QCheckBox>("cbPrevEqualTime")->setChecked(editor.previousJoins());
     Get<QCheckBox>("cbNextEqualTime")->setChecked(editor.nextJoins());
-    SetMemoText(QtHost::FromText(editor.Text()));
+    SetMemoText(QtHost::FromText(editor.Text(), form));
     if (auto* modes = Get<QGroupBox>("rgModeGoSub")->findChild<QButtonGroup*>()) {
         if (QAbstractButton* mode = modes->button(editor.goMode)) mode->setChecked(true);
     }
@@ -358,7 +402,7 @@ void EditorView::Show() {
     auto* lineNumber = Get<QSpinBox>("seLogLineNum");
     lineNumber->setMaximum(static_cast<int>(viewer.lines().size()));
     lineNumber->setValue(static_cast<int>(viewer.current()));
-    SetText(Get<QLineEdit>("edLogString"), QtHost::FromText(viewer.message()));
+    SetText(Get<QLineEdit>("edLogString"), QtHost::FromText(viewer.message(), viewer.form()));
     ShowMeasure();
     ShowTimeRows();
     showing_ = false;

@@ -44,7 +44,11 @@ class EditorView : public QObject {
     void ShowTimeRows();
     /// The edit box's selection as positions in the editor's text.
     std::pair<std::size_t, std::size_t> Selection() const;
+    /// A position of the edit box as a byte offset in the editor's text.
+    std::size_t TextOffset(std::size_t position) const;
     void SetMemoText(const QString& text);
+    /// The edit box shows the editor's text again (typing it refused).
+    void RestoreMemo();
     /// Keys of the edit box: Page Up/Down step through the subtitles, with Ctrl through the
     /// report; Ctrl with a digit runs a keyboard aid. True when the key was taken.
     bool MemoKey(int key, Qt::KeyboardModifiers modifiers);

@@ -281,7 +281,6 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     widgets.showStatusBar = [this](const QString& text) { statusBar()->showMessage(text); };
     host_ = std::make_unique<QtHost>(widgets);
     session_ = std::make_unique<Session>(*host_, programFolder);
-    session_->noteCodePage = true;
     // A folder run uses every core; the window stays responsive meanwhile.
     session_->jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     session_->withEditor = true;
@@ -983,7 +982,11 @@ void MainWindow::ShowState() {
     const std::string shown = s.directoryMode && !s.folder.empty()
                                   ? std::string(FileNameOf(s.folder)) + "/" + std::string(name)
                                   : std::string(name);
-    setWindowTitle(s.openFile.empty() ? caption_ : caption_ + " - " + PathToQString(shown));
+    // A single file's encoding follows its name: "film.srt - UTF-8 with BOM".
+    QString title = s.openFile.empty() ? caption_ : caption_ + " - " + PathToQString(shown);
+    const std::string encoding = s.OpenEncodingCaption();
+    if (!s.openFile.empty() && !encoding.empty()) title += " - " + QString::fromStdString(encoding);
+    setWindowTitle(title);
     auto* openBox = Control<QComboBox>("edOpenFile");
     openBox->clear();
     for (const std::string& path : s.recentFiles)

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 
 #include "core/cp1251.hpp"
+#include "core/typed_text.hpp"
 
 namespace tessaline::gui {
 namespace {
@@ -51,14 +52,42 @@ std::string QtHost::ToText(const QString& text) {
     return Utf8ToCp1251(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
 }
 
-void QtHost::ShowMessage(std::string_view text) {
-    // CR LF breaks the line in a message box.
-    const QString message = FromText(text).replace("\r\n", "\n");
+QString QtHost::FromText(std::string_view text, TextForm form) {
+    if (form == TextForm::Cp1251) return FromText(text);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::optional<std::string> QtHost::ToText(const QString& text, TextForm form, QString& refusal) {
+    const QByteArray utf8 = text.toUtf8();
+    TypedText typed = TypedInForm(
+        std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())), form);
+    if (!typed.missing) return std::move(typed.text);
+    const std::string name = CharNameUtf8(*typed.missing);
+    refusal = "The character " +
+              QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) +
+              " has no place in a Windows-1251 file: it is not taken. Convert the file to UTF-8 "
+              "to write it.";
+    return std::nullopt;
+}
+
+std::optional<std::string> QtHost::ToText(const QString& text, TextForm form) {
+    QString refusal;
+    auto typed = ToText(text, form, refusal);
+    if (!typed) Tell(refusal);
+    return typed;
+}
+
+void QtHost::Tell(const QString& message) {
     if (messageHook) {
         messageHook(message);
         return;
     }
     QMessageBox::information(widgets_.parent, BoxTitle(), message);
+}
+
+void QtHost::ShowMessage(std::string_view text) {
+    // CR LF breaks the line in a message box.
+    Tell(FromText(text).replace("\r\n", "\n"));
 }
 
 QString QtHost::BoxTitle() const {

@@ -8,7 +8,10 @@
 #include <QFile>
 #include <QString>
 #include <functional>
+#include <optional>
+#include <string>
 
+#include "core/text_form.hpp"
 #include "files/host.hpp"
 
 class QLabel;
@@ -62,6 +65,15 @@ class QtHost : public Host {
     /// Windows-1251 text of the system as a QString, and back.
     static QString FromText(std::string_view text);
     static std::string ToText(const QString& text);
+    /// Text of a file in its form (UTF-8, or Windows-1251) as a QString.
+    static QString FromText(std::string_view text, TextForm form);
+    /// Typed text in a file's form. A character a Windows-1251 file cannot hold is refused: a
+    /// message names it and the result is nothing, so that it is never written as "?".
+    std::optional<std::string> ToText(const QString& text, TextForm form);
+    /// The same without a message: `refusal` says why when the result is nothing.
+    static std::optional<std::string> ToText(const QString& text, TextForm form, QString& refusal);
+    /// Shows a message box with a text of the window's own (not the system's Windows-1251).
+    void Tell(const QString& message);
 
   private:
     Widgets widgets_;

@@ -96,8 +96,8 @@ ReplaceListDialog::ReplaceListDialog(std::string path, QWidget* parent)
 void ReplaceListDialog::Fill(int current) {
     list_->clear();
     for (const ReplacePair& pair : table_.pairs()) {
-        new QTreeWidgetItem(list_,
-                            {QtHost::FromText(pair.find), QtHost::FromText(pair.replacement)});
+        new QTreeWidgetItem(list_, {QtHost::FromText(pair.find, table_.form()),
+                                    QtHost::FromText(pair.replacement, table_.form())});
     }
     if (current >= list_->topLevelItemCount()) current = list_->topLevelItemCount() - 1;
     if (current >= 0) list_->setCurrentItem(list_->topLevelItem(current));
@@ -129,9 +129,10 @@ void ReplaceListDialog::Insert() {
     activateWindow();
     list_->setFocus();
     if (!ok || !IsInsertable(find) || !IsInsertable(replacement)) return;
-    if (!table_.Add({QtHost::ToText(find), QtHost::ToText(replacement)})) {
-        return Tell(kCannotHoldEquals);
-    }
+    const auto findText = Typed(find);
+    const auto replacementText = findText ? Typed(replacement) : std::nullopt;
+    if (!replacementText) return;
+    if (!table_.Add({*findText, *replacementText})) return Tell(kCannotHoldEquals);
     Fill(static_cast<int>(table_.size()) - 1);
 }
 
@@ -167,11 +168,22 @@ void ReplaceListDialog::EditInPlace(Editing what) {
     editor_->setFocus();
 }
 
+std::optional<std::string> ReplaceListDialog::Typed(const QString& text) {
+    QString refusal;
+    auto typed = QtHost::ToText(text, table_.form(), refusal);
+    if (!typed) Tell(refusal);
+    return typed;
+}
+
 void ReplaceListDialog::Commit() {
-    const std::string text = QtHost::ToText(editor_->text());
+    const QString entered = editor_->text();
     const Editing what = editing_;
     const int row = editingRow_;
     HideEditor();
+    const auto typed = Typed(entered);
+    // A character the list's Windows-1251 cannot hold leaves the row as it was.
+    if (!typed) return;
+    const std::string& text = *typed;
     switch (what) {
         case Editing::FindText:
             if (!table_.SetFind(static_cast<std::size_t>(row), text))

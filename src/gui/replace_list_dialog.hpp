@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "ops/replace_table.hpp"
@@ -46,6 +47,9 @@ class ReplaceListDialog : public QDialog {
     void MoveCurrent(int direction);
     void CloseClicked();
     void Tell(const QString& text);
+    /// Typed text in the list's form; nothing, after saying why, for a character its
+    /// Windows-1251 cannot hold.
+    std::optional<std::string> Typed(const QString& text);
 
     std::string path_;
     ReplaceTable table_;

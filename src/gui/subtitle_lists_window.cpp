@@ -58,8 +58,9 @@ const char* SideNumber(ListSide side) {
 // to the lists.
 class ListsTableModel : public QAbstractTableModel {
   public:
-    ListsTableModel(SubtitleLists& lists, std::optional<ListSide> side, QObject* parent)
-        : QAbstractTableModel(parent), lists_(lists), side_(side) {}
+    ListsTableModel(SubtitleLists& lists, QtHost& host, std::optional<ListSide> side,
+                    QObject* parent)
+        : QAbstractTableModel(parent), lists_(lists), host_(host), side_(side) {}
 
     [[nodiscard]] Column ColumnAt(int column) const {
         if (!side_) return kOneTable[column];
@@ -77,13 +78,17 @@ class ListsTableModel : public QAbstractTableModel {
         const Column column = ColumnAt(index.column());
         return QtHost::FromText(
             CellText(lists_.Cells(column.side, static_cast<std::size_t>(index.row())),
-                     column.field));
+                     column.field),
+            lists_.Form(column.side));
     }
     bool setData(const QModelIndex& index, const QVariant& value, int role) override {
         if (role != Qt::EditRole) return false;
         const Column column = ColumnAt(index.column());
-        lists_.SetCell(column.side, static_cast<std::size_t>(index.row()), column.field,
-                       QtHost::ToText(value.toString()));
+        // The cell takes the text in its side's form; a character that side's Windows-1251
+        // file cannot hold is refused with a message, and the cell keeps its text.
+        const auto text = host_.ToText(value.toString(), lists_.Form(column.side));
+        if (!text) return false;
+        lists_.SetCell(column.side, static_cast<std::size_t>(index.row()), column.field, *text);
         emit dataChanged(index, index);
         return true;
     }
@@ -104,6 +109,7 @@ class ListsTableModel : public QAbstractTableModel {
 
   private:
     SubtitleLists& lists_;
+    QtHost& host_;
     std::optional<ListSide> side_;
 };
 
@@ -121,7 +127,9 @@ SubtitleListsWindow::SubtitleListsWindow(Session& session, QWidget* parent)
     const auto makeTable = [this, tables](const char* name, std::optional<ListSide> side) {
         auto* table = new QTableView(this);
         table->setObjectName(name);
-        auto model = std::make_unique<ListsTableModel>(lists_, side, table);
+        // The session's host is the window's.
+        auto model = std::make_unique<ListsTableModel>(
+            lists_, static_cast<QtHost&>(session_.host()), side, table);
         table->setModel(model.get());
         table->setSelectionBehavior(QAbstractItemView::SelectRows);
         table->setSelectionMode(QAbstractItemView::SingleSelection);

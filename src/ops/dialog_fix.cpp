@@ -1,7 +1,9 @@
 #include "ops/dialog_fix.hpp"
 
 #include <iterator>
+#include <optional>
 
+#include "core/chars.hpp"
 #include "files/records.hpp"
 #include "ops/settings.hpp"
 #include "ops/text_walk.hpp"
@@ -11,13 +13,13 @@ namespace {
 
 class DialogFix final : public TextRepair {
   public:
-    explicit DialogFix(const LineList& separators) : separators_(separators) {}
+    explicit DialogFix(const LineList& separators) : cp1251Separators_(separators) {}
 
     void BeginRecord(std::string_view key) override { key_.assign(key); }
 
     // Each reply becomes a line of the record.
     void TextLine(std::string_view line, TextOut& out, LineList& report) override {
-        if (!BreakDialogText(line, separators_, pieces_)) {
+        if (!BreakDialogText(line, Separators(), pieces_)) {
             out.WriteLine(line);
             return;
         }
@@ -30,7 +32,7 @@ class DialogFix final : public TextRepair {
 
     // The replies become display lines of the text.
     bool FrameText(std::string_view key, std::string& text, LineList& report) override {
-        if (IsBlankLine(text) || !BreakDialogText(text, separators_, pieces_)) return false;
+        if (IsBlankLine(text) || !BreakDialogText(text, Separators(), pieces_)) return false;
         text = JoinStrings(pieces_, "|");
         Report(key, report);
         return true;
@@ -42,7 +44,19 @@ class DialogFix final : public TextRepair {
                    " = Line Break on " + std::to_string(pieces_.size()) + " Dialog Lines");
     }
 
-    const LineList& separators_;
+    // DiaBreak.dat is Windows-1251: its separators are taken into the file's form when the run
+    // first meets a text, once the frame has decided that form.
+    const LineList& Separators() {
+        if (!separators_) {
+            separators_.emplace();
+            for (const std::string& separator : cp1251Separators_)
+                separators_->push_back(FromCp1251(separator));
+        }
+        return *separators_;
+    }
+
+    const LineList& cp1251Separators_;
+    std::optional<LineList> separators_;
     std::string key_;
     LineList pieces_;
 };

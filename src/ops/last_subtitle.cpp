@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "core/chars.hpp"
 #include "core/times.hpp"
 #include "files/records.hpp"
 #include "ops/controls.hpp"
@@ -212,12 +213,13 @@ void TimeCorrectionSub(FrameRun& run, const SubtitleTimeCorrectionParams& params
 
 RunResult AddLastSubtitle(const std::string& input, const std::string& output,
                           const AddLastSubtitleParams& params, Host& host) {
-    const LineList text = TextLines(params.text);
     const FrameRequest request{
         .input = input, .output = output, .steps = {.interactive = params.interactive}};
+    // The text is Windows-1251, as the window keeps it: it joins the file in the file's form.
     return RunByKind(
-        request, host, [&](FrameRun& run) { AddLastSrt(run, params, text); },
-        [&](FrameRun& run) { AddLastSub(run, params, text); });
+        request, host,
+        [&](FrameRun& run) { AddLastSrt(run, params, TextLines(FromCp1251(params.text))); },
+        [&](FrameRun& run) { AddLastSub(run, params, TextLines(FromCp1251(params.text))); });
 }
 
 RunResult DelLastSubtitle(const std::string& input, const std::string& output,

@@ -2,9 +2,16 @@
 
 #include <utility>
 
+#include "core/chars.hpp"
+#include "core/typed_text.hpp"
 #include "files/line_io.hpp"
 
 namespace tessaline {
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+}  // namespace
 
 ReplacePair ReplaceTable::ParseLine(std::string_view line) {
     const std::size_t eq = line.find('=');
@@ -14,7 +21,12 @@ ReplacePair ReplaceTable::ParseLine(std::string_view line) {
 
 ReplaceTable ReplaceTable::Load(const std::string& path) {
     ReplaceTable table;
-    for (const std::string& line : ReadLinesIfExists(path)) {
+    std::vector<std::string> lines = ReadLinesIfExists(path);
+    if (!lines.empty() && lines.front().starts_with(kUtf8Bom)) {
+        lines.front().erase(0, kUtf8Bom.size());
+        table.form_ = TextForm::Utf8;
+    }
+    for (const std::string& line : lines) {
         if (!line.empty()) table.pairs_.push_back(ParseLine(line));
     }
     return table;
@@ -25,7 +37,32 @@ void ReplaceTable::Save(const std::string& path) const {
     lines.reserve(pairs_.size());
     for (const ReplacePair& pair : pairs_)
         lines.push_back(pair.find + "=" + pair.replacement);
-    WriteLinesReplacing(path, lines);
+    WriteLinesReplacing(
+        path, lines,
+        form_ == TextForm::Utf8 ? FileEncoding{TextEncoding::Utf8, true} : FileEncoding{});
+}
+
+std::vector<ReplacePair> ReplaceTable::PairsInCurrentForm(
+    std::vector<std::pair<std::size_t, char32_t>>* skipped) const {
+    const TextForm to = CurrentTextForm();
+    if (form_ == to) return pairs_;
+    std::vector<ReplacePair> pairs;
+    pairs.reserve(pairs_.size());
+    for (std::size_t row = 0; row < pairs_.size(); ++row) {
+        const ReplacePair& pair = pairs_[row];
+        if (form_ == TextForm::Cp1251) {
+            pairs.push_back({FromCp1251(pair.find), FromCp1251(pair.replacement)});
+            continue;
+        }
+        TypedText find = TypedInForm(pair.find, TextForm::Cp1251);
+        TypedText replacement = TypedInForm(pair.replacement, TextForm::Cp1251);
+        if (const auto missing = find.missing ? find.missing : replacement.missing) {
+            if (skipped != nullptr) skipped->emplace_back(row + 1, *missing);
+            continue;
+        }
+        pairs.push_back({std::move(find.text), std::move(replacement.text)});
+    }
+    return pairs;
 }
 
 bool ReplaceTable::IsStorableFind(std::string_view find) {

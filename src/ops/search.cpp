@@ -1,7 +1,9 @@
 #include "ops/search.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <deque>
 #include <optional>
 #include <vector>
@@ -64,7 +66,8 @@ void WalkLines(FrameRun& run, char open, char close, bool writes, OnText&& onTex
 // The searched text: the find text, or in character mode the one character of its code.
 // Nothing, after telling the user, for a code that is no integer or no character.
 std::optional<std::string> Needle(FrameRun& run, const SearchParams& params) {
-    if (!params.charMode) return params.findText;
+    // The settings hold Windows-1251: the text is looked for in the file's own form.
+    if (!params.charMode) return FromCp1251(params.findText);
     if (!IsNumberStr(params.findText)) {
         run.Tell(kCheckSymbolCode);
         return std::nullopt;
@@ -75,7 +78,7 @@ std::optional<std::string> Needle(FrameRun& run, const SearchParams& params) {
         run.Tell(kWrongSymbolCode);
         return std::nullopt;
     }
-    return std::string(1, static_cast<char>(code));
+    return FromCp1251(std::string(1, static_cast<char>(code)));
 }
 
 // A search's report is written while it grows (it can hold a line for every subtitle); two or
@@ -291,13 +294,14 @@ RunResult ReplaceText(const std::string& input, const std::string& output,
     return RunInFrame(request, host, [&](FrameRun& run) {
         const auto needle = Needle(run, params);
         if (!needle) return run.Abandon();
+        const std::string replacement = FromCp1251(params.replaceText);
         SearchReport report(input, params.interactive, "sym", "Replaced Strings");
         WalkLines(run, params.openBracket, params.closeBracket, true,
                   [&](std::string_view line, const std::string& reference) {
                       if (!Contains(line, *needle)) return run.WriteLine(line);
                       const std::string result =
-                          words ? ReplaceWholeWord(*needle, params.replaceText, line, false)
-                                : ReplaceAll(*needle, params.replaceText, line, false);
+                          words ? ReplaceWholeWord(*needle, replacement, line, false)
+                                : ReplaceAll(*needle, replacement, line, false);
                       report.Add(reference, result != line ? changed : unchanged,
                                  result != line ? line : std::string_view());
                       run.WriteLine(result);
@@ -315,26 +319,48 @@ RunResult ReplaceByList(const std::string& input, const std::string& output,
     const bool ignoreCase = !params.caseSensitive;
     const std::string_view changed = words ? " = Replaced Word: " : " = Replaced: ";
 
-    // A pair that could change nothing (an empty find text, or one equal to its replacement)
-    // takes part with an empty text, which never occurs.
-    std::vector<std::string_view> finds;
-    for (const ReplacePair& pair : table.pairs()) {
-        finds.push_back(pair.find == pair.replacement ? std::string_view() : pair.find);
-    }
-    TextSet set(finds, ignoreCase);
-
     return RunInFrame(request, host, [&](FrameRun& run) {
+        // The pairs in the file's form, known only now that the frame has decided it.
+        std::vector<std::pair<std::size_t, char32_t>> skipped;
+        const std::vector<ReplacePair> pairs = table.PairsInCurrentForm(&skipped);
+        if (!skipped.empty()) {
+            // One note for the run: which pairs are left out, and the character of each.
+            std::string note = std::string(kReplaceListFile) +
+                               ": pairs with a character this Windows-1251 file cannot hold are "
+                               "not used (pair, character):";
+            for (const auto& [row, ch] : skipped) {
+                char code[16];
+                std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(ch));
+                note += " " + std::to_string(row) + " " + code + ";";
+            }
+            note.back() = '.';
+            run.Tell(note);
+        }
+        // A pair that could change nothing (an empty find text, or one equal to its
+        // replacement) takes part with an empty text, which never occurs.
+        std::vector<std::string_view> finds;
+        bool foldsBeyondBytes = false;
+        for (const ReplacePair& pair : pairs) {
+            finds.push_back(pair.find == pair.replacement ? std::string_view() : pair.find);
+            foldsBeyondBytes = foldsBeyondBytes || std::ranges::any_of(pair.find, [](char c) {
+                                   return static_cast<unsigned char>(c) >= 0x80;
+                               });
+        }
+        // In UTF-8 a letter above ASCII changes case by more than a byte: such a list is not
+        // sifted by the one-pass scan, every pair is tried on every line.
+        foldsBeyondBytes = foldsBeyondBytes && ignoreCase && CurrentTextForm() == TextForm::Utf8;
+        TextSet set(finds, ignoreCase);
         SearchReport report(input, params.interactive, "sym", "Replaced Strings");
         std::string current;
         WalkLines(run, params.openBracket, params.closeBracket, true,
                   [&](std::string_view line, const std::string& reference) {
-                      if (!set.Scan(line)) return run.WriteLine(line);
+                      if (!foldsBeyondBytes && !set.Scan(line)) return run.WriteLine(line);
                       current.assign(line);
                       // The pairs in table order; a pair is tried only when its find text is
                       // in the line as the pairs before it left it.
                       for (std::size_t i = 0; i < finds.size(); ++i) {
-                          if (!set.Found(i)) continue;
-                          const ReplacePair& pair = table[i];
+                          if (finds[i].empty() || (!foldsBeyondBytes && !set.Found(i))) continue;
+                          const ReplacePair& pair = pairs[i];
                           std::string result =
                               words ? ReplaceWholeWord(pair.find, pair.replacement, current,
                                                        ignoreCase)
@@ -342,7 +368,7 @@ RunResult ReplaceByList(const std::string& input, const std::string& output,
                           if (result == current) continue;
                           report.Add(reference, changed, current);
                           current = std::move(result);
-                          set.Scan(current);
+                          if (!foldsBeyondBytes) set.Scan(current);
                       }
                       run.WriteLine(current);
                   });

@@ -1,6 +1,7 @@
 #include "ops/tag_ops.hpp"
 
 #include <iterator>
+#include <optional>
 #include <utility>
 
 #include "core/chars.hpp"
@@ -66,7 +67,7 @@ std::string Tidy(std::string_view text) {
 
 class TagRemoval final : public TextRepair {
   public:
-    explicit TagRemoval(std::string_view name) : name_(name) {}
+    explicit TagRemoval(std::string_view name) : cp1251Name_(name) {}
 
     void BeginRecord(std::string_view key) override { key_.assign(key); }
 
@@ -92,11 +93,15 @@ class TagRemoval final : public TextRepair {
     bool Remove(std::string_view line) {
         // Both spans begin with "<".
         if (line.find('<') == std::string_view::npos) return false;
-        fixed_ = RemoveNamedTag(line, name_);
+        // The name is typed in Windows-1251: it meets the file's text in the file's form, which
+        // the frame has decided by the time the first line comes.
+        if (!name_) name_ = FromCp1251(cp1251Name_);
+        fixed_ = RemoveNamedTag(line, *name_);
         return fixed_.size() != line.size();
     }
 
-    std::string_view name_;
+    std::string_view cp1251Name_;
+    std::optional<std::string> name_;
     std::string key_;
     std::string fixed_;
 };

@@ -172,7 +172,7 @@ TEST(MainWindow, ANewUsersWalk) {
         EXPECT_EQ(w.Focused(), w.Get<QComboBox>("edOpenFile"));  // typing can start at once
         w.Type(Path(home / "film.srt"));
         w.Press(Qt::Key_Return);
-        EXPECT_EQ(w.window.windowTitle(), "Tessaline by Orvendel - film.srt");
+        EXPECT_EQ(w.window.windowTitle(), "Tessaline by Orvendel - film.srt - Windows-1251");
 
         w.TypeSeconds("dtpOffsetTime", "02");
         w.Fill("seOffsetTimeMls", "500");
@@ -202,7 +202,7 @@ TEST(MainWindow, EnterOpensTheTypedPathOnceAndNothingElseCountsAsOpen) {
     w.OpenFilm(home);
     WriteFile(home / "second.srt", kFilm);
     w.Open(home / "second.srt");
-    EXPECT_EQ(w.window.windowTitle(), "Tessaline by Orvendel - second.srt");
+    EXPECT_EQ(w.window.windowTitle(), "Tessaline by Orvendel - second.srt - Windows-1251");
     auto* box = w.Get<QComboBox>("edOpenFile");
     EXPECT_EQ(box->itemText(0), Path(home / "second.srt"));
     EXPECT_EQ(box->itemText(1), Path(home / "film.srt"));
@@ -213,7 +213,7 @@ TEST(MainWindow, EnterOpensTheTypedPathOnceAndNothingElseCountsAsOpen) {
     w.Fill("edOpenFile", " x.srt");
     w.Press(Qt::Key_Enter);
     EXPECT_EQ(w.messages, (QStringList{"File not Exists!", "Path to File is Wrong!"}));
-    EXPECT_EQ(w.window.windowTitle(), "Tessaline by Orvendel - second.srt");
+    EXPECT_EQ(w.window.windowTitle(), "Tessaline by Orvendel - second.srt - Windows-1251");
     EXPECT_EQ(box->currentText(), Path(home / "second.srt"));
 
     // A path typed but not opened is not the file a command runs on.
@@ -966,6 +966,77 @@ TEST(SubtitleListsWindow, EditsAndSavesASideAndTheEditorFollows) {
                                                  ""}));
     EXPECT_EQ(w.Get<QLabel>("stSubtitlesCount")->text(), "4");
     EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join('|').toStdString();
+}
+
+// --- Files in their own encodings ----------------------------------------------------------------
+
+// Types characters as a keyboard of any layout does: each key press carries its text.
+void TypeChars(Window& w, const QString& text) {
+    for (const QChar ch : text)
+        QTest::sendKeyEvent(QTest::Click, w.Focused(), Qt::Key_unknown, QString(ch), {});
+}
+
+// A UTF-8 file with a byte-order mark: its name and encoding in the title, its text shown as
+// it is, a character Windows-1251 lacks typed and written back in UTF-8 with the mark.
+TEST(Encodings, AUtf8FileIsEditedInUtf8) {
+    TempDir home;
+    WriteFile(home / "film.srt",
+              "\xEF\xBB\xBF" + Crlf({"1", kT1, "Ωмега", "", "2", kT2, "мир Мир", ""}));
+    Window w(home);
+    w.Open(home / "film.srt");
+    EXPECT_EQ(w.window.windowTitle(), "Tessaline by Orvendel - film.srt - UTF-8 with BOM");
+    EXPECT_EQ(Memo(w), "Ωмега");
+    w.Click("MemoSubLines");
+    w.Press(Qt::Key_End, Qt::ControlModifier);
+    TypeChars(w, " Ж€Ω");
+    EXPECT_EQ(Memo(w), "Ωмега Ж€Ω");
+    w.Click("btnReWriteSubtitle");
+    EXPECT_EQ(ReadFile(home / "film.srt"),
+              "\xEF\xBB\xBF" + Crlf({"1", kT1, "Ωмега Ж€Ω", "", "2", kT2, "мир Мир", ""}));
+
+    // The selection is found in the text by characters, not by bytes.
+    w.Click("btnNextSubLine");
+    w.Click("MemoSubLines");
+    w.Press(Qt::Key_Home, Qt::ControlModifier);
+    for (int i = 0; i < 4; ++i)
+        w.Press(Qt::Key_Right);
+    for (int i = 0; i < 3; ++i)
+        w.Press(Qt::Key_Right, Qt::ShiftModifier);
+    w.Click("btnSwitchCaseSelected");
+    EXPECT_EQ(Memo(w), "мир мИР");
+    EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join('|').toStdString();
+}
+
+// In a Windows-1251 file a character the code page lacks is refused by name and never reaches
+// the file; the others are written in Windows-1251.
+TEST(Encodings, AWindows1251FileRefusesACharacterItCannotHold) {
+    TempDir home;
+    WriteFile(home / "film.srt", kThree);
+    Window w(home);
+    w.Open(home / "film.srt");
+    w.Click("MemoSubLines");
+    w.Press(Qt::Key_End, Qt::ControlModifier);
+    TypeChars(w, " Ж");
+    TypeChars(w, "Ω");
+    ASSERT_EQ(w.messages.size(), 1);
+    EXPECT_TRUE(w.messages[0].contains("\"Ω\" (U+03A9)")) << w.messages[0].toStdString();
+    EXPECT_EQ(Memo(w), "Привет, мир! Ж");
+    TypeChars(w, "!");  // the caret stayed at the end
+    w.Click("btnReWriteSubtitle");
+    EXPECT_EQ(ReadFile(home / "film.srt"), Crlf({"1", kT1, W("Привет, мир! Ж!"), "", "2", kT2,
+                                                 "Second line", "two", "", "3", kT3, "Third", ""}));
+}
+
+TEST(Encodings, AFileOfNoTextIsNotOpened) {
+    TempDir home;
+    WriteFile(home / "image.sub",
+              std::string("\x00\x00\x01\xBA\x44\x00\x04\x00", 8) + std::string(600, '\0'));
+    Window w(home);
+    w.OpenFilm(home);
+    w.Open(home / "image.sub");
+    EXPECT_EQ(w.messages, QStringList{"not a text subtitle file"});
+    EXPECT_EQ(w.window.windowTitle(), "Tessaline by Orvendel - film.srt - Windows-1251");
+    EXPECT_EQ(Memo(w), "Привет!");
 }
 
 // --- Timings from a second file, the last subtitle ----------------------------------------------
