@@ -81,22 +81,20 @@ std::string LostNote(std::size_t lost) {
            " that Windows-1251 lacks";
 }
 
-// How an encoding is brought to Windows-1251: the menu item, the command's name for it, and
-// the conversion mode (0 for UTF-16, which is decoded as a stream).
+// How an encoding is brought to Windows-1251: the conversion mode (0 for UTF-16, which is
+// decoded as a stream).
 struct Fix {
     TextEncoding encoding;
-    std::string_view menuItem;
-    std::string_view optionName;
     int mode;
 };
 constexpr Fix kFixes[] = {
-    {TextEncoding::Koi8r, "koi8-R --> win1251", "koi8-r", 12},
-    {TextEncoding::Cp866, "cp866 --> win1251", "cp866", 4},
-    {TextEncoding::Iso88595, "ISO-8859-5 --> win1251", "iso-8859-5", 8},
-    {TextEncoding::Mac, "Mac --> win1251", "mac", 16},
-    {TextEncoding::Utf8, "UTF8 --> win1251", "utf-8", kModeUtf8ToWin1251},
-    {TextEncoding::Utf16le, "auto --> win1251", "auto", 0},
-    {TextEncoding::Utf16be, "auto --> win1251", "auto", 0},
+    {TextEncoding::Koi8r, 12},
+    {TextEncoding::Cp866, 4},
+    {TextEncoding::Iso88595, 8},
+    {TextEncoding::Mac, 16},
+    {TextEncoding::Utf8, kModeUtf8ToWin1251},
+    {TextEncoding::Utf16le, 0},
+    {TextEncoding::Utf16be, 0},
 };
 
 const Fix* FixOf(TextEncoding encoding) {
@@ -114,14 +112,6 @@ std::string Describe(const EncodingGuess& guess) {
 
 std::string DetectionLine(std::string_view path, const EncodingGuess& guess) {
     return std::string(path) + ": " + Describe(guess);
-}
-
-std::string CodePageNote(std::string_view path, const EncodingGuess& guess) {
-    const Fix* fix = FixOf(guess.encoding);
-    if (fix == nullptr) return {};
-    return std::string(TextAfterLastChar(path, kPathSeparator)) + " is " + Describe(guess) +
-           ", not windows-1251: \"" + std::string(fix->menuItem) + "\" (recode --from " +
-           std::string(fix->optionName) + ") converts it";
 }
 
 namespace {

@@ -21,10 +21,6 @@ RunResult ConvertFile(const std::string& input, const std::string& output, int m
 /// is already Windows-1251 or ASCII is left alone, and the status bar says so.
 RunResult ConvertDetected(const std::string& input, const std::string& output, Host& host);
 
-/// What the window says on opening a file that is not in Windows-1251: its encoding, why, and
-/// the menu item (and command) that converts it. Empty for Windows-1251 and ASCII.
-[[nodiscard]] std::string CodePageNote(std::string_view path, const EncodingGuess& guess);
-
 /// "PATH: ENC (reason)", the line detect-encoding prints.
 [[nodiscard]] std::string DetectionLine(std::string_view path, const EncodingGuess& guess);
 

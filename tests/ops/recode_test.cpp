@@ -110,12 +110,5 @@ TEST(Recode, ConvertsFromTheDetectedCodePage) {
     }
 }
 
-TEST(Recode, TheNoteOnOpeningNamesTheConversionThatFixesTheFile) {
-    EXPECT_EQ(CodePageNote("/subs/film.srt", {TextEncoding::Utf16le, "byte-order mark"}),
-              "film.srt is utf-16le (byte-order mark), not windows-1251: \"auto --> win1251\" "
-              "(recode --from auto) converts it");
-    EXPECT_EQ(CodePageNote("film.srt", {TextEncoding::Ascii, "no byte above 127"}), "");
-}
-
 }  // namespace
 }  // namespace tessaline
