@@ -597,6 +597,17 @@ void SubtitleEditor::ChangeCase(CaseChange change, std::size_t from, std::size_t
     std::string text = Text();
     to = std::min(to, text.size());
     from = std::min(from, to);
+    // An edge inside a character (UTF-8) takes the whole character: a case change never
+    // splits one.
+    const std::string_view all(text);
+    std::size_t start = 0;
+    for (std::size_t next; start < from && (next = CharEnd(all, start)) <= from;)
+        start = next;
+    from = start;
+    std::size_t end = from;
+    while (end < to)
+        end = CharEnd(all, end);
+    to = end;
     if (from == to) {
         // Without a selection the pop-up menu changes the whole text; "Switch SelCs" nothing.
         if (change == CaseChange::SwitchSelection) return;

@@ -179,8 +179,10 @@ class SubtitleEditor {
     /// which take its place in the file.
     bool Break(BreakOne kind);
 
-    /// A case change of the text or of the selection [from, to) of Text(); the text keeps its
-    /// length, so the selection stays where it was.
+    /// A case change of the text or of the selection [from, to) of Text() (byte positions; an
+    /// edge inside a UTF-8 character takes the whole character). The text keeps its length in
+    /// Windows-1251, so the selection stays where it was; in UTF-8 a few letters change their
+    /// byte length with their case (ß, ẞ).
     void ChangeCase(CaseChange change, std::size_t from = 0, std::size_t to = 0);
     /// A keyboard aid on the lines.
     void Apply(KeyAid aid);

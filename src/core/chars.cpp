@@ -185,10 +185,15 @@ std::string MapCodePoints(std::string_view text, Map map) {
 
 // --- UTF-8: characters -----------------------------------------------------------------------
 
-// An ASCII character is never a mark joined to the character before it; only a prepended
-// character (the first is U+0600) joins the one after it. So an ASCII byte after a code point
-// below U+0600 always begins a new character, except LF after CR.
+// Only a prepended character (the first is U+0600) joins the one after it, and the letters of
+// the Latin, Greek and Cyrillic blocks (not their combining marks) are never joined to the one
+// before: between two such code points a character always ends, except between CR and LF.
+// Most text is decided here without the boundary tables.
 constexpr std::int32_t kFirstPrepended = 0x0600;
+
+bool NeverJoinsBefore(std::int32_t cp) {
+    return cp < 0x0300 || (cp >= 0x0370 && cp < 0x0483) || (cp >= 0x048A && cp < 0x0530);
+}
 
 // The byte after the character (grapheme cluster) of UTF-8 text that begins at byte i; `first`
 // receives its first code point (kStray for a stray byte).
@@ -199,12 +204,11 @@ std::size_t Utf8CharEnd(std::string_view text, std::size_t i, std::int32_t* firs
     if (cp.value == kStray) return end;
     std::int32_t state = 0;
     while (end < text.size()) {
-        const unsigned char next = Byte(text[end]);
-        if (next < 0x80 && cp.value < kFirstPrepended && !(cp.value == '\r' && next == '\n'))
-            return end;
         const CodePoint following = CodePointAt(text, end);
-        if (following.value == kStray ||
-            utf8proc_grapheme_break_stateful(cp.value, following.value, &state)) {
+        if (following.value == kStray) return end;
+        if (cp.value < kFirstPrepended && NeverJoinsBefore(following.value)) {
+            if (!(cp.value == '\r' && following.value == '\n')) return end;
+        } else if (utf8proc_grapheme_break_stateful(cp.value, following.value, &state)) {
             return end;
         }
         cp = following;
@@ -218,6 +222,7 @@ std::size_t Utf8CharEnd(std::string_view text, std::size_t i, std::int32_t* firs
 // spaces, CJK). A walk back to such a point can read forward from it.
 bool IsPlainBoundary(std::int32_t before, std::int32_t after) {
     if (before == kStray || after == kStray) return true;
+    if (before < kFirstPrepended && NeverJoinsBefore(after)) return before != '\r' || after != '\n';
     return utf8proc_get_property(before)->boundclass == UTF8PROC_BOUNDCLASS_OTHER &&
            utf8proc_get_property(after)->boundclass == UTF8PROC_BOUNDCLASS_OTHER;
 }

@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "app/session.hpp"
+#include "core/text_form.hpp"
 #include "files/recording_host.hpp"
 #include "ops/length_test.hpp"
 #include "test_support.hpp"
@@ -455,6 +456,26 @@ TEST_F(EditorTest, CaseChangesWorkOnTheSelectionOrTheWholeText) {
     };
     for (const auto& c : cases) {
         session.settings().SetBool("UpCaseTextInBrackets", c.upBrackets);
+        editor.SetText(c.text);
+        editor.ChangeCase(c.change, c.from, c.to);
+        EXPECT_EQ(editor.Text(), c.after) << c.text;
+    }
+    // In UTF-8 every letter with a case changes, and a selection edge inside a character takes
+    // the whole character.
+    const TextFormScope scope(TextForm::Utf8);
+    const struct {
+        std::string text;
+        CaseChange change;
+        std::size_t from, to;
+        std::string after;
+    } utf8Cases[] = {
+        {"Привет\nÉté Ωμέγα", CaseChange::Switch, 0, 0, "пРИВЕТ\néTÉ ωΜΈΓΑ"},
+        {"ёж ЁЖ éé", CaseChange::SwitchSelection, 5, 9, "ёж ёж éé"},
+        {"ёж ЁЖ éé", CaseChange::SwitchSelection, 8, 11, "ёж Ёж Éé"},  // inside Ж and é
+        {"ÉCOLE ñu", CaseChange::Words, 0, 0, "École Ñu"},
+        {"ЁЛКА (Ёж)", CaseChange::Lower, 0, 0, "ёлка (Ёж)"},
+    };
+    for (const auto& c : utf8Cases) {
         editor.SetText(c.text);
         editor.ChangeCase(c.change, c.from, c.to);
         EXPECT_EQ(editor.Text(), c.after) << c.text;

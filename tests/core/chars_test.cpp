@@ -1,6 +1,10 @@
 #include "core/chars.hpp"
 
 #include <gtest/gtest.h>
+#include <utf8proc.h>
+
+#include <random>
+#include <vector>
 
 #include "core/cp1251.hpp"
 #include "core/text_form.hpp"
@@ -52,6 +56,55 @@ TEST(CharCount, CountsBytesInWindows1251AndCharactersInUtf8) {
         for (std::size_t i = 0; i < text.size(); i = CharEnd(text, i))
             ++steps;
         EXPECT_EQ(steps, chars) << text;
+    }
+}
+
+// Where characters begin, from utf8proc's boundary rule applied to every pair of code points;
+// a byte that begins no character stands alone.
+std::vector<std::size_t> ReferenceStarts(std::string_view text) {
+    std::vector<std::size_t> starts;
+    std::int32_t previous = -1;
+    std::int32_t state = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const Utf8Sequence sequence = DecodeUtf8(text, i);
+        const std::int32_t cp = sequence.ch ? static_cast<std::int32_t>(*sequence.ch) : -1;
+        if (previous < 0 || cp < 0 || utf8proc_grapheme_break_stateful(previous, cp, &state)) {
+            starts.push_back(i);
+            if (previous < 0 || cp < 0) state = 0;
+        }
+        previous = cp;
+        i += sequence.ch ? sequence.length : 1;
+    }
+    return starts;
+}
+
+TEST(CharCount, AgreesWithUtf8procOnMixedText) {
+    const TextFormScope scope(TextForm::Utf8);
+    const std::string_view pieces[] = {
+        "a",      " ",      ",",      "\r",     "\n",     "Ж",      "ё",      "é",
+        "Ω",      "\u0301", "\u0308", "\u0483", "中",     "👍",      "🏽",   "\u200D",
+        "👩",      "🇷",      "🇺",      "\uFE0F", "\u0600", "\u0915", "\u094D", "\u1100",
+        "\u1161", "\uAC00", "\xFF",   "\xD0",   "\x80",   "♪",
+    };
+    std::mt19937 random(20240601);
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
+    std::uniform_int_distribution<int> length(0, 12);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        for (int k = length(random); k > 0; --k)
+            text += pieces[pick(random)];
+        const std::vector<std::size_t> starts = ReferenceStarts(text);
+        std::vector<std::size_t> walked;
+        for (std::size_t i = 0; i < text.size(); i = CharEnd(text, i))
+            walked.push_back(i);
+        ASSERT_EQ(walked, starts) << text;
+        ASSERT_EQ(CharCount(text), starts.size()) << text;
+        for (std::size_t n = 0; n <= starts.size(); ++n) {
+            const std::size_t head = n < starts.size() ? starts[n] : text.size();
+            ASSERT_EQ(CharBytes(text, n), head) << text << " " << n;
+            const std::size_t tail = n == 0 ? 0 : text.size() - starts[starts.size() - n];
+            ASSERT_EQ(CharBytesAtEnd(text, n), tail) << text << " " << n;
+        }
     }
 }
 

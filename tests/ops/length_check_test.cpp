@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/cp1251.hpp"
+#include "core/text_form.hpp"
 #include "layout_run.hpp"
 #include "ops/length_test.hpp"
 
@@ -264,6 +266,103 @@ TEST(LengthTest, ReplacesAnOlderReportAndNeedsNoOutputPath) {
     LayoutRun other("[Events]\r\n", "film.ass");
     EXPECT_EQ(LengthTest(other.input(), Quiet(), other.host), RunResult::Refused);
     EXPECT_EQ(other.OtherFiles(), 0);
+}
+
+// --- UTF-8 ---------------------------------------------------------------------------------
+
+TEST(LengthTest, MeasuresUtf8TextLikeItsWindows1251Twin) {
+    const std::string forty = "абвгдеёжзи абвгдеёжзи абвгдеёжзи абвгдеё";  // UTF-8
+    struct Case {
+        const char* what;
+        Lines text;  // UTF-8
+        void (*tune)(LengthTestParams&);
+    } cases[] = {
+        {"41 symbols", {forty + "й"}, [](LengthTestParams&) {}},
+        {"40 symbols, 79 bytes", {forty, "<i>" + forty + "</i>"}, [](LengthTestParams&) {}},
+        {"wide letters",
+         {"жмфш" + forty.substr(8)},
+         [](LengthTestParams& p) { p.wideLetters = true; }},
+        {"capitals",
+         {"ПРИВЕТ мир", "HELLO вы", "Ёлки-палки"},
+         [](LengthTestParams& p) { p.lineCount = 3; }},
+        {"end letters",
+         {"Привет я", "Мы до", "Жди -"},
+         [](LengthTestParams& p) {
+             p.checkEndLetters = true;
+             p.lineCount = 3;
+         }},
+        {"full length",
+         {"абвгдеёжзи клм", "нопрстуфхц чшщ"},
+         [](LengthTestParams& p) { p.subtitleFullLength = 20; }},
+        {"disbalance",
+         {"ааааааааaa", "бббббббббббббббббббббббббббббббббббббббббббббббббб"},
+         [](LengthTestParams& p) {
+             p.checkDisbalance = true;
+             p.lineLength = 60;
+         }},
+        {"count lines",
+         {"Да", "нет"},
+         [](LengthTestParams& p) {
+             p.checkCountLines = true;
+             p.lineLength = 20;
+         }},
+        {"pixel width",
+         {"Привет мир, как у вас дела?"},
+         [](LengthTestParams& p) {
+             p.checkPixelWidth = true;
+             p.pixelWidthMax = 100;
+         }},
+        {"tags and numbers",
+         {"<i>Привет</i>", "2 яблока в 1999"},
+         [](LengthTestParams& p) {
+             p.tagTest = true;
+             p.checkFirstLastNumber = true;
+         }},
+    };
+    for (const Case& c : cases) {
+        LengthTestParams params = Quiet();
+        c.tune(params);
+        Lines windowsText;
+        for (const std::string& line : c.text)
+            windowsText.push_back(W(line));
+        Lines expected = ReportOf(windowsText, params);
+        for (std::string& line : expected)
+            line = Cp1251ToUtf8(line);
+        const TextFormScope scope(TextForm::Utf8);
+        EXPECT_EQ(ReportOf(c.text, params), expected) << c.what;
+    }
+}
+
+TEST(LengthTest, CountsUtf8CharactersBeyondWindows1251) {
+    const TextFormScope scope(TextForm::Utf8);
+    const auto times = [](std::string_view s, int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i)
+            out += s;
+        return out;
+    };
+    struct Case {
+        const char* what;
+        Lines text;
+        Lines report;
+    } cases[] = {
+        {"40 accented letters", {times("é", 40)}, {"(none)", "No Legth Warnings!"}},
+        {"41 accented letters",
+         {times("é", 41)},
+         Wrong({"1 = >>> 1 line: 41 symbols contain <<< Error >>>"})},
+        {"emoji with skin tones and combining accents",
+         {times("👍🏽", 20) + times("e\u0301", 20)},
+         {"(none)", "No Legth Warnings!"}},
+        {"stray bytes",
+         {times("\xFF", 41)},
+         Wrong({"1 = >>> 1 line: 41 symbols contain <<< Error >>>"})},
+        {"Greek capitals count with the Latin ones",
+         {"ΑΒΓ δ", "ÉTÉ ЖИЗНЬ"},
+         {"1 = 1 line: 3/0 Upper symbols vs. 1/0 Lower symbols contain",
+          "1 = 2 line: 3/5 Upper symbols vs. 0/0 Lower symbols contain"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ReportOf(c.text, Quiet()), c.report) << c.what;
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "core/cp1251.hpp"
+#include "core/text_form.hpp"
 #include "layout_run.hpp"
 
 namespace tessaline {
@@ -206,6 +208,95 @@ TEST(SetLength, RefusesOtherKindsWithoutWritingAnything) {
     EXPECT_EQ(SetLength(run.input(), run.output(), Params(20, 2), run.host), RunResult::Refused);
     EXPECT_EQ(run.host.messages, std::vector<std::string>{"Not Support File extension: ass"});
     EXPECT_EQ(run.OtherFiles(), 0);
+}
+
+// --- UTF-8 ---------------------------------------------------------------------------------
+
+// The film's text lines, each in a subtitle of its own (or, in a ".sub" film, frame lines).
+std::string Film(std::initializer_list<std::string_view> lines, bool microDvd) {
+    std::string film;
+    int number = 0;
+    for (std::string_view line : lines) {
+        if (!microDvd) film += std::to_string(++number) + "\r\n" + T1 + "\r\n";
+        film.append(line).append("\r\n");
+        if (!microDvd) film += "\r\n";
+    }
+    return film;
+}
+
+TEST(SetLength, CutsUtf8TextLikeItsWindows1251Twin) {
+    struct Case {
+        const char* what;
+        std::string film;  // UTF-8
+        void (*tune)(SetLengthParams&);
+    } cases[] = {
+        {"greedy", Film({"Привет, как ты поживаешь сегодня вечером?"}, false),
+         [](SetLengthParams&) {}},
+        {"from the end", Film({"Привет, как ты поживаешь сегодня вечером?"}, false),
+         [](SetLengthParams& p) { p.cut.fromEnd = true; }},
+        {"three lines evened", Film({"ааааааа ббббб ввввввввввввв гггггггггггггггггггг"}, false),
+         [](SetLengthParams& p) {
+             p.cut.breakMode = 1;
+             p.cut.fromEnd = true;
+         }},
+        {"equal, three lines", Film({"Ёжик шёл домой, по тёмному лесу шёл один и пел"}, false),
+         [](SetLengthParams& p) {
+             p.cut.equal = true;
+             p.cut.lineCount = 3;
+         }},
+        {"equal, cut again", Film({"Ёжик шёл домой, по тёмному лесу шёл один и пел"}, false),
+         [](SetLengthParams& p) {
+             p.cut.equal = true;
+             p.cut.reCut = true;
+             p.cut.disbalance = 1;
+         }},
+        {"wide letters", Film({"Шшш ааа ббб ввв ггг ддд еее"}, false),
+         [](SetLengthParams& p) {
+             p.cut.equal = true;
+             p.cut.wideLetters = true;
+         }},
+        {"italics and a dialogue",
+         Film({"<i>Это очень длинная строка в курсиве</i>", "-Ты где был всю эту долгую ночь?",
+               "Скажи <i>всем моим друзьям привет</i> сегодня"},
+              false),
+         [](SetLengthParams&) {}},
+        {"MicroDVD",
+         Film({"{1}{2}{y:i}Привет, как ты поживаешь|сегодня вечером, друг?",
+               "{3}{4}-Где ты был всю ночь|-Дома"},
+              true),
+         [](SetLengthParams&) {}},
+    };
+    for (const Case& c : cases) {
+        const std::string name = c.film.starts_with("{") ? "film.sub" : "film.srt";
+        SetLengthParams params = Params(20, 2);
+        c.tune(params);
+        LayoutRun windows(W(c.film), name);
+        EXPECT_EQ(SetLength(windows.input(), windows.output(), params, windows.host),
+                  RunResult::Done);
+        EXPECT_NE(windows.Read("out"), W(c.film)) << c.what;  // something was cut
+        LayoutRun utf8(c.film, name);
+        const TextFormScope scope(TextForm::Utf8);
+        EXPECT_EQ(SetLength(utf8.input(), utf8.output(), params, utf8.host), RunResult::Done);
+        EXPECT_EQ(utf8.Read("out"), Cp1251ToUtf8(windows.Read("out"))) << c.what;
+        EXPECT_EQ(utf8.Read("log"), Cp1251ToUtf8(windows.Read("log"))) << c.what;
+    }
+}
+
+TEST(SetLength, CountsCharactersBeyondWindows1251) {
+    const TextFormScope scope(TextForm::Utf8);
+    // clang-format off
+    LayoutRun run(Film({
+        "Ça va très bien, merci beaucoup 👍🏽 ami",   // 20 characters after the cut, 27 bytes
+        "ΑΒΓΔΕ ζηθικ λμνξο πρστυ φχψω",
+        "e\u0301e\u0301e\u0301e\u0301e\u0301 中文中文中文 \xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF",
+    }, false));
+    EXPECT_EQ(SetLength(run.input(), run.output(), Params(20, 2), run.host), RunResult::Done);
+    EXPECT_EQ(run.Read("out"), Crlf({
+        "1", T1, "Ça va très bien,", "merci beaucoup 👍🏽 ami", "",
+        "2", T1, "ΑΒΓΔΕ ζηθικ λμνξο", "πρστυ φχψω", "",
+        "3", T1, "e\u0301e\u0301e\u0301e\u0301e\u0301 中文中文中文", "\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF", "",
+    }));
+    // clang-format on
 }
 
 }  // namespace
