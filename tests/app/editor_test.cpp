@@ -460,9 +460,10 @@ TEST_F(EditorTest, CaseChangesWorkOnTheSelectionOrTheWholeText) {
         editor.ChangeCase(c.change, c.from, c.to);
         EXPECT_EQ(editor.Text(), c.after) << c.text;
     }
-    // In UTF-8 every letter with a case changes, and a selection edge inside a character takes
-    // the whole character.
-    const TextFormScope scope(TextForm::Utf8);
+    // In a UTF-8 file every letter with a case changes, and a selection edge inside a character
+    // takes the whole character.
+    Open("\xEF\xBB\xBF" "1\r\n00:00:01,000 --> 00:00:02,000\r\nÉté\r\n");
+    ASSERT_EQ(editor.form(), TextForm::Utf8);
     const struct {
         std::string text;
         CaseChange change;
