@@ -10,7 +10,7 @@ seconds=$2
 shift 2
 targets=("$@")
 if [[ ${#targets[@]} -eq 0 ]]; then
-    targets=(timing_line microdvd_line substation_line ini operations)
+    targets=(timing_line microdvd_line substation_line ini operations encoding)
 fi
 status=0
 for target in "${targets[@]}"; do

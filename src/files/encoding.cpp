@@ -269,7 +269,28 @@ std::optional<FileEncoding> DecideEncoding(std::string_view bytes, bool complete
     return FileEncoding{TextEncoding::Windows1251, false};
 }
 
+namespace {
+thread_local const EncodingPin* g_pins = nullptr;
+}  // namespace
+
+EncodingPin::EncodingPin(std::string path, const FileEncoding& encoding)
+    : path_(std::move(path)), encoding_(encoding), previous_(g_pins) {
+    g_pins = this;
+}
+
+EncodingPin::~EncodingPin() {
+    g_pins = previous_;
+}
+
+std::optional<FileEncoding> EncodingPin::Of(const std::string& path) {
+    for (const EncodingPin* pin = g_pins; pin != nullptr; pin = pin->previous_) {
+        if (pin->path_ == path) return pin->encoding_;
+    }
+    return std::nullopt;
+}
+
 FileEncoding DecideFileEncoding(const std::string& path) {
+    if (const std::optional<FileEncoding> pinned = EncodingPin::Of(path)) return *pinned;
     bool complete = true;
     const std::string sample = ReadSample(path, complete);
     const std::optional<FileEncoding> encoding = DecideEncoding(sample, complete);

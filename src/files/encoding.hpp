@@ -104,9 +104,29 @@ class NotTextFileError : public FileError {
 [[nodiscard]] std::optional<FileEncoding> DecideEncoding(std::string_view bytes, bool complete);
 
 /// Decides how a file is stored, from its first kDetectSampleBytes: the one decision every entry
-/// point takes before it reads a file's text. Throws NotTextFileError for a file that is no text,
-/// FileError when it cannot be read.
+/// point takes before it reads a file's text (a file held by an EncodingPin keeps the encoding
+/// held). Throws NotTextFileError for a file that is no text, FileError when it cannot be read.
 [[nodiscard]] FileEncoding DecideFileEncoding(const std::string& path);
+
+/// Holds the encoding of one file for the runs on it in this thread while it lives. A chain of
+/// commands on one file (All in One) decides once: a step whose result would read differently
+/// (its last letter beyond ASCII removed, too few letters left for the detector) is still worked
+/// on and written as the file was.
+class EncodingPin {
+  public:
+    EncodingPin(std::string path, const FileEncoding& encoding);
+    ~EncodingPin();
+    EncodingPin(const EncodingPin&) = delete;
+    EncodingPin& operator=(const EncodingPin&) = delete;
+
+    /// The encoding held for `path`, if any.
+    [[nodiscard]] static std::optional<FileEncoding> Of(const std::string& path);
+
+  private:
+    std::string path_;
+    FileEncoding encoding_;
+    const EncodingPin* previous_;
+};
 
 namespace detail {
 inline thread_local FileEncoding g_fileEncoding;

@@ -91,12 +91,41 @@ void AppendUnit16(std::string& out, char32_t unit, bool bigEndian) {
     }
 }
 
-// A surrogate written on its own, as three UTF-8 bytes (the form UTF-8 forbids, which is why
-// nothing else produces it): the decoder's way of keeping an unpaired unit.
-void AppendLoneSurrogate(std::string& out, char32_t unit) {
-    out += static_cast<char>(0xE0 | (unit >> 12));
-    out += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (unit & 0x3F));
+// Writes a character's UTF-8 bytes at p and returns the end. A surrogate on its own is written
+// in the three-byte form UTF-8 forbids, which is why nothing else produces it: the decoder's way
+// of keeping an unpaired unit.
+char* PutUtf8(char* p, char32_t ch) {
+    if (ch < 0x80) {
+        *p++ = static_cast<char>(ch);
+    } else if (ch < 0x800) {
+        *p++ = static_cast<char>(0xC0 | (ch >> 6));
+        *p++ = static_cast<char>(0x80 | (ch & 0x3F));
+    } else if (ch < 0x10000) {
+        *p++ = static_cast<char>(0xE0 | (ch >> 12));
+        *p++ = static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
+        *p++ = static_cast<char>(0x80 | (ch & 0x3F));
+    } else {
+        *p++ = static_cast<char>(0xF0 | (ch >> 18));
+        *p++ = static_cast<char>(0x80 | ((ch >> 12) & 0x3F));
+        *p++ = static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
+        *p++ = static_cast<char>(0x80 | (ch & 0x3F));
+    }
+    return p;
+}
+
+void AppendUtf8Raw(std::string& out, char32_t ch) {
+    char bytes[4];
+    out.append(bytes, static_cast<std::size_t>(PutUtf8(bytes, ch) - bytes));
+}
+
+// A UTF-8 character cut off by the end of a block: a lead byte followed by fewer continuation
+// bytes than it announces, up to the end. (A complete but malformed sequence is not waiting for
+// anything.)
+bool CutOffAtEnd(std::string_view text, std::size_t i, const Utf8Sequence& sequence) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t announced = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    const std::size_t rest = text.size() - i;
+    return announced > rest && sequence.formed == rest;
 }
 
 }  // namespace
@@ -155,23 +184,21 @@ TextDecoder::TextDecoder(TextEncoding encoding, TextForm to)
       to_(to),
       page_(encoding == TextEncoding::Ascii ? CodePage::Win1251 : CodePageOf(encoding)) {}
 
-void TextDecoder::AppendUnit(char32_t unit, std::string& out) {
+char* TextDecoder::PutUnit(char32_t unit, char* p) {
     if (highSurrogate_ != 0) {
         if (unit >= 0xDC00 && unit <= 0xDFFF) {
-            AppendUtf8(out, 0x10000 + ((highSurrogate_ - 0xD800) << 10) + (unit - 0xDC00));
+            p = PutUtf8(p, 0x10000 + ((highSurrogate_ - 0xD800) << 10) + (unit - 0xDC00));
             highSurrogate_ = 0;
-            return;
+            return p;
         }
-        AppendLoneSurrogate(out, highSurrogate_);
+        p = PutUtf8(p, highSurrogate_);  // a lone surrogate in its three-byte form
         highSurrogate_ = 0;
     }
     if (unit >= 0xD800 && unit <= 0xDBFF) {
         highSurrogate_ = unit;
-    } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
-        AppendLoneSurrogate(out, unit);
-    } else {
-        AppendUtf8(out, unit);
+        return p;
     }
+    return PutUtf8(p, unit);
 }
 
 void TextDecoder::Decode(std::string_view bytes, std::string& out) {
@@ -196,8 +223,7 @@ void TextDecoder::Decode(std::string_view bytes, std::string& out) {
             continue;
         }
         const Utf8Sequence sequence = DecodeUtf8(text, i);
-        if (!sequence.ch && sequence.formed == text.size() - i && text.size() - i < 4 &&
-            (byte & 0xC0) == 0xC0) {
+        if (!sequence.ch && CutOffAtEnd(text, i, sequence)) {
             utf8Pending_.assign(text.substr(i));
             break;
         }
@@ -214,16 +240,22 @@ void TextDecoder::DecodeToUtf8(std::string_view bytes, std::string& out) {
         out.append(bytes);
         return;
     }
+    // Every byte gives at most three bytes of UTF-8, every UTF-16 unit too (a pair of units
+    // gives four): the text is written straight into room made for it.
+    const std::size_t start = out.size();
+    out.resize(start + 3 * bytes.size() + 8);
+    char* p = out.data() + start;
     if (page_) {
         const auto& table = TableOf(*page_).toUnicode;
         for (const char c : bytes) {
             const auto byte = static_cast<unsigned char>(c);
             if (byte < 0x80) {
-                out += c;
+                *p++ = c;
             } else {
-                AppendUtf8(out, table[byte]);
+                p = PutUtf8(p, table[byte]);
             }
         }
+        out.resize(static_cast<std::size_t>(p - out.data()));
         return;
     }
     const bool bigEndian = encoding_ == TextEncoding::Utf16be;
@@ -231,22 +263,30 @@ void TextDecoder::DecodeToUtf8(std::string_view bytes, std::string& out) {
     if (pending_ >= 0 && !bytes.empty()) {
         const auto second = static_cast<unsigned char>(bytes[0]);
         const auto first = static_cast<unsigned char>(pending_);
-        AppendUnit(bigEndian ? (char32_t(first) << 8) | second : (char32_t(second) << 8) | first,
-                   out);
+        p = PutUnit(bigEndian ? (char32_t(first) << 8) | second : (char32_t(second) << 8) | first,
+                    p);
         pending_ = -1;
         i = 1;
     }
+    const char* in = bytes.data();
     for (; i + 1 < bytes.size(); i += 2) {
-        const auto a = static_cast<unsigned char>(bytes[i]);
-        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        const auto a = static_cast<unsigned char>(in[i]);
+        const auto b = static_cast<unsigned char>(in[i + 1]);
         const char32_t unit = bigEndian ? (char32_t(a) << 8) | b : (char32_t(b) << 8) | a;
-        // Plain ASCII, the bulk of a subtitle file, goes straight through.
-        if (unit < 0x80 && highSurrogate_ == 0) {
-            out += static_cast<char>(unit);
+        // Plain ASCII and the letters below U+0800 (Cyrillic, Greek, accented Latin), the bulk
+        // of a subtitle file, go straight through.
+        if (highSurrogate_ == 0 && unit < 0x800) {
+            if (unit < 0x80) {
+                *p++ = static_cast<char>(unit);
+            } else {
+                *p++ = static_cast<char>(0xC0 | (unit >> 6));
+                *p++ = static_cast<char>(0x80 | (unit & 0x3F));
+            }
         } else {
-            AppendUnit(unit, out);
+            p = PutUnit(unit, p);
         }
     }
+    out.resize(static_cast<std::size_t>(p - out.data()));
     if (i < bytes.size()) pending_ = static_cast<unsigned char>(bytes[i]);
 }
 
@@ -257,9 +297,9 @@ void TextDecoder::Finish(std::string& out) {
         }
         return;
     }
-    if (highSurrogate_ != 0) AppendLoneSurrogate(out, highSurrogate_);
+    if (highSurrogate_ != 0) AppendUtf8Raw(out, highSurrogate_);
     highSurrogate_ = 0;
-    if (pending_ >= 0) AppendUtf8(out, 0xFFFD);
+    if (pending_ >= 0) AppendUtf8Raw(out, 0xFFFD);
     pending_ = -1;
 }
 
@@ -320,14 +360,14 @@ void TextEncoder::Encode(std::string_view text, std::string& out) {
         text = joined;
         pending_.clear();
     }
+    if (IsUtf16(target_)) {
+        EncodeUtf16(text, out);
+        return;
+    }
     for (std::size_t i = 0; i < text.size();) {
         const auto byte = static_cast<unsigned char>(text[i]);
         if (byte < 0x80) {
-            if (page_ || !IsUtf16(target_)) {
-                out += static_cast<char>(byte);
-            } else {
-                AppendUnit16(out, byte, target_ == TextEncoding::Utf16be);
-            }
+            out += static_cast<char>(byte);
             ++i;
             continue;
         }
@@ -338,24 +378,71 @@ void TextEncoder::Encode(std::string_view text, std::string& out) {
             continue;
         }
         // A character cut by the end of this piece waits for the next one.
-        if (sequence.formed == text.size() - i && (byte & 0xC0) == 0xC0 &&
-            text.size() - i < 4) {
+        if (CutOffAtEnd(text, i, sequence)) {
             pending_.assign(text.substr(i));
             return;
         }
+        throw UnencodableError(0xFFFD, target_);
+    }
+}
+
+// UTF-8 into UTF-16, written straight into room made for it: every UTF-8 byte gives at most two
+// bytes of UTF-16.
+void TextEncoder::EncodeUtf16(std::string_view text, std::string& out) {
+    const bool bigEndian = target_ == TextEncoding::Utf16be;
+    const std::size_t start = out.size();
+    out.resize(start + 2 * text.size());
+    char* p = out.data() + start;
+    const auto put = [&p, bigEndian](char32_t unit) {
+        const auto high = static_cast<char>(unit >> 8);
+        const auto low = static_cast<char>(unit & 0xFF);
+        *p++ = bigEndian ? high : low;
+        *p++ = bigEndian ? low : high;
+    };
+    const char* in = text.data();
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(in[i]);
+        // ASCII and the two-byte letters (Cyrillic, Greek, accented Latin) go straight through.
+        if (byte < 0x80) {
+            put(byte);
+            ++i;
+            continue;
+        }
+        if (byte >= 0xC2 && byte <= 0xDF && i + 1 < text.size() &&
+            (static_cast<unsigned char>(in[i + 1]) & 0xC0) == 0x80) {
+            put((char32_t(byte & 0x1F) << 6) | (static_cast<unsigned char>(in[i + 1]) & 0x3F));
+            i += 2;
+            continue;
+        }
+        const Utf8Sequence sequence = DecodeUtf8(text, i);
+        if (sequence.ch) {
+            const char32_t ch = *sequence.ch;
+            if (ch >= 0x10000) {
+                put(0xD800 + ((ch - 0x10000) >> 10));
+                put(0xDC00 + ((ch - 0x10000) & 0x3FF));
+            } else {
+                put(ch);
+            }
+            i += sequence.length;
+            continue;
+        }
+        if (CutOffAtEnd(text, i, sequence)) {
+            pending_.assign(text.substr(i));
+            break;
+        }
         // A lone surrogate kept by the decoder goes back as the same unit.
-        if (byte == 0xED && i + 2 < text.size() && IsUtf16(target_)) {
+        if (byte == 0xED && i + 2 < text.size()) {
             const char32_t unit = (char32_t(byte & 0x0F) << 12) |
-                                  (char32_t(text[i + 1] & 0x3F) << 6) |
-                                  char32_t(text[i + 2] & 0x3F);
+                                  (char32_t(in[i + 1] & 0x3F) << 6) | char32_t(in[i + 2] & 0x3F);
             if (unit >= 0xD800 && unit <= 0xDFFF) {
-                AppendUnit16(out, unit, target_ == TextEncoding::Utf16be);
+                put(unit);
                 i += 3;
                 continue;
             }
         }
         throw UnencodableError(0xFFFD, target_);
     }
+    out.resize(static_cast<std::size_t>(p - out.data()));
 }
 
 }  // namespace tessaline

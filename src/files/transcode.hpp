@@ -71,7 +71,9 @@ class TextDecoder {
     [[nodiscard]] std::size_t FileBytesOf(std::string_view decoded) const;
 
   private:
-    void AppendUnit(char32_t unit, std::string& out);
+    // Writes the UTF-8 of a UTF-16 unit at p (nothing yet for the first of a pair); returns the
+    // end.
+    char* PutUnit(char32_t unit, char* p);
     void DecodeToUtf8(std::string_view bytes, std::string& out);
 
     TextEncoding encoding_;
@@ -98,6 +100,7 @@ class TextEncoder {
 
   private:
     void EncodeChar(char32_t ch, std::string& out);
+    void EncodeUtf16(std::string_view text, std::string& out);
 
     TextEncoding target_;
     TextForm from_;

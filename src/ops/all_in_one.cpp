@@ -1,6 +1,7 @@
 #include "ops/all_in_one.hpp"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "core/chars.hpp"
@@ -28,9 +29,10 @@ RunResult RunAllInOne(OperationContext& context, const RunArgs& args) {
         if (args.interactive) host.ShowMessage(kOutputFileExist);
         return RunResult::Refused;
     }
-    // A file of no text (an image subtitle shares the extension) is refused once, not by each
-    // step.
-    if (IsRegularFile(args.input)) (void)DecideFileEncoding(args.input);
+    // The encoding is decided once for the whole chain; a file of no text (an image subtitle
+    // shares the extension) is refused here, not by each step.
+    std::optional<EncodingPin> pin;
+    if (IsRegularFile(args.input)) pin.emplace(args.input, DecideFileEncoding(args.input));
     bool trashed = false;
     for (const int code : kAllInOneCodes) {
         const auto step = OperationOfCode(code);

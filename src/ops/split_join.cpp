@@ -2,6 +2,7 @@
 
 #include "core/paths.hpp"
 #include "core/times.hpp"
+#include "files/encoding.hpp"
 #include "files/fs.hpp"
 #include "files/records.hpp"
 #include "ops/record_stream.hpp"
@@ -88,7 +89,10 @@ long TrackCount(std::string_view line) {
 class Joiner {
   public:
     Joiner(FrameRun& run, LineReader& time, const std::string& trackPath)
-        : run_(run), time_(time), track_(trackPath) {}
+        : run_(run),
+          time_(time),
+          // The track file is decided on its own, as the time file is, and read in the text's form.
+          track_(trackPath, DecideFileEncoding(trackPath), run.encoding().form()) {}
 
     void Run() {
         std::string position;

@@ -176,3 +176,24 @@ TEST(LineReader, ReadsEachEncodingAsTextAndSeeksByFileOffsets) {
 
 }  // namespace
 }  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+TEST(EncodingPin, HoldsTheDecisionForItsFileOnlyWhileItLives) {
+    test::TempDir dir;
+    const std::string path = (dir / "film.srt").string();
+    const std::string other = (dir / "other.srt").string();
+    test::WriteFile(path, "1\r\n00:00:01,000 --> 00:00:02,000\r\nHello\r\n");
+    test::WriteFile(other, "Hello\r\n");
+    const FileEncoding utf8{TextEncoding::Utf8, false};
+    {
+        const EncodingPin pin(path, utf8);
+        EXPECT_EQ(DecideFileEncoding(path), utf8);
+        EXPECT_EQ(DecideFileEncoding(other).encoding, TextEncoding::Windows1251);
+    }
+    EXPECT_EQ(DecideFileEncoding(path).encoding, TextEncoding::Windows1251);
+}
+
+}  // namespace
+}  // namespace tessaline
