@@ -182,7 +182,9 @@ UnencodableError::UnencodableError(char32_t ch, TextEncoding target)
 TextDecoder::TextDecoder(TextEncoding encoding, TextForm to)
     : encoding_(encoding),
       to_(to),
-      page_(encoding == TextEncoding::Ascii ? CodePage::Win1251 : CodePageOf(encoding)) {}
+      page_(encoding == TextEncoding::Ascii ? CodePage::Win1251 : CodePageOf(encoding)) {
+    if (to == TextForm::Cp1251) toCp1251_.emplace(TextEncoding::Windows1251, TextForm::Utf8);
+}
 
 char* TextDecoder::PutUnit(char32_t unit, char* p) {
     if (highSurrogate_ != 0) {
@@ -211,28 +213,15 @@ void TextDecoder::Decode(std::string_view bytes, std::string& out) {
         out.append(bytes);
         return;
     }
-    utf8_.assign(utf8Pending_);
-    utf8Pending_.clear();
+    utf8_.clear();
     DecodeToUtf8(bytes, utf8_);
-    std::string_view text = utf8_;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if (byte < 0x80) {
-            out += static_cast<char>(byte);
-            ++i;
-            continue;
-        }
-        const Utf8Sequence sequence = DecodeUtf8(text, i);
-        if (!sequence.ch && CutOffAtEnd(text, i, sequence)) {
-            utf8Pending_.assign(text.substr(i));
-            break;
-        }
-        const char32_t ch = sequence.ch.value_or(0xFFFD);
-        const std::optional<unsigned char> mapped = UnicodeToCp1251(ch);
-        if (!mapped) throw UnencodableError(ch, TextEncoding::Windows1251);
-        out += static_cast<char>(*mapped);
-        i += std::max<std::size_t>(sequence.length, 1);
-    }
+    toCp1251_->Encode(utf8_, out);
+}
+
+void TextDecoder::Reset() {
+    pending_ = -1;
+    highSurrogate_ = 0;
+    if (toCp1251_) toCp1251_->Reset();
 }
 
 void TextDecoder::DecodeToUtf8(std::string_view bytes, std::string& out) {
@@ -292,7 +281,7 @@ void TextDecoder::DecodeToUtf8(std::string_view bytes, std::string& out) {
 
 void TextDecoder::Finish(std::string& out) {
     if (to_ == TextForm::Cp1251) {
-        if (highSurrogate_ != 0 || pending_ >= 0 || !utf8Pending_.empty()) {
+        if (highSurrogate_ != 0 || pending_ >= 0 || (toCp1251_ && toCp1251_->waiting())) {
             throw UnencodableError(0xFFFD, TextEncoding::Windows1251);
         }
         return;

@@ -46,6 +46,35 @@ class UnencodableError : public FileError {
 /// "U+266A", the way a message names a character.
 [[nodiscard]] std::string CodePointName(char32_t ch);
 
+/// Turns inner text into a file's bytes. Text in Windows-1251 form for a UTF-8 or UTF-16 file is
+/// first made UTF-8. Throws UnencodableError for a character the target lacks.
+class TextEncoder {
+  public:
+    TextEncoder(TextEncoding target, TextForm from);
+
+    /// Nothing to do: the inner text is the file's bytes.
+    [[nodiscard]] bool passthrough() const { return passthrough_; }
+
+    /// Appends the file's form of `text` to `out`. A character split between two calls is
+    /// completed by the second.
+    void Encode(std::string_view text, std::string& out);
+
+    /// The start of a character still waits for the rest of it.
+    [[nodiscard]] bool waiting() const { return !pending_.empty(); }
+    /// Forgets a character's start that waits.
+    void Reset() { pending_.clear(); }
+
+  private:
+    void EncodeChar(char32_t ch, std::string& out);
+    void EncodeUtf16(std::string_view text, std::string& out);
+
+    TextEncoding target_;
+    TextForm from_;
+    std::optional<CodePage> page_;
+    bool passthrough_ = false;
+    std::string pending_;  // the start of a UTF-8 character split between two calls
+};
+
 /// Turns a file's bytes into inner text as they arrive, in blocks of any size (a character may
 /// be split between two blocks). UTF-16 keeps even a lone surrogate (written as its three-byte
 /// form, which the encoder turns back into the same unit).
@@ -61,11 +90,7 @@ class TextDecoder {
     /// The end of the file: a last odd byte of UTF-16 becomes U+FFFD.
     void Finish(std::string& out);
     /// Forgets a half-read character (after a seek).
-    void Reset() {
-        pending_ = -1;
-        highSurrogate_ = 0;
-        utf8Pending_.clear();
-    }
+    void Reset();
 
     /// How many bytes of the file the UTF-8 text `decoded` (whole characters) came from.
     [[nodiscard]] std::size_t FileBytesOf(std::string_view decoded) const;
@@ -79,34 +104,10 @@ class TextDecoder {
     TextEncoding encoding_;
     TextForm to_;
     std::optional<CodePage> page_;
-    std::string utf8_;            // the UTF-8 text on its way to Windows-1251
-    std::string utf8Pending_;     // a UTF-8 character split between two blocks
+    std::string utf8_;                     // the UTF-8 text on its way to Windows-1251
+    std::optional<TextEncoder> toCp1251_;  // which takes it there
     int pending_ = -1;           // the first byte of a UTF-16 unit split between blocks
     char32_t highSurrogate_ = 0;  // a high surrogate waiting for its pair
-};
-
-/// Turns inner text into a file's bytes. Text in Windows-1251 form for a UTF-8 or UTF-16 file is
-/// first made UTF-8. Throws UnencodableError for a character the target lacks.
-class TextEncoder {
-  public:
-    TextEncoder(TextEncoding target, TextForm from);
-
-    /// Nothing to do: the inner text is the file's bytes.
-    [[nodiscard]] bool passthrough() const { return passthrough_; }
-
-    /// Appends the file's form of `text` to `out`. A character split between two calls is
-    /// completed by the second.
-    void Encode(std::string_view text, std::string& out);
-
-  private:
-    void EncodeChar(char32_t ch, std::string& out);
-    void EncodeUtf16(std::string_view text, std::string& out);
-
-    TextEncoding target_;
-    TextForm from_;
-    std::optional<CodePage> page_;
-    bool passthrough_ = false;
-    std::string pending_;  // the start of a UTF-8 character split between two calls
 };
 
 }  // namespace tessaline

@@ -25,34 +25,11 @@ const std::string T1 = "00:00:01,000 --> 00:00:02,000";
 const std::string T2 = "00:00:03,000 --> 00:00:04,000";
 const std::string T3 = "00:00:05,000 --> 00:00:06,000";
 
-enum class Stored { Cp1251, Utf8, Utf8Bom, Utf16le };
-
-// UTF-16LE with its byte-order mark, for text of the Basic Multilingual Plane.
-std::string Utf16le(std::string_view utf8) {
-    std::string out = "\xFF\xFE";
-    for (std::size_t i = 0; i < utf8.size();) {
-        const Utf8Sequence sequence = DecodeUtf8(utf8, i);
-        const char32_t ch = *sequence.ch;
-        out.push_back(static_cast<char>(ch & 0xFF));
-        out.push_back(static_cast<char>(ch >> 8));
-        i += sequence.length;
-    }
-    return out;
-}
+using test::Stored;
 
 // A UTF-8 text as the bytes of a file stored that way.
 std::string Bytes(std::string_view utf8, Stored stored) {
-    switch (stored) {
-        case Stored::Cp1251:
-            return Utf8ToCp1251(utf8);
-        case Stored::Utf8:
-            return std::string(utf8);
-        case Stored::Utf8Bom:
-            return "\xEF\xBB\xBF" + std::string(utf8);
-        case Stored::Utf16le:
-            break;
-    }
-    return Utf16le(utf8);
+    return test::StoredBytes(utf8, stored);
 }
 
 // A UTF-8 text in the form the editor works on for a file stored that way.

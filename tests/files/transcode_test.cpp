@@ -197,3 +197,18 @@ TEST(EncodingPin, HoldsTheDecisionForItsFileOnlyWhileItLives) {
 
 }  // namespace
 }  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+TEST(Transcode, ASecondFileArrivesInTheFirstOnesForm) {
+    const std::string utf16 = Encoded("Ёж, ♪", TextEncoding::Utf16le);
+    TextDecoder decoder(TextEncoding::Utf16le, TextForm::Cp1251);
+    std::string text;
+    decoder.Decode(utf16.substr(0, 9), text);  // "Ёж, " and half of the note's unit
+    EXPECT_EQ(text, W("Ёж, "));
+    EXPECT_THROW(decoder.Decode(utf16.substr(9), text), UnencodableError);
+}
+
+}  // namespace
+}  // namespace tessaline

@@ -20,27 +20,10 @@ using test::ReadFile;
 using test::W;
 using Lines = std::vector<std::string>;
 
-enum class Stored { Cp1251, Utf8, Utf8Bom, Utf16le };
+using test::Stored;
 
 std::string Bytes(std::string_view utf8, Stored stored) {
-    switch (stored) {
-        case Stored::Cp1251:
-            return Utf8ToCp1251(utf8);
-        case Stored::Utf8:
-            return std::string(utf8);
-        case Stored::Utf8Bom:
-            return "\xEF\xBB\xBF" + std::string(utf8);
-        case Stored::Utf16le:
-            break;
-    }
-    std::string out = "\xFF\xFE";
-    for (std::size_t i = 0; i < utf8.size();) {
-        const Utf8Sequence sequence = DecodeUtf8(utf8, i);
-        out.push_back(static_cast<char>(*sequence.ch & 0xFF));
-        out.push_back(static_cast<char>(*sequence.ch >> 8));
-        i += sequence.length;
-    }
-    return out;
+    return test::StoredBytes(utf8, stored);
 }
 
 std::string Film(std::string_view text) {

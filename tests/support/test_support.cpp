@@ -26,6 +26,36 @@ std::string W(std::string_view utf8) {
     return Utf8ToCp1251(utf8);
 }
 
+std::string StoredBytes(std::string_view utf8, Stored stored) {
+    switch (stored) {
+        case Stored::Cp1251:
+            return Utf8ToCp1251(utf8);
+        case Stored::Utf8:
+            return std::string(utf8);
+        case Stored::Utf8Bom:
+            return "\xEF\xBB\xBF" + std::string(utf8);
+        case Stored::Utf16le:
+            break;
+    }
+    std::string out = "\xFF\xFE";
+    for (std::size_t i = 0; i < utf8.size();) {
+        const Utf8Sequence sequence = DecodeUtf8(utf8, i);
+        const char32_t ch = sequence.ch.value_or(0xFFFD);
+        const auto unit = [&out](char32_t u) {
+            out.push_back(static_cast<char>(u & 0xFF));
+            out.push_back(static_cast<char>(u >> 8));
+        };
+        if (ch >= 0x10000) {
+            unit(0xD800 + ((ch - 0x10000) >> 10));
+            unit(0xDC00 + ((ch - 0x10000) & 0x3FF));
+        } else {
+            unit(ch);
+        }
+        i += std::max<std::size_t>(sequence.length, 1);
+    }
+    return out;
+}
+
 std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path.string());

@@ -14,6 +14,12 @@ namespace tessaline::test {
 /// A Windows-1251 text written as a UTF-8 literal: W("Привет").
 std::string W(std::string_view utf8);
 
+/// The ways a test stores a file's text.
+enum class Stored { Cp1251, Utf8, Utf8Bom, Utf16le };
+
+/// A UTF-8 text as the bytes of a file stored that way (UTF-16LE with its byte-order mark).
+std::string StoredBytes(std::string_view utf8, Stored stored);
+
 /// Reads a whole file as bytes; throws when it cannot be read.
 std::string ReadFile(const std::filesystem::path& path);
 
