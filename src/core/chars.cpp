@@ -107,6 +107,11 @@ struct CodePoint {
 CodePoint CodePointAt(std::string_view text, std::size_t i) {
     const unsigned char lead = Byte(text[i]);
     if (lead < 0x80) return {lead, 1};
+    // Two bytes, the letters of Cyrillic, Greek and accented Latin: read here, not by the
+    // general decoder.
+    if (lead >= 0xC2 && lead <= 0xDF && i + 1 < text.size() && (Byte(text[i + 1]) & 0xC0) == 0x80) {
+        return {((lead & 0x1F) << 6) | (Byte(text[i + 1]) & 0x3F), 2};
+    }
     const Utf8Sequence sequence = DecodeUtf8(text, i);
     if (!sequence.ch) return {kStray, 1};
     return {static_cast<std::int32_t>(*sequence.ch), sequence.length};
@@ -127,30 +132,61 @@ std::size_t CodePointStartBefore(std::string_view text, std::size_t p) {
 
 // Letters that have a case: only these change case, so a combining mark or a symbol that
 // Unicode maps (U+0345, the circled letters) stays as it is.
+// The Russian alphabet with Ё and the other letters of U+0400 to U+045F, and the accented
+// letters of Latin-1, whose cases lie a fixed step apart: decided here without the tables.
+constexpr bool IsBasicCyrillicCapital(std::int32_t cp) {
+    return cp >= 0x0400 && cp <= 0x042F;
+}
+constexpr bool IsBasicCyrillicSmall(std::int32_t cp) {
+    return cp >= 0x0430 && cp <= 0x045F;
+}
+constexpr bool IsLatin1Capital(std::int32_t cp) {
+    return cp >= 0xC0 && cp <= 0xDE && cp != 0xD7;
+}
+constexpr bool IsLatin1SmallWithCapital(std::int32_t cp) {
+    return cp >= 0xE0 && cp <= 0xFE && cp != 0xF7;
+}
+constexpr std::int32_t BasicCyrillicLower(std::int32_t cp) {
+    return cp >= 0x0410 ? cp + 0x20 : cp + 0x50;
+}
+constexpr std::int32_t BasicCyrillicUpper(std::int32_t cp) {
+    return cp >= 0x0450 ? cp - 0x50 : cp - 0x20;
+}
+
 bool IsCapitalLetter(std::int32_t cp) {
     if (cp < 0x80) return IsLatinUpper(static_cast<unsigned char>(cp));
+    if (cp < 0x0100) return IsLatin1Capital(cp);
+    if (cp >= 0x0400 && cp <= 0x045F) return IsBasicCyrillicCapital(cp);
     const utf8proc_category_t category = utf8proc_category(cp);
     return category == UTF8PROC_CATEGORY_LU || category == UTF8PROC_CATEGORY_LT;
 }
 
 bool IsSmallLetter(std::int32_t cp) {
     if (cp < 0x80) return IsLatinLower(static_cast<unsigned char>(cp));
+    if (cp >= 0x0400 && cp <= 0x045F) return IsBasicCyrillicSmall(cp);
     return utf8proc_category(cp) == UTF8PROC_CATEGORY_LL;
 }
 
 std::int32_t LowerCodePoint(std::int32_t cp) {
     if (cp < 0x80) return IsLatinUpper(static_cast<unsigned char>(cp)) ? cp + 32 : cp;
+    if (IsLatin1Capital(cp)) return cp + 0x20;
+    if (cp >= 0x0400 && cp <= 0x045F) return IsBasicCyrillicCapital(cp) ? BasicCyrillicLower(cp) : cp;
     return IsCapitalLetter(cp) ? utf8proc_tolower(cp) : cp;
 }
 
 std::int32_t UpperCodePoint(std::int32_t cp) {
     if (cp < 0x80) return IsLatinLower(static_cast<unsigned char>(cp)) ? cp - 32 : cp;
+    if (IsLatin1SmallWithCapital(cp)) return cp - 0x20;
+    if (cp >= 0x0400 && cp <= 0x045F) return IsBasicCyrillicSmall(cp) ? BasicCyrillicUpper(cp) : cp;
     return IsSmallLetter(cp) || utf8proc_category(cp) == UTF8PROC_CATEGORY_LT ? utf8proc_toupper(cp)
                                                                               : cp;
 }
 
 std::int32_t SwitchCodePoint(std::int32_t cp) {
     if (cp < 0x80) return static_cast<std::int32_t>(SwitchCaseTable[static_cast<std::size_t>(cp)]);
+    if (cp >= 0x0400 && cp <= 0x045F) {
+        return IsBasicCyrillicCapital(cp) ? BasicCyrillicLower(cp) : BasicCyrillicUpper(cp);
+    }
     if (IsCapitalLetter(cp)) return utf8proc_tolower(cp);
     if (IsSmallLetter(cp)) return utf8proc_toupper(cp);
     return cp;
@@ -197,7 +233,27 @@ bool NeverJoinsBefore(std::int32_t cp) {
 
 // The byte after the character (grapheme cluster) of UTF-8 text that begins at byte i; `first`
 // receives its first code point (kStray for a stray byte).
+// A lead byte of a code point that is never joined to the one before it and joins none after
+// it: ASCII, U+0080 to U+02FF (Latin), U+0380 to U+047F (Greek and Cyrillic letters).
+constexpr bool IsPlainLead(unsigned char b) {
+    return b < 0x80 || (b >= 0xC2 && b <= 0xCB) || (b >= 0xCE && b <= 0xD1);
+}
+
 std::size_t Utf8CharEnd(std::string_view text, std::size_t i, std::int32_t* first = nullptr) {
+    // Nearly every character of a subtitle is one such code point followed by another (or by
+    // the end): it ends where its code point does, found without the boundary rules.
+    const unsigned char lead = Byte(text[i]);
+    if (lead < 0x80 && lead != '\r') {
+        if (i + 1 == text.size() || IsPlainLead(Byte(text[i + 1]))) {
+            if (first != nullptr) *first = lead;
+            return i + 1;
+        }
+    } else if (lead >= 0xC2 && IsPlainLead(lead) && i + 1 < text.size() &&
+               (Byte(text[i + 1]) & 0xC0) == 0x80 &&
+               (i + 2 == text.size() || IsPlainLead(Byte(text[i + 2])))) {
+        if (first != nullptr) *first = ((lead & 0x1F) << 6) | (Byte(text[i + 1]) & 0x3F);
+        return i + 2;
+    }
     CodePoint cp = CodePointAt(text, i);
     if (first != nullptr) *first = cp.value;
     std::size_t end = i + cp.length;
@@ -261,6 +317,20 @@ bool InCp1251Set(std::int32_t cp, std::string_view set) {
 // through `rest`.
 template <class First, class Rest>
 void AppendCharMapped(std::string& out, std::string_view ch, First first, Rest rest) {
+    // One code point of one or two bytes, the usual letter: mapped without a general decode.
+    if (ch.size() == 1 && Byte(ch[0]) < 0x80) {
+        out += static_cast<char>(first(Byte(ch[0])));
+        return;
+    }
+    if (ch.size() == 2 && Byte(ch[0]) >= 0xC2 && Byte(ch[0]) <= 0xDF) {
+        const std::int32_t cp = ((Byte(ch[0]) & 0x1F) << 6) | (Byte(ch[1]) & 0x3F);
+        const std::int32_t mapped = first(cp);
+        if (mapped >= 0x80 && mapped < 0x800) {
+            out += static_cast<char>(0xC0 | (mapped >> 6));
+            out += static_cast<char>(0x80 | (mapped & 0x3F));
+            return;
+        }
+    }
     bool isFirst = true;
     for (std::size_t i = 0; i < ch.size();) {
         const CodePoint cp = CodePointAt(ch, i);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 
+#include "core/cp1251.hpp"
 #include "core/errors.hpp"
 #include "files/transcode.hpp"
 
@@ -210,6 +211,29 @@ std::optional<TextEncoding> NulPattern(std::string_view bytes) {
     return TextEncoding::Windows1251;
 }
 
+// How much of a sample the code-page detector reads.
+constexpr std::size_t kDetectorWindowBytes = 8 * 1024;
+
+// The bytes are UTF-8 throughout (a sequence cut off at the end of a sample aside): stops at the
+// first byte that is not, which in a single-byte code page is the first letter.
+bool IsUtf8Text(std::string_view bytes, bool cutOff) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (byte < 0x80) {
+            ++i;
+            continue;
+        }
+        const Utf8Sequence sequence = DecodeUtf8(bytes, i);
+        if (sequence.ch) {
+            i += sequence.length;
+            continue;
+        }
+        return cutOff && sequence.formed == bytes.size() - i && bytes.size() - i < 4 &&
+               (byte & 0xC0) == 0xC0;
+    }
+    return true;
+}
+
 // Something of a text subtitle near the start: a SubRip timing arrow, a MicroDVD frame pair, a
 // SubStation event. A hand-made file may hold a stray NUL (the correction removes them); a file
 // with NULs and none of these is binary.
@@ -249,15 +273,23 @@ std::optional<FileEncoding> DecideEncoding(std::string_view bytes, bool complete
     const bool ascii = std::ranges::none_of(
         bytes, [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
     if (ascii) return FileEncoding{TextEncoding::Windows1251, false};
-    if (ScanUtf8(bytes, !complete).malformed == 0) return FileEncoding{TextEncoding::Utf8, false};
-    const EncodingGuess guess = DetectEncoding(bytes, complete);
+    if (IsUtf8Text(bytes, !complete)) return FileEncoding{TextEncoding::Utf8, false};
+    // The detector reads a window from the first byte beyond ASCII on: enough letters to tell
+    // the code pages apart, at a fraction of the cost of the whole sample (every command decides
+    // before it reads a line).
+    const std::size_t firstHigh = static_cast<std::size_t>(
+        std::ranges::find_if(bytes, [](char c) { return static_cast<unsigned char>(c) >= 0x80; }) -
+        bytes.begin());
+    const std::string_view window = bytes.substr(firstHigh, kDetectorWindowBytes);
+    const bool windowComplete = complete && firstHigh + window.size() == bytes.size();
+    const EncodingGuess guess = DetectEncoding(window, windowComplete);
     switch (guess.encoding) {
         case TextEncoding::Utf8:
             // Mostly UTF-8 with a stray byte or two: worked on as UTF-8, the stray bytes kept as
             // they are, rather than read as Windows-1251 and garbled by the character rules.
             return FileEncoding{TextEncoding::Utf8, false};
         case TextEncoding::Mac:
-            if (!ReadsBetterThan1251(bytes, CodePage::Mac)) break;
+            if (!ReadsBetterThan1251(window, CodePage::Mac)) break;
             return FileEncoding{guess.encoding, false};
         case TextEncoding::Koi8r:
         case TextEncoding::Cp866:

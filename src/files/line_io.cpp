@@ -173,28 +173,46 @@ bool LineReader::Fill() {
 // buffer grows to whatever one line needs.
 bool LineReader::FillDecoded() {
     constexpr std::size_t kRawBlock = 256 * 1024;
+    constexpr std::size_t kLeastRaw = 4096;
     for (;;) {
         if (eof_) return false;
         if (pos_ > 0) {
+            CountFileOffset();  // the text before pos_ goes: its file bytes are counted now
             std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
             end_ -= pos_;
             pos_ = 0;
+            trackedTo_ = 0;
         }
+        // As much of the file as the free room of the buffer can take decoded.
+        if (buffer_.size() - end_ < TextDecoder::MostDecodedBytes(kLeastRaw)) {
+            buffer_.Grow(std::max(2 * buffer_.size(), end_ + TextDecoder::MostDecodedBytes(kRawBlock)),
+                         end_);
+        }
+        const std::size_t room = buffer_.size() - end_;
+        const std::size_t want = std::min(kRawBlock, (room - 8) / 3);
         raw_.resize(kRawBlock);
-        const ssize_t got = ::read(fd_, raw_.data(), raw_.size());
+        const ssize_t got = ::read(fd_, raw_.data(), want);
         if (got < 0) {
             if (errno == EINTR) continue;
             throw FileError(path_, "cannot read " + path_ + ": " + Reason());
         }
+        const std::string_view raw(raw_.data(), static_cast<std::size_t>(got));
         decoded_.clear();
         if (got == 0) {
             eof_ = true;
             decoder_->Finish(decoded_);
         } else {
             bytesRead_ += static_cast<std::uint64_t>(got);
-            decoder_->Decode(std::string_view(raw_.data(), static_cast<std::size_t>(got)),
-                             decoded_);
             if (host_ != nullptr) host_->ShowReadProgress(bytesRead_, std::max(size_, bytesRead_));
+            if (decoder_->DecodesInto()) {
+                char* at = buffer_.data() + end_;
+                const std::size_t added =
+                    static_cast<std::size_t>(decoder_->DecodeInto(raw, at) - at);
+                end_ += added;
+                if (added == 0) continue;
+                return true;
+            }
+            decoder_->Decode(raw, decoded_);
         }
         if (decoded_.empty()) continue;
         if (end_ + decoded_.size() > buffer_.size()) {
@@ -206,12 +224,17 @@ bool LineReader::FillDecoded() {
     }
 }
 
-void LineReader::Advance(std::size_t to) {
-    if (decoder_) {
-        fileOffsetAtPos_ +=
-            decoder_->FileBytesOf(std::string_view(buffer_.data() + pos_, to - pos_));
-    }
-    pos_ = to;
+void LineReader::CountFileOffset() const {
+    fileOffsetAtTracked_ +=
+        decoder_->FileBytesOf(std::string_view(buffer_.data() + trackedTo_, pos_ - trackedTo_));
+    trackedTo_ = pos_;
+}
+
+std::uint64_t LineReader::Offset() const {
+    if (!decoder_) return bytesRead_ - (end_ - pos_);
+    // Counted when asked for (most runs never ask), or when the buffer drops the text.
+    CountFileOffset();
+    return fileOffsetAtTracked_;
 }
 
 bool LineReader::ReadLine(std::string_view& line) {
@@ -224,7 +247,7 @@ bool LineReader::ReadLine(std::string_view& line) {
             std::size_t len = at - pos_;
             if (len > 0 && base[at - 1] == '\r') --len;
             line = std::string_view(base + pos_, len);
-            Advance(at + 1);
+            pos_ = at + 1;
             break;
         }
         const std::size_t scanned = end_ - pos_;
@@ -234,7 +257,7 @@ bool LineReader::ReadLine(std::string_view& line) {
             std::size_t len = end_ - pos_;
             if (buffer_.data()[end_ - 1] == '\r') --len;
             line = std::string_view(buffer_.data() + pos_, len);
-            Advance(end_);
+            pos_ = end_;
             break;
         }
         scanFrom = pos_ + scanned;
@@ -254,7 +277,7 @@ bool LineReader::ReadLine(std::string& line) {
 bool LineReader::ReadBlock(std::string_view& bytes) {
     if (pos_ == end_ && !Fill()) return false;
     bytes = std::string_view(buffer_.data() + pos_, end_ - pos_);
-    Advance(end_);
+    pos_ = end_;
     if (host_ != nullptr) host_->ProcessEvents();
     return true;
 }
@@ -269,7 +292,8 @@ void LineReader::Seek(std::uint64_t offset) {
     end_ = 0;
     eof_ = false;
     bytesRead_ = offset;
-    fileOffsetAtPos_ = offset;
+    fileOffsetAtTracked_ = offset;
+    trackedTo_ = 0;
     if (decoder_) decoder_->Reset();
 }
 

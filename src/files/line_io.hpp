@@ -30,6 +30,7 @@ class IoBuffer {
     IoBuffer& operator=(const IoBuffer&) = delete;
 
     [[nodiscard]] char* data() { return data_.get(); }
+    [[nodiscard]] const char* data() const { return data_.get(); }
     [[nodiscard]] std::size_t size() const { return size_; }
     /// Grows to `size`, keeping the first `keep` bytes.
     void Grow(std::size_t size, std::size_t keep);
@@ -78,9 +79,7 @@ class LineReader {
     [[nodiscard]] std::size_t LineNumber() const { return lineNumber_; }
 
     /// The byte offset in the file of the next line to be read.
-    [[nodiscard]] std::uint64_t Offset() const {
-        return decoder_ ? fileOffsetAtPos_ : bytesRead_ - (end_ - pos_);
-    }
+    [[nodiscard]] std::uint64_t Offset() const;
 
     /// Goes on reading at a byte offset (the start of a line, as Offset gave it).
     /// Throws FileError when the file cannot be positioned.
@@ -94,8 +93,8 @@ class LineReader {
     bool FillDecoded();
     // The length of the rest of the current line still in the file, up to its LF.
     std::size_t LengthToLineEnd();
-    // Moves the read position to `to`, keeping the file offset of a decoded file up to date.
-    void Advance(std::size_t to);
+    // Counts the file bytes of the decoded text read since the last count.
+    void CountFileOffset() const;
 
     std::string path_;
     int fd_ = -1;
@@ -103,7 +102,9 @@ class LineReader {
     std::unique_ptr<TextDecoder> decoder_;  // for UTF-16 and the other code pages
     std::string raw_;                       // the file's bytes before decoding
     std::string decoded_;                   // and after
-    std::uint64_t fileOffsetAtPos_ = 0;     // the file offset of the decoded text at pos_
+    // The file offset of the decoded text at trackedTo_, counted only when needed.
+    mutable std::uint64_t fileOffsetAtTracked_ = 0;
+    mutable std::size_t trackedTo_ = 0;
     bool skipBom_ = false;                  // a byte-order mark still to be passed over
     IoBuffer buffer_;
     std::size_t pos_ = 0;

@@ -3,6 +3,9 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <array>
 #include <cstdio>
 #include <unordered_map>
@@ -229,11 +232,28 @@ void TextDecoder::DecodeToUtf8(std::string_view bytes, std::string& out) {
         out.append(bytes);
         return;
     }
-    // Every byte gives at most three bytes of UTF-8, every UTF-16 unit too (a pair of units
-    // gives four): the text is written straight into room made for it.
     const std::size_t start = out.size();
-    out.resize(start + 3 * bytes.size() + 8);
-    char* p = out.data() + start;
+    out.resize(start + MostDecodedBytes(bytes.size()));
+    char* end = DecodeInto(bytes, out.data() + start);
+    out.resize(static_cast<std::size_t>(end - out.data()));
+}
+
+namespace {
+
+// Eight bytes from p, in the machine's order (memcpy: no alignment asked of p).
+std::uint64_t Load8(const char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+}  // namespace
+
+bool TextDecoder::DecodesInto() const {
+    return to_ == TextForm::Utf8 && encoding_ != TextEncoding::Utf8;
+}
+
+char* TextDecoder::DecodeInto(std::string_view bytes, char* p) {
     if (page_) {
         const auto& table = TableOf(*page_).toUnicode;
         for (const char c : bytes) {
@@ -244,8 +264,7 @@ void TextDecoder::DecodeToUtf8(std::string_view bytes, std::string& out) {
                 p = PutUtf8(p, table[byte]);
             }
         }
-        out.resize(static_cast<std::size_t>(p - out.data()));
-        return;
+        return p;
     }
     const bool bigEndian = encoding_ == TextEncoding::Utf16be;
     std::size_t i = 0;
@@ -258,12 +277,27 @@ void TextDecoder::DecodeToUtf8(std::string_view bytes, std::string& out) {
         i = 1;
     }
     const char* in = bytes.data();
-    for (; i + 1 < bytes.size(); i += 2) {
+    // Four units of ASCII at a time: the timings, numbers and spaces of a subtitle file. The
+    // high byte of each unit and the top bit of its low byte must be clear.
+    const std::uint64_t notAscii = std::endian::native == std::endian::little
+                                       ? (bigEndian ? 0x80FF80FF80FF80FFull : 0xFF80FF80FF80FF80ull)
+                                       : (bigEndian ? 0xFF80FF80FF80FF80ull : 0x80FF80FF80FF80FFull);
+    const std::size_t low = bigEndian ? 1 : 0;
+    for (; i + 1 < bytes.size();) {
+        if (highSurrogate_ == 0 && i + 8 <= bytes.size() && (Load8(in + i) & notAscii) == 0) {
+            p[0] = in[i + low];
+            p[1] = in[i + 2 + low];
+            p[2] = in[i + 4 + low];
+            p[3] = in[i + 6 + low];
+            p += 4;
+            i += 8;
+            continue;
+        }
         const auto a = static_cast<unsigned char>(in[i]);
         const auto b = static_cast<unsigned char>(in[i + 1]);
         const char32_t unit = bigEndian ? (char32_t(a) << 8) | b : (char32_t(b) << 8) | a;
-        // Plain ASCII and the letters below U+0800 (Cyrillic, Greek, accented Latin), the bulk
-        // of a subtitle file, go straight through.
+        i += 2;
+        // The letters below U+0800 (Cyrillic, Greek, accented Latin) go straight through too.
         if (highSurrogate_ == 0 && unit < 0x800) {
             if (unit < 0x80) {
                 *p++ = static_cast<char>(unit);
@@ -275,8 +309,8 @@ void TextDecoder::DecodeToUtf8(std::string_view bytes, std::string& out) {
             p = PutUnit(unit, p);
         }
     }
-    out.resize(static_cast<std::size_t>(p - out.data()));
     if (i < bytes.size()) pending_ = static_cast<unsigned char>(bytes[i]);
+    return p;
 }
 
 void TextDecoder::Finish(std::string& out) {
@@ -293,12 +327,13 @@ void TextDecoder::Finish(std::string& out) {
 }
 
 std::size_t TextDecoder::FileBytesOf(std::string_view decoded) const {
+    // Counted without a branch, so that the loop runs on whole vectors.
     std::size_t characters = 0;
     std::size_t fourByte = 0;
-    for (const char c : decoded) {
-        const auto byte = static_cast<unsigned char>(c);
-        characters += (byte & 0xC0) != 0x80 ? 1 : 0;
-        fourByte += byte >= 0xF0 ? 1 : 0;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(decoded.data());
+    for (std::size_t i = 0; i < decoded.size(); ++i) {
+        characters += static_cast<std::size_t>((bytes[i] & 0xC0) != 0x80);
+        fourByte += static_cast<std::size_t>(bytes[i] >= 0xF0);
     }
     if (page_) return characters;
     // A character beyond the Basic Multilingual Plane is a surrogate pair: two units.
@@ -390,6 +425,16 @@ void TextEncoder::EncodeUtf16(std::string_view text, std::string& out) {
     };
     const char* in = text.data();
     for (std::size_t i = 0; i < text.size();) {
+        // Eight characters of ASCII at a time.
+        if (i + 8 <= text.size() && (Load8(in + i) & 0x8080808080808080ull) == 0) {
+            for (int k = 0; k < 8; ++k) {
+                p[2 * k] = bigEndian ? '\0' : in[i + k];
+                p[2 * k + 1] = bigEndian ? in[i + k] : '\0';
+            }
+            p += 16;
+            i += 8;
+            continue;
+        }
         const auto byte = static_cast<unsigned char>(in[i]);
         // ASCII and the two-byte letters (Cyrillic, Greek, accented Latin) go straight through.
         if (byte < 0x80) {

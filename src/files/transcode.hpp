@@ -85,8 +85,17 @@ class TextDecoder {
     /// UnencodableError).
     explicit TextDecoder(TextEncoding encoding, TextForm to = TextForm::Utf8);
 
-    /// Appends the UTF-8 form of `bytes` to `out`.
+    /// Appends the inner form of `bytes` to `out`.
     void Decode(std::string_view bytes, std::string& out);
+
+    /// Decodes straight into memory the caller made room in (MostDecodedBytes of the bytes);
+    /// returns the end of the text. Only for a decoder into UTF-8 from UTF-16 or a single-byte
+    /// code page (DecodesInto).
+    char* DecodeInto(std::string_view bytes, char* out);
+    [[nodiscard]] bool DecodesInto() const;
+    /// The most bytes of UTF-8 that `size` bytes of the file can give: three a byte (a UTF-16
+    /// unit gives at most three, a pair of them four), and a character held over from before.
+    [[nodiscard]] static std::size_t MostDecodedBytes(std::size_t size) { return 3 * size + 8; }
     /// The end of the file: a last odd byte of UTF-16 becomes U+FFFD.
     void Finish(std::string& out);
     /// Forgets a half-read character (after a seek).

@@ -339,27 +339,38 @@ RunResult ReplaceByList(const std::string& input, const std::string& output,
         // A pair that could change nothing (an empty find text, or one equal to its
         // replacement) takes part with an empty text, which never occurs.
         std::vector<std::string_view> finds;
-        bool foldsBeyondBytes = false;
-        for (const ReplacePair& pair : pairs) {
+        for (const ReplacePair& pair : pairs)
             finds.push_back(pair.find == pair.replacement ? std::string_view() : pair.find);
-            foldsBeyondBytes = foldsBeyondBytes || std::ranges::any_of(pair.find, [](char c) {
-                                   return static_cast<unsigned char>(c) >= 0x80;
-                               });
+        // In UTF-8 a letter beyond ASCII changes case by more than a byte, which the one-pass
+        // scan's byte folding cannot follow: the scan then looks for the folded find texts in
+        // the folded line, character by character the same comparison as the replacing's.
+        const bool foldFirst = ignoreCase && CurrentTextForm() == TextForm::Utf8;
+        std::vector<std::string> folded;
+        std::vector<std::string_view> scanned = finds;
+        if (foldFirst) {
+            folded.reserve(finds.size());
+            for (std::string_view find : finds)
+                folded.push_back(LowerFoldStr(find));
+            for (std::size_t i = 0; i < finds.size(); ++i)
+                scanned[i] = finds[i].empty() ? std::string_view() : std::string_view(folded[i]);
         }
-        // In UTF-8 a letter above ASCII changes case by more than a byte: such a list is not
-        // sifted by the one-pass scan, every pair is tried on every line.
-        foldsBeyondBytes = foldsBeyondBytes && ignoreCase && CurrentTextForm() == TextForm::Utf8;
-        TextSet set(finds, ignoreCase);
+        TextSet set(scanned, ignoreCase && !foldFirst);
+        std::string foldedLine;
+        const auto scan = [&](std::string_view line) {
+            if (!foldFirst) return set.Scan(line);
+            foldedLine = LowerFoldStr(line);
+            return set.Scan(foldedLine);
+        };
         SearchReport report(input, params.interactive, "sym", "Replaced Strings");
         std::string current;
         WalkLines(run, params.openBracket, params.closeBracket, true,
                   [&](std::string_view line, const std::string& reference) {
-                      if (!foldsBeyondBytes && !set.Scan(line)) return run.WriteLine(line);
+                      if (!scan(line)) return run.WriteLine(line);
                       current.assign(line);
                       // The pairs in table order; a pair is tried only when its find text is
                       // in the line as the pairs before it left it.
                       for (std::size_t i = 0; i < finds.size(); ++i) {
-                          if (finds[i].empty() || (!foldsBeyondBytes && !set.Found(i))) continue;
+                          if (!set.Found(i)) continue;
                           const ReplacePair& pair = pairs[i];
                           std::string result =
                               words ? ReplaceWholeWord(pair.find, pair.replacement, current,
@@ -368,7 +379,7 @@ RunResult ReplaceByList(const std::string& input, const std::string& output,
                           if (result == current) continue;
                           report.Add(reference, changed, current);
                           current = std::move(result);
-                          if (!foldsBeyondBytes) set.Scan(current);
+                          scan(current);
                       }
                       run.WriteLine(current);
                   });
