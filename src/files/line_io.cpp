@@ -177,7 +177,9 @@ bool LineReader::FillDecoded() {
     for (;;) {
         if (eof_) return false;
         if (pos_ > 0) {
-            CountFileOffset();  // the text before pos_ goes: its file bytes are counted now
+            // The text before pos_ goes: its file bytes are counted now, once offsets are asked
+            // for at all.
+            if (offsetsAsked_) CountFileOffset();
             std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
             end_ -= pos_;
             pos_ = 0;
@@ -232,7 +234,16 @@ void LineReader::CountFileOffset() const {
 
 std::uint64_t LineReader::Offset() const {
     if (!decoder_) return bytesRead_ - (end_ - pos_);
-    // Counted when asked for (most runs never ask), or when the buffer drops the text.
+    if (!offsetsAsked_) {
+        // The first time (most runs never ask): back from what has been read, over the text
+        // still buffered and the bytes of a character the decoder holds.
+        offsetsAsked_ = true;
+        fileOffsetAtTracked_ =
+            bytesRead_ - decoder_->HeldFileBytes() -
+            decoder_->FileBytesOf(std::string_view(buffer_.data() + pos_, end_ - pos_));
+        trackedTo_ = pos_;
+        return fileOffsetAtTracked_;
+    }
     CountFileOffset();
     return fileOffsetAtTracked_;
 }
@@ -308,6 +319,7 @@ LineWriter::LineWriter(const std::string& path) : path_(path), buffer_(kBlockSiz
 
 LineWriter::LineWriter(const std::string& path, const FileEncoding& encoding, TextForm from)
     : LineWriter(path) {
+    encoding_ = encoding.encoding;
     auto encoder = std::make_unique<TextEncoder>(encoding.encoding, from);
     if (!encoder->passthrough()) encoder_ = std::move(encoder);
     if (!encoding.bom) return;
@@ -335,6 +347,18 @@ LineWriter::~LineWriter() {
 }
 
 void LineWriter::WriteLine(std::string_view line) {
+    const std::size_t most = TextEncoder::MostEncodedBytes(line.size() + 2);
+    if (encoder_ && encoder_->EncodesInto() && most <= buffer_.size()) {
+        // Straight into the buffer, the line end with it. A line is whole: a character cut off
+        // at its end is no character.
+        if (most > buffer_.size() - used_) Flush();
+        char* at = buffer_.data() + used_;
+        char* end = encoder_->EncodeInto(line, at);
+        if (encoder_->waiting()) throw UnencodableError(0xFFFD, encoding_);
+        end = encoder_->EncodeInto("\r\n", end);
+        used_ += static_cast<std::size_t>(end - at);
+        return;
+    }
     if (encoder_) {
         encoded_.clear();
         encoder_->Encode(line, encoded_);

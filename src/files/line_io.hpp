@@ -105,6 +105,7 @@ class LineReader {
     // The file offset of the decoded text at trackedTo_, counted only when needed.
     mutable std::uint64_t fileOffsetAtTracked_ = 0;
     mutable std::size_t trackedTo_ = 0;
+    mutable bool offsetsAsked_ = false;
     bool skipBom_ = false;                  // a byte-order mark still to be passed over
     IoBuffer buffer_;
     std::size_t pos_ = 0;
@@ -148,6 +149,7 @@ class LineWriter {
     IoBuffer buffer_;
     std::size_t used_ = 0;
     std::unique_ptr<TextEncoder> encoder_;  // null when the text is the file's bytes
+    TextEncoding encoding_ = TextEncoding::Windows1251;
     std::string encoded_;
 };
 

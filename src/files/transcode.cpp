@@ -413,10 +413,18 @@ void TextEncoder::Encode(std::string_view text, std::string& out) {
 // UTF-8 into UTF-16, written straight into room made for it: every UTF-8 byte gives at most two
 // bytes of UTF-16.
 void TextEncoder::EncodeUtf16(std::string_view text, std::string& out) {
-    const bool bigEndian = target_ == TextEncoding::Utf16be;
     const std::size_t start = out.size();
-    out.resize(start + 2 * text.size());
-    char* p = out.data() + start;
+    out.resize(start + MostEncodedBytes(text.size()));
+    char* end = EncodeInto(text, out.data() + start);
+    out.resize(static_cast<std::size_t>(end - out.data()));
+}
+
+bool TextEncoder::EncodesInto() const {
+    return IsUtf16(target_) && from_ == TextForm::Utf8 && pending_.empty();
+}
+
+char* TextEncoder::EncodeInto(std::string_view text, char* p) {
+    const bool bigEndian = target_ == TextEncoding::Utf16be;
     const auto put = [&p, bigEndian](char32_t unit) {
         const auto high = static_cast<char>(unit >> 8);
         const auto low = static_cast<char>(unit & 0xFF);
@@ -476,7 +484,7 @@ void TextEncoder::EncodeUtf16(std::string_view text, std::string& out) {
         }
         throw UnencodableError(0xFFFD, target_);
     }
-    out.resize(static_cast<std::size_t>(p - out.data()));
+    return p;
 }
 
 }  // namespace tessaline

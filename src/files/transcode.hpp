@@ -59,6 +59,13 @@ class TextEncoder {
     /// completed by the second.
     void Encode(std::string_view text, std::string& out);
 
+    /// Writes the file's form of UTF-8 text straight into memory with room for
+    /// MostEncodedBytes of it; returns the end. Only where EncodesInto says so (UTF-16 from
+    /// UTF-8, no character waiting).
+    char* EncodeInto(std::string_view text, char* out);
+    [[nodiscard]] bool EncodesInto() const;
+    [[nodiscard]] static std::size_t MostEncodedBytes(std::size_t size) { return 2 * size; }
+
     /// The start of a character still waits for the rest of it.
     [[nodiscard]] bool waiting() const { return !pending_.empty(); }
     /// Forgets a character's start that waits.
@@ -100,6 +107,12 @@ class TextDecoder {
     void Finish(std::string& out);
     /// Forgets a half-read character (after a seek).
     void Reset();
+
+    /// The bytes of the file read but not yet given as text (half a UTF-16 unit, the first of a
+    /// pair).
+    [[nodiscard]] std::size_t HeldFileBytes() const {
+        return (pending_ >= 0 ? 1 : 0) + (highSurrogate_ != 0 ? 2 : 0);
+    }
 
     /// How many bytes of the file the UTF-8 text `decoded` (whole characters) came from.
     [[nodiscard]] std::size_t FileBytesOf(std::string_view decoded) const;

@@ -212,3 +212,29 @@ TEST(Transcode, ASecondFileArrivesInTheFirstOnesForm) {
 
 }  // namespace
 }  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+TEST(LineReader, FirstAskedForOffsetsFarIntoADecodedFile) {
+    test::TempDir dir;
+    const std::string path = (dir / "film.srt").string();
+    {
+        LineWriter writer(path, {TextEncoding::Utf16le, true}, TextForm::Utf8);
+        for (int i = 0; i < 40000; ++i)
+            writer.WriteLine("Ёж 👍 " + std::to_string(i));  // 600 KB: many blocks
+    }
+    const FileEncoding encoding = DecideFileEncoding(path);
+    LineReader reader(path, encoding);
+    std::string line;
+    for (int i = 0; i < 30000; ++i)
+        ASSERT_TRUE(reader.ReadLine(line));
+    const std::uint64_t offset = reader.Offset();
+    LineReader again(path, encoding);
+    again.Seek(offset);
+    ASSERT_TRUE(again.ReadLine(line));
+    EXPECT_EQ(line, "Ёж 👍 30000");
+}
+
+}  // namespace
+}  // namespace tessaline
