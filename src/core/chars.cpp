@@ -1,6 +1,7 @@
 #include "core/chars.hpp"
 
 #include <algorithm>
+#include <optional>
 #include <cstdint>
 
 #include <utf8proc.h>
@@ -403,8 +404,40 @@ bool IsCyrillic(std::int32_t cp) {
 
 // --- Counting and cutting --------------------------------------------------------------------
 
+namespace {
+
+// Plain text is made only of code points that are characters of their own: ASCII but CR, and
+// well-formed two-byte code points with a plain lead (Latin, Greek and Cyrillic letters, no
+// combining marks). Nearly every subtitle line is; its characters are then its code points,
+// counted and cut without the boundary rules.
+// The number of code points of plain text; nothing for text that is not plain.
+std::optional<std::size_t> PlainCodePoints(std::string_view text) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < size; ++count) {
+        const unsigned char b = bytes[i];
+        if (b < 0x80) {
+            if (b == '\r') return std::nullopt;
+            ++i;
+        } else if (b >= 0xC2 && IsPlainLead(b) && i + 1 < size && (bytes[i + 1] & 0xC0) == 0x80) {
+            i += 2;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return count;
+}
+
+// The letter class of each code point below U+0480, worked out once: 0 none, then the four
+// counts of CaseCounts in their order.
+const std::array<std::uint8_t, 0x480>& CaseClassTable();
+
+}  // namespace
+
 std::size_t CharCount(std::string_view text) {
     if (!IsUtf8()) return text.size();
+    if (const std::optional<std::size_t> plain = PlainCodePoints(text)) return *plain;
     std::size_t count = 0;
     for (std::size_t i = 0; i < text.size(); i = Utf8CharEnd(text, i))
         ++count;
@@ -419,6 +452,26 @@ std::size_t CharBytes(std::string_view text, std::size_t n) {
 std::size_t CharBytesAtEnd(std::string_view text, std::size_t n) {
     if (!IsUtf8()) return std::min(n, text.size());
     if (n == 0) return 0;
+    // Back over plain code points (see PlainCodePoints), each a character of its own as long as
+    // the one before the cut is plain too; anything else is left to the boundary rules.
+    {
+        const auto plainEndingAt = [&text](std::size_t at) -> std::size_t {  // its bytes, or 0
+            const unsigned char b = Byte(text[at - 1]);
+            if (b < 0x80) return b == '\r' ? 0 : 1;
+            if ((b & 0xC0) != 0x80 || at < 2) return 0;
+            const unsigned char lead = Byte(text[at - 2]);
+            return lead >= 0xC2 && IsPlainLead(lead) ? 2 : 0;
+        };
+        std::size_t at = text.size();
+        std::size_t left = n;
+        for (; left > 0 && at > 0; --left) {
+            const std::size_t bytes = plainEndingAt(at);
+            if (bytes == 0) break;
+            at -= bytes;
+        }
+        if (left == 0 && (at == 0 || plainEndingAt(at) != 0)) return text.size() - at;
+        if (at == 0) return text.size();
+    }
     // Back from the end from one plain boundary to the one before, counting the characters
     // between them forwards, until there are n.
     std::size_t counted = 0;
@@ -747,11 +800,23 @@ constexpr std::array<std::uint64_t, 256> kCaseCount = MakeCaseCountTable();
 
 // Each character counted by its first code point: a Cyrillic letter in the Cyrillic fields,
 // every other letter with a case in the Latin ones.
+const std::array<std::uint8_t, 0x480>& CaseClassTable() {
+    static const std::array<std::uint8_t, 0x480> table = [] {
+        std::array<std::uint8_t, 0x480> classes{};
+        for (std::int32_t cp = 0; cp < 0x480; ++cp) {
+            const bool cyrillic = IsCyrillic(cp);
+            classes[static_cast<std::size_t>(cp)] = IsCapitalLetter(cp) ? (cyrillic ? 3 : 1)
+                                                    : IsSmallLetter(cp) ? (cyrillic ? 4 : 2)
+                                                                        : 0;
+        }
+        return classes;
+    }();
+    return table;
+}
+
 CaseCounts Utf8CaseCounts(std::string_view text) {
     CaseCounts n;
-    for (std::size_t i = 0; i < text.size();) {
-        std::int32_t first = 0;
-        i = Utf8CharEnd(text, i, &first);
+    const auto count = [&n](std::int32_t first) {
         if (IsCapitalLetter(first)) {
             ++(IsCyrillic(first) ? n.cyrillicUpper : n.latinUpper);
         } else if (IsSmallLetter(first)) {
@@ -759,6 +824,39 @@ CaseCounts Utf8CaseCounts(std::string_view text) {
         } else {
             ++n.other;
         }
+    };
+    {
+        // Plain text (see PlainCodePoints), the usual line, is counted by table in one pass.
+        const auto& table = CaseClassTable();
+        const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+        int fields[5] = {0, 0, 0, 0, 0};
+        std::size_t i = 0;
+        while (i < text.size()) {
+            const unsigned char b = bytes[i];
+            if (b < 0x80 && b != '\r') {
+                ++fields[table[b]];
+                ++i;
+            } else if (b >= 0xC2 && IsPlainLead(b) && i + 1 < text.size() &&
+                       (bytes[i + 1] & 0xC0) == 0x80) {
+                ++fields[table[static_cast<std::size_t>(((b & 0x1F) << 6) | (bytes[i + 1] & 0x3F))]];
+                i += 2;
+            } else {
+                break;
+            }
+        }
+        if (i == text.size()) {
+            n.other = fields[0];
+            n.latinUpper = fields[1];
+            n.latinLower = fields[2];
+            n.cyrillicUpper = fields[3];
+            n.cyrillicLower = fields[4];
+            return n;
+        }
+    }
+    for (std::size_t i = 0; i < text.size();) {
+        std::int32_t first = 0;
+        i = Utf8CharEnd(text, i, &first);
+        count(first);
     }
     return n;
 }

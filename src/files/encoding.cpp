@@ -130,11 +130,46 @@ std::optional<CodePage> CodePageOf(TextEncoding encoding) {
     }
 }
 
+namespace {
+
+// How far into a file NUL bytes and a pack header are looked for.
+constexpr std::size_t kBinaryProbeBytes = 4096;
+
+// An MPEG pack or sequence header: the start of a VobSub .sub, which shares the extension.
+bool IsMpegStart(std::string_view bytes) {
+    return bytes.size() >= 4 && bytes.substr(0, 3) == std::string_view("\0\0\1", 3) &&
+           (static_cast<unsigned char>(bytes[3]) == 0xBA ||
+            static_cast<unsigned char>(bytes[3]) == 0xB3);
+}
+
+// UTF-16 without a byte-order mark by the NULs of its ASCII characters (digits, timings, the
+// arrows of a subtitle file): they stand on one side of their units, and there are many of them.
+// Nothing when the bytes hold no NUL; Windows-1251 when they hold NULs in no such pattern.
+std::optional<TextEncoding> NulPattern(std::string_view bytes) {
+    bytes = bytes.substr(0, kBinaryProbeBytes);
+    std::size_t even = 0;
+    std::size_t odd = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\0') ++(i % 2 == 0 ? even : odd);
+    }
+    if (even + odd == 0) return std::nullopt;
+    const std::size_t units = bytes.size() / 2;
+    if (even == 0 && odd * 4 >= units) return TextEncoding::Utf16le;
+    if (odd == 0 && even * 4 >= units) return TextEncoding::Utf16be;
+    return TextEncoding::Windows1251;
+}
+
+}  // namespace
+
 EncodingGuess DetectEncoding(std::string_view bytes, bool complete) {
     // A byte-order mark says it outright.
     if (bytes.starts_with("\xEF\xBB\xBF")) return {TextEncoding::Utf8, "byte-order mark"};
     if (bytes.starts_with("\xFF\xFE")) return {TextEncoding::Utf16le, "byte-order mark"};
     if (bytes.starts_with("\xFE\xFF")) return {TextEncoding::Utf16be, "byte-order mark"};
+    if (const std::optional<TextEncoding> utf16 = NulPattern(bytes);
+        utf16 && *utf16 != TextEncoding::Windows1251) {
+        return {*utf16, "NUL bytes in the pattern of UTF-16"};
+    }
 
     std::size_t high = 0;  // bytes above 127
     for (char c : bytes)
@@ -183,33 +218,6 @@ EncodingGuess DetectFileEncoding(const std::string& path) {
 // --- The encoding a run works in ----------------------------------------------------------------
 
 namespace {
-
-// How far into a file NUL bytes and a pack header are looked for.
-constexpr std::size_t kBinaryProbeBytes = 4096;
-
-// An MPEG pack or sequence header: the start of a VobSub .sub, which shares the extension.
-bool IsMpegStart(std::string_view bytes) {
-    return bytes.size() >= 4 && bytes.substr(0, 3) == std::string_view("\0\0\1", 3) &&
-           (static_cast<unsigned char>(bytes[3]) == 0xBA ||
-            static_cast<unsigned char>(bytes[3]) == 0xB3);
-}
-
-// UTF-16 without a byte-order mark by the NULs of its ASCII characters (digits, timings, the
-// arrows of a subtitle file): they stand on one side of their units, and there are many of them.
-// Nothing when the bytes hold no NUL; Windows-1251 when they hold NULs in no such pattern.
-std::optional<TextEncoding> NulPattern(std::string_view bytes) {
-    bytes = bytes.substr(0, kBinaryProbeBytes);
-    std::size_t even = 0;
-    std::size_t odd = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\0') ++(i % 2 == 0 ? even : odd);
-    }
-    if (even + odd == 0) return std::nullopt;
-    const std::size_t units = bytes.size() / 2;
-    if (even == 0 && odd * 4 >= units) return TextEncoding::Utf16le;
-    if (odd == 0 && even * 4 >= units) return TextEncoding::Utf16be;
-    return TextEncoding::Windows1251;
-}
 
 // How much of a sample the code-page detector reads.
 constexpr std::size_t kDetectorWindowBytes = 8 * 1024;
