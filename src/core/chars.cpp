@@ -1,6 +1,8 @@
 #include "core/chars.hpp"
 
 #include <algorithm>
+#include <array>
+#include <vector>
 #include <optional>
 #include <cstdint>
 
@@ -208,10 +210,22 @@ std::string MapCodePoints(std::string_view text, Map map) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
+        // ASCII, the most of a line, mapped byte for byte.
+        const unsigned char lead = Byte(text[i]);
+        if (lead < 0x80) {
+            out += static_cast<char>(map(lead));
+            ++i;
+            continue;
+        }
         const CodePoint cp = CodePointAt(text, i);
         const std::int32_t mapped = cp.value == kStray ? kStray : map(cp.value);
         if (mapped == cp.value) {
             out.append(text.substr(i, cp.length));
+        } else if (mapped >= 0x80 && mapped < 0x800) {
+            // The letters of Cyrillic, Greek and Latin-1 keep their two bytes.
+            const char pair[2] = {static_cast<char>(0xC0 | (mapped >> 6)),
+                                  static_cast<char>(0x80 | (mapped & 0x3F))};
+            out.append(pair, 2);
         } else {
             AppendUtf8(out, static_cast<char32_t>(mapped));
         }
@@ -238,6 +252,29 @@ bool NeverJoinsBefore(std::int32_t cp) {
 // it: ASCII, U+0080 to U+02FF (Latin), U+0380 to U+047F (Greek and Cyrillic letters).
 constexpr bool IsPlainLead(unsigned char b) {
     return b < 0x80 || (b >= 0xC2 && b <= 0xCB) || (b >= 0xCE && b <= 0xD1);
+}
+
+// Plain text is made only of code points that are characters of their own: ASCII but CR, and
+// well-formed two-byte code points with a plain lead (Latin, Greek and Cyrillic letters, no
+// combining marks). Nearly every subtitle line is; its characters are then its code points,
+// counted and cut without the boundary rules.
+// The number of code points of plain text; nothing for text that is not plain.
+std::optional<std::size_t> PlainCodePoints(std::string_view text) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < size; ++count) {
+        const unsigned char b = bytes[i];
+        if (b < 0x80) {
+            if (b == '\r') return std::nullopt;
+            ++i;
+        } else if (b >= 0xC2 && IsPlainLead(b) && i + 1 < size && (bytes[i + 1] & 0xC0) == 0x80) {
+            i += 2;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return count;
 }
 
 std::size_t Utf8CharEnd(std::string_view text, std::size_t i, std::int32_t* first = nullptr) {
@@ -314,6 +351,30 @@ bool InCp1251Set(std::int32_t cp, std::string_view set) {
     });
 }
 
+// A Windows-1251 set read once for a walk over many characters: its ASCII members by byte, the
+// others by their code points.
+class Cp1251Set {
+  public:
+    explicit Cp1251Set(std::string_view set) {
+        for (const char c : set) {
+            if (Byte(c) < 0x80) {
+                ascii_[Byte(c)] = true;
+            } else {
+                others_.push_back(static_cast<std::int32_t>(Cp1251ToUnicode(Byte(c))));
+            }
+        }
+    }
+    [[nodiscard]] bool Contains(std::int32_t cp) const {
+        if (cp == kStray) return false;
+        if (cp < 0x80) return ascii_[static_cast<std::size_t>(cp)];
+        return std::find(others_.begin(), others_.end(), cp) != others_.end();
+    }
+
+  private:
+    std::array<bool, 0x80> ascii_{};
+    std::vector<std::int32_t> others_;
+};
+
 // Appends one character with its first code point through `first` and the rest (its marks)
 // through `rest`.
 template <class First, class Rest>
@@ -349,11 +410,13 @@ void AppendCharMapped(std::string& out, std::string_view ch, First first, Rest r
 }
 
 void AppendUpper(std::string& out, std::string_view ch) {
-    AppendCharMapped(out, ch, UpperCodePoint, UpperCodePoint);
+    const auto upper = [](std::int32_t c) { return UpperCodePoint(c); };
+    AppendCharMapped(out, ch, upper, upper);
 }
 
 void AppendLower(std::string& out, std::string_view ch) {
-    AppendCharMapped(out, ch, LowerCodePoint, LowerCodePoint);
+    const auto lower = [](std::int32_t c) { return LowerCodePoint(c); };
+    AppendCharMapped(out, ch, lower, lower);
 }
 
 // Matches `sub` at byte i of `text`, code point by code point through the compare fold; the
@@ -383,7 +446,27 @@ bool EndsOnCharacter(std::string_view text, std::size_t from, std::size_t to) {
 }
 
 std::size_t Utf8PosNoCaseFrom(std::string_view sub, std::string_view text, std::size_t from) {
+    // The first code point of `sub`, folded once: most places fail on it.
+    const CodePoint head = CodePointAt(sub, 0);
+    const std::int32_t headFolded = head.value == kStray ? kStray : FoldCodePoint(head.value);
+    if (PlainCodePoints(text) && PlainCodePoints(sub)) {
+        // Every code point of plain text is a character: the search steps by code points, and
+        // a match of plain text ends on a character.
+        // (A start inside a character, as a caller may give, steps over its continuation
+        // bytes one at a time, as the walk by characters does.)
+        for (std::size_t i = from - 1; i < text.size(); i += Byte(text[i]) < 0xC0 ? 1 : 2) {
+            const CodePoint at = CodePointAt(text, i);
+            if (FoldCodePoint(at.value) != headFolded) continue;
+            if (MatchFolded(sub, text, i) != std::string_view::npos) return i + 1;
+        }
+        return 0;
+    }
     for (std::size_t i = from - 1; i < text.size(); i = Utf8CharEnd(text, i)) {
+        const CodePoint at = CodePointAt(text, i);
+        if (head.value == kStray ? at.value != kStray || text[i] != sub[0]
+                                 : at.value == kStray || FoldCodePoint(at.value) != headFolded) {
+            continue;
+        }
         const std::size_t end = MatchFolded(sub, text, i);
         if (end != std::string_view::npos && EndsOnCharacter(text, i, end)) return i + 1;
     }
@@ -406,28 +489,6 @@ bool IsCyrillic(std::int32_t cp) {
 
 namespace {
 
-// Plain text is made only of code points that are characters of their own: ASCII but CR, and
-// well-formed two-byte code points with a plain lead (Latin, Greek and Cyrillic letters, no
-// combining marks). Nearly every subtitle line is; its characters are then its code points,
-// counted and cut without the boundary rules.
-// The number of code points of plain text; nothing for text that is not plain.
-std::optional<std::size_t> PlainCodePoints(std::string_view text) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t size = text.size();
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < size; ++count) {
-        const unsigned char b = bytes[i];
-        if (b < 0x80) {
-            if (b == '\r') return std::nullopt;
-            ++i;
-        } else if (b >= 0xC2 && IsPlainLead(b) && i + 1 < size && (bytes[i + 1] & 0xC0) == 0x80) {
-            i += 2;
-        } else {
-            return std::nullopt;
-        }
-    }
-    return count;
-}
 
 // The letter class of each code point below U+0480, worked out once: 0 none, then the four
 // counts of CaseCounts in their order.
@@ -530,7 +591,7 @@ bool IsWordStartChar(char c) {
 }
 
 std::string LowerFoldStr(std::string_view text) {
-    if (IsUtf8()) return MapCodePoints(text, FoldCodePoint);
+    if (IsUtf8()) return MapCodePoints(text, [](std::int32_t c) { return FoldCodePoint(c); });
     std::string out(text);
     for (char& c : out)
         c = static_cast<char>(kFoldTable[Byte(c)]);
@@ -538,7 +599,7 @@ std::string LowerFoldStr(std::string_view text) {
 }
 
 std::string LowerStrRus(std::string_view text) {
-    if (IsUtf8()) return MapCodePoints(text, LowerCodePoint);
+    if (IsUtf8()) return MapCodePoints(text, [](std::int32_t c) { return LowerCodePoint(c); });
     std::string out(text);
     for (char& c : out)
         c = LowerCp1251(c);
@@ -546,7 +607,7 @@ std::string LowerStrRus(std::string_view text) {
 }
 
 std::string UpperStrRus(std::string_view text) {
-    if (IsUtf8()) return MapCodePoints(text, UpperCodePoint);
+    if (IsUtf8()) return MapCodePoints(text, [](std::int32_t c) { return UpperCodePoint(c); });
     std::string out(text);
     for (char& c : out)
         c = UpperCp1251(c);
@@ -554,7 +615,7 @@ std::string UpperStrRus(std::string_view text) {
 }
 
 std::string SwitchCaseStr(std::string_view text) {
-    if (IsUtf8()) return MapCodePoints(text, SwitchCodePoint);
+    if (IsUtf8()) return MapCodePoints(text, [](std::int32_t c) { return SwitchCodePoint(c); });
     std::string out(text);
     for (char& c : out)
         c = static_cast<char>(SwitchCaseTable[Byte(c)]);
@@ -645,7 +706,7 @@ std::string CapitalizeFirstLetter(std::string_view text) {
         std::string out(text.substr(0, start));
         out.reserve(text.size());
         AppendUpper(out, text.substr(start, end - start));
-        out += MapCodePoints(text.substr(end), LowerCodePoint);
+        out += MapCodePoints(text.substr(end), [](std::int32_t c) { return LowerCodePoint(c); });
         return out;
     }
     std::string out(text);
@@ -674,13 +735,14 @@ std::string Utf8CapitalizeAfterDelimiters(std::string_view text, std::string_vie
     if (!text.empty() && text[0] == '<') {
         const std::size_t close = text.find('>');
         i = close == std::string_view::npos ? text.size() : close + 1;
-        out = MapCodePoints(text.substr(0, i), LowerCodePoint);
+        out = MapCodePoints(text.substr(0, i), [](std::int32_t c) { return LowerCodePoint(c); });
     }
+    const Cp1251Set isDelimiter(delimiters);
     for (std::size_t end; i < text.size(); i = end) {
         std::int32_t first = 0;
         end = Utf8CharEnd(text, i, &first);
         const std::string_view ch = text.substr(i, end - i);
-        if (first == '.' || InCp1251Set(first, delimiters)) {
+        if (first == '.' || isDelimiter.Contains(first)) {
             afterDelimiter = true;
             out.append(ch);
         } else if (afterDelimiter && !KeepsWaiting(first)) {
@@ -892,11 +954,12 @@ bool IsMostlyUpperCase(std::string_view text, CaseCounts* counts) {
 int CountWideLetters(std::string_view set, std::string_view text) {
     if (set.empty()) set = WideLetters;
     if (IsUtf8()) {
+        const Cp1251Set wide(set);
         int count = 0;
         for (std::size_t i = 0; i < text.size();) {
             std::int32_t first = 0;
             i = Utf8CharEnd(text, i, &first);
-            count += InCp1251Set(first, set);
+            count += wide.Contains(first) ? 1 : 0;
         }
         return count;
     }
