@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_folder.hpp"
 #include "test_support.hpp"
 
 namespace tessaline {
@@ -22,25 +23,7 @@ const std::string T1 = "00:00:01,000 --> 00:00:02,000";
 const std::string T2 = "00:00:03,000 --> 00:00:04,000";
 const std::string kBom = "\xEF\xBB\xBF";
 
-class EncodingCli : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        fs::create_directory(home_);
-        fs::create_directory(work_);
-    }
-    test::ProgramResult Run(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--home", home_.string()});
-        return test::RunProgram(TESSALINE_EXE, std::move(args), work_, root_.path());
-    }
-    void Put(const std::string& name, std::string_view bytes) { WriteFile(work_ / name, bytes); }
-    std::string Get(const std::string& name) {
-        return fs::exists(work_ / name) ? ReadFile(work_ / name) : "(none)";
-    }
-
-    test::TempDir root_;
-    fs::path home_ = root_ / "home";
-    fs::path work_ = root_ / "work";
-};
+using EncodingCli = test::CliFolder;
 
 // A UTF-8 --set value is the Windows-1251 setting; bytes that are no UTF-8 are Windows-1251
 // already; a character Windows-1251 lacks is a usage error that names it.

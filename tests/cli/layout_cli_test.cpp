@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_folder.hpp"
 #include "test_support.hpp"
 
 namespace tessaline {
@@ -28,28 +29,12 @@ const std::string kCut =
     Crlf({"1", T1, "The quick brown fox jumps over", "the lazy dog again and again", "", "2", T2,
           "Nobody expected the night train", "to arrive before sunrise", ""});
 
-class LayoutCli : public ::testing::Test {
+// The program run with --quiet.
+class LayoutCli : public test::CliFolder {
   protected:
-    void SetUp() override {
-        fs::create_directory(home_);
-        fs::create_directory(work_);
-    }
-
     test::ProgramResult Run(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--home", home_.string(), "--quiet"});
-        return test::RunProgram(TESSALINE_EXE, std::move(args), work_, root_.path());
+        return CliFolder::Run(std::move(args), {"--quiet"});
     }
-    void Put(const std::string& name, std::string_view bytes) {
-        fs::create_directories((work_ / name).parent_path());
-        WriteFile(work_ / name, bytes);
-    }
-    std::string Get(const std::string& name) {
-        return fs::exists(work_ / name) ? ReadFile(work_ / name) : "(none)";
-    }
-
-    test::TempDir root_;
-    fs::path home_ = root_ / "home";
-    fs::path work_ = root_ / "work";
 };
 
 TEST_F(LayoutCli, CutToTwoLinesAndTestedTheFilmHasNoWarning) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_folder.hpp"
 #include "test_support.hpp"
 
 namespace tessaline {
@@ -28,33 +29,7 @@ const std::string kFilm = Crlf({"Header", "", "1", T1, "One", "", "", "2", T2, "
                                 "3", T3, "Third", "", "", ""});
 const std::string kFrames = Crlf({"{10}{20}A|B", "{30}{40}C", "{10}{20}Twin"});
 
-class SubtitleCli : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        fs::create_directory(home_);
-        fs::create_directory(work_);
-    }
-    test::ProgramResult Run(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--home", home_.string()});
-        return test::RunProgram(TESSALINE_EXE, std::move(args), work_, root_.path());
-    }
-    void Put(const std::string& name, std::string_view bytes) { WriteFile(work_ / name, bytes); }
-    std::string Get(const std::string& name) {
-        return fs::exists(work_ / name) ? ReadFile(work_ / name) : "(none)";
-    }
-    // The file names in the working folder.
-    std::vector<std::string> Files() {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(work_))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    test::TempDir root_;
-    fs::path home_ = root_ / "home";
-    fs::path work_ = root_ / "work";
-};
+using SubtitleCli = test::CliFolder;
 
 TEST_F(SubtitleCli, ShowPrintsTheTimingAndTheLinesOfTheSubtitleNamed) {
     Put("film.srt", kFilm);
