@@ -51,7 +51,7 @@ class SeparatedText {
     /// Takes a line outside records; false when the text ended before it: the line, and the
     /// number line held before it (Released), are not part of the text.
     bool Feed(std::string_view line) {
-        if (IsTimeText(line)) return false;
+        if (IsTimingLine(line)) return false;
         if (IsBlankLine(line)) {
             TakeHeld();
             return true;
@@ -436,7 +436,7 @@ std::optional<std::string> CheckTiming(SubtitleFormat format, std::string_view t
         if (!valid) return "Not a frame prefix {on}{off}: " + std::string(timing);
         return std::nullopt;
     }
-    bool valid = TimingLineFormat(timing) > 0;
+    bool valid = IsTimingLine(timing);
     try {
         valid = valid && ParseTimingLine(timing, true).has_value();
     } catch (const std::exception&) {

@@ -288,6 +288,69 @@ std::optional<ParsedTiming> ParseCanonicalLine(std::string_view line) {
     return timing;
 }
 
+// The cut texts of a timing line in one of the forms other programs write: one- or two-digit
+// hours, minutes and seconds, "," or "." before the milliseconds, any blanks (or none) around
+// "-->", and after the off-time a tail of display coordinates ("X1:40 X2:600 Y1:20 Y2:50") or
+// one that begins with "<".
+struct DialectTexts {
+    std::string_view onClock;
+    std::string_view onMs;
+    std::string_view offClock;
+    std::string_view offMs;
+    std::string_view tail;
+};
+
+// One time "h:m:s,f" or "h:m:s.f" at `pos` (moved past it); false when the text there is no time.
+bool ScanDialectTime(std::string_view line, std::size_t& pos, std::string_view& clock,
+                     std::string_view& ms) {
+    const std::size_t start = pos;
+    for (int field = 0; field < 3; ++field) {
+        const std::size_t digits = pos;
+        while (pos < line.size() && IsDigit(line[pos]))
+            ++pos;
+        if (pos == digits || pos - digits > 2) return false;
+        if (field < 2) {
+            if (pos >= line.size() || line[pos] != ':') return false;
+            ++pos;
+        }
+    }
+    clock = line.substr(start, pos - start);
+    if (pos >= line.size() || (line[pos] != ',' && line[pos] != '.')) return false;
+    const std::size_t msStart = ++pos;
+    while (pos < line.size() && IsDigit(line[pos]))
+        ++pos;
+    if (pos == msStart) return false;
+    ms = line.substr(msStart, pos - msStart);
+    return true;
+}
+
+std::size_t SkipBlanks(std::string_view line, std::size_t pos) {
+    while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t'))
+        ++pos;
+    return pos;
+}
+
+std::optional<DialectTexts> ScanDialectLine(std::string_view line) {
+    DialectTexts texts;
+    std::size_t pos = SkipBlanks(line, 0);
+    if (!ScanDialectTime(line, pos, texts.onClock, texts.onMs)) return std::nullopt;
+    pos = SkipBlanks(line, pos);
+    if (line.substr(pos, kArrow.size()) != kArrow) return std::nullopt;
+    pos = SkipBlanks(line, pos + kArrow.size());
+    if (!ScanDialectTime(line, pos, texts.offClock, texts.offMs)) return std::nullopt;
+    if (pos == line.size()) return texts;
+    // Whatever follows must be set off by a blank or be a tag, or the last field was no time.
+    if (line[pos] != ' ' && line[pos] != '\t' && line[pos] != '<') return std::nullopt;
+    const std::string_view rest = TrimBlanks(line.substr(SkipBlanks(line, pos)));
+    if (const std::size_t lt = rest.rfind('<'); lt != npos) {
+        texts.tail = rest.substr(lt);
+    } else if (rest.size() > 3 && (rest[0] == 'X' || rest[0] == 'x') && rest[1] == '1' &&
+               rest[2] == ':') {
+        texts.tail = rest;
+    }
+    return texts;
+}
+
 }  // namespace
 
 TimeMs ClockToMs(ClockTime clock, std::uint32_t ms) {
@@ -401,6 +464,22 @@ bool IsTimeText(std::string_view text) {
     return HasClockColons(text) && HasClockFields(text);
 }
 
+bool IsTimingLine(std::string_view line) {
+    return TimingLineFormat(line) > 0 || ScanDialectLine(line).has_value();
+}
+
+bool IsStandardTimingLine(std::string_view line) {
+    if (line.size() < kCanonicalLine.size()) return false;
+    const std::string_view times = line.substr(0, kCanonicalLine.size());
+    const std::string_view rest = line.substr(kCanonicalLine.size());
+    TimeMs value = 0;
+    const char* p = times.data();
+    return p[2] == ':' && p[5] == ':' && p[8] == ',' && times.substr(12, 5) == " --> " &&
+           p[19] == ':' && p[22] == ':' && p[25] == ',' && ReadCanonicalTime(p, value) &&
+           ReadCanonicalTime(p + 17, value) &&
+           (rest.empty() || (rest.size() > 1 && rest[0] == ' ' && rest[1] != ' '));
+}
+
 int TimingLineFormat(std::string_view line) {
     if (!HasClockColons(line)) return 0;
     if (!HasClockFields(line)) return -1;
@@ -421,6 +500,10 @@ void TrimTimeParts(std::string_view& offClock, std::string_view& onMs, std::stri
 
 std::optional<ParsedTiming> ParseTimingLine(std::string_view line, bool pad) {
     if (auto timing = ParseCanonicalLine(line)) return timing;
+    if (const auto texts = ScanDialectLine(line)) {
+        const TimeMs on = TimeFromParts(texts->onClock, texts->onMs, pad);
+        return ParsedTiming{on, TimeFromParts(texts->offClock, texts->offMs, pad), texts->tail};
+    }
     const int kind = TimingLineFormat(line);
     if (kind < 1) return std::nullopt;
 

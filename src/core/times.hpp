@@ -84,6 +84,16 @@ char* WriteTimingLine(char* dest, TimeMs on, TimeMs off);
 /// fields at positions 1, 4 and 7.
 [[nodiscard]] bool IsTimeText(std::string_view text);
 
+/// A SubRip timing line in any form the reader accepts: the four kinds below, and the forms other
+/// programs write (one- or two-digit fields, "." before the milliseconds, any blanks or none
+/// around "-->", display coordinates after the off-time). Never throws; the fields may still be
+/// out of range, which ParseTimingLine reports.
+[[nodiscard]] bool IsTimingLine(std::string_view line);
+
+/// The line is written exactly as the program writes timing lines: hh:mm:ss,mmm --> hh:mm:ss,mmm
+/// with valid fields, optionally followed by one blank and a tail.
+[[nodiscard]] bool IsStandardTimingLine(std::string_view line);
+
 /// Kind of a timing line: 1 = hh:mm:ss,mmm --> hh:mm:ss,mmm, 2 = both with ":" before the
 /// milliseconds, 3 = "," then ":", 4 = ":" then ","; 0 and -1 = not a timing line.
 [[nodiscard]] int TimingLineFormat(std::string_view line);
@@ -98,10 +108,11 @@ struct ParsedTiming {
     std::string_view tail;
 };
 
-/// Parses a timing line of any of the four kinds; nothing when TimingLineFormat rejects the
-/// line. With `pad` (the TimeCorrection setting) short millisecond fields are zero-filled on
-/// the right before they convert. Throws ConversionError for a field that does not convert.
-/// Makes no heap allocation.
+/// Parses a timing line of any form IsTimingLine accepts; nothing for any other line. A tail of
+/// display coordinates is handed back as the tail too, so that a rewritten line keeps it. With
+/// `pad` (the TimeCorrection setting) short millisecond fields are zero-filled on the right before
+/// they convert. Throws ConversionError for a field that does not convert. Makes no heap
+/// allocation.
 [[nodiscard]] std::optional<ParsedTiming> ParseTimingLine(std::string_view line, bool pad);
 
 /// Reads a frames-per-second text with a decimal comma ("23,976"; a point is accepted too).

@@ -5,6 +5,7 @@
 #include "core/paths.hpp"
 #include "files/encoding.hpp"
 #include "files/fs.hpp"
+#include "files/records.hpp"
 #include "files/report_file.hpp"
 
 namespace tessaline {
@@ -62,6 +63,23 @@ FrameRun::FrameRun(LineReader& in, LineWriter* out, Host& host, const FrameSteps
     : in_(in), out_(out), host_(host), steps_(steps), inputPath_(inputPath) {}
 
 FrameRun::~FrameRun() = default;
+
+bool FrameRun::AtEnd() {
+    return shaper_ ? shaper_->AtEnd() : in_.AtEnd();
+}
+
+SubRipShaper& FrameRun::ShapeSubRipRecords() {
+    if (!shaper_) shaper_ = std::make_unique<SubRipShaper>(in_);
+    return *shaper_;
+}
+
+bool FrameRun::ShapedLine(std::string& line) {
+    return shaper_->ReadLine(line);
+}
+
+bool FrameRun::ShapedLine(std::string_view& line) {
+    return shaper_->ReadLine(line);
+}
 
 void FrameRun::SpillReport() {
     // A run without a report of its own keeps its lines for its own use.

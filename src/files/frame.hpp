@@ -58,6 +58,7 @@ enum class RunResult {
 };
 
 class ReportFile;
+class SubRipShaper;
 
 /// What an operation's body works with during one run.
 class FrameRun {
@@ -72,15 +73,21 @@ class FrameRun {
     /// The next input line; false at the end. Lets the host process events once per line.
     bool ReadLine(std::string& line) {
         SpillReportWhenLong();
-        return in_.ReadLine(line);
+        return shaper_ ? ShapedLine(line) : in_.ReadLine(line);
     }
     /// The next input line as a view, valid until the next read (no copy).
     bool ReadLine(std::string_view& line) {
         SpillReportWhenLong();
-        return in_.ReadLine(line);
+        return shaper_ ? ShapedLine(line) : in_.ReadLine(line);
     }
     /// No input line is left.
-    [[nodiscard]] bool AtEnd() { return in_.AtEnd(); }
+    [[nodiscard]] bool AtEnd();
+    /// From here on the input's lines come through a SubRipShaper: every record read with its
+    /// number and after an empty line. For the operations whose line rules would otherwise glue
+    /// records together or take a timing line for text. Call it before the first read.
+    SubRipShaper& ShapeSubRipRecords();
+    /// The shaper, when ShapeSubRipRecords was called.
+    [[nodiscard]] SubRipShaper* shaper() { return shaper_.get(); }
     /// Writes an output line; a run without output has nowhere to write (a programming error).
     void WriteLine(std::string_view line) { out().WriteLine(line); }
 
@@ -133,8 +140,11 @@ class FrameRun {
         if (report_.size() >= kReportLinesInMemory) SpillReport();
     }
     void SpillReport();
+    bool ShapedLine(std::string& line);
+    bool ShapedLine(std::string_view& line);
 
     LineReader& in_;
+    std::unique_ptr<SubRipShaper> shaper_;
     LineWriter* out_;
     Host& host_;
     const FrameSteps& steps_;

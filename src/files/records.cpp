@@ -2,14 +2,117 @@
 
 namespace tessaline {
 
-RecordRead ReadSubtitleRecord(LineReader& in, std::string& current, bool& atRecordStart, bool pad,
+bool SubRipShaper::Pull(std::string& line) {
+    if (aheadCount_ == 0) return in_.ReadLine(line);
+    line.swap(ahead_[aheadStart_]);
+    aheadStart_ = (aheadStart_ + 1) % ahead_.size();
+    --aheadCount_;
+    return true;
+}
+
+bool SubRipShaper::Peek(std::size_t index) {
+    while (aheadCount_ <= index) {
+        if (!in_.ReadLine(ahead_[(aheadStart_ + aheadCount_) % ahead_.size()])) return false;
+        ++aheadCount_;
+    }
+    return true;
+}
+
+bool SubRipShaper::NumberBeforeTiming() {
+    for (std::size_t i = 0; i < kLookAhead && Peek(i); ++i) {
+        const std::string& line = ahead_[(aheadStart_ + i) % ahead_.size()];
+        if (!IsBlankLine(line)) return IsTimingLine(line);
+    }
+    return false;
+}
+
+void SubRipShaper::Add(std::string_view text, Added what, std::int64_t number) {
+    added_[addedCount_++].assign(text);
+    if (note_) note_(what, number);
+}
+
+bool SubRipShaper::GiveAdded(std::string& line) {
+    if (addedNext_ < addedCount_) {
+        line = added_[addedNext_++];
+        atNumber_ = addedNumberLast_ && addedNext_ == addedCount_;
+        atAdded_ = true;
+        return true;
+    }
+    if (holding_) {
+        holding_ = false;
+        line.swap(held_);
+        atNumber_ = heldIsNumber_;
+        return true;
+    }
+    return false;
+}
+
+bool SubRipShaper::ReadLine(std::string& line) {
+    atNumber_ = false;
+    atAdded_ = false;
+    if (GiveAdded(line)) return true;
+    if (!Pull(line)) return false;
+
+    if (IsBlankLine(line)) {
+        // Blank lines between a number and its timing line leave the number in force.
+        if (last_ != Last::Number) last_ = Last::Blank;
+        return true;
+    }
+    const bool afterRecordLine = last_ == Last::Text || last_ == Last::Timing;
+    if (IsTimingLine(line)) {
+        if (last_ == Last::Number) {
+            last_ = Last::Timing;
+            return true;
+        }
+        // A record without its number: one above the last number, after an empty line when
+        // the line before ends a record's text.
+        addedNext_ = addedCount_ = 0;
+        ++lastNumber_;
+        if (afterRecordLine) Add("", Added::EmptyLine, lastNumber_);
+        Add(std::to_string(lastNumber_), Added::Number, lastNumber_);
+        addedNumberLast_ = true;
+        held_.swap(line);
+        holding_ = true;
+        heldIsNumber_ = false;
+        last_ = Last::Timing;
+        return GiveAdded(line);
+    }
+    if (IsNumberStr(line) && NumberBeforeTiming()) {
+        lastNumber_ = StrToIntSafe(line);
+        last_ = Last::Number;
+        if (!afterRecordLine) {
+            atNumber_ = true;
+            return true;
+        }
+        addedNext_ = addedCount_ = 0;
+        Add("", Added::EmptyLine, lastNumber_);
+        addedNumberLast_ = false;
+        held_.swap(line);
+        holding_ = true;
+        heldIsNumber_ = true;
+        return GiveAdded(line);
+    }
+    last_ = Last::Text;
+    return true;
+}
+
+bool SubRipShaper::ReadLine(std::string_view& line) {
+    if (!ReadLine(current_)) return false;
+    line = current_;
+    return true;
+}
+
+bool SubRipShaper::AtEnd() {
+    return addedNext_ == addedCount_ && !holding_ && aheadCount_ == 0 && in_.AtEnd();
+}
+
+RecordRead ReadSubtitleRecord(SubRipShaper& in, std::string& current, bool pad,
                               SubtitleRecord& record) {
     if (!in.ReadLine(current)) return RecordRead::End;
-    // A number line is a record number only at the start of the file or after a blank line;
-    // elsewhere a line of digits is subtitle text.
-    if (!atRecordStart || !IsNumberStr(current)) return RecordRead::Line;
+    // Only a number with a timing line after it starts a record; elsewhere a line of digits is
+    // subtitle text.
+    if (!in.AtRecordNumber()) return RecordRead::Line;
 
-    atRecordStart = false;
     record.lines.clear();
     record.number = StrToIntSafe(current);
     record.lines.push_back(current);
@@ -20,18 +123,13 @@ RecordRead ReadSubtitleRecord(LineReader& in, std::string& current, bool& atReco
     if (!more) return RecordRead::Record;
 
     record.lines.push_back(current);
-    if (current.find("-->") != std::string::npos) {
-        if (const auto timing = ParseTimingLine(current, pad)) {
-            record.on = timing->on;
-            record.off = timing->off;
-        }
+    if (const auto timing = ParseTimingLine(current, pad)) {
+        record.on = timing->on;
+        record.off = timing->off;
     }
     while (in.ReadLine(current)) {
         record.lines.push_back(current);
-        if (IsBlankLine(current)) {
-            atRecordStart = true;
-            break;
-        }
+        if (IsBlankLine(current)) break;
     }
     return RecordRead::Record;
 }

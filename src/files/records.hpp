@@ -3,6 +3,9 @@
 // SubRip records as the operations meet them in a stream of lines: a number line, the timing
 // line, text lines, and an empty line that ends the record.
 
+#include <array>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +19,68 @@ namespace tessaline {
 [[nodiscard]] inline bool IsBlankLine(std::string_view line) {
     return line.empty() || line == " ";
 }
+
+/// Reads the lines of a SubRip file as the record algorithms expect them, whatever the file's
+/// habits: a record starts at a timing line, and a whole-number line right before it (blank lines
+/// between them allowed) is its number. Where a record starts without its number, a number line
+/// is put before its timing line (one above the last number read); where a record starts right
+/// after a text or timing line, an empty line is put before it. Every other line passes as it is.
+/// So a file without numbers, or without the empty line before the next record, reads as a
+/// well-formed one, and no algorithm can take a timing line for text or glue two records.
+class SubRipShaper {
+  public:
+    /// What the shaper put into the lines: the number of the record it did it for.
+    enum class Added { EmptyLine, Number };
+    using Note = std::function<void(Added what, std::int64_t number)>;
+
+    explicit SubRipShaper(LineReader& in) : in_(in) {}
+
+    /// Called for each line the shaper adds (for the operation's report).
+    void SetNote(Note note) { note_ = std::move(note); }
+
+    /// The next line; false at the end of the file.
+    bool ReadLine(std::string& line);
+    /// The next line as a view, valid until the next read.
+    bool ReadLine(std::string_view& line);
+    /// No line is left.
+    [[nodiscard]] bool AtEnd();
+    /// The line last read is a record's number (one of the file's or one the shaper added).
+    [[nodiscard]] bool AtRecordNumber() const { return atNumber_; }
+    /// The line last read is one the shaper added.
+    [[nodiscard]] bool AtAddedLine() const { return atAdded_; }
+
+  private:
+    enum class Last { Start, Blank, Number, Timing, Text };
+    // Blank lines looked past to find the timing line after a number: more would make the
+    // look-ahead grow with the file.
+    static constexpr std::size_t kLookAhead = 16;
+
+    bool Pull(std::string& line);
+    bool Peek(std::size_t index);
+    bool NumberBeforeTiming();
+    void Add(std::string_view text, Added what, std::int64_t number);
+    bool GiveAdded(std::string& line);
+
+    LineReader& in_;
+    Note note_;
+    // Lines read ahead of the one being given out, oldest first.
+    std::array<std::string, kLookAhead + 1> ahead_;
+    std::size_t aheadStart_ = 0;
+    std::size_t aheadCount_ = 0;
+    // Lines the shaper added, given out before the line that made it add them.
+    std::array<std::string, 2> added_;
+    std::size_t addedNext_ = 0;
+    std::size_t addedCount_ = 0;
+    bool addedNumberLast_ = false;
+    std::string held_;  // the line that follows the added ones
+    bool holding_ = false;
+    bool heldIsNumber_ = false;
+    std::string current_;  // the line ReadLine(string_view&) hands out
+    Last last_ = Last::Start;
+    bool atNumber_ = false;
+    bool atAdded_ = false;
+    std::int64_t lastNumber_ = 0;
+};
 
 /// What ReadSubtitleRecord met.
 enum class RecordRead {
@@ -34,13 +99,12 @@ struct SubtitleRecord {
     LineList lines;
 };
 
-/// Reads one line into `current`. When it is a number line and `atRecordStart` is set, reads the
-/// whole record into `record`: the blank lines before the timing line are skipped, the timing
-/// line is parsed (with `pad`, the TimeCorrection setting), the text runs to an empty or
-/// single-blank line, which sets `atRecordStart` again. A record cut short by the end of the
-/// input ends there with `atRecordStart` left false. Throws ConversionError for a timing line
-/// whose fields do not convert.
-RecordRead ReadSubtitleRecord(LineReader& in, std::string& current, bool& atRecordStart, bool pad,
+/// Reads one line into `current`. When it is a record's number, reads the whole record into
+/// `record`: the blank lines before the timing line are skipped, the timing line is parsed (with
+/// `pad`, the TimeCorrection setting), the text runs to an empty or single-blank line. A record
+/// cut short by the end of the input ends there. Throws ConversionError for a timing line whose
+/// fields do not convert.
+RecordRead ReadSubtitleRecord(SubRipShaper& in, std::string& current, bool pad,
                               SubtitleRecord& record);
 
 /// Copies a record line list: when `source` holds a line, `destination` becomes its copy; an

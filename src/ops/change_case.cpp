@@ -133,12 +133,12 @@ RunResult ConvertFileCase(const std::string& path, CaseMode mode, bool upBracket
             out.WriteLine(CaseTransformText(line, mode, upBrackets, flags));
             if (mode == CaseMode::Normalize) {
                 // The timing line before a subtitle's text starts a sentence.
-                flags.afterTime = IsTimeText(line);
+                flags.afterTime = IsTimingLine(line);
                 if (flags.afterTime) flags.afterDelimiter = true;
             } else if (mode == CaseMode::LineFirst && !(flags.afterTime && IsBracketLine(line))) {
                 // A line that is only "(...)" right after the timing line leaves the next line
                 // the subtitle's first.
-                flags.afterTime = IsTimeText(line);
+                flags.afterTime = IsTimingLine(line);
             }
         }
         out.Close();

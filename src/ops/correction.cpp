@@ -29,6 +29,19 @@ constexpr std::string_view kSpaceLineInserted = " = Insert Space-Line! (between 
 constexpr std::string_view kSpaceBeforeBarRemoved = " = Remove Space from End-of-Line(s)!";
 constexpr std::string_view kSpaceAfterBarRemoved = " = Remove Space from Begin-of-Line(s)!";
 constexpr std::string_view kStatusKey = "Number of subtitle = ";
+constexpr std::string_view kNumberInserted = " = Insert Subtitle Number!";
+constexpr std::string_view kNumberJump = " = Wrong Subtitle Number ";
+constexpr std::string_view kNumberJumpEnd = "! Renumbered";
+
+// The kind of timing line (see TimingLineFormat) with one more: 5 for a line in a form other
+// programs write ("00:00:02.820 --> 00:00:04.860", one-digit fields), rebuilt like kinds 2 to 4.
+constexpr int kOtherTimingForm = 5;
+
+int TimingKind(std::string_view line) {
+    const int kind = TimingLineFormat(line);
+    if (kind != 0) return kind;
+    return IsTimingLine(line) ? kOtherTimingForm : 0;
+}
 
 void Report(LineList& report, std::string_view key, std::string_view message) {
     std::string& line = report.emplace_back();
@@ -98,7 +111,7 @@ bool HyphenWithTwoSpaces(std::string_view line) {
 
 /// hh:mm:ss,mmm --> hh:mm:ss,mmm with every field in its range and nothing after it: the form
 /// that rebuilding a timing line writes, so rebuilding it would give the same line.
-bool IsStandardTimingLine(std::string_view line) {
+bool IsRebuiltForm(std::string_view line) {
     constexpr std::string_view kForm = "00:00:00,000 --> 00:00:00,000";  // 0 stands for a digit
     if (line.size() != kForm.size()) return false;
     // No branch per character: the line is checked whole, as most timing lines pass.
@@ -159,7 +172,7 @@ class RecordBuffer {
 class SubRipCorrection {
   public:
     SubRipCorrection(FrameRun& run, const CorrectionParams& params)
-        : run_(run), params_(params), report_(run.report()) {}
+        : run_(run), params_(params), report_(run.report()), shaper_(run.ShapeSubRipRecords()) {}
 
     void Run() {
         if (FindFirstRecord()) MainLoop(StartFirstRecord());
@@ -170,7 +183,11 @@ class SubRipCorrection {
     /// The next line as read; false at the end of the input.
     bool ReadRaw(std::string& line) {
         std::string_view view;
-        if (!run_.ReadLine(view)) return false;
+        do {
+            if (!run_.ReadLine(view)) return false;
+            // The empty line the shaper puts before a record that follows text directly: the
+            // correction writes and reports that line itself when it finishes the record.
+        } while (shaper_.AtAddedLine() && !shaper_.AtRecordNumber());
         // Within the capacity the line already has, a plain copy (assign checks for overlap).
         line.resize(view.size());
         std::memcpy(line.data(), view.data(), view.size());
@@ -208,7 +225,7 @@ class SubRipCorrection {
     bool FindFirstRecord() {
         const std::string key = KeyPlus(1);
         while (ReadClean(line_, key)) {
-            if (IsNumberStr(line_)) return true;
+            if (shaper_.AtRecordNumber()) return true;
             if (!IsBlankLine(line_)) run_.WriteLine(line_);
         }
         return false;
@@ -217,7 +234,9 @@ class SubRipCorrection {
     /// The first record's number and timing line. True when line_ holds a line read after the
     /// number that is no timing line: the main loop takes it as the record's first line.
     bool StartFirstRecord() {
+        const bool added = shaper_.AtAddedLine();
         SetKey(line_, StrToIntSafe(line_));
+        if (added) Report(report_, key_, kNumberInserted);
         buffer_.Take(line_);
         afterTiming_ = false;
         noText_ = true;
@@ -227,7 +246,7 @@ class SubRipCorrection {
         // The timing line is taken as read; blank lines before it go without a report.
         while (ReadRaw(line_)) {
             if (IsBlankLine(line_)) continue;
-            const int kind = TimingLineFormat(line_);
+            const int kind = TimingKind(line_);
             // Taken as the timing line, text after the first number would be dropped with the
             // record as having no text.
             if (kind == 0) return true;
@@ -242,8 +261,13 @@ class SubRipCorrection {
     /// The record's timing line: rebuilt in the standard form when TimeCorrection is on and the
     /// line is one of the four kinds, else as it is.
     std::string& TimingLineOf(std::string& line, int kind) {
-        if (!params_.timeCorrection || kind < 1 || IsStandardTimingLine(line)) return line;
-        const auto timing = ParseTimingLine(line, true);
+        // A form other programs write is rebuilt whatever the setting: most readers want the
+        // standard form. Its short millisecond fields follow the setting.
+        if (kind < 1 || (!params_.timeCorrection && kind != kOtherTimingForm) ||
+            IsRebuiltForm(line)) {
+            return line;
+        }
+        const auto timing = ParseTimingLine(line, params_.timeCorrection);
         timing_.clear();
         AppendTimingLine(timing_, timing->on, timing->off);
         if (!timing->tail.empty()) {
@@ -272,7 +296,9 @@ class SubRipCorrection {
                 continue;
             }
             if (blanks_ > 0) ReportBlankLines();
-            if (std::int32_t number = 0; StartsRecord(line_, number)) {
+            if (shaper_.AtRecordNumber()) {
+                if (!NewRecord(RecordNumber())) return;
+            } else if (std::int32_t number = 0; StartsRecord(line_, number)) {
                 if (!NewRecord(number)) return;
             } else {
                 buffer_.Take(line_);
@@ -315,6 +341,25 @@ class SubRipCorrection {
                line.size() >= key_.size() && line.size() <= key_.size() + 1;
     }
 
+    /// The number of the record whose number line (one with a timing line after it) is in line_.
+    /// A number the shaper added, or one that breaks the numbering, becomes the next number
+    /// and is reported: the record is a subtitle whatever its number says.
+    std::int32_t RecordNumber() {
+        const std::int64_t next = keyValue_ + 1;
+        if (shaper_.AtAddedLine()) {
+            line_ = std::to_string(next);
+            Report(report_, line_, kNumberInserted);
+            return static_cast<std::int32_t>(next);
+        }
+        std::int32_t value = 0;
+        if (StartsRecord(line_, value)) return value;
+        std::string message(kNumberJump);
+        message.append(line_).append(kNumberJumpEnd);
+        line_ = std::to_string(next);
+        Report(report_, line_, message);
+        return static_cast<std::int32_t>(next);
+    }
+
     /// The number line in line_ starts a record. False when the input ended after it.
     bool NewRecord(std::int32_t number) {
         if (static_cast<std::int64_t>(RecordLines()) > std::int64_t{params_.maxLines} + 5) {
@@ -336,7 +381,7 @@ class SubRipCorrection {
             heldLast_ = true;
             return false;
         }
-        const int kind = TimingLineFormat(line_);
+        const int kind = TimingKind(line_);
         if (kind == 0) {
             // No timing line: the number was text of the current record after all. Both lines
             // count as its text, so that the record is not dropped as empty.
@@ -469,6 +514,7 @@ class SubRipCorrection {
     FrameRun& run_;
     const CorrectionParams& params_;
     LineList& report_;
+    SubRipShaper& shaper_;
     std::string key_ = "0";
     std::int64_t keyValue_ = 0;
     RecordBuffer buffer_;

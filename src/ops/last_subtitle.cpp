@@ -32,8 +32,10 @@ LineList TextLines(std::string_view text) {
 void AddLastSrt(FrameRun& run, const AddLastSubtitleParams& params, const LineList& text) {
     const TimeMs gap = ClockToMs(ClockFromText(params.gap), 0);
     const TimeMs duration = ClockToMs(ClockFromText(params.duration), 0);
+    // Records are known by their timing lines, whatever the file's habits with numbers and
+    // empty lines: the number given is one above the last subtitle's.
+    SubRipShaper& records = run.ShapeSubRipRecords();
     std::string_view line;
-    bool atRecordStart = true;
     bool timingDue = false;  // the line after a record's number
     bool lastBlank = true;
     std::int64_t lastNumber = 0;
@@ -41,18 +43,14 @@ void AddLastSrt(FrameRun& run, const AddLastSubtitleParams& params, const LineLi
     while (run.ReadLine(line)) {
         run.WriteLine(line);
         lastBlank = IsBlankLine(line);
-        if (lastBlank) {
-            atRecordStart = true;
-            continue;
-        }
+        if (lastBlank) continue;
         // Only a number that starts a record counts: a text line of digits ("1984") is text.
-        if (atRecordStart && IsNumberStr(line)) {
+        if (records.AtRecordNumber()) {
             lastNumber = StrToIntSafe(line);
-            atRecordStart = false;
             timingDue = true;
             continue;
         }
-        if (timingDue && line.find("-->") != npos && IsTimeText(line)) {
+        if (timingDue && IsTimingLine(line)) {
             if (const auto timing = ParseTimingLine(line, params.timeCorrection)) {
                 lastOff = timing->off;
             }
@@ -103,16 +101,13 @@ void DelLastSrt(FrameRun& run) {
     // One subtitle is held until the next one starts: the one held at the end is the last.
     LineList held;
     bool holdingSubtitle = false;  // false while the lines before the first subtitle are held
-    bool atRecordStart = true;
+    SubRipShaper& records = run.ShapeSubRipRecords();
     std::string line;
     while (run.ReadLine(line)) {
-        if (atRecordStart && IsNumberStr(line)) {
+        if (records.AtRecordNumber()) {
             WriteTidied(run, held);
             held.clear();
             holdingSubtitle = true;
-            atRecordStart = false;
-        } else if (IsBlankLine(line)) {
-            atRecordStart = true;
         }
         held.push_back(line);
     }
@@ -148,16 +143,15 @@ constexpr std::string_view kTimeNotCorrected =
 void TimeCorrectionSrt(FrameRun& run, const SubtitleTimeCorrectionParams& params) {
     std::string_view line;
     std::string number;  // the number line of the current subtitle
-    bool atRecordStart = true;
+    SubRipShaper& records = run.ShapeSubRipRecords();
     bool inText = false;                      // after a timing line, up to the next empty line
     std::optional<std::int64_t> previousOff;  // none before the first subtitle
     while (run.ReadLine(line)) {
         if (IsBlankLine(line)) {
-            atRecordStart = true;
             inText = false;
-        } else if (atRecordStart && IsNumberStr(line)) {
+        } else if (records.AtRecordNumber()) {
             number.assign(line);
-            atRecordStart = false;
+            inText = false;
         } else if (!inText && line.find("-->") != npos) {
             if (const auto timing = ParseTimingLine(line, params.timeCorrection)) {
                 inText = true;

@@ -14,6 +14,7 @@
 
 #include "core/strings.hpp"
 #include "files/frame.hpp"
+#include "files/records.hpp"
 
 namespace tessaline {
 
@@ -68,12 +69,15 @@ struct LayoutRecord {
 /// Reads a SubRip file record by record, handing on the lines outside records one by one.
 ///
 /// A record starts at a number line at the start of the file or after a blank line, when the
-/// next line that is not blank holds "-->". Its text runs to an empty line. A line of one space
-/// ends it too when an empty line, a number line or the end of the input follows; otherwise it
-/// is a text line: the padding that "Subtitles To Bottom" puts above a short subtitle.
+/// next line that is not blank holds "-->" (the shaper sees that a record always does). Its text
+/// runs to an empty line. A line of one space ends it too when an empty line, a number line or the
+/// end of the input follows; otherwise it is a text line: the padding that "Subtitles To Bottom"
+/// puts above a short subtitle.
 class LayoutReader {
   public:
-    explicit LayoutReader(FrameRun& run) : run_(run) {}
+    /// The run's lines come through a SubRipShaper from here on, so that every record starts
+    /// after an empty line with its number.
+    explicit LayoutReader(FrameRun& run) : run_(run) { run.ShapeSubRipRecords(); }
 
     /// Passed: a record of more than kMostRecordLines text lines, copied through as it was
     /// (EachRecord with copyOtherLines) or skipped, never held.

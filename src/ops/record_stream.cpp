@@ -31,7 +31,7 @@ bool RecordStream::Next(StreamRecord& rec) {
     rec.record.on = kNoTime;
     rec.record.off = kNoTime;
     for (;;) {
-        switch (ReadSubtitleRecord(in_, current_, atRecordStart_, pad_, rec.record)) {
+        switch (ReadSubtitleRecord(in_, current_, pad_, rec.record)) {
             case RecordRead::End:
                 rec.timed = false;
                 return false;

@@ -58,9 +58,8 @@ class RecordStream {
     bool Next(StreamRecord& rec);
 
   private:
-    LineReader& in_;
+    SubRipShaper in_;
     bool pad_;
-    bool atRecordStart_ = true;
     std::string current_;
 };
 

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "core/errors.hpp"
+#include "core/paths.hpp"
 #include "core/times.hpp"
 #include "files/records.hpp"
 #include "ops/controls.hpp"
@@ -28,10 +29,12 @@ RunResult OffsetCount(const std::string& input, const std::string& output,
         if (params.offset < kMin || params.offset > kMax) {
             refuse(std::to_string(params.offset), "is not a valid number offset");
         }
+        // In a SubRip file only the subtitles' numbers move: a line "1984" of text stays.
+        SubRipShaper* records = LowerExtOf(input) == "srt" ? &run.ShapeSubRipRecords() : nullptr;
         std::string_view line;
         char digits[24];
         while (run.ReadLine(line)) {
-            if (!IsNumberStr(line)) {
+            if (!IsNumberStr(line) || (records != nullptr && !records->AtRecordNumber())) {
                 run.WriteLine(line);
                 continue;
             }
@@ -51,11 +54,16 @@ RunResult OffsetReCount(const std::string& input, const std::string& output,
     const FrameRequest request{
         .input = input, .output = output, .steps = {.interactive = params.interactive}};
     return RunInFrame(request, host, [&](FrameRun& run) {
+        // A SubRip file's records are known by their timing lines: a subtitle without its
+        // number gets one, and a line "1984" of text is left alone.
+        SubRipShaper* records = LowerExtOf(input) == "srt" ? &run.ShapeSubRipRecords() : nullptr;
         std::string_view line;
         long counter = 0;
         bool atRecordStart = true;
         while (run.ReadLine(line)) {
-            if (atRecordStart && IsNumberStr(line)) {
+            const bool number =
+                records != nullptr ? records->AtRecordNumber() : atRecordStart && IsNumberStr(line);
+            if (number) {
                 atRecordStart = false;
                 run.WriteLine(std::to_string(++counter));
             } else {

@@ -20,10 +20,6 @@ FrameSteps LogSteps(bool interactive) {
             .summaryText = "LOG Strings"};
 }
 
-bool IsTimingLine(std::string_view line) {
-    return line.find("-->") != std::string_view::npos && IsTimeText(line);
-}
-
 void WriteTrackLine(LineWriter& track, long position, long count) {
     track.WriteLine(std::to_string(position) + "=" + std::to_string(count));
 }

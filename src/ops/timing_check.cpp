@@ -43,6 +43,8 @@ void TestTimes(FrameRun& run, const TimeTestParams& p, ReportFile& report) {
     long shortCount = 0;
     long wrongCount = 0;
 
+    // A subtitle without its number is named by the number the shaper gives it.
+    run.ShapeSubRipRecords();
     std::string_view line;
     while (run.ReadLine(line)) {
         if (IsNumberStr(line)) {
@@ -50,7 +52,10 @@ void TestTimes(FrameRun& run, const TimeTestParams& p, ReportFile& report) {
             continue;
         }
         if (line.find("-->") == std::string_view::npos) continue;
-        const int kind = TimingLineFormat(line);
+        int kind = TimingLineFormat(line);
+        // A form other programs write ("00:00:02.820", one-digit fields) is read, and reported
+        // as a line to correct like the other forms.
+        if (kind == 0 && IsTimingLine(line)) kind = 2;
         if (kind < 1) continue;
         if (kind > 1) {
             report.Add({reference, FormatMessage(kind)});

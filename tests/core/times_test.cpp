@@ -71,7 +71,18 @@ TEST(Times, ParseTimingLineReadsEveryKindWithAndWithoutPadding) {
         {"00:00:01,000 --> 00:00:02,000 <x1>", true, 1000, 2000, "<x1>"},
         {"00:00:01,000 --> 00:00:02,500 <a,b>", true, 1000, 2500, "<a,b>"},
         {"00:00:01:000 --> 00:00:02:500 <i>", true, 1000, 2500, "<i>"},
-        {"00:00:01,000 --> 00:00:02,000  X1:100 X2:200", true, 1000, 2000, ""},
+        // Display coordinates are handed back as the tail, so that a rewritten line keeps them.
+        {"00:00:01,000 --> 00:00:02,000  X1:100 X2:200", true, 1000, 2000, "X1:100 X2:200"},
+        // Forms other programs write.
+        {"00:00:02.820 --> 00:00:04.860", true, 2820, 4860, ""},
+        {"0:0:2,82-->0:0:4.8", true, 2820, 4800, ""},
+        {"0:0:2,82-->0:0:4.8", false, 2082, 4008, ""},
+        {"  00:00:01.000   -->\t00:00:02.000  ", true, 1000, 2000, ""},
+        {"00:00:01,000 --> 00:00:02.000", true, 1000, 2000, ""},
+        {"1:02:03.004 --> 1:02:04.005 x1:1 X2:2 Y1:3 Y2:4", true, 3'723'004, 3'724'005,
+         "x1:1 X2:2 Y1:3 Y2:4"},
+        {"00:00:01.000 --> 00:00:02.000 <i>", true, 1000, 2000, "<i>"},
+        {"00:00:01.000 --> 00:00:02.000 junk", true, 1000, 2000, ""},
         {"00:00:01,000 --> 00:00:02,5 ", false, 1000, 2005, ""},
         {"23:59:59,999 --> 23:59:59,999", true, 86'399'999, 86'399'999, ""},
     };
@@ -91,12 +102,42 @@ TEST(Times, ParseTimingLineReadsEveryKindWithAndWithoutPadding) {
     EXPECT_FALSE(ParseTimingLine("Hello", true));
 }
 
+TEST(Times, TimingLinesInEveryFormAreKnownAndOnlyTheWrittenOneIsStandard) {
+    const std::tuple<const char*, bool, bool> cases[] = {
+        // line, IsTimingLine, IsStandardTimingLine
+        {"00:00:01,000 --> 00:00:02,000", true, true},
+        {"00:00:01,000 --> 00:00:02,000 <i>", true, true},
+        {"00:00:01,000 --> 00:00:02,000 X1:1 X2:2 Y1:3 Y2:4", true, true},
+        {"00:00:01,000 --> 00:00:02,000 ", true, false},
+        {"00:00:01,000 --> 00:00:02,000  <i>", true, false},
+        {"00:00:01.000 --> 00:00:02.000", true, false},
+        {"0:00:01,000 --> 0:00:02,000", true, false},
+        {"00:00:01,000-->00:00:02,000", true, false},
+        {"00:00:01:000 --> 00:00:02:000", true, false},
+        {"00:00:01,5 --> 00:00:02,500", true, false},
+        {"24:00:00,000 --> 24:00:01,000", true, false},
+        {"Meet at 10:30 --> there", false, false},
+        {"1:2:3 --> 4:5:6", false, false},
+        {"100:00:01.000 --> 00:00:02.000", false, false},
+        {"00:00:01.000 --> 00:00:02.000x", false, false},
+        {"00:00:01.000 -> 00:00:02.000", false, false},
+        {"1", false, false},
+        {"", false, false},
+    };
+    for (const auto& [line, timing, standard] : cases) {
+        EXPECT_EQ(IsTimingLine(line), timing) << line;
+        EXPECT_EQ(IsStandardTimingLine(line), standard) << line;
+    }
+}
+
 TEST(Times, BadFieldsThrowConversionError) {
     const std::pair<const char*, bool> lines[] = {
         {"25:00:00,000 --> 25:00:01,000", true}, {"00:60:00,000 --> 00:00:01,000", true},
         {"00:00:01,000 --> 00:00:02,-50", true}, {"00:00:01,000 --> 00:00:02,-5", false},
         {"00:00:01,0a0 --> 00:00:02,000", true}, {"00:00:01, --> 00:00:02,000", false},
         {"+1:-2:03,000 --> 00:00:04,000", true}, {"00:00:01,000 -- 00:00:02,000", true},
+        {"0:75:00.000 --> 0:0:1.000", true},     {"24:00:00.000 --> 24:00:01.000", false},
+        {"00:00:60,000 --> 00:00:61,000", true},
     };
     for (const auto& [line, pad] : lines) {
         EXPECT_THROW((void)ParseTimingLine(line, pad), ConversionError) << line;

@@ -13,16 +13,18 @@ using test::TempDir;
 using test::WriteFile;
 
 // Every call of ReadSubtitleRecord until the end, one text per call:
-// "R number on-off [line|line|...] start" for a record, "L line" for a plain line.
-std::vector<std::string> Walk(const std::string& bytes, bool pad, bool atRecordStart = true) {
+// "R number on-off [line|line|...]" for a record, "L line" for a plain line.
+std::vector<std::string> Walk(const std::string& bytes, bool pad) {
     TempDir dir;
     WriteFile(dir / "in.srt", bytes);
     LineReader in(dir / "in.srt");
+    SubRipShaper shaper(in);
     std::string current;
     SubtitleRecord record;
     std::vector<std::string> calls;
     for (;;) {
-        const RecordRead read = ReadSubtitleRecord(in, current, atRecordStart, pad, record);
+        record.on = record.off = 0;
+        const RecordRead read = ReadSubtitleRecord(shaper, current, pad, record);
         if (read == RecordRead::End) break;
         if (read == RecordRead::Line) {
             calls.push_back("L " + current);
@@ -32,7 +34,7 @@ std::vector<std::string> Walk(const std::string& bytes, bool pad, bool atRecordS
                            "-" + std::to_string(record.off) + " [";
         for (std::size_t i = 0; i < record.lines.size(); ++i)
             text += (i == 0 ? "" : "|") + record.lines[i];
-        calls.push_back(text + "] " + (atRecordStart ? "start" : "inside"));
+        calls.push_back(text + "]");
     }
     return calls;
 }
@@ -46,30 +48,64 @@ TEST(ReadSubtitleRecord, ReadsTheRecordShapes) {
     const struct {
         std::string_view what;
         std::string bytes;
-        bool atRecordStart;
         V calls;
     } cases[] = {
         // clang-format off
-        {"blank lines before the timing line are dropped", Crlf({"1", "", " ", kT1, "Hi", "", "2", kT2, "Yo", " "}), true,
-         {"R 1 1000-2000 [1|" + t1 + "|Hi|] start", "R 2 3000-4000 [2|" + t2 + "|Yo| ] start"}},
-        {"the last record ends at the end of the file", Crlf({"1", kT1, "Hi", "", "2", kT2, "Yo"}), true,
-         {"R 1 1000-2000 [1|" + t1 + "|Hi|] start", "R 2 3000-4000 [2|" + t2 + "|Yo] inside"}},
-        {"a line of digits inside a record is text", Crlf({"1", kT1, "2012", "7", "", "8", kT2}), true,
-         {"R 1 1000-2000 [1|" + t1 + "|2012|7|] start", "R 8 3000-4000 [8|" + t2 + "] inside"}},
-        {"a number line needs the record start", Crlf({"5", "Hi", ""}), false, {"L 5", "L Hi", "L "}},
-        {"lines before the first record", Crlf({"Title", "", "3", kT1, "x"}), true,
-         {"L Title", "L ", "R 3 1000-2000 [3|" + t1 + "|x] inside"}},
-        {"a number cut short by the end", Crlf({"4", "", ""}), true, {"R 4 0-0 [4] inside"}},
-        {"an empty file", "", true, {}},
+        {"blank lines before the timing line are dropped", Crlf({"1", "", " ", kT1, "Hi", "", "2", kT2, "Yo", " "}),
+         {"R 1 1000-2000 [1|" + t1 + "|Hi|]", "R 2 3000-4000 [2|" + t2 + "|Yo| ]"}},
+        {"the last record ends at the end of the file", Crlf({"1", kT1, "Hi", "", "2", kT2, "Yo"}),
+         {"R 1 1000-2000 [1|" + t1 + "|Hi|]", "R 2 3000-4000 [2|" + t2 + "|Yo]"}},
+        {"a line of digits inside a record is text", Crlf({"1", kT1, "2012", "7", "", "8", kT2}),
+         {"R 1 1000-2000 [1|" + t1 + "|2012|7|]", "R 8 3000-4000 [8|" + t2 + "]"}},
+        {"a number without a timing line after it is text", Crlf({"5", "Hi", ""}), {"L 5", "L Hi", "L "}},
+        {"lines before the first record", Crlf({"Title", "", "3", kT1, "x"}),
+         {"L Title", "L ", "R 3 1000-2000 [3|" + t1 + "|x]"}},
+        {"a number with only blank lines after it", Crlf({"4", "", ""}), {"L 4", "L ", "L "}},
+        {"an empty file", "", {}},
+        {"records without numbers get the next ones", Crlf({kT1, "Hi", "", kT2, "Yo", ""}),
+         {"R 1 1000-2000 [1|" + t1 + "|Hi|]", "R 2 3000-4000 [2|" + t2 + "|Yo|]"}},
+        {"no empty line before the next number", Crlf({"1", kT1, "A", "2", kT2, "B"}),
+         {"R 1 1000-2000 [1|" + t1 + "|A|]", "R 2 3000-4000 [2|" + t2 + "|B]"}},
+        {"a timing line right after text", Crlf({"1", kT1, "A", kT2, "B"}),
+         {"R 1 1000-2000 [1|" + t1 + "|A|]", "R 2 3000-4000 [2|" + t2 + "|B]"}},
+        {"a number out of sequence still starts a record", Crlf({"1", kT1, "A", "15", kT2, "B"}),
+         {"R 1 1000-2000 [1|" + t1 + "|A|]", "R 15 3000-4000 [15|" + t2 + "|B]"}},
+        {"dot timings", Crlf({"1", "00:00:01.000 --> 00:00:02.5", "x"}),
+         {"R 1 1000-2500 [1|00:00:01.000 --> 00:00:02.5|x]"}},
         // clang-format on
     };
     for (const auto& c : cases)
-        EXPECT_EQ(Walk(c.bytes, true, c.atRecordStart), c.calls) << c.what;
+        EXPECT_EQ(Walk(c.bytes, true), c.calls) << c.what;
+}
+
+TEST(SubRipShaper, NotesWhatItAddsWithTheRecordNumber) {
+    TempDir dir;
+    WriteFile(dir / "in.srt", Crlf({"7", std::string(kT1), "A", std::string(kT2), "B", "9",
+                                    std::string(kT1), "C", "", "Text", "1984"}));
+    LineReader in(dir / "in.srt");
+    SubRipShaper shaper(in);
+    std::vector<std::string> notes;
+    shaper.SetNote([&](SubRipShaper::Added what, std::int64_t number) {
+        notes.push_back((what == SubRipShaper::Added::Number ? "number " : "empty ") +
+                        std::to_string(number));
+    });
+    std::vector<std::string> lines;
+    std::string numbers;
+    for (std::string line; shaper.ReadLine(line);) {
+        lines.push_back(line);
+        if (shaper.AtRecordNumber()) numbers += line + (shaper.AtAddedLine() ? "+ " : " ");
+    }
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{"7", std::string(kT1), "A", "", "8", std::string(kT2), "B",
+                                        "", "9", std::string(kT1), "C", "", "Text", "1984"}));
+    EXPECT_EQ(notes, (std::vector<std::string>{"empty 8", "number 8", "empty 9"}));
+    EXPECT_EQ(numbers, "7 8+ 9 ");
+    EXPECT_TRUE(shaper.AtEnd());
 }
 
 TEST(ReadSubtitleRecord, ParsesTheTimingWithTheTimeCorrectionSetting) {
     const std::string bytes = Crlf({"1", "00:00:01,5 --> 00:00:02,50", "x", ""});
-    const std::string lines = " [1|00:00:01,5 --> 00:00:02,50|x|] start";
+    const std::string lines = " [1|00:00:01,5 --> 00:00:02,50|x|]";
     EXPECT_EQ(Walk(bytes, true), std::vector<std::string>{"R 1 1500-2500" + lines});
     EXPECT_EQ(Walk(bytes, false), std::vector<std::string>{"R 1 1005-2050" + lines});
 }
