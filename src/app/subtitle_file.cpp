@@ -87,7 +87,7 @@ class ChangeWriter {
         : run_(run), index_(index), changes_(changes) {}
 
     void WriteSubRip() {
-        LayoutReader reader(run_);
+        LayoutReader reader(run_, LayoutReader::Records::AsWritten);
         LineList dropped;
         std::optional<SeparatedText> separated;
         for (auto item = reader.Next(); item != LayoutReader::Item::End && !failed_;
@@ -241,7 +241,7 @@ SubtitleIndex BuildSubtitleIndex(const std::string& path, SubtitleFormat format,
     const BusyCursor busy(host);
     FileReading reading(path, index.encoding, host);
     if (index.format == SubtitleFormat::SubRip) {
-        LayoutReader reader(reading.run());
+        LayoutReader reader(reading.run(), LayoutReader::Records::AsWritten);
         reader.KeepAtMost(0);  // the index needs no text
         for (auto item = reader.Next(); item != LayoutReader::Item::End; item = reader.Next()) {
             if (item != LayoutReader::Item::Record) continue;
@@ -281,7 +281,7 @@ std::optional<Subtitle> ReadSubtitle(const SubtitleIndex& index, std::size_t i, 
         }
         return subtitle;
     }
-    LayoutReader reader(reading.run());
+    LayoutReader reader(reading.run(), LayoutReader::Records::AsWritten);
     reader.KeepAtMost(kMaxEditedLines);
     if (reader.Next() != LayoutReader::Item::Record) return std::nullopt;
     const LayoutRecord& record = reader.record();
@@ -314,7 +314,7 @@ FileEncoding ForEachSubtitle(const std::string& path, SubtitleFormat format, cha
     FileReading reading(path, encoding, host);
     Subtitle subtitle;
     if (format == SubtitleFormat::SubRip) {
-        LayoutReader reader(reading.run());
+        LayoutReader reader(reading.run(), LayoutReader::Records::AsWritten);
         for (auto item = reader.Next(); item != LayoutReader::Item::End; item = reader.Next()) {
             if (item != LayoutReader::Item::Record) continue;
             subtitle.number = reader.record().number;

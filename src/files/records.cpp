@@ -48,10 +48,27 @@ bool SubRipShaper::GiveAdded(std::string& line) {
 }
 
 bool SubRipShaper::ReadLine(std::string& line) {
+    std::string_view view;
+    if (!ReadLine(view)) return false;
+    line.assign(view);
+    return true;
+}
+
+bool SubRipShaper::ReadLine(std::string_view& line) {
     atNumber_ = false;
     atAdded_ = false;
-    if (GiveAdded(line)) return true;
-    if (!Pull(line)) return false;
+    if (GiveAdded(current_)) {
+        line = current_;
+        return true;
+    }
+    // A line read ahead is given from the shaper's own string; any other is a view into the
+    // reader's buffer, so that a long line is not copied on the way.
+    if (aheadCount_ > 0) {
+        Pull(current_);
+        line = current_;
+    } else if (!in_.ReadLine(line)) {
+        return false;
+    }
 
     if (IsBlankLine(line)) {
         // Blank lines between a number and its timing line leave the number in force.
@@ -66,39 +83,44 @@ bool SubRipShaper::ReadLine(std::string& line) {
         }
         // A record without its number: one above the last number, after an empty line when
         // the line before ends a record's text.
+        held_.assign(line);
+        holding_ = true;
+        heldIsNumber_ = false;
         addedNext_ = addedCount_ = 0;
         ++lastNumber_;
         if (afterRecordLine) Add("", Added::EmptyLine, lastNumber_);
         Add(std::to_string(lastNumber_), Added::Number, lastNumber_);
         addedNumberLast_ = true;
-        held_.swap(line);
-        holding_ = true;
-        heldIsNumber_ = false;
         last_ = Last::Timing;
-        return GiveAdded(line);
+        GiveAdded(current_);
+        line = current_;
+        return true;
     }
-    if (IsNumberStr(line) && NumberBeforeTiming()) {
-        lastNumber_ = StrToIntSafe(line);
-        last_ = Last::Number;
-        if (!afterRecordLine) {
-            atNumber_ = true;
+    if (IsNumberStr(line)) {
+        // Looking ahead may move the reader's buffer under the view.
+        if (line.data() != current_.data()) {
+            current_.assign(line);
+            line = current_;
+        }
+        if (NumberBeforeTiming()) {
+            lastNumber_ = StrToIntSafe(line);
+            last_ = Last::Number;
+            if (!afterRecordLine) {
+                atNumber_ = true;
+                return true;
+            }
+            held_.assign(line);
+            holding_ = true;
+            heldIsNumber_ = true;
+            addedNext_ = addedCount_ = 0;
+            Add("", Added::EmptyLine, lastNumber_);
+            addedNumberLast_ = false;
+            GiveAdded(current_);
+            line = current_;
             return true;
         }
-        addedNext_ = addedCount_ = 0;
-        Add("", Added::EmptyLine, lastNumber_);
-        addedNumberLast_ = false;
-        held_.swap(line);
-        holding_ = true;
-        heldIsNumber_ = true;
-        return GiveAdded(line);
     }
     last_ = Last::Text;
-    return true;
-}
-
-bool SubRipShaper::ReadLine(std::string_view& line) {
-    if (!ReadLine(current_)) return false;
-    line = current_;
     return true;
 }
 

@@ -75,9 +75,15 @@ struct LayoutRecord {
 /// puts above a short subtitle.
 class LayoutReader {
   public:
-    /// The run's lines come through a SubRipShaper from here on, so that every record starts
-    /// after an empty line with its number.
-    explicit LayoutReader(FrameRun& run) : run_(run) { run.ShapeSubRipRecords(); }
+    /// How the records are found: `Shaped`, the run's lines come through a SubRipShaper (every
+    /// record starts after an empty line with its number, added where the file lacks them);
+    /// `AsWritten`, the lines as they stand in the file, for a reader that needs each line's
+    /// place in the file (the editor's index).
+    enum class Records { Shaped, AsWritten };
+
+    explicit LayoutReader(FrameRun& run, Records records = Records::Shaped) : run_(run) {
+        if (records == Records::Shaped) run.ShapeSubRipRecords();
+    }
 
     /// Passed: a record of more than kMostRecordLines text lines, copied through as it was
     /// (EachRecord with copyOtherLines) or skipped, never held.

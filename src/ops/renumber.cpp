@@ -152,10 +152,11 @@ constexpr Trigger kOffsetFrameTriggers[] = {{"btnOffsetFrame"}};
 
 extern const Operation kOffsetCountOperation{
     .command = "offset-count",
-    .summary = "add N to every number line",
+    .summary = "add N to every subtitle number",
     .help =
-        "Adds N (which may be negative) to every line that is a whole number, wherever it\n"
-        "stands.",
+        "Adds N (which may be negative) to every subtitle number. In a SubRip file a\n"
+        "subtitle's number is the whole-number line before its timing line; a line of\n"
+        "digits in the text stays as it is. In other files every whole-number line changes.",
     .options = kOffsetCountOptions,
     .triggers = kOffsetCountTriggers,
     .logText = "[Offset Count] Click",

@@ -28,7 +28,7 @@ struct OffsetFrameParams {
     char closeBracket = FirstChar(DefaultText("CloseBrackets"), '}');
 };
 
-/// Adds the offset to every number line, wherever it stands (a text line of digits too).
+/// Adds the offset to every subtitle number (in a SubRip file a line of digits in the text stays).
 RunResult OffsetCount(const std::string& input, const std::string& output,
                       const OffsetCountParams& params, Host& host);
 

@@ -312,7 +312,8 @@ TEST_F(Cli, RunsAnOperationOnOneFile) {
                                    "00:00:02,000 --> 00:00:03,000", "B", ""});
     const std::string count = Crlf({"1", "00:00:01,000 --> 00:00:02,000", "7", "", "2",
                                     "00:00:03,000 --> 00:00:04,000", "x", ""});
-    const std::string counted = Crlf({"0", "00:00:01,000 --> 00:00:02,000", "6", "", "1",
+    // The text line "7" is no subtitle number and stays.
+    const std::string counted = Crlf({"0", "00:00:01,000 --> 00:00:02,000", "7", "", "1",
                                       "00:00:03,000 --> 00:00:04,000", "x", ""});
     // Blank lines after a number and between records; a text line of digits.
     const std::string numbered = Crlf({"5", "00:00:01,000 --> 00:00:02,000", "2", "", "7", "",

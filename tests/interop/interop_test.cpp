@@ -238,5 +238,48 @@ TEST_F(Interop, SubStationStylesReadBackInFfmpegAsTheSameTags) {
                                                 {11000, 12000, "<u>top</u> line"}});
 }
 
+// Files shaped as other programs write them (dot timings, no numbers, no empty line between
+// subtitles, one-digit fields, display coordinates, overlapping cues, a wrong number, a text line
+// of digits): every command below writes a SubRip file that ffmpeg reads with the subtitles it
+// reads from the input, the texts unchanged unless the command's purpose is to change them.
+TEST_F(Interop, FilesAsOtherProgramsWriteThemKeepEverySubtitleThroughTheCommands) {
+    struct Command {
+        Args args;
+        std::string output;  // the file written; empty: the input, replaced
+        int dropped;         // subtitles the command removes on purpose
+        bool keepsText;      // the texts stay as they were
+    };
+    const std::vector<Command> commands = {
+        {{"correct"}, "film.out", 0, true},
+        {{"recount"}, "film.out", 0, true},
+        {{"offset-time", "00:00:01,000"}, "film.out", 0, true},
+        {{"subtitle-time-correction"}, "film.out", 0, true},
+        {{"delete-last-subtitle"}, "film.out", 1, true},
+        {{"fix-delimiters"}, "film.out", 0, true},
+        {{"to-one-line"}, "film.out", 0, false},
+        {{"set-length"}, "film.out", 0, false},
+        {{"all-in-one"}, "", 0, false},
+    };
+    for (const fs::directory_entry& entry : fs::directory_iterator(test::DataDir() / "dialects")) {
+        if (entry.path().extension() != ".srt") continue;
+        const std::vector<Cue> original = ReadBack(entry.path());
+        ASSERT_FALSE(original.empty()) << entry.path();
+        for (const Command& c : commands) {
+            SCOPED_TRACE(entry.path().filename().string() + ": " + c.args.front());
+            const fs::path dir = root_ / (entry.path().stem().string() + "-" + c.args.front());
+            fs::create_directory(dir);
+            fs::copy_file(entry.path(), dir / "film.srt");
+            const ProgramResult r = Tessaline(c.args + Args{"film.srt"}, dir);
+            ASSERT_EQ(r.status, 0) << r.err;
+            // A command with nothing to change writes nothing.
+            const fs::path written = dir / (c.output.empty() ? "film.srt" : c.output);
+            const std::vector<Cue> got = ReadBack(fs::exists(written) ? written : dir / "film.srt");
+            ASSERT_EQ(got.size() + c.dropped, original.size());
+            for (std::size_t i = 0; c.keepsText && i < got.size(); ++i)
+                EXPECT_EQ(got[i].text, original[i].text) << "cue " << i + 1;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tessaline

@@ -190,8 +190,9 @@ TEST(SubtitlesCorrection, SurvivesOddFiles) {
         {"number line last", Crlf({"1", T1, "One", ""}) + "2", Crlf({"1", T1, "One", "2", "", ""}), Crlf({kChecked})},
         {"number then blank lines", Crlf({"1", T1, "One", "", "2", "", ""}), Crlf({"1", T1, "One", "2", ""}),
          Crlf({"2 = Remove Null-Line(s)! (between Number and Time/Text)", kChecked})},
+        // A number without a timing line after it is text before the first subtitle.
         {"first number without timing", Crlf({"1", "Hello", "", "2", T1, "Two"}),
-         Crlf({"1", "Hello", "", "2", T1, "Two", "", ""}), Crlf({kChecked})},
+         Crlf({"1", "Hello", "2", T1, "Two", "", ""}), Crlf({kChecked})},
         {"number without timing after an empty record", Crlf({"1", T1, "", "2", "Hello", "", "3", T1, "C"}),
          Crlf({"1", T1, "2", "Hello", "", "3", T1, "C", "", ""}), Crlf({"1 = Remove 1 Null-Line(s)! (between Time and Text)", kChecked})},
         {"bare hyphen ends the last record", Crlf({"1", T1, "Text", "-", ""}), Crlf({"1", T1, "Text", "-", ""}),

@@ -89,8 +89,20 @@ TEST(DelLastSubtitle, DropsTheLastSubtitleAndTidiesTheEmptyLines) {
          Crlf({"Header", "1", "00:00:01,000 --> 00:00:02,000", "a", "", "", "2",
                "00:00:03,000 --> 00:00:04,000", "b", "1984", "3", "00:00:05,000 --> 00:00:06,000",
                "c", "", "", ""}),
-         // "1984" and "3" inside subtitle 2 are text; subtitle 2 is the last.
-         Crlf({"Header", "", "1", "00:00:01,000 --> 00:00:02,000", "a", ""})},
+         // Every number with a timing line after it starts a subtitle, empty line or not:
+         // subtitle 3 is the last; "1984" is text of subtitle 2. Each kept subtitle ends with
+         // one empty line.
+         Crlf({"Header", "", "1", "00:00:01,000 --> 00:00:02,000", "a", "", "2",
+               "00:00:03,000 --> 00:00:04,000", "b", "1984", ""})},
+        // The same without numbers: subtitles are known by their timing lines.
+        {"srt", Crlf({"00:00:01,000 --> 00:00:02,000", "a", "00:00:03,000 --> 00:00:04,000", "b"}),
+         Crlf({"1", "00:00:01,000 --> 00:00:02,000", "a", ""})},
+        // A missing closing empty line is added; the doubled one goes.
+        {"srt",
+         Crlf({"1", "00:00:01,000 --> 00:00:02,000", "A", "2", "00:00:03,000 --> 00:00:04,000", "B",
+               "", "", "3", "00:00:05,000 --> 00:00:06,000", "C", ""}),
+         Crlf({"1", "00:00:01,000 --> 00:00:02,000", "A", "", "2", "00:00:03,000 --> 00:00:04,000",
+               "B", ""})},
         {"srt", Crlf({"1", "00:00:01,000 --> 00:00:02,000", "a"}), ""},
         {"srt", Crlf({"no subtitles here"}), Crlf({"no subtitles here", ""})},
         {"sub", Crlf({"{1}{2}a", "", "{3}{4}b", " ", "{5}{6}c", ""}), Crlf({"{1}{2}a", "{3}{4}b"})},
@@ -125,8 +137,11 @@ TEST(SubtitleTimeCorrection, StartsEachSubtitleAfterThePreviousOneEnds) {
         {"inside the previous one", film(first, "00:00:04,500 --> 00:00:05,100"), true, film(first, "00:00:04,500 --> 00:00:05,100"),
          Crlf({"2 = Time Not Corrected: Previous Subtitle Ends Later!!!"})},
         {"ending at the previous end", film(first, "00:00:04,500 --> 00:00:05,200"), false, film(first, "00:00:05,200 --> 00:00:05,200"), ""},
-        // A text line that quotes a timing is text.
-        {"text", Crlf({"1", first, "00:00:01,000 --> 00:00:02,000", ""}), true, Crlf({"1", first, "00:00:01,000 --> 00:00:02,000", ""}), ""},
+        // A timing line always starts a subtitle: one without its number gets the next.
+        {"no number", Crlf({"1", first, "a", "00:00:05,000 --> 00:00:06,000", "b", ""}), true,
+         Crlf({"1", first, "a", "", "2", "00:00:05,201 --> 00:00:06,000", "b", ""}), ""},
+        {"dot timings", Crlf({"1", "00:00:04.000 --> 00:00:05.200", "a", "", "2", "00:00:05.000 --> 00:00:06.000", "b", ""}), true,
+         Crlf({"1", "00:00:04.000 --> 00:00:05.200", "a", "", "2", "00:00:05,201 --> 00:00:06,000", "b", ""}), ""},
         // clang-format on
     };
     for (const auto& c : cases) {
