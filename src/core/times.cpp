@@ -465,6 +465,14 @@ bool IsTimeText(std::string_view text) {
 }
 
 bool IsTimingLine(std::string_view line) {
+    // Runs on every line of a file: the usual timing line is known by its separators, and a
+    // line without "-->" is none (a text line "12:30:45, he said" would pass the kind test).
+    if (line.size() >= kCanonicalLine.size() && IsDigit(line[0]) && line[2] == ':' &&
+        line[5] == ':' && line[8] == ',' && line.substr(12, 5) == " --> " && line[19] == ':' &&
+        line[22] == ':' && line[25] == ',') {
+        return true;
+    }
+    if (line.size() < 17 || line.find(kArrow) == npos) return false;
     return TimingLineFormat(line) > 0 || ScanDialectLine(line).has_value();
 }
 

@@ -75,6 +75,14 @@ bool SubRipShaper::ReadLine(std::string_view& line) {
         if (last_ != Last::Number) last_ = Last::Blank;
         return true;
     }
+    // Nearly every text line begins with a letter or a mark: neither a timing line nor a
+    // number does.
+    const char first = line.front();
+    if (!(first >= '0' && first <= '9') && first != ' ' && first != '\t' && first != '+' &&
+        first != '-') {
+        last_ = Last::Text;
+        return true;
+    }
     const bool afterRecordLine = last_ == Last::Text || last_ == Last::Timing;
     if (IsTimingLine(line)) {
         if (last_ == Last::Number) {

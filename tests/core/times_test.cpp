@@ -117,6 +117,7 @@ TEST(Times, TimingLinesInEveryFormAreKnownAndOnlyTheWrittenOneIsStandard) {
         {"00:00:01,5 --> 00:00:02,500", true, false},
         {"24:00:00,000 --> 24:00:01,000", true, false},
         {"Meet at 10:30 --> there", false, false},
+        {"12:30:45, he said", false, false},
         {"1:2:3 --> 4:5:6", false, false},
         {"100:00:01.000 --> 00:00:02.000", false, false},
         {"00:00:01.000 --> 00:00:02.000x", false, false},
