@@ -1,6 +1,7 @@
 #include "core/strings.hpp"
 
 #include <algorithm>
+#include <cctype>
 #include <limits>
 #include <ranges>
 
@@ -183,6 +184,62 @@ bool IsLineBreak(char c) {
     return c == '\n' || c == '\r';
 }
 
+// Russian typography (and English) puts no space between the punctuation that ends a quotation
+// and the quote or bracket that closes it: «Покажи!», "Стой!", (Да!). The typographic closing
+// quotes are », ” and ’: single bytes in Windows-1251, two or three in UTF-8.
+constexpr std::string_view kClosingQuotes1251 = "\xBB\x94\x92";
+constexpr std::string_view kClosingQuotesUtf8[] = {"\xC2\xBB", "\xE2\x80\x9D", "\xE2\x80\x99"};
+
+bool IsTypographicClosingQuote(std::string_view character) {
+    if (CurrentTextForm() == TextForm::Utf8) {
+        return std::ranges::find(kClosingQuotesUtf8, character) != std::end(kClosingQuotesUtf8);
+    }
+    return character.size() == 1 && InSet(character.front(), kClosingQuotes1251);
+}
+
+/// The character at byte j may begin a word: a letter or a digit, or any character above
+/// ASCII but a closing quote.
+bool BeginsWord(std::string_view text, std::size_t j) {
+    if (j >= text.size()) return false;
+    const auto c = static_cast<unsigned char>(text[j]);
+    if (c < 0x80) return std::isalnum(c) != 0;
+    return !IsTypographicClosingQuote(text.substr(j, CharEnd(text, j) - j));
+}
+
+/// The character at byte j closes a quotation or a bracket: ")", "]", », ”, ’, or a straight
+/// quote that closes one, that is one with an odd number of straight quotes before it on the
+/// line or with no word right after it ('Да,"нет"' opens with its first quote).
+bool ClosesQuotationAt(std::string_view text, std::size_t j) {
+    if (j >= text.size()) return false;
+    const char c = text[j];
+    if (c == ')' || c == ']') return true;
+    if (c == '"') {
+        const auto before = std::count(text.begin(), text.begin() + static_cast<long>(j), '"');
+        return before % 2 == 1 || !BeginsWord(text, j + 1);
+    }
+    return IsTypographicClosingQuote(text.substr(j, CharEnd(text, j) - j));
+}
+
+/// "...", as in "[Роман]...и затем", follows the closing bracket or quote at byte i (next is
+/// the byte after it): the dots are left where they are, with no space put between (one that
+/// stands there stays, see DelSpaceBeforeDelimiters).
+bool DotsAfterClosingMark(std::string_view text, std::size_t i, std::size_t next) {
+    return text.substr(next).starts_with("...") && ClosesQuotationAt(text, i);
+}
+
+/// The text ends with a closing bracket or quote (a straight quote counts: a space follows it
+/// where this is asked).
+bool EndsWithClosingMark(std::string_view text) {
+    if (text.empty()) return false;
+    const char c = text.back();
+    if (c == ')' || c == ']' || c == '"') return true;
+    if (CurrentTextForm() == TextForm::Utf8) {
+        return std::ranges::any_of(kClosingQuotesUtf8,
+                                   [text](std::string_view q) { return text.ends_with(q); });
+    }
+    return InSet(c, kClosingQuotes1251);
+}
+
 // The delimiter routines in UTF-8: the same rules over characters, the delimiter and follower
 // sets read as InCharSet does. Positions are counted in characters, so that "at the last two
 // positions" and "the character before" mean what they mean for a Windows-1251 line.
@@ -199,7 +256,8 @@ std::string Utf8AddSpaceAfterDelimiters(std::string_view text, std::string_view 
             continue;
         }
         const char next = text[end];
-        if (next != ' ' && next != '.' && !IsLineBreak(next) && !InCharSet(text, end, delimiters)) {
+        if (next != ' ' && next != '.' && !IsLineBreak(next) && !InCharSet(text, end, delimiters) &&
+            !ClosesQuotationAt(text, end)) {
             out += ' ';
         }
     }
@@ -234,7 +292,10 @@ std::string Utf8AddSpaceAfterDelimitersEx(std::string_view text, std::string_vie
             if (position > 2 && (twoAgo == ' ' || twoAgo == '.')) continue;  // "A.B."
             if (twoFollow && IsDigit(before) && IsDigit(next)) continue;     // 3,14
         }
-        if (next != ' ' && !IsLineBreak(next) && !InCharSet(text, end, followers)) out += ' ';
+        if (next != ' ' && !IsLineBreak(next) && !InCharSet(text, end, followers) &&
+            !ClosesQuotationAt(text, end) && !DotsAfterClosingMark(text, i, end)) {
+            out += ' ';
+        }
     }
     return out;
 }
@@ -251,7 +312,7 @@ std::string AddSpaceAfterDelimiters(std::string_view text, std::string_view deli
         if (!InSet(text[i], delimiters) || i + 2 >= text.size()) continue;
         const char next = text[i + 1];
         if (next != ' ' && next != '.' && next != '\n' && next != '\r' &&
-            !InSet(next, delimiters)) {
+            !InSet(next, delimiters) && !ClosesQuotationAt(text, i + 1)) {
             out += ' ';
         }
     }
@@ -295,7 +356,10 @@ std::string AddSpaceAfterDelimitersEx(std::string_view text, std::string_view de
             if (i + 1 < length && IsDigit(at(i - 1)) && IsDigit(at(i + 1))) continue;  // 3,14
         }
         const char next = at(i + 1);
-        if (next != ' ' && next != '\n' && next != '\r' && !InSet(next, followers)) out += ' ';
+        if (next != ' ' && next != '\n' && next != '\r' && !InSet(next, followers) &&
+            !ClosesQuotationAt(text, i) && !DotsAfterClosingMark(text, i - 1, i)) {
+            out += ' ';
+        }
     }
     return out;
 }
@@ -308,7 +372,11 @@ std::string DelSpaceBeforeDelimiters(std::string_view text, std::string_view del
     const bool utf8 = CurrentTextForm() == TextForm::Utf8;
     for (std::size_t i = 0; i + 1 < text.size(); ++i) {
         const char next = text[i + 1];
-        if (text[i] == ' ' &&
+        // "[Роман] ...и затем": the space between a speaker's label (or a quotation) and the
+        // dots that begin the next words belongs there.
+        const bool keptBeforeDots =
+            next == '.' && text.substr(i + 1).starts_with("...") && EndsWithClosingMark(out);
+        if (text[i] == ' ' && !keptBeforeDots &&
             (next == ' ' || next == '.' || next == '\n' || next == '\r' ||
              (utf8 ? InCharSet(text, i + 1, delimiters) : InSet(next, delimiters)))) {
             continue;
