@@ -6,6 +6,7 @@
 #include <ranges>
 
 #include "core/chars.hpp"
+#include "core/tags.hpp"
 #include "core/text_form.hpp"
 
 namespace tessaline {
@@ -593,6 +594,13 @@ struct ByteMeasure {
     static bool Longer(std::string_view text, std::size_t n) { return text.size() > n; }
     // The ASCII byte at i is a character of its own.
     static bool Alone(std::string_view, std::size_t) { return true; }
+    static std::size_t Find(std::string_view text, std::string_view set) {
+        return text.find_first_of(set);
+    }
+    static std::size_t RFind(std::string_view text, std::string_view set) {
+        return text.find_last_of(set);
+    }
+    static std::size_t SkipTags(std::string_view, std::size_t i) { return i; }
 };
 
 struct CharMeasure {
@@ -606,6 +614,91 @@ struct CharMeasure {
     }
     // No mark joins the ASCII byte at i (a comma with an accent is not a comma).
     static bool Alone(std::string_view text, std::size_t i) { return CharEnd(text, i) == i + 1; }
+    static std::size_t Find(std::string_view text, std::string_view set) {
+        return text.find_first_of(set);
+    }
+    static std::size_t RFind(std::string_view text, std::string_view set) {
+        return text.find_last_of(set);
+    }
+    static std::size_t SkipTags(std::string_view, std::size_t i) { return i; }
+};
+
+// M over a text with tags: a tag counts no character, and every count ends beside a tag, never
+// inside one. A head takes the tags right after its last character along (they close that
+// word: "red</font>"), a tail the tags right before its first ("<i>word"); so a piece's edge
+// falls inside a tag only where a space or another character stands beside it. Spaces, commas
+// and full stops inside a tag are not found. Every text it is given begins and ends outside a
+// tag, so a tag is read the same in any of them.
+template <class M>
+struct TagsAside {
+    static std::size_t Count(std::string_view text) {
+        std::size_t count = 0;
+        ForStretches(text, [&](std::string_view stretch) {
+            count += M::Count(stretch);
+            return false;
+        });
+        return count;
+    }
+    /// The bytes of the first n characters, and the tags right after them.
+    static std::size_t Head(std::string_view text, std::size_t n) {
+        return SkipTags(text, Before(text, n));
+    }
+    /// The bytes of the last n characters, and the tags right before them.
+    static std::size_t Tail(std::string_view text, std::size_t n) {
+        const std::size_t count = Count(text);
+        return count <= n ? text.size() : text.size() - Before(text, count - n);
+    }
+    static bool Longer(std::string_view text, std::size_t n) { return Count(text) > n; }
+    static bool Alone(std::string_view text, std::size_t i) { return M::Alone(text, i); }
+    static std::size_t Find(std::string_view text, std::string_view set) {
+        return FindOutsideTags(text, set);
+    }
+    static std::size_t RFind(std::string_view text, std::string_view set) {
+        return RFindOutsideTags(text, set);
+    }
+    /// Byte i, or the end of the tags that start there.
+    static std::size_t SkipTags(std::string_view text, std::size_t i) {
+        for (std::size_t tag; (tag = TagEndAt(text, i)) != npos;)
+            i = tag;
+        return i;
+    }
+
+  private:
+    /// Calls visit(stretch) for each stretch between tags until it returns true; gives the
+    /// byte where that stretch begins (the text's size when none did).
+    template <class Visit>
+    static std::size_t ForStretches(std::string_view text, Visit visit) {
+        std::size_t from = 0;
+        while (from < text.size()) {
+            if (const std::size_t tag = TagEndAt(text, from); tag != npos) {
+                from = tag;
+                continue;
+            }
+            // The stretch runs to the next "<" or "{" that opens a tag.
+            std::size_t to = text.find_first_of("<{", from + 1);
+            while (to != npos && TagEndAt(text, to) == npos)
+                to = text.find_first_of("<{", to + 1);
+            if (to == npos) to = text.size();
+            if (visit(text.substr(from, to - from))) return from;
+            from = to;
+        }
+        return text.size();
+    }
+    /// The bytes up to the end of the n-th character, no tag after it.
+    static std::size_t Before(std::string_view text, std::size_t n) {
+        if (n == 0) return 0;
+        std::size_t end = text.size();
+        const std::size_t from = ForStretches(text, [&](std::string_view stretch) {
+            const std::size_t count = M::Count(stretch);
+            if (count < n) {
+                n -= count;
+                return false;
+            }
+            end = M::Head(stretch, n);
+            return true;
+        });
+        return from == text.size() ? end : from + end;
+    }
 };
 
 bool Utf8Form() {
@@ -675,10 +768,11 @@ void CutToWidth(std::string_view text, int width, bool fromEnd, const CutRules& 
             piece = rest.substr(0, M::Head(rest, PieceSize(window, m, rules)));
             if (rules.atMarks && !piece.empty() && piece.back() != ' ' &&
                 !IsCutMark(piece.back())) {
-                const std::size_t mark = piece.find_last_of(",.");
+                const std::size_t mark = M::RFind(piece, ",.");
                 if (mark != npos && M::Count(piece.substr(0, mark)) >= markMin &&
                     M::Alone(piece, mark)) {
-                    piece = piece.substr(0, mark + 1);
+                    // A tag glued to the mark stays with it.
+                    piece = piece.substr(0, M::SkipTags(piece, mark + 1));
                 }
             }
             rest.remove_prefix(piece.size());
@@ -686,13 +780,13 @@ void CutToWidth(std::string_view text, int width, bool fromEnd, const CutRules& 
                 piece.remove_suffix(1);
             } else if (!rest.empty() && rest.front() == ' ') {
                 rest.remove_prefix(1);
-            } else if (const std::size_t space = piece.rfind(' '); space != npos) {
+            } else if (const std::size_t space = M::RFind(piece, " "); space != npos) {
                 // The cut fell inside a word: the partial word goes back to the rest.
                 rest = text.substr(text.size() - rest.size() - (piece.size() - space - 1));
                 piece = piece.substr(0, space);
             } else {
                 // A single word longer than the width stays whole on its own line.
-                const std::size_t wordEnd = std::min(rest.find(' '), rest.size());
+                const std::size_t wordEnd = std::min(M::Find(rest, " "), rest.size());
                 piece =
                     text.substr(text.size() - rest.size() - piece.size(), piece.size() + wordEnd);
                 rest.remove_prefix(std::min(wordEnd + 1, rest.size()));
@@ -704,7 +798,7 @@ void CutToWidth(std::string_view text, int width, bool fromEnd, const CutRules& 
             if (rules.atMarks && !piece.empty() && piece.front() != ' ' &&
                 !IsCutMark(piece.front())) {
                 // The mark stays at the end of the line before; the space after it goes below.
-                const std::size_t mark = piece.find_first_of(",.");
+                const std::size_t mark = M::Find(piece, ",.");
                 if (mark != npos && M::Count(piece.substr(mark + 1)) >= markMin &&
                     M::Alone(piece, mark)) {
                     piece = piece.substr(mark + 1);
@@ -715,11 +809,11 @@ void CutToWidth(std::string_view text, int width, bool fromEnd, const CutRules& 
                 piece.remove_prefix(1);
             } else if (!rest.empty() && rest.back() == ' ') {
                 rest.remove_suffix(1);
-            } else if (const std::size_t space = piece.find(' '); space != npos) {
+            } else if (const std::size_t space = M::Find(piece, " "); space != npos) {
                 rest = text.substr(0, rest.size() + space);
                 piece = piece.substr(space + 1);
             } else {
-                const std::size_t before = rest.rfind(' ');
+                const std::size_t before = M::RFind(rest, " ");
                 const std::size_t wordStart = before == npos ? 0 : before + 1;
                 piece = text.substr(wordStart, rest.size() - wordStart + piece.size());
                 rest = rest.substr(0, before == npos ? 0 : before);
@@ -737,10 +831,13 @@ void CutToWidth(std::string_view text, int width, bool fromEnd, const CutRules& 
 
 void CutTextToWidth(std::string_view text, int width, bool fromEnd, const CutRules& rules,
                     LineList& lines) {
+    const bool tags = rules.tagsAside && MayHoldTag(text);
     if (Utf8Form()) {
-        CutToWidth<CharMeasure>(text, width, fromEnd, rules, lines);
+        tags ? CutToWidth<TagsAside<CharMeasure>>(text, width, fromEnd, rules, lines)
+             : CutToWidth<CharMeasure>(text, width, fromEnd, rules, lines);
     } else {
-        CutToWidth<ByteMeasure>(text, width, fromEnd, rules, lines);
+        tags ? CutToWidth<TagsAside<ByteMeasure>>(text, width, fromEnd, rules, lines)
+             : CutToWidth<ByteMeasure>(text, width, fromEnd, rules, lines);
     }
 }
 

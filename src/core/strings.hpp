@@ -203,6 +203,9 @@ struct CutRules {
     /// at its last comma or full stop (begins after its first) when at least two thirds of the
     /// width stand before (after) it.
     bool atMarks = false;
+    /// Markup tags (see tags.hpp) count no character and are never cut: a tag goes with the
+    /// word it touches, and spaces and marks inside it are no places to cut.
+    bool tagsAside = false;
 };
 
 /// CutTextToWidth with the rules' choice of each piece.

@@ -142,14 +142,15 @@ TEST(SetLength, CutsLongSubRipLinesKeepingTagsBalanced) {
         "2", T1, "<i>This line is in</i>", "<i>italics and far too</i>", "<i>long</i>", "",
         "3", T1, "-This dialogue line", "is long enough to be", "cut", "",
         "4", T1, "",
-        "5", T1, "Say <i>hello to all</i>", "<i>of my friends</i>", "today", "",
+        // Tags take no room: "Say hello to all of" is 19 characters on the screen.
+        "5", T1, "Say <i>hello to all of</i>", "<i>my friends</i> today", "",
     }));
     EXPECT_EQ(run.Read("log"), Crlf({
         "2 = to line 0 add TAG </i>", "2 = to line 1 add TAGs <i> and </i>",
         "2 = to line 2 add TAG <i>", "2 = 3 lines",
         "3 = 3 lines", "3 = dialog",
         "4 = Null line!!!",
-        "5 = to line 0 add TAG </i>", "5 = to line 1 add TAG <i>", "5 = 3 lines",
+        "5 = to line 0 add TAG </i>", "5 = to line 1 add TAG <i>",
     }));
     // clang-format on
     EXPECT_EQ(run.host.reportKind, "*.log");
@@ -174,28 +175,31 @@ TEST(SetLength, WritesTheReportOnlyWhenAskedAndSaysWhenItIsEmpty) {
 TEST(SetLength, LaysMicroDvdTextsOutAnew) {
     struct Case {
         std::string line;
-        bool saveSubLength, tagToEveryLine;
+        bool tagToEveryLine;
         std::string written;
         std::string report;
     } cases[] = {
-        {"{1}{2}{y:i}One two three four five six|seven", false, true,
+        {"{1}{2}{y:i}One two three four five six|seven", true,
          "{1}{2}{y:i}One two|{y:i}three four|{y:i}five six|{y:i}seven", "{1}{2} = 4 lines\r\n"},
-        {"{1}{2}{y:i}One two three four five six|{y:i}seven", false, false,
+        {"{1}{2}{y:i}One two three four five six|{y:i}seven", false,
          "{1}{2}{y:i}One two|three four|five six|seven", "{1}{2} = 4 lines\r\n"},
         // A dialogue is cut speaker by speaker.
-        {"{5}{6}-Hello there my friend|-Yes", false, true, "{5}{6}-Hello there|my friend|-Yes",
+        {"{5}{6}-Hello there my friend|-Yes", true, "{5}{6}-Hello there|my friend|-Yes",
          "{5}{6} = 3 lines\r\n{5}{6} = dialog\r\n"},
-        {"{7}{8}Short", false, true, "{7}{8}Short", "(none)"},
-        // Lines that fit are joined again, unless SaveSubLength keeps them.
-        {"{9}{10}ab|cd", false, true, "{9}{10}ab cd", ""},
-        {"{9}{10}ab|cd", true, true, "{9}{10}ab|cd", "(none)"},
-        {"Not a frame line that is rather long", false, true,
-         "Not a frame line that is rather long", "(none)"},
+        {"{7}{8}Short", true, "{7}{8}Short", "(none)"},
+        // Display lines that all fit stay as they are, however many there are.
+        {"{9}{10}ab|cd", true, "{9}{10}ab|cd", "(none)"},
+        {"{3}{4}Short|two", true, "{3}{4}Short|two", "(none)"},
+        {"{3}{4}Twelve chars|{y:i}Twelve chars|12345678901{c:$0000ff}2", true,
+         "{3}{4}Twelve chars|{y:i}Twelve chars|12345678901{c:$0000ff}2", "(none)"},
+        // One line over the length: the whole text is laid out anew.
+        {"{3}{4}ab|Thirteen char", true, "{3}{4}ab Thirteen|char", ""},
+        {"Not a frame line that is rather long", true, "Not a frame line that is rather long",
+         "(none)"},
     };
     for (const Case& c : cases) {
         LayoutRun run(Crlf({c.line}), "film.sub");
         SetLengthParams params = Params(12, 2);
-        params.saveSubLength = c.saveSubLength;
         params.tagToEveryLine = c.tagToEveryLine;
         SetLength(run.input(), run.output(), params, run.host);
         EXPECT_EQ(run.Read("out"), Crlf({c.written})) << c.line;
@@ -222,6 +226,51 @@ std::string Film(std::initializer_list<std::string_view> lines, bool microDvd) {
         if (!microDvd) film += "\r\n";
     }
     return film;
+}
+
+// No line is cut inside a tag, and a tag goes with the word it touches; tags take no room. The
+// same cuts in both text forms and both file kinds.
+TEST(SetLength, NeverCutsInsideATag) {
+    const std::string font = "<font color=#ff0000 size=9>";
+    struct Case {
+        const char* what;
+        std::string text;  // one SubRip text line, or the MicroDVD text after the frames
+        bool equal;
+        std::string lines;  // the lines written, joined by "|"
+    } cases[] = {
+        {"a tag opening the word that goes down",
+         "Some words first " + font + "reddish</font> here", false,
+         "Some words first|" + font + "reddish</font> here"},
+        {"a tag closing the word that fills the line",
+         "Some words first " + font + "red</font> and more", false,
+         "Some words first " + font + "red</font>|and more"},
+        {"tags take no room", "<b>Words that</b> fill the line and more", false,
+         "<b>Words that</b> fill the|line and more"},
+        {"a fitting line with a long tag stays whole", "Short " + font + "red</font> text", false,
+         "Short " + font + "red</font> text"},
+        {"the equal cut", "Some words first " + font + "red</font> and then more", true,
+         "Some words first|" + font + "red</font> and then more"},
+        {"a comma inside a tag", "Good morning to {y:b,u}you nice people", true,
+         "Good morning to|{y:b,u}you nice people"},
+    };
+    for (const Case& c : cases) {
+        for (const bool microDvd : {false, true}) {
+            for (const TextForm form : {TextForm::Cp1251, TextForm::Utf8}) {
+                SCOPED_TRACE(std::string(c.what) + (microDvd ? ", MicroDVD" : ", SubRip") +
+                             (form == TextForm::Utf8 ? ", UTF-8" : ""));
+                // A UTF-8 file is told by its byte-order mark.
+                const std::string bom = form == TextForm::Utf8 ? "\xEF\xBB\xBF" : "";
+                const std::string line = microDvd ? "{1}{2}" + c.text : c.text;
+                LayoutRun run(bom + Film({line}, microDvd), microDvd ? "film.sub" : "film.srt");
+                SetLengthParams params = Params(20, 2);
+                params.cut.equal = c.equal;
+                EXPECT_EQ(SetLength(run.input(), run.output(), params, run.host), RunResult::Done);
+                std::string written = microDvd ? "{1}{2}" + c.lines : c.lines;
+                if (!microDvd) written = ReplaceAll("|", "\r\n", written, false);
+                EXPECT_EQ(run.Read("out"), bom + Film({written}, microDvd));
+            }
+        }
+    }
 }
 
 TEST(SetLength, CutsUtf8TextLikeItsWindows1251Twin) {
