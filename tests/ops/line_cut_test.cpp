@@ -79,6 +79,9 @@ TEST(EqualCut, ChoosesItsWidthAndCutsAgainWhenTheLinesComeOutUneven) {
         // last two lines are joined.
         {"aaa bbbbbbbbb ccccccc", 20, 2, 3, false, 1, "aaa bbbbbbbbb|ccccccc"},
         {"aaa bbbbbbbbb ccccccc", 20, 2, 3, true, 1, "aaa|bbbbbbbbb ccccccc"},
+        // Cut at 11 into 8, 5, 9 and 4 characters, the re-cut keeps the width: the last two
+        // lines fill the 14 characters exactly and are joined (from the end: the first two).
+        {"aaaaaaaa bbbbb ccccccccc dddd", 14, 4, 0, true, 1, "aaaaaaaa|bbbbb|ccccccccc dddd"},
         // The re-cut at 11 ends the first line at its comma.
         {"aaaaaaa, bbbbb cccccc", 20, 2, 3, true, 1, "aaaaaaa,|bbbbb cccccc"},
     };
@@ -94,6 +97,17 @@ TEST(EqualCut, ChoosesItsWidthAndCutsAgainWhenTheLinesComeOutUneven) {
         EXPECT_EQ(Joined(lines), c.lines)
             << c.text << " m=" << c.max << " reCut=" << c.reCut << " D=" << c.disbalance;
     }
+    LineList lines;
+    EqualCut("aaaaaaaa bbbbb ccccccccc dddd",
+             {.maxLength = 14,
+              .equal = true,
+              .lineCount = 4,
+              .reCut = true,
+              .delta = 0,
+              .fromEnd = true,
+              .disbalance = 1},
+             lines);
+    EXPECT_EQ(Joined(lines), "aaaaaaaa bbbbb|ccccccccc|dddd");
 }
 
 TEST(EqualCut, WideLettersAndPunctuationChooseTheCut) {
