@@ -623,32 +623,27 @@ struct CharMeasure {
     static std::size_t SkipTags(std::string_view, std::size_t i) { return i; }
 };
 
-// M over a text with tags: a tag counts no character, and every count ends beside a tag, never
-// inside one. A head takes the tags right after its last character along (they close that
-// word: "red</font>"), a tail the tags right before its first ("<i>word"); so a piece's edge
-// falls inside a tag only where a space or another character stands beside it. Spaces, commas
-// and full stops inside a tag are not found. Every text it is given begins and ends outside a
-// tag, so a tag is read the same in any of them.
+// M over a text with tags: every character counts, tags included, but no count ends inside a
+// tag. A head that would end inside a tag ends before it, a tail that would begin inside one
+// begins after it, so a tag stays whole with the word it touches (the space rules then move
+// that word, tag and all). Spaces, commas and full stops inside a tag are not found. Every text
+// it is given begins and ends outside a tag, so a tag is read the same in any of them.
 template <class M>
 struct TagsAside {
-    static std::size_t Count(std::string_view text) {
-        std::size_t count = 0;
-        ForStretches(text, [&](std::string_view stretch) {
-            count += M::Count(stretch);
-            return false;
-        });
-        return count;
-    }
-    /// The bytes of the first n characters, and the tags right after them.
+    static std::size_t Count(std::string_view text) { return M::Count(text); }
+    /// The bytes of at most the first n characters, ending outside every tag.
     static std::size_t Head(std::string_view text, std::size_t n) {
-        return SkipTags(text, Before(text, n));
+        const std::size_t end = M::Head(text, n);
+        const std::size_t tag = TagAround(text, end);
+        return tag == npos ? end : tag;
     }
-    /// The bytes of the last n characters, and the tags right before them.
+    /// The bytes of at most the last n characters, beginning outside every tag.
     static std::size_t Tail(std::string_view text, std::size_t n) {
-        const std::size_t count = Count(text);
-        return count <= n ? text.size() : text.size() - Before(text, count - n);
+        const std::size_t start = text.size() - M::Tail(text, n);
+        const std::size_t tag = TagAround(text, start);
+        return text.size() - (tag == npos ? start : TagEndAt(text, tag));
     }
-    static bool Longer(std::string_view text, std::size_t n) { return Count(text) > n; }
+    static bool Longer(std::string_view text, std::size_t n) { return M::Longer(text, n); }
     static bool Alone(std::string_view text, std::size_t i) { return M::Alone(text, i); }
     static std::size_t Find(std::string_view text, std::string_view set) {
         return FindOutsideTags(text, set);
@@ -664,40 +659,20 @@ struct TagsAside {
     }
 
   private:
-    /// Calls visit(stretch) for each stretch between tags until it returns true; gives the
-    /// byte where that stretch begins (the text's size when none did).
-    template <class Visit>
-    static std::size_t ForStretches(std::string_view text, Visit visit) {
-        std::size_t from = 0;
-        while (from < text.size()) {
-            if (const std::size_t tag = TagEndAt(text, from); tag != npos) {
-                from = tag;
+    /// The first byte of the tag that byte i stands strictly inside of (after its "<" or "{",
+    /// up to its ">" or "}"); npos when i is outside every tag or at a tag's edge.
+    static std::size_t TagAround(std::string_view text, std::size_t i) {
+        std::size_t at = text.find_first_of("<{");
+        while (at != npos && at < i) {
+            const std::size_t end = TagEndAt(text, at);
+            if (end == npos) {
+                at = text.find_first_of("<{", at + 1);
                 continue;
             }
-            // The stretch runs to the next "<" or "{" that opens a tag.
-            std::size_t to = text.find_first_of("<{", from + 1);
-            while (to != npos && TagEndAt(text, to) == npos)
-                to = text.find_first_of("<{", to + 1);
-            if (to == npos) to = text.size();
-            if (visit(text.substr(from, to - from))) return from;
-            from = to;
+            if (i < end) return at;
+            at = text.find_first_of("<{", end);
         }
-        return text.size();
-    }
-    /// The bytes up to the end of the n-th character, no tag after it.
-    static std::size_t Before(std::string_view text, std::size_t n) {
-        if (n == 0) return 0;
-        std::size_t end = text.size();
-        const std::size_t from = ForStretches(text, [&](std::string_view stretch) {
-            const std::size_t count = M::Count(stretch);
-            if (count < n) {
-                n -= count;
-                return false;
-            }
-            end = M::Head(stretch, n);
-            return true;
-        });
-        return from == text.size() ? end : from + end;
+        return npos;
     }
 };
 

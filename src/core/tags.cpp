@@ -244,15 +244,6 @@ void EachStretchOutsideTags(std::string_view text, Visit visit) {
 
 }  // namespace
 
-std::size_t DisplayLength(std::string_view text) {
-    if (!MayHoldTag(text)) return CharCount(text);
-    std::size_t length = 0;
-    EachStretchOutsideTags(text, [&](std::size_t from, std::size_t to) {
-        length += CharCount(text.substr(from, to - from));
-    });
-    return length;
-}
-
 std::size_t FindOutsideTags(std::string_view text, std::string_view set) {
     if (!MayHoldTag(text)) return text.find_first_of(set);
     std::size_t found = std::string_view::npos;

@@ -48,17 +48,14 @@ inline constexpr std::array<std::string_view, 8> EdgeTagTable = {"<i>", "</i>", 
 //
 // A tag is "<" followed by a letter or "/" up to the first ">" (<i>, </font>, <font color=...>),
 // or "{" up to the first "}" ({y:i}, {c:$0000ff}, {\an8}); a second "<" ("{") before the close
-// means the first one opened nothing. Players do not show tags, so a line's length on screen is
-// its characters outside them, and a line is never cut inside one.
+// means the first one opened nothing. A line is never cut inside a tag; its characters still
+// count in the line's length like any others.
 
 /// One past the ">" or "}" of the tag that starts at byte i; npos when no tag starts there.
 [[nodiscard]] std::size_t TagEndAt(std::string_view text, std::size_t i);
 
 /// The text holds a "<" or a "{" (cheap; a text without them has no tag).
 [[nodiscard]] bool MayHoldTag(std::string_view text);
-
-/// Length in characters (CharCount) of the text outside its tags.
-[[nodiscard]] std::size_t DisplayLength(std::string_view text);
 
 /// The first byte of `set` (ASCII bytes) that stands outside every tag; npos when none.
 [[nodiscard]] std::size_t FindOutsideTags(std::string_view text, std::string_view set);

@@ -19,10 +19,9 @@ struct Extent {
     std::size_t shortest = 0;
 };
 
-// Lengths count characters (CharCount: bytes in Windows-1251, characters in UTF-8) outside
-// markup tags: a tag takes no room on the screen.
+// Lengths count characters (CharCount): bytes in Windows-1251, characters in UTF-8.
 std::size_t Length(std::string_view text) {
-    return DisplayLength(text);
+    return CharCount(text);
 }
 
 Extent ExtentOf(const LineList& lines) {
@@ -254,7 +253,7 @@ class LineCutter {
             }
             reader.WriteHead();
             for (const std::string& line : reader.text()) {
-                if (Length(line) <= static_cast<std::size_t>(std::max(p_.cut.maxLength, 0))) {
+                if (VisibleTextLength(line, false) <= p_.cut.maxLength) {
                     run_.WriteLine(line);
                     continue;
                 }
@@ -325,17 +324,17 @@ class LineCutter {
             text.remove_prefix(5);
         }
         const CharSplit displayLines(text, '|');
-        const auto m = static_cast<std::size_t>(std::max(p_.cut.maxLength, 0));
+        const int m = p_.cut.maxLength;
         bool allFit = true;
         for (std::string_view display : displayLines)
-            allFit = allFit && Length(display) <= m;
+            allFit = allFit && VisibleTextLength(display, false) <= m;
         if (allFit) return false;
 
         lines_.clear();
         std::string speaker;
         const auto flush = [&] {
             if (speaker.empty()) return;
-            if (Length(speaker) <= m) {
+            if (VisibleTextLength(speaker, false) <= m) {
                 lines_.push_back(speaker);
             } else {
                 CutLine(speaker, p_.cut, pieces_);

@@ -247,11 +247,12 @@ TEST_F(Interop, SetLengthKeepsTagsWholeForFfmpeg) {
               "00:00:03,000 --> 00:00:04,000", "<i>Italic words that are cut in two</i>", ""}));
     ASSERT_EQ(
         Tessaline({"--set", "SubLineLength=20", "set-length", "film.srt"}, root_.path()).status, 0);
-    ExpectCues(ReadBack(root_ / "film.out"),
-               {{1000, 2000,
-                 "Some words first\n<font color=\"#ff0000\"><font size=\"9\">reddish</font></font> "
-                 "here"},
-                {3000, 4000, "<i>Italic words that\nare cut in two</i>"}});
+    ExpectCues(
+        ReadBack(root_ / "film.out"),
+        {{1000, 2000,
+          "Some words first\n<font color=\"#ff0000\"><font size=\"9\">reddish</font></font>\n"
+          "here"},
+         {3000, 4000, "<i>Italic words that\nare cut in two</i>"}});
 }
 
 }  // namespace

@@ -156,15 +156,14 @@ TEST(SetLength, CutsLongSubRipLinesKeepingTagsBalanced) {
         "2", T1, "<i>This line is in</i>", "<i>italics and far too</i>", "<i>long</i>", "",
         "3", T1, "-This dialogue line", "is long enough to be", "cut", "",
         "4", T1, "",
-        // Tags take no room: "Say hello to all of" is 19 characters on the screen.
-        "5", T1, "Say <i>hello to all of</i>", "<i>my friends</i> today", "",
+        "5", T1, "Say <i>hello to all</i>", "<i>of my friends</i>", "today", "",
     }));
     EXPECT_EQ(run.Read("log"), Crlf({
         "2 = to line 0 add TAG </i>", "2 = to line 1 add TAGs <i> and </i>",
         "2 = to line 2 add TAG <i>", "2 = 3 lines",
         "3 = 3 lines", "3 = dialog",
         "4 = Null line!!!",
-        "5 = to line 0 add TAG </i>", "5 = to line 1 add TAG <i>",
+        "5 = to line 0 add TAG </i>", "5 = to line 1 add TAG <i>", "5 = 3 lines",
     }));
     // clang-format on
     EXPECT_EQ(run.host.reportKind, "*.log");
@@ -204,8 +203,10 @@ TEST(SetLength, LaysMicroDvdTextsOutAnew) {
         // Display lines that all fit stay as they are, however many there are.
         {"{9}{10}ab|cd", true, "{9}{10}ab|cd", "(none)"},
         {"{3}{4}Short|two", true, "{3}{4}Short|two", "(none)"},
-        {"{3}{4}Twelve chars|{y:i}Twelve chars|12345678901{c:$0000ff}2", true,
-         "{3}{4}Twelve chars|{y:i}Twelve chars|12345678901{c:$0000ff}2", "(none)"},
+        // Their length leaves italic and bold tags out, other tags count.
+        {"{3}{4}Twelve chars|{y:i}Twelve chars|12345678901<i>2</i>", true,
+         "{3}{4}Twelve chars|{y:i}Twelve chars|12345678901<i>2</i>", "(none)"},
+        {"{3}{4}ab|cd 1234{c:$0000ff}", true, "{3}{4}ab cd|1234{c:$0000ff}", ""},
         // One line over the length: the whole text is laid out anew.
         {"{3}{4}ab|Thirteen char", true, "{3}{4}ab Thirteen|char", ""},
         {"Not a frame line that is rather long", true, "Not a frame line that is rather long",
@@ -242,30 +243,39 @@ std::string Film(std::initializer_list<std::string_view> lines, bool microDvd) {
     return film;
 }
 
-// No line is cut inside a tag, and a tag goes with the word it touches; tags take no room. The
-// same cuts in both text forms and both file kinds.
+// No line is cut inside a tag, and a tag goes with the word it touches; tags count in the
+// length like any characters. The same cuts in both text forms and both file kinds.
 TEST(SetLength, NeverCutsInsideATag) {
     const std::string font = "<font color=#ff0000 size=9>";
     struct Case {
         const char* what;
         std::string text;  // one SubRip text line, or the MicroDVD text after the frames
+        int max;
         bool equal;
         std::string lines;  // the lines written, joined by "|"
     } cases[] = {
         {"a tag opening the word that goes down",
-         "Some words first " + font + "reddish</font> here", false,
+         "Some words first " + font + "reddish</font> here", 50, false,
          "Some words first|" + font + "reddish</font> here"},
         {"a tag closing the word that fills the line",
-         "Some words first " + font + "red</font> and more", false,
+         "Some words first " + font + "red</font> and more", 54, false,
          "Some words first " + font + "red</font>|and more"},
-        {"tags take no room", "<b>Words that</b> fill the line and more", false,
-         "<b>Words that</b> fill the|line and more"},
-        {"a fitting line with a long tag stays whole", "Short " + font + "red</font> text", false,
-         "Short " + font + "red</font> text"},
-        {"the equal cut", "Some words first " + font + "red</font> and then more", true,
-         "Some words first|" + font + "red</font> and then more"},
-        {"a comma inside a tag", "Good morning to {y:b,u}you nice people", true,
-         "Good morning to|{y:b,u}you nice people"},
+        {"a cut inside a closing tag sends its word down",
+         "Some words first " + font + "red</font> and more", 50, false,
+         "Some words first|" + font + "red</font> and more"},
+        {"a word and its tags longer than the line stay whole",
+         "Some words first " + font + "reddish</font> here", 20, false,
+         "Some words first|" + font + "reddish</font>|here"},
+        {"tags count in the length", "<b>Words that</b> fill the line and more", 20, false,
+         "<b>Words that</b>|fill the line and|more"},
+        {"a font tag counts: the line is cut, not the tag", "Short " + font + "red</font> text", 20,
+         false, "Short|" + font + "red</font>|text"},
+        {"a line that fits but for its italic tags stays whole", "<i>Short red text here</i>", 20,
+         false, "<i>Short red text here</i>"},
+        {"the equal cut", "Some words first " + font + "red</font> and then more", 20, true,
+         "Some words first|" + font + "red</font>|and then more"},
+        {"a comma inside a tag", "Good morning {y:b,u}to you nice people", 20, true,
+         "Good morning|{y:b,u}to you nice|people"},
     };
     for (const Case& c : cases) {
         for (const bool microDvd : {false, true}) {
@@ -276,7 +286,7 @@ TEST(SetLength, NeverCutsInsideATag) {
                 const std::string bom = form == TextForm::Utf8 ? "\xEF\xBB\xBF" : "";
                 const std::string line = microDvd ? "{1}{2}" + c.text : c.text;
                 LayoutRun run(bom + Film({line}, microDvd), microDvd ? "film.sub" : "film.srt");
-                SetLengthParams params = Params(20, 2);
+                SetLengthParams params = Params(c.max, 2);
                 params.cut.equal = c.equal;
                 EXPECT_EQ(SetLength(run.input(), run.output(), params, run.host), RunResult::Done);
                 std::string written = microDvd ? "{1}{2}" + c.lines : c.lines;
