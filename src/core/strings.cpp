@@ -1,10 +1,12 @@
 #include "core/strings.hpp"
 
 #include <algorithm>
+#include <cctype>
 #include <limits>
 #include <ranges>
 
 #include "core/chars.hpp"
+#include "core/tags.hpp"
 #include "core/text_form.hpp"
 
 namespace tessaline {
@@ -183,6 +185,62 @@ bool IsLineBreak(char c) {
     return c == '\n' || c == '\r';
 }
 
+// Russian typography (and English) puts no space between the punctuation that ends a quotation
+// and the quote or bracket that closes it: «Покажи!», "Стой!", (Да!). The typographic closing
+// quotes are », ” and ’: single bytes in Windows-1251, two or three in UTF-8.
+constexpr std::string_view kClosingQuotes1251 = "\xBB\x94\x92";
+constexpr std::string_view kClosingQuotesUtf8[] = {"\xC2\xBB", "\xE2\x80\x9D", "\xE2\x80\x99"};
+
+bool IsTypographicClosingQuote(std::string_view character) {
+    if (CurrentTextForm() == TextForm::Utf8) {
+        return std::ranges::find(kClosingQuotesUtf8, character) != std::end(kClosingQuotesUtf8);
+    }
+    return character.size() == 1 && InSet(character.front(), kClosingQuotes1251);
+}
+
+/// The character at byte j may begin a word: a letter or a digit, or any character above
+/// ASCII but a closing quote.
+bool BeginsWord(std::string_view text, std::size_t j) {
+    if (j >= text.size()) return false;
+    const auto c = static_cast<unsigned char>(text[j]);
+    if (c < 0x80) return std::isalnum(c) != 0;
+    return !IsTypographicClosingQuote(text.substr(j, CharEnd(text, j) - j));
+}
+
+/// The character at byte j closes a quotation or a bracket: ")", "]", », ”, ’, or a straight
+/// quote that closes one, that is one with an odd number of straight quotes before it on the
+/// line or with no word right after it ('Да,"нет"' opens with its first quote).
+bool ClosesQuotationAt(std::string_view text, std::size_t j) {
+    if (j >= text.size()) return false;
+    const char c = text[j];
+    if (c == ')' || c == ']') return true;
+    if (c == '"') {
+        const auto before = std::count(text.begin(), text.begin() + static_cast<long>(j), '"');
+        return before % 2 == 1 || !BeginsWord(text, j + 1);
+    }
+    return IsTypographicClosingQuote(text.substr(j, CharEnd(text, j) - j));
+}
+
+/// "...", as in "[Роман]...и затем", follows the closing bracket or quote at byte i (next is
+/// the byte after it): the dots are left where they are, with no space put between (one that
+/// stands there stays, see DelSpaceBeforeDelimiters).
+bool DotsAfterClosingMark(std::string_view text, std::size_t i, std::size_t next) {
+    return text.substr(next).starts_with("...") && ClosesQuotationAt(text, i);
+}
+
+/// The text ends with a closing bracket or quote (a straight quote counts: a space follows it
+/// where this is asked).
+bool EndsWithClosingMark(std::string_view text) {
+    if (text.empty()) return false;
+    const char c = text.back();
+    if (c == ')' || c == ']' || c == '"') return true;
+    if (CurrentTextForm() == TextForm::Utf8) {
+        return std::ranges::any_of(kClosingQuotesUtf8,
+                                   [text](std::string_view q) { return text.ends_with(q); });
+    }
+    return InSet(c, kClosingQuotes1251);
+}
+
 // The delimiter routines in UTF-8: the same rules over characters, the delimiter and follower
 // sets read as InCharSet does. Positions are counted in characters, so that "at the last two
 // positions" and "the character before" mean what they mean for a Windows-1251 line.
@@ -199,7 +257,8 @@ std::string Utf8AddSpaceAfterDelimiters(std::string_view text, std::string_view 
             continue;
         }
         const char next = text[end];
-        if (next != ' ' && next != '.' && !IsLineBreak(next) && !InCharSet(text, end, delimiters)) {
+        if (next != ' ' && next != '.' && !IsLineBreak(next) && !InCharSet(text, end, delimiters) &&
+            !ClosesQuotationAt(text, end)) {
             out += ' ';
         }
     }
@@ -234,7 +293,10 @@ std::string Utf8AddSpaceAfterDelimitersEx(std::string_view text, std::string_vie
             if (position > 2 && (twoAgo == ' ' || twoAgo == '.')) continue;  // "A.B."
             if (twoFollow && IsDigit(before) && IsDigit(next)) continue;     // 3,14
         }
-        if (next != ' ' && !IsLineBreak(next) && !InCharSet(text, end, followers)) out += ' ';
+        if (next != ' ' && !IsLineBreak(next) && !InCharSet(text, end, followers) &&
+            !ClosesQuotationAt(text, end) && !DotsAfterClosingMark(text, i, end)) {
+            out += ' ';
+        }
     }
     return out;
 }
@@ -251,7 +313,7 @@ std::string AddSpaceAfterDelimiters(std::string_view text, std::string_view deli
         if (!InSet(text[i], delimiters) || i + 2 >= text.size()) continue;
         const char next = text[i + 1];
         if (next != ' ' && next != '.' && next != '\n' && next != '\r' &&
-            !InSet(next, delimiters)) {
+            !InSet(next, delimiters) && !ClosesQuotationAt(text, i + 1)) {
             out += ' ';
         }
     }
@@ -295,7 +357,10 @@ std::string AddSpaceAfterDelimitersEx(std::string_view text, std::string_view de
             if (i + 1 < length && IsDigit(at(i - 1)) && IsDigit(at(i + 1))) continue;  // 3,14
         }
         const char next = at(i + 1);
-        if (next != ' ' && next != '\n' && next != '\r' && !InSet(next, followers)) out += ' ';
+        if (next != ' ' && next != '\n' && next != '\r' && !InSet(next, followers) &&
+            !ClosesQuotationAt(text, i) && !DotsAfterClosingMark(text, i - 1, i)) {
+            out += ' ';
+        }
     }
     return out;
 }
@@ -308,7 +373,11 @@ std::string DelSpaceBeforeDelimiters(std::string_view text, std::string_view del
     const bool utf8 = CurrentTextForm() == TextForm::Utf8;
     for (std::size_t i = 0; i + 1 < text.size(); ++i) {
         const char next = text[i + 1];
-        if (text[i] == ' ' &&
+        // "[Роман] ...и затем": the space between a speaker's label (or a quotation) and the
+        // dots that begin the next words belongs there.
+        const bool keptBeforeDots =
+            next == '.' && text.substr(i + 1).starts_with("...") && EndsWithClosingMark(out);
+        if (text[i] == ' ' && !keptBeforeDots &&
             (next == ' ' || next == '.' || next == '\n' || next == '\r' ||
              (utf8 ? InCharSet(text, i + 1, delimiters) : InSet(next, delimiters)))) {
             continue;
@@ -525,6 +594,13 @@ struct ByteMeasure {
     static bool Longer(std::string_view text, std::size_t n) { return text.size() > n; }
     // The ASCII byte at i is a character of its own.
     static bool Alone(std::string_view, std::size_t) { return true; }
+    static std::size_t Find(std::string_view text, std::string_view set) {
+        return text.find_first_of(set);
+    }
+    static std::size_t RFind(std::string_view text, std::string_view set) {
+        return text.find_last_of(set);
+    }
+    static std::size_t SkipTags(std::string_view, std::size_t i) { return i; }
 };
 
 struct CharMeasure {
@@ -538,6 +614,66 @@ struct CharMeasure {
     }
     // No mark joins the ASCII byte at i (a comma with an accent is not a comma).
     static bool Alone(std::string_view text, std::size_t i) { return CharEnd(text, i) == i + 1; }
+    static std::size_t Find(std::string_view text, std::string_view set) {
+        return text.find_first_of(set);
+    }
+    static std::size_t RFind(std::string_view text, std::string_view set) {
+        return text.find_last_of(set);
+    }
+    static std::size_t SkipTags(std::string_view, std::size_t i) { return i; }
+};
+
+// M over a text with tags: every character counts, tags included, but no count ends inside a
+// tag. A head that would end inside a tag ends before it, a tail that would begin inside one
+// begins after it, so a tag stays whole with the word it touches (the space rules then move
+// that word, tag and all). Spaces, commas and full stops inside a tag are not found. Every text
+// it is given begins and ends outside a tag, so a tag is read the same in any of them.
+template <class M>
+struct TagsAside {
+    static std::size_t Count(std::string_view text) { return M::Count(text); }
+    /// The bytes of at most the first n characters, ending outside every tag.
+    static std::size_t Head(std::string_view text, std::size_t n) {
+        const std::size_t end = M::Head(text, n);
+        const std::size_t tag = TagAround(text, end);
+        return tag == npos ? end : tag;
+    }
+    /// The bytes of at most the last n characters, beginning outside every tag.
+    static std::size_t Tail(std::string_view text, std::size_t n) {
+        const std::size_t start = text.size() - M::Tail(text, n);
+        const std::size_t tag = TagAround(text, start);
+        return text.size() - (tag == npos ? start : TagEndAt(text, tag));
+    }
+    static bool Longer(std::string_view text, std::size_t n) { return M::Longer(text, n); }
+    static bool Alone(std::string_view text, std::size_t i) { return M::Alone(text, i); }
+    static std::size_t Find(std::string_view text, std::string_view set) {
+        return FindOutsideTags(text, set);
+    }
+    static std::size_t RFind(std::string_view text, std::string_view set) {
+        return RFindOutsideTags(text, set);
+    }
+    /// Byte i, or the end of the tags that start there.
+    static std::size_t SkipTags(std::string_view text, std::size_t i) {
+        for (std::size_t tag; (tag = TagEndAt(text, i)) != npos;)
+            i = tag;
+        return i;
+    }
+
+  private:
+    /// The first byte of the tag that byte i stands strictly inside of (after its "<" or "{",
+    /// up to its ">" or "}"); npos when i is outside every tag or at a tag's edge.
+    static std::size_t TagAround(std::string_view text, std::size_t i) {
+        std::size_t at = text.find_first_of("<{");
+        while (at != npos && at < i) {
+            const std::size_t end = TagEndAt(text, at);
+            if (end == npos) {
+                at = text.find_first_of("<{", at + 1);
+                continue;
+            }
+            if (i < end) return at;
+            at = text.find_first_of("<{", end);
+        }
+        return npos;
+    }
 };
 
 bool Utf8Form() {
@@ -607,10 +743,11 @@ void CutToWidth(std::string_view text, int width, bool fromEnd, const CutRules& 
             piece = rest.substr(0, M::Head(rest, PieceSize(window, m, rules)));
             if (rules.atMarks && !piece.empty() && piece.back() != ' ' &&
                 !IsCutMark(piece.back())) {
-                const std::size_t mark = piece.find_last_of(",.");
+                const std::size_t mark = M::RFind(piece, ",.");
                 if (mark != npos && M::Count(piece.substr(0, mark)) >= markMin &&
                     M::Alone(piece, mark)) {
-                    piece = piece.substr(0, mark + 1);
+                    // A tag glued to the mark stays with it.
+                    piece = piece.substr(0, M::SkipTags(piece, mark + 1));
                 }
             }
             rest.remove_prefix(piece.size());
@@ -618,13 +755,13 @@ void CutToWidth(std::string_view text, int width, bool fromEnd, const CutRules& 
                 piece.remove_suffix(1);
             } else if (!rest.empty() && rest.front() == ' ') {
                 rest.remove_prefix(1);
-            } else if (const std::size_t space = piece.rfind(' '); space != npos) {
+            } else if (const std::size_t space = M::RFind(piece, " "); space != npos) {
                 // The cut fell inside a word: the partial word goes back to the rest.
                 rest = text.substr(text.size() - rest.size() - (piece.size() - space - 1));
                 piece = piece.substr(0, space);
             } else {
                 // A single word longer than the width stays whole on its own line.
-                const std::size_t wordEnd = std::min(rest.find(' '), rest.size());
+                const std::size_t wordEnd = std::min(M::Find(rest, " "), rest.size());
                 piece =
                     text.substr(text.size() - rest.size() - piece.size(), piece.size() + wordEnd);
                 rest.remove_prefix(std::min(wordEnd + 1, rest.size()));
@@ -636,7 +773,7 @@ void CutToWidth(std::string_view text, int width, bool fromEnd, const CutRules& 
             if (rules.atMarks && !piece.empty() && piece.front() != ' ' &&
                 !IsCutMark(piece.front())) {
                 // The mark stays at the end of the line before; the space after it goes below.
-                const std::size_t mark = piece.find_first_of(",.");
+                const std::size_t mark = M::Find(piece, ",.");
                 if (mark != npos && M::Count(piece.substr(mark + 1)) >= markMin &&
                     M::Alone(piece, mark)) {
                     piece = piece.substr(mark + 1);
@@ -647,11 +784,11 @@ void CutToWidth(std::string_view text, int width, bool fromEnd, const CutRules& 
                 piece.remove_prefix(1);
             } else if (!rest.empty() && rest.back() == ' ') {
                 rest.remove_suffix(1);
-            } else if (const std::size_t space = piece.find(' '); space != npos) {
+            } else if (const std::size_t space = M::Find(piece, " "); space != npos) {
                 rest = text.substr(0, rest.size() + space);
                 piece = piece.substr(space + 1);
             } else {
-                const std::size_t before = rest.rfind(' ');
+                const std::size_t before = M::RFind(rest, " ");
                 const std::size_t wordStart = before == npos ? 0 : before + 1;
                 piece = text.substr(wordStart, rest.size() - wordStart + piece.size());
                 rest = rest.substr(0, before == npos ? 0 : before);
@@ -669,10 +806,13 @@ void CutToWidth(std::string_view text, int width, bool fromEnd, const CutRules& 
 
 void CutTextToWidth(std::string_view text, int width, bool fromEnd, const CutRules& rules,
                     LineList& lines) {
+    const bool tags = rules.tagsAside && MayHoldTag(text);
     if (Utf8Form()) {
-        CutToWidth<CharMeasure>(text, width, fromEnd, rules, lines);
+        tags ? CutToWidth<TagsAside<CharMeasure>>(text, width, fromEnd, rules, lines)
+             : CutToWidth<CharMeasure>(text, width, fromEnd, rules, lines);
     } else {
-        CutToWidth<ByteMeasure>(text, width, fromEnd, rules, lines);
+        tags ? CutToWidth<TagsAside<ByteMeasure>>(text, width, fromEnd, rules, lines)
+             : CutToWidth<ByteMeasure>(text, width, fromEnd, rules, lines);
     }
 }
 

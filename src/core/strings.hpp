@@ -203,6 +203,9 @@ struct CutRules {
     /// at its last comma or full stop (begins after its first) when at least two thirds of the
     /// width stand before (after) it.
     bool atMarks = false;
+    /// Markup tags (see tags.hpp) are never cut: a tag goes with the word it touches, and
+    /// spaces and marks inside it are no places to cut. Their characters count in the width.
+    bool tagsAside = false;
 };
 
 /// CutTextToWidth with the rules' choice of each piece.

@@ -196,4 +196,73 @@ bool IsWrappedInTag(std::string_view line, std::string_view tagLetter) {
     return pc != 0 && pc - 1 + close.size() == line.size();
 }
 
+// --- Any markup tag --------------------------------------------------------------------------
+
+std::size_t TagEndAt(std::string_view text, std::size_t i) {
+    constexpr std::size_t npos = std::string_view::npos;
+    if (i + 1 >= text.size()) return npos;
+    const char open = text[i];
+    char close = '\0';
+    if (open == '<') {
+        const char next = text[i + 1];
+        const bool letter = (next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z');
+        if (!letter && next != '/') return npos;
+        close = '>';
+    } else if (open == '{') {
+        close = '}';
+    } else {
+        return npos;
+    }
+    const std::size_t end = text.find_first_of(std::string{open, close}, i + 1);
+    if (end == npos || text[end] != close) return npos;
+    return end + 1;
+}
+
+bool MayHoldTag(std::string_view text) {
+    return text.find_first_of("<{") != std::string_view::npos;
+}
+
+namespace {
+
+/// Calls visit(from, to) for every stretch of the text outside tags, in order.
+template <class Visit>
+void EachStretchOutsideTags(std::string_view text, Visit visit) {
+    std::size_t from = 0;
+    std::size_t at = text.find_first_of("<{");
+    while (at != std::string_view::npos) {
+        const std::size_t end = TagEndAt(text, at);
+        if (end == std::string_view::npos) {
+            at = text.find_first_of("<{", at + 1);
+            continue;
+        }
+        if (at > from) visit(from, at);
+        from = end;
+        at = text.find_first_of("<{", end);
+    }
+    if (from < text.size()) visit(from, text.size());
+}
+
+}  // namespace
+
+std::size_t FindOutsideTags(std::string_view text, std::string_view set) {
+    if (!MayHoldTag(text)) return text.find_first_of(set);
+    std::size_t found = std::string_view::npos;
+    EachStretchOutsideTags(text, [&](std::size_t from, std::size_t to) {
+        if (found != std::string_view::npos) return;
+        const std::size_t at = text.substr(from, to - from).find_first_of(set);
+        if (at != std::string_view::npos) found = from + at;
+    });
+    return found;
+}
+
+std::size_t RFindOutsideTags(std::string_view text, std::string_view set) {
+    if (!MayHoldTag(text)) return text.find_last_of(set);
+    std::size_t found = std::string_view::npos;
+    EachStretchOutsideTags(text, [&](std::size_t from, std::size_t to) {
+        const std::size_t at = text.substr(from, to - from).find_last_of(set);
+        if (at != std::string_view::npos) found = from + at;
+    });
+    return found;
+}
+
 }  // namespace tessaline

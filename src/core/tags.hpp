@@ -1,7 +1,8 @@
 #pragma once
 
 // Inline style tags: <i> </i> <b> </b> in SubRip and editor text (either letter case), and
-// {y:i} {y:b} at the start of MicroDVD lines. Other tags are only removed, by RemoveTagSpan.
+// {y:i} {y:b} at the start of MicroDVD lines. Other tags are only removed, by RemoveTagSpan,
+// and stepped over whole by the routines that cut lines (TagEndAt and the ones after it).
 
 #include <array>
 #include <string>
@@ -42,5 +43,24 @@ inline constexpr std::array<std::string_view, 8> EdgeTagTable = {"<i>", "</i>", 
 
 /// The line starts with <t> and ends with </t> (any case).
 [[nodiscard]] bool IsWrappedInTag(std::string_view line, std::string_view tagLetter);
+
+// --- Any markup tag --------------------------------------------------------------------------
+//
+// A tag is "<" followed by a letter or "/" up to the first ">" (<i>, </font>, <font color=...>),
+// or "{" up to the first "}" ({y:i}, {c:$0000ff}, {\an8}); a second "<" ("{") before the close
+// means the first one opened nothing. A line is never cut inside a tag; its characters still
+// count in the line's length like any others.
+
+/// One past the ">" or "}" of the tag that starts at byte i; npos when no tag starts there.
+[[nodiscard]] std::size_t TagEndAt(std::string_view text, std::size_t i);
+
+/// The text holds a "<" or a "{" (cheap; a text without them has no tag).
+[[nodiscard]] bool MayHoldTag(std::string_view text);
+
+/// The first byte of `set` (ASCII bytes) that stands outside every tag; npos when none.
+[[nodiscard]] std::size_t FindOutsideTags(std::string_view text, std::string_view set);
+
+/// The last byte of `set` (ASCII bytes) that stands outside every tag; npos when none.
+[[nodiscard]] std::size_t RFindOutsideTags(std::string_view text, std::string_view set);
 
 }  // namespace tessaline

@@ -162,14 +162,26 @@ class Breaker {
         const std::size_t start = std::max<std::size_t>(half - width / 2, 1) - 1;
         const std::size_t from = CharBytes(all, start);
         const std::size_t to = from + CharBytes(all.substr(from), width);
-        std::size_t mark = from;
-        while (mark < to && !IsCutMark(all, mark))
-            mark = CharEnd(all, mark);
+        // A mark inside a tag ("{y:b,u}", <font face="a, b">) is no place to cut; the walk
+        // starts at the text's start to see a tag that begins before the window.
+        std::size_t mark = 0;
+        while (mark < to && (mark < from || !IsCutMark(all, mark))) {
+            const std::size_t tag = TagEndAt(all, mark);
+            mark = tag != std::string_view::npos ? tag : CharEnd(all, mark);
+        }
         const bool found = mark < to;
         std::size_t cut = found ? CharEnd(all, mark) : all.size();  // where the first part ends
         // A run of marks ("...", "?!") stays whole on the first part.
         while (found && cut < all.size() && IsCutMark(all, cut))
             cut = CharEnd(all, cut);
+        // So do tags that close the word before the cut ("Stop.</i> Next"); tags glued to the
+        // next word open it and go with it.
+        if (found) {
+            std::size_t tags = cut;
+            for (std::size_t end; (end = TagEndAt(all, tags)) != std::string_view::npos;)
+                tags = end;
+            if (tags == all.size() || all[tags] == ' ') cut = tags;
+        }
         const LineList halves = {std::string(TrimChar(all.substr(0, cut), ' ')),
                                  std::string(TrimChar(all.substr(cut), ' '))};
         const std::string notBroken = " = BigText NOT Break on 2 tails!!!";

@@ -85,10 +85,12 @@ class EqualCutter {
     void CutAt(int width) {
         width_ = std::max(width, 0);
         lines_.clear();
-        CutTextToWidth(
-            text_, width_, p_.fromEnd,
-            CutRules{.wideLetters = p_.wideLetters, .wideSet = p_.wideSet, .atMarks = true},
-            lines_);
+        CutTextToWidth(text_, width_, p_.fromEnd,
+                       CutRules{.wideLetters = p_.wideLetters,
+                                .wideSet = p_.wideSet,
+                                .atMarks = true,
+                                .tagsAside = true},
+                       lines_);
     }
 
     void CutAgainAt(int width) {
@@ -137,7 +139,7 @@ class EqualCutter {
             moved.push_back(lines_.front());
             for (std::size_t i = 1; i < lines_.size(); ++i) {
                 const std::string_view line = lines_[i];
-                const std::size_t space = line.find(' ');
+                const std::size_t space = FindOutsideTags(line, " ");
                 const std::string_view word = line.substr(0, space);
                 if (!fits(moved.back(), word)) {
                     moved.emplace_back(line);
@@ -152,7 +154,7 @@ class EqualCutter {
             moved.push_back(lines_.back());
             for (std::size_t i = lines_.size() - 1; i-- > 0;) {
                 const std::string_view line = lines_[i];
-                const std::size_t space = line.rfind(' ');
+                const std::size_t space = RFindOutsideTags(line, " ");
                 const std::string_view word =
                     space == std::string_view::npos ? line : line.substr(space + 1);
                 if (!fits(moved.back(), word)) {
@@ -195,7 +197,7 @@ class EqualCutter {
 void GreedyCut(std::string_view text, int maxLength, bool breakMode, bool fromEnd,
                LineList& lines) {
     lines.clear();
-    CutTextToWidth(text, maxLength, fromEnd, lines);
+    CutTextToWidth(text, maxLength, fromEnd, CutRules{.tagsAside = true}, lines);
     if (!breakMode || lines.size() != 3) return;
     const std::size_t a = Length(lines[0]);
     const std::size_t b = Length(lines[1]);
@@ -203,7 +205,7 @@ void GreedyCut(std::string_view text, int maxLength, bool breakMode, bool fromEn
     // A short first line under a longer second one and a long last one: the second line's
     // first word moves up where it fits.
     if (!(c > (a + b) / 2 && b > a)) return;
-    const std::size_t space = lines[1].find(' ');
+    const std::size_t space = FindOutsideTags(lines[1], " ");
     const std::string_view word = std::string_view(lines[1]).substr(0, space);
     if (static_cast<long>(a + 1 + Length(word)) > maxLength) return;
     lines[0].append(1, ' ').append(word);
@@ -311,10 +313,10 @@ class LineCutter {
 
     /// Cuts a MicroDVD text into lines_; false when the text stays as it is.
     ///
-    /// The text is cut as one: its display lines are joined and cut again, so that a text
-    /// whose lines fit is laid out anew unless cbSaveSubLength keeps it. A dialogue is cut
-    /// speaker by speaker, so that no two speakers end up on one line. A leading style tag is
-    /// taken off each display line and put back in front (of every line with TAGtoEveryLine).
+    /// A text whose display lines all fit stays as it is. Otherwise it is cut as one: its
+    /// display lines are joined and cut again. A dialogue is cut speaker by speaker, so that no
+    /// two speakers end up on one line. A leading style tag is taken off each display line and
+    /// put back in front (of every line with TAGtoEveryLine).
     bool CutFrameText(std::string_view text) {
         std::string_view tag;
         if (StartsWithNoCase(text, "{y:i}") || StartsWithNoCase(text, "{y:b}")) {
@@ -323,14 +325,10 @@ class LineCutter {
         }
         const CharSplit displayLines(text, '|');
         const int m = p_.cut.maxLength;
-        if (p_.saveSubLength) {
-            int longest = 0;
-            for (std::string_view l : displayLines)
-                longest = std::max(longest, VisibleTextLength(l, false));
-            if (longest <= m) return false;
-        }
-        if (text.find('|') == std::string_view::npos && VisibleTextLength(text, false) <= m)
-            return false;
+        bool allFit = true;
+        for (std::string_view display : displayLines)
+            allFit = allFit && VisibleTextLength(display, false) <= m;
+        if (allFit) return false;
 
         lines_.clear();
         std::string speaker;
@@ -408,20 +406,27 @@ RunResult RunSetLength(OperationContext& c, const RunArgs& a) {
                            .correctTags = s.Bool("CorrectTAGs"),
                            .correctInsideTags = s.Bool("CorrectInsideTAGs"),
                            .tagToEveryLine = s.Bool("TAGtoEveryLine"),
-                           .saveSubLength = s.Bool("SaveSubLength"),
                            .writeLog = s.Bool("WriteLogOnSetLength"),
                            .closeBracket = FirstChar(s.Text("CloseBrackets"), '}'),
                            .interactive = a.interactive};
     return SetLength(a.input, a.output, params, c.host);
 }
 
-constexpr std::string_view kSetLengthSettings[] = {
-    "SubLineLength",  "LineCutEqual",  "SubLineCount",
-    "LineReCut",      "DeltaSym",      "FromSubEnd",
-    "LineAnalySym",   "WideLetters",   "LineLengthDisbalance",
-    "BreakMode",      "CorrectTAGs",   "CorrectInsideTAGs",
-    "TAGtoEveryLine", "SaveSubLength", "WriteLogOnSetLength",
-    "CloseBrackets"};
+constexpr std::string_view kSetLengthSettings[] = {"SubLineLength",
+                                                   "LineCutEqual",
+                                                   "SubLineCount",
+                                                   "LineReCut",
+                                                   "DeltaSym",
+                                                   "FromSubEnd",
+                                                   "LineAnalySym",
+                                                   "WideLetters",
+                                                   "LineLengthDisbalance",
+                                                   "BreakMode",
+                                                   "CorrectTAGs",
+                                                   "CorrectInsideTAGs",
+                                                   "TAGtoEveryLine",
+                                                   "WriteLogOnSetLength",
+                                                   "CloseBrackets"};
 constexpr Trigger kSetLengthTriggers[] = {{"btnSubLineCut"}};
 constexpr VariantCode kSetLengthCodes[] = {{kAnyVariant, 5}};
 
@@ -436,10 +441,10 @@ extern const Operation kSetLengthOperation{
         "LineCutEqual=1 into lines of about the same length (LineReCut=1 tries other widths when\n"
         "the lines come out uneven). FromSubEnd=1 fills the lines from the end, LineAnalySym=1\n"
         "gives lines with wide letters a character or two less, CorrectTAGs=1 keeps italic and\n"
-        "bold tags balanced on each new line. A MicroDVD text is laid out anew as a whole (a\n"
-        "dialogue speaker by speaker) unless SaveSubLength=1 and its lines fit. Writes film.out;\n"
-        "with WriteLogOnSetLength=1 also film.log, listing the cuts with more lines than\n"
-        "SubLineCount, a space or a dialogue hyphen first.",
+        "bold tags balanced on each new line; no line is cut inside a tag. A MicroDVD text with\n"
+        "a line too long is laid out anew as a whole (a dialogue speaker by speaker). Writes\n"
+        "film.out; with WriteLogOnSetLength=1 also film.log, listing the cuts with more lines\n"
+        "than SubLineCount, a space or a dialogue hyphen first.",
     .triggers = kSetLengthTriggers,
     .logText = "[Set Length] Click",
     .codes = kSetLengthCodes,

@@ -55,7 +55,6 @@ struct SetLengthParams {
     bool correctTags = DefaultBool("CorrectTAGs");              // balance tags on each new line
     bool correctInsideTags = DefaultBool("CorrectInsideTAGs");  // and merge "</i> <i>"
     bool tagToEveryLine = DefaultBool("TAGtoEveryLine");        // MicroDVD: style tag on every line
-    bool saveSubLength = DefaultBool("SaveSubLength");          // MicroDVD: keep subtitles that fit
     bool writeLog = DefaultBool("WriteLogOnSetLength");         // write the "log" report at all
     char closeBracket = FirstChar(DefaultText("CloseBrackets"), '}');
     bool interactive = true;

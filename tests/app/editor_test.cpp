@@ -492,6 +492,11 @@ TEST_F(EditorTest, BreakStrCutsTheTextAnewInsideItsTags) {
     editor.BreakString(true);
     EXPECT_EQ(editor.lines(), (Lines{"<i>The quick brown", "fox jumps over", "the lazy dog</i>"}));
     EXPECT_TRUE(editor.modified());
+    // A tag inside the text goes whole with its word, and counts in the length.
+    editor.SetText("Some words first <font color=#ff0000 size=9>reddish</font>\nand more");
+    editor.BreakString(false);
+    EXPECT_EQ(editor.lines(),
+              (Lines{"Some words first", "<font color=#ff0000 size=9>reddish</font>", "and more"}));
 }
 
 TEST_F(EditorTest, BreakDlgAndBreakBigSplitTheSubtitleInTheFile) {

@@ -310,6 +310,69 @@ TEST(Strings, CutRulesShortenPiecesWithWideLettersAndCutAtMarks) {
     });
 }
 
+// Tags count in the width like any characters but are never cut: a tag goes with the word it
+// touches; spaces and marks inside one are no places to cut. Each row runs in both text forms.
+TEST(Strings, CutTextToWidthStepsOverTags) {
+    const std::string font = "<font color=red>";
+    const CutRules tags{.tagsAside = true};
+    const CutRules tagsAndMarks{.atMarks = true, .tagsAside = true};
+    struct Case {
+        std::string text;
+        int width;
+        bool fromEnd;
+        CutRules rules;
+        std::string lines;
+    };
+    const Case cases[] = {
+        // The width ends inside the opening tag: the tag goes down whole with its word.
+        {"Some words first " + font + "red</font> and more", 30, false, tags,
+         "Some words first|" + font + "red</font> and|more"},
+        // ... from the end, the width begins inside it.
+        {"aaa bbb " + font + "ccc ddd</font>", 10, true, tags,
+         "aaa bbb|" + font + "ccc|ddd</font>"},
+        // A closing tag that ends the line exactly stays; a character less, its word goes down.
+        {"Some words first " + font + "red</font> and more", 43, false, tags,
+         "Some words first " + font + "red</font>|and more"},
+        {"Some words first " + font + "red</font> and more", 42, false, tags,
+         "Some words first|" + font + "red</font> and more"},
+        // Tags count: no more than the width on a line, tags included.
+        {"aaa bbb <i>ccc ddd</i>", 7, true, tags, "aaa bbb|<i>ccc|ddd</i>"},
+        {"<i>aaa bbb</i> ccc ddd", 7, false, tags, "<i>aaa|bbb</i>|ccc ddd"},
+        // A word longer than the width keeps its tags and the spaces inside them.
+        {"aaaa " + font + "bbbbbbbbbbbb</font>", 10, false, tags,
+         "aaaa|" + font + "bbbbbbbbbbbb</font>"},
+        {font + "bbbbbbbbbbbb</font> aaaa", 10, true, tags, font + "bbbbbbbbbbbb</font>|aaaa"},
+        // A comma inside a tag is no mark to cut at; a tag glued to a mark stays with it.
+        {"Good morning to {y:b,u}you and sir", 24, false, tagsAndMarks,
+         "Good morning to|{y:b,u}you and sir"},
+        {"<i>Good morning,</i> sir and madam", 20, false, tagsAndMarks,
+         "<i>Good morning,</i>|sir and madam"},
+        {"Oh my dear, <font face=\"a, b\">we went home now</font>", 36, true, tagsAndMarks,
+         "Oh my dear, <font face=\"a, b\">we|went home now</font>"},
+        // "<" before a space or without its ">" opens no tag: it counts and may be cut after.
+        {"a < b and c > d", 5, false, tags, "a < b|and c|> d"},
+    };
+    for (const Case& c : cases) {
+        for (const TextForm form : {TextForm::Cp1251, TextForm::Utf8}) {
+            const TextFormScope scope(form);
+            LineList lines;
+            CutTextToWidth(c.text, c.width, c.fromEnd, c.rules, lines);
+            EXPECT_EQ(JoinStrings(lines, "|"), c.lines)
+                << c.text << " width " << c.width << (c.fromEnd ? " from the end" : "");
+        }
+    }
+    // Cyrillic words: characters, not bytes, in UTF-8; the width ends inside the tag.
+    const std::string cyrillic = "Ещё слова сначала <font color=red>красный</font> и ещё";
+    LineList windows;
+    CutTextToWidth(W(cyrillic), 30, false, tags, windows);
+    EXPECT_EQ(JoinStrings(windows, "|"),
+              W("Ещё слова сначала|<font color=red>красный</font>|и ещё"));
+    const TextFormScope scope(TextForm::Utf8);
+    LineList utf8;
+    CutTextToWidth(cyrillic, 30, false, tags, utf8);
+    EXPECT_EQ(JoinStrings(utf8, "|"), Cp1251ToUtf8(JoinStrings(windows, "|")));
+}
+
 // --- UTF-8 ---------------------------------------------------------------------------------
 
 std::string CutBy(std::string_view text, int width, bool fromEnd, const CutRules& rules) {

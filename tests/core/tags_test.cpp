@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "core/text_form.hpp"
 #include "test_support.hpp"
 
 namespace tessaline {
 namespace {
+
+using test::W;
 
 TEST(VisibleTextLength, SubtractsStyleTagsInAnyCaseBalancedOrNot) {
     const std::tuple<std::string, bool, int> cases[] = {
@@ -108,6 +113,37 @@ TEST(IsWrappedInTag, NeedsOpeningFirstAndClosingLast) {
     for (const auto& [line, tag, expected] : cases) {
         EXPECT_EQ(IsWrappedInTag(line, tag), expected) << line;
     }
+}
+
+TEST(MarkupTags, TagsAreFoundWholeAndTheirSpacesAreNoWordBreaks) {
+    struct Case {
+        std::string text;
+        std::size_t tagEndAt0;  // TagEndAt(text, 0)
+        std::size_t firstSpace, lastSpace;
+    };
+    constexpr auto npos = std::string_view::npos;
+    const Case cases[] = {
+        {"<font color=red>a b</font>", 16, 17, 17},
+        {"</i>", 4, npos, npos},
+        {"{y:b,u} c", 7, 7, 7},
+        {"{\\an8}x y", 6, 7, 7},
+        {"< b>", npos, 1, 1},  // no letter after "<"
+        {"<3 x>", npos, 2, 2},
+        {"<a <i>b c", npos, 2, 7},  // a second "<" before the ">": the first opens nothing
+        {"{a {b} c", npos, 2, 6},
+        {"<i", npos, npos, npos},  // never closed
+        {"", npos, npos, npos},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(TagEndAt(c.text, 0), c.tagEndAt0) << c.text;
+        EXPECT_EQ(MayHoldTag(c.text), c.text.find_first_of("<{") != npos) << c.text;
+        EXPECT_EQ(FindOutsideTags(c.text, " "), c.firstSpace) << c.text;
+        EXPECT_EQ(RFindOutsideTags(c.text, " "), c.lastSpace) << c.text;
+    }
+    // Tags inside a Cyrillic text: bytes in both text forms.
+    EXPECT_EQ(FindOutsideTags(W("<font color=red>Привет</font> мир"), " "), 29U);
+    const TextFormScope scope(TextForm::Utf8);
+    EXPECT_EQ(RFindOutsideTags("<i>Привет</i> {c:$0 0ff}мир", " "), 19U);
 }
 
 }  // namespace

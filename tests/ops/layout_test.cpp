@@ -217,6 +217,52 @@ TEST(BreakBigText, SplitsAtAMarkNearTheMiddle) {
     // clang-format on
 }
 
+// A mark inside a tag is no place to split a big text; a tag that closes the word before the
+// cut stays with it, one that opens the next word goes with that.
+TEST(BreakBigText, NeverSplitsInsideATag) {
+    struct Case {
+        std::string text;
+        std::vector<std::string> first, second;  // the two subtitles' texts; second empty: one
+    } cases[] = {
+        {"<i>This is the first part of it.</i> And this is the second one",
+         {"<i>This is the first part of it.</i>"},
+         {"And this is the second one"}},
+        {"This is the first part of it. <i>And this is the second one</i>",
+         {"This is the first part of it."},
+         {"<i>And this is the second one</i>"}},
+        {"This is the first part of it.<i>And this is the second one</i>",
+         {"This is the first part of it."},
+         {"<i>And this is the second one</i>"}},
+        // The only comma and full stop near the middle stand inside the tags.
+        {"This is the first part of it <font face=\"a, b.c\">and this</font> is more of it",
+         {"This is the first part of it <font face=\"a, b.c\">and this</font> is more of it"},
+         {}},
+        {"A first part of {y:b,u}the text and, a second one here",
+         {"A first part of {y:b,u}the text and,", "a second one here"},
+         {}},
+    };
+    for (const Case& c : cases) {
+        LayoutRun run(Crlf({"1", "00:00:10,000 --> 00:00:14,000", c.text, ""}));
+        BreakParams params{
+            .lineLength = 20, .lineCount = 1, .maxSubLengthCorrection = 5, .delimiters = "!?"};
+        EXPECT_EQ(BreakBigText(run.input(), run.output(), params, run.host), RunResult::Done);
+        std::vector<std::string> lines = {"1"};
+        lines.push_back(c.second.empty() ? "00:00:10,000 --> 00:00:14,000"
+                                         : "00:00:10,000 --> 00:00:12,000");
+        lines.insert(lines.end(), c.first.begin(), c.first.end());
+        lines.emplace_back();
+        if (!c.second.empty()) {
+            lines.insert(lines.end(), {"1", "00:00:12,001 --> 00:00:14,000"});
+            lines.insert(lines.end(), c.second.begin(), c.second.end());
+            lines.emplace_back();
+        }
+        std::string expected;
+        for (const std::string& line : lines)
+            expected += line + "\r\n";
+        EXPECT_EQ(run.Read("out"), expected) << c.text;
+    }
+}
+
 TEST(BreakSubDialog, SplitsBigTextsTooWhenAsked) {
     LayoutRun run(Crlf({"1", "00:00:10,000 --> 00:00:14,000", kBigText, ""}));
     BreakParams params = Breaks(20);

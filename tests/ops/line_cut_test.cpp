@@ -79,6 +79,9 @@ TEST(EqualCut, ChoosesItsWidthAndCutsAgainWhenTheLinesComeOutUneven) {
         // last two lines are joined.
         {"aaa bbbbbbbbb ccccccc", 20, 2, 3, false, 1, "aaa bbbbbbbbb|ccccccc"},
         {"aaa bbbbbbbbb ccccccc", 20, 2, 3, true, 1, "aaa|bbbbbbbbb ccccccc"},
+        // Cut at 11 into 8, 5, 9 and 4 characters, the re-cut keeps the width: the last two
+        // lines fill the 14 characters exactly and are joined (from the end: the first two).
+        {"aaaaaaaa bbbbb ccccccccc dddd", 14, 4, 0, true, 1, "aaaaaaaa|bbbbb|ccccccccc dddd"},
         // The re-cut at 11 ends the first line at its comma.
         {"aaaaaaa, bbbbb cccccc", 20, 2, 3, true, 1, "aaaaaaa,|bbbbb cccccc"},
     };
@@ -94,6 +97,17 @@ TEST(EqualCut, ChoosesItsWidthAndCutsAgainWhenTheLinesComeOutUneven) {
         EXPECT_EQ(Joined(lines), c.lines)
             << c.text << " m=" << c.max << " reCut=" << c.reCut << " D=" << c.disbalance;
     }
+    LineList lines;
+    EqualCut("aaaaaaaa bbbbb ccccccccc dddd",
+             {.maxLength = 14,
+              .equal = true,
+              .lineCount = 4,
+              .reCut = true,
+              .delta = 0,
+              .fromEnd = true,
+              .disbalance = 1},
+             lines);
+    EXPECT_EQ(Joined(lines), "aaaaaaaa bbbbb|ccccccccc|dddd");
 }
 
 TEST(EqualCut, WideLettersAndPunctuationChooseTheCut) {
@@ -174,28 +188,33 @@ TEST(SetLength, WritesTheReportOnlyWhenAskedAndSaysWhenItIsEmpty) {
 TEST(SetLength, LaysMicroDvdTextsOutAnew) {
     struct Case {
         std::string line;
-        bool saveSubLength, tagToEveryLine;
+        bool tagToEveryLine;
         std::string written;
         std::string report;
     } cases[] = {
-        {"{1}{2}{y:i}One two three four five six|seven", false, true,
+        {"{1}{2}{y:i}One two three four five six|seven", true,
          "{1}{2}{y:i}One two|{y:i}three four|{y:i}five six|{y:i}seven", "{1}{2} = 4 lines\r\n"},
-        {"{1}{2}{y:i}One two three four five six|{y:i}seven", false, false,
+        {"{1}{2}{y:i}One two three four five six|{y:i}seven", false,
          "{1}{2}{y:i}One two|three four|five six|seven", "{1}{2} = 4 lines\r\n"},
         // A dialogue is cut speaker by speaker.
-        {"{5}{6}-Hello there my friend|-Yes", false, true, "{5}{6}-Hello there|my friend|-Yes",
+        {"{5}{6}-Hello there my friend|-Yes", true, "{5}{6}-Hello there|my friend|-Yes",
          "{5}{6} = 3 lines\r\n{5}{6} = dialog\r\n"},
-        {"{7}{8}Short", false, true, "{7}{8}Short", "(none)"},
-        // Lines that fit are joined again, unless SaveSubLength keeps them.
-        {"{9}{10}ab|cd", false, true, "{9}{10}ab cd", ""},
-        {"{9}{10}ab|cd", true, true, "{9}{10}ab|cd", "(none)"},
-        {"Not a frame line that is rather long", false, true,
-         "Not a frame line that is rather long", "(none)"},
+        {"{7}{8}Short", true, "{7}{8}Short", "(none)"},
+        // Display lines that all fit stay as they are, however many there are.
+        {"{9}{10}ab|cd", true, "{9}{10}ab|cd", "(none)"},
+        {"{3}{4}Short|two", true, "{3}{4}Short|two", "(none)"},
+        // Their length leaves italic and bold tags out, other tags count.
+        {"{3}{4}Twelve chars|{y:i}Twelve chars|12345678901<i>2</i>", true,
+         "{3}{4}Twelve chars|{y:i}Twelve chars|12345678901<i>2</i>", "(none)"},
+        {"{3}{4}ab|cd 1234{c:$0000ff}", true, "{3}{4}ab cd|1234{c:$0000ff}", ""},
+        // One line over the length: the whole text is laid out anew.
+        {"{3}{4}ab|Thirteen char", true, "{3}{4}ab Thirteen|char", ""},
+        {"Not a frame line that is rather long", true, "Not a frame line that is rather long",
+         "(none)"},
     };
     for (const Case& c : cases) {
         LayoutRun run(Crlf({c.line}), "film.sub");
         SetLengthParams params = Params(12, 2);
-        params.saveSubLength = c.saveSubLength;
         params.tagToEveryLine = c.tagToEveryLine;
         SetLength(run.input(), run.output(), params, run.host);
         EXPECT_EQ(run.Read("out"), Crlf({c.written})) << c.line;
@@ -222,6 +241,60 @@ std::string Film(std::initializer_list<std::string_view> lines, bool microDvd) {
         if (!microDvd) film += "\r\n";
     }
     return film;
+}
+
+// No line is cut inside a tag, and a tag goes with the word it touches; tags count in the
+// length like any characters. The same cuts in both text forms and both file kinds.
+TEST(SetLength, NeverCutsInsideATag) {
+    const std::string font = "<font color=#ff0000 size=9>";
+    struct Case {
+        const char* what;
+        std::string text;  // one SubRip text line, or the MicroDVD text after the frames
+        int max;
+        bool equal;
+        std::string lines;  // the lines written, joined by "|"
+    } cases[] = {
+        {"a tag opening the word that goes down",
+         "Some words first " + font + "reddish</font> here", 50, false,
+         "Some words first|" + font + "reddish</font> here"},
+        {"a tag closing the word that fills the line",
+         "Some words first " + font + "red</font> and more", 54, false,
+         "Some words first " + font + "red</font>|and more"},
+        {"a cut inside a closing tag sends its word down",
+         "Some words first " + font + "red</font> and more", 50, false,
+         "Some words first|" + font + "red</font> and more"},
+        {"a word and its tags longer than the line stay whole",
+         "Some words first " + font + "reddish</font> here", 20, false,
+         "Some words first|" + font + "reddish</font>|here"},
+        {"tags count in the length", "<b>Words that</b> fill the line and more", 20, false,
+         "<b>Words that</b>|fill the line and|more"},
+        {"a font tag counts: the line is cut, not the tag", "Short " + font + "red</font> text", 20,
+         false, "Short|" + font + "red</font>|text"},
+        {"a line that fits but for its italic tags stays whole", "<i>Short red text here</i>", 20,
+         false, "<i>Short red text here</i>"},
+        {"the equal cut", "Some words first " + font + "red</font> and then more", 20, true,
+         "Some words first|" + font + "red</font>|and then more"},
+        {"a comma inside a tag", "Good morning {y:b,u}to you nice people", 20, true,
+         "Good morning|{y:b,u}to you nice|people"},
+    };
+    for (const Case& c : cases) {
+        for (const bool microDvd : {false, true}) {
+            for (const TextForm form : {TextForm::Cp1251, TextForm::Utf8}) {
+                SCOPED_TRACE(std::string(c.what) + (microDvd ? ", MicroDVD" : ", SubRip") +
+                             (form == TextForm::Utf8 ? ", UTF-8" : ""));
+                // A UTF-8 file is told by its byte-order mark.
+                const std::string bom = form == TextForm::Utf8 ? "\xEF\xBB\xBF" : "";
+                const std::string line = microDvd ? "{1}{2}" + c.text : c.text;
+                LayoutRun run(bom + Film({line}, microDvd), microDvd ? "film.sub" : "film.srt");
+                SetLengthParams params = Params(c.max, 2);
+                params.cut.equal = c.equal;
+                EXPECT_EQ(SetLength(run.input(), run.output(), params, run.host), RunResult::Done);
+                std::string written = microDvd ? "{1}{2}" + c.lines : c.lines;
+                if (!microDvd) written = ReplaceAll("|", "\r\n", written, false);
+                EXPECT_EQ(run.Read("out"), bom + Film({written}, microDvd));
+            }
+        }
+    }
 }
 
 TEST(SetLength, CutsUtf8TextLikeItsWindows1251Twin) {

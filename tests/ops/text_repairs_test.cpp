@@ -3,12 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "core/strings.hpp"
+#include "core/text_form.hpp"
 #include "files/recording_host.hpp"
 #include "ops/delimiters.hpp"
 #include "ops/dialog_fix.hpp"
@@ -60,6 +63,148 @@ TEST(FixDelimiterSpacing, SpacesDelimitersAndLeavesTheExclusionsAlone) {
         const bool changed = FixDelimiterSpacing(W(c.line), c.params, fixed);
         EXPECT_EQ(changed, c.fixed != nullptr) << c.line;
         EXPECT_EQ(fixed, c.fixed ? W(c.fixed) : "untouched") << c.line;
+    }
+}
+
+// Quotations and speaker labels: the punctuation that ends a quotation is glued to the quote or
+// bracket that closes it, and a label keeps its space before the dots that open the next words.
+// Each row runs in both text forms (the typographic quotes are one byte in Windows-1251, two or
+// three in UTF-8).
+TEST(FixDelimiterSpacing, LeavesClosingQuotesAndLabelsBeforeDotsAlone) {
+    const DelimitersParams around;
+    const DelimitersParams plain{.useExclude = false};
+    const DelimitersParams beforeOnly{.mode = kDelSpaceBeforeDelimiters};
+    const DelimitersParams noBrackets{.delimiters = ",!?", .followers = " <,!?"};
+    struct Case {
+        const char* line;
+        const DelimitersParams& params;
+        const char* fixed;  // nullptr: unchanged
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"«Покажи!» - сказал он.", around, nullptr},
+        {"«Покажи!» - сказал он.", plain, nullptr},
+        {"\"Стой!\" - крикнул он.", around, nullptr},
+        {"\"Стой!\"сказал он", around, nullptr},          // the second quote of the line closes
+        {"Он сказал “Стой!” и ушёл.", around, nullptr},
+        {"‘Stop!’ he said", around, nullptr},
+        {"(Да!) Нет", noBrackets, nullptr},                 // ")" closes without being a delimiter
+        {"«Покажи!»- сказал он ,да", around, "«Покажи!»- сказал он, да"},
+        {"Да,\"нет\"", around, "Да, \"нет\""},               // a quote that opens gets its space
+        {"Да,«нет»", around, "Да, «нет»"},
+        {"Ну!Да", around, "Ну! Да"},
+        {"[Роман] ...и затем", around, nullptr},
+        {"[Роман] ...и затем", beforeOnly, nullptr},
+        {"(смеётся) ...да", around, nullptr},
+        {"«Стой» ...и всё", around, nullptr},
+        {"\"Стой\" ...и всё", around, nullptr},
+        {"[Роман]...и затем", around, nullptr},             // no space is put there either
+        {"[Роман]  ...и затем", around, "[Роман] ...и затем"},
+        {"Роман ...и затем", around, "Роман...и затем"},      // no bracket: the space goes
+        {"[Роман] .и затем", around, "[Роман].и затем"},      // a single full stop is no ellipsis
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        for (const TextForm form : {TextForm::Cp1251, TextForm::Utf8}) {
+            const bool utf8 = form == TextForm::Utf8;
+            const TextFormScope scope(form);
+            const auto in = [utf8](const char* text) { return utf8 ? std::string(text) : W(text); };
+            std::string fixed = "untouched";
+            const bool changed = FixDelimiterSpacing(in(c.line), c.params, fixed);
+            EXPECT_EQ(changed, c.fixed != nullptr) << c.line << (utf8 ? " (UTF-8)" : "");
+            EXPECT_EQ(fixed, c.fixed ? in(c.fixed) : "untouched")
+                << c.line << (utf8 ? " (UTF-8)" : "");
+        }
+    }
+}
+
+// The quick look that passes over most lines never passes over one the fix would change: over
+// many generated lines, the result is always the routines' own.
+TEST(FixDelimiterSpacing, TheQuickLookNeverMissesALineTheFixChanges) {
+    // Pieces the lines are made of: the characters every rule looks at, in both forms.
+    const std::vector<std::string> pieces = {" ", " ", "a", "Я", "ё",   "1",   ".",       "...",
+                                             ",", "!", "?", ")", "]",   "(",   "\"",      "«",
+                                             "»", "”", "’", "…", "<i>", "www", "http://", "\r"};
+    // Characters Windows-1251 lacks, in UTF-8 lines only.
+    const std::vector<std::string> utf8Only = {"\xE2\x99\xAA" /* ♪ */, "\xC3\xA9" /* é */};
+    const DelimitersParams settings[] = {
+        {},
+        {.useExclude = false},
+        {.mode = kDelSpaceBeforeDelimiters},
+        {.awareMode = 0},
+        {.awareMode = 2},
+        {.delimiters = ",.\x85" /* … in Windows-1251 */, .followers = ""},
+    };
+    std::uint32_t seed = 12345;
+    const auto next = [&seed](std::size_t n) {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<std::size_t>(seed >> 8) % n;
+    };
+    int changedLines = 0;
+    for (const TextForm form : {TextForm::Cp1251, TextForm::Utf8}) {
+        const TextFormScope scope(form);
+        for (int n = 0; n < 4000; ++n) {
+            std::string line;
+            const std::size_t length = next(9);
+            const bool utf8 = form == TextForm::Utf8;
+            for (std::size_t i = 0; i < length; ++i) {
+                const std::size_t pick = next(pieces.size() + (utf8 ? utf8Only.size() : 0));
+                const std::string& piece =
+                    pick < pieces.size() ? pieces[pick] : utf8Only[pick - pieces.size()];
+                // Windows-1251 lines hold the Windows-1251 twins of the pieces.
+                line += utf8 ? piece : W(piece);
+            }
+            for (const DelimitersParams& p : settings) {
+                // The sets stay Windows-1251, as the settings hold them, in both forms.
+                const std::string& delimiters = p.delimiters;
+                std::string full;
+                if (p.mode == kDelSpaceBeforeDelimiters) {
+                    full = DelSpaceBeforeDelimiters(line, delimiters);
+                } else {
+                    full = DelSpaceBeforeDelimiters(
+                        p.useExclude
+                            ? AddSpaceAfterDelimitersEx(line, delimiters, p.followers, p.awareMode)
+                            : AddSpaceAfterDelimiters(line, delimiters),
+                        delimiters);
+                }
+                std::string fixed;
+                const bool changed = FixDelimiterSpacing(line, p, fixed);
+                ASSERT_EQ(changed, full != line) << "[" << line << "] " << p.delimiters;
+                if (changed) {
+                    ASSERT_EQ(fixed, full) << "[" << line << "]";
+                    ++changedLines;
+                }
+            }
+        }
+    }
+    EXPECT_GT(changedLines, 1000);  // the generator reaches the rules
+}
+
+TEST(FixDelimiters, ALineWhoseOnlyFaultIsATrailingSpaceIsFixedAndReported) {
+    const std::string t = "00:00:01,000 --> 00:00:02,000";
+    struct Case {
+        const char* name;
+        std::string input, output, report;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"a.srt", Crlf({"1", t, "Fine", "", "2", t, "Only a space ", ""}),
+         Crlf({"1", t, "Fine", "", "2", t, "Only a space", ""}), Crlf({"2 = Fix Space Around Delimiters"})},
+        {"a.sub", Crlf({"{1}{2}Fine", "{3}{4}Only a space |two"}),
+         Crlf({"{1}{2}Fine", "{3}{4}Only a space|two"}), Crlf({"{3}{4} = Fix Space Around Delimiters"})},
+        {"b.sub", Crlf({"{1}{2}Fine", "{3}{4}one|a space "}),
+         Crlf({"{1}{2}Fine", "{3}{4}one|a space"}), Crlf({"{3}{4} = Fix Space Around Delimiters"})},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TempDir dir;
+        const std::filesystem::path in = dir / c.name;
+        test::WriteFile(in, c.input);
+        RecordingHost host;
+        EXPECT_EQ(FixDelimiters(in.string(), (dir / "a.out").string(), {}, host), RunResult::Done);
+        EXPECT_EQ(ReadFile(dir / "a.out"), c.output);
+        EXPECT_EQ(ReadFile(std::filesystem::path(in).replace_extension("fix")), c.report);
     }
 }
 
