@@ -279,24 +279,24 @@ TEST_F(Interop, FilesAsOtherProgramsWriteThemKeepEverySubtitleThroughTheCommands
                 EXPECT_EQ(got[i].text, original[i].text) << "cue " << i + 1;
         }
     }
+}
 
-    TEST_F(Interop, SetLengthKeepsTagsWholeForFfmpeg) {
-        // A line cut inside "<font ...>" reads back in ffmpeg as the text "color=#ff0000 size=9>".
-        WriteFile(
-            root_ / "film.srt",
-            Crlf({"1", "00:00:01,000 --> 00:00:02,000",
-                  "Some words first <font color=#ff0000 size=9>reddish</font> here", "", "2",
-                  "00:00:03,000 --> 00:00:04,000", "<i>Italic words that are cut in two</i>", ""}));
-        ASSERT_EQ(
-            Tessaline({"--set", "SubLineLength=20", "set-length", "film.srt"}, root_.path()).status,
-            0);
-        ExpectCues(
-            ReadBack(root_ / "film.out"),
-            {{1000, 2000,
-              "Some words first\n<font color=\"#ff0000\"><font size=\"9\">reddish</font></font>\n"
-              "here"},
-             {3000, 4000, "<i>Italic words that\nare cut in two</i>"}});
-    }
+TEST_F(Interop, SetLengthKeepsTagsWholeForFfmpeg) {
+    // A line cut inside "<font ...>" reads back in ffmpeg as the text "color=#ff0000 size=9>".
+    WriteFile(
+        root_ / "film.srt",
+        Crlf({"1", "00:00:01,000 --> 00:00:02,000",
+              "Some words first <font color=#ff0000 size=9>reddish</font> here", "", "2",
+              "00:00:03,000 --> 00:00:04,000", "<i>Italic words that are cut in two</i>", ""}));
+    ASSERT_EQ(
+        Tessaline({"--set", "SubLineLength=20", "set-length", "film.srt"}, root_.path()).status, 0);
+    ExpectCues(
+        ReadBack(root_ / "film.out"),
+        {{1000, 2000,
+          "Some words first\n<font color=\"#ff0000\"><font size=\"9\">reddish</font></font>\n"
+          "here"},
+         {3000, 4000, "<i>Italic words that\nare cut in two</i>"}});
+}
 
 }  // namespace
 }  // namespace tessaline
