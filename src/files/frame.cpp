@@ -6,6 +6,7 @@
 #include "files/encoding.hpp"
 #include "files/fs.hpp"
 #include "files/report_file.hpp"
+#include "files/sub_kind.hpp"
 
 namespace tessaline {
 namespace {
@@ -137,6 +138,17 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
     }
     if (request.inputEncoding) encoding = *request.inputEncoding;
     const FileEncodingScope inEncoding(encoding);
+    const bool utf8 = encoding.form() == TextForm::Utf8;
+
+    // Every command that reads MicroDVD would take a SubViewer file's lines for text and write a
+    // "converted" copy of them: such a file is refused before anything is written.
+    if (!request.subOfAnyFormat && LowerExtOf(input) == "sub") {
+        LineReader probe(input, encoding);
+        if (const auto foreign = FindForeignTimedLine(probe)) {
+            host.ShowMessage(NotMicroDvdMessage(*foreign, utf8));
+            return RunResult::Refused;
+        }
+    }
 
     StatusGuard status(host, steps.statusField);
     BusyCursor busy(host);
@@ -154,6 +166,15 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
     FrameRun run(in, out ? &*out : nullptr, host, steps, input);
     try {
         body(run);
+    } catch (const ConversionError& e) {
+        // The line being read when the value failed: the body reads the line it converts.
+        if (e.line() != 0 || in.LineNumber() == 0) {
+            status.Failed(e.what());
+            throw;
+        }
+        ConversionError located = LocatedConversionError(e, in.LineNumber(), utf8);
+        status.Failed(located.what());
+        throw located;
     } catch (const std::exception& e) {
         status.Failed(e.what());
         throw;
