@@ -78,7 +78,9 @@ TimedLine ClassifyTimedLine(std::string_view line) {
             }
         }
     }
-    if (StartsWithClock(line, i) || line.find("-->") != std::string_view::npos) {
+    // SubViewer 1 brackets its times: "[00:00:01]".
+    const bool bracketedClock = i < line.size() && IsBracket(line[i]) && StartsWithClock(line, i + 1);
+    if (StartsWithClock(line, i) || bracketedClock || line.find("-->") != std::string_view::npos) {
         return TimedLine::Other;
     }
     return TimedLine::None;

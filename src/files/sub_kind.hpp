@@ -17,7 +17,8 @@ class LineReader;
 enum class TimedLine {
     None,       // text, a header line, a blank line
     FramePair,  // "{25}{50}...": two bracketed frame numbers (any pair of bracket characters)
-    Other,      // a clock time at its start ("00:02:17.40,00:02:20.40") or the SubRip arrow
+    Other,      // a clock time at its start ("00:02:17.40,00:02:20.40", "[00:00:01]"), the arrow
+                // of SubRip
 };
 
 /// The timing a line carries. Blanks before it are passed over; the frame numbers may carry a

@@ -152,7 +152,7 @@ TEST_F(Interop, SubRipFromSubStationReadsBackWithTheSameCues) {
     // the first and last cue are left to ffmpeg's reading of it.
     ExpectCues(ReadBack(root_ / "film.srt", kCp1251), {{1500, 3000, ""},
                                                        {4000, 6250, "Hello <i>world</i>, yes"},
-                                                       {62070, 65000, "Line one\nLine two"},
+                                                       {62070, 65000, "<i>Line one\nLine two</i>"},
                                                        {3600000, 3602100, ""}});
 }
 

@@ -93,6 +93,44 @@ TEST(Convert, ConvertsTheDataFiles) {
     }
 }
 
+// The hand-made files of the dialects folder: styles both ways, SubStation's leading override
+// blocks and negative times, text lines that begin with blanks. The report says what did not
+// carry over.
+TEST(Convert, CarriesStylesAndKeepsTextOfTheDialectFiles) {
+    const auto dialect = [](std::string_view name) {
+        return ReadFile(test::DataDir() / "dialects" / name);
+    };
+    const struct {
+        ConvertOp op;
+        const char* data;
+        const char* expected;
+        const char* report;  // the expected film.conv; "" = none may be written
+    } cases[] = {
+        // clang-format off
+        {&SubToSrt, "microdvd_styles.sub", "microdvd_styles.expected", "microdvd_styles.conv"},
+        {&SrtToSub, "subrip_styles.srt", "subrip_styles.expected", "subrip_styles.conv"},
+        {&SsaToSrt, "substation_styles.ass", "substation_styles.expected", "substation_styles.conv"},
+        {&SrtToSub, "leading_spaces.srt", "leading_spaces.expected", ""},
+        {&SubTimeToSrt, "subviewer2.sub", "subviewer2.expected", ""},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.data);
+        const Conversion run(c.op, dialect(c.data), {});
+        EXPECT_EQ(run.result, RunResult::Done);
+        EXPECT_EQ(ReadFile(run.output), dialect(c.expected));
+        const bool report = *c.report != '\0';
+        EXPECT_EQ(run.FileCount(), report ? 3 : 2);
+        if (report) {
+            EXPECT_EQ(ReadFile(run.dir / "film.conv"), dialect(c.report));
+        }
+        // Whatever the report, the MicroDVD conversions show no message of their own.
+        if (c.op == &SubToSrt || c.op == &SrtToSub) {
+            EXPECT_EQ(run.host.messages, Messages{});
+        }
+    }
+}
+
 TEST(Convert, SmallInputsAndRefusals) {
     const std::string kTiming = "00:00:01,000 --> 00:00:02,000";
     const std::string kSrt = Crlf({"1", kTiming, "A", ""});
