@@ -142,12 +142,8 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
 
     // Every command that reads MicroDVD would take a SubViewer file's lines for text and write a
     // "converted" copy of them: such a file is refused before anything is written.
-    if (!request.subOfAnyFormat && LowerExtOf(input) == "sub") {
-        LineReader probe(input, encoding);
-        if (const auto foreign = FindForeignTimedLine(probe)) {
-            host.ShowMessage(NotMicroDvdMessage(*foreign, utf8));
-            return RunResult::Refused;
-        }
+    if (!request.subOfAnyFormat && RefuseSubOfOtherFormat(input, encoding, host)) {
+        return RunResult::Refused;
     }
 
     StatusGuard status(host, steps.statusField);

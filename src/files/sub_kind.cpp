@@ -1,6 +1,9 @@
 #include "files/sub_kind.hpp"
 
 #include "core/errors.hpp"
+#include "core/paths.hpp"
+#include "core/chars.hpp"
+#include "files/host.hpp"
 #include "files/line_io.hpp"
 
 namespace tessaline {
@@ -104,6 +107,15 @@ std::optional<ForeignLine> FindForeignTimedLine(LineReader& in) {
 std::string NotMicroDvdMessage(const ForeignLine& line, bool utf8) {
     return "not a MicroDVD file (" + std::to_string(line.number) + ": " +
            EscapedForMessage(line.text, utf8) + ")";
+}
+
+bool RefuseSubOfOtherFormat(const std::string& input, const FileEncoding& encoding, Host& host) {
+    if (LowerFoldStr(FileExtOf(input)) != "sub") return false;
+    LineReader probe(input, encoding);
+    const auto foreign = FindForeignTimedLine(probe);
+    if (!foreign) return false;
+    host.ShowMessage(NotMicroDvdMessage(*foreign, encoding.form() == TextForm::Utf8));
+    return true;
 }
 
 }  // namespace tessaline

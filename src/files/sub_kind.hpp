@@ -11,7 +11,9 @@
 
 namespace tessaline {
 
+class Host;
 class LineReader;
+struct FileEncoding;
 
 /// What timing a line carries, by its shape alone.
 enum class TimedLine {
@@ -38,5 +40,10 @@ struct ForeignLine {
 
 /// "not a MicroDVD file (LINE: text)", the text escaped and cut as conversion errors show it.
 [[nodiscard]] std::string NotMicroDvdMessage(const ForeignLine& line, bool utf8);
+
+/// For a ".sub" input (any letter case) read in `encoding`: true, after showing
+/// NotMicroDvdMessage, when its first timed line is no frame line. Other inputs give false.
+[[nodiscard]] bool RefuseSubOfOtherFormat(const std::string& input, const FileEncoding& encoding,
+                                          Host& host);
 
 }  // namespace tessaline
