@@ -66,8 +66,7 @@ std::string EscapedForMessage(std::string_view text, bool utf8, std::size_t maxC
     return out;
 }
 
-ConversionError LocatedConversionError(const ConversionError& error, std::size_t line,
-                                       bool utf8) {
+ConversionError LocatedConversionError(const ConversionError& error, std::size_t line, bool utf8) {
     const std::string_view message = error.what();
     const std::string& text = error.text();
     const std::size_t at = text.empty() ? std::string_view::npos : message.find(text);

@@ -36,8 +36,8 @@ class ConversionError : public std::runtime_error {
 /// The message of a conversion error raised while reading line `line` of a file whose text is
 /// `utf8` or Windows-1251: its offending text escaped and cut as EscapedForMessage does, the rest
 /// as it was.
-[[nodiscard]] ConversionError LocatedConversionError(const ConversionError& error,
-                                                     std::size_t line, bool utf8);
+[[nodiscard]] ConversionError LocatedConversionError(const ConversionError& error, std::size_t line,
+                                                     bool utf8);
 
 /// A file that could not be opened, read, written, renamed or deleted; what() names the
 /// path and the system's reason.

@@ -1,8 +1,8 @@
 #include "files/sub_kind.hpp"
 
+#include "core/chars.hpp"
 #include "core/errors.hpp"
 #include "core/paths.hpp"
-#include "core/chars.hpp"
 #include "files/host.hpp"
 #include "files/line_io.hpp"
 
@@ -82,7 +82,8 @@ TimedLine ClassifyTimedLine(std::string_view line) {
         }
     }
     // SubViewer 1 brackets its times: "[00:00:01]".
-    const bool bracketedClock = i < line.size() && IsBracket(line[i]) && StartsWithClock(line, i + 1);
+    const bool bracketedClock =
+        i < line.size() && IsBracket(line[i]) && StartsWithClock(line, i + 1);
     if (StartsWithClock(line, i) || bracketedClock || line.find("-->") != std::string_view::npos) {
         return TimedLine::Other;
     }

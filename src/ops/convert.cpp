@@ -131,9 +131,9 @@ void ConvertSubToSrt(FrameRun& run, const ConvertParams& params, long double fps
         run.WriteLine(std::string_view(timing, sizeof timing));
         // One display line per "|"-separated part, empty parts included; the style codes become
         // tags.
-        const std::size_t dropped = styles.Convert(TextAfterNthChar(line, close, 2));
-        for (const std::string& display : styles.lines())
-            run.WriteLine(display);
+        const std::size_t dropped =
+            styles.Convert(TextAfterNthChar(line, close, 2),
+                           [&](std::string_view display) { run.WriteLine(display); });
         run.WriteLine("");
         if (dropped != 0) {
             run.report().push_back(std::to_string(counter) +
@@ -503,8 +503,8 @@ class SsaTextConverter {
     bool currentHasText_ = false;
     std::size_t skippedBlanks_ = 0;  // leading blanks passed over in the current line
     bool broke_ = false;
-    std::string wanted_;   // the styles switched on, in order ("c": the colour)
-    std::string written_;  // the tags open in the written text, innermost last
+    std::string wanted_;        // the styles switched on, in order ("c": the colour)
+    std::string written_;       // the tags open in the written text, innermost last
     std::string wantedColour_;  // "#RRGGBB" of the wanted colour
 };
 
@@ -527,8 +527,9 @@ void ConvertSsaToSrt(FrameRun& run, const ConvertParams& params) {
         timing.clear();
         bool inRange = AppendSsaTime(timing, TextBetweenChars(line, ',', ','), false);
         timing += " --> ";
-        inRange = AppendSsaTime(timing, TextBetweenChars(line, ',', ',', 2, NthOf::Opening), true) &&
-                  inRange;
+        inRange =
+            AppendSsaTime(timing, TextBetweenChars(line, ',', ',', 2, NthOf::Opening), true) &&
+            inRange;
         WriteNumberLine(run, ++counter);
         run.WriteLine(timing);
         if (!inRange) {
@@ -697,8 +698,11 @@ extern const Operation kConvertOperation{
     .summary = "convert between SubRip, MicroDVD and SubStation Alpha",
     .help =
         "Converts each file by its extension: film.srt to film.sub, film.sub to film.srt,\n"
-        "film.ssa or film.ass to film.srt. SubStation Alpha and SubTime conversions report\n"
-        "over-long subtitles in film.conv.",
+        "film.ssa or film.ass to film.srt. Styles go across (MicroDVD {y:i} and {c:$BBGGRR},\n"
+        "SubStation override blocks, SubRip <i>, <b>, <u>, <font color>); what the target\n"
+        "cannot say is dropped and counted in film.conv, which also lists over-long\n"
+        "subtitles (SubStation Alpha, SubTime) and negative SubStation times. A .sub\n"
+        "file that is not MicroDVD is refused; --from subtime reads SubViewer files.",
     .options = kConvertOptions,
     .checkOptions = CheckConvertOptions,
     .preparePath = ChooseConversion,

@@ -88,8 +88,8 @@ void AppendCloseTag(std::string& line, char style) {
 
 }  // namespace
 
-std::size_t MicroDvdStyles::Convert(std::string_view text) {
-    used_ = 0;
+std::size_t MicroDvdStyles::Convert(std::string_view text,
+                                    const std::function<void(std::string_view line)>& write) {
     wholeText_.clear();
     wholeColor_.clear();
     // Upper-case codes style the whole text, the lines before them too: gathered first.
@@ -104,8 +104,7 @@ std::size_t MicroDvdStyles::Convert(std::string_view text) {
     for (std::size_t start = 0;;) {
         const std::size_t bar = text.find('|', start);
         const std::string_view part = text.substr(start, bar == npos ? npos : bar - start);
-        if (used_ == lines_.size()) lines_.emplace_back();
-        std::string& line = lines_[used_++];
+        std::string& line = line_;
         line.clear();
         wanted_ = wholeText_;
         color_ = wholeColor_;
@@ -132,13 +131,12 @@ std::size_t MicroDvdStyles::Convert(std::string_view text) {
             AppendCloseTag(line, open_.back());
             open_.pop_back();
         }
-        if (!visible) {
-            if (hadCode) {
-                --used_;  // a line of nothing but codes: an empty line would end the record
-            } else {
-                line.assign(part);  // an empty or blank display line stays as it was
-            }
+        if (visible) {
+            write(line);
+        } else if (!hadCode) {
+            write(part);  // an empty or blank display line stays as it was
         }
+        // A line of nothing but codes is left out: an empty line would end the record.
         if (bar == npos) break;
         start = bar + 1;
     }

@@ -6,31 +6,30 @@
 // </font>"). What one format cannot say is dropped and counted, so the conversion can report it.
 
 #include <cstddef>
-#include <span>
+#include <functional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace tessaline {
 
 /// Turns the text of MicroDVD frame lines (after the frames) into SubRip display lines.
-/// Buffers are kept from call to call: a film converts without a heap allocation per line.
+/// Each line is handed over as it is built, in a buffer kept from call to call: a text of a
+/// million display lines takes no more memory than its longest line, and a film converts without
+/// a heap allocation per line.
 class MicroDvdStyles {
   public:
-    /// The display lines of `text` ("|"-separated) with the style and colour codes as SubRip
-    /// tags; other control codes ("{f:Arial}", "{s:12}", "{P:0}" ...) are dropped. Leading
-    /// blanks of a display line go; a display line that is empty or blank stays as it is, and
-    /// one that held nothing but codes is left out. Returns the number of codes dropped.
-    std::size_t Convert(std::string_view text);
-    /// The lines of the last Convert.
-    [[nodiscard]] std::span<const std::string> lines() const { return {lines_.data(), used_}; }
+    /// Hands `write` the display lines of `text` ("|"-separated) with the style and colour codes
+    /// as SubRip tags; other control codes ("{f:Arial}", "{s:12}", "{P:0}" ...) are dropped.
+    /// Leading blanks of a display line go; a display line that is empty or blank stays as it
+    /// is, and one that held nothing but codes is left out. Returns the number of codes dropped.
+    std::size_t Convert(std::string_view text,
+                        const std::function<void(std::string_view line)>& write);
 
   private:
     void OpenWanted(std::string& line);
     void Apply(std::string_view letterAndValue, bool& dropped);
 
-    std::vector<std::string> lines_;
-    std::size_t used_ = 0;
+    std::string line_;
     std::string wholeText_;  // the styles of the upper-case codes: "i", "b", "u", "c"
     std::string wholeColor_;
     std::string wanted_;  // styles of the current line, in the order they were asked for

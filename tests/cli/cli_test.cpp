@@ -579,10 +579,9 @@ TEST_F(Cli, OperationsLogGetsTheCommandWithItsFileOrFolder) {
 TEST_F(Cli, ASubFileOfAnotherFormatIsRefusedByEveryCommandThatReadsItAndNothingIsWritten) {
     const std::string viewer = ReadFile(test::DataDir() / "dialects" / "subviewer2.sub");
     const std::vector<std::vector<std::string>> commands = {
-        {"convert"},       {"correct"},        {"offset-frame", "10"}, {"frame-test"},
-        {"fix-tags"},      {"to-one-line"},    {"set-length"},         {"length-test"},
-        {"all-in-one"},    {"fix-delimiters"}, {"unix-to-dos"},
-        {"--jobs", "2", "convert"},
+        {"convert"},    {"correct"},        {"offset-frame", "10"}, {"frame-test"},
+        {"fix-tags"},   {"to-one-line"},    {"set-length"},         {"length-test"},
+        {"all-in-one"}, {"fix-delimiters"}, {"unix-to-dos"},        {"--jobs", "2", "convert"},
     };
     for (std::vector<std::string> args : commands) {
         SCOPED_TRACE(args.back());

@@ -441,12 +441,12 @@ TEST(RunInFrame, RefusesASubFileThatIsNoMicroDvdBeforeCreatingAnything) {
         WriteFile(input, c.content);
         RecordingHost host;
         bool ran = false;
-        const RunResult result =
-            RunInFrame({.input = input, .output = output, .steps = {}, .subOfAnyFormat = c.anyFormat},
-                       host, [&](FrameRun& run) {
-                           ran = true;
-                           CopyBody(run);
-                       });
+        const RunResult result = RunInFrame(
+            {.input = input, .output = output, .steps = {}, .subOfAnyFormat = c.anyFormat}, host,
+            [&](FrameRun& run) {
+                ran = true;
+                CopyBody(run);
+            });
         EXPECT_EQ(host.messages, c.messages);
         EXPECT_EQ(ran, c.messages.empty());
         EXPECT_EQ(result, c.messages.empty() ? RunResult::Done : RunResult::Refused);
@@ -496,7 +496,8 @@ TEST(RunInFrame, AConversionErrorNamesItsLineAndShowsItsTextEscaped) {
         ADD_FAILURE() << "no error";
     } catch (const ConversionError& e) {
         EXPECT_EQ(e.line(), 3u);
-        EXPECT_EQ(std::string(e.what()), "'\\x1b" + std::string(59, '7') + "...' is not a valid integer");
+        EXPECT_EQ(std::string(e.what()),
+                  "'\\x1b" + std::string(59, '7') + "...' is not a valid integer");
         EXPECT_EQ(e.text(), value);
     }
     EXPECT_EQ(Listing(f.dir), Names{"film.srt"});

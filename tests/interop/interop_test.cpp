@@ -161,14 +161,16 @@ TEST_F(Interop, SubRipFromSubStationReadsBackWithTheSameCues) {
 TEST_F(Interop, SubRipFromStyledMicroDvdReadsBackWithTheSameCuesAndTags) {
     fs::copy_file(test::DataDir() / "dialects" / "microdvd_styles.sub", root_ / "styles.sub");
     ASSERT_EQ(Tessaline({"convert", "styles.sub"}, root_.path()).status, 0);
-    ExpectCues(ReadBack(root_ / "styles.srt"),
-               {{1000, 2000, "<i>Italic line</i>\nPlain line"},
-                {3000, 4000, "<b>Bold all</b>\n<b>Second bold</b>"},
-                {5000, 6000, "<font color=\"#ff0000\"><b><u>Red bold underlined</u></b></font>\nPlain"},
-                {7000, 8000,
-                 "<font color=\"#00ff00\">Green</font>\n<font color=\"#00ff00\"><i>green italic</i></font>"},
-                {9000, 10000, "Struck\n{kept} braces"},
-                {11000, 12000, "Leading blanks\n<i>both</i>"}});
+    ExpectCues(
+        ReadBack(root_ / "styles.srt"),
+        {{1000, 2000, "<i>Italic line</i>\nPlain line"},
+         {3000, 4000, "<b>Bold all</b>\n<b>Second bold</b>"},
+         {5000, 6000, "<font color=\"#ff0000\"><b><u>Red bold underlined</u></b></font>\nPlain"},
+         {7000, 8000,
+          "<font color=\"#00ff00\">Green</font>\n<font color=\"#00ff00\"><i>green "
+          "italic</i></font>"},
+         {9000, 10000, "Struck\n{kept} braces"},
+         {11000, 12000, "Leading blanks\n<i>both</i>"}});
 }
 
 // A SubStation line that opens with an override block keeps its style, and a negative time

@@ -225,8 +225,9 @@ TEST(SsaTextToSubRip, CarriesBoldItalicsAndUnderlineAsNestedPairs) {
     } cases[] = {
         {"Hello {\\i1}world{\\i0}", {"Hello <i>world</i>"}},
         {"a{\\b1}b{\\b0}c{\\u1}d{\\u0}", {"a<b>b</b>c<u>d</u>"}},
-        {"open {\\b1}bold", {"open <b>bold</b>"}},        // closed at the end
-        {"{\\b1}a{\\i1}b{\\b0}c{\\i0}", {"<b>a<i>b</i></b><i>c</i>"}},  // a leading block counts too
+        {"open {\\b1}bold", {"open <b>bold</b>"}},  // closed at the end
+        {"{\\b1}a{\\i1}b{\\b0}c{\\i0}",
+         {"<b>a<i>b</i></b><i>c</i>"}},  // a leading block counts too
         {"x{\\b1}a{\\i1}b{\\b0}c{\\i0}", {"x<b>a<i>b</i></b><i>c</i>"}},  // crossing pairs nest
         {"x{\\b1\\i1\\fs20}both{\\r}plain", {"x<b><i>both</i></b>plain"}},
         {"x{\\b700}heavy{\\b400}normal", {"x<b>heavy</b>normal"}},
@@ -248,7 +249,7 @@ TEST(SsaTextToSubRip, CarriesBoldItalicsAndUnderlineAsNestedPairs) {
         {"{\\c&H00FF00&\\i1}g{\\c&HFF0000&}b",
          {"<font color=\"#00FF00\"><i>g</i></font><i><font color=\"#0000FF\">b</font></i>"}},
         {"x{\\3c&H0000FF&\\2c&HFF&\\clip(1,2,3,4)}y", {"xy"}},  // other colours, not \c
-        {"{\\c&HZZ&}x{\\c&H1234567&}y", {"xy"}},                 // no colour
+        {"{\\c&HZZ&}x{\\c&H1234567&}y", {"xy"}},                // no colour
         // Display lines lose their leading blanks; a blank text stays one blank line.
         {"{\\i1}  lead\\N  second", {"<i>lead", "second</i>"}},
         {"{comment}text", {"text"}},           // any leading block goes

@@ -49,10 +49,12 @@ TEST(MicroDvdStyles, CodesBecomeTagPairsAndTheRestIsDroppedAndCounted) {
     };
     MicroDvdStyles styles;
     // The buffers are kept between texts: a longer text before must leave nothing behind.
-    (void)styles.Convert("a|b|c|d|e|f");
+    (void)styles.Convert("{Y:b}{C:$0000ff}a long line|b", [](std::string_view) {});
     for (const auto& c : cases) {
-        const std::size_t dropped = styles.Convert(c.text);
-        EXPECT_EQ(Lines(styles.lines().begin(), styles.lines().end()), c.lines) << c.text;
+        Lines lines;
+        const std::size_t dropped =
+            styles.Convert(c.text, [&](std::string_view line) { lines.emplace_back(line); });
+        EXPECT_EQ(lines, c.lines) << c.text;
         EXPECT_EQ(dropped, c.dropped) << c.text;
     }
 }
@@ -114,13 +116,13 @@ TEST(StyleCodes, MicroDvdStylesSurviveTheWayToSubRipAndBack) {
     MicroDvdStyles toSubRip;
     SubRipStyles toMicroDvd;
     for (const char* text : texts) {
-        EXPECT_EQ(toSubRip.Convert(text), 0u) << text;
         toMicroDvd.StartRecord();
         std::string back;
-        for (const std::string& line : toSubRip.lines()) {
+        const std::size_t dropped = toSubRip.Convert(text, [&](std::string_view line) {
             if (!back.empty()) back += '|';
             EXPECT_EQ(toMicroDvd.Convert(line, back), 0u) << line;
-        }
+        });
+        EXPECT_EQ(dropped, 0u) << text;
         EXPECT_EQ(back, text);
     }
 }
