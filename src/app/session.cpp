@@ -325,7 +325,11 @@ Outcome Session::Guarded(Host& host, const std::function<RunResult()>& body) {
                 return Outcome::Refused;
         }
     } catch (const ConversionError& e) {
-        host.ShowMessage(e.what());
+        if (e.line() != 0) {
+            host.ShowLineMessage(e.line(), e.what());
+        } else {
+            host.ShowMessage(e.what());
+        }
         return Outcome::ConversionFailed;
     } catch (const FileError& e) {
         host.ShowMessage(e.what());

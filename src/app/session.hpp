@@ -195,6 +195,9 @@ class Session {
       public:
         explicit OperationHost(Session& session) : session_(session) {}
         void ShowMessage(std::string_view text) override { session_.host_.ShowMessage(text); }
+        void ShowLineMessage(std::size_t line, std::string_view text) override {
+            session_.host_.ShowLineMessage(line, text);
+        }
         void SetCurrentFile(std::string_view path) override { session_.host_.SetCurrentFile(path); }
         Answer Ask(std::string_view text) override { return session_.host_.Ask(text); }
         void SetStatus(StatusField field, StatusState state) override {

@@ -69,6 +69,15 @@ void CliHost::ShowMessage(std::string_view text) {
               currentFile_.empty() ? std::string(text) : currentFile_ + ": " + std::string(text));
 }
 
+// "PATH:LINE: text", the form compilers and grep use, so that an editor can jump to the line.
+void CliHost::ShowLineMessage(std::size_t line, std::string_view text) {
+    if (currentFile_.empty()) {
+        Host::ShowLineMessage(line, text);
+        return;
+    }
+    PrintLine(stderr, currentFile_ + ":" + std::to_string(line) + ": " + std::string(text));
+}
+
 void CliHost::ReportSkipped(std::string_view reason) {
     ShowMessage("skipped: " + std::string(reason));
 }

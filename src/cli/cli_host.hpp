@@ -23,6 +23,7 @@ class CliHost : public Host {
 
     /// Prefixed with the current file's path: "film.srt: Output File Exist!!!".
     void ShowMessage(std::string_view text) override;
+    void ShowLineMessage(std::size_t line, std::string_view text) override;
     void SetCurrentFile(std::string_view path) override { currentFile_ = path; }
     /// There is nobody to ask: the command line answers Cancel, which changes nothing.
     Answer Ask(std::string_view text) override;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -10,15 +11,33 @@ namespace tessaline {
 /// operation; the handler that started the operation shows what().
 class ConversionError : public std::runtime_error {
   public:
-    ConversionError(std::string_view text, const std::string& message)
-        : std::runtime_error(message), text_(text) {}
+    ConversionError(std::string_view text, const std::string& message, std::size_t line = 0)
+        : std::runtime_error(message), text_(text), line_(line) {}
 
     /// The offending text, as it stood in the line.
     const std::string& text() const { return text_; }
 
+    /// The 1-based number of the input line that held it; 0 when no line is known (a value
+    /// typed by the user).
+    std::size_t line() const { return line_; }
+
   private:
     std::string text_;
+    std::size_t line_;
 };
+
+/// A text from a file as a message may show it (in Windows-1251, as every message is): control
+/// bytes other than tab, DEL, bytes that are no character of the file's text form and characters
+/// Windows-1251 lacks are written as escapes ("\x1b", "\u{1F600}"), and the text is cut after
+/// `maxChars` characters, "..." marking the cut. `utf8` is the file's text form.
+[[nodiscard]] std::string EscapedForMessage(std::string_view text, bool utf8,
+                                            std::size_t maxChars = 60);
+
+/// The message of a conversion error raised while reading line `line` of a file whose text is
+/// `utf8` or Windows-1251: its offending text escaped and cut as EscapedForMessage does, the rest
+/// as it was.
+[[nodiscard]] ConversionError LocatedConversionError(const ConversionError& error, std::size_t line,
+                                                     bool utf8);
 
 /// A file that could not be opened, read, written, renamed or deleted; what() names the
 /// path and the system's reason.

@@ -7,6 +7,7 @@
 #include "files/fs.hpp"
 #include "files/records.hpp"
 #include "files/report_file.hpp"
+#include "files/sub_kind.hpp"
 
 namespace tessaline {
 namespace {
@@ -155,6 +156,13 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
     }
     if (request.inputEncoding) encoding = *request.inputEncoding;
     const FileEncodingScope inEncoding(encoding);
+    const bool utf8 = encoding.form() == TextForm::Utf8;
+
+    // Every command that reads MicroDVD would take a SubViewer file's lines for text and write a
+    // "converted" copy of them: such a file is refused before anything is written.
+    if (!request.subOfAnyFormat && RefuseSubOfOtherFormat(input, encoding, host)) {
+        return RunResult::Refused;
+    }
 
     StatusGuard status(host, steps.statusField);
     BusyCursor busy(host);
@@ -172,6 +180,15 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
     FrameRun run(in, out ? &*out : nullptr, host, steps, input);
     try {
         body(run);
+    } catch (const ConversionError& e) {
+        // The line being read when the value failed: the body reads the line it converts.
+        if (e.line() != 0 || in.LineNumber() == 0) {
+            status.Failed(e.what());
+            throw;
+        }
+        ConversionError located = LocatedConversionError(e, in.LineNumber(), utf8);
+        status.Failed(located.what());
+        throw located;
     } catch (const std::exception& e) {
         status.Failed(e.what());
         throw;

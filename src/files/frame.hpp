@@ -171,13 +171,18 @@ struct FrameRequest {
     std::optional<FileEncoding> inputEncoding;
     /// How the output is written, when not as the input is stored (a conversion).
     std::optional<FileEncoding> outputEncoding;
+    /// A ".sub" input may be of another format than MicroDVD (the SubTime conversion reads
+    /// SubViewer files); otherwise such a file is refused before anything is written.
+    bool subOfAnyFormat = false;
 };
 
 /// Runs `body` in the frame. The input's encoding is decided before anything is written: a file
 /// that is no text is refused with a message, and the output and the report are written in the
-/// input's encoding. A ConversionError or FileError from the body ends the run: both files are
-/// closed, the partial output is removed, the busy cursor goes off, the status field turns red,
-/// and the error goes on to the handler that started the operation.
+/// input's encoding. A ".sub" input whose first timed line is no frame line is refused with "not a
+/// MicroDVD file (LINE: text)". A ConversionError or FileError from the body ends the run: both
+/// files are closed, the partial output is removed, the busy cursor goes off, the status field
+/// turns red, and the error goes on to the handler that started the operation; a ConversionError
+/// goes on with the number of the input line it was met on and its text escaped for a message.
 RunResult RunInFrame(const FrameRequest& request, Host& host,
                      const std::function<void(FrameRun&)>& body);
 

@@ -30,6 +30,10 @@ class Host {
     /// A message box with an OK button. CR LF inside the text breaks the line.
     virtual void ShowMessage(std::string_view text) = 0;
 
+    /// A message about line `line` (1-based) of the current file: the window shows
+    /// "Line 13: " + text, the command line "PATH:13: " + text.
+    virtual void ShowLineMessage(std::size_t line, std::string_view text);
+
     /// The file that the following messages are about ("" for none): a folder run shows the same
     /// message for many files, so each says which. The window puts the name in the box's title,
     /// the command line puts the path before the message.

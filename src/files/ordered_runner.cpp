@@ -13,6 +13,7 @@ namespace tessaline {
 struct KeptHost::Event {
     enum class Kind {
         Message,
+        LineMessage,
         CurrentFile,
         Status,
         StatusReason,
@@ -24,6 +25,7 @@ struct KeptHost::Event {
     std::string text;
     StatusField field = StatusField::OffsetTime;
     StatusState state = StatusState::Idle;
+    std::size_t line = 0;
 };
 
 KeptHost::KeptHost() = default;
@@ -31,6 +33,10 @@ KeptHost::~KeptHost() = default;
 
 void KeptHost::ShowMessage(std::string_view text) {
     events_.push_back({Event::Kind::Message, std::string(text)});
+}
+
+void KeptHost::ShowLineMessage(std::size_t line, std::string_view text) {
+    events_.push_back({.kind = Event::Kind::LineMessage, .text = std::string(text), .line = line});
 }
 
 void KeptHost::SetCurrentFile(std::string_view path) {
@@ -71,6 +77,9 @@ void KeptHost::GiveTo(Host& host) {
         switch (event.kind) {
             case Event::Kind::Message:
                 host.ShowMessage(event.text);
+                break;
+            case Event::Kind::LineMessage:
+                host.ShowLineMessage(event.line, event.text);
                 break;
             case Event::Kind::CurrentFile:
                 host.SetCurrentFile(event.text);

@@ -24,6 +24,7 @@ class KeptHost : public Host {
     ~KeptHost() override;
 
     void ShowMessage(std::string_view text) override;
+    void ShowLineMessage(std::size_t line, std::string_view text) override;
     void SetCurrentFile(std::string_view path) override;
     Answer Ask(std::string_view text) override;
     void SetStatus(StatusField field, StatusState state) override;

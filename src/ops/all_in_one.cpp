@@ -10,6 +10,7 @@
 #include "files/encoding.hpp"
 #include "files/file_commands.hpp"
 #include "files/fs.hpp"
+#include "files/sub_kind.hpp"
 #include "ops/catalogue.hpp"
 
 namespace tessaline {
@@ -32,7 +33,12 @@ RunResult RunAllInOne(OperationContext& context, const RunArgs& args) {
     // The encoding is decided once for the whole chain; a file of no text (an image subtitle
     // shares the extension) is refused here, not by each step.
     std::optional<EncodingPin> pin;
-    if (IsRegularFile(args.input)) pin.emplace(args.input, DecideFileEncoding(args.input));
+    if (IsRegularFile(args.input)) {
+        const FileEncoding encoding = DecideFileEncoding(args.input);
+        // A .sub of another format is refused once for the chain, not by every step.
+        if (RefuseSubOfOtherFormat(args.input, encoding, host)) return RunResult::Refused;
+        pin.emplace(args.input, encoding);
+    }
     bool trashed = false;
     for (const int code : kAllInOneCodes) {
         const auto step = OperationOfCode(code);

@@ -12,6 +12,7 @@
 #include "files/records.hpp"
 #include "ops/controls.hpp"
 #include "ops/settings.hpp"
+#include "ops/style_codes.hpp"
 
 namespace tessaline {
 namespace {
@@ -56,6 +57,8 @@ bool FrameWouldOpen(const std::string& input, const std::string& output) {
 // reported as such even with a bad rate. The frame's parameter check runs before the
 // existing-output test, so the order is kept here: a bad rate speaks only when the frame would
 // go on; a rate of 0 is the frame's silent nothing-to-do stop.
+// Their report says what styles did not carry over; a film without any has nothing to say, and
+// says nothing.
 RunResult RunWithRate(const std::string& input, const std::string& output,
                       const ConvertParams& params, Host& host,
                       const std::function<void(FrameRun&, long double)>& body) {
@@ -66,7 +69,7 @@ RunResult RunWithRate(const std::string& input, const std::string& output,
     }
     const FrameRequest request{.input = input,
                                .output = output,
-                               .steps = {.interactive = params.interactive},
+                               .steps = {.interactive = params.interactive, .reportExt = "conv"},
                                .nothingToDo = !fps || *fps == 0};
     return RunInFrame(request, host, [&](FrameRun& run) { body(run, *fps); });
 }
@@ -85,13 +88,22 @@ void CheckFullLength(FrameRun& run, long counter, std::size_t length, int fullLe
                            std::to_string(length) + " > " + std::to_string(fullLength));
 }
 
+// A text line without its leading blanks: written as it came, a SubRip line that begins with a
+// blank could be taken for the blank line that ends a record. A line of nothing but blanks is
+// padding and stays as it is.
+std::string_view WithoutLeadingBlanks(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    return first == npos ? text : text.substr(first);
+}
+
 // Writes the pieces of a split text line that are not blank; returns their total length.
 std::size_t WritePieces(FrameRun& run, const LineList& pieces) {
     std::size_t length = 0;
     for (const std::string& piece : pieces) {
         if (IsBlankLine(piece)) continue;
-        run.WriteLine(piece);
-        length += piece.size();
+        const std::string_view text = WithoutLeadingBlanks(piece);
+        run.WriteLine(text);
+        length += text.size();
     }
     return length;
 }
@@ -102,6 +114,7 @@ void ConvertSubToSrt(FrameRun& run, const ConvertParams& params, long double fps
     std::string_view line;
     long counter = 0;
     char timing[kTimingLineLength];
+    MicroDvdStyles styles;
     while (run.ReadLine(line)) {
         if (line.find(open) == npos) {
             run.WriteLine(line);
@@ -116,10 +129,16 @@ void ConvertSubToSrt(FrameRun& run, const ConvertParams& params, long double fps
         WriteNumberLine(run, ++counter);
         WriteTimingLine(timing, on, off);
         run.WriteLine(std::string_view(timing, sizeof timing));
-        // One display line per "|"-separated part, empty parts included.
-        for (const std::string_view display : CharSplit(TextAfterNthChar(line, close, 2), '|'))
-            run.WriteLine(display);
+        // One display line per "|"-separated part, empty parts included; the style codes become
+        // tags.
+        const std::size_t dropped =
+            styles.Convert(TextAfterNthChar(line, close, 2),
+                           [&](std::string_view display) { run.WriteLine(display); });
         run.WriteLine("");
+        if (dropped != 0) {
+            run.report().push_back(std::to_string(counter) +
+                                   " = Control codes dropped: " + std::to_string(dropped));
+        }
     }
 }
 
@@ -139,9 +158,23 @@ void ConvertSrtToSub(FrameRun& run, const ConvertParams& params, long double fps
     std::string heldNumber;
     bool holding = false;
     bool lastLineBlank = true;
+    long counter = 0;         // frame lines written
+    std::size_t dropped = 0;  // tags of the current record MicroDVD cannot say
+    SubRipStyles styles;
+    std::string styled;
 
+    // A text line's leading blanks go (a line of blanks is padding and adds nothing); its tags
+    // become MicroDVD codes.
     const auto append = [&](std::string_view text) {
-        if (text.empty() || text.front() == ' ') return;
+        if (text.find('<') != npos) {
+            styled.clear();
+            dropped += styles.Convert(text, styled);
+            text = styled;
+        } else {
+            while (!text.empty() && text.front() == ' ')
+                text.remove_prefix(1);
+        }
+        if (text.empty()) return;
         if (hasText) out.WriteRaw("|");
         out.WriteRaw(text);
         hasText = true;
@@ -151,6 +184,11 @@ void ConvertSrtToSub(FrameRun& run, const ConvertParams& params, long double fps
         holding = false;
         out.WriteRaw("\r\n");
         inText = false;
+        if (dropped != 0) {
+            run.report().push_back(std::to_string(counter) +
+                                   " = Tags dropped: " + std::to_string(dropped));
+        }
+        dropped = 0;
     };
 
     while (run.ReadLine(line)) {
@@ -171,6 +209,8 @@ void ConvertSrtToSub(FrameRun& run, const ConvertParams& params, long double fps
                 out.WriteRaw(frames);
                 inText = true;
                 hasText = false;
+                ++counter;
+                styles.StartRecord();
                 continue;
             }
         }
@@ -234,8 +274,9 @@ void ConvertSubTimeToSrt(FrameRun& run, const ConvertParams& params) {
                 break;
             }
             if (PosNoCase("[br]", line) == 0) {
-                run.WriteLine(line);
-                length += line.size();
+                const std::string_view text = WithoutLeadingBlanks(line);
+                run.WriteLine(text);
+                length += text.size();
                 continue;
             }
             pieces.clear();
@@ -249,14 +290,21 @@ void ConvertSubTimeToSrt(FrameRun& run, const ConvertParams& params) {
     }
 }
 
-// One SubStation time field "h:mm:ss.cc" as a SubRip time text "hh:mm:ss,ccc".
-void AppendSsaTime(std::string& out, std::string_view field, bool dropBlank) {
+// One SubStation time field "h:mm:ss.cc" as a SubRip time text "hh:mm:ss,ccc". A negative time
+// (some tools write the lead-in of a film as "-0:00:06.84") is no SubRip time: it becomes
+// 00:00:00,000 and the result is false.
+bool AppendSsaTime(std::string& out, std::string_view field, bool dropBlank) {
     std::string_view clock = TextBeforeChar(field, '.');
     if (dropBlank && clock.starts_with(' ')) clock.remove_prefix(1);
+    if (clock.starts_with('-')) {
+        out += "00:00:00,000";
+        return false;
+    }
     if (clock.find(':') == 1) out += '0';
     out += clock;
     out += ',';
     out += PadMilliseconds(TextAfterChar(field, '.'), true);
+    return true;
 }
 
 // The invisible-text marker that stands between display lines in some SubStation files.
@@ -270,20 +318,16 @@ char LowerAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// "{\i1}" in any letter case at `at`.
-bool IsItalicOnBlock(std::string_view text, std::size_t at) {
-    return text.size() - at >= 5 && text[at] == '{' && text[at + 1] == '\\' &&
-           LowerAscii(text[at + 2]) == 'i' && text[at + 3] == '1' && text[at + 4] == '}';
-}
-
 // Builds the SubRip display lines of one SubStation text, in a single pass over it: a text of
 // 800,000 override blocks takes no longer than its length says.
 //
-// The styles that SubRip has (bold, italics, underline) are carried over as tag pairs. SubStation
+// The styles that SubRip has (bold, italics, underline, the primary colour) are carried over as
+// tag pairs, from every override block, the one that opens the text too. SubStation
 // switches each on and off independently, so the pairs may cross ({\b1}a{\i1}b{\b0}c); SubRip
 // tags must nest, so a tag closed under another is closed with it and the other opened again.
 // Tags open lazily, before the next visible character, and a style still on at the end of the
-// text is closed there; a line of nothing but switches therefore writes nothing.
+// text is closed there; a line of nothing but switches therefore writes nothing. Leading blanks of
+// a display line go: a SubRip line of one blank would end the record.
 class SsaTextConverter {
   public:
     explicit SsaTextConverter(LineList& lines) : lines_(lines) {}
@@ -292,6 +336,7 @@ class SsaTextConverter {
         lines_.clear();
         current_.clear();
         currentHasText_ = broke_ = false;
+        skippedBlanks_ = 0;
         wanted_.clear();
         written_.clear();
         for (std::size_t i = 0; i < text.size();) {
@@ -315,6 +360,11 @@ class SsaTextConverter {
                 i += 2;
                 continue;
             }
+            if (c == ' ' && !currentHasText_) {
+                ++i;  // a leading blank of the display line
+                ++skippedBlanks_;
+                continue;
+            }
             if (c != ' ') Sync();
             current_ += c;
             currentHasText_ = currentHasText_ || c != ' ';
@@ -323,8 +373,9 @@ class SsaTextConverter {
         // Every style still open is closed with the text.
         std::string& last = currentHasText_ || lines_.empty() ? current_ : lines_.back();
         CloseDownTo(0, last);
-        // A text without a break is one line, blank or not; pieces between breaks that are
-        // blank are left out.
+        // A text without a break is one line, blank or not (a blank one as it came); pieces
+        // between breaks that are blank are left out.
+        if (!broke_ && current_.empty()) current_.assign(skippedBlanks_, ' ');
         if (!broke_ || !IsBlankLine(current_)) lines_.push_back(current_);
     }
 
@@ -340,6 +391,16 @@ class SsaTextConverter {
 
     void Tag(std::string_view tag) {
         if (tag.empty()) return;
+        // \c&HBBGGRR& and \1c&HBBGGRR&: the primary colour; \c alone goes back to the style's.
+        if (LowerAscii(tag[0]) == 'c' && (tag.size() == 1 || tag[1] == '&')) {
+            Colour(tag.substr(1));
+            return;
+        }
+        if (tag.size() >= 2 && tag[0] == '1' && LowerAscii(tag[1]) == 'c' &&
+            (tag.size() == 2 || tag[2] == '&')) {
+            Colour(tag.substr(2));
+            return;
+        }
         const char name = LowerAscii(tag[0]);
         if (name == 'r') {  // \r, \rStyle: back to the style, every switch off
             wanted_.clear();
@@ -363,6 +424,31 @@ class SsaTextConverter {
         }
     }
 
+    void Colour(std::string_view value) {
+        const std::size_t at = wanted_.find('c');
+        if (at != npos) {
+            // A colour that changes closes the font tag (with those opened after it) first.
+            wanted_.erase(at, 1);
+            CloseUnwanted();
+        }
+        if (value.empty()) return;
+        // "&HBBGGRR&": blue, green, red; leading zeros may be left out ("&HFF&" is red).
+        if (value.size() < 3 || value[0] != '&' || LowerAscii(value[1]) != 'h') return;
+        value.remove_prefix(2);
+        if (value.ends_with('&')) value.remove_suffix(1);
+        if (value.empty() || value.size() > 6 ||
+            !std::all_of(value.begin(), value.end(), [](char c) {
+                const char l = LowerAscii(c);
+                return (l >= '0' && l <= '9') || (l >= 'a' && l <= 'f');
+            })) {
+            return;
+        }
+        std::string bgr(6 - value.size(), '0');
+        bgr += value;
+        wantedColour_ = "#" + bgr.substr(4, 2) + bgr.substr(2, 2) + bgr.substr(0, 2);
+        wanted_ += 'c';
+    }
+
     // Closes, where it was written, every tag that is no longer wanted, with the tags opened
     // after it; the wanted ones among those open again before the next visible character.
     void CloseUnwanted() {
@@ -375,9 +461,13 @@ class SsaTextConverter {
 
     void CloseDownTo(std::size_t keep, std::string& target) {
         while (written_.size() > keep) {
-            target += "</";
-            target += written_.back();
-            target += '>';
+            if (written_.back() == 'c') {
+                target += "</font>";
+            } else {
+                target += "</";
+                target += written_.back();
+                target += '>';
+            }
             written_.pop_back();
         }
     }
@@ -387,9 +477,15 @@ class SsaTextConverter {
         if (written_.size() == wanted_.size()) return;
         for (const char tag : wanted_) {
             if (written_.find(tag) != npos) continue;
-            current_ += '<';
-            current_ += tag;
-            current_ += '>';
+            if (tag == 'c') {
+                current_ += "<font color=\"";
+                current_ += wantedColour_;
+                current_ += "\">";
+            } else {
+                current_ += '<';
+                current_ += tag;
+                current_ += '>';
+            }
             written_ += tag;
         }
     }
@@ -399,14 +495,17 @@ class SsaTextConverter {
         if (!IsBlankLine(current_)) lines_.push_back(current_);
         current_.clear();
         currentHasText_ = false;
+        skippedBlanks_ = 0;
     }
 
     LineList& lines_;
     std::string current_;
     bool currentHasText_ = false;
+    std::size_t skippedBlanks_ = 0;  // leading blanks passed over in the current line
     bool broke_ = false;
-    std::string wanted_;   // the styles switched on, in order
-    std::string written_;  // the tags open in the written text, innermost last
+    std::string wanted_;        // the styles switched on, in order ("c": the colour)
+    std::string written_;       // the tags open in the written text, innermost last
+    std::string wantedColour_;  // "#RRGGBB" of the wanted colour
 };
 
 void ConvertSsaToSrt(FrameRun& run, const ConvertParams& params) {
@@ -426,11 +525,17 @@ void ConvertSsaToSrt(FrameRun& run, const ConvertParams& params) {
             continue;
         }
         timing.clear();
-        AppendSsaTime(timing, TextBetweenChars(line, ',', ','), false);
+        bool inRange = AppendSsaTime(timing, TextBetweenChars(line, ',', ','), false);
         timing += " --> ";
-        AppendSsaTime(timing, TextBetweenChars(line, ',', ',', 2, NthOf::Opening), true);
+        inRange =
+            AppendSsaTime(timing, TextBetweenChars(line, ',', ',', 2, NthOf::Opening), true) &&
+            inRange;
         WriteNumberLine(run, ++counter);
         run.WriteLine(timing);
+        if (!inRange) {
+            run.report().push_back(std::to_string(counter) +
+                                   " = Negative time set to 00:00:00,000");
+        }
 
         SsaTextToSubRip(TextAfterNthChar(line, ',', 9), pieces);
         std::size_t length = 0;
@@ -446,18 +551,11 @@ void ConvertSsaToSrt(FrameRun& run, const ConvertParams& params) {
 }  // namespace
 
 void SsaTextToSubRip(std::string_view text, LineList& lines) {
-    // A leading override block places or styles the whole line and goes without a trace; only a
-    // leading {\i1} that the text switches on again later counts as italics.
-    if (text.starts_with('{')) {
+    // A leading block of braces without overrides ("{note}") is a comment and goes; override
+    // blocks, the leading one too, carry their styles.
+    if (text.starts_with('{') && !text.starts_with("{\\")) {
         const std::size_t close = text.find('}');
-        bool italicAgain = false;
-        if (IsItalicOnBlock(text, 0)) {
-            for (std::size_t at = text.find('{', 1); at != npos && !italicAgain;
-                 at = text.find('{', at + 1)) {
-                italicAgain = IsItalicOnBlock(text, at);
-            }
-        }
-        if (close != npos && !italicAgain) text.remove_prefix(close + 1);
+        if (close != npos) text.remove_prefix(close + 1);
     }
     SsaTextConverter(lines).Convert(text);
 }
@@ -476,8 +574,11 @@ RunResult SrtToSub(const std::string& input, const std::string& output, const Co
 
 RunResult SubTimeToSrt(const std::string& input, const std::string& output,
                        const ConvertParams& params, Host& host) {
-    const FrameRequest request{
-        .input = input, .output = output, .steps = ReportingSteps(params.interactive)};
+    // Its ".sub" files are SubViewer files, which every MicroDVD command refuses.
+    const FrameRequest request{.input = input,
+                               .output = output,
+                               .steps = ReportingSteps(params.interactive),
+                               .subOfAnyFormat = true};
     return RunInFrame(request, host, [&](FrameRun& run) { ConvertSubTimeToSrt(run, params); });
 }
 
@@ -597,8 +698,11 @@ extern const Operation kConvertOperation{
     .summary = "convert between SubRip, MicroDVD and SubStation Alpha",
     .help =
         "Converts each file by its extension: film.srt to film.sub, film.sub to film.srt,\n"
-        "film.ssa or film.ass to film.srt. SubStation Alpha and SubTime conversions report\n"
-        "over-long subtitles in film.conv.",
+        "film.ssa or film.ass to film.srt. Styles go across (MicroDVD {y:i} and {c:$BBGGRR},\n"
+        "SubStation override blocks, SubRip <i>, <b>, <u>, <font color>); what the target\n"
+        "cannot say is dropped and counted in film.conv, which also lists over-long\n"
+        "subtitles (SubStation Alpha, SubTime) and negative SubStation times. A .sub\n"
+        "file that is not MicroDVD is refused; --from subtime reads SubViewer files.",
     .options = kConvertOptions,
     .checkOptions = CheckConvertOptions,
     .preparePath = ChooseConversion,

@@ -31,12 +31,16 @@ struct ConvertParams {
 };
 
 /// MicroDVD to SubRip: every line with the opening bracket becomes a numbered record whose
-/// display lines are the text's "|"-separated parts; other lines are copied unchanged.
+/// display lines are the text's "|"-separated parts, without their leading blanks; the style and
+/// colour codes become tags and the other control codes are dropped, counted in the "conv"
+/// report. Other lines are copied unchanged.
 RunResult SubToSrt(const std::string& input, const std::string& output, const ConvertParams& params,
                    Host& host);
 
-/// SubRip to MicroDVD: every record becomes one frame line {on}{off}line|line; text lines that
-/// begin with a blank are dropped, and so is everything outside a record.
+/// SubRip to MicroDVD: every record becomes one frame line {on}{off}line|line, each text line
+/// without its leading blanks and with the tags that style it whole as MicroDVD codes; tags
+/// MicroDVD cannot say are dropped, counted in the "conv" report. Everything outside a record is
+/// dropped.
 RunResult SrtToSub(const std::string& input, const std::string& output, const ConvertParams& params,
                    Host& host);
 
@@ -46,16 +50,19 @@ RunResult SubTimeToSrt(const std::string& input, const std::string& output,
                        const ConvertParams& params, Host& host);
 
 /// The "Dialogue:" lines of a SubStation Alpha / Advanced SubStation file to SubRip records,
-/// with italics and line breaks carried over; long subtitles go to the "conv" report.
+/// with styles and line breaks carried over; a negative time becomes 00:00:00,000. Long
+/// subtitles and negative times go to the "conv" report.
 RunResult SsaToSrt(const std::string& input, const std::string& output, const ConvertParams& params,
                    Host& host);
 
 /// The text of a SubStation Dialogue line (what follows its ninth comma) as SubRip display lines:
-/// a leading override block is dropped; bold, italics and underline switched on and off
-/// ({\b1}, {\i0}, {\u1} ..., also inside blocks of several tags) become nested <b>, <i>, <u>
-/// pairs, closed at the end when left open; other override blocks are dropped; "\n", "\N" and
-/// the invisible-text marker {\alpha&HFF&} break the line, and blank lines between breaks are
-/// left out. A text without a break gives one line, even a blank one.
+/// a leading block of braces without overrides is dropped; bold, italics, underline and the
+/// primary colour switched on and off in any override block ({\b1}, {\i0}, {\u1},
+/// {\c&HBBGGRR&}, {\1c&H...&} ..., also inside blocks of several tags) become nested <b>, <i>,
+/// <u>, <font color="#RRGGBB"> pairs, closed at the end when left open; other overrides are
+/// dropped; "\n", "\N" and the invisible-text marker {\alpha&HFF&} break the line, and blank lines
+/// between breaks are left out. Display lines lose their leading blanks. A text without a break
+/// gives one line, even a blank one.
 void SsaTextToSubRip(std::string_view text, LineList& lines);
 
 /// "Sub --> Sub": the four conversions, by the item of cbSubToSub (the variant).

@@ -268,6 +268,8 @@ TEST_F(SessionTest, AConversionErrorInOneFileLeavesTheOthersDone) {
     Open("a.srt", true);
     EXPECT_EQ(session.Click("btnOffsetTimeMls"), Outcome::ConversionFailed);
     ASSERT_EQ(host.messages.size(), 1u);
+    // The window's message names the line; its title names the file.
+    EXPECT_TRUE(host.messages[0].starts_with("Line 2: ")) << host.messages[0];
     EXPECT_NE(host.messages[0].find("61"), std::string::npos) << host.messages[0];
     EXPECT_EQ(Listing(), (Names{"a.out", "a.srt", "b.srt", "c.out", "c.srt"}));
 }

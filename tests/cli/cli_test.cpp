@@ -577,6 +577,54 @@ TEST_F(Cli, OperationsLogGetsTheCommandWithItsFileOrFolder) {
 
 // --- Conversion and correction ------------------------------------------------------------------
 
+TEST_F(Cli, ASubFileOfAnotherFormatIsRefusedByEveryCommandThatReadsItAndNothingIsWritten) {
+    const std::string viewer = ReadFile(test::DataDir() / "dialects" / "subviewer2.sub");
+    const std::vector<std::vector<std::string>> commands = {
+        {"convert"},    {"correct"},        {"offset-frame", "10"}, {"frame-test"},
+        {"fix-tags"},   {"to-one-line"},    {"set-length"},         {"length-test"},
+        {"all-in-one"}, {"fix-delimiters"}, {"unix-to-dos"},        {"--jobs", "2", "convert"},
+    };
+    for (std::vector<std::string> args : commands) {
+        SCOPED_TRACE(args.back());
+        Put("viewer.sub", viewer);
+        args.push_back("viewer.sub");
+        const Result r = Run(args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, "viewer.sub: not a MicroDVD file (13: 00:02:17.40,00:02:20.40)\n");
+        EXPECT_EQ(std::distance(fs::directory_iterator(work_), {}), 1);
+        EXPECT_EQ(Get("viewer.sub"), viewer);
+    }
+    // The SubTime conversion is the one that reads it.
+    const Result r = Run({"convert", "--from", "subtime", "viewer.sub"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Get("viewer.srt"), ReadFile(test::DataDir() / "dialects" / "subviewer2.expected"));
+}
+
+TEST_F(Cli, AConversionErrorNamesThePathAndTheLineAndShowsTheTextEscaped) {
+    std::string gravity;
+    for (int i = 1; i <= 12; ++i)
+        gravity += "{" + std::to_string(i * 25) + "}{" + std::to_string(i * 25 + 20) + "}Line\r\n";
+    Put("gravity.sub", gravity + "{223d5}{300}x\r\n");
+    // Terminal control bytes and a long value: escaped, cut at 60 characters.
+    Put("noise.sub", "{1}{2}ok\r\n{1\x1b[2J" + std::string(80, '9') + "}{2}x\r\n");
+    const struct {
+        std::vector<std::string> args;
+        std::string err;
+    } cases[] = {
+        {{"convert", "gravity.sub"}, "gravity.sub:13: '223d5' is not a valid integer\n"},
+        {{"offset-frame", "10", "gravity.sub"}, "gravity.sub:13: '223d5' is not a valid integer\n"},
+        {{"convert", "noise.sub"},
+         "noise.sub:2: '1\\x1b[2J" + std::string(55, '9') + "...' is not a valid integer\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.front());
+        const Result r = Run(c.args);
+        EXPECT_EQ(r.status, 3);
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(std::distance(fs::directory_iterator(work_), {}), 2);  // nothing written
+    }
+}
+
 TEST_F(Cli, ConvertFollowsTheExtensionOrItsOptions) {
     Put("film.srt", Crlf({"1", "00:00:01,000 --> 00:00:02,500", W("Привет"), "there", ""}));
     Put("show.ass", Crlf({"[Events]", "Dialogue: 0,0:00:01.00,0:00:02.50,Default,,0,0,0,,A\\NB"}));

@@ -8,6 +8,7 @@
 #include "core/errors.hpp"
 #include "files/fs.hpp"
 #include "files/recording_host.hpp"
+#include "files/sub_kind.hpp"
 #include "test_support.hpp"
 
 namespace tessaline {
@@ -365,6 +366,139 @@ TEST(ExtraOutputs, PutsEveryFileInPlaceOrNone) {
     {
         ExtraOutputs extra;
         extra.Open(f.dir / "film.one").WriteLine("1");
+    }
+    EXPECT_EQ(Listing(f.dir), Names{"film.srt"});
+}
+
+}  // namespace
+}  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+TEST(ClassifyTimedLine, TellsFramePairsFromOtherTimings) {
+    const struct {
+        const char* line;
+        TimedLine kind;
+    } cases[] = {
+        // clang-format off
+        {"{25}{50}Text", TimedLine::FramePair},
+        {"{1}{1}23.976", TimedLine::FramePair},
+        {"[100][150]Other brackets", TimedLine::FramePair},
+        {"  {+25}{ -50 }Signs and blanks", TimedLine::FramePair},
+        {"{12345678901234567890}{1}", TimedLine::FramePair},
+        {"00:02:17.40,00:02:20.40", TimedLine::Other},      // SubViewer 2
+        {"[00:00:01]", TimedLine::Other},                   // SubViewer 1
+        {"00:00:01,000 --> 00:00:02,000", TimedLine::Other},  // SubRip
+        {"0:0:1.5 --> 0:0:2", TimedLine::Other},
+        {"Text --> more", TimedLine::Other},
+        {"", TimedLine::None},
+        {"Header line without brackets", TimedLine::None},
+        {"[INFORMATION]", TimedLine::None},
+        {"[DELAY]0", TimedLine::None},
+        {"{y:i}{200}{250}Styled", TimedLine::None},
+        {"{}{}text", TimedLine::None},
+        {"{25}{50", TimedLine::None},
+        {"{25}[50]", TimedLine::None},
+        {"12:30", TimedLine::None},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ClassifyTimedLine(c.line), c.kind) << c.line;
+    }
+}
+
+// Every command that reads MicroDVD goes through the frame: a .sub of another format is refused
+// there, with its first timed line, before anything is created.
+TEST(RunInFrame, RefusesASubFileThatIsNoMicroDvdBeforeCreatingAnything) {
+    const auto dialect = [](const char* name) {
+        return ReadFile(test::DataDir() / "dialects" / name);
+    };
+    const struct {
+        std::string name;
+        std::string content;
+        bool anyFormat;
+        Names messages;  // empty: the run goes on
+    } cases[] = {
+        // clang-format off
+        {"film.sub", dialect("subviewer2.sub"), false, {"not a MicroDVD file (13: 00:02:17.40,00:02:20.40)"}},
+        {"film.sub", dialect("subviewer1.sub"), false, {"not a MicroDVD file (7: [00:00:01])"}},
+        {"film.SUB", dialect("subrip_named.sub"), false, {"not a MicroDVD file (2: 00:00:01,000 --> 00:00:02,000)"}},
+        {"film.sub", "\n00:00:01.00,00:00:02.00\x1b[31m\n", false, {"not a MicroDVD file (2: 00:00:01.00,00:00:02.00\\x1b[31m)"}},
+        // MicroDVD, also after a header; no timed line at all; a conversion that reads SubViewer.
+        {"film.sub", dialect("microdvd_styles.sub"), false, {}},
+        {"film.sub", "Header\r\n{1}{1}25\r\n00:00:01.00,00:00:02.00\r\n", false, {}},
+        {"film.sub", "Header only\n", false, {}},
+        {"film.sub", dialect("subviewer2.sub"), true, {}},
+        {"film.txt", dialect("subviewer2.sub"), false, {}},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name + " " + c.content.substr(0, 20));
+        TempDir dir;
+        const std::string input = dir / c.name;
+        const std::string output = dir / "film.out";
+        WriteFile(input, c.content);
+        RecordingHost host;
+        bool ran = false;
+        const RunResult result = RunInFrame(
+            {.input = input, .output = output, .steps = {}, .subOfAnyFormat = c.anyFormat}, host,
+            [&](FrameRun& run) {
+                ran = true;
+                CopyBody(run);
+            });
+        EXPECT_EQ(host.messages, c.messages);
+        EXPECT_EQ(ran, c.messages.empty());
+        EXPECT_EQ(result, c.messages.empty() ? RunResult::Done : RunResult::Refused);
+        EXPECT_EQ(Listing(dir).size(), c.messages.empty() ? 2u : 1u);
+    }
+}
+
+TEST(EscapedForMessage, EscapesControlAndUndecodableBytesAndCutsAtSixtyCharacters) {
+    const std::string sixty(60, 'x');
+    const struct {
+        std::string text;
+        bool utf8;
+        std::string shown;
+    } cases[] = {
+        // clang-format off
+        {"223d5", false, "223d5"},
+        {"a\tb", false, "a\tb"},
+        {"\x1b[31m\r\x7f", false, "\\x1b[31m\\x0d\\x7f"},
+        {std::string("a\0b", 3), true, "a\\x00b"},
+        {"\xcf\xf0\xe8\x98", false, "\xcf\xf0\xe8\\x98"},          // Windows-1251: 0x98 is no character
+        {"\xd0\x9f\xd1\x80\xd0\xb8", true, "\xcf\xf0\xe8"},        // UTF-8 shown in Windows-1251
+        {"\xff\xd0", true, "\\xff\\xd0"},                          // not UTF-8
+        {"\xf0\x9f\x98\x80!", true, "\\u{1F600}!"},               // no Windows-1251 character
+        {"\xc2\x9b", true, "\\u{9B}"},                             // a C1 control character
+        {sixty, false, sixty},
+        {sixty + "y", false, sixty + "..."},
+        {std::string(59, 'x') + "\xd0\x9f\xd0\x9f", true, std::string(59, 'x') + "\xcf..."},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(EscapedForMessage(c.text, c.utf8), c.shown) << c.text;
+    }
+}
+
+// A conversion error leaves the frame with the line it was met on and its text made fit to show.
+TEST(RunInFrame, AConversionErrorNamesItsLineAndShowsItsTextEscaped) {
+    Fixture f;
+    WriteFile(f.input, "a\nb\nc\n");
+    const std::string value = "\x1b" + std::string(70, '7');
+    try {
+        (void)f.Run({}, [&](FrameRun& run) {
+            std::string line;
+            for (int i = 0; i < 3; ++i)
+                (void)run.ReadLine(line);
+            throw ConversionError(value, "'" + value + "' is not a valid integer");
+        });
+        ADD_FAILURE() << "no error";
+    } catch (const ConversionError& e) {
+        EXPECT_EQ(e.line(), 3u);
+        EXPECT_EQ(std::string(e.what()),
+                  "'\\x1b" + std::string(59, '7') + "...' is not a valid integer");
+        EXPECT_EQ(e.text(), value);
     }
     EXPECT_EQ(Listing(f.dir), Names{"film.srt"});
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ops/convert.hpp"
 
@@ -19,16 +20,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool onlyBlocks = true;
     for (std::size_t at = text.find('{'); at != std::string_view::npos; at = text.find('{', at + 1))
         onlyBlocks = onlyBlocks && text.substr(at + 1, 1) == "\\";
-    std::string open;  // the tags open, innermost last
+    std::vector<std::string> open;  // the names of the tags open, innermost last
     for (const std::string& line : lines) {
         for (std::size_t at = line.find('<'); at != std::string::npos;
              at = line.find('<', at + 1)) {
-            if (line.compare(at + 1, 1, "/") == 0) {
-                if (open.empty() || line.compare(at + 2, 2, std::string(1, open.back()) + ">") != 0)
-                    __builtin_trap();
+            const bool closing = line.compare(at + 1, 1, "/") == 0;
+            const std::size_t from = at + (closing ? 2 : 1);
+            const std::size_t end = line.find_first_of(" >", from);
+            if (end == std::string::npos) __builtin_trap();
+            const std::string name = line.substr(from, end - from);
+            if (closing) {
+                if (open.empty() || open.back() != name) __builtin_trap();
                 open.pop_back();
             } else {
-                open += line[at + 1];
+                open.push_back(name);
             }
         }
         const std::size_t block = line.find("{\\");

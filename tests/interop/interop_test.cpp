@@ -152,8 +152,36 @@ TEST_F(Interop, SubRipFromSubStationReadsBackWithTheSameCues) {
     // the first and last cue are left to ffmpeg's reading of it.
     ExpectCues(ReadBack(root_ / "film.srt", kCp1251), {{1500, 3000, ""},
                                                        {4000, 6250, "Hello <i>world</i>, yes"},
-                                                       {62070, 65000, "Line one\nLine two"},
+                                                       {62070, 65000, "<i>Line one\nLine two</i>"},
                                                        {3600000, 3602100, ""}});
+}
+
+// MicroDVD's style and colour codes come out as SubRip tags that ffmpeg reads as the same styles;
+// the codes SubRip has no tag for leave no trace in the text.
+TEST_F(Interop, SubRipFromStyledMicroDvdReadsBackWithTheSameCuesAndTags) {
+    fs::copy_file(test::DataDir() / "dialects" / "microdvd_styles.sub", root_ / "styles.sub");
+    ASSERT_EQ(Tessaline({"convert", "styles.sub"}, root_.path()).status, 0);
+    ExpectCues(
+        ReadBack(root_ / "styles.srt"),
+        {{1000, 2000, "<i>Italic line</i>\nPlain line"},
+         {3000, 4000, "<b>Bold all</b>\n<b>Second bold</b>"},
+         {5000, 6000, "<font color=\"#ff0000\"><b><u>Red bold underlined</u></b></font>\nPlain"},
+         {7000, 8000,
+          "<font color=\"#00ff00\">Green</font>\n<font color=\"#00ff00\"><i>green "
+          "italic</i></font>"},
+         {9000, 10000, "Struck\n{kept} braces"},
+         {11000, 12000, "Leading blanks\n<i>both</i>"}});
+}
+
+// A SubStation line that opens with an override block keeps its style, and a negative time
+// becomes the start of the film.
+TEST_F(Interop, SubRipFromSubStationKeepsLeadingStylesAndStartsAtZero) {
+    fs::copy_file(test::DataDir() / "dialects" / "substation_styles.ass", root_ / "styles.ass");
+    ASSERT_EQ(Tessaline({"convert", "styles.ass"}, root_.path()).status, 0);
+    ExpectCues(ReadBack(root_ / "styles.srt"),
+               {{0, 2000, "<i>Leading italics</i>"},
+                {3000, 4000, "<font color=\"#ff0000\">Red top</font>"},  // ffmpeg writes lower case
+                {5000, 6000, "<b>Bold\nsecond line</b>"}});
 }
 
 TEST_F(Interop, MicroDvdFromSubRipReadsBackWithinHalfAFrame) {

@@ -93,6 +93,44 @@ TEST(Convert, ConvertsTheDataFiles) {
     }
 }
 
+// The hand-made files of the dialects folder: styles both ways, SubStation's leading override
+// blocks and negative times, text lines that begin with blanks. The report says what did not
+// carry over.
+TEST(Convert, CarriesStylesAndKeepsTextOfTheDialectFiles) {
+    const auto dialect = [](std::string_view name) {
+        return ReadFile(test::DataDir() / "dialects" / name);
+    };
+    const struct {
+        ConvertOp op;
+        const char* data;
+        const char* expected;
+        const char* report;  // the expected film.conv; "" = none may be written
+    } cases[] = {
+        // clang-format off
+        {&SubToSrt, "microdvd_styles.sub", "microdvd_styles.expected", "microdvd_styles.conv"},
+        {&SrtToSub, "subrip_styles.srt", "subrip_styles.expected", "subrip_styles.conv"},
+        {&SsaToSrt, "substation_styles.ass", "substation_styles.expected", "substation_styles.conv"},
+        {&SrtToSub, "leading_spaces.srt", "leading_spaces.expected", ""},
+        {&SubTimeToSrt, "subviewer2.sub", "subviewer2.expected", ""},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.data);
+        const Conversion run(c.op, dialect(c.data), {});
+        EXPECT_EQ(run.result, RunResult::Done);
+        EXPECT_EQ(ReadFile(run.output), dialect(c.expected));
+        const bool report = *c.report != '\0';
+        EXPECT_EQ(run.FileCount(), report ? 3 : 2);
+        if (report) {
+            EXPECT_EQ(ReadFile(run.dir / "film.conv"), dialect(c.report));
+        }
+        // Whatever the report, the MicroDVD conversions show no message of their own.
+        if (c.op == &SubToSrt || c.op == &SrtToSub) {
+            EXPECT_EQ(run.host.messages, Messages{});
+        }
+    }
+}
+
 TEST(Convert, SmallInputsAndRefusals) {
     const std::string kTiming = "00:00:01,000 --> 00:00:02,000";
     const std::string kSrt = Crlf({"1", kTiming, "A", ""});
@@ -187,8 +225,9 @@ TEST(SsaTextToSubRip, CarriesBoldItalicsAndUnderlineAsNestedPairs) {
     } cases[] = {
         {"Hello {\\i1}world{\\i0}", {"Hello <i>world</i>"}},
         {"a{\\b1}b{\\b0}c{\\u1}d{\\u0}", {"a<b>b</b>c<u>d</u>"}},
-        {"open {\\b1}bold", {"open <b>bold</b>"}},        // closed at the end
-        {"{\\b1}a{\\i1}b{\\b0}c{\\i0}", {"a<i>bc</i>"}},  // the leading block goes, {\b1} with it
+        {"open {\\b1}bold", {"open <b>bold</b>"}},  // closed at the end
+        {"{\\b1}a{\\i1}b{\\b0}c{\\i0}",
+         {"<b>a<i>b</i></b><i>c</i>"}},  // a leading block counts too
         {"x{\\b1}a{\\i1}b{\\b0}c{\\i0}", {"x<b>a<i>b</i></b><i>c</i>"}},  // crossing pairs nest
         {"x{\\b1\\i1\\fs20}both{\\r}plain", {"x<b><i>both</i></b>plain"}},
         {"x{\\b700}heavy{\\b400}normal", {"x<b>heavy</b>normal"}},
@@ -201,7 +240,18 @@ TEST(SsaTextToSubRip, CarriesBoldItalicsAndUnderlineAsNestedPairs) {
         {"x{\\i1}one\\N{\\i0}", {"x<i>one</i>"}},  // the close goes to the line it belongs to
         {"Top{\\alpha&HFF&}Bottom", {"Top", "Bottom"}},
         {"{\\i1}One{\\i0} and {\\i1}two{\\i0}", {"<i>One</i> and <i>two</i>"}},
-        {"{\\i1}Whole{\\i0}", {"Whole"}},
+        {"{\\i1}Whole{\\i0}", {"<i>Whole</i>"}},
+        {"{\\u1\\an8}Under", {"<u>Under</u>"}},
+        // The primary colour, blue-green-red, leading zeros left out or not; \c alone ends it.
+        {"{\\c&H0000FF&}red{\\c}plain", {"<font color=\"#FF0000\">red</font>plain"}},
+        {"x{\\1c&HFF&}red", {"x<font color=\"#FF0000\">red</font>"}},
+        {"{\\1C&Hff8000&}blue", {"<font color=\"#0080ff\">blue</font>"}},
+        {"{\\c&H00FF00&\\i1}g{\\c&HFF0000&}b",
+         {"<font color=\"#00FF00\"><i>g</i></font><i><font color=\"#0000FF\">b</font></i>"}},
+        {"x{\\3c&H0000FF&\\2c&HFF&\\clip(1,2,3,4)}y", {"xy"}},  // other colours, not \c
+        {"{\\c&HZZ&}x{\\c&H1234567&}y", {"xy"}},                // no colour
+        // Display lines lose their leading blanks; a blank text stays one blank line.
+        {"{\\i1}  lead\\N  second", {"<i>lead", "second</i>"}},
         {"{comment}text", {"text"}},           // any leading block goes
         {"a {comment} b", {"a {comment} b"}},  // a brace without a backslash is text
         {"unclosed {\\i1 block", {"unclosed {\\i1 block"}},
