@@ -95,6 +95,7 @@ bool FinishReport(LineList& report, std::string_view input, const FrameSteps& st
         if (steps.interactive && !steps.emptyReportMessage.empty()) {
             host.ShowMessage(steps.emptyReportMessage);
         }
+        RemoveOlderReport(ReportPath(input, steps.reportExt), host);
         return true;
     }
     if (!steps.summaryText.empty() && report.size() >= 2) {
