@@ -93,13 +93,25 @@ TEST(Times, ParseTimingLineReadsEveryKindWithAndWithoutPadding) {
 
 TEST(Times, BadFieldsThrowConversionError) {
     const std::pair<const char*, bool> lines[] = {
-        {"25:00:00,000 --> 25:00:01,000", true}, {"00:60:00,000 --> 00:00:01,000", true},
-        {"00:00:01,000 --> 00:00:02,-50", true}, {"00:00:01,000 --> 00:00:02,-5", false},
-        {"00:00:01,0a0 --> 00:00:02,000", true}, {"00:00:01, --> 00:00:02,000", false},
-        {"+1:-2:03,000 --> 00:00:04,000", true}, {"00:00:01,000 -- 00:00:02,000", true},
+        {"25:00:00,000 --> 25:00:01,000", true},
+        {"00:60:00,000 --> 00:00:01,000", true},
+        {"00:00:01,000 --> 00:00:02,-50", true},
+        {"00:00:01,000 --> 00:00:02,-5", false},
+        {"00:00:01,0a0 --> 00:00:02,000", true},
+        {"00:00:01, --> 00:00:02,000", false},
+        {"+1:-2:03,000 --> 00:00:04,000", true},
+        {"00:00:01,000 -- 00:00:02,000", true},
+        // Seconds 60 to 69 in the standard form, on either side, with or without padding.
+        {"00:00:60,000 --> 00:01:01,000", true},
+        {"00:00:69,999 --> 00:01:10,000", false},
+        {"00:00:01,000 --> 00:00:60,000", true},
+        {"00:00:01,000 --> 00:00:65,5", true},
     };
     for (const auto& [line, pad] : lines) {
         EXPECT_THROW((void)ParseTimingLine(line, pad), ConversionError) << line;
+    }
+    for (const char* line : {"00:00:59,999 --> 00:01:00,000", "00:59:59,999 --> 23:59:59,999"}) {
+        EXPECT_NO_THROW((void)ParseTimingLine(line, true)) << line;
     }
     for (const char* text : {"24:00:00,000", "00:00:01", "00:00:01,", "00:00:01,-1", "00:00:01,1a",
                              "1::2,0", "00:00:60,0", "0:0:0:0,0"}) {
