@@ -59,7 +59,11 @@ std::string LowerExtOf(std::string_view path) {
 
 FrameRun::FrameRun(LineReader& in, LineWriter* out, Host& host, const FrameSteps& steps,
                    std::string_view inputPath)
-    : in_(in), out_(out), host_(host), steps_(steps), inputPath_(inputPath) {}
+    : in_(in), out_(out), host_(host), steps_(steps), inputPath_(inputPath) {
+    // Made now, before the run's large buffers: a path made on the heap at the end would lie
+    // above them and keep the freed heap from shrinking.
+    if (!steps_.reportExt.empty()) reportPath_ = ReportPath(inputPath_, steps_.reportExt);
+}
 
 FrameRun::~FrameRun() = default;
 
@@ -78,7 +82,11 @@ void FrameRun::DiscardReport() {
 }
 
 bool FrameRun::FinishReport() {
-    if (!spilled_) return tessaline::FinishReport(report_, inputPath_, steps_, host_);
+    if (!spilled_) {
+        const bool empty = tessaline::FinishReport(report_, inputPath_, steps_, host_);
+        if (empty) RemoveOlderReport(reportPath_, host_);
+        return empty;
+    }
     SpillReport();
     if (!steps_.summaryText.empty() && spilled_->size() >= 2) {
         const std::string summary =
@@ -95,7 +103,6 @@ bool FinishReport(LineList& report, std::string_view input, const FrameSteps& st
         if (steps.interactive && !steps.emptyReportMessage.empty()) {
             host.ShowMessage(steps.emptyReportMessage);
         }
-        RemoveOlderReport(ReportPath(input, steps.reportExt), host);
         return true;
     }
     if (!steps.summaryText.empty() && report.size() >= 2) {
