@@ -1,6 +1,10 @@
 #include "app/language.hpp"
 
 #include <array>
+#include <filesystem>
+#include <system_error>
+
+#include "core/errors.hpp"
 
 namespace tessaline {
 namespace {
@@ -96,6 +100,24 @@ std::vector<CaptionTarget> LanguageTargets() {
 
 std::string LanguageFilePath(const std::string& programFolder, std::string_view name) {
     return programFolder + "/languages/" + std::string(name) + ".lng";
+}
+
+std::string KeepLanguageFile(const std::string& programFolder, const std::string& chosen) {
+    namespace fs = std::filesystem;
+    const fs::path source(chosen);
+    const std::string name = source.stem().string();
+    const fs::path kept(LanguageFilePath(programFolder, name));
+    std::error_code error;
+    // Chosen in the languages folder itself: nothing to copy.
+    if (fs::equivalent(source, kept, error)) return name;
+    error.clear();
+    fs::create_directories(kept.parent_path(), error);
+    if (!error) fs::copy_file(source, kept, fs::copy_options::overwrite_existing, error);
+    if (error) {
+        throw FileError(kept.string(), "cannot copy the language file to " + kept.string() + ": " +
+                                           error.message());
+    }
+    return name;
 }
 
 }  // namespace tessaline

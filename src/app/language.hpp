@@ -33,4 +33,10 @@ struct Caption {
 /// The language file of a language name in the program folder: FOLDER/languages/NAME.lng.
 [[nodiscard]] std::string LanguageFilePath(const std::string& programFolder, std::string_view name);
 
+/// Keeps a language file chosen anywhere for the next start, which looks for a language only by
+/// its name in FOLDER/languages: a file from elsewhere is copied there (replacing a file of the
+/// same name). Returns the language's name, the file's name without its extension. Throws
+/// FileError, naming the path and the reason, when the copy cannot be made.
+std::string KeepLanguageFile(const std::string& programFolder, const std::string& chosen);
+
 }  // namespace tessaline

@@ -151,7 +151,7 @@ void Session::PresetSubToSub() {
     }
 }
 
-Outcome Session::OpenSubtitleFile(const std::string& path) {
+Outcome Session::OpenSubtitleFile(const std::string& path, bool logged) {
     const CurrentFile about(host_, path);
     if (path.empty() || path.front() == ' ') {
         host_.ShowMessage(kPathToFileIsWrong);
@@ -187,7 +187,7 @@ Outcome Session::OpenSubtitleFile(const std::string& path) {
     PresetSubToSub();
     if (withEditor) editor.Open();
     RefreshIndicators();
-    LogOperation("[Open File] Click", 1);
+    if (logged) LogOperation("[Open File] Click", 1);
     return Outcome::Ok;
 }
 
@@ -479,7 +479,7 @@ Outcome Session::Run(const Operation& op, int variant) {
     if (replacesFile && !directoryMode && IsRegularFile(openFile)) {
         // The editor stays at the subtitle it showed.
         const std::string shown = editor.subNumber;
-        OpenSubtitleFile(openFile);
+        OpenSubtitleFile(openFile, false);
         if (withEditor && !shown.empty()) {
             editor.subNumber = shown;
             if (!editor.GoTo()) editor.Show(0);

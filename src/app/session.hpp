@@ -122,7 +122,9 @@ class Session {
 
     /// Opens a subtitle file: checks the path, records its extension, output path and folder,
     /// presets the conversion, refreshes the indicators.
-    Outcome OpenSubtitleFile(const std::string& path);
+    /// `logged`: the opening is written to the operations log (a file reopened after a run
+    /// replaced it is not: the run logs itself).
+    Outcome OpenSubtitleFile(const std::string& path, bool logged = true);
 
     /// The open dialog's end: opens the file and puts it first in the recent list.
     Outcome OpenFromDialog(const std::string& path);

@@ -398,7 +398,9 @@ int RunCliCommand(std::string_view name, std::vector<std::string> args, Session&
             session.OpenMask(path);
         } else {
             session.directoryMode = false;
-            const Outcome opened = session.OpenSubtitleFile(path);
+            // Opening is part of the command, not a click of its own: the log gets the command
+            // only.
+            const Outcome opened = session.OpenSubtitleFile(path, false);
             if (opened != Outcome::Ok) {
                 worst = Worse(worst, opened);
                 continue;

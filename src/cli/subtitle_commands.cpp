@@ -89,7 +89,7 @@ int Run(Command command, std::string_view name, std::string_view usage,
     }
     Host& host = session.host();
     session.directoryMode = false;
-    if (session.OpenSubtitleFile(a.path) != Outcome::Ok) return 1;
+    if (session.OpenSubtitleFile(a.path, false) != Outcome::Ok) return 1;
     if (format == SubtitleFormat::Other) {
         const CurrentFile about(host, a.path);
         host.ShowMessage(std::string(kNotSupportFileExtension) + session.currentExt);

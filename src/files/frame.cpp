@@ -61,7 +61,11 @@ std::string LowerExtOf(std::string_view path) {
 
 FrameRun::FrameRun(LineReader& in, LineWriter* out, Host& host, const FrameSteps& steps,
                    std::string_view inputPath)
-    : in_(in), out_(out), host_(host), steps_(steps), inputPath_(inputPath) {}
+    : in_(in), out_(out), host_(host), steps_(steps), inputPath_(inputPath) {
+    // Made now, before the run's large buffers: a path made on the heap at the end would lie
+    // above them and keep the freed heap from shrinking.
+    if (!steps_.reportExt.empty()) reportPath_ = ReportPath(inputPath_, steps_.reportExt);
+}
 
 FrameRun::~FrameRun() = default;
 
@@ -97,7 +101,11 @@ void FrameRun::DiscardReport() {
 }
 
 bool FrameRun::FinishReport() {
-    if (!spilled_) return tessaline::FinishReport(report_, inputPath_, steps_, host_);
+    if (!spilled_) {
+        const bool empty = tessaline::FinishReport(report_, inputPath_, steps_, host_);
+        if (empty) RemoveOlderReport(reportPath_, host_);
+        return empty;
+    }
     SpillReport();
     if (!steps_.summaryText.empty() && spilled_->size() >= 2) {
         const std::string summary =

@@ -149,6 +149,7 @@ class FrameRun {
     Host& host_;
     const FrameSteps& steps_;
     std::string_view inputPath_;
+    std::string reportPath_;  // where the report goes; an empty one removes an older one there
     LineList report_;
     std::unique_ptr<ReportFile> spilled_;  // the report's earlier lines, written as it grew
     bool refused_ = false;
@@ -191,7 +192,8 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
 
 /// Finishes a report as the frame does: the summary lines where the steps ask for them, saving
 /// beside the input, selecting the report kind; or, for an empty report, the empty-report
-/// message. Returns true when the report was empty.
+/// message (the frame then removes an older report, RemoveOlderReport). Returns true when the
+/// report was empty.
 bool FinishReport(LineList& report, std::string_view input, const FrameSteps& steps, Host& host);
 
 /// The lower-case extension of a path, as the operations compare it ("srt", "sub").

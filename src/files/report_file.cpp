@@ -1,5 +1,7 @@
 #include "files/report_file.hpp"
 
+#include "core/paths.hpp"
+
 namespace tessaline {
 
 ReportFile::ReportFile(std::string_view input, std::string_view reportExt)
@@ -19,6 +21,7 @@ bool ReportFile::Finish(const FrameSteps& steps, Host& host) {
         if (steps.interactive && !steps.emptyReportMessage.empty()) {
             host.ShowMessage(steps.emptyReportMessage);
         }
+        RemoveOlderReport(path_, host);
         return true;
     }
     writer_->Close();
@@ -26,6 +29,12 @@ bool ReportFile::Finish(const FrameSteps& steps, Host& host) {
     temp_->PlaceReplacing();
     host.SelectReportKind("*." + std::string(steps.reportExt));
     return false;
+}
+
+void RemoveOlderReport(const std::string& path, Host& host) {
+    if (!IsRegularFile(path) || !DeleteFile(path)) return;
+    host.SetStatusBar(std::string(FileNameOf(path)) +
+                      " of an earlier run removed: nothing to report");
 }
 
 RunResult RunWithReportFile(const FrameRequest& request, Host& host,

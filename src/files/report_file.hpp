@@ -52,6 +52,13 @@ class ReportFile {
     std::string line_;
 };
 
+/// Removes the report of an earlier run at `path`, if there is one, after a run of the same kind
+/// whose report came out empty: its findings no longer hold, and Load Log-file would step
+/// through them. The status bar says so. The report is the program's own output, which every
+/// run with findings replaces without keeping the old one, so it is deleted, not put in the
+/// trash.
+void RemoveOlderReport(const std::string& path, Host& host);
+
 /// Runs `body` in the frame with the report of `request.steps` written to disk as it grows (the
 /// frame's own report, kept in memory, stays unused); the report is finished after the body, as
 /// the frame finishes one. `empty` tells whether it was empty.

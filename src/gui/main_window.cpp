@@ -34,6 +34,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QTimeEdit>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -290,6 +291,7 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     editorView_ = new EditorView(*this, *session_,
                                  [this](const std::function<void()>& handler) { Run(handler); });
     MarkNotAvailable();
+    ShowHints();
     FormCreate();
     BindSettings();
     BindControls();
@@ -829,6 +831,22 @@ void MainWindow::MarkNotAvailable() {
         menu->setToolTipsVisible(true);
 }
 
+// The controls' hints. A hint that Qt would take for rich text ("<i> & </i> ...") is escaped, so
+// that the tags are shown as written and not applied.
+void MainWindow::ShowHints() {
+    for (const HintDef& def : Hints()) {
+        const QString hint = QString::fromUtf8(def.hint);
+        QWidget* widget = findChild<QWidget*>(QString::fromLatin1(def.name));
+        if (widget == nullptr) continue;
+        if (!Qt::mightBeRichText(hint)) {
+            widget->setToolTip(hint);
+            continue;
+        }
+        widget->setToolTip("<p style='white-space:pre'>" +
+                           hint.toHtmlEscaped().replace('\n', "<br>") + "</p>");
+    }
+}
+
 // Each dependent control follows its check box from the start, as after a click on it.
 void MainWindow::BindEnabledStates() {
     for (const auto& [control, check, whenChecked] : kEnabledByCheck) {
@@ -873,7 +891,10 @@ void MainWindow::FormCreate() {
     const std::string& language = session_->settings().Text("Language");
     if (!language.empty()) {
         const std::string path = LanguageFilePath(session_->programFolder(), language);
-        if (IsRegularFile(path) && !ApplyLanguage(PathToQString(path))) {
+        if (!IsRegularFile(path)) {
+            // Kept from an earlier start, but the file has gone: the captions stay built-in.
+            statusBar()->showMessage("Language file not found: " + PathToQString(path));
+        } else if (!ApplyLanguage(PathToQString(path))) {
             host_->ShowMessage("Error on Load Language File");
         }
     }

@@ -72,6 +72,7 @@ class MainWindow : public QMainWindow {
     void WireCommands();
     void WireTextTools();
     void MarkNotAvailable();
+    void ShowHints();
     void BindEnabledStates();
 
     void FormCreate();

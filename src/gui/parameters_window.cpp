@@ -20,7 +20,9 @@
 #include <QVBoxLayout>
 #include <string>
 
+#include "app/language.hpp"
 #include "app/session.hpp"
+#include "core/errors.hpp"
 #include "gui/main_window.hpp"
 #include "gui/qt_host.hpp"
 #include "ops/settings_table.hpp"
@@ -434,6 +436,12 @@ void ParametersWindow::ChooseLanguage() {
             ? languageDialogHook(folder)
             : QFileDialog::getOpenFileName(this, "Open Language File", folder, "Language (*.lng)");
     if (path.isEmpty()) return;
+    // A file from outside the languages folder is copied into it: the next start looks there.
+    try {
+        (void)KeepLanguageFile(session_.programFolder(), PathFromQString(path));
+    } catch (const FileError& e) {
+        session_.host().ShowMessage(e.what());
+    }
     const QString name = QFileInfo(path).completeBaseName();
     session_.settings().SetText("Language", QtHost::ToText(name));
     Control<QPushButton>("btnLanguage")->setText(name);

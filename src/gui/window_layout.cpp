@@ -362,4 +362,15 @@ const std::vector<GroupDef>& Groups() {
     return groups;
 }
 
+const std::vector<HintDef>& Hints() {
+    static const std::vector<HintDef> hints = {
+        {"btnReplaceTimingsSub", "Replace Timings/Framings"},
+        {"btnSubTagFix",
+         "<i> & </i> to close lines of subtitle\n{y:i} & {y:b} to every line of subtitle"},
+        {"btnSubTagFixToOneLine",
+         "Re-Format to One Line through TAG's <i> & </i> or {y:i} & {y:b}"},
+    };
+    return hints;
+}
+
 }  // namespace tessaline::gui

@@ -62,7 +62,14 @@ struct GroupDef {
     std::vector<ControlDef> controls;
 };
 
+/// The hint a control shows when the pointer rests on it ("\n" between its lines).
+struct HintDef {
+    const char* name;  // objectName
+    const char* hint;
+};
+
 [[nodiscard]] const std::vector<PageDef>& Pages();
 [[nodiscard]] const std::vector<GroupDef>& Groups();
+[[nodiscard]] const std::vector<HintDef>& Hints();
 
 }  // namespace tessaline::gui

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "core/chars.hpp"
-#include "core/errors.hpp"
 #include "core/paths.hpp"
 #include "files/encoding.hpp"
 #include "files/file_commands.hpp"
@@ -44,16 +43,11 @@ RunResult RunAllInOne(OperationContext& context, const RunArgs& args) {
         const auto step = OperationOfCode(code);
         if (!step || step->operation->run == nullptr) continue;
         const int variant = step->variant == kAnyVariant ? 0 : step->variant;
-        try {
-            step->operation->run(context, {.input = args.input,
-                                           .output = args.output,
-                                           .interactive = false,
-                                           .variant = variant});
-        } catch (const ConversionError&) {
-            // Nothing of the failed step stays: the file keeps the steps before it.
-            (void)DeleteFile(args.output);
-            throw;
-        }
+        // A conversion error goes on to the handler. Nothing of the failed step stays (the frame
+        // removes its unfinished output), so the file keeps the steps before it.
+        step->operation->run(
+            context,
+            {.input = args.input, .output = args.output, .interactive = false, .variant = variant});
         if (!IsRegularFile(args.output)) continue;  // the step found nothing to change
         if (!trashed) {
             // The file as it was before the run goes to the trash once; the steps' own results

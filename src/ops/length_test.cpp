@@ -76,6 +76,7 @@ struct SubtitleFindings {
     bool warning = false;
     bool dialog = false;
     int lines = 0;
+    int measuredLines = 0;  // the lines measured: a padding or NULL line takes a place only
     std::size_t fullLength = 0;
     std::size_t shortest = 0;
     std::size_t longest = 0;
@@ -264,7 +265,8 @@ class LengthChecker {
                 Mark(found, label, " = Two Letters in End of Line " + number, kWarning);
             }
         }
-        found.shortest = found.lines == 0 ? n : std::min(found.shortest, n);
+        found.shortest = found.measuredLines == 0 ? n : std::min(found.shortest, n);
+        ++found.measuredLines;
         found.longest = std::max(found.longest, n);
         found.fullLength += n;
         ++found.lines;
@@ -313,6 +315,8 @@ class LengthChecker {
 
     void CheckDisbalance(const SubtitleFindings& found, std::string_view label) {
         if (found.dialog && (p_.disbalanceExcludeDialog || found.lines > p_.lineCount)) return;
+        // Without a measured line there is nothing to compare.
+        if (found.measuredLines == 0) return;
         const std::string dialog =
             found.dialog ? " [with Dialog] [" + std::to_string(found.lines) + " lines]" : "";
         if (found.shortest == 0) {

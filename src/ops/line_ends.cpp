@@ -41,15 +41,16 @@ bool UnixPass(FrameRun& run) {
     return lastWasFeed;
 }
 
-// Each CR LF, CR CR LF (a CR LF converted twice), lone LF or lone CR ends a line. A run of line
-// ends after a text line ends that line, and a run of two or more ends writes one empty line: the
-// record separators of an LF-only or CR-only file are kept, longer runs of empty lines shrink to
-// one. True when the input ends with a line end.
+// Each CR LF, CR CR LF (a CR LF converted twice), LF CR (the pair written the wrong way round),
+// lone LF or lone CR ends a line. A run of line ends after a text line ends that line, and a run
+// of two or more ends writes one empty line: the record separators of an LF-only or CR-only file
+// are kept, longer runs of empty lines shrink to one. True when the input ends with a line end.
 bool AnyPass(FrameRun& run) {
     std::string line;
     bool inRun = false;
-    int ends = 0;       // the line ends of the current run, once resolved
-    int pendingCr = 0;  // CRs of the run whose end is not known yet
+    int ends = 0;          // the line ends of the current run, once resolved
+    int pendingCr = 0;     // CRs of the run whose end is not known yet
+    bool afterLf = false;  // the last character was an LF: a CR now belongs to its line end
     bool wroteEmpty = false;
     const auto settle = [&] {
         if (ends >= 2 && !wroteEmpty) {
@@ -78,11 +79,16 @@ bool AnyPass(FrameRun& run) {
                 inRun = true;
                 ends = 0;
                 pendingCr = 0;
+                afterLf = false;
                 wroteEmpty = false;
             }
             if (block.front() == '\r') {
-                ++pendingCr;
+                // Counted as an end of its own, the CR of an LF CR pair would put an empty line
+                // after every line of such a file, cutting each number from its timing.
+                if (!afterLf) ++pendingCr;
+                afterLf = false;
             } else {
+                afterLf = true;
                 // An LF takes up to two CRs before it (CR LF, CR CR LF); earlier ones are lone.
                 ends += (pendingCr > 2 ? pendingCr - 2 : 0) + 1;
                 pendingCr = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <optional>
 
 #include "core/chars.hpp"
 #include "core/times.hpp"
@@ -25,6 +26,7 @@ constexpr std::string_view kNoAddPartner =
 constexpr std::string_view kNoAddTiming = " = Time Not Replaced: No Timing Line in Add-File!!!";
 constexpr std::string_view kCarriedFromAdd =
     " = Subtitle Copied from Add-File: No Subtitle of This Number in In-File!!!";
+constexpr std::string_view kAfterInFileEnd = " = Add-File Subtitle Not Used: In-File Has Ended!!!";
 
 // Pairs the records of the two SubRip files and writes each open-file record with its partner's
 // timing line. Every record is written as number, timing line, text lines and one empty line.
@@ -59,9 +61,14 @@ class TimingReplacer {
                 }
             }
         }
-        while (!params_.byPosition && addLeft_)
-            Carry();
         WriteStrays(inRec_);  // the lines after the last subtitle
+        // The open file has ended: its last subtitle is the output's last. The add file's rest
+        // would come after it with times going backwards (often in the add file's language), so
+        // it is only listed.
+        while (!params_.byPosition && addLeft_) {
+            Report("add#" + addRec_.lines()[0], kAfterInFileEnd);
+            addLeft_ = add_.Next(addRec_);
+        }
     }
 
   private:
@@ -251,8 +258,11 @@ class TimingComparer {
             // add file's may all be later), so only the pairing decides.
             const bool behind =
                 params_.mode == CompareMode::Time && !(inRec_.timed && inRec_.record.off > latest);
-            if (first || (addDue && !behind)) ReadAdd();
+            if (first || (addDue && !behind) || NextAddFitsBetter()) ReadAdd();
             first = false;
+            // The add record this subtitle is compared with first: an unpaired subtitle shows its
+            // timing when InsTimings is on, even if later add records are read past it below.
+            standing_ = inWindow_ > 0 ? std::optional<long>(serial_) : std::nullopt;
             // Subtitles that only the add file has: an add record whose on- and off-times are
             // both a tolerance or more before this subtitle's can pair neither with it nor with a
             // later one; it is passed over, or every later pair would be one off.
@@ -269,15 +279,22 @@ class TimingComparer {
             // Paired with an older add record, only the open file moves on.
             addDue = paired <= 0;
             Write(paired);
+            // The standing record left the window while this subtitle was compared and did not
+            // give it its timing: now it is known to be missing.
+            if (standingLeft_ && !standingShown_) ReportMissing(standingCopy_);
+            standing_.reset();
+            standingLeft_ = false;
+            standingShown_ = false;
         }
         for (const std::string& line : inRec_.before)
             WriteLine(line);
         if (!lastBlank_) WriteLine("");
         // The add records that no subtitle took.
         for (int i = inWindow_ - 1; i >= 0; --i) {
-            if (!used_[static_cast<std::size_t>(i)])
-                ReportMissing(window_[static_cast<std::size_t>(i)]);
+            const auto k = static_cast<std::size_t>(i);
+            if (!used_[k] && !shown_[k]) ReportMissing(window_[k]);
         }
+        if (aheadRead_) ReportMissing(ahead_);
         while (add_.Next(spare_))
             ReportMissing(spare_);
     }
@@ -287,19 +304,83 @@ class TimingComparer {
     long missing = 0;
 
   private:
-    bool ReadAdd() {
-        if (!addLeft_) return false;
-        if (!add_.Next(spare_)) {
+    // The next add record, read ahead once and kept until ReadAdd takes it.
+    const StreamRecord* PeekAdd() {
+        if (aheadRead_) return &ahead_;
+        if (!addLeft_) return nullptr;
+        if (!add_.Next(ahead_)) {
             addLeft_ = false;
-            return false;
+            return nullptr;
         }
-        if (inWindow_ == 3 && !used_[2]) ReportMissing(window_[2]);
+        aheadRead_ = true;
+        return &ahead_;
+    }
+
+    bool ReadAdd() {
+        if (aheadRead_) {
+            std::swap(spare_, ahead_);
+            aheadRead_ = false;
+        } else {
+            if (!addLeft_) return false;
+            if (!add_.Next(spare_)) {
+                addLeft_ = false;
+                return false;
+            }
+        }
+        if (inWindow_ == 3 && !used_[2] && !shown_[2]) {
+            if (standing_ && *standing_ == serial_ - 2) {
+                // Its timing may yet be shown under the subtitle being compared.
+                standingCopy_ = window_[2];
+                standingLeft_ = true;
+            } else {
+                ReportMissing(window_[2]);
+            }
+        }
         std::swap(window_[2], window_[1]);
         std::swap(window_[1], window_[0]);
         std::swap(window_[0], spare_);
         used_ = {false, used_[0], used_[1]};
+        shown_ = {false, shown_[0], shown_[1]};
         inWindow_ = std::min(inWindow_ + 1, 3);
+        ++serial_;
         return true;
+    }
+
+    // A subtitle that ends before the latest time met waits on the current add record; but when
+    // that record already gave its timing away and the next one lies as close to the subtitle or
+    // closer (subtitles shown at the same time: signs over dialogue), the next one is its partner.
+    // Without this, a file compared with its own copy would take its overlapping subtitles'
+    // timings from their neighbours.
+    bool NextAddFitsBetter() {
+        if (params_.mode != CompareMode::Time || !inRec_.timed || inWindow_ == 0 || !used_[0]) {
+            return false;
+        }
+        const StreamRecord* next = PeekAdd();
+        if (next == nullptr || !next->timed || !Close(*next, inRec_)) return false;
+        return !window_[0].timed || Distance(*next, inRec_) <= Distance(window_[0], inRec_);
+    }
+
+    static std::int64_t Distance(const StreamRecord& a, const StreamRecord& b) {
+        return std::llabs(std::int64_t{a.record.on} - std::int64_t{b.record.on}) +
+               std::llabs(std::int64_t{a.record.off} - std::int64_t{b.record.off});
+    }
+
+    // The add record the subtitle was first compared with, or null when there is none.
+    StreamRecord* Standing() {
+        if (!standing_) return nullptr;
+        const long age = serial_ - *standing_;
+        if (age < inWindow_) return &window_[static_cast<std::size_t>(age)];
+        return standingLeft_ ? &standingCopy_ : nullptr;
+    }
+
+    // The standing record's timing was put under the subtitle: it is not missing.
+    void MarkStandingShown() {
+        const long age = serial_ - *standing_;
+        if (age < inWindow_) {
+            shown_[static_cast<std::size_t>(age)] = true;
+        } else {
+            standingShown_ = true;
+        }
     }
 
     // `add` starts and ends at least the tolerance before `in`.
@@ -356,11 +437,13 @@ class TimingComparer {
                 Report(number, kTimeNotChangeShort);
                 ++notChanged;
             }
-        } else if (params_.insTime && inRec_.timed && inWindow_ > 0 && window_[0].timed &&
-                   window_[0].size() > 2) {
+        } else if (const StreamRecord* standing = Standing();
+                   params_.insTime && inRec_.timed && standing != nullptr && standing->timed &&
+                   standing->size() > 2) {
             // The add file's timing goes under the subtitle's own, marked, for Fix Wrong Time.
             WriteRecordLines(run_, inRec_, 0, 2);
-            run_.WriteLine("<[-= " + std::string(window_[0].TimingLine()) + " =-]>");
+            run_.WriteLine("<[-= " + std::string(standing->TimingLine()) + " =-]>");
+            MarkStandingShown();
             WriteRecordLines(run_, inRec_, 2, inRec_.size());
             Report(number, kInsertAlienTime);
             ++notChanged;
@@ -398,9 +481,17 @@ class TimingComparer {
     StreamRecord inRec_;
     std::array<StreamRecord, 3> window_;  // the current add record, the previous, the one before
     std::array<bool, 3> used_{};          // each of them gave its timing to a subtitle
+    std::array<bool, 3> shown_{};         // each of them was shown under an unpaired subtitle
     int inWindow_ = 0;
+    long serial_ = 0;  // the add records read into the window; window_[i] is number serial_ - i
     StreamRecord spare_;
+    StreamRecord ahead_;  // the next add record, when read ahead
+    bool aheadRead_ = false;
     bool addLeft_ = true;
+    std::optional<long> standing_;  // the serial of the standing add record of this subtitle
+    StreamRecord standingCopy_;     // the standing record, once it left the window
+    bool standingLeft_ = false;
+    bool standingShown_ = false;
     std::string lastChange_;  // the timing line written for the last change
     std::string line_;        // the report line being built
     bool lastBlank_ = true;
@@ -549,7 +640,9 @@ extern const Operation kReplaceTimingsOperation{
     .help =
         "Puts the timing lines of FILE in place of those of PATH, pairing the subtitles by number\n"
         "(by position with RandomNum=1) and keeping PATH's text; a subtitle that only one file\n"
-        "has is written with its own timing. MicroDVD files take FILE's frames line by line.\n"
+        "has is written with its own timing, but the output ends with PATH's last subtitle\n"
+        "(FILE's subtitles after it are only listed). MicroDVD files take FILE's frames line\n"
+        "by line.\n"
         "Writes film.out and lists the subtitles without a partner or without text in\n"
         "film.replace. Both files must be of the same kind.",
     .options = kAddOptions,

@@ -209,6 +209,28 @@ TEST_F(EditorTest, NeighboursShowTheirTimingsGapsAndJoins) {
     EXPECT_EQ(editor.next().colour, GapColour::Close);
 }
 
+// A gap counts as close up to DeltaTimeBetweenTime (200 ms) itself, normal only beyond it.
+TEST_F(EditorTest, TheGapColourTurnsNormalOnlyBeyondDeltaTimeBetweenTime) {
+    const struct {
+        const char* secondOn;  // the first subtitle ends at 00:00:02,000
+        GapColour colour;
+    } cases[] = {
+        {"00:00:01,999", GapColour::Overlap}, {"00:00:02,000", GapColour::Close},
+        {"00:00:02,199", GapColour::Close},   {"00:00:02,200", GapColour::Close},
+        {"00:00:02,201", GapColour::Normal},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.secondOn);
+        Open(Crlf({"1", "00:00:01,000 --> 00:00:02,000", "a", "", "2",
+                   std::string(c.secondOn) + " --> 00:00:05,000", "b", ""}));
+        ASSERT_EQ(session.settings().Int("DeltaTimeBetweenTime"), 200);
+        editor.Show(0);
+        EXPECT_EQ(editor.next().colour, c.colour);
+        editor.Show(1);
+        EXPECT_EQ(editor.previous().colour, c.colour);
+    }
+}
+
 // --- ReWrite and Del -----------------------------------------------------------------------------
 
 TEST_F(EditorTest, ReWriteChangesOneSubtitleAndLeavesTheRestByteForByte) {
@@ -462,7 +484,9 @@ TEST_F(EditorTest, CaseChangesWorkOnTheSelectionOrTheWholeText) {
     }
     // In a UTF-8 file every letter with a case changes, and a selection edge inside a character
     // takes the whole character.
-    Open("\xEF\xBB\xBF" "1\r\n00:00:01,000 --> 00:00:02,000\r\nÉté\r\n");
+    Open(
+        "\xEF\xBB\xBF"
+        "1\r\n00:00:01,000 --> 00:00:02,000\r\nÉté\r\n");
     ASSERT_EQ(editor.form(), TextForm::Utf8);
     const struct {
         std::string text;

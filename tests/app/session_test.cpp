@@ -386,6 +386,30 @@ TEST_F(SessionTest, HandlersLogTheirActionWhenTheSettingIsOn) {
                     "[Delete] Click | Mask: *.out" + dirMode, "[Other]"}));
 }
 
+// A command that replaces the open file opens it again without a log line of its own: the log
+// gets the command's line only.
+TEST_F(SessionTest, AReplacingCommandLogsOneLine) {
+    const struct {
+        const char* control;
+        bool output;  // film.out made before the click
+        const char* line;
+    } cases[] = {
+        {"btnAllInOne", false, "[All In One] Click | File: "},
+        {"btnRenameFile", true, "[Rename out-File] Click | File: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.control);
+        Clear();
+        session.settings().SetBool("WriteOperationsLog", true);
+        Open("film.srt");
+        if (c.output) Put("film.out", kSrtPlus1s);
+        fs::remove(dir / "Operations.log");
+        EXPECT_EQ(session.Click(c.control), Outcome::Ok);
+        EXPECT_EQ(session.openFile, Sub("film.srt"));
+        EXPECT_EQ(ReadFile(dir / "Operations.log"), Crlf({c.line + Sub("film.srt")}));
+    }
+}
+
 TEST(DirectoryCodes, EveryCodeHasItsRow) {
     const std::set<int> interactive = {1, 2, 3, 10, 11, 14, 15, 21, 23, 27, 28};
     const std::set<int> noOutput = {0, 6, 7, 8, 11, 24, 47};

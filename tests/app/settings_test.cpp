@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,38 @@ TEST(Settings, UpdateKeepsForeignLinesAndOrderAndWritesMissingKeys) {
     // Every other key is written with its default.
     EXPECT_EQ(ini.Get("Parameters", "TimeCorrection"), "1");
     EXPECT_EQ(ini.Get("SubsListWindow", "col6"), "30");
+}
+
+// A key is looked for in its own section only: the same key in a later section is another one,
+// and setting the missing key adds it to its own section.
+TEST(IniFile, AKeyBelongsToItsSection) {
+    TempDir dir;
+    const std::string text = Crlf({"[A]", "x=1", "", "[B]", "k=2", "X=3"});
+    const IniFile ini = LoadText(dir, text);
+    const struct {
+        const char *section, *key;
+        std::optional<std::string> value;
+    } reads[] = {
+        {"A", "k", std::nullopt}, {"B", "k", "2"},          {"a", "X", "1"},
+        {"B", "x", "3"},          {"C", "k", std::nullopt}, {"A", "", std::nullopt},
+    };
+    for (const auto& r : reads) {
+        EXPECT_EQ(ini.Get(r.section, r.key), r.value) << r.section << "/" << r.key;
+    }
+    const struct {
+        const char *section, *key;
+        std::vector<std::string> lines;
+    } writes[] = {
+        {"A", "k", {"[A]", "x=1", "k=9", "", "[B]", "k=2", "X=3"}},
+        {"B", "k", {"[A]", "x=1", "", "[B]", "k=9", "X=3"}},
+        {"C", "k", {"[A]", "x=1", "", "[B]", "k=2", "X=3", "[C]", "k=9"}},
+    };
+    for (const auto& w : writes) {
+        IniFile changed = LoadText(dir, text);
+        changed.Set(w.section, w.key, "9");
+        EXPECT_EQ(changed.lines(), w.lines) << w.section << "/" << w.key;
+        EXPECT_EQ(changed.Get(w.section, w.key), "9");
+    }
 }
 
 TEST(Settings, ReadsKeysWithoutRegardToCaseAndNumbersLeniently) {

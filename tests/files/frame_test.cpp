@@ -196,6 +196,25 @@ TEST(RunInFrame, FinishesTheReport) {
     }
 }
 
+// A run with nothing to report removes the report an earlier run left (its findings no longer
+// hold) and says so in the status bar, in a folder run too; a report of another kind stays.
+TEST(RunInFrame, AnEmptyReportRemovesTheOlderOneOfItsKind) {
+    for (const bool interactive : {true, false}) {
+        SCOPED_TRACE(interactive);
+        Fixture f;
+        WriteFile(f.dir / "film.fix", "1 = older finding\r\n");
+        WriteFile(f.dir / "film.len", "1 = another kind\r\n");
+        EXPECT_EQ(f.Run({.interactive = interactive,
+                         .reportExt = "fix",
+                         .emptyReportMessage = "Null Fix-length-file"},
+                        CopyBody),
+                  RunResult::Done);
+        EXPECT_EQ(Listing(f.dir), (Names{"film.len", "film.out", "film.srt"}));
+        EXPECT_EQ(f.host.statusBar, "film.fix of an earlier run removed: nothing to report");
+        EXPECT_EQ(f.host.messages, interactive ? Names{"Null Fix-length-file"} : Names{});
+    }
+}
+
 // A finding on every line of a long file: the report goes to disk as it grows and ends the same
 // as a short one, its summary counting every line; dropped, it leaves nothing; a conversion
 // error leaves the older report as it was.
@@ -249,12 +268,14 @@ TEST(RunInFrame, AReportLongerThanMemoryHoldsEndsTheSame) {
                       expected + Crlf({sep, ">> " + std::to_string(kLines) + " Fixed Strings"}))
                 << what;
             EXPECT_EQ(f.host.statusBar, ">> 20000 Fixed Strings") << what;
-        } else {
+        } else if (what == "error") {
             EXPECT_EQ(ReadFile(f.dir / "film.fix"), "older report\r\n") << what;
         }
-        // Nothing else is left: no temporary report, no output after a conversion error.
-        const Names files = what == "error" ? Names{"film.fix", "film.srt"}
-                                            : Names{"film.fix", "film.out", "film.srt"};
+        // Nothing else is left: no temporary report, no output after a conversion error. A run
+        // that discards its report has nothing to report: the older report goes.
+        const Names files = what == "error"       ? Names{"film.fix", "film.srt"}
+                            : what == "discarded" ? Names{"film.out", "film.srt"}
+                                                  : Names{"film.fix", "film.out", "film.srt"};
         EXPECT_EQ(Listing(f.dir), files) << what;
     }
 }

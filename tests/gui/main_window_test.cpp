@@ -39,6 +39,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimeEdit>
 #include <QTimer>
 #include <QTreeView>
@@ -559,6 +560,35 @@ TEST(MainWindow, EveryControlIsThereAndUnbuiltCommandsSaySo) {
     EXPECT_FALSE(w.window.windowIcon().pixmap(32).isNull());
 }
 
+// Every hint a command of the window has, as the user reads it when the pointer rests on the
+// control: a tooltip Qt takes for rich text is read as Qt shows it, so tags meant as text must
+// not vanish into formatting.
+TEST(MainWindow, EveryHintIsShownAsWritten) {
+    const struct {
+        const char* control;
+        const char* hint;
+    } hints[] = {
+        {"btnReplaceTimingsSub", "Replace Timings/Framings"},
+        {"btnSubTagFix",
+         "<i> & </i> to close lines of subtitle\n{y:i} & {y:b} to every line of subtitle"},
+        {"btnSubTagFixToOneLine",
+         "Re-Format to One Line through TAG's <i> & </i> or {y:i} & {y:b}"},
+    };
+    TempDir home;
+    Window w(home);
+    for (const auto& h : hints) {
+        SCOPED_TRACE(h.control);
+        const QString tip = w.Get<QWidget>(h.control)->toolTip();
+        QString shown = tip;
+        if (Qt::mightBeRichText(tip)) {
+            QTextDocument document;
+            document.setHtml(tip);
+            shown = document.toPlainText();
+        }
+        EXPECT_EQ(shown, QString::fromUtf8(h.hint));
+    }
+}
+
 // Every catalogued operation is offered: its buttons and menu items, its controls and the
 // controls of the settings it reads are in the window and not shown as not available (one may be
 // off for a while because another control says so).
@@ -1054,12 +1084,11 @@ TEST(MainWindow, ATranslationTakesTheTimingsOfTheFileTypedIntoTheAddBox) {
 
         EXPECT_EQ(ReadFile(home / "film.out"),
                   Crlf({"1", "00:01:01,000 --> 00:01:03,000", W("Привет!"), "", "2",
-                        "00:00:04,000 --> 00:00:05,000", "Hello", "", "3",
-                        "00:01:05,000 --> 00:01:06,000", "Three", ""}));
+                        "00:00:04,000 --> 00:00:05,000", "Hello", ""}));
+        // The output ends with the open file: the add file's subtitle after it is only listed.
         EXPECT_EQ(ReadFile(home / "film.replace"),
                   Crlf({"2 = Time Not Replaced: No Subtitle of This Number in Add-File!!!",
-                        "add#3 = Subtitle Copied from Add-File: No Subtitle of This Number in "
-                        "In-File!!!",
+                        "add#3 = Add-File Subtitle Not Used: In-File Has Ended!!!",
                         std::string(52, '='), ">> 2 Replaced Strings"}));
         EXPECT_EQ(w.Get<QComboBox>("cbLogExt")->currentText(), "*.replace");
         EXPECT_EQ(w.StatusBar(), ">> 2 Replaced Strings");

@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -34,6 +35,7 @@
 namespace tessaline::gui {
 namespace {
 
+using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
@@ -343,7 +345,9 @@ TEST(LanguageFile, CaptionsFollowTheFile) {
     }
 }
 
-// Chosen with the Parameters window's button, the language is kept and applied at the next start.
+// Chosen with the Parameters window's button from anywhere, the language is kept (its file copied
+// into the program folder's languages/) and applied at the next start; a start that no longer
+// finds the file says so and keeps the built-in captions.
 TEST(LanguageFile, ChosenInTheParametersAndAppliedAtStart) {
     TempDir home;
     {
@@ -365,13 +369,21 @@ TEST(LanguageFile, ChosenInTheParametersAndAppliedAtStart) {
         EXPECT_EQ(Stored(home).Text("Language"), "Russian");
     }
     // The next start reads the file from the program folder's languages/.
-    std::filesystem::create_directories(home / "languages");
-    std::filesystem::copy_file(Shipped("Russian.lng").toStdString(),
-                               home / "languages" / "Russian.lng");
-    Program again(home);
-    EXPECT_EQ(again.window.Control<QPushButton>("btnAllInOne")->text(),
-              QString::fromUtf8("Всё сразу"));
-    EXPECT_TRUE(again.messages.isEmpty());
+    const std::filesystem::path kept = home / "languages" / "Russian.lng";
+    EXPECT_EQ(ReadFile(kept), ReadFile(Shipped("Russian.lng").toStdString()));
+    {
+        Program again(home);
+        EXPECT_EQ(again.window.Control<QPushButton>("btnAllInOne")->text(),
+                  QString::fromUtf8("Всё сразу"));
+        EXPECT_TRUE(again.messages.isEmpty());
+        EXPECT_TRUE(again.window.statusBar()->currentMessage().isEmpty());
+    }
+    std::filesystem::remove(kept);
+    Program without(home);
+    EXPECT_EQ(without.window.Control<QPushButton>("btnAllInOne")->text(), "All in One");
+    EXPECT_TRUE(without.messages.isEmpty());
+    EXPECT_EQ(without.window.statusBar()->currentMessage(),
+              "Language file not found: " + QString::fromStdString(kept.string()));
 }
 
 }  // namespace

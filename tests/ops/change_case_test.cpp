@@ -101,6 +101,29 @@ TEST(ChangeCase, ConvertsTheFileInPlace) {
     }
 }
 
+// "First letter of the line": a line with brackets changes only as a subtitle's first line. A
+// line that is only "(...)" right after the timing line passes that place on to the next line.
+TEST(ChangeCase, ABracketLineAfterTheTimingLeavesTheNextLineFirst) {
+    const std::string timing = "00:00:01,000 --> 00:00:02,000";
+    const struct {
+        const char* what;
+        std::string first, second;
+        std::string firstOut, secondOut;
+    } cases[] = {
+        {"(music), then brackets", "(music)", "well (sigh) ok", "(music)", "Well (sigh) ok"},
+        {"(music), then plain text", "(music)", "the end", "(music)", "The end"},
+        {"(music) with text after it", "(music) oh", "well (sigh) ok", "(music) Oh",
+         "well (sigh) ok"},
+        {"plain text, then brackets", "hello", "well (sigh) ok", "Hello", "well (sigh) ok"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CaseFile file(Crlf({"1", timing, c.first, c.second, ""}));
+        EXPECT_EQ(file.Convert(CaseMode::LineFirst), RunResult::Done);
+        EXPECT_EQ(ReadFile(file.input), Crlf({"1", timing, c.firstOut, c.secondOut, ""}));
+    }
+}
+
 TEST(ChangeCase, ALinkChangesTheFileItNames) {
     CaseFile file("ABC\r\n");
     fs::create_symlink(file.input, file.dir / "link.srt");

@@ -198,6 +198,23 @@ TEST(LengthTest, ReportsEachFindingWithItsText) {
          [](LengthTestParams& p) { p.checkDisbalance = true; },
          Wrong({"1 = >>> ERROR: line 1 is Null <<< Error >>>",
                 "1 = Subtitle Disbalance: Division by Zero!"})},
+        // The padding line of To Bottom takes a place but is not measured: the measured lines
+        // alone are compared.
+        {"disbalance under a padding line",
+         {" ", std::string(10, 'a'), std::string(50, 'b')},
+         [](LengthTestParams& p) {
+             p.checkDisbalance = true;
+             p.lineLength = 60;
+             p.lineCount = 3;
+         },
+         {"1 = Subtitle Disbalance is: 5"}},
+        {"a padding line over a balanced subtitle",
+         {" ", "Hello there", "General Kenobi"},
+         [](LengthTestParams& p) {
+             p.checkDisbalance = true;
+             p.lineCount = 3;
+         },
+         {"(none)", "No Legth Warnings!"}},
         {"errors and warnings",
          {"Hi a", std::string(41, 'x')},
          [](LengthTestParams& p) { p.checkEndLetters = true; },
@@ -250,6 +267,22 @@ TEST(LengthTest, ChecksMicroDvdDisplayLines) {
               "{3}{4} = Subtitle mayby contain Wrong TAG!!!",
               "{5}{6} = >>> 1 line: 42 symbols contain <<< Error >>>", kSeparator,
               ">>> 2 Wrong Subtitles"}));
+}
+
+// A clean run removes the report of an earlier one (its findings no longer hold) and says so;
+// without an older report there is nothing to say.
+TEST(LengthTest, ACleanRunRemovesTheOlderReport) {
+    for (const bool older : {true, false}) {
+        SCOPED_TRACE(older);
+        LayoutRun run(Crlf({"1", T1, "Hello", ""}));
+        if (older) test::WriteFile(run.File("len"), "1 = >>> 1 line: 41 symbols contain\r\n");
+        EXPECT_EQ(LengthTest(run.input(), Quiet(), run.host), RunResult::Done);
+        EXPECT_EQ(run.Read("len"), "(none)");
+        EXPECT_EQ(run.host.messages, Lines{"No Legth Warnings!"});
+        EXPECT_EQ(run.host.statusBar,
+                  older ? "film.len of an earlier run removed: nothing to report" : "");
+        EXPECT_EQ(run.OtherFiles(), 0);
+    }
 }
 
 TEST(LengthTest, ReplacesAnOlderReportAndNeedsNoOutputPath) {

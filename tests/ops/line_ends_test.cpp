@@ -65,6 +65,12 @@ TEST(LineEnds, AnyToDos) {
         {"a mixture", "A\nB\r\nC\rD\r\r\nE\n", "A\r\nB\r\nC\r\nD\r\nE\r\n"},
         {"empty lines before the first text", "\r\n\r\nA\n", "\r\nA\r\n"},
         {"text after the last line end fails", "A\r\nB", "(none)"},
+        // The CR after an LF belongs to that line end: no empty line cuts a number from its
+        // timing, and the record separator LF CR LF CR is still one empty line.
+        {"LF CR is one line end", "1\n\r00:00:01,000 --> 00:00:02,000\n\rHello\n\r\n\r2\n\rBye\n\r",
+         "1\r\n00:00:01,000 --> 00:00:02,000\r\nHello\r\n\r\n2\r\nBye\r\n"},
+        {"LF CR then CR LF", "A\n\r\r\nB\n", "A\r\n\r\nB\r\n"},
+        {"CR LF CR LF stays an empty line", "A\r\n\r\nB\r\n", "A\r\n\r\nB\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

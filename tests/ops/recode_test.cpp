@@ -67,12 +67,19 @@ TEST(Recode, ConvertsEveryLineByTheMode) {
 
 TEST(Recode, ConvertsFromTheDetectedCodePage) {
     const auto page = [](CodePage p) { return ConvertLine(kFilm, ModeOf(CodePage::Win1251, p)); };
-    std::string utf16be = "\xFE\xFF";
-    for (char c : Lf(kFilm)) {
-        const char32_t ch = Cp1251ToUnicode(static_cast<unsigned char>(c));
-        utf16be += static_cast<char>(ch >> 8);
-        utf16be += static_cast<char>(ch & 0xFF);
-    }
+    // A Windows-1251 text in UTF-16 with its byte-order mark.
+    const auto utf16 = [](const std::string& text, bool bigEndian) {
+        std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (char c : text) {
+            const char32_t ch = Cp1251ToUnicode(static_cast<unsigned char>(c));
+            const char high = static_cast<char>(ch >> 8);
+            const char low = static_cast<char>(ch & 0xFF);
+            out += bigEndian ? high : low;
+            out += bigEndian ? low : high;
+        }
+        return out;
+    };
+    const std::string utf16be = utf16(Lf(kFilm), true);
     const std::string kDone = ": converted to windows-1251";
     const struct {
         std::string input;
@@ -86,6 +93,9 @@ TEST(Recode, ConvertsFromTheDetectedCodePage) {
         {page(CodePage::Mac), "mac (41 Cyrillic letters read as Mac Cyrillic)" + kDone, kFilm},
         {Cp1251ToUtf8(kFilm), "utf-8 (valid UTF-8, 41 Cyrillic letters)" + kDone, kFilm},
         {utf16be, "utf-16be (byte-order mark)" + kDone, kFilm},
+        // CR LF line ends in UTF-16: each CR and LF is two bytes, one of them NUL.
+        {utf16(kFilm, true), "utf-16be (byte-order mark)" + kDone, kFilm},
+        {utf16(kFilm, false), "utf-16le (byte-order mark)" + kDone, kFilm},
         // A character that Windows-1251 lacks (a note) is left out, and the status bar says so.
         {Cp1251ToUtf8(kFilm) + "\xE2\x99\xAA\r\n",
          "utf-8 (valid UTF-8, 41 Cyrillic letters)" + kDone +

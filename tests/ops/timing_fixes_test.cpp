@@ -114,6 +114,11 @@ TEST(FixWrongTime, JoinsASqueezedSubtitleAndNeverTurnsATimingAround) {
         {"the marker line is no text to join", film(t1, t2, "00:00:02,401 --> 00:00:04,000", marked), {.joinText = true, .insTime = true},
          Crlf({"1", t1, "one", "two", "", "3", "00:00:02,401 --> 00:00:04,000", "three", ""}),
          "2 = Join this Subtitle with 1"},
+        // Subtitles that exactly touch (an off-time equal to the next on-time) do not overlap.
+        {"touching on both sides", film(t1, "00:00:02,000 --> 00:00:03,000", "00:00:03,000 --> 00:00:04,000"), {},
+         film(t1, "00:00:02,000 --> 00:00:03,000", "00:00:03,000 --> 00:00:04,000"), ""},
+        {"touching, joining asked", film(t1, "00:00:02,000 --> 00:00:02,100", "00:00:02,100 --> 00:00:04,000"), join,
+         film(t1, "00:00:02,000 --> 00:00:02,100", "00:00:02,100 --> 00:00:04,000"), ""},
         // clang-format on
     };
     for (const auto& c : cases) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <set>
 #include <string>
 #include <vector>
@@ -262,6 +263,154 @@ TEST(CompareTimings, PairsOnlyInsideTheTimeWindowOrOnMatchingText) {
         EXPECT_EQ(ReadFile(dir / "film.out").find(TextBetweenChars(c.add, '\n', '\r')) !=
                       std::string::npos,
                   c.paired);
+    }
+}
+
+// A SubRip file of the given subtitles: on-time, off-time and one text line each.
+std::string Srt(std::initializer_list<std::array<std::string_view, 3>> subtitles, int first = 1) {
+    std::string file;
+    int n = first;
+    for (const auto& [on, off, text] : subtitles)
+        file += Crlf({std::to_string(n++), std::string(on) + " --> " + std::string(off), text, ""});
+    return file;
+}
+
+std::string Lines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines)
+        text += Crlf({line});
+    return text;
+}
+
+// Once the open file has ended, the add file's subtitles are not carried into the output (they
+// would come after its last subtitle, times going backwards); the report lists them.
+TEST(ReplaceTimings, TheOutputEndsWithTheOpenFile) {
+    const std::string ru =
+        Srt({{"00:00:01,000", "00:00:02,000", "Один"}, {"00:00:03,000", "00:00:04,000", "Два"}});
+    const struct {
+        const char* what;
+        std::string add, out;
+        std::vector<std::string> report;
+    } cases[] = {
+        {"numbers of the add file all beyond the open file's",
+         Srt({{"00:00:01,100", "00:00:02,100", "One"},
+              {"00:00:03,100", "00:00:04,100", "Two"},
+              {"00:00:05,100", "00:00:06,100", "Three"}},
+             101),
+         ru,
+         {"1 = Time Not Replaced: No Subtitle of This Number in Add-File!!!",
+          "2 = Time Not Replaced: No Subtitle of This Number in Add-File!!!",
+          "add#101 = Add-File Subtitle Not Used: In-File Has Ended!!!",
+          "add#102 = Add-File Subtitle Not Used: In-File Has Ended!!!",
+          "add#103 = Add-File Subtitle Not Used: In-File Has Ended!!!",
+          std::string(kReportSeparator), ">> 5 Replaced Strings"}},
+        {"the add file longer",
+         Srt({{"00:00:01,100", "00:00:02,100", "One"},
+              {"00:00:03,100", "00:00:04,100", "Two"},
+              {"00:00:05,100", "00:00:06,100", "Three"}}),
+         Srt({{"00:00:01,100", "00:00:02,100", "Один"}, {"00:00:03,100", "00:00:04,100", "Два"}}),
+         {"add#3 = Add-File Subtitle Not Used: In-File Has Ended!!!"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempDir dir;
+        const std::string film = dir / "ru.srt";
+        test::WriteFile(film, ru);
+        test::WriteFile(dir / "en.srt", c.add);
+        RecordingHost host;
+        EXPECT_EQ(ReplaceTimings(film, dir / "en.srt", dir / "ru.out", {}, host), RunResult::Done);
+        EXPECT_EQ(ReadFile(dir / "ru.out"), c.out);
+        EXPECT_EQ(ReadFile(dir / "ru.replace"), Lines(c.report));
+    }
+}
+
+// InsTimings: an unpaired subtitle shows the timing of the add subtitle it was compared with
+// first, even when later add subtitles were read past it; that one is then not missing, and the
+// add subtitle after it pairs with its own partner only.
+TEST(CompareTimings, TheAlienTimeIsTheAddSubtitleTheComparisonStoodOn) {
+    const std::string in = Srt({{"00:01:00,000", "00:01:02,000", "A"},
+                                {"00:01:50,000", "00:01:52,000", "B"},
+                                {"00:03:00,000", "00:03:02,000", "C"},
+                                {"00:04:00,000", "00:04:02,000", "D"}});
+    const std::string add = Srt({{"00:01:00,100", "00:01:02,100", "a"},
+                                 {"00:01:01,500", "00:01:03,500", "b"},
+                                 {"00:03:00,100", "00:03:02,100", "c"},
+                                 {"00:04:00,100", "00:04:02,100", "d"}});
+    const struct {
+        bool insTime;
+        std::string out;
+        std::vector<std::string> report;
+    } cases[] = {
+        {true,
+         Lines({"1", "00:01:00,100 --> 00:01:02,100", "A", "", "2", "00:01:50,000 --> 00:01:52,000",
+                "<[-= 00:01:01,500 --> 00:01:03,500 =-]>", "B", "", "3",
+                "00:03:00,100 --> 00:03:02,100", "C", "", "4", "00:04:00,100 --> 00:04:02,100", "D",
+                ""}),
+         {"1 = Change Time", "2 = Insert Alien Time!!! <= Time Not Change!!!", "3 = Change Time",
+          "4 = Change Time", std::string(56, '='),
+          "Timings: Changed: 3 | Not Changed: 1 | Missing: 0"}},
+        {false,
+         Lines({"1", "00:01:00,100 --> 00:01:02,100", "A", "", "2", "00:01:50,000 --> 00:01:52,000",
+                "B", "", "3", "00:03:00,100 --> 00:03:02,100", "C", "", "4",
+                "00:04:00,100 --> 00:04:02,100", "D", ""}),
+         {"1 = Change Time", "2 = Time Not Change!!!", "3 = Change Time", "4 = Change Time",
+          "add#2 = Missing Time => Time Not Used!!!", std::string(56, '='),
+          "Timings: Changed: 3 | Not Changed: 1 | Missing: 1"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.insTime);
+        test::TempDir dir;
+        test::WriteFile(dir / "c.srt", in);
+        test::WriteFile(dir / "ca.srt", add);
+        RecordingHost host;
+        CompareTimings(dir / "c.srt", dir / "ca.srt", dir / "c.out", {.insTime = c.insTime}, host);
+        EXPECT_EQ(ReadFile(dir / "c.out"), c.out);
+        EXPECT_EQ(ReadFile(dir / "c.cmp0"), Lines(c.report));
+    }
+}
+
+// A file compared with, or given the timings of, its own copy comes out as it went in, with
+// nothing missing: signs shown at the same time as each other and over the dialogue included.
+TEST(ReplaceAndCompare, AFileWithItsOwnCopyStaysAsItIs) {
+    const std::string film = Srt({{"00:01:00,000", "00:01:05,000", "EXIT"},
+                                  {"00:01:00,000", "00:01:05,000", "NO ENTRY"},
+                                  {"00:01:00,500", "00:01:03,000", "Where are we?"},
+                                  {"00:01:01,000", "00:01:08,000", "HOTEL"},
+                                  {"00:01:03,500", "00:01:06,000", "Over there."},
+                                  {"00:01:03,500", "00:01:06,000", "GRAND HOTEL"},
+                                  {"00:01:20,000", "00:01:22,000", "Fine."}});
+    const struct {
+        const char* what;
+        bool compare;
+        CompareTimingsParams compareParams;
+        ReplaceTimingsParams replaceParams;
+    } cases[] = {
+        {"compare by time", true, {}, {}},
+        {"compare by time with InsTimings", true, {.insTime = true}, {}},
+        {"compare by text", true, {.mode = CompareMode::InWithAdd, .insTime = true}, {}},
+        {"compare by text the other way", true, {.mode = CompareMode::AddWithIn}, {}},
+        {"replace by number", false, {}, {}},
+        {"replace by position", false, {}, {.byPosition = true}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempDir dir;
+        test::WriteFile(dir / "film.srt", film);
+        test::WriteFile(dir / "copy.srt", film);
+        RecordingHost host;
+        if (c.compare) {
+            CompareTimings(dir / "film.srt", dir / "copy.srt", dir / "film.out", c.compareParams,
+                           host);
+            EXPECT_EQ(host.statusBar, "Timings: Changed: 7 | Not Changed: 0 | Missing: 0");
+            const std::string report = ReadFile(
+                dir / ("film.cmp" + std::to_string(static_cast<int>(c.compareParams.mode))));
+            EXPECT_EQ(report.find("Again"), std::string::npos) << report;
+        } else {
+            ReplaceTimings(dir / "film.srt", dir / "copy.srt", dir / "film.out", c.replaceParams,
+                           host);
+            EXPECT_EQ(host.messages, Messages{"Null Replace-length-file"});
+        }
+        EXPECT_EQ(ReadFile(dir / "film.out"), film);
     }
 }
 
