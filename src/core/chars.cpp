@@ -1155,35 +1155,31 @@ CaseCounts Utf8CaseCounts(std::string_view text) {
         }
     };
     {
-        // Plain text (see PlainCodePoints), the usual line, is counted by table in one pass:
-        // each code point adds one to a 12-bit field of a word for every code point and one to
-        // the field of its class, if any (as the Windows-1251 count does with bytes); "other"
-        // is what is left. The fields are emptied after each piece of 4000 bytes, before they
-        // can overflow.
+        // Plain text (see PlainCodePoints), the usual line, is counted by table: each code
+        // point adds one to a 12-bit field of a word for every code point and one to the field
+        // of its class, if any (as the Windows-1251 count does with bytes); "other" is what is
+        // left. The fields are emptied after each piece of 4000 bytes, before they can
+        // overflow.
         const auto& table = PackedCaseTable();
         const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
         const std::size_t size = text.size();
         int fields[5] = {0, 0, 0, 0, 0};
-        std::size_t i = 0;
+        const bool plain = PlainCodePoints(text).has_value();
+        std::size_t i = plain ? 0 : size + 1;
         while (i < size) {
             const std::size_t pieceEnd = std::min(size, i + 4000);
             std::uint64_t packed = 0;
             while (i < pieceEnd) {
-                const unsigned char b = bytes[i];
-                if (b < 0x80 && b != '\r') {
-                    packed += table[b];
-                    ++i;
-                } else if (b >= 0xC2 && IsPlainLead(b) && i + 1 < size &&
-                           (bytes[i + 1] & 0xC0) == 0x80) {
-                    packed += table[((b & 0x1Fu) << 6) | (bytes[i + 1] & 0x3Fu)];
-                    i += 2;
-                } else {
-                    break;
-                }
+                // A lead byte of plain text is followed by its second byte: no check needed.
+                const unsigned lead = bytes[i];
+                const unsigned twoByte = lead >> 7;
+                const unsigned second = bytes[i + twoByte];
+                const unsigned cp = twoByte != 0 ? ((lead & 0x1Fu) << 6) | (second & 0x3Fu) : lead;
+                packed += table[cp];
+                i += 1 + twoByte;
             }
             for (int f = 0; f < 5; ++f)
                 fields[f] += static_cast<int>((packed >> (12 * f)) & 0xFFF);
-            if (i < pieceEnd) break;
         }
         if (i == size) {
             n.latinUpper = fields[0];

@@ -394,13 +394,27 @@ std::size_t TextDecoder::FileBytesOf(std::string_view decoded) const {
         continuations += (low & 0x0F) + (high & 0x0F);
         fourByte += (low >> 4) + (high >> 4);
     };
-    std::size_t i = 0;
-    for (; i + 16 <= size; i += 16)
-        count(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i)));
-    if (i < size) {
-        alignas(16) char last[16] = {};
-        std::memcpy(last, data + i, size - i);
-        count(_mm_load_si128(reinterpret_cast<const __m128i*>(last)));
+    if (size >= 16) {
+        std::size_t i = 0;
+        for (; i + 16 <= size; i += 16)
+            count(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i)));
+        if (i < size) {
+            // The last sixteen bytes, those counted already masked to NULs.
+            static constexpr unsigned char kKeepLast[32] = {
+                0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
+                0,    0,    0,    0,    0,    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+            const __m128i keep =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeepLast + (size - i)));
+            count(_mm_and_si128(
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + size - 16)), keep));
+        }
+    } else {
+        for (std::size_t i = 0; i < size; ++i) {
+            const auto byte = static_cast<unsigned char>(data[i]);
+            continuations += static_cast<std::size_t>((byte & 0xC0) == 0x80);
+            fourByte += static_cast<std::size_t>(byte >= 0xF0);
+        }
     }
 #else
     for (std::size_t i = 0; i < size; ++i) {
@@ -515,57 +529,79 @@ char* Utf8RunToUtf16(const unsigned char* in, std::size_t size, std::size_t& at,
     };
     while (i < size) {
 #if defined(__SSE2__)
-        while (i + 16 <= size) {
+        // The ASCII at i, up to sixteen bytes at once: all sixteen are widened and written (the
+        // room for the whole text allows it), as many as are ASCII are kept.
+        if (i + 16 <= size) {
             const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
-            if (_mm_movemask_epi8(bytes) != 0) break;
-            const __m128i zero = _mm_setzero_si128();
-            const __m128i first = kBigEndian ? _mm_unpacklo_epi8(zero, bytes)
-                                             : _mm_unpacklo_epi8(bytes, zero);
-            const __m128i second = kBigEndian ? _mm_unpackhi_epi8(zero, bytes)
-                                              : _mm_unpackhi_epi8(bytes, zero);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(p), first);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 16), second);
-            p += 32;
-            i += 16;
+            const auto high = static_cast<unsigned>(_mm_movemask_epi8(bytes));
+            const std::size_t ascii = high == 0 ? 16 : static_cast<std::size_t>(std::countr_zero(high));
+            if (ascii > 0) {
+                const __m128i zero = _mm_setzero_si128();
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(p),
+                                 kBigEndian ? _mm_unpacklo_epi8(zero, bytes)
+                                            : _mm_unpacklo_epi8(bytes, zero));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 16),
+                                 kBigEndian ? _mm_unpackhi_epi8(zero, bytes)
+                                            : _mm_unpackhi_epi8(bytes, zero));
+                p += 2 * ascii;
+                i += ascii;
+                continue;
+            }
+        } else if (std::endian::native == std::endian::little && size >= 8) {
+            // Fewer than sixteen bytes left: the last eight of the text, those before i
+            // shifted out (which leaves zeros, ASCII, at the top: no more than are left count).
+            const std::size_t left = std::min<std::size_t>(8, size - i);
+            const std::uint64_t word = Load8(in + i + left - 8) >> (8 * (8 - left));
+            const std::uint64_t high = word & 0x8080808080808080ull;
+            const std::size_t ascii =
+                high == 0 ? left : static_cast<std::size_t>(std::countr_zero(high)) / 8;
+            if (ascii > 0) {
+                const __m128i bytes = _mm_cvtsi64_si128(static_cast<long long>(word));
+                const __m128i zero = _mm_setzero_si128();
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(p),
+                                 kBigEndian ? _mm_unpacklo_epi8(zero, bytes)
+                                            : _mm_unpacklo_epi8(bytes, zero));
+                p += 2 * ascii;
+                i += ascii;
+                continue;
+            }
         }
 #endif
-        const std::size_t end = std::min(size, i + 16);
-        while (i < end) {
-            const unsigned byte = in[i];
-            if constexpr (std::endian::native == std::endian::little) {
-                // Four two-byte characters at a time (the words of Cyrillic text): each lead
-                // 110xxxxx and not overlong, each second byte 10xxxxxx. The units are worked
-                // out in the 16-bit lanes of the word, which are the pairs themselves.
-                if (byte >= 0xC2 && i + 8 <= size) {
-                    const std::uint64_t word = Load8(in + i);
-                    const std::uint64_t payload = word & 0x001E001E001E001Eull;
-                    if ((word & 0xC0E0C0E0C0E0C0E0ull) == 0x80C080C080C080C0ull &&
-                        ((payload + 0x7FFF7FFF7FFF7FFFull) & 0x8000800080008000ull) ==
-                            0x8000800080008000ull) {
-                        std::uint64_t units = ((word & 0x001F001F001F001Full) << 6) |
-                                              ((word >> 8) & 0x003F003F003F003Full);
-                        if constexpr (kBigEndian) {
-                            units = ((units & 0x00FF00FF00FF00FFull) << 8) |
-                                    ((units >> 8) & 0x00FF00FF00FF00FFull);
-                        }
-                        std::memcpy(p, &units, sizeof units);
-                        p += 8;
-                        i += 8;
-                        continue;
+        const unsigned byte = in[i];
+        if (byte < 0x80) {
+            put(byte);
+            ++i;
+            continue;
+        }
+        if constexpr (std::endian::native == std::endian::little) {
+            // Four two-byte characters at a time (the words of Cyrillic text): each lead
+            // 110xxxxx and not overlong, each second byte 10xxxxxx. The units are worked out in
+            // the 16-bit lanes of the word, which are the pairs themselves.
+            if (i + 8 <= size) {
+                const std::uint64_t word = Load8(in + i);
+                const std::uint64_t payload = word & 0x001E001E001E001Eull;
+                if ((word & 0xC0E0C0E0C0E0C0E0ull) == 0x80C080C080C080C0ull &&
+                    ((payload + 0x7FFF7FFF7FFF7FFFull) & 0x8000800080008000ull) ==
+                        0x8000800080008000ull) {
+                    std::uint64_t units = ((word & 0x001F001F001F001Full) << 6) |
+                                          ((word >> 8) & 0x003F003F003F003Full);
+                    if constexpr (kBigEndian) {
+                        units = ((units & 0x00FF00FF00FF00FFull) << 8) |
+                                ((units >> 8) & 0x00FF00FF00FF00FFull);
                     }
+                    std::memcpy(p, &units, sizeof units);
+                    p += 8;
+                    i += 8;
+                    continue;
                 }
             }
-            if (byte < 0x80) {
-                put(byte);
-                ++i;
-            } else if (byte >= 0xC2 && byte <= 0xDF && i + 1 < size && (in[i + 1] & 0xC0) == 0x80) {
-                put(((byte & 0x1F) << 6) | (in[i + 1] & 0x3F));
-                i += 2;
-            } else {
-                at = i;
-                return p;
-            }
         }
+        if (byte >= 0xC2 && byte <= 0xDF && i + 1 < size && (in[i + 1] & 0xC0) == 0x80) {
+            put(((byte & 0x1F) << 6) | (in[i + 1] & 0x3F));
+            i += 2;
+            continue;
+        }
+        break;
     }
     at = i;
     return p;
