@@ -709,13 +709,21 @@ bool IsCyrillic(std::int32_t cp) {
 // --- Counting and cutting --------------------------------------------------------------------
 
 
-std::size_t CharCount(std::string_view text) {
-    if (!IsUtf8()) return text.size();
+namespace {
+
+// Out of line, so that the Windows-1251 count stays a few instructions.
+[[gnu::noinline]] std::size_t Utf8CharCount(std::string_view text) {
     if (const std::optional<std::size_t> plain = PlainCodePoints(text)) return *plain;
     std::size_t count = 0;
     for (std::size_t i = 0; i < text.size(); i = Utf8CharEnd(text, i))
         ++count;
     return count;
+}
+
+}  // namespace
+
+std::size_t CharCount(std::string_view text) {
+    return IsUtf8() ? Utf8CharCount(text) : text.size();
 }
 
 std::size_t CharBytes(std::string_view text, std::size_t n) {

@@ -350,6 +350,27 @@ LineWriter::~LineWriter() {
 }
 
 void LineWriter::WriteLine(std::string_view line) {
+    // The text is the file's bytes: straight into the buffer with its line end. Lines on their
+    // way to UTF-16 (once the first one has made room for them): into the staged text.
+    const bool direct = !encoder_;
+    if (direct || !staged_.empty()) {
+        char* base = direct ? buffer_.data() : staged_.data();
+        const std::size_t size = direct ? buffer_.size() : kStagedBytes;
+        std::size_t& used = direct ? used_ : stagedUsed_;
+        if (line.size() + 2 <= size - used) {
+            char* p = base + used;
+            if (!line.empty()) std::memcpy(p, line.data(), line.size());
+            p[line.size()] = '\r';
+            p[line.size() + 1] = '\n';
+            used += line.size() + 2;
+            return;
+        }
+    }
+    WriteLineSlowly(line);
+}
+
+// Out of line, so that the plain copy above stays a few instructions.
+[[gnu::noinline]] void LineWriter::WriteLineSlowly(std::string_view line) {
     if (encoder_ && encoder_->EncodesInto()) {
         if (stagedUsed_ + line.size() + 2 > kStagedBytes) EncodeStaged();
         if (line.size() + 2 <= kStagedBytes) {
@@ -375,14 +396,6 @@ void LineWriter::WriteLine(std::string_view line) {
         encoder_->Encode(line, encoded_);
         encoder_->Encode("\r\n", encoded_);
         WriteBytes(encoded_);
-        return;
-    }
-    if (line.size() + 2 <= buffer_.size() - used_) {
-        char* p = buffer_.data() + used_;
-        if (!line.empty()) std::memcpy(p, line.data(), line.size());
-        p[line.size()] = '\r';
-        p[line.size() + 1] = '\n';
-        used_ += line.size() + 2;
         return;
     }
     WriteBytes(line);

@@ -141,6 +141,7 @@ class LineWriter {
 
   private:
     void Flush();
+    void WriteLineSlowly(std::string_view line);
     void EncodeStaged();
     void WriteDirect(std::string_view bytes);
     void WriteBytes(std::string_view bytes);
