@@ -5,6 +5,11 @@
 #include <vector>
 #include <optional>
 #include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include <utf8proc.h>
 
@@ -204,34 +209,140 @@ std::int32_t FoldCodePoint(std::int32_t cp) {
     return lower == kCyrillicSmallYo ? kCyrillicSmallYe : lower;
 }
 
-// Each code point of the text through `map`; a stray byte is copied as it is.
+// The case maps and letter classes of every code point below U+0800 (every one- and two-byte
+// sequence: ASCII, Latin, Greek, Cyrillic), worked out once from the functions above, so that
+// the walks over a line look a letter up instead of deciding it.
+struct TwoByteMaps {
+    std::array<std::uint16_t, 0x800> lower;
+    std::array<std::uint16_t, 0x800> upper;
+    std::array<std::uint16_t, 0x800> fold;
+    std::array<std::uint16_t, 0x800> swap;
+};
+
+const TwoByteMaps& Maps() {
+    static const TwoByteMaps maps = [] {
+        TwoByteMaps m{};
+        for (std::int32_t cp = 0; cp < 0x800; ++cp) {
+            const auto at = static_cast<std::size_t>(cp);
+            m.lower[at] = static_cast<std::uint16_t>(LowerCodePoint(cp));
+            m.upper[at] = static_cast<std::uint16_t>(UpperCodePoint(cp));
+            m.fold[at] = static_cast<std::uint16_t>(FoldCodePoint(cp));
+            m.swap[at] = static_cast<std::uint16_t>(SwitchCodePoint(cp));
+        }
+        return m;
+    }();
+    return maps;
+}
+
+// Writes a code point below U+10000 as UTF-8 at p; returns the end.
+char* PutBmp(char* p, std::uint32_t cp) {
+    if (cp < 0x80) {
+        *p++ = static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        p[0] = static_cast<char>(0xC0 | (cp >> 6));
+        p[1] = static_cast<char>(0x80 | (cp & 0x3F));
+        p += 2;
+    } else {
+        p[0] = static_cast<char>(0xE0 | (cp >> 12));
+        p[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        p[2] = static_cast<char>(0x80 | (cp & 0x3F));
+        p += 3;
+    }
+    return p;
+}
+
+// A two-byte sequence at i: its code point, or -1 when the bytes there are not one.
+std::int32_t TwoByteAt(const unsigned char* bytes, std::size_t size, std::size_t i) {
+    const unsigned char lead = bytes[i];
+    if (lead >= 0xC2 && lead <= 0xDF && i + 1 < size && (bytes[i + 1] & 0xC0) == 0x80) {
+        return ((lead & 0x1F) << 6) | (bytes[i + 1] & 0x3F);
+    }
+    return -1;
+}
+
+// The code point at i of plain text (see PlainCodePoints), which moves i past it.
+std::uint32_t PlainCodePointAt(const unsigned char* bytes, std::size_t& i) {
+    const unsigned char lead = bytes[i];
+    if (lead < 0x80) {
+        ++i;
+        return lead;
+    }
+    const std::uint32_t cp = ((lead & 0x1Fu) << 6) | (bytes[i + 1] & 0x3Fu);
+    i += 2;
+    return cp;
+}
+
+// Text written into a string made large enough beforehand: a code point below U+0800 takes at
+// most half as many bytes again when its case changes (U+0250 to U+2C6F), a longer one through
+// utf8proc is given room as it comes.
+class MappedOut {
+  public:
+    explicit MappedOut(std::size_t size) { out_.resize(size + size / 2 + 8); }
+    char* At(std::size_t most) {
+        if (out_.size() - used_ < most) out_.resize(2 * out_.size() + most);
+        return out_.data() + used_;
+    }
+    void Done(char* end) { used_ = static_cast<std::size_t>(end - out_.data()); }
+    void Put(std::uint32_t cp) {
+        char* p = At(4);
+        Done(cp < 0x10000 ? PutBmp(p, cp) : p + (AppendUtf8Into(p, cp)));
+    }
+    void Append(std::string_view bytes) {
+        char* p = At(bytes.size());
+        std::memcpy(p, bytes.data(), bytes.size());
+        Done(p + bytes.size());
+    }
+    std::string Take() {
+        out_.resize(used_);
+        return std::move(out_);
+    }
+
+  private:
+    static std::size_t AppendUtf8Into(char* p, std::uint32_t cp) {
+        p[0] = static_cast<char>(0xF0 | (cp >> 18));
+        p[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        p[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        p[3] = static_cast<char>(0x80 | (cp & 0x3F));
+        return 4;
+    }
+    std::string out_;
+    std::size_t used_ = 0;
+};
+
+// Each code point of the text through `map` (below U+0800 through its table); a stray byte is
+// copied as it is.
 template <class Map>
-std::string MapCodePoints(std::string_view text, Map map) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        // ASCII, the most of a line, mapped byte for byte.
-        const unsigned char lead = Byte(text[i]);
+std::string MapCodePoints(std::string_view text, const std::array<std::uint16_t, 0x800>& table,
+                          Map map) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
+    MappedOut out(size);
+    char* p = out.At(0);
+    for (std::size_t i = 0; i < size;) {
+        const unsigned char lead = bytes[i];
         if (lead < 0x80) {
-            out += static_cast<char>(map(lead));
+            *p++ = static_cast<char>(table[lead]);
             ++i;
             continue;
         }
+        if (const std::int32_t cp = TwoByteAt(bytes, size, i); cp >= 0) {
+            p = PutBmp(p, table[static_cast<std::size_t>(cp)]);
+            i += 2;
+            continue;
+        }
+        out.Done(p);
         const CodePoint cp = CodePointAt(text, i);
         const std::int32_t mapped = cp.value == kStray ? kStray : map(cp.value);
         if (mapped == cp.value) {
-            out.append(text.substr(i, cp.length));
-        } else if (mapped >= 0x80 && mapped < 0x800) {
-            // The letters of Cyrillic, Greek and Latin-1 keep their two bytes.
-            const char pair[2] = {static_cast<char>(0xC0 | (mapped >> 6)),
-                                  static_cast<char>(0x80 | (mapped & 0x3F))};
-            out.append(pair, 2);
+            out.Append(text.substr(i, cp.length));
         } else {
-            AppendUtf8(out, static_cast<char32_t>(mapped));
+            out.Put(static_cast<std::uint32_t>(mapped));
         }
         i += cp.length;
+        p = out.At(size - i + (size - i) / 2);
     }
-    return out;
+    out.Done(p);
+    return out.Take();
 }
 
 // --- UTF-8: characters -----------------------------------------------------------------------
@@ -259,6 +370,71 @@ constexpr bool IsPlainLead(unsigned char b) {
 // combining marks). Nearly every subtitle line is; its characters are then its code points,
 // counted and cut without the boundary rules.
 // The number of code points of plain text; nothing for text that is not plain.
+#if defined(__SSE2__)
+
+// Sixteen bytes at a time: the chunk's lead bytes (11xxxxxx) must all be plain and each be
+// followed by a continuation byte (10xxxxxx), which nothing else may be; no CR. A lead at the
+// end of one chunk is carried to the first byte of the next. The code points are the bytes
+// less the continuation bytes, added up in byte lanes (emptied before they can overflow).
+std::optional<std::size_t> PlainCodePoints(std::string_view text) {
+    const char* data = text.data();
+    const std::size_t size = text.size();
+    const __m128i cr = _mm_set1_epi8('\r');
+    // Signed bytes: 0x80-0xBF are -128..-65, 0xC2-0xCB -62..-53, 0xCE-0xD1 -50..-47.
+    const __m128i contAbove = _mm_set1_epi8(-64);
+    const auto check = [&](__m128i v, unsigned& carry, __m128i& contLanes) {
+        const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(v));
+        const __m128i contBytes = _mm_cmplt_epi8(v, contAbove);
+        const unsigned cont = static_cast<unsigned>(_mm_movemask_epi8(contBytes));
+        const unsigned lead = high & ~cont;
+        const __m128i plain =
+            _mm_or_si128(_mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(-63)),
+                                       _mm_cmplt_epi8(v, _mm_set1_epi8(-52))),
+                         _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(-51)),
+                                       _mm_cmplt_epi8(v, _mm_set1_epi8(-46))));
+        const unsigned plainLead = static_cast<unsigned>(_mm_movemask_epi8(plain));
+        const unsigned crs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)));
+        const unsigned follows = ((lead << 1) | carry) & 0xFFFF;
+        carry = lead >> 15;
+        contLanes = _mm_sub_epi8(contLanes, contBytes);  // each continuation byte adds one
+        return (lead & ~plainLead) == 0 && follows == cont && crs == 0;
+    };
+    const auto sum = [](__m128i lanes) {
+        const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
+        return static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+               static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+    };
+    unsigned carry = 0;
+    std::size_t continuations = 0;
+    __m128i contLanes = _mm_setzero_si128();
+    std::size_t i = 0;
+    for (std::size_t chunks = 0; i + 16 <= size; i += 16) {
+        if (!check(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i)), carry, contLanes)) {
+            return std::nullopt;
+        }
+        if (++chunks == 255) {
+            continuations += sum(contLanes);
+            contLanes = _mm_setzero_si128();
+            chunks = 0;
+        }
+    }
+    if (i < size) {
+        // The last bytes padded with NULs, which count as ASCII and end no character.
+        alignas(16) char last[16] = {};
+        std::memcpy(last, data + i, size - i);
+        if (!check(_mm_load_si128(reinterpret_cast<const __m128i*>(last)), carry, contLanes)) {
+            return std::nullopt;
+        }
+    } else if (carry != 0) {
+        return std::nullopt;  // a lead byte at the very end
+    }
+    continuations += sum(contLanes);
+    return size - continuations;
+}
+
+#else
+
+// The number of code points of plain text; nothing for text that is not plain.
 std::optional<std::size_t> PlainCodePoints(std::string_view text) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t size = text.size();
@@ -276,6 +452,8 @@ std::optional<std::size_t> PlainCodePoints(std::string_view text) {
     }
     return count;
 }
+
+#endif
 
 std::size_t Utf8CharEnd(std::string_view text, std::size_t i, std::int32_t* first = nullptr) {
     // Nearly every character of a subtitle is one such code point followed by another (or by
@@ -445,19 +623,57 @@ bool EndsOnCharacter(std::string_view text, std::size_t from, std::size_t to) {
     return from == to;
 }
 
+// ASCII without letters and line ends: the compare fold leaves it as it is and makes nothing
+// else into it.
+bool IsCaselessAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        const unsigned char b = Byte(c);
+        return b < 0x80 && !IsLatinUpper(b) && !IsLatinLower(b) && b != '\r' && b != '\n';
+    });
+}
+
 std::size_t Utf8PosNoCaseFrom(std::string_view sub, std::string_view text, std::size_t from) {
     // The first code point of `sub`, folded once: most places fail on it.
     const CodePoint head = CodePointAt(sub, 0);
     const std::int32_t headFolded = head.value == kStray ? kStray : FoldCodePoint(head.value);
+    if (IsCaselessAscii(sub)) {
+        // Only the same bytes fold to ASCII that is neither a letter nor a line end, and no
+        // rule joins two such characters: a byte search finds the match, which counts where
+        // the walk by characters would stand on its first byte (the start, or a boundary no
+        // rule can join across) and where its last byte ends a character.
+        std::size_t at = text.find(sub, from - 1);
+        for (; at != std::string_view::npos; at = text.find(sub, at + 1)) {
+            if (at != from - 1) {
+                const std::size_t before = CodePointStartBefore(text, at);
+                if (!IsPlainBoundary(CodePointAt(text, before).value, Byte(text[at]))) break;
+            }
+            if (Utf8CharEnd(text, at + sub.size() - 1) == at + sub.size()) return at + 1;
+        }
+        if (at == std::string_view::npos) return 0;
+        // A match after a character that may join it: left to the walk by characters.
+    }
     if (PlainCodePoints(text) && PlainCodePoints(sub)) {
         // Every code point of plain text is a character: the search steps by code points, and
         // a match of plain text ends on a character.
         // (A start inside a character, as a caller may give, steps over its continuation
         // bytes one at a time, as the walk by characters does.)
-        for (std::size_t i = from - 1; i < text.size(); i += Byte(text[i]) < 0xC0 ? 1 : 2) {
-            const CodePoint at = CodePointAt(text, i);
-            if (FoldCodePoint(at.value) != headFolded) continue;
-            if (MatchFolded(sub, text, i) != std::string_view::npos) return i + 1;
+        const auto& fold = Maps().fold;
+        const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+        const auto* subBytes = reinterpret_cast<const unsigned char*>(sub.data());
+        const auto foldedAt = [&fold](const unsigned char* b, std::size_t at) {
+            return b[at] < 0x80 ? fold[b[at]]
+                                : fold[((b[at] & 0x1Fu) << 6) | (b[at + 1] & 0x3Fu)];
+        };
+        for (std::size_t i = from - 1; i < text.size(); i += bytes[i] < 0xC0 ? 1 : 2) {
+            // A continuation byte (a start the caller put inside a character) matches nothing.
+            if ((bytes[i] & 0xC0) == 0x80 || foldedAt(bytes, i) != headFolded) continue;
+            std::size_t j = 0;
+            std::size_t k = i;
+            while (j < sub.size() && k < text.size() && foldedAt(subBytes, j) == foldedAt(bytes, k)) {
+                j += subBytes[j] < 0x80 ? 1 : 2;
+                k += bytes[k] < 0x80 ? 1 : 2;
+            }
+            if (j == sub.size()) return i + 1;
         }
         return 0;
     }
@@ -474,8 +690,13 @@ std::size_t Utf8PosNoCaseFrom(std::string_view sub, std::string_view text, std::
 }
 
 bool IsWordStartCodePoint(std::int32_t cp) {
-    return cp >= 0 && cp < 0x80 &&
-           WordStartSet.find(static_cast<char>(cp)) != std::string_view::npos;
+    static constexpr std::array<bool, 0x80> kStarts = [] {
+        std::array<bool, 0x80> starts{};
+        for (const char c : WordStartSet)
+            starts[static_cast<std::size_t>(c)] = true;
+        return starts;
+    }();
+    return cp >= 0 && cp < 0x80 && kStarts[static_cast<std::size_t>(cp)];
 }
 
 // A code point of a Cyrillic block (Cyrillic, its Supplement).
@@ -487,22 +708,22 @@ bool IsCyrillic(std::int32_t cp) {
 
 // --- Counting and cutting --------------------------------------------------------------------
 
+
 namespace {
 
-
-// The letter class of each code point below U+0480, worked out once: 0 none, then the four
-// counts of CaseCounts in their order.
-const std::array<std::uint8_t, 0x480>& CaseClassTable();
-
-}  // namespace
-
-std::size_t CharCount(std::string_view text) {
-    if (!IsUtf8()) return text.size();
+// Out of line, so that the Windows-1251 count stays a few instructions.
+[[gnu::noinline]] std::size_t Utf8CharCount(std::string_view text) {
     if (const std::optional<std::size_t> plain = PlainCodePoints(text)) return *plain;
     std::size_t count = 0;
     for (std::size_t i = 0; i < text.size(); i = Utf8CharEnd(text, i))
         ++count;
     return count;
+}
+
+}  // namespace
+
+std::size_t CharCount(std::string_view text) {
+    return IsUtf8() ? Utf8CharCount(text) : text.size();
 }
 
 std::size_t CharBytes(std::string_view text, std::size_t n) {
@@ -591,7 +812,7 @@ bool IsWordStartChar(char c) {
 }
 
 std::string LowerFoldStr(std::string_view text) {
-    if (IsUtf8()) return MapCodePoints(text, [](std::int32_t c) { return FoldCodePoint(c); });
+    if (IsUtf8()) return MapCodePoints(text, Maps().fold, [](std::int32_t c) { return FoldCodePoint(c); });
     std::string out(text);
     for (char& c : out)
         c = static_cast<char>(kFoldTable[Byte(c)]);
@@ -599,7 +820,7 @@ std::string LowerFoldStr(std::string_view text) {
 }
 
 std::string LowerStrRus(std::string_view text) {
-    if (IsUtf8()) return MapCodePoints(text, [](std::int32_t c) { return LowerCodePoint(c); });
+    if (IsUtf8()) return MapCodePoints(text, Maps().lower, [](std::int32_t c) { return LowerCodePoint(c); });
     std::string out(text);
     for (char& c : out)
         c = LowerCp1251(c);
@@ -607,7 +828,7 @@ std::string LowerStrRus(std::string_view text) {
 }
 
 std::string UpperStrRus(std::string_view text) {
-    if (IsUtf8()) return MapCodePoints(text, [](std::int32_t c) { return UpperCodePoint(c); });
+    if (IsUtf8()) return MapCodePoints(text, Maps().upper, [](std::int32_t c) { return UpperCodePoint(c); });
     std::string out(text);
     for (char& c : out)
         c = UpperCp1251(c);
@@ -615,7 +836,7 @@ std::string UpperStrRus(std::string_view text) {
 }
 
 std::string SwitchCaseStr(std::string_view text) {
-    if (IsUtf8()) return MapCodePoints(text, [](std::int32_t c) { return SwitchCodePoint(c); });
+    if (IsUtf8()) return MapCodePoints(text, Maps().swap, [](std::int32_t c) { return SwitchCodePoint(c); });
     std::string out(text);
     for (char& c : out)
         c = static_cast<char>(SwitchCaseTable[Byte(c)]);
@@ -660,8 +881,28 @@ std::size_t PosNoCase(std::string_view sub, std::string_view text) {
 std::string CapitalizeWords(std::string_view text) {
     if (IsUtf8()) {
         std::string out;
-        out.reserve(text.size());
         bool atWordStart = true;
+        if (PlainCodePoints(text)) {
+            const TwoByteMaps& maps = Maps();
+            const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+            out.resize(text.size() + text.size() / 2);
+            char* p = out.data();
+            for (std::size_t i = 0; i < text.size();) {
+                const std::uint32_t cp = PlainCodePointAt(bytes, i);
+                if (IsWordStartCodePoint(static_cast<std::int32_t>(cp))) {
+                    atWordStart = true;
+                    p = PutBmp(p, cp);
+                } else if (atWordStart) {
+                    p = PutBmp(p, maps.upper[cp]);
+                    atWordStart = false;
+                } else {
+                    p = PutBmp(p, maps.lower[cp]);
+                }
+            }
+            out.resize(static_cast<std::size_t>(p - out.data()));
+            return out;
+        }
+        out.reserve(text.size());
         for (std::size_t i = 0, end; i < text.size(); i = end) {
             std::int32_t first = 0;
             end = Utf8CharEnd(text, i, &first);
@@ -706,7 +947,8 @@ std::string CapitalizeFirstLetter(std::string_view text) {
         std::string out(text.substr(0, start));
         out.reserve(text.size());
         AppendUpper(out, text.substr(start, end - start));
-        out += MapCodePoints(text.substr(end), [](std::int32_t c) { return LowerCodePoint(c); });
+        out += MapCodePoints(text.substr(end), Maps().lower,
+                             [](std::int32_t c) { return LowerCodePoint(c); });
         return out;
     }
     std::string out(text);
@@ -722,9 +964,13 @@ namespace {
 
 // A character after which the sentence rule waits for the next one.
 bool KeepsWaiting(std::int32_t first) {
-    return first >= 0 && first < 0x80 &&
-           std::string_view(" .-'\"([{\n\r").find(static_cast<char>(first)) !=
-               std::string_view::npos;
+    static constexpr std::array<bool, 0x80> kWaits = [] {
+        std::array<bool, 0x80> waits{};
+        for (const char c : std::string_view(" .-'\"([{\n\r"))
+            waits[static_cast<std::size_t>(c)] = true;
+        return waits;
+    }();
+    return first >= 0 && first < 0x80 && kWaits[static_cast<std::size_t>(first)];
 }
 
 std::string Utf8CapitalizeAfterDelimiters(std::string_view text, std::string_view delimiters,
@@ -735,9 +981,33 @@ std::string Utf8CapitalizeAfterDelimiters(std::string_view text, std::string_vie
     if (!text.empty() && text[0] == '<') {
         const std::size_t close = text.find('>');
         i = close == std::string_view::npos ? text.size() : close + 1;
-        out = MapCodePoints(text.substr(0, i), [](std::int32_t c) { return LowerCodePoint(c); });
+        out = MapCodePoints(text.substr(0, i), Maps().lower,
+                            [](std::int32_t c) { return LowerCodePoint(c); });
     }
     const Cp1251Set isDelimiter(delimiters);
+    if (PlainCodePoints(text.substr(i))) {
+        // Every code point a character of its own: mapped by table, straight into the output.
+        const TwoByteMaps& maps = Maps();
+        const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+        const std::size_t start = out.size();
+        const std::size_t rest = text.size() - i;
+        out.resize(start + rest + rest / 2);
+        char* p = out.data() + start;
+        while (i < text.size()) {
+            const std::uint32_t cp = PlainCodePointAt(bytes, i);
+            if (cp == '.' || isDelimiter.Contains(static_cast<std::int32_t>(cp))) {
+                afterDelimiter = true;
+                p = PutBmp(p, cp);
+            } else if (afterDelimiter && !KeepsWaiting(static_cast<std::int32_t>(cp))) {
+                p = PutBmp(p, maps.upper[cp]);
+                afterDelimiter = false;
+            } else {
+                p = PutBmp(p, maps.lower[cp]);
+            }
+        }
+        out.resize(static_cast<std::size_t>(p - out.data()));
+        return out;
+    }
     for (std::size_t end; i < text.size(); i = end) {
         std::int32_t first = 0;
         end = Utf8CharEnd(text, i, &first);
@@ -861,15 +1131,20 @@ constexpr std::array<std::uint64_t, 256> MakeCaseCountTable() {
 constexpr std::array<std::uint64_t, 256> kCaseCount = MakeCaseCountTable();
 
 // Each character counted by its first code point: a Cyrillic letter in the Cyrillic fields,
-// every other letter with a case in the Latin ones.
-const std::array<std::uint8_t, 0x480>& CaseClassTable() {
-    static const std::array<std::uint8_t, 0x480> table = [] {
-        std::array<std::uint8_t, 0x480> classes{};
+// every other letter with a case in the Latin ones; the code points of plain text (below
+// U+0480) by this table: 12-bit fields for Latin capitals, Latin small letters, Cyrillic
+// capitals, Cyrillic small letters, and every code point.
+const std::array<std::uint64_t, 0x480>& PackedCaseTable() {
+    static const std::array<std::uint64_t, 0x480> table = [] {
+        std::array<std::uint64_t, 0x480> classes{};
         for (std::int32_t cp = 0; cp < 0x480; ++cp) {
             const bool cyrillic = IsCyrillic(cp);
-            classes[static_cast<std::size_t>(cp)] = IsCapitalLetter(cp) ? (cyrillic ? 3 : 1)
-                                                    : IsSmallLetter(cp) ? (cyrillic ? 4 : 2)
-                                                                        : 0;
+            const int field = IsCapitalLetter(cp) ? (cyrillic ? 2 : 0)
+                              : IsSmallLetter(cp) ? (cyrillic ? 3 : 1)
+                                                  : -1;
+            const std::uint64_t counted = std::uint64_t{1} << (12 * 4);
+            classes[static_cast<std::size_t>(cp)] =
+                counted | (field < 0 ? 0 : std::uint64_t{1} << (12 * field));
         }
         return classes;
     }();
@@ -888,30 +1163,38 @@ CaseCounts Utf8CaseCounts(std::string_view text) {
         }
     };
     {
-        // Plain text (see PlainCodePoints), the usual line, is counted by table in one pass.
-        const auto& table = CaseClassTable();
+        // Plain text (see PlainCodePoints), the usual line, is counted by table: each code
+        // point adds one to a 12-bit field of a word for every code point and one to the field
+        // of its class, if any (as the Windows-1251 count does with bytes); "other" is what is
+        // left. The fields are emptied after each piece of 4000 bytes, before they can
+        // overflow.
+        const auto& table = PackedCaseTable();
         const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+        const std::size_t size = text.size();
         int fields[5] = {0, 0, 0, 0, 0};
-        std::size_t i = 0;
-        while (i < text.size()) {
-            const unsigned char b = bytes[i];
-            if (b < 0x80 && b != '\r') {
-                ++fields[table[b]];
-                ++i;
-            } else if (b >= 0xC2 && IsPlainLead(b) && i + 1 < text.size() &&
-                       (bytes[i + 1] & 0xC0) == 0x80) {
-                ++fields[table[static_cast<std::size_t>(((b & 0x1F) << 6) | (bytes[i + 1] & 0x3F))]];
-                i += 2;
-            } else {
-                break;
+        const bool plain = PlainCodePoints(text).has_value();
+        std::size_t i = plain ? 0 : size + 1;
+        while (i < size) {
+            const std::size_t pieceEnd = std::min(size, i + 4000);
+            std::uint64_t packed = 0;
+            while (i < pieceEnd) {
+                // A lead byte of plain text is followed by its second byte: no check needed.
+                const unsigned lead = bytes[i];
+                const unsigned twoByte = lead >> 7;
+                const unsigned second = bytes[i + twoByte];
+                const unsigned cp = twoByte != 0 ? ((lead & 0x1Fu) << 6) | (second & 0x3Fu) : lead;
+                packed += table[cp];
+                i += 1 + twoByte;
             }
+            for (int f = 0; f < 5; ++f)
+                fields[f] += static_cast<int>((packed >> (12 * f)) & 0xFFF);
         }
-        if (i == text.size()) {
-            n.other = fields[0];
-            n.latinUpper = fields[1];
-            n.latinLower = fields[2];
-            n.cyrillicUpper = fields[3];
-            n.cyrillicLower = fields[4];
+        if (i == size) {
+            n.latinUpper = fields[0];
+            n.latinLower = fields[1];
+            n.cyrillicUpper = fields[2];
+            n.cyrillicLower = fields[3];
+            n.other = fields[4] - fields[0] - fields[1] - fields[2] - fields[3];
             return n;
         }
     }

@@ -19,6 +19,9 @@ namespace {
 constexpr std::size_t kBlockSize = 1 << 20;
 // A buffer this large (grown for a long line) is freed, not kept for the next file.
 constexpr std::size_t kLargestSpare = 4 * kBlockSize;
+// The UTF-8 text a writer gathers before encoding it into UTF-16: its encoded form (twice as
+// large at most) fits the buffer of a block.
+constexpr std::size_t kStagedBytes = kBlockSize / 4;
 
 std::string Reason() {
     return std::strerror(errno);
@@ -347,16 +350,45 @@ LineWriter::~LineWriter() {
 }
 
 void LineWriter::WriteLine(std::string_view line) {
-    const std::size_t most = TextEncoder::MostEncodedBytes(line.size() + 2);
-    if (encoder_ && encoder_->EncodesInto() && most <= buffer_.size()) {
-        // Straight into the buffer, the line end with it. A line is whole: a character cut off
-        // at its end is no character.
-        if (most > buffer_.size() - used_) Flush();
-        char* at = buffer_.data() + used_;
-        char* end = encoder_->EncodeInto(line, at);
+    // The text is the file's bytes: straight into the buffer with its line end. Lines on their
+    // way to UTF-16 (once the first one has made room for them): into the staged text.
+    const bool direct = !encoder_;
+    if (direct || !staged_.empty()) {
+        char* base = direct ? buffer_.data() : staged_.data();
+        const std::size_t size = direct ? buffer_.size() : kStagedBytes;
+        std::size_t& used = direct ? used_ : stagedUsed_;
+        if (line.size() + 2 <= size - used) {
+            char* p = base + used;
+            if (!line.empty()) std::memcpy(p, line.data(), line.size());
+            p[line.size()] = '\r';
+            p[line.size() + 1] = '\n';
+            used += line.size() + 2;
+            return;
+        }
+    }
+    WriteLineSlowly(line);
+}
+
+// Out of line, so that the plain copy above stays a few instructions.
+[[gnu::noinline]] void LineWriter::WriteLineSlowly(std::string_view line) {
+    if (encoder_ && encoder_->EncodesInto()) {
+        if (stagedUsed_ + line.size() + 2 > kStagedBytes) EncodeStaged();
+        if (line.size() + 2 <= kStagedBytes) {
+            if (staged_.empty()) staged_.resize(kStagedBytes);
+            char* p = staged_.data() + stagedUsed_;
+            if (!line.empty()) std::memcpy(p, line.data(), line.size());
+            p[line.size()] = '\r';
+            p[line.size() + 1] = '\n';
+            stagedUsed_ += line.size() + 2;
+            return;
+        }
+        // A line longer than a block is encoded on its own; a line is whole: a character cut
+        // off at its end is no character.
+        encoded_.clear();
+        encoder_->Encode(line, encoded_);
         if (encoder_->waiting()) throw UnencodableError(0xFFFD, encoding_);
-        end = encoder_->EncodeInto("\r\n", end);
-        used_ += static_cast<std::size_t>(end - at);
+        encoder_->Encode("\r\n", encoded_);
+        WriteBytes(encoded_);
         return;
     }
     if (encoder_) {
@@ -366,16 +398,21 @@ void LineWriter::WriteLine(std::string_view line) {
         WriteBytes(encoded_);
         return;
     }
-    if (line.size() + 2 <= buffer_.size() - used_) {
-        char* p = buffer_.data() + used_;
-        if (!line.empty()) std::memcpy(p, line.data(), line.size());
-        p[line.size()] = '\r';
-        p[line.size() + 1] = '\n';
-        used_ += line.size() + 2;
-        return;
-    }
     WriteBytes(line);
     WriteBytes("\r\n");
+}
+
+// The staged lines into the buffer, encoded in one piece (each ends with its line end, so no
+// character is cut at the end).
+void LineWriter::EncodeStaged() {
+    if (stagedUsed_ == 0) return;
+    const std::size_t most = TextEncoder::MostEncodedBytes(stagedUsed_);
+    if (most > buffer_.size() - used_) Flush();
+    char* at = buffer_.data() + used_;
+    char* end = encoder_->EncodeInto(std::string_view(staged_.data(), stagedUsed_), at);
+    stagedUsed_ = 0;
+    if (encoder_->waiting()) throw UnencodableError(0xFFFD, encoding_);
+    used_ += static_cast<std::size_t>(end - at);
 }
 
 void LineWriter::WriteRaw(std::string_view bytes) {
@@ -383,6 +420,7 @@ void LineWriter::WriteRaw(std::string_view bytes) {
         WriteBytes(bytes);
         return;
     }
+    EncodeStaged();
     encoded_.clear();
     encoder_->Encode(bytes, encoded_);
     WriteBytes(encoded_);
@@ -424,6 +462,7 @@ void LineWriter::Flush() {
 void LineWriter::Close() {
     if (fd_ < 0) return;
     try {
+        EncodeStaged();
         Flush();
     } catch (...) {
         ::close(fd_);

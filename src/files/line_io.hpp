@@ -141,6 +141,8 @@ class LineWriter {
 
   private:
     void Flush();
+    void WriteLineSlowly(std::string_view line);
+    void EncodeStaged();
     void WriteDirect(std::string_view bytes);
     void WriteBytes(std::string_view bytes);
 
@@ -151,6 +153,11 @@ class LineWriter {
     std::unique_ptr<TextEncoder> encoder_;  // null when the text is the file's bytes
     TextEncoding encoding_ = TextEncoding::Windows1251;
     std::string encoded_;
+    // UTF-8 lines with their ends, waiting to be encoded into UTF-16 as one piece: a whole
+    // block goes through the encoder's loops at once, the ASCII of the timing lines, numbers
+    // and line ends in long runs.
+    std::string staged_;
+    std::size_t stagedUsed_ = 0;
 };
 
 /// Reads a whole small text file (settings, lists) as lines; an absent file gives no lines.

@@ -63,6 +63,9 @@ TextWidthMeter::TextWidthMeter(const std::string& fontPath) {
     }
     // The charmap is walked in character order; sorted all the same, for the binary search.
     std::sort(unicode_.begin(), unicode_.end());
+    belowU800_.resize(0x800);
+    for (char32_t ch = 0; ch < 0x800; ++ch)
+        belowU800_[ch] = AdvanceOf(ch);
     for (int byte = 0; byte < 256; ++byte) {
         const char32_t ch = Cp1251ToUnicode(static_cast<unsigned char>(byte));
         // A character the font lacks is drawn as its missing-glyph box, with that box's advance.
@@ -71,24 +74,36 @@ TextWidthMeter::TextWidthMeter(const std::string& fontPath) {
     }
 }
 
+std::uint16_t TextWidthMeter::AdvanceOf(char32_t ch) const {
+    const auto found = std::lower_bound(
+        unicode_.begin(), unicode_.end(), ch,
+        [](const std::pair<char32_t, std::uint16_t>& entry, char32_t c) { return entry.first < c; });
+    return found != unicode_.end() && found->first == ch ? found->second : missing_;
+}
+
 int TextWidthMeter::Utf8Width(std::string_view text) const {
     if (!available()) return 0;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
     int width = 0;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
+    for (std::size_t i = 0; i < size;) {
+        const unsigned char lead = bytes[i];
         if (lead < 0x80) {  // ASCII is the same in Windows-1251
             width += advance_[lead];
             ++i;
+            continue;
+        }
+        // Two bytes (Cyrillic, Greek, accented Latin): by table.
+        if (lead >= 0xC2 && lead <= 0xDF && i + 1 < size && (bytes[i + 1] & 0xC0) == 0x80) {
+            width += belowU800_[((lead & 0x1Fu) << 6) | (bytes[i + 1] & 0x3Fu)];
+            i += 2;
             continue;
         }
         const Utf8Sequence sequence = DecodeUtf8(text, i);
         // A byte that begins no character is shown as the replacement character.
         const char32_t ch = sequence.ch.value_or(U'\uFFFD');
         i += sequence.ch ? sequence.length : 1;
-        const auto found = std::lower_bound(unicode_.begin(), unicode_.end(), ch,
-                                            [](const std::pair<char32_t, std::uint16_t>& entry,
-                                               char32_t c) { return entry.first < c; });
-        width += found != unicode_.end() && found->first == ch ? found->second : missing_;
+        width += AdvanceOf(ch);
     }
     return width;
 }

@@ -58,9 +58,12 @@ class TextWidthMeter {
 
   private:
     [[nodiscard]] int Utf8Width(std::string_view text) const;
+    // The advance of a character, the missing-glyph box's when the font lacks it.
+    [[nodiscard]] std::uint16_t AdvanceOf(char32_t ch) const;
 
     std::array<std::uint16_t, 256> advance_{};                 // by Windows-1251 byte
     std::vector<std::pair<char32_t, std::uint16_t>> unicode_;  // by character, sorted
+    std::vector<std::uint16_t> belowU800_;  // the same for the characters below U+0800, by value
     std::uint16_t missing_ = 0;                                // the missing-glyph box
     std::string error_;
 };

@@ -10,6 +10,10 @@
 #include <cstdio>
 #include <unordered_map>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "core/cp1251.hpp"
 #include "files/encoding.hpp"
 
@@ -241,7 +245,7 @@ void TextDecoder::DecodeToUtf8(std::string_view bytes, std::string& out) {
 namespace {
 
 // Eight bytes from p, in the machine's order (memcpy: no alignment asked of p).
-std::uint64_t Load8(const char* p) {
+std::uint64_t Load8(const void* p) {
     std::uint64_t word;
     std::memcpy(&word, p, sizeof word);
     return word;
@@ -252,6 +256,62 @@ std::uint64_t Load8(const char* p) {
 bool TextDecoder::DecodesInto() const {
     return to_ == TextForm::Utf8 && encoding_ != TextEncoding::Utf8;
 }
+
+namespace {
+
+// Writes the UTF-8 of UTF-16 units at p for as long as no surrogate comes: ASCII eight units at
+// a time, the rest (Cyrillic, Greek and accented Latin above all) unit by unit without calls.
+// Stops at the end, before the last odd byte, or before a surrogate (left to the caller, which
+// keeps a pair's first half across blocks); returns the end and moves i past what it read.
+template <bool kBigEndian>
+char* Utf16RunToUtf8(const unsigned char* in, std::size_t size, std::size_t& at, char* p) {
+    // Kept in a local: the bytes written through p could otherwise be taken to change it.
+    std::size_t i = at;
+    const std::size_t low = kBigEndian ? 1 : 0;
+    const std::size_t high = kBigEndian ? 0 : 1;
+    while (i + 1 < size) {
+#if defined(__SSE2__)
+        // Eight units of ASCII at a time: the timings, numbers and spaces of a subtitle file.
+        while (i + 16 <= size) {
+            __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+            if constexpr (kBigEndian) {
+                units = _mm_or_si128(_mm_slli_epi16(units, 8), _mm_srli_epi16(units, 8));
+            }
+            if (_mm_movemask_epi8(_mm_cmpeq_epi16(
+                    _mm_and_si128(units, _mm_set1_epi16(static_cast<short>(0xFF80))),
+                    _mm_setzero_si128())) != 0xFFFF) {
+                break;
+            }
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_packus_epi16(units, units));
+            p += 8;
+            i += 16;
+        }
+#endif
+        const std::size_t end = i + std::min<std::size_t>(16, (size - i) & ~std::size_t{1});
+        for (; i < end; i += 2) {
+            const char32_t unit = (char32_t(in[i + high]) << 8) | in[i + low];
+            if (unit < 0x80) {
+                *p++ = static_cast<char>(unit);
+            } else if (unit < 0x800) {
+                p[0] = static_cast<char>(0xC0 | (unit >> 6));
+                p[1] = static_cast<char>(0x80 | (unit & 0x3F));
+                p += 2;
+            } else if (unit < 0xD800 || unit > 0xDFFF) {
+                p[0] = static_cast<char>(0xE0 | (unit >> 12));
+                p[1] = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+                p[2] = static_cast<char>(0x80 | (unit & 0x3F));
+                p += 3;
+            } else {
+                at = i;
+                return p;
+            }
+        }
+    }
+    at = i;
+    return p;
+}
+
+}  // namespace
 
 char* TextDecoder::DecodeInto(std::string_view bytes, char* p) {
     if (page_) {
@@ -276,40 +336,22 @@ char* TextDecoder::DecodeInto(std::string_view bytes, char* p) {
         pending_ = -1;
         i = 1;
     }
-    const char* in = bytes.data();
-    // Four units of ASCII at a time: the timings, numbers and spaces of a subtitle file. The
-    // high byte of each unit and the top bit of its low byte must be clear.
-    const std::uint64_t notAscii = std::endian::native == std::endian::little
-                                       ? (bigEndian ? 0x80FF80FF80FF80FFull : 0xFF80FF80FF80FF80ull)
-                                       : (bigEndian ? 0xFF80FF80FF80FF80ull : 0x80FF80FF80FF80FFull);
-    const std::size_t low = bigEndian ? 1 : 0;
-    for (; i + 1 < bytes.size();) {
-        if (highSurrogate_ == 0 && i + 8 <= bytes.size() && (Load8(in + i) & notAscii) == 0) {
-            p[0] = in[i + low];
-            p[1] = in[i + 2 + low];
-            p[2] = in[i + 4 + low];
-            p[3] = in[i + 6 + low];
-            p += 4;
-            i += 8;
-            continue;
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t size = bytes.size();
+    while (i + 1 < size) {
+        // Runs without surrogates in one loop; a surrogate, and whatever follows the first half
+        // of a pair, goes unit by unit through the pair's state.
+        if (highSurrogate_ == 0) {
+            p = bigEndian ? Utf16RunToUtf8<true>(in, size, i, p)
+                          : Utf16RunToUtf8<false>(in, size, i, p);
+            if (i + 1 >= size) break;
         }
-        const auto a = static_cast<unsigned char>(in[i]);
-        const auto b = static_cast<unsigned char>(in[i + 1]);
-        const char32_t unit = bigEndian ? (char32_t(a) << 8) | b : (char32_t(b) << 8) | a;
+        const char32_t unit = bigEndian ? (char32_t(in[i]) << 8) | in[i + 1]
+                                        : (char32_t(in[i + 1]) << 8) | in[i];
         i += 2;
-        // The letters below U+0800 (Cyrillic, Greek, accented Latin) go straight through too.
-        if (highSurrogate_ == 0 && unit < 0x800) {
-            if (unit < 0x80) {
-                *p++ = static_cast<char>(unit);
-            } else {
-                *p++ = static_cast<char>(0xC0 | (unit >> 6));
-                *p++ = static_cast<char>(0x80 | (unit & 0x3F));
-            }
-        } else {
-            p = PutUnit(unit, p);
-        }
+        p = PutUnit(unit, p);
     }
-    if (i < bytes.size()) pending_ = static_cast<unsigned char>(bytes[i]);
+    if (i < size) pending_ = in[i];
     return p;
 }
 
@@ -327,14 +369,61 @@ void TextDecoder::Finish(std::string& out) {
 }
 
 std::size_t TextDecoder::FileBytesOf(std::string_view decoded) const {
-    // Counted without a branch, so that the loop runs on whole vectors.
-    std::size_t characters = 0;
+    // A byte begins a character unless it is 10xxxxxx, and begins one beyond the Basic
+    // Multilingual Plane when it is 11110xxx or above. Offsets are asked for line by line, so
+    // short texts matter most: sixteen bytes at a time, the last ones padded with NULs (which
+    // are neither and are taken off again).
+    const char* data = decoded.data();
+    const std::size_t size = decoded.size();
+    std::size_t continuations = 0;
     std::size_t fourByte = 0;
-    const auto* bytes = reinterpret_cast<const unsigned char*>(decoded.data());
-    for (std::size_t i = 0; i < decoded.size(); ++i) {
-        characters += static_cast<std::size_t>((bytes[i] & 0xC0) != 0x80);
-        fourByte += static_cast<std::size_t>(bytes[i] >= 0xF0);
+#if defined(__SSE2__)
+    const auto count = [&](__m128i v) {
+        // Signed bytes: 0x80-0xBF are below -64, 0xF0-0xFF are -16..-1.
+        const __m128i one = _mm_set1_epi8(1);
+        const __m128i cont = _mm_and_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(-64)), one);
+        const __m128i four = _mm_and_si128(
+            _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(-17)), _mm_cmplt_epi8(v, _mm_setzero_si128())),
+            one);
+        // Each half's sum: its continuations (at most 8) in the low four bits, its four-byte
+        // leads above them.
+        const __m128i sums =
+            _mm_sad_epu8(_mm_or_si128(cont, _mm_slli_epi16(four, 4)), _mm_setzero_si128());
+        const auto low = static_cast<std::size_t>(_mm_cvtsi128_si32(sums));
+        const auto high = static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+        continuations += (low & 0x0F) + (high & 0x0F);
+        fourByte += (low >> 4) + (high >> 4);
+    };
+    if (size >= 16) {
+        std::size_t i = 0;
+        for (; i + 16 <= size; i += 16)
+            count(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i)));
+        if (i < size) {
+            // The last sixteen bytes, those counted already masked to NULs.
+            static constexpr unsigned char kKeepLast[32] = {
+                0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
+                0,    0,    0,    0,    0,    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+            const __m128i keep =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeepLast + (size - i)));
+            count(_mm_and_si128(
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + size - 16)), keep));
+        }
+    } else {
+        for (std::size_t i = 0; i < size; ++i) {
+            const auto byte = static_cast<unsigned char>(data[i]);
+            continuations += static_cast<std::size_t>((byte & 0xC0) == 0x80);
+            fourByte += static_cast<std::size_t>(byte >= 0xF0);
+        }
     }
+#else
+    for (std::size_t i = 0; i < size; ++i) {
+        const auto byte = static_cast<unsigned char>(data[i]);
+        continuations += static_cast<std::size_t>((byte & 0xC0) == 0x80);
+        fourByte += static_cast<std::size_t>(byte >= 0xF0);
+    }
+#endif
+    const std::size_t characters = size - continuations;
     if (page_) return characters;
     // A character beyond the Basic Multilingual Plane is a surrogate pair: two units.
     return 2 * (characters + fourByte);
@@ -423,6 +512,103 @@ bool TextEncoder::EncodesInto() const {
     return IsUtf16(target_) && from_ == TextForm::Utf8 && pending_.empty();
 }
 
+namespace {
+
+// Writes the UTF-16 units of UTF-8 text at p for as long as its characters are ASCII or two
+// bytes long (Cyrillic, Greek, accented Latin): ASCII sixteen bytes at a time, the rest
+// character by character without calls. Stops at the end or before any other sequence (left to
+// the caller); returns the end and moves i past what it read.
+template <bool kBigEndian>
+char* Utf8RunToUtf16(const unsigned char* in, std::size_t size, std::size_t& at, char* p) {
+    // Kept in a local: the bytes written through p could otherwise be taken to change it.
+    std::size_t i = at;
+    const auto put = [&p](unsigned unit) {
+        p[kBigEndian ? 1 : 0] = static_cast<char>(unit & 0xFF);
+        p[kBigEndian ? 0 : 1] = static_cast<char>(unit >> 8);
+        p += 2;
+    };
+    while (i < size) {
+#if defined(__SSE2__)
+        // The ASCII at i, up to sixteen bytes at once: all sixteen are widened and written (the
+        // room for the whole text allows it), as many as are ASCII are kept.
+        if (i + 16 <= size) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+            const auto high = static_cast<unsigned>(_mm_movemask_epi8(bytes));
+            const std::size_t ascii = high == 0 ? 16 : static_cast<std::size_t>(std::countr_zero(high));
+            if (ascii > 0) {
+                const __m128i zero = _mm_setzero_si128();
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(p),
+                                 kBigEndian ? _mm_unpacklo_epi8(zero, bytes)
+                                            : _mm_unpacklo_epi8(bytes, zero));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 16),
+                                 kBigEndian ? _mm_unpackhi_epi8(zero, bytes)
+                                            : _mm_unpackhi_epi8(bytes, zero));
+                p += 2 * ascii;
+                i += ascii;
+                continue;
+            }
+        } else if (std::endian::native == std::endian::little && size >= 8) {
+            // Fewer than sixteen bytes left: the last eight of the text, those before i
+            // shifted out (which leaves zeros, ASCII, at the top: no more than are left count).
+            const std::size_t left = std::min<std::size_t>(8, size - i);
+            const std::uint64_t word = Load8(in + i + left - 8) >> (8 * (8 - left));
+            const std::uint64_t high = word & 0x8080808080808080ull;
+            const std::size_t ascii =
+                high == 0 ? left : static_cast<std::size_t>(std::countr_zero(high)) / 8;
+            if (ascii > 0) {
+                const __m128i bytes = _mm_cvtsi64_si128(static_cast<long long>(word));
+                const __m128i zero = _mm_setzero_si128();
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(p),
+                                 kBigEndian ? _mm_unpacklo_epi8(zero, bytes)
+                                            : _mm_unpacklo_epi8(bytes, zero));
+                p += 2 * ascii;
+                i += ascii;
+                continue;
+            }
+        }
+#endif
+        const unsigned byte = in[i];
+        if (byte < 0x80) {
+            put(byte);
+            ++i;
+            continue;
+        }
+        if constexpr (std::endian::native == std::endian::little) {
+            // Four two-byte characters at a time (the words of Cyrillic text): each lead
+            // 110xxxxx and not overlong, each second byte 10xxxxxx. The units are worked out in
+            // the 16-bit lanes of the word, which are the pairs themselves.
+            if (i + 8 <= size) {
+                const std::uint64_t word = Load8(in + i);
+                const std::uint64_t payload = word & 0x001E001E001E001Eull;
+                if ((word & 0xC0E0C0E0C0E0C0E0ull) == 0x80C080C080C080C0ull &&
+                    ((payload + 0x7FFF7FFF7FFF7FFFull) & 0x8000800080008000ull) ==
+                        0x8000800080008000ull) {
+                    std::uint64_t units = ((word & 0x001F001F001F001Full) << 6) |
+                                          ((word >> 8) & 0x003F003F003F003Full);
+                    if constexpr (kBigEndian) {
+                        units = ((units & 0x00FF00FF00FF00FFull) << 8) |
+                                ((units >> 8) & 0x00FF00FF00FF00FFull);
+                    }
+                    std::memcpy(p, &units, sizeof units);
+                    p += 8;
+                    i += 8;
+                    continue;
+                }
+            }
+        }
+        if (byte >= 0xC2 && byte <= 0xDF && i + 1 < size && (in[i + 1] & 0xC0) == 0x80) {
+            put(((byte & 0x1F) << 6) | (in[i + 1] & 0x3F));
+            i += 2;
+            continue;
+        }
+        break;
+    }
+    at = i;
+    return p;
+}
+
+}  // namespace
+
 char* TextEncoder::EncodeInto(std::string_view text, char* p) {
     const bool bigEndian = target_ == TextEncoding::Utf16be;
     const auto put = [&p, bigEndian](char32_t unit) {
@@ -431,31 +617,13 @@ char* TextEncoder::EncodeInto(std::string_view text, char* p) {
         *p++ = bigEndian ? high : low;
         *p++ = bigEndian ? low : high;
     };
-    const char* in = text.data();
+    const auto* in = reinterpret_cast<const unsigned char*>(text.data());
     for (std::size_t i = 0; i < text.size();) {
-        // Eight characters of ASCII at a time.
-        if (i + 8 <= text.size() && (Load8(in + i) & 0x8080808080808080ull) == 0) {
-            for (int k = 0; k < 8; ++k) {
-                p[2 * k] = bigEndian ? '\0' : in[i + k];
-                p[2 * k + 1] = bigEndian ? in[i + k] : '\0';
-            }
-            p += 16;
-            i += 8;
-            continue;
-        }
-        const auto byte = static_cast<unsigned char>(in[i]);
-        // ASCII and the two-byte letters (Cyrillic, Greek, accented Latin) go straight through.
-        if (byte < 0x80) {
-            put(byte);
-            ++i;
-            continue;
-        }
-        if (byte >= 0xC2 && byte <= 0xDF && i + 1 < text.size() &&
-            (static_cast<unsigned char>(in[i + 1]) & 0xC0) == 0x80) {
-            put((char32_t(byte & 0x1F) << 6) | (static_cast<unsigned char>(in[i + 1]) & 0x3F));
-            i += 2;
-            continue;
-        }
+        p = bigEndian ? Utf8RunToUtf16<true>(in, text.size(), i, p)
+                      : Utf8RunToUtf16<false>(in, text.size(), i, p);
+        if (i == text.size()) break;
+        // Three- and four-byte characters, and what is no character, one at a time.
+        const unsigned byte = in[i];
         const Utf8Sequence sequence = DecodeUtf8(text, i);
         if (sequence.ch) {
             const char32_t ch = *sequence.ch;

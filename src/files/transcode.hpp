@@ -64,7 +64,9 @@ class TextEncoder {
     /// UTF-8, no character waiting).
     char* EncodeInto(std::string_view text, char* out);
     [[nodiscard]] bool EncodesInto() const;
-    [[nodiscard]] static std::size_t MostEncodedBytes(std::size_t size) { return 2 * size; }
+    /// Two bytes of UTF-16 for each byte of UTF-8 at most, and room for the whole words the
+    /// encoder writes beyond the end (written over by what follows).
+    [[nodiscard]] static std::size_t MostEncodedBytes(std::size_t size) { return 2 * size + 16; }
 
     /// The start of a character still waits for the rest of it.
     [[nodiscard]] bool waiting() const { return !pending_.empty(); }

@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <deque>
+#include <map>
 #include <optional>
 #include <vector>
 
 #include "core/chars.hpp"
+#include "core/cp1251.hpp"
 #include "core/errors.hpp"
 #include "core/strings.hpp"
 #include "files/directory.hpp"
@@ -133,23 +135,67 @@ class TextSet {
         }
         std::array<std::uint16_t, 256> classOfFolded{};
         std::size_t classes = 1;
-        for (std::string_view text : texts) {
-            for (char c : text) {
+        std::vector<std::vector<std::uint16_t>> sequences(texts.size());
+        for (std::size_t t = 0; t < texts.size(); ++t) {
+            for (char c : texts[t]) {
                 const unsigned char f = fold[static_cast<unsigned char>(c)];
                 if (classOfFolded[f] == 0) classOfFolded[f] = static_cast<std::uint16_t>(classes++);
+                sequences[t].push_back(classOfFolded[f]);
             }
         }
         for (std::size_t b = 0; b < 256; ++b)
             class_[b] = classOfFolded[fold[b]];
-        classes_ = classes;
+        Build(sequences, classes);
+    }
 
+    /// The texts (UTF-8, folded through LowerFoldStr) looked for code point by code point in
+    /// UTF-8 lines, each code point of a line folded the same way: no folded copy of the line
+    /// is made. Nothing when a text is not valid UTF-8 (its bytes are then looked for in a
+    /// folded copy of each line).
+    static std::optional<TextSet> FoldedCodePoints(const std::vector<std::string_view>& folded) {
+        std::map<char32_t, std::uint16_t> classOf;
+        std::vector<std::vector<std::uint16_t>> sequences(folded.size());
+        for (std::size_t t = 0; t < folded.size(); ++t) {
+            for (std::size_t i = 0; i < folded[t].size();) {
+                const Utf8Sequence sequence = DecodeUtf8(folded[t], i);
+                if (!sequence.ch) return std::nullopt;
+                const auto [at, added] =
+                    classOf.emplace(*sequence.ch, static_cast<std::uint16_t>(classOf.size() + 1));
+                sequences[t].push_back(at->second);
+                i += sequence.length;
+            }
+        }
+        TextSet set(folded.size());
+        // The class of each code point of one or two bytes, by its folded form.
+        set.codePointClass_.assign(0x800, 0);
+        std::string one;
+        for (char32_t cp = 0; cp < 0x800; ++cp) {
+            one.clear();
+            AppendUtf8(one, cp);
+            const std::string f = LowerFoldStr(one);
+            const Utf8Sequence sequence = DecodeUtf8(f, 0);
+            if (!sequence.ch || sequence.length != f.size()) continue;
+            if (const auto found = classOf.find(*sequence.ch); found != classOf.end()) {
+                set.codePointClass_[cp] = found->second;
+            }
+        }
+        set.Build(sequences, classOf.size() + 1);
+        return set;
+    }
+
+  private:
+    explicit TextSet(std::size_t count) : count_(count) {}
+
+    // The automaton of texts given as sequences of symbol classes (1 to classes - 1).
+    void Build(const std::vector<std::vector<std::uint16_t>>& sequences, std::size_t classes) {
+        classes_ = classes;
+        const std::size_t textCount = sequences.size();
         // The trie of the folded texts.
         std::vector<std::vector<std::uint32_t>> outputs(1);
         next_.assign(classes_, 0);
-        for (std::size_t t = 0; t < texts.size(); ++t) {
+        for (std::size_t t = 0; t < textCount; ++t) {
             std::uint32_t state = 0;
-            for (char c : texts[t]) {
-                const std::size_t cls = class_[static_cast<unsigned char>(c)];
+            for (const std::size_t cls : sequences[t]) {
                 if (next_[state * classes_ + cls] == 0) {
                     next_[state * classes_ + cls] = static_cast<std::uint32_t>(outputs.size());
                     outputs.emplace_back();
@@ -157,7 +203,7 @@ class TextSet {
                 }
                 state = next_[state * classes_ + cls];
             }
-            if (!texts[t].empty()) outputs[state].push_back(static_cast<std::uint32_t>(t));
+            if (!sequences[t].empty()) outputs[state].push_back(static_cast<std::uint32_t>(t));
         }
         // Breadth first: each state's failure state is complete before its children; missing
         // moves become the failure state's moves, so the scan never backtracks.
@@ -199,6 +245,35 @@ class TextSet {
         }
     }
 
+  public:
+    /// Marks which texts occur in the UTF-8 `line`, its code points folded; true when any does.
+    /// Nothing when the line holds a code point of more than two bytes, or a byte that begins
+    /// none (the caller then scans a folded copy).
+    std::optional<bool> ScanCodePoints(std::string_view line) {
+        std::fill(found_.begin(), found_.end(), 0);
+        bool any = false;
+        std::uint32_t row = 0;
+        const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
+        const std::size_t size = line.size();
+        for (std::size_t i = 0; i < size;) {
+            std::uint32_t cp = bytes[i];
+            if (cp < 0x80) {
+                ++i;
+            } else if (cp >= 0xC2 && cp <= 0xDF && i + 1 < size && (bytes[i + 1] & 0xC0) == 0x80) {
+                cp = ((cp & 0x1F) << 6) | (bytes[i + 1] & 0x3F);
+                i += 2;
+            } else {
+                return std::nullopt;
+            }
+            const std::uint32_t move = moves_[row + codePointClass_[cp]];
+            row = move & ~kEndsText;
+            if ((move & kEndsText) == 0) continue;
+            MarkFound(row);
+            any = true;
+        }
+        return any;
+    }
+
     /// Marks which texts occur in `line`; true when any does.
     bool Scan(std::string_view line) {
         std::fill(found_.begin(), found_.end(), 0);
@@ -208,11 +283,7 @@ class TextSet {
             const std::uint32_t move = moves_[row + class_[static_cast<unsigned char>(c)]];
             row = move & ~kEndsText;
             if ((move & kEndsText) == 0) continue;
-            const std::size_t state = row / classes_;
-            for (std::uint32_t k = firstOutput_[state]; k < firstOutput_[state + 1]; ++k) {
-                const std::uint32_t t = flatOutputs_[k];
-                found_[t / 64] |= std::uint64_t{1} << (t % 64);
-            }
+            MarkFound(row);
             any = true;
         }
         return any;
@@ -224,8 +295,18 @@ class TextSet {
     }
 
   private:
+    // The texts that end in the state of `row`.
+    void MarkFound(std::uint32_t row) {
+        const std::size_t state = row / classes_;
+        for (std::uint32_t k = firstOutput_[state]; k < firstOutput_[state + 1]; ++k) {
+            const std::uint32_t t = flatOutputs_[k];
+            found_[t / 64] |= std::uint64_t{1} << (t % 64);
+        }
+    }
+
     std::size_t count_;
     std::array<std::uint16_t, 256> class_{};
+    std::vector<std::uint16_t> codePointClass_;  // of the code points below U+0800
     std::size_t classes_ = 1;
     static constexpr std::uint32_t kEndsText = 0x80000000;
     std::vector<std::uint32_t> next_;   // next_[state * classes_ + class]: the next state
@@ -355,10 +436,22 @@ RunResult ReplaceByList(const std::string& input, const std::string& output,
                 scanned[i] = finds[i].empty() ? std::string_view() : std::string_view(folded[i]);
         }
         TextSet set(scanned, ignoreCase && !foldFirst);
+        const TextSet* found = &set;  // the set whose last scan tells which texts occur
+        // The usual UTF-8 line (code points of one and two bytes) is scanned code point by
+        // code point, each folded by table, without a folded copy.
+        std::optional<TextSet> codePointSet;
+        if (foldFirst) codePointSet = TextSet::FoldedCodePoints(scanned);
         std::string foldedLine;
         const auto scan = [&](std::string_view line) {
             if (!foldFirst) return set.Scan(line);
+            if (codePointSet) {
+                if (const std::optional<bool> any = codePointSet->ScanCodePoints(line)) {
+                    found = &*codePointSet;
+                    return *any;
+                }
+            }
             foldedLine = LowerFoldStr(line);
+            found = &set;
             return set.Scan(foldedLine);
         };
         SearchReport report(input, params.interactive, "sym", "Replaced Strings");
@@ -370,7 +463,7 @@ RunResult ReplaceByList(const std::string& input, const std::string& output,
                       // The pairs in table order; a pair is tried only when its find text is
                       // in the line as the pairs before it left it.
                       for (std::size_t i = 0; i < finds.size(); ++i) {
-                          if (!set.Found(i)) continue;
+                          if (!found->Found(i)) continue;
                           const ReplacePair& pair = pairs[i];
                           std::string result =
                               words ? ReplaceWholeWord(pair.find, pair.replacement, current,

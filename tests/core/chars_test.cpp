@@ -108,6 +108,146 @@ TEST(CharCount, AgreesWithUtf8procOnMixedText) {
     }
 }
 
+// Whole lines, long enough to be read sixteen bytes at a time, mostly of characters of one code
+// point (which are counted by table) with now and then one that is not: a CR, a combining mark,
+// a stray byte, a lead byte at the very end.
+std::string MixedLine(std::mt19937& random) {
+    const std::string_view plain[] = {"a", " ", ".", "Ж", "ё", "é", "Ω", "ı", "İ", "ß", "Ⱥ", "0"};
+    const std::string_view other[] = {"\r", "\u0301", "\xFF", "\x80", "♪", "👍", "\u0600"};
+    std::uniform_int_distribution<std::size_t> pickPlain(0, std::size(plain) - 1);
+    std::uniform_int_distribution<std::size_t> pickOther(0, std::size(other) - 1);
+    std::uniform_int_distribution<int> length(0, 48);
+    std::uniform_int_distribution<int> odds(0, 40);
+    std::string text;
+    for (int k = length(random); k > 0; --k)
+        text += odds(random) == 0 ? other[pickOther(random)] : plain[pickPlain(random)];
+    if (odds(random) == 0) text += "\xD0";
+    return text;
+}
+
+TEST(CharCount, AgreesWithUtf8procOnLongLines) {
+    const TextFormScope scope(TextForm::Utf8);
+    std::mt19937 random(20261207);
+    for (int round = 0; round < 4000; ++round) {
+        const std::string text = MixedLine(random);
+        ASSERT_EQ(CharCount(text), ReferenceStarts(text).size()) << text;
+    }
+}
+
+// What a case change does to one code point: only letters with a case change, as utf8proc maps
+// them; the compare fold lowers and takes ё as е.
+std::int32_t ReferenceMap(std::int32_t cp, char how) {
+    const utf8proc_category_t category = utf8proc_category(cp);
+    const bool capital = category == UTF8PROC_CATEGORY_LU || category == UTF8PROC_CATEGORY_LT;
+    const bool small = category == UTF8PROC_CATEGORY_LL || category == UTF8PROC_CATEGORY_LT;
+    const std::int32_t lower = capital ? utf8proc_tolower(cp) : cp;
+    switch (how) {
+        case 'l':
+            return lower;
+        case 'f':
+            return lower == 0x0451 ? 0x0435 : lower;
+        case 'u':
+            return small ? utf8proc_toupper(cp) : cp;
+        default:
+            return capital ? utf8proc_tolower(cp) : small ? utf8proc_toupper(cp) : cp;
+    }
+}
+
+std::string ReferenceMapped(std::string_view text, char how) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const Utf8Sequence sequence = DecodeUtf8(text, i);
+        if (!sequence.ch) {
+            out += text[i++];
+            continue;
+        }
+        AppendUtf8(out, static_cast<char32_t>(ReferenceMap(static_cast<std::int32_t>(*sequence.ch), how)));
+        i += sequence.length;
+    }
+    return out;
+}
+
+TEST(Utf8CaseMapping, WholeLinesMapEveryCodePointAsUtf8procDoes) {
+    const TextFormScope scope(TextForm::Utf8);
+    std::mt19937 random(7);
+    std::vector<std::string> lines = {
+        std::string(300, 'A'),
+        // Ⱥ lowers to a three-byte letter: the line grows by half again.
+        [] {
+            std::string s;
+            for (int i = 0; i < 200; ++i) s += "Ⱥ";
+            return s;
+        }(),
+        "İSTANBUL ıi ÿŸ ß Ǆǅǆ",
+    };
+    for (int round = 0; round < 2000; ++round)
+        lines.push_back(MixedLine(random));
+    for (const std::string& text : lines) {
+        ASSERT_EQ(LowerStrRus(text), ReferenceMapped(text, 'l')) << text;
+        ASSERT_EQ(LowerFoldStr(text), ReferenceMapped(text, 'f')) << text;
+        ASSERT_EQ(UpperStrRus(text), ReferenceMapped(text, 'u')) << text;
+        ASSERT_EQ(SwitchCaseStr(text), ReferenceMapped(text, 's')) << text;
+    }
+}
+
+// A line of characters of one code point each is walked by table; the same line with a mark on
+// its last character (a "!" of its own) goes the way of the general walk. Both must agree.
+TEST(Utf8Capitalize, PlainLinesAgreeWithTheGeneralWalk) {
+    const TextFormScope scope(TextForm::Utf8);
+    std::mt19937 random(11);
+    for (int round = 0; round < 2000; ++round) {
+        const std::string text = MixedLine(random);
+        bool plainFlag = round % 2 == 0;
+        bool generalFlag = plainFlag;
+        const std::string plain = CapitalizeAfterDelimiters(text + "!", "?", plainFlag);
+        const std::string general =
+            CapitalizeAfterDelimiters(text + "!\u0301", "?", generalFlag);
+        ASSERT_EQ(plain + "\u0301", general) << text;
+        ASSERT_EQ(plainFlag, generalFlag) << text;
+        ASSERT_EQ(CapitalizeWords(text + "!") + "\u0301", CapitalizeWords(text + "!\u0301"))
+            << text;
+    }
+}
+
+// A search text of ASCII punctuation is looked for byte by byte; a match counts only where the
+// walk by characters stands on it and where its last character ends.
+TEST(Utf8PosNoCase, PunctuationIsFoundOnlyOnWholeCharacters) {
+    const TextFormScope scope(TextForm::Utf8);
+    const struct {
+        std::string text;
+        std::size_t from;
+        std::size_t position;
+    } cases[] = {
+        {"Да. -Нет", 1, 5},  // byte positions
+        {"Да. -Нет. -Ну", 6, 14},
+        {"Да. \u0301-Нет", 1, 0},          // the mark joins the space
+        {"Да. -\u0301Нет. -Ну", 1, 16},    // the first "-" carries a mark: the second match
+        {"\u0600. -Да", 1, 0},             // "." belongs to the prepended sign before it
+        {"\u0600. -Да. -", 1, 10},
+        {"x\xFF. -", 1, 3},                // after a stray byte
+        {"\xD0. -", 1, 2},                 // after a lead byte cut short
+        {"\r\n. -", 1, 3},
+        {"Ж. -", 2, 3},                     // from inside a character
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PosNoCaseFrom(". -", c.text, c.from), c.position) << c.text;
+}
+
+TEST(Utf8IsMostlyUpperCase, CountsLinesLongerThanOnePiece) {
+    const TextFormScope scope(TextForm::Utf8);
+    std::string text;
+    for (int i = 0; i < 5000; ++i)
+        text += "Я";
+    text += std::string(4500, 'b') + " é";
+    CaseCounts counts;
+    EXPECT_TRUE(IsMostlyUpperCase(text, &counts));
+    EXPECT_EQ(counts.cyrillicUpper, 5000);
+    EXPECT_EQ(counts.latinLower, 4501);
+    EXPECT_EQ(counts.latinUpper, 0);
+    EXPECT_EQ(counts.cyrillicLower, 0);
+    EXPECT_EQ(counts.other, 1);
+}
+
 TEST(InCharSet, ReadsAWindows1251SetInBothForms) {
     const std::string set = W("…,ж");
     EXPECT_TRUE(InCharSet(W("a,b"), 1, set));

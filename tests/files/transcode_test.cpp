@@ -72,6 +72,97 @@ TEST(Transcode, RoundTripsAreLosslessInBlocksOfAnySize) {
     }
 }
 
+// Texts of every length up to a few dozen characters, so that each of ASCII, Cyrillic, longer
+// characters and surrogates falls at every place of the sixteen- and eight-byte steps.
+std::vector<std::string> TextsOfEveryLength() {
+    const std::string_view pieces[] = {"a", "Ж", "ё", " ", "\r\n", "€", "👍", "é", "Ⱥ", "0"};
+    std::vector<std::string> texts;
+    for (std::size_t length = 0; length < 48; ++length) {
+        for (std::size_t shift = 0; shift < std::size(pieces); ++shift) {
+            std::string text;
+            for (std::size_t k = 0; k < length; ++k)
+                text += pieces[(k * k + shift) % std::size(pieces)];
+            texts.push_back(text);
+            // Long runs of one kind: all ASCII, all Cyrillic.
+            texts.push_back(std::string(length, 'x') + std::string(pieces[shift]));
+            std::string cyrillic;
+            for (std::size_t k = 0; k < length; ++k)
+                cyrillic += "Д";
+            texts.push_back(std::string(pieces[shift]) + cyrillic);
+        }
+    }
+    return texts;
+}
+
+TEST(Transcode, Utf16RoundTripsAndFileBytesOfEveryLength) {
+    for (const TextEncoding encoding : {TextEncoding::Utf16le, TextEncoding::Utf16be}) {
+        for (const std::string& text : TextsOfEveryLength()) {
+            std::string bytes;
+            for (std::size_t i = 0; i < text.size(); ++i) {
+                const Utf8Sequence sequence = DecodeUtf8(text, i);
+                const char32_t ch = *sequence.ch;
+                i += sequence.length - 1;
+                const auto unit = [&](char32_t u) {
+                    const char high = static_cast<char>(u >> 8);
+                    const char low = static_cast<char>(u & 0xFF);
+                    bytes += encoding == TextEncoding::Utf16be ? std::string{high, low}
+                                                               : std::string{low, high};
+                };
+                if (ch >= 0x10000) {
+                    unit(0xD800 + ((ch - 0x10000) >> 10));
+                    unit(0xDC00 + ((ch - 0x10000) & 0x3FF));
+                } else {
+                    unit(ch);
+                }
+            }
+            ASSERT_EQ(Encoded(text, encoding), bytes) << text;
+            char room[4 * 48 * 4 + 64];
+            TextEncoder encoder(encoding, TextForm::Utf8);
+            ASSERT_EQ(std::string(room, encoder.EncodeInto(text, room)), bytes) << text;
+            for (const std::size_t block : {std::size_t{1}, std::size_t{7}, std::size_t{16}}) {
+                ASSERT_EQ(Decoded(bytes, encoding, block), text) << text << " " << block;
+            }
+            ASSERT_EQ(TextDecoder(encoding).FileBytesOf(text), bytes.size()) << text;
+        }
+    }
+}
+
+TEST(Transcode, FileBytesOfASingleByteCodePageCountCharacters) {
+    for (const std::string& text : TextsOfEveryLength()) {
+        std::size_t characters = 0;
+        for (const char c : text)
+            characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+        ASSERT_EQ(TextDecoder(TextEncoding::Koi8r).FileBytesOf(text), characters) << text;
+    }
+}
+
+// Lines gathered for UTF-16 come out in order with what is written between them, also past the
+// size of one gathering and for a line longer than it.
+TEST(LineWriter, Utf16LinesKeepTheirOrderAcrossGatheredBlocks) {
+    test::TempDir dir;
+    const std::string path = (dir / "film.srt").string();
+    std::string expected;
+    {
+        LineWriter writer(path, {TextEncoding::Utf16be, true}, TextForm::Utf8);
+        for (int i = 0; i < 30000; ++i) {
+            const std::string line = "Ёж " + std::to_string(i) + (i % 7 == 0 ? " 👍" : "");
+            writer.WriteLine(line);
+            expected += line + "\r\n";
+            if (i % 5000 == 0) {
+                writer.WriteRaw("\n");
+                expected += "\n";
+            }
+            if (i == 12345) {
+                const std::string longLine(400 * 1024, 'z');
+                writer.WriteLine(longLine);
+                expected += longLine + "\r\n";
+            }
+        }
+        writer.Close();
+    }
+    EXPECT_EQ(test::ReadFile(path), "\xFE\xFF" + Encoded(expected, TextEncoding::Utf16be));
+}
+
 TEST(Transcode, AnUnpairedSurrogateSurvivesUtf16) {
     const std::string lone("\x00\xD8\x41\x00", 4);  // U+D800 then "A", little-endian
     const std::string text = Decoded(lone, TextEncoding::Utf16le, 1);

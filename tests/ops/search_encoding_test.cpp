@@ -115,5 +115,32 @@ TEST(SearchInEncodings, AWindows1251ListMatchesAnyCaseInAUtf8File) {
     }
 }
 
+// Without case in UTF-8, a line of one- and two-byte characters is scanned by its code points
+// and any other line through a folded copy: the same pairs are found either way, ё and Ё as е,
+// and a pair whose find text is not in the line leaves it alone.
+TEST(SearchInEncodings, AUtf8FileFindsFoldedPairsOnEveryKindOfLine) {
+    const ReplaceTable table({{W("ёлка"), W("ель")}, {"ok", "OK!"}, {W("щука"), W("сом")}});
+    const struct {
+        const char* text;
+        const char* replaced;
+    } cases[] = {
+        {"ЁЛКА и Ёлка", "ель и ель"},        // one- and two-byte characters only
+        {"Елка Ok", "ель OK!"},               // ё folds to е in both directions
+        {"ЁЛКА ♪ 漢字", "ель ♪ 漢字"},        // three-byte characters: the folded copy
+        {"Ёлка 👍🏽 ok", "ель 👍🏽 OK!"},        // four-byte characters
+        {"Е\u0308лка щука", "Е\u0308лка сом"},  // a combining mark is no ё
+        {"елкаok", "ельOK!"},                 // two finds glued together
+        {"ёл ка, o k", "ёл ка, o k"},         // near misses
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        test::OpFolder run(Film(c.text));
+        run.result = ReplaceByList(run.input.string(), run.output.string(), table,
+                                   {.caseSensitive = false}, run.host);
+        EXPECT_EQ(run.result, RunResult::Done);
+        EXPECT_EQ(run.Output(), Film(c.replaced));
+    }
+}
+
 }  // namespace
 }  // namespace tessaline
