@@ -288,8 +288,10 @@ TEST_F(Interop, FilesAsOtherProgramsWriteThemKeepEverySubtitleThroughTheCommands
         {{"set-length"}, "film.out", 0, false},
         {{"all-in-one"}, "", 0, false},
     };
-    for (const fs::directory_entry& entry : fs::directory_iterator(test::DataDir() / "dialects")) {
-        if (entry.path().extension() != ".srt") continue;
+    for (const char* name :
+         {"coordinates.srt", "dot-timings.srt", "no-blank-lines.srt", "no-numbers.srt",
+          "number-text.srt", "one-digit-fields.srt", "overlapping.srt", "wrong-number.srt"}) {
+        const fs::directory_entry entry(test::DataDir() / "dialects" / name);
         const std::vector<Cue> original = ReadBack(entry.path());
         ASSERT_FALSE(original.empty()) << entry.path();
         for (const Command& c : commands) {
