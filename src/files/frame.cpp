@@ -78,14 +78,6 @@ SubRipShaper& FrameRun::ShapeSubRipRecords() {
     return *shaper_;
 }
 
-bool FrameRun::ShapedLine(std::string& line) {
-    return shaper_->ReadLine(line);
-}
-
-bool FrameRun::ShapedLine(std::string_view& line) {
-    return shaper_->ReadLine(line);
-}
-
 void FrameRun::SpillReport() {
     // A run without a report of its own keeps its lines for its own use.
     if (steps_.reportExt.empty()) return;

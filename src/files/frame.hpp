@@ -19,6 +19,7 @@
 #include "core/strings.hpp"
 #include "files/host.hpp"
 #include "files/line_io.hpp"
+#include "files/records.hpp"
 
 namespace tessaline {
 
@@ -58,7 +59,6 @@ enum class RunResult {
 };
 
 class ReportFile;
-class SubRipShaper;
 
 /// What an operation's body works with during one run.
 class FrameRun {
@@ -140,8 +140,8 @@ class FrameRun {
         if (report_.size() >= kReportLinesInMemory) SpillReport();
     }
     void SpillReport();
-    bool ShapedLine(std::string& line);
-    bool ShapedLine(std::string_view& line);
+    bool ShapedLine(std::string& line) { return shaper_->ReadLine(line); }
+    bool ShapedLine(std::string_view& line) { return shaper_->ReadLine(line); }
 
     LineReader& in_;
     std::unique_ptr<SubRipShaper> shaper_;

@@ -54,37 +54,31 @@ bool SubRipShaper::ReadLine(std::string& line) {
     return true;
 }
 
-bool SubRipShaper::ReadLine(std::string_view& line) {
+std::int64_t SubRipShaper::LastNumber() {
+    if (!lastNumberRead_) {
+        lastNumber_ = StrToIntSafe(lastNumberText_);
+        lastNumberRead_ = true;
+    }
+    return lastNumber_;
+}
+
+bool SubRipShaper::ReadPending(std::string_view& line) {
     atNumber_ = false;
     atAdded_ = false;
     if (GiveAdded(current_)) {
         line = current_;
         return true;
     }
-    // A line read ahead is given from the shaper's own string; any other is a view into the
-    // reader's buffer, so that a long line is not copied on the way.
-    if (aheadCount_ > 0) {
-        Pull(current_);
-        line = current_;
-    } else if (!in_.ReadLine(line)) {
-        return false;
-    }
+    // A line read ahead is given from the shaper's own string.
+    Pull(current_);
+    line = current_;
+    return Classify(line);
+}
 
-    if (IsBlankLine(line)) {
-        // Blank lines between a number and its timing line leave the number in force.
-        if (last_ != Last::Number) last_ = Last::Blank;
-        return true;
-    }
-    // Nearly every text line begins with a letter or a mark: neither a timing line nor a
-    // number does.
-    const char first = line.front();
-    if (!(first >= '0' && first <= '9') && first != ' ' && first != '\t' && first != '+' &&
-        first != '-') {
-        last_ = Last::Text;
-        return true;
-    }
+bool SubRipShaper::ClassifyOther(std::string_view& line) {
     const bool afterRecordLine = last_ == Last::Text || last_ == Last::Timing;
-    if (IsTimingLine(line)) {
+    // No timing line is shorter than "0:0:0,0-->0:0:0,0"; a number line always is.
+    if (line.size() >= 17 && IsTimingLine(line)) {
         if (last_ == Last::Number) {
             last_ = Last::Timing;
             return true;
@@ -95,7 +89,7 @@ bool SubRipShaper::ReadLine(std::string_view& line) {
         holding_ = true;
         heldIsNumber_ = false;
         addedNext_ = addedCount_ = 0;
-        ++lastNumber_;
+        lastNumber_ = LastNumber() + 1;
         if (afterRecordLine) Add("", Added::EmptyLine, lastNumber_);
         Add(std::to_string(lastNumber_), Added::Number, lastNumber_);
         addedNumberLast_ = true;
@@ -111,7 +105,9 @@ bool SubRipShaper::ReadLine(std::string_view& line) {
             line = current_;
         }
         if (NumberBeforeTiming()) {
-            lastNumber_ = StrToIntSafe(line);
+            // Its value is read only when a number is to be added after it.
+            lastNumberText_.assign(line);
+            lastNumberRead_ = false;
             last_ = Last::Number;
             if (!afterRecordLine) {
                 atNumber_ = true;
@@ -121,7 +117,7 @@ bool SubRipShaper::ReadLine(std::string_view& line) {
             holding_ = true;
             heldIsNumber_ = true;
             addedNext_ = addedCount_ = 0;
-            Add("", Added::EmptyLine, lastNumber_);
+            Add("", Added::EmptyLine, note_ ? LastNumber() : 0);
             addedNumberLast_ = false;
             GiveAdded(current_);
             line = current_;

@@ -40,8 +40,15 @@ class SubRipShaper {
 
     /// The next line; false at the end of the file.
     bool ReadLine(std::string& line);
-    /// The next line as a view, valid until the next read.
-    bool ReadLine(std::string_view& line);
+    /// The next line as a view, valid until the next read: a view into the reader's buffer
+    /// where it can be, so that a long line is not copied on the way. Inline, as it runs for
+    /// every line of a file and nearly every line only passes.
+    bool ReadLine(std::string_view& line) {
+        if (addedNext_ < addedCount_ || holding_ || aheadCount_ > 0) return ReadPending(line);
+        atNumber_ = false;
+        atAdded_ = false;
+        return in_.ReadLine(line) && Classify(line);
+    }
     /// No line is left.
     [[nodiscard]] bool AtEnd();
     /// The line last read is a record's number (one of the file's or one the shaper added).
@@ -55,6 +62,25 @@ class SubRipShaper {
     // look-ahead grow with the file.
     static constexpr std::size_t kLookAhead = 16;
 
+    bool ReadPending(std::string_view& line);
+    // Notes what the line is and gives the added lines first where it needs them; true.
+    bool Classify(std::string_view& line) {
+        if (IsBlankLine(line)) {
+            // Blank lines between a number and its timing line leave the number in force.
+            if (last_ != Last::Number) last_ = Last::Blank;
+            return true;
+        }
+        // Nearly every text line begins with a letter or a mark: neither a timing line nor a
+        // number does.
+        const char first = line.front();
+        if ((first < '0' || first > '9') && first != ' ' && first != '\t' && first != '+' &&
+            first != '-') {
+            last_ = Last::Text;
+            return true;
+        }
+        return ClassifyOther(line);
+    }
+    bool ClassifyOther(std::string_view& line);
     bool Pull(std::string& line);
     bool Peek(std::size_t index);
     bool NumberBeforeTiming();
@@ -79,7 +105,10 @@ class SubRipShaper {
     Last last_ = Last::Start;
     bool atNumber_ = false;
     bool atAdded_ = false;
-    std::int64_t lastNumber_ = 0;
+    std::int64_t lastNumber_ = 0;  // the value of lastNumberText_ once it is read
+    std::string lastNumberText_;
+    bool lastNumberRead_ = true;
+    std::int64_t LastNumber();
 };
 
 /// What ReadSubtitleRecord met.
