@@ -37,6 +37,8 @@ EndWords ShortWordsAtEnd(std::string_view line) {
         // last three is found from the end once; it starts at a character boundary, so its
         // characters are walked forward from there.
         const std::string_view tail = line.substr(n - CharBytesAtEnd(line, 3));
+        // Both words need a space among the last three characters: most lines have none.
+        if (tail.find(' ') == std::string_view::npos) return {};
         std::size_t starts[3] = {0, 0, 0};  // where the tail's characters start
         std::size_t chars = 0;
         for (std::size_t i = 0; i < tail.size() && chars < 3; i = CharEnd(tail, i))
