@@ -80,11 +80,11 @@ class Breaker {
             needed += NeededLines(chars, p_.lineLength);
             // Without a tag the visible length is the count less the bars, as VisibleTextLength
             // gives it, from the count already made.
-            fullLength += line.find('<') == std::string_view::npos &&
-                                  line.find('{') == std::string_view::npos
-                              ? static_cast<int>(chars) -
-                                    static_cast<int>(std::count(line.begin(), line.end(), '|'))
-                              : VisibleTextLength(line, true);
+            fullLength +=
+                line.find('<') == std::string_view::npos && line.find('{') == std::string_view::npos
+                    ? static_cast<int>(chars) -
+                          static_cast<int>(std::count(line.begin(), line.end(), '|'))
+                    : VisibleTextLength(line, true);
         }
         if (fullLength > p_.subtitleFullLength) {
             Report(label, " = Subtitle Full Length is " + std::to_string(fullLength) + " > " +

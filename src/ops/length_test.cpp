@@ -222,11 +222,11 @@ class LengthChecker {
         // same walk.
         CaseCounts counts;
         const bool mostlyUpper = !p_.onlyErrors && IsMostlyUpperCase(plain, &counts);
-        const std::size_t n =
-            p_.onlyErrors ? CharCount(plain)
-                          : static_cast<std::size_t>(counts.latinUpper + counts.latinLower +
-                                                     counts.cyrillicUpper + counts.cyrillicLower +
-                                                     counts.other);
+        const std::size_t n = p_.onlyErrors
+                                  ? CharCount(plain)
+                                  : static_cast<std::size_t>(counts.latinUpper + counts.latinLower +
+                                                             counts.cyrillicUpper +
+                                                             counts.cyrillicLower + counts.other);
         const auto length = static_cast<std::size_t>(std::max(p_.lineLength, 0));
         if (n > length) {
             Mark(found, label,
