@@ -340,7 +340,6 @@ TEST(ShortWordsAtEnd, CountsCharactersNotBytes) {
         EXPECT_EQ(end.twoLetters, three == two + 1 && c.line[n - three] == ' ') << c.line;
     }
 }
-}
 
 TEST(LayoutOperations, RefuseOtherKindsAndLeaveNothingBehind) {
     const auto check = [](const char* what, auto run) {
