@@ -76,8 +76,15 @@ class Breaker {
         int fullLength = 0;
         for (std::string_view line : text) {
             if (IsDialogLine(line)) ++dialogLines;
-            needed += NeededLines(CharCount(line), p_.lineLength);
-            fullLength += VisibleTextLength(line, true);
+            const std::size_t chars = CharCount(line);
+            needed += NeededLines(chars, p_.lineLength);
+            // Without a tag the visible length is the count less the bars, as VisibleTextLength
+            // gives it, from the count already made.
+            fullLength +=
+                line.find('<') == std::string_view::npos && line.find('{') == std::string_view::npos
+                    ? static_cast<int>(chars) -
+                          static_cast<int>(std::count(line.begin(), line.end(), '|'))
+                    : VisibleTextLength(line, true);
         }
         if (fullLength > p_.subtitleFullLength) {
             Report(label, " = Subtitle Full Length is " + std::to_string(fullLength) + " > " +

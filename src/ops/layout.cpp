@@ -33,10 +33,23 @@ bool StartsWithSpace(std::string_view line) {
 EndWords ShortWordsAtEnd(std::string_view line) {
     const std::size_t n = line.size();
     if (CurrentTextForm() == TextForm::Utf8) {
-        // The same tests on the last three characters, whatever their bytes.
-        const std::size_t one = CharBytesAtEnd(line, 1);
-        const std::size_t two = CharBytesAtEnd(line, 2);
-        const std::size_t three = CharBytesAtEnd(line, 3);
+        // The same tests on the last three characters, whatever their bytes. The tail of the
+        // last three is found from the end once; it starts at a character boundary, so its
+        // characters are walked forward from there.
+        const std::string_view tail = line.substr(n - CharBytesAtEnd(line, 3));
+        // Both words need a space among the last three characters: most lines have none.
+        if (tail.find(' ') == std::string_view::npos) return {};
+        std::size_t starts[3] = {0, 0, 0};  // where the tail's characters start
+        std::size_t chars = 0;
+        for (std::size_t i = 0; i < tail.size() && chars < 3; i = CharEnd(tail, i))
+            starts[chars++] = i;
+        // The bytes of the last k characters (all of the tail when it has fewer).
+        const auto last = [&](std::size_t k) {
+            return k >= chars ? tail.size() : tail.size() - starts[chars - k];
+        };
+        const std::size_t one = last(1);
+        const std::size_t two = last(2);
+        const std::size_t three = tail.size();
         const auto isSpace = [&](std::size_t from, std::size_t to) {
             return from == to + 1 && line[n - from] == ' ';
         };
@@ -82,7 +95,7 @@ bool LayoutReader::Read(std::string& into, std::uint64_t& offset) {
         pending_.pop_front();
         return true;
     }
-    offset = run_.in().Offset();
+    offset = offsets_ ? run_.in().Offset() : 0;
     std::string_view view;
     if (!run_.ReadLine(view)) return false;
     into.assign(view);

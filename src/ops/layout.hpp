@@ -81,7 +81,8 @@ class LayoutReader {
     /// place in the file (the editor's index).
     enum class Records { Shaped, AsWritten };
 
-    explicit LayoutReader(FrameRun& run, Records records = Records::Shaped) : run_(run) {
+    explicit LayoutReader(FrameRun& run, Records records = Records::Shaped)
+        : run_(run), offsets_(records == Records::AsWritten) {
         if (records == Records::Shaped) run.ShapeSubRipRecords();
     }
 
@@ -129,7 +130,8 @@ class LayoutReader {
     void WriteHead();
 
   private:
-    /// The next line into `into`, and where it starts in the file.
+    /// The next line into `into`, and where it starts in the file (0 unless the records are
+    /// read as written).
     bool Read(std::string& into, std::uint64_t& offset);
     bool Read(std::string& into) {
         std::uint64_t offset = 0;
@@ -143,6 +145,9 @@ class LayoutReader {
     };
 
     FrameRun& run_;
+    // Only the lines as written have a place in the file: a shaped line may be one the shaper
+    // added or holds back, and asking for the offset costs a count over every line (UTF-16).
+    bool offsets_;
     std::deque<Pending> pending_;  // lines read ahead, to be read again
     bool atStart_ = true;
     std::string line_;

@@ -218,7 +218,15 @@ class LengthChecker {
                 Mark(found, label, " = >>> ERROR: line " + number + " contain Only TAG(s)", kError);
             }
         }
-        const std::size_t n = CharCount(plain);
+        // The case counts cover every character: with them the line's length comes from the
+        // same walk.
+        CaseCounts counts;
+        const bool mostlyUpper = !p_.onlyErrors && IsMostlyUpperCase(plain, &counts);
+        const std::size_t n = p_.onlyErrors
+                                  ? CharCount(plain)
+                                  : static_cast<std::size_t>(counts.latinUpper + counts.latinLower +
+                                                             counts.cyrillicUpper +
+                                                             counts.cyrillicLower + counts.other);
         const auto length = static_cast<std::size_t>(std::max(p_.lineLength, 0));
         if (n > length) {
             Mark(found, label,
@@ -249,8 +257,7 @@ class LengthChecker {
                  kError);
         }
         if (plain.empty()) Mark(found, label, " = >>> ERROR: line " + number + " is Null", kError);
-        CaseCounts counts;
-        if (!p_.onlyErrors && IsMostlyUpperCase(plain, &counts)) {
+        if (mostlyUpper) {
             Note(label, " = " + number + " line: " + std::to_string(counts.latinUpper) + "/" +
                             std::to_string(counts.cyrillicUpper) + " Upper symbols vs. " +
                             std::to_string(counts.latinLower) + "/" +

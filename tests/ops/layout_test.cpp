@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/chars.hpp"
+#include "core/text_form.hpp"
 #include "layout_run.hpp"
 #include "ops/break_subtitles.hpp"
 #include "ops/correction.hpp"
@@ -291,6 +293,52 @@ TEST(BreakSubDialog, SplitsMicroDvdFrameLines) {
                     "{200}{260} = Break BigText on 2 tails: 29 and 26 symbols || [30]+[29]",
                     "====================================================",
                     ">> 1 / 1 = Break / All_Dialogs", ">> 1 / 1 = Break / All_Big_Text"}));
+}
+
+// --- Short words at a line's end ----------------------------------------------------------------
+
+TEST(ShortWordsAtEnd, CountsCharactersNotBytes) {
+    struct Case {
+        std::string line;  // UTF-8
+        bool oneLetter;
+        bool twoLetters;
+    } cases[] = {
+        {"", false, false},
+        {"я", false, false},
+        {" я", true, false},
+        {" -", false, false},  // a dash, no word
+        {"Да я", true, false},
+        {"Он ты", false, true},
+        {"Он  я", true, true},  // two spaces: " я" and "  я"
+        {"Жди -", false, false},
+        // Characters of more than one code point stay whole.
+        {"и е\u0301", true, false},
+        {"и е\u0301ж", false, true},
+        {"и е\u0301\u0301", true, false},
+        {"ok 👍🏽", true, false},
+        {"ok 👍🏽!", false, true},
+        {"ok👍🏽 !", true, false},
+        {"中 中", true, false},
+        {" 中中", false, true},
+        {"\xFF \xFF", true, false},
+        {" \r", true, false},
+    };
+    for (const Case& c : cases) {
+        const TextFormScope scope(TextForm::Utf8);
+        const EndWords end = ShortWordsAtEnd(c.line);
+        EXPECT_EQ(end.oneLetter, c.oneLetter) << c.line;
+        EXPECT_EQ(end.twoLetters, c.twoLetters) << c.line;
+        // The same answer as the last one, two and three characters counted from the end
+        // one by one.
+        const std::size_t n = c.line.size();
+        const std::size_t one = CharBytesAtEnd(c.line, 1);
+        const std::size_t two = CharBytesAtEnd(c.line, 2);
+        const std::size_t three = CharBytesAtEnd(c.line, 3);
+        EXPECT_EQ(end.oneLetter,
+                  two == one + 1 && c.line[n - two] == ' ' && c.line.substr(n - one) != "-")
+            << c.line;
+        EXPECT_EQ(end.twoLetters, three == two + 1 && c.line[n - three] == ' ') << c.line;
+    }
 }
 
 TEST(LayoutOperations, RefuseOtherKindsAndLeaveNothingBehind) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -396,6 +397,45 @@ TEST(LengthTest, CountsUtf8CharactersBeyondWindows1251) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(ReportOf(c.text, Quiet()), c.report) << c.what;
+}
+
+TEST(LengthTest, MeasuresUtf8LinesAlikeWithAndWithoutTheNotes) {
+    const TextFormScope scope(TextForm::Utf8);
+    const auto times = [](std::string_view s, int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i)
+            out += s;
+        return out;
+    };
+    struct Case {
+        const char* what;
+        std::string line;
+        std::string found;  // the length error, if any
+    } cases[] = {
+        {"40 Cyrillic capitals", times("Ж", 40), ""},
+        {"41 Cyrillic capitals", times("Ж", 41),
+         "1 = >>> 1 line: 41 symbols contain <<< Error >>>"},
+        {"emoji and combining accents", times("👍🏽", 21) + times("E\u0301", 20),
+         "1 = >>> 1 line: 41 symbols contain <<< Error >>>"},
+        {"stray bytes and capitals", times("\xFF", 30) + times("Q", 12),
+         "1 = >>> 1 line: 42 symbols contain <<< Error >>>"},
+        {"carriage returns", times("\r", 3) + times("Ы", 38),
+         "1 = >>> 1 line: 41 symbols contain <<< Error >>>"},
+    };
+    for (const Case& c : cases) {
+        for (const bool onlyErrors : {false, true}) {
+            LengthTestParams params = Quiet();
+            params.onlyErrors = onlyErrors;
+            const Lines report = ReportOf({c.line}, params);
+            const bool hasError = std::find(report.begin(), report.end(), c.found) != report.end();
+            EXPECT_EQ(hasError, !c.found.empty()) << c.what << " " << onlyErrors;
+            // Every line is mostly capitals: noted unless only errors are reported.
+            const bool noted = std::any_of(report.begin(), report.end(), [](const std::string& l) {
+                return l.find("Upper symbols") != std::string::npos;
+            });
+            EXPECT_EQ(noted, !onlyErrors) << c.what;
+        }
+    }
 }
 
 }  // namespace
