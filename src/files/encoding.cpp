@@ -72,12 +72,14 @@ std::string ReadSample(const std::string& path, bool& complete) {
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
                                                                std::fclose);
     if (!file) throw FileError(path, "cannot open " + path + ": " + std::strerror(errno));
-    std::string sample(kDetectSampleBytes, '\0');
-    const std::size_t got = std::fread(sample.data(), 1, sample.size(), file.get());
+    // Read into a buffer left uninitialised: filling 256 KB with zeros first would cost more
+    // than the whole decision on a small file.
+    const auto buffer = std::make_unique_for_overwrite<char[]>(kDetectSampleBytes);
+    const std::size_t got = std::fread(buffer.get(), 1, kDetectSampleBytes, file.get());
     if (std::ferror(file.get()) != 0) {
         throw FileError(path, "cannot read " + path + ": " + std::strerror(errno));
     }
-    sample.resize(got);
+    std::string sample(buffer.get(), got);
     complete = got < kDetectSampleBytes || std::fgetc(file.get()) == EOF;
     return sample;
 }
