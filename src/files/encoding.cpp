@@ -298,7 +298,6 @@ bool IsPlainCp1251Russian(std::string_view bytes) {
     std::size_t capitals = 0;
     std::size_t small = 0;
     std::size_t vowels = 0;
-    std::size_t letters1251 = 0;
     std::size_t lettersMac = 0;
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
@@ -321,7 +320,7 @@ bool IsPlainCp1251Russian(std::string_view bytes) {
         }
         lettersMac += IsRussianLetter(CodePage::Mac, byte) ? 1 : 0;
     }
-    letters1251 = capitals + small;
+    const std::size_t letters1251 = capitals + small;
     return small >= kPlainRussianLetters && small >= 4 * capitals && vowels * 100 >= small * 30 &&
            vowels * 100 <= small * 55 && lettersMac <= letters1251;
 }
