@@ -2,7 +2,7 @@
 """Measures how often `tessaline detect-encoding` names the right code page.
 
 usage: detect_accuracy.py TESSALINE [--corpus FILE | --man-pages] [--per-size N] [--sizes 200,2000]
-                           [--seed S]
+                           [--seed S] [--decision]
 
 Cuts SubRip files of at most SIZE bytes out of Russian text (by default bench/detect_corpus.txt:
 everyday dialogue, UTF-8, one subtitle line per line), each file a run of consecutive records
@@ -14,6 +14,10 @@ encoding and size, as a Markdown table, followed by every wrong answer.
 An answer that names another encoding in which the file's bytes read as the same text counts as
 right and is shown apart ("same text"): a Mac Cyrillic file without capitals and without я is
 byte for byte the same file in Windows-1251, and no detector can or need tell them apart.
+
+--decision measures the encoding every command works in (DecideFileEncoding) instead of the
+answer of detect-encoding: it builds bench/decide_encoding.cpp against the libraries of the
+build tree that holds TESSALINE (build/src/cli/tessaline) and asks it.
 """
 import argparse
 import glob
@@ -103,6 +107,20 @@ def subtitle_file(lines, start, size, codec):
         n += 1
 
 
+def decider(tessaline):
+    """Builds the program that prints DecideFileEncoding's answer for each file named."""
+    build = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(tessaline))))
+    source = os.path.dirname(HERE)
+    program = os.path.join(OUT, "decide_encoding")
+    subprocess.run(["g++", "-std=c++20", "-O2", "-I", os.path.join(source, "src"),
+                    os.path.join(HERE, "decide_encoding.cpp"),
+                    os.path.join(build, "src", "files", "libtessaline_files.a"),
+                    os.path.join(build, "src", "core", "libtessaline_core.a"),
+                    "-luchardet", "-lutf8proc", "-lfreetype", "-ldl", "-pthread", "-o", program],
+                   check=True)
+    return program
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("tessaline")
@@ -111,6 +129,7 @@ def main():
     parser.add_argument("--per-size", type=int, default=100)
     parser.add_argument("--sizes", default="200,2000")
     parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--decision", action="store_true")
     args = parser.parse_args()
 
     if args.man_pages:
@@ -131,11 +150,13 @@ def main():
                     f.write(subtitle_file(lines, start, size, codec))
                 files.append((path, size, name, expected))
 
+    command = [args.tessaline, "--home", OUT, "--quiet", "detect-encoding"]
+    if args.decision:
+        command = [decider(args.tessaline)]
     answers = {}
     for first in range(0, len(files), 500):
         batch = [p for p, *_ in files[first:first + 500]]
-        out = subprocess.run([args.tessaline, "--home", OUT, "--quiet", "detect-encoding", *batch],
-                             check=True, capture_output=True, text=True).stdout
+        out = subprocess.run([*command, *batch], check=True, capture_output=True, text=True).stdout
         for line in out.splitlines():
             path, _, rest = line.partition(": ")
             answers[path] = rest

@@ -3,6 +3,7 @@
 #include <uchardet.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -71,12 +72,14 @@ std::string ReadSample(const std::string& path, bool& complete) {
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
                                                                std::fclose);
     if (!file) throw FileError(path, "cannot open " + path + ": " + std::strerror(errno));
-    std::string sample(kDetectSampleBytes, '\0');
-    const std::size_t got = std::fread(sample.data(), 1, sample.size(), file.get());
+    // Read into a buffer left uninitialised: filling 256 KB with zeros first would cost more
+    // than the whole decision on a small file.
+    const auto buffer = std::make_unique_for_overwrite<char[]>(kDetectSampleBytes);
+    const std::size_t got = std::fread(buffer.get(), 1, kDetectSampleBytes, file.get());
     if (std::ferror(file.get()) != 0) {
         throw FileError(path, "cannot read " + path + ": " + std::strerror(errno));
     }
-    sample.resize(got);
+    std::string sample(buffer.get(), got);
     complete = got < kDetectSampleBytes || std::fgetc(file.get()) == EOF;
     return sample;
 }
@@ -259,6 +262,69 @@ bool ReadsBetterThan1251(std::string_view bytes, CodePage page) {
     return CountLetters(bytes, page) > CountLetters(bytes, CodePage::Win1251);
 }
 
+// What a byte above 127 is in plain Russian text written in Windows-1251.
+enum class Cp1251Byte : unsigned char { Foreign, Capital, Small, SmallVowel, Punctuation };
+
+constexpr std::array<Cp1251Byte, 256> kCp1251Bytes = [] {
+    std::array<Cp1251Byte, 256> table{};
+    for (unsigned b = 0xC0; b <= 0xDF; ++b) table[b] = Cp1251Byte::Capital;
+    for (unsigned b = 0xE0; b <= 0xFF; ++b) table[b] = Cp1251Byte::Small;
+    table[0xA8] = Cp1251Byte::Capital;  // Ё
+    // а е и о у ы э ю я ё
+    for (unsigned b : {0xE0U, 0xE5U, 0xE8U, 0xEEU, 0xF3U, 0xFBU, 0xFDU, 0xFEU, 0xFFU, 0xB8U}) {
+        table[b] = Cp1251Byte::SmallVowel;
+    }
+    // „ … ‘ ’ “ ” • – — no-break space № « »
+    for (unsigned b : {0x84U, 0x85U, 0x91U, 0x92U, 0x93U, 0x94U, 0x95U, 0x96U, 0x97U, 0xA0U, 0xB9U,
+                       0xABU, 0xBBU}) {
+        table[b] = Cp1251Byte::Punctuation;
+    }
+    return table;
+}();
+
+// Enough small letters for their proportions to mean something.
+constexpr std::size_t kPlainRussianLetters = 24;
+
+// The bytes are plainly Russian text in Windows-1251, the program's home code page, so that the
+// detector need not be asked: every byte beyond ASCII is a Russian letter or common punctuation
+// of Windows-1251; small letters outnumber capitals at least four to one; vowels are 30-55 % of
+// the small letters (about 43 % in Russian); and Mac Cyrillic, which shares the small letters,
+// reads no more Russian letters in the bytes. Read as Windows-1251, the other Cyrillic code pages
+// fail at least one test: KOI8-R turns small letters into capitals (and an all-capitals KOI8-R
+// text into small letters with a vowel share near 9 %), ISO-8859-5 gives capitals for half the
+// small letters and symbols for its capitals, CP866 symbols for а-п, Mac Cyrillic symbols for its
+// capitals, UTF-8 symbols for its continuation bytes. A text that fails is left to the detector.
+bool IsPlainCp1251Russian(std::string_view bytes) {
+    std::size_t capitals = 0;
+    std::size_t small = 0;
+    std::size_t vowels = 0;
+    std::size_t lettersMac = 0;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) continue;
+        switch (kCp1251Bytes[byte]) {
+            case Cp1251Byte::Foreign:
+                return false;
+            case Cp1251Byte::Capital:
+                ++capitals;
+                break;
+            case Cp1251Byte::SmallVowel:
+                ++vowels;
+                ++small;
+                break;
+            case Cp1251Byte::Small:
+                ++small;
+                break;
+            case Cp1251Byte::Punctuation:
+                break;
+        }
+        lettersMac += IsRussianLetter(CodePage::Mac, byte) ? 1 : 0;
+    }
+    const std::size_t letters1251 = capitals + small;
+    return small >= kPlainRussianLetters && small >= 4 * capitals && vowels * 100 >= small * 30 &&
+           vowels * 100 <= small * 55 && lettersMac <= letters1251;
+}
+
 }  // namespace
 
 std::string EncodingCaption(const FileEncoding& encoding) {
@@ -289,6 +355,9 @@ std::optional<FileEncoding> DecideEncoding(std::string_view bytes, bool complete
         std::ranges::find_if(bytes, [](char c) { return static_cast<unsigned char>(c) >= 0x80; }) -
         bytes.begin());
     const std::string_view window = bytes.substr(firstHigh, kDetectorWindowBytes);
+    // Nearly every file that gets here is plain Russian in Windows-1251: recognised by its
+    // letters at a small fraction of the detector's cost.
+    if (IsPlainCp1251Russian(window)) return FileEncoding{TextEncoding::Windows1251, false};
     const bool windowComplete = complete && firstHigh + window.size() == bytes.size();
     const EncodingGuess guess = DetectEncoding(window, windowComplete);
     switch (guess.encoding) {

@@ -220,6 +220,58 @@ TEST(DecideEncoding, TakesEachFileAsUsersHaveIt) {
     }
 }
 
+// Plain Russian in Windows-1251 is recognised by its letters before the detector is asked: that
+// shortcut must take no text of another code page for Windows-1251, whatever its capitals.
+TEST(DecideEncoding, TellsEveryCyrillicCodePageFromPlainWindows1251) {
+    const std::string srt = "1\r\n00:00:01,000 --> 00:00:02,000\r\n";
+    const struct {
+        const char* what;
+        std::string utf8;
+    } texts[] = {
+        {"dialogue", "Где ты был вчера вечером? Я ждала тебя до полуночи, а потом легла спать. "
+                     "Ну что ж, завтра поговорим обо всём.\r\n"},
+        // Д Е С Т У Ф Х Ц Ч of Mac Cyrillic are the dashes and quotes of Windows-1251.
+        {"capitals that are punctuation elsewhere",
+         "Да, это так. Тут сыро и холодно. Есть хочу. Сейчас уже поздно. Хватит говорить. "
+         "Что это было? Уходи отсюда. Футбол по телевизору. Цирк приехал.\r\n"},
+    };
+    const TextEncoding pages[] = {TextEncoding::Windows1251, TextEncoding::Koi8r,
+                                  TextEncoding::Cp866, TextEncoding::Iso88595, TextEncoding::Mac};
+    for (const auto& text : texts) {
+        for (const TextEncoding page : pages) {
+            std::string bytes = srt;
+            for (int i = 0; i < 4; ++i)
+                bytes += Encoded(text.utf8, page);
+            const std::optional<FileEncoding> got = DecideEncoding(bytes, true);
+            ASSERT_TRUE(got.has_value());
+            EXPECT_EQ(got->encoding, page) << text.what << " in " << EncodingName(page)
+                                           << " taken as " << EncodingName(got->encoding);
+        }
+    }
+    // Windows-1251 with its own punctuation, and the texts that are nearly so.
+    const struct {
+        const char* what;
+        std::string bytes;
+        TextEncoding expected;
+    } cases[] = {
+        {"dashes, quotes, ellipsis, number sign",
+         srt + "\x97 " + W("Он сказал: ") + "\xAB" + W("поехали") + "\xBB\x85 " + W("Дом ") +
+             "\xB9" + W(" 5, ") + "\x93" + W("тот самый") + "\x94" +
+             W(", где жила бабушка. Пойдём туда завтра утром вместе с ребятами."),
+         TextEncoding::Windows1251},
+        {"Mac Cyrillic without capitals reads the same in Windows-1251",
+         srt + Encoded("где ты был вчера вечером, я ждала тебя до полуночи, а потом легла спать",
+                       TextEncoding::Mac),
+         TextEncoding::Windows1251},
+    };
+    for (const auto& c : cases) {
+        const std::optional<FileEncoding> got = DecideEncoding(c.bytes, true);
+        ASSERT_TRUE(got.has_value()) << c.what;
+        EXPECT_EQ(got->encoding, c.expected)
+            << c.what << ": taken as " << EncodingName(got->encoding);
+    }
+}
+
 TEST(LineReader, ReadsEachEncodingAsTextAndSeeksByFileOffsets) {
     const std::vector<std::string> lines = {"1", "00:00:01,000 --> 00:00:02,000", kMixed, "",
                                             "2", "Ёж"};
