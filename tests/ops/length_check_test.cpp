@@ -367,14 +367,16 @@ TEST(LengthTest, MeasuresUtf8TextLikeItsWindows1251Twin) {
     }
 }
 
+// `s` written `n` times.
+std::string times(std::string_view s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i)
+        out += s;
+    return out;
+}
+
 TEST(LengthTest, CountsUtf8CharactersBeyondWindows1251) {
     const TextFormScope scope(TextForm::Utf8);
-    const auto times = [](std::string_view s, int n) {
-        std::string out;
-        for (int i = 0; i < n; ++i)
-            out += s;
-        return out;
-    };
     struct Case {
         const char* what;
         Lines text;
@@ -401,12 +403,6 @@ TEST(LengthTest, CountsUtf8CharactersBeyondWindows1251) {
 
 TEST(LengthTest, MeasuresUtf8LinesAlikeWithAndWithoutTheNotes) {
     const TextFormScope scope(TextForm::Utf8);
-    const auto times = [](std::string_view s, int n) {
-        std::string out;
-        for (int i = 0; i < n; ++i)
-            out += s;
-        return out;
-    };
     struct Case {
         const char* what;
         std::string line;
