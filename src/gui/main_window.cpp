@@ -53,6 +53,7 @@
 #include "gui/subtitle_lists_window.hpp"
 #include "gui/time_calculator_view.hpp"
 #include "gui/window_layout.hpp"
+#include "gui/window_texts.hpp"
 #include "ops/catalogue.hpp"
 #include "ops/controls.hpp"
 #include "ops/settings_table.hpp"
@@ -271,6 +272,7 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     caption_ = kCaption;
     setWindowTitle(caption_);
     setWindowIcon(QIcon(":/tessaline.svg"));
+    texts_ = std::make_unique<WindowTexts>(this);
     BuildMenus();
     BuildPages();
 
@@ -835,7 +837,7 @@ void MainWindow::MarkNotAvailable() {
 // that the tags are shown as written and not applied.
 void MainWindow::ShowHints() {
     for (const HintDef& def : Hints()) {
-        const QString hint = QString::fromUtf8(def.hint);
+        const QString hint = texts_->Translate(QString::fromUtf8(def.hint));
         QWidget* widget = findChild<QWidget*>(QString::fromLatin1(def.name));
         if (widget == nullptr) continue;
         if (!Qt::mightBeRichText(hint)) {
@@ -1081,6 +1083,11 @@ bool MainWindow::ApplyLanguage(const QString& path) {
     } catch (const std::exception&) {
         return false;
     }
+    QSet<QString> fixedControls;
+    for (const CaptionTarget& target : LanguageTargets())
+        fixedControls.insert(NameOf(target.control));
+    texts_->Use(TextTranslation(lines), fixedControls);
+    ShowHints();
     for (const Caption& caption : LanguageCaptions(lines)) {
         const QString text = QtHost::FromText(caption.text);
         const QString name = NameOf(caption.target.control);
