@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QGroupBox>
+#include <QLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QScrollArea>
@@ -46,19 +47,32 @@ QString DefaultActionHint(const QString& text) {
     return hint;
 }
 
+// The main window's property that points to its WindowTexts.
+constexpr const char* kTextsProperty = "tessalineWindowTexts";
+
 WindowTexts::WindowTexts(QWidget* mainWindow) : mainWindow_(mainWindow) {
     qApp->installEventFilter(this);
+    mainWindow_->setProperty(kTextsProperty, QVariant::fromValue(static_cast<QObject*>(this)));
 }
 
 WindowTexts::~WindowTexts() {
     qApp->removeEventFilter(this);
+    mainWindow_->setProperty(kTextsProperty, QVariant());
+}
+
+QString WindowTexts::TranslateFor(const QObject* object, const QString& english) {
+    for (const QObject* o = object; o != nullptr; o = o->parent()) {
+        if (auto* texts = qobject_cast<WindowTexts*>(o->property(kTextsProperty).value<QObject*>()))
+            return texts->Translate(english);
+    }
+    return english;
 }
 
 void WindowTexts::Use(TextTranslation translation, QSet<QString> fixedControls) {
     translation_ = std::move(translation);
     fixedControls_ = std::move(fixedControls);
     for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window->isVisible()) Apply(window);
+        if (window != mainWindow_ && window->isVisible()) ApplyAndFit(window);
     }
     Apply(mainWindow_);
 }
@@ -119,6 +133,13 @@ void WindowTexts::Apply(QWidget* window) const {
     }
 }
 
+void WindowTexts::ApplyAndFit(QWidget* window) const {
+    Apply(window);
+    // Sized for the texts it had before: longer texts need more room.
+    if (window->layout() != nullptr) window->layout()->activate();
+    window->resize(window->size().expandedTo(window->minimumSizeHint()));
+}
+
 bool WindowTexts::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::Show) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
@@ -127,7 +148,7 @@ bool WindowTexts::eventFilter(QObject* watched, QEvent* event) {
     for (QWidget* owner = widget->parentWidget(); owner != nullptr;
          owner = owner->parentWidget()) {
         if (owner == mainWindow_) {
-            Apply(widget);
+            ApplyAndFit(widget);
             break;
         }
     }

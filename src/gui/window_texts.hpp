@@ -18,6 +18,8 @@ namespace tessaline::gui {
 [[nodiscard]] QString DefaultActionHint(const QString& text);
 
 class WindowTexts : public QObject {
+    Q_OBJECT
+
   public:
     /// Watches the windows of `mainWindow`: the window itself and every window it owns.
     explicit WindowTexts(QWidget* mainWindow);
@@ -33,6 +35,10 @@ class WindowTexts : public QObject {
     /// The language's text for a built-in English text (unchanged when it has none).
     [[nodiscard]] QString Translate(const QString& english) const;
 
+    /// The language's text for an English text shown by `object` (a model, say), which belongs
+    /// to a window of the main window: what the widgets cannot be asked for.
+    [[nodiscard]] static QString TranslateFor(const QObject* object, const QString& english);
+
     /// Translates every caption, hint and title of `window` and its children.
     void Apply(QWidget* window) const;
 
@@ -40,6 +46,8 @@ class WindowTexts : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Applies the texts to a dialog or box and widens it to what its texts need.
+    void ApplyAndFit(QWidget* window) const;
     // The translated text for what `holder` shows under `key` now; remembers the English text
     // the first time, and again whenever the program changed the text since the last call.
     QString TextFor(QObject* holder, const char* key, const QString& current) const;

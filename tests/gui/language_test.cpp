@@ -20,6 +20,7 @@
 #include <QStyleOptionGroupBox>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 #include <QTextDocument>
 #include <QTimer>
@@ -96,15 +97,35 @@ void Collect(QWidget* window, std::map<QString, Seen>& seen) {
         }
         if (!w->isVisibleTo(window)) continue;
         add(w, "hint", w->toolTip(), true);
+        if (auto* table = qobject_cast<QTableView*>(w)) {
+            for (int i = 0; i < table->model()->columnCount(); ++i) {
+                const QByteArray key = "header" + QByteArray::number(i);
+                add(table, key.constData(),
+                    table->model()->headerData(i, Qt::Horizontal).toString(), true);
+            }
+        }
+        // A control pushed past the window's right edge is cut as well.
+        const bool inside = w->mapTo(window, QPoint(w->width(), 0)).x() <= window->width();
         if (auto* label = qobject_cast<QLabel*>(w)) {
             const bool wraps = label->wordWrap() || label->text().contains('\n');
             add(label, "text", label->text(),
-                wraps || label->width() >= label->minimumSizeHint().width());
+                inside && (wraps || label->width() >= label->minimumSizeHint().width()));
+        } else if (auto* push = qobject_cast<QPushButton*>(w)) {
+            // A button's size hint is never below a minimum width: the text needs its own width
+            // and the frame's (measured on a button whose text is longer than that minimum).
+            static const int frame = [] {
+                const QPushButton probe(QString(40, 'x'));
+                return probe.sizeHint().width() - probe.fontMetrics().horizontalAdvance(probe.text());
+            }();
+            const int needed =
+                push->fontMetrics().horizontalAdvance(DefaultActionHint(push->text())) + frame;
+            add(push, "text", push->text(), inside && push->width() >= needed);
         } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-            add(button, "text", button->text(), button->width() >= button->sizeHint().width());
+            add(button, "text", button->text(),
+                inside && button->width() >= button->sizeHint().width());
         } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
             const int needed = group->fontMetrics().horizontalAdvance(group->title()) + 16;
-            add(group, "text", group->title(), group->width() >= needed);
+            add(group, "text", group->title(), inside && group->width() >= needed);
         }
     }
 }
@@ -141,14 +162,22 @@ struct AllWindows {
         main.host().messageHook = [](const QString&) {};
         main.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
         main.show();
-        for (QDialog* dialog : std::initializer_list<QDialog*>{&parameters, &partsAndTails,
-                                                                &lists, &replace}) {
-            dialog->show();
-        }
+        for (QDialog* dialog : Dialogs()) dialog->show();
     }
 
-    // Every text of every window, each page of a window in front in turn.
+    std::vector<QDialog*> Dialogs() {
+        return {&parameters, &partsAndTails, &lists, &replace};
+    }
+
+    // Every text of every window, each page of a window in front in turn. A window is at most as
+    // large as the screen (a larger one would be cut at its edge).
     std::map<QString, Seen> Texts() {
+        const QSize screen = QGuiApplication::primaryScreen()->availableSize();
+        for (QDialog* dialog : Dialogs()) {
+            dialog->resize(dialog->size().boundedTo(screen));
+            EXPECT_LE(dialog->width(), screen.width()) << dialog->objectName().toStdString();
+            EXPECT_LE(dialog->height(), screen.height()) << dialog->objectName().toStdString();
+        }
         std::map<QString, Seen> seen;
         for (QWidget* window : std::initializer_list<QWidget*>{&main, &parameters}) {
             auto* pages = window->findChild<QTabWidget*>("PageControl");
