@@ -200,6 +200,8 @@ const std::vector<TextLine>& LanguageTextLines() {
         {472, "Error on Line %1"},
         {473, "The character %1 has no place in a Windows-1251 file: it is not taken. Convert the file to UTF-8 to write it."},
         {474, "Processing for %1-format is not yet written!"},
+        {475, "Number of subtitle = %1"},
+        {476, "file %1 of %2"},
         {500, "Output File Exist!!!"},
         {501, "Source File Not Present!!!"},
         {502, "Destination File Not Deleted!!!"},

@@ -281,7 +281,9 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     widgets.statusText = Control<QLabel>("stStatusText");
     widgets.statusTextTail = Control<QLabel>("stStatusTextTail");
     widgets.statusInd = Control<QLabel>("stStatusInd");
-    widgets.showStatusBar = [this](const QString& text) { statusBar()->showMessage(text); };
+    widgets.showStatusBar = [this](const QString& text) {
+        statusBar()->showMessage(texts_->Translate(text));
+    };
     host_ = std::make_unique<QtHost>(widgets);
     session_ = std::make_unique<Session>(*host_, programFolder);
     // A folder run uses every core; the window stays responsive meanwhile.

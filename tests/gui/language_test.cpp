@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionGroupBox>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -311,6 +312,38 @@ TEST(WindowTexts, MessageBoxesShowTheLanguageFile) {
         seen.sort();
         expected.sort();
         EXPECT_EQ(seen, expected) << c.text;
+    }
+}
+
+// What a run leaves in the status fields and the status bar is in the language too.
+TEST(WindowTexts, StatusTextsShowTheLanguageFile) {
+    TempDir home;
+    MainWindow window(home.path().string());
+    window.show();
+    ASSERT_TRUE(window.ApplyLanguage(Shipped("Russian.lng")));
+    auto* status = window.Control<QLabel>("stStatusTextTail");
+    struct Case {
+        std::function<void(Host&)> run;
+        std::function<QString()> seen;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {[](Host& h) { h.SetStatus(StatusField::OffsetTail, StatusState::Running); },
+         [status] { return status->text(); }, "работа"},
+        {[](Host& h) {
+             h.SetStatus(StatusField::OffsetTail, StatusState::Error);
+             h.ExplainStatus(StatusField::OffsetTail, "'24:00:00' is not a valid time");
+         },
+         [status] { return status->text() + " / " + status->toolTip(); },
+         "ошибка / «24:00:00» — неверное время"},
+        {[](Host& h) { h.SetStatus(StatusField::OffsetTail, StatusState::Idle); },
+         [status] { return status->text(); }, "состояние"},
+        {[](Host& h) { h.SetStatusBar("file 3 of 30"); },
+         [&window] { return window.statusBar()->currentMessage(); }, "файл 3 из 30"},
+    };
+    for (const Case& c : cases) {
+        c.run(window.host());
+        EXPECT_EQ(c.seen(), QString::fromUtf8(c.shown));
     }
 }
 
