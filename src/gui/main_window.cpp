@@ -1049,7 +1049,7 @@ void MainWindow::ShowState() {
 
 void MainWindow::ShowTimeCaption() {
     auto* time = Control<QLabel>("stStatusTime");
-    time->setText(QtHost::FromText(session_->TimeStatusCaption()));
+    time->setText(texts_->Translate(QtHost::FromText(session_->TimeStatusCaption())));
     time->setAlignment(session_->settings().Bool("BeginTimeFrameOfLastSubtitle")
                            ? Qt::AlignLeft | Qt::AlignVCenter
                            : Qt::AlignRight | Qt::AlignVCenter);
@@ -1090,6 +1090,8 @@ bool MainWindow::ApplyLanguage(const QString& path) {
         fixedControls.insert(NameOf(target.control));
     texts_->Use(TextTranslation(lines), fixedControls);
     ShowHints();
+    ShowTimeCaption();
+    ShowLineSummary();
     for (const Caption& caption : LanguageCaptions(lines)) {
         const QString text = QtHost::FromText(caption.text);
         const QString name = NameOf(caption.target.control);
@@ -1127,7 +1129,8 @@ bool MainWindow::ApplyLanguage(const QString& path) {
 void MainWindow::ShowLineSummary() {
     Control<QLabel>("lmaxSubLengthResult")
         ->setText(QString::number(session_->MaxSubLengthResult()));
-    Control<QLabel>("stData")->setText(QtHost::FromText(session_->LineSettingsSummary()));
+    Control<QLabel>("stData")->setText(
+        texts_->Translate(QtHost::FromText(session_->LineSettingsSummary())));
 }
 
 void MainWindow::OpenFile(const QString& path) {

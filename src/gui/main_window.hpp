@@ -100,7 +100,7 @@ class MainWindow : public QMainWindow {
 
     std::unique_ptr<QtHost> host_;
     std::unique_ptr<Session> session_;
-    EditorView* editorView_ = nullptr;  // a child of the window
+    EditorView* editorView_ = nullptr;    // a child of the window
     std::unique_ptr<WindowTexts> texts_;  // the language's texts of every window
     QTabWidget* pages_ = nullptr;
     std::function<void()> drawDiagram_;  // draws the open file's diagram

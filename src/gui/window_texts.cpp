@@ -5,8 +5,8 @@
 #include <QApplication>
 #include <QEvent>
 #include <QGroupBox>
-#include <QLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QScrollArea>
 #include <QTabWidget>
@@ -145,8 +145,7 @@ bool WindowTexts::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget == nullptr || !widget->isWindow() || widget == mainWindow_) return false;
     // Only windows of this main window: a dialog, a message box or a menu it owns.
-    for (QWidget* owner = widget->parentWidget(); owner != nullptr;
-         owner = owner->parentWidget()) {
+    for (QWidget* owner = widget->parentWidget(); owner != nullptr; owner = owner->parentWidget()) {
         if (owner == mainWindow_) {
             ApplyAndFit(widget);
             break;

@@ -109,7 +109,8 @@ TEST(LanguageTexts, TranslateByTheEnglishTextItsLinesAndItsPattern) {
         {"File not Exists!\nfilm.out", "NE\nfilm.out"},
         {"Line 2: File not Exists!\nLine 3: x", "NE @ 2\nx @ 3"},
     };
-    for (const Case& c : cases) EXPECT_EQ(translation.Translate(c.english), c.shown) << c.english;
+    for (const Case& c : cases)
+        EXPECT_EQ(translation.Translate(c.english), c.shown) << c.english;
     // No file: every text stays English.
     EXPECT_EQ(TextTranslation().Translate("File not Exists!"), "File not Exists!");
     EXPECT_EQ(TextTranslation(FileGiving({})).Translate("Line 1: x"), "Line 1: x");

@@ -16,9 +16,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionGroupBox>
-#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -116,7 +116,8 @@ void Collect(QWidget* window, std::map<QString, Seen>& seen) {
             // and the frame's (measured on a button whose text is longer than that minimum).
             static const int frame = [] {
                 const QPushButton probe(QString(40, 'x'));
-                return probe.sizeHint().width() - probe.fontMetrics().horizontalAdvance(probe.text());
+                return probe.sizeHint().width() -
+                       probe.fontMetrics().horizontalAdvance(probe.text());
             }();
             const int needed =
                 push->fontMetrics().horizontalAdvance(DefaultActionHint(push->text())) + frame;
@@ -135,22 +136,39 @@ void Collect(QWidget* window, std::map<QString, Seen>& seen) {
 QSet<QString> LinesOf(const char* name) {
     QSet<QString> lines;
     const QString file = QtHost::FromText(ReadFile(Shipped(name).toStdString()));
-    for (const QString& line : file.split("\r\n")) lines.insert(line);
+    for (const QString& line : file.split("\r\n"))
+        lines.insert(line);
     return lines;
+}
+
+// A text that a text line's pattern gives ("lines: %1; len: %2; ...").
+bool Known(const QString& text) {
+    std::vector<std::string> marked(LanguageTextLines().back().line + 1);
+    for (const TextLine& t : LanguageTextLines())
+        marked[static_cast<std::size_t>(t.line)] = "#";
+    return TextTranslation(marked).Translate(QtHost::ToText(text)) == "#";
 }
 
 bool HasLetter(const QString& text) {
     return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
 }
 
-// Texts that show values rather than captions (a count, a summary of the settings, the program's
-// name in a box title), and captions that read the same in Russian (code page names, axes).
-const QSet<QString> kValues = {"lines: 3; len: 33; BR:0; Rplc:0", "--> time ", "",
-                               "3 * 33 -"};
-const QSet<QString> kSameInRussian = {
-    "Tessaline by Orvendel", "x:", "y:", "win1251 --> ISO-8859-5", "win1251 --> cp866",
-    "win1251 --> koi8-R", "win1251 --> Mac", "win1251 --> UTF8", "ISO-8859-5 --> win1251",
-    "cp866 --> win1251", "koi8-R --> win1251", "Mac --> win1251", "UTF8 --> win1251"};
+// Texts that show values rather than captions (the line length as computed), and captions that
+// read the same in Russian (code page names, axes).
+const QSet<QString> kValues = {"3 * 33 -"};
+const QSet<QString> kSameInRussian = {"Tessaline by Orvendel",
+                                      "x:",
+                                      "y:",
+                                      "win1251 --> ISO-8859-5",
+                                      "win1251 --> cp866",
+                                      "win1251 --> koi8-R",
+                                      "win1251 --> Mac",
+                                      "win1251 --> UTF8",
+                                      "ISO-8859-5 --> win1251",
+                                      "cp866 --> win1251",
+                                      "koi8-R --> win1251",
+                                      "Mac --> win1251",
+                                      "UTF8 --> win1251"};
 
 // The main window and every window it opens, shown on the screen of 1024 x 600.
 struct AllWindows {
@@ -163,12 +181,11 @@ struct AllWindows {
         main.host().messageHook = [](const QString&) {};
         main.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
         main.show();
-        for (QDialog* dialog : Dialogs()) dialog->show();
+        for (QDialog* dialog : Dialogs())
+            dialog->show();
     }
 
-    std::vector<QDialog*> Dialogs() {
-        return {&parameters, &partsAndTails, &lists, &replace};
-    }
+    std::vector<QDialog*> Dialogs() { return {&parameters, &partsAndTails, &lists, &replace}; }
 
     // Every text of every window, each page of a window in front in turn. A window is at most as
     // large as the screen (a larger one would be cut at its edge).
@@ -216,16 +233,18 @@ TEST(WindowTexts, EveryWindowShowsTheLanguageFile) {
             document.setHtml(plain);
             plain = document.toPlainText();
         }
-        for (const QString& line : plain.split('\n'))
-            EXPECT_TRUE(english.contains(line)) << where.toStdString() << ": " << line.toStdString();
+        for (const QString& line : plain.split('\n')) {
+            EXPECT_TRUE(english.contains(line) || Known(line))
+                << where.toStdString() << ": " << line.toStdString();
+        }
     }
 
     struct Case {
         const char* file;
         bool translates;  // every caption with letters changes
     };
-    for (const Case& c : {Case{"Russian.lng", true}, Case{"English.lng", false},
-                          Case{"Russian.lng", true}}) {
+    for (const Case& c :
+         {Case{"Russian.lng", true}, Case{"English.lng", false}, Case{"Russian.lng", true}}) {
         SCOPED_TRACE(c.file);
         ASSERT_TRUE(windows.main.ApplyLanguage(Shipped(c.file)));
         const std::map<QString, Seen> shown = windows.Texts();
@@ -267,7 +286,8 @@ TEST(WindowTexts, MessageBoxesShowTheLanguageFile) {
             auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             ASSERT_NE(shown, nullptr);
             box = {shown->windowTitle(), shown->text(), {}};
-            for (QAbstractButton* button : shown->buttons()) box.buttons << button->text();
+            for (QAbstractButton* button : shown->buttons())
+                box.buttons << button->text();
             shown->reject();
         });
     };
@@ -278,28 +298,35 @@ TEST(WindowTexts, MessageBoxesShowTheLanguageFile) {
         QStringList buttons;
     };
     const Case cases[] = {
-        {[](Host& h) { h.ShowMessage("File not Exists!"); }, "", "Файла нет!",
-         {"ОК"}},
+        {[](Host& h) { h.ShowMessage("File not Exists!"); }, "", "Файла нет!", {"ОК"}},
         {[](Host& h) {
              h.SetCurrentFile("/films/film.srt");
              h.ShowLineMessage(14, "'24:00:00' is not a valid time");
              h.SetCurrentFile("");
          },
-         " - film.srt", "Строка 14: «24:00:00» — неверное время", {"ОК"}},
+         " - film.srt",
+         "Строка 14: «24:00:00» — неверное время",
+         {"ОК"}},
         {[](Host& h) {
-             h.ShowMessage("Output File Exist!!!\r\nfilm.out is already there: use Rename out-File "
-                           "or Delete File first");
+             h.ShowMessage(
+                 "Output File Exist!!!\r\nfilm.out is already there: use Rename out-File "
+                 "or Delete File first");
          },
          "",
          "Выходной файл уже есть!!!\nfilm.out уже есть: сначала «Переименовать out-файл» или "
          "«Удалить файл»",
          {"ОК"}},
-        {[](Host& h) { (void)h.Ask("Current File has been changed, but Not Saved!\r\nSave Current File?"); },
-         "", "Текущий файл изменён, но не сохранён!\nСохранить текущий файл?",
+        {[](Host& h) {
+             (void)h.Ask("Current File has been changed, but Not Saved!\r\nSave Current File?");
+         },
+         "",
+         "Текущий файл изменён, но не сохранён!\nСохранить текущий файл?",
          {"&Да", "&Нет", "Отмена"}},
         // A text the file does not hold is shown as it is.
-        {[](Host& h) { h.ShowMessage("film.srt: 3 subtitles"); }, "",
-         "film.srt: 3 subtitles", {"ОК"}},
+        {[](Host& h) { h.ShowMessage("film.srt: 3 subtitles"); },
+         "",
+         "film.srt: 3 subtitles",
+         {"ОК"}},
     };
     for (const Case& c : cases) {
         readBox();
@@ -307,7 +334,8 @@ TEST(WindowTexts, MessageBoxesShowTheLanguageFile) {
         EXPECT_EQ(box.title, QApplication::applicationName() + QString::fromUtf8(c.title));
         EXPECT_EQ(box.text, QString::fromUtf8(c.text));
         QStringList expected;
-        for (const QString& b : c.buttons) expected << b;
+        for (const QString& b : c.buttons)
+            expected << b;
         QStringList seen = box.buttons;
         seen.sort();
         expected.sort();
