@@ -343,7 +343,8 @@ TEST(WindowTexts, MessageBoxesShowTheLanguageFile) {
     }
 }
 
-// What a run leaves in the status fields and the status bar is in the language too.
+// Texts that change while the window is open (status fields, the status bar, a caption that
+// shows its option's state) are in the language too.
 TEST(WindowTexts, StatusTextsShowTheLanguageFile) {
     TempDir home;
     MainWindow window(home.path().string());
@@ -368,6 +369,16 @@ TEST(WindowTexts, StatusTextsShowTheLanguageFile) {
          [status] { return status->text(); }, "состояние"},
         {[](Host& h) { h.SetStatusBar("file 3 of 30"); },
          [&window] { return window.statusBar()->currentMessage(); }, "файл 3 из 30"},
+        // The option's caption shows its state, in the menu and in the editor's pop-up.
+        {[&window](Host&) { window.Control<QAction>("mnUpCaseTextInBrackets")->trigger(); },
+         [&window] {
+             return window.Control<QAction>("mnUpCaseTextInBrackets")->text() + " / " +
+                    window.Control<QAction>("pmnUpCaseTextInBrackets")->text();
+         },
+         "ЗАГЛАВНЫЕ (ТЕКСТ В СКОБКАХ) / ЗАГЛАВНЫЕ (ТЕКСТ В СКОБКАХ)"},
+        {[&window](Host&) { window.Control<QAction>("pmnUpCaseTextInBrackets")->trigger(); },
+         [&window] { return window.Control<QAction>("mnUpCaseTextInBrackets")->text(); },
+         "Заглавные (текст в скобках)"},
     };
     for (const Case& c : cases) {
         c.run(window.host());
