@@ -3,7 +3,9 @@
 // Language files: plain Windows-1251 text whose line n (counted from 0) is the caption of a fixed
 // control of the main window. The first block (lines 2 to 31, the caption and the menus) is read
 // only from a file of more than 30 lines, the second (lines 35 to 157, the pages) only from one of
-// more than 56; other line numbers are never read. A shorter file changes nothing.
+// more than 56; a shorter file changes none of them. The text lines from 160 on give every other
+// caption, hint, menu item and message of every window, each replacing a built-in English text;
+// lines in between are never read.
 
 #include <string>
 #include <string_view>

@@ -34,6 +34,9 @@ QString PageName(QTabWidget* tabs, int index) {
     return page->objectName();
 }
 
+// The main window's property that points to its WindowTexts.
+constexpr const char* kTextsProperty = "tessalineWindowTexts";
+
 }  // namespace
 
 QString DefaultActionHint(const QString& text) {
@@ -46,9 +49,6 @@ QString DefaultActionHint(const QString& text) {
     }
     return hint;
 }
-
-// The main window's property that points to its WindowTexts.
-constexpr const char* kTextsProperty = "tessalineWindowTexts";
 
 WindowTexts::WindowTexts(QWidget* mainWindow) : mainWindow_(mainWindow) {
     qApp->installEventFilter(this);
@@ -72,7 +72,7 @@ void WindowTexts::Use(TextTranslation translation, QSet<QString> fixedControls) 
     translation_ = std::move(translation);
     fixedControls_ = std::move(fixedControls);
     for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window != mainWindow_ && window->isVisible()) ApplyAndFit(window);
+        if (window->isVisible() && Owns(window)) ApplyAndFit(window);
     }
     Apply(mainWindow_);
 }
@@ -143,13 +143,15 @@ void WindowTexts::ApplyAndFit(QWidget* window) const {
 bool WindowTexts::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::Show) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
-    if (widget == nullptr || !widget->isWindow() || widget == mainWindow_) return false;
-    // Only windows of this main window: a dialog, a message box or a menu it owns.
-    for (QWidget* owner = widget->parentWidget(); owner != nullptr; owner = owner->parentWidget()) {
-        if (owner == mainWindow_) {
-            ApplyAndFit(widget);
-            break;
-        }
+    if (widget != nullptr && widget->isWindow() && Owns(widget)) ApplyAndFit(widget);
+    return false;
+}
+
+bool WindowTexts::Owns(const QWidget* window) const {
+    // A dialog, a message box or a menu of the main window, not the main window itself.
+    for (const QWidget* owner = window->parentWidget(); owner != nullptr;
+         owner = owner->parentWidget()) {
+        if (owner == mainWindow_) return true;
     }
     return false;
 }

@@ -46,6 +46,8 @@ class WindowTexts : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Whether `window` is one the main window opened (directly or through another).
+    [[nodiscard]] bool Owns(const QWidget* window) const;
     // Applies the texts to a dialog or box and widens it to what its texts need.
     void ApplyAndFit(QWidget* window) const;
     // The translated text for what `holder` shows under `key` now; remembers the English text

@@ -358,7 +358,7 @@ TEST(WindowTexts, StatusTextsShowTheLanguageFile) {
     };
     const Case cases[] = {
         {[](Host& h) { h.SetStatus(StatusField::OffsetTail, StatusState::Running); },
-         [status] { return status->text(); }, "работа"},
+         [status] { return status->text(); }, "норма"},
         {[](Host& h) {
              h.SetStatus(StatusField::OffsetTail, StatusState::Error);
              h.ExplainStatus(StatusField::OffsetTail, "'24:00:00' is not a valid time");
