@@ -2,7 +2,8 @@
 # Starts the desktop program under Xvfb with the sample film open and saves a picture of each
 # page into docs/ (main.png is the "Subtitle" page, its editor on the first subtitle), of the
 # report viewer on the length test's report and of the subtitles lists, then one of the main page
-# filling a screen of each size the window is made for (main-1024x600.png, ...).
+# filling a screen of each size the window is made for (main-1024x600.png, ...). The same pictures
+# of the Russian interface go into docs/ru/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 gui=build/src/gui/tessaline-gui
@@ -19,4 +20,13 @@ for size in 1024x600 1280x800 1920x1080; do
     TESSALINE_HOME=$home xvfb-run -a -s "-screen 0 ${size}x24" \
         "$gui" examples/film.srt --screenshot-full "docs/main-$size.png"
 done
-ls -1 docs/*.png
+# The Russian interface: the language kept in the settings, its file in the program folder.
+mkdir -p "$home/languages" docs/ru
+cp data/defaults/languages/Russian.lng "$home/languages/"
+sed -i '/^Language=/d; s/^\[Parameters\]\r$/[Parameters]\r\nLanguage=Russian\r/' "$home/Tessaline.ini"
+rm -f "$home/film.len"
+TESSALINE_HOME=$home xvfb-run -a -s "-screen 0 1280x800x24" \
+    "$gui" "$home/film.srt" --screenshots docs/ru
+TESSALINE_HOME=$home xvfb-run -a -s "-screen 0 1024x600x24" \
+    "$gui" examples/film.srt --screenshot-full docs/ru/main-1024x600.png
+ls -1 docs/*.png docs/ru/*.png

@@ -98,6 +98,90 @@ std::vector<CaptionTarget> LanguageTargets() {
     return targets;
 }
 
+namespace {
+
+// Splits an English pattern at its "%N" parts; false for a text without parts.
+bool SplitPattern(std::string_view english, std::vector<std::string>& literals,
+                  std::vector<int>& parts) {
+    literals.assign(1, "");
+    for (std::size_t i = 0; i < english.size(); ++i) {
+        if (english[i] == '%' && i + 1 < english.size() && english[i + 1] >= '1' &&
+            english[i + 1] <= '9') {
+            parts.push_back(english[i + 1] - '0');
+            literals.emplace_back();
+            ++i;
+        } else {
+            literals.back() += english[i];
+        }
+    }
+    return !parts.empty();
+}
+
+}  // namespace
+
+TextTranslation::TextTranslation(const std::vector<std::string>& lines) {
+    for (const TextLine& t : LanguageTextLines()) {
+        const auto index = static_cast<std::size_t>(t.line);
+        if (index >= lines.size() || lines[index].empty()) continue;
+        Pattern pattern;
+        if (SplitPattern(t.english, pattern.literals, pattern.parts)) {
+            pattern.translated = lines[index];
+            patterns_.push_back(std::move(pattern));
+        } else {
+            exact_.emplace(std::string(t.english), lines[index]);
+        }
+    }
+}
+
+bool TextTranslation::Match(const Pattern& pattern, std::string_view text,
+                            std::string& result) const {
+    const std::vector<std::string>& lit = pattern.literals;
+    if (!text.starts_with(lit.front()) || text.size() < lit.front().size() + lit.back().size() ||
+        !text.ends_with(lit.back())) {
+        return false;
+    }
+    // Each part runs to the first place where the text after it follows; the last part runs to
+    // the text that ends the pattern.
+    std::vector<std::string_view> found(10);
+    std::size_t at = lit.front().size();
+    const std::size_t end = text.size() - lit.back().size();
+    for (std::size_t i = 0; i < pattern.parts.size(); ++i) {
+        std::size_t next = end;
+        if (i + 1 < pattern.parts.size()) {
+            next = text.find(lit[i + 1], at);
+            if (next == std::string_view::npos || next > end) return false;
+        }
+        found[static_cast<std::size_t>(pattern.parts[i])] = text.substr(at, next - at);
+        at = next + lit[i + 1].size();
+    }
+    result.clear();
+    const std::string& target = pattern.translated;
+    for (std::size_t i = 0; i < target.size(); ++i) {
+        if (target[i] == '%' && i + 1 < target.size() && target[i + 1] >= '1' &&
+            target[i + 1] <= '9') {
+            result += Translate(found[static_cast<std::size_t>(target[i + 1] - '0')]);
+            ++i;
+        } else {
+            result += target[i];
+        }
+    }
+    return true;
+}
+
+std::string TextTranslation::Translate(std::string_view english) const {
+    if (english.empty()) return {};
+    if (const auto it = exact_.find(std::string(english)); it != exact_.end()) return it->second;
+    if (const std::size_t newline = english.find('\n'); newline != std::string_view::npos) {
+        return Translate(english.substr(0, newline)) + "\n" +
+               Translate(english.substr(newline + 1));
+    }
+    std::string result;
+    for (const Pattern& pattern : patterns_) {
+        if (Match(pattern, english, result)) return result;
+    }
+    return std::string(english);
+}
+
 std::string LanguageFilePath(const std::string& programFolder, std::string_view name) {
     return programFolder + "/languages/" + std::string(name) + ".lng";
 }

@@ -19,6 +19,7 @@
 #include "gui/main_window.hpp"
 #include "gui/qt_host.hpp"
 #include "gui/window_layout.hpp"
+#include "gui/window_texts.hpp"
 
 namespace tessaline::gui {
 namespace {
@@ -203,7 +204,7 @@ void EditorView::Wire() {
         const QString caption = on ? "Up Case (TEXT IN BRACKETS)" : "Up Case (Text In Brackets)";
         for (QAction* action : {upMenu, upPopup}) {
             action->setChecked(on);
-            action->setText(caption);
+            action->setText(WindowTexts::TranslateFor(action, caption));
         }
     };
     for (QAction* action : {upMenu, upPopup}) {
@@ -422,7 +423,9 @@ void EditorView::ShowMeasure() {
     // Without the font there are no widths, and the indicator says why instead of a colour.
     const QString unavailable = QtHost::FromText(measure.widthsUnavailable);
     Paint(wide, !unavailable.isEmpty() ? kGrey : measure.lineTooWide ? kRed : kGreen);
-    wide->setToolTip(unavailable.isEmpty() ? QString() : "No pixel widths: " + unavailable);
+    wide->setToolTip(unavailable.isEmpty()
+                         ? QString()
+                         : WindowTexts::TranslateFor(wide, "No pixel widths: " + unavailable));
     widths->setToolTip(wide->toolTip());
     Get<QPushButton>("btnBreakOneBigText")->setEnabled(measure.breakBig && editor.shown());
     // The line columns follow the lines' scrolling.

@@ -53,6 +53,7 @@
 #include "gui/subtitle_lists_window.hpp"
 #include "gui/time_calculator_view.hpp"
 #include "gui/window_layout.hpp"
+#include "gui/window_texts.hpp"
 #include "ops/catalogue.hpp"
 #include "ops/controls.hpp"
 #include "ops/settings_table.hpp"
@@ -271,6 +272,7 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     caption_ = kCaption;
     setWindowTitle(caption_);
     setWindowIcon(QIcon(":/tessaline.svg"));
+    texts_ = std::make_unique<WindowTexts>(this);
     BuildMenus();
     BuildPages();
 
@@ -279,7 +281,9 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     widgets.statusText = Control<QLabel>("stStatusText");
     widgets.statusTextTail = Control<QLabel>("stStatusTextTail");
     widgets.statusInd = Control<QLabel>("stStatusInd");
-    widgets.showStatusBar = [this](const QString& text) { statusBar()->showMessage(text); };
+    widgets.showStatusBar = [this](const QString& text) {
+        statusBar()->showMessage(texts_->Translate(text));
+    };
     host_ = std::make_unique<QtHost>(widgets);
     session_ = std::make_unique<Session>(*host_, programFolder);
     // A folder run uses every core; the window stays responsive meanwhile.
@@ -835,7 +839,7 @@ void MainWindow::MarkNotAvailable() {
 // that the tags are shown as written and not applied.
 void MainWindow::ShowHints() {
     for (const HintDef& def : Hints()) {
-        const QString hint = QString::fromUtf8(def.hint);
+        const QString hint = texts_->Translate(QString::fromUtf8(def.hint));
         QWidget* widget = findChild<QWidget*>(QString::fromLatin1(def.name));
         if (widget == nullptr) continue;
         if (!Qt::mightBeRichText(hint)) {
@@ -1045,7 +1049,7 @@ void MainWindow::ShowState() {
 
 void MainWindow::ShowTimeCaption() {
     auto* time = Control<QLabel>("stStatusTime");
-    time->setText(QtHost::FromText(session_->TimeStatusCaption()));
+    time->setText(texts_->Translate(QtHost::FromText(session_->TimeStatusCaption())));
     time->setAlignment(session_->settings().Bool("BeginTimeFrameOfLastSubtitle")
                            ? Qt::AlignLeft | Qt::AlignVCenter
                            : Qt::AlignRight | Qt::AlignVCenter);
@@ -1081,6 +1085,13 @@ bool MainWindow::ApplyLanguage(const QString& path) {
     } catch (const std::exception&) {
         return false;
     }
+    QSet<QString> fixedControls;
+    for (const CaptionTarget& target : LanguageTargets())
+        fixedControls.insert(NameOf(target.control));
+    texts_->Use(TextTranslation(lines), fixedControls);
+    ShowHints();
+    ShowTimeCaption();
+    ShowLineSummary();
     for (const Caption& caption : LanguageCaptions(lines)) {
         const QString text = QtHost::FromText(caption.text);
         const QString name = NameOf(caption.target.control);
@@ -1118,7 +1129,8 @@ bool MainWindow::ApplyLanguage(const QString& path) {
 void MainWindow::ShowLineSummary() {
     Control<QLabel>("lmaxSubLengthResult")
         ->setText(QString::number(session_->MaxSubLengthResult()));
-    Control<QLabel>("stData")->setText(QtHost::FromText(session_->LineSettingsSummary()));
+    Control<QLabel>("stData")->setText(
+        texts_->Translate(QtHost::FromText(session_->LineSettingsSummary())));
 }
 
 void MainWindow::OpenFile(const QString& path) {

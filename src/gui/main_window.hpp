@@ -25,6 +25,7 @@ namespace tessaline::gui {
 
 struct ControlDef;
 class EditorView;
+class WindowTexts;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -45,6 +46,9 @@ class MainWindow : public QMainWindow {
 
     /// Applies the captions of a language file; false when it cannot be read.
     bool ApplyLanguage(const QString& path);
+
+    /// The texts of the language applied last (English when none).
+    WindowTexts& texts() { return *texts_; }
 
     /// Saves a picture of every page into `folder` (main.png and one file per page).
     bool SaveScreenshots(const QString& folder);
@@ -96,7 +100,8 @@ class MainWindow : public QMainWindow {
 
     std::unique_ptr<QtHost> host_;
     std::unique_ptr<Session> session_;
-    EditorView* editorView_ = nullptr;  // a child of the window
+    EditorView* editorView_ = nullptr;    // a child of the window
+    std::unique_ptr<WindowTexts> texts_;  // the language's texts of every window
     QTabWidget* pages_ = nullptr;
     std::function<void()> drawDiagram_;  // draws the open file's diagram
     std::string drawnFile_;              // the file the diagram shows, with its size and time

@@ -7,6 +7,7 @@
 
 #include "core/cp1251.hpp"
 #include "core/typed_text.hpp"
+#include "gui/window_texts.hpp"
 
 namespace tessaline::gui {
 namespace {
@@ -18,8 +19,9 @@ constexpr unsigned kLinesPerClockRead = 256;
 
 void Paint(QLabel* label, StatusState state) {
     if (label == nullptr) return;
-    label->setText(QString::fromLatin1(StatusCaption(state).data(),
-                                       static_cast<qsizetype>(StatusCaption(state).size())));
+    label->setText(WindowTexts::TranslateFor(
+        label, QString::fromLatin1(StatusCaption(state).data(),
+                                   static_cast<qsizetype>(StatusCaption(state).size()))));
     switch (state) {
         case StatusState::Running:
             label->setStyleSheet("background-color: #00FF00;");
@@ -117,7 +119,7 @@ void QtHost::SetStatus(StatusField field, StatusState state) {
 void QtHost::ExplainStatus(StatusField field, std::string_view reason) {
     QLabel* label =
         field == StatusField::OffsetTime ? widgets_.statusText : widgets_.statusTextTail;
-    if (label != nullptr) label->setToolTip(FromText(reason));
+    if (label != nullptr) label->setToolTip(WindowTexts::TranslateFor(label, FromText(reason)));
 }
 
 void QtHost::SetStatusBar(std::string_view text) {

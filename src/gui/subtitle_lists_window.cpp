@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -16,6 +17,7 @@
 #include "app/session.hpp"
 #include "gui/main_window.hpp"
 #include "gui/qt_host.hpp"
+#include "gui/window_texts.hpp"
 
 namespace tessaline::gui {
 namespace {
@@ -99,7 +101,7 @@ class ListsTableModel : public QAbstractTableModel {
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
             return QAbstractTableModel::headerData(section, orientation, role);
         }
-        return QString(HeaderOf(ColumnAt(section).field));
+        return WindowTexts::TranslateFor(this, QString(HeaderOf(ColumnAt(section).field)));
     }
     /// The lists changed: every row is shown anew.
     void Reset() {
@@ -241,7 +243,9 @@ QWidget* SubtitleListsWindow::SideGroup(ListSide side) {
         if (!chosen.isEmpty()) load(chosen);
     });
 
-    auto* buttons = new QHBoxLayout;
+    // Two rows of buttons: side by side, both lists fit a screen of 1024 pixels in any language.
+    constexpr int kButtonsPerRow = 4;
+    auto* buttons = new QGridLayout;
     const auto add = [&](const char* name, const char* caption,
                          std::function<void(std::size_t)> command) {
         auto* button = new QPushButton(caption, group);
@@ -249,7 +253,8 @@ QWidget* SubtitleListsWindow::SideGroup(ListSide side) {
         button->setAutoDefault(false);
         connect(button, &QPushButton::clicked, this,
                 [this, side, command = std::move(command)] { Command(side, command); });
-        buttons->addWidget(button);
+        const int index = buttons->count();
+        buttons->addWidget(button, index / kButtonsPerRow, index % kButtonsPerRow);
     };
     add("btnSave", "Save", [this, side](std::size_t) { lists_.Save(side); });
     add("btnDelLine", "Del Line", [this, side](std::size_t row) { lists_.DeleteRow(side, row); });

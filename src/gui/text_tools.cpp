@@ -8,6 +8,7 @@
 #include "files/directory.hpp"
 #include "gui/main_window.hpp"
 #include "gui/replace_list_dialog.hpp"
+#include "gui/window_texts.hpp"
 
 namespace tessaline::gui {
 
@@ -20,7 +21,8 @@ void MainWindow::WireTextTools() {
     // The option's caption shows its state.
     auto* upBrackets = Control<QAction>("mnUpCaseTextInBrackets");
     connect(upBrackets, &QAction::toggled, this, [upBrackets](bool on) {
-        upBrackets->setText(on ? "Up Case (TEXT IN BRACKETS)" : "Up Case (Text In Brackets)");
+        upBrackets->setText(WindowTexts::TranslateFor(
+            upBrackets, on ? "Up Case (TEXT IN BRACKETS)" : "Up Case (Text In Brackets)"));
     });
 
     connect(Control<QAction>("mnReplaceList"), &QAction::triggered, this, [this] {

@@ -211,8 +211,8 @@ const std::vector<GroupDef>& Groups() {
         }},
         {kOperationsPage, "", "Tests", 0, {
             Check("cbNoTimeRangeLog", "No Time Range to Log", 0, 0, 3),
-            Button("btnTimeTestDbl", "Test Time", 1, 0),
-            Button("btnFrameTestDbl", "Test Frame", 1, 1),
+            Button("btnTimeTestDbl", "Time Test", 1, 0),
+            Button("btnFrameTestDbl", "Frame Test", 1, 1),
             Button("btnExtendDeltaSubTimeDbl", "Extend Time", 1, 2),
         }},
 
@@ -299,9 +299,9 @@ const std::vector<GroupDef>& Groups() {
             Millis("seDeltaTimeMlsOn", 0, 1),
             Label("lDeltaTimeMlsOff", "Delta Time Off:", 1, 0),
             Millis("seDeltaTimeMlsOff", 1, 1),
-            Label("lMinDTime", "sec:", 2, 0),
+            Label("lMinDTime", "Min sec:", 2, 0),
             Spin("sedMinDTime", 2, 1, 0, 59, "1"),
-            Label("lMinDTimeMls", "millisec:", 3, 0),
+            Label("lMinDTimeMls", "ms:", 3, 0),
             Millis("sedMinDTimeMls", 3, 1),
             Check("cbMaxExtend", "Max Extend", 4, 0, 1, "1"),
             Button("btnExtendDeltaSubTime", "Extend Time", 4, 1),
