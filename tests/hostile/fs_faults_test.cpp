@@ -295,7 +295,7 @@ std::string ManyRecords(int records) {
 std::string AwaitTempFile(const fs::path& folder) {
     for (int i = 0; i < 100'000; ++i) {
         for (const std::string& name : Listing(folder)) {
-            if (name.find(".part") != std::string::npos) return name;
+            if (name.find(".tessaline-part-") != std::string::npos) return name;
         }
         usleep(100);
     }
@@ -319,7 +319,7 @@ TEST_F(FsFaults, InterruptedRunsLeaveNoPartialOutputAndLeftoversAreSweptLater) {
     kill(pid, SIGKILL);
     Wait(pid);
     ASSERT_TRUE(fs::exists(work_ / leftover));
-    // A temporary file that a live run holds stays: here the test holds one.
+    // A file of the user's that only looks like a temporary one stays, even while unlocked.
     const fs::path held = work_ / "film.out.partLive00";
     WriteFile(held, "in use");
     const int fd = open(held.c_str(), O_RDONLY);
