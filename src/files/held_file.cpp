@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 #include "core/errors.hpp"
 #include "core/paths.hpp"
@@ -48,13 +49,25 @@ std::string FolderOf(const std::string& path) {
 
 // Opens and locks the file at `path`, waiting for another holder; -1 when it does not exist.
 // The lock counts only while the name still leads to the locked file: a run that replaced it
-// meanwhile left the name to a new file, which is locked in turn.
-int OpenLocked(const std::string& path) {
+// meanwhile left the name to a new file, which is locked in turn. `check` sees the open file
+// before it is locked (and may throw): a file this run holds already would wait for ever.
+int OpenLocked(const std::string& path,
+               const std::function<void(const struct stat&)>& check = nullptr) {
     for (;;) {
         const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) {
             if (errno == ENOENT) return -1;
             throw FileError(path, "cannot open " + path + ": " + Reason());
+        }
+        if (check) {
+            struct stat opened {};
+            try {
+                if (::fstat(fd, &opened) != 0) throw FileError(path, "cannot read " + path);
+                check(opened);
+            } catch (...) {
+                ::close(fd);
+                throw;
+            }
         }
         int locked;
         while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
@@ -200,7 +213,19 @@ void HeldFile::Replace(TempFile& temp, const std::string& keepAs) {
 }
 
 bool HeldFile::ReplaceWith(const std::string& source, bool trashReplaced) {
-    const int fd = OpenLocked(source);
+    const std::string sourceName(FileNameOf(source));
+    struct stat named {};
+    if (::lstat(source.c_str(), &named) == 0 && S_ISLNK(named.st_mode)) {
+        // The rename would move the link, not the output, into the file's place.
+        throw FileError(given_, sourceName + " is a link: nothing renamed");
+    }
+    const int fd = OpenLocked(source, [&](const struct stat& opened) {
+        if (fd_ >= 0 && static_cast<std::uint64_t>(opened.st_dev) == identity_.device &&
+            static_cast<std::uint64_t>(opened.st_ino) == identity_.inode) {
+            throw FileError(given_, sourceName + " is " + std::string(FileNameOf(given_)) +
+                                        " itself under another name: nothing renamed");
+        }
+    });
     if (fd < 0) return false;
     struct Closer {
         int fd;
@@ -210,12 +235,6 @@ bool HeldFile::ReplaceWith(const std::string& source, bool trashReplaced) {
     } closer{fd};
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    const std::string sourceName(FileNameOf(source));
-    struct stat named {};
-    if (::lstat(source.c_str(), &named) == 0 && S_ISLNK(named.st_mode)) {
-        // The rename would move the link, not the output, into the file's place.
-        throw FileError(given_, sourceName + " is a link: nothing renamed");
-    }
     if (fd_ < 0) {
         if (!RenameNoReplace(source, path_)) {
             throw FileError(given_, "cannot rename " + sourceName + " to " +
@@ -223,11 +242,6 @@ bool HeldFile::ReplaceWith(const std::string& source, bool trashReplaced) {
         }
         FlushFolder(path_);
         return true;
-    }
-    const FileIdentity sourceIdentity = IdentityOf(st);
-    if (sourceIdentity.device == identity_.device && sourceIdentity.inode == identity_.inode) {
-        throw FileError(given_, sourceName + " is " + std::string(FileNameOf(given_)) +
-                                    " itself under another name: nothing renamed");
     }
     CheckUnchanged([] {});  // the output stays where it is
     struct stat was {};

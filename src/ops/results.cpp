@@ -19,6 +19,14 @@ RunResult ResultOf(bool done, bool interactive) {
 
 // The file's ".out" takes the place of the file; the status bar says what happened to both.
 RunResult RunRenameOutFile(OperationContext& c, const RunArgs& a) {
+    // Only a subtitle file is replaced by its film.out: a mask that also takes film.corr or the
+    // film.out itself leaves those alone.
+    if (!IsSubtitleInput(a.input)) {
+        if (a.interactive) {
+            c.host.ShowMessage(std::string(kNotSupportFileExtension) + FileExtOf(a.input));
+        }
+        return ResultOf(false, a.interactive);
+    }
     const std::string source = ChangeFileExtMode(a.input, "out", 0);
     const bool replaces = PathExists(a.input);
     const bool done = RenameOutFile(source, a.input, a.interactive, c.host);
