@@ -409,9 +409,9 @@ bool SubtitleEditor::WriteChanges(std::vector<SubtitleChange> changes, bool inte
     bool done = false;
     try {
         // Held from the copy's reading to its rename: another command on the file waits. A link
-        // is followed, and the copy is made beside the file it names.
+        // is followed: the copy is made beside its name and replaces the file it names.
         HeldFile held(index_.path);
-        const std::string output = ChangeFileExtMode(held.path(), "out", 0);
+        const std::string output = ChangeFileExtMode(index_.path, "out", 0);
         done = WriteSubtitleChanges(index_, output, changes, interactive, host) ==
                    RunResult::Done &&
                ReplaceWithCopy(output, held, interactive, host);

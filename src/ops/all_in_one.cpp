@@ -28,11 +28,11 @@ RunResult RunAllInOne(OperationContext& context, const RunArgs& args) {
         return RunResult::Refused;
     }
     // The file is held for the whole chain: another run on it waits until this one has put its
-    // last result in place. A link is followed: the chain works beside the file it names.
+    // last result in place. A link is followed: the outputs and reports are made beside the
+    // name given, as every command makes them, and the result replaces the file it names.
     HeldFile held(args.input);
-    const std::string& input = held.path();
-    const std::string output =
-        input == args.input ? args.output : ChangeFileExtMode(input, FileExtOf(args.output), 0);
+    const std::string& input = args.input;
+    const std::string& output = args.output;
     if (args.output.empty() || PathExists(output)) {
         if (args.interactive) host.ShowMessage(kOutputFileExist);
         return RunResult::Refused;

@@ -137,7 +137,7 @@ RunResult ConvertFileCase(const std::string& path, CaseMode mode, bool upBracket
         // The replacement keeps the file's owner and mode; a file changed meanwhile by another
         // program is not replaced, the result stays as film.out when that is free. The
         // temporary file is removed by its owner when anything above throws.
-        held.Replace(temp, ChangeFileExtMode(held.path(), "out", 0));
+        held.Replace(temp, ChangeFileExtMode(path, "out", 0));
     });
 }
 
