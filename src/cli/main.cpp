@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/session.hpp"
+#include "files/held_file.hpp"
 #include "cli/cli_host.hpp"
 #include "cli/commands.hpp"
 #include "files/fs.hpp"
@@ -53,6 +54,8 @@ int Main(int argc, char** argv) {
         }
         if (arg == "--quiet" || arg == "-q") {
             quiet = true;
+        } else if (arg == "--no-trash") {
+            SetTrashReplacedFiles(false);
         } else if (arg == "--home" || arg == "--ini" || arg == "--set" || arg == "--jobs") {
             if (i + 1 >= args.size()) return Usage(arg + " needs a value");
             const std::string& value = args[++i];

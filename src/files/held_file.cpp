@@ -21,6 +21,7 @@ namespace tessaline {
 namespace {
 
 std::atomic<BeforeReplaceHook> g_beforeReplace{nullptr};
+std::atomic<bool> g_trashReplaced{true};
 
 FileIdentity IdentityOf(const struct stat& st) {
     return {.device = static_cast<std::uint64_t>(st.st_dev),
@@ -145,6 +146,14 @@ void SetBeforeReplaceHook(BeforeReplaceHook hook) {
     g_beforeReplace.store(hook);
 }
 
+void SetTrashReplacedFiles(bool on) {
+    g_trashReplaced.store(on);
+}
+
+bool TrashReplacedFiles() {
+    return g_trashReplaced.load();
+}
+
 HeldFile::HeldFile(const std::string& path, Purpose purpose)
     : given_(path), path_(Resolved(path)) {
     fd_ = OpenLocked(path_);
@@ -213,6 +222,7 @@ void HeldFile::Replace(TempFile& temp, const std::string& keepAs) {
 }
 
 bool HeldFile::ReplaceWith(const std::string& source, bool trashReplaced) {
+    trashReplaced = trashReplaced && TrashReplacedFiles();
     const std::string sourceName(FileNameOf(source));
     struct stat named {};
     if (::lstat(source.c_str(), &named) == 0 && S_ISLNK(named.st_mode)) {

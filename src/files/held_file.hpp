@@ -31,6 +31,12 @@ struct FileIdentity {
 using BeforeReplaceHook = void (*)(const std::string& path);
 void SetBeforeReplaceHook(BeforeReplaceHook hook);
 
+/// Whether a replaced file goes to the desktop trash first (the default). Off only when the user
+/// asks for it (the command line's --no-trash, for a file system where no trash can be used):
+/// the file is then replaced without a copy.
+void SetTrashReplacedFiles(bool on);
+[[nodiscard]] bool TrashReplacedFiles();
+
 /// Holds a user's file for the whole of a command that replaces, renames or deletes it.
 ///
 /// The lock is an exclusive flock on the file itself, taken again on each file that takes its
@@ -73,7 +79,7 @@ class HeldFile {
 
     /// Puts the finished file `source` (film.out beside it) in the file's place the same way;
     /// the file as it was goes to the desktop trash first unless `trashReplaced` is false (it is
-    /// the command's own earlier result). False when `source` is gone (another
+    /// the command's own earlier result) or TrashReplacedFiles() is off. False when `source` is gone (another
     /// run put it in place). Throws FileError when `source` is the file itself under another
     /// name, when the trash refuses the file (saying why, `source` stays), or when it cannot be
     /// renamed. A file that does not exist is not replaced: `source` takes its name only while

@@ -5,6 +5,7 @@
 #include "core/paths.hpp"
 #include "files/file_commands.hpp"
 #include "files/fs.hpp"
+#include "files/held_file.hpp"
 #include "ops/controls.hpp"
 
 namespace tessaline {
@@ -33,8 +34,10 @@ RunResult RunRenameOutFile(OperationContext& c, const RunArgs& a) {
     if (done) {
         const std::string from(FileNameOf(source));
         const std::string to(FileNameOf(a.input));
-        c.host.SetStatusBar(replaces ? from + " replaced " + to + "; the previous " + to +
-                                           " is in the trash"
+        const std::string previous = TrashReplacedFiles()
+                                         ? "; the previous " + to + " is in the trash"
+                                         : "; no copy of the previous " + to + " was kept";
+        c.host.SetStatusBar(replaces ? from + " replaced " + to + previous
                                      : from + " renamed to " + to);
     }
     return ResultOf(done, a.interactive);

@@ -148,19 +148,39 @@ TEST_F(InPlaceCli, FolderRunFailuresAreEachReported) {
                      "dir/b.out: File Not Deleted!!!\nIs a directory\n");
 }
 
-// The all-in-one chain that cannot send the file to the trash says why and leaves no film.out,
-// which would refuse every later run.
-TEST_F(InPlaceCli, AllInOneWithoutATrashLeavesNoOutput) {
-    Put("film.srt", kFilm);
+// Without a usable trash the commands say why and leave no film.out (which would refuse every
+// later run); --no-trash, asked for, replaces the file without a copy.
+TEST_F(InPlaceCli, WithoutATrashNothingIsReplacedUnlessAskedFor) {
+    const struct {
+        Args args;
+        bool needsOut;
+        int status;
+    } cases[] = {
+        {{"all-in-one", "film.srt"}, false, 1},
+        {{"rename-out", "film.srt"}, true, 1},
+        {{"--no-trash", "all-in-one", "film.srt"}, false, 0},
+        {{"--no-trash", "rename-out", "film.srt"}, true, 0},
+    };
     const fs::path trash = test::DataHome() / "Trash";
-    fs::remove_all(trash);
-    test::WriteFile(trash, "not a folder");
-    const auto r = Run({"all-in-one", "film.srt"});
-    fs::remove(trash);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(r.err.starts_with("film.srt: Destination File Not Deleted!!!\n")) << r.err;
-    EXPECT_EQ(Get("film.srt"), kFilm);
-    EXPECT_EQ(Get("film.out"), "(none)");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.front() + " " + c.args[1]);
+        fs::remove_all(work_);
+        Put("film.srt", kFilm);
+        if (c.needsOut) Put("film.out", "out\r\n");
+        fs::remove_all(trash);
+        test::WriteFile(trash, "not a folder");
+        const auto r = Run(c.args);
+        fs::remove(trash);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_EQ(Get("film.out"), c.status == 0 || !c.needsOut ? "(none)" : "out\r\n");
+        if (c.status == 0) {
+            EXPECT_NE(Get("film.srt"), kFilm);
+        } else {
+            EXPECT_TRUE(r.err.starts_with("film.srt: Destination File Not Deleted!!!\n"))
+                << r.err;
+            EXPECT_EQ(Get("film.srt"), kFilm);
+        }
+    }
 }
 
 TEST_F(InPlaceCli, RenameOutTouchesOnlyWhatItShould) {
