@@ -412,9 +412,9 @@ bool SubtitleEditor::WriteChanges(std::vector<SubtitleChange> changes, bool inte
         // is followed: the copy is made beside its name and replaces the file it names.
         HeldFile held(index_.path);
         const std::string output = ChangeFileExtMode(index_.path, "out", 0);
-        done = WriteSubtitleChanges(index_, output, changes, interactive, host) ==
-                   RunResult::Done &&
-               ReplaceWithCopy(output, held, interactive, host);
+        done =
+            WriteSubtitleChanges(index_, output, changes, interactive, host) == RunResult::Done &&
+            ReplaceWithCopy(output, held, interactive, host);
     } catch (const std::exception& e) {
         // The file stays as it was; the message says why.
         host.ShowMessage(e.what());

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "app/session.hpp"
-#include "files/held_file.hpp"
 #include "cli/cli_host.hpp"
 #include "cli/commands.hpp"
 #include "files/fs.hpp"
+#include "files/held_file.hpp"
 #include "ops/catalogue.hpp"
 
 namespace {

@@ -27,8 +27,8 @@ bool RenameOutFile(const std::string& source, const std::string& destination, bo
     return RenameOutFile(source, held, interactive, host);
 }
 
-bool RenameOutFile(const std::string& source, HeldFile& destination, bool interactive,
-                   Host& host, bool trashReplaced) {
+bool RenameOutFile(const std::string& source, HeldFile& destination, bool interactive, Host& host,
+                   bool trashReplaced) {
     // The output is locked for the replacement as well: a second run over the same output
     // waits and then finds it gone, instead of sending to the trash the input that the first
     // run has just put in place.

@@ -31,8 +31,8 @@ bool RenameOutFile(const std::string& source, const std::string& destination, bo
 
 /// The same for a destination the caller holds already (a command that replaces it in steps;
 /// `trashReplaced` false when the destination is its own earlier result).
-bool RenameOutFile(const std::string& source, HeldFile& destination, bool interactive,
-                   Host& host, bool trashReplaced = true);
+bool RenameOutFile(const std::string& source, HeldFile& destination, bool interactive, Host& host,
+                   bool trashReplaced = true);
 
 /// Deletes a file, once no command that replaces it holds it. A missing file is said only when
 /// interactive; a file that cannot be deleted throws FileError ("File Not Deleted!!!" and the

@@ -145,9 +145,8 @@ void RemoveIfLeftOver(const std::string& path) {
     struct stat held {};
     struct stat named {};
     if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && held.st_uid == ::geteuid() &&
-        ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-        ::lstat(path.c_str(), &named) == 0 && named.st_ino == held.st_ino &&
-        named.st_dev == held.st_dev) {
+        ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+        named.st_ino == held.st_ino && named.st_dev == held.st_dev) {
         ::unlink(path.c_str());
     }
     ::close(fd);

@@ -27,8 +27,8 @@ FileIdentity IdentityOf(const struct stat& st) {
     return {.device = static_cast<std::uint64_t>(st.st_dev),
             .inode = static_cast<std::uint64_t>(st.st_ino),
             .size = static_cast<std::uint64_t>(st.st_size),
-            .modifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 +
-                          st.st_mtim.tv_nsec};
+            .modifiedNs =
+                static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
 }
 
 std::string Reason() {
@@ -106,8 +106,8 @@ void FlushFolder(const std::string& path) {
 void KeepOwnerAndMode(int fd, const struct stat& was, const std::string& path) {
     const uid_t owner = ::geteuid() == 0 ? was.st_uid : static_cast<uid_t>(-1);
     if (::fchown(fd, owner, was.st_gid) != 0) {
-        throw FileError(path, "the owner and group of " + path + " could not be kept (" +
-                                  Reason() + "): nothing replaced");
+        throw FileError(path, "the owner and group of " + path + " could not be kept (" + Reason() +
+                                  "): nothing replaced");
     }
     // After the owner: a change of owner clears the set-user and set-group bits.
     if (::fchmod(fd, was.st_mode & 07777) != 0) {
@@ -130,8 +130,9 @@ void CheckReplaceable(const struct stat& st, const std::string& path) {
         throw FileError(path, name + " is read-only: nothing replaced");
     }
     if (::geteuid() != 0 && st.st_uid != ::geteuid()) {
-        throw FileError(path, name + " belongs to another user, whose ownership a replacement "
-                                     "could not keep: nothing replaced");
+        throw FileError(path, name +
+                                  " belongs to another user, whose ownership a replacement "
+                                  "could not keep: nothing replaced");
     }
 }
 
@@ -154,8 +155,7 @@ bool TrashReplacedFiles() {
     return g_trashReplaced.load();
 }
 
-HeldFile::HeldFile(const std::string& path, Purpose purpose)
-    : given_(path), path_(Resolved(path)) {
+HeldFile::HeldFile(const std::string& path, Purpose purpose) : given_(path), path_(Resolved(path)) {
     fd_ = OpenLocked(path_);
     if (fd_ < 0) return;
     struct stat st {};

@@ -79,11 +79,11 @@ class HeldFile {
 
     /// Puts the finished file `source` (film.out beside it) in the file's place the same way;
     /// the file as it was goes to the desktop trash first unless `trashReplaced` is false (it is
-    /// the command's own earlier result) or TrashReplacedFiles() is off. False when `source` is gone (another
-    /// run put it in place). Throws FileError when `source` is the file itself under another
-    /// name, when the trash refuses the file (saying why, `source` stays), or when it cannot be
-    /// renamed. A file that does not exist is not replaced: `source` takes its name only while
-    /// nothing stands there.
+    /// the command's own earlier result) or TrashReplacedFiles() is off. False when `source` is
+    /// gone (another run put it in place). Throws FileError when `source` is the file itself under
+    /// another name, when the trash refuses the file (saying why, `source` stays), or when it
+    /// cannot be renamed. A file that does not exist is not replaced: `source` takes its name only
+    /// while nothing stands there.
     [[nodiscard]] bool ReplaceWith(const std::string& source, bool trashReplaced = true);
 
   private:

@@ -1,6 +1,5 @@
 #include "ops/change_case.hpp"
 
-
 #include <cstdio>
 #include <cstring>
 
@@ -114,8 +113,9 @@ RunResult ConvertFileCase(const std::string& path, CaseMode mode, bool upBracket
     // one to change. A file that cannot be replaced as it is is refused here.
     HeldFile held(path);
     const std::string noOutput;
-    const FrameRequest request{
-        .input = held.path(), .output = noOutput, .steps = {.interactive = false, .writesOutput = false}};
+    const FrameRequest request{.input = held.path(),
+                               .output = noOutput,
+                               .steps = {.interactive = false, .writesOutput = false}};
     return RunInFrame(request, host, [&](FrameRun& run) {
         TempFile temp(held.path());
         LineWriter out(temp.path(), run.encoding(), run.encoding().form());

@@ -81,8 +81,9 @@ constexpr VariantCode kDeleteCodes[] = {{kAnyVariant, 24}};
 extern const Operation kRenameOutFileOperation{
     .command = "rename-out",
     .summary = "put the .out file in the place of its input",
-    .help = "Replaces PATH by the output made from it (film.out takes the place of film.srt);\n"
-            "the replaced PATH goes to the desktop trash, from where it can be restored.",
+    .help =
+        "Replaces PATH by the output made from it (film.out takes the place of film.srt);\n"
+        "the replaced PATH goes to the desktop trash, from where it can be restored.",
     .triggers = kRenameTriggers,
     .logText = "[Rename out-File] Click",
     .codes = kRenameCodes,

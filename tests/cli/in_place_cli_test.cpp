@@ -38,6 +38,12 @@ const InPlaceCommand kInPlace[] = {
 
 class InPlaceCli : public test::CliFolder {
   protected:
+    /// A fresh working folder with kFilm at `film` and, when the command takes one, film.out.
+    void Fresh(bool needsOut, const std::string& film = "film.srt") {
+        fs::remove_all(work_);
+        Put(film, kFilm);
+        if (needsOut) Put("film.out", "out\r\n");
+    }
     struct stat StatOf(const std::string& name) {
         struct stat st {};
         EXPECT_EQ(::stat((work_ / name).c_str(), &st), 0) << name;
@@ -51,23 +57,26 @@ TEST_F(InPlaceCli, LinkedAndReadOnlyFilesAreRefusedByEveryCommandAlike) {
         void (*make)(const fs::path& file);
         std::string message;
     } states[] = {
-        {"hard link", [](const fs::path& f) { fs::create_hard_link(f, f.parent_path() / "other.srt"); },
+        {"hard link",
+         [](const fs::path& f) { fs::create_hard_link(f, f.parent_path() / "other.srt"); },
          "film.srt: film.srt has 2 hard links, which a replacement would part: nothing replaced\n"},
-        {"read-only", [](const fs::path& f) { fs::permissions(f, fs::perms::owner_read | fs::perms::group_read); },
+        {"read-only",
+         [](const fs::path& f) {
+             fs::permissions(f, fs::perms::owner_read | fs::perms::group_read);
+         },
          "film.srt: film.srt is read-only: nothing replaced\n"},
     };
     for (const auto& state : states) {
         for (const InPlaceCommand& command : kInPlace) {
             SCOPED_TRACE(std::string(state.what) + ": " + command.args.front());
-            fs::remove_all(work_);
-            Put("film.srt", kFilm);
-            if (command.needsOut) Put("film.out", "out\r\n");
+            Fresh(command.needsOut);
             state.make(work_ / "film.srt");
             const auto r = Run(command.args);
             EXPECT_EQ(r.status, 1);
             EXPECT_EQ(r.err, state.message);
             EXPECT_EQ(Get("film.srt"), kFilm);
-            EXPECT_EQ(StatOf("film.srt").st_nlink, state.what == std::string("hard link") ? 2u : 1u);
+            EXPECT_EQ(StatOf("film.srt").st_nlink,
+                      state.what == std::string("hard link") ? 2u : 1u);
         }
     }
 }
@@ -76,10 +85,8 @@ TEST_F(InPlaceCli, LinkedAndReadOnlyFilesAreRefusedByEveryCommandAlike) {
 TEST_F(InPlaceCli, ALinkIsFollowedAndKept) {
     for (const InPlaceCommand& command : kInPlace) {
         SCOPED_TRACE(command.args.front());
-        fs::remove_all(work_);
-        Put("real/film.srt", kFilm);
         // Outputs are made beside the name given, as every command makes them.
-        if (command.needsOut) Put("film.out", "out\r\n");
+        Fresh(command.needsOut, "real/film.srt");
         fs::create_symlink("real/film.srt", work_ / "film.srt");
         const auto r = Run(command.args);
         EXPECT_EQ(r.status, 0) << r.err;
@@ -101,9 +108,7 @@ TEST_F(InPlaceCli, OwnerGroupAndModeAreKept) {
     for (const auto& file : files) {
         for (const InPlaceCommand& command : kInPlace) {
             SCOPED_TRACE(std::to_string(file.mode) + " " + command.args.front());
-            fs::remove_all(work_);
-            Put("film.srt", kFilm);
-            if (command.needsOut) Put("film.out", "out\r\n");
+            Fresh(command.needsOut);
             ASSERT_EQ(::chown((work_ / "film.srt").c_str(), file.owner, file.group), 0);
             ASSERT_EQ(::chmod((work_ / "film.srt").c_str(), file.mode), 0);
             const auto r = Run(command.args);
@@ -144,8 +149,9 @@ TEST_F(InPlaceCli, FolderRunFailuresAreEachReported) {
     fs::create_directories(work_ / "dir/b.out/inner");
     r = Run({"--quiet", "delete-file", "--kind", "out", "dir/*.srt"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "dir/a.out: File Not Deleted!!!\nIs a directory\n"
-                     "dir/b.out: File Not Deleted!!!\nIs a directory\n");
+    EXPECT_EQ(r.err,
+              "dir/a.out: File Not Deleted!!!\nIs a directory\n"
+              "dir/b.out: File Not Deleted!!!\nIs a directory\n");
 }
 
 // Without a usable trash the commands say why and leave no film.out (which would refuse every
@@ -164,9 +170,7 @@ TEST_F(InPlaceCli, WithoutATrashNothingIsReplacedUnlessAskedFor) {
     const fs::path trash = test::DataHome() / "Trash";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.front() + " " + c.args[1]);
-        fs::remove_all(work_);
-        Put("film.srt", kFilm);
-        if (c.needsOut) Put("film.out", "out\r\n");
+        Fresh(c.needsOut);
         fs::remove_all(trash);
         test::WriteFile(trash, "not a folder");
         const auto r = Run(c.args);
@@ -176,8 +180,7 @@ TEST_F(InPlaceCli, WithoutATrashNothingIsReplacedUnlessAskedFor) {
         if (c.status == 0) {
             EXPECT_NE(Get("film.srt"), kFilm);
         } else {
-            EXPECT_TRUE(r.err.starts_with("film.srt: Destination File Not Deleted!!!\n"))
-                << r.err;
+            EXPECT_TRUE(r.err.starts_with("film.srt: Destination File Not Deleted!!!\n")) << r.err;
             EXPECT_EQ(Get("film.srt"), kFilm);
         }
     }
@@ -231,8 +234,7 @@ TEST_F(InPlaceCli, TheUsersPartFilesSurvive) {
     for (const Args& args : {Args{"change-case", "switch", "film.srt"},
                              Args{"all-in-one", "film.srt"}, Args{"recount", "film.srt"}}) {
         SCOPED_TRACE(args.front());
-        fs::remove_all(work_);
-        Put("film.srt", kFilm);
+        Fresh(false);
         for (const std::string& name : users)
             Put(name, "mine");
         EXPECT_EQ(Run(args).status, 0);

@@ -80,8 +80,9 @@ TEST(RenameOutFile, KeepsBothFilesWhenTheInputCannotGoToTheTrash) {
     WriteFile(dir / "film.out", "out");
     std::filesystem::create_directory(dir / "folder.srt");
     RecordingHost host;
-    EXPECT_EQ(FailureOf([&] { (void)RenameOutFile(dir / "film.out", dir / "folder.srt", false, host); }),
-              "folder.srt is not a regular file: nothing replaced");
+    EXPECT_EQ(
+        FailureOf([&] { (void)RenameOutFile(dir / "film.out", dir / "folder.srt", false, host); }),
+        "folder.srt is not a regular file: nothing replaced");
 
     // A file where the trash folder should be: the trash cannot be made.
     const std::filesystem::path trash = test::DataHome() / "Trash";
@@ -151,7 +152,6 @@ TEST(DeleteOneFile, DeletesOrTellsWhy) {
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "film.fix"));
 }
-
 
 TEST(LogAppend, AddsTheLineFirstOrLast) {
     TempDir dir;

@@ -126,10 +126,14 @@ TEST(TempFile, SweepsOnlyLeftoversItCanProveItMadeForItsTarget) {
     std::filesystem::remove(dir / forged);
     forged.back() = forged.back() == 'a' ? 'b' : 'a';  // the proof no longer fits
     // Names a user may well choose, and the program's own name with a wrong proof.
-    const std::set<std::string> kept = {"film.out.part",       "film.out.partA-C123",
-                                        "film.out.partAbC123", "film.out.part2of3ru",
-                                        "film.out.partSECOND", forged,
-                                        live,                  other};
+    const std::set<std::string> kept = {"film.out.part",
+                                        "film.out.partA-C123",
+                                        "film.out.partAbC123",
+                                        "film.out.part2of3ru",
+                                        "film.out.partSECOND",
+                                        forged,
+                                        live,
+                                        other};
     for (const std::string& name : kept)
         if (name != live && name != other) WriteFile(dir / name, "user");
     for (const bool listed : {false, true}) {

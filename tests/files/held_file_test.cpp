@@ -32,7 +32,9 @@ void SaveAnew(const std::string& path) {  // as editors save: a new file renamed
     std::rename((path + ".editor").c_str(), path.c_str());
 }
 void Touch(const std::string& path) {  // same bytes, a new time
-    struct utimbuf times {1, 1};
+    struct utimbuf times {
+        1, 1
+    };
     ::utime(path.c_str(), &times);
 }
 

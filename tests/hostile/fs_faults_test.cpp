@@ -236,9 +236,8 @@ TEST_F(FsFaults, InPlaceRunsAtOnceOnOneFileTakeTurns) {
 #else
     constexpr int kRounds = 16;
 #endif
-    const std::string film =
-        Crlf({"7", "00:00:01,000 --> 00:00:02,000", "Hi there ,you", "", "9",
-              "00:00:03,000 --> 00:00:04,000", "- Who?", "- Me.", ""});
+    const std::string film = Crlf({"7", "00:00:01,000 --> 00:00:02,000", "Hi there ,you", "", "9",
+                                   "00:00:03,000 --> 00:00:04,000", "- Who?", "- Me.", ""});
     const struct {
         std::vector<std::string> args;
         int runs;
@@ -263,8 +262,7 @@ TEST_F(FsFaults, InPlaceRunsAtOnceOnOneFileTakeTurns) {
             WriteFile(work_ / "film.srt", film);
             const int done = RunAtOnce(c.runs, c.args);
             EXPECT_EQ(done, c.runs) << round;
-            EXPECT_EQ(ReadFile(work_ / "film.srt"), after[static_cast<std::size_t>(done)])
-                << round;
+            EXPECT_EQ(ReadFile(work_ / "film.srt"), after[static_cast<std::size_t>(done)]) << round;
             // No film.out or temporary file left behind.
             EXPECT_EQ(Listing(work_), names) << round;
         }
