@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,21 @@ const InPlaceCommand kInPlace[] = {
     {{"rewrite-subtitle", "--number", "9", "--text", "Later", "film.srt"}},
     {{"delete-subtitle", "--number", "9", "film.srt"}},
     {{"rename-out", "film.srt"}, true},
+};
+
+// While it lives, a file stands where the trash folder should be: the trash cannot be used.
+class TrashBlocked {
+  public:
+    TrashBlocked() {
+        fs::remove_all(trash_);
+        test::WriteFile(trash_, "not a folder");
+    }
+    ~TrashBlocked() { fs::remove(trash_); }
+    TrashBlocked(const TrashBlocked&) = delete;
+    TrashBlocked& operator=(const TrashBlocked&) = delete;
+
+  private:
+    fs::path trash_ = test::DataHome() / "Trash";
 };
 
 class InPlaceCli : public test::CliFolder {
@@ -128,12 +144,9 @@ TEST_F(InPlaceCli, FolderRunFailuresAreEachReported) {
     Put("dir/b.srt", kFilm);
     Put("dir/a.out", "a\r\n");
     Put("dir/b.out", "b\r\n");
-    // A file where the trash folder should be: the trash cannot be used.
-    const fs::path trash = test::DataHome() / "Trash";
-    fs::remove_all(trash);
-    test::WriteFile(trash, "not a folder");
+    std::optional<TrashBlocked> blocked(std::in_place);
     auto r = Run({"--quiet", "rename-out", "dir/*.srt"});
-    fs::remove(trash);
+    blocked.reset();
     EXPECT_EQ(r.status, 1);
     for (const char* name : {"dir/a.srt: Destination File Not Deleted!!!\n",
                              "dir/b.srt: Destination File Not Deleted!!!\n"}) {
@@ -167,14 +180,11 @@ TEST_F(InPlaceCli, WithoutATrashNothingIsReplacedUnlessAskedFor) {
         {{"--no-trash", "all-in-one", "film.srt"}, false, 0},
         {{"--no-trash", "rename-out", "film.srt"}, true, 0},
     };
-    const fs::path trash = test::DataHome() / "Trash";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.front() + " " + c.args[1]);
         Fresh(c.needsOut);
-        fs::remove_all(trash);
-        test::WriteFile(trash, "not a folder");
+        const TrashBlocked blocked;
         const auto r = Run(c.args);
-        fs::remove(trash);
         EXPECT_EQ(r.status, c.status) << r.err;
         EXPECT_EQ(Get("film.out"), c.status == 0 || !c.needsOut ? "(none)" : "out\r\n");
         if (c.status == 0) {
