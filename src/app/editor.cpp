@@ -13,6 +13,7 @@
 #include "core/times.hpp"
 #include "files/directory.hpp"
 #include "files/fs.hpp"
+#include "files/held_file.hpp"
 #include "files/line_io.hpp"
 #include "files/text_width.hpp"
 #include "ops/break_subtitles.hpp"
@@ -404,17 +405,20 @@ std::optional<std::string> SubtitleEditor::JoinedNextTiming(std::string_view tim
 
 bool SubtitleEditor::WriteChanges(std::vector<SubtitleChange> changes, bool interactive) {
     Host& host = session_.host();
-    const std::string output = ChangeFileExtMode(index_.path, "out", 0);
     const CurrentFile about(host, index_.path);
-    RunResult result = RunResult::Refused;
+    bool done = false;
     try {
-        result = WriteSubtitleChanges(index_, output, changes, interactive, host);
+        // Held from the copy's reading to its rename: another command on the file waits. A link
+        // is followed: the copy is made beside its name and replaces the file it names.
+        HeldFile held(index_.path);
+        const std::string output = ChangeFileExtMode(index_.path, "out", 0);
+        done =
+            WriteSubtitleChanges(index_, output, changes, interactive, host) == RunResult::Done &&
+            ReplaceWithCopy(output, held, interactive, host);
     } catch (const std::exception& e) {
-        // The file stays as it was; the message says why the copy could not be written.
+        // The file stays as it was; the message says why.
         host.ShowMessage(e.what());
     }
-    bool done =
-        result == RunResult::Done && ReplaceWithCopy(output, index_.path, interactive, host);
     session_.RefreshIndicators();
     if (!done && index_.Stale()) Reload();
     return done;

@@ -395,19 +395,26 @@ Outcome Session::RunDirectoryCode(int code, std::string_view pathText, std::stri
     return outcome;
 }
 
-Outcome Session::RunChainOverFolder(const Operation& op) {
-    // Two files of one name (film.srt and film.sub) would share film.out and the reports.
-    const std::string mask = subExtMask();
+bool Session::SharedOutputRefused(std::string_view command, std::string_view mask) {
+    // Two subtitle files of one name (film.srt and film.sub) would share film.out and the
+    // reports: a run that writes or takes film.out starts on neither.
     std::map<std::string, std::string> byStem;
     for (const std::string& name : ListMatching(folder, mask)) {
+        if (!IsSubtitleInput(name)) continue;
         const std::string stem = ChangeFileExtMode(name, "", 0);
         const auto [it, added] = byStem.emplace(stem, name);
         if (!added) {
-            host_.ShowMessage("All in One: " + it->second + " and " + name + " would share " +
-                              ChangeFileExtMode(name, "out", 0));
-            return Outcome::Refused;
+            host_.ShowMessage(std::string(command) + ": " + it->second + " and " + name +
+                              " would share " + ChangeFileExtMode(name, "out", 0));
+            return true;
         }
     }
+    return false;
+}
+
+Outcome Session::RunChainOverFolder(const Operation& op) {
+    const std::string mask = subExtMask();
+    if (SharedOutputRefused("All in One", mask)) return Outcome::Refused;
     Outcome outcome = Outcome::Ok;
     RunDirectory(openFile, mask, opHost_, [&](const DirectoryEntry& entry, Host& host) {
         const std::string output =
@@ -466,7 +473,10 @@ Outcome Session::Run(const Operation& op, int variant) {
     } else if (op.handler == HandlerKind::AllInOne && directoryMode) {
         outcome = RunChainOverFolder(op);
     } else if (directoryMode && code >= 0) {
-        outcome = RunDirectoryCode(code, openFile, subExtMask(), variant);
+        outcome = op.handler == HandlerKind::RenameOutFile &&
+                          SharedOutputRefused("Rename out-File", subExtMask())
+                      ? Outcome::Refused
+                      : RunDirectoryCode(code, openFile, subExtMask(), variant);
     } else {
         // An operation without directory mode gets the mask itself, and its frame stops
         // silently.

@@ -240,6 +240,8 @@ class Session {
     [[nodiscard]] std::string OutputPathOf(const Operation& op, int variant) const;
     /// A chain (All in One) over the files of the open mask, file by file.
     Outcome RunChainOverFolder(const Operation& op);
+    /// Two subtitle inputs of the mask in the folder would share one film.out: said, and true.
+    bool SharedOutputRefused(std::string_view command, std::string_view mask);
     Outcome RunOnOpenFile(const Operation& op, const std::string& input, const std::string& output,
                           int variant);
     void ReadSettingsFrom(const std::string& iniPath);

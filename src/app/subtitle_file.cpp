@@ -11,6 +11,7 @@
 #include "core/times.hpp"
 #include "files/file_commands.hpp"
 #include "files/fs.hpp"
+#include "files/held_file.hpp"
 #include "files/line_io.hpp"
 #include "files/records.hpp"
 #include "ops/layout.hpp"
@@ -396,14 +397,9 @@ RunResult WriteSubtitleChanges(const SubtitleIndex& index, const std::string& ou
     });
 }
 
-bool ReplaceWithCopy(const std::string& copy, const std::string& file, bool interactive,
-                     Host& host) {
-    std::error_code error;
-    const fs::perms perms = fs::status(file, error).permissions();
-    if (!error) fs::permissions(copy, perms, error);
-    if (std::rename(copy.c_str(), file.c_str()) == 0) return true;
-    const std::string reason = std::strerror(errno);
-    if (interactive) host.ShowMessage(std::string(kFileNotRenamed) + "\r\n" + reason);
+bool ReplaceWithCopy(const std::string& copy, HeldFile& file, bool interactive, Host& host) {
+    if (file.ReplaceWith(copy, false)) return true;
+    if (interactive) host.ShowMessage(kFileNotRenamed);
     return false;
 }
 

@@ -26,6 +26,8 @@
 
 namespace tessaline {
 
+class HeldFile;
+
 /// Shown when the file no longer holds a subtitle where its index put it (another program
 /// changed it); the index is built again.
 inline constexpr std::string_view kFileChangedMeanwhile =
@@ -150,11 +152,12 @@ RunResult WriteSubtitleChanges(const SubtitleIndex& index, const std::string& ou
                                std::span<const SubtitleChange> changes, bool interactive,
                                Host& host);
 
-/// Puts the written copy in the place of the file it was made from, in one rename (the file is
-/// never missing or half-written) and with the file's permissions. False, with "File Not
-/// Renamed!!!" and the reason (when interactive), when it could not; the copy stays.
-bool ReplaceWithCopy(const std::string& copy, const std::string& file, bool interactive,
-                     Host& host);
+/// Puts the written copy in the place of the held file it was made from, in one rename (the file
+/// is never missing or half-written) with the file's owner and mode (HeldFile::ReplaceWith,
+/// without the trash). False, with "File Not Renamed!!!" (when interactive), when the copy is
+/// gone; FileError when it cannot be put in place (the copy stays), also when another program
+/// changed the file meanwhile.
+bool ReplaceWithCopy(const std::string& copy, HeldFile& file, bool interactive, Host& host);
 
 /// The text of an edit box split into lines for writing: at line feeds (a CR before one is
 /// dropped), each line trimmed of spaces, empty lines dropped.

@@ -304,6 +304,9 @@ const std::vector<ProgramOption>& ProgramOptions() {
         {"--ini", "FILE", "read the settings from FILE instead of DIR/Tessaline.ini"},
         {"--set", "KEY=VALUE", "override a setting for this run (see 'tessaline settings')"},
         {"--quiet", "", "print no status texts on stdout and no progress on stderr"},
+        {"--no-trash", "",
+         "replace a file without keeping the replaced one in the desktop trash\n"
+         "(rename-out, all-in-one), for a file system where no trash can be used"},
         {"--jobs", "N",
          "run the files of a mask N at once (default: one per core); the outputs,\n"
          "messages and log are the same as one after another"},
@@ -317,6 +320,7 @@ std::string ProgramHelpText() {
         ": prepares and repairs subtitle files (SubRip, MicroDVD, SubStation Alpha).\n"
         "\n"
         "usage: tessaline [--home DIR] [--ini FILE] [--set KEY=VALUE]... [--quiet] [--jobs N]\n"
+        "                 [--no-trash]\n"
         "                 COMMAND [OPTIONS] PATH...\n"
         "       tessaline --help | --version | COMMAND --help | settings\n"
         "\n"

@@ -15,6 +15,7 @@
 #include "cli/cli_host.hpp"
 #include "cli/commands.hpp"
 #include "files/fs.hpp"
+#include "files/held_file.hpp"
 #include "ops/catalogue.hpp"
 
 namespace {
@@ -53,6 +54,8 @@ int Main(int argc, char** argv) {
         }
         if (arg == "--quiet" || arg == "-q") {
             quiet = true;
+        } else if (arg == "--no-trash") {
+            SetTrashReplacedFiles(false);
         } else if (arg == "--home" || arg == "--ini" || arg == "--set" || arg == "--jobs") {
             if (i + 1 >= args.size()) return Usage(arg + " needs a value");
             const std::string& value = args[++i];

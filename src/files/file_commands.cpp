@@ -10,69 +10,31 @@
 
 #include "core/errors.hpp"
 #include "files/fs.hpp"
+#include "files/held_file.hpp"
 #include "files/line_io.hpp"
 #include "files/trash.hpp"
 
 namespace tessaline {
 
-bool TrashReplacedInput(const std::string& destination, bool interactive, Host& host) {
-    if (!PathExists(destination)) return true;
-    // A folder of that name is not an input that an output can replace.
-    std::optional<std::string> reason;
-    if (IsRegularFile(destination)) {
-        reason = MoveToTrash(destination);
-        if (!reason) return true;
-    }
-    if (interactive) {
-        host.ShowMessage(std::string(kDestinationFileNotDeleted) +
-                         (reason ? "\r\n" + *reason : ""));
-    }
-    return false;
-}
-
 bool RenameOutFile(const std::string& source, const std::string& destination, bool interactive,
                    Host& host) {
     if (source == destination) return false;
-    const auto tell = [&](std::string_view text) {
-        if (interactive) host.ShowMessage(text);
+    if (!IsRegularFile(source)) {
+        if (interactive) host.ShowMessage(kSourceFileNotPresent);
         return false;
-    };
-    if (!IsRegularFile(source)) return tell(kSourceFileNotPresent);
-    // The output is held locked for the whole replacement: a second run over the same output
-    // waits here and then finds it gone, instead of sending to the trash the input that the
-    // first run has just put in place.
-    const int fd = ::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return tell(kSourceFileNotPresent);
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-    while (::flock(fd, LOCK_EX) != 0) {
-        if (errno != EINTR) return tell(kFileNotRenamed);
     }
-    struct stat held {};
-    struct stat named {};
-    if (::fstat(fd, &held) != 0 || !S_ISREG(held.st_mode) || ::stat(source.c_str(), &named) != 0 ||
-        named.st_ino != held.st_ino || named.st_dev != held.st_dev) {
-        return tell(kSourceFileNotPresent);  // another run put it in place meanwhile
-    }
-    if (!TrashReplacedInput(destination, interactive, host)) return false;
-    // Then one rename puts the output in the input's place: at every moment the output's name
-    // or the input's holds the processed subtitles. (Deleting what stood there and renaming
-    // afterwards let a second run delete what the first had just put in place.)
-    if (!RenameFile(source, destination)) {
-        switch (errno) {
-            case ENOENT:
-                return tell(kSourceFileNotPresent);
-            case EISDIR:
-            case ENOTEMPTY:
-            case EEXIST:
-                return tell(kDestinationFileNotDeleted);
-            default:
-                return tell(kFileNotRenamed);
-        }
-    }
-    return true;
+    HeldFile held(destination);
+    return RenameOutFile(source, held, interactive, host);
+}
+
+bool RenameOutFile(const std::string& source, HeldFile& destination, bool interactive, Host& host,
+                   bool trashReplaced) {
+    // The output is locked for the replacement as well: a second run over the same output
+    // waits and then finds it gone, instead of sending to the trash the input that the first
+    // run has just put in place.
+    if (destination.ReplaceWith(source, trashReplaced)) return true;
+    if (interactive) host.ShowMessage(kSourceFileNotPresent);
+    return false;
 }
 
 bool DeleteOneFile(const std::string& path, bool interactive, Host& host) {
@@ -81,7 +43,13 @@ bool DeleteOneFile(const std::string& path, bool interactive, Host& host) {
         return false;
     };
     if (!PathExists(path)) return tell(kSourceFileNotPresent);
-    if (!DeleteFile(path)) return tell(kFileNotDeleted);
+    // A command that replaces the file finishes first.
+    const HeldFile held(path, HeldFile::Purpose::Delete);
+    if (!held.exists() && !PathExists(path)) return tell(kSourceFileNotPresent);
+    // A file that is there and stays is a failure, over a folder as well.
+    if (!DeleteFile(path)) {
+        throw FileError(path, std::string(kFileNotDeleted) + "\r\n" + std::strerror(errno));
+    }
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "files/held_file.hpp"
 #include "files/host.hpp"
 
 namespace tessaline {
@@ -19,21 +20,23 @@ inline constexpr std::string_view kFileNotDeleted = "File Not Deleted!!!";
 inline constexpr std::size_t kLogMaxLines = 2000;
 inline constexpr std::size_t kLogKeptLines = 500;
 
-/// Moves the input that an output is about to replace into the desktop trash, so that the
-/// replacement can be undone: at every moment the subtitles are in the input, the output or the
-/// trash. True when nothing stands at `destination` any more (or nothing stood there). When the
-/// trash refuses the file, "Destination File Not Deleted!!!" with the reason on a second line
-/// (only when interactive), and the input stays.
-bool TrashReplacedInput(const std::string& destination, bool interactive, Host& host);
-
-/// Replaces `destination` by `source` (the processed output takes the place of its input): the
-/// replaced input goes to the trash first, then one rename puts the output in its place. Runs at
-/// the same time over the same output take turns, and only the first finds it. Messages only when
-/// interactive. True when the source now stands under the destination name.
+/// Replaces `destination` by `source` (the processed output takes the place of its input), as
+/// HeldFile::ReplaceWith does: the replaced input goes to the trash first, then one rename puts
+/// the output in its place, with the input's owner and mode. Runs at the same time over the same
+/// files take turns, and only the first finds the output. A missing source is said only when
+/// interactive (nothing to do); every failure throws FileError with the reason. True when the
+/// source now stands under the destination name.
 bool RenameOutFile(const std::string& source, const std::string& destination, bool interactive,
                    Host& host);
 
-/// Deletes a file. Messages only when interactive. True when it was deleted.
+/// The same for a destination the caller holds already (a command that replaces it in steps;
+/// `trashReplaced` false when the destination is its own earlier result).
+bool RenameOutFile(const std::string& source, HeldFile& destination, bool interactive, Host& host,
+                   bool trashReplaced = true);
+
+/// Deletes a file, once no command that replaces it holds it. A missing file is said only when
+/// interactive; a file that cannot be deleted throws FileError ("File Not Deleted!!!" and the
+/// reason). True when it was deleted.
 bool DeleteOneFile(const std::string& path, bool interactive, Host& host);
 
 /// Adds a line to a log file (position 0: as the first line, 1: as the last), creating the file

@@ -74,8 +74,16 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
 
 namespace {
 
-constexpr std::string_view kTempInfix = ".part";
-constexpr std::size_t kTempSuffixLength = 6;  // mkstemp's XXXXXX
+// A temporary file of film.srt is ".film.srt.tessaline-part-" followed by six random letters
+// and digits and four more that a hash of the name and those six gives: a name no user would
+// choose, and one whose last four characters prove that this program made it. Only such names
+// are ever swept; a user's "film.srt.partSECOND" is never taken for one.
+constexpr std::string_view kTempInfix = ".tessaline-part-";
+constexpr std::size_t kTempRandomLength = 6;
+constexpr std::size_t kTempCheckLength = 4;
+constexpr std::size_t kTempSuffixLength = kTempRandomLength + kTempCheckLength;
+constexpr std::string_view kTempLetters =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 
 // The folder and the name of a path ("" for the current folder).
 std::pair<std::string, std::string> SplitPath(const std::string& path) {
@@ -84,20 +92,39 @@ std::pair<std::string, std::string> SplitPath(const std::string& path) {
     return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
 }
 
-bool IsAlnum(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+// The four letters that end a temporary name of `base` with the random part `random`.
+std::string TempCheck(std::string_view base, std::string_view random) {
+    std::uint64_t hash = 1469598103934665603ULL;  // FNV-1a
+    for (const std::string_view part : {kTempInfix, base, std::string_view("/"), random}) {
+        for (const char c : part) {
+            hash ^= static_cast<unsigned char>(c);
+            hash *= 1099511628211ULL;
+        }
+    }
+    std::string check;
+    for (std::size_t i = 0; i < kTempCheckLength; ++i, hash /= kTempLetters.size())
+        check += kTempLetters[hash % kTempLetters.size()];
+    return check;
 }
 
-// `name` is a TempFile name of the target named `base` (any target when `base` is empty).
+std::string TempNameOf(std::string_view base, std::string_view random) {
+    return "." + std::string(base) + std::string(kTempInfix) + std::string(random) +
+           TempCheck(base, random);
+}
+
+}  // namespace
+
 bool IsTempName(std::string_view name, std::string_view base) {
     const std::size_t tail = kTempInfix.size() + kTempSuffixLength;
-    if (name.size() <= tail || (!base.empty() && name.size() != base.size() + tail)) return false;
-    if (!base.empty() && !name.starts_with(base)) return false;
-    const std::string_view end = name.substr(name.size() - tail);
-    return end.starts_with(kTempInfix) &&
-           std::all_of(end.begin() + static_cast<std::ptrdiff_t>(kTempInfix.size()), end.end(),
-                       IsAlnum);
+    if (name.size() <= tail + 1 || name.front() != '.') return false;
+    const std::string_view named = name.substr(1, name.size() - tail - 1);
+    if (!base.empty() && named != base) return false;
+    const std::string_view random = name.substr(name.size() - kTempSuffixLength, kTempRandomLength);
+    return name.substr(name.size() - tail).starts_with(kTempInfix) &&
+           TempNameOf(named, random) == name;
 }
+
+namespace {
 
 std::vector<std::string> TempNamesIn(const std::string& folder, std::string_view base) {
     std::vector<std::string> names;
@@ -117,9 +144,9 @@ void RemoveIfLeftOver(const std::string& path) {
     if (fd < 0) return;
     struct stat held {};
     struct stat named {};
-    if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-        ::lstat(path.c_str(), &named) == 0 && named.st_ino == held.st_ino &&
-        named.st_dev == held.st_dev) {
+    if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && held.st_uid == ::geteuid() &&
+        ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+        named.st_ino == held.st_ino && named.st_dev == held.st_dev) {
         ::unlink(path.c_str());
     }
     ::close(fd);
@@ -185,20 +212,20 @@ extern "C" void RemoveTempFilesAndDie(int sig) {
     ::raise(sig);
 }
 
-// Creates target + ".part" + six random letters and digits that no file has yet, as any file is
-// created (0666 less the umask: the output put in place has the permissions a plainly created
-// file would have, and the umask is never changed, which other threads would see). Returns the
-// open file and its name, or -1 with errno.
+// Creates a temporary name of the target (TempNameOf) that no file has yet, as any file is
+// created (0666 less the umask; a replacement then takes the replaced file's owner and mode, and
+// the umask is never changed, which other threads would see). Returns the open file and its
+// name, or -1 with errno.
 int CreateUniqueSibling(const std::string& target, std::string& name) {
-    static constexpr std::string_view kLetters =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     thread_local std::mt19937_64 random{std::random_device{}()};
+    const auto [folder, base] = SplitPath(target);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = target;
-        name += kTempInfix;
+        std::string letters;
         std::uint64_t bits = random();
-        for (std::size_t i = 0; i < kTempSuffixLength; ++i, bits /= kLetters.size())
-            name += kLetters[bits % kLetters.size()];
+        for (std::size_t i = 0; i < kTempRandomLength; ++i, bits /= kTempLetters.size())
+            letters += kTempLetters[bits % kTempLetters.size()];
+        name = TempNameOf(base, letters);
+        if (!folder.empty()) name = (folder == "/" ? "/" : folder + "/") + name;
         const int fd =
             ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
@@ -278,7 +305,11 @@ void TempFile::Forget() {
 }
 
 bool TempFile::PlaceNoReplace() {
-    if (!RenameNoReplace(path_, target_)) return false;
+    return PlaceNoReplaceAt(target_);
+}
+
+bool TempFile::PlaceNoReplaceAt(const std::string& path) {
+    if (!RenameNoReplace(path_, path)) return false;
     Forget();
     return true;
 }
@@ -346,7 +377,8 @@ std::vector<std::string> ListMatching(const std::string& folder, std::string_vie
     if (dir == nullptr) return names;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name = entry->d_name;
-        if (name == "." || name == "..") continue;
+        // The program's own temporary files are no input of any command.
+        if (name == "." || name == ".." || IsTempName(name, "")) continue;
         if (MatchesMask(name, mask)) names.emplace_back(name);
     }
     ::closedir(dir);

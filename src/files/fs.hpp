@@ -36,10 +36,16 @@ namespace tessaline {
 /// existing file, even one that appeared meanwhile.
 [[nodiscard]] bool RenameNoReplace(const std::string& from, const std::string& to);
 
-/// A file under construction beside its target, named target + ".partXXXXXX", put in place only
+/// `name` is the name of a temporary file that this program made for the target named `base`
+/// (for any target when `base` is empty): ".film.srt.tessaline-part-" and ten letters and digits,
+/// the last four of which a hash of the rest gives. Only such files are ever swept.
+[[nodiscard]] bool IsTempName(std::string_view name, std::string_view base);
+
+/// A file under construction beside its target, named as IsTempName tells, put in place only
 /// when complete, so that a failed or killed run never leaves a half-written file under the real
 /// name. While it lives the file is locked: another run tells it from the leftover of a run that
-/// was killed, and removes such leftovers of the same target before it makes its own. The
+/// was killed, and removes such leftovers of the same target (made by the same user) before it
+/// makes its own. The
 /// destructor removes the file unless it was put in place; so does a signal that ends the
 /// program (InstallSignalCleanup).
 class TempFile {
@@ -56,10 +62,14 @@ class TempFile {
     /// replaces a file, even one that appeared meanwhile.
     [[nodiscard]] bool PlaceNoReplace();
 
+    /// Puts the file at another path (beside the target) only when nothing exists there.
+    [[nodiscard]] bool PlaceNoReplaceAt(const std::string& path);
+
     /// Puts the file at the target in one step, replacing what is there. Throws FileError.
     void PlaceReplacing();
 
   private:
+    friend class HeldFile;
     void Forget();
 
     std::string target_;

@@ -1,14 +1,16 @@
 #include "ops/all_in_one.hpp"
 
-#include <filesystem>
+#include <cstdio>
 #include <optional>
 #include <string>
 
 #include "core/chars.hpp"
+#include "core/errors.hpp"
 #include "core/paths.hpp"
 #include "files/encoding.hpp"
 #include "files/file_commands.hpp"
 #include "files/fs.hpp"
+#include "files/held_file.hpp"
 #include "files/sub_kind.hpp"
 #include "ops/catalogue.hpp"
 
@@ -25,18 +27,24 @@ RunResult RunAllInOne(OperationContext& context, const RunArgs& args) {
         }
         return RunResult::Refused;
     }
-    if (args.output.empty() || std::filesystem::exists(args.output)) {
+    // The file is held for the whole chain: another run on it waits until this one has put its
+    // last result in place. A link is followed: the outputs and reports are made beside the
+    // name given, as every command makes them, and the result replaces the file it names.
+    HeldFile held(args.input);
+    const std::string& input = args.input;
+    const std::string& output = args.output;
+    if (args.output.empty() || PathExists(output)) {
         if (args.interactive) host.ShowMessage(kOutputFileExist);
         return RunResult::Refused;
     }
     // The encoding is decided once for the whole chain; a file of no text (an image subtitle
     // shares the extension) is refused here, not by each step.
     std::optional<EncodingPin> pin;
-    if (IsRegularFile(args.input)) {
-        const FileEncoding encoding = DecideFileEncoding(args.input);
+    if (held.exists()) {
+        const FileEncoding encoding = DecideFileEncoding(input);
         // A .sub of another format is refused once for the chain, not by every step.
-        if (RefuseSubOfOtherFormat(args.input, encoding, host)) return RunResult::Refused;
-        pin.emplace(args.input, encoding);
+        if (RefuseSubOfOtherFormat(input, encoding, host)) return RunResult::Refused;
+        pin.emplace(input, encoding);
     }
     bool trashed = false;
     for (const int code : kAllInOneCodes) {
@@ -45,23 +53,30 @@ RunResult RunAllInOne(OperationContext& context, const RunArgs& args) {
         const int variant = step->variant == kAnyVariant ? 0 : step->variant;
         // A conversion error goes on to the handler. Nothing of the failed step stays (the frame
         // removes its unfinished output), so the file keeps the steps before it.
-        step->operation->run(
-            context,
-            {.input = args.input, .output = args.output, .interactive = false, .variant = variant});
-        if (!IsRegularFile(args.output)) continue;  // the step found nothing to change
-        if (!trashed) {
+        const RunResult result = step->operation->run(
+            context, {.input = input, .output = output, .interactive = false, .variant = variant});
+        if (!IsRegularFile(output)) continue;  // the step found nothing to change
+        if (result != RunResult::Done && result != RunResult::Stopped) {
+            // The step was refused for a film.out that someone else made meanwhile: it is not
+            // this run's result, and stays as it is.
+            host.ShowMessage(std::string(kOutputFileExist) + " (" +
+                             std::string(FileNameOf(output)) + ")");
+            return RunResult::Refused;
+        }
+        try {
             // The file as it was before the run goes to the trash once; the steps' own results
             // replace each other directly.
-            if (!RenameOutFile(args.output, args.input, false, host)) return RunResult::Refused;
-            trashed = true;
-        } else {
-            std::error_code error;
-            std::filesystem::rename(args.output, args.input, error);
-            if (error) {
-                if (args.interactive) host.ShowMessage(std::string(kFileNotRenamed));
+            if (!RenameOutFile(output, held, false, host, !trashed)) {
+                host.ShowMessage(std::string(kSourceFileNotPresent));
                 return RunResult::Refused;
             }
+        } catch (const FileError&) {
+            // The step's result stays as film.out only when another program changed the file
+            // meanwhile; otherwise (the trash refused, no rename) it would block every later run.
+            if (held.Unchanged()) std::remove(output.c_str());
+            throw;
         }
+        trashed = true;
     }
     return RunResult::Done;
 }

@@ -1,16 +1,14 @@
 #include "ops/change_case.hpp"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 
 #include "core/chars.hpp"
 #include "core/errors.hpp"
+#include "core/paths.hpp"
 #include "core/times.hpp"
 #include "files/fs.hpp"
+#include "files/held_file.hpp"
 #include "files/line_io.hpp"
 #include "ops/settings.hpp"
 
@@ -111,21 +109,15 @@ std::string CaseTransformText(std::string_view text, CaseMode mode, bool upBrack
 
 RunResult ConvertFileCase(const std::string& path, CaseMode mode, bool upBrackets, Host& host) {
     if (path.empty()) return RunResult::Skipped;
+    // Held from before the reading to the rename; a link is followed: the file it names is the
+    // one to change. A file that cannot be replaced as it is is refused here.
+    HeldFile held(path);
     const std::string noOutput;
-    const FrameRequest request{
-        .input = path, .output = noOutput, .steps = {.interactive = false, .writesOutput = false}};
+    const FrameRequest request{.input = held.path(),
+                               .output = noOutput,
+                               .steps = {.interactive = false, .writesOutput = false}};
     return RunInFrame(request, host, [&](FrameRun& run) {
-        namespace fs = std::filesystem;
-        // A link is followed: the file it names is the one to change.
-        std::error_code error;
-        const fs::path resolved = fs::canonical(path, error);
-        const std::string target = error ? path : resolved.string();
-        // A file the user may not write stays as it is, although its folder would let a new
-        // file take its place.
-        if (::access(target.c_str(), W_OK) != 0) {
-            throw FileError(target, "cannot write " + target + ": " + std::strerror(errno));
-        }
-        TempFile temp(target);
+        TempFile temp(held.path());
         LineWriter out(temp.path(), run.encoding(), run.encoding().form());
         CaseFlags flags;
         std::string_view line;
@@ -142,10 +134,10 @@ RunResult ConvertFileCase(const std::string& path, CaseMode mode, bool upBracket
             }
         }
         out.Close();
-        // The new file keeps the old one's permissions (a failure leaves the usual ones).
-        fs::permissions(temp.path(), fs::status(target, error).permissions(), error);
-        // The temporary file is removed by its owner when anything above throws.
-        temp.PlaceReplacing();
+        // The replacement keeps the file's owner and mode; a file changed meanwhile by another
+        // program is not replaced, the result stays as film.out when that is free. The
+        // temporary file is removed by its owner when anything above throws.
+        held.Replace(temp, ChangeFileExtMode(path, "out", 0));
     });
 }
 

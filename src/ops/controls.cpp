@@ -1,7 +1,12 @@
 #include "ops/controls.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <stdexcept>
+#include <string>
+
+#include "core/chars.hpp"
+#include "core/paths.hpp"
 
 namespace tessaline {
 
@@ -70,6 +75,11 @@ std::vector<std::string_view> ControlValues::TakeChanged() {
         changed_[i] = false;
     }
     return names;
+}
+
+bool IsSubtitleInput(std::string_view path) {
+    const std::string ext = "*." + LowerFoldStr(FileExtOf(path));
+    return std::find(kSubExtItems.begin(), kSubExtItems.end(), ext) != kSubExtItems.end();
 }
 
 }  // namespace tessaline

@@ -46,6 +46,10 @@ inline constexpr std::array<std::string_view, 23> kOutExtItems = {
 inline constexpr std::array<std::string_view, 4> kSubExtItems = {"*.srt", "*.sub", "*.ssa",
                                                                  "*.ass"};
 
+/// The file is a subtitle input of the kinds kSubExtItems names (the extension without regard
+/// to case).
+[[nodiscard]] bool IsSubtitleInput(std::string_view path);
+
 /// The conversions of "Sub --> Sub" (cbSubToSub), by item index.
 inline constexpr std::array<std::string_view, 4> kSubToSubItems = {
     "sub --> srt", "srt --> sub", "SubTime --> srt", "ssa / ass --> srt"};

@@ -5,6 +5,7 @@
 #include "core/paths.hpp"
 #include "files/file_commands.hpp"
 #include "files/fs.hpp"
+#include "files/held_file.hpp"
 #include "ops/controls.hpp"
 
 namespace tessaline {
@@ -19,14 +20,24 @@ RunResult ResultOf(bool done, bool interactive) {
 
 // The file's ".out" takes the place of the file; the status bar says what happened to both.
 RunResult RunRenameOutFile(OperationContext& c, const RunArgs& a) {
+    // Only a subtitle file is replaced by its film.out: a mask that also takes film.corr or the
+    // film.out itself leaves those alone.
+    if (!IsSubtitleInput(a.input)) {
+        if (a.interactive) {
+            c.host.ShowMessage(std::string(kNotSupportFileExtension) + FileExtOf(a.input));
+        }
+        return ResultOf(false, a.interactive);
+    }
     const std::string source = ChangeFileExtMode(a.input, "out", 0);
     const bool replaces = PathExists(a.input);
     const bool done = RenameOutFile(source, a.input, a.interactive, c.host);
     if (done) {
         const std::string from(FileNameOf(source));
         const std::string to(FileNameOf(a.input));
-        c.host.SetStatusBar(replaces ? from + " replaced " + to + "; the previous " + to +
-                                           " is in the trash"
+        const std::string previous = TrashReplacedFiles()
+                                         ? "; the previous " + to + " is in the trash"
+                                         : "; no copy of the previous " + to + " was kept";
+        c.host.SetStatusBar(replaces ? from + " replaced " + to + previous
                                      : from + " renamed to " + to);
     }
     return ResultOf(done, a.interactive);
@@ -70,8 +81,9 @@ constexpr VariantCode kDeleteCodes[] = {{kAnyVariant, 24}};
 extern const Operation kRenameOutFileOperation{
     .command = "rename-out",
     .summary = "put the .out file in the place of its input",
-    .help = "Replaces PATH by the output made from it (film.out takes the place of film.srt);\n"
-            "the replaced PATH goes to the desktop trash, from where it can be restored.",
+    .help =
+        "Replaces PATH by the output made from it (film.out takes the place of film.srt);\n"
+        "the replaced PATH goes to the desktop trash, from where it can be restored.",
     .triggers = kRenameTriggers,
     .logText = "[Rename out-File] Click",
     .codes = kRenameCodes,

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <thread>
 
+#include "core/errors.hpp"
 #include "files/directory.hpp"
 #include "files/fs.hpp"
 #include "files/line_io.hpp"
@@ -61,30 +62,41 @@ TEST(RenameOutFile, PutsTheOutputInPlaceOfItsInputAndTheInputInTheTrash) {
     }
 }
 
-// Where the input cannot go to the trash it is not replaced: the subtitles are never only gone.
+// The message of the FileError that `call` throws; "" when it throws none.
+template <typename Call>
+std::string FailureOf(const Call& call) {
+    try {
+        call();
+    } catch (const FileError& e) {
+        return e.what();
+    }
+    return "";
+}
+
+// Where the input cannot go to the trash it is not replaced: the subtitles are never only gone,
+// and the reason is said, over a folder as well.
 TEST(RenameOutFile, KeepsBothFilesWhenTheInputCannotGoToTheTrash) {
     TempDir dir;
     WriteFile(dir / "film.out", "out");
     std::filesystem::create_directory(dir / "folder.srt");
     RecordingHost host;
-    EXPECT_FALSE(RenameOutFile(dir / "film.out", dir / "folder.srt", true, host));
-    EXPECT_EQ(host.messages, Names{"Destination File Not Deleted!!!"});
+    EXPECT_EQ(
+        FailureOf([&] { (void)RenameOutFile(dir / "film.out", dir / "folder.srt", false, host); }),
+        "folder.srt is not a regular file: nothing replaced");
 
     // A file where the trash folder should be: the trash cannot be made.
     const std::filesystem::path trash = test::DataHome() / "Trash";
     std::filesystem::remove_all(trash);
     WriteFile(trash, "not a folder");
     WriteFile(dir / "film.srt", "input");
-    host.messages.clear();
-    EXPECT_FALSE(RenameOutFile(dir / "film.out", dir / "film.srt", true, host));
+    const std::string message =
+        FailureOf([&] { (void)RenameOutFile(dir / "film.out", dir / "film.srt", false, host); });
     std::filesystem::remove(trash);
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_TRUE(host.messages[0].starts_with("Destination File Not Deleted!!!\r\n"))
-        << host.messages[0];
-    EXPECT_GT(host.messages[0].size(),
-              std::string_view("Destination File Not Deleted!!!\r\n").size());
+    EXPECT_TRUE(message.starts_with("Destination File Not Deleted!!!\r\n")) << message;
+    EXPECT_GT(message.size(), std::string_view("Destination File Not Deleted!!!\r\n").size());
     EXPECT_EQ(ReadFile(dir / "film.srt"), "input");
     EXPECT_EQ(ReadFile(dir / "film.out"), "out");
+    EXPECT_TRUE(host.messages.empty());
 }
 
 // Runs over the same output at once take turns: one puts it in place, the others find it gone.
@@ -121,14 +133,21 @@ TEST(DeleteOneFile, DeletesOrTellsWhy) {
         std::string name;
         bool interactive, result;
         Names messages;
+        std::string failure;  // a file that is there and stays fails over a folder too
     } cases[] = {
-        {"film.fix", true, true, {}},   {"film.fix", true, false, {"Source File Not Present!!!"}},
-        {"film.fix", false, false, {}}, {"folder", true, false, {"File Not Deleted!!!"}},
-        {"folder", false, false, {}},
+        {"film.fix", true, true, {}, ""},
+        {"film.fix", true, false, {"Source File Not Present!!!"}, ""},
+        {"film.fix", false, false, {}, ""},
+        {"folder", true, false, {}, "File Not Deleted!!!\r\nIs a directory"},
+        {"folder", false, false, {}, "File Not Deleted!!!\r\nIs a directory"},
     };
     for (const auto& c : cases) {
         RecordingHost host;
-        EXPECT_EQ(DeleteOneFile(dir / c.name, c.interactive, host), c.result) << c.name;
+        bool result = false;
+        EXPECT_EQ(FailureOf([&] { result = DeleteOneFile(dir / c.name, c.interactive, host); }),
+                  c.failure)
+            << c.name;
+        EXPECT_EQ(result, c.result) << c.name;
         EXPECT_EQ(host.messages, c.messages) << c.name;
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "film.fix"));

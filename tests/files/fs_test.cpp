@@ -5,6 +5,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <optional>
 #include <set>
 
@@ -58,6 +59,31 @@ TEST(Fs, ListMatchingGivesNoNamesForAMissingFolder) {
     EXPECT_EQ(ListMatching(dir.path(), "*.srt"), std::vector<std::string>{"a.srt"});
 }
 
+// Every name in the folder, the program's own temporary files too (ListMatching skips those).
+std::set<std::string> AllNames(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+std::string NameOf(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
+}
+
+// What a killed run leaves: a temporary file of the target that nobody holds. Its name is one
+// the program made (kept through a second link while the TempFile removed its own).
+std::string MakeLeftover(const std::string& target) {
+    std::string path;
+    {
+        const TempFile temp(target);
+        path = temp.path();
+        EXPECT_EQ(::link(path.c_str(), (path + "~").c_str()), 0);
+    }
+    EXPECT_EQ(::rename((path + "~").c_str(), path.c_str()), 0);
+    return NameOf(path);
+}
+
 TEST(TempFile, IsRemovedUnlessPutInPlaceAndNeverReplacesWhenAskedNotTo) {
     TempDir dir;
     const std::string target = dir / "film.out";
@@ -65,8 +91,11 @@ TEST(TempFile, IsRemovedUnlessPutInPlaceAndNeverReplacesWhenAskedNotTo) {
     {
         TempFile temp(target);
         path = temp.path();
-        EXPECT_TRUE(path.starts_with(target + ".part")) << path;
+        EXPECT_TRUE(IsTempName(NameOf(path), "film.out")) << path;
+        EXPECT_FALSE(IsTempName(NameOf(path), "film.srt")) << path;
         EXPECT_TRUE(PathExists(path));
+        // No mask of a folder run takes it for an input.
+        EXPECT_TRUE(ListMatching(dir.path(), "*").empty());
     }
     EXPECT_FALSE(PathExists(path));  // given up: removed
 
@@ -83,34 +112,41 @@ TEST(TempFile, IsRemovedUnlessPutInPlaceAndNeverReplacesWhenAskedNotTo) {
         temp.PlaceReplacing();
     }
     EXPECT_EQ(ReadFile(target), "new");
-    EXPECT_EQ(ListMatching(dir.path(), "*"), std::vector<std::string>{"film.out"});
+    EXPECT_EQ(AllNames(dir.path()), std::set<std::string>{"film.out"});
 }
 
-TEST(TempFile, RemovesLeftoversOfItsTargetThatNoRunHolds) {
+TEST(TempFile, SweepsOnlyLeftoversItCanProveItMadeForItsTarget) {
     TempDir dir;
     const std::string target = dir / "film.out";
-    // Left by killed runs: this target's, another target's, and one a live run holds.
-    WriteFile(target + ".partAbC123", "left");
-    WriteFile(dir / "other.out.partAbC123", "other");
-    WriteFile(target + ".partLive01", "held");
-    const int fd = ::open((target + ".partLive01").c_str(), O_RDONLY);
-    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
-    // Names of the user's that only look alike stay too.
-    WriteFile(target + ".part", "user");
-    WriteFile(target + ".partA-C123", "user");
+    const std::string live = MakeLeftover(target);
+    const int fd = ::open((dir / live).c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);  // a live run holds it
+    const std::string other = MakeLeftover(dir / "other.out");
+    std::string forged = MakeLeftover(target);
+    std::filesystem::remove(dir / forged);
+    forged.back() = forged.back() == 'a' ? 'b' : 'a';  // the proof no longer fits
+    // Names a user may well choose, and the program's own name with a wrong proof.
+    const std::set<std::string> kept = {"film.out.part",
+                                        "film.out.partA-C123",
+                                        "film.out.partAbC123",
+                                        "film.out.part2of3ru",
+                                        "film.out.partSECOND",
+                                        forged,
+                                        live,
+                                        other};
+    for (const std::string& name : kept)
+        if (name != live && name != other) WriteFile(dir / name, "user");
     for (const bool listed : {false, true}) {
-        WriteFile(target + ".partAbC123", "left");
+        SCOPED_TRACE(listed);
+        const std::string swept = MakeLeftover(target);
         // A folder run lists the folder once.
         const FolderTempListing listing(dir.path());
         std::optional<FolderTempListing::Use> use;
         if (listed) use.emplace(listing);
         const TempFile temp(target);
-        const std::vector<std::string> names = ListMatching(dir.path(), "*");
-        EXPECT_EQ(std::set<std::string>(names.begin(), names.end()),
-                  (std::set<std::string>{
-                      "film.out.part", "film.out.partA-C123", "film.out.partLive01",
-                      temp.path().substr(dir.path().string().size() + 1), "other.out.partAbC123"}))
-            << listed;
+        std::set<std::string> expected = kept;
+        expected.insert(NameOf(temp.path()));
+        EXPECT_EQ(AllNames(dir.path()), expected) << swept;
     }
     ::close(fd);
 }

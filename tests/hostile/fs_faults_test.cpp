@@ -227,6 +227,48 @@ TEST_F(FsFaults, FourRunsAtOnceOnOneFileWriteOneWholeOutput) {
     }
 }
 
+// Commands that replace the file itself, started at once on one file (a double click, two
+// terminals, overlapping folder runs): each waits for the one before, so the file ends as that
+// many complete runs one after another would leave it, and every run says it did its work.
+TEST_F(FsFaults, InPlaceRunsAtOnceOnOneFileTakeTurns) {
+#if defined(__SANITIZE_ADDRESS__)
+    constexpr int kRounds = 4;
+#else
+    constexpr int kRounds = 16;
+#endif
+    const std::string film = Crlf({"7", "00:00:01,000 --> 00:00:02,000", "Hi there ,you", "", "9",
+                                   "00:00:03,000 --> 00:00:04,000", "- Who?", "- Me.", ""});
+    const struct {
+        std::vector<std::string> args;
+        int runs;
+    } cases[] = {
+        {{"change-case", "switch", "film.srt"}, 2},
+        {{"change-case", "switch", "film.srt"}, 4},
+        {{"all-in-one", "film.srt"}, 2},
+        {{"all-in-one", "film.srt"}, 4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.front() + " x" + std::to_string(c.runs));
+        // The file after 0, 1, 2, ... runs one after another.
+        WriteFile(work_ / "film.srt", film);
+        std::vector<std::string> after = {film};
+        for (int i = 0; i < c.runs; ++i) {
+            ASSERT_EQ(Run(c.args).status, 0);
+            after.push_back(ReadFile(work_ / "film.srt"));
+        }
+        ASSERT_NE(after[1], film);
+        const std::set<std::string> names = Listing(work_);
+        for (int round = 0; round < kRounds; ++round) {
+            WriteFile(work_ / "film.srt", film);
+            const int done = RunAtOnce(c.runs, c.args);
+            EXPECT_EQ(done, c.runs) << round;
+            EXPECT_EQ(ReadFile(work_ / "film.srt"), after[static_cast<std::size_t>(done)]) << round;
+            // No film.out or temporary file left behind.
+            EXPECT_EQ(Listing(work_), names) << round;
+        }
+    }
+}
+
 TEST_F(FsFaults, RenameOutFromEightRunsAtOnceNeverLeavesTheSubtitlesWithoutAName) {
     const std::string processed = kFilmRecounted;
     for (int round = 0; round < 25; ++round) {
@@ -295,7 +337,7 @@ std::string ManyRecords(int records) {
 std::string AwaitTempFile(const fs::path& folder) {
     for (int i = 0; i < 100'000; ++i) {
         for (const std::string& name : Listing(folder)) {
-            if (name.find(".part") != std::string::npos) return name;
+            if (name.find(".tessaline-part-") != std::string::npos) return name;
         }
         usleep(100);
     }
@@ -319,7 +361,7 @@ TEST_F(FsFaults, InterruptedRunsLeaveNoPartialOutputAndLeftoversAreSweptLater) {
     kill(pid, SIGKILL);
     Wait(pid);
     ASSERT_TRUE(fs::exists(work_ / leftover));
-    // A temporary file that a live run holds stays: here the test holds one.
+    // A file of the user's that only looks like a temporary one stays, even while unlocked.
     const fs::path held = work_ / "film.out.partLive00";
     WriteFile(held, "in use");
     const int fd = open(held.c_str(), O_RDONLY);

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "core/errors.hpp"
+#include "files/held_file.hpp"
 #include "files/recording_host.hpp"
 #include "op_folder.hpp"
 #include "ops/controls.hpp"
@@ -105,6 +107,48 @@ TEST(AllInOne, AConversionErrorStopsTheChain) {
     EXPECT_EQ(test::ReadFile(chain.folder.input),
               Crlf({"1", "00:00:01,000 --> 00:00:03,00x", "Hi, there", ""}));
     EXPECT_EQ(chain.folder.Output(), "(none)");
+}
+
+}  // namespace
+}  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+int g_replacements = 0;
+int g_changeAt = 0;
+
+// Another program appends to the file just before the chain's replacement number g_changeAt.
+void AppendAtOneReplacement(const std::string& path) {
+    if (++g_replacements != g_changeAt) return;
+    test::WriteFile(path, test::ReadFile(path) + "8\r\n00:00:13,000 --> 00:00:14,000\r\nMine\r\n");
+}
+
+// A file changed by another program while the chain runs keeps that program's version; the
+// step's result stays as film.out and the message says why.
+TEST(AllInOne, AFileChangedMeanwhileIsNotReplaced) {
+    for (const int changeAt : {1, 2}) {
+        SCOPED_TRACE(changeAt);
+        Chain chain(kRaw);
+        g_replacements = 0;
+        g_changeAt = changeAt;
+        SetBeforeReplaceHook(AppendAtOneReplacement);
+        std::string message;
+        try {
+            chain.Run();
+        } catch (const FileError& e) {
+            message = e.what();
+        }
+        SetBeforeReplaceHook(nullptr);
+        EXPECT_EQ(message,
+                  "film.srt was changed by another program while it was being worked on: "
+                  "nothing replaced");
+        EXPECT_TRUE(test::ReadFile(chain.folder.input).ends_with("Mine\r\n"));
+        EXPECT_TRUE(std::filesystem::exists(chain.folder.output));
+        EXPECT_EQ(g_replacements, changeAt);
+        // The file as it was before the run is in the trash only once a step replaced it.
+        EXPECT_EQ(test::TrashedFile(chain.folder.input.string()).has_value(), changeAt > 1);
+    }
 }
 
 }  // namespace
