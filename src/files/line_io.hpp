@@ -142,7 +142,9 @@ class LineWriter {
   private:
     void Flush();
     void WriteLineSlowly(std::string_view line);
-    void EncodeStaged();
+    bool Stage(std::string_view text, bool withEnd);
+    void EncodeStaged(bool last);
+    void EncodeAlone(std::string_view text, bool line);
     void WriteDirect(std::string_view bytes);
     void WriteBytes(std::string_view bytes);
 

@@ -33,6 +33,9 @@ constexpr const char* kIconvNames[kCodePageCount] = {"CP866", "ISO-8859-5", "KOI
 struct PageTable {
     std::array<char32_t, 256> toUnicode{};
     std::unordered_map<char32_t, unsigned char> fromUnicode;
+    // The byte of each character below U+0800 (ASCII, Cyrillic), -1 when the page lacks it: the
+    // characters of a Russian text are found without hashing.
+    std::array<std::int16_t, 0x800> fromBelow800{};
 };
 
 // The character of one byte as the C library's converter reads it; nothing when it has none.
@@ -77,6 +80,10 @@ const std::array<PageTable, kCodePageCount>& Tables() {
                 table.fromUnicode.emplace(*ch, byte);
             }
             if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+            table.fromBelow800.fill(-1);
+            for (const auto& [ch, byte] : table.fromUnicode) {
+                if (ch < 0x800) table.fromBelow800[ch] = byte;
+            }
         }
         return all;
     }();
@@ -660,6 +667,10 @@ void TextEncoder::Encode(std::string_view text, std::string& out) {
         EncodeUtf16(text, out);
         return;
     }
+    if (page_) {
+        EncodeToPage(text, out);
+        return;
+    }
     for (std::size_t i = 0; i < text.size();) {
         const auto byte = static_cast<unsigned char>(text[i]);
         if (byte < 0x80) {
@@ -680,6 +691,46 @@ void TextEncoder::Encode(std::string_view text, std::string& out) {
         }
         throw UnencodableError(0xFFFD, target_);
     }
+}
+
+// UTF-8 into a single-byte code page, one byte a character written into room made for it:
+// ASCII as it is, two-byte characters from the page's table, the rest through its map.
+void TextEncoder::EncodeToPage(std::string_view text, std::string& out) {
+    const PageTable& table = TableOf(*page_);
+    const std::size_t start = out.size();
+    out.resize(start + text.size());
+    char* p = out.data() + start;
+    const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
+    for (std::size_t i = 0; i < size;) {
+        const unsigned byte = in[i];
+        if (byte < 0x80) {
+            *p++ = static_cast<char>(byte);
+            ++i;
+            continue;
+        }
+        if (byte >= 0xC2 && byte <= 0xDF && i + 1 < size && (in[i + 1] & 0xC0) == 0x80) {
+            const char32_t ch = ((byte & 0x1F) << 6) | (in[i + 1] & 0x3F);
+            const int paged = table.fromBelow800[ch];
+            if (paged < 0) throw UnencodableError(ch, target_);
+            *p++ = static_cast<char>(paged);
+            i += 2;
+            continue;
+        }
+        const Utf8Sequence sequence = DecodeUtf8(text, i);
+        if (sequence.ch) {
+            const std::optional<unsigned char> paged = UnicodeToPage(*page_, *sequence.ch);
+            if (!paged) throw UnencodableError(*sequence.ch, target_);
+            *p++ = static_cast<char>(*paged);
+            i += sequence.length;
+            continue;
+        }
+        // A character cut by the end of this piece waits for the next one.
+        if (!CutOffAtEnd(text, i, sequence)) throw UnencodableError(0xFFFD, target_);
+        pending_.assign(text.substr(i));
+        break;
+    }
+    out.resize(static_cast<std::size_t>(p - out.data()));
 }
 
 // UTF-8 into UTF-16, written straight into room made for it: every UTF-8 byte gives at most two

@@ -76,6 +76,7 @@ class TextEncoder {
   private:
     void EncodeChar(char32_t ch, std::string& out);
     void EncodeUtf16(std::string_view text, std::string& out);
+    void EncodeToPage(std::string_view text, std::string& out);
 
     TextEncoding target_;
     TextForm from_;
