@@ -19,8 +19,8 @@ namespace {
 constexpr std::size_t kBlockSize = 1 << 20;
 // A buffer this large (grown for a long line) is freed, not kept for the next file.
 constexpr std::size_t kLargestSpare = 4 * kBlockSize;
-// The UTF-8 text a writer gathers before encoding it into UTF-16: its encoded form (twice as
-// large at most) fits the buffer of a block.
+// The UTF-8 text a writer gathers before encoding it into UTF-16 or a code page: its encoded
+// form (twice as large at most) fits the buffer of a block.
 constexpr std::size_t kStagedBytes = kBlockSize / 4;
 
 std::string Reason() {
@@ -351,7 +351,8 @@ LineWriter::~LineWriter() {
 
 void LineWriter::WriteLine(std::string_view line) {
     // The text is the file's bytes: straight into the buffer with its line end. Lines on their
-    // way to UTF-16 (once the first one has made room for them): into the staged text.
+    // way to UTF-16 or a code page (once the first one has made room for them): into the
+    // staged text.
     const bool direct = !encoder_;
     if (direct || !staged_.empty()) {
         char* base = direct ? buffer_.data() : staged_.data();

@@ -668,7 +668,10 @@ void TextEncoder::Encode(std::string_view text, std::string& out) {
         return;
     }
     if (page_) {
-        EncodeToPage(text, out);
+        const std::size_t start = out.size();
+        out.resize(start + text.size());
+        char* end = EncodeToPageInto(text, out.data() + start);
+        out.resize(static_cast<std::size_t>(end - out.data()));
         return;
     }
     for (std::size_t i = 0; i < text.size();) {
@@ -693,16 +696,22 @@ void TextEncoder::Encode(std::string_view text, std::string& out) {
     }
 }
 
-// UTF-8 into a single-byte code page, one byte a character written into room made for it:
-// ASCII as it is, two-byte characters from the page's table, the rest through its map.
-void TextEncoder::EncodeToPage(std::string_view text, std::string& out) {
-    const PageTable& table = TableOf(*page_);
-    const std::size_t start = out.size();
-    out.resize(start + text.size());
-    char* p = out.data() + start;
+// UTF-8 into a single-byte code page, one byte a character: ASCII as it is (eight bytes at a
+// time), two-byte characters from the page's table, the rest through its map.
+char* TextEncoder::EncodeToPageInto(std::string_view text, char* p) {
+    const std::int16_t* const below800 = TableOf(*page_).fromBelow800.data();
     const auto* in = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t size = text.size();
     for (std::size_t i = 0; i < size;) {
+        if (i + 8 <= size) {
+            const std::uint64_t word = Load8(in + i);
+            if ((word & 0x8080808080808080ull) == 0) {
+                std::memcpy(p, &word, sizeof word);
+                p += 8;
+                i += 8;
+                continue;
+            }
+        }
         const unsigned byte = in[i];
         if (byte < 0x80) {
             *p++ = static_cast<char>(byte);
@@ -711,7 +720,7 @@ void TextEncoder::EncodeToPage(std::string_view text, std::string& out) {
         }
         if (byte >= 0xC2 && byte <= 0xDF && i + 1 < size && (in[i + 1] & 0xC0) == 0x80) {
             const char32_t ch = ((byte & 0x1F) << 6) | (in[i + 1] & 0x3F);
-            const int paged = table.fromBelow800[ch];
+            const int paged = below800[ch];
             if (paged < 0) throw UnencodableError(ch, target_);
             *p++ = static_cast<char>(paged);
             i += 2;
@@ -730,7 +739,7 @@ void TextEncoder::EncodeToPage(std::string_view text, std::string& out) {
         pending_.assign(text.substr(i));
         break;
     }
-    out.resize(static_cast<std::size_t>(p - out.data()));
+    return p;
 }
 
 // UTF-8 into UTF-16, written straight into room made for it: every UTF-8 byte gives at most two
@@ -743,7 +752,7 @@ void TextEncoder::EncodeUtf16(std::string_view text, std::string& out) {
 }
 
 bool TextEncoder::EncodesInto() const {
-    return IsUtf16(target_) && from_ == TextForm::Utf8 && pending_.empty();
+    return (IsUtf16(target_) || page_) && from_ == TextForm::Utf8 && pending_.empty();
 }
 
 namespace {
@@ -850,6 +859,7 @@ char* Utf8RunToUtf16(const unsigned char* in, std::size_t size, std::size_t& at,
 }  // namespace
 
 char* TextEncoder::EncodeInto(std::string_view text, char* p) {
+    if (page_) return EncodeToPageInto(text, p);
     const bool bigEndian = target_ == TextEncoding::Utf16be;
     const auto put = [&p, bigEndian](char32_t unit) {
         const auto high = static_cast<char>(unit >> 8);
