@@ -155,9 +155,9 @@ class LineWriter {
     std::unique_ptr<TextEncoder> encoder_;  // null when the text is the file's bytes
     TextEncoding encoding_ = TextEncoding::Windows1251;
     std::string encoded_;
-    // UTF-8 lines with their ends, waiting to be encoded into UTF-16 or a code page as one piece: a whole
-    // block goes through the encoder's loops at once, the ASCII of the timing lines, numbers
-    // and line ends in long runs.
+    // UTF-8 lines with their ends, waiting to be encoded into UTF-16 or a code page as one
+    // piece: a whole block goes through the encoder's loops at once, the ASCII of the timing
+    // lines, numbers and line ends in long runs.
     std::string staged_;
     std::size_t stagedUsed_ = 0;
 };

@@ -349,10 +349,12 @@ template <bool kBigEndian>
             _mm_or_si128(_mm_and_si128(_mm_srli_epi16(units, 6), _mm_set1_epi16(0x1F)),
                          _mm_slli_epi16(_mm_and_si128(units, _mm_set1_epi16(0x3F)), 8)),
             _mm_set1_epi16(static_cast<short>(0x80C0)));
-        const __m128i forms = _mm_or_si128(_mm_and_si128(ascii, units), _mm_andnot_si128(ascii, pair));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p),
-                         _mm_shuffle_epi8(forms, _mm_load_si128(reinterpret_cast<const __m128i*>(
-                                                     kPack.shuffle[two]))));
+        const __m128i forms =
+            _mm_or_si128(_mm_and_si128(ascii, units), _mm_andnot_si128(ascii, pair));
+        _mm_storeu_si128(
+            reinterpret_cast<__m128i*>(p),
+            _mm_shuffle_epi8(forms,
+                             _mm_load_si128(reinterpret_cast<const __m128i*>(kPack.shuffle[two]))));
         // The lanes after the last that fits count one byte each in the table: not kept.
         p += kPack.kept[two] - (8 - lanes);
         i += 2 * lanes;
@@ -378,10 +380,12 @@ template <bool kBigEndian>
         if (_mm_movemask_epi8(bytes) == 0) {
             // Sixteen ASCII bytes: each widened to its unit.
             const __m128i zero = _mm_setzero_si128();
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(p), kBigEndian ? _mm_unpacklo_epi8(zero, bytes)
-                                                                       : _mm_unpacklo_epi8(bytes, zero));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 16),
-                             kBigEndian ? _mm_unpackhi_epi8(zero, bytes) : _mm_unpackhi_epi8(bytes, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p), kBigEndian
+                                                                ? _mm_unpacklo_epi8(zero, bytes)
+                                                                : _mm_unpacklo_epi8(bytes, zero));
+            _mm_storeu_si128(
+                reinterpret_cast<__m128i*>(p + 16),
+                kBigEndian ? _mm_unpackhi_epi8(zero, bytes) : _mm_unpackhi_epi8(bytes, zero));
             p += 32;
             i += 16;
             continue;
@@ -406,26 +410,29 @@ template <bool kBigEndian>
         // each byte.
         const __m128i low = _mm_or_si128(
             _mm_and_si128(ascii, bytes),
-            _mm_andnot_si128(ascii, _mm_or_si128(_mm_slli_epi16(_mm_and_si128(bytes, _mm_set1_epi8(0x03)), 6),
-                                                 _mm_and_si128(next, _mm_set1_epi8(0x3F)))));
+            _mm_andnot_si128(
+                ascii, _mm_or_si128(_mm_slli_epi16(_mm_and_si128(bytes, _mm_set1_epi8(0x03)), 6),
+                                    _mm_and_si128(next, _mm_set1_epi8(0x3F)))));
         const __m128i high =
             _mm_and_si128(lead, _mm_srli_epi16(_mm_and_si128(bytes, _mm_set1_epi8(0x1C)), 2));
         const unsigned first = keep & 0xFF;
         const unsigned second = keep >> 8;
         const __m128i pick0 =
             _mm_load_si128(reinterpret_cast<const __m128i*>(kCompact.shuffle[first]));
-        const __m128i pick1 = _mm_add_epi8(
-            _mm_load_si128(reinterpret_cast<const __m128i*>(kCompact.shuffle[second])),
-            _mm_set1_epi8(8));
+        const __m128i pick1 =
+            _mm_add_epi8(_mm_load_si128(reinterpret_cast<const __m128i*>(kCompact.shuffle[second])),
+                         _mm_set1_epi8(8));
         const __m128i low0 = _mm_shuffle_epi8(low, pick0);
         const __m128i high0 = _mm_shuffle_epi8(high, pick0);
         const __m128i low1 = _mm_shuffle_epi8(low, pick1);
         const __m128i high1 = _mm_shuffle_epi8(high, pick1);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), kBigEndian ? _mm_unpacklo_epi8(high0, low0)
-                                                                   : _mm_unpacklo_epi8(low0, high0));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), kBigEndian
+                                                            ? _mm_unpacklo_epi8(high0, low0)
+                                                            : _mm_unpacklo_epi8(low0, high0));
         p += 2 * kCompact.kept[first];
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), kBigEndian ? _mm_unpacklo_epi8(high1, low1)
-                                                                   : _mm_unpacklo_epi8(low1, high1));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), kBigEndian
+                                                            ? _mm_unpacklo_epi8(high1, low1)
+                                                            : _mm_unpacklo_epi8(low1, high1));
         p += 2 * kCompact.kept[second];
         i += n;
         // A lead in the last place only waits for the next row.

@@ -104,8 +104,8 @@ std::string Utf16Of(const std::string& text, TextEncoding encoding) {
         const auto unit = [&](char32_t u) {
             const char high = static_cast<char>(u >> 8);
             const char low = static_cast<char>(u & 0xFF);
-            bytes += encoding == TextEncoding::Utf16be ? std::string{high, low}
-                                                       : std::string{low, high};
+            bytes +=
+                encoding == TextEncoding::Utf16be ? std::string{high, low} : std::string{low, high};
         };
         if (ch >= 0x10000) {
             unit(0xD800 + ((ch - 0x10000) >> 10));
@@ -142,8 +142,18 @@ TEST(Transcode, RowsOfShortCharactersAroundAnythingElse) {
         std::string_view inserted;
         bool valid;  // false: no UTF-8, which no encoder may write
     } cases[] = {
-        {"", true},          {"♪", true},          {"👍", true},       {"a", true},
-        {"\x80", false},     {"\xC0\xAF", false},  {"\xD0" "a", false}, {"\xF0\x9F" "a", false},
+        {"", true},
+        {"♪", true},
+        {"👍", true},
+        {"a", true},
+        {"\x80", false},
+        {"\xC0\xAF", false},
+        {"\xD0"
+         "a",
+         false},
+        {"\xF0\x9F"
+         "a",
+         false},
     };
     for (const auto& c : cases) {
         for (std::size_t at = 0; at <= rows.size(); ++at) {
@@ -242,9 +252,9 @@ TEST(LineWriter, RawPiecesThatPartACharacterComeOutWhole) {
             LineWriter writer(path, encoding, TextForm::Utf8);
             writer.WriteRaw(text);
             for (int i = 0; i < 60000; ++i) {
-                const std::string piece =
-                    i == 20000 ? "\x96" + std::string(300 * 1024, 'z') + "\xD0"
-                               : "\x96ук " + std::to_string(i) + "\r\n\xD0";
+                const std::string piece = i == 20000
+                                              ? "\x96" + std::string(300 * 1024, 'z') + "\xD0"
+                                              : "\x96ук " + std::to_string(i) + "\r\n\xD0";
                 writer.WriteRaw(piece);
                 text += piece;
             }
