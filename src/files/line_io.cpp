@@ -19,8 +19,8 @@ namespace {
 constexpr std::size_t kBlockSize = 1 << 20;
 // A buffer this large (grown for a long line) is freed, not kept for the next file.
 constexpr std::size_t kLargestSpare = 4 * kBlockSize;
-// The UTF-8 text a writer gathers before encoding it into UTF-16: its encoded form (twice as
-// large at most) fits the buffer of a block.
+// The UTF-8 text a writer gathers before encoding it into UTF-16 or a code page: its encoded
+// form (twice as large at most) fits the buffer of a block.
 constexpr std::size_t kStagedBytes = kBlockSize / 4;
 
 std::string Reason() {
@@ -351,7 +351,8 @@ LineWriter::~LineWriter() {
 
 void LineWriter::WriteLine(std::string_view line) {
     // The text is the file's bytes: straight into the buffer with its line end. Lines on their
-    // way to UTF-16 (once the first one has made room for them): into the staged text.
+    // way to UTF-16 or a code page (once the first one has made room for them): into the
+    // staged text.
     const bool direct = !encoder_;
     if (direct || !staged_.empty()) {
         char* base = direct ? buffer_.data() : staged_.data();
@@ -369,26 +370,27 @@ void LineWriter::WriteLine(std::string_view line) {
     WriteLineSlowly(line);
 }
 
+// Puts text (with its line end when `withEnd`) into the staged text; false when it is longer
+// than the stage could ever hold.
+bool LineWriter::Stage(std::string_view text, bool withEnd) {
+    const std::size_t size = text.size() + (withEnd ? 2 : 0);
+    if (stagedUsed_ + size > kStagedBytes) EncodeStaged(false);
+    if (stagedUsed_ + size > kStagedBytes) return false;
+    if (staged_.empty()) staged_.resize(kStagedBytes);
+    char* p = staged_.data() + stagedUsed_;
+    if (!text.empty()) std::memcpy(p, text.data(), text.size());
+    if (withEnd) {
+        p[text.size()] = '\r';
+        p[text.size() + 1] = '\n';
+    }
+    stagedUsed_ += size;
+    return true;
+}
+
 // Out of line, so that the plain copy above stays a few instructions.
 [[gnu::noinline]] void LineWriter::WriteLineSlowly(std::string_view line) {
     if (encoder_ && encoder_->EncodesInto()) {
-        if (stagedUsed_ + line.size() + 2 > kStagedBytes) EncodeStaged();
-        if (line.size() + 2 <= kStagedBytes) {
-            if (staged_.empty()) staged_.resize(kStagedBytes);
-            char* p = staged_.data() + stagedUsed_;
-            if (!line.empty()) std::memcpy(p, line.data(), line.size());
-            p[line.size()] = '\r';
-            p[line.size() + 1] = '\n';
-            stagedUsed_ += line.size() + 2;
-            return;
-        }
-        // A line longer than a block is encoded on its own; a line is whole: a character cut
-        // off at its end is no character.
-        encoded_.clear();
-        encoder_->Encode(line, encoded_);
-        if (encoder_->waiting()) throw UnencodableError(0xFFFD, encoding_);
-        encoder_->Encode("\r\n", encoded_);
-        WriteBytes(encoded_);
+        if (!Stage(line, true)) EncodeAlone(line, true);
         return;
     }
     if (encoder_) {
@@ -402,17 +404,37 @@ void LineWriter::WriteLine(std::string_view line) {
     WriteBytes("\r\n");
 }
 
-// The staged lines into the buffer, encoded in one piece (each ends with its line end, so no
-// character is cut at the end).
-void LineWriter::EncodeStaged() {
+namespace {
+
+// The bytes at the end of UTF-8 text that begin a character whose rest has not come yet.
+std::size_t CutCharacterBytes(const char* text, std::size_t size) {
+    for (std::size_t k = 1; k <= std::min<std::size_t>(3, size); ++k) {
+        const auto byte = static_cast<unsigned char>(text[size - k]);
+        if ((byte & 0xC0) == 0x80) continue;
+        const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+        return length > k ? k : 0;
+    }
+    return 0;
+}
+
+}  // namespace
+
+// The staged text into the buffer, encoded in one piece. Lines end with their line ends, but raw
+// pieces may part a character: unless this is the `last` of the text, a character's start at
+// the end stays staged for its rest (at the end of the text it is no character, and stops the
+// run).
+void LineWriter::EncodeStaged(bool last) {
     if (stagedUsed_ == 0) return;
-    const std::size_t most = TextEncoder::MostEncodedBytes(stagedUsed_);
+    const std::size_t cut = last ? 0 : CutCharacterBytes(staged_.data(), stagedUsed_);
+    const std::size_t whole = stagedUsed_ - cut;
+    const std::size_t most = TextEncoder::MostEncodedBytes(whole);
     if (most > buffer_.size() - used_) Flush();
     char* at = buffer_.data() + used_;
-    char* end = encoder_->EncodeInto(std::string_view(staged_.data(), stagedUsed_), at);
-    stagedUsed_ = 0;
+    char* end = encoder_->EncodeInto(std::string_view(staged_.data(), whole), at);
     if (encoder_->waiting()) throw UnencodableError(0xFFFD, encoding_);
     used_ += static_cast<std::size_t>(end - at);
+    std::memmove(staged_.data(), staged_.data() + whole, cut);
+    stagedUsed_ = cut;
 }
 
 void LineWriter::WriteRaw(std::string_view bytes) {
@@ -420,9 +442,29 @@ void LineWriter::WriteRaw(std::string_view bytes) {
         WriteBytes(bytes);
         return;
     }
-    EncodeStaged();
+    // The pieces of a line (a frame line of MicroDVD, a number and its end) are gathered like
+    // whole lines, not encoded one by one.
+    if (encoder_->EncodesInto()) {
+        if (!Stage(bytes, false)) EncodeAlone(bytes, false);
+        return;
+    }
     encoded_.clear();
     encoder_->Encode(bytes, encoded_);
+    WriteBytes(encoded_);
+}
+
+// Text longer than the stage, encoded on its own after what is staged (a character's start left
+// there is completed by it). A line is whole: a character cut off at its end is no character.
+void LineWriter::EncodeAlone(std::string_view text, bool line) {
+    EncodeStaged(false);
+    encoded_.clear();
+    encoder_->Encode(std::string_view(staged_.data(), stagedUsed_), encoded_);
+    stagedUsed_ = 0;
+    encoder_->Encode(text, encoded_);
+    if (line) {
+        if (encoder_->waiting()) throw UnencodableError(0xFFFD, encoding_);
+        encoder_->Encode("\r\n", encoded_);
+    }
     WriteBytes(encoded_);
 }
 
@@ -462,7 +504,7 @@ void LineWriter::Flush() {
 void LineWriter::Close() {
     if (fd_ < 0) return;
     try {
-        EncodeStaged();
+        EncodeStaged(true);
         Flush();
     } catch (...) {
         ::close(fd_);

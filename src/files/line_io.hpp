@@ -142,7 +142,9 @@ class LineWriter {
   private:
     void Flush();
     void WriteLineSlowly(std::string_view line);
-    void EncodeStaged();
+    bool Stage(std::string_view text, bool withEnd);
+    void EncodeStaged(bool last);
+    void EncodeAlone(std::string_view text, bool line);
     void WriteDirect(std::string_view bytes);
     void WriteBytes(std::string_view bytes);
 
@@ -153,9 +155,9 @@ class LineWriter {
     std::unique_ptr<TextEncoder> encoder_;  // null when the text is the file's bytes
     TextEncoding encoding_ = TextEncoding::Windows1251;
     std::string encoded_;
-    // UTF-8 lines with their ends, waiting to be encoded into UTF-16 as one piece: a whole
-    // block goes through the encoder's loops at once, the ASCII of the timing lines, numbers
-    // and line ends in long runs.
+    // UTF-8 lines with their ends, waiting to be encoded into UTF-16 or a code page as one
+    // piece: a whole block goes through the encoder's loops at once, the ASCII of the timing
+    // lines, numbers and line ends in long runs.
     std::string staged_;
     std::size_t stagedUsed_ = 0;
 };

@@ -13,6 +13,12 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+// SSSE3's byte shuffle packs characters of one and two bytes without a step per character; it
+// is used only where the processor has it (asked once), the plain loops stay for the others.
+#if defined(__SSE2__) && defined(__GNUC__)
+#include <tmmintrin.h>
+#define TESSALINE_SSSE3 1
+#endif
 
 #include "core/cp1251.hpp"
 #include "files/encoding.hpp"
@@ -27,6 +33,9 @@ constexpr const char* kIconvNames[kCodePageCount] = {"CP866", "ISO-8859-5", "KOI
 struct PageTable {
     std::array<char32_t, 256> toUnicode{};
     std::unordered_map<char32_t, unsigned char> fromUnicode;
+    // The byte of each character below U+0800 (ASCII, Cyrillic), -1 when the page lacks it: the
+    // characters of a Russian text are found without hashing.
+    std::array<std::int16_t, 0x800> fromBelow800{};
 };
 
 // The character of one byte as the C library's converter reads it; nothing when it has none.
@@ -71,6 +80,10 @@ const std::array<PageTable, kCodePageCount>& Tables() {
                 table.fromUnicode.emplace(*ch, byte);
             }
             if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+            table.fromBelow800.fill(-1);
+            for (const auto& [ch, byte] : table.fromUnicode) {
+                if (ch < 0x800) table.fromBelow800[ch] = byte;
+            }
         }
         return all;
     }();
@@ -251,6 +264,187 @@ std::uint64_t Load8(const void* p) {
     return word;
 }
 
+#if defined(TESSALINE_SSSE3)
+const bool kHasSsse3 = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("ssse3") != 0;
+}();
+
+// Shuffles that put the wanted bytes of a 16-byte row first, in order, and zero the rest, with
+// the number of bytes each one keeps.
+struct ShuffleTable {
+    alignas(16) unsigned char shuffle[256][16];
+    unsigned char kept[256];
+};
+
+// Eight UTF-8 characters of one or two bytes, each in a 16-bit lane (the lead byte first), made
+// one row: bit k of the index says that lane k holds two bytes.
+constexpr ShuffleTable MakePackTable() {
+    ShuffleTable table{};
+    for (unsigned mask = 0; mask < 256; ++mask) {
+        unsigned n = 0;
+        for (unsigned k = 0; k < 8; ++k) {
+            table.shuffle[mask][n++] = static_cast<unsigned char>(2 * k);
+            if ((mask >> k) & 1) table.shuffle[mask][n++] = static_cast<unsigned char>(2 * k + 1);
+        }
+        table.kept[mask] = static_cast<unsigned char>(n);
+        while (n < 16)
+            table.shuffle[mask][n++] = 0x80;
+    }
+    return table;
+}
+
+// The bytes of the first eight of a row whose bit is set in the index, moved to its front.
+constexpr ShuffleTable MakeCompactTable() {
+    ShuffleTable table{};
+    for (unsigned mask = 0; mask < 256; ++mask) {
+        unsigned n = 0;
+        for (unsigned k = 0; k < 8; ++k) {
+            if ((mask >> k) & 1) table.shuffle[mask][n++] = static_cast<unsigned char>(k);
+        }
+        table.kept[mask] = static_cast<unsigned char>(n);
+        while (n < 16)
+            table.shuffle[mask][n++] = 0x80;
+    }
+    return table;
+}
+
+constexpr ShuffleTable kPack = MakePackTable();
+constexpr ShuffleTable kCompact = MakeCompactTable();
+
+// UTF-16 units below U+0800 (ASCII, Cyrillic, Greek, accented Latin) into UTF-8, eight at a time:
+// each unit's one- or two-byte form is worked out in its lane and the lanes are packed by one
+// shuffle. Stops before the first unit of three or more UTF-8 bytes (or a surrogate) and at the
+// last sixteen bytes; returns the end and moves `at` past what it read. Writes sixteen bytes
+// at p however few it keeps (the room of three bytes a unit allows it).
+template <bool kBigEndian>
+[[gnu::target("ssse3")]] char* Utf16BlocksToUtf8(const unsigned char* in, std::size_t size,
+                                                 std::size_t& at, char* p) {
+    std::size_t i = at;
+    const __m128i zero = _mm_setzero_si128();
+    while (i + 16 <= size) {
+        __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+        if constexpr (kBigEndian) {
+            units = _mm_or_si128(_mm_slli_epi16(units, 8), _mm_srli_epi16(units, 8));
+        }
+        const __m128i ascii =
+            _mm_cmpeq_epi16(_mm_and_si128(units, _mm_set1_epi16(static_cast<short>(0xFF80))), zero);
+        if (_mm_movemask_epi8(ascii) == 0xFFFF) {
+            // The timing lines, numbers and Latin text: eight bytes as they are.
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_packus_epi16(units, units));
+            p += 8;
+            i += 16;
+            continue;
+        }
+        const __m128i fits =
+            _mm_cmpeq_epi16(_mm_and_si128(units, _mm_set1_epi16(static_cast<short>(0xF800))), zero);
+        // One bit a lane: below U+0800 in the low eight, ASCII in the high eight.
+        const auto kinds = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(fits, ascii)));
+        const auto lanes =
+            (kinds & 0xFF) == 0xFF ? 8u : static_cast<unsigned>(std::countr_one(kinds & 0xFF));
+        if (lanes == 0) break;
+        const unsigned two = ~(kinds >> 8) & ((1u << lanes) - 1);
+        // 110xxxxx 10xxxxxx, the lead in the low byte: the order of the bytes in memory.
+        const __m128i pair = _mm_or_si128(
+            _mm_or_si128(_mm_and_si128(_mm_srli_epi16(units, 6), _mm_set1_epi16(0x1F)),
+                         _mm_slli_epi16(_mm_and_si128(units, _mm_set1_epi16(0x3F)), 8)),
+            _mm_set1_epi16(static_cast<short>(0x80C0)));
+        const __m128i forms =
+            _mm_or_si128(_mm_and_si128(ascii, units), _mm_andnot_si128(ascii, pair));
+        _mm_storeu_si128(
+            reinterpret_cast<__m128i*>(p),
+            _mm_shuffle_epi8(forms,
+                             _mm_load_si128(reinterpret_cast<const __m128i*>(kPack.shuffle[two]))));
+        // The lanes after the last that fits count one byte each in the table: not kept.
+        p += kPack.kept[two] - (8 - lanes);
+        i += 2 * lanes;
+        if (lanes < 8) break;
+    }
+    at = i;
+    return p;
+}
+
+// UTF-8 text of ASCII and well-formed two-byte characters into UTF-16, sixteen bytes at a time:
+// each byte that starts a character gets its unit's two bytes in two rows (low and high), the
+// continuation bytes are squeezed out by one shuffle per eight bytes. Stops before the first
+// byte that is neither (a longer or broken sequence, left to the caller) and at the last sixteen
+// bytes; a lead whose second byte lies beyond the row is left for the next. Returns the end and
+// moves `at` past what it read; writes up to sixteen bytes beyond what it keeps (within the room
+// of two bytes a byte).
+template <bool kBigEndian>
+[[gnu::target("ssse3")]] char* Utf8BlocksToUtf16(const unsigned char* in, std::size_t size,
+                                                 std::size_t& at, char* p) {
+    std::size_t i = at;
+    while (i + 16 <= size) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+        if (_mm_movemask_epi8(bytes) == 0) {
+            // Sixteen ASCII bytes: each widened to its unit.
+            const __m128i zero = _mm_setzero_si128();
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p), kBigEndian
+                                                                ? _mm_unpacklo_epi8(zero, bytes)
+                                                                : _mm_unpacklo_epi8(bytes, zero));
+            _mm_storeu_si128(
+                reinterpret_cast<__m128i*>(p + 16),
+                kBigEndian ? _mm_unpackhi_epi8(zero, bytes) : _mm_unpackhi_epi8(bytes, zero));
+            p += 32;
+            i += 16;
+            continue;
+        }
+        // As signed bytes: ASCII is 0..127, continuations 0x80-0xBF are below -64, the leads of
+        // two-byte characters that are not overlong (0xC2-0xDF) lie between -63 and -32.
+        const __m128i ascii = _mm_cmpgt_epi8(bytes, _mm_set1_epi8(-1));
+        const __m128i cont = _mm_cmplt_epi8(bytes, _mm_set1_epi8(-64));
+        const __m128i lead = _mm_and_si128(_mm_cmpgt_epi8(bytes, _mm_set1_epi8(-63)),
+                                           _mm_cmplt_epi8(bytes, _mm_set1_epi8(-32)));
+        // A continuation exactly where a lead came just before.
+        const __m128i paired = _mm_cmpeq_epi8(cont, _mm_slli_si128(lead, 1));
+        const unsigned good = static_cast<std::uint16_t>(_mm_movemask_epi8(
+            _mm_and_si128(_mm_or_si128(ascii, _mm_or_si128(cont, lead)), paired)));
+        auto n = static_cast<unsigned>(std::countr_one(good));
+        const auto leads = static_cast<unsigned>(_mm_movemask_epi8(lead));
+        if (n > 0 && ((leads >> (n - 1)) & 1)) --n;
+        if (n == 0) break;
+        const unsigned keep = ~static_cast<unsigned>(_mm_movemask_epi8(cont)) & ((1u << n) - 1);
+        const __m128i next = _mm_srli_si128(bytes, 1);
+        // The unit of a lead: its low five bits and the next byte's six. The shifts stay inside
+        // each byte.
+        const __m128i low = _mm_or_si128(
+            _mm_and_si128(ascii, bytes),
+            _mm_andnot_si128(
+                ascii, _mm_or_si128(_mm_slli_epi16(_mm_and_si128(bytes, _mm_set1_epi8(0x03)), 6),
+                                    _mm_and_si128(next, _mm_set1_epi8(0x3F)))));
+        const __m128i high =
+            _mm_and_si128(lead, _mm_srli_epi16(_mm_and_si128(bytes, _mm_set1_epi8(0x1C)), 2));
+        const unsigned first = keep & 0xFF;
+        const unsigned second = keep >> 8;
+        const __m128i pick0 =
+            _mm_load_si128(reinterpret_cast<const __m128i*>(kCompact.shuffle[first]));
+        const __m128i pick1 =
+            _mm_add_epi8(_mm_load_si128(reinterpret_cast<const __m128i*>(kCompact.shuffle[second])),
+                         _mm_set1_epi8(8));
+        const __m128i low0 = _mm_shuffle_epi8(low, pick0);
+        const __m128i high0 = _mm_shuffle_epi8(high, pick0);
+        const __m128i low1 = _mm_shuffle_epi8(low, pick1);
+        const __m128i high1 = _mm_shuffle_epi8(high, pick1);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), kBigEndian
+                                                            ? _mm_unpacklo_epi8(high0, low0)
+                                                            : _mm_unpacklo_epi8(low0, high0));
+        p += 2 * kCompact.kept[first];
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), kBigEndian
+                                                            ? _mm_unpacklo_epi8(high1, low1)
+                                                            : _mm_unpacklo_epi8(low1, high1));
+        p += 2 * kCompact.kept[second];
+        i += n;
+        // A lead in the last place only waits for the next row.
+        if (good != 0xFFFF) break;
+    }
+    at = i;
+    return p;
+}
+#else
+constexpr bool kHasSsse3 = false;
+#endif
+
 }  // namespace
 
 bool TextDecoder::DecodesInto() const {
@@ -270,9 +464,12 @@ char* Utf16RunToUtf8(const unsigned char* in, std::size_t size, std::size_t& at,
     const std::size_t low = kBigEndian ? 1 : 0;
     const std::size_t high = kBigEndian ? 0 : 1;
     while (i + 1 < size) {
+#if defined(TESSALINE_SSSE3)
+        if (kHasSsse3) p = Utf16BlocksToUtf8<kBigEndian>(in, size, i, p);
+#endif
 #if defined(__SSE2__)
         // Eight units of ASCII at a time: the timings, numbers and spaces of a subtitle file.
-        while (i + 16 <= size) {
+        while (!kHasSsse3 && i + 16 <= size) {
             __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
             if constexpr (kBigEndian) {
                 units = _mm_or_si128(_mm_slli_epi16(units, 8), _mm_srli_epi16(units, 8));
@@ -477,6 +674,13 @@ void TextEncoder::Encode(std::string_view text, std::string& out) {
         EncodeUtf16(text, out);
         return;
     }
+    if (page_) {
+        const std::size_t start = out.size();
+        out.resize(start + text.size());
+        char* end = EncodeToPageInto(text, out.data() + start);
+        out.resize(static_cast<std::size_t>(end - out.data()));
+        return;
+    }
     for (std::size_t i = 0; i < text.size();) {
         const auto byte = static_cast<unsigned char>(text[i]);
         if (byte < 0x80) {
@@ -499,6 +703,52 @@ void TextEncoder::Encode(std::string_view text, std::string& out) {
     }
 }
 
+// UTF-8 into a single-byte code page, one byte a character: ASCII as it is (eight bytes at a
+// time), two-byte characters from the page's table, the rest through its map.
+char* TextEncoder::EncodeToPageInto(std::string_view text, char* p) {
+    const std::int16_t* const below800 = TableOf(*page_).fromBelow800.data();
+    const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
+    for (std::size_t i = 0; i < size;) {
+        if (i + 8 <= size) {
+            const std::uint64_t word = Load8(in + i);
+            if ((word & 0x8080808080808080ull) == 0) {
+                std::memcpy(p, &word, sizeof word);
+                p += 8;
+                i += 8;
+                continue;
+            }
+        }
+        const unsigned byte = in[i];
+        if (byte < 0x80) {
+            *p++ = static_cast<char>(byte);
+            ++i;
+            continue;
+        }
+        if (byte >= 0xC2 && byte <= 0xDF && i + 1 < size && (in[i + 1] & 0xC0) == 0x80) {
+            const char32_t ch = ((byte & 0x1F) << 6) | (in[i + 1] & 0x3F);
+            const int paged = below800[ch];
+            if (paged < 0) throw UnencodableError(ch, target_);
+            *p++ = static_cast<char>(paged);
+            i += 2;
+            continue;
+        }
+        const Utf8Sequence sequence = DecodeUtf8(text, i);
+        if (sequence.ch) {
+            const std::optional<unsigned char> paged = UnicodeToPage(*page_, *sequence.ch);
+            if (!paged) throw UnencodableError(*sequence.ch, target_);
+            *p++ = static_cast<char>(*paged);
+            i += sequence.length;
+            continue;
+        }
+        // A character cut by the end of this piece waits for the next one.
+        if (!CutOffAtEnd(text, i, sequence)) throw UnencodableError(0xFFFD, target_);
+        pending_.assign(text.substr(i));
+        break;
+    }
+    return p;
+}
+
 // UTF-8 into UTF-16, written straight into room made for it: every UTF-8 byte gives at most two
 // bytes of UTF-16.
 void TextEncoder::EncodeUtf16(std::string_view text, std::string& out) {
@@ -509,7 +759,7 @@ void TextEncoder::EncodeUtf16(std::string_view text, std::string& out) {
 }
 
 bool TextEncoder::EncodesInto() const {
-    return IsUtf16(target_) && from_ == TextForm::Utf8 && pending_.empty();
+    return (IsUtf16(target_) || page_) && from_ == TextForm::Utf8 && pending_.empty();
 }
 
 namespace {
@@ -528,6 +778,12 @@ char* Utf8RunToUtf16(const unsigned char* in, std::size_t size, std::size_t& at,
         p += 2;
     };
     while (i < size) {
+#if defined(TESSALINE_SSSE3)
+        if (kHasSsse3) {
+            p = Utf8BlocksToUtf16<kBigEndian>(in, size, i, p);
+            if (i == size) break;
+        }
+#endif
 #if defined(__SSE2__)
         // The ASCII at i, up to sixteen bytes at once: all sixteen are widened and written (the
         // room for the whole text allows it), as many as are ASCII are kept.
@@ -610,6 +866,7 @@ char* Utf8RunToUtf16(const unsigned char* in, std::size_t size, std::size_t& at,
 }  // namespace
 
 char* TextEncoder::EncodeInto(std::string_view text, char* p) {
+    if (page_) return EncodeToPageInto(text, p);
     const bool bigEndian = target_ == TextEncoding::Utf16be;
     const auto put = [&p, bigEndian](char32_t unit) {
         const auto high = static_cast<char>(unit >> 8);

@@ -60,8 +60,8 @@ class TextEncoder {
     void Encode(std::string_view text, std::string& out);
 
     /// Writes the file's form of UTF-8 text straight into memory with room for
-    /// MostEncodedBytes of it; returns the end. Only where EncodesInto says so (UTF-16 from
-    /// UTF-8, no character waiting).
+    /// MostEncodedBytes of it; returns the end. Only where EncodesInto says so (UTF-16 or a
+    /// single-byte code page from UTF-8, no character waiting).
     char* EncodeInto(std::string_view text, char* out);
     [[nodiscard]] bool EncodesInto() const;
     /// Two bytes of UTF-16 for each byte of UTF-8 at most, and room for the whole words the
@@ -76,6 +76,7 @@ class TextEncoder {
   private:
     void EncodeChar(char32_t ch, std::string& out);
     void EncodeUtf16(std::string_view text, std::string& out);
+    char* EncodeToPageInto(std::string_view text, char* p);
 
     TextEncoding target_;
     TextForm from_;

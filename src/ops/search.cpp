@@ -255,17 +255,23 @@ class TextSet {
         std::uint32_t row = 0;
         const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
         const std::size_t size = line.size();
+        // In locals: the compiler would otherwise load them from the set at every code point.
+        const std::uint16_t* const classOf = codePointClass_.data();
+        const std::uint32_t* const moves = moves_.data();
+        // A line that ends in a lead byte is no such line (the walk would stop there): with it
+        // ruled out, every lead has a byte after it.
+        if (size > 0 && bytes[size - 1] >= 0xC0) return std::nullopt;
         for (std::size_t i = 0; i < size;) {
             std::uint32_t cp = bytes[i];
             if (cp < 0x80) {
                 ++i;
-            } else if (cp >= 0xC2 && cp <= 0xDF && i + 1 < size && (bytes[i + 1] & 0xC0) == 0x80) {
+            } else if (cp - 0xC2 <= 0xDF - 0xC2 && (bytes[i + 1] & 0xC0) == 0x80) {
                 cp = ((cp & 0x1F) << 6) | (bytes[i + 1] & 0x3F);
                 i += 2;
             } else {
                 return std::nullopt;
             }
-            const std::uint32_t move = moves_[row + codePointClass_[cp]];
+            const std::uint32_t move = moves[row + classOf[cp]];
             row = move & ~kEndsText;
             if ((move & kEndsText) == 0) continue;
             MarkFound(row);

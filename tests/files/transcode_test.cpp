@@ -94,27 +94,33 @@ std::vector<std::string> TextsOfEveryLength() {
     return texts;
 }
 
+// The UTF-16 of valid UTF-8 text, character by character.
+std::string Utf16Of(const std::string& text, TextEncoding encoding) {
+    std::string bytes;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const Utf8Sequence sequence = DecodeUtf8(text, i);
+        const char32_t ch = *sequence.ch;
+        i += sequence.length - 1;
+        const auto unit = [&](char32_t u) {
+            const char high = static_cast<char>(u >> 8);
+            const char low = static_cast<char>(u & 0xFF);
+            bytes +=
+                encoding == TextEncoding::Utf16be ? std::string{high, low} : std::string{low, high};
+        };
+        if (ch >= 0x10000) {
+            unit(0xD800 + ((ch - 0x10000) >> 10));
+            unit(0xDC00 + ((ch - 0x10000) & 0x3FF));
+        } else {
+            unit(ch);
+        }
+    }
+    return bytes;
+}
+
 TEST(Transcode, Utf16RoundTripsAndFileBytesOfEveryLength) {
     for (const TextEncoding encoding : {TextEncoding::Utf16le, TextEncoding::Utf16be}) {
         for (const std::string& text : TextsOfEveryLength()) {
-            std::string bytes;
-            for (std::size_t i = 0; i < text.size(); ++i) {
-                const Utf8Sequence sequence = DecodeUtf8(text, i);
-                const char32_t ch = *sequence.ch;
-                i += sequence.length - 1;
-                const auto unit = [&](char32_t u) {
-                    const char high = static_cast<char>(u >> 8);
-                    const char low = static_cast<char>(u & 0xFF);
-                    bytes += encoding == TextEncoding::Utf16be ? std::string{high, low}
-                                                               : std::string{low, high};
-                };
-                if (ch >= 0x10000) {
-                    unit(0xD800 + ((ch - 0x10000) >> 10));
-                    unit(0xDC00 + ((ch - 0x10000) & 0x3FF));
-                } else {
-                    unit(ch);
-                }
-            }
+            const std::string bytes = Utf16Of(text, encoding);
             ASSERT_EQ(Encoded(text, encoding), bytes) << text;
             char room[4 * 48 * 4 + 64];
             TextEncoder encoder(encoding, TextForm::Utf8);
@@ -123,6 +129,76 @@ TEST(Transcode, Utf16RoundTripsAndFileBytesOfEveryLength) {
                 ASSERT_EQ(Decoded(bytes, encoding, block), text) << text << " " << block;
             }
             ASSERT_EQ(TextDecoder(encoding).FileBytesOf(text), bytes.size()) << text;
+        }
+    }
+}
+
+// Rows of ASCII and two-byte characters, several sixteen-byte steps long, with one thing of
+// another kind at every place: the row steps stop before it and go on after it.
+TEST(Transcode, RowsOfShortCharactersAroundAnythingElse) {
+    const std::string row = "Жук и ёж, café ñ Ελλάδα 12 \r\n";
+    const std::string rows = row + row + row;
+    const struct {
+        std::string_view inserted;
+        bool valid;  // false: no UTF-8, which no encoder may write
+    } cases[] = {
+        {"", true},
+        {"♪", true},
+        {"👍", true},
+        {"a", true},
+        {"\x80", false},
+        {"\xC0\xAF", false},
+        {"\xD0"
+         "a",
+         false},
+        {"\xF0\x9F"
+         "a",
+         false},
+    };
+    for (const auto& c : cases) {
+        for (std::size_t at = 0; at <= rows.size(); ++at) {
+            if (at < rows.size() && (static_cast<unsigned char>(rows[at]) & 0xC0) == 0x80) continue;
+            const std::string text = rows.substr(0, at) + std::string(c.inserted) + rows.substr(at);
+            for (const TextEncoding encoding : {TextEncoding::Utf16le, TextEncoding::Utf16be}) {
+                if (!c.valid) {
+                    EXPECT_THROW((void)Encoded(text, encoding), UnencodableError)
+                        << EncodingName(encoding) << " at " << at;
+                    continue;
+                }
+                const std::string bytes = Utf16Of(text, encoding);
+                ASSERT_EQ(Encoded(text, encoding), bytes) << text;
+                for (const std::size_t block : {std::size_t{17}, bytes.size()}) {
+                    ASSERT_EQ(Decoded(bytes, encoding, block), text) << text << " " << block;
+                }
+            }
+        }
+    }
+}
+
+// UTF-8 into a code page: each character by the page's own table, a character the page lacks
+// stops with its name wherever it stands, a character parted between two pieces is whole.
+TEST(Transcode, CodePagesTakeEachCharacterWherever) {
+    const std::string row = "Жук и ёж, Щука! 12 \r\n";
+    const std::string rows = row + row + row;
+    std::string expected;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const Utf8Sequence sequence = DecodeUtf8(rows, i);
+        expected += static_cast<char>(*UnicodeToPage(CodePage::Koi8r, *sequence.ch));
+        i += sequence.length - 1;
+    }
+    EXPECT_EQ(Encoded(rows, TextEncoding::Koi8r), expected);
+    for (std::size_t at = 0; at <= rows.size(); ++at) {
+        TextEncoder encoder(TextEncoding::Koi8r, TextForm::Utf8);
+        std::string parted;
+        encoder.Encode(std::string_view(rows).substr(0, at), parted);
+        encoder.Encode(std::string_view(rows).substr(at), parted);
+        ASSERT_EQ(parted, expected) << "parted at " << at;
+        if ((static_cast<unsigned char>(rows[at]) & 0xC0) == 0x80) continue;
+        try {
+            (void)Encoded(rows.substr(0, at) + "♪" + rows.substr(at), TextEncoding::Koi8r);
+            FAIL() << "no error at " << at;
+        } catch (const UnencodableError& e) {
+            EXPECT_EQ(e.character(), U'♪') << at;
         }
     }
 }
@@ -161,6 +237,35 @@ TEST(LineWriter, Utf16LinesKeepTheirOrderAcrossGatheredBlocks) {
         writer.Close();
     }
     EXPECT_EQ(test::ReadFile(path), "\xFE\xFF" + Encoded(expected, TextEncoding::Utf16be));
+}
+
+// Raw pieces that each part a character (a lead at the end, its continuation beginning the next
+// piece): gathered past the size of one gathering, and around a piece longer than it, the
+// file holds the text whole.
+TEST(LineWriter, RawPiecesThatPartACharacterComeOutWhole) {
+    for (const FileEncoding encoding :
+         {FileEncoding{TextEncoding::Utf16le, true}, FileEncoding{TextEncoding::Koi8r, false}}) {
+        test::TempDir dir;
+        const std::string path = (dir / "film.sub").string();
+        std::string text = "\xD0";  // the first half of "Ж"
+        {
+            LineWriter writer(path, encoding, TextForm::Utf8);
+            writer.WriteRaw(text);
+            for (int i = 0; i < 60000; ++i) {
+                const std::string piece = i == 20000
+                                              ? "\x96" + std::string(300 * 1024, 'z') + "\xD0"
+                                              : "\x96ук " + std::to_string(i) + "\r\n\xD0";
+                writer.WriteRaw(piece);
+                text += piece;
+            }
+            writer.WriteRaw("\x96");
+            text += "\x96";
+            writer.Close();
+        }
+        const std::string bom = encoding.bom ? "\xFF\xFE" : "";
+        EXPECT_EQ(test::ReadFile(path), bom + Encoded(text, encoding.encoding))
+            << EncodingName(encoding.encoding);
+    }
 }
 
 TEST(Transcode, AnUnpairedSurrogateSurvivesUtf16) {
