@@ -452,7 +452,9 @@ bool SubtitleEditor::ReWrite() {
     }
     // "mode2" names the subtitle by its number and asks nothing.
     if (!WriteChanges(std::move(changes), goMode == 0)) return false;
+    const std::string written = subtitle_.number.empty() ? subNumber : subtitle_.number;
     Reload();
+    session_.host().SetStatusBar("subtitle " + written + " rewritten");
     return true;
 }
 

@@ -181,6 +181,7 @@ bool SubtitleLists::Save(ListSide side) {
         return false;
     }
     Log("Save", side);
+    host.SetStatusBar("Lists saved: " + std::string(FileNameOf(path)));
     return true;
 }
 

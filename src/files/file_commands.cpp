@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "core/errors.hpp"
+#include "core/paths.hpp"
 #include "files/fs.hpp"
 #include "files/line_io.hpp"
 #include "files/trash.hpp"
@@ -37,7 +38,14 @@ bool RenameOutFile(const std::string& source, const std::string& destination, bo
         if (interactive) host.ShowMessage(text);
         return false;
     };
-    if (!IsRegularFile(source)) return tell(kSourceFileNotPresent);
+    if (!IsRegularFile(source)) {
+        if (interactive) {
+            host.ShowRefusal(kSourceFileNotPresent,
+                             std::string(FileNameOf(source)) +
+                                 " is not there: run a command that writes it first");
+        }
+        return false;
+    }
     // The output is held locked for the whole replacement: a second run over the same output
     // waits here and then finds it gone, instead of sending to the trash the input that the
     // first run has just put in place.
@@ -76,13 +84,21 @@ bool RenameOutFile(const std::string& source, const std::string& destination, bo
 }
 
 bool DeleteOneFile(const std::string& path, bool interactive, Host& host) {
-    const auto tell = [&](std::string_view text) {
-        if (interactive) host.ShowMessage(text);
+    if (!PathExists(path)) {
+        if (interactive) {
+            host.ShowRefusal(kSourceFileNotPresent,
+                             std::string(FileNameOf(path)) + " is not there: nothing to delete");
+        }
         return false;
-    };
-    if (!PathExists(path)) return tell(kSourceFileNotPresent);
-    if (!DeleteFile(path)) return tell(kFileNotDeleted);
-    return true;
+    }
+    // Into the trash, never unlinked: a report deleted by mistake can be restored.
+    const std::optional<std::string> reason =
+        IsRegularFile(path) ? MoveToTrash(path) : std::optional<std::string>("not a file");
+    if (!reason) return true;
+    if (interactive) {
+        host.ShowRefusal(kFileNotDeleted, std::string(FileNameOf(path)) + ": " + *reason);
+    }
+    return false;
 }
 
 namespace {

@@ -36,6 +36,7 @@
 #include <QTabWidget>
 #include <QTextDocument>
 #include <QTimeEdit>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -65,6 +66,7 @@ constexpr const char* kNotAvailable =
     "Not available yet: this command comes with a later version of Tessaline.";
 constexpr const char* kWaitForTheRun = "A command is running: wait until it ends.";
 constexpr const char* kCaption = "Tessaline by Orvendel";
+constexpr const char* kStopCaption = "Stop";
 constexpr int kDefaultWidth = 1020;
 constexpr int kDefaultHeight = 690;
 
@@ -280,8 +282,20 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     widgets.statusTextTail = Control<QLabel>("stStatusTextTail");
     widgets.statusInd = Control<QLabel>("stStatusInd");
     widgets.showStatusBar = [this](const QString& text) { statusBar()->showMessage(text); };
+    // A folder run goes on until this is pressed (or Esc while it shows), then ends after the
+    // files that are running.
+    auto* stop = new QPushButton(kStopCaption, statusBar());
+    stop->setObjectName("btnStopRun");
+    stop->setShortcut(QKeySequence(Qt::Key_Escape));
+    stop->setVisible(false);
+    // As high as the status bar's text: the bar does not grow and push the pages up.
+    stop->setMaximumHeight(stop->fontMetrics().height() + 2);
+    statusBar()->addPermanentWidget(stop);
+    widgets.stop = stop;
     host_ = std::make_unique<QtHost>(widgets);
+    connect(stop, &QPushButton::clicked, this, [this] { host_->RequestStop(); });
     session_ = std::make_unique<Session>(*host_, programFolder);
+    session_->talksToWindow = true;
     // A folder run uses every core; the window stays responsive meanwhile.
     session_->jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     session_->withEditor = true;
@@ -298,8 +312,10 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     BindEnabledStates();
     WireDependentControls();
     ShowState();
-    // A new user can type a path at once.
+    // A new user can type a path at once; a path shown from the last run is selected, so that
+    // typing replaces it.
     Control<QComboBox>("edOpenFile")->setFocus();
+    Control<QComboBox>("edOpenFile")->lineEdit()->selectAll();
 }
 
 MainWindow::~MainWindow() {
@@ -335,29 +351,29 @@ void MainWindow::BuildMenus() {
 
     QMenu* convert = menuBar()->addMenu("&Convertation Text in File");
     convert->setObjectName("mnConvertation");
-    add(convert, "mnTextToLowerCase", "text to lower case");
-    add(convert, "mnTextToUpLoCase", "Text To Begin From Upper Letter (Any Word)");
-    add(convert, "mnTextToUpFirstLetterLoCase", "Text to begin from upper letter of string");
-    add(convert, "mnNormalizeTextString", "Normalize text string");
-    add(convert, "mnTextToSwitchCase", "Text to sWITCH cASE");
-    add(convert, "mnUpCaseTextInBrackets", "Up Case (Text In Brackets)")->setCheckable(true);
+    add(convert, "mnTextToLowerCase", "text to &lower case");
+    add(convert, "mnTextToUpLoCase", "Text To Begin From Upper Letter (&Any Word)");
+    add(convert, "mnTextToUpFirstLetterLoCase", "Text to begin from upper letter of &string");
+    add(convert, "mnNormalizeTextString", "&Normalize text string");
+    add(convert, "mnTextToSwitchCase", "Text to s&WITCH cASE");
+    add(convert, "mnUpCaseTextInBrackets", "Up &Case (Text In Brackets)")->setCheckable(true);
     convert->addSeparator();
-    add(convert, "mnWin2ISO", "win1251 --> ISO-8859-5");
-    add(convert, "mnWin2Alt", "win1251 --> cp866");
-    add(convert, "mnWin2KOI8R", "win1251 --> koi8-R");
-    add(convert, "mnWin2Mac", "win1251 --> Mac");
-    add(convert, "mnWin2UTF8", "win1251 --> UTF8");
-    add(convert, "mnISO2Win", "ISO-8859-5 --> win1251");
-    add(convert, "mnAlt2Win", "cp866 --> win1251");
-    add(convert, "mnKOI8R2Win", "koi8-R --> win1251");
-    add(convert, "mnMac2Win", "Mac --> win1251");
-    add(convert, "mnUTF82Win", "UTF8 --> win1251");
-    add(convert, "mnAuto2Win", "auto --> win1251");
+    add(convert, "mnWin2ISO", "win1251 --> &ISO-8859-5");
+    add(convert, "mnWin2Alt", "win1251 --> cp&866");
+    add(convert, "mnWin2KOI8R", "win1251 --> &koi8-R");
+    add(convert, "mnWin2Mac", "win1251 --> &Mac");
+    add(convert, "mnWin2UTF8", "win1251 --> U&TF8");
+    add(convert, "mnISO2Win", "IS&O-8859-5 --> win1251");
+    add(convert, "mnAlt2Win", "c&p866 --> win1251");
+    add(convert, "mnKOI8R2Win", "koi8-&R --> win1251");
+    add(convert, "mnMac2Win", "Mac --> win&1251");
+    add(convert, "mnUTF82Win", "&UTF8 --> win1251");
+    add(convert, "mnAuto2Win", "auto --> win1&251");
     convert->addSeparator();
-    add(convert, "mnUnixToDOS", "Unix to DOS");
-    add(convert, "mnAnyToDOS", "Any to DOS");
+    add(convert, "mnUnixToDOS", "Unix to &DOS");
+    add(convert, "mnAnyToDOS", "An&y to DOS");
     convert->addSeparator();
-    add(convert, "mnCodeTest", "[Code Test]");
+    add(convert, "mnCodeTest", "[Code T&est]");
 
     QMenu* settings = menuBar()->addMenu("&Settings");
     settings->setObjectName("mnSettings");
@@ -953,6 +969,10 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!closed_ && !LeaveEdits()) {
+        event->ignore();
+        return;
+    }
     FormDestroy();
     event->accept();
 }
@@ -964,8 +984,19 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             const QString text = openBox->currentText();
-            Run([this, text] { session_->OpenFromBox(PathFromQString(text)); });
+            Outcome outcome = Outcome::Ok;
+            Run([this, text, &outcome] { outcome = session_->OpenFromBox(PathFromQString(text)); });
+            // A path that did not open stays in the box, so that a typo can be corrected.
+            if (outcome != Outcome::Ok) openBox->setCurrentText(text);
             return true;
+        }
+    }
+    // The box reached by the keyboard selects its text: typing replaces it.
+    if (event->type() == QEvent::FocusIn && watched == openBox) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+            reason == Qt::ShortcutFocusReason) {
+            QTimer::singleShot(0, openBox->lineEdit(), &QLineEdit::selectAll);
         }
     }
     // A click on an indicator renames the output into the input's place.
@@ -987,6 +1018,7 @@ void MainWindow::Run(const std::function<void()>& handler) {
         return;
     }
     running_ = true;
+    host_->ClearStop();
     // What the status bar said belongs to the run before; the run says its own.
     statusBar()->clearMessage();
     handler();
@@ -1150,7 +1182,15 @@ QString MainWindow::ChooseFile(const QString& folder) {
     return dialog.selectedFiles().constFirst();
 }
 
+bool MainWindow::LeaveEdits() {
+    bool leave = false;
+    Run([this, &leave] { leave = session_->LeaveEdits(); });
+    return leave;
+}
+
 void MainWindow::OpenFromDialog() {
+    // Asked before the dialog: Cancel keeps the user at the edited subtitle.
+    if (!LeaveEdits()) return;
     const QString path = ChooseFile(PathToQString(session_->settings().Text("LastDir")));
     if (path.isEmpty()) return;
     Run([this, path] { session_->OpenFromDialog(PathFromQString(path)); });

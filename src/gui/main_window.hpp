@@ -88,6 +88,8 @@ class MainWindow : public QMainWindow {
     void ShowSettings();
     void ShowParameters();
 
+    /// Asks about the editor's unwritten change before the open file is left; false: stay.
+    bool LeaveEdits();
     QString ChooseFile(const QString& folder);
     void OpenFromDialog();
     void OpenAddFromDialog();

@@ -26,7 +26,7 @@ RunResult RunAllInOne(OperationContext& context, const RunArgs& args) {
         return RunResult::Refused;
     }
     if (args.output.empty() || std::filesystem::exists(args.output)) {
-        if (args.interactive) host.ShowMessage(kOutputFileExist);
+        if (args.interactive) host.ShowRefusal(kOutputFileExist, ExistingOutputWayOut(args.output));
         return RunResult::Refused;
     }
     // The encoding is decided once for the whole chain; a file of no text (an image subtitle
