@@ -30,6 +30,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QSet>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabBar>
@@ -286,7 +287,6 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     // files that are running.
     auto* stop = new QPushButton(kStopCaption, statusBar());
     stop->setObjectName("btnStopRun");
-    stop->setShortcut(QKeySequence(Qt::Key_Escape));
     stop->setVisible(false);
     // As high as the status bar's text: the bar does not grow and push the pages up.
     stop->setMaximumHeight(stop->fontMetrics().height() + 2);
@@ -294,6 +294,11 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     widgets.stop = stop;
     host_ = std::make_unique<QtHost>(widgets);
     connect(stop, &QPushButton::clicked, this, [this] { host_->RequestStop(); });
+    // Esc stops at once (a button's own shortcut clicks it only after a delay).
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this, stop] {
+        if (stop->isVisible()) host_->RequestStop();
+    });
     session_ = std::make_unique<Session>(*host_, programFolder);
     session_->talksToWindow = true;
     // A folder run uses every core; the window stays responsive meanwhile.
@@ -319,6 +324,9 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
 }
 
 MainWindow::~MainWindow() {
+    // Closing the widgets below moves the focus out of the open-file box, which may report an
+    // item as chosen: nothing is opened by a window that is going.
+    Control<QComboBox>("edOpenFile")->disconnect(this);
     FormDestroy();
 }
 

@@ -1,0 +1,310 @@
+// What the window asks and says around the commands: the question before an unwritten edit is
+// lost, the one summary of a folder run and its Stop, the one question before a folder deletion,
+// and the status bar after every kind of command. Driven as a user drives it: keys go to the
+// widget that has the focus, clicks land where a control is seen; questions and message boxes
+// are answered and recorded by hooks.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimeEdit>
+#include <filesystem>
+
+#include "gui/main_window.hpp"
+#include "test_support.hpp"
+
+namespace tessaline::gui {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Crlf;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+const std::string kFilm = Crlf({"1", "00:00:01,000 --> 00:00:02,000", "Hello", ""});
+const std::string kLate = Crlf({"1", "00:00:01,000 --> 00:61:00,000", "Late", ""});
+
+QString Q(const fs::path& path) {
+    return QString::fromStdString(path.string());
+}
+
+// A shown window whose questions get `answer` and whose boxes are recorded.
+struct Driven {
+    explicit Driven(const TempDir& home) : window(home.path().string()) {
+        window.host().messageHook = [this](const QString& text) { messages << text; };
+        window.host().askHook = [this](const QString& text) {
+            questions << text;
+            return answer;
+        };
+        window.openDialogHook = [this](const QString&) { return dialogChoice; };
+        window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+    template <typename T>
+    T* Get(const char* name) {
+        T* widget = window.Control<T>(name);
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    QWidget* Focused() { return QApplication::focusWidget(); }
+    void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(Focused(), key, modifiers);
+    }
+    void Type(const QString& text) { QTest::keyClicks(Focused(), text); }
+    // Brings the control's page to the front and clicks its centre where it is seen.
+    void Click(const char* name) {
+        auto* widget = Get<QWidget>(name);
+        auto* pages = Get<QTabWidget>("PageControl");
+        for (int i = 0; i < pages->count(); ++i) {
+            if (pages->widget(i)->isAncestorOf(widget)) pages->setCurrentIndex(i);
+        }
+        if (auto* scroll = qobject_cast<QScrollArea*>(pages->currentWidget());
+            scroll != nullptr && scroll->isAncestorOf(widget)) {
+            scroll->ensureWidgetVisible(widget);
+        }
+        const QPoint at = widget->mapTo(&window, widget->rect().center());
+        QWidget* target = window.childAt(at);
+        ASSERT_NE(target, nullptr) << name;
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&window, at));
+    }
+    void Open(const fs::path& path) {
+        Click("edOpenFile");
+        Press(Qt::Key_A, Qt::ControlModifier);
+        Type(Q(path));
+        Press(Qt::Key_Return);
+    }
+    QString StatusBar() { return window.statusBar()->currentMessage(); }
+    // One second of offset, typed into the seconds of its picker.
+    void SetOffsetSecond() {
+        auto* time = Get<QTimeEdit>("dtpOffsetTime");
+        Click("dtpOffsetTime");
+        auto* edit = time->findChild<QLineEdit*>();
+        const int x = edit->fontMetrics().horizontalAdvance("00:00:0") + 2;
+        QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(x, edit->height() / 2));
+        Type("01");
+    }
+
+    MainWindow window;
+    QStringList messages;
+    QStringList questions;
+    Answer answer = Answer::Cancel;
+    QString dialogChoice;
+};
+
+// --- The unwritten edit ----------------------------------------------------------------------
+
+enum class Way { Dialog, Enter, RecentList, DirectoryMode, CtrlQ, CloseButton };
+
+TEST(WindowBehaviour, AnUnwrittenEditIsAskedAboutOnEveryWayOut) {
+    const std::string edited = Crlf({"1", "00:00:01,000 --> 00:00:02,000", "Hellox", ""});
+    const QString question = "Current File has been changed, but Not Saved!\nSave Current File?";
+    const Answer answers[] = {Answer::Yes, Answer::No, Answer::Cancel};
+    for (Way way : {Way::Dialog, Way::Enter, Way::RecentList, Way::DirectoryMode, Way::CtrlQ,
+                    Way::CloseButton}) {
+        for (Answer answer : answers) {
+            const std::string row =
+                std::to_string(static_cast<int>(way)) + "/" + std::to_string(static_cast<int>(answer));
+            TempDir home;
+            WriteFile(home / "other.srt", kFilm);
+            WriteFile(home / "film.srt", kFilm);
+            Driven w(home);
+            w.Open(home / "other.srt");
+            w.Open(home / "film.srt");
+            w.dialogChoice = Q(home / "other.srt");
+            w.Click("MemoSubLines");
+            w.Press(Qt::Key_End, Qt::ControlModifier);
+            w.Type("x");
+            w.answer = answer;
+            switch (way) {
+                case Way::Dialog:
+                    w.Press(Qt::Key_O, Qt::ControlModifier);
+                    break;
+                case Way::Enter:
+                    w.Open(home / "other.srt");
+                    break;
+                case Way::RecentList:
+                    w.Click("edOpenFile");
+                    w.Press(Qt::Key_Down);  // the list holds film.srt, then other.srt
+                    break;
+                case Way::DirectoryMode:
+                    w.Click("cbDirectoryMode");
+                    break;
+                case Way::CtrlQ:
+                    w.Press(Qt::Key_Q, Qt::ControlModifier);
+                    break;
+                case Way::CloseButton:
+                    w.window.close();
+                    break;
+            }
+            EXPECT_EQ(w.questions, QStringList{question}) << row;
+            EXPECT_EQ(ReadFile(home / "film.srt"), answer == Answer::Yes ? edited : kFilm) << row;
+            const bool left = way == Way::CtrlQ || way == Way::CloseButton
+                                  ? !w.window.isVisible()
+                              : way == Way::DirectoryMode
+                                  ? w.Get<QCheckBox>("cbDirectoryMode")->isChecked()
+                                  : w.window.windowTitle().contains("other.srt");
+            EXPECT_EQ(left, answer != Answer::Cancel) << row;
+            // Cancel keeps the typed text in the editor.
+            if (answer == Answer::Cancel) {
+                EXPECT_EQ(w.Get<QPlainTextEdit>("MemoSubLines")->toPlainText(), "Hellox") << row;
+            }
+        }
+    }
+}
+
+// --- Folder runs ---------------------------------------------------------------------------------
+
+TEST(WindowBehaviour, AFolderRunWithThreeBadFilesShowsOneSummary) {
+    TempDir home;
+    for (const char* name : {"a01.srt", "a03.srt", "a05.srt"})
+        WriteFile(home / name, kFilm);
+    for (const char* name : {"a02.srt", "a04.srt", "a06.srt"})
+        WriteFile(home / name, kLate);
+    Driven w(home);
+    w.window.session().jobs = 2;
+    w.Open(home / "a01.srt");
+    w.SetOffsetSecond();
+    w.Click("cbDirectoryMode");
+    w.Click("btnOffsetTimeMls");
+    ASSERT_EQ(w.messages.size(), 1) << w.messages.join("|").toStdString();
+    const QString& summary = w.messages[0];
+    EXPECT_TRUE(summary.startsWith("6 files: 3 done, 3 stopped\n\nStopped:\n")) << summary.toStdString();
+    for (const char* name : {"a02.srt", "a04.srt", "a06.srt"})
+        EXPECT_TRUE(summary.contains(QString(name) + ", line 2: ")) << name;
+    EXPECT_EQ(w.StatusBar(), "6 files: 3 done, 3 stopped");
+    EXPECT_FALSE(w.Get<QPushButton>("btnStopRun")->isVisible());
+}
+
+TEST(WindowBehaviour, StopAndEscEndAFolderRunAfterTheCurrentFile) {
+    for (bool byEsc : {false, true}) {
+        TempDir home;
+        for (int i = 1; i <= 6; ++i)
+            WriteFile(home / ("f" + std::to_string(i) + ".srt"), kFilm);
+        Driven w(home);
+        w.window.session().jobs = 1;
+        w.Open(home / "f1.srt");
+        w.SetOffsetSecond();
+        w.Click("cbDirectoryMode");
+        // Stop is pressed once, while the first run is at its second file.
+        bool pressed = false;
+        QObject::connect(w.window.statusBar(), &QStatusBar::messageChanged, &w.window,
+                         [&w, byEsc, &pressed](const QString& text) {
+                             if (text != "file 2 of 6" || pressed) return;
+                             pressed = true;
+                             auto* stop = w.Get<QPushButton>("btnStopRun");
+                             ASSERT_TRUE(stop->isVisible());
+                             if (byEsc) {
+                                 w.Press(Qt::Key_Escape);
+                             } else {
+                                 QTest::mouseClick(stop, Qt::LeftButton);
+                             }
+                         });
+        w.Click("btnOffsetTimeMls");
+        int outputs = 0;
+        for (int i = 1; i <= 6; ++i)
+            outputs += fs::exists(home / ("f" + std::to_string(i) + ".out")) ? 1 : 0;
+        EXPECT_EQ(outputs, 2) << byEsc;
+        EXPECT_EQ(w.StatusBar(), "6 files: 2 done, 0 stopped, 4 not run") << byEsc;
+        EXPECT_EQ(w.messages.size(), 1) << byEsc;
+        // The next run is not stopped by the earlier Stop.
+        w.Click("btnOffsetReCount");
+        EXPECT_TRUE(fs::exists(home / "f6.out")) << byEsc;
+    }
+}
+
+// --- Deleting --------------------------------------------------------------------------------
+
+TEST(WindowBehaviour, AFolderDeletionIsAskedOnceAndGoesToTheTrash) {
+    for (Answer answer : {Answer::Yes, Answer::No}) {
+        TempDir home;
+        for (const char* name : {"a.srt", "b.srt", "c.srt"}) {
+            WriteFile(home / name, kFilm);
+            WriteFile(home / (std::string(name, 1) + ".corr"), name);
+        }
+        Driven w(home);
+        w.Open(home / "a.srt");
+        w.Click("cbDirectoryMode");
+        w.Get<QComboBox>("cbOutExt")->setFocus();
+        w.Type("*.cor");
+        ASSERT_EQ(w.Get<QComboBox>("cbOutExt")->currentText(), "*.corr");
+        w.answer = answer;
+        w.Click("btnDeleteFile");
+        EXPECT_EQ(w.questions, QStringList{"Delete 3 files *.corr in " + Q(home.path()) +
+                                           "? They go to the trash."});
+        for (const char* name : {"a.corr", "b.corr", "c.corr"}) {
+            EXPECT_EQ(fs::exists(home / name), answer == Answer::No) << name;
+            if (answer == Answer::Yes) {
+                EXPECT_EQ(test::TrashedFile(home / name),
+                          std::string(1, name[0]) + ".srt");
+            }
+        }
+        // The chooser stays at the kind: a second click has nothing more to delete.
+        EXPECT_EQ(w.Get<QComboBox>("cbOutExt")->currentText(), "*.corr");
+        EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join("|").toStdString();
+    }
+}
+
+// --- What every command says -----------------------------------------------------------------
+
+TEST(WindowBehaviour, TheStatusBarSaysWhatEachCommandDid) {
+    const struct {
+        const char* control;
+        const char* status;
+        const char* existing;  // a file there before the click ("": none)
+    } cases[] = {
+        {"btnOffsetTimeMls", "film.out written", ""},
+        {"btnOffsetTimeMls", "Offset Time stopped", "film.out"},
+        {"btnSubLineTest", "film.len written", ""},
+        {"btnReWriteSubtitle", "subtitle 1 rewritten", ""},
+        {"btnDeleteFile", "film.out deleted", "film.out"},
+    };
+    for (const auto& c : cases) {
+        TempDir home;
+        WriteFile(home / "film.srt", Crlf({"1", "00:00:01,000 --> 00:00:02,000", "12 apples", ""}));
+        if (*c.existing != '\0') WriteFile(home / c.existing, "x");
+        Driven w(home);
+        w.Open(home / "film.srt");
+        w.SetOffsetSecond();
+        w.Click(c.control);
+        EXPECT_EQ(w.StatusBar().toStdString(), c.status) << c.control;
+    }
+}
+
+// --- The file box ----------------------------------------------------------------------------
+
+TEST(WindowBehaviour, TheFileBoxSelectsItsTextSoThatTypingReplacesIt) {
+    TempDir home;
+    WriteFile(home / "a.srt", kFilm);
+    WriteFile(home / "b.srt", kFilm);
+    WriteFile(home / "Tessaline.ini", Crlf({"[Parameters]", "SaveLastOpenFileString=1",
+                                             "LastOpenFileString=" + (home / "a.srt").string()}));
+    Driven w(home);
+    // At start, with the file of the last run.
+    w.Type(Q(home / "b.srt"));
+    w.Press(Qt::Key_Return);
+    EXPECT_TRUE(w.window.windowTitle().contains("b.srt")) << w.window.windowTitle().toStdString();
+    // Reached by the keyboard.
+    w.Click("btnAllInOne");
+    for (int i = 0; i < 40 && w.Focused() != w.Get<QComboBox>("edOpenFile"); ++i)
+        w.Press(Qt::Key_Backtab);
+    ASSERT_EQ(w.Focused(), w.Get<QComboBox>("edOpenFile"));
+    QTest::qWait(1);
+    w.Type(Q(home / "a.srt"));
+    w.Press(Qt::Key_Return);
+    EXPECT_TRUE(w.window.windowTitle().contains("a.srt")) << w.window.windowTitle().toStdString();
+    EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join("|").toStdString();
+}
+
+}  // namespace
+}  // namespace tessaline::gui
