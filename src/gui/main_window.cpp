@@ -51,6 +51,7 @@
 #include "files/line_io.hpp"
 #include "gui/diagram_view.hpp"
 #include "gui/editor_view.hpp"
+#include "gui/file_paths.hpp"
 #include "gui/parameters_window.hpp"
 #include "gui/subtitle_lists_window.hpp"
 #include "gui/time_calculator_view.hpp"
@@ -259,15 +260,6 @@ class TimePicker : public QTimeEdit {
 };
 
 }  // namespace
-
-QString PathToQString(const std::string& path) {
-    return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
-}
-
-std::string PathFromQString(const QString& path) {
-    const QByteArray bytes = QFile::encodeName(path);
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
 
 MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMainWindow(parent) {
     setObjectName("TMainForm");
@@ -503,6 +495,7 @@ void MainWindow::BuildPages() {
         std::vector<QGridLayout*> grids;
         int firstColumnWidth = 0;      // the widest label of the grids' first columns
         QGroupBox* growing = nullptr;  // the group that takes the column's spare height
+        bool widens = false;           // it holds a group whose text takes the spare width
     };
     std::vector<QWidget*> pageWidgets;
     std::vector<std::vector<PageColumn>> columns;
@@ -551,6 +544,8 @@ void MainWindow::BuildPages() {
         stack.grids.push_back(grid);
         stack.firstColumnWidth = std::max(stack.firstColumnWidth, room.firstLabelWidth);
         if (room.grows) stack.growing = group;
+        // The report viewer's message is a long line: its column widens with the window too.
+        if (std::string_view(def.name) == "gbLogData") stack.widens = true;
     }
     // The kinds of output and report files; the report list holds them without "*.out".
     for (std::string_view kind : kOutExtItems) {
@@ -572,8 +567,9 @@ void MainWindow::BuildPages() {
             if (stack.growing == nullptr) stack.stack->addStretch(1);
             // A wider window widens the editor or the drawing where a page has one, otherwise
             // every column alike.
-            row->setStretch(static_cast<int>(i),
-                            !pageHasGrowing || stack.growing != nullptr ? 1 : 0);
+            // (The report viewer's column beside the editor takes a third of the spare width.)
+            const int stretch = !pageHasGrowing ? 1 : stack.growing != nullptr ? 2 : stack.widens ? 1 : 0;
+            row->setStretch(static_cast<int>(i), stretch);
         }
     }
     column->addWidget(pages_, 1);
@@ -590,7 +586,7 @@ void MainWindow::BuildPages() {
         {"pmnTextToSwitchCase", "sWITCH cASE"},
         {"pmnTextToSwitchCaseSelected", "sWITCH cASE (selected text)"},
         {"pmnNormalizeTextString", "Normalize text"},
-        {"pmnUpCaseTextInBrackets", "Up Case (Text In Brackets)"}};
+        {"pmnUpCaseTextInBrackets", "Up &Case (Text In Brackets)"}};
     for (const auto& [name, caption] : items)
         popup->addAction(caption)->setObjectName(name);
     popup->actions().back()->setCheckable(true);
@@ -729,6 +725,12 @@ void MainWindow::WireDependentControls() {
         coefficient->setEnabled(id == 1);
         showCoefficient();
     };
+    // The factor has up to 15 decimals: the box widens to show all of them.
+    connect(coefficient, &QLineEdit::textChanged, coefficient, [coefficient](const QString& text) {
+        constexpr int kFrameAndCaret = 12;
+        coefficient->setMinimumWidth(coefficient->fontMetrics().horizontalAdvance(text) +
+                                     kFrameAndCaret);
+    });
     connect(source, &QComboBox::currentTextChanged, this, showCoefficient);
     connect(target, &QComboBox::currentTextChanged, this, showCoefficient);
     if (auto* buttons = Control<QGroupBox>("rgCoefficient")->findChild<QButtonGroup*>()) {
@@ -1163,22 +1165,6 @@ void MainWindow::ShowLineSummary() {
 
 void MainWindow::OpenFile(const QString& path) {
     Run([this, path] { session_->OpenFromBox(PathFromQString(path)); });
-}
-
-void FitOpenDialog(QFileDialog& dialog) {
-    constexpr int kWidth = 900;
-    constexpr int kHeight = 520;
-    dialog.resize(std::max(dialog.width(), kWidth), std::max(dialog.height(), kHeight));
-    // Qt's own dialog, used where the desktop offers none, starts with columns too narrow for
-    // long names and dates; each folder it lists widens them to their text. (A desktop's own
-    // dialog has none of these widgets.)
-    auto* model = dialog.findChild<QFileSystemModel*>();
-    auto* view = dialog.findChild<QTreeView*>();
-    if (model == nullptr || view == nullptr) return;
-    QObject::connect(model, &QFileSystemModel::directoryLoaded, view, [view] {
-        for (int column = 0; column < view->header()->count(); ++column)
-            view->resizeColumnToContents(column);
-    });
 }
 
 QString MainWindow::ChooseFile(const QString& folder) {

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "app/session.hpp"
+#include "gui/file_paths.hpp"
 #include "gui/qt_host.hpp"
 
 class QAction;
@@ -111,13 +112,5 @@ class MainWindow : public QMainWindow {
 /// The widget of a control of the window layout tables, with its objectName, caption, items,
 /// range and initial value.
 QWidget* MakeControl(const ControlDef& def, QWidget* parent);
-
-/// Gives the open dialog room for long file names: a larger size, and in Qt's own dialog columns
-/// as wide as their text.
-void FitOpenDialog(QFileDialog& dialog);
-
-/// Windows-1251 text of the system as a QString and back; paths use the file system's encoding.
-QString PathToQString(const std::string& path);
-std::string PathFromQString(const QString& path);
 
 }  // namespace tessaline::gui

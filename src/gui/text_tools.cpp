@@ -20,7 +20,7 @@ void MainWindow::WireTextTools() {
     // The option's caption shows its state.
     auto* upBrackets = Control<QAction>("mnUpCaseTextInBrackets");
     connect(upBrackets, &QAction::toggled, this, [upBrackets](bool on) {
-        upBrackets->setText(on ? "Up Case (TEXT IN BRACKETS)" : "Up Case (Text In Brackets)");
+        upBrackets->setText(on ? "Up &Case (TEXT IN BRACKETS)" : "Up &Case (Text In Brackets)");
     });
 
     connect(Control<QAction>("mnReplaceList"), &QAction::triggered, this, [this] {

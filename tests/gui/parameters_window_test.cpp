@@ -215,7 +215,7 @@ TEST(ParametersWindow, LengthExpressionAndDependentControls) {
     EXPECT_EQ(window.findChild<QTabWidget*>("PageControl")->currentIndex(), 0);
     auto* expression = window.Control<QLabel>("lmaxSubLengthExpression");
     auto* result = window.Control<QLabel>("lmaxSubLengthResult");
-    EXPECT_EQ(expression->text(), "3 * 35 -");
+    EXPECT_EQ(expression->text(), "Subtitle length: 3 lines * 35 letters -");
     EXPECT_EQ(result->text(), "= 100");
     user.Fill(user.Get("seMaxSubLengthCorrection"), "12");
     EXPECT_EQ(result->text(), "= 93");

@@ -20,7 +20,18 @@
 #include <QTimeEdit>
 #include <filesystem>
 
+#include <QAction>
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QMenu>
+#include <QRadioButton>
+#include <QSet>
+#include <QTableView>
+
+#include "gui/diagram_view.hpp"
 #include "gui/main_window.hpp"
+#include "gui/subtitle_lists_window.hpp"
 #include "test_support.hpp"
 
 namespace tessaline::gui {
@@ -304,6 +315,73 @@ TEST(WindowBehaviour, TheFileBoxSelectsItsTextSoThatTypingReplacesIt) {
     w.Press(Qt::Key_Return);
     EXPECT_TRUE(w.window.windowTitle().contains("a.srt")) << w.window.windowTitle().toStdString();
     EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join("|").toStdString();
+}
+
+// --- Room for what the controls show --------------------------------------------------------------
+
+TEST(WindowBehaviour, LongValuesGetTheRoomTheWindowHas) {
+    TempDir home;
+    WriteFile(home / "film.srt", kFilm);
+    Driven w(home);
+    w.Open(home / "film.srt");
+
+    // The frame-rate factor with all its decimals (25 to 29,970 fps: 0,834167500834168).
+    auto* coefficient = w.Get<QLineEdit>("edFramesAtSecCoefficient");
+    w.Click("edFramesAtSecCoefficient");
+    ASSERT_GE(coefficient->text().size(), 15) << coefficient->text().toStdString();
+    EXPECT_GE(coefficient->contentsRect().width(),
+              coefficient->fontMetrics().horizontalAdvance(coefficient->text()))
+        << coefficient->text().toStdString();
+
+    // The report viewer's message widens with the window.
+    w.Click("edLogString");
+    auto* message = w.Get<QLineEdit>("edLogString");
+    const int narrow = message->width();
+    w.window.resize(w.window.width() + 400, w.window.height());
+    QApplication::processEvents();
+    EXPECT_GT(message->width(), narrow + 100) << narrow << " " << message->width();
+
+    // The lists window: whole timings, and the subtitles take the rest of the width.
+    SubtitleListsWindow lists(w.window.session(), &w.window);
+    lists.resize(900, 480);
+    lists.show();
+    QApplication::processEvents();
+    for (auto* table : lists.findChildren<QTableView*>()) {
+        int used = 0;
+        for (int column = 0; column < table->model()->columnCount(); ++column) {
+            used += table->columnWidth(column);
+            if (table->model()->headerData(column, Qt::Horizontal).toString() == "Timing") {
+                EXPECT_GE(table->columnWidth(column),
+                          table->fontMetrics().horizontalAdvance("00:00:01,000 --> 00:00:02,000"));
+            }
+        }
+        EXPECT_GE(used, table->viewport()->width() - 4) << table->objectName().toStdString();
+    }
+}
+
+TEST(WindowBehaviour, TheDiagramFollowsItsModeAndTheMenusHaveAccelerators) {
+    TempDir home;
+    WriteFile(home / "film.srt", Crlf({"1", "00:00:01,000 --> 00:00:03,000", "a", "", "2",
+                                       "00:00:02,500 --> 00:00:04,500", "b", ""}));
+    Driven w(home);
+    w.Open(home / "film.srt");
+    auto* timings = w.Get<QGroupBox>("rgMode")->findChildren<QRadioButton*>().at(2);
+    w.Click("rgMode");
+    QTest::mouseClick(timings, Qt::LeftButton, {}, QPoint(6, timings->height() / 2));
+    ASSERT_TRUE(timings->isChecked());
+    EXPECT_EQ(w.Get<DiagramView>("PaintBox")->timings().subtitles.size(), 2u);  // without Draw
+
+    // Each item of the conversion menu has an accelerator of its own.
+    QSet<QChar> keys;
+    int items = 0;
+    for (QAction* action : w.Get<QMenu>("mnConvertation")->actions()) {
+        if (action->isSeparator()) continue;
+        ++items;
+        const qsizetype amp = action->text().indexOf('&');
+        ASSERT_GE(amp, 0) << action->text().toStdString();
+        keys.insert(action->text().at(amp + 1).toLower());
+    }
+    EXPECT_EQ(keys.size(), items);
 }
 
 }  // namespace
