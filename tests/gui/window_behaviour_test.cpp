@@ -1,8 +1,6 @@
 // What the window asks and says around the commands: the question before an unwritten edit is
 // lost, the one summary of a folder run and its Stop, the one question before a folder deletion,
-// and the status bar after every kind of command. Driven as a user drives it: keys go to the
-// widget that has the focus, clicks land where a control is seen; questions and message boxes
-// are answered and recorded by hooks.
+// the status bar after every kind of command, and the room long values get.
 
 #include <gtest/gtest.h>
 
@@ -33,6 +31,7 @@
 #include "gui/main_window.hpp"
 #include "gui/subtitle_lists_window.hpp"
 #include "test_support.hpp"
+#include "window_driver.hpp"
 
 namespace tessaline::gui {
 namespace {
@@ -43,75 +42,8 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-const std::string kFilm = Crlf({"1", "00:00:01,000 --> 00:00:02,000", "Hello", ""});
+const std::string kShort = Crlf({"1", "00:00:01,000 --> 00:00:02,000", "Hello", ""});
 const std::string kLate = Crlf({"1", "00:00:01,000 --> 00:61:00,000", "Late", ""});
-
-QString Q(const fs::path& path) {
-    return QString::fromStdString(path.string());
-}
-
-// A shown window whose questions get `answer` and whose boxes are recorded.
-struct Driven {
-    explicit Driven(const TempDir& home) : window(home.path().string()) {
-        window.host().messageHook = [this](const QString& text) { messages << text; };
-        window.host().askHook = [this](const QString& text) {
-            questions << text;
-            return answer;
-        };
-        window.openDialogHook = [this](const QString&) { return dialogChoice; };
-        window.show();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
-    }
-    template <typename T>
-    T* Get(const char* name) {
-        T* widget = window.Control<T>(name);
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
-    }
-    QWidget* Focused() { return QApplication::focusWidget(); }
-    void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
-        QTest::keyClick(Focused(), key, modifiers);
-    }
-    void Type(const QString& text) { QTest::keyClicks(Focused(), text); }
-    // Brings the control's page to the front and clicks its centre where it is seen.
-    void Click(const char* name) {
-        auto* widget = Get<QWidget>(name);
-        auto* pages = Get<QTabWidget>("PageControl");
-        for (int i = 0; i < pages->count(); ++i) {
-            if (pages->widget(i)->isAncestorOf(widget)) pages->setCurrentIndex(i);
-        }
-        if (auto* scroll = qobject_cast<QScrollArea*>(pages->currentWidget());
-            scroll != nullptr && scroll->isAncestorOf(widget)) {
-            scroll->ensureWidgetVisible(widget);
-        }
-        const QPoint at = widget->mapTo(&window, widget->rect().center());
-        QWidget* target = window.childAt(at);
-        ASSERT_NE(target, nullptr) << name;
-        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&window, at));
-    }
-    void Open(const fs::path& path) {
-        Click("edOpenFile");
-        Press(Qt::Key_A, Qt::ControlModifier);
-        Type(Q(path));
-        Press(Qt::Key_Return);
-    }
-    QString StatusBar() { return window.statusBar()->currentMessage(); }
-    // One second of offset, typed into the seconds of its picker.
-    void SetOffsetSecond() {
-        auto* time = Get<QTimeEdit>("dtpOffsetTime");
-        Click("dtpOffsetTime");
-        auto* edit = time->findChild<QLineEdit*>();
-        const int x = edit->fontMetrics().horizontalAdvance("00:00:0") + 2;
-        QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(x, edit->height() / 2));
-        Type("01");
-    }
-
-    MainWindow window;
-    QStringList messages;
-    QStringList questions;
-    Answer answer = Answer::Cancel;
-    QString dialogChoice;
-};
 
 // --- The unwritten edit ----------------------------------------------------------------------
 
@@ -127,12 +59,12 @@ TEST(WindowBehaviour, AnUnwrittenEditIsAskedAboutOnEveryWayOut) {
             const std::string row =
                 std::to_string(static_cast<int>(way)) + "/" + std::to_string(static_cast<int>(answer));
             TempDir home;
-            WriteFile(home / "other.srt", kFilm);
-            WriteFile(home / "film.srt", kFilm);
-            Driven w(home);
+            WriteFile(home / "other.srt", kShort);
+            WriteFile(home / "film.srt", kShort);
+            Window w(home);
             w.Open(home / "other.srt");
             w.Open(home / "film.srt");
-            w.dialogChoice = Q(home / "other.srt");
+            w.window.openDialogHook = [&home](const QString&) { return Path(home / "other.srt"); };
             w.Click("MemoSubLines");
             w.Press(Qt::Key_End, Qt::ControlModifier);
             w.Type("x");
@@ -159,7 +91,7 @@ TEST(WindowBehaviour, AnUnwrittenEditIsAskedAboutOnEveryWayOut) {
                     break;
             }
             EXPECT_EQ(w.questions, QStringList{question}) << row;
-            EXPECT_EQ(ReadFile(home / "film.srt"), answer == Answer::Yes ? edited : kFilm) << row;
+            EXPECT_EQ(ReadFile(home / "film.srt"), answer == Answer::Yes ? edited : kShort) << row;
             const bool left = way == Way::CtrlQ || way == Way::CloseButton
                                   ? !w.window.isVisible()
                               : way == Way::DirectoryMode
@@ -179,13 +111,13 @@ TEST(WindowBehaviour, AnUnwrittenEditIsAskedAboutOnEveryWayOut) {
 TEST(WindowBehaviour, AFolderRunWithThreeBadFilesShowsOneSummary) {
     TempDir home;
     for (const char* name : {"a01.srt", "a03.srt", "a05.srt"})
-        WriteFile(home / name, kFilm);
+        WriteFile(home / name, kShort);
     for (const char* name : {"a02.srt", "a04.srt", "a06.srt"})
         WriteFile(home / name, kLate);
-    Driven w(home);
+    Window w(home);
     w.window.session().jobs = 2;
     w.Open(home / "a01.srt");
-    w.SetOffsetSecond();
+    w.TypeSeconds("dtpOffsetTime", "01");
     w.Click("cbDirectoryMode");
     w.Click("btnOffsetTimeMls");
     ASSERT_EQ(w.messages.size(), 1) << w.messages.join("|").toStdString();
@@ -201,11 +133,11 @@ TEST(WindowBehaviour, StopAndEscEndAFolderRunAfterTheCurrentFile) {
     for (bool byEsc : {false, true}) {
         TempDir home;
         for (int i = 1; i <= 6; ++i)
-            WriteFile(home / ("f" + std::to_string(i) + ".srt"), kFilm);
-        Driven w(home);
+            WriteFile(home / ("f" + std::to_string(i) + ".srt"), kShort);
+        Window w(home);
         w.window.session().jobs = 1;
         w.Open(home / "f1.srt");
-        w.SetOffsetSecond();
+        w.TypeSeconds("dtpOffsetTime", "01");
         w.Click("cbDirectoryMode");
         // Stop is pressed once, while the first run is at its second file.
         bool pressed = false;
@@ -240,10 +172,10 @@ TEST(WindowBehaviour, AFolderDeletionIsAskedOnceAndGoesToTheTrash) {
     for (Answer answer : {Answer::Yes, Answer::No}) {
         TempDir home;
         for (const char* name : {"a.srt", "b.srt", "c.srt"}) {
-            WriteFile(home / name, kFilm);
+            WriteFile(home / name, kShort);
             WriteFile(home / (std::string(name, 1) + ".corr"), name);
         }
-        Driven w(home);
+        Window w(home);
         w.Open(home / "a.srt");
         w.Click("cbDirectoryMode");
         w.Get<QComboBox>("cbOutExt")->setFocus();
@@ -251,7 +183,7 @@ TEST(WindowBehaviour, AFolderDeletionIsAskedOnceAndGoesToTheTrash) {
         ASSERT_EQ(w.Get<QComboBox>("cbOutExt")->currentText(), "*.corr");
         w.answer = answer;
         w.Click("btnDeleteFile");
-        EXPECT_EQ(w.questions, QStringList{"Delete 3 files *.corr in " + Q(home.path()) +
+        EXPECT_EQ(w.questions, QStringList{"Delete 3 files *.corr in " + Path(home.path()) +
                                            "? They go to the trash."});
         for (const char* name : {"a.corr", "b.corr", "c.corr"}) {
             EXPECT_EQ(fs::exists(home / name), answer == Answer::No) << name;
@@ -284,9 +216,9 @@ TEST(WindowBehaviour, TheStatusBarSaysWhatEachCommandDid) {
         TempDir home;
         WriteFile(home / "film.srt", Crlf({"1", "00:00:01,000 --> 00:00:02,000", "12 apples", ""}));
         if (*c.existing != '\0') WriteFile(home / c.existing, "x");
-        Driven w(home);
+        Window w(home);
         w.Open(home / "film.srt");
-        w.SetOffsetSecond();
+        w.TypeSeconds("dtpOffsetTime", "01");
         w.Click(c.control);
         EXPECT_EQ(w.StatusBar().toStdString(), c.status) << c.control;
     }
@@ -296,13 +228,13 @@ TEST(WindowBehaviour, TheStatusBarSaysWhatEachCommandDid) {
 
 TEST(WindowBehaviour, TheFileBoxSelectsItsTextSoThatTypingReplacesIt) {
     TempDir home;
-    WriteFile(home / "a.srt", kFilm);
-    WriteFile(home / "b.srt", kFilm);
+    WriteFile(home / "a.srt", kShort);
+    WriteFile(home / "b.srt", kShort);
     WriteFile(home / "Tessaline.ini", Crlf({"[Parameters]", "SaveLastOpenFileString=1",
                                              "LastOpenFileString=" + (home / "a.srt").string()}));
-    Driven w(home);
+    Window w(home);
     // At start, with the file of the last run.
-    w.Type(Q(home / "b.srt"));
+    w.Type(Path(home / "b.srt"));
     w.Press(Qt::Key_Return);
     EXPECT_TRUE(w.window.windowTitle().contains("b.srt")) << w.window.windowTitle().toStdString();
     // Reached by the keyboard.
@@ -311,7 +243,7 @@ TEST(WindowBehaviour, TheFileBoxSelectsItsTextSoThatTypingReplacesIt) {
         w.Press(Qt::Key_Backtab);
     ASSERT_EQ(w.Focused(), w.Get<QComboBox>("edOpenFile"));
     QTest::qWait(1);
-    w.Type(Q(home / "a.srt"));
+    w.Type(Path(home / "a.srt"));
     w.Press(Qt::Key_Return);
     EXPECT_TRUE(w.window.windowTitle().contains("a.srt")) << w.window.windowTitle().toStdString();
     EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join("|").toStdString();
@@ -321,8 +253,8 @@ TEST(WindowBehaviour, TheFileBoxSelectsItsTextSoThatTypingReplacesIt) {
 
 TEST(WindowBehaviour, LongValuesGetTheRoomTheWindowHas) {
     TempDir home;
-    WriteFile(home / "film.srt", kFilm);
-    Driven w(home);
+    WriteFile(home / "film.srt", kShort);
+    Window w(home);
     w.Open(home / "film.srt");
 
     // The frame-rate factor with all its decimals (25 to 29,970 fps: 0,834167500834168).
@@ -363,7 +295,7 @@ TEST(WindowBehaviour, TheDiagramFollowsItsModeAndTheMenusHaveAccelerators) {
     TempDir home;
     WriteFile(home / "film.srt", Crlf({"1", "00:00:01,000 --> 00:00:03,000", "a", "", "2",
                                        "00:00:02,500 --> 00:00:04,500", "b", ""}));
-    Driven w(home);
+    Window w(home);
     w.Open(home / "film.srt");
     auto* timings = w.Get<QGroupBox>("rgMode")->findChildren<QRadioButton*>().at(2);
     w.Click("rgMode");
