@@ -8,8 +8,21 @@
 namespace tessaline {
 namespace {
 
+// The summary's texts.
+constexpr std::string_view kOneFile = " file";
+constexpr std::string_view kFiles = " files";
+constexpr std::string_view kDone = " done, ";
+constexpr std::string_view kStopped = " stopped";
+constexpr std::string_view kSkipped = " skipped";
+constexpr std::string_view kNotRun = " not run";
+constexpr std::string_view kStoppedTitle = "Stopped:";
+constexpr std::string_view kSkippedTitle = "Skipped, their output is already there:";
+constexpr std::string_view kMessagesTitle = "Messages:";
+constexpr std::string_view kRunStopped = "The run was stopped before the other files.";
+constexpr std::string_view kLine = ", line ";
+
 std::string Files(std::size_t count) {
-    return std::to_string(count) + (count == 1 ? " file" : " files");
+    return std::to_string(count) + std::string(count == 1 ? kOneFile : kFiles);
 }
 
 }  // namespace
@@ -85,16 +98,16 @@ std::string FolderRunReport::StatusLine() const {
     }
     const std::size_t ran = outcomes_.size();
     std::string line = Files(fileCount_) + ": " + std::to_string(ran - stopped - skipped) +
-                       " done, " + std::to_string(stopped) + " stopped";
-    if (skipped > 0) line += ", " + std::to_string(skipped) + " skipped";
-    if (fileCount_ > ran) line += ", " + std::to_string(fileCount_ - ran) + " not run";
+                       std::string(kDone) + std::to_string(stopped) + std::string(kStopped);
+    if (skipped > 0) line += ", " + std::to_string(skipped) + std::string(kSkipped);
+    if (fileCount_ > ran) line += ", " + std::to_string(fileCount_ - ran) + std::string(kNotRun);
     return line;
 }
 
 std::string FolderRunReport::Summary() const {
     const auto noteText = [](const Note& note) {
         std::string text = note.file;
-        if (note.line != 0) text += ", line " + std::to_string(note.line);
+        if (note.line != 0) text += std::string(kLine) + std::to_string(note.line);
         return text + ": " + note.text;
     };
     std::vector<std::string> stopped;
@@ -123,10 +136,10 @@ std::string FolderRunReport::Summary() const {
         for (const std::string& line : lines)
             text += "\r\n" + line;
     };
-    section("Stopped:", stopped);
-    section("Skipped, their output is already there:", skipped);
-    section("Messages:", other);
-    if (notRun) text += "\r\n\r\nThe run was stopped before the other files.";
+    section(kStoppedTitle, stopped);
+    section(kSkippedTitle, skipped);
+    section(kMessagesTitle, other);
+    if (notRun) text += "\r\n\r\n" + std::string(kRunStopped);
     return text;
 }
 

@@ -20,6 +20,25 @@ namespace tessaline {
 namespace {
 
 constexpr std::size_t kRecentFilesMax = 10;
+
+// What the window says after a run (the command line says nothing of these).
+constexpr std::string_view kDeleteQuestion = "Delete %n %kind in %folder? They go to the trash.";
+constexpr std::string_view kNothingDeleted = "Nothing deleted";
+constexpr std::string_view kFilesWritten = "%files written";
+constexpr std::string_view kNothingWritten = "%command: done, no file written";
+constexpr std::string_view kCommandStopped = "%command stopped";
+constexpr std::string_view kWrongKind = "%command does not take .%ext files";
+
+// A text with its %names replaced.
+std::string Filled(std::string_view text,
+                   std::initializer_list<std::pair<std::string_view, std::string>> values) {
+    std::string result(text);
+    for (const auto& [name, value] : values) {
+        const std::size_t at = result.find(name);
+        if (at != std::string::npos) result.replace(at, name.size(), value);
+    }
+    return result;
+}
 // At start the report list selects the kind at index 10 of the kinds ("*.fixd"); "*.out", which
 // comes after it, is then left out of that list.
 constexpr std::size_t kLogExtStartIndex = 10;
@@ -441,11 +460,13 @@ bool Session::ConfirmFolderDeletion(const std::string& kind) {
     if (!talksToWindow) return true;
     const std::size_t count = ListMatching(folder.empty() ? "." : folder, kind).size();
     if (count == 0) return true;  // the run says that nothing is there
-    const std::string question = "Delete " + std::to_string(count) +
-                                 (count == 1 ? " file " : " files ") + kind + " in " + folder +
-                                 "? They go to the trash.";
+    const std::string question =
+        Filled(kDeleteQuestion,
+               {{"%n", std::to_string(count) + (count == 1 ? " file" : " files")},
+                {"%kind", kind},
+                {"%folder", folder}});
     if (host_.Ask(question) == Answer::Yes) return true;
-    opHost_.SetStatusBar("Nothing deleted");
+    opHost_.SetStatusBar(kNothingDeleted);
     return false;
 }
 
@@ -461,10 +482,10 @@ std::string Session::RunFeedback(
                                   : std::string(op.command);
     switch (outcome) {
         case Outcome::WrongExtension:
-            return title + " does not take ." + currentExt + " files";
+            return Filled(kWrongKind, {{"%command", title}, {"%ext", currentExt}});
         case Outcome::Refused:
         case Outcome::ConversionFailed:
-            return title + " stopped";
+            return Filled(kCommandStopped, {{"%command", title}});
         case Outcome::Ok:
             break;
     }
@@ -473,7 +494,8 @@ std::string Session::RunFeedback(
         if (files[i].empty() || FileStamp(files[i]) == before[i] || !PathExists(files[i])) continue;
         written += (written.empty() ? "" : ", ") + std::string(FileNameOf(files[i]));
     }
-    return written.empty() ? title + ": done, no file written" : written + " written";
+    return written.empty() ? Filled(kNothingWritten, {{"%command", title}})
+                           : Filled(kFilesWritten, {{"%files", written}});
 }
 
 std::string Session::OutputPathOf(const Operation& op, int variant) const {

@@ -15,6 +15,13 @@
 #include "files/trash.hpp"
 
 namespace tessaline {
+namespace {
+
+// The second lines of the refusals in the window: what is missing and the way out.
+constexpr std::string_view kNothingToDelete = " is not there: nothing to delete";
+constexpr std::string_view kNothingToRename = " is not there: run a command that writes it first";
+
+}  // namespace
 
 bool TrashReplacedInput(const std::string& destination, bool interactive, Host& host) {
     if (!PathExists(destination)) return true;
@@ -41,8 +48,7 @@ bool RenameOutFile(const std::string& source, const std::string& destination, bo
     if (!IsRegularFile(source)) {
         if (interactive) {
             host.ShowRefusal(kSourceFileNotPresent,
-                             std::string(FileNameOf(source)) +
-                                 " is not there: run a command that writes it first");
+                             std::string(FileNameOf(source)) + std::string(kNothingToRename));
         }
         return false;
     }
@@ -87,7 +93,7 @@ bool DeleteOneFile(const std::string& path, bool interactive, Host& host) {
     if (!PathExists(path)) {
         if (interactive) {
             host.ShowRefusal(kSourceFileNotPresent,
-                             std::string(FileNameOf(path)) + " is not there: nothing to delete");
+                             std::string(FileNameOf(path)) + std::string(kNothingToDelete));
         }
         return false;
     }
