@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/cp1251.hpp"
 #include "core/paths.hpp"
 #include "files/frame.hpp"
 
@@ -20,6 +21,12 @@ constexpr std::string_view kSkippedTitle = "Skipped, their output is already the
 constexpr std::string_view kMessagesTitle = "Messages:";
 constexpr std::string_view kRunStopped = "The run was stopped before the other files.";
 constexpr std::string_view kLine = ", line ";
+
+// A file's name as the summary shows it: messages are Windows-1251 text, names are UTF-8 in the
+// file system.
+std::string ShownName(std::string_view path) {
+    return Utf8ToCp1251(FileNameOf(path));
+}
 
 std::string Files(std::size_t count) {
     return std::to_string(count) + std::string(count == 1 ? kOneFile : kFiles);
@@ -46,7 +53,7 @@ Outcome Worse(Outcome a, Outcome b) {
 
 void FolderRunReport::Record(const std::string& path, Outcome outcome) {
     const std::lock_guard lock(mutex_);
-    outcomes_.push_back({std::string(FileNameOf(path)), outcome});
+    outcomes_.push_back({ShownName(path), outcome});
 }
 
 void FolderRunReport::ShowMessage(std::string_view text) {
@@ -66,7 +73,7 @@ void FolderRunReport::ReportSkipped(std::string_view reason) {
 }
 
 void FolderRunReport::SetCurrentFile(std::string_view path) {
-    currentFile_ = FileNameOf(path);
+    currentFile_ = ShownName(path);
     out_.SetCurrentFile(path);
 }
 
