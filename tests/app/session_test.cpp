@@ -738,31 +738,6 @@ TEST_F(WindowSessionTest, StopEndsAFolderRunAfterTheFilesThatRun) {
     }
 }
 
-TEST_F(WindowSessionTest, AFolderDeletionIsAskedOnceAndGoesToTheTrash) {
-    const struct {
-        Answer answer;
-        Names left;
-    } cases[] = {{Answer::Yes, {"a.srt", "a.out"}},
-                 {Answer::No, {"a.srt", "a.out", "a.fix", "b.fix"}},
-                 {Answer::Cancel, {"a.srt", "a.out", "a.fix", "b.fix"}}};
-    for (const auto& c : cases) {
-        Clear();
-        for (const char* name : {"a.fix", "b.fix", "a.out"})
-            Put(name, name);
-        Open("a.srt", true);
-        session.controls.Set("cbOutExt", "*.fix");
-        host.questions.clear();
-        host.answer = c.answer;
-        EXPECT_EQ(session.Click("btnDeleteFile"), Outcome::Ok);
-        EXPECT_EQ(host.questions,
-                  Lines{"Delete 2 files *.fix in " + subs.string() + "? They go to the trash."});
-        EXPECT_EQ(Listing(), c.left);
-        if (c.answer == Answer::Yes) {
-            EXPECT_EQ(test::TrashedFile(subs / "b.fix"), "b.fix");
-        }
-    }
-}
-
 TEST_F(WindowSessionTest, EveryRunEndsWithWhatItDid) {
     const struct {
         const char* file;
