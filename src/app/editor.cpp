@@ -21,6 +21,10 @@
 #include "ops/line_cut.hpp"
 
 namespace tessaline {
+
+// The status bar after ReWrite: "subtitle 12 rewritten".
+constexpr std::string_view kSubtitleWord = "subtitle ";
+constexpr std::string_view kRewritten = " rewritten";
 namespace {
 
 // The on- and off-time of a timing line in milliseconds, or the frames of a frame prefix; not
@@ -456,7 +460,9 @@ bool SubtitleEditor::ReWrite() {
     }
     // "mode2" names the subtitle by its number and asks nothing.
     if (!WriteChanges(std::move(changes), goMode == 0)) return false;
+    const std::string written = subtitle_.number.empty() ? subNumber : subtitle_.number;
     Reload();
+    session_.host().SetStatusBar(std::string(kSubtitleWord) + written + std::string(kRewritten));
     return true;
 }
 

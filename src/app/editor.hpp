@@ -135,6 +135,8 @@ class SubtitleEditor {
     /// With AutoSave, writes a modified subtitle before the editor moves on; false when that
     /// failed (the editor then stays, with the user's text).
     bool SaveIfModified();
+    /// The user chose not to write the change: the subtitle counts as not modified.
+    void ForgetEdits() { modified_ = false; }
 
     /// Builds the index of the open file and shows its first subtitle (any file but SubRip and
     /// MicroDVD leaves the index empty).

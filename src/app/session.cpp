@@ -20,6 +20,25 @@ namespace tessaline {
 namespace {
 
 constexpr std::size_t kRecentFilesMax = 10;
+
+// What the window says after a run (the command line says nothing of these).
+constexpr std::string_view kDeleteQuestion = "Delete %n %kind in %folder? They go to the trash.";
+constexpr std::string_view kNothingDeleted = "Nothing deleted";
+constexpr std::string_view kFilesWritten = "%files written";
+constexpr std::string_view kNothingWritten = "%command: done, no file written";
+constexpr std::string_view kCommandStopped = "%command stopped";
+constexpr std::string_view kWrongKind = "%command does not take .%ext files";
+
+// A text with its %names replaced.
+std::string Filled(std::string_view text,
+                   std::initializer_list<std::pair<std::string_view, std::string>> values) {
+    std::string result(text);
+    for (const auto& [name, value] : values) {
+        const std::size_t at = result.find(name);
+        if (at != std::string::npos) result.replace(at, name.size(), value);
+    }
+    return result;
+}
 // At start the report list selects the kind at index 10 of the kinds ("*.fixd"); "*.out", which
 // comes after it, is then left out of that list.
 constexpr std::size_t kLogExtStartIndex = 10;
@@ -63,23 +82,6 @@ const std::vector<std::string_view> kDirectoryCapableControls = {"cbDirectoryMod
                                                                  "btnDelLastSub",
                                                                  "btnSubtitleTimeCorrection",
                                                                  "btnFixSubDialog"};
-
-int ExitCodeOf(Outcome outcome) {
-    switch (outcome) {
-        case Outcome::Ok:
-            return 0;
-        case Outcome::Refused:
-        case Outcome::WrongExtension:
-            return 1;
-        case Outcome::ConversionFailed:
-            return 3;
-    }
-    return 1;
-}
-
-Outcome Worse(Outcome a, Outcome b) {
-    return ExitCodeOf(b) > ExitCodeOf(a) ? b : a;
-}
 
 Session::Session(Host& host, std::string programFolder)
     : host_(host), programFolder_(std::move(programFolder)) {}
@@ -202,13 +204,30 @@ void Session::Remember(const std::string& path) {
     }
 }
 
+bool Session::LeaveEdits() {
+    if (!withEditor || !editor.modified() || editor.tooLong()) return true;
+    switch (host_.Ask(kEditsNotSaved)) {
+        case Answer::Yes:
+            if (!editor.ReWrite()) return false;
+            break;
+        case Answer::No:
+            editor.ForgetEdits();
+            break;
+        case Answer::Cancel:
+            return false;
+    }
+    return true;
+}
+
 Outcome Session::OpenFromDialog(const std::string& path) {
+    if (!LeaveEdits()) return Outcome::Ok;
     const Outcome outcome = OpenSubtitleFile(path);
     Remember(path);
     return outcome;
 }
 
 Outcome Session::OpenFromBox(const std::string& text) {
+    if (!LeaveEdits()) return Outcome::Ok;
     if (directoryMode && text.find_first_of("*?") != std::string::npos) {
         // A typed mask names the folder that the next command runs over.
         const CurrentFile about(host_, text);
@@ -250,6 +269,7 @@ void Session::OpenMask(const std::string& pathText) {
 }
 
 void Session::SetDirectoryMode(bool on) {
+    if (on && !directoryMode && !LeaveEdits()) return;
     directoryMode = on;
     if (on) openEncoding.reset();
     if (!on) {
@@ -366,14 +386,14 @@ Outcome Session::RunDirectoryCode(int code, std::string_view pathText, std::stri
     const std::string addFile = openAddFile();
     std::mutex outcomeMutex;
     Outcome outcome = Outcome::Ok;
-    const auto each = [&](const DirectoryEntry& entry, Host& fileHost) {
+    FolderRunReport report(opHost_, talksToWindow);
+    const auto each = [&](const DirectoryEntry& entry, Host& host) {
         const std::string output =
             row->outputExt.empty()
                 ? std::string()
                 : JoinInFolder(entry.folder, ChangeFileExtMode(entry.name, row->outputExt, 0));
         // Each file stands on its own: a conversion error in one is shown and the run goes on
         // with the next.
-        Host& host = parallel ? fileHost : opHost_;
         ControlValues fileControls = parallel ? controls : ControlValues();
         const CurrentFile about(host, entry.path);
         const Outcome fileOutcome = Guarded(host, [&] {
@@ -388,10 +408,12 @@ Outcome Session::RunDirectoryCode(int code, std::string_view pathText, std::stri
                                                 .interactive = row->interactive,
                                                 .variant = runVariant});
         });
+        report.Record(entry.path, fileOutcome);
         const std::lock_guard lock(outcomeMutex);
         outcome = Worse(outcome, fileOutcome);
     };
-    RunDirectory(pathText, mask, opHost_, each, static_cast<unsigned>(std::max(jobs, 1)));
+    RunDirectory(pathText, mask, report, each, static_cast<unsigned>(std::max(jobs, 1)));
+    ShowFolderSummary(report);
     return outcome;
 }
 
@@ -416,19 +438,71 @@ Outcome Session::RunChainOverFolder(const Operation& op) {
     const std::string mask = subExtMask();
     if (SharedOutputRefused("All in One", mask)) return Outcome::Refused;
     Outcome outcome = Outcome::Ok;
-    RunDirectory(openFile, mask, opHost_, [&](const DirectoryEntry& entry, Host& host) {
+    FolderRunReport report(opHost_, talksToWindow);
+    RunDirectory(openFile, mask, report, [&](const DirectoryEntry& entry, Host& host) {
         const std::string output =
             JoinInFolder(entry.folder, ChangeFileExtMode(entry.name, op.outputExt, 0));
         const CurrentFile about(host, entry.path);
-        outcome = Worse(
-            outcome, Guarded(host, [&] {
-                OperationContext context = Context();
-                return op.run(
-                    context,
-                    {.input = entry.path, .output = output, .interactive = true, .variant = 0});
-            }));
+        const Outcome fileOutcome = Guarded(host, [&] {
+            OperationContext context = Context();
+            return op.run(
+                context, {.input = entry.path, .output = output, .interactive = true, .variant = 0});
+        });
+        report.Record(entry.path, fileOutcome);
+        outcome = Worse(outcome, fileOutcome);
     });
+    ShowFolderSummary(report);
     return outcome;
+}
+
+void Session::ShowFolderSummary(const FolderRunReport& report) {
+    if (!talksToWindow) return;
+    opHost_.SetStatusBar(report.StatusLine());
+    if (const std::string summary = report.Summary(); !summary.empty()) {
+        host_.ShowMessage(summary);
+    }
+}
+
+bool Session::ConfirmFolderDeletion(const std::string& kind) {
+    if (!talksToWindow) return true;
+    const std::size_t count = ListMatching(folder.empty() ? "." : folder, kind).size();
+    if (count == 0) return true;  // the run says that nothing is there
+    const std::string question =
+        Filled(kDeleteQuestion,
+               {{"%n", std::to_string(count) + (count == 1 ? " file" : " files")},
+                {"%kind", kind},
+                {"%folder", folder}});
+    if (host_.Ask(question) == Answer::Yes) return true;
+    opHost_.SetStatusBar(kNothingDeleted);
+    return false;
+}
+
+std::string Session::RunFeedback(
+    const Operation& op, int variant, Outcome outcome, const std::vector<std::string>& files,
+    const std::vector<std::pair<std::uint64_t, std::int64_t>>& before) const {
+    // "[Offset Time] Click" names the command as its button does.
+    const std::string_view log = op.LogTextOf(variant);
+    const std::size_t open = log.find('[');
+    const std::size_t close = log.find(']');
+    const std::string title = open != std::string_view::npos && close != std::string_view::npos
+                                  ? std::string(log.substr(open + 1, close - open - 1))
+                                  : std::string(op.command);
+    switch (outcome) {
+        case Outcome::WrongExtension:
+            return Filled(kWrongKind, {{"%command", title}, {"%ext", currentExt}});
+        case Outcome::Refused:
+        case Outcome::ConversionFailed:
+            return Filled(kCommandStopped, {{"%command", title}});
+        case Outcome::Ok:
+            break;
+    }
+    std::string written;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (files[i].empty() || FileStamp(files[i]) == before[i] || !PathExists(files[i])) continue;
+        written += (written.empty() ? "" : ", ") + std::string(FileNameOf(files[i]));
+    }
+    return written.empty() ? Filled(kNothingWritten, {{"%command", title}})
+                           : Filled(kFilesWritten, {{"%files", written}});
 }
 
 std::string Session::OutputPathOf(const Operation& op, int variant) const {
@@ -459,14 +533,33 @@ Outcome Session::Run(const Operation& op, int variant) {
         if (op.idle(context)) return Outcome::Ok;
     }
     if (!op.Accepts(LowerFoldStr(currentExt))) {
+        if (talksToWindow) {
+            opHost_.SetStatusBar(RunFeedback(op, variant, Outcome::WrongExtension, {}, {}));
+        }
         return Outcome::WrongExtension;
     }
     Outcome outcome = Outcome::Ok;
     const int code = op.CodeOf(variant);
+    // What a run on the open file may write, to say afterwards what it wrote.
+    std::vector<std::string> files;
+    std::vector<std::pair<std::uint64_t, std::int64_t>> stamps;
+    if (talksToWindow && !directoryMode) {
+        files = {OutputPathOf(op, variant), openFile};
+        for (std::string_view kind : kOutExtItems) {
+            std::string report = ChangeFileExtMode(outputPath, kind, 3);
+            if (std::find(files.begin(), files.end(), report) == files.end()) {
+                files.push_back(std::move(report));
+            }
+        }
+        for (const std::string& file : files)
+            stamps.push_back(file.empty() ? std::pair<std::uint64_t, std::int64_t>{} : FileStamp(file));
+    }
+    opHost_.said = false;
     if (op.handler == HandlerKind::DeleteFile) {
         // The kind of cbOutExt: the files of that kind made from the open file, or in directory
         // mode every file of that kind in the folder.
         const std::string kind = outExt().empty() ? "*.out" : outExt();
+        if (directoryMode && !ConfirmFolderDeletion(kind)) return Outcome::Ok;
         outcome = directoryMode
                       ? RunDirectoryCode(code, outputPath, kind, variant)
                       : RunOnOpenFile(op, ChangeFileExtMode(outputPath, kind, 3), "", variant);
@@ -499,7 +592,11 @@ Outcome Session::Run(const Operation& op, int variant) {
     if (const std::string_view text = op.LogTextOf(variant); !text.empty()) {
         LogOperation(text, op.logKind);
     }
-    if (op.handler == HandlerKind::DeleteFile) controls.Set("cbOutExt", "*.out");
+    // The kind chooser stays at the kind just deleted: moving on to "*.out" made a second click
+    // delete the outputs.
+    if (talksToWindow && !directoryMode && !opHost_.said) {
+        opHost_.SetStatusBar(RunFeedback(op, variant, outcome, files, stamps));
+    }
     return outcome;
 }
 

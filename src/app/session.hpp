@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/editor.hpp"
+#include "app/folder_run.hpp"
 #include "app/report_viewer.hpp"
 #include "core/strings.hpp"
 #include "files/frame.hpp"
@@ -23,6 +24,9 @@ namespace tessaline {
 
 inline constexpr std::string_view kPathToFileIsWrong = "Path to File is Wrong!";
 inline constexpr std::string_view kFileNotExists = "File not Exists!";
+/// Asked before the open file is left while the editor holds a change that is not written.
+inline constexpr std::string_view kEditsNotSaved =
+    "Current File has been changed, but Not Saved!\r\nSave Current File?";
 /// Shown when a run could not get the memory it needed (a line of hundreds of megabytes under a
 /// memory limit); the run is stopped and leaves nothing behind.
 inline constexpr std::string_view kNotEnoughMemory = "Not enough memory to process the file";
@@ -32,20 +36,6 @@ inline constexpr std::array<std::string_view, 3> kDefaultDiaBreaks = {". -", "! 
 
 /// The buttons (and the one check box) whose captions turn italic in directory mode.
 extern const std::vector<std::string_view> kDirectoryCapableControls;
-
-/// How a handler ended, as the command line reports it.
-enum class Outcome {
-    Ok,                // ran, or stopped silently, or had nothing to do
-    Refused,           // stopped with a message (an existing output, a red status field)
-    WrongExtension,    // the open file's kind does not suit the command; nothing ran
-    ConversionFailed,  // a time or number did not convert; its message was shown
-};
-
-/// The command line's exit status of an outcome: 0, 1 or 3.
-[[nodiscard]] int ExitCodeOf(Outcome outcome);
-
-/// The more serious of two outcomes (by exit status).
-[[nodiscard]] Outcome Worse(Outcome a, Outcome b);
 
 class Session {
   public:
@@ -104,6 +94,10 @@ class Session {
     /// The desktop program edits the open file's subtitles: opening a file builds the index of
     /// the line editor. The command line has no editor and builds none.
     bool withEditor = false;
+    /// The desktop program: a folder run gathers its messages into one summary at the end, a
+    /// folder deletion is asked once, and every run ends with a status-bar line that says what it
+    /// did. The command line keeps its one line per message and prints nothing more.
+    bool talksToWindow = false;
     /// The subtitle line editor of the "Subtitle" page.
     SubtitleEditor editor{*this};
     /// The report viewer ("Log Data") beside it.
@@ -119,6 +113,12 @@ class Session {
     [[nodiscard]] const std::string& openAddFile() const { return controls.Text("edOpenFileAdd"); }
 
     // --- Handlers ------------------------------------------------------------------------------
+
+    /// Before the open file is left (another file or folder, directory mode, the program's end):
+    /// when the editor holds a change that is not written, asks kEditsNotSaved, with AutoSave on
+    /// or off. Yes writes it as ReWrite does, No drops it. False on Cancel, or when the write
+    /// failed: the caller then stays where it is.
+    bool LeaveEdits();
 
     /// Opens a subtitle file: checks the path, records its extension, output path and folder,
     /// presets the conversion, refreshes the indicators.
@@ -208,7 +208,10 @@ class Session {
         void ExplainStatus(StatusField field, std::string_view reason) override {
             session_.host_.ExplainStatus(field, reason);
         }
-        void SetStatusBar(std::string_view text) override { session_.host_.SetStatusBar(text); }
+        void SetStatusBar(std::string_view text) override {
+            said = true;
+            session_.host_.SetStatusBar(text);
+        }
         void ShowProgress(std::string_view text) override { session_.host_.ShowProgress(text); }
         void SetBusy(bool on) override { session_.host_.SetBusy(on); }
         void ProcessEvents() override { session_.host_.ProcessEvents(); }
@@ -216,7 +219,10 @@ class Session {
         void ShowDirectoryProgress(std::string_view text) override {
             session_.host_.ShowDirectoryProgress(text);
         }
-        void PrintResult(std::string_view line) override { session_.host_.PrintResult(line); }
+        void PrintResult(std::string_view line) override {
+            said = true;
+            session_.host_.PrintResult(line);
+        }
         void ReportSkipped(std::string_view reason) override {
             session_.host_.ReportSkipped(reason);
         }
@@ -228,12 +234,28 @@ class Session {
             session_.host_.ShowFolderProgress(index, count, bytesDone, bytesTotal);
         }
         void KeepResponsive() override { session_.host_.KeepResponsive(); }
+        bool StopRequested() override { return session_.host_.StopRequested(); }
+        void ShowRefusal(std::string_view text, std::string_view wayOut) override {
+            session_.host_.ShowRefusal(text, wayOut);
+        }
+
+        /// The run put a text of its own on the status bar.
+        bool said = false;
 
       private:
         Session& session_;
     };
 
     void PresetSubToSub();
+    /// The status-bar line after a run on the open file that said nothing of its own: the files
+    /// it wrote, or how it ended. `before` holds the stamps of `files` before the run.
+    [[nodiscard]] std::string RunFeedback(const Operation& op, int variant, Outcome outcome,
+                                          const std::vector<std::string>& files,
+                                          const std::vector<std::pair<std::uint64_t, std::int64_t>>& before) const;
+    /// In the window, a folder deletion is asked once: false when the user did not say Yes.
+    bool ConfirmFolderDeletion(const std::string& kind);
+    /// Shows a folder run's summary in the window.
+    void ShowFolderSummary(const FolderRunReport& report);
     /// Puts a path first in the recent list when the list does not hold it yet.
     void Remember(const std::string& path);
     /// The output of an operation's variant on the open file ("" when it writes none).

@@ -16,6 +16,9 @@
 #include "files/records.hpp"
 
 namespace tessaline {
+
+// The status bar after Save names the file written.
+constexpr std::string_view kListsSaved = "Lists saved: ";
 namespace {
 
 const ListRow kNoCells;
@@ -181,6 +184,7 @@ bool SubtitleLists::Save(ListSide side) {
         return false;
     }
     Log("Save", side);
+    host.SetStatusBar(std::string(kListsSaved) + std::string(FileNameOf(path)));
     return true;
 }
 

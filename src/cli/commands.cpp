@@ -305,8 +305,9 @@ const std::vector<ProgramOption>& ProgramOptions() {
         {"--set", "KEY=VALUE", "override a setting for this run (see 'tessaline settings')"},
         {"--quiet", "", "print no status texts on stdout and no progress on stderr"},
         {"--no-trash", "",
-         "replace a file without keeping the replaced one in the desktop trash\n"
-         "(rename-out, all-in-one), for a file system where no trash can be used"},
+         "replace or delete a file without keeping a copy in the desktop trash\n"
+         "(rename-out, all-in-one, delete-file), for a file system where no\n"
+         "trash can be used"},
         {"--jobs", "N",
          "run the files of a mask N at once (default: one per core); the outputs,\n"
          "messages and log are the same as one after another"},

@@ -9,18 +9,29 @@
 #include <cstring>
 
 #include "core/errors.hpp"
+#include "core/paths.hpp"
 #include "files/fs.hpp"
 #include "files/held_file.hpp"
 #include "files/line_io.hpp"
 #include "files/trash.hpp"
 
 namespace tessaline {
+namespace {
+
+// The second lines of the refusals in the window: what is missing and the way out.
+constexpr std::string_view kNothingToDelete = " is not there: nothing to delete";
+constexpr std::string_view kNothingToRename = " is not there: run a command that writes it first";
+
+}  // namespace
 
 bool RenameOutFile(const std::string& source, const std::string& destination, bool interactive,
                    Host& host) {
     if (source == destination) return false;
     if (!IsRegularFile(source)) {
-        if (interactive) host.ShowMessage(kSourceFileNotPresent);
+        if (interactive) {
+            host.ShowRefusal(kSourceFileNotPresent,
+                             std::string(FileNameOf(source)) + std::string(kNothingToRename));
+        }
         return false;
     }
     HeldFile held(destination);
@@ -38,19 +49,30 @@ bool RenameOutFile(const std::string& source, HeldFile& destination, bool intera
 }
 
 bool DeleteOneFile(const std::string& path, bool interactive, Host& host) {
-    const auto tell = [&](std::string_view text) {
-        if (interactive) host.ShowMessage(text);
+    const auto notThere = [&] {
+        if (interactive) {
+            host.ShowRefusal(kSourceFileNotPresent,
+                             std::string(FileNameOf(path)) + std::string(kNothingToDelete));
+        }
         return false;
     };
-    if (!PathExists(path)) return tell(kSourceFileNotPresent);
+    if (!PathExists(path)) return notThere();
     // A command that replaces the file finishes first.
     const HeldFile held(path, HeldFile::Purpose::Delete);
-    if (!held.exists() && !PathExists(path)) return tell(kSourceFileNotPresent);
-    // A file that is there and stays is a failure, over a folder as well.
-    if (!DeleteFile(path)) {
+    if (!held.exists() && !PathExists(path)) return notThere();
+    // Into the trash, never unlinked, so that a report deleted by mistake can be restored; only
+    // --no-trash (a file system without a trash) deletes for good. A file that is there and
+    // stays is a failure, over a folder as well.
+    if (!TrashReplacedFiles()) {
+        if (DeleteFile(path)) return true;
         throw FileError(path, std::string(kFileNotDeleted) + "\r\n" + std::strerror(errno));
     }
-    return true;
+    const std::optional<std::string> reason =
+        IsRegularFile(path) ? MoveToTrash(path)
+                            : std::optional<std::string>(IsFolder(path) ? std::strerror(EISDIR)
+                                                                        : "not a regular file");
+    if (!reason) return true;
+    throw FileError(path, std::string(kFileNotDeleted) + "\r\n" + *reason);
 }
 
 namespace {

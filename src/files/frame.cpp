@@ -40,9 +40,9 @@ class StatusGuard {
 
 // An existing output stops the run: with a message box when the run is interactive, otherwise
 // only noted as a skip.
-RunResult RefuseExistingOutput(Host& host, const FrameSteps& steps) {
+RunResult RefuseExistingOutput(Host& host, const FrameSteps& steps, std::string_view output) {
     if (steps.interactive) {
-        host.ShowMessage(kOutputFileExist);
+        host.ShowRefusal(kOutputFileExist, ExistingOutputWayOut(output));
     } else {
         host.ReportSkipped(kOutputFileExist);
     }
@@ -50,6 +50,11 @@ RunResult RefuseExistingOutput(Host& host, const FrameSteps& steps) {
 }
 
 }  // namespace
+
+std::string ExistingOutputWayOut(std::string_view output) {
+    return std::string(FileNameOf(output)) +
+           " is already there: use Rename out-File or Delete File first";
+}
 
 std::string ReportPath(std::string_view input, std::string_view reportExt) {
     return ChangeFileExtMode(input, reportExt, 0);
@@ -139,7 +144,7 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
     // The operation's own check (Offset Tail's begin and end) comes before the existing-output
     // test: a wrong parameter is reported even when the output already exists.
     if (request.parameterCheck && !request.parameterCheck(host)) return RunResult::Refused;
-    if (writes && PathExists(output)) return RefuseExistingOutput(host, steps);
+    if (writes && PathExists(output)) return RefuseExistingOutput(host, steps, output);
     if (writes && steps.checkOutputIsInput && output == input) return RunResult::Skipped;
     if (input.find('*') != std::string::npos) return RunResult::Skipped;
     if (!IsRegularFile(input)) return RunResult::Skipped;
@@ -201,7 +206,7 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
     const bool keepOutput = writes && !(emptyReport && steps.deleteOutputOnEmptyReport);
     if (keepOutput && !pending->PlaceNoReplace()) {
         status.Failed(kOutputFileExist);
-        return RefuseExistingOutput(host, steps);
+        return RefuseExistingOutput(host, steps, output);
     }
     if (run.refused()) {
         status.Failed(run.refusal());

@@ -24,6 +24,8 @@
 namespace tessaline {
 
 inline constexpr std::string_view kOutputFileExist = "Output File Exist!!!";
+/// The second line of kOutputFileExist in the window: the output's name and the way out.
+[[nodiscard]] std::string ExistingOutputWayOut(std::string_view output);
 inline constexpr std::string_view kNotSupportFileExtension = "Not Support File extension: ";
 inline constexpr std::string_view kReportSeparator =
     "====================================================";

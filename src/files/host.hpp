@@ -30,6 +30,14 @@ class Host {
     /// A message box with an OK button. CR LF inside the text breaks the line.
     virtual void ShowMessage(std::string_view text) = 0;
 
+    /// A refusal's message box with a second line that names the file and the way out
+    /// ("film.out is already there: use Rename out-File or Delete File first"). The window shows
+    /// both lines; the command line, whose message lines scripts read, only the first.
+    virtual void ShowRefusal(std::string_view text, std::string_view wayOut) {
+        (void)wayOut;
+        ShowMessage(text);
+    }
+
     /// A message about line `line` (1-based) of the current file: the window shows
     /// "Line 13: " + text, the command line "PATH:13: " + text.
     virtual void ShowLineMessage(std::size_t line, std::string_view text);
@@ -88,6 +96,10 @@ class Host {
     /// Called every few milliseconds while the program waits for worker threads: a window
     /// processes its pending events, so it stays responsive.
     virtual void KeepResponsive() {}
+
+    /// The user asked a folder run to stop (the window's Stop button): the run ends after the
+    /// files that are running. Asked between files, on the thread that started the run.
+    virtual bool StopRequested() { return false; }
 
     /// A folder run is at file `index` (1-based) of `count` (index count + 1 when it ends), with
     /// `bytesDone` of the folder's `bytesTotal` bytes in the files before it.

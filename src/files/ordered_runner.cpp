@@ -124,6 +124,7 @@ void RunInOrder(std::size_t count, unsigned jobs, Host& host,
                 const std::function<void(std::size_t)>& before) {
     if (jobs <= 1 || count <= 1) {
         for (std::size_t i = 0; i < count; ++i) {
+            if (i > 0 && host.StopRequested()) return;
             before(i);
             work(i, host);
         }
@@ -158,7 +159,9 @@ void RunInOrder(std::size_t count, unsigned jobs, Host& host,
         threads.emplace_back(worker);
 
     std::exception_ptr error;
-    for (std::size_t i = 0; i < count && !error; ++i) {
+    // A Stop leaves the items not started yet alone; those already taken run to their end.
+    std::size_t end = count;
+    for (std::size_t i = 0; i < end && !error; ++i) {
         for (;;) {
             std::unique_lock lock(shared.mutex);
             if (shared.finished.wait_for(lock, std::chrono::milliseconds(20),
@@ -171,6 +174,7 @@ void RunInOrder(std::size_t count, unsigned jobs, Host& host,
         before(i);
         hosts[i].GiveTo(host);
         error = errors[i];
+        if (end == count && host.StopRequested()) end = std::min(shared.next.exchange(count), count);
     }
     if (error) shared.next = count;  // the items not started yet are left alone
     for (std::thread& thread : threads)

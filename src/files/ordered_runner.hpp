@@ -51,7 +51,8 @@ class KeptHost : public Host {
 /// KeptHost whose events go to `host` in item order. `before(i)` runs on the calling thread just
 /// before item i's events are given (before the item runs, with one job). While it waits, the
 /// calling thread calls `host.KeepResponsive()`. An exception from an item comes out of this
-/// call once the items before it are given.
+/// call once the items before it are given. When `host.StopRequested()` says so between items,
+/// the items not started yet are left out.
 void RunInOrder(std::size_t count, unsigned jobs, Host& host,
                 const std::function<void(std::size_t index, Host& host)>& work,
                 const std::function<void(std::size_t index)>& before);

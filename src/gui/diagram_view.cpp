@@ -232,6 +232,8 @@ std::function<void()> WireDiagram(QWidget* window, Session& session) {
             for (const char* name : {"edMasstab_x", "edMasstab_y", "cbAutoMasstab"})
                 window->findChild<QWidget*>(name)->setEnabled(!on);
         });
+        // The picture follows the mode at once: the one drawn before belongs to another mode.
+        QObject::connect(modes, &QButtonGroup::idClicked, window, draw);
     }
     return draw;
 }

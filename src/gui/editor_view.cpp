@@ -201,7 +201,7 @@ void EditorView::Wire() {
     auto* upMenu = Get<QAction>("mnUpCaseTextInBrackets");
     auto* upPopup = Get<QAction>("pmnUpCaseTextInBrackets");
     const auto showUp = [upMenu, upPopup](bool on) {
-        const QString caption = on ? "Up Case (TEXT IN BRACKETS)" : "Up Case (Text In Brackets)";
+        const QString caption = on ? "Up &Case (TEXT IN BRACKETS)" : "Up &Case (Text In Brackets)";
         for (QAction* action : {upMenu, upPopup}) {
             action->setChecked(on);
             action->setText(WindowTexts::TranslateFor(action, caption));

@@ -30,12 +30,14 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QSet>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTextDocument>
 #include <QTimeEdit>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -49,6 +51,7 @@
 #include "files/line_io.hpp"
 #include "gui/diagram_view.hpp"
 #include "gui/editor_view.hpp"
+#include "gui/file_paths.hpp"
 #include "gui/parameters_window.hpp"
 #include "gui/subtitle_lists_window.hpp"
 #include "gui/time_calculator_view.hpp"
@@ -66,6 +69,7 @@ constexpr const char* kNotAvailable =
     "Not available yet: this command comes with a later version of Tessaline.";
 constexpr const char* kWaitForTheRun = "A command is running: wait until it ends.";
 constexpr const char* kCaption = "Tessaline by Orvendel";
+constexpr const char* kStopCaption = "Stop";
 constexpr int kDefaultWidth = 1020;
 constexpr int kDefaultHeight = 690;
 
@@ -258,15 +262,6 @@ class TimePicker : public QTimeEdit {
 
 }  // namespace
 
-QString PathToQString(const std::string& path) {
-    return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
-}
-
-std::string PathFromQString(const QString& path) {
-    const QByteArray bytes = QFile::encodeName(path);
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
-
 MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMainWindow(parent) {
     setObjectName("TMainForm");
     caption_ = kCaption;
@@ -284,8 +279,24 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     widgets.showStatusBar = [this](const QString& text) {
         statusBar()->showMessage(texts_->Translate(text));
     };
+    // A folder run goes on until this is pressed (or Esc while it shows), then ends after the
+    // files that are running.
+    auto* stop = new QPushButton(kStopCaption, statusBar());
+    stop->setObjectName("btnStopRun");
+    stop->setVisible(false);
+    // As high as the status bar's text: the bar does not grow and push the pages up.
+    stop->setMaximumHeight(stop->fontMetrics().height() + 2);
+    statusBar()->addPermanentWidget(stop);
+    widgets.stop = stop;
     host_ = std::make_unique<QtHost>(widgets);
+    connect(stop, &QPushButton::clicked, this, [this] { host_->RequestStop(); });
+    // Esc stops at once (a button's own shortcut clicks it only after a delay).
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this, stop] {
+        if (stop->isVisible()) host_->RequestStop();
+    });
     session_ = std::make_unique<Session>(*host_, programFolder);
+    session_->talksToWindow = true;
     // A folder run uses every core; the window stays responsive meanwhile.
     session_->jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     session_->withEditor = true;
@@ -302,11 +313,16 @@ MainWindow::MainWindow(const std::string& programFolder, QWidget* parent) : QMai
     BindEnabledStates();
     WireDependentControls();
     ShowState();
-    // A new user can type a path at once.
+    // A new user can type a path at once; a path shown from the last run is selected, so that
+    // typing replaces it.
     Control<QComboBox>("edOpenFile")->setFocus();
+    Control<QComboBox>("edOpenFile")->lineEdit()->selectAll();
 }
 
 MainWindow::~MainWindow() {
+    // Closing the widgets below moves the focus out of the open-file box, which may report an
+    // item as chosen: nothing is opened by a window that is going.
+    Control<QComboBox>("edOpenFile")->disconnect(this);
     FormDestroy();
 }
 
@@ -339,29 +355,29 @@ void MainWindow::BuildMenus() {
 
     QMenu* convert = menuBar()->addMenu("&Convertation Text in File");
     convert->setObjectName("mnConvertation");
-    add(convert, "mnTextToLowerCase", "text to lower case");
-    add(convert, "mnTextToUpLoCase", "Text To Begin From Upper Letter (Any Word)");
-    add(convert, "mnTextToUpFirstLetterLoCase", "Text to begin from upper letter of string");
-    add(convert, "mnNormalizeTextString", "Normalize text string");
-    add(convert, "mnTextToSwitchCase", "Text to sWITCH cASE");
-    add(convert, "mnUpCaseTextInBrackets", "Up Case (Text In Brackets)")->setCheckable(true);
+    add(convert, "mnTextToLowerCase", "text to &lower case");
+    add(convert, "mnTextToUpLoCase", "Text To Begin From Upper Letter (&Any Word)");
+    add(convert, "mnTextToUpFirstLetterLoCase", "Text to begin from upper letter of &string");
+    add(convert, "mnNormalizeTextString", "&Normalize text string");
+    add(convert, "mnTextToSwitchCase", "Text to s&WITCH cASE");
+    add(convert, "mnUpCaseTextInBrackets", "Up &Case (Text In Brackets)")->setCheckable(true);
     convert->addSeparator();
-    add(convert, "mnWin2ISO", "win1251 --> ISO-8859-5");
-    add(convert, "mnWin2Alt", "win1251 --> cp866");
-    add(convert, "mnWin2KOI8R", "win1251 --> koi8-R");
-    add(convert, "mnWin2Mac", "win1251 --> Mac");
-    add(convert, "mnWin2UTF8", "win1251 --> UTF8");
-    add(convert, "mnISO2Win", "ISO-8859-5 --> win1251");
-    add(convert, "mnAlt2Win", "cp866 --> win1251");
-    add(convert, "mnKOI8R2Win", "koi8-R --> win1251");
-    add(convert, "mnMac2Win", "Mac --> win1251");
-    add(convert, "mnUTF82Win", "UTF8 --> win1251");
-    add(convert, "mnAuto2Win", "auto --> win1251");
+    add(convert, "mnWin2ISO", "win1251 --> &ISO-8859-5");
+    add(convert, "mnWin2Alt", "win1251 --> cp&866");
+    add(convert, "mnWin2KOI8R", "win1251 --> &koi8-R");
+    add(convert, "mnWin2Mac", "win1251 --> &Mac");
+    add(convert, "mnWin2UTF8", "win1251 --> U&TF8");
+    add(convert, "mnISO2Win", "IS&O-8859-5 --> win1251");
+    add(convert, "mnAlt2Win", "c&p866 --> win1251");
+    add(convert, "mnKOI8R2Win", "koi8-&R --> win1251");
+    add(convert, "mnMac2Win", "Mac --> win&1251");
+    add(convert, "mnUTF82Win", "&UTF8 --> win1251");
+    add(convert, "mnAuto2Win", "auto --> win1&251");
     convert->addSeparator();
-    add(convert, "mnUnixToDOS", "Unix to DOS");
-    add(convert, "mnAnyToDOS", "Any to DOS");
+    add(convert, "mnUnixToDOS", "Unix to &DOS");
+    add(convert, "mnAnyToDOS", "An&y to DOS");
     convert->addSeparator();
-    add(convert, "mnCodeTest", "[Code Test]");
+    add(convert, "mnCodeTest", "[Code T&est]");
 
     QMenu* settings = menuBar()->addMenu("&Settings");
     settings->setObjectName("mnSettings");
@@ -483,6 +499,7 @@ void MainWindow::BuildPages() {
         std::vector<QGridLayout*> grids;
         int firstColumnWidth = 0;      // the widest label of the grids' first columns
         QGroupBox* growing = nullptr;  // the group that takes the column's spare height
+        bool widens = false;           // it holds a group whose text takes the spare width
     };
     std::vector<QWidget*> pageWidgets;
     std::vector<std::vector<PageColumn>> columns;
@@ -531,6 +548,8 @@ void MainWindow::BuildPages() {
         stack.grids.push_back(grid);
         stack.firstColumnWidth = std::max(stack.firstColumnWidth, room.firstLabelWidth);
         if (room.grows) stack.growing = group;
+        // The report viewer's message is a long line: its column widens with the window too.
+        if (std::string_view(def.name) == "gbLogData") stack.widens = true;
     }
     // The kinds of output and report files; the report list holds them without "*.out".
     for (std::string_view kind : kOutExtItems) {
@@ -552,8 +571,9 @@ void MainWindow::BuildPages() {
             if (stack.growing == nullptr) stack.stack->addStretch(1);
             // A wider window widens the editor or the drawing where a page has one, otherwise
             // every column alike.
-            row->setStretch(static_cast<int>(i),
-                            !pageHasGrowing || stack.growing != nullptr ? 1 : 0);
+            // (The report viewer's column beside the editor takes a third of the spare width.)
+            const int stretch = !pageHasGrowing ? 1 : stack.growing != nullptr ? 2 : stack.widens ? 1 : 0;
+            row->setStretch(static_cast<int>(i), stretch);
         }
     }
     column->addWidget(pages_, 1);
@@ -570,7 +590,7 @@ void MainWindow::BuildPages() {
         {"pmnTextToSwitchCase", "sWITCH cASE"},
         {"pmnTextToSwitchCaseSelected", "sWITCH cASE (selected text)"},
         {"pmnNormalizeTextString", "Normalize text"},
-        {"pmnUpCaseTextInBrackets", "Up Case (Text In Brackets)"}};
+        {"pmnUpCaseTextInBrackets", "Up &Case (Text In Brackets)"}};
     for (const auto& [name, caption] : items)
         popup->addAction(caption)->setObjectName(name);
     popup->actions().back()->setCheckable(true);
@@ -709,6 +729,12 @@ void MainWindow::WireDependentControls() {
         coefficient->setEnabled(id == 1);
         showCoefficient();
     };
+    // The factor has up to 15 decimals: the box widens to show all of them.
+    connect(coefficient, &QLineEdit::textChanged, coefficient, [coefficient](const QString& text) {
+        constexpr int kFrameAndCaret = 12;
+        coefficient->setMinimumWidth(coefficient->fontMetrics().horizontalAdvance(text) +
+                                     kFrameAndCaret);
+    });
     connect(source, &QComboBox::currentTextChanged, this, showCoefficient);
     connect(target, &QComboBox::currentTextChanged, this, showCoefficient);
     if (auto* buttons = Control<QGroupBox>("rgCoefficient")->findChild<QButtonGroup*>()) {
@@ -957,6 +983,10 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!closed_ && !LeaveEdits()) {
+        event->ignore();
+        return;
+    }
     FormDestroy();
     event->accept();
 }
@@ -968,8 +998,19 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             const QString text = openBox->currentText();
-            Run([this, text] { session_->OpenFromBox(PathFromQString(text)); });
+            Outcome outcome = Outcome::Ok;
+            Run([this, text, &outcome] { outcome = session_->OpenFromBox(PathFromQString(text)); });
+            // A path that did not open stays in the box, so that a typo can be corrected.
+            if (outcome != Outcome::Ok) openBox->setCurrentText(text);
             return true;
+        }
+    }
+    // The box reached by the keyboard selects its text: typing replaces it.
+    if (event->type() == QEvent::FocusIn && watched == openBox) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+            reason == Qt::ShortcutFocusReason) {
+            QTimer::singleShot(0, openBox->lineEdit(), &QLineEdit::selectAll);
         }
     }
     // A click on an indicator renames the output into the input's place.
@@ -991,6 +1032,7 @@ void MainWindow::Run(const std::function<void()>& handler) {
         return;
     }
     running_ = true;
+    host_->ClearStop();
     // What the status bar said belongs to the run before; the run says its own.
     statusBar()->clearMessage();
     handler();
@@ -1137,22 +1179,6 @@ void MainWindow::OpenFile(const QString& path) {
     Run([this, path] { session_->OpenFromBox(PathFromQString(path)); });
 }
 
-void FitOpenDialog(QFileDialog& dialog) {
-    constexpr int kWidth = 900;
-    constexpr int kHeight = 520;
-    dialog.resize(std::max(dialog.width(), kWidth), std::max(dialog.height(), kHeight));
-    // Qt's own dialog, used where the desktop offers none, starts with columns too narrow for
-    // long names and dates; each folder it lists widens them to their text. (A desktop's own
-    // dialog has none of these widgets.)
-    auto* model = dialog.findChild<QFileSystemModel*>();
-    auto* view = dialog.findChild<QTreeView*>();
-    if (model == nullptr || view == nullptr) return;
-    QObject::connect(model, &QFileSystemModel::directoryLoaded, view, [view] {
-        for (int column = 0; column < view->header()->count(); ++column)
-            view->resizeColumnToContents(column);
-    });
-}
-
 QString MainWindow::ChooseFile(const QString& folder) {
     if (openDialogHook) return openDialogHook(folder);
     QFileDialog dialog(this, "Open", folder, "Subtitles (*.srt *.sub *.ssa *.ass);;All files (*)");
@@ -1162,7 +1188,15 @@ QString MainWindow::ChooseFile(const QString& folder) {
     return dialog.selectedFiles().constFirst();
 }
 
+bool MainWindow::LeaveEdits() {
+    bool leave = false;
+    Run([this, &leave] { leave = session_->LeaveEdits(); });
+    return leave;
+}
+
 void MainWindow::OpenFromDialog() {
+    // Asked before the dialog: Cancel keeps the user at the edited subtitle.
+    if (!LeaveEdits()) return;
     const QString path = ChooseFile(PathToQString(session_->settings().Text("LastDir")));
     if (path.isEmpty()) return;
     Run([this, path] { session_->OpenFromDialog(PathFromQString(path)); });

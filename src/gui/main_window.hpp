@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "app/session.hpp"
+#include "gui/file_paths.hpp"
 #include "gui/qt_host.hpp"
 
 class QAction;
@@ -92,6 +93,8 @@ class MainWindow : public QMainWindow {
     void ShowSettings();
     void ShowParameters();
 
+    /// Asks about the editor's unwritten change before the open file is left; false: stay.
+    bool LeaveEdits();
     QString ChooseFile(const QString& folder);
     void OpenFromDialog();
     void OpenAddFromDialog();
@@ -114,13 +117,5 @@ class MainWindow : public QMainWindow {
 /// The widget of a control of the window layout tables, with its objectName, caption, items,
 /// range and initial value.
 QWidget* MakeControl(const ControlDef& def, QWidget* parent);
-
-/// Gives the open dialog room for long file names: a larger size, and in Qt's own dialog columns
-/// as wide as their text.
-void FitOpenDialog(QFileDialog& dialog);
-
-/// Windows-1251 text of the system as a QString and back; paths use the file system's encoding.
-QString PathToQString(const std::string& path);
-std::string PathFromQString(const QString& path);
 
 }  // namespace tessaline::gui

@@ -379,6 +379,9 @@ void SettingsWindow::CloseClicked() {
 
 // --- ParametersWindow -------------------------------------------------------------------------
 
+constexpr const char* kLengthExpression = "Subtitle length: %1 lines * %2 letters -";
+constexpr const char* kLengthCorrectionHint = "Letters taken off the subtitle length";
+
 ParametersWindow::ParametersWindow(Session& session, QWidget* parent)
     : SettingsWindow(session, "Parameters", kParameterPages, ParameterGroups(), kParameterBindings,
                      parent) {
@@ -386,8 +389,12 @@ ParametersWindow::ParametersWindow(Session& session, QWidget* parent)
     Load();
     auto* expression = Control<QLabel>("lmaxSubLengthExpression");
     const Settings& settings = session_.settings();
-    expression->setText(QString::number(settings.Int("SubLineCount")) + " * " +
-                        QString::number(settings.Int("SubLineLength")) + " -");
+    // The line length and count are set on the main window; here they are named, so that the
+    // allowed length of a subtitle can be read in one line.
+    expression->setText(QString(kLengthExpression)
+                            .arg(settings.Int("SubLineCount"))
+                            .arg(settings.Int("SubLineLength")));
+    Control<QSpinBox>("seMaxSubLengthCorrection")->setToolTip(kLengthCorrectionHint);
     ShowLengthResult();
     const QString language = QtHost::FromText(settings.Text("Language"));
     if (!language.isEmpty()) Control<QPushButton>("btnLanguage")->setText(language);

@@ -17,11 +17,16 @@ constexpr qint64 kEventIntervalMs = 40;
 // The clock is read once per this many lines.
 constexpr unsigned kLinesPerClockRead = 256;
 
+// A field goes back to idle when its run ended well: it says so rather than showing a
+// placeholder.
+constexpr const char* kStatusDone = "done";
+
 void Paint(QLabel* label, StatusState state) {
     if (label == nullptr) return;
+    const std::string_view caption =
+        state == StatusState::Idle ? std::string_view(kStatusDone) : StatusCaption(state);
     label->setText(WindowTexts::TranslateFor(
-        label, QString::fromLatin1(StatusCaption(state).data(),
-                                   static_cast<qsizetype>(StatusCaption(state).size()))));
+        label, QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size()))));
     switch (state) {
         case StatusState::Running:
             label->setStyleSheet("background-color: #00FF00;");
@@ -92,6 +97,12 @@ void QtHost::ShowMessage(std::string_view text) {
     Tell(FromText(text).replace("\r\n", "\n"));
 }
 
+void QtHost::ShowRefusal(std::string_view text, std::string_view wayOut) {
+    // The way out names a file: its name is in the file system's encoding.
+    Tell(FromText(text) + "\n" +
+         QFile::decodeName(QByteArray(wayOut.data(), static_cast<qsizetype>(wayOut.size()))));
+}
+
 QString QtHost::BoxTitle() const {
     // The box says which file it is about: a folder run may show the same text for many.
     if (currentFile_.isEmpty()) return QApplication::applicationName();
@@ -155,6 +166,8 @@ void QtHost::KeepResponsive() {
 
 void QtHost::ShowFolderProgress(std::size_t index, std::size_t count, std::uint64_t,
                                 std::uint64_t) {
+    // Stop shows while the folder run goes on.
+    if (widgets_.stop != nullptr) widgets_.stop->setVisible(index <= count);
     if (index > count) return;  // the run's own texts follow
     SetStatusBar("file " + std::to_string(index) + " of " + std::to_string(count));
     QApplication::processEvents();

@@ -27,6 +27,7 @@ class QtHost : public Host {
         QLabel* statusText = nullptr;      // stStatusText
         QLabel* statusTextTail = nullptr;  // stStatusTextTail
         QLabel* statusInd = nullptr;       // stStatusInd
+        QWidget* stop = nullptr;           // the Stop button of folder runs
         std::function<void(const QString&)> showStatusBar;
         std::function<void(const QString&)> selectReportKind;
     };
@@ -39,6 +40,14 @@ class QtHost : public Host {
     std::function<Answer(const QString&)> askHook;
 
     void ShowMessage(std::string_view text) override;
+    /// The refusal and, on a second line, the file and the way out.
+    void ShowRefusal(std::string_view text, std::string_view wayOut) override;
+    /// The Stop button was pressed since the run began.
+    bool StopRequested() override { return stopRequested_; }
+    /// Stop pressed (the button, or Esc while it shows).
+    void RequestStop() { stopRequested_ = true; }
+    /// A new run begins: an earlier Stop does not count for it.
+    void ClearStop() { stopRequested_ = false; }
     void SetCurrentFile(std::string_view path) override {
         currentFile_ =
             QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
@@ -81,6 +90,7 @@ class QtHost : public Host {
     QElapsedTimer sinceEvents_;
     std::string progress_;  // shown at the next event processing
     unsigned calls_ = 0;
+    bool stopRequested_ = false;
 };
 
 }  // namespace tessaline::gui

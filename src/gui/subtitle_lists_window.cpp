@@ -15,7 +15,7 @@
 #include <QVBoxLayout>
 
 #include "app/session.hpp"
-#include "gui/main_window.hpp"
+#include "gui/file_paths.hpp"
 #include "gui/qt_host.hpp"
 #include "gui/window_texts.hpp"
 
@@ -329,6 +329,21 @@ void SubtitleListsWindow::RestoreGeometry() {
             tables_[0]->setColumnWidth(column, width);
         } else {
             tables_[1]->setColumnWidth(5 - column, width);
+        }
+    }
+    // A timing is never cut, whatever width was stored; the subtitles' columns share the rest
+    // of the window's width.
+    const int timingWidth =
+        tables_[0]->fontMetrics().horizontalAdvance("00:00:00,000 --> 00:00:00,000") + 16;
+    for (QTableView* table : tables_) {
+        const auto* model = static_cast<const ListsTableModel*>(table->model());
+        for (int column = 0; column < model->columnCount(); ++column) {
+            const ListField field = model->ColumnAt(column).field;
+            if (field == ListField::Timing) {
+                table->setColumnWidth(column, std::max(table->columnWidth(column), timingWidth));
+            } else if (field == ListField::Text) {
+                table->horizontalHeader()->setSectionResizeMode(column, QHeaderView::Stretch);
+            }
         }
     }
 }

@@ -22,7 +22,7 @@ void MainWindow::WireTextTools() {
     auto* upBrackets = Control<QAction>("mnUpCaseTextInBrackets");
     connect(upBrackets, &QAction::toggled, this, [upBrackets](bool on) {
         upBrackets->setText(WindowTexts::TranslateFor(
-            upBrackets, on ? "Up Case (TEXT IN BRACKETS)" : "Up Case (Text In Brackets)"));
+            upBrackets, on ? "Up &Case (TEXT IN BRACKETS)" : "Up &Case (Text In Brackets)"));
     });
 
     connect(Control<QAction>("mnReplaceList"), &QAction::triggered, this, [this] {

@@ -34,7 +34,7 @@ RunResult RunAllInOne(OperationContext& context, const RunArgs& args) {
     const std::string& input = args.input;
     const std::string& output = args.output;
     if (args.output.empty() || PathExists(output)) {
-        if (args.interactive) host.ShowMessage(kOutputFileExist);
+        if (args.interactive) host.ShowRefusal(kOutputFileExist, ExistingOutputWayOut(output));
         return RunResult::Refused;
     }
     // The encoding is decided once for the whole chain; a file of no text (an image subtitle

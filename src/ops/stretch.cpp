@@ -291,7 +291,7 @@ std::optional<RunResult> CheckBeforeFiles(const std::string& input, const std::s
                                           bool interactive, Host& host) {
     if (output.empty()) return RunResult::Skipped;
     if (PathExists(output)) {
-        if (interactive) host.ShowMessage(kOutputFileExist);
+        if (interactive) host.ShowRefusal(kOutputFileExist, ExistingOutputWayOut(output));
         return RunResult::Refused;
     }
     if (output == input || input.find('*') != npos || !IsRegularFile(input)) {

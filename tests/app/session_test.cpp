@@ -327,17 +327,19 @@ TEST_F(SessionTest, RenameOutFileInDirectoryModeIsSilent) {
     EXPECT_EQ(session.openFile, Sub("*.srt"));
 }
 
-TEST_F(SessionTest, DeleteFileRemovesTheSelectedKindThenSelectsOut) {
+TEST_F(SessionTest, DeleteFileTrashesTheSelectedKindAndKeepsIt) {
     for (bool directoryMode : {false, true}) {
         Clear();
         for (const char* name : {"a.fix", "b.fix", "a.out"})
-            Put(name);
+            Put(name, name);
         Open("a.srt", directoryMode);
         session.controls.Set("cbOutExt", "*.fix");
         EXPECT_EQ(session.Click("btnDeleteFile"), Outcome::Ok);
-        EXPECT_EQ(session.outExt(), "*.out");
+        // The chooser stays: a second click must not move on to the outputs.
+        EXPECT_EQ(session.outExt(), "*.fix");
         EXPECT_EQ(Listing(),
                   directoryMode ? Names({"a.srt", "a.out"}) : Names({"a.srt", "b.fix", "a.out"}));
+        EXPECT_EQ(test::TrashedFile(subs / "a.fix"), "a.fix") << directoryMode;
     }
 }
 
@@ -383,7 +385,7 @@ TEST_F(SessionTest, HandlersLogTheirActionWhenTheSettingIsOn) {
     EXPECT_EQ(ReadFile(dir / "Operations.log"),
               Crlf({"[Offset Time] Click | File: " + Sub("film.srt"),
                     "[Delete] Click | Mask: *.fix", "[Offset Time] Click | Type: *.srt" + dirMode,
-                    "[Delete] Click | Mask: *.out" + dirMode, "[Other]"}));
+                    "[Delete] Click | Mask: *.fix" + dirMode, "[Other]"}));
 }
 
 // A command that replaces the open file opens it again without a log line of its own: the log
@@ -581,6 +583,186 @@ TEST_F(SessionTest, SeveralJobsGiveTheResultOfOne) {
         EXPECT_EQ(std::get<6>(many), std::get<6>(one)) << jobs;
     }
     EXPECT_FALSE(std::get<6>(one).empty());  // f15.out: the correction skips f15.srt
+}
+
+// --- The window's side of the handlers ----------------------------------------------------------
+
+// A host whose Stop is pressed once the run has asked `after` times.
+class StoppingHost : public RecordingHost {
+  public:
+    bool StopRequested() override { return ++asked_ > after; }
+    int after = 1000;
+
+  private:
+    int asked_ = 0;
+};
+
+class WindowSessionTest : public SessionTest {
+  protected:
+    WindowSessionTest() { session.talksToWindow = true; }
+};
+
+TEST_F(WindowSessionTest, AnUnwrittenEditIsAskedAboutBeforeTheFileIsLeft) {
+    const std::string edited = Crlf(
+        {"1", "00:00:01,000 --> 00:00:02,000", "edited", "", "2", "00:00:03,000 --> 00:00:04,000", "b"});
+    enum class Way { Box, Dialog, DirectoryMode, Quit };
+    const struct {
+        Way way;
+        Answer answer;
+        bool autoSave;
+        bool leaves;
+        const std::string& film;  // film.srt afterwards
+    } cases[] = {
+        {Way::Box, Answer::Yes, true, true, edited},
+        {Way::Box, Answer::No, false, true, kSrt},
+        {Way::Box, Answer::Cancel, true, false, kSrt},
+        {Way::Dialog, Answer::Yes, false, true, edited},
+        {Way::Dialog, Answer::Cancel, false, false, kSrt},
+        {Way::DirectoryMode, Answer::No, true, true, kSrt},
+        {Way::DirectoryMode, Answer::Cancel, true, false, kSrt},
+        {Way::Quit, Answer::Yes, true, true, edited},
+        {Way::Quit, Answer::Cancel, false, false, kSrt},
+    };
+    session.withEditor = true;
+    for (const auto& c : cases) {
+        const std::string row =
+            std::to_string(static_cast<int>(c.way)) + "/" + std::to_string(static_cast<int>(c.answer));
+        Clear();
+        Put("other.srt");
+        Open("film.srt");
+        session.settings().SetText("AutoSave", c.autoSave ? "1" : "0");
+        session.editor.SetText("edited");
+        host.questions.clear();
+        host.answer = c.answer;
+        bool left = false;
+        switch (c.way) {
+            case Way::Box:
+                session.OpenFromBox(Sub("other.srt"));
+                left = session.openFile == Sub("other.srt");
+                break;
+            case Way::Dialog:
+                session.OpenFromDialog(Sub("other.srt"));
+                left = session.openFile == Sub("other.srt");
+                break;
+            case Way::DirectoryMode:
+                session.SetDirectoryMode(true);
+                left = session.directoryMode;
+                break;
+            case Way::Quit:
+                left = session.LeaveEdits();
+                break;
+        }
+        EXPECT_EQ(host.questions, Lines{std::string(kEditsNotSaved)}) << row;
+        EXPECT_EQ(left, c.leaves) << row;
+        EXPECT_EQ(ReadFile(subs / "film.srt"), c.film) << row;
+        EXPECT_EQ(Listing().count("film.out"), 0u) << row;
+        // A change that was written or dropped is not asked about again; a kept one is.
+        host.questions.clear();
+        host.answer = Answer::Cancel;
+        EXPECT_EQ(session.LeaveEdits(), c.leaves) << row;
+        EXPECT_EQ(host.questions.size(), c.leaves ? 0u : 1u) << row;
+    }
+    // Nothing typed, nothing asked.
+    Open("film.srt");
+    host.questions.clear();
+    EXPECT_TRUE(session.LeaveEdits());
+    EXPECT_TRUE(host.questions.empty());
+}
+
+TEST_F(WindowSessionTest, AFolderRunShowsOneSummaryOfItsStoppedAndSkippedFiles) {
+    const std::string late = Crlf({"1", "00:00:01,000 --> 00:61:00,000", "b"});
+    for (const char* name : {"a.srt", "c.srt", "e.srt"})
+        Put(name);
+    // A name in Cyrillic (UTF-8 on disk) shows in the summary's Windows-1251 text.
+    for (const char* name : {"b.srt", "d.srt", "жук.srt"})
+        Put(name, late);
+    Put("e.out", "taken");
+    Open("a.srt", true);
+    EXPECT_EQ(session.Click("btnOffsetTimeMls"), Outcome::ConversionFailed);
+    ASSERT_EQ(host.messages.size(), 1u);
+    const std::string& summary = host.messages[0];
+    EXPECT_TRUE(summary.starts_with("6 files: 2 done, 3 stopped, 1 skipped\r\n")) << summary;
+    for (const std::string& name : {std::string("b.srt"), std::string("d.srt"), test::W("жук.srt")}) {
+        EXPECT_NE(summary.find(name + ", line 2: "), std::string::npos) << summary;
+    }
+    EXPECT_NE(summary.find("Skipped, their output is already there:\r\ne.srt"), std::string::npos)
+        << summary;
+    EXPECT_EQ(host.statusBar, "6 files: 2 done, 3 stopped, 1 skipped");
+    EXPECT_EQ(ReadFile(subs / "e.out"), "taken");
+
+    // Every file done: the status line alone, no box.
+    Clear();
+    for (const char* name : {"a.srt", "b.srt"})
+        Put(name);
+    Open("a.srt", true);
+    EXPECT_EQ(session.Click("btnOffsetTimeMls"), Outcome::Ok);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(host.statusBar, "2 files: 2 done, 0 stopped");
+}
+
+TEST_F(WindowSessionTest, StopEndsAFolderRunAfterTheFilesThatRun) {
+    // One job stops after the second file. Several jobs finish the files they have taken, which
+    // may be all of them when the files are small: the summary must still count what ran.
+    const struct {
+        int jobs;
+        int after;  // questions answered before Stop
+    } cases[] = {{1, 1}, {3, 0}};
+    for (const auto& c : cases) {
+        StoppingHost stopping;
+        Session s(stopping, dir.path().string());
+        s.talksToWindow = true;
+        s.jobs = c.jobs;
+        s.Start();
+        s.controls.Set("dtpOffsetTime", "00:00:01");
+        Clear();
+        for (int i = 1; i <= 8; ++i)
+            Put("f" + std::to_string(i) + ".srt");
+        ASSERT_EQ(s.OpenSubtitleFile(Sub("f1.srt")), Outcome::Ok);
+        s.SetDirectoryMode(true);
+        stopping.after = c.after;
+        EXPECT_EQ(s.Click("btnOffsetTimeMls"), Outcome::Ok);
+        std::size_t outputs = 0;
+        for (const std::string& name : Listing())
+            outputs += name.ends_with(".out") ? 1 : 0;
+        if (c.jobs == 1) {
+            EXPECT_EQ(outputs, 2u);
+        }
+        EXPECT_GE(outputs, 1u) << c.jobs;
+        std::string status = "8 files: " + std::to_string(outputs) + " done, 0 stopped";
+        if (outputs < 8) status += ", " + std::to_string(8 - outputs) + " not run";
+        EXPECT_EQ(stopping.statusBar, status) << c.jobs;
+        ASSERT_EQ(stopping.messages.size(), outputs < 8 ? 1u : 0u) << c.jobs;
+        if (outputs < 8) {
+            EXPECT_TRUE(stopping.messages[0].starts_with(status)) << c.jobs;
+        }
+    }
+}
+
+TEST_F(WindowSessionTest, EveryRunEndsWithWhatItDid) {
+    const struct {
+        const char* file;
+        const char* existing;  // a file there before the run ("" none)
+        const char* control;
+        const char* outExt;
+        Outcome outcome;
+        const char* status;
+    } cases[] = {
+        {"film.srt", "", "btnOffsetTimeMls", "", Outcome::Ok, "film.out written"},
+        {"film.srt", "film.out", "btnOffsetTimeMls", "", Outcome::Refused, "Offset Time stopped"},
+        {"film.sub", "", "btnOffsetTimeMls", "", Outcome::WrongExtension,
+         "Offset Time does not take .sub files"},
+        {"film.srt", "film.fix", "btnDeleteFile", "*.fix", Outcome::Ok, "film.fix deleted"},
+        {"film.srt", "", "btnDeleteFile", "*.fix", Outcome::Refused, "Delete stopped"},
+    };
+    for (const auto& c : cases) {
+        Clear();
+        if (*c.existing != '\0') Put(c.existing);
+        Open(c.file);
+        if (*c.outExt != '\0') session.controls.Set("cbOutExt", c.outExt);
+        host.statusBar.clear();
+        EXPECT_EQ(session.Click(c.control), c.outcome) << c.control << " " << c.existing;
+        EXPECT_EQ(host.statusBar, c.status) << c.control << " " << c.existing;
+    }
 }
 
 }  // namespace

@@ -159,16 +159,16 @@ const QSet<QString> kValues = {"3 * 33 -"};
 const QSet<QString> kSameInRussian = {"Tessaline by Orvendel",
                                       "x:",
                                       "y:",
-                                      "win1251 --> ISO-8859-5",
-                                      "win1251 --> cp866",
-                                      "win1251 --> koi8-R",
-                                      "win1251 --> Mac",
-                                      "win1251 --> UTF8",
-                                      "ISO-8859-5 --> win1251",
-                                      "cp866 --> win1251",
-                                      "koi8-R --> win1251",
-                                      "Mac --> win1251",
-                                      "UTF8 --> win1251"};
+                                      "win1251 --> &ISO-8859-5",
+                                      "win1251 --> cp&866",
+                                      "win1251 --> &koi8-R",
+                                      "win1251 --> &Mac",
+                                      "win1251 --> U&TF8",
+                                      "IS&O-8859-5 --> win1251",
+                                      "c&p866 --> win1251",
+                                      "koi8-&R --> win1251",
+                                      "Mac --> win&1251",
+                                      "&UTF8 --> win1251"};
 
 // The main window and every window it opens, shown on the screen of 1024 x 600.
 struct AllWindows {
@@ -366,7 +366,7 @@ TEST(WindowTexts, StatusTextsShowTheLanguageFile) {
          [status] { return status->text() + " / " + status->toolTip(); },
          "ошибка / «24:00:00» — неверное время"},
         {[](Host& h) { h.SetStatus(StatusField::OffsetTail, StatusState::Idle); },
-         [status] { return status->text(); }, "состояние"},
+         [status] { return status->text(); }, "готово"},
         {[](Host& h) { h.SetStatusBar("file 3 of 30"); },
          [&window] { return window.statusBar()->currentMessage(); }, "файл 3 из 30"},
         // The option's caption shows its state, in the menu and in the editor's pop-up.
@@ -375,10 +375,10 @@ TEST(WindowTexts, StatusTextsShowTheLanguageFile) {
              return window.Control<QAction>("mnUpCaseTextInBrackets")->text() + " / " +
                     window.Control<QAction>("pmnUpCaseTextInBrackets")->text();
          },
-         "ЗАГЛАВНЫЕ (ТЕКСТ В СКОБКАХ) / ЗАГЛАВНЫЕ (ТЕКСТ В СКОБКАХ)"},
+         "&ЗАГЛАВНЫЕ (ТЕКСТ В СКОБКАХ) / &ЗАГЛАВНЫЕ (ТЕКСТ В СКОБКАХ)"},
         {[&window](Host&) { window.Control<QAction>("pmnUpCaseTextInBrackets")->trigger(); },
          [&window] { return window.Control<QAction>("mnUpCaseTextInBrackets")->text(); },
-         "Заглавные (текст в скобках)"},
+         "&Заглавные (текст в скобках)"},
     };
     for (const Case& c : cases) {
         c.run(window.host());

@@ -215,7 +215,7 @@ TEST(ParametersWindow, LengthExpressionAndDependentControls) {
     EXPECT_EQ(window.findChild<QTabWidget*>("PageControl")->currentIndex(), 0);
     auto* expression = window.Control<QLabel>("lmaxSubLengthExpression");
     auto* result = window.Control<QLabel>("lmaxSubLengthResult");
-    EXPECT_EQ(expression->text(), "3 * 35 -");
+    EXPECT_EQ(expression->text(), "Subtitle length: 3 lines * 35 letters -");
     EXPECT_EQ(result->text(), "= 100");
     user.Fill(user.Get("seMaxSubLengthCorrection"), "12");
     EXPECT_EQ(result->text(), "= 93");
@@ -314,7 +314,7 @@ TEST(LanguageFile, CaptionsFollowTheFile) {
     EXPECT_EQ(window.Control<QPushButton>("btnAllInOne")->text(), QString::fromUtf8("Всё сразу"));
     EXPECT_EQ(window.findChild<QMenu*>("mnFile")->title(), QString::fromUtf8("&Файл"));
     EXPECT_EQ(CaptionOf(window, {"TabSheetDiagram"}), QString::fromUtf8("Диаграмма"));
-    EXPECT_EQ(CaptionOf(window, {"rgCoefficient", 1}), QString::fromUtf8("Коэффициент"));
+    EXPECT_EQ(CaptionOf(window, {"rgCoefficient", 1}), QString::fromUtf8("Множитель"));
     EXPECT_EQ(window.Control<QPushButton>("btnTimeTestDbl")->text(),
               window.Control<QPushButton>("btnTimeTest")->text());
     std::size_t changed = 0;

@@ -195,10 +195,10 @@ TEST(TextTools, CharacterModeTheBracketsOptionAndTheReplaceListWindow) {
 
     auto* brackets = Get<QAction>(window, "mnUpCaseTextInBrackets");
     brackets->trigger();
-    EXPECT_EQ(brackets->text(), "Up Case (TEXT IN BRACKETS)");
+    EXPECT_EQ(brackets->text(), "Up &Case (TEXT IN BRACKETS)");
     EXPECT_TRUE(window.session().settings().Bool("UpCaseTextInBrackets"));
     brackets->trigger();
-    EXPECT_EQ(brackets->text(), "Up Case (Text In Brackets)");
+    EXPECT_EQ(brackets->text(), "Up &Case (Text In Brackets)");
 
     bool seen = false;
     QTimer::singleShot(50, [&seen] {
