@@ -109,7 +109,13 @@ void Session::Start(const std::string& iniPath) {
 }
 
 void Session::ReadSettingsFrom(const std::string& iniPath) {
-    if (IsRegularFile(iniPath)) settings_.ReadFrom(IniFile::Load(iniPath));
+    if (IsRegularFile(iniPath)) {
+        // One message for all the refused values: one box in the window, one block on stderr.
+        const LineList warnings = settings_.ReadFrom(IniFile::Load(iniPath));
+        if (!warnings.empty()) {
+            host_.ShowMessage(iniPath + ": " + JoinStrings(warnings, "\r\n" + iniPath + ": "));
+        }
+    }
     if (settings_.Bool("SaveLastOpenFileString")) {
         const std::string& last = settings_.Text("LastOpenFileString");
         if (!last.empty()) {

@@ -33,6 +33,11 @@ class ConversionError : public std::runtime_error {
 [[nodiscard]] std::string EscapedForMessage(std::string_view text, bool utf8,
                                             std::size_t maxChars = 60);
 
+/// A value a message names, in single quotes: control bytes (tab included, which would pass for
+/// blanks) written as escapes ("\x00", "\t"), so that a NUL can neither cut the message nor a
+/// terminal control act. The text is taken as Windows-1251, as every message is; never cut.
+[[nodiscard]] std::string QuotedText(std::string_view text);
+
 /// The message of a conversion error raised while reading line `line` of a file whose text is
 /// `utf8` or Windows-1251: its offending text escaped and cut as EscapedForMessage does, the rest
 /// as it was.
