@@ -1,6 +1,7 @@
 #include "app/session.hpp"
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <new>
@@ -164,7 +165,10 @@ Outcome Session::OpenSubtitleFile(const std::string& path, bool logged) {
         return Outcome::Refused;
     }
     if (!IsRegularFile(path)) {
-        host_.ShowMessage(kFileNotExists);
+        // A folder, a FIFO or a device is refused on its stat alone: opening a FIFO would wait
+        // for a writer.
+        std::error_code error;
+        host_.ShowMessage(std::filesystem::exists(path, error) ? kNotRegularFile : kFileNotExists);
         return Outcome::Refused;
     }
     // The window decides the encoding once, for the editor and the title; a file of no text (an

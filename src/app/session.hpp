@@ -23,6 +23,8 @@ namespace tessaline {
 
 inline constexpr std::string_view kPathToFileIsWrong = "Path to File is Wrong!";
 inline constexpr std::string_view kFileNotExists = "File not Exists!";
+/// Something other than a file (a folder, a FIFO, a device) at the path of a subtitle file.
+inline constexpr std::string_view kNotRegularFile = "not a regular file";
 /// Shown when a run could not get the memory it needed (a line of hundreds of megabytes under a
 /// memory limit); the run is stopped and leaves nothing behind.
 inline constexpr std::string_view kNotEnoughMemory = "Not enough memory to process the file";

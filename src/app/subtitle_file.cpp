@@ -456,8 +456,7 @@ std::optional<std::string> CheckTiming(SubtitleFormat format, std::string_view t
                        std::to_string(on) + ": " + QuotedText(timing);
             }
         } catch (const ConversionError&) {
-            return "a frame number beyond " + std::to_string(kMaxFrame) + ": " +
-                   QuotedText(timing);
+            return "a frame number beyond " + std::to_string(kMaxFrame) + ": " + QuotedText(timing);
         }
         return std::nullopt;
     }

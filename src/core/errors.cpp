@@ -66,6 +66,13 @@ std::string EscapedForMessage(std::string_view text, bool utf8, std::size_t maxC
     return out;
 }
 
+std::string WithoutNul(std::string message) {
+    for (std::size_t at = message.find('\0'); at != std::string::npos;
+         at = message.find('\0', at + 4))
+        message.replace(at, 1, "\\x00");
+    return message;
+}
+
 std::string QuotedText(std::string_view text) {
     std::string quoted = "'";
     for (const char c : text) {

@@ -262,8 +262,8 @@ TEST(Settings, EveryIntegerKeyIsHeldToItsRange) {
 
             TempDir dir;
             Settings read;
-            const auto warnings = read.ReadFrom(LoadText(
-                dir, Crlf({"[" + std::string(def.section) + "]", key + "=" + text})));
+            const auto warnings = read.ReadFrom(
+                LoadText(dir, Crlf({"[" + std::string(def.section) + "]", key + "=" + text})));
             EXPECT_EQ(read.Text(key), def.defaultValue) << key;
             ASSERT_EQ(warnings.size(), 1u) << key;
             EXPECT_EQ(warnings[0].rfind(key + "='" + text + "'", 0), 0u) << warnings[0];
@@ -309,8 +309,7 @@ TEST(Settings, IniValuesAreCheckedAsSetChecksThem) {
         Settings read;
         const auto warnings =
             read.ReadFrom(LoadText(dir, Crlf({"[" + std::string(c.section) + "]", line})));
-        EXPECT_EQ(read.Text(c.key), c.after ? c.after : FindSettingDef(c.key).defaultValue)
-            << line;
+        EXPECT_EQ(read.Text(c.key), c.after ? c.after : FindSettingDef(c.key).defaultValue) << line;
         EXPECT_EQ(warnings.size(), c.after ? 0u : 1u) << line;
     }
 }
