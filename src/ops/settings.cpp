@@ -132,7 +132,8 @@ std::vector<std::string> Settings::ReadFrom(const IniFile& ini) {
         const SettingDef& def = kSettingTable[i];
         if (!IsStored(def)) continue;
         const auto raw = ini.Get(def.section, def.key);
-        if (!raw) continue;
+        // An empty number ("Left=") is taken as missing: the default, without a warning.
+        if (!raw || (def.type != SettingType::Text && NumberText(*raw).empty())) continue;
         // A file may write any integer for a boolean (non-zero is on); the rest is checked as
         // --set checks it.
         std::optional<std::string> value;

@@ -207,10 +207,12 @@ TEST(ParametersWindow, UnchangedOrEscapedLeavesTheSettingsAsTheyWere) {
 // refused as --set refuses it.
 TEST(ParametersWindow, ValuesOutOfRangeAreRefusedAtStartAndWhenTyped) {
     TempDir home;
+    // Written after the window has started: its start would show the message before the test
+    // can catch it.
+    Program program(home);
     WriteFile(home / "Tessaline.ini",
               "[Settings]\r\nSubLineLength=0\r\nFramesAtSec=abc\r\n"
               "[Parameters]\r\nPixelTextWidthMax=1000\r\n");
-    Program program(home);
     program.session().Start();
     ASSERT_EQ(program.messages.size(), 1) << program.messages.join("|").toStdString();
     for (const char* named : {"SubLineLength='0'", "FramesAtSec='abc'", "PixelTextWidthMax='1000'"})
