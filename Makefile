@@ -4,10 +4,12 @@ BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
+# The short run of every fuzz target that `make test` ends with.
+FUZZ_SMOKE_SECONDS ?= 10
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-asan fuzz bench bench-jobs screenshots package install format clean
+.PHONY: all deps build run test test-asan fuzz fuzz-smoke bench bench-jobs screenshots package install format clean
 
 all: build
 
@@ -28,6 +30,7 @@ run: build
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 	$(MAKE) test-asan
+	$(MAKE) fuzz-smoke
 
 # The library and its unit tests again, with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps
@@ -44,6 +47,11 @@ fuzz:
 	    -DTESSALINE_GUI=OFF
 	cmake --build $(FUZZ_DIR) -j $(JOBS)
 	bash scripts/fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+# The fuzz targets built and each run FUZZ_SMOKE_SECONDS over the corpus: a compiler that no
+# longer builds them, or a crash found in seconds, fails `make test`.
+fuzz-smoke:
+	$(MAKE) fuzz FUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS)
 
 bench: build
 	bash bench/run.sh

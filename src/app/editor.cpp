@@ -437,12 +437,20 @@ bool SubtitleEditor::ReWrite() {
     }
     const LineList lines = LinesForWriting(lines_);
     if (lines.empty()) return false;
+    if (const auto error = CheckEditedText(lines)) {
+        session_.host().ShowMessage(*error);
+        return false;
+    }
     const Settings& settings = session_.settings();
     std::string timing(TrimChar(timeRange, ' '));
     if (timing.empty()) timing = subtitle_.timing;
-    if (const auto error =
-            CheckTiming(index_.format, timing, FirstChar(settings.Text("OpenBrackets"), '{'),
-                        index_.closeBracket)) {
+    // The subtitle's own timing goes back as it was, whatever it is: only a typed one is checked.
+    const std::optional<std::string> error =
+        timing == subtitle_.timing
+            ? std::nullopt
+            : CheckTiming(index_.format, timing, FirstChar(settings.Text("OpenBrackets"), '{'),
+                          index_.closeBracket);
+    if (error) {
         session_.host().ShowMessage(*error);
         return false;
     }

@@ -1,6 +1,7 @@
 #include "app/session.hpp"
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <new>
@@ -111,7 +112,13 @@ void Session::Start(const std::string& iniPath) {
 }
 
 void Session::ReadSettingsFrom(const std::string& iniPath) {
-    if (IsRegularFile(iniPath)) settings_.ReadFrom(IniFile::Load(iniPath));
+    if (IsRegularFile(iniPath)) {
+        // One message for all the refused values: one box in the window, one block on stderr.
+        const LineList warnings = settings_.ReadFrom(IniFile::Load(iniPath));
+        if (!warnings.empty()) {
+            host_.ShowMessage(iniPath + ": " + JoinStrings(warnings, "\r\n" + iniPath + ": "));
+        }
+    }
     if (settings_.Bool("SaveLastOpenFileString")) {
         const std::string& last = settings_.Text("LastOpenFileString");
         if (!last.empty()) {
@@ -160,7 +167,10 @@ Outcome Session::OpenSubtitleFile(const std::string& path, bool logged) {
         return Outcome::Refused;
     }
     if (!IsRegularFile(path)) {
-        host_.ShowMessage(kFileNotExists);
+        // A folder, a FIFO or a device is refused on its stat alone: opening a FIFO would wait
+        // for a writer.
+        std::error_code error;
+        host_.ShowMessage(std::filesystem::exists(path, error) ? kNotRegularFile : kFileNotExists);
         return Outcome::Refused;
     }
     // The window decides the encoding once, for the editor and the title; a file of no text (an

@@ -27,6 +27,8 @@ inline constexpr std::string_view kFileNotExists = "File not Exists!";
 /// Asked before the open file is left while the editor holds a change that is not written.
 inline constexpr std::string_view kEditsNotSaved =
     "Current File has been changed, but Not Saved!\r\nSave Current File?";
+/// Something other than a file (a folder, a FIFO, a device) at the path of a subtitle file.
+inline constexpr std::string_view kNotRegularFile = "not a regular file";
 /// Shown when a run could not get the memory it needed (a line of hundreds of megabytes under a
 /// memory limit); the run is stopped and leaves nothing behind.
 inline constexpr std::string_view kNotEnoughMemory = "Not enough memory to process the file";

@@ -8,6 +8,7 @@
 #include <functional>
 #include <tuple>
 
+#include "core/errors.hpp"
 #include "core/times.hpp"
 #include "files/file_commands.hpp"
 #include "files/fs.hpp"
@@ -419,6 +420,19 @@ LineList LinesForWriting(const LineList& lines) {
     return kept;
 }
 
+std::optional<std::string> CheckEditedText(const LineList& lines) {
+    // As a MicroDVD line keeps them: the lines joined by bars.
+    std::size_t bytes = lines.empty() ? 0 : lines.size() - 1;
+    for (const std::string& line : lines)
+        bytes += line.size();
+    if (lines.size() > kMaxEditedLines || bytes > kMaxEditedBytes) {
+        return "the text (" + std::to_string(lines.size()) + " lines, " + std::to_string(bytes) +
+               " bytes) is more than the editor takes: " + std::to_string(kMaxEditedLines) +
+               " lines, " + std::to_string(kMaxEditedBytes) + " bytes";
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> CheckTiming(SubtitleFormat format, std::string_view timing,
                                        char openBracket, char closeBracket) {
     if (format == SubtitleFormat::MicroDvd) {
@@ -429,16 +443,29 @@ std::optional<std::string> CheckTiming(SubtitleFormat format, std::string_view t
         const bool valid = parts && parts->text.empty() && first.size() > 1 && second.size() > 1 &&
                            first.front() == openBracket && second.front() == openBracket &&
                            IsWholeNumber(first.substr(1)) && IsWholeNumber(second.substr(1));
-        if (!valid) return "Not a frame prefix {on}{off}: " + std::string(timing);
+        if (!valid) return "Not a frame prefix {on}{off}: " + QuotedText(timing);
+        try {
+            const std::int64_t on = FrameNumber(first.substr(1));
+            const std::int64_t off = FrameNumber(second.substr(1));
+            if (off < on) {
+                return "the end frame " + std::to_string(off) + " comes before the start frame " +
+                       std::to_string(on) + ": " + QuotedText(timing);
+            }
+        } catch (const ConversionError&) {
+            return "a frame number beyond " + std::to_string(kMaxFrame) + ": " + QuotedText(timing);
+        }
         return std::nullopt;
     }
-    bool valid = IsTimingLine(timing);
+    std::optional<ParsedTiming> parsed;
     try {
-        valid = valid && ParseTimingLine(timing, true).has_value();
+        if (IsTimingLine(timing)) parsed = ParseTimingLine(timing, true);
     } catch (const std::exception&) {
-        valid = false;
+        parsed.reset();
     }
-    if (!valid) return "Not a timing line hh:mm:ss,mmm --> hh:mm:ss,mmm: " + std::string(timing);
+    if (!parsed) {
+        return "Not a timing line hh:mm:ss,mmm --> hh:mm:ss,mmm: " + QuotedText(timing);
+    }
+    if (parsed->off < parsed->on) return "the end comes before the start: " + QuotedText(timing);
     return std::nullopt;
 }
 

@@ -165,7 +165,13 @@ bool ReplaceWithCopy(const std::string& copy, HeldFile& file, bool interactive, 
 [[nodiscard]] LineList LinesForWriting(const LineList& lines);
 
 /// The timing a subtitle of the format can be written with: a SubRip timing line whose times
-/// convert, or a MicroDVD frame prefix {on}{off} of whole numbers. A message when it is not.
+/// convert, or a MicroDVD frame prefix {on}{off} of frame numbers within kMaxFrame; in either
+/// the end is not before the start. A message when it is not.
+/// Why lines of text (as LinesForWriting gives them) are more than the editor loads
+/// (kMaxEditedLines, kMaxEditedBytes): written, such a subtitle could never be shown again.
+/// Nothing when they fit.
+[[nodiscard]] std::optional<std::string> CheckEditedText(const LineList& lines);
+
 [[nodiscard]] std::optional<std::string> CheckTiming(SubtitleFormat format, std::string_view timing,
                                                      char openBracket, char closeBracket);
 

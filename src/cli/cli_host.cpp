@@ -55,6 +55,7 @@ void CliHost::PrintLine(std::FILE* stream, std::string_view text) {
     // Other output never mixes with the progress line: it is erased first and comes back with
     // the next progress.
     if (progress_) progress_->Erase();
+    if (stream == stderr) saidAnything_ = true;
     // A CR LF inside a message box text is a line break.
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;

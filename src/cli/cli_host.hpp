@@ -46,10 +46,14 @@ class CliHost : public Host {
     /// Whether stderr is a terminal a progress line can be drawn on.
     [[nodiscard]] static bool StderrIsTerminal();
 
+    /// Something was printed on stderr: a message, a warning or a question.
+    [[nodiscard]] bool SaidAnything() const { return saidAnything_; }
+
   private:
     void PrintLine(std::FILE* stream, std::string_view text);
 
     bool quiet_;
+    bool saidAnything_ = false;
     std::string currentFile_;
     std::unique_ptr<ProgressLine> progress_;
 };

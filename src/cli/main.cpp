@@ -110,7 +110,13 @@ int Main(int argc, char** argv) {
             return Usage(*error);
         }
     }
-    return RunCliCommand(command, rest, session);
+    const int status = RunCliCommand(command, rest, session);
+    // An exit status of 1 always comes with a message: a path that stopped without saying why
+    // still tells the user that nothing was finished.
+    if (status == 1 && !host.SaidAnything()) {
+        std::fprintf(stderr, "tessaline %s: stopped before it was done\n", command.c_str());
+    }
+    return status;
 }
 
 }  // namespace

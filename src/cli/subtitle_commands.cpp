@@ -6,6 +6,7 @@
 
 #include "app/subtitle_file.hpp"
 #include "core/cp1251.hpp"
+#include "core/errors.hpp"
 #include "core/paths.hpp"
 #include "core/strings.hpp"
 #include "core/typed_text.hpp"
@@ -47,7 +48,7 @@ std::optional<std::string> Parse(Command command, const std::vector<std::string>
             if (option->second->has_value()) return arg + " is given twice";
             *option->second = args[++i];
         } else if (arg.size() > 1 && arg.front() == '-') {
-            return "unknown option '" + arg + "'";
+            return "unknown option " + QuotedText(arg);
         } else {
             paths.push_back(arg);
         }
@@ -56,6 +57,13 @@ std::optional<std::string> Parse(Command command, const std::vector<std::string>
         return "takes either --number N or --key KEY";
     }
     if (command == Command::Rewrite && !parsed.text) return "--text is missing";
+    if (parsed.text) {
+        // Refused before anything is read: a text the editor could not load again is never
+        // written.
+        const LineList lines = LinesForWriting(*parsed.text);
+        if (lines.empty()) return "--text has no line to write";
+        if (const auto error = CheckEditedText(lines)) return "--text: " + *error;
+    }
     if (paths.empty()) return "PATH is missing";
     if (paths.size() > 1) return "works on one file at a time";
     parsed.path = paths.front();
@@ -65,7 +73,7 @@ std::optional<std::string> Parse(Command command, const std::vector<std::string>
     const SubtitleFormat format = FormatOfPath(parsed.path);
     if (parsed.number) {
         if (!IsNumberStr(*parsed.number)) {
-            return "--number must be a whole number, not '" + *parsed.number + "'";
+            return "--number must be a whole number, not " + QuotedText(*parsed.number);
         }
         if (format == SubtitleFormat::MicroDvd) {
             return "--number names a SubRip subtitle; a MicroDVD subtitle is named by --key";
@@ -109,7 +117,12 @@ int Run(Command command, std::string_view name, std::string_view usage,
         return 1;
     }
     // Nothing matches: nothing is shown, nothing is written.
-    if (found.empty()) return 1;
+    if (found.empty()) {
+        const CurrentFile about(host, a.path);
+        host.ShowMessage(a.number ? "no subtitle numbered " + *a.number
+                                  : "no subtitle with the key " + QuotedText(*a.key));
+        return 1;
+    }
     if (command == Command::Delete) return editor.Delete(found, a.key.has_value()) ? 0 : 1;
     // Of several, a SubRip file shows its last, a MicroDVD file its first.
     editor.Show(format == SubtitleFormat::SubRip ? found.back() : found.front());
@@ -175,7 +188,8 @@ extern const ProgramCommand kRewriteSubtitleCommand{
         "film.out, which then takes the place of PATH; everything else stays as it was, with\n"
         "CR LF line ends and one empty line between subtitles. An existing film.out refuses the\n"
         "command (\"Output File Exist!!!\" by --key) and both files stay. Exit status 1 when no\n"
-        "subtitle matches or TEXT has no line.",
+        "subtitle matches; 2 when TEXT has no line or is more than the editor takes (1000 lines,\n"
+        "64 KB), or TIMING is malformed, beyond range or ends before it starts.",
     .run =
         [](std::string_view name, const std::vector<std::string>& args, Session& session) {
             return Run(Command::Rewrite, name, kRewriteUsage, args, session);

@@ -66,6 +66,27 @@ std::string EscapedForMessage(std::string_view text, bool utf8, std::size_t maxC
     return out;
 }
 
+std::string WithoutNul(std::string message) {
+    for (std::size_t at = message.find('\0'); at != std::string::npos;
+         at = message.find('\0', at + 4))
+        message.replace(at, 1, "\\x00");
+    return message;
+}
+
+std::string QuotedText(std::string_view text) {
+    std::string quoted = "'";
+    for (const char c : text) {
+        if (c == '\t') {
+            quoted += "\\t";
+        } else if (IsControl(static_cast<unsigned char>(c))) {
+            AppendByteEscape(quoted, static_cast<unsigned char>(c));
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "'";
+}
+
 ConversionError LocatedConversionError(const ConversionError& error, std::size_t line, bool utf8) {
     const std::string_view message = error.what();
     const std::string& text = error.text();

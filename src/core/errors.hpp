@@ -7,12 +7,16 @@
 
 namespace tessaline {
 
+/// The message with each NUL byte written as "\x00": an exception keeps its message as a C
+/// string, which a NUL would cut.
+[[nodiscard]] std::string WithoutNul(std::string message);
+
 /// A time, number or frame text that had to convert and did not. It ends the running
 /// operation; the handler that started the operation shows what().
 class ConversionError : public std::runtime_error {
   public:
     ConversionError(std::string_view text, const std::string& message, std::size_t line = 0)
-        : std::runtime_error(message), text_(text), line_(line) {}
+        : std::runtime_error(WithoutNul(message)), text_(text), line_(line) {}
 
     /// The offending text, as it stood in the line.
     const std::string& text() const { return text_; }
@@ -33,6 +37,11 @@ class ConversionError : public std::runtime_error {
 [[nodiscard]] std::string EscapedForMessage(std::string_view text, bool utf8,
                                             std::size_t maxChars = 60);
 
+/// A value a message names, in single quotes: control bytes (tab included, which would pass for
+/// blanks) written as escapes ("\x00", "\t"), so that a NUL can neither cut the message nor a
+/// terminal control act. The text is taken as Windows-1251, as every message is; never cut.
+[[nodiscard]] std::string QuotedText(std::string_view text);
+
 /// The message of a conversion error raised while reading line `line` of a file whose text is
 /// `utf8` or Windows-1251: its offending text escaped and cut as EscapedForMessage does, the rest
 /// as it was.
@@ -44,7 +53,7 @@ class ConversionError : public std::runtime_error {
 class FileError : public std::runtime_error {
   public:
     FileError(std::string path, const std::string& message)
-        : std::runtime_error(message), path_(std::move(path)) {}
+        : std::runtime_error(WithoutNul(message)), path_(std::move(path)) {}
 
     const std::string& path() const { return path_; }
 

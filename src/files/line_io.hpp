@@ -106,7 +106,6 @@ class LineReader {
     mutable std::uint64_t fileOffsetAtTracked_ = 0;
     mutable std::size_t trackedTo_ = 0;
     mutable bool offsetsAsked_ = false;
-    bool skipBom_ = false;                  // a byte-order mark still to be passed over
     IoBuffer buffer_;
     std::size_t pos_ = 0;
     std::size_t end_ = 0;

@@ -103,8 +103,11 @@ ControlDef CheckRow(const char* name, const char* caption, int row, int span = 3
 ControlDef LabelAt(const char* caption, int row, int column, int span = 1) {
     return {"", Kind::Label, caption, row, column, span};
 }
-ControlDef SpinAt(const char* name, int row, int column, int min, int max) {
-    return {name, Kind::Spin, "", row, column, 1, 1, "", min, max};
+// A spin box of a setting: its range is the settings table's, which --set and Tessaline.ini
+// check too.
+ControlDef SpinAt(const char* name, std::string_view key, int row, int column) {
+    const SettingDef& def = FindSettingDef(key);
+    return {name, Kind::Spin, "", row, column, 1, 1, "", def.min, def.max};
 }
 ControlDef RadioAt(const char* name, const char* title, const char* items, int row, int span = 3) {
     const int rows = static_cast<int>(std::string_view(items).find('|') != std::string_view::npos);
@@ -147,14 +150,14 @@ const std::vector<GroupDef>& ParameterGroups() {
         }},
         {kStringPage, "", "", 0, {
             LabelAt("Delta Subtitles Number (on Correction):", 0, 0, 2),
-            SpinAt("seDeltaNumCorrection", 0, 2, 0, 100),
+            SpinAt("seDeltaNumCorrection", "DeltaNumCorrection", 0, 2),
             LabelAt("BigText Center Width (for Break):", 1, 0, 2),
-            SpinAt("seBigTextCenterWidth", 1, 2, 4, 50),
+            SpinAt("seBigTextCenterWidth", "BigTextCenterWidth", 1, 2),
             {"lmaxSubLengthExpression", Kind::Label, "", 2, 0, 2},
-            SpinAt("seMaxSubLengthCorrection", 2, 2, 0, 20),
+            SpinAt("seMaxSubLengthCorrection", "MaxSubLengthCorrection", 2, 2),
             {"lmaxSubLengthResult", Kind::Label, "", 2, 3},
             LabelAt("Subtitle Full length:", 3, 0, 2),
-            SpinAt("sedSubtitleFullLength", 3, 2, 100, 300),
+            SpinAt("sedSubtitleFullLength", "SubtitleFullLength", 3, 2),
             RadioAt("rgBreakMode", " Break Mode ", "no correct|with correct", 4, 4),
             CheckRow("cbCheckSubCntLinesMoreThatTruncCntSymbols",
                      "Check Count Lines More That TruncCount Symbols", 6, 4),
@@ -162,9 +165,9 @@ const std::vector<GroupDef>& ParameterGroups() {
                      "Check First && Last Symbol as Number in SubLine", 7, 4),
             CheckRow("cbTimeCorrection", "Time Correction (milliseconds to 3 symbols)", 8, 4),
             CheckRow("cbCheckPixelTextWidthMax", "Check Pixel Text Width Max:", 9, 2),
-            SpinAt("sePixelTextWidthMax", 9, 2, 50, 500),
+            SpinAt("sePixelTextWidthMax", "PixelTextWidthMax", 9, 2),
             CheckRow("cbLineLengthDisbalance", "Check Lines Length Disbalance:", 10, 2),
-            SpinAt("seLineLengthDisbalance", 10, 2, 0, 100),
+            SpinAt("seLineLengthDisbalance", "LineLengthDisbalance", 10, 2),
             {"cbDisbalanceExcludeDialog", Kind::Check, "Exclude Dialog", 10, 3},
             CheckRow("cbBreakBigText", "Break BigText with Break Dialog", 11, 4),
             CheckRow("cbCaseCorrection", "Case Correction on press 'Subtitle Correction'", 12, 4),
@@ -188,12 +191,12 @@ const std::vector<GroupDef>& ParameterGroups() {
             {"btnLanguage", Kind::Button, "Language", 9, 2},
         }},
         {kOtherPage, "gbDeflection", " Deflection ", 1, {
-            SpinAt("seDef1", 0, 0, 1, 100),
-            SpinAt("seDef2", 1, 0, 1, 100),
+            SpinAt("seDef1", "iDef1", 0, 0),
+            SpinAt("seDef2", "iDef2", 1, 0),
         }},
         {kTimePage, "", "", 0, {
             LabelAt("DeltaTime Between Time (Visual Color):", 0, 0),
-            SpinAt("seDeltaTimeBetweenTime", 0, 1, 1, 999),
+            SpinAt("seDeltaTimeBetweenTime", "DeltaTimeBetweenTime", 0, 1),
         }},
     };
     return groups;
@@ -203,11 +206,11 @@ const std::vector<GroupDef>& PartsAndTailsGroups() {
     static const std::vector<GroupDef> groups = {
         {0, "", " for Every Line ", 0, {
             LabelAt("Parts:", 0, 1), LabelAt("Tails:", 0, 2), LabelAt("Length:", 0, 3),
-            LabelAt("> 0", 1, 0), SpinAt("seParts0", 1, 1, 0, 255), SpinAt("seTails0", 1, 2, 0, 255),
-            LabelAt(">", 2, 0), SpinAt("seParts12", 2, 1, 0, 255), SpinAt("seTails12", 2, 2, 0, 255),
-            SpinAt("seMore12", 2, 3, 0, 255),
-            LabelAt(">", 3, 0), SpinAt("seParts24", 3, 1, 0, 255), SpinAt("seTails24", 3, 2, 0, 255),
-            SpinAt("seMore24", 3, 3, 0, 255),
+            LabelAt("> 0", 1, 0), SpinAt("seParts0", "parts0", 1, 1), SpinAt("seTails0", "tails0", 1, 2),
+            LabelAt(">", 2, 0), SpinAt("seParts12", "parts12", 2, 1), SpinAt("seTails12", "tails12", 2, 2),
+            SpinAt("seMore12", "more12", 2, 3),
+            LabelAt(">", 3, 0), SpinAt("seParts24", "parts24", 3, 1), SpinAt("seTails24", "tails24", 3, 2),
+            SpinAt("seMore24", "more24", 3, 3),
         }},
     };
     return groups;

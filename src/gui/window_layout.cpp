@@ -1,5 +1,7 @@
 #include "gui/window_layout.hpp"
 
+#include "ops/settings_table.hpp"
+
 namespace tessaline::gui {
 namespace {
 
@@ -16,6 +18,13 @@ ControlDef Millis(const char* name, int row, int column, int step = 100) {
 ControlDef Spin(const char* name, int row, int column, int min, int max, const char* value,
                 int step = 1) {
     return {name, Kind::Spin, "", row, column, 1, 1, "", min, max, step, value};
+}
+// A spin box that shows a setting: its range and first value are the settings table's.
+ControlDef SettingSpin(const char* name, std::string_view key, int row, int column) {
+    const SettingDef& def = FindSettingDef(key);
+    // The table's defaults are string literals: data() ends with their NUL.
+    return {name, Kind::Spin, "",      row,     column, 1,
+            1,    "",         def.min, def.max, 1,      def.defaultValue.data()};
 }
 ControlDef Label(const char* name, const char* caption, int row, int column, int span = 1) {
     return {name, Kind::Label, caption, row, column, span};
@@ -174,7 +183,7 @@ const std::vector<GroupDef>& Groups() {
         {kOperationsPage, "gbSubtitleFix", "Subtitle Fix", 1, {
             Button("btnFixSubDialog", "Fix Subtitle Dialog", 0, 0, 2),
             Button("btnBreakSubDialog", "Break Sub Dialog", 1, 0),
-            Spin("sedBreakDialogCount", 1, 1, 1, 7, "3"),
+            SettingSpin("sedBreakDialogCount", "BreakDialogCount", 1, 1),
             Button("btnBreakBigText", "Break Big Text", 2, 0, 2),
             Button("btnSubDelSpaceBeforeDelimiters", "Del Space b4:", 3, 0),
             Button("btnSubDelimitersFix", "Fix Delimiters:", 4, 0),
@@ -188,12 +197,12 @@ const std::vector<GroupDef>& Groups() {
             Check("cbSaveSubLength", "Save SubLength (to1line)", 1, 0, 3),
             Button("btnSubToOneLine", "Subtitles To One Line", 2, 0, 3),
             Label("lSubLineCount", "Lines:", 3, 0),
-            Spin("sedSubLineCount", 3, 1, 1, 7, "3"),
+            SettingSpin("sedSubLineCount", "SubLineCount", 3, 1),
             Label("lSubLineLength", "Length:", 4, 0),
-            Spin("sedSubLineLength", 4, 1, 1, 100, "33"),
+            SettingSpin("sedSubLineLength", "SubLineLength", 4, 1),
             Check("cbLineCutEqual", "Cut Equal for count lines:", 5, 0, 2),
             Check("cbLineReCut", "ReCut", 6, 0),
-            Spin("seDeltaSym", 6, 1, 0, 10, "5"),
+            SettingSpin("seDeltaSym", "DeltaSym", 6, 1),
             Check("cbLineAnalySym", "Analys Wide Letters", 7, 0, 2),
             Check("cbFromSubEnd", "Cut from End of Subtitle", 8, 0, 2),
             Button("btnSubLineCut", "Set Length", 9, 0),
@@ -202,7 +211,7 @@ const std::vector<GroupDef>& Groups() {
             Check("cbTAGtest", "TAG test", 10, 0),
             Check("cbOnlyError_to_Log", "Only Error", 10, 1),
             Label("", "Length Correction:", 11, 0),
-            Spin("seMaxSubLengthCorrection", 11, 1, 0, 20, "5"),
+            SettingSpin("seMaxSubLengthCorrection", "MaxSubLengthCorrection", 11, 1),
             Label("", "Max Length:", 12, 0),
             Label("lmaxSubLengthResult", "94", 12, 1),
             Label("", "Full Length:", 13, 0),
@@ -273,7 +282,7 @@ const std::vector<GroupDef>& Groups() {
             Static("stStatusTime", "--> time ", 6, 0, 4),
             Button("btnTimeTest", "Time Test", 7, 0),
             Label("lMinRTime", "Min sec:", 7, 1),
-            Spin("sedMinRTime", 7, 2, 0, 59, "1"),
+            SettingSpin("sedMinRTime", "minRangeTimeSec", 7, 2),
             Label("lMinRTimeMls", "ms:", 8, 1),
             Millis("sedMinRTimeMls", 8, 2),
             Check("cbLogTimeArea", "Time Area", 8, 0),
@@ -300,7 +309,7 @@ const std::vector<GroupDef>& Groups() {
             Label("lDeltaTimeMlsOff", "Delta Time Off:", 1, 0),
             Millis("seDeltaTimeMlsOff", 1, 1),
             Label("lMinDTime", "Min sec:", 2, 0),
-            Spin("sedMinDTime", 2, 1, 0, 59, "1"),
+            SettingSpin("sedMinDTime", "minDeltaTime", 2, 1),
             Label("lMinDTimeMls", "ms:", 3, 0),
             Millis("sedMinDTimeMls", 3, 1),
             Check("cbMaxExtend", "Max Extend", 4, 0, 1, "1"),

@@ -36,6 +36,18 @@ void AppendJoined(std::string& out, const Lines& lines, char separator) {
     }
 }
 
+/// The lines from `first` up to `last`, for a range-for. A plain pair rather than
+/// std::ranges::subrange: clang 14 (the fuzz build) cannot compile subrange with libstdc++ 12.
+template <class It>
+struct LineRange {
+    It first;
+    It last;
+    [[nodiscard]] It begin() const { return first; }
+    [[nodiscard]] It end() const { return last; }
+};
+template <class It>
+LineRange(It, It) -> LineRange<It>;
+
 class Breaker {
   public:
     Breaker(FrameRun& run, const BreakParams& params, Mode mode)
@@ -136,8 +148,8 @@ class Breaker {
                                          [](std::string_view l) { return IsDialogLine(l); });
         const auto parts = Divided(timing);
         if (second == text.end() || !parts) return false;
-        const std::ranges::subrange first(text.begin(), second);
-        const std::ranges::subrange rest(second, text.end());
+        const LineRange first{text.begin(), second};
+        const LineRange rest{second, text.end()};
         WritePart(label, parts->first, first);
         WritePart(label, parts->second, rest);
         std::string line = " = Break Dialog on 2 tails: " + std::to_string(Symbols(first)) +

@@ -48,7 +48,7 @@ bool RecordStream::Next(StreamRecord& rec) {
 void WriteRecordLines(FrameRun& run, const StreamRecord& rec, std::size_t from, std::size_t to,
                       std::optional<std::string_view> timing) {
     if (from == 0) {
-        for (const std::string& line : rec.before)
+        for (const std::string_view line : rec.before)
             run.WriteLine(line);
     }
     for (std::size_t i = from; i < to && i < rec.size(); ++i) {

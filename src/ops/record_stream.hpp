@@ -23,10 +23,48 @@ enum class RunResult;
 /// The report line of a file that ends where a subtitle's next line was due.
 inline constexpr std::string_view kEndOfInFile = " = END of IN-file ==================== !!!";
 
+/// Lines kept in one piece of text, each ended by '\n' (which no line read holds): a hostile
+/// file's hundreds of thousands of empty lines between two records cost a byte or two a line,
+/// not a string a line, so memory stays near the size of what is held.
+class StrayLines {
+  public:
+    class iterator {
+      public:
+        explicit iterator(std::string_view rest) : rest_(rest) {}
+        [[nodiscard]] std::string_view operator*() const {
+            return rest_.substr(0, rest_.find('\n'));
+        }
+        iterator& operator++() {
+            rest_.remove_prefix(rest_.find('\n') + 1);
+            return *this;
+        }
+        [[nodiscard]] bool operator==(const iterator& other) const {
+            return rest_.size() == other.rest_.size();
+        }
+
+      private:
+        std::string_view rest_;
+    };
+
+    void push_back(std::string_view line) {
+        text_.append(line);
+        text_ += '\n';
+    }
+    void clear() { text_.clear(); }
+    [[nodiscard]] bool empty() const { return text_.empty(); }
+    [[nodiscard]] iterator begin() const { return iterator(text_); }
+    [[nodiscard]] iterator end() const {
+        return iterator(std::string_view(text_).substr(text_.size()));
+    }
+
+  private:
+    std::string text_;
+};
+
 /// One record of a SubRip stream.
 struct StreamRecord {
     /// The lines between the previous record and this one that start no record.
-    LineList before;
+    StrayLines before;
     /// Number line, timing line, text lines, closing empty line; its number and, when `timed`,
     /// its times.
     SubtitleRecord record;

@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "core/errors.hpp"
 #include "core/strings.hpp"
+#include "core/times.hpp"
 
 namespace tessaline {
 namespace {
@@ -29,6 +31,44 @@ std::optional<int> ParseIntSetting(std::string_view text) {
     text = NumberText(text);
     if (!IsNumberStr(text)) return std::nullopt;
     return StrToIntSafe(text);
+}
+
+std::optional<std::string> NormalSettingValue(const SettingDef& def, std::string_view text) {
+    switch (def.type) {
+        case SettingType::Bool:
+            if (text != "0" && text != "1") return std::nullopt;
+            return std::string(text);
+        case SettingType::Int: {
+            // An empty Top means "not placed yet"; no other key may be empty.
+            if (def.key == "Top" && text.empty()) return std::string();
+            const auto n = ParseIntSetting(text);
+            if (!n || *n < def.min || *n > def.max) return std::nullopt;
+            return std::to_string(*n);
+        }
+        case SettingType::Rate: {
+            const auto fps = ParseFramesPerSecond(NumberText(text));
+            if (!fps || *fps <= 0 || *fps > kMaxFramesPerSecond) return std::nullopt;
+            return std::string(NumberText(text));
+        }
+        case SettingType::Text:
+            return std::string(text);
+    }
+    return std::nullopt;
+}
+
+std::string SettingValueRule(const SettingDef& def) {
+    switch (def.type) {
+        case SettingType::Bool:
+            return "0 or 1";
+        case SettingType::Int:
+            return "an integer from " + std::to_string(def.min) + " to " + std::to_string(def.max);
+        case SettingType::Rate:
+            return "a frame rate above 0 and up to " + std::to_string(kMaxFramesPerSecond) +
+                   ", such as 25 or 23,976";
+        case SettingType::Text:
+            break;
+    }
+    return "a text";
 }
 
 Settings::Settings() {
@@ -69,27 +109,13 @@ void Settings::SetInt(std::string_view key, int value) {
 
 std::optional<std::string> Settings::Assign(std::string_view key, std::string_view value) {
     const SettingDef* def = LookupSettingDef(key);
-    if (def == nullptr) return "unknown setting '" + std::string(key) + "'";
-    switch (def->type) {
-        case SettingType::Bool:
-            if (value != "0" && value != "1") {
-                return "setting " + std::string(key) + " takes 0 or 1, not '" + std::string(value) +
-                       "'";
-            }
-            SetText(key, value);
-            break;
-        case SettingType::Int:
-            if (const auto n = ParseIntSetting(value)) {
-                SetInt(key, *n);
-            } else {
-                return "setting " + std::string(key) + " takes an integer, not '" +
-                       std::string(value) + "'";
-            }
-            break;
-        case SettingType::Text:
-            SetText(key, value);
-            break;
+    if (def == nullptr) return "unknown setting " + QuotedText(key);
+    const auto normal = NormalSettingValue(*def, value);
+    if (!normal) {
+        return "setting " + std::string(key) + " takes " + SettingValueRule(*def) + ", not " +
+               QuotedText(value);
     }
+    SetText(key, *normal);
     return std::nullopt;
 }
 
@@ -99,25 +125,32 @@ bool Settings::IsStored(const SettingDef& def) const {
     return true;
 }
 
-void Settings::ReadFrom(const IniFile& ini) {
+std::vector<std::string> Settings::ReadFrom(const IniFile& ini) {
+    std::vector<std::string> warnings;
     // Table order matters: a Save flag is read before the path it guards.
     for (std::size_t i = 0; i < kSettingTable.size(); ++i) {
         const SettingDef& def = kSettingTable[i];
         if (!IsStored(def)) continue;
         const auto raw = ini.Get(def.section, def.key);
-        if (!raw) continue;
-        switch (def.type) {
-            case SettingType::Bool:
-                if (const auto b = ParseBoolSetting(*raw)) values_[i] = *b ? "1" : "0";
-                break;
-            case SettingType::Int:
-                if (const auto n = ParseIntSetting(*raw)) values_[i] = std::to_string(*n);
-                break;
-            case SettingType::Text:
-                values_[i] = *raw;
-                break;
+        // An empty number ("Left=") is taken as missing: the default, without a warning.
+        if (!raw || (def.type != SettingType::Text && NumberText(*raw).empty())) continue;
+        // A file may write any integer for a boolean (non-zero is on); the rest is checked as
+        // --set checks it.
+        std::optional<std::string> value;
+        if (def.type == SettingType::Bool) {
+            if (const auto b = ParseBoolSetting(*raw)) value = *b ? "1" : "0";
+        } else {
+            value = NormalSettingValue(def, *raw);
+        }
+        if (value) {
+            values_[i] = *value;
+        } else {
+            warnings.push_back(std::string(def.key) + "=" + QuotedText(*raw) + " is not " +
+                               SettingValueRule(def) + ": the default " +
+                               QuotedText(def.defaultValue) + " is used");
         }
     }
+    return warnings;
 }
 
 void Settings::WriteTo(IniFile& ini) const {

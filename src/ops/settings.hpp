@@ -34,9 +34,10 @@ class Settings {
     /// an unknown key or a malformed value, and leaves the setting as it was.
     [[nodiscard]] std::optional<std::string> Assign(std::string_view key, std::string_view value);
 
-    /// Reads every key in table order; a missing or malformed key keeps its default.
+    /// Reads every key in table order; a missing key keeps its default, and so does a malformed
+    /// or out-of-range one, which adds a warning naming the key, the value and the default.
     /// LastOpenFileString and LastOpenAddFileString are read only when their Save flag is 1.
-    void ReadFrom(const IniFile& ini);
+    std::vector<std::string> ReadFrom(const IniFile& ini);
 
     /// Writes every key (the two remembered paths only when their Save flag is 1). A file without
     /// lines first gets the version line and the four sections in their order.
@@ -55,6 +56,13 @@ class Settings {
 
     std::vector<std::string> values_;
 };
+
+/// The value as stored when `text` suits the key's type and range (integers without blanks or
+/// a plus sign), else nullopt. `--set`, Tessaline.ini and the Parameters window share this check.
+[[nodiscard]] std::optional<std::string> NormalSettingValue(const SettingDef& def,
+                                                            std::string_view text);
+/// What a key takes, for messages: "0 or 1", "an integer from 1 to 100", ...
+[[nodiscard]] std::string SettingValueRule(const SettingDef& def);
 
 /// Reads a written boolean: an integer, non-zero meaning on.
 [[nodiscard]] std::optional<bool> ParseBoolSetting(std::string_view text);

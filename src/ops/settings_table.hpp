@@ -13,7 +13,13 @@
 
 namespace tessaline {
 
-enum class SettingType { Bool, Int, Text };
+// Rate: a frame rate kept as written, with a decimal comma ("23,976").
+enum class SettingType { Bool, Int, Text, Rate };
+
+// The largest window size or position kept: far beyond any screen, far below int overflow.
+inline constexpr int kMaxWindowSize = 100000;
+// The frame rates a rate setting accepts: above 0 and up to this.
+inline constexpr int kMaxFramesPerSecond = 1000;
 
 struct SettingDef {
     std::string_view section;
@@ -21,6 +27,8 @@ struct SettingDef {
     SettingType type;
     std::string_view defaultValue;  // as written in the file: booleans 0 and 1
     std::string_view feeds;         // the control that shows the value, if any
+    int min = 0;                    // the range of an integer, both ends included; the
+    int max = 0;                    // Parameters window's spin boxes take theirs from here
 };
 
 namespace setting_table_detail {
@@ -39,8 +47,8 @@ inline constexpr auto kSettingTable = [] {
         SettingDef{S, "FindCharFlag", Bool, "0", "cbFindChar"},
         SettingDef{S, "TextToFind", Text, "<", "edFindText"},
         SettingDef{S, "TextToReplace", Text, ">", "edReplaceText"},
-        SettingDef{S, "FramesAtSec", Text, "25", "cbFramesAtSec"},
-        SettingDef{S, "FramesAtSecTarget", Text, "29,970", "cbFramesAtSecTarget"},
+        SettingDef{S, "FramesAtSec", Rate, "25", "cbFramesAtSec"},
+        SettingDef{S, "FramesAtSecTarget", Rate, "29,970", "cbFramesAtSecTarget"},
         SettingDef{S, "LineAddSpaceAfterDelimiters", Bool, "0", "cbLineAddSpaceAfterDelimiters"},
         SettingDef{S, "SaveSubLength", Bool, "0", "cbSaveSubLength"},
         SettingDef{S, "Delimiters", Text, ",!?)]", "edDelimiters"},
@@ -56,15 +64,15 @@ inline constexpr auto kSettingTable = [] {
         SettingDef{S, "ForceExtendTime", Bool, "0", "cbForceExtendTime"},
         SettingDef{S, "JoinSubtitlesText", Bool, "0", "cbJoinSubtitlesText"},
         SettingDef{S, "JoinDeltaTime", Text, "00:00:00,400", "edJoinDeltaTime"},
-        SettingDef{S, "TimingsModeCompare", Int, "0", "rgTimingsModeCompare"},
-        SettingDef{S, "more12", Int, "12", ""},
-        SettingDef{S, "more24", Int, "24", ""},
-        SettingDef{S, "parts0", Int, "1", ""},
-        SettingDef{S, "tails0", Int, "1", ""},
-        SettingDef{S, "parts12", Int, "1", ""},
-        SettingDef{S, "tails12", Int, "2", ""},
-        SettingDef{S, "parts24", Int, "1", ""},
-        SettingDef{S, "tails24", Int, "2", ""},
+        SettingDef{S, "TimingsModeCompare", Int, "0", "rgTimingsModeCompare", 0, 2},
+        SettingDef{S, "more12", Int, "12", "", 0, 255},
+        SettingDef{S, "more24", Int, "24", "", 0, 255},
+        SettingDef{S, "parts0", Int, "1", "", 0, 255},
+        SettingDef{S, "tails0", Int, "1", "", 0, 255},
+        SettingDef{S, "parts12", Int, "1", "", 0, 255},
+        SettingDef{S, "tails12", Int, "2", "", 0, 255},
+        SettingDef{S, "parts24", Int, "1", "", 0, 255},
+        SettingDef{S, "tails24", Int, "2", "", 0, 255},
         SettingDef{P, "SaveLastOpenFileString", Bool, "0", ""},
         SettingDef{P, "LastOpenFileString", Text, "", "edOpenFile"},
         SettingDef{P, "SaveLastOpenAddFileString", Bool, "0", ""},
@@ -84,24 +92,24 @@ inline constexpr auto kSettingTable = [] {
         SettingDef{P, "CheckEndLettersInSubLine", Bool, "1", ""},
         SettingDef{P, "TimeCorrection", Bool, "1", ""},
         SettingDef{P, "CaseCorrection", Bool, "0", ""},
-        SettingDef{P, "DeltaNumCorrection", Int, "5", ""},
-        SettingDef{P, "MaxSubLengthCorrection", Int, "5", "seMaxSubLengthCorrection"},
+        SettingDef{P, "DeltaNumCorrection", Int, "5", "", 0, 100},
+        SettingDef{P, "MaxSubLengthCorrection", Int, "5", "seMaxSubLengthCorrection", 0, 20},
         SettingDef{S, "UpCaseTextInBrackets", Bool, "0", "mnUpCaseTextInBrackets"},
         SettingDef{P, "CheckPixelTextWidthMax", Bool, "0", ""},
-        SettingDef{P, "PixelTextWidthMax", Int, "195", ""},
+        SettingDef{P, "PixelTextWidthMax", Int, "195", "", 50, 500},
         SettingDef{P, "CheckLineLengthDisbalance", Bool, "0", ""},
-        SettingDef{P, "LineLengthDisbalance", Int, "5", ""},
+        SettingDef{P, "LineLengthDisbalance", Int, "5", "", 0, 100},
         SettingDef{P, "DisbalanceExcludeDialog", Bool, "0", ""},
         SettingDef{P, "CheckSubCntLinesMoreThatTruncCntSymbols", Bool, "0", ""},
         SettingDef{P, "BreakBigText", Bool, "0", ""},
-        SettingDef{P, "BigTextCenterWidth", Int, "20", ""},
+        SettingDef{P, "BigTextCenterWidth", Int, "20", "", 4, 50},
         SettingDef{P, "BeginTimeFrameOfLastSubtitle", Bool, "0", ""},
-        SettingDef{P, "SprainRangeMode", Int, "0", ""},
-        SettingDef{P, "iDef1", Int, "98", ""},
-        SettingDef{P, "iDef2", Int, "99", ""},
-        SettingDef{P, "FixDelimitersMode", Int, "1", ""},
-        SettingDef{P, "SubsListMode", Int, "0", ""},
-        SettingDef{P, "DeltaTimeBetweenTime", Int, "200", ""},
+        SettingDef{P, "SprainRangeMode", Int, "0", "", 0, 3},
+        SettingDef{P, "iDef1", Int, "98", "", 1, 100},
+        SettingDef{P, "iDef2", Int, "99", "", 1, 100},
+        SettingDef{P, "FixDelimitersMode", Int, "1", "", 0, 2},
+        SettingDef{P, "SubsListMode", Int, "0", "", 0, 1},
+        SettingDef{P, "DeltaTimeBetweenTime", Int, "200", "", 1, 999},
         SettingDef{P, "AddTimeFromLastTime", Text, "00:00:10", ""},
         SettingDef{P, "AddTimeDeltaTime", Text, "00:00:01", ""},
         SettingDef{S, "LineCutEqual", Bool, "0", "cbLineCutEqual"},
@@ -109,36 +117,36 @@ inline constexpr auto kSettingTable = [] {
         SettingDef{S, "LineReCut", Bool, "0", "cbLineReCut"},
         SettingDef{S, "FromSubEnd", Bool, "0", "cbFromSubEnd"},
         SettingDef{S, "TAGtest", Bool, "0", "cbTAGtest"},
-        SettingDef{S, "DeltaSym", Int, "5", "seDeltaSym"},
-        SettingDef{S, "SubLineCount", Int, "3", "sedSubLineCount"},
-        SettingDef{S, "SubLineLength", Int, "33", "sedSubLineLength"},
-        SettingDef{S, "SubtitleFullLength", Int, "119", "stSubtitleFullLength"},
-        SettingDef{S, "BreakMode", Int, "0", ""},
-        SettingDef{S, "BreakDialogCount", Int, "3", "sedBreakDialogCount"},
-        SettingDef{S, "ReplaceMode", Int, "0", ""},
+        SettingDef{S, "DeltaSym", Int, "5", "seDeltaSym", 0, 10},
+        SettingDef{S, "SubLineCount", Int, "3", "sedSubLineCount", 1, 7},
+        SettingDef{S, "SubLineLength", Int, "33", "sedSubLineLength", 1, 100},
+        SettingDef{S, "SubtitleFullLength", Int, "119", "stSubtitleFullLength", 100, 300},
+        SettingDef{S, "BreakMode", Int, "0", "", 0, 1},
+        SettingDef{S, "BreakDialogCount", Int, "3", "sedBreakDialogCount", 1, 7},
+        SettingDef{S, "ReplaceMode", Int, "0", "", 0, 2},
         SettingDef{S, "ReplaceListCaseSensitive", Bool, "0", ""},
-        SettingDef{S, "minRangeTimeSec", Int, "1", "sedMinRTime"},
-        SettingDef{S, "minRangeTimeMls", Int, "100", "sedMinRTimeMls"},
+        SettingDef{S, "minRangeTimeSec", Int, "1", "sedMinRTime", 0, 59},
+        SettingDef{S, "minRangeTimeMls", Int, "100", "sedMinRTimeMls", 0, 999},
         SettingDef{S, "LogTimeArea", Bool, "0", "cbLogTimeArea"},
         SettingDef{S, "MaxExtend", Bool, "1", "cbMaxExtend"},
-        SettingDef{S, "DeltaTimeMlsOn", Int, "200", "seDeltaTimeMlsOn"},
-        SettingDef{S, "DeltaTimeMlsOff", Int, "200", "seDeltaTimeMlsOff"},
-        SettingDef{S, "minDeltaTime", Int, "1", "sedMinDTime"},
-        SettingDef{S, "minDeltaTimeMls", Int, "400", "sedMinDTimeMls"},
+        SettingDef{S, "DeltaTimeMlsOn", Int, "200", "seDeltaTimeMlsOn", 0, 999},
+        SettingDef{S, "DeltaTimeMlsOff", Int, "200", "seDeltaTimeMlsOff", 0, 999},
+        SettingDef{S, "minDeltaTime", Int, "1", "sedMinDTime", 0, 59},
+        SettingDef{S, "minDeltaTimeMls", Int, "400", "sedMinDTimeMls", 0, 999},
         SettingDef{S, "OnlyError_to_Log", Bool, "0", "cbOnlyError_to_Log"},
         SettingDef{S, "Bold", Bool, "0", "cbBold"},
-        SettingDef{L, "Height", Int, "433", ""},
-        SettingDef{L, "Width", Int, "800", ""},
-        SettingDef{L, "HeightLW", Int, "306", ""},
-        SettingDef{L, "col1", Int, "30", ""},
-        SettingDef{L, "col2", Int, "160", ""},
-        SettingDef{L, "col3", Int, "200", ""},
-        SettingDef{L, "col4", Int, "200", ""},
-        SettingDef{L, "col5", Int, "160", ""},
-        SettingDef{L, "col6", Int, "30", ""},
+        SettingDef{L, "Height", Int, "433", "", 0, kMaxWindowSize},
+        SettingDef{L, "Width", Int, "800", "", 0, kMaxWindowSize},
+        SettingDef{L, "HeightLW", Int, "306", "", 0, kMaxWindowSize},
+        SettingDef{L, "col1", Int, "30", "", 0, kMaxWindowSize},
+        SettingDef{L, "col2", Int, "160", "", 0, kMaxWindowSize},
+        SettingDef{L, "col3", Int, "200", "", 0, kMaxWindowSize},
+        SettingDef{L, "col4", Int, "200", "", 0, kMaxWindowSize},
+        SettingDef{L, "col5", Int, "160", "", 0, kMaxWindowSize},
+        SettingDef{L, "col6", Int, "30", "", 0, kMaxWindowSize},
         // An empty top means: the screen height less the window height (known only to a window).
-        SettingDef{W, "Top", Int, "", ""},
-        SettingDef{W, "Left", Int, "2", ""},
+        SettingDef{W, "Top", Int, "", "", -kMaxWindowSize, kMaxWindowSize},
+        SettingDef{W, "Left", Int, "2", "", -kMaxWindowSize, kMaxWindowSize},
         // The language file (its name without ".lng") whose captions the window shows; chosen in
         // the Parameters window and applied at every start.
         SettingDef{P, "Language", Text, "", ""},
@@ -173,6 +181,20 @@ constexpr int DefaultInt(std::string_view key) {
         value = value * 10 + (c - '0');
     return value;
 }
+
+/// Every integer default lies in its range and every range is a range.
+constexpr bool DefaultsInRange() {
+    for (const SettingDef& def : kSettingTable) {
+        if (def.type != SettingType::Int) continue;
+        if (def.min > def.max) return false;
+        if (!def.defaultValue.empty() &&
+            (DefaultInt(def.key) < def.min || DefaultInt(def.key) > def.max)) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(DefaultsInRange());
 
 constexpr std::string_view DefaultText(std::string_view key) {
     return FindSettingDef(key).defaultValue;

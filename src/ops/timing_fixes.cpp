@@ -71,7 +71,7 @@ void DivideDoubleTimings(FrameRun& run, const FixDoubleTimeParams& params) {
     }
     for (std::size_t i = 0; i < window.held; ++i)
         WriteRecord(run, held[i]);
-    for (const std::string& line : rest.before)
+    for (const std::string_view line : rest.before)
         run.WriteLine(line);
 }
 
@@ -208,7 +208,7 @@ class WrongTimeFixer {
 
     // The text of a squeezed subtitle follows the text written last; its number and timing go.
     void Join(const StreamRecord& rec) {
-        for (const std::string& line : rec.before)
+        for (const std::string_view line : rec.before)
             run_.WriteLine(line);
         std::size_t from = rec.TextBegin();
         if (params_.insTime) ++from;  // the inserted timing is no text
@@ -227,7 +227,7 @@ class WrongTimeFixer {
     }
 
     void WriteStrays(const StreamRecord& rec) {
-        for (const std::string& line : rec.before)
+        for (const std::string_view line : rec.before)
             run_.WriteLine(line);
     }
 

@@ -79,7 +79,7 @@ class TimingReplacer {
     // Lines outside the subtitles are kept; the empty lines among them are the separators, which
     // are written anew.
     void WriteStrays(const StreamRecord& rec) {
-        for (const std::string& line : rec.before) {
+        for (const std::string_view line : rec.before) {
             if (!IsBlankLine(line)) run_.WriteLine(line);
         }
     }
@@ -286,7 +286,7 @@ class TimingComparer {
             standingLeft_ = false;
             standingShown_ = false;
         }
-        for (const std::string& line : inRec_.before)
+        for (const std::string_view line : inRec_.before)
             WriteLine(line);
         if (!lastBlank_) WriteLine("");
         // The add records that no subtitle took.

@@ -29,7 +29,10 @@ std::string OtherValue(const SettingDef& def) {
         case SettingType::Bool:
             return def.defaultValue == "1" ? "0" : "1";
         case SettingType::Int:
-            return def.defaultValue.empty() ? "-321" : std::to_string(DefaultInt(def.key) + 7);
+            if (def.defaultValue.empty()) return "-321";
+            return std::to_string(DefaultInt(def.key) == def.min ? def.max : def.min);
+        case SettingType::Rate:
+            return "23,976";
         case SettingType::Text:
             return " x=" + std::string(def.defaultValue) + test::W("ё");
     }
@@ -202,7 +205,8 @@ TEST(Settings, AssignRejectsUnknownKeysAndMalformedValues) {
         {"UseExclude", "on", false, "1"},   {"UseExclude", "", false, "1"},
         {"UseExclude", "0", true, "0"},     {"DeltaSym", "x", false, "5"},
         {"DeltaSym", "1.5", false, "5"},    {"DeltaSym", "", false, "5"},
-        {"DeltaSym", "-12", true, "-12"},   {"ExcludeFix", " ab", true, " ab"},
+        {"DeltaSym", "-1", false, "5"},     {"DeltaSym", "10", true, "10"},
+        {"ExcludeFix", " ab", true, " ab"},
     };
     for (const Case& c : cases) {
         Settings settings;
@@ -233,6 +237,81 @@ TEST(Settings, ToIniTextListsEachSectionOnceAndReadsBack) {
     reread.ReadFrom(IniFile::Load((dir / "read.ini").string()));
     for (const SettingDef& def : kSettingTable)
         EXPECT_EQ(reread.Text(def.key), changed.Text(def.key)) << def.key;
+}
+
+// Every integer key: its two ends are taken, one step beyond either end is refused by --set's
+// Assign and by Tessaline.ini, which names the key and the value and keeps the default.
+TEST(Settings, EveryIntegerKeyIsHeldToItsRange) {
+    for (const SettingDef& def : kSettingTable) {
+        if (def.type != SettingType::Int) continue;
+        const std::string key(def.key);
+        for (const int value : {def.min, def.max}) {
+            Settings settings;
+            EXPECT_EQ(settings.Assign(key, std::to_string(value)), std::nullopt) << key;
+            EXPECT_EQ(settings.Int(key), value) << key;
+        }
+        for (const long long value : {def.min - 1LL, def.max + 1LL}) {
+            const std::string text = std::to_string(value);
+            Settings assigned;
+            const auto error = assigned.Assign(key, text);
+            ASSERT_TRUE(error.has_value()) << key << "=" << text;
+            EXPECT_NE(error->find(key), std::string::npos) << *error;
+            EXPECT_NE(error->find("'" + text + "'"), std::string::npos) << *error;
+            EXPECT_NE(error->find(std::to_string(def.max)), std::string::npos) << *error;
+            EXPECT_EQ(assigned.Text(key), def.defaultValue) << key;
+
+            TempDir dir;
+            Settings read;
+            const auto warnings = read.ReadFrom(
+                LoadText(dir, Crlf({"[" + std::string(def.section) + "]", key + "=" + text})));
+            EXPECT_EQ(read.Text(key), def.defaultValue) << key;
+            ASSERT_EQ(warnings.size(), 1u) << key;
+            EXPECT_EQ(warnings[0].rfind(key + "='" + text + "'", 0), 0u) << warnings[0];
+            EXPECT_NE(warnings[0].find("default '" + std::string(def.defaultValue) + "'"),
+                      std::string::npos)
+                << warnings[0];
+        }
+    }
+}
+
+// The values the table's types refuse, read from Tessaline.ini as --set reads them.
+TEST(Settings, IniValuesAreCheckedAsSetChecksThem) {
+    struct Case {
+        const char* section;
+        const char* key;
+        const char* value;
+        const char* after;  // the value read, or nullptr when it is refused
+    };
+    const Case cases[] = {
+        {"Settings", "FramesAtSec", "abc", nullptr},
+        {"Settings", "FramesAtSec", "0", nullptr},
+        {"Settings", "FramesAtSec", "-25", nullptr},
+        {"Settings", "FramesAtSec", "1001", nullptr},
+        {"Settings", "FramesAtSec", "nan", nullptr},
+        {"Settings", "FramesAtSec", "23,976", "23,976"},
+        {"Settings", "FramesAtSecTarget", "1000", "1000"},
+        {"Settings", "FramesAtSecTarget", "29.97", "29.97"},
+        {"Settings", "SubLineLength", "0", nullptr},
+        {"Settings", "SubLineLength", "-1", nullptr},
+        {"Settings", "SubLineLength", "99999999999", nullptr},
+        {"Settings", "SubLineLength", "100", "100"},
+        {"Settings", "SubLineCount", "0", nullptr},
+        {"Window", "Top", "", ""},  // not placed yet
+        {"Window", "Top", "-40", "-40"},
+    };
+    for (const Case& c : cases) {
+        const std::string line = std::string(c.key) + "=" + c.value;
+        Settings assigned;
+        const auto error = assigned.Assign(c.key, c.value);
+        EXPECT_EQ(error.has_value(), c.after == nullptr) << line;
+
+        TempDir dir;
+        Settings read;
+        const auto warnings =
+            read.ReadFrom(LoadText(dir, Crlf({"[" + std::string(c.section) + "]", line})));
+        EXPECT_EQ(read.Text(c.key), c.after ? c.after : FindSettingDef(c.key).defaultValue) << line;
+        EXPECT_EQ(warnings.size(), c.after ? 0u : 1u) << line;
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "cli/commands.hpp"
 #include "ops/catalogue.hpp"
@@ -143,6 +144,16 @@ TEST_F(Cli, UsageErrorsExitTwoWithAMessageAndTouchNothing) {
         {{"--set", "TimeCorrection=yes", "settings"}, "TimeCorrection"},
         {{"--set", "DeltaSym=abc", "settings"}, "DeltaSym"},
         {{"--set", "TimeCorrection", "settings"}, "TimeCorrection"},
+        // Out of range: the message names the key, the value and the range.
+        {{"--set", "SubLineLength=0", "settings"},
+         "SubLineLength takes an integer from 1 to 100, not '0'"},
+        {{"--set", "SubLineLength=-1", "set-length", "film.srt"}, "'-1'"},
+        {{"--set", "SubLineCount=8", "settings"}, "from 1 to 7"},
+        {{"--set", "minRangeTimeMls=1000", "settings"}, "from 0 to 999"},
+        {{"--set", "FramesAtSec=abc", "settings"}, "FramesAtSec"},
+        {{"--set", "FramesAtSecTarget=0", "settings"}, "FramesAtSecTarget"},
+        {{"--set", "DeltaSym=\t", "settings"}, "not '\\t'"},
+        {{"--set", "DeltaSym=\x1b[31m", "settings"}, "not '\\x1b[31m'"},
         {{"settings", "film.srt"}, ""},
         {{"offset-time", "--frob", "00:00:01", "film.srt"}, "--frob"},
         {{"offset-time", "2.5", "film.srt"}, "2.5"},
@@ -186,6 +197,91 @@ TEST_F(Cli, UsageErrorsExitTwoWithAMessageAndTouchNothing) {
         EXPECT_NE(r.err, "");
         EXPECT_NE(r.err.find(c.mention), std::string::npos) << r.err;
         EXPECT_EQ(Listing(work_), (std::set<std::string>{"film.srt", "film.sub"}));
+    }
+}
+
+// Tessaline.ini's malformed and out-of-range values: each named with its value on stderr, its
+// default used, the run goes on. A NUL in the value is written as \x00 and cuts nothing.
+TEST_F(Cli, IniValuesOutOfRangeAreNamedAndTheDefaultsUsed) {
+    iniGiven_ = true;
+    WriteFile(home_ / "Tessaline.ini",
+              Crlf({"[Settings]", "SubLineLength=0", "SubLineCount=-1", "FramesAtSec=abc",
+                    std::string("DeltaSym=1\0", 11) + "2", "DeltaTimeMlsOn=99999999999999"}));
+    const Result r = Run({"settings"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    for (const char* named : {"SubLineLength='0'", "SubLineCount='-1'", "FramesAtSec='abc'",
+                              "DeltaSym='1\\x002'", "DeltaTimeMlsOn='99999999999999'"})
+        EXPECT_NE(r.err.find(named), std::string::npos) << named << " in " << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 5) << r.err;
+    for (const char* kept : {"SubLineLength=33\n", "SubLineCount=3\n", "FramesAtSec=25\n",
+                             "DeltaSym=5\n", "DeltaTimeMlsOn=200\n"})
+        EXPECT_NE(r.out.find(kept), std::string::npos) << kept;
+
+    // The all-in-one run that rewrote a film one word per line with SubLineLength=0 now keeps it.
+    WriteFile(home_ / "Tessaline.ini", Crlf({"[Settings]", "SubLineLength=0"}));
+    const std::string film = Crlf({"1", "00:00:01,000 --> 00:00:03,000", "Two words", ""});
+    Put("film.srt", film);
+    const Result chain = Run({"all-in-one", "film.srt"});
+    EXPECT_NE(chain.err.find("SubLineLength='0'"), std::string::npos) << chain.err;
+    EXPECT_NE(Get("film.srt").find("Two words"), std::string::npos) << Get("film.srt");
+}
+
+// Something other than a file at an input path: a folder or a FIFO is refused from its stat
+// (no command waits for a writer on the FIFO) with "not a regular file"; a missing path keeps
+// its own message. Every exit 1 says why.
+TEST_F(Cli, InputsThatAreNoRegularFileAreRefusedWithAMessage) {
+    fs::create_directory(work_ / "folder.srt");
+    ASSERT_EQ(::mkfifo((work_ / "pipe.srt").c_str(), 0600), 0);
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"recount", "folder.srt"}, "folder.srt: not a regular file"},
+        {{"recount", "pipe.srt"}, "pipe.srt: not a regular file"},
+        {{"all-in-one", "pipe.srt"}, "pipe.srt: not a regular file"},
+        {{"convert", "pipe.srt"}, "pipe.srt: not a regular file"},
+        {{"detect-encoding", "pipe.srt"}, "pipe.srt: not a regular file"},
+        {{"show-subtitle", "--number", "1", "pipe.srt"}, "pipe.srt: not a regular file"},
+        {{"rewrite-subtitle", "--number", "1", "--text", "x", "folder.srt"},
+         "folder.srt: not a regular file"},
+        {{"recount", "missing.srt"}, "missing.srt: File not Exists!"},
+        {{"show-subtitle", "--number", "1", "missing.srt"}, "missing.srt: File not Exists!"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.front() + " " + c.args.back());
+        const Result r = Run(c.args);
+        EXPECT_FALSE(r.timedOut);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(Listing(work_), (std::set<std::string>{"folder.srt", "pipe.srt"}));
+}
+
+// A NUL or control byte in a value the file holds is escaped in the message, which goes on to
+// its end.
+TEST_F(Cli, ControlBytesInMessagesAreEscapedAndCutNothing) {
+    // The NUL stands inside the off time, which is read as a time.
+    const std::string timing(
+        "00:00:01,000 --> 00:00:0\x00"
+        "2,000",
+        30);
+    Put("a.srt", Crlf({"1", timing, "A", ""}));
+    Put("b.sub", std::string("{1}{5\x00}x\r\n", 10));
+    struct Case {
+        std::vector<std::string> args;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {{"offset-time", "00:00:01", "a.srt"}, "a.srt:2: '00:00:0\\x002' is not a valid time"},
+        {{"offset-frame", "3", "b.sub"}, "b.sub:1: '5\\x00' is not a valid integer"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.front());
+        const Result r = Run(c.args);
+        EXPECT_NE(r.status, 0) << r.err;
+        EXPECT_EQ(r.err.find('\0'), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.shown), std::string::npos) << r.err;
     }
 }
 

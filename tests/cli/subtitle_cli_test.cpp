@@ -31,6 +31,13 @@ const std::string kFrames = Crlf({"{10}{20}A|B", "{30}{40}C", "{10}{20}Twin"});
 
 using SubtitleCli = test::CliFolder;
 
+std::string Repeated(std::string_view piece, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i)
+        text += piece;
+    return text;
+}
+
 TEST_F(SubtitleCli, ShowPrintsTheTimingAndTheLinesOfTheSubtitleNamed) {
     Put("film.srt", kFilm);
     Put("film.sub", kFrames);
@@ -120,7 +127,29 @@ TEST_F(SubtitleCli, WhatCannotBeDoneLeavesTheFileByteForByte) {
         {{"delete-subtitle", "--number", "2", "film.srt"}, true, 1},
         {{"rewrite-subtitle", "--number", "9", "--text", "x", "film.srt"}, false, 1},
         {{"delete-subtitle", "--key", "00:00:09,000 --> 00:00:10,000", "film.srt"}, false, 1},
-        {{"rewrite-subtitle", "--number", "2", "--text", "\n  \n", "film.srt"}, false, 1},
+        {{"rewrite-subtitle", "--number", "2", "--text", "\n  \n", "film.srt"}, false, 2},
+        // Values the editor could not write back or load again: refused before anything is read.
+        {{"rewrite-subtitle", "--number", "2", "--time", T2.substr(0, 12) + " --> 00:00:02,999",
+          "--text", "x", "film.srt"},
+         false,
+         2},
+        {{"rewrite-subtitle", "--number", "2", "--time", "00:00:03,000 --> 99999999999:00:00,000",
+          "--text", "x", "film.srt"},
+         false,
+         2},
+        {{"rewrite-subtitle", "--key", "{30}{40}", "--time", "{99999999999999999999}{1}", "--text",
+          "x", "film.sub"},
+         false,
+         2},
+        {{"rewrite-subtitle", "--key", "{30}{40}", "--time", "{41}{40}", "--text", "x", "film.sub"},
+         false,
+         2},
+        {{"rewrite-subtitle", "--number", "2", "--text", std::string(120 * 1024, 'a'), "film.srt"},
+         false,
+         2},
+        {{"rewrite-subtitle", "--number", "2", "--text", Repeated("a\n", 1001), "film.srt"},
+         false,
+         2},
         {{"rewrite-subtitle", "--number", "2", "--text", "x", "film.ass"}, false, 1},
         {{"show-subtitle", "film.srt"}, false, 2},
         {{"show-subtitle", "--number", "1", "--key", T1, "film.srt"}, false, 2},
@@ -138,6 +167,7 @@ TEST_F(SubtitleCli, WhatCannotBeDoneLeavesTheFileByteForByte) {
         const auto r = Run(c.args);
         const std::string what = c.args[0] + " " + c.args[1] + " " + c.args.back();
         EXPECT_EQ(r.status, c.status) << what;
+        EXPECT_NE(r.err, "") << what;  // every refusal says why
         EXPECT_EQ(Get("film.srt"), kFilm) << what;
         EXPECT_EQ(Get("film.ass"), kFilm) << what;
         EXPECT_EQ(Get("film.sub"), kFrames) << what;

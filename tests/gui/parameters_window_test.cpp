@@ -180,8 +180,7 @@ TEST(ParametersWindow, CloseWritesEveryChangedKeyToTheSettingsFile) {
 // keeps the settings whatever the controls show.
 TEST(ParametersWindow, UnchangedOrEscapedLeavesTheSettingsAsTheyWere) {
     TempDir home;
-    WriteFile(home / "Tessaline.ini",
-              "[Parameters]\r\nPixelTextWidthMax=1000\r\nAddTimeFromLastTime=soon\r\n");
+    WriteFile(home / "Tessaline.ini", "[Parameters]\r\nAddTimeFromLastTime=soon\r\n");
     Program program(home);
     program.session().Start();
     const std::string before = program.session().settings().ToIniText();
@@ -191,7 +190,7 @@ TEST(ParametersWindow, UnchangedOrEscapedLeavesTheSettingsAsTheyWere) {
         user.Close();
     }
     EXPECT_EQ(program.session().settings().ToIniText(), before);
-    EXPECT_EQ(Stored(home).Int("PixelTextWidthMax"), 1000);
+    EXPECT_EQ(Stored(home).Text("AddTimeFromLastTime"), "soon");
     {
         ParametersWindow window(program.session());
         User user(window);
@@ -201,6 +200,53 @@ TEST(ParametersWindow, UnchangedOrEscapedLeavesTheSettingsAsTheyWere) {
         EXPECT_FALSE(window.isVisible());
     }
     EXPECT_EQ(program.session().settings().ToIniText(), before);
+}
+
+// Tessaline.ini's values out of range are said once, in one message, and the controls show the
+// defaults; a spin box takes its range from the settings table, so typed text beyond it is
+// refused as --set refuses it.
+TEST(ParametersWindow, ValuesOutOfRangeAreRefusedAtStartAndWhenTyped) {
+    TempDir home;
+    // Written after the window has started: its start would show the message before the test
+    // can catch it.
+    Program program(home);
+    WriteFile(home / "Tessaline.ini",
+              "[Settings]\r\nSubLineLength=0\r\nFramesAtSec=abc\r\n"
+              "[Parameters]\r\nPixelTextWidthMax=1000\r\n");
+    program.session().Start();
+    ASSERT_EQ(program.messages.size(), 1) << program.messages.join("|").toStdString();
+    for (const char* named : {"SubLineLength='0'", "FramesAtSec='abc'", "PixelTextWidthMax='1000'"})
+        EXPECT_TRUE(program.messages[0].contains(named)) << named;
+    EXPECT_EQ(program.session().settings().Int("SubLineLength"), 33);
+    EXPECT_EQ(program.session().settings().Int("PixelTextWidthMax"), 195);
+
+    struct Row {
+        const char* control;
+        const char* key;
+        const char* typed;  // beyond the range
+    };
+    const Row rows[] = {
+        {"sePixelTextWidthMax", "PixelTextWidthMax", "9999"},
+        {"seBigTextCenterWidth", "BigTextCenterWidth", "3"},
+    };
+    ParametersWindow window(program.session());
+    User user(window);
+    for (const Row& row : rows) {
+        auto* spin = qobject_cast<QSpinBox*>(user.Get(row.control));
+        ASSERT_NE(spin, nullptr) << row.control;
+        EXPECT_EQ(spin->minimum(), FindSettingDef(row.key).min) << row.control;
+        EXPECT_EQ(spin->maximum(), FindSettingDef(row.key).max) << row.control;
+        user.Fill(spin, row.typed);
+        user.Press(Qt::Key_Tab);
+        EXPECT_GE(spin->value(), FindSettingDef(row.key).min) << row.control;
+        EXPECT_LE(spin->value(), FindSettingDef(row.key).max) << row.control;
+    }
+    user.Close();
+    for (const Row& row : rows) {
+        const int stored = Stored(home).Int(row.key);
+        EXPECT_GE(stored, FindSettingDef(row.key).min) << row.key;
+        EXPECT_LE(stored, FindSettingDef(row.key).max) << row.key;
+    }
 }
 
 TEST(ParametersWindow, LengthExpressionAndDependentControls) {

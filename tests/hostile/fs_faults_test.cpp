@@ -168,8 +168,8 @@ TEST_F(FsFaults, InputsThatAreNoReadableFileAreRefusedWithoutWaiting) {
         std::string name, message;
         bool unprivileged;
     } cases[] = {
-        {"folder.srt", "File not Exists!", false},
-        {"pipe.srt", "File not Exists!", false},
+        {"folder.srt", "not a regular file", false},
+        {"pipe.srt", "not a regular file", false},
         {"locked.srt", "cannot open", true},
     };
     for (const auto& c : cases) {
