@@ -7,22 +7,29 @@ namespace tessaline {
 namespace {
 
 void WalkSubRip(FrameRun& run, TextRepair& repair, TextOut& out) {
+    // The records are found as every command finds them (a timing line without its number, or
+    // right after the text before it, still starts one), but the lines the shaper adds for that
+    // are not written: a text repair changes text, not the file's shape.
+    const SubRipShaper& records = run.ShapeSubRipRecords();
     std::string_view line;
     std::string key;
     bool atRecordStart = true;
     bool lastBlank = true;  // nothing read yet: no closing empty line is owed
+    const auto write = [&](std::string_view written) {
+        if (!records.AtAddedLine()) out.WriteLine(written);
+    };
     while (run.ReadLine(line)) {
         lastBlank = IsBlankLine(line);
-        if (!atRecordStart || !IsNumberStr(line)) {
+        if (!records.AtRecordNumber() && (!atRecordStart || !IsNumberStr(line))) {
             // Text before the first record, or after the blank line that ended one, is no
             // subtitle text: it goes through as it is. Extra blank lines go.
-            if (!lastBlank) out.WriteLine(line);
+            if (!lastBlank) write(line);
             atRecordStart = atRecordStart || lastBlank;
             continue;
         }
         atRecordStart = false;
         key.assign(line);
-        out.WriteLine(line);
+        write(line);
         if (!run.ReadLine(line)) {
             lastBlank = false;  // the number was the last line
             break;
@@ -50,7 +57,7 @@ void WalkSubRip(FrameRun& run, TextRepair& repair, TextOut& out) {
             }
         }
         repair.EndRecord(out, run.report());
-        if (ended) out.WriteLine(line);
+        if (ended) write(line);
         atRecordStart = lastBlank;
     }
     // The last record gets its closing empty line.

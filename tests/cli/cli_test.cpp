@@ -2,6 +2,7 @@
 // folder and checks its files, messages and exit status.
 
 #include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -1090,6 +1091,64 @@ TEST_F(Cli, TimeFrameTestsAndTheExtenderWriteTheirReports) {
     r = Run({"extend-time", "dir/*.srt"});
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(Listing(work_ / "dir"), (std::set<std::string>{"a.srt", "a.sub", "a.frame"}));
+}
+
+// The text repairs find the records of a file as people have them (a subtitle without its number,
+// with a dot before the milliseconds, or right after the text before it) and repair their text as
+// in the tidy twin, writing the lines as they were: the same text lines and the same report.
+TEST_F(Cli, TextRepairsRepairEveryRecordOfAFileShapedAsPeopleHaveIt) {
+    const std::vector<std::string> texts = {"-Yes,sir !", W("- Правда?-Да ,правда."),
+                                            "<i>Only 1 0 times", "Ready ,steady"};
+    std::string tidy;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const std::string on = "00:00:0" + std::to_string(i * 2 + 1) + ",000";
+        const std::string off = "00:00:0" + std::to_string(i * 2 + 2) + ",000";
+        tidy += Crlf({std::to_string(i + 1), on + " --> " + off, texts[i], ""});
+    }
+    // clang-format off
+    const std::string shaped = Crlf({"1", "00:00:01,000 --> 00:00:02,000", texts[0], "",
+                                     "00:00:03.000 --> 00:00:04.000", texts[1], "",
+                                     "3", "00:00:05,000 --> 00:00:06,000", texts[2],
+                                     "4", "00:00:07,000 --> 00:00:08,000", texts[3], ""});
+    // clang-format on
+    const auto textLines = [](const std::string& file) {
+        std::vector<std::string> lines;
+        std::size_t at = 0;
+        for (std::size_t end; (end = file.find("\r\n", at)) != std::string::npos; at = end + 2) {
+            const std::string_view line = std::string_view(file).substr(at, end - at);
+            if (!line.empty() && line.find("-->") == std::string_view::npos &&
+                line.find_first_not_of("0123456789") != std::string_view::npos)
+                lines.emplace_back(line);
+        }
+        return lines;
+    };
+    for (const char* command :
+         {"fix-delimiters", "fix-dialog", "fix-digits", "check-end-letters", "fix-tags"}) {
+        SCOPED_TRACE(command);
+        std::map<std::string, std::string> written[2];
+        for (int twin = 0; twin < 2; ++twin) {
+            fs::remove_all(work_);
+            Put("film.srt", twin == 0 ? tidy : shaped);
+            EXPECT_EQ(Run({"--quiet", command, "film.srt"}).status, 0);
+            for (const auto& entry : fs::directory_iterator(work_))
+                written[twin][entry.path().filename().string()] = ReadFile(entry.path());
+        }
+        ASSERT_EQ(written[0].size(), written[1].size());
+        for (const auto& [name, tidyBytes] : written[0]) {
+            ASSERT_TRUE(written[1].contains(name)) << name;
+            if (name == "film.srt" || name == "film.out") {
+                EXPECT_EQ(textLines(written[1][name]), textLines(tidyBytes)) << name;
+            } else {
+                EXPECT_EQ(written[1][name], tidyBytes) << name;  // the report
+            }
+        }
+        if (std::string(command) == "fix-delimiters") {
+            // The subtitle without its number is repaired, and its lines stay as they were.
+            EXPECT_NE(written[1]["film.out"].find(W("Да, правда.")), std::string::npos);
+            EXPECT_NE(written[1]["film.out"].find("\r\n00:00:03.000 --> 00:00:04.000\r\n"),
+                      std::string::npos);
+        }
+    }
 }
 
 }  // namespace
