@@ -273,8 +273,8 @@ const std::vector<TextLine>& LanguageTextLines() {
         {614, "Letters taken off the subtitle length"},
         {615, "done"},
         {616, "%1 files: %2 done, %3 stopped, %4 skipped"},
-        {617, "%1 files: %2 done, %3 stopped, %4 not run"},
-        {618, "%1 files: %2 done, %3 stopped, %4 skipped, %5 not run"},
+        {617, "%1 files: %2 done, %3 stopped, %4 skipped, %5 not run"},
+        {618, "%1 files: %2 done, %3 stopped, %4 not run"},
         {619, "1 file: %1 done, %2 stopped"},
         {620, "1 file: %1 done, %2 stopped, %3 skipped"},
         {621, "Stopped:"},
@@ -285,6 +285,17 @@ const std::vector<TextLine>& LanguageTextLines() {
         {626, "%1 stopped"},
         {627, "%1 does not take .%2 files"},
         {628, "Delete 1 file %1 in %2? They go to the trash."},
+        {629, "%1 takes a time hh:mm:ss[,mmm] for a SubRip file, not '%2'"},
+        {630, "%1 takes a frame number for a MicroDVD file, not '%2'"},
+        {631, "The character %1 has no place in the Windows-1251 file %2: the row is not inserted."},
+        {632, "Output File Exist!!! (%1)"},
+        {633, "%1 written (%2)"},
+        {634, "%1 is already %2: nothing to convert"},
+        {635, "%1: nothing to convert"},
+        {636, "%1: converted to windows-1251"},
+        {637, "%1: converted to windows-1251, %2"},
+        {638, "left out 1 character that Windows-1251 lacks"},
+        {639, "left out %1 characters that Windows-1251 lacks"},
     };
     // clang-format on
     return lines;

@@ -157,9 +157,9 @@ TEST(LanguageTexts, ShippedFilesHoldEveryLine) {
     ASSERT_EQ(english.size(), russian.size());
     ASSERT_GT(english.size(), static_cast<std::size_t>(LanguageTextLines().back().line));
     const auto same = [](std::string_view text) {
-        return (text.find("win") != std::string_view::npos && text.find("-->") != std::string_view::npos) ||
-               text == "x:" || text == "y:" ||
-               text == "Tessaline - %1";
+        return (text.find("win") != std::string_view::npos &&
+                text.find("-->") != std::string_view::npos) ||
+               text == "x:" || text == "y:" || text == "Tessaline - %1";
     };
     for (const TextLine& t : LanguageTextLines()) {
         const auto n = static_cast<std::size_t>(t.line);
@@ -171,6 +171,29 @@ TEST(LanguageTexts, ShippedFilesHoldEveryLine) {
         EXPECT_EQ(PartsOf(russian[n]), PartsOf(t.english)) << t.line << " " << t.english;
         // 0x98 is the one byte that Windows-1251 leaves without a letter.
         EXPECT_EQ(russian[n].find('\x98'), std::string::npos) << t.line;
+    }
+}
+
+// A text with varying parts reaches its own line: no wider pattern of an earlier line takes it
+// ("%1 written" would take "Offset Time: done, no file written" if it came first).
+TEST(LanguageTexts, EveryPatternIsTranslatedByItsOwnLine) {
+    const std::vector<std::string> russian = Shipped("Russian.lng");
+    const TextTranslation translation(russian);
+    const auto filled = [](std::string text) {
+        for (std::size_t i = text.find('%'); i != std::string::npos; i = text.find('%', i)) {
+            if (i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9') {
+                text.replace(i, 2, std::string("q") + text[i + 1]);
+            } else {
+                ++i;
+            }
+        }
+        return text;
+    };
+    for (const TextLine& t : LanguageTextLines()) {
+        if (PartsOf(t.english).empty()) continue;
+        const auto n = static_cast<std::size_t>(t.line);
+        EXPECT_EQ(translation.Translate(filled(std::string(t.english))), filled(russian[n]))
+            << t.line << " " << t.english;
     }
 }
 
