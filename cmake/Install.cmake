@@ -32,4 +32,6 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://orvendel.invalid/tessaline")
 # is a file, so it is named.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wine")
+# Qt's own texts (the file dialogs, the standard buttons) in the language of a language file.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 include(CPack)

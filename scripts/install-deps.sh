@@ -8,6 +8,7 @@ packages=(
     g++ cmake ninja-build make pkg-config python3 time
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libqt6svg6 libgl-dev fonts-dejavu-core xvfb xauth
+    qt6-translations-l10n
     libglib2.0-dev
     ffmpeg
     libfreetype-dev fonts-wine

@@ -10,8 +10,12 @@ const std::vector<TextLine>& LanguageTextLines() {
     // Lines 160 on: the main window's other captions, menu items and hints; 300 on: Parameters
     // and Parts & Tails; 420 on: the lists window and the replace list; 460 on: message boxes of
     // the window; 500 on: the messages of the operations; 600 on: questions and status texts of
-    // unsaved edits, folder runs and deleting. Texts with parts are tried in line order: a narrower
-    // one ("%1: done, no file written") comes before a wider one that would take it ("%1 written").
+    // unsaved edits, folder runs and deleting; 640 on: more status texts and messages, and what a
+    // run did with its counts; 695 on: the items of the drop-down lists and the file dialogs'
+    // filters. Texts with parts are tried in line order: a narrower one ("%1: done, no file
+    // written") comes before a wider one that would take it ("%1 written"), and a text that joins
+    // others ("%1; %2", "%1, %2") before the counts, whose "%1 warnings" would take the whole of
+    // "1 wrong subtitle, 3 warnings".
     static const std::vector<TextLine> lines = {
         {160, "Numbering and Conversion"},
         {161, "Frames at Second"},
@@ -296,6 +300,69 @@ const std::vector<TextLine>& LanguageTextLines() {
         {637, "%1: converted to windows-1251, %2"},
         {638, "left out 1 character that Windows-1251 lacks"},
         {639, "left out %1 characters that Windows-1251 lacks"},
+        {640, "%1 replaced %2; the previous %3 is in the trash"},
+        {641, "%1 replaced %2; no copy of the previous %3 was kept"},
+        {642, "%1 renamed to %2"},
+        {643, "%1 deleted"},
+        {644, "%1 of an earlier run removed: nothing to report"},
+        {645, "Timings: Changed: %1 | Not Changed: %2 | Missing: %3"},
+        {646, "Begin Frame: %1"},
+        {647, "End Frame: %1"},
+        {648, "Full Frames: %1"},
+        {649, "Begin Time: %1"},
+        {650, "End Time: %1"},
+        {651, "Full Time: %1"},
+        {652, "Wrong Frames Period! - Check Frames in Line %1"},
+        {653, "Null Conv-length-file"},
+        {654, "Null Fix-length-file"},
+        {655, "Null DIAfix-length-file"},
+        {656, "Null Log-file"},
+        {657, "Null LOG-length-file"},
+        {658, "Null TAGfix-length-file"},
+        {659, "Null TAG-length-file"},
+        {660, "Null Double-length-file"},
+        {661, "Null Wrong-length-file"},
+        {662, "Null Replace-length-file"},
+        {663, "Null Cmp-length-file"},
+        {664, "Null Full-length-file"},
+        {665, "Wrong Subtitle Number!"},
+        {666, "Subtitle file maybe Corrupt!!!"},
+        {667, "Begin Time more then End Time!"},
+        {668, "Please Correct Time parameters!"},
+        {669, "The file was changed by another program since it was read: it is read again."},
+        {670, "This subtitle is too long to edit here (more than 1000 lines or 64 KB of text)."},
+        {671, "%1 written: %2"},
+        {672, "%1; %2"},
+        {673, "%1 removed"},
+        {674, "%1, %2"},
+        {675, "%1 Subtitles < %2 !"},
+        {676, "%1 Wrong Subtitles"},
+        {677, "1 timing %1 ms later"},
+        {678, "1 timing %1 ms earlier"},
+        {679, "%1 timings %2 ms later"},
+        {680, "%1 timings %2 ms earlier"},
+        {681, "1 line"},
+        {682, "%1 lines"},
+        {683, "1 note"},
+        {684, "%1 notes"},
+        {685, "1 wrong subtitle"},
+        {686, "%1 wrong subtitles"},
+        {687, "1 warning"},
+        {688, "%1 warnings"},
+        {689, "%1 Fixed Strings"},
+        {690, "%1 Test Lines"},
+        {691, "%1 LOG Strings"},
+        {692, "%1 Replaced Strings"},
+        {693, "%1 Finded Strings"},
+        {694, "%1 Removed Strings"},
+        {695, "sub --> srt"},
+        {696, "srt --> sub"},
+        {697, "SubTime --> srt"},
+        {698, "ssa / ass --> srt"},
+        {699, "Subtitles (*.srt *.sub *.ssa *.ass)"},
+        {700, "Subtitles (*.srt *.sub)"},
+        {701, "All files (*)"},
+        {702, "Language (*.lng)"},
     };
     // clang-format on
     return lines;

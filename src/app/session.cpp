@@ -26,6 +26,8 @@ constexpr std::size_t kRecentFilesMax = 10;
 constexpr std::string_view kDeleteQuestion = "Delete %n %kind in %folder? They go to the trash.";
 constexpr std::string_view kNothingDeleted = "Nothing deleted";
 constexpr std::string_view kFilesWritten = "%files written";
+constexpr std::string_view kFilesWrittenWith = "%files written: %summary";
+constexpr std::string_view kFilesRemoved = "%files removed";
 constexpr std::string_view kNothingWritten = "%command: done, no file written";
 constexpr std::string_view kCommandStopped = "%command stopped";
 constexpr std::string_view kWrongKind = "%command does not take .%ext files";
@@ -487,9 +489,10 @@ bool Session::ConfirmFolderDeletion(const std::string& kind) {
     return false;
 }
 
-std::string Session::RunFeedback(
-    const Operation& op, int variant, Outcome outcome, const std::vector<std::string>& files,
-    const std::vector<std::pair<std::uint64_t, std::int64_t>>& before) const {
+std::string Session::RunFeedback(const Operation& op, int variant, Outcome outcome,
+                                 const std::vector<std::string>& files,
+                                 const std::vector<std::pair<std::uint64_t, std::int64_t>>& before,
+                                 std::string_view summary) const {
     // "[Offset Time] Click" names the command as its button does.
     const std::string_view log = op.LogTextOf(variant);
     const std::size_t open = log.find('[');
@@ -506,13 +509,27 @@ std::string Session::RunFeedback(
         case Outcome::Ok:
             break;
     }
+    // A report of an earlier run that an empty one removed is named as well.
     std::string written;
+    std::string removed;
     for (std::size_t i = 0; i < files.size(); ++i) {
-        if (files[i].empty() || FileStamp(files[i]) == before[i] || !PathExists(files[i])) continue;
-        written += (written.empty() ? "" : ", ") + std::string(FileNameOf(files[i]));
+        if (files[i].empty() || FileStamp(files[i]) == before[i]) continue;
+        std::string& list = PathExists(files[i]) ? written : removed;
+        list += (list.empty() ? "" : ", ") + std::string(FileNameOf(files[i]));
     }
-    return written.empty() ? Filled(kNothingWritten, {{"%command", title}})
-                           : Filled(kFilesWritten, {{"%files", written}});
+    std::string feedback;
+    if (!written.empty() && summary.empty()) {
+        feedback = Filled(kFilesWritten, {{"%files", written}});
+    } else if (!written.empty()) {
+        feedback =
+            Filled(kFilesWrittenWith, {{"%files", written}, {"%summary", std::string(summary)}});
+    } else if (removed.empty()) {
+        feedback = Filled(kNothingWritten, {{"%command", title}});
+    }
+    if (!removed.empty()) {
+        feedback += (feedback.empty() ? "" : "; ") + Filled(kFilesRemoved, {{"%files", removed}});
+    }
+    return feedback;
 }
 
 std::string Session::OutputPathOf(const Operation& op, int variant) const {
@@ -544,7 +561,7 @@ Outcome Session::Run(const Operation& op, int variant) {
     }
     if (!op.Accepts(LowerFoldStr(currentExt))) {
         if (talksToWindow) {
-            opHost_.SetStatusBar(RunFeedback(op, variant, Outcome::WrongExtension, {}, {}));
+            opHost_.SetStatusBar(RunFeedback(op, variant, Outcome::WrongExtension, {}, {}, {}));
         }
         return Outcome::WrongExtension;
     }
@@ -565,6 +582,7 @@ Outcome Session::Run(const Operation& op, int variant) {
             stamps.push_back(file.empty() ? std::pair<std::uint64_t, std::int64_t>{} : FileStamp(file));
     }
     opHost_.said = false;
+    opHost_.summary.clear();
     if (op.handler == HandlerKind::DeleteFile) {
         // The kind of cbOutExt: the files of that kind made from the open file, or in directory
         // mode every file of that kind in the folder.
@@ -605,7 +623,10 @@ Outcome Session::Run(const Operation& op, int variant) {
     // The kind chooser stays at the kind just deleted: moving on to "*.out" made a second click
     // delete the outputs.
     if (talksToWindow && !directoryMode && !opHost_.said) {
-        opHost_.SetStatusBar(RunFeedback(op, variant, outcome, files, stamps));
+        // All in One's steps each count their own work: none of them speaks for the chain.
+        const std::string summary =
+            op.handler == HandlerKind::AllInOne ? std::string() : opHost_.summary;
+        opHost_.SetStatusBar(RunFeedback(op, variant, outcome, files, stamps, summary));
     }
     return outcome;
 }

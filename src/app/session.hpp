@@ -214,6 +214,13 @@ class Session {
             said = true;
             session_.host_.SetStatusBar(text);
         }
+        // The first summary of the run is kept; any summary outweighs a status-bar text said
+        // before it (the report's ">> 6 Fixed Strings" becomes "film.out written: 6 Fixed
+        // Strings"), a text said after it outweighs the summary (a conversion's own line).
+        void SummarizeRun(std::string_view text) override {
+            if (summary.empty()) summary = text;
+            said = false;
+        }
         void ShowProgress(std::string_view text) override { session_.host_.ShowProgress(text); }
         void SetBusy(bool on) override { session_.host_.SetBusy(on); }
         void ProcessEvents() override { session_.host_.ProcessEvents(); }
@@ -243,6 +250,8 @@ class Session {
 
         /// The run put a text of its own on the status bar.
         bool said = false;
+        /// What the run did, in a count and its words ("812 timings 2000 ms later").
+        std::string summary;
 
       private:
         Session& session_;
@@ -251,9 +260,11 @@ class Session {
     void PresetSubToSub();
     /// The status-bar line after a run on the open file that said nothing of its own: the files
     /// it wrote, or how it ended. `before` holds the stamps of `files` before the run.
-    [[nodiscard]] std::string RunFeedback(const Operation& op, int variant, Outcome outcome,
-                                          const std::vector<std::string>& files,
-                                          const std::vector<std::pair<std::uint64_t, std::int64_t>>& before) const;
+    /// `summary` is what the run handed as its count ("" for none).
+    [[nodiscard]] std::string RunFeedback(
+        const Operation& op, int variant, Outcome outcome, const std::vector<std::string>& files,
+        const std::vector<std::pair<std::uint64_t, std::int64_t>>& before,
+        std::string_view summary) const;
     /// In the window, a folder deletion is asked once: false when the user did not say Yes.
     bool ConfirmFolderDeletion(const std::string& kind);
     /// Shows a folder run's summary in the window.

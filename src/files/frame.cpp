@@ -56,6 +56,19 @@ std::string ExistingOutputWayOut(std::string_view output) {
            " is already there: use Rename out-File or Delete File first";
 }
 
+std::string CountText(std::uint64_t count, std::string_view one, std::string_view many) {
+    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
+// The report's share of a run's summary: the operation's own words for its lines when it sums
+// them up (">> 6 Fixed Strings"), else its lines as notes.
+void SummarizeReport(std::size_t lines, const FrameSteps& steps, Host& host) {
+    if (lines == 0) return;
+    host.SummarizeRun(!steps.summaryText.empty() && lines >= 2
+                          ? std::to_string(lines) + " " + std::string(steps.summaryText)
+                          : CountText(lines, "note", "notes"));
+}
+
 std::string ReportPath(std::string_view input, std::string_view reportExt) {
     return ChangeFileExtMode(input, reportExt, 0);
 }
@@ -104,6 +117,7 @@ bool FrameRun::FinishReport() {
         return empty;
     }
     SpillReport();
+    SummarizeReport(spilled_->size(), steps_, host_);
     if (!steps_.summaryText.empty() && spilled_->size() >= 2) {
         const std::string summary =
             ">> " + std::to_string(spilled_->size()) + " " + std::string(steps_.summaryText);
@@ -121,6 +135,7 @@ bool FinishReport(LineList& report, std::string_view input, const FrameSteps& st
         }
         return true;
     }
+    SummarizeReport(report.size(), steps, host);
     if (!steps.summaryText.empty() && report.size() >= 2) {
         const std::string summary =
             ">> " + std::to_string(report.size()) + " " + std::string(steps.summaryText);
@@ -212,6 +227,8 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
         status.Failed(run.refusal());
         return RunResult::Stopped;
     }
+    // Said when the operation and its report said nothing of their own.
+    host.SummarizeRun(CountText(in.LineNumber(), "line", "lines"));
     status.Succeeded();
     return RunResult::Done;
 }

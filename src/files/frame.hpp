@@ -8,6 +8,7 @@
 // The output is written under a temporary name beside it and renamed into place when the run
 // ends, so a crash or a conversion error never leaves a half-written file under the real name.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -29,6 +30,10 @@ inline constexpr std::string_view kOutputFileExist = "Output File Exist!!!";
 inline constexpr std::string_view kNotSupportFileExtension = "Not Support File extension: ";
 inline constexpr std::string_view kReportSeparator =
     "====================================================";
+
+/// "1 note", "6 notes": a count and the word for it, the short form of a run's summary.
+[[nodiscard]] std::string CountText(std::uint64_t count, std::string_view one,
+                                    std::string_view many);
 
 /// Which steps of the frame an operation has.
 struct FrameSteps {
@@ -197,6 +202,10 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
 /// message (the frame then removes an older report, RemoveOlderReport). Returns true when the
 /// report was empty.
 bool FinishReport(LineList& report, std::string_view input, const FrameSteps& steps, Host& host);
+
+/// Hands the host a report's part of the run's summary: "6 Fixed Strings" in the operation's own
+/// words when it sums its report up, else "6 notes". Nothing for an empty report.
+void SummarizeReport(std::size_t lines, const FrameSteps& steps, Host& host);
 
 /// The lower-case extension of a path, as the operations compare it ("srt", "sub").
 [[nodiscard]] std::string LowerExtOf(std::string_view path);

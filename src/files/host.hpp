@@ -62,6 +62,12 @@ class Host {
     /// The simple text of the status bar (a summary at the end of an operation).
     virtual void SetStatusBar(std::string_view text) = 0;
 
+    /// What a run did, as a count and its words ("812 timings 2000 ms later", "6 notes"). The
+    /// window ends the run's status-bar line with it, after the files it wrote; the command line,
+    /// whose standard output scripts read, leaves it out. The first summary of a run is the one
+    /// that counts: an operation's own comes before the frame's general one.
+    virtual void SummarizeRun(std::string_view summary) { (void)summary; }
+
     /// The status bar's progress text while an operation runs ("Number of subtitle = 12").
     /// Called once per record: a window shows it when it next processes events, the command line
     /// leaves it out.

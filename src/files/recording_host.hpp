@@ -30,6 +30,7 @@ class RecordingHost : public Host {
         statusReason[field] = reason;
     }
     void SetStatusBar(std::string_view text) override { statusBar = text; }
+    void SummarizeRun(std::string_view summary) override { summaries.emplace_back(summary); }
     void ShowProgress(std::string_view text) override { progressText = text; }
     void SetBusy(bool on) override {
         busy = on;
@@ -56,7 +57,8 @@ class RecordingHost : public Host {
     std::vector<StatusState> statusHistory;
     std::map<StatusField, std::string> statusReason;  // the last explanation of a red field
     std::string statusBar;
-    std::string progressText;  // the last progress text
+    std::vector<std::string> summaries;  // SummarizeRun texts, in order
+    std::string progressText;            // the last progress text
     bool busy = false;
     int busyChanges = 0;
     long eventCalls = 0;

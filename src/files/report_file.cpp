@@ -24,6 +24,7 @@ bool ReportFile::Finish(const FrameSteps& steps, Host& host) {
         RemoveOlderReport(path_, host);
         return true;
     }
+    SummarizeReport(size_, steps, host);
     writer_->Close();
     writer_.reset();
     temp_->PlaceReplacing();

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -1130,6 +1131,7 @@ bool MainWindow::ApplyLanguage(const QString& path) {
     QSet<QString> fixedControls;
     for (const CaptionTarget& target : LanguageTargets())
         fixedControls.insert(NameOf(target.control));
+    texts_->UseQtTexts(QFileInfo(path).completeBaseName());
     texts_->Use(TextTranslation(lines), fixedControls);
     ShowHints();
     ShowTimeCaption();
@@ -1164,6 +1166,9 @@ bool MainWindow::ApplyLanguage(const QString& path) {
             label->setText(text);
         }
     }
+    // The line of the Offset Time status field names the field; the field itself shows the
+    // state of its last run, in the new language, or nothing.
+    host_->RepaintStatusFields();
     ShowState();
     return true;
 }
@@ -1219,8 +1224,11 @@ void MainWindow::ShowSubtitlesLists() {
     Run([this] { session_->LogOperation("[Subtitles Lists...] Window Open", 0); });
     SubtitleListsWindow lists(*session_, this);
     lists.exec();
-    // The lists may have written the open file: the editor reads it again.
+    // The lists may have written the open file: the editor reads it again. That is no command of
+    // its own: what the lists said ("Lists saved: film.srt") stays on the status bar.
+    const QString said = statusBar()->currentMessage();
     Run([this, position] { session_->editor.ReturnFromLists(position); });
+    if (statusBar()->currentMessage().isEmpty()) statusBar()->showMessage(said);
 }
 
 bool MainWindow::SaveScreenshots(const QString& folder) {

@@ -124,7 +124,24 @@ Answer QtHost::Ask(std::string_view text) {
 }
 
 void QtHost::SetStatus(StatusField field, StatusState state) {
+    (field == StatusField::OffsetTime ? offsetState_ : tailState_) = state;
     Paint(field == StatusField::OffsetTime ? widgets_.statusText : widgets_.statusTextTail, state);
+}
+
+void QtHost::RepaintStatusFields() {
+    const auto repaint = [](QLabel* label, const std::optional<StatusState>& state) {
+        if (label == nullptr) return;
+        if (state) {
+            // The tooltip of a red field keeps the reason it was given.
+            const QString reason = label->toolTip();
+            Paint(label, *state);
+            label->setToolTip(reason);
+        } else {
+            label->clear();
+        }
+    };
+    repaint(widgets_.statusText, offsetState_);
+    repaint(widgets_.statusTextTail, tailState_);
 }
 
 void QtHost::ExplainStatus(StatusField field, std::string_view reason) {

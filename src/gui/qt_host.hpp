@@ -56,6 +56,9 @@ class QtHost : public Host {
     [[nodiscard]] QString BoxTitle() const;
     Answer Ask(std::string_view text) override;
     void SetStatus(StatusField field, StatusState state) override;
+    /// Shows the status fields again in the window's language: the state of their last run, or
+    /// nothing before the first (a caption there would only be a placeholder).
+    void RepaintStatusFields();
     /// The red field's tooltip.
     void ExplainStatus(StatusField field, std::string_view reason) override;
     void SetStatusBar(std::string_view text) override;
@@ -91,6 +94,9 @@ class QtHost : public Host {
     std::string progress_;  // shown at the next event processing
     unsigned calls_ = 0;
     bool stopRequested_ = false;
+    // The state each status field shows; none before its first run.
+    std::optional<StatusState> offsetState_;
+    std::optional<StatusState> tailState_;
 };
 
 }  // namespace tessaline::gui

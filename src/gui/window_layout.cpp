@@ -233,7 +233,7 @@ const std::vector<GroupDef>& Groups() {
             Millis("seOffsetTimeMls", 0, 3),
             Check("cbOffsetTimeMinus", "minus", 0, 4),
             Button("btnOffsetTimeMls", "Offset Time", 1, 0, 2),
-            Static("stStatusText", "status", 1, 2, 3),
+            Static("stStatusText", "", 1, 2, 3),
         }},
         {kTimeFramePage, "", "Offset Tail", 0, {
             Label("", "Offset:", 0, 0),
@@ -250,7 +250,7 @@ const std::vector<GroupDef>& Groups() {
             Label("", "ms:", 2, 2),
             Millis("seEndTimeMlsTail", 2, 3, 1),
             Button("btnOffsetTimeMlsTail", "Offset Tail", 3, 0, 2),
-            Static("stStatusTextTail", "status", 3, 2, 3),
+            Static("stStatusTextTail", "", 3, 2, 3),
         }},
         {kTimeFramePage, "", "Offset Frame", 0, {
             Label("lOffsetFrame", "Frames:", 0, 0),

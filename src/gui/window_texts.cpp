@@ -3,10 +3,13 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMenu>
 #include <QScrollArea>
 #include <QTabWidget>
@@ -77,6 +80,27 @@ void WindowTexts::Use(TextTranslation translation, QSet<QString> fixedControls) 
     Apply(mainWindow_);
 }
 
+void WindowTexts::UseQtTexts(const QString& language) {
+    qtTexts_.reset();  // a translator takes itself out of the application when it goes
+    for (int value = QLocale::C + 1; value <= QLocale::LastLanguage; ++value) {
+        const auto named = static_cast<QLocale::Language>(value);
+        if (named == QLocale::English ||
+            QLocale::languageToString(named).compare(language, Qt::CaseInsensitive) != 0) {
+            continue;
+        }
+        auto translator = std::make_unique<QTranslator>();
+        if (translator->load(QLocale(named), "qtbase", "_",
+                             QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            QCoreApplication::installTranslator(translator.get());
+            qtTexts_ = std::move(translator);
+        }
+        break;
+    }
+    // The windows take Qt's texts now, not at some later turn of the event loop, where they
+    // would cover the language file's texts of a box opened in between.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+}
+
 QString WindowTexts::Translate(const QString& english) const {
     // The language files are Windows-1251, as the texts of the library.
     return QtHost::FromText(translation_.Translate(QtHost::ToText(english)));
@@ -129,6 +153,13 @@ void WindowTexts::Apply(QWidget* window) const {
             button->setText(TextFor(button, "text", button->text()));
         } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
             group->setTitle(TextFor(group, "text", group->title()));
+        } else if (auto* combo = qobject_cast<QComboBox*>(w); combo && !combo->isEditable()) {
+            // The items of a drop-down list (an editable box holds the user's paths and
+            // numbers). The lists are read by index or hold file masks, which stay as they are.
+            for (int i = 0; i < combo->count(); ++i) {
+                const QByteArray key = "item" + QByteArray::number(i);
+                combo->setItemText(i, TextFor(combo, key.constData(), combo->itemText(i)));
+            }
         }
     }
 }
@@ -141,9 +172,19 @@ void WindowTexts::ApplyAndFit(QWidget* window) const {
 }
 
 bool WindowTexts::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::Show) return false;
+    const QEvent::Type type = event->type();
+    if (type != QEvent::Show && type != QEvent::LanguageChange) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
-    if (widget != nullptr && widget->isWindow() && Owns(widget)) ApplyAndFit(widget);
+    if (widget == nullptr || !widget->isWindow() || !Owns(widget)) return false;
+    if (type == QEvent::Show) {
+        ApplyAndFit(widget);
+    } else {
+        // Qt's own texts come back in Qt's translation (its "OK" for the language file's "ОК")
+        // once the window and its children took the event: the language file's texts go on
+        // top of them afterwards.
+        QMetaObject::invokeMethod(
+            widget, [this, widget] { ApplyAndFit(widget); }, Qt::QueuedConnection);
+    }
     return false;
 }
 

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QTranslator>
+#include <memory>
 
 #include "app/language.hpp"
 
@@ -32,6 +34,12 @@ class WindowTexts : public QObject {
     /// captions are left to that line.
     void Use(TextTranslation translation, QSet<QString> fixedControls);
 
+    /// Qt's own texts (the file dialogs, the standard buttons of the boxes, the edit boxes'
+    /// menus) in the language a language file is named after ("Russian"), from the translations
+    /// Qt ships for it (Debian: qt6-translations-l10n); Qt's English for English, for a name Qt
+    /// does not know and when those translations are not installed.
+    void UseQtTexts(const QString& language);
+
     /// The language's text for a built-in English text (unchanged when it has none).
     [[nodiscard]] QString Translate(const QString& english) const;
 
@@ -55,6 +63,7 @@ class WindowTexts : public QObject {
     QString TextFor(QObject* holder, const char* key, const QString& current) const;
 
     QWidget* mainWindow_;
+    std::unique_ptr<QTranslator> qtTexts_;  // installed in the application while it lives
     TextTranslation translation_;
     QSet<QString> fixedControls_;
 };

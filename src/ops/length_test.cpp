@@ -348,6 +348,11 @@ class LengthChecker {
                         " Space-Lines in End of Subtitle!");
         }
         if (wrong_ == 0 && warned_ == 0) return;
+        std::string summary;
+        if (wrong_ > 0) summary = CountText(wrong_, "wrong subtitle", "wrong subtitles");
+        if (wrong_ > 0 && warned_ > 0) summary += ", ";
+        if (warned_ > 0) summary += CountText(warned_, "warning", "warnings");
+        run_.host().SummarizeRun(summary);
         report_.Add(kReportSeparator);
         const std::string wrong = std::to_string(wrong_);
         const std::string warned = std::to_string(warned_);

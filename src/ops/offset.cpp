@@ -17,6 +17,7 @@ struct Shift {
 void ShiftTimings(FrameRun& run, const Shift& shift) {
     std::string_view line;
     std::string shifted;
+    std::uint64_t moved = 0;
     while (run.ReadLine(line)) {
         if (line.find("-->") == std::string::npos) {
             run.WriteLine(line);
@@ -47,6 +48,7 @@ void ShiftTimings(FrameRun& run, const Shift& shift) {
         char text[kTimingLineLength];
         WriteTimingLine(text, CheckedTime(timing->on + delta, line),
                         CheckedTime(timing->off + delta, line));
+        ++moved;
         if (timing->tail.empty()) {
             run.WriteLine(std::string_view(text, sizeof text));
             continue;
@@ -56,6 +58,9 @@ void ShiftTimings(FrameRun& run, const Shift& shift) {
         shifted += timing->tail;
         run.WriteLine(shifted);
     }
+    run.host().SummarizeRun(CountText(moved, "timing", "timings") + " " +
+                            std::to_string(shift.offset) +
+                            (shift.minus ? " ms earlier" : " ms later"));
 }
 
 }  // namespace

@@ -106,6 +106,7 @@ class SearchReport {
             file_.Add(kReportSeparator);
             file_.Add(summary);
             host.SetStatusBar(summary);
+            host.SummarizeRun(std::string_view(summary).substr(3));  // without ">> "
         }
         file_.Finish(steps_, host);
     }

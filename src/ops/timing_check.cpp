@@ -111,6 +111,7 @@ void TestTimes(FrameRun& run, const TimeTestParams& p, ReportFile& report) {
         report.Add({kReportSeparator});
         report.Add({text});
         run.host().SetStatusBar(text);
+        run.host().SummarizeRun(std::string_view(text).substr(3));  // without ">> "
     };
     if (shortCount > 0) {
         summary(">> " + std::to_string(shortCount) + " Subtitles < " + limit + " !");

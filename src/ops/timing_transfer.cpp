@@ -540,6 +540,11 @@ RunResult CompareTimings(const std::string& input, const std::string& add,
     // One report line per subtitle: it is written as it grows.
     ReportFile report(input, reportExt);
     long changed = 0, notChanged = 0, missing = 0;
+    const auto counts = [&] {
+        return "Timings: Changed: " + std::to_string(changed) +
+               " | Not Changed: " + std::to_string(notChanged) +
+               " | Missing: " + std::to_string(missing);
+    };
     const RunResult result =
         RunInFrameWithAdd(request, add, host, [&](FrameRun& run, LineReader& addIn) {
             if (ext != "srt") {
@@ -551,12 +556,14 @@ RunResult CompareTimings(const std::string& input, const std::string& add,
             changed = compare.changed;
             notChanged = compare.notChanged;
             missing = compare.missing;
+            // Handed inside the frame, before its own count of the lines.
+            if (report.size() > 0) {
+                run.host().SummarizeRun(counts());
+            }
         });
     if (result != RunResult::Done) return result;
     if (report.size() > 0) {
-        const std::string summary = "Timings: Changed: " + std::to_string(changed) +
-                                    " | Not Changed: " + std::to_string(notChanged) +
-                                    " | Missing: " + std::to_string(missing);
+        const std::string summary = counts();
         report.Add(std::string(kCompareSeparatorLength, '='));
         report.Add(summary);
         host.SetStatusBar(summary);

@@ -747,7 +747,12 @@ TEST_F(WindowSessionTest, EveryRunEndsWithWhatItDid) {
         Outcome outcome;
         const char* status;
     } cases[] = {
-        {"film.srt", "", "btnOffsetTimeMls", "", Outcome::Ok, "film.out written"},
+        {"film.srt", "", "btnOffsetTimeMls", "", Outcome::Ok,
+         "film.out written: 2 timings 1000 ms later"},
+        // The report's count; a clean file's older report is removed, which the line says.
+        {"film.srt", "", "btnSubtitlesCorrection", "", Outcome::Ok,
+         "film.out, film.corr written: 1 note"},
+        {"film.srt", "film.len", "btnSubLineTest", "", Outcome::Ok, "film.len removed"},
         {"film.srt", "film.out", "btnOffsetTimeMls", "", Outcome::Refused, "Offset Time stopped"},
         {"film.sub", "", "btnOffsetTimeMls", "", Outcome::WrongExtension,
          "Offset Time does not take .sub files"},

@@ -162,14 +162,15 @@ TEST(RunInFrame, FinishesTheReport) {
         Names messages, files;
         std::string report;  // "" = no report file
         std::string statusBar;
+        std::string handed;  // the first summary the run hands: the one the window shows
     } cases[] = {
         // clang-format off
-        {"empty, deleted", 0, true, true, true, {"Null Fix-length-file"}, {"film.srt"}, "", ""},
-        {"empty, quiet", 0, false, true, true, {}, {"film.srt"}, "", ""},
-        {"empty, kept", 0, true, false, false, {"Null Fix-length-file"}, {"film.out", "film.srt"}, "", ""},
-        {"one line", 1, true, true, true, {}, {"film.fix", "film.out", "film.srt"}, Crlf({"1 = a"}), ""},
-        {"three lines", 3, true, true, true, {}, {"film.fix", "film.out", "film.srt"}, Crlf({"1 = a", "2 = a", "3 = a", sep, ">> 3 Fixed Strings"}), ">> 3 Fixed Strings"},
-        {"three, no summary", 3, true, false, false, {}, {"film.fix", "film.out", "film.srt"}, Crlf({"1 = a", "2 = a", "3 = a"}), ""},
+        {"empty, deleted", 0, true, true, true, {"Null Fix-length-file"}, {"film.srt"}, "", "", "3 lines"},
+        {"empty, quiet", 0, false, true, true, {}, {"film.srt"}, "", "", "3 lines"},
+        {"empty, kept", 0, true, false, false, {"Null Fix-length-file"}, {"film.out", "film.srt"}, "", "", "3 lines"},
+        {"one line", 1, true, true, true, {}, {"film.fix", "film.out", "film.srt"}, Crlf({"1 = a"}), "", "1 note"},
+        {"three lines", 3, true, true, true, {}, {"film.fix", "film.out", "film.srt"}, Crlf({"1 = a", "2 = a", "3 = a", sep, ">> 3 Fixed Strings"}), ">> 3 Fixed Strings", "3 Fixed Strings"},
+        {"three, no summary", 3, true, false, false, {}, {"film.fix", "film.out", "film.srt"}, Crlf({"1 = a", "2 = a", "3 = a"}), "", "3 notes"},
         // clang-format on
     };
     for (const auto& c : cases) {
@@ -194,6 +195,8 @@ TEST(RunInFrame, FinishesTheReport) {
         }
         EXPECT_EQ(f.host.reportKind, c.report.empty() ? "" : "*.fix") << c.what;
         EXPECT_EQ(f.host.statusBar, c.statusBar) << c.what;
+        ASSERT_FALSE(f.host.summaries.empty()) << c.what;
+        EXPECT_EQ(f.host.summaries.front(), c.handed) << c.what;
         EXPECT_FALSE(f.host.busy) << c.what;
     }
 }
@@ -270,6 +273,7 @@ TEST(RunInFrame, AReportLongerThanMemoryHoldsEndsTheSame) {
                       expected + Crlf({sep, ">> " + std::to_string(kLines) + " Fixed Strings"}))
                 << what;
             EXPECT_EQ(f.host.statusBar, ">> 20000 Fixed Strings") << what;
+            EXPECT_EQ(f.host.summaries.front(), "20000 Fixed Strings") << what;
         } else if (what == "error") {
             EXPECT_EQ(ReadFile(f.dir / "film.fix"), "older report\r\n") << what;
         }

@@ -8,6 +8,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -15,6 +17,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
@@ -43,8 +47,10 @@
 namespace tessaline::gui {
 namespace {
 
+using test::Crlf;
 using test::ReadFile;
 using test::TempDir;
+using test::WriteFile;
 
 QString Shipped(const char* name) {
     return QString::fromStdString(std::string(TESSALINE_SOURCE_DIR) + "/data/defaults/languages/" +
@@ -128,6 +134,15 @@ void Collect(QWidget* window, std::map<QString, Seen>& seen) {
         } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
             const int needed = group->fontMetrics().horizontalAdvance(group->title()) + 16;
             add(group, "text", group->title(), inside && group->width() >= needed);
+        } else if (auto* combo = qobject_cast<QComboBox*>(w); combo && !combo->isEditable()) {
+            // Every item of a drop-down list; the box shows the chosen one in its width, the
+            // list opens as wide as its items.
+            for (int i = 0; i < combo->count(); ++i) {
+                const QByteArray key = "item" + QByteArray::number(i);
+                const bool shown = i == combo->currentIndex();
+                add(combo, key.constData(), combo->itemText(i),
+                    inside && (!shown || combo->width() >= combo->minimumSizeHint().width()));
+            }
         }
     }
 }
@@ -153,9 +168,13 @@ bool HasLetter(const QString& text) {
     return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
 }
 
-// Texts that show values rather than captions (the line length as computed), and captions that
-// read the same in Russian (code page names, axes).
+// Texts that show values rather than captions (the line length as computed, the file masks of
+// the kind lists), and captions that read the same in Russian (code page names, axes, the
+// formats of a conversion).
 const QSet<QString> kValues = {"3 * 33 -"};
+bool IsValue(const QString& text) {
+    return kValues.contains(text) || text.startsWith("*.");
+}
 const QSet<QString> kSameInRussian = {"Tessaline by Orvendel",
                                       "x:",
                                       "y:",
@@ -168,7 +187,11 @@ const QSet<QString> kSameInRussian = {"Tessaline by Orvendel",
                                       "c&p866 --> win1251",
                                       "koi8-&R --> win1251",
                                       "Mac --> win&1251",
-                                      "&UTF8 --> win1251"};
+                                      "&UTF8 --> win1251",
+                                      "sub --> srt",
+                                      "srt --> sub",
+                                      "SubTime --> srt",
+                                      "ssa / ass --> srt"};
 
 // The main window and every window it opens, shown on the screen of 1024 x 600.
 struct AllWindows {
@@ -225,7 +248,7 @@ TEST(WindowTexts, EveryWindowShowsTheLanguageFile) {
     const std::map<QString, Seen> builtIn = windows.Texts();
     const QSet<QString> english = LinesOf("English.lng");
     for (const auto& [where, seen] : builtIn) {
-        if (!HasLetter(seen.text) || kValues.contains(seen.text)) continue;
+        if (!HasLetter(seen.text) || IsValue(seen.text)) continue;
         QString plain = seen.text;
         // A hint that shows tags is escaped and wrapped; its lines are lines of the file.
         if (plain.startsWith("<p style=")) {
@@ -260,8 +283,7 @@ TEST(WindowTexts, EveryWindowShowsTheLanguageFile) {
             EXPECT_TRUE(seen.fits) << trace;
             if (!c.translates) {
                 EXPECT_EQ(seen.text, before) << trace;
-            } else if (HasLetter(before) && !kValues.contains(before) &&
-                       !kSameInRussian.contains(before)) {
+            } else if (HasLetter(before) && !IsValue(before) && !kSameInRussian.contains(before)) {
                 EXPECT_NE(seen.text, before) << trace;
             }
         }
@@ -322,6 +344,13 @@ TEST(WindowTexts, MessageBoxesShowTheLanguageFile) {
          "",
          "Текущий файл изменён, но не сохранён!\nСохранить текущий файл?",
          {"&Да", "&Нет", "Отмена"}},
+        {[](Host& h) {
+             h.ShowMessage("Begin Time more then End Time!\r\nPlease Correct Time parameters!");
+         },
+         "",
+         "Время начала больше времени конца!\nИсправьте параметры времени!",
+         {"ОК"}},
+        {[](Host& h) { h.ShowMessage("Null Fix-length-file"); }, "", "Отчёт исправлений пуст", {"ОК"}},
         // A text the file does not hold is shown as it is.
         {[](Host& h) { h.ShowMessage("film.srt: 3 subtitles"); },
          "",
@@ -369,6 +398,27 @@ TEST(WindowTexts, StatusTextsShowTheLanguageFile) {
          [status] { return status->text(); }, "готово"},
         {[](Host& h) { h.SetStatusBar("file 3 of 30"); },
          [&window] { return window.statusBar()->currentMessage(); }, "файл 3 из 30"},
+        // What a run did, with its counts, each kind of summary once.
+        {[](Host& h) { h.SetStatusBar("film.out written: 812 timings 2000 ms later"); },
+         [&window] { return window.statusBar()->currentMessage(); },
+         "Записано: film.out — таймингов: 812, на 2000 мс позже"},
+        {[](Host& h) { h.SetStatusBar("film.out written: 1 timing 40 ms earlier"); },
+         [&window] { return window.statusBar()->currentMessage(); },
+         "Записано: film.out — 1 тайминг на 40 мс раньше"},
+        {[](Host& h) { h.SetStatusBar("film.len written: 1 wrong subtitle, 3 warnings"); },
+         [&window] { return window.statusBar()->currentMessage(); },
+         "Записано: film.len — 1 неверный субтитр, предупреждений: 3"},
+        {[](Host& h) {
+             h.SetStatusBar("film.out, film.corr written: 6 Fixed Strings; film.fix removed");
+         },
+         [&window] { return window.statusBar()->currentMessage(); },
+         "Записано: film.out, film.corr — исправлено строк: 6; Удалено: film.fix"},
+        {[](Host& h) { h.SetStatusBar("film.out written: 1 line"); },
+         [&window] { return window.statusBar()->currentMessage(); },
+         "Записано: film.out — 1 строка"},
+        {[](Host& h) { h.SetStatusBar("film.tst written: 2 Subtitles < 1,100 !"); },
+         [&window] { return window.statusBar()->currentMessage(); },
+         "Записано: film.tst — субтитров короче 1,100: 2"},
         // The option's caption shows its state, in the menu and in the editor's pop-up.
         {[&window](Host&) { window.Control<QAction>("mnUpCaseTextInBrackets")->trigger(); },
          [&window] {
@@ -384,6 +434,74 @@ TEST(WindowTexts, StatusTextsShowTheLanguageFile) {
         c.run(window.host());
         EXPECT_EQ(c.seen(), QString::fromUtf8(c.shown));
     }
+}
+
+// The status fields show nothing before their first run, in any language, and then the state
+// of that run in the language chosen.
+TEST(WindowTexts, TheStatusFieldsShowNoPlaceholder) {
+    TempDir home;
+    WriteFile(home / "film.srt", Crlf({"1", "00:00:01,000 --> 00:00:02,000", "Hi", ""}));
+    MainWindow window(home.path().string());
+    window.show();
+    auto* offset = window.Control<QLabel>("stStatusText");
+    auto* tail = window.Control<QLabel>("stStatusTextTail");
+    const auto shown = [&] { return (offset->text() + "|" + tail->text()).toStdString(); };
+    const struct {
+        const char* language;  // "" : an offset runs
+        const char* shown;
+    } steps[] = {
+        // clang-format off
+        {"English.lng", "|"},
+        {"Russian.lng", "|"},
+        {"", "готово|"},
+        {"English.lng", "done|"},
+        {"Russian.lng", "готово|"},
+        // clang-format on
+    };
+    for (const auto& step : steps) {
+        if (*step.language != '\0') {
+            ASSERT_TRUE(window.ApplyLanguage(Shipped(step.language)));
+        } else {
+            window.session().OpenFromBox((home / "film.srt").string());
+            window.session().controls.Set("dtpOffsetTime", "00:00:01");
+            window.session().Run("offset-time");
+        }
+        EXPECT_EQ(shown(), step.shown) << step.language;
+    }
+}
+
+// The open dialog in Russian: Qt's own captions from Qt's translations, the title and the file
+// kinds from the language file; no English word is left (the masks aside).
+TEST(WindowTexts, TheOpenDialogShowsTheLanguage) {
+    TempDir home;
+    MainWindow window(home.path().string());
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(window.ApplyLanguage(Shipped("Russian.lng")));
+    QString title;
+    QStringList kinds;
+    QStringList english;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        const auto finish = qScopeGuard([dialog] { dialog->reject(); });
+        title = dialog->windowTitle();
+        auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+        ASSERT_NE(types, nullptr);
+        for (int i = 0; i < types->count(); ++i)
+            kinds << types->itemText(i);
+        std::map<QString, Seen> seen;
+        Collect(dialog, seen);
+        for (const auto& [where, text] : seen) {
+            if (text.text.startsWith('/')) continue;  // the folder it shows
+            const QString words = QString(text.text).remove(QRegularExpression("\\(.*\\)"));
+            if (words.contains(QRegularExpression("[A-Za-z]{2,}"))) english << text.text;
+        }
+    });
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(title, "Открыть");
+    EXPECT_EQ(kinds, (QStringList{"Субтитры (*.srt *.sub *.ssa *.ass)", "Все файлы (*)"}));
+    EXPECT_TRUE(english.isEmpty()) << english.join(" | ").toStdString();
 }
 
 }  // namespace

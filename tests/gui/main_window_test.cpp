@@ -889,6 +889,7 @@ TEST(SubtitleListsWindow, EditsAndSavesASideAndTheEditorFollows) {
     ASSERT_NE(file, nullptr);
     QTest::keyClick(file, Qt::Key_L);
     ASSERT_TRUE(checked);
+    EXPECT_EQ(w.StatusBar(), "Lists saved: film.srt");
 
     EXPECT_EQ(ReadFile(home / "film.srt"), Crlf({"1",
                                                  "00:00:01,000 --> 00:00:02,000",
@@ -1007,7 +1008,7 @@ TEST(MainWindow, ATranslationTakesTheTimingsOfTheFileTypedIntoTheAddBox) {
                         "add#3 = Add-File Subtitle Not Used: In-File Has Ended!!!",
                         std::string(52, '='), ">> 2 Replaced Strings"}));
         EXPECT_EQ(w.Get<QComboBox>("cbLogExt")->currentText(), "*.replace");
-        EXPECT_EQ(w.StatusBar(), ">> 2 Replaced Strings");
+        EXPECT_EQ(w.StatusBar(), "film.out, film.replace written: 2 Replaced Strings");
         EXPECT_TRUE(w.messages.isEmpty());
         // The box is remembered when its flag is on.
         w.window.session().settings().SetBool("SaveLastOpenAddFileString", true);
@@ -1185,7 +1186,7 @@ TEST(TimeFramePage, AFilmConvertedTo23976AndTestedForShortSubtitles) {
         Crlf({"1 = This Range Time: 00:00:00,938 < 1,100",
               "3 = This Range Time: 00:00:01,043 < 1,100",
               "====================================================", ">> 2 Subtitles < 1,100 !"}));
-    EXPECT_EQ(w.StatusBar(), ">> 2 Subtitles < 1,100 !");
+    EXPECT_EQ(w.StatusBar(), "film.time written: 2 Subtitles < 1,100 !");
 }
 
 TEST(TimeFramePage, ATypedCoefficientAndTheTwinButtons) {

@@ -206,15 +206,20 @@ TEST(WindowBehaviour, TheStatusBarSaysWhatEachCommandDid) {
         const char* status;
         const char* existing;  // a file there before the click ("": none)
     } cases[] = {
-        {"btnOffsetTimeMls", "film.out written", ""},
+        {"btnOffsetTimeMls", "film.out written: 2 timings 1000 ms later", ""},
         {"btnOffsetTimeMls", "Offset Time stopped", "film.out"},
-        {"btnSubLineTest", "film.len written", ""},
+        {"btnSubLineTest", "film.len written: 1 wrong subtitle, 1 warning", ""},
+        {"btnSubtitlesCorrection", "film.out, film.corr written: 1 note", ""},
+        {"btnSubToOneLine", "film.out written: 8 lines", ""},
         {"btnReWriteSubtitle", "subtitle 1 rewritten", ""},
         {"btnDeleteFile", "film.out deleted", "film.out"},
     };
     for (const auto& c : cases) {
         TempDir home;
-        WriteFile(home / "film.srt", Crlf({"1", "00:00:01,000 --> 00:00:02,000", "12 apples", ""}));
+        WriteFile(home / "film.srt",
+                  Crlf({"1", "00:00:01,000 --> 00:00:02,000", "12 apples", "", "2",
+                        "00:00:03,000 --> 00:00:04,000",
+                        "A line of many words, far longer than any line may be", ""}));
         if (*c.existing != '\0') WriteFile(home / c.existing, "x");
         Window w(home);
         w.Open(home / "film.srt");
