@@ -128,12 +128,20 @@ std::string_view TrimCharSet(std::string_view text, std::string_view set) {
 }
 
 std::string CollapseRepeatedChar(std::string_view text, char c) {
+    // Copied a run at a time up to each pair of c; most texts hold none.
+    const char pair[2] = {c, c};
+    std::size_t at = text.find(std::string_view(pair, 2));
+    if (at == npos) return std::string(text);
     std::string out;
     out.reserve(text.size());
-    for (const char ch : text) {
-        if (ch == c && !out.empty() && out.back() == c) continue;
-        out += ch;
+    std::size_t from = 0;
+    while (at != npos) {
+        out.append(text, from, at + 1 - from);  // up to the first c of the run
+        from = text.find_first_not_of(c, at + 1);
+        if (from == npos) return out;
+        at = text.find(std::string_view(pair, 2), from);
     }
+    out.append(text, from);
     return out;
 }
 
