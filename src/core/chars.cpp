@@ -90,8 +90,7 @@ __m128i LowerCp1251Block(__m128i v) {
         return _mm_cmpeq_epi8(_mm_min_epu8(shifted, _mm_set1_epi8(static_cast<char>(count - 1))),
                               shifted);
     };
-    const __m128i capital =
-        _mm_or_si128(inRange('A', 26), inRange(static_cast<char>(192), 32));
+    const __m128i capital = _mm_or_si128(inRange('A', 26), inRange(static_cast<char>(192), 32));
     const __m128i yo = _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(kCapitalYo)));
     const __m128i add = _mm_or_si128(_mm_and_si128(capital, _mm_set1_epi8(32)),
                                      _mm_and_si128(yo, _mm_set1_epi8(16)));
@@ -1170,9 +1169,9 @@ std::string CapitalizeAfterDelimiters(std::string_view text, std::string_view de
         while (i + 16 <= n) {
             if (state == 0) {
                 const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-                const __m128i hit =
-                    _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, stops[0]), _mm_cmpeq_epi8(v, stops[1])),
-                                 _mm_or_si128(_mm_cmpeq_epi8(v, stops[2]), _mm_cmpeq_epi8(v, stops[3])));
+                const __m128i hit = _mm_or_si128(
+                    _mm_or_si128(_mm_cmpeq_epi8(v, stops[0]), _mm_cmpeq_epi8(v, stops[1])),
+                    _mm_or_si128(_mm_cmpeq_epi8(v, stops[2]), _mm_cmpeq_epi8(v, stops[3])));
                 if (_mm_movemask_epi8(hit) == 0) {
                     _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), LowerCp1251Block(v));
                     i += 16;

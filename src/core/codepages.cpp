@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <array>
-#include <string>
 #include <optional>
+#include <string>
 
 #include "core/cp1251.hpp"
 

@@ -398,7 +398,8 @@ TEST(CapitalizeAfterDelimiters, AgreesWithTheRuleByteByByteOnRandomLines) {
             const char c = out[i];
             if (c == '.' || delimiters.find(c) != std::string_view::npos) {
                 after = true;
-            } else if (after && std::string_view(" .-'\"([{\n\r").find(c) == std::string_view::npos) {
+            } else if (after &&
+                       std::string_view(" .-'\"([{\n\r").find(c) == std::string_view::npos) {
                 out[i] = UpperCharRus(c);
                 after = false;
             } else {
