@@ -23,7 +23,7 @@ bool IsUtf8() {
     return CurrentTextForm() == TextForm::Utf8;
 }
 
-unsigned char Byte(char c) {
+constexpr unsigned char Byte(char c) {
     return static_cast<unsigned char>(c);
 }
 
@@ -68,6 +68,36 @@ char UpperCp1251(char c) {
     return c;
 }
 
+// LowerCp1251 and UpperCp1251 as tables, for the loops over whole lines.
+constexpr std::array<unsigned char, 256> MakeCaseTable(bool upper) {
+    std::array<unsigned char, 256> table{};
+    for (int i = 0; i < 256; ++i) {
+        const auto b = static_cast<unsigned char>(i);
+        table[b] = upper ? (IsLatinLower(b) || IsCyrillicLower(b) ? b - 32 : b)
+                         : (IsLatinUpper(b) || IsCyrillicUpper(b) ? b + 32 : b);
+    }
+    table[upper ? kSmallYo : kCapitalYo] = upper ? kCapitalYo : kSmallYo;
+    return table;
+}
+
+constexpr std::array<unsigned char, 256> kLowerTable = MakeCaseTable(false);
+
+// kLowerTable for sixteen bytes at once: A-Z and А-Я add 32, Ё adds 16.
+__m128i LowerCp1251Block(__m128i v) {
+    // x - from, compared without sign: the bytes from `from` to `from + count - 1`.
+    const auto inRange = [v](char from, char count) {
+        const __m128i shifted = _mm_sub_epi8(v, _mm_set1_epi8(from));
+        return _mm_cmpeq_epi8(_mm_min_epu8(shifted, _mm_set1_epi8(static_cast<char>(count - 1))),
+                              shifted);
+    };
+    const __m128i capital = _mm_or_si128(inRange('A', 26), inRange(static_cast<char>(192), 32));
+    const __m128i yo = _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(kCapitalYo)));
+    const __m128i add = _mm_or_si128(_mm_and_si128(capital, _mm_set1_epi8(32)),
+                                     _mm_and_si128(yo, _mm_set1_epi8(16)));
+    return _mm_add_epi8(v, add);
+}
+constexpr std::array<unsigned char, 256> kUpperTable = MakeCaseTable(true);
+
 constexpr std::array<unsigned char, 256> MakeSwitchCaseTable() {
     std::array<unsigned char, 256> table{};
     for (int i = 0; i < 256; ++i)
@@ -100,6 +130,19 @@ constexpr std::array<unsigned char, 256> MakeFoldTable() {
 }
 
 constexpr std::array<unsigned char, 256> kFoldTable = MakeFoldTable();
+
+// The bytes that no other byte folds to (no case: punctuation, digits, spaces).
+constexpr std::array<bool, 256> MakeCaselessTable() {
+    std::array<bool, 256> table{};
+    for (std::size_t i = 0; i < 256; ++i) {
+        table[i] = true;
+        for (std::size_t j = 0; j < 256; ++j)
+            if (j != i && kFoldTable[j] == kFoldTable[i]) table[i] = false;
+    }
+    return table;
+}
+
+constexpr std::array<bool, 256> kCaselessByte = MakeCaselessTable();
 
 // --- UTF-8: code points ----------------------------------------------------------------------
 
@@ -808,7 +851,13 @@ char UpperCharRus(char c) {
 }
 
 bool IsWordStartChar(char c) {
-    return WordStartSet.find(c) != std::string_view::npos;
+    static constexpr std::array<bool, 256> kStarts = [] {
+        std::array<bool, 256> starts{};
+        for (const char s : WordStartSet)
+            starts[Byte(s)] = true;
+        return starts;
+    }();
+    return kStarts[Byte(c)];
 }
 
 std::string LowerFoldStr(std::string_view text) {
@@ -823,7 +872,7 @@ std::string LowerStrRus(std::string_view text) {
     if (IsUtf8()) return MapCodePoints(text, Maps().lower, [](std::int32_t c) { return LowerCodePoint(c); });
     std::string out(text);
     for (char& c : out)
-        c = LowerCp1251(c);
+        c = static_cast<char>(kLowerTable[Byte(c)]);
     return out;
 }
 
@@ -831,7 +880,7 @@ std::string UpperStrRus(std::string_view text) {
     if (IsUtf8()) return MapCodePoints(text, Maps().upper, [](std::int32_t c) { return UpperCodePoint(c); });
     std::string out(text);
     for (char& c : out)
-        c = UpperCp1251(c);
+        c = static_cast<char>(kUpperTable[Byte(c)]);
     return out;
 }
 
@@ -855,9 +904,34 @@ bool SameFolded(char a, char b) {
 std::size_t PosNoCaseFrom(std::string_view sub, std::string_view text, std::size_t from) {
     if (sub.empty() || from == 0 || from > text.size()) return 0;
     if (IsUtf8()) return Utf8PosNoCaseFrom(sub, text, from);
-    const auto begin = text.begin() + static_cast<std::ptrdiff_t>(from - 1);
-    const auto found = std::search(begin, text.end(), sub.begin(), sub.end(), SameFolded);
-    return found == text.end() ? 0 : static_cast<std::size_t>(found - text.begin()) + 1;
+    if (sub.size() > text.size() - (from - 1)) return 0;
+    // Most places fail on the first character: it is looked for alone, with memchr when it has
+    // no other case (punctuation, digits, the usual first byte of a tag or a separator), and
+    // only where it stands is the rest compared.
+    const char* const data = text.data();
+    const std::size_t last = text.size() - sub.size();  // the last place a match can start
+    const unsigned char head = Byte(sub[0]);
+    const unsigned char foldedHead = kFoldTable[head];
+    const auto restMatches = [&](std::size_t at) {
+        for (std::size_t k = 1; k < sub.size(); ++k)
+            if (!SameFolded(sub[k], data[at + k])) return false;
+        return true;
+    };
+    std::size_t i = from - 1;
+    if (kCaselessByte[head]) {
+        while (i <= last) {
+            const void* hit = std::memchr(data + i, head, last - i + 1);
+            if (hit == nullptr) return 0;
+            i = static_cast<std::size_t>(static_cast<const char*>(hit) - data);
+            if (restMatches(i)) return i + 1;
+            ++i;
+        }
+        return 0;
+    }
+    for (; i <= last; ++i) {
+        if (kFoldTable[Byte(data[i])] == foldedHead && restMatches(i)) return i + 1;
+    }
+    return 0;
 }
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
@@ -925,10 +999,10 @@ std::string CapitalizeWords(std::string_view text) {
         if (IsWordStartChar(c)) {
             atWordStart = true;
         } else if (atWordStart) {
-            c = UpperCp1251(c);
+            c = static_cast<char>(kUpperTable[Byte(c)]);
             atWordStart = false;
         } else {
-            c = LowerCp1251(c);
+            c = static_cast<char>(kLowerTable[Byte(c)]);
         }
     }
     return out;
@@ -956,7 +1030,7 @@ std::string CapitalizeFirstLetter(std::string_view text) {
     if (it == out.end()) return out;
     *it = UpperCp1251(*it);
     for (++it; it != out.end(); ++it)
-        *it = LowerCp1251(*it);
+        *it = static_cast<char>(kLowerTable[Byte(*it)]);
     return out;
 }
 
@@ -1039,19 +1113,84 @@ std::string CapitalizeAfterDelimiters(std::string_view text, std::string_view de
         for (; i < end; ++i)
             out[i] = LowerCp1251(out[i]);
     }
-    const auto isDelimiter = [&](char c) { return delimiters.find(c) != std::string_view::npos; };
-    for (; i < out.size(); ++i) {
-        const char c = out[i];
-        if (c == '.' || isDelimiter(c)) {
-            afterDelimiter = true;
-        } else if (afterDelimiter &&
-                   std::string_view(" .-'\"([{\n\r").find(c) == std::string_view::npos) {
-            out[i] = UpperCp1251(c);
-            afterDelimiter = false;
-        } else {
-            out[i] = LowerCp1251(c);
+    // The rule as a machine of two states (waiting for a capital or not), one table row per
+    // state: what each byte becomes and the state after it. Built for the delimiters of the
+    // last call of this thread: a run asks with the same ones line after line.
+    struct Machine {
+        std::string delimiters;
+        std::array<unsigned char, 512> to{};
+        std::array<unsigned char, 512> next{};
+    };
+    thread_local Machine machine = [] {
+        Machine m;
+        m.delimiters.assign(1, '\0');  // no call uses it: the first call builds its tables
+        return m;
+    }();
+    if (machine.delimiters != delimiters) {
+        machine.delimiters.assign(delimiters);
+        std::array<bool, 256> isDelimiter{};
+        isDelimiter['.'] = true;
+        for (const char c : delimiters)
+            isDelimiter[Byte(c)] = true;
+        for (std::size_t b = 0; b < 256; ++b) {
+            // After these the rule still waits for the next character.
+            const bool waits = std::string_view(" -'\"([{\n\r").find(static_cast<char>(b)) !=
+                               std::string_view::npos;
+            for (std::size_t waiting = 0; waiting < 2; ++waiting) {
+                const std::size_t at = waiting * 256 + b;
+                if (isDelimiter[b]) {
+                    machine.to[at] = static_cast<unsigned char>(b);
+                    machine.next[at] = 1;
+                } else if (waiting == 1 && !waits) {
+                    machine.to[at] = kUpperTable[b];
+                    machine.next[at] = 0;
+                } else {
+                    machine.to[at] = kLowerTable[b];
+                    machine.next[at] = static_cast<unsigned char>(waiting);
+                }
+            }
         }
     }
+    // Plain pointers: a store through char* could otherwise make the compiler reload the
+    // thread's tables at every byte.
+    const unsigned char* const to = machine.to.data();
+    const unsigned char* const next = machine.next.data();
+    std::size_t state = afterDelimiter ? 1 : 0;
+    unsigned char* const p = reinterpret_cast<unsigned char*>(out.data());
+    const std::size_t n = out.size();
+    // Sixteen bytes at a time while no capital is due and no delimiter is among them (the
+    // usual run of a line): each is only lowered. A few delimiters are compared in the block;
+    // a longer set goes byte by byte.
+    if (delimiters.size() <= 3) {
+        char stopChars[4] = {'.', '.', '.', '.'};
+        std::copy(delimiters.begin(), delimiters.end(), stopChars + 1);
+        const __m128i stops[4] = {_mm_set1_epi8(stopChars[0]), _mm_set1_epi8(stopChars[1]),
+                                  _mm_set1_epi8(stopChars[2]), _mm_set1_epi8(stopChars[3])};
+        while (i + 16 <= n) {
+            if (state == 0) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+                const __m128i hit = _mm_or_si128(
+                    _mm_or_si128(_mm_cmpeq_epi8(v, stops[0]), _mm_cmpeq_epi8(v, stops[1])),
+                    _mm_or_si128(_mm_cmpeq_epi8(v, stops[2]), _mm_cmpeq_epi8(v, stops[3])));
+                if (_mm_movemask_epi8(hit) == 0) {
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), LowerCp1251Block(v));
+                    i += 16;
+                    continue;
+                }
+            }
+            for (const std::size_t blockEnd = i + 16; i < blockEnd; ++i) {
+                const std::size_t at = state * 256 + p[i];
+                p[i] = to[at];
+                state = next[at];
+            }
+        }
+    }
+    for (; i < n; ++i) {
+        const std::size_t at = state * 256 + p[i];
+        p[i] = to[at];
+        state = next[at];
+    }
+    afterDelimiter = state == 1;
     return out;
 }
 

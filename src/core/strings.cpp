@@ -128,12 +128,20 @@ std::string_view TrimCharSet(std::string_view text, std::string_view set) {
 }
 
 std::string CollapseRepeatedChar(std::string_view text, char c) {
+    // Copied a run at a time up to each pair of c; most texts hold none.
+    const char pair[2] = {c, c};
+    std::size_t at = text.find(std::string_view(pair, 2));
+    if (at == npos) return std::string(text);
     std::string out;
     out.reserve(text.size());
-    for (const char ch : text) {
-        if (ch == c && !out.empty() && out.back() == c) continue;
-        out += ch;
+    std::size_t from = 0;
+    while (at != npos) {
+        out.append(text, from, at + 1 - from);  // up to the first c of the run
+        from = text.find_first_not_of(c, at + 1);
+        if (from == npos) return out;
+        at = text.find(std::string_view(pair, 2), from);
     }
+    out.append(text, from);
     return out;
 }
 
@@ -544,25 +552,40 @@ void SplitLeadingNumber(std::string& text, std::string& rest) {
     text.resize(keep);
 }
 
-std::string JoinSplitNumbers(std::string_view text, DigitEnds& ends) {
+bool JoinSplitNumbers(std::string_view text, DigitEnds& ends, std::string& out) {
     const auto at = [&](std::size_t i) { return i < text.size() ? text[i] : '\0'; };
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        out += text[i];
-        if (!IsDigit(text[i]) || at(i + 1) != ' ') continue;
+    out.clear();
+    std::size_t copied = 0;  // text before this byte is in `out`
+    std::size_t next = 0;    // a digit before this byte was joined already and starts no join
+    // Every join is a digit, a space and what follows: the spaces are looked up, the rest of
+    // the line is copied in runs.
+    for (std::size_t space = text.find(' ', 1); space != npos; space = text.find(' ', space + 1)) {
+        const std::size_t digit = space - 1;
+        if (digit < next || !IsDigit(text[digit])) continue;
         // The digit copied here is not looked at again: '1 2 3' becomes '12 3'.
-        if (IsDigit(at(i + 2))) {
-            out += text[i + 2];
-            i += 2;
-        } else if (at(i + 2) == ':' && IsDigit(at(i + 3))) {
-            out.append(text.substr(i + 2, 2));
-            i += 3;
+        std::size_t taken = 0;
+        if (IsDigit(at(space + 1))) {
+            taken = 1;
+        } else if (at(space + 1) == ':' && IsDigit(at(space + 2))) {
+            taken = 2;
+        } else {
+            continue;
         }
+        out.append(text, copied, space - copied);
+        out.append(text, space + 1, taken);
+        copied = next = space + 1 + taken;
     }
     const bool first = !text.empty() && IsDigit(text.front());
     const bool last = !text.empty() && IsDigit(text.back());
     ends = static_cast<DigitEnds>((first ? 2 : 0) + (last ? 1 : 0));
+    if (copied == 0) return false;
+    out.append(text, copied);
+    return true;
+}
+
+std::string JoinSplitNumbers(std::string_view text, DigitEnds& ends) {
+    std::string out;
+    if (!JoinSplitNumbers(text, ends, out)) out.assign(text);
     return out;
 }
 

@@ -183,6 +183,9 @@ enum class DigitEnds { None = 0, Last = 1, First = 2, Both = 3 };
 
 /// Joins numbers split by a space ('1 2' -> '12', '10 :30' -> '10:30').
 [[nodiscard]] std::string JoinSplitNumbers(std::string_view text, DigitEnds& ends);
+/// JoinSplitNumbers into `out`, which holds the joined text when the result is true (something
+/// was joined) and is left empty otherwise.
+bool JoinSplitNumbers(std::string_view text, DigitEnds& ends, std::string& out);
 
 // --- Parts of a text -------------------------------------------------------------------------
 

@@ -1,5 +1,6 @@
 #include "ops/dialog_fix.hpp"
 
+#include <algorithm>
 #include <iterator>
 #include <optional>
 
@@ -64,6 +65,13 @@ class DialogFix final : public TextRepair {
 }  // namespace
 
 bool BreakDialogText(std::string_view text, const LineList& separators, LineList& pieces) {
+    // Nearly every line holds no separator: it is left before anything is copied. (A piece is
+    // a part of the text, so a separator the text lacks is in no piece either.)
+    if (std::none_of(separators.begin(), separators.end(), [text](const std::string& separator) {
+            return PosNoCase(separator, text) != 0;
+        })) {
+        return false;
+    }
     pieces.assign(1, std::string(text));
     bool changed = false;
     LineList parts;

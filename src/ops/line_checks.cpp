@@ -53,11 +53,11 @@ class SplitNumbers final : public TextRepair {
     /// that begins and ends with digits is a number of its own.)
     bool Join(std::string_view line) {
         DigitEnds ends = DigitEnds::None;
-        fixed_ = JoinSplitNumbers(line, ends);
+        const bool joined = JoinSplitNumbers(line, ends, fixed_);
         if (ends == DigitEnds::First && endedWithDigit_) splitError_ = true;
         // Only the line just before counts: a line between the two ends the number.
         endedWithDigit_ = ends == DigitEnds::Last || ends == DigitEnds::Both;
-        if (fixed_.size() == line.size()) return false;  // joining only removes spaces
+        if (!joined) return false;
         changed_ = true;
         return true;
     }

@@ -355,6 +355,73 @@ TEST(CapitalizeAfterDelimiters, StartsSentencesAndCarriesTheFlag) {
     EXPECT_EQ(CapitalizeAfterDelimiters("- and on", ".!?", flag), "- And on");
 }
 
+// Random Windows-1251 lines from the bytes the fast paths treat apart: the four forms of е/ё,
+// letters of both cases, the sentence marks, spaces, a tag's brackets and any other byte.
+std::string RandomCp1251Line(std::mt19937& rng, std::size_t most) {
+    static const std::string kBytes = W("еЕёЁaAzZяЯ") + ".!?;, -'\"(<>09\n\x98\xFF";
+    std::string line(rng() % (most + 1), ' ');
+    for (char& c : line)
+        c = rng() % 8 == 0 ? static_cast<char>(rng() % 256) : kBytes[rng() % kBytes.size()];
+    return line;
+}
+
+TEST(PosNoCase, AgreesWithASearchOfTheFoldedTextsOnRandomLines) {
+    std::mt19937 rng(29);
+    for (int round = 0; round < 20000; ++round) {
+        const std::string text = RandomCp1251Line(rng, 40);
+        // A needle cut from the text, its case changed, finds something now and then.
+        std::string sub = RandomCp1251Line(rng, 3);
+        if (round % 2 == 0 && !text.empty()) {
+            const std::size_t at = rng() % text.size();
+            sub = SwitchCaseStr(text.substr(at, 1 + rng() % 3));
+        }
+        const std::size_t from = 1 + rng() % (text.size() + 1);
+        const std::size_t found = LowerFoldStr(text).find(LowerFoldStr(sub), from - 1);
+        const std::size_t expected =
+            sub.empty() || from > text.size() || found == std::string::npos ? 0 : found + 1;
+        ASSERT_EQ(PosNoCaseFrom(sub, text, from), expected) << round;
+    }
+}
+
+TEST(CapitalizeAfterDelimiters, AgreesWithTheRuleByteByByteOnRandomLines) {
+    // The rule read one byte at a time, as the sentence case is described.
+    const auto expected = [](const std::string& text, std::string_view delimiters, bool& after) {
+        std::string out = text;
+        std::size_t i = 0;
+        if (!out.empty() && out[0] == '<') {
+            const std::size_t close = out.find('>');
+            for (const std::size_t end = close == std::string::npos ? out.size() : close + 1;
+                 i < end; ++i)
+                out[i] = LowerCharRus(out[i]);
+        }
+        for (; i < out.size(); ++i) {
+            const char c = out[i];
+            if (c == '.' || delimiters.find(c) != std::string_view::npos) {
+                after = true;
+            } else if (after &&
+                       std::string_view(" .-'\"([{\n\r").find(c) == std::string_view::npos) {
+                out[i] = UpperCharRus(c);
+                after = false;
+            } else {
+                out[i] = LowerCharRus(c);
+            }
+        }
+        return out;
+    };
+    // Up to three delimiters take the sixteen-byte path, more the byte-by-byte one.
+    const std::string sets[] = {"", "!?", ".!?", W("!?я"), ";,!?:"};
+    std::mt19937 rng(1251);
+    for (int round = 0; round < 20000; ++round) {
+        const std::string text = RandomCp1251Line(rng, 70);
+        const std::string& delimiters = sets[round % std::size(sets)];
+        bool wantFlag = round % 3 == 0;
+        bool flag = wantFlag;
+        const std::string want = expected(text, delimiters, wantFlag);
+        ASSERT_EQ(CapitalizeAfterDelimiters(text, delimiters, flag), want) << round;
+        ASSERT_EQ(flag, wantFlag) << round;
+    }
+}
+
 TEST(FixJoinedCapital, LowersCapitalGluedToSmallLetterByJoiner) {
     const std::tuple<std::string, std::string, bool> cases[] = {
         {"don'T", "don't", true},

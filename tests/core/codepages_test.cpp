@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
+#include "core/cp1251.hpp"
 #include "test_support.hpp"
 
 namespace tessaline {
@@ -136,6 +138,31 @@ TEST(CodePages, Utf16DecodesAcrossBlocks) {
     out.clear();
     Utf16Decoder(true).Decode(be, out);
     EXPECT_EQ(out, W("Ё") + "\x88");
+}
+
+}  // namespace
+}  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+TEST(AppendWin1251AsUtf8, AgreesWithTheCodePointOfEachByteOnRandomLines) {
+    std::mt19937 rng(1251);
+    for (int round = 0; round < 5000; ++round) {
+        // Lines of mostly ASCII, so that whole sixteen-byte blocks of it stand between the
+        // letters; every byte of the code page comes now and then, 0x98 too.
+        std::string line(rng() % 70, 'a');
+        for (char& c : line)
+            c = static_cast<char>(rng() % 4 == 0 ? rng() % 256 : 32 + rng() % 90);
+        std::string expected = "head";
+        for (const char c : line) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte != 0x98) AppendUtf8(expected, Cp1251ToUnicode(byte));
+        }
+        std::string out = "head";
+        AppendWin1251AsUtf8(out, line);
+        ASSERT_EQ(out, expected) << round;
+    }
 }
 
 }  // namespace

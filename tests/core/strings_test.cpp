@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <random>
 #include <ranges>
 
 #include "core/cp1251.hpp"
@@ -238,6 +239,48 @@ TEST(Strings, NumbersAreWholeSignedThirtyTwoBitDecimals) {
         {IntToStrPadded(7, 3, true), "700"},
         {IntToStrPadded(12345, 3, false), "123"},
     });
+}
+
+TEST(Strings, JoiningAndCollapsingAgreeWithTheRulesByteByByteOnRandomLines) {
+    // The rules read one byte at a time.
+    const auto joined = [](std::string_view text) {
+        const auto at = [&](std::size_t i) { return i < text.size() ? text[i] : '\0'; };
+        const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+        std::string out;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            out += text[i];
+            if (!digit(text[i]) || at(i + 1) != ' ') continue;
+            if (digit(at(i + 2))) {
+                out += text[i + 2];
+                i += 2;
+            } else if (at(i + 2) == ':' && digit(at(i + 3))) {
+                out.append(text.substr(i + 2, 2));
+                i += 3;
+            }
+        }
+        return out;
+    };
+    const auto collapsed = [](std::string_view text, char c) {
+        std::string out;
+        for (const char ch : text)
+            if (ch != c || out.empty() || out.back() != c) out += ch;
+        return out;
+    };
+    const std::string bytes = "0129  ::a.-";
+    std::mt19937 rng(7);
+    std::string reused = "left from before";
+    for (int round = 0; round < 20000; ++round) {
+        std::string text(rng() % 30, ' ');
+        for (char& c : text)
+            c = bytes[rng() % bytes.size()];
+        DigitEnds ends = DigitEnds::None;
+        ASSERT_EQ(JoinSplitNumbers(text, ends), joined(text)) << text;
+        const bool changed = JoinSplitNumbers(text, ends, reused);
+        ASSERT_EQ(changed, joined(text) != text) << text;
+        ASSERT_EQ(reused, changed ? joined(text) : "") << text;
+        ASSERT_EQ(CollapseRepeatedChar(text, ' '), collapsed(text, ' ')) << text;
+        ASSERT_EQ(CollapseRepeatedChar(text, ':'), collapsed(text, ':')) << text;
+    }
 }
 
 TEST(Strings, SplitLeadingNumberAndJoinSplitNumbers) {
