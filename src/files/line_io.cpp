@@ -19,6 +19,9 @@ namespace {
 constexpr std::size_t kBlockSize = 1 << 20;
 // A buffer this large (grown for a long line) is freed, not kept for the next file.
 constexpr std::size_t kLargestSpare = 4 * kBlockSize;
+// The buffer of a reader of a channel: the steps of a chain run at once, each with a reader, and
+// a channel hands over at most a writer's block at a time.
+constexpr std::size_t kChannelReadBlock = kBlockSize / 4;
 // The UTF-8 text a writer gathers before encoding it into UTF-16 or a code page: its encoded
 // form (twice as large at most) fits the buffer of a block.
 constexpr std::size_t kStagedBytes = kBlockSize / 4;
@@ -121,7 +124,7 @@ LineReader::LineReader(const std::string& path, const FileEncoding& encoding, Te
 }
 
 LineReader::LineReader(ByteChannel& channel, const FileEncoding& encoding)
-    : path_("(chain)"), channel_(&channel), encoding_(encoding), buffer_(kBlockSize) {
+    : path_("(chain)"), channel_(&channel), encoding_(encoding), buffer_(kChannelReadBlock) {
     if (!encoding.passthrough()) {
         decoder_ = std::make_unique<TextDecoder>(encoding.encoding, encoding.form());
     }

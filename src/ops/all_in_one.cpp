@@ -180,8 +180,7 @@ void CopyFileLines(const std::string& path, const FileEncoding& encoding, ByteCh
 // The bytes of a pipe, as they are, to `to` (the next pipe, the result file).
 template <typename To>
 void PassOn(ChainPipe& from, To&& to) {
-    // Larger than a writer's block: the result file gets each block in one write, uncopied.
-    constexpr std::size_t kBlock = 2 << 20;
+    constexpr std::size_t kBlock = 256 * 1024;
     const std::unique_ptr<char[]> block(new char[kBlock]);
     for (;;) {
         const std::size_t n = from.Read(block.get(), kBlock);
