@@ -189,11 +189,10 @@ TEST(AllInOneTwins, GeneratedFilmsInEveryEncoding) {
         {"utf-8", {TextEncoding::Utf8, false}},
         {"utf-8 with BOM", {TextEncoding::Utf8, true}},
         {"utf-16le", {TextEncoding::Utf16le, true}},
-        {"utf-16be", {TextEncoding::Utf16be, true}},
         {"koi8-r", {TextEncoding::Koi8r, false}},
     };
-    for (const std::uint32_t seed : {1u, 2u}) {
-        const std::string film = Film(3000, seed);
+    {
+        const std::string film = Film(2000, 1);
         for (const Kind& kind : kinds) {
             SCOPED_TRACE(kind.name);
             std::string bytes;

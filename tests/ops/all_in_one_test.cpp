@@ -161,3 +161,34 @@ TEST(AllInOne, AFileChangedMeanwhileIsNotReplaced) {
 
 }  // namespace
 }  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+int g_replaced = 0;
+
+void CountReplacement(const std::string&) {
+    ++g_replaced;
+}
+
+// The chain writes the file once: one replacement, where the steps one after another replace it
+// after every step that changed something; the result is the same.
+TEST(AllInOne, TheFileIsReplacedOnce) {
+    std::string results[2];
+    int replacements[2] = {0, 0};
+    for (const bool stepByStep : {false, true}) {
+        Chain chain(kRaw);
+        g_replaced = 0;
+        SetBeforeReplaceHook(CountReplacement);
+        EXPECT_EQ(chain.Run(stepByStep), RunResult::Done);
+        SetBeforeReplaceHook(nullptr);
+        replacements[stepByStep] = g_replaced;
+        results[stepByStep] = test::ReadFile(chain.folder.input);
+    }
+    EXPECT_EQ(replacements[0], 1);
+    EXPECT_GT(replacements[1], 3);
+    EXPECT_EQ(results[0], results[1]);
+}
+
+}  // namespace
+}  // namespace tessaline
