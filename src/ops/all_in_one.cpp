@@ -1,5 +1,9 @@
 #include "ops/all_in_one.hpp"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -112,6 +116,10 @@ class ChainPipe final : public ByteChannel {
 
     void Write(std::string_view bytes) override {
         if (bytes.empty()) return;
+        // A writer hands over its buffer of 1 MiB, or a longer line on its own. Seven steps
+        // holding such a line at once would take seven times its size: the chain gives up and
+        // runs one step after another, holding it once.
+        if (bytes.size() > kLongestBlock) throw ChainBroken();
         if (hashed_) hash_.Add(bytes);
         std::unique_lock lock(mutex_);
         if (abandoned_) return;
@@ -146,6 +154,7 @@ class ChainPipe final : public ByteChannel {
     [[nodiscard]] const StreamHash& hash() const { return hash_; }
 
   private:
+    static constexpr std::size_t kLongestBlock = 1 << 20;
     std::string_view handed_;  // the writer's bytes not yet taken
     bool ended_ = false;
     bool sound_ = false;
@@ -421,6 +430,11 @@ RunResult RunStepsAtOnce(OperationContext& context, const RunArgs& args, HeldFil
         written && std::all_of(ends.begin(), ends.end(), [](const StepEnd& e) { return e.sound; });
     if (!sound) {
         result.reset();
+#ifdef __GLIBC__
+        // The threads' freed buffers (a long line's among them) go back to the system before the
+        // steps run again one after another.
+        malloc_trim(0);
+#endif
         return RunStepsOneByOne(context, args, held);
     }
     firstHost.GiveTo(host);
