@@ -1,8 +1,12 @@
 #!/usr/bin/env python3
-"""Times the streaming operations against the reference line copy, side by side.
+"""Times every command against the reference line copy, side by side, and checks the targets.
 
 usage: run.py TESSALINE [--runs N] [--sizes 100000,1000000] [--ops offset-time,recount]
-              [--encodings windows-1251,utf-8,utf-16]
+              [--encodings windows-1251,utf-8] [--results bench/RESULTS.md] [--note TEXT]
+
+Without --ops every command of OPERATIONS runs. With --results the whole report (the machine,
+the date, one table of every command against its target, the history) replaces that file;
+without it the table is only printed. `make bench` runs it with the defaults and --results.
 
 For each size a SubRip file is generated once into bench/data/ (not committed), in Windows-1251,
 and copied into each other encoding asked for (UTF-8 with a byte-order mark, UTF-16LE with one):
@@ -13,7 +17,9 @@ printed as a Markdown table, with each operation's time as a ratio of the line c
 operations that read a second file are compared with the line copy of both files.
 """
 import argparse
+import datetime
 import os
+import platform
 import statistics
 import shutil
 import subprocess
@@ -77,13 +83,40 @@ OPERATIONS = {
     # with the line copy of that file.
     "frame-test": (["frame-test", "{sub}"], ".frame"),
     "offset-frame": (["offset-frame", "25", "{sub}"], ".out"),
+    # unix-to-dos reads the film with LF line ends ({lf}), made once; join-time-text the text,
+    # time and track files that split-time-text makes of the film ({split}), made once.
+    "unix-to-dos": (["unix-to-dos", "{lf}"], ".out"),
+    "join-time-text": (["join-time-text", "{split}"], ".out"),
+    # The editor's commands on the last subtitle ({last} is its number): the whole file is read.
+    "show-subtitle": (["show-subtitle", "--number", "{last}"], ".none"),
     # Commands that change the file itself (IN_PLACE): each run gets a fresh copy of the film,
     # made before the clock starts; the file they replace goes to a trash inside bench/data.
     "change-case": (["change-case", "normalize"], IN_PLACE),
     "all-in-one": (["all-in-one"], IN_PLACE),
+    "rewrite-subtitle": (["rewrite-subtitle", "--number", "{last}", "--text", "The end"],
+                         IN_PLACE),
+    "delete-subtitle": (["delete-subtitle", "--number", "{last}"], IN_PLACE),
 }
 BOTH = "line copy, both files"
 SUB = "line copy, MicroDVD file"
+LF = "line copy, LF file"
+
+# The targets, as the most a command may take in multiples of the line copy on the
+# 1,000,000-subtitle films; every command's peak memory may grow by at most MEMORY_GROWTH_MIB
+# from the 100,000-subtitle film to the 1,000,000-subtitle one.
+SINGLE_TARGET = 2.0
+# The text repairs that rewrite most lines of the film.
+TEXT_REPAIRS = ("fix-delimiters", "fix-dialog", "fix-digits", "fix-tags", "change-case",
+                "check-end-letters", "correct")
+TEXT_REPAIR_TARGET = 2.5
+CHAIN_TARGET = 4.0
+MEMORY_GROWTH_MIB = 1.0
+
+
+def target(op):
+    if op == "all-in-one":
+        return CHAIN_TARGET
+    return TEXT_REPAIR_TARGET if op in TEXT_REPAIRS else SINGLE_TARGET
 
 # The replace list of the benchmark: 100 pairs in Windows-1251, as a user's list of fixes looks:
 # four spellings to unify that the generated text holds (each in about 4.6 % of its text lines,
@@ -131,7 +164,8 @@ def remove(path):
     base = os.path.splitext(path)[0]
     others = (".corr", ".fix", ".tagfix", ".replace", ".cmp0", ".srttime", ".srttrk", ".time",
               ".extend", ".sym", ".len", ".out", ".out2", ".BigBreak", ".endA", ".bottom",
-              ".srttext", ".frame")
+              ".srttext", ".frame", ".fixd", ".full", ".log", ".DiaFix", ".tag", ".remove",
+              ".wrong", ".double", ".conv")
     for p in (path, *(base + ext for ext in others)):
         if os.path.exists(p):
             os.remove(p)
@@ -139,6 +173,8 @@ def remove(path):
 
 # The file-name suffix and the bytes of each encoding a film is copied into.
 SUFFIX = {"windows-1251": "", "utf-8": "-utf8", "utf-16": "-utf16"}
+# The table's short names of the films.
+FILM_NAME = {"windows-1251": "1251", "utf-8": "UTF-8", "utf-16": "UTF-16"}
 
 
 def generated(stem, size, encoding, seed=None):
@@ -161,14 +197,141 @@ def generated(stem, size, encoding, seed=None):
     return path
 
 
+def machine():
+    """The machine and the state it was in, as lines of the report."""
+    cpu = "unknown CPU"
+    with open("/proc/cpuinfo") as f:
+        for line in f:
+            if line.startswith("model name"):
+                cpu = line.split(":", 1)[1].strip()
+                break
+    mem_gib = 0.0
+    with open("/proc/meminfo") as f:
+        for line in f:
+            if line.startswith("MemTotal"):
+                mem_gib = int(line.split()[1]) / 1024 / 1024
+    system = platform.platform()
+    try:
+        with open("/etc/os-release") as f:
+            for line in f:
+                if line.startswith("PRETTY_NAME="):
+                    system = line.split("=", 1)[1].strip().strip('"')
+    except OSError:
+        pass
+    compiler = subprocess.run(["g++", "--version"], capture_output=True, text=True).stdout
+    compiler = compiler.splitlines()[0] if compiler else "unknown compiler"
+    return (f"{os.cpu_count()} cores ({cpu}), {mem_gib:.0f} GiB, {system}, Linux "
+            f"{platform.release()}, {compiler}")
+
+
+def load():
+    return "{:.1f} / {:.1f} / {:.1f}".format(*os.getloadavg())
+
+
+HISTORY = """\
+## History
+
+Until this table, `bench/RESULTS.md` grew one section per change, each on its own machine state:
+
+- 2026-12-06, first streaming operations: offset-time 1.21, recount 1.07, convert 1.25 and
+  correct 1.45 times the line copy at 1,000,000 subtitles (72 MB), 4.9 to 5.9 MiB, equal memory
+  at both sizes; ffmpeg's shift of the same file takes about 4.5 s and 512 MiB.
+- Every operation issue then added its commands (delimiters and tags, layout and length test,
+  timing repairs, two-file commands, replace list and code pages, MicroDVD display lines), each
+  within about 1.5 times the line copy in 5 to 10 MiB; folder runs on both cores and the hostile
+  files (long lines, folders of small files) kept memory flat.
+- 2026-12-07, every file in its own encoding: UTF-8 films within 1.3 and UTF-16 films within 2
+  of the Windows-1251 figures (instruction counts); the code-page detection was measured for
+  accuracy on a corpus of its own (`bench/detect_accuracy.py`).
+- Before the command paths were tightened and All in One ran as one pass, the slowest were
+  all-in-one (11.1), fix-dialog (4.7), change-case (4.6), to-one-line (3.3), stretch (2.7),
+  recode to UTF-8 (2.4), fix-digits (2.4), length-test (2.2), correct (2.2) and fix-wrong-time
+  (2.1 times the line copy).
+"""
+
+
+def report(rows, baselines, args, started, load_before, note):
+    """The whole RESULTS.md: the header, one table of every command, the history."""
+    encodings = args.encodings.split(",")
+    sizes = [int(s) for s in args.sizes.split(",")]
+    small, large = min(sizes), max(sizes)
+    by = {(size, enc, name): (wall, ratio, mem) for size, enc, _, name, wall, ratio, mem in rows}
+    mb = {(size, enc): m for size, enc, m, *_ in rows}
+    out = ["# Benchmark results", ""]
+    out.append("Every command against the reference line copy (`linecopy_fread.cpp`: reads 1 MiB "
+               "blocks, splits at LF, writes every line back with CR LF) on the same generated "
+               "film, in the same run, rounds alternating between the programs.")
+    out.append("")
+    out.append(f"- Command: `make bench` (`bash bench/run.sh`: `python3 bench/run.py "
+               f"build/src/cli/tessaline --results bench/RESULTS.md`), {args.runs} rounds after a "
+               f"dropped warm-up round.")
+    out.append("- Films: `bench/gen_srt.py N`, N SubRip subtitles of Russian and English text, "
+               "CR LF; " + "; ".join(
+                   f"{FILM_NAME[e]} ({'as generated' if e == 'windows-1251' else 'the same text with a byte-order mark'}) "
+                   + ", ".join(f"{s:,} subtitles {mb.get((s, e), 0):.1f} MB" for s in sizes)
+                   for e in encodings) + ".")
+    out.append("- Figures: the ratio is taken round by round (command ÷ line copy of the same "
+               "round) and its median quoted; memory is the largest resident set of the process "
+               "(GNU time's `%M`). Two-file commands are compared with the line copy of both "
+               "files, MicroDVD commands with that of the MicroDVD film, unix-to-dos with that of "
+               "the LF film.")
+    out.append(f"- Targets (on the {large:,}-subtitle films): every command at most "
+               f"{SINGLE_TARGET:g}× the line copy; the text repairs that rewrite most lines "
+               f"({', '.join(TEXT_REPAIRS)}) at most {TEXT_REPAIR_TARGET:g}×; all-in-one at most "
+               f"{CHAIN_TARGET:g}×; peak memory at most {MEMORY_GROWTH_MIB:g} MiB more at "
+               f"{large:,} than at {small:,} subtitles.")
+    out.append(f"- Machine: {machine()}.")
+    out.append(f"- Date: {started:%Y-%m-%d %H:%M} UTC; load average (1 / 5 / 15 min) "
+               f"{load_before} before the run, {load()} after it.")
+    if note:
+        out.append(f"- Note: {note}")
+    out.append("")
+    lc = ", ".join(f"{FILM_NAME[e]} {s:,}: {by[(s, e, 'line copy')][0]:.3f} s"
+                   for e in encodings for s in sizes if (s, e, "line copy") in by)
+    out.append(f"Line copy (median wall time): {lc}.")
+    out.append("")
+    head = ["command", "target"]
+    for e in encodings:
+        head += [f"{FILM_NAME[e]} {small // 1000:,}k", f"{FILM_NAME[e]} {large // 1000:,}k",
+                 f"{FILM_NAME[e]} memory"]
+    head.append("met")
+    out.append("| " + " | ".join(head) + " |")
+    out.append("|---|---:|" + "---:|---:|---:|" * len(encodings) + "---|")
+    names = [n for n in dict.fromkeys(name for *_, name, _, _, _ in rows) if n not in baselines]
+    for name in names:
+        cells = [name, f"{target(name):g}×"]
+        misses = []
+        for e in encodings:
+            for s in (small, large):
+                cells.append(f"{by[(s, e, name)][1]:.2f}" if (s, e, name) in by else "–")
+            mems = [by[(s, e, name)][2] for s in (small, large) if (s, e, name) in by]
+            cells.append(" → ".join(f"{m:.1f}" for m in mems) + " MiB" if mems else "–")
+            if (large, e, name) in by and by[(large, e, name)][1] > target(name):
+                misses.append(f"{by[(large, e, name)][1]:.2f}× on {FILM_NAME[e]}")
+            if len(mems) == 2 and mems[1] - mems[0] > MEMORY_GROWTH_MIB:
+                misses.append(f"memory +{mems[1] - mems[0]:.1f} MiB on {FILM_NAME[e]}")
+        cells.append("yes" if not misses else "**no**: " + ", ".join(misses))
+        out.append("| " + " | ".join(cells) + " |")
+    met = sum(1 for line in out if line.endswith("| yes |"))
+    out.append("")
+    out.append(f"{met} of {len(names)} commands within their targets.")
+    out.append("")
+    out.append(HISTORY)
+    return "\n".join(out)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("tessaline")
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--sizes", default="100000,1000000")
-    parser.add_argument("--ops", default="offset-time,recount")
-    parser.add_argument("--encodings", default="windows-1251")
+    parser.add_argument("--ops", default=",".join(OPERATIONS))
+    parser.add_argument("--encodings", default="windows-1251,utf-8")
+    parser.add_argument("--results", help="write the whole report to this file")
+    parser.add_argument("--note", default="", help="a line for the report's header")
     args = parser.parse_args()
+    started = datetime.datetime.now(datetime.timezone.utc)
+    load_before = load()
 
     os.makedirs(DATA, exist_ok=True)
     # The files that in-place commands replace go to this trash, emptied after each run.
@@ -197,7 +360,20 @@ def main():
             shutil.copyfile(film, source)
             subprocess.check_call([args.tessaline, "--quiet", "convert", "--to", "sub", source])
             os.remove(source)
-        baselines = ["line copy"] + ([BOTH] if two_file else []) + ([SUB] if frame_ops else [])
+        lf_ops = [op for op in ops if "{lf}" in OPERATIONS[op][0]]
+        lf = os.path.join(DATA, f"lf{size}{SUFFIX[encoding]}.srt")
+        if lf_ops and not os.path.exists(lf):
+            with open(film, "rb") as f, open(lf, "wb") as g:
+                g.write(f.read().replace(b"\r\n", b"\n"))
+        split_ops = [op for op in ops if "{split}" in OPERATIONS[op][0]]
+        split = os.path.join(DATA, f"split{size}{SUFFIX[encoding]}.srttext")
+        if split_ops and not os.path.exists(split):
+            source = os.path.splitext(split)[0] + ".srt"
+            shutil.copyfile(film, source)
+            subprocess.check_call([args.tessaline, "--quiet", "split-time-text", source])
+            os.remove(source)
+        baselines = (["line copy"] + ([BOTH] if two_file else []) + ([SUB] if frame_ops else [])
+                     + ([LF] if lf_ops else []))
         results = {name: [] for name in baselines + ops}
         for _ in range(args.runs + 1):  # the first round warms the page cache and is dropped
             round_results = {"line copy": run([linecopy, film, copy_out])}
@@ -206,23 +382,33 @@ def main():
                 round_results[BOTH] = (w1 + w2, max(m1, m2))
             if frame_ops:
                 round_results[SUB] = run([linecopy, sub, copy_out])
+            if lf_ops:
+                round_results[LF] = run([linecopy, lf, copy_out])
             for op in ops:
                 argv, ext = OPERATIONS[op]
-                argv = [a.replace("{add}", add) for a in argv]
+                argv = [a.replace("{add}", add).replace("{last}", str(size)) for a in argv]
                 target = film
-                if "{sub}" in argv:
-                    argv.remove("{sub}")
-                    target = sub
+                for mark, path in (("{sub}", sub), ("{lf}", lf), ("{split}", split)):
+                    if mark in argv:
+                        argv.remove(mark)
+                        target = path
                 in_place = ext == IN_PLACE
                 if in_place:
                     target = os.path.join(DATA, "inplace.srt")
                     ext = ".srt"
                 out = os.path.splitext(target)[0] + ext
-                remove(out)
+                clean = lambda: remove(out)  # noqa: E731
+                if target == split:
+                    # join-time-text writes film.out (and film.log) beside the split files,
+                    # which stay for the next round.
+                    out = os.path.splitext(split)[0] + ".out"
+                    clean = lambda: [os.remove(p) for p in (out, os.path.splitext(out)[0] + ".log")
+                                     if os.path.exists(p)]  # noqa: E731
+                clean()
                 if in_place:
                     shutil.copyfile(film, target)
                 round_results[op] = run([args.tessaline, "--home", home, "--quiet", *argv, target])
-                remove(out)
+                clean()
                 shutil.rmtree(os.path.join(DATA, "trash"), ignore_errors=True)
             for name, value in round_results.items():
                 results[name].append(value)
@@ -231,11 +417,17 @@ def main():
             kept = values[1:]
             wall = statistics.median(w for w, _ in kept)
             baseline = (BOTH if name == BOTH or name in two_file else
-                        SUB if name == SUB or name in frame_ops else "line copy")
+                        SUB if name == SUB or name in frame_ops else
+                        LF if name == LF or name in lf_ops else "line copy")
             ratios = [w / c for (w, _), (c, _) in zip(kept, results[baseline][1:])]
             rows.append((size, encoding, mb, name, wall, statistics.median(ratios),
                          max(m for _, m in kept)))
 
+    if args.results:
+        with open(args.results, "w") as f:
+            f.write(report(rows, (BOTH, SUB, LF, "line copy"), args, started, load_before,
+                           args.note))
+        print(f"wrote {args.results}")
     print("| subtitles | encoding | MB | command | wall (median) | ratio to line copy (median) "
           "| peak memory |")
     print("|---:|---|---:|---|---:|---:|---:|")

@@ -148,6 +148,26 @@ bool FinishReport(LineList& report, std::string_view input, const FrameSteps& st
     return false;
 }
 
+namespace {
+thread_local StreamedRun* g_streamedRuns = nullptr;
+}  // namespace
+
+StreamedRun::StreamedRun(std::string input, ByteChannel* in, ByteChannel& out)
+    : input_(std::move(input)), in_(in), out_(out), previous_(g_streamedRuns) {
+    g_streamedRuns = this;
+}
+
+StreamedRun::~StreamedRun() {
+    g_streamedRuns = previous_;
+}
+
+StreamedRun* StreamedRun::Of(const std::string& input) {
+    for (StreamedRun* run = g_streamedRuns; run != nullptr; run = run->previous_) {
+        if (run->input_ == input) return run;
+    }
+    return nullptr;
+}
+
 RunResult RunInFrame(const FrameRequest& request, Host& host,
                      const std::function<void(FrameRun&)>& body) {
     const FrameSteps& steps = request.steps;
@@ -177,10 +197,12 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
     if (request.inputEncoding) encoding = *request.inputEncoding;
     const FileEncodingScope inEncoding(encoding);
     const bool utf8 = encoding.form() == TextForm::Utf8;
+    StreamedRun* streamed = StreamedRun::Of(input);
+    const bool fromChannel = streamed != nullptr && streamed->in() != nullptr;
 
     // Every command that reads MicroDVD would take a SubViewer file's lines for text and write a
     // "converted" copy of them: such a file is refused before anything is written.
-    if (!request.subOfAnyFormat && RefuseSubOfOtherFormat(input, encoding, host)) {
+    if (!request.subOfAnyFormat && !fromChannel && RefuseSubOfOtherFormat(input, encoding, host)) {
         return RunResult::Refused;
     }
 
@@ -191,11 +213,20 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
     // is removed on every other way out.
     std::optional<TempFile> pending;
     std::optional<LineWriter> out;
-    if (writes) {
+    if (writes && streamed != nullptr) {
+        out.emplace(streamed->out(), request.outputEncoding.value_or(encoding), encoding.form());
+    } else if (writes) {
         pending.emplace(output);
         out.emplace(pending->path(), request.outputEncoding.value_or(encoding), encoding.form());
     }
-    LineReader in(input, encoding);
+    std::optional<LineReader> inFile;
+    if (fromChannel) {
+        inFile.emplace(*streamed->in(), encoding);
+    } else {
+        inFile.emplace(input, encoding);
+    }
+    if (streamed != nullptr) streamed->opened_ = true;
+    LineReader& in = *inFile;
     in.SetHost(&host);
     FrameRun run(in, out ? &*out : nullptr, host, steps, input);
     try {
@@ -219,7 +250,9 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
     bool emptyReport = true;
     if (!steps.reportExt.empty()) emptyReport = run.FinishReport();
     const bool keepOutput = writes && !(emptyReport && steps.deleteOutputOnEmptyReport);
-    if (keepOutput && !pending->PlaceNoReplace()) {
+    if (streamed != nullptr) {
+        streamed->outputKept_ = keepOutput;
+    } else if (keepOutput && !pending->PlaceNoReplace()) {
         status.Failed(kOutputFileExist);
         return RefuseExistingOutput(host, steps, output);
     }

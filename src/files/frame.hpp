@@ -184,6 +184,40 @@ struct FrameRequest {
     bool subOfAnyFormat = false;
 };
 
+/// Makes the runs of this thread on one input read from and write to channels instead of the
+/// files, while it lives: a chain of operations on one file (All in One) passes each step's
+/// lines to the next in memory. The frame's checks still look at the files by name (an existing
+/// output still refuses), the input's encoding is the one decided for the file, and the channels
+/// carry the text in that encoding without a byte-order mark. A ".sub" read from a channel is not
+/// probed for its format: the chain probed the file once.
+class StreamedRun {
+  public:
+    /// `in` null: the input file itself is read.
+    StreamedRun(std::string input, ByteChannel* in, ByteChannel& out);
+    ~StreamedRun();
+    StreamedRun(const StreamedRun&) = delete;
+    StreamedRun& operator=(const StreamedRun&) = delete;
+
+    /// The one of this thread for `input`, if any.
+    [[nodiscard]] static StreamedRun* Of(const std::string& input);
+
+    [[nodiscard]] ByteChannel* in() const { return in_; }
+    [[nodiscard]] ByteChannel& out() const { return out_; }
+    /// The run opened the channels: it read from `in` (or the file) and wrote to `out`.
+    [[nodiscard]] bool opened() const { return opened_; }
+    /// The run ended keeping its output (a file run would have left it at the output path).
+    [[nodiscard]] bool outputKept() const { return outputKept_; }
+
+  private:
+    friend RunResult RunInFrame(const FrameRequest&, Host&, const std::function<void(FrameRun&)>&);
+    std::string input_;
+    ByteChannel* in_;
+    ByteChannel& out_;
+    bool opened_ = false;
+    bool outputKept_ = false;
+    StreamedRun* previous_;
+};
+
 /// Runs `body` in the frame. The input's encoding is decided before anything is written: a file
 /// that is no text is refused with a message, and the output and the report are written in the
 /// input's encoding. A ".sub" input whose first timed line is no frame line is refused with "not a

@@ -19,6 +19,9 @@ namespace {
 constexpr std::size_t kBlockSize = 1 << 20;
 // A buffer this large (grown for a long line) is freed, not kept for the next file.
 constexpr std::size_t kLargestSpare = 4 * kBlockSize;
+// The buffer of a reader of a channel: the steps of a chain run at once, each with a reader, and
+// a channel hands over at most a writer's block at a time.
+constexpr std::size_t kChannelReadBlock = kBlockSize / 4;
 // The UTF-8 text a writer gathers before encoding it into UTF-16 or a code page: its encoded
 // form (twice as large at most) fits the buffer of a block.
 constexpr std::size_t kStagedBytes = kBlockSize / 4;
@@ -120,6 +123,13 @@ LineReader::LineReader(const std::string& path, const FileEncoding& encoding, Te
     Seek(0);
 }
 
+LineReader::LineReader(ByteChannel& channel, const FileEncoding& encoding)
+    : path_("(chain)"), channel_(&channel), encoding_(encoding), buffer_(kChannelReadBlock) {
+    if (!encoding.passthrough()) {
+        decoder_ = std::make_unique<TextDecoder>(encoding.encoding, encoding.form());
+    }
+}
+
 LineReader::~LineReader() {
     if (fd_ >= 0) ::close(fd_);
 }
@@ -153,11 +163,15 @@ bool LineReader::Fill() {
         pos_ = 0;
     }
     if (end_ == buffer_.size()) {
-        const std::size_t rest = LengthToLineEnd();
+        // A channel cannot be read ahead: its buffer doubles instead.
+        const std::size_t rest = channel_ != nullptr ? end_ : LengthToLineEnd();
         buffer_.Grow(end_ + std::max<std::size_t>(rest, 1) + kBlockSize / 16, end_);
     }
     for (;;) {
-        const ssize_t got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+        const ssize_t got =
+            channel_ != nullptr
+                ? static_cast<ssize_t>(channel_->Read(buffer_.data() + end_, buffer_.size() - end_))
+                : ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
         if (got > 0) {
             end_ += static_cast<std::size_t>(got);
             bytesRead_ += static_cast<std::uint64_t>(got);
@@ -190,13 +204,16 @@ bool LineReader::FillDecoded() {
         }
         // As much of the file as the free room of the buffer can take decoded.
         if (buffer_.size() - end_ < TextDecoder::MostDecodedBytes(kLeastRaw)) {
-            buffer_.Grow(std::max(2 * buffer_.size(), end_ + TextDecoder::MostDecodedBytes(kRawBlock)),
-                         end_);
+            buffer_.Grow(
+                std::max(2 * buffer_.size(), end_ + TextDecoder::MostDecodedBytes(kRawBlock)),
+                end_);
         }
         const std::size_t room = buffer_.size() - end_;
         const std::size_t want = std::min(kRawBlock, (room - 8) / 3);
         raw_.resize(kRawBlock);
-        const ssize_t got = ::read(fd_, raw_.data(), want);
+        const ssize_t got = channel_ != nullptr
+                                ? static_cast<ssize_t>(channel_->Read(raw_.data(), want))
+                                : ::read(fd_, raw_.data(), want);
         if (got < 0) {
             if (errno == EINTR) continue;
             throw FileError(path_, "cannot read " + path_ + ": " + Reason());
@@ -339,6 +356,12 @@ LineWriter::LineWriter(const std::string& path, const FileEncoding& encoding, Te
         default:
             break;
     }
+}
+
+LineWriter::LineWriter(ByteChannel& channel, const FileEncoding& encoding, TextForm from)
+    : path_("(chain)"), channel_(&channel), buffer_(kBlockSize), encoding_(encoding.encoding) {
+    auto encoder = std::make_unique<TextEncoder>(encoding.encoding, from);
+    if (!encoder->passthrough()) encoder_ = std::move(encoder);
 }
 
 LineWriter::~LineWriter() {
@@ -485,6 +508,10 @@ void LineWriter::WriteBytes(std::string_view bytes) {
 }
 
 void LineWriter::WriteDirect(std::string_view bytes) {
+    if (channel_ != nullptr) {
+        channel_->Write(bytes);
+        return;
+    }
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t put = ::write(fd_, bytes.data() + done, bytes.size() - done);
@@ -502,6 +529,18 @@ void LineWriter::Flush() {
 }
 
 void LineWriter::Close() {
+    if (channel_ != nullptr) {
+        // Cleared on every way out: a failed write is not tried again by the destructor.
+        try {
+            EncodeStaged(true);
+            Flush();
+        } catch (...) {
+            channel_ = nullptr;
+            throw;
+        }
+        channel_ = nullptr;
+        return;
+    }
     if (fd_ < 0) return;
     try {
         EncodeStaged(true);

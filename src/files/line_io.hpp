@@ -40,6 +40,17 @@ class IoBuffer {
     std::size_t size_ = 0;
 };
 
+/// Where a reader takes its bytes from, or a writer puts them, instead of a file: the in-memory
+/// pipe between the steps of a chain of operations on one file.
+class ByteChannel {
+  public:
+    virtual ~ByteChannel() = default;
+    /// Up to `size` bytes into `data`, waiting until some come; 0 at the end.
+    virtual std::size_t Read(char* data, std::size_t size) = 0;
+    /// All of `bytes`, waiting while there is no room.
+    virtual void Write(std::string_view bytes) = 0;
+};
+
 /// Reads a file line by line. A last line without an end is still a line; an empty file has no
 /// lines. The lines are the file's text in its inner form: a byte-order mark is not part of the
 /// first line, UTF-16 and the Cyrillic code pages other than Windows-1251 arrive as UTF-8.
@@ -53,6 +64,9 @@ class LineReader {
     LineReader(const std::string& path, const FileEncoding& encoding, TextForm form);
     LineReader(const std::string& path, const FileEncoding& encoding)
         : LineReader(path, encoding, encoding.form()) {}
+    /// Reads the bytes of a channel as a file stored in `encoding` but written without its
+    /// byte-order mark. Offset and Seek are not for a channel.
+    LineReader(ByteChannel& channel, const FileEncoding& encoding);
     ~LineReader();
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
@@ -98,6 +112,7 @@ class LineReader {
 
     std::string path_;
     int fd_ = -1;
+    ByteChannel* channel_ = nullptr;
     FileEncoding encoding_;
     std::unique_ptr<TextDecoder> decoder_;  // for UTF-16 and the other code pages
     std::string raw_;                       // the file's bytes before decoding
@@ -125,6 +140,9 @@ class LineWriter {
     /// Creates a file stored in `encoding` (a byte-order mark first when it has one), for text in
     /// the inner form `from`. Writing a character the encoding lacks throws UnencodableError.
     LineWriter(const std::string& path, const FileEncoding& encoding, TextForm from);
+    /// Writes into a channel as into a file stored in `encoding`, without a byte-order mark.
+    /// Close flushes what is buffered; the channel stays open.
+    LineWriter(ByteChannel& channel, const FileEncoding& encoding, TextForm from);
     ~LineWriter();
     LineWriter(const LineWriter&) = delete;
     LineWriter& operator=(const LineWriter&) = delete;
@@ -149,6 +167,7 @@ class LineWriter {
 
     std::string path_;
     int fd_ = -1;
+    ByteChannel* channel_ = nullptr;
     IoBuffer buffer_;
     std::size_t used_ = 0;
     std::unique_ptr<TextEncoder> encoder_;  // null when the text is the file's bytes

@@ -21,7 +21,15 @@ inline constexpr std::array<int, 7> kAllInOneCodes = {45, 17, 16, 1, 4, 46, 5};
 /// chain (ConversionError propagates): the file keeps the result of the steps before it and
 /// nothing of the failed step is left. The file replaced first goes to the trash, so that the
 /// whole run can be undone.
+///
+/// The steps run at once, each on its own thread, each step's lines flowing into the next in
+/// memory; the file is written once, through one temporary file and one rename. The result, the
+/// reports and the messages are those of the steps run one after another.
 RunResult RunAllInOne(OperationContext& context, const RunArgs& args);
+
+/// The same chain run one step after another, each step's output replacing the file before the
+/// next step reads it: what RunAllInOne's result is measured against.
+RunResult RunAllInOneStepByStep(OperationContext& context, const RunArgs& args);
 
 extern const Operation kAllInOneOperation;
 

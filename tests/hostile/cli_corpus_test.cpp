@@ -41,7 +41,8 @@ TEST_P(CorpusProgram, EveryCommandKeepsItsPromisesInTimeAndMemory) {
         std::filesystem::create_directory(root / folder);
     const InvocationRunner runner = ProgramRunner(root / "home", root / "scratch");
     const Promises promises{.maxRssKb = MemoryAllowedKb(bytes.size()),
-                            .secondInputKb = static_cast<long>(2 * bytes.size() / 1024)};
+                            .secondInputKb = static_cast<long>(2 * bytes.size() / 1024),
+                            .chainKb = 16 * 1024};
     for (const std::string& broken :
          CheckEveryInvocation((root / "work").string(), name, bytes, runner, promises)) {
         ADD_FAILURE() << broken;

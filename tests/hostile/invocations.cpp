@@ -361,7 +361,10 @@ std::vector<std::string> CheckRun(const Invocation& invocation, const std::strin
         if (outcome.err.find(report) != std::string::npos) fail("reported: " + outcome.err);
     }
     const long memoryAllowed =
-        promises.maxRssKb + (invocation.secondFile ? promises.secondInputKb : 0);
+        promises.maxRssKb + (invocation.secondFile ? promises.secondInputKb : 0) +
+        (invocation.op != nullptr && invocation.op->handler == HandlerKind::AllInOne
+             ? promises.chainKb
+             : 0);
     if (promises.maxRssKb > 0 && outcome.maxRssKb > memoryAllowed) {
         fail("peak memory " + std::to_string(outcome.maxRssKb) + " kB over " +
              std::to_string(memoryAllowed) + " kB");

@@ -84,6 +84,9 @@ struct Promises {
     long maxRssKb = 0;
     /// Allowed besides, for a command that reads a second file (the same bytes again).
     long secondInputKb = 0;
+    /// Allowed besides, for All in One: its seven steps run at once, each with buffers of its
+    /// own, and the first holds a long line while the others hold theirs.
+    long chainKb = 0;
 };
 
 /// Lays the file out in the empty folder `dir` as `name` (with a second input beside it, and,

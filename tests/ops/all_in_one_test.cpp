@@ -27,17 +27,17 @@ struct Chain {
     explicit Chain(std::string_view content, std::string_view name = "film.srt",
                    bool existingOutput = false)
         : folder(content, name, existingOutput) {}
-    RunResult Run() {
+    RunResult Run(bool stepByStep = false) {
         OperationContext context{.settings = settings,
                                  .controls = controls,
                                  .host = folder.host,
                                  .programFolder = folder.dir.path().string(),
                                  .diaBreaks = diaBreaks,
                                  .addFile = ""};
-        return RunAllInOne(context, {.input = folder.input.string(),
-                                     .output = folder.output.string(),
-                                     .interactive = true,
-                                     .variant = 0});
+        const std::string input = folder.input.string();
+        const std::string output = folder.output.string();
+        const RunArgs args{.input = input, .output = output, .interactive = true, .variant = 0};
+        return stepByStep ? RunAllInOneStepByStep(context, args) : RunAllInOne(context, args);
     }
     Settings settings;
     ControlValues controls;
@@ -125,17 +125,25 @@ void AppendAtOneReplacement(const std::string& path) {
 }
 
 // A file changed by another program while the chain runs keeps that program's version; the
-// step's result stays as film.out and the message says why.
+// result stays as film.out and the message says why. The chain replaces the file once; run one
+// step after another it replaces it after each step, and a change before the second replacement
+// keeps the first.
 TEST(AllInOne, AFileChangedMeanwhileIsNotReplaced) {
-    for (const int changeAt : {1, 2}) {
+    struct Case {
+        bool stepByStep;
+        int changeAt;
+    };
+    for (const Case c : {Case{false, 1}, Case{true, 1}, Case{true, 2}}) {
+        const int changeAt = c.changeAt;
         SCOPED_TRACE(changeAt);
+        SCOPED_TRACE(c.stepByStep);
         Chain chain(kRaw);
         g_replacements = 0;
         g_changeAt = changeAt;
         SetBeforeReplaceHook(AppendAtOneReplacement);
         std::string message;
         try {
-            chain.Run();
+            chain.Run(c.stepByStep);
         } catch (const FileError& e) {
             message = e.what();
         }
@@ -149,6 +157,37 @@ TEST(AllInOne, AFileChangedMeanwhileIsNotReplaced) {
         // The file as it was before the run is in the trash only once a step replaced it.
         EXPECT_EQ(test::TrashedFile(chain.folder.input.string()).has_value(), changeAt > 1);
     }
+}
+
+}  // namespace
+}  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+int g_replaced = 0;
+
+void CountReplacement(const std::string&) {
+    ++g_replaced;
+}
+
+// The chain writes the file once: one replacement, where the steps one after another replace it
+// after every step that changed something; the result is the same.
+TEST(AllInOne, TheFileIsReplacedOnce) {
+    std::string results[2];
+    int replacements[2] = {0, 0};
+    for (const bool stepByStep : {false, true}) {
+        Chain chain(kRaw);
+        g_replaced = 0;
+        SetBeforeReplaceHook(CountReplacement);
+        EXPECT_EQ(chain.Run(stepByStep), RunResult::Done);
+        SetBeforeReplaceHook(nullptr);
+        replacements[stepByStep] = g_replaced;
+        results[stepByStep] = test::ReadFile(chain.folder.input);
+    }
+    EXPECT_EQ(replacements[0], 1);
+    EXPECT_GT(replacements[1], 3);
+    EXPECT_EQ(results[0], results[1]);
 }
 
 }  // namespace
