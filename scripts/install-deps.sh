@@ -10,6 +10,8 @@ packages=(
     qt6-base-dev libqt6svg6 libgl-dev fonts-dejavu-core xvfb xauth
     libglib2.0-dev
     ffmpeg
+    libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
+    libwebrtc-audio-processing-dev libkissfft-dev espeak-ng
     libfreetype-dev fonts-wine
     libuchardet-dev
     libutf8proc-dev
