@@ -128,14 +128,15 @@ std::pair<int, int> ChooseStream(AVFormatContext* format, const std::string& pat
     return {audio[static_cast<std::size_t>(track) - 1], track};
 }
 
-// How late the stream's first sample comes after the film's time 0 (the container's start), in
-// seconds; 0 when either is unknown. A stream that starts early (an encoder delay written as a
-// negative time) counts as starting at 0: the samples before 0 are few and silent.
+// How late the stream's first sample comes after the film's time 0, in seconds. Time 0 is where
+// the container starts, as players count it; a container that starts before 0 (Opus and AAC
+// encoder delay written as a negative time) starts at 0, since its decoder drops those samples.
+// An audio frame that starts before time 0 counts as starting at 0.
 double StartDelay(const AVFormatContext* format, const AVStream* stream, std::int64_t firstPts) {
-    std::int64_t start = firstPts != AV_NOPTS_VALUE ? firstPts : stream->start_time;
+    const std::int64_t start = firstPts != AV_NOPTS_VALUE ? firstPts : stream->start_time;
     if (start == AV_NOPTS_VALUE) return 0;
     double seconds = static_cast<double>(start) * av_q2d(stream->time_base);
-    if (format->start_time != AV_NOPTS_VALUE)
+    if (format->start_time != AV_NOPTS_VALUE && format->start_time > 0)
         seconds -= static_cast<double>(format->start_time) / AV_TIME_BASE;
     return std::max(0.0, seconds);
 }
