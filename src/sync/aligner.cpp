@@ -268,10 +268,18 @@ Alignment Align(std::span<const Cue> cues, const SpeechMask& speech, const Align
     const auto ratioOf = [](const RatePair& pair) {
         return pair.from == 0 ? 1.0 : pair.from / pair.to;
     };
+    // Frames of one mask further than the largest offset beyond the other's end never meet a
+    // frame of it: they are left out, so that a subtitle time far beyond the film costs nothing.
+    const auto maxFramesSize = static_cast<std::size_t>(maxFrames);
     double largest = 1;
     for (const RatePair& pair : tried)
         largest = std::max(largest, ratioOf(pair));
-    const Correlator correlator(speech, CueMask(cues, largest).size(), maxFrames);
+    const std::size_t longest =
+        std::min(CueMask(cues, largest).size(), speech.size() + maxFramesSize);
+    SpeechMask film(speech.begin(),
+                    speech.begin() + static_cast<std::ptrdiff_t>(
+                                         std::min(speech.size(), longest + maxFramesSize)));
+    const Correlator correlator(film, longest, maxFrames);
 
     // Each ratio's peak, and how well the cues then agree with the speech: the share of their
     // frames over speech less the share over silence, at the best offset within 0.5 s of the
@@ -287,7 +295,9 @@ Alignment Align(std::span<const Cue> cues, const SpeechMask& speech, const Align
     std::vector<Candidate> candidates;
     for (const RatePair& pair : tried) {
         const double ratio = ratioOf(pair);
-        const Peak peak = FindPeak(correlator.Scores(CueMask(cues, ratio)), maxFrames);
+        SpeechMask mask = CueMask(cues, ratio);
+        mask.resize(std::min(mask.size(), longest));
+        const Peak peak = FindPeak(correlator.Scores(mask), maxFrames);
         candidates.push_back({pair, peak, Agreement(cues, sums, ratio, peak.offsetFrames)});
     }
     const Candidate& unit = candidates.front();
