@@ -420,17 +420,37 @@ bool IsMaskText(std::string_view path) {
     return path.find_first_of("*?") != std::string_view::npos;
 }
 
+// The names matching a mask in its folder, in name order as a folder run takes them.
+std::vector<std::string> SortedMatches(std::string_view folder, std::string_view mask) {
+    std::vector<std::string> names =
+        ListMatching(folder.empty() ? "." : std::string(folder), mask);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 // With a mask of films, the film of a subtitle file is the one of the same stem.
 std::optional<std::string> FilmOf(std::string_view films, std::string_view subtitles) {
     const std::string folder = FolderOf(films);
     const std::string stem = StemOf(subtitles);
-    std::vector<std::string> names = ListMatching(folder.empty() ? "." : folder,
-                                                  FileNameOf(films));
-    std::sort(names.begin(), names.end());
-    for (const std::string& name : names) {
+    for (const std::string& name : SortedMatches(folder, FileNameOf(films))) {
         if (StemOf(name) == stem) return JoinInFolder(folder, name);
     }
     return std::nullopt;
+}
+
+// In a folder run with a mask of films, the run of the first subtitle file names the films that
+// no subtitle file pairs with: they are skipped, and the user should hear of them once.
+void TellFilmsWithoutSubtitles(OperationContext& c, std::string_view films,
+                               std::string_view input) {
+    const std::string folder = FolderOf(input);
+    std::vector<std::string> subtitles = SortedMatches(folder, c.controls.Text("cbSubExt"));
+    std::erase_if(subtitles, [](const std::string& name) { return !IsSubtitleInput(name); });
+    if (subtitles.empty() || subtitles.front() != FileNameOf(input)) return;
+    for (const std::string& film : SortedMatches(FolderOf(films), FileNameOf(films))) {
+        const bool paired = std::any_of(subtitles.begin(), subtitles.end(),
+                                        [&](const std::string& s) { return StemOf(s) == StemOf(film); });
+        if (!paired) c.host.ReportSkipped("no subtitle file for " + JoinInFolder(FolderOf(films), film));
+    }
 }
 
 RunResult RunSync(OperationContext& c, const RunArgs& a) {
@@ -455,6 +475,7 @@ RunResult RunSync(OperationContext& c, const RunArgs& a) {
         return RunResult::Refused;
     }
     if (IsMaskText(params.film)) {
+        TellFilmsWithoutSubtitles(c, params.film, a.input);
         const auto film = FilmOf(params.film, a.input);
         if (!film) {
             c.host.ReportSkipped("no film for " + std::string(FileNameOf(a.input)) + " in " +

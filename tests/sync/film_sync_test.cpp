@@ -186,5 +186,33 @@ TEST_F(FilmSyncTest, RefusesSilenceMusicAndAnotherFilmsSubtitlesWritingNothing) 
     }
 }
 
+#ifdef TESSALINE_EXE
+// A folder run pairs films and subtitle files by name; each one left alone is named.
+TEST_F(FilmSyncTest, AFolderRunPairsFilmsAndFilesByName) {
+    const auto clean = tf::Make("clean", kCleanOptions);
+    const std::filesystem::path season = dir / "season";
+    std::filesystem::create_directory(season);
+    std::filesystem::copy_file(clean / "film.mp4", season / "e1.mp4");
+    std::filesystem::copy_file(clean / "film.mp4", season / "e3.mp4");
+    const std::string truth = ReadFile(clean / "film.srt");
+    WriteFile(season / "e1.srt", Moved(truth, 1, -2300));
+    WriteFile(season / "e2.srt", Moved(truth, 1, -2300));
+    const test::ProgramResult r = test::RunProgram(
+        TESSALINE_EXE, {"--home", dir.path().string(), "--quiet", "sync", "--to", "season/*.mp4",
+                        "season/*.srt"},
+        dir.path(), dir.path());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err,
+              "season/e1.srt: skipped: no subtitle file for season/e3.mp4\n"
+              "season/e2.srt: skipped: no film for e2.srt in season/*.mp4\n");
+    const std::vector<std::int64_t> want = StartsOf(truth);
+    const std::vector<std::int64_t> got = StartsOf(ReadFile(season / "e1.out"));
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < got.size(); ++i)
+        EXPECT_NEAR(got[i], want[i], 150) << i;
+    EXPECT_FALSE(std::filesystem::exists(season / "e2.out"));
+}
+#endif
+
 }  // namespace
 }  // namespace tessaline
