@@ -9,6 +9,7 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/error.h>
 #include <libavutil/log.h>
+#include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 }
 
@@ -198,24 +199,47 @@ FilmSpeech ListenToFilm(const std::string& path, int track, SpeechDetector& dete
         feeder.Add({resampled.data(), static_cast<std::size_t>(got)});
     };
 
-    // The first decoded frame sets up the resampler from what the decoder really gives (the
-    // stream's header may leave the layout or format open) and places the audio in time.
-    auto start = [&](const AVFrame* first) {
-        AVChannelLayout inLayout{};
-        if (first->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || first->ch_layout.nb_channels == 0)
-            av_channel_layout_default(&inLayout, std::max(1, first->ch_layout.nb_channels));
+    // The resampler is set up from what the decoder really gives (the stream's header may leave
+    // the layout or format open), and set up again when that changes in the middle of the film
+    // (a broadcast switching between stereo and 5.1), after handing on what it still holds.
+    int inFormat = -1;
+    int inRate = 0;
+    AVChannelLayout inLayout{};
+    auto setUpResampler = [&](const AVFrame* in) {
+        AVChannelLayout layout{};
+        if (in->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || in->ch_layout.nb_channels == 0)
+            av_channel_layout_default(&layout, std::max(1, in->ch_layout.nb_channels));
         else
-            av_channel_layout_copy(&inLayout, &first->ch_layout);
+            av_channel_layout_copy(&layout, &in->ch_layout);
+        if (resampler && in->format == inFormat && in->sample_rate == inRate &&
+            av_channel_layout_compare(&layout, &inLayout) == 0) {
+            av_channel_layout_uninit(&layout);
+            return;
+        }
+        if (resampler) resample(nullptr);
+        av_channel_layout_uninit(&inLayout);
+        inLayout = layout;
+        inFormat = in->format;
+        inRate = in->sample_rate;
+
         AVChannelLayout mono = AV_CHANNEL_LAYOUT_MONO;
         SwrContext* made = nullptr;
         int rc = swr_alloc_set_opts2(&made, &mono, AV_SAMPLE_FMT_S16, kRate, &inLayout,
-                                     static_cast<AVSampleFormat>(first->format), first->sample_rate,
-                                     0, nullptr);
-        av_channel_layout_uninit(&inLayout);
+                                     static_cast<AVSampleFormat>(inFormat), inRate, 0, nullptr);
         resampler.reset(made);
+        // Half the default filter length: resampling a film costs as much as decoding it, and
+        // the detector, which looks at bands below 4 kHz, finds the same speech either way.
+        if (rc >= 0) rc = av_opt_set_int(resampler.get(), "filter_size", 16, 0);
         if (rc >= 0) rc = swr_init(resampler.get());
         if (rc < 0) throw Unreadable(path, rc);
+    };
+    struct LayoutFreer {
+        AVChannelLayout& layout;
+        ~LayoutFreer() { av_channel_layout_uninit(&layout); }
+    } freeLayout{inLayout};
 
+    // The first decoded frame places the audio in time.
+    auto start = [&](const AVFrame* first) {
         const double delay = StartDelay(format.get(), stream, first->best_effort_timestamp);
         const auto delaySamples = static_cast<std::size_t>(std::llround(delay * kRate));
         feeder.AddSilentFrames(delaySamples / kFrameSamples);
@@ -228,6 +252,7 @@ FilmSpeech ListenToFilm(const std::string& path, int track, SpeechDetector& dete
             const int rc = avcodec_receive_frame(decoder.get(), frame.get());
             if (rc < 0) return;  // EAGAIN: it wants the next packet; EOF: all is out
             if (!started) start(frame.get());
+            setUpResampler(frame.get());
             resample(frame.get());
             av_frame_unref(frame.get());
         }

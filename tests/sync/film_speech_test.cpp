@@ -70,6 +70,14 @@ TEST_F(FilmSpeechTest, EveryContainerGivesTheSameMaskAndALateStartShiftsIt) {
     EXPECT_GE(tf::Agreement(Truth(folder, late.size(), 150), late), 0.95);
 }
 
+TEST_F(FilmSpeechTest, FollowsTheSoundWhenItsFormatChangesHalfway) {
+    // film.switch.ts: stereo at 48 kHz, then mono at 44.1 kHz.
+    const auto folder = Clean();
+    const FilmSpeech heard = Listen(folder / "film.switch.ts");
+    EXPECT_NEAR(static_cast<double>(heard.mask.size()), 9000, 10);
+    EXPECT_GE(tf::Agreement(heard.mask, Truth(folder, heard.mask.size())), 0.95);
+}
+
 TEST_F(FilmSpeechTest, ListensToTheTrackAskedFor) {
     // film.two.mkv: track 1 is the background alone (silence here), track 2 the film.
     const auto folder = Clean();

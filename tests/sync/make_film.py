@@ -11,6 +11,7 @@ arguments always give the same films. Written into OUT_DIR:
   film.late.mkv   a small black picture from 0 s and the audio (AAC) from 1.5 s
   film.two.mkv    two audio tracks: 1 the background alone, 2 the mix
   film.noaudio.mkv  the picture only
+  film.switch.ts  MPEG-TS, AAC: stereo 48 kHz for the first half, mono 44.1 kHz for the second
   film.truth      one spoken line a row: "START_MS END_MS", from the first to the last non-silent
                   sample of the line's speech (espeak's pauses inside a line stay under 60 ms)
   film.srt        one subtitle per spoken line at exactly those times
@@ -21,11 +22,12 @@ may ask for the same film: the first to finish wins, the others find it ready.
 
 Usage: make_film.py OUT_DIR [--seconds 120] [--background silence|noise|music] [--snr 10]
                             [--seed 1] [--lines N] [--cut AT:LENGTH]
-                            [--formats mp4,mka,late.mkv,two.mkv,noaudio.mkv]
+                            [--formats mp4,mka,late.mkv,two.mkv,noaudio.mkv,switch.ts]
 """
 
 import argparse
 import array
+import hashlib
 import math
 import os
 import random
@@ -239,6 +241,20 @@ def make(out, args, formats, work):
         "noaudio.mkv": ["-f", "lavfi", "-i", "color=c=black:s=32x32:r=5:d=2", "-c:v", "mpeg4"],
     }
     for kind in formats:
+        if kind == "switch.ts":
+            # Stereo at 48 kHz for the first half, mono at 44.1 kHz after: two MPEG-TS files
+            # joined byte to byte, as a recording of a broadcast may be.
+            half = seconds / 2
+            parts = [os.path.join(work, "part1.ts"), os.path.join(work, "part2.ts")]
+            run("ffmpeg", "-y", "-i", wav, "-t", str(half), *stereo, "-c:a", "aac", *exact,
+                parts[0])
+            run("ffmpeg", "-y", "-ss", str(half), "-i", wav, "-ar", "44100", "-ac", "1",
+                "-c:a", "aac", "-output_ts_offset", str(half), *exact, parts[1])
+            with open(os.path.join(out, "film.switch.ts"), "wb") as joined:
+                for part in parts:
+                    with open(part, "rb") as f:
+                        shutil.copyfileobj(f, joined)
+            continue
         run("ffmpeg", "-y", *encodes[kind], *exact, os.path.join(out, "film." + kind))
 
 
@@ -250,13 +266,16 @@ def main():
     parser.add_argument("--snr", type=float, default=10, help="speech over background, in dB")
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--lines", type=int, default=1000, help="at most this many lines")
-    parser.add_argument("--formats", default="mp4,mka,late.mkv,two.mkv,noaudio.mkv",
+    parser.add_argument("--formats", default="mp4,mka,late.mkv,two.mkv,noaudio.mkv,switch.ts",
                         help="the films to encode besides film.wav, comma-separated")
     parser.add_argument("--cut", help="AT:LENGTH in seconds: that much of the film taken out")
     args = parser.parse_args()
 
     out = os.path.abspath(args.out)
-    stamp = " ".join(sys.argv[2:]) + "\n"
+    # The film is made again when the options or this script change.
+    with open(__file__, "rb") as script:
+        version = hashlib.sha1(script.read()).hexdigest()
+    stamp = " ".join(sys.argv[2:]) + "\n" + version + "\n"
     done = os.path.join(out, ".made")
     if os.path.exists(done) and open(done).read() == stamp:
         return
