@@ -63,6 +63,7 @@ bench-jobs: build
 # Listening to a generated 90-minute AAC film: decoding and finding the speech.
 bench-film: build
 	python3 bench/film_speech.py $(BUILD_DIR)
+	python3 bench/sync_film.py $(BUILD_DIR)
 
 screenshots: build
 	bash scripts/screenshots.sh

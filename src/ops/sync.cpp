@@ -223,8 +223,7 @@ void WalkMicroDvd(FrameRun& run, CueTimes& times, long double fps, char open, ch
     }
 }
 
-void Walk(FrameRun& run, SubKind kind, CueTimes& times, const SyncParams& params,
-          long double fps) {
+void Walk(FrameRun& run, SubKind kind, CueTimes& times, const SyncParams& params, long double fps) {
     switch (kind) {
         case SubKind::SubRip:
             return WalkSubRip(run, times, params.timeCorrection);
@@ -292,7 +291,8 @@ std::optional<Target> ListenOrRead(const SyncParams& params, Host& host, RunResu
             host.ShowMessage(params.reference + ": no such file");
             return std::nullopt;
         }
-        const RunResult read = ReadSubtitleCues(params.reference, params, host, target.referenceCues);
+        const RunResult read =
+            ReadSubtitleCues(params.reference, params, host, target.referenceCues);
         if (read != RunResult::Done) {
             result = read;
             return std::nullopt;
@@ -331,8 +331,8 @@ void WriteReportHead(LineList& report, const Target& target, const Alignment& a,
                      const std::vector<Cue>& cues) {
     report.push_back("Synced to " + target.described);
     report.push_back("Ratio: " + RatioText(a));
-    report.push_back("Confidence: " + ConfidenceText(a.confidence) + " (needs " +
-                     ThresholdText() + ")");
+    report.push_back("Confidence: " + ConfidenceText(a.confidence) + " (needs " + ThresholdText() +
+                     ")");
     for (std::size_t p = 0; p < a.parts.size(); ++p) {
         const std::size_t first = a.parts[p].firstCue;
         report.push_back("Part " + std::to_string(p + 1) + " from subtitle " +
@@ -355,8 +355,7 @@ RunResult ReadSubtitleCues(const std::string& input, const SyncParams& params, H
     const std::string none;
     const FrameRequest request{.input = input,
                                .output = none,
-                               .steps = {.interactive = params.interactive,
-                                         .writesOutput = false}};
+                               .steps = {.interactive = params.interactive, .writesOutput = false}};
     cues.clear();
     CueTimes times(cues);
     return RunInFrame(request, host,
@@ -391,8 +390,7 @@ RunResult SyncSubtitles(const std::string& input, const std::string& output,
     Alignment alignment = Align(cues, target->speech, params.align);
     if (alignment.confidence < kMinConfidence) {
         host.ShowMessage(name + " does not match " + target->name + " (confidence " +
-                         ConfidenceText(alignment.confidence) + ", needs " +
-                         ThresholdText() + ")");
+                         ConfidenceText(alignment.confidence) + ", needs " + ThresholdText() + ")");
         return RunResult::Refused;
     }
     if (!target->referenceCues.empty()) RefineOnReference(alignment, cues, target->referenceCues);
@@ -422,8 +420,7 @@ bool IsMaskText(std::string_view path) {
 
 // The names matching a mask in its folder, in name order as a folder run takes them.
 std::vector<std::string> SortedMatches(std::string_view folder, std::string_view mask) {
-    std::vector<std::string> names =
-        ListMatching(folder.empty() ? "." : std::string(folder), mask);
+    std::vector<std::string> names = ListMatching(folder.empty() ? "." : std::string(folder), mask);
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -447,9 +444,11 @@ void TellFilmsWithoutSubtitles(OperationContext& c, std::string_view films,
     std::erase_if(subtitles, [](const std::string& name) { return !IsSubtitleInput(name); });
     if (subtitles.empty() || subtitles.front() != FileNameOf(input)) return;
     for (const std::string& film : SortedMatches(FolderOf(films), FileNameOf(films))) {
-        const bool paired = std::any_of(subtitles.begin(), subtitles.end(),
-                                        [&](const std::string& s) { return StemOf(s) == StemOf(film); });
-        if (!paired) c.host.ReportSkipped("no subtitle file for " + JoinInFolder(FolderOf(films), film));
+        const bool paired =
+            std::any_of(subtitles.begin(), subtitles.end(),
+                        [&](const std::string& s) { return StemOf(s) == StemOf(film); });
+        if (!paired)
+            c.host.ReportSkipped("no subtitle file for " + JoinInFolder(FolderOf(films), film));
     }
 }
 
@@ -458,8 +457,8 @@ RunResult RunSync(OperationContext& c, const RunArgs& a) {
         .film = c.controls.Text("SyncFilm"),
         .reference = c.controls.Text("SyncReference"),
         .track = c.controls.Int("SyncTrack"),
-        .align = {.maxOffsetMs = std::max<std::int64_t>(1, c.controls.Number("SyncMaxOffset")) *
-                                 1000,
+        .align = {.maxOffsetMs =
+                      std::max<std::int64_t>(1, c.controls.Number("SyncMaxOffset")) * 1000,
                   .splits = c.controls.Bool("SyncSplits")},
         .timeCorrection = c.settings.Bool("TimeCorrection"),
         .framesAtSec = c.settings.Text("FramesAtSec"),

@@ -81,8 +81,8 @@ class Correlator {
   public:
     Correlator(const SpeechMask& film, std::size_t longestSubtitles, std::int64_t maxFrames)
         : maxFrames_(maxFrames) {
-        const std::size_t need = std::max(film.size(), longestSubtitles) +
-                                 static_cast<std::size_t>(maxFrames) + 1;
+        const std::size_t need =
+            std::max(film.size(), longestSubtitles) + static_cast<std::size_t>(maxFrames) + 1;
         n_ = static_cast<std::size_t>(kiss_fftr_next_fast_size_real(static_cast<int>(need)));
         forward_.reset(kiss_fftr_alloc(static_cast<int>(n_), 0, nullptr, nullptr));
         inverse_.reset(kiss_fftr_alloc(static_cast<int>(n_), 1, nullptr, nullptr));
@@ -202,8 +202,8 @@ double Agreement(std::span<const Cue> cues, const SpeechSums& sums, double ratio
 // cues x offsets is found row by row: the best of the previous row is the only switch worth
 // considering, so a row costs one pass over the offsets. One bit per cell says whether the cell
 // switched, for the way back.
-std::vector<AlignPart> SplitParts(std::span<const Cue> cues, const SpeechMask& speech,
-                                  double ratio, std::int64_t maxFrames, double penaltySeconds) {
+std::vector<AlignPart> SplitParts(std::span<const Cue> cues, const SpeechMask& speech, double ratio,
+                                  std::int64_t maxFrames, double penaltySeconds) {
     const SpeechSums sums(speech);
     const auto width = static_cast<std::size_t>(2 * maxFrames + 1);
     const auto penalty =
@@ -276,9 +276,8 @@ Alignment Align(std::span<const Cue> cues, const SpeechMask& speech, const Align
         largest = std::max(largest, ratioOf(pair));
     const std::size_t longest =
         std::min(CueMask(cues, largest).size(), speech.size() + maxFramesSize);
-    SpeechMask film(speech.begin(),
-                    speech.begin() + static_cast<std::ptrdiff_t>(
-                                         std::min(speech.size(), longest + maxFramesSize)));
+    SpeechMask film(speech.begin(), speech.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                                         speech.size(), longest + maxFramesSize)));
     const Correlator correlator(film, longest, maxFrames);
 
     // Each ratio's peak, and how well the cues then agree with the speech: the share of their

@@ -25,7 +25,8 @@ SpeechMask CueMask(std::span<const Cue> cues, double ratio) {
 
 double SpeechShare(const SpeechMask& mask) {
     if (mask.empty()) return 0;
-    const auto marked = std::count_if(mask.begin(), mask.end(), [](std::uint8_t v) { return v != 0; });
+    const auto marked =
+        std::count_if(mask.begin(), mask.end(), [](std::uint8_t v) { return v != 0; });
     return static_cast<double>(marked) / static_cast<double>(mask.size());
 }
 

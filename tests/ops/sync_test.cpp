@@ -56,8 +56,9 @@ enum class Format { SubRip, SubStation, MicroDvd };
 std::string FileOf(const std::vector<Cue>& cues, Format format) {
     std::string text;
     if (format == Format::SubStation) {
-        text = "[Script Info]\r\nScriptType: v4.00+\r\n\r\n[Events]\r\nFormat: Layer, Start, End, "
-               "Style, Name, MarginL, MarginR, MarginV, Effect, Text\r\n";
+        text =
+            "[Script Info]\r\nScriptType: v4.00+\r\n\r\n[Events]\r\nFormat: Layer, Start, End, "
+            "Style, Name, MarginL, MarginR, MarginV, Effect, Text\r\n";
     }
     for (std::size_t i = 0; i < cues.size(); ++i) {
         const std::string n = std::to_string(i + 1);
@@ -87,8 +88,9 @@ std::vector<std::int64_t> StartsOf(const std::string& text, Format format) {
     static const std::regex ssa(R"(Dialogue: 0,(\d+):(\d\d):(\d\d)\.(\d\d),)");
     static const std::regex sub(R"(\{(\d+)\}\{\d+\})");
     std::vector<std::int64_t> starts;
-    const std::regex& pattern =
-        format == Format::SubRip ? srt : format == Format::SubStation ? ssa : sub;
+    const std::regex& pattern = format == Format::SubRip       ? srt
+                                : format == Format::SubStation ? ssa
+                                                               : sub;
     for (std::sregex_iterator it(text.begin(), text.end(), pattern), end; it != end; ++it) {
         const auto n = [&](int i) { return std::stoll((*it)[i]); };
         if (format == Format::MicroDvd) {
@@ -110,7 +112,7 @@ std::string WithoutTimes(const std::string& text) {
 struct Moved {
     const char* name;
     Format format;
-    double ratio;  // the file's times are the true times divided by this ...
+    double ratio;         // the file's times are the true times divided by this ...
     std::int64_t offset;  // ... after this is taken off
     std::int64_t tolerance;
 };
@@ -187,13 +189,14 @@ TEST(Sync, RefusalsSayWhyAndWriteNothing) {
         std::function<std::string()> reference;
         const char* message;  // the start of the message
     } rows[] = {
-        {"another film's subtitles",
-         [] { return FileOf(FilmLines(5), Format::SubRip); },
+        {"another film's subtitles", [] { return FileOf(FilmLines(5), Format::SubRip); },
          [] { return FileOf(FilmLines(6), Format::SubRip); },
          "film.srt does not match ref.srt (confidence "},
-        {"a reference with almost no speech",
-         [] { return FileOf(FilmLines(5), Format::SubRip); },
-         [] { return FileOf({{200'000, 201'000}}, Format::SubRip); }, "no speech found in ref.srt"},
+        {"a reference with almost no speech", [] { return FileOf(FilmLines(5), Format::SubRip); },
+         [] {
+             return FileOf({{200'000, 201'000}}, Format::SubRip);
+         },
+         "no speech found in ref.srt"},
         {"a file without subtitles", [] { return std::string("just text\r\n"); },
          [] { return FileOf(FilmLines(5), Format::SubRip); }, "film.srt has no subtitles to sync"},
     };

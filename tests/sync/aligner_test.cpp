@@ -139,9 +139,9 @@ TEST(Aligner, FollowsACutWithSplitsAndTheLargerSideWithout) {
     const Alignment whole = Align(cues, film, {.splits = false});
     ASSERT_EQ(whole.parts.size(), 1u);
     // The larger side (before the cut at 100 of 170 s) is right.
-    EXPECT_EQ(ShareWithin(whole, cues, truth, 150,
-                          [&](std::size_t i) { return lines[i].end <= cut; }),
-              1.0);
+    EXPECT_EQ(
+        ShareWithin(whole, cues, truth, 150, [&](std::size_t i) { return lines[i].end <= cut; }),
+        1.0);
 }
 
 TEST(Aligner, AnotherFilmsSubtitlesStayBelowTheThreshold) {

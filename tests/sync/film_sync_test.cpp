@@ -111,7 +111,8 @@ TEST_F(FilmSyncTest, FindsShiftAndRatioInEveryContainerWithEveryStartClose) {
     };
     for (const Move& row : rows) {
         SCOPED_TRACE(std::string(row.name) + " " + row.container);
-        const std::string output = Sync(folder / row.container, Moved(truth, row.ratio, row.offset));
+        const std::string output =
+            Sync(folder / row.container, Moved(truth, row.ratio, row.offset));
         ASSERT_EQ(result, RunResult::Done) << (host.messages.empty() ? "" : host.messages[0]);
         // The late film's audio, and so its speech, starts 1.5 s into it.
         const std::int64_t late = std::string_view(row.container) == "film.late.mkv" ? 1500 : 0;
@@ -136,7 +137,8 @@ TEST_F(FilmSyncTest, FollowsACutWithSplitsAndKeepsTheLargerSideWithout) {
     const auto belongs = [](std::int64_t t) -> std::int64_t {
         return t < 90'000 ? t : t >= 94'000 ? t - 4000 : -1;
     };
-    const auto shareWithin = [&](const std::string& output, std::int64_t tolerance, bool beforeOnly) {
+    const auto shareWithin = [&](const std::string& output, std::int64_t tolerance,
+                                 bool beforeOnly) {
         const std::vector<std::int64_t> got = StartsOf(output);
         std::size_t good = 0;
         std::size_t counted = 0;
@@ -198,8 +200,8 @@ TEST_F(FilmSyncTest, AFolderRunPairsFilmsAndFilesByName) {
     WriteFile(season / "e1.srt", Moved(truth, 1, -2300));
     WriteFile(season / "e2.srt", Moved(truth, 1, -2300));
     const test::ProgramResult r = test::RunProgram(
-        TESSALINE_EXE, {"--home", dir.path().string(), "--quiet", "sync", "--to", "season/*.mp4",
-                        "season/*.srt"},
+        TESSALINE_EXE,
+        {"--home", dir.path().string(), "--quiet", "sync", "--to", "season/*.mp4", "season/*.srt"},
         dir.path(), dir.path());
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err,
