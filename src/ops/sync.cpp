@@ -333,6 +333,9 @@ void WriteReportHead(LineList& report, const Target& target, const Alignment& a,
     report.push_back("Ratio: " + RatioText(a));
     report.push_back("Confidence: " + ConfidenceText(a.confidence) + " (needs " + ThresholdText() +
                      ")");
+    if (a.splitsSkipped) {
+        report.push_back("Splits not tried: too many subtitles for the largest offset");
+    }
     for (std::size_t p = 0; p < a.parts.size(); ++p) {
         const std::size_t first = a.parts[p].firstCue;
         report.push_back("Part " + std::to_string(p + 1) + " from subtitle " +

@@ -270,14 +270,18 @@ Alignment Align(std::span<const Cue> cues, const SpeechMask& speech, const Align
     };
     // Frames of one mask further than the largest offset beyond the other's end never meet a
     // frame of it: they are left out, so that a subtitle time far beyond the film costs nothing.
+    // No film is longer than 6 hours: times running to 24 hours (a damaged file) would otherwise
+    // cost hundreds of megabytes of FFT buffers for nothing.
+    constexpr std::size_t kLongestFrames = std::size_t{6} * 3600 * 1000 / kSpeechFrameMs;
     const auto maxFramesSize = static_cast<std::size_t>(maxFrames);
     double largest = 1;
     for (const RatePair& pair : tried)
         largest = std::max(largest, ratioOf(pair));
     const std::size_t longest =
-        std::min(CueMask(cues, largest).size(), speech.size() + maxFramesSize);
-    SpeechMask film(speech.begin(), speech.begin() + static_cast<std::ptrdiff_t>(std::min(
-                                                         speech.size(), longest + maxFramesSize)));
+        std::min({CueMask(cues, largest).size(), speech.size() + maxFramesSize, kLongestFrames});
+    const std::size_t filmFrames =
+        std::min({speech.size(), longest + maxFramesSize, kLongestFrames});
+    const SpeechMask film(speech.begin(), speech.begin() + static_cast<std::ptrdiff_t>(filmFrames));
     const Correlator correlator(film, longest, maxFrames);
 
     // Each ratio's peak, and how well the cues then agree with the speech: the share of their
@@ -310,9 +314,15 @@ Alignment Align(std::span<const Cue> cues, const SpeechMask& speech, const Align
     result.toRate = chosen->pair.to;
     result.confidence = chosen->peak.confidence;
     result.parts = {{0, chosen->peak.offsetFrames * kSpeechFrameMs}};
-    if (params.splits) {
+    // The way back keeps one bit per subtitle and offset: 2^28 bits (32 MB) hold 22,000
+    // subtitles at the default largest offset, more than any film has.
+    constexpr double kMostCells = 268'435'456;
+    const double cells = static_cast<double>(cues.size()) * static_cast<double>(2 * maxFrames + 1);
+    if (params.splits && cells > kMostCells) {
+        result.splitsSkipped = true;
+    } else if (params.splits) {
         std::vector<AlignPart> parts =
-            SplitParts(cues, speech, result.ratio, maxFrames, params.splitPenalty);
+            SplitParts(cues, film, result.ratio, maxFrames, params.splitPenalty);
         // One run: the correlation's offset, which weighs the gaps between subtitles too.
         if (parts.size() > 1) result.parts = std::move(parts);
     }

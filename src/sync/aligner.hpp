@@ -48,6 +48,8 @@ struct Alignment {
     double toRate = 0;
     std::vector<AlignPart> parts;  // in cue order, the first from cue 0
     double confidence = 0;
+    /// Splits were asked for but not tried: too many subtitles times offsets.
+    bool splitsSkipped = false;
 };
 
 /// The ratio tried besides 1: each ordered pair of the common frame rates.
