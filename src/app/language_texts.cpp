@@ -10,8 +10,9 @@ const std::vector<TextLine>& LanguageTextLines() {
     // Lines 160 on: the main window's other captions, menu items and hints; 300 on: Parameters
     // and Parts & Tails; 420 on: the lists window and the replace list; 460 on: message boxes of
     // the window; 500 on: the messages of the operations; 600 on: questions and status texts of
-    // unsaved edits, folder runs and deleting. Texts with parts are tried in line order: a narrower
-    // one ("%1: done, no file written") comes before a wider one that would take it ("%1 written").
+    // unsaved edits, folder runs and deleting; 900 on: Sync to Film. Texts with parts are tried
+    // in line order: a narrower one ("%1: done, no file written") comes before a wider one that
+    // would take it ("%1 written").
     static const std::vector<TextLine> lines = {
         {160, "Numbering and Conversion"},
         {161, "Frames at Second"},
@@ -296,6 +297,29 @@ const std::vector<TextLine>& LanguageTextLines() {
         {637, "%1: converted to windows-1251, %2"},
         {638, "left out 1 character that Windows-1251 lacks"},
         {639, "left out %1 characters that Windows-1251 lacks"},
+        // 900 on: Sync to Film (its button, progress, messages and the Diag page's speech).
+        {900, " Sync to Film "},
+        {901, "Sync to Film..."},
+        {902, "Splits"},
+        {903, "Listens to a film (or reads a correctly timed subtitle file of it)"},
+        {904, "and moves the subtitles onto its speech: film.out and the report film.sync"},
+        {905, "Runs of subtitles may take offsets of their own (a cut in the film)"},
+        {906, "Speech"},
+        {907, "Sync to Film"},
+        {908, "Listening to %1..."},
+        {909, "Reading %1..."},
+        {910, "Sync to Film cancelled: nothing written"},
+        {911, "No film synced yet: Sync to Film... on the Time / Frame Operations page"},
+        {912, "%1: %2% of the subtitles' time on speech before the sync, %3% after"},
+        {913, "%1, audio track %2"},
+        {914, "subtitles before the sync"},
+        {915, "subtitles after the sync"},
+        {916, "speech"},
+        {917, "no speech found in track %1"},
+        {918, "no speech found in %1"},
+        {919, "%1 does not match %2 (confidence %3, needs %4)"},
+        {920, "this film"},
+        {921, "%1 has no subtitles to sync"},
     };
     // clang-format on
     return lines;

@@ -50,6 +50,7 @@
 #include "files/fs.hpp"
 #include "files/line_io.hpp"
 #include "gui/diagram_view.hpp"
+#include "gui/film_sync_view.hpp"
 #include "gui/editor_view.hpp"
 #include "gui/file_paths.hpp"
 #include "gui/parameters_window.hpp"
@@ -108,6 +109,8 @@ const QSet<QString>& WorkingControls() {
         for (const QString& name : TimeCalculatorControls())
             set.insert(name);
         for (const QString& name : DiagramControls())
+            set.insert(name);
+        for (const QString& name : FilmSyncControls())
             set.insert(name);
         const auto add = [&set](std::string_view name) {
             set.insert(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
@@ -833,6 +836,7 @@ void MainWindow::WireCommands() {
     onAction("mnParameters", [this] { ShowParameters(); });
     WireTimeCalculator(this, *session_);
     drawDiagram_ = WireDiagram(this, *session_);
+    WireFilmSync(*this, [this](const std::function<void()>& handler) { Run(handler); });
     onAction("mnPartsAndTails", [this] {
         PartsAndTailsWindow window(*session_, this);
         window.exec();

@@ -308,7 +308,8 @@ std::optional<Target> ListenOrRead(const SyncParams& params, Host& host, RunResu
     }
     try {
         const std::unique_ptr<SpeechDetector> detector = MakeWebRtcSpeechDetector();
-        FilmSpeech heard = ListenToFilm(params.film, params.track, *detector, [&host](double) {
+        FilmSpeech heard = ListenToFilm(params.film, params.track, *detector, [&host](double done) {
+            host.ShowWorkProgress(done);
             host.KeepResponsive();
             return !host.StopRequested();
         });
@@ -321,6 +322,11 @@ std::optional<Target> ListenOrRead(const SyncParams& params, Host& host, RunResu
             return std::nullopt;
         }
     } catch (const FilmError& e) {
+        // The user's own Cancel needs no box: the status line says that nothing was written.
+        if (host.StopRequested()) {
+            host.SetStatusBar(kSyncCancelled);
+            return std::nullopt;
+        }
         host.ShowMessage(e.what());
         return std::nullopt;
     }
@@ -399,11 +405,26 @@ RunResult SyncSubtitles(const std::string& input, const std::string& output,
     if (!target->referenceCues.empty()) RefineOnReference(alignment, cues, target->referenceCues);
 
     const long double fps = FrameRate(params.framesAtSec).value_or(25);
-    return RunInFrame(request, host, [&](FrameRun& run) {
+    const RunResult result = RunInFrame(request, host, [&](FrameRun& run) {
         WriteReportHead(run.report(), *target, alignment, cues);
         CueTimes times(alignment, run.report());
         Walk(run, *kind, times, params, fps);
     });
+    if (params.picture != nullptr && result == RunResult::Done) {
+        SyncPicture& picture = *params.picture;
+        picture.described = target->described;
+        picture.speech = target->speech;
+        picture.before = cues;
+        picture.after.clear();
+        picture.after.reserve(cues.size());
+        // As written: a time that would fall before 0 is kept at 0.
+        for (std::size_t i = 0; i < cues.size(); ++i) {
+            picture.after.push_back(
+                {std::max<std::int64_t>(MapTime(alignment, i, cues[i].start), 0),
+                 std::max<std::int64_t>(MapTime(alignment, i, cues[i].end), 0)});
+        }
+    }
+    return result;
 }
 
 // --- Descriptor --------------------------------------------------------------------------------
@@ -468,6 +489,7 @@ RunResult RunSync(OperationContext& c, const RunArgs& a) {
         .openBracket = FirstChar(c.settings.Text("OpenBrackets"), '{'),
         .closeBracket = FirstChar(c.settings.Text("CloseBrackets"), '}'),
         .interactive = a.interactive,
+        .picture = c.syncPicture,
     };
     if (const auto penalty = ParseFramesPerSecond(c.controls.Text("SyncSplitPenalty"))) {
         params.align.splitPenalty = static_cast<double>(*penalty);
@@ -581,6 +603,7 @@ extern const Operation kSyncOperation{
         "SubStation and MicroDVD (through FramesAtSec) files are synced.",
     .options = kSyncOptions,
     .checkOptions = CheckSyncOptions,
+    .logText = "[Sync to Film] Click",
     .extension = "srt|sub|ssa|ass",
     .codes = kSyncCodes,
     .settings = kSyncSettings,

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "files/frame.hpp"
@@ -16,6 +17,19 @@
 #include "sync/aligner.hpp"
 
 namespace tessaline {
+
+/// The status line of a sync the user cancelled while the film was listened to.
+inline constexpr std::string_view kSyncCancelled = "Sync to Film cancelled: nothing written";
+
+/// What a sync that wrote its output aligned, for a picture of it: the speech it listened to (or
+/// the reference's subtitles as speech), and every subtitle's times before and after.
+struct SyncPicture {
+    /// "film.mkv, audio track 1" or "other.srt"; empty when nothing was synced.
+    std::string described;
+    SpeechMask speech;
+    std::vector<Cue> before;
+    std::vector<Cue> after;
+};
 
 struct SyncParams {
     /// The film (or audio file) to listen to; empty when a reference is given.
@@ -31,6 +45,8 @@ struct SyncParams {
     char openBracket = FirstChar(DefaultText("OpenBrackets"), '{');
     char closeBracket = FirstChar(DefaultText("CloseBrackets"), '}');
     bool interactive = true;
+    /// Filled when the run writes its output (null: not kept).
+    SyncPicture* picture = nullptr;
 };
 
 /// Reads the cues of a SubRip, SubStation or MicroDVD file (by its extension) in file order.
