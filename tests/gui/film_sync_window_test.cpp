@@ -105,13 +105,15 @@ TEST(FilmSyncWindow, ARefusalShowsItsMessageAndWritesNothing) {
 }
 
 // While a film is listened to the progress dialog shows; its Cancel ends the run and nothing is
-// written.
-TEST(FilmSyncWindow, CancelWhileListeningWritesNothing) {
+// written. Run again to the end, the sync writes film.out and keeps the film's speech.
+TEST(FilmSyncWindow, CancelWhileListeningWritesNothingAndTheNextRunSyncs) {
     if (!testfilms::ToolsPresent()) GTEST_SKIP() << "needs python3, espeak-ng and ffmpeg";
-    const fs::path film = testfilms::Make("clean", "--seconds 90 --seed 1") / "film.mp4";
+    const fs::path folder = testfilms::Make("clean", "--seconds 90 --seed 1");
     TempDir home;
     Window w(home);
-    OpenAndChoose(w, home, film);
+    fs::copy_file(folder / "film.srt", home / "film.srt");
+    w.Open(home / "film.srt");
+    w.window.openDialogHook = [folder](const QString&) { return Path(folder / "film.mp4"); };
     bool cancelled = false;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
@@ -131,6 +133,14 @@ TEST(FilmSyncWindow, CancelWhileListeningWritesNothing) {
     EXPECT_FALSE(fs::exists(home / "film.sync"));
     EXPECT_EQ(w.StatusBar(), "Sync to Film cancelled: nothing written");
     EXPECT_EQ(w.window.findChild<QProgressDialog*>("SyncProgress"), nullptr);
+
+    w.Click("btnSyncToFilm");
+    EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join("|").toStdString();
+    EXPECT_TRUE(fs::exists(home / "film.out"));
+    EXPECT_EQ(w.StatusBar(), "film.out written");
+    const SyncPicture& sync = w.window.session().lastSync;
+    EXPECT_EQ(sync.described, "film.mp4, audio track 1");
+    EXPECT_GT(SpeechPictureOf(sync, 100).onSpeechAfter, 0.8);
 }
 
 }  // namespace
