@@ -76,8 +76,8 @@ SpeechPicture SpeechPictureOf(const SyncPicture& sync, int columns) {
 std::string SpeechSummary(const SyncPicture& sync, const SpeechPicture& picture) {
     if (sync.described.empty()) return std::string(kNoSyncYet);
     return sync.described + ": " + Percent(picture.onSpeechBefore) +
-           " of the subtitles' time on speech before the sync, " +
-           Percent(picture.onSpeechAfter) + " after";
+           " of the subtitles' time on speech before the sync, " + Percent(picture.onSpeechAfter) +
+           " after";
 }
 
 }  // namespace tessaline

@@ -231,8 +231,8 @@ void DiagramView::PaintSpeech(QPainter& painter) {
     painter.drawText(left, height() - kOrigin - metrics.descent(), "0");
     const QString end = QString::fromStdString(MsToTimeText(
         static_cast<TimeMs>(std::min<std::int64_t>(picture.endMs, 24LL * 3600 * 1000 - 1))));
-    painter.drawText(right - metrics.horizontalAdvance(end),
-                     height() - kOrigin - metrics.descent(), end);
+    painter.drawText(right - metrics.horizontalAdvance(end), height() - kOrigin - metrics.descent(),
+                     end);
 }
 
 const QStringList& DiagramControls() {

@@ -55,9 +55,9 @@ void WireFilmSync(MainWindow& window,
             // A reference is read at once; a film is listened to, which takes a while.
             const QString name = QFileInfo(chosen).fileName();
             const QString label = IsSubtitleInput(path) ? "Reading %1..." : "Listening to %1...";
-            QProgressDialog progress(
-                WindowTexts::TranslateFor(&window, label).replace("%1", name),
-                WindowTexts::TranslateFor(&window, "Cancel"), 0, kProgressSteps, &window);
+            QProgressDialog progress(WindowTexts::TranslateFor(&window, label).replace("%1", name),
+                                     WindowTexts::TranslateFor(&window, "Cancel"), 0,
+                                     kProgressSteps, &window);
             progress.setObjectName("SyncProgress");
             progress.setWindowTitle(WindowTexts::TranslateFor(&window, "Sync to Film"));
             progress.setWindowModality(Qt::WindowModal);

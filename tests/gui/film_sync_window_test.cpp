@@ -94,8 +94,9 @@ TEST(FilmSyncWindow, AReferenceSyncsTheOpenFileAndTheDiagPageShowsIt) {
 TEST(FilmSyncWindow, ARefusalShowsItsMessageAndWritesNothing) {
     TempDir home;
     Window w(home);
-    WriteFile(home / "sparse.srt", "1\r\n00:00:01,000 --> 00:00:01,500\r\nA\r\n\r\n2\r\n"
-                                   "01:00:00,000 --> 01:00:00,500\r\nB\r\n\r\n");
+    WriteFile(home / "sparse.srt",
+              "1\r\n00:00:01,000 --> 00:00:01,500\r\nA\r\n\r\n2\r\n"
+              "01:00:00,000 --> 01:00:00,500\r\nB\r\n\r\n");
     OpenAndChoose(w, home, home / "sparse.srt");
     w.Click("btnSyncToFilm");
     EXPECT_EQ(w.messages, QStringList{"no speech found in sparse.srt"});
