@@ -9,7 +9,7 @@ FUZZ_SMOKE_SECONDS ?= 10
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-asan fuzz fuzz-smoke bench bench-jobs screenshots package install format clean
+.PHONY: all deps build run test test-asan fuzz fuzz-smoke bench bench-jobs bench-film screenshots package install format clean
 
 all: build
 
@@ -59,6 +59,11 @@ bench: build
 # A folder of 200 files run with one job against one job per core.
 bench-jobs: build
 	python3 bench/jobs.py $(BUILD_DIR)/src/cli/tessaline
+
+# Listening to a generated 90-minute AAC film: decoding and finding the speech.
+bench-film: build
+	python3 bench/film_speech.py $(BUILD_DIR)
+	python3 bench/sync_film.py $(BUILD_DIR)
 
 screenshots: build
 	bash scripts/screenshots.sh

@@ -11,6 +11,8 @@ packages=(
     qt6-translations-l10n
     libglib2.0-dev
     ffmpeg
+    libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
+    libwebrtc-audio-processing-dev libkissfft-dev espeak-ng
     libfreetype-dev fonts-wine
     libuchardet-dev
     libutf8proc-dev

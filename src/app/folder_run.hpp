@@ -67,6 +67,7 @@ class FolderRunReport : public Host {
     void ShowReadProgress(std::uint64_t read, std::uint64_t total) override {
         out_.ShowReadProgress(read, total);
     }
+    void ShowWorkProgress(double done) override { out_.ShowWorkProgress(done); }
     void KeepResponsive() override { out_.KeepResponsive(); }
     bool StopRequested() override { return out_.StopRequested(); }
 

@@ -12,10 +12,11 @@ const std::vector<TextLine>& LanguageTextLines() {
     // the window; 500 on: the messages of the operations; 600 on: questions and status texts of
     // unsaved edits, folder runs and deleting; 640 on: more status texts and messages, and what a
     // run did with its counts; 695 on: the items of the drop-down lists and the file dialogs'
-    // filters. Texts with parts are tried in line order: a narrower one ("%1: done, no file
-    // written") comes before a wider one that would take it ("%1 written"), and a text that joins
-    // others ("%1; %2", "%1, %2") before the counts, whose "%1 warnings" would take the whole of
-    // "1 wrong subtitle, 3 warnings".
+    // filters; 900 on: Sync to Film. Texts with parts are tried in line order: a narrower one
+    // ("%1: done, no file written") comes before a wider one that would take it ("%1 written"),
+    // and a text that joins others ("%1; %2", "%1, %2") before the counts, whose "%1 warnings"
+    // would take the whole of "1 wrong subtitle, 3 warnings". The lines of Sync to Film come
+    // before the joining texts: "%1, %2" would take "film.mkv, audio track 1".
     static const std::vector<TextLine> lines = {
         {160, "Numbering and Conversion"},
         {161, "Frames at Second"},
@@ -331,6 +332,29 @@ const std::vector<TextLine>& LanguageTextLines() {
         {668, "Please Correct Time parameters!"},
         {669, "The file was changed by another program since it was read: it is read again."},
         {670, "This subtitle is too long to edit here (more than 1000 lines or 64 KB of text)."},
+        // 900 on: Sync to Film (its button, progress, messages and the Diag page's speech).
+        {900, " Sync to Film "},
+        {901, "Sync to Film..."},
+        {902, "Splits"},
+        {903, "Listens to a film (or reads a correctly timed subtitle file of it)"},
+        {904, "and moves the subtitles onto its speech: film.out and the report film.sync"},
+        {905, "Runs of subtitles may take offsets of their own (a cut in the film)"},
+        {906, "Speech"},
+        {907, "Sync to Film"},
+        {908, "Listening to %1..."},
+        {909, "Reading %1..."},
+        {910, "Sync to Film cancelled: nothing written"},
+        {911, "No film synced yet: Sync to Film... on the Time / Frame Operations page"},
+        {912, "%1: %2% of the subtitles' time on speech before the sync, %3% after"},
+        {913, "%1, audio track %2"},
+        {914, "subtitles before the sync"},
+        {915, "subtitles after the sync"},
+        {916, "speech"},
+        {917, "no speech found in track %1"},
+        {918, "no speech found in %1"},
+        {919, "%1 does not match %2 (confidence %3, needs %4)"},
+        {920, "this film"},
+        {921, "%1 has no subtitles to sync"},
         {671, "%1 written: %2"},
         {672, "%1; %2"},
         {673, "%1 removed"},

@@ -546,6 +546,7 @@ Outcome Session::RunOnOpenFile(const Operation& op, const std::string& input,
     const CurrentFile about(host_, input);
     return Guarded([&] {
         OperationContext context = Context();
+        context.syncPicture = &lastSync;
         return op.run(context,
                       {.input = input, .output = output, .interactive = true, .variant = variant});
     });

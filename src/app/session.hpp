@@ -19,6 +19,7 @@
 #include "ops/controls.hpp"
 #include "ops/operation.hpp"
 #include "ops/settings.hpp"
+#include "ops/sync.hpp"
 
 namespace tessaline {
 
@@ -187,6 +188,10 @@ class Session {
     /// another). Whatever the number, the user sees the same outputs, messages and log.
     int jobs = 1;
 
+    /// What the last sync of the open file aligned (the Diag page draws it); empty before one
+    /// wrote its output.
+    SyncPicture lastSync;
+
     /// The host that operations are given: it forwards to the window's host and keeps the report
     /// kind an operation selects.
     Host& operationHost() { return opHost_; }
@@ -242,6 +247,7 @@ class Session {
                                 std::uint64_t bytesTotal) override {
             session_.host_.ShowFolderProgress(index, count, bytesDone, bytesTotal);
         }
+        void ShowWorkProgress(double done) override { session_.host_.ShowWorkProgress(done); }
         void KeepResponsive() override { session_.host_.KeepResponsive(); }
         bool StopRequested() override { return session_.host_.StopRequested(); }
         void ShowRefusal(std::string_view text, std::string_view wayOut) override {

@@ -99,6 +99,10 @@ class Host {
         (void)bytesTotal;
     }
 
+    /// How far a long step that reads no lines is (listening to a film's sound): `done` from 0
+    /// to 1, now and then. Hosts that show no such progress ignore it.
+    virtual void ShowWorkProgress(double done) { (void)done; }
+
     /// Called every few milliseconds while the program waits for worker threads: a window
     /// processes its pending events, so it stays responsive.
     virtual void KeepResponsive() {}

@@ -15,12 +15,14 @@
 #include "files/fs.hpp"
 #include "files/line_io.hpp"
 #include "gui/qt_host.hpp"
+#include "gui/window_texts.hpp"
 
 namespace tessaline::gui {
 namespace {
 
 constexpr int kOrigin = 5;       // pixels from the left and bottom edges
 constexpr int kTimingsMode = 2;  // the third item of " mode "
+constexpr int kSpeechMode = 3;   // the fourth
 
 // A scale box's text: "0,01" and the like; a point is read too.
 double ScaleOf(const QString& text) {
@@ -61,6 +63,7 @@ void DiagramView::Show(Diagram diagram) {
     diagram_ = std::move(diagram);
     timings_ = {};
     showsTimings_ = false;
+    showsSpeech_ = false;
     update();
 }
 
@@ -68,12 +71,26 @@ void DiagramView::Show(TimingsPicture timings) {
     timings_ = std::move(timings);
     diagram_ = {};
     showsTimings_ = true;
+    showsSpeech_ = false;
+    update();
+}
+
+void DiagramView::Show(SyncPicture sync) {
+    sync_ = std::move(sync);
+    diagram_ = {};
+    timings_ = {};
+    showsTimings_ = false;
+    showsSpeech_ = true;
     update();
 }
 
 void DiagramView::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
     QPainter painter(this);
+    if (showsSpeech_) {
+        PaintSpeech(painter);
+        return;
+    }
     if (showsTimings_) {
         PaintTimings(painter);
         return;
@@ -157,6 +174,67 @@ void DiagramView::PaintTimings(QPainter& painter) {
                      height() - kOrigin - fontMetrics().descent(), end);
 }
 
+void DiagramView::PaintSpeech(QPainter& painter) {
+    const QFontMetrics metrics = fontMetrics();
+    const int line = metrics.height();
+    const int left = kOrigin;
+    const int right = width() - kOrigin;
+    const SpeechPicture picture = SpeechPictureOf(sync_, std::max(right - left, 0));
+    const auto translated = [this](const std::string& english) {
+        return WindowTexts::TranslateFor(this, QtHost::FromText(english));
+    };
+    painter.setPen(Qt::black);
+    painter.drawText(left, kOrigin + metrics.ascent(), translated(SpeechSummary(sync_, picture)));
+    if (picture.columns.empty()) return;
+
+    // Two panels, before and after: in each the subtitles hang down from the top as blue bars
+    // and the speech stands up from the bottom in green, so that a subtitle over its speech
+    // shows as a bar above a bar.
+    const int top = kOrigin + line + 4;
+    const int bottom = height() - kOrigin - line - 2;
+    const int panel = (bottom - top) / 2;
+    const auto paintPanel = [&](int y, bool after, const QString& caption) {
+        const int half = (panel - line - 6) / 2;
+        const int subtitlesTop = y + line + 2;
+        const int speechBottom = subtitlesTop + 2 * half + 2;
+        QList<QRect> subtitles;
+        QList<QRect> speech;
+        for (std::size_t c = 0; c < picture.columns.size(); ++c) {
+            const SpeechColumn& column = picture.columns[c];
+            const int x = left + static_cast<int>(c);
+            const float under = after ? column.after : column.before;
+            if (under > 0) {
+                subtitles.append(
+                    QRect(x, subtitlesTop, 1, std::max(1, static_cast<int>(under * half))));
+            }
+            if (column.speech > 0) {
+                const int tall = std::max(1, static_cast<int>(column.speech * half));
+                speech.append(QRect(x, speechBottom - tall, 1, tall));
+            }
+        }
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0, 0, 160));
+        painter.drawRects(subtitles);
+        painter.setBrush(QColor(0, 150, 0));
+        painter.drawRects(speech);
+        painter.setPen(Qt::black);
+        painter.drawText(left, y + metrics.ascent(), caption);
+        painter.setPen(Qt::darkGray);
+        painter.drawLine(left, speechBottom + 1, right, speechBottom + 1);
+        const QString speechCaption = translated("speech");
+        painter.drawText(right - metrics.horizontalAdvance(speechCaption),
+                         speechBottom - metrics.descent(), speechCaption);
+    };
+    paintPanel(top, false, translated("subtitles before the sync"));
+    paintPanel(top + panel, true, translated("subtitles after the sync"));
+    painter.setPen(Qt::black);
+    painter.drawText(left, height() - kOrigin - metrics.descent(), "0");
+    const QString end = QString::fromStdString(MsToTimeText(
+        static_cast<TimeMs>(std::min<std::int64_t>(picture.endMs, 24LL * 3600 * 1000 - 1))));
+    painter.drawText(right - metrics.horizontalAdvance(end), height() - kOrigin - metrics.descent(),
+                     end);
+}
+
 const QStringList& DiagramControls() {
     static const QStringList names = {"btnDraw", "rgMode", "edMasstab_x", "edMasstab_y",
                                       "cbAutoMasstab"};
@@ -172,6 +250,11 @@ std::function<void()> WireDiagram(QWidget* window, Session& session) {
         const Settings& s = session.settings();
         const bool subRip = session.currentExt == "srt";
         const bool fileOpen = !session.directoryMode && IsRegularFile(session.openFile);
+        // The last sync's picture needs no file: it is the session's.
+        if (mode == kSpeechMode) {
+            view->Show(session.lastSync);
+            return;
+        }
         if (mode == kTimingsMode) {
             if (!fileOpen || (!subRip && session.currentExt != "sub")) {
                 view->Show(TimingsPicture{});
@@ -228,9 +311,9 @@ std::function<void()> WireDiagram(QWidget* window, Session& session) {
     // The scales belong to the displacement modes; the timings fit the surface by themselves.
     if (auto* modes = window->findChild<QGroupBox*>("rgMode")->findChild<QButtonGroup*>()) {
         QObject::connect(modes, &QButtonGroup::idToggled, window, [window](int id, bool on) {
-            if (id != kTimingsMode) return;
+            if (!on) return;
             for (const char* name : {"edMasstab_x", "edMasstab_y", "cbAutoMasstab"})
-                window->findChild<QWidget*>(name)->setEnabled(!on);
+                window->findChild<QWidget*>(name)->setEnabled(id < kTimingsMode);
         });
         // The picture follows the mode at once: the one drawn before belongs to another mode.
         QObject::connect(modes, &QButtonGroup::idClicked, window, draw);

@@ -51,6 +51,7 @@
 #include "files/fs.hpp"
 #include "files/line_io.hpp"
 #include "gui/diagram_view.hpp"
+#include "gui/film_sync_view.hpp"
 #include "gui/editor_view.hpp"
 #include "gui/file_paths.hpp"
 #include "gui/parameters_window.hpp"
@@ -109,6 +110,8 @@ const QSet<QString>& WorkingControls() {
         for (const QString& name : TimeCalculatorControls())
             set.insert(name);
         for (const QString& name : DiagramControls())
+            set.insert(name);
+        for (const QString& name : FilmSyncControls())
             set.insert(name);
         const auto add = [&set](std::string_view name) {
             set.insert(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
@@ -834,6 +837,7 @@ void MainWindow::WireCommands() {
     onAction("mnParameters", [this] { ShowParameters(); });
     WireTimeCalculator(this, *session_);
     drawDiagram_ = WireDiagram(this, *session_);
+    WireFilmSync(*this, [this](const std::function<void()>& handler) { Run(handler); });
     onAction("mnPartsAndTails", [this] {
         PartsAndTailsWindow window(*session_, this);
         window.exec();

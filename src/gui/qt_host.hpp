@@ -39,6 +39,9 @@ class QtHost : public Host {
     /// Tests set this to answer questions without a box.
     std::function<Answer(const QString&)> askHook;
 
+    /// The window's progress bar of a long step (listening to a film); unset: none shows.
+    std::function<void(double)> workProgressHook;
+
     void ShowMessage(std::string_view text) override;
     /// The refusal and, on a second line, the file and the way out.
     void ShowRefusal(std::string_view text, std::string_view wayOut) override;
@@ -69,6 +72,9 @@ class QtHost : public Host {
     void ShowDirectoryProgress(std::string_view text) override;
     void PrintResult(std::string_view line) override { SetStatusBar(line); }
     /// The window keeps painting and answering while a folder run's files go on other threads.
+    void ShowWorkProgress(double done) override {
+        if (workProgressHook) workProgressHook(done);
+    }
     void KeepResponsive() override;
     /// "file k of n" on the status bar during a folder run.
     void ShowFolderProgress(std::size_t index, std::size_t count, std::uint64_t bytesDone,

@@ -258,6 +258,10 @@ const std::vector<GroupDef>& Groups() {
             Check("cbOffsetFrameMinus", "minus", 0, 2),
             Button("btnOffsetFrame", "Offset Frame", 1, 0, 3),
         }},
+        {kTimeFramePage, "gbSyncToFilm", " Sync to Film ", 0, {
+            Button("btnSyncToFilm", "Sync to Film...", 0, 0, 2),
+            Check("cbSyncSplits", "Splits", 0, 2, 1, "1"),
+        }},
         {kTimeFramePage, "gbRangeTime", " Range of Time ", 1, {
             Label("lBeginTime", "Begin Time:", 0, 0),
             Clock("dtpBeginTime", 0, 1),
@@ -359,7 +363,7 @@ const std::vector<GroupDef>& Groups() {
         {kDiagPage, "", "", 0, {
             {"PaintBox", Kind::Paint, "", 0, 0, 6},
             Button("btnDraw", "Draw", 1, 0),
-            Radio("rgMode", " mode ", "Formula|Sprain|Timings", 1, 1),
+            Radio("rgMode", " mode ", "Formula|Sprain|Timings|Speech", 1, 1),
             Label("", "x:", 1, 2),
             Edit("edMasstab_x", 1, 3, 1, "0,01"),
             Label("", "y:", 1, 4),
@@ -374,6 +378,10 @@ const std::vector<GroupDef>& Groups() {
 const std::vector<HintDef>& Hints() {
     static const std::vector<HintDef> hints = {
         {"btnReplaceTimingsSub", "Replace Timings/Framings"},
+        {"btnSyncToFilm",
+         "Listens to a film (or reads a correctly timed subtitle file of it)\n"
+         "and moves the subtitles onto its speech: film.out and the report film.sync"},
+        {"cbSyncSplits", "Runs of subtitles may take offsets of their own (a cut in the film)"},
         {"btnSubTagFix",
          "<i> & </i> to close lines of subtitle\n{y:i} & {y:b} to every line of subtitle"},
         {"btnSubTagFixToOneLine",

@@ -21,6 +21,7 @@
 #include "ops/search.hpp"
 #include "ops/split_join.hpp"
 #include "ops/stretch.hpp"
+#include "ops/sync.hpp"
 #include "ops/tag_ops.hpp"
 #include "ops/timing_check.hpp"
 #include "ops/timing_fixes.hpp"
@@ -53,7 +54,7 @@ constexpr const Operation* kCatalogue[] = {
     &kSubtitleTimeCorrectionOperation,
     &kGetRangeOperation,            &kSetTimeOperation,       &kStretchOperation,
     &kStretchFpsOperation,          &kTimeTestOperation,      &kFrameTestOperation,
-    &kExtendTimeOperation,
+    &kExtendTimeOperation,          &kSyncOperation,
     &kFindTextOperation, &kRemoveLinesOperation, &kReplaceTextOperation, &kReplaceListOperation,
     &kRecodeOperation, &kDetectEncodingOperation, &kUnixToDosOperation, &kAnyToDosOperation,
     &kChangeCaseOperation,

@@ -119,6 +119,14 @@ inline constexpr auto kControlTable = std::array{
     // a time for a SubRip file, a frame number for a MicroDVD file; "" when not given
     ControlValueDef{"StretchBegin", ControlType::Text, ""},
     ControlValueDef{"StretchNewEnd", ControlType::Text, ""},
+    // Sync: the film or the reference subtitle file, the audio track (0: the best one), the
+    // largest offset in seconds, the breaks and their penalty in seconds of subtitles
+    ControlValueDef{"SyncFilm", ControlType::Path, ""},
+    ControlValueDef{"SyncReference", ControlType::Path, ""},
+    ControlValueDef{"SyncTrack", ControlType::Int, "0"},
+    ControlValueDef{"SyncMaxOffset", ControlType::Int, "60"},
+    ControlValueDef{"SyncSplits", ControlType::Bool, "0"},
+    ControlValueDef{"SyncSplitPenalty", ControlType::Text, "10"},
 };
 // clang-format on
 

@@ -6,7 +6,7 @@ namespace tessaline {
 namespace {
 
 // clang-format off
-constexpr std::array<DirectoryOperation, 48> kDirectoryOperations = {{
+constexpr std::array<DirectoryOperation, 49> kDirectoryOperations = {{
     {0, "Rename out-File", "", false},
     {1, "Offset ReCount", "out", true},
     {2, "sub --> srt", "srt", true},
@@ -55,6 +55,7 @@ constexpr std::array<DirectoryOperation, 48> kDirectoryOperations = {{
     {45, "Any to DOS line ends", "out", false},
     {46, "Fix digits in text", "out", false},
     {47, "Check end letters", "", false},
+    {48, "Sync to film", "out", false},
 }};
 // clang-format on
 

@@ -16,7 +16,7 @@ struct DirectoryOperation {
     bool interactive;            // the fixed last argument
 };
 
-/// The row of a code, or nullptr for a code outside 0 to 47.
+/// The row of a code, or nullptr for a code outside 0 to 48.
 [[nodiscard]] const DirectoryOperation* FindDirectoryOperation(int code);
 
 }  // namespace tessaline

@@ -25,6 +25,7 @@ namespace tessaline {
 
 class ControlValues;
 class Settings;
+struct SyncPicture;
 
 /// What an operation reads when it starts, and the host it talks through.
 struct OperationContext {
@@ -39,6 +40,9 @@ struct OperationContext {
     const LineList& diaBreaks;
     /// The second input (edOpenFileAdd).
     std::string_view addFile;
+    /// Where a sync on the window's open file leaves the speech and the times it aligned, for
+    /// the Diag page; null elsewhere (the command line, folder runs).
+    SyncPicture* syncPicture = nullptr;
 };
 
 /// One run on one file.

@@ -415,7 +415,7 @@ TEST_F(SessionTest, AReplacingCommandLogsOneLine) {
 TEST(DirectoryCodes, EveryCodeHasItsRow) {
     const std::set<int> interactive = {1, 2, 3, 10, 11, 14, 15, 21, 23, 27, 28};
     const std::set<int> noOutput = {0, 6, 7, 8, 11, 24, 47};
-    for (int code = 0; code <= 47; ++code) {
+    for (int code = 0; code <= 48; ++code) {
         const DirectoryOperation* op = FindDirectoryOperation(code);
         ASSERT_NE(op, nullptr) << code;
         EXPECT_EQ(op->code, code);
@@ -426,7 +426,7 @@ TEST(DirectoryCodes, EveryCodeHasItsRow) {
         EXPECT_EQ(op->outputExt, ext) << code;
     }
     EXPECT_EQ(FindDirectoryOperation(26)->name, "Offset Time");
-    for (int code : {48, 100, -1})
+    for (int code : {49, 100, -1})
         EXPECT_EQ(FindDirectoryOperation(code), nullptr) << code;
 }
 

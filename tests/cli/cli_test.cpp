@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 
 #include "cli/commands.hpp"
+#include "core/times.hpp"
 #include "ops/catalogue.hpp"
 #include "ops/settings_table.hpp"
 #include "test_support.hpp"
@@ -1264,6 +1265,59 @@ TEST_F(Cli, ProgressLineOnATerminalOnly) {
     EXPECT_TRUE(shown.out.ends_with("\r\x1b[K")) << shown.out;  // erased at the end
     const Result quiet = onTerminal("--quiet");
     EXPECT_EQ(quiet.out.find("\x1b[K"), std::string::npos) << quiet.out;
+}
+
+}  // namespace
+}  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+// Forty subtitles of 1 to 3 s with pauses of 1 to 3 s, moved by `offset` milliseconds.
+std::string SpokenFilm(std::int64_t offset, unsigned seed) {
+    std::string text;
+    std::int64_t t = 5000;
+    for (int i = 1; i <= 40; ++i) {
+        seed = seed * 1103515245 + 12345;
+        const std::int64_t length = 1000 + seed / 65536 % 2000;
+        seed = seed * 1103515245 + 12345;
+        const std::int64_t pause = 1000 + seed / 65536 % 2000;
+        text += Crlf({std::to_string(i),
+                      MakeTimingLine(static_cast<TimeMs>(t + offset),
+                                     static_cast<TimeMs>(t + length + offset)),
+                      "<i>Line " + std::to_string(i) + "</i>", ""});
+        t += length + pause;
+    }
+    return text;
+}
+
+TEST_F(Cli, SyncTakesAReferenceAndRefusesWhatDoesNotMatch) {
+    Put("ref.srt", SpokenFilm(0, 1));
+    Put("film.srt", SpokenFilm(2345, 1));
+    Put("other.srt", SpokenFilm(0, 2));
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"sync", "film.srt"},
+             {"sync", "--to", "film.mkv", "--reference", "ref.srt", "film.srt"},
+             {"sync", "--reference", "ref.srt", "--splits", "--no-splits", "film.srt"},
+             {"sync", "--reference", "ref.srt", "--max-offset", "0", "film.srt"},
+             {"sync", "--reference", "ref.srt", "--split-penalty", "-1", "film.srt"}}) {
+        const Result r = Run(args);
+        EXPECT_EQ(r.status, 2) << r.err;
+        EXPECT_TRUE(r.err.starts_with("tessaline sync: ")) << r.err;
+    }
+    EXPECT_EQ(Listing(work_), (std::set<std::string>{"ref.srt", "film.srt", "other.srt"}));
+
+    Result r = Run({"sync", "--reference", "ref.srt", "film.srt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Get("film.out"), SpokenFilm(0, 1));
+    EXPECT_TRUE(Get("film.sync").starts_with("Synced to ref.srt\r\nRatio: 1\r\nConfidence: "));
+
+    r = Run({"sync", "--reference", "other.srt", "--splits", "ref.srt"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.starts_with("ref.srt: ref.srt does not match other.srt (confidence "))
+        << r.err;
+    EXPECT_FALSE(fs::exists(work_ / "ref.out"));
+    EXPECT_FALSE(fs::exists(work_ / "ref.sync"));
 }
 
 }  // namespace

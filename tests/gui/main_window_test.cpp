@@ -419,6 +419,7 @@ const std::set<std::string> kControlNames = {
     "seBeginTimeMlsTail", "dtpEndTimeTail", "seEndTimeMlsTail", "btnOffsetTimeMlsTail",
     "stStatusTextTail",
     "lOffsetFrame", "sedOffsetCntFrames", "cbOffsetFrameMinus", "btnOffsetFrame",
+    "btnSyncToFilm", "cbSyncSplits",
     "lBeginTime", "dtpBeginTime", "seBeginTimeMls", "btnSetBeginTime", "lEndTime", "dtpEndTime",
     "seEndTimeMls", "btnSetEndTime", "lFullTime", "dtpFullTime", "seFullTimeMls", "lNewFullTime",
     "dtpNewFullTime", "seNewFullTimeMls", "lNewEndTime", "dtpNewEndTime", "seNewEndTimeMls",

@@ -106,14 +106,22 @@ struct Builder {
             if (inBase && values.empty()) return;  // reported as a problem
             options.push_back({&def, std::move(values), inBase});
         }
-        // The arguments with option `change` given its value `value` (or a flag set).
-        const auto argsWith = [&](const Option* change, const std::string* value) {
+        // The arguments with option `change` given its value `value` (or a flag set), and with
+        // `anchor` given its own as well.
+        struct Change {
+            const Option* option = nullptr;
+            const std::string* value = nullptr;
+        };
+        const auto argsWith = [&](const Option* change, const std::string* value,
+                                  Change anchor = {}) {
             std::vector<std::string> named;
             std::vector<std::string> inOrder;
             for (const Option& o : options) {
-                const bool changed = &o == change;
+                const bool anchored = &o == anchor.option;
+                const bool changed = &o == change || anchored;
                 if (!o.inBase && !changed) continue;
-                const std::string& v = changed && value != nullptr ? *value
+                const std::string* given = anchored ? anchor.value : value;
+                const std::string& v = changed && given != nullptr ? *given
                                        : o.values.empty()          ? std::string()
                                                                    : o.values.front();
                 if (IsValueInOrder(*o.def)) {
@@ -140,15 +148,44 @@ struct Builder {
             }
             return !op.checkOptions(values).has_value();
         };
-        std::vector<std::vector<std::string>> runs{argsWith(nullptr, nullptr)};
-        for (const Option& o : options) {
-            if (o.def->kind == OptionKind::Flag) {
-                runs.push_back(argsWith(&o, nullptr));
-                continue;
+        // Every single change from the base run, on top of `anchor`.
+        const auto changes = [&](Change anchor) {
+            std::vector<std::vector<std::string>> made;
+            for (const Option& o : options) {
+                if (&o == anchor.option) continue;
+                if (o.def->kind == OptionKind::Flag) {
+                    made.push_back(argsWith(&o, nullptr, anchor));
+                    continue;
+                }
+                // The base run has the first value of a required option; the others run one
+                // each.
+                for (std::size_t i = o.inBase ? 1 : 0; i < o.values.size(); ++i)
+                    made.push_back(argsWith(&o, &o.values[i], anchor));
             }
-            // The base run has the first value of a required option; the others run one each.
-            for (std::size_t i = o.inBase ? 1 : 0; i < o.values.size(); ++i)
-                runs.push_back(argsWith(&o, &o.values[i]));
+            return made;
+        };
+        std::vector<std::vector<std::string>> runs{argsWith(nullptr, nullptr)};
+        const bool baseAccepted = accepted(runs.front());
+        for (std::vector<std::string>& args : changes({}))
+            runs.push_back(std::move(args));
+        // A command that needs one of several options (sync: a film or a reference) refuses its
+        // base run and every change alone but one: the other changes run on top of each of
+        // those.
+        if (!baseAccepted) {
+            std::vector<Change> anchors;
+            for (const Option& o : options) {
+                if (o.def->kind == OptionKind::Flag) {
+                    if (accepted(argsWith(&o, nullptr))) anchors.push_back({&o, nullptr});
+                    continue;
+                }
+                for (const std::string& value : o.values) {
+                    if (accepted(argsWith(&o, &value))) anchors.push_back({&o, &value});
+                }
+            }
+            for (const Change& anchor : anchors) {
+                for (std::vector<std::string>& args : changes(anchor))
+                    runs.push_back(std::move(args));
+            }
         }
         std::erase_if(runs, [&](const std::vector<std::string>& args) { return !accepted(args); });
         if (runs.empty()) {

@@ -153,7 +153,8 @@ TEST(Catalogue, ButtonsAndCodesLeadToTheirOperationAndVariant) {
         EXPECT_EQ(found->operation->command, c.command) << c.code;
         EXPECT_EQ(found->variant, c.variant) << c.code;
     }
-    EXPECT_FALSE(OperationOfCode(48).has_value());
+    EXPECT_FALSE(OperationOfCode(49).has_value());
+    EXPECT_EQ(OperationOfCode(48)->operation->command, "sync");
     EXPECT_EQ(FindOperation("convert")->CodeOf(3), 27);
     EXPECT_EQ(FindOperation("offset-tail")->CodeOf(0), -1);
     EXPECT_EQ(FindTrigger("mnRenameFile")->operation->command, "rename-out");
