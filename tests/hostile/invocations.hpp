@@ -84,6 +84,9 @@ struct Promises {
     long maxRssKb = 0;
     /// Allowed besides, for a command that reads a second file (the same bytes again).
     long secondInputKb = 0;
+    /// Peak memory allowed instead for a run that listens to a film (sync --to), which loads
+    /// FFmpeg's and WebRTC's libraries (0: the same as the others).
+    long listeningKb = 0;
 };
 
 /// Lays the file out in the empty folder `dir` as `name` (with a second input beside it, and,
