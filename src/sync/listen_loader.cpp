@@ -33,7 +33,8 @@ std::vector<std::filesystem::path> Candidates() {
     if (!error && exe.is_absolute()) {
         const std::filesystem::path dir = exe.parent_path();
         found.push_back(dir / kListenModuleFile);
-        found.push_back((dir / TESSALINE_LISTEN_FROM_BINDIR / kListenModuleFile).lexically_normal());
+        found.push_back(
+            (dir / TESSALINE_LISTEN_FROM_BINDIR / kListenModuleFile).lexically_normal());
     }
     const std::filesystem::path installed =
         std::filesystem::path(TESSALINE_LISTEN_DIR) / kListenModuleFile;
@@ -45,6 +46,11 @@ FilmError CannotListen(const std::string& why) {
     return FilmError("cannot listen to films: " + why);
 }
 
+std::string LoaderError() {
+    const char* text = dlerror();
+    return text != nullptr ? text : "the module cannot be loaded";
+}
+
 const ListenModule& Module() {
     std::lock_guard lock(gMutex);
     if (gModule != nullptr) return *gModule;
@@ -53,10 +59,10 @@ const ListenModule& Module() {
         std::error_code error;
         if (!std::filesystem::is_regular_file(path, error)) continue;
         void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (handle == nullptr) throw CannotListen(dlerror());
+        if (handle == nullptr) throw CannotListen(LoaderError());
         using Entry = const ListenModule* (*)();
         auto entry = reinterpret_cast<Entry>(dlsym(handle, kListenModuleEntry));
-        if (entry == nullptr) throw CannotListen(dlerror());
+        if (entry == nullptr) throw CannotListen(LoaderError());
         const ListenModule* module = entry();
         if (module == nullptr || std::string(module->version) != TESSALINE_VERSION)
             throw CannotListen(path.string() + " belongs to another version of tessaline");

@@ -3,15 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <filesystem>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <span>
 #include <string>
 
-#include "test_support.hpp"
 #include "sync/film_speech.hpp"
 #include "sync/listen_module.hpp"
+#include "test_support.hpp"
 
 namespace tessaline {
 namespace {
