@@ -12,6 +12,7 @@ memory.
 import argparse
 import os
 import re
+import shutil
 import subprocess
 import sys
 
@@ -41,13 +42,12 @@ def film(minutes):
 
 def listener(build):
     program = os.path.join(OUT, "listen_film")
-    libs = subprocess.run(["pkg-config", "--libs", "libavformat", "libavcodec", "libswresample",
-                           "libavutil", "webrtc-audio-processing"], check=True,
-                          capture_output=True, text=True).stdout.split()
     subprocess.run(["g++", "-std=c++20", "-O2", "-I", os.path.join(SOURCE, "src"),
                     os.path.join(HERE, "listen_film.cpp"),
-                    os.path.join(build, "src", "sync", "libtessaline_sync.a"), *libs,
+                    os.path.join(build, "src", "sync", "libtessaline_sync.a"),
                     "-o", program], check=True)
+    # The decoding and the detector are in the listening module, loaded from beside the program.
+    shutil.copy(os.path.join(build, "src", "sync", "tessaline-listen.so"), OUT)
     return program
 
 

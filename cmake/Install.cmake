@@ -2,6 +2,8 @@
 
 set(TESSALINE_DATA ${PROJECT_SOURCE_DIR}/data)
 
+# The module that listens to films (FFmpeg, WebRTC), loaded by the programs on first use.
+install(TARGETS tessaline-listen LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/tessaline)
 # The desktop entry and the icon, for the desktop's menu and its file associations.
 install(FILES ${TESSALINE_DATA}/tessaline.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${TESSALINE_DATA}/tessaline.svg
@@ -27,9 +29,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://orvendel.invalid/tessaline")
-# The shared libraries the programs link (Qt 6 widgets, FreeType, uchardet, utf8proc, ...) give
-# most dependencies (dpkg-shlibdeps names their packages); the bitmap font of the pixel widths
-# is a file, so it is named.
+# The shared libraries the programs and the listening module link (Qt 6 widgets, FreeType,
+# uchardet, utf8proc, FFmpeg, WebRTC, ...) give most dependencies (dpkg-shlibdeps names their
+# packages); the bitmap font of the pixel widths is a file, so it is named.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wine")
 # Qt's own texts (the file dialogs, the standard buttons) in the language of a language file.

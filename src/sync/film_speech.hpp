@@ -22,6 +22,8 @@ class SpeechDetector {
     virtual bool IsSpeech(std::span<const std::int16_t> frame) = 0;
 };
 /// WebRTC's voice activity detector at its most aggressive setting.
+/// This and ListenToFilm load the module tessaline-listen.so on first use; when it is missing or
+/// cannot be loaded they throw FilmError ("cannot listen to films: ...").
 std::unique_ptr<SpeechDetector> MakeWebRtcSpeechDetector();
 
 /// A film that cannot be listened to: no such file, no audio stream, no track N, undecodable.

@@ -397,11 +397,15 @@ std::vector<std::string> CheckRun(const Invocation& invocation, const std::strin
     for (const char* report : {"runtime error:", "Sanitizer", "terminate called"}) {
         if (outcome.err.find(report) != std::string::npos) fail("reported: " + outcome.err);
     }
+    const bool listens = invocation.op->command == "sync" &&
+                         std::ranges::find(invocation.args, "--to") != invocation.args.end();
     const long memoryAllowed =
-        promises.maxRssKb + (invocation.secondFile ? promises.secondInputKb : 0) +
-        (invocation.op != nullptr && invocation.op->handler == HandlerKind::AllInOne
-             ? promises.chainKb
-             : 0);
+        listens && promises.listeningKb > 0
+            ? promises.listeningKb
+            : promises.maxRssKb + (invocation.secondFile ? promises.secondInputKb : 0) +
+                  (invocation.op != nullptr && invocation.op->handler == HandlerKind::AllInOne
+                       ? promises.chainKb
+                       : 0);
     if (promises.maxRssKb > 0 && outcome.maxRssKb > memoryAllowed) {
         fail("peak memory " + std::to_string(outcome.maxRssKb) + " kB over " +
              std::to_string(memoryAllowed) + " kB");

@@ -87,6 +87,9 @@ struct Promises {
     /// Allowed besides, for All in One: its seven steps run at once, each with buffers of its
     /// own, and the first holds a long line while the others hold theirs.
     long chainKb = 0;
+    /// Peak memory allowed instead for a run that listens to a film (sync --to), which loads
+    /// FFmpeg's and WebRTC's libraries (0: the same as the others).
+    long listeningKb = 0;
 };
 
 /// Lays the file out in the empty folder `dir` as `name` (with a second input beside it, and,

@@ -14,7 +14,7 @@ for f in bin/tessaline bin/tessaline-gui share/applications/tessaline.desktop \
          share/icons/hicolor/scalable/apps/tessaline.svg share/icons/hicolor/48x48/apps/tessaline.png \
          share/man/man1/tessaline.1 share/bash-completion/completions/tessaline \
          share/tessaline/DiaBreak.dat share/tessaline/languages/English.lng \
-         share/tessaline/languages/Russian.lng; do
+         share/tessaline/languages/Russian.lng lib/tessaline/tessaline-listen.so; do
     [[ -f "$prefix/$f" ]] || fail "$f is not installed"
 done
 
@@ -22,6 +22,15 @@ env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/tessaline" --v
     || fail "tessaline --version"
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/tessaline-gui" --version \
     | grep -q '^tessaline-gui ' || fail "tessaline-gui --version"
+
+# The installed program finds the installed listening module: FFmpeg itself refuses a film that
+# is not one.
+listened=$(cd "$scratch" && printf '1\r\n00:00:01,000 --> 00:00:02,000\r\nHi\r\n' >film.srt &&
+           printf 'no film\n' >film.mkv &&
+           env -u TESSALINE_HOME HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" \
+               "$prefix/bin/tessaline" sync --to film.mkv film.srt 2>&1 || true)
+grep -q 'film.mkv cannot be read' <<<"$listened" || fail "sync --to: $listened"
+rm -rf "$scratch/film.srt" "$scratch/film.mkv" "$scratch/home" "$scratch/config"
 
 desktop-file-validate "$prefix/share/applications/tessaline.desktop" || fail "desktop entry"
 grep -q '^MimeType=.*application/x-subrip' "$prefix/share/applications/tessaline.desktop" \

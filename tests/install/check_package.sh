@@ -12,12 +12,14 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 deb=$(ls "$scratch"/out/tessaline_*.deb)
 contents=$(dpkg-deb --contents "$deb")
 for f in ./usr/bin/tessaline ./usr/bin/tessaline-gui ./usr/share/applications/tessaline.desktop \
-         ./usr/share/man/man1/tessaline.1 ./usr/share/bash-completion/completions/tessaline; do
+         ./usr/share/man/man1/tessaline.1 ./usr/share/bash-completion/completions/tessaline \
+         ./usr/lib/tessaline/tessaline-listen.so; do
     grep -q " $f\$" <<<"$contents" || fail "package lacks $f"
 done
 
 depends=$(dpkg-deb --field "$deb" Depends)
-for needed in fonts-wine libqt6widgets6 libutf8proc2; do
+# FFmpeg and WebRTC come from the listening module alone: dpkg-shlibdeps must have seen it.
+for needed in fonts-wine libqt6widgets6 libutf8proc2 libavcodec libavformat libwebrtc-audio-processing; do
     grep -q "$needed" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
 # Each dependency is a package Debian has (the versions are the ones dpkg-shlibdeps found here).
@@ -30,4 +32,9 @@ env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$scratch/root/usr/bin/tess
     | grep -q '^tessaline ' || fail "unpacked tessaline --version"
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$scratch/root/usr/bin/tessaline-gui" --version \
     | grep -q '^tessaline-gui ' || fail "unpacked tessaline-gui --version"
+listened=$(cd "$scratch" && printf '1\r\n00:00:01,000 --> 00:00:02,000\r\nHi\r\n' >film.srt &&
+           printf 'no film\n' >film.mkv &&
+           env -u TESSALINE_HOME HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" \
+               "$scratch/root/usr/bin/tessaline" sync --to film.mkv film.srt 2>&1 || true)
+grep -q 'film.mkv cannot be read' <<<"$listened" || fail "unpacked sync --to: $listened"
 echo "package checks passed: $(basename "$deb")"
