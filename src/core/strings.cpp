@@ -466,8 +466,8 @@ int SplitKeepingSeparator(std::string_view text, std::string_view separator, Lin
         const std::string_view piece = rest.substr(0, pos);
         if (!piece.empty() && piece != " ") list.push_back(std::string(piece).append(head));
         const std::size_t after = std::min(pos + separator.size(), rest.size());
-        const std::size_t start = static_cast<std::size_t>(rest.data() - work.data()) + after -
-                                  tail.size();
+        const std::size_t start =
+            static_cast<std::size_t>(rest.data() - work.data()) + after - tail.size();
         work.replace(start, tail.size(), tail);
         rest = std::string_view(work).substr(start);
     }
