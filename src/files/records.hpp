@@ -174,10 +174,10 @@ struct SubtitleRecord {
 };
 
 /// Reads one line. When it starts no record it goes into `current`; when it is a record's
-/// number, the whole record goes into `record`: the blank lines before the timing line are skipped, the timing line is parsed (with
-/// `pad`, the TimeCorrection setting), the text runs to an empty or single-blank line. A record
-/// cut short by the end of the input ends there. Throws ConversionError for a timing line whose
-/// fields do not convert.
+/// number, the whole record goes into `record`: the blank lines before the timing line are skipped,
+/// the timing line is parsed (with `pad`, the TimeCorrection setting), the text runs to an empty or
+/// single-blank line. A record cut short by the end of the input ends there. Throws ConversionError
+/// for a timing line whose fields do not convert.
 RecordRead ReadSubtitleRecord(SubRipShaper& in, std::string& current, bool pad,
                               SubtitleRecord& record);
 
