@@ -456,14 +456,22 @@ int SplitKeepingSeparator(std::string_view text, std::string_view separator, Lin
         list.emplace_back(text);
         return 0;
     }
-    // The tail goes back in front of the rest, which is then searched again.
-    std::string rest(text);
+    // The tail goes back in front of the rest, which is then searched again from its start.
+    // The rest is a view into one working copy: the tail is written over the last bytes of the
+    // separator just found, so the rest is never rebuilt and a line of many separators costs
+    // its length once.
+    std::string work(text);
+    std::string_view rest(work);
     for (; pos != npos; pos = FindStr(separator, rest, 0, ignoreCase)) {
-        const std::string_view piece = std::string_view(rest).substr(0, pos);
+        const std::string_view piece = rest.substr(0, pos);
         if (!piece.empty() && piece != " ") list.push_back(std::string(piece).append(head));
-        rest = std::string(tail).append(rest, pos + separator.size());
+        const std::size_t after = std::min(pos + separator.size(), rest.size());
+        const std::size_t start =
+            static_cast<std::size_t>(rest.data() - work.data()) + after - tail.size();
+        work.replace(start, tail.size(), tail);
+        rest = std::string_view(work).substr(start);
     }
-    list.push_back(std::move(rest));
+    list.emplace_back(rest);
     return static_cast<int>(list.size());
 }
 

@@ -7,6 +7,8 @@ bool SubRipShaper::Pull(std::string& line) {
     line.swap(ahead_[aheadStart_]);
     aheadStart_ = (aheadStart_ + 1) % ahead_.size();
     --aheadCount_;
+    pulledTiming_ = timingAhead_ == 1;
+    if (timingAhead_ > 0) --timingAhead_;
     return true;
 }
 
@@ -21,7 +23,10 @@ bool SubRipShaper::Peek(std::size_t index) {
 bool SubRipShaper::NumberBeforeTiming() {
     for (std::size_t i = 0; i < kLookAhead && Peek(i); ++i) {
         const std::string& line = ahead_[(aheadStart_ + i) % ahead_.size()];
-        if (!IsBlankLine(line)) return IsTimingLine(line);
+        if (IsBlankLine(line)) continue;
+        if (!IsTimingLine(line)) return false;
+        timingAhead_ = i + 1;
+        return true;
     }
     return false;
 }
@@ -72,13 +77,15 @@ bool SubRipShaper::ReadPending(std::string_view& line) {
     // A line read ahead is given from the shaper's own string.
     Pull(current_);
     line = current_;
-    return Classify(line);
+    const bool classified = Classify(line);
+    pulledTiming_ = false;
+    return classified;
 }
 
 bool SubRipShaper::ClassifyOther(std::string_view& line) {
     const bool afterRecordLine = last_ == Last::Text || last_ == Last::Timing;
     // No timing line is shorter than "0:0:0,0-->0:0:0,0"; a number line always is.
-    if (line.size() >= 17 && IsTimingLine(line)) {
+    if (line.size() >= 17 && (pulledTiming_ || IsTimingLine(line))) {
         if (last_ == Last::Number) {
             last_ = Last::Timing;
             return true;
@@ -134,28 +141,33 @@ bool SubRipShaper::AtEnd() {
 
 RecordRead ReadSubtitleRecord(SubRipShaper& in, std::string& current, bool pad,
                               SubtitleRecord& record) {
-    if (!in.ReadLine(current)) return RecordRead::End;
+    // Lines are read as views and copied once, into the record's own strings.
+    std::string_view line;
+    if (!in.ReadLine(line)) return RecordRead::End;
     // Only a number with a timing line after it starts a record; elsewhere a line of digits is
     // subtitle text.
-    if (!in.AtRecordNumber()) return RecordRead::Line;
+    if (!in.AtRecordNumber()) {
+        current.assign(line);
+        return RecordRead::Line;
+    }
 
     record.lines.clear();
-    record.number = StrToIntSafe(current);
-    record.lines.push_back(current);
+    record.number = StrToIntSafe(line);
+    record.lines.push_back(line);
 
-    bool more = in.ReadLine(current);
-    while (more && IsBlankLine(current))
-        more = in.ReadLine(current);
+    bool more = in.ReadLine(line);
+    while (more && IsBlankLine(line))
+        more = in.ReadLine(line);
     if (!more) return RecordRead::Record;
 
-    record.lines.push_back(current);
-    if (const auto timing = ParseTimingLine(current, pad)) {
+    record.lines.push_back(line);
+    if (const auto timing = ParseTimingLine(line, pad)) {
         record.on = timing->on;
         record.off = timing->off;
     }
-    while (in.ReadLine(current)) {
-        record.lines.push_back(current);
-        if (IsBlankLine(current)) break;
+    while (in.ReadLine(line)) {
+        record.lines.push_back(line);
+        if (IsBlankLine(line)) break;
     }
     return RecordRead::Record;
 }

@@ -93,6 +93,10 @@ class SubRipShaper {
     std::array<std::string, kLookAhead + 1> ahead_;
     std::size_t aheadStart_ = 0;
     std::size_t aheadCount_ = 0;
+    // Lines still to pull before the one NumberBeforeTiming found to be a timing line (0: none
+    // known), and whether the line pulled last is that one: it is not tested again.
+    std::size_t timingAhead_ = 0;
+    bool pulledTiming_ = false;
     // Lines the shaper added, given out before the line that made it add them.
     std::array<std::string, 2> added_;
     std::size_t addedNext_ = 0;
@@ -118,6 +122,47 @@ enum class RecordRead {
     Record,  // a whole record; its lines are in the record line list
 };
 
+/// The lines of a record. Clearing keeps the strings, and a line added later is assigned into
+/// one of them: reading record after record then allocates only for a line longer than any
+/// before it in that place.
+class RecordLines {
+  public:
+    RecordLines() = default;
+    RecordLines(const RecordLines& other) { *this = other; }
+    RecordLines(RecordLines&&) noexcept = default;
+    RecordLines& operator=(const RecordLines& other) {
+        if (this == &other) return *this;
+        clear();
+        for (const std::string& line : other)
+            push_back(line);
+        return *this;
+    }
+    RecordLines& operator=(RecordLines&&) noexcept = default;
+    ~RecordLines() = default;
+
+    void push_back(std::string_view line) {
+        if (count_ == lines_.size()) {
+            lines_.emplace_back(line);
+        } else {
+            lines_[count_].assign(line);
+        }
+        ++count_;
+    }
+    void clear() { count_ = 0; }
+    [[nodiscard]] std::size_t size() const { return count_; }
+    [[nodiscard]] bool empty() const { return count_ == 0; }
+    [[nodiscard]] const std::string& operator[](std::size_t i) const { return lines_[i]; }
+    [[nodiscard]] const std::string& back() const { return lines_[count_ - 1]; }
+    [[nodiscard]] LineList::const_iterator begin() const { return lines_.begin(); }
+    [[nodiscard]] LineList::const_iterator end() const {
+        return lines_.begin() + static_cast<std::ptrdiff_t>(count_);
+    }
+
+  private:
+    LineList lines_;  // the first count_ hold the record, the rest are kept for their memory
+    std::size_t count_ = 0;
+};
+
 /// One SubRip record as ReadSubtitleRecord leaves it.
 struct SubtitleRecord {
     int number = 0;
@@ -125,14 +170,14 @@ struct SubtitleRecord {
     TimeMs off = 0;
     /// Number line, timing line, text lines and the empty line that ended the record (blank
     /// lines between number and timing line are dropped).
-    LineList lines;
+    RecordLines lines;
 };
 
-/// Reads one line into `current`. When it is a record's number, reads the whole record into
-/// `record`: the blank lines before the timing line are skipped, the timing line is parsed (with
-/// `pad`, the TimeCorrection setting), the text runs to an empty or single-blank line. A record
-/// cut short by the end of the input ends there. Throws ConversionError for a timing line whose
-/// fields do not convert.
+/// Reads one line. When it starts no record it goes into `current`; when it is a record's
+/// number, the whole record goes into `record`: the blank lines before the timing line are skipped,
+/// the timing line is parsed (with `pad`, the TimeCorrection setting), the text runs to an empty or
+/// single-blank line. A record cut short by the end of the input ends there. Throws ConversionError
+/// for a timing line whose fields do not convert.
 RecordRead ReadSubtitleRecord(SubRipShaper& in, std::string& current, bool pad,
                               SubtitleRecord& record);
 

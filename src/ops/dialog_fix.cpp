@@ -75,21 +75,22 @@ bool BreakDialogText(std::string_view text, const LineList& separators, LineList
     pieces.assign(1, std::string(text));
     bool changed = false;
     LineList parts;
+    LineList next;
+    // Each separator's pass builds the next list of pieces from the last, in order: a piece the
+    // separator splits is replaced by its parts, which hold no such separator any more.
     for (const std::string& separator : separators) {
-        for (std::size_t i = 0; i < pieces.size();) {
+        next.clear();
+        for (std::string& piece : pieces) {
             parts.clear();
-            if (SplitKeepingSeparator(pieces[i], separator, parts, true) == 0) {
-                ++i;
+            if (SplitKeepingSeparator(piece, separator, parts, true) == 0) {
+                next.push_back(std::move(piece));
                 continue;
             }
-            // The parts hold no separator any more: the walk goes on after them.
             changed = true;
-            pieces[i] = std::move(parts.front());
-            pieces.insert(pieces.begin() + static_cast<std::ptrdiff_t>(i) + 1,
-                          std::make_move_iterator(parts.begin() + 1),
-                          std::make_move_iterator(parts.end()));
-            i += parts.size();
+            next.insert(next.end(), std::make_move_iterator(parts.begin()),
+                        std::make_move_iterator(parts.end()));
         }
+        pieces.swap(next);
     }
     if (!changed) return false;
     for (std::string& piece : pieces)

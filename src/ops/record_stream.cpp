@@ -14,7 +14,7 @@ constexpr TimeMs kNoTime = std::numeric_limits<TimeMs>::max();
 }  // namespace
 
 std::size_t StreamRecord::TextEnd() const {
-    const LineList& lines = record.lines;
+    const RecordLines& lines = record.lines;
     const std::size_t end = !lines.empty() && IsBlankLine(lines.back()) && lines.size() > 1
                                 ? lines.size() - 1
                                 : lines.size();

@@ -71,7 +71,7 @@ struct StreamRecord {
     /// The second line is a timing line whose times were read.
     bool timed = false;
 
-    [[nodiscard]] const LineList& lines() const { return record.lines; }
+    [[nodiscard]] const RecordLines& lines() const { return record.lines; }
     [[nodiscard]] std::size_t size() const { return record.lines.size(); }
     /// The index of the first text line: after the timing line, or after the number when the
     /// record has no timing line.

@@ -177,6 +177,9 @@ TEST(Strings, SplitsReturnTheirCountsAndKeepTheRightPieces) {
         {Keeping("A. -B. -C", ". -"), "3:A.|-B.|-C"},
         {Keeping(". -No", ". -"), "1:-No"},
         {Keeping("Yes. No", ". "), "0:Yes. No"},
+        // The tail goes back in front of the rest, and the search starts again on it.
+        {Keeping("x x x", "x x"), "1:x"},
+        {Keeping("a- -- -b", "- -"), "3:a-|--|-b"},
         {JoinStrings({"a", "b", "c"}, ", ", 1), "b, c"},
         {JoinStrings({"a", "b", "c"}, ", ", 3), ""},
     });

@@ -115,6 +115,23 @@ TEST(ReadSubtitleRecord, ThrowsForATimingFieldThatDoesNotConvert) {
                  ConversionError);
 }
 
+// Cleared lines keep their strings for later records, but neither a read nor a copy sees them.
+TEST(RecordLines, ShowOnlyTheLinesAddedSinceTheLastClear) {
+    RecordLines lines;
+    for (const char* line : {"1", "00:00:01,000 --> 00:00:02,000", "long text line", ""})
+        lines.push_back(line);
+    lines.clear();
+    lines.push_back("2");
+    lines.push_back("x");
+    EXPECT_EQ(LineList(lines.begin(), lines.end()), (LineList{"2", "x"}));
+    EXPECT_EQ(lines.back(), "x");
+    RecordLines copy;
+    for (const char* line : {"a", "b", "c"})
+        copy.push_back(line);
+    copy = lines;
+    EXPECT_EQ(LineList(copy.begin(), copy.end()), (LineList{"2", "x"}));
+}
+
 TEST(CopyLines, AnEmptySourceLeavesTheDestination) {
     LineList destination{"old", "lines"};
     CopyLines({}, destination);
