@@ -63,7 +63,7 @@ std::string CountText(std::uint64_t count, std::string_view one, std::string_vie
 // The report's share of a run's summary: the operation's own words for its lines when it sums
 // them up (">> 6 Fixed Strings"), else its lines as notes.
 void SummarizeReport(std::size_t lines, const FrameSteps& steps, Host& host) {
-    if (lines == 0) return;
+    if (lines == 0 || !steps.summarizes) return;
     host.SummarizeRun(!steps.summaryText.empty() && lines >= 2
                           ? std::to_string(lines) + " " + std::string(steps.summaryText)
                           : CountText(lines, "note", "notes"));
@@ -261,7 +261,7 @@ RunResult RunInFrame(const FrameRequest& request, Host& host,
         return RunResult::Stopped;
     }
     // Said when the operation and its report said nothing of their own.
-    host.SummarizeRun(CountText(in.LineNumber(), "line", "lines"));
+    if (steps.summarizes) host.SummarizeRun(CountText(in.LineNumber(), "line", "lines"));
     status.Succeeded();
     return RunResult::Done;
 }

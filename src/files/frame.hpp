@@ -55,6 +55,9 @@ struct FrameSteps {
     /// The run writes an output file. A test or search that only reports writes none: it needs
     /// no output path and is not refused because the output path exists.
     bool writesOutput = true;
+    /// The run hands the host its summary (its report's lines, else the lines read). Off for a
+    /// pass that only gathers what the operation's real run then uses.
+    bool summarizes = true;
 };
 
 /// How a run ended.

@@ -155,7 +155,6 @@ class Mapping {
 void StretchTimeLines(FrameRun& run, Mapping& mapping, bool pad) {
     std::string_view line;
     std::string written;
-    char timing[kTimingLineLength];
     while (run.ReadLine(line)) {
         const auto parsed = HasArrow(line) ? ParseTimingLine(line, pad) : std::nullopt;
         if (!parsed) {
@@ -163,15 +162,7 @@ void StretchTimeLines(FrameRun& run, Mapping& mapping, bool pad) {
             continue;
         }
         const auto [on, off] = mapping.Next(parsed->on, parsed->off);
-        WriteTimingLine(timing, CheckedTime(on, line), CheckedTime(off, line));
-        if (parsed->tail.empty()) {
-            run.WriteLine(std::string_view(timing, sizeof timing));
-            continue;
-        }
-        written.assign(timing, sizeof timing);
-        written += ' ';
-        written += parsed->tail;
-        run.WriteLine(written);
+        WriteRetimedLine(run, on, off, line, parsed->tail, written);
     }
 }
 
@@ -439,6 +430,20 @@ RunResult Stretch(const std::string& input, const std::string& output, const Str
 }
 
 }  // namespace
+
+void WriteRetimedLine(FrameRun& run, std::int64_t on, std::int64_t off, std::string_view line,
+                      std::string_view tail, std::string& scratch) {
+    char timing[kTimingLineLength];
+    WriteTimingLine(timing, CheckedTime(on, line), CheckedTime(off, line));
+    if (tail.empty()) {
+        run.WriteLine(std::string_view(timing, sizeof timing));
+        return;
+    }
+    scratch.assign(timing, sizeof timing);
+    scratch += ' ';
+    scratch += tail;
+    run.WriteLine(scratch);
+}
 
 // --- The range ---------------------------------------------------------------------------------
 

@@ -36,6 +36,12 @@ struct Range {
     std::int64_t full = 0;   // begin to the last subtitle's end; 0 when that is not later
 };
 
+/// Writes a SubRip timing line with the new times `on` and `off` and the tail the line read had
+/// after its times (position coordinates), if any. `line` (the line read) names the line when a
+/// time is out of range; `scratch` is reused from line to line.
+void WriteRetimedLine(FrameRun& run, std::int64_t on, std::int64_t off, std::string_view line,
+                      std::string_view tail, std::string& scratch);
+
 /// Reads the range of a SubRip file; writes nothing. Skipped for a mask or a missing file.
 RunResult GetTimeRange(const std::string& input, const RangeParams& params, Host& host,
                        Range& range);

@@ -14,6 +14,7 @@
 #include "ops/controls.hpp"
 #include "ops/convert.hpp"
 #include "ops/settings.hpp"
+#include "ops/stretch.hpp"
 #include "sync/film_speech.hpp"
 
 namespace tessaline {
@@ -155,7 +156,6 @@ class CueTimes {
 void WalkSubRip(FrameRun& run, CueTimes& times, bool pad) {
     std::string_view line;
     std::string written;
-    char timing[kTimingLineLength];
     while (run.ReadLine(line)) {
         // A line with "-->" that is no timing line (a text line quoting an arrow) is text.
         const auto parsed =
@@ -166,15 +166,7 @@ void WalkSubRip(FrameRun& run, CueTimes& times, bool pad) {
         }
         const auto [on, off] = times.Take(parsed->on, parsed->off);
         if (!times.writes()) continue;
-        WriteTimingLine(timing, CheckedTime(on, line), CheckedTime(off, line));
-        if (parsed->tail.empty()) {
-            run.WriteLine(std::string_view(timing, sizeof timing));
-            continue;
-        }
-        written.assign(timing, sizeof timing);
-        written += ' ';
-        written += parsed->tail;
-        run.WriteLine(written);
+        WriteRetimedLine(run, on, off, line, parsed->tail, written);
     }
 }
 
@@ -362,9 +354,10 @@ RunResult ReadSubtitleCues(const std::string& input, const SyncParams& params, H
         return RunResult::Refused;
     }
     const std::string none;
-    const FrameRequest request{.input = input,
-                               .output = none,
-                               .steps = {.interactive = params.interactive, .writesOutput = false}};
+    const FrameRequest request{
+        .input = input,
+        .output = none,
+        .steps = {.interactive = params.interactive, .writesOutput = false, .summarizes = false}};
     cues.clear();
     CueTimes times(cues);
     return RunInFrame(request, host,
@@ -409,6 +402,7 @@ RunResult SyncSubtitles(const std::string& input, const std::string& output,
         WriteReportHead(run.report(), *target, alignment, cues);
         CueTimes times(alignment, run.report());
         Walk(run, *kind, times, params, fps);
+        run.host().SummarizeRun(CountText(cues.size(), "subtitle synced", "subtitles synced"));
     });
     if (params.picture != nullptr && result == RunResult::Done) {
         SyncPicture& picture = *params.picture;

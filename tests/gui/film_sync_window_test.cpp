@@ -72,7 +72,7 @@ TEST(FilmSyncWindow, AReferenceSyncsTheOpenFileAndTheDiagPageShowsIt) {
     EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join("|").toStdString();
     EXPECT_EQ(ReadFile(home / "film.out"), Lines(0));
     EXPECT_TRUE(fs::exists(home / "film.sync"));
-    EXPECT_EQ(w.StatusBar(), "film.out written");
+    EXPECT_EQ(w.StatusBar(), "film.out written: 40 subtitles synced");
     EXPECT_EQ(w.window.session().lastSync.described, "ref.srt");
 
     QRadioButton* speech = nullptr;
@@ -138,7 +138,9 @@ TEST(FilmSyncWindow, CancelWhileListeningWritesNothingAndTheNextRunSyncs) {
     w.Click("btnSyncToFilm");
     EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join("|").toStdString();
     EXPECT_TRUE(fs::exists(home / "film.out"));
-    EXPECT_EQ(w.StatusBar(), "film.out written");
+    EXPECT_TRUE(w.StatusBar().startsWith("film.out written: ") &&
+                w.StatusBar().endsWith(" subtitles synced"))
+        << w.StatusBar().toStdString();
     const SyncPicture& sync = w.window.session().lastSync;
     EXPECT_EQ(sync.described, "film.mp4, audio track 1");
     EXPECT_GT(SpeechPictureOf(sync, 100).onSpeechAfter, 0.8);
