@@ -12,11 +12,12 @@ const std::vector<TextLine>& LanguageTextLines() {
     // the window; 500 on: the messages of the operations; 600 on: questions and status texts of
     // unsaved edits, folder runs and deleting; 640 on: more status texts and messages, and what a
     // run did with its counts; 671 on: Sync to Film; 717 on: the items of the drop-down lists and
-    // the file dialogs' filters; 725 on: what Sync to Film did. Texts with parts are tried in line order: a narrower one
-    // ("%1: done, no file written") comes before a wider one that would take it ("%1 written"),
-    // and a text that joins others ("%1; %2", "%1, %2") before the counts, whose "%1 warnings"
-    // would take the whole of "1 wrong subtitle, 3 warnings". The lines of Sync to Film come
-    // before the joining texts: "%1, %2" would take "film.mkv, audio track 1".
+    // the file dialogs' filters; 725 on: what Sync to Film did and its file dialog's filters.
+    // Texts with parts are tried in line order: a narrower one ("%1: done, no file written")
+    // comes before a wider one that would take it ("%1 written"), and a text that joins others
+    // ("%1; %2", "%1, %2") before the counts, whose "%1 warnings" would take the whole of
+    // "1 wrong subtitle, 3 warnings". The lines of Sync to Film come before the joining texts:
+    // "%1, %2" would take "film.mkv, audio track 1".
     static const std::vector<TextLine> lines = {
         {160, "Numbering and Conversion"},
         {161, "Frames at Second"},
@@ -389,6 +390,8 @@ const std::vector<TextLine>& LanguageTextLines() {
         {724, "Language (*.lng)"},
         {725, "1 subtitle synced"},
         {726, "%1 subtitles synced"},
+        {727, "Films and sound (*.mkv *.mp4 *.avi *.mka *.ts *.mov *.webm *.wav *.mp3 *.flac *.ogg *.opus *.m4a *.aac *.ac3)"},
+        {728, "Subtitle files (*.srt *.sub *.ssa *.ass)"},
     };
     // clang-format on
     return lines;

@@ -350,7 +350,10 @@ TEST(WindowTexts, MessageBoxesShowTheLanguageFile) {
          "",
          "Время начала больше времени конца!\nИсправьте параметры времени!",
          {"ОК"}},
-        {[](Host& h) { h.ShowMessage("Null Fix-length-file"); }, "", "Отчёт исправлений пуст", {"ОК"}},
+        {[](Host& h) { h.ShowMessage("Null Fix-length-file"); },
+         "",
+         "Отчёт исправлений пуст",
+         {"ОК"}},
         // A text the file does not hold is shown as it is.
         {[](Host& h) { h.ShowMessage("film.srt: 3 subtitles"); },
          "",
@@ -470,38 +473,67 @@ TEST(WindowTexts, TheStatusFieldsShowNoPlaceholder) {
     }
 }
 
-// The open dialog in Russian: Qt's own captions from Qt's translations, the title and the file
-// kinds from the language file; no English word is left (the masks aside).
-TEST(WindowTexts, TheOpenDialogShowsTheLanguage) {
-    TempDir home;
-    MainWindow window(home.path().string());
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    ASSERT_TRUE(window.ApplyLanguage(Shipped("Russian.lng")));
-    QString title;
-    QStringList kinds;
-    QStringList english;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        const auto finish = qScopeGuard([dialog] { dialog->reject(); });
-        title = dialog->windowTitle();
-        auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
-        ASSERT_NE(types, nullptr);
-        for (int i = 0; i < types->count(); ++i)
-            kinds << types->itemText(i);
-        std::map<QString, Seen> seen;
-        Collect(dialog, seen);
-        for (const auto& [where, text] : seen) {
-            if (text.text.startsWith('/')) continue;  // the folder it shows
-            const QString words = QString(text.text).remove(QRegularExpression("\\(.*\\)"));
-            if (words.contains(QRegularExpression("[A-Za-z]{2,}"))) english << text.text;
+// The file dialogs of Open (Ctrl+O) and of Sync to Film (its button) in Russian: Qt's own labels
+// and the language file's filters, no English word.
+TEST(WindowTexts, TheFileDialogsShowTheLanguage) {
+    struct Row {
+        const char* how;
+        QString title;
+        QStringList kinds;
+    };
+    const Row rows[] = {
+        {"Ctrl+O", "Открыть", {"Субтитры (*.srt *.sub *.ssa *.ass)", "Все файлы (*)"}},
+        {"btnSyncToFilm",
+         "Синхронизация с фильмом",
+         {"Фильмы и звук (*.mkv *.mp4 *.avi *.mka *.ts *.mov *.webm *.wav *.mp3 *.flac *.ogg "
+          "*.opus *.m4a *.aac *.ac3)",
+          "Файлы субтитров (*.srt *.sub *.ssa *.ass)", "Все файлы (*)"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.how);
+        TempDir home;
+        MainWindow window(home.path().string());
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        ASSERT_TRUE(window.ApplyLanguage(Shipped("Russian.lng")));
+        QString title;
+        QStringList kinds;
+        QStringList english;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            const auto finish = qScopeGuard([dialog] { dialog->reject(); });
+            title = dialog->windowTitle();
+            auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+            ASSERT_NE(types, nullptr);
+            for (int i = 0; i < types->count(); ++i)
+                kinds << types->itemText(i);
+            std::map<QString, Seen> seen;
+            Collect(dialog, seen);
+            for (const auto& [where, text] : seen) {
+                if (text.text.startsWith('/')) continue;  // the folder it shows
+                const QString words = QString(text.text).remove(QRegularExpression("\\(.*\\)"));
+                if (words.contains(QRegularExpression("[A-Za-z]{2,}"))) english << text.text;
+            }
+        });
+        if (QString(row.how) == "Ctrl+O") {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::ControlModifier);
+        } else {
+            // The button is on the Time / Frame page: the user brings the page to the front and
+            // clicks the button where it is seen.
+            auto* button = window.findChild<QPushButton*>(row.how);
+            ASSERT_NE(button, nullptr);
+            auto* pages = window.findChild<QTabWidget*>("PageControl");
+            for (int i = 0; i < pages->count(); ++i) {
+                if (pages->widget(i)->isAncestorOf(button)) pages->setCurrentIndex(i);
+            }
+            ASSERT_TRUE(button->isVisible());
+            QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
         }
-    });
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::ControlModifier);
-    EXPECT_EQ(title, "Открыть");
-    EXPECT_EQ(kinds, (QStringList{"Субтитры (*.srt *.sub *.ssa *.ass)", "Все файлы (*)"}));
-    EXPECT_TRUE(english.isEmpty()) << english.join(" | ").toStdString();
+        EXPECT_EQ(title, row.title);
+        EXPECT_EQ(kinds, row.kinds);
+        EXPECT_TRUE(english.isEmpty()) << english.join(" | ").toStdString();
+    }
 }
 
 }  // namespace
