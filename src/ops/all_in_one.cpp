@@ -89,10 +89,13 @@ class ChainBroken : public std::runtime_error {
     ChainBroken() : std::runtime_error("the step before failed") {}
 };
 
-// The in-memory pipe from one step to the next. The writer hands over a block of its buffer and
-// waits until the reader has copied it into its own (one copy, no buffer of the pipe's own); the
-// reader waits while nothing is handed over. The end comes only with the writing step's verdict,
-// so a step never finishes (and writes its report) on lines that are not the chain's.
+// The in-memory pipe from one step to the next: a ring of its own, so that the writing step
+// goes on with its next lines while the reading step works through the ones before (a step
+// waiting for the other to take or give a whole block would run the chain one step at a time).
+// One thread writes and one reads: each copies into or out of its part of the ring without the
+// lock, which only guards how much of the ring is filled. The end comes only with the writing
+// step's verdict, so a step never finishes (and writes its report) on lines that are not the
+// chain's.
 class ChainPipe final : public ByteChannel {
   public:
     // The bytes are hashed as they pass (for a step that may keep no output, or the one after
@@ -101,16 +104,24 @@ class ChainPipe final : public ByteChannel {
     [[nodiscard]] bool hashed() const { return hashed_; }
 
     std::size_t Read(char* data, std::size_t size) override {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return !handed_.empty() || ended_; });
-        if (handed_.empty()) {
-            if (!sound_) throw ChainBroken();
-            return 0;
+        std::size_t filled = 0;
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [&] { return filled_ > 0 || ended_; });
+            if (filled_ == 0) {
+                if (!sound_) throw ChainBroken();
+                return 0;
+            }
+            filled = filled_;
         }
-        const std::size_t n = std::min(size, handed_.size());
-        std::memcpy(data, handed_.data(), n);
-        handed_.remove_prefix(n);
-        if (handed_.empty()) changed_.notify_all();
+        // Only the writer adds to the ring, and only into the part that is not filled: the
+        // filled part stays as it is while it is copied out.
+        const std::size_t n = std::min({size, filled, kRingSize - readAt_});
+        std::memcpy(data, ring_.get() + readAt_, n);
+        readAt_ = (readAt_ + n) % kRingSize;
+        const std::scoped_lock lock(mutex_);
+        filled_ -= n;
+        changed_.notify_all();
         return n;
     }
 
@@ -121,11 +132,26 @@ class ChainPipe final : public ByteChannel {
         // runs one step after another, holding it once.
         if (bytes.size() > kLongestBlock) throw ChainBroken();
         if (hashed_) hash_.Add(bytes);
-        std::unique_lock lock(mutex_);
-        if (abandoned_) return;
-        handed_ = bytes;
-        changed_.notify_all();
-        changed_.wait(lock, [&] { return handed_.empty(); });
+        while (!bytes.empty()) {
+            std::size_t filled = 0;
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [&] { return filled_ < kRingSize || abandoned_; });
+                if (abandoned_) return;
+                filled = filled_;
+            }
+            if (!ring_) ring_.reset(new char[kRingSize]);
+            // The reader takes only from the filled part: the rest is the writer's.
+            const std::size_t n =
+                std::min({bytes.size(), kRingSize - filled, kRingSize - writeAt_});
+            std::memcpy(ring_.get() + writeAt_, bytes.data(), n);
+            writeAt_ = (writeAt_ + n) % kRingSize;
+            bytes.remove_prefix(n);
+            const std::scoped_lock lock(mutex_);
+            if (abandoned_) return;
+            filled_ += n;
+            changed_.notify_all();
+        }
     }
 
     // No more bytes come; `sound` says whether they are the writing step's result.
@@ -140,7 +166,7 @@ class ChainPipe final : public ByteChannel {
     void Abandon() {
         const std::scoped_lock lock(mutex_);
         abandoned_ = true;
-        handed_ = {};
+        filled_ = 0;
         changed_.notify_all();
     }
 
@@ -155,7 +181,11 @@ class ChainPipe final : public ByteChannel {
 
   private:
     static constexpr std::size_t kLongestBlock = 1 << 20;
-    std::string_view handed_;  // the writer's bytes not yet taken
+    static constexpr std::size_t kRingSize = 1 << 20;
+    std::unique_ptr<char[]> ring_;  // made by the writer with its first bytes
+    std::size_t readAt_ = 0;        // the reader's alone
+    std::size_t writeAt_ = 0;       // the writer's alone
+    std::size_t filled_ = 0;        // guarded by the mutex
     bool ended_ = false;
     bool sound_ = false;
     bool abandoned_ = false;
