@@ -529,6 +529,14 @@ bool ParseInt32(std::string_view text, std::int32_t& value) {
 }  // namespace
 
 bool IsNumberStr(std::string_view text) {
+    // Nearly every number met is a record's number line: nine digits or fewer are always within
+    // the range.
+    if (!text.empty() && text.size() <= 9 && IsDigit(text.front())) {
+        for (const char c : text) {
+            if (!IsDigit(c)) return false;
+        }
+        return true;
+    }
     std::int32_t value = 0;
     return ParseInt32(text, value);
 }

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -80,6 +81,19 @@ class LineReader {
 
     /// The next line as a view into the reader's buffer, valid until the next read.
     bool ReadLine(std::string_view& line);
+
+    /// The line after the one read last, without reading it, when the buffer holds it whole
+    /// (with its line end): a view valid until the next read. False when it would take reading
+    /// more of the file; the reader then stands where it stood.
+    bool PeekLineInBuffer(std::string_view& line) const {
+        const char* base = buffer_.data();
+        const void* nl = std::memchr(base + pos_, '\n', end_ - pos_);
+        if (nl == nullptr) return false;
+        std::size_t len = static_cast<std::size_t>(static_cast<const char*>(nl) - base) - pos_;
+        if (len > 0 && base[pos_ + len - 1] == '\r') --len;
+        line = std::string_view(base + pos_, len);
+        return true;
+    }
 
     /// The next bytes as they are, without splitting them into lines: a view into the reader's
     /// buffer, valid until the next read; false at the end of the file. For the passes that

@@ -106,12 +106,21 @@ bool SubRipShaper::ClassifyOther(std::string_view& line) {
         return true;
     }
     if (IsNumberStr(line)) {
-        // Looking ahead may move the reader's buffer under the view.
-        if (line.data() != current_.data()) {
-            current_.assign(line);
-            line = current_;
+        // The usual record has its timing line right after the number, and the reader's buffer
+        // already holds it: it is looked at there, and the number stays where it is. Otherwise
+        // the lines after it are read ahead, which may move the reader's buffer under the view.
+        std::string_view next;
+        bool startsRecord = false;
+        if (aheadCount_ == 0 && in_.PeekLineInBuffer(next) && !IsBlankLine(next)) {
+            startsRecord = IsTimingLine(next);
+        } else {
+            if (line.data() != current_.data()) {
+                current_.assign(line);
+                line = current_;
+            }
+            startsRecord = NumberBeforeTiming();
         }
-        if (NumberBeforeTiming()) {
+        if (startsRecord) {
             // Its value is read only when a number is to be added after it.
             lastNumberText_.assign(line);
             lastNumberRead_ = false;
