@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/errors.hpp"
 #include "test_support.hpp"
 
@@ -14,10 +16,7 @@ using test::WriteFile;
 
 // Every call of ReadSubtitleRecord until the end, one text per call:
 // "R number on-off [line|line|...]" for a record, "L line" for a plain line.
-std::vector<std::string> Walk(const std::string& bytes, bool pad) {
-    TempDir dir;
-    WriteFile(dir / "in.srt", bytes);
-    LineReader in(dir / "in.srt");
+std::vector<std::string> Walk(LineReader& in, bool pad) {
     SubRipShaper shaper(in);
     std::string current;
     SubtitleRecord record;
@@ -38,6 +37,31 @@ std::vector<std::string> Walk(const std::string& bytes, bool pad) {
     }
     return calls;
 }
+
+std::vector<std::string> Walk(const std::string& bytes, bool pad) {
+    TempDir dir;
+    WriteFile(dir / "in.srt", bytes);
+    LineReader in(dir / "in.srt");
+    return Walk(in, pad);
+}
+
+// Hands its bytes over in pieces of one size: the reader's buffer then ends anywhere in a line.
+class PieceChannel final : public ByteChannel {
+  public:
+    PieceChannel(std::string bytes, std::size_t piece) : bytes_(std::move(bytes)), piece_(piece) {}
+    std::size_t Read(char* data, std::size_t size) override {
+        const std::size_t n = std::min({size, piece_, bytes_.size() - at_});
+        bytes_.copy(data, n, at_);
+        at_ += n;
+        return n;
+    }
+    void Write(std::string_view) override {}
+
+  private:
+    std::string bytes_;
+    std::size_t piece_;
+    std::size_t at_ = 0;
+};
 
 constexpr std::string_view kT1 = "00:00:01,000 --> 00:00:02,000";
 constexpr std::string_view kT2 = "00:00:03,000 --> 00:00:04,000";
@@ -76,6 +100,25 @@ TEST(ReadSubtitleRecord, ReadsTheRecordShapes) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(Walk(c.bytes, true), c.calls) << c.what;
+}
+
+TEST(SubRipShaper, ReadsTheSameWhereverTheReadersBufferEnds) {
+    // A number line is known by the line after it, looked at in the reader's buffer when it is
+    // there and read ahead when it is not: both must give the same records.
+    std::string bytes;
+    for (int i = 0; i < 40; ++i) {
+        const std::string n = std::to_string(10 * i);
+        bytes += Crlf({n, std::string(kT1), "A", "", n + "1", "", " ", std::string(kT2), "B",
+                       std::string(kT1), "no number", n + "2", std::string(kT2), "after text",
+                       "2012", "", n + "3", "Hi", ""});
+    }
+    const std::vector<std::string> whole = Walk(bytes, true);
+    ASSERT_GT(whole.size(), 200U);
+    for (const std::size_t piece : {1, 2, 3, 5, 8, 13, 31, 64, 1 << 20}) {
+        PieceChannel channel(bytes, piece);
+        LineReader in(channel, FileEncoding{});
+        EXPECT_EQ(Walk(in, true), whole) << "pieces of " << piece << " bytes";
+    }
 }
 
 TEST(SubRipShaper, NotesWhatItAddsWithTheRecordNumber) {
