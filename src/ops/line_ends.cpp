@@ -1,14 +1,36 @@
 #include "ops/line_ends.hpp"
 
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
 #include "core/paths.hpp"
 
 namespace tessaline {
 namespace {
 
 // The length of the run of ordinary characters (neither CR nor LF) at the start of `bytes`.
+// Eight bytes are tested at once: a byte equal to CR or LF becomes zero in one of the two masks,
+// and the lowest flagged byte is the first such byte (a flag can be wrong only above a true
+// one).
 std::size_t OrdinaryRun(std::string_view bytes) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    const char* data = bytes.data();
     std::size_t n = 0;
-    while (n < bytes.size() && bytes[n] != '\n' && bytes[n] != '\r')
+    for (; n + 8 <= bytes.size(); n += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, data + n, 8);
+        const std::uint64_t lf = word ^ (kOnes * '\n');
+        const std::uint64_t cr = word ^ (kOnes * '\r');
+        const std::uint64_t found = (((lf - kOnes) & ~lf) | ((cr - kOnes) & ~cr)) & kHighBits;
+        if (found == 0) continue;
+        if constexpr (std::endian::native == std::endian::little) {
+            return n + static_cast<std::size_t>(std::countr_zero(found)) / 8;
+        }
+        break;
+    }
+    while (n < bytes.size() && data[n] != '\n' && data[n] != '\r')
         ++n;
     return n;
 }
@@ -22,6 +44,13 @@ bool UnixPass(FrameRun& run) {
     while (run.in().ReadBlock(block)) {
         while (!block.empty()) {
             const std::size_t n = OrdinaryRun(block);
+            if (n > 0 && n < block.size() && block[n] == '\n' && line.empty()) {
+                // The whole line and its end are in the block: written from there.
+                run.WriteLine(block.substr(0, n));
+                lastWasFeed = true;
+                block.remove_prefix(n + 1);
+                continue;
+            }
             if (n > 0) {
                 line.append(block.substr(0, n));
                 lastWasFeed = false;
@@ -68,6 +97,24 @@ bool AnyPass(FrameRun& run) {
                     ends += pendingCr;
                     settle();
                     inRun = false;
+                }
+                if (n < block.size() && line.empty()) {
+                    // The whole line is in the block, its end after it: written from there, and
+                    // the run of line ends begins (with the usual CR LF taken at once).
+                    run.WriteLine(block.substr(0, n));
+                    inRun = true;
+                    pendingCr = 0;
+                    wroteEmpty = false;
+                    if (block.size() - n >= 2 && block[n] == '\r' && block[n + 1] == '\n') {
+                        ends = 1;
+                        afterLf = true;
+                        block.remove_prefix(n + 2);
+                    } else {
+                        ends = 0;
+                        afterLf = false;
+                        block.remove_prefix(n);
+                    }
+                    continue;
                 }
                 line.append(block.substr(0, n));
                 block.remove_prefix(n);
