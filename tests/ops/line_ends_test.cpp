@@ -82,6 +82,29 @@ TEST(LineEnds, AnyToDos) {
     }
 }
 
+TEST(LineEnds, ALineEndAcrossTheReadersBlockReadsAsAnyOther) {
+    // Repeated past the reader's block of 1 MiB, each piece gives its own result again: a line,
+    // a CR LF or a run of line ends cut by the end of a block is still read as one.
+    const struct {
+        Pass pass;
+        std::string piece;
+        std::string output;
+    } cases[] = {
+        {AnyToDos, "Some text\r\n\r\n\r\nA line\rB\n\rC\r\r\nD\n", "Some text\r\n\r\nA line\r\nB\r\nC\r\nD\r\n"},
+        {UnixToDos, "Some text\n\rA\n\n", "Some text\r\nA\r\n\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.piece);
+        std::string input;
+        std::string output;
+        while (input.size() < (3U << 20) / 2) {
+            input += c.piece;
+            output += c.output;
+        }
+        EXPECT_EQ(Repair(c.pass, input).Output(), output);
+    }
+}
+
 TEST(LineEnds, OnlySubtitleFilesInAnyLetterCase) {
     EXPECT_EQ(Repair(AnyToDos, "A\n", "film.SUB").Output(), "A\r\n");
     for (const bool interactive : {true, false}) {
