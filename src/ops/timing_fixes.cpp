@@ -18,16 +18,19 @@ bool ShareTiming(const StreamRecord& a, const StreamRecord& b) {
     return a.timed && b.timed && a.size() > 2 && b.size() > 2 && a.TimingLine() == b.TimingLine();
 }
 
-// Up to three records, the oldest first, and a place for the one being read. Records leave by
-// rotation, so each place keeps its buffers and no record is allocated anew.
+// Up to three records, the oldest first, and a place for the one being read: a ring of four
+// places, so that each keeps its buffers and a record leaves without being moved.
 struct RecordWindow {
-    std::array<StreamRecord, 4> records;
+    std::array<StreamRecord, 4> places;
+    std::size_t first = 0;
     std::size_t held = 0;
+
+    // The i-th record held, the oldest first; at(held) is the place for the next one.
+    StreamRecord& at(std::size_t i) { return places[(first + i) % places.size()]; }
 
     // The first `count` records leave the window.
     void Drop(std::size_t count) {
-        std::rotate(records.begin(), records.begin() + static_cast<std::ptrdiff_t>(count),
-                    records.begin() + static_cast<std::ptrdiff_t>(held));
+        first = (first + count) % places.size();
         held -= count;
     }
 };
@@ -36,14 +39,13 @@ struct RecordWindow {
 // takes them out of the window.
 void WriteDivided(FrameRun& run, RecordWindow& window, int parts,
                   const FixDoubleTimeParams& params) {
-    const auto& held = window.records;
     const SplitTimings split =
-        SplitTiming(held[0].TimingLine(), parts, params.timeCorrection, params.oneTick);
+        SplitTiming(window.at(0).TimingLine(), parts, params.timeCorrection, params.oneTick);
     const std::string* timings[] = {&split.first, &split.second, &split.third};
     const auto count = static_cast<std::size_t>(parts);
     for (std::size_t i = 0; i < count; ++i)
-        WriteRecord(run, held[i], *timings[i]);
-    run.report().push_back(held[0].lines()[0] + "-" + held[count - 1].lines()[0] +
+        WriteRecord(run, window.at(i), *timings[i]);
+    run.report().push_back(window.at(0).lines()[0] + "-" + window.at(count - 1).lines()[0] +
                            " = Break Time on " + std::to_string(parts) + " tails");
     window.Drop(count);
 }
@@ -51,26 +53,25 @@ void WriteDivided(FrameRun& run, RecordWindow& window, int parts,
 void DivideDoubleTimings(FrameRun& run, const FixDoubleTimeParams& params) {
     RecordStream stream(run.in(), params.timeCorrection);
     RecordWindow window;
-    const auto& held = window.records;
-    while (stream.Next(window.records[window.held])) {
+    while (stream.Next(window.at(window.held))) {
         if (++window.held < 3) continue;
-        if (ShareTiming(held[0], held[1]) && ShareTiming(held[1], held[2])) {
+        if (ShareTiming(window.at(0), window.at(1)) && ShareTiming(window.at(1), window.at(2))) {
             WriteDivided(run, window, 3, params);
-        } else if (ShareTiming(held[0], held[1])) {
+        } else if (ShareTiming(window.at(0), window.at(1))) {
             WriteDivided(run, window, 2, params);
         } else {
-            WriteRecord(run, held[0]);
+            WriteRecord(run, window.at(0));
             window.Drop(1);
         }
     }
     // The lines after the last subtitle, read into the place after the records held.
-    const StreamRecord rest = std::move(window.records[window.held]);
+    const StreamRecord rest = std::move(window.at(window.held));
     // The last two subtitles of the file may share a timing as well.
-    if (window.held == 2 && ShareTiming(held[0], held[1])) {
+    if (window.held == 2 && ShareTiming(window.at(0), window.at(1))) {
         WriteDivided(run, window, 2, params);
     }
     for (std::size_t i = 0; i < window.held; ++i)
-        WriteRecord(run, held[i]);
+        WriteRecord(run, window.at(i));
     for (const std::string_view line : rest.before)
         run.WriteLine(line);
 }
@@ -153,40 +154,47 @@ class WrongTimeFixer {
           params_(params),
           joinDelta_(params.joinText ? TimeTextToMs(params.joinDelta) : 0),
           stream_(run.in(), params.timeCorrection) {}
+    // The places are pointed into: a copy would point into the original.
+    WrongTimeFixer(const WrongTimeFixer&) = delete;
+    WrongTimeFixer& operator=(const WrongTimeFixer&) = delete;
 
     void Run() {
-        if (!stream_.Next(prev_)) {
-            WriteStrays(prev_);
+        if (!stream_.Next(*prev_)) {
+            WriteStrays(*prev_);
             return;
         }
-        WriteOpen(prev_, std::nullopt);
-        if (!stream_.Next(cur_)) {
-            WriteRest(cur_);
+        WriteOpen(*prev_, std::nullopt);
+        if (!stream_.Next(*cur_)) {
+            WriteRest(*cur_);
             return;
         }
-        while (stream_.Next(next_)) {
-            const WrongTimeFix fix = ExamineWrongTime(prev_, cur_, next_, params_, joinDelta_);
+        while (stream_.Next(*next_)) {
+            StreamRecord& cur = *cur_;
+            const WrongTimeFix fix = ExamineWrongTime(*prev_, cur, *next_, params_, joinDelta_);
             if (!fix.message.empty()) {
-                run_.report().push_back(cur_.lines()[0] + std::string(fix.message));
+                run_.report().push_back(cur.lines()[0] + std::string(fix.message));
             }
             if (fix.join) {
-                Join(cur_);
+                Join(cur);
             } else {
                 WriteClosing();
                 std::optional<std::string> timing;
                 if (fix.changed) {
-                    timing = TimingLineWithTail(fix.on, fix.off, cur_.TimingLine(),
+                    timing = TimingLineWithTail(fix.on, fix.off, cur.TimingLine(),
                                                 params_.timeCorrection);
                 }
-                WriteOpen(cur_, timing);
+                WriteOpen(cur, timing);
             }
-            cur_.record.on = fix.on;
-            cur_.record.off = fix.off;
-            std::swap(prev_, cur_);
-            std::swap(cur_, next_);
+            cur.record.on = fix.on;
+            cur.record.off = fix.off;
+            // The places turn: the one of the record before takes the next one read.
+            StreamRecord* const freed = prev_;
+            prev_ = cur_;
+            cur_ = next_;
+            next_ = freed;
         }
-        WriteRest(cur_);
-        WriteStrays(next_);
+        WriteRest(*cur_);
+        WriteStrays(*next_);
     }
 
   private:
@@ -235,9 +243,11 @@ class WrongTimeFixer {
     const FixWrongTimeParams& params_;
     TimeMs joinDelta_;
     RecordStream stream_;
-    StreamRecord prev_;       // written but for its closing empty line
-    StreamRecord cur_;        // being examined
-    StreamRecord next_;       // just read
+    // Three places for records; they turn as the file is read, each keeping its buffers.
+    std::array<StreamRecord, 3> places_;
+    StreamRecord* prev_ = &places_[0];  // written but for its closing empty line
+    StreamRecord* cur_ = &places_[1];   // being examined
+    StreamRecord* next_ = &places_[2];  // just read
     LineList closing_;        // the closing line of the record written last
     std::string hostNumber_;  // the number of the record written last
 };
