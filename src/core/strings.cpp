@@ -541,7 +541,7 @@ std::optional<std::int32_t> ShortNumber(std::string_view text) {
 
 }  // namespace
 
-bool IsNumberStr(std::string_view text) {
+bool IsSignedNumberStr(std::string_view text) {
     if (ShortNumber(text)) return true;
     std::int32_t value = 0;
     return ParseInt32(text, value);

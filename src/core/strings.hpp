@@ -168,7 +168,15 @@ void ReverseList(LineList& list);
 /// Non-overlapping occurrences, left to right.
 [[nodiscard]] int CountStr(std::string_view sub, std::string_view text, bool ignoreCase);
 /// The whole text is a decimal signed 32-bit integer (optional sign, no blanks).
-[[nodiscard]] bool IsNumberStr(std::string_view text);
+[[nodiscard]] bool IsSignedNumberStr(std::string_view text);
+/// The same, asked of nearly every line of a file: a line that begins with neither a digit nor
+/// a sign is answered without a call.
+[[nodiscard]] inline bool IsNumberStr(std::string_view text) {
+    if (text.empty()) return false;
+    const char first = text.front();
+    if ((first < '0' || first > '9') && first != '+' && first != '-') return false;
+    return IsSignedNumberStr(text);
+}
 /// The value of a number text, 0 for any other text.
 [[nodiscard]] std::int32_t StrToIntSafe(std::string_view text);
 /// Decimal text zero-padded to `width` (on the right with padRight); a longer text is cut to
