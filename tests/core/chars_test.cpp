@@ -209,6 +209,38 @@ TEST(Utf8Capitalize, PlainLinesAgreeWithTheGeneralWalk) {
     }
 }
 
+// Lines of the letters around the edges of the sixteen-byte copy of small letters (а-п after
+// D0, р-я and ѐ-џ after D1, their capitals, Ѡ after D1, ASCII capitals and their neighbours)
+// at every offset from a block's start, walked by table and by the general walk; the result is
+// appended to what the output already holds.
+TEST(Utf8Capitalize, BlockEdgesAgreeWithTheGeneralWalk) {
+    const TextFormScope scope(TextForm::Utf8);
+    const std::string_view plain[] = {"a", "z", "A", "Z", "@", "[", "`", "{", " ", ".", "!",
+                                      "?", "0", "-", "(", "а", "п", "р", "я", "ё", "ѐ", "џ",
+                                      "А", "П", "Р", "Я", "Ё", "Ѐ", "Ѡ", "ѡ", "é", "É", "Ω"};
+    const std::string_view other[] = {"\r", "\u0301", "…", "\x80", "\xD0", "\xD1"};
+    const std::string sets[] = {".!?", "?", W("!?я")};
+    std::mt19937 random(35);
+    std::uniform_int_distribution<std::size_t> pickPlain(0, std::size(plain) - 1);
+    std::uniform_int_distribution<std::size_t> pickOther(0, std::size(other) - 1);
+    std::uniform_int_distribution<int> length(0, 60);
+    std::uniform_int_distribution<int> odds(0, 80);
+    for (int round = 0; round < 6000; ++round) {
+        std::string text;
+        for (int k = length(random); k > 0; --k)
+            text += odds(random) == 0 ? other[pickOther(random)] : plain[pickPlain(random)];
+        const std::string& delimiters = sets[static_cast<std::size_t>(round) % std::size(sets)];
+        bool tableFlag = round % 2 == 0;
+        bool generalFlag = tableFlag;
+        std::string table = "<i>";
+        AppendCapitalizedAfterDelimiters(table, text + ",", delimiters, tableFlag);
+        const std::string general =
+            CapitalizeAfterDelimiters(text + ",\u0301", delimiters, generalFlag);
+        ASSERT_EQ(table + "\u0301", "<i>" + general) << round << ' ' << text;
+        ASSERT_EQ(tableFlag, generalFlag) << round << ' ' << text;
+    }
+}
+
 // A search text of ASCII punctuation is looked for byte by byte; a match counts only where the
 // walk by characters stands on it and where its last character ends.
 TEST(Utf8PosNoCase, PunctuationIsFoundOnlyOnWholeCharacters) {
