@@ -1471,8 +1471,88 @@ const std::array<std::uint64_t, 0x480>& PackedCaseTable() {
     return table;
 }
 
+// The bytes of v from `from` to `from + count - 1`, compared without sign.
+__m128i InByteRange(__m128i v, int from, int count) {
+    const __m128i shifted = _mm_sub_epi8(v, _mm_set1_epi8(static_cast<char>(from)));
+    return _mm_cmpeq_epi8(_mm_min_epu8(shifted, _mm_set1_epi8(static_cast<char>(count - 1))),
+                          shifted);
+}
+
+// The sum of the sixteen byte counters of v.
+int SumBytes(__m128i v) {
+    const __m128i sums = _mm_sad_epu8(v, _mm_setzero_si128());
+    return _mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4);
+}
+
+// The counts of text made of ASCII (no CR) and the letters U+0400 to U+045F (Ѐ-Я capitals,
+// а-џ small), the usual line, sixteen bytes at a time; false for any other text.
+bool CyrillicCaseCounts(std::string_view text, CaseCounts& n) {
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
+    // Byte counters, emptied into the totals before they can overflow. The zeros after the end
+    // of the text and a lead left for the next block are no letter; every second byte of a
+    // letter is counted once, in the block that holds it.
+    __m128i latinUpper = _mm_setzero_si128();
+    __m128i latinLower = _mm_setzero_si128();
+    __m128i cyrillicUpper = _mm_setzero_si128();
+    __m128i cyrillicLower = _mm_setzero_si128();
+    const auto empty = [&] {
+        n.latinUpper += SumBytes(latinUpper);
+        n.latinLower += SumBytes(latinLower);
+        n.cyrillicUpper += SumBytes(cyrillicUpper);
+        n.cyrillicLower += SumBytes(cyrillicLower);
+        latinUpper = latinLower = cyrillicUpper = cyrillicLower = _mm_setzero_si128();
+    };
+    int blocks = 0;
+    for (std::size_t i = 0; i < size;) {
+        const auto available = static_cast<int>(std::min<std::size_t>(16, size - i));
+        const __m128i v = LoadBlock(s, i, size);
+        const __m128i d0 = _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xD0)));
+        const __m128i d1 = _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xD1)));
+        const __m128i afterD0 = _mm_slli_si128(d0, 1);
+        const __m128i afterD1 = _mm_slli_si128(d1, 1);
+        const __m128i capitalSecond = _mm_and_si128(afterD0, InByteRange(v, 0x80, 0x30));
+        const __m128i smallSecond =
+            _mm_or_si128(_mm_and_si128(afterD0, InByteRange(v, 0xB0, 0x10)),
+                         _mm_and_si128(afterD1, InByteRange(v, 0x80, 0x20)));
+        const __m128i second = _mm_or_si128(capitalSecond, smallSecond);
+        const __m128i leads = _mm_or_si128(d0, d1);
+        const __m128i high = _mm_cmplt_epi8(v, _mm_setzero_si128());
+        const __m128i bad =
+            _mm_or_si128(_mm_or_si128(_mm_andnot_si128(_mm_or_si128(leads, second), high),
+                                      _mm_andnot_si128(second, _mm_or_si128(afterD0, afterD1))),
+                         _mm_cmpeq_epi8(v, _mm_set1_epi8('\r')));
+        const int within = (1 << available) - 1;
+        if ((_mm_movemask_epi8(bad) & within) != 0) return false;
+        int taken = available;
+        if (((_mm_movemask_epi8(leads) >> (available - 1)) & 1) != 0) {
+            // A lead in the last byte: its letter is read with the next block, or the text
+            // ends inside it.
+            if (available < 16) return false;
+            taken = 15;
+        }
+        // A set byte of a comparison is -1: subtracting it counts one.
+        latinUpper = _mm_sub_epi8(latinUpper, InByteRange(v, 'A', 26));
+        latinLower = _mm_sub_epi8(latinLower, InByteRange(v, 'a', 26));
+        cyrillicUpper = _mm_sub_epi8(cyrillicUpper, capitalSecond);
+        cyrillicLower = _mm_sub_epi8(cyrillicLower, smallSecond);
+        i += static_cast<std::size_t>(taken);
+        if (++blocks == 255) {
+            empty();
+            blocks = 0;
+        }
+    }
+    empty();
+    // Each Cyrillic letter is two bytes, every other character one.
+    const int cyrillic = n.cyrillicUpper + n.cyrillicLower;
+    n.other = static_cast<int>(size) - 2 * cyrillic - n.latinUpper - n.latinLower;
+    return true;
+}
+
 CaseCounts Utf8CaseCounts(std::string_view text) {
     CaseCounts n;
+    if (CyrillicCaseCounts(text, n)) return n;
+    n = CaseCounts{};
     const auto count = [&n](std::int32_t first) {
         if (IsCapitalLetter(first)) {
             ++(IsCyrillic(first) ? n.cyrillicUpper : n.latinUpper);
