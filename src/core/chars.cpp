@@ -1047,41 +1047,300 @@ bool KeepsWaiting(std::int32_t first) {
     return first >= 0 && first < 0x80 && kWaits[static_cast<std::size_t>(first)];
 }
 
-std::string Utf8CapitalizeAfterDelimiters(std::string_view text, std::string_view delimiters,
-                                          bool& afterDelimiter) {
-    std::string out;
-    out.reserve(text.size());
+// The bytes '.' and up to three delimiters, each in all sixteen places of a block.
+struct StopBlocks {
+    void Set(const char (&stops)[4]) {
+        a = _mm_set1_epi8(stops[0]);
+        b = _mm_set1_epi8(stops[1]);
+        c = _mm_set1_epi8(stops[2]);
+        d = _mm_set1_epi8(stops[3]);
+    }
+    // The bytes of v that are one of them.
+    [[nodiscard]] __m128i In(__m128i v) const {
+        return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, a), _mm_cmpeq_epi8(v, b)),
+                            _mm_or_si128(_mm_cmpeq_epi8(v, c), _mm_cmpeq_epi8(v, d)));
+    }
+    __m128i a{}, b{}, c{}, d{};
+};
+
+// The sentence rule as a machine of two states (waiting for a capital or not), one table row per
+// state: what each byte becomes and the state after it (in UTF-8 the rows' first 128 entries
+// serve ASCII). Built for the delimiters of the last call of this thread: a run asks with the
+// same ones line after line.
+// Plain arrays only: a thread's machine then needs no guard or destructor, which every call
+// would otherwise pay for.
+struct SentenceMachine {
+    static constexpr std::size_t kKeptSet = 64;  // a longer set is built again at each call
+    std::array<char, kKeptSet> delimiters{};
+    std::size_t delimiterCount = std::string_view::npos;  // npos: nothing built or kept
+    std::array<unsigned char, 512> to{};
+    std::array<unsigned char, 512> next{};
+    std::array<std::int32_t, 128> wide{};  // UTF-8: the set's code points above ASCII
+    std::size_t wideCount = 0;
+    const TwoByteMaps* maps = nullptr;     // UTF-8: the case tables
+    char stops[4] = {'.', '.', '.', '.'};  // '.' and up to three delimiters, for blocks
+    bool fewStops = false;                 // every delimiter is in `stops`
+    StopBlocks stopBlocks;                 // `stops` for blocks of sixteen bytes
+
+    [[nodiscard]] bool IsWideDelimiter(std::int32_t cp) const {
+        return std::find(wide.begin(), wide.begin() + static_cast<std::ptrdiff_t>(wideCount), cp) !=
+               wide.begin() + static_cast<std::ptrdiff_t>(wideCount);
+    }
+};
+
+thread_local SentenceMachine tSentenceMachine;
+
+[[gnu::noinline]] const SentenceMachine& BuildSentenceMachine(std::string_view delimiters) {
+    SentenceMachine& machine = tSentenceMachine;
+    if (delimiters.size() <= SentenceMachine::kKeptSet) {
+        std::copy(delimiters.begin(), delimiters.end(), machine.delimiters.begin());
+        machine.delimiterCount = delimiters.size();
+    } else {
+        machine.delimiterCount = std::string_view::npos;
+    }
+    machine.maps = &Maps();
+    std::array<bool, 256> isDelimiter{};
+    isDelimiter['.'] = true;
+    for (const char c : delimiters)
+        isDelimiter[Byte(c)] = true;
+    for (std::size_t b = 0; b < 256; ++b) {
+        // After these the rule still waits for the next character.
+        const bool waits =
+            std::string_view(" -'\"([{\n\r").find(static_cast<char>(b)) != std::string_view::npos;
+        for (std::size_t waiting = 0; waiting < 2; ++waiting) {
+            const std::size_t at = waiting * 256 + b;
+            if (isDelimiter[b]) {
+                machine.to[at] = static_cast<unsigned char>(b);
+                machine.next[at] = 1;
+            } else if (waiting == 1 && !waits) {
+                machine.to[at] = kUpperTable[b];
+                machine.next[at] = 0;
+            } else {
+                machine.to[at] = kLowerTable[b];
+                machine.next[at] = static_cast<unsigned char>(waiting);
+            }
+        }
+    }
+    machine.wideCount = 0;
+    for (const char c : delimiters) {
+        const auto cp = static_cast<std::int32_t>(Cp1251ToUnicode(Byte(c)));
+        if (Byte(c) >= 0x80 && !machine.IsWideDelimiter(cp)) machine.wide[machine.wideCount++] = cp;
+    }
+    machine.fewStops = delimiters.size() <= 3;
+    std::fill(std::begin(machine.stops), std::end(machine.stops), '.');
+    if (machine.fewStops) std::copy(delimiters.begin(), delimiters.end(), machine.stops + 1);
+    machine.stopBlocks.Set(machine.stops);
+    return machine;
+}
+
+const SentenceMachine& SentenceMachineFor(std::string_view delimiters) {
+    const SentenceMachine& machine = tSentenceMachine;
+    // Compared by hand: the set has a few characters, a library compare costs more than it.
+    if (machine.delimiterCount == delimiters.size()) {
+        std::size_t same = 0;
+        while (same < delimiters.size() && machine.delimiters[same] == delimiters[same])
+            ++same;
+        if (same == delimiters.size()) return machine;
+    }
+    return BuildSentenceMachine(delimiters);
+}
+
+// The sixteen bytes of a text from byte i on, zero after its end.
+[[gnu::always_inline]] inline __m128i LoadBlock(const unsigned char* s, std::size_t i,
+                                                std::size_t n) {
+    const std::size_t size = n - i;
+    if (size >= 16) return _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    alignas(16) unsigned char block[32] = {};
+    if (n >= 16) {
+        // The last sixteen bytes of the text, read from where byte i lies among them.
+        _mm_store_si128(reinterpret_cast<__m128i*>(block),
+                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + n - 16)));
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 - size));
+    }
+    // A short text, copied in two overlapping pieces.
+    if (size >= 8) {
+        std::memcpy(block, s + i, 8);
+        std::memcpy(block + size - 8, s + n - 8, 8);
+    } else if (size >= 4) {
+        std::memcpy(block, s + i, 4);
+        std::memcpy(block + size - 4, s + n - 4, 4);
+    } else {
+        for (std::size_t k = 0; k < size; ++k)
+            block[k] = s[i + k];
+    }
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(block));
+}
+
+// The positions (bit i for byte i) of the sixteen bytes of UTF-8 at which a run that only
+// lowers can no longer be copied as it is: an ASCII capital, a stop, CR, a lead byte other than
+// D0 and D1, a D0 not followed by а-п, a D1 not followed by р-я or ѐ-џ, a continuation byte
+// after no such lead. A lead in the last byte is not judged (its second byte is in the next
+// block).
+int Utf8LowerStops(__m128i v, const StopBlocks& stops) {
+    const auto masked = [v](int keep, int want) {
+        return _mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(static_cast<char>(keep))),
+                              _mm_set1_epi8(static_cast<char>(want)));
+    };
+    const __m128i capital = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('A' - 1)),
+                                          _mm_cmplt_epi8(v, _mm_set1_epi8('Z' + 1)));
+    const __m128i stop = _mm_or_si128(stops.In(v), _mm_cmpeq_epi8(v, _mm_set1_epi8('\r')));
+    const __m128i d0 = _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xD0)));
+    const __m128i d1 = _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xD1)));
+    const __m128i afterD0 = _mm_slli_si128(d0, 1);
+    const __m128i afterD1 = _mm_slli_si128(d1, 1);
+    // The second bytes of а-п after D0, of р-я and ѐ-џ after D1.
+    const __m128i small = _mm_or_si128(_mm_and_si128(afterD0, masked(0xF0, 0xB0)),
+                                       _mm_and_si128(afterD1, masked(0xE0, 0x80)));
+    const __m128i high = _mm_cmplt_epi8(v, _mm_setzero_si128());
+    const __m128i known = _mm_or_si128(small, _mm_or_si128(d0, d1));
+    const __m128i bad =
+        _mm_or_si128(_mm_or_si128(capital, stop),
+                     _mm_or_si128(_mm_andnot_si128(known, high),
+                                  _mm_andnot_si128(small, _mm_or_si128(afterD0, afterD1))));
+    return _mm_movemask_epi8(bad);
+}
+
+void Cp1251AppendCapitalized(std::string& out, std::string_view text,
+                             const SentenceMachine& machine, bool& afterDelimiter) {
+    const std::size_t n = text.size();
+    const std::size_t start = out.size();
+    out.resize(start + n + 16);  // a block of sixteen is stored whole
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    unsigned char* const p = reinterpret_cast<unsigned char*>(out.data() + start);
+    std::size_t i = 0;
+    // A line that opens with a tag: the tag is lowered and takes no part in the sentence rule.
+    if (n > 0 && s[0] == '<') {
+        const std::size_t close = text.find('>');
+        const std::size_t end = close == std::string_view::npos ? n : close + 1;
+        for (; i < end; ++i)
+            p[i] = kLowerTable[s[i]];
+    }
+    // Plain pointers: a store through char* could otherwise make the compiler reload the
+    // thread's tables at every byte.
+    const unsigned char* const to = machine.to.data();
+    const unsigned char* const next = machine.next.data();
+    std::size_t state = afterDelimiter ? 1 : 0;
+    // Sixteen bytes at a time while no capital is due (the usual run of a line): each is only
+    // lowered, up to the first delimiter among them, which is kept and makes the rule wait.
+    if (machine.fewStops) {
+        const StopBlocks& stops = machine.stopBlocks;
+        while (i < n) {
+            if (state == 0) {
+                const std::size_t size = std::min<std::size_t>(16, n - i);
+                const __m128i v = LoadBlock(s, i, n);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), LowerCp1251Block(v));
+                const int hit = _mm_movemask_epi8(stops.In(v)) & ((1 << size) - 1);
+                if (hit == 0) {
+                    i += size;
+                    continue;
+                }
+                i += static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(hit)));
+                p[i] = s[i];
+                state = 1;
+                ++i;
+                continue;
+            }
+            const std::size_t at = state * 256 + s[i];
+            p[i] = to[at];
+            state = next[at];
+            ++i;
+        }
+    }
+    for (; i < n; ++i) {
+        const std::size_t at = state * 256 + s[i];
+        p[i] = to[at];
+        state = next[at];
+    }
+    out.resize(start + n);
+    afterDelimiter = state == 1;
+}
+
+// UTF-8 text in which every code point is a character of its own (see PlainCodePoints), each
+// mapped by table straight into the output; false, with `out` as it was, for text that is not
+// plain.
+bool Utf8AppendPlainCapitalized(std::string& out, std::string_view text,
+                                const SentenceMachine& machine, bool& afterDelimiter) {
+    const std::size_t n = text.size();
+    const std::size_t start = out.size();
+    // A code point below U+0800 takes at most half as many bytes again in the other case; a
+    // block of sixteen is stored whole.
+    out.resize(start + n + n / 2 + 16);
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    char* p = out.data() + start;
+    const TwoByteMaps& maps = *machine.maps;
+    const unsigned char* const to = machine.to.data();
+    const unsigned char* const next = machine.next.data();
+    const bool blocks = machine.fewStops && machine.wideCount == 0;
+    const StopBlocks& stopBlocks = machine.stopBlocks;
+    std::size_t state = afterDelimiter ? 1 : 0;
+    std::size_t i = 0;
+    while (i < n) {
+        if (state == 0 && blocks) {
+            // Small letters, digits, spaces and punctuation that is no stop are copied as they
+            // are, sixteen bytes at a time up to the first byte that needs more.
+            const std::size_t size = std::min<std::size_t>(16, n - i);
+            const __m128i v = LoadBlock(s, i, n);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+            const int stops = Utf8LowerStops(v, stopBlocks) & ((1 << size) - 1);
+            const int leads = _mm_movemask_epi8(
+                _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xD0))),
+                             _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xD1)))));
+            std::size_t copied = size;
+            if (stops != 0) {
+                copied = static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(stops)));
+            }
+            // A lead whose second byte stopped the block or lies beyond it is read with it.
+            if (copied > 0 && ((leads >> (copied - 1)) & 1) != 0) --copied;
+            i += copied;
+            p += copied;
+            if (stops == 0 && copied > 0) continue;
+        }
+        const unsigned char lead = s[i];
+        if (lead < 0x80) {
+            if (lead == '\r') break;
+            const std::size_t at = state * 256 + lead;
+            *p++ = static_cast<char>(to[at]);
+            state = next[at];
+            ++i;
+            continue;
+        }
+        if (!IsPlainLead(lead) || i + 1 >= n || (s[i + 1] & 0xC0) != 0x80) break;
+        const auto cp = static_cast<std::int32_t>(((lead & 0x1Fu) << 6) | (s[i + 1] & 0x3Fu));
+        const auto at = static_cast<std::size_t>(cp);
+        if (machine.wideCount != 0 && machine.IsWideDelimiter(cp)) {
+            p = PutBmp(p, static_cast<std::uint32_t>(cp));
+            state = 1;
+        } else if (state == 1) {
+            p = PutBmp(p, maps.upper[at]);
+            state = 0;
+        } else {
+            p = PutBmp(p, maps.lower[at]);
+        }
+        i += 2;
+    }
+    if (i < n) {
+        out.resize(start);
+        return false;
+    }
+    out.resize(static_cast<std::size_t>(p - out.data()));
+    afterDelimiter = state == 1;
+    return true;
+}
+
+void Utf8AppendCapitalized(std::string& out, std::string_view text, std::string_view delimiters,
+                           bool& afterDelimiter) {
     std::size_t i = 0;
     if (!text.empty() && text[0] == '<') {
         const std::size_t close = text.find('>');
         i = close == std::string_view::npos ? text.size() : close + 1;
-        out = MapCodePoints(text.substr(0, i), Maps().lower,
-                            [](std::int32_t c) { return LowerCodePoint(c); });
+        out += MapCodePoints(text.substr(0, i), Maps().lower,
+                             [](std::int32_t c) { return LowerCodePoint(c); });
+    }
+    if (Utf8AppendPlainCapitalized(out, text.substr(i), SentenceMachineFor(delimiters),
+                                   afterDelimiter)) {
+        return;
     }
     const Cp1251Set isDelimiter(delimiters);
-    if (PlainCodePoints(text.substr(i))) {
-        // Every code point a character of its own: mapped by table, straight into the output.
-        const TwoByteMaps& maps = Maps();
-        const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-        const std::size_t start = out.size();
-        const std::size_t rest = text.size() - i;
-        out.resize(start + rest + rest / 2);
-        char* p = out.data() + start;
-        while (i < text.size()) {
-            const std::uint32_t cp = PlainCodePointAt(bytes, i);
-            if (cp == '.' || isDelimiter.Contains(static_cast<std::int32_t>(cp))) {
-                afterDelimiter = true;
-                p = PutBmp(p, cp);
-            } else if (afterDelimiter && !KeepsWaiting(static_cast<std::int32_t>(cp))) {
-                p = PutBmp(p, maps.upper[cp]);
-                afterDelimiter = false;
-            } else {
-                p = PutBmp(p, maps.lower[cp]);
-            }
-        }
-        out.resize(static_cast<std::size_t>(p - out.data()));
-        return out;
-    }
     for (std::size_t end; i < text.size(); i = end) {
         std::int32_t first = 0;
         end = Utf8CharEnd(text, i, &first);
@@ -1096,101 +1355,23 @@ std::string Utf8CapitalizeAfterDelimiters(std::string_view text, std::string_vie
             AppendLower(out, ch);
         }
     }
-    return out;
 }
 
 }  // namespace
 
+void AppendCapitalizedAfterDelimiters(std::string& out, std::string_view text,
+                                      std::string_view delimiters, bool& afterDelimiter) {
+    if (IsUtf8()) {
+        Utf8AppendCapitalized(out, text, delimiters, afterDelimiter);
+    } else {
+        Cp1251AppendCapitalized(out, text, SentenceMachineFor(delimiters), afterDelimiter);
+    }
+}
+
 std::string CapitalizeAfterDelimiters(std::string_view text, std::string_view delimiters,
                                       bool& afterDelimiter) {
-    if (IsUtf8()) return Utf8CapitalizeAfterDelimiters(text, delimiters, afterDelimiter);
-    std::string out(text);
-    std::size_t i = 0;
-    // A line that opens with a tag: the tag is lowered and takes no part in the sentence rule.
-    if (!out.empty() && out[0] == '<') {
-        const std::size_t close = out.find('>');
-        const std::size_t end = close == std::string::npos ? out.size() : close + 1;
-        for (; i < end; ++i)
-            out[i] = LowerCp1251(out[i]);
-    }
-    // The rule as a machine of two states (waiting for a capital or not), one table row per
-    // state: what each byte becomes and the state after it. Built for the delimiters of the
-    // last call of this thread: a run asks with the same ones line after line.
-    struct Machine {
-        std::string delimiters;
-        std::array<unsigned char, 512> to{};
-        std::array<unsigned char, 512> next{};
-    };
-    thread_local Machine machine = [] {
-        Machine m;
-        m.delimiters.assign(1, '\0');  // no call uses it: the first call builds its tables
-        return m;
-    }();
-    if (machine.delimiters != delimiters) {
-        machine.delimiters.assign(delimiters);
-        std::array<bool, 256> isDelimiter{};
-        isDelimiter['.'] = true;
-        for (const char c : delimiters)
-            isDelimiter[Byte(c)] = true;
-        for (std::size_t b = 0; b < 256; ++b) {
-            // After these the rule still waits for the next character.
-            const bool waits = std::string_view(" -'\"([{\n\r").find(static_cast<char>(b)) !=
-                               std::string_view::npos;
-            for (std::size_t waiting = 0; waiting < 2; ++waiting) {
-                const std::size_t at = waiting * 256 + b;
-                if (isDelimiter[b]) {
-                    machine.to[at] = static_cast<unsigned char>(b);
-                    machine.next[at] = 1;
-                } else if (waiting == 1 && !waits) {
-                    machine.to[at] = kUpperTable[b];
-                    machine.next[at] = 0;
-                } else {
-                    machine.to[at] = kLowerTable[b];
-                    machine.next[at] = static_cast<unsigned char>(waiting);
-                }
-            }
-        }
-    }
-    // Plain pointers: a store through char* could otherwise make the compiler reload the
-    // thread's tables at every byte.
-    const unsigned char* const to = machine.to.data();
-    const unsigned char* const next = machine.next.data();
-    std::size_t state = afterDelimiter ? 1 : 0;
-    unsigned char* const p = reinterpret_cast<unsigned char*>(out.data());
-    const std::size_t n = out.size();
-    // Sixteen bytes at a time while no capital is due and no delimiter is among them (the
-    // usual run of a line): each is only lowered. A few delimiters are compared in the block;
-    // a longer set goes byte by byte.
-    if (delimiters.size() <= 3) {
-        char stopChars[4] = {'.', '.', '.', '.'};
-        std::copy(delimiters.begin(), delimiters.end(), stopChars + 1);
-        const __m128i stops[4] = {_mm_set1_epi8(stopChars[0]), _mm_set1_epi8(stopChars[1]),
-                                  _mm_set1_epi8(stopChars[2]), _mm_set1_epi8(stopChars[3])};
-        while (i + 16 <= n) {
-            if (state == 0) {
-                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-                const __m128i hit = _mm_or_si128(
-                    _mm_or_si128(_mm_cmpeq_epi8(v, stops[0]), _mm_cmpeq_epi8(v, stops[1])),
-                    _mm_or_si128(_mm_cmpeq_epi8(v, stops[2]), _mm_cmpeq_epi8(v, stops[3])));
-                if (_mm_movemask_epi8(hit) == 0) {
-                    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), LowerCp1251Block(v));
-                    i += 16;
-                    continue;
-                }
-            }
-            for (const std::size_t blockEnd = i + 16; i < blockEnd; ++i) {
-                const std::size_t at = state * 256 + p[i];
-                p[i] = to[at];
-                state = next[at];
-            }
-        }
-    }
-    for (; i < n; ++i) {
-        const std::size_t at = state * 256 + p[i];
-        p[i] = to[at];
-        state = next[at];
-    }
-    afterDelimiter = state == 1;
+    std::string out;
+    AppendCapitalizedAfterDelimiters(out, text, delimiters, afterDelimiter);
     return out;
 }
 
@@ -1290,8 +1471,88 @@ const std::array<std::uint64_t, 0x480>& PackedCaseTable() {
     return table;
 }
 
+// The bytes of v from `from` to `from + count - 1`, compared without sign.
+__m128i InByteRange(__m128i v, int from, int count) {
+    const __m128i shifted = _mm_sub_epi8(v, _mm_set1_epi8(static_cast<char>(from)));
+    return _mm_cmpeq_epi8(_mm_min_epu8(shifted, _mm_set1_epi8(static_cast<char>(count - 1))),
+                          shifted);
+}
+
+// The sum of the sixteen byte counters of v.
+int SumBytes(__m128i v) {
+    const __m128i sums = _mm_sad_epu8(v, _mm_setzero_si128());
+    return _mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4);
+}
+
+// The counts of text made of ASCII (no CR) and the letters U+0400 to U+045F (Ѐ-Я capitals,
+// а-џ small), the usual line, sixteen bytes at a time; false for any other text.
+bool CyrillicCaseCounts(std::string_view text, CaseCounts& n) {
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
+    // Byte counters, emptied into the totals before they can overflow. The zeros after the end
+    // of the text and a lead left for the next block are no letter; every second byte of a
+    // letter is counted once, in the block that holds it.
+    __m128i latinUpper = _mm_setzero_si128();
+    __m128i latinLower = _mm_setzero_si128();
+    __m128i cyrillicUpper = _mm_setzero_si128();
+    __m128i cyrillicLower = _mm_setzero_si128();
+    const auto empty = [&] {
+        n.latinUpper += SumBytes(latinUpper);
+        n.latinLower += SumBytes(latinLower);
+        n.cyrillicUpper += SumBytes(cyrillicUpper);
+        n.cyrillicLower += SumBytes(cyrillicLower);
+        latinUpper = latinLower = cyrillicUpper = cyrillicLower = _mm_setzero_si128();
+    };
+    int blocks = 0;
+    for (std::size_t i = 0; i < size;) {
+        const auto available = static_cast<int>(std::min<std::size_t>(16, size - i));
+        const __m128i v = LoadBlock(s, i, size);
+        const __m128i d0 = _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xD0)));
+        const __m128i d1 = _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xD1)));
+        const __m128i afterD0 = _mm_slli_si128(d0, 1);
+        const __m128i afterD1 = _mm_slli_si128(d1, 1);
+        const __m128i capitalSecond = _mm_and_si128(afterD0, InByteRange(v, 0x80, 0x30));
+        const __m128i smallSecond =
+            _mm_or_si128(_mm_and_si128(afterD0, InByteRange(v, 0xB0, 0x10)),
+                         _mm_and_si128(afterD1, InByteRange(v, 0x80, 0x20)));
+        const __m128i second = _mm_or_si128(capitalSecond, smallSecond);
+        const __m128i leads = _mm_or_si128(d0, d1);
+        const __m128i high = _mm_cmplt_epi8(v, _mm_setzero_si128());
+        const __m128i bad =
+            _mm_or_si128(_mm_or_si128(_mm_andnot_si128(_mm_or_si128(leads, second), high),
+                                      _mm_andnot_si128(second, _mm_or_si128(afterD0, afterD1))),
+                         _mm_cmpeq_epi8(v, _mm_set1_epi8('\r')));
+        const int within = (1 << available) - 1;
+        if ((_mm_movemask_epi8(bad) & within) != 0) return false;
+        int taken = available;
+        if (((_mm_movemask_epi8(leads) >> (available - 1)) & 1) != 0) {
+            // A lead in the last byte: its letter is read with the next block, or the text
+            // ends inside it.
+            if (available < 16) return false;
+            taken = 15;
+        }
+        // A set byte of a comparison is -1: subtracting it counts one.
+        latinUpper = _mm_sub_epi8(latinUpper, InByteRange(v, 'A', 26));
+        latinLower = _mm_sub_epi8(latinLower, InByteRange(v, 'a', 26));
+        cyrillicUpper = _mm_sub_epi8(cyrillicUpper, capitalSecond);
+        cyrillicLower = _mm_sub_epi8(cyrillicLower, smallSecond);
+        i += static_cast<std::size_t>(taken);
+        if (++blocks == 255) {
+            empty();
+            blocks = 0;
+        }
+    }
+    empty();
+    // Each Cyrillic letter is two bytes, every other character one.
+    const int cyrillic = n.cyrillicUpper + n.cyrillicLower;
+    n.other = static_cast<int>(size) - 2 * cyrillic - n.latinUpper - n.latinLower;
+    return true;
+}
+
 CaseCounts Utf8CaseCounts(std::string_view text) {
     CaseCounts n;
+    if (CyrillicCaseCounts(text, n)) return n;
+    n = CaseCounts{};
     const auto count = [&n](std::int32_t first) {
         if (IsCapitalLetter(first)) {
             ++(IsCyrillic(first) ? n.cyrillicUpper : n.latinUpper);

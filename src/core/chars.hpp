@@ -96,6 +96,11 @@ extern const std::string_view WideLetters;
                                                     std::string_view delimiters,
                                                     bool& afterDelimiter);
 
+/// CapitalizeAfterDelimiters appending to `out`: a caller that keeps `out` from one line to the
+/// next writes its lines without allocating.
+void AppendCapitalizedAfterDelimiters(std::string& out, std::string_view text,
+                                      std::string_view delimiters, bool& afterDelimiter);
+
 /// Lowers a capital glued to a small letter by ' " = or - ("don'T" -> "don't"); true when a
 /// letter changed.
 bool FixJoinedCapital(std::string& text);

@@ -67,20 +67,24 @@ bool IsBracketLine(std::string_view line) {
 
 }  // namespace
 
-std::string CaseTransformText(std::string_view text, CaseMode mode, bool upBrackets,
-                              CaseFlags& flags) {
-    if (text.empty()) return {};
+void CaseTransformText(std::string_view text, CaseMode mode, bool upBrackets, CaseFlags& flags,
+                       std::string& out) {
+    out.clear();
+    if (text.empty()) return;
     const std::size_t open = text.find('(');
-    const std::size_t close = text.find(')');
+    const std::size_t close = open == npos ? npos : text.find(')');
     if (open == npos || close == npos || open > close) {
         switch (mode) {
             case CaseMode::TextFirst:
             case CaseMode::LineFirst:
-                return CapitalizeAfterHead(text);
+                out = CapitalizeAfterHead(text);
+                return;
             case CaseMode::Normalize:
-                return CapitalizeAfterDelimiters(text, kSentenceEnds, flags.afterDelimiter);
+                AppendCapitalizedAfterDelimiters(out, text, kSentenceEnds, flags.afterDelimiter);
+                return;
             default:
-                return ConvertPart(text, mode);
+                out = ConvertPart(text, mode);
+                return;
         }
     }
     // before ends with "(", after begins with ")".
@@ -91,20 +95,31 @@ std::string CaseTransformText(std::string_view text, CaseMode mode, bool upBrack
     switch (mode) {
         case CaseMode::LineFirst:
             // Only the first text line of a subtitle (the line after its timing line) changes.
-            if (!flags.afterTime) return std::string(text);
-            if (open != 0) return CapitalizeFirstLetter(before) + insideText + std::string(after);
-            return std::string(before) + insideText + CapitalizeFirstLetter(after);
-        case CaseMode::Normalize: {
-            std::string result =
-                CapitalizeAfterDelimiters(before, kSentenceEnds, flags.afterDelimiter);
-            result += insideText;
-            result += CapitalizeAfterDelimiters(after, kSentenceEnds, flags.afterDelimiter);
-            FixJoinedCapital(result);
-            return result;
-        }
+            if (!flags.afterTime) {
+                out.assign(text);
+            } else if (open != 0) {
+                out = CapitalizeFirstLetter(before) + insideText + std::string(after);
+            } else {
+                out = std::string(before) + insideText + CapitalizeFirstLetter(after);
+            }
+            return;
+        case CaseMode::Normalize:
+            AppendCapitalizedAfterDelimiters(out, before, kSentenceEnds, flags.afterDelimiter);
+            out += insideText;
+            AppendCapitalizedAfterDelimiters(out, after, kSentenceEnds, flags.afterDelimiter);
+            FixJoinedCapital(out);
+            return;
         default:
-            return ConvertPart(before, mode) + insideText + ConvertPart(after, mode);
+            out = ConvertPart(before, mode) + insideText + ConvertPart(after, mode);
+            return;
     }
+}
+
+std::string CaseTransformText(std::string_view text, CaseMode mode, bool upBrackets,
+                              CaseFlags& flags) {
+    std::string out;
+    CaseTransformText(text, mode, upBrackets, flags, out);
+    return out;
 }
 
 RunResult ConvertFileCase(const std::string& path, CaseMode mode, bool upBrackets, Host& host) {
@@ -121,8 +136,10 @@ RunResult ConvertFileCase(const std::string& path, CaseMode mode, bool upBracket
         LineWriter out(temp.path(), run.encoding(), run.encoding().form());
         CaseFlags flags;
         std::string_view line;
+        std::string converted;  // kept from line to line
         while (run.ReadLine(line)) {
-            out.WriteLine(CaseTransformText(line, mode, upBrackets, flags));
+            CaseTransformText(line, mode, upBrackets, flags, converted);
+            out.WriteLine(converted);
             if (mode == CaseMode::Normalize) {
                 // The timing line before a subtitle's text starts a sentence.
                 flags.afterTime = IsTimingLine(line);

@@ -33,6 +33,10 @@ struct CaseFlags {
 [[nodiscard]] std::string CaseTransformText(std::string_view text, CaseMode mode, bool upBrackets,
                                             CaseFlags& flags);
 
+/// CaseTransformText into `out`, which a caller keeps from one line to the next.
+void CaseTransformText(std::string_view text, CaseMode mode, bool upBrackets, CaseFlags& flags,
+                       std::string& out);
+
 /// Changes the letter case of the file at `path` in place: the new text is written to a unique
 /// temporary file beside it, which then takes its place in one rename, so the file is never
 /// lost or half-written. The file keeps its permissions. No report, no message.

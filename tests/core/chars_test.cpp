@@ -4,6 +4,7 @@
 #include <utf8proc.h>
 
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "core/cp1251.hpp"
@@ -209,6 +210,38 @@ TEST(Utf8Capitalize, PlainLinesAgreeWithTheGeneralWalk) {
     }
 }
 
+// Lines of the letters around the edges of the sixteen-byte copy of small letters (а-п after
+// D0, р-я and ѐ-џ after D1, their capitals, Ѡ after D1, ASCII capitals and their neighbours)
+// at every offset from a block's start, walked by table and by the general walk; the result is
+// appended to what the output already holds.
+TEST(Utf8Capitalize, BlockEdgesAgreeWithTheGeneralWalk) {
+    const TextFormScope scope(TextForm::Utf8);
+    const std::string_view plain[] = {"a", "z", "A", "Z", "@", "[", "`", "{", " ", ".", "!",
+                                      "?", "0", "-", "(", "а", "п", "р", "я", "ё", "ѐ", "џ",
+                                      "А", "П", "Р", "Я", "Ё", "Ѐ", "Ѡ", "ѡ", "é", "É", "Ω"};
+    const std::string_view other[] = {"\r", "\u0301", "…", "\x80", "\xD0", "\xD1"};
+    const std::string sets[] = {".!?", "?", W("!?я")};
+    std::mt19937 random(35);
+    std::uniform_int_distribution<std::size_t> pickPlain(0, std::size(plain) - 1);
+    std::uniform_int_distribution<std::size_t> pickOther(0, std::size(other) - 1);
+    std::uniform_int_distribution<int> length(0, 60);
+    std::uniform_int_distribution<int> odds(0, 80);
+    for (int round = 0; round < 6000; ++round) {
+        std::string text;
+        for (int k = length(random); k > 0; --k)
+            text += odds(random) == 0 ? other[pickOther(random)] : plain[pickPlain(random)];
+        const std::string& delimiters = sets[static_cast<std::size_t>(round) % std::size(sets)];
+        bool tableFlag = round % 2 == 0;
+        bool generalFlag = tableFlag;
+        std::string table = "<i>";
+        AppendCapitalizedAfterDelimiters(table, text + ",", delimiters, tableFlag);
+        const std::string general =
+            CapitalizeAfterDelimiters(text + ",\u0301", delimiters, generalFlag);
+        ASSERT_EQ(table + "\u0301", "<i>" + general) << round << ' ' << text;
+        ASSERT_EQ(tableFlag, generalFlag) << round << ' ' << text;
+    }
+}
+
 // A search text of ASCII punctuation is looked for byte by byte; a match counts only where the
 // walk by characters stands on it and where its last character ends.
 TEST(Utf8PosNoCase, PunctuationIsFoundOnlyOnWholeCharacters) {
@@ -231,6 +264,42 @@ TEST(Utf8PosNoCase, PunctuationIsFoundOnlyOnWholeCharacters) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(PosNoCaseFrom(". -", c.text, c.from), c.position) << c.text;
+}
+
+// Lines of ASCII and the letters U+0400 to U+045F are counted sixteen bytes at a time; with a
+// mark on their last letter they take the walk by characters, which must count the same. Some
+// lines run past the 255 blocks a byte counter holds; a few hold a character of another kind.
+TEST(Utf8IsMostlyUpperCase, CyrillicBlocksAgreeWithTheWalkByCharacters) {
+    const TextFormScope scope(TextForm::Utf8);
+    const std::string_view plain[] = {"a", "z", "A", "Z", "@", "[", " ", "7", ".", "\t",
+                                      "а", "п", "р", "я", "ё", "ѐ", "џ", "А", "Я", "Ё",
+                                      "Ѐ", "Џ"};
+    const std::string_view other[] = {"\r", "é", "Ѡ", "\xD0", "\x80", "…", "\xD1"};
+    std::mt19937 random(1937);
+    std::uniform_int_distribution<std::size_t> pickPlain(0, std::size(plain) - 1);
+    std::uniform_int_distribution<std::size_t> pickOther(0, std::size(other) - 1);
+    std::uniform_int_distribution<int> odds(0, 60);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        if (round % 100 == 0) {
+            // One letter over and over fills the same counters in every block.
+            const std::string_view letter = plain[pickPlain(random)];
+            for (int k = 0; k < 5000; ++k)
+                text += letter;
+        }
+        for (int k = round % 70; k > 0; --k)
+            text += odds(random) == 0 ? other[pickOther(random)] : plain[pickPlain(random)];
+        CaseCounts blocks;
+        CaseCounts walk;
+        const bool blocksUpper = IsMostlyUpperCase(text + "Ж", &blocks);
+        const bool walkUpper = IsMostlyUpperCase(text + "Ж\u0301", &walk);
+        ASSERT_EQ(blocksUpper, walkUpper) << round << ' ' << text;
+        ASSERT_EQ(std::tie(blocks.latinUpper, blocks.latinLower, blocks.cyrillicUpper,
+                           blocks.cyrillicLower, blocks.other),
+                  std::tie(walk.latinUpper, walk.latinLower, walk.cyrillicUpper,
+                           walk.cyrillicLower, walk.other))
+            << round << ' ' << text;
+    }
 }
 
 TEST(Utf8IsMostlyUpperCase, CountsLinesLongerThanOnePiece) {

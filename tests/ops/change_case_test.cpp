@@ -53,6 +53,18 @@ TEST(ChangeCase, TransformsOneText) {
         CaseFlags flags = c.flags;
         EXPECT_EQ(CaseTransformText(c.text, c.mode, c.upBrackets, flags), c.result);
     }
+    // One buffer for every text, as a file run keeps it, in both orders: nothing of a text
+    // before stays in it.
+    for (const bool backwards : {false, true}) {
+        std::string kept;
+        for (std::size_t i = 0; i < std::size(cases); ++i) {
+            const auto& c = cases[backwards ? std::size(cases) - 1 - i : i];
+            SCOPED_TRACE(c.text);
+            CaseFlags flags = c.flags;
+            CaseTransformText(c.text, c.mode, c.upBrackets, flags, kept);
+            EXPECT_EQ(kept, c.result);
+        }
+    }
 }
 
 struct CaseFile : test::OpFolder {
