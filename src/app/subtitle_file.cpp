@@ -6,7 +6,9 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <tuple>
+#include <utility>
 
 #include "core/errors.hpp"
 #include "core/times.hpp"
@@ -227,45 +229,160 @@ bool SubtitleIndex::Stale() const {
     return FileStamp(path) != std::pair(fileSize, fileTime);
 }
 
-SubtitleIndex BuildSubtitleIndex(const std::string& path, char closeBracket, Host& host) {
-    return BuildSubtitleIndex(path, FormatOfPath(path), closeBracket, host);
+const SubtitleEntry* SubtitleIndex::At(std::size_t position) const {
+    if (!partial) return position < entries.size() ? &entries[position] : nullptr;
+    const auto at = std::lower_bound(positions.begin(), positions.end(), position);
+    if (at == positions.end() || *at != position) return nullptr;
+    return &entries[static_cast<std::size_t>(at - positions.begin())];
 }
 
-SubtitleIndex BuildSubtitleIndex(const std::string& path, SubtitleFormat format, char closeBracket,
-                                 Host& host) {
-    SubtitleIndex index;
-    index.path = path;
-    index.format = format;
-    index.closeBracket = closeBracket;
-    if (index.format == SubtitleFormat::Other) return index;
-    std::tie(index.fileSize, index.fileTime) = FileStamp(path);
-    index.encoding = DecideFileEncoding(path);
+namespace {
+
+// Reads the subtitles of an indexed file in order: `each(offset, key, number)` for every one,
+// with its key (the timing line or the frame prefix) and its number line (empty in MicroDVD).
+template <class Each>
+void EachIndexed(SubtitleIndex& index, Host& host, Each each) {
+    std::tie(index.fileSize, index.fileTime) = FileStamp(index.path);
+    index.encoding = DecideFileEncoding(index.path);
     const BusyCursor busy(host);
-    FileReading reading(path, index.encoding, host);
+    FileReading reading(index.path, index.encoding, host);
     if (index.format == SubtitleFormat::SubRip) {
         LayoutReader reader(reading.run(), LayoutReader::Records::AsWritten);
         reader.KeepAtMost(0);  // the index needs no text
         for (auto item = reader.Next(); item != LayoutReader::Item::End; item = reader.Next()) {
             if (item != LayoutReader::Item::Record) continue;
             const LayoutRecord& record = reader.record();
-            index.entries.push_back(
-                {record.offset, KeyHash(record.timing), StrToIntSafe(record.number)});
+            each(record.offset, std::string_view(record.timing), std::string_view(record.number));
         }
-        return index;
+        return;
     }
     std::string_view line;
     for (std::uint64_t offset = reading.reader().Offset(); reading.run().ReadLine(line);
          offset = reading.reader().Offset()) {
-        if (const auto parts = SplitFrameLine(line, closeBracket)) {
-            index.entries.push_back({offset, KeyHash(parts->frames), 0});
+        if (const auto parts = SplitFrameLine(line, index.closeBracket)) {
+            each(offset, parts->frames, std::string_view());
         }
     }
+}
+
+SubtitleIndex EmptyIndex(const std::string& path, SubtitleFormat format, char closeBracket) {
+    SubtitleIndex index;
+    index.path = path;
+    index.format = format;
+    index.closeBracket = closeBracket;
+    return index;
+}
+
+// Builds a partial index: a subtitle is kept when the selection names it, when it stands just
+// before or after one it names, or among the first two or the last two of the file. The one
+// before is known only when the next one is read, so the last subtitle read is held apart.
+class PartialIndexer {
+  public:
+    PartialIndexer(SubtitleIndex& index, const SubtitleSelection& selection)
+        : index_(index), selection_(selection) {
+        if (selection.key) keyHash_ = KeyHash(*selection.key);
+        index_.partial = true;
+    }
+
+    void Add(std::uint64_t offset, std::string_view key, std::string_view number) {
+        const std::size_t position = index_.count++;
+        const bool named =
+            (selection_.number && index_.format == SubtitleFormat::SubRip &&
+             StrToIntSafe(number) == *selection_.number) ||
+            (keyHash_ && KeyHash(key) == *keyHash_) || selection_.position == position;
+        if (named && position > 0) Keep(position - 1, last_);
+        Current current{offset, key, number};
+        if (named || keepNext_ || position < 2) Keep(position, current);
+        keepNext_ = named;
+        // The strings are reused: no subtitle costs an allocation or a hash unless kept.
+        std::swap(beforeLast_, last_);
+        last_.offset = offset;
+        last_.key.assign(key);
+        last_.number.assign(number);
+    }
+
+    // The last two of the file are kept too.
+    void Finish() {
+        if (index_.count >= 2) Insert(index_.count - 2, EntryOf(beforeLast_));
+        if (index_.count >= 1) Insert(index_.count - 1, EntryOf(last_));
+    }
+
+  private:
+    struct Held {
+        std::uint64_t offset = 0;
+        std::string key;
+        std::string number;
+    };
+    struct Current {
+        std::uint64_t offset;
+        std::string_view key;
+        std::string_view number;
+    };
+
+    SubtitleEntry EntryOf(const Held& held) const {
+        return EntryOf(Current{held.offset, held.key, held.number});
+    }
+    SubtitleEntry EntryOf(const Current& current) const {
+        return {current.offset, KeyHash(current.key),
+                index_.format == SubtitleFormat::SubRip ? StrToIntSafe(current.number) : 0};
+    }
+    void Keep(std::size_t position, const Held& held) { Insert(position, EntryOf(held)); }
+    void Keep(std::size_t position, const Current& current) {
+        Insert(position, EntryOf(current));
+    }
+    // Keeps an entry once, in position order.
+    void Insert(std::size_t position, const SubtitleEntry& entry) {
+        auto& positions = index_.positions;
+        const auto at = std::lower_bound(positions.begin(), positions.end(), position);
+        if (at != positions.end() && *at == position) return;
+        index_.entries.insert(index_.entries.begin() + (at - positions.begin()), entry);
+        positions.insert(at, position);
+    }
+
+    SubtitleIndex& index_;
+    const SubtitleSelection& selection_;
+    std::optional<std::size_t> keyHash_;
+    Held last_;
+    Held beforeLast_;
+    bool keepNext_ = false;
+};
+
+}  // namespace
+
+SubtitleIndex BuildSubtitleIndex(const std::string& path, char closeBracket, Host& host) {
+    return BuildSubtitleIndex(path, FormatOfPath(path), closeBracket, host);
+}
+
+SubtitleIndex BuildSubtitleIndex(const std::string& path, SubtitleFormat format, char closeBracket,
+                                 Host& host) {
+    SubtitleIndex index = EmptyIndex(path, format, closeBracket);
+    if (index.format == SubtitleFormat::Other) return index;
+    const bool subRip = index.format == SubtitleFormat::SubRip;
+    EachIndexed(index, host,
+                [&](std::uint64_t offset, std::string_view key, std::string_view number) {
+                    index.entries.push_back(
+                        {offset, KeyHash(key), subRip ? StrToIntSafe(number) : 0});
+                });
+    return index;
+}
+
+SubtitleIndex BuildSubtitleIndex(const std::string& path, char closeBracket, Host& host,
+                                 const SubtitleSelection& selection) {
+    SubtitleIndex index = EmptyIndex(path, FormatOfPath(path), closeBracket);
+    if (index.format == SubtitleFormat::Other) return index;
+    PartialIndexer indexer(index, selection);
+    EachIndexed(index, host,
+                [&](std::uint64_t offset, std::string_view key, std::string_view number) {
+                    indexer.Add(offset, key, number);
+                });
+    indexer.Finish();
     return index;
 }
 
 std::optional<Subtitle> ReadSubtitle(const SubtitleIndex& index, std::size_t i, Host& host) {
-    if (i >= index.size() || !IsRegularFile(index.path)) return std::nullopt;
-    const SubtitleEntry& entry = index.entries[i];
+    const SubtitleEntry* held = index.At(i);
+    if (held == nullptr || !IsRegularFile(index.path)) return std::nullopt;
+    const SubtitleEntry& entry = *held;
     FileReading reading(index.path, index.encoding, host, entry.offset);
     Subtitle subtitle;
     if (index.format == SubtitleFormat::MicroDvd) {
@@ -346,8 +463,8 @@ FileEncoding ForEachSubtitle(const std::string& path, SubtitleFormat format, cha
 std::vector<std::size_t> FindByNumber(const SubtitleIndex& index, std::int64_t number) {
     std::vector<std::size_t> found;
     if (index.format != SubtitleFormat::SubRip) return found;
-    for (std::size_t i = 0; i < index.size(); ++i) {
-        if (index.entries[i].number == number) found.push_back(i);
+    for (std::size_t k = 0; k < index.entries.size(); ++k) {
+        if (index.entries[k].number == number) found.push_back(index.partial ? index.positions[k] : k);
     }
     return found;
 }
@@ -355,8 +472,9 @@ std::vector<std::size_t> FindByNumber(const SubtitleIndex& index, std::int64_t n
 std::vector<std::size_t> FindByKey(const SubtitleIndex& index, std::string_view key, Host& host) {
     std::vector<std::size_t> found;
     const std::size_t hash = KeyHash(key);
-    for (std::size_t i = 0; i < index.size(); ++i) {
-        if (index.entries[i].keyHash != hash) continue;
+    for (std::size_t k = 0; k < index.entries.size(); ++k) {
+        if (index.entries[k].keyHash != hash) continue;
+        const std::size_t i = index.partial ? index.positions[k] : k;
         // A hash that matches is confirmed in the file.
         if (const auto subtitle = ReadSubtitle(index, i, host);
             subtitle && subtitle->timing == key) {
