@@ -238,14 +238,86 @@ const SubtitleEntry* SubtitleIndex::At(std::size_t position) const {
 
 namespace {
 
+// The records of a SubRip file exactly as LayoutReader finds them in the lines as written (a
+// number line at the start of the file or after a blank line, when the next line that is not
+// blank holds "-->"; its text runs to an empty line, or to a line of one space that an empty
+// line, a number line or the end follows), found line by line without copying any text:
+// `each(offset, timing, number)` for every one.
+template <class Each>
+void EachRecordStart(FileReading& reading, Each each) {
+    enum class State { Outside, AfterNumber, Text, TextAfterSpace };
+    State state = State::Outside;
+    bool atStart = true;  // outside records: a number line here may begin one
+    bool gap = false;     // blank lines stand between the number line and this line
+    std::string number;
+    std::uint64_t numberOffset = 0;
+    LineReader& in = reading.reader();
+    std::string_view line;
+    for (std::uint64_t offset = in.Offset(); reading.run().ReadLine(line); offset = in.Offset()) {
+        // A line that ends what came before it is looked at again on its own.
+        for (bool again = true; again;) {
+            again = false;
+            switch (state) {
+                case State::Outside:
+                    if (atStart && IsNumberStr(line)) {
+                        number.assign(line);
+                        numberOffset = offset;
+                        gap = false;
+                        state = State::AfterNumber;
+                    } else {
+                        atStart = IsBlankLine(line);
+                    }
+                    break;
+                case State::AfterNumber:
+                    if (IsBlankLine(line)) {
+                        gap = true;
+                    } else if (line.find("-->") != std::string_view::npos) {
+                        each(numberOffset, line, std::string_view(number));
+                        state = State::Text;
+                    } else {
+                        // No timing line follows: the number line was text.
+                        state = State::Outside;
+                        atStart = gap;
+                        again = true;
+                    }
+                    break;
+                case State::Text:
+                    if (line.empty()) {
+                        state = State::Outside;
+                        atStart = true;
+                    } else if (line == " ") {
+                        state = State::TextAfterSpace;
+                    }
+                    break;
+                case State::TextAfterSpace:
+                    // The line of one space ended the record, or was a text line.
+                    if (line.empty() || IsNumberStr(line)) {
+                        state = State::Outside;
+                        atStart = true;
+                    } else {
+                        state = State::Text;
+                    }
+                    again = true;
+                    break;
+            }
+        }
+    }
+}
+
 // Reads the subtitles of an indexed file in order: `each(offset, key, number)` for every one,
 // with its key (the timing line or the frame prefix) and its number line (empty in MicroDVD).
+// `quickly`: SubRip records are found by EachRecordStart rather than by LayoutReader, which
+// copies every line.
 template <class Each>
-void EachIndexed(SubtitleIndex& index, Host& host, Each each) {
+void EachIndexed(SubtitleIndex& index, Host& host, bool quickly, Each each) {
     std::tie(index.fileSize, index.fileTime) = FileStamp(index.path);
     index.encoding = DecideFileEncoding(index.path);
     const BusyCursor busy(host);
     FileReading reading(index.path, index.encoding, host);
+    if (index.format == SubtitleFormat::SubRip && quickly) {
+        EachRecordStart(reading, each);
+        return;
+    }
     if (index.format == SubtitleFormat::SubRip) {
         LayoutReader reader(reading.run(), LayoutReader::Records::AsWritten);
         reader.KeepAtMost(0);  // the index needs no text
@@ -274,8 +346,9 @@ SubtitleIndex EmptyIndex(const std::string& path, SubtitleFormat format, char cl
 }
 
 // Builds a partial index: a subtitle is kept when the selection names it, when it stands just
-// before or after one it names, or among the first two or the last two of the file. The one
-// before is known only when the next one is read, so the last subtitle read is held apart.
+// before or after one it names, or among the first two or the last two of the file. Of the one
+// before (known to be wanted only when the next one is read) and of the last two only the
+// offset is held while reading; their keys and numbers are read at the end, at those offsets.
 class PartialIndexer {
   public:
     PartialIndexer(SubtitleIndex& index, const SubtitleSelection& selection)
@@ -290,61 +363,65 @@ class PartialIndexer {
             (selection_.number && index_.format == SubtitleFormat::SubRip &&
              StrToIntSafe(number) == *selection_.number) ||
             (keyHash_ && KeyHash(key) == *keyHash_) || selection_.position == position;
-        if (named && position > 0) Keep(position - 1, last_);
-        Current current{offset, key, number};
-        if (named || keepNext_ || position < 2) Keep(position, current);
+        if (named && position > 0) KeepLater(position - 1, lastOffset_);
+        if (named || keepNext_ || position < 2) {
+            Insert(position, {offset, KeyHash(key),
+                              index_.format == SubtitleFormat::SubRip ? StrToIntSafe(number) : 0});
+        }
         keepNext_ = named;
-        // The strings are reused: no subtitle costs an allocation or a hash unless kept.
-        std::swap(beforeLast_, last_);
-        last_.offset = offset;
-        last_.key.assign(key);
-        last_.number.assign(number);
+        beforeLastOffset_ = lastOffset_;
+        lastOffset_ = offset;
     }
 
-    // The last two of the file are kept too.
-    void Finish() {
-        if (index_.count >= 2) Insert(index_.count - 2, EntryOf(beforeLast_));
-        if (index_.count >= 1) Insert(index_.count - 1, EntryOf(last_));
+    void Finish(Host& host) {
+        if (index_.count >= 2) KeepLater(index_.count - 2, beforeLastOffset_);
+        if (index_.count >= 1) KeepLater(index_.count - 1, lastOffset_);
+        for (const std::size_t position : later_) {
+            const std::size_t k = static_cast<std::size_t>(
+                std::lower_bound(index_.positions.begin(), index_.positions.end(), position) -
+                index_.positions.begin());
+            Fill(index_.entries[k], host);
+        }
     }
 
   private:
-    struct Held {
-        std::uint64_t offset = 0;
-        std::string key;
-        std::string number;
-    };
-    struct Current {
-        std::uint64_t offset;
-        std::string_view key;
-        std::string_view number;
-    };
-
-    SubtitleEntry EntryOf(const Held& held) const {
-        return EntryOf(Current{held.offset, held.key, held.number});
-    }
-    SubtitleEntry EntryOf(const Current& current) const {
-        return {current.offset, KeyHash(current.key),
-                index_.format == SubtitleFormat::SubRip ? StrToIntSafe(current.number) : 0};
-    }
-    void Keep(std::size_t position, const Held& held) { Insert(position, EntryOf(held)); }
-    void Keep(std::size_t position, const Current& current) {
-        Insert(position, EntryOf(current));
-    }
-    // Keeps an entry once, in position order.
-    void Insert(std::size_t position, const SubtitleEntry& entry) {
+    // Keeps an entry once, in position order; false when it was kept already.
+    bool Insert(std::size_t position, const SubtitleEntry& entry) {
         auto& positions = index_.positions;
         const auto at = std::lower_bound(positions.begin(), positions.end(), position);
-        if (at != positions.end() && *at == position) return;
+        if (at != positions.end() && *at == position) return false;
         index_.entries.insert(index_.entries.begin() + (at - positions.begin()), entry);
         positions.insert(at, position);
+        return true;
+    }
+    void KeepLater(std::size_t position, std::uint64_t offset) {
+        if (Insert(position, {.offset = offset})) later_.push_back(position);
+    }
+    // The key and number of the subtitle at its entry's offset, read as the index reads them.
+    void Fill(SubtitleEntry& entry, Host& host) const {
+        FileReading reading(index_.path, index_.encoding, host, entry.offset);
+        std::string_view line;
+        if (index_.format == SubtitleFormat::MicroDvd) {
+            if (!reading.run().ReadLine(line)) return;
+            if (const auto parts = SplitFrameLine(line, index_.closeBracket)) {
+                entry.keyHash = KeyHash(parts->frames);
+            }
+            return;
+        }
+        if (!reading.run().ReadLine(line)) return;
+        entry.number = StrToIntSafe(line);
+        while (reading.run().ReadLine(line) && IsBlankLine(line)) {
+        }
+        entry.keyHash = KeyHash(line);
     }
 
     SubtitleIndex& index_;
     const SubtitleSelection& selection_;
     std::optional<std::size_t> keyHash_;
-    Held last_;
-    Held beforeLast_;
+    std::uint64_t lastOffset_ = 0;
+    std::uint64_t beforeLastOffset_ = 0;
     bool keepNext_ = false;
+    std::vector<std::size_t> later_;  // the positions kept by their offsets only
 };
 
 }  // namespace
@@ -358,7 +435,7 @@ SubtitleIndex BuildSubtitleIndex(const std::string& path, SubtitleFormat format,
     SubtitleIndex index = EmptyIndex(path, format, closeBracket);
     if (index.format == SubtitleFormat::Other) return index;
     const bool subRip = index.format == SubtitleFormat::SubRip;
-    EachIndexed(index, host,
+    EachIndexed(index, host, false,
                 [&](std::uint64_t offset, std::string_view key, std::string_view number) {
                     index.entries.push_back(
                         {offset, KeyHash(key), subRip ? StrToIntSafe(number) : 0});
@@ -371,11 +448,11 @@ SubtitleIndex BuildSubtitleIndex(const std::string& path, char closeBracket, Hos
     SubtitleIndex index = EmptyIndex(path, FormatOfPath(path), closeBracket);
     if (index.format == SubtitleFormat::Other) return index;
     PartialIndexer indexer(index, selection);
-    EachIndexed(index, host,
+    EachIndexed(index, host, true,
                 [&](std::uint64_t offset, std::string_view key, std::string_view number) {
                     indexer.Add(offset, key, number);
                 });
-    indexer.Finish();
+    indexer.Finish(host);
     return index;
 }
 
