@@ -496,11 +496,31 @@ bool SubtitleEditor::Delete(std::span<const std::size_t> positions, bool interac
         }
     }
     if (changes.empty() || !WriteChanges(std::move(changes), interactive)) return false;
+    // A one-shot command ends here: what the editor would show next only matters when showing
+    // it says something, and the written file is indexed again only when that may be.
+    if (index_.partial && ShowsQuietlyAfterDelete(positions)) return true;
     // The subtitle that followed now stands at this position.
     current_ = positions.front();
     shown_ = true;
     Reload();
     return true;
+}
+
+bool SubtitleEditor::ShowsQuietlyAfterDelete(std::span<const std::size_t> positions) {
+    // The one shown next: the first kept after the first removed, or else the new last one (the
+    // one before the first removed). Either keeps its own lines, written as they were read.
+    std::size_t shown = positions.front() + 1;
+    for (std::size_t position : positions) {
+        if (position == shown) ++shown;
+    }
+    if (shown >= index_.size()) {
+        if (positions.front() == 0) return false;
+        shown = positions.front() - 1;
+    }
+    bool apart = false;
+    const auto subtitle = ReadSubtitle(index_, shown, session_.host(), &apart);
+    // A text read from after a blank line may run on into what the removed ones left.
+    return subtitle && !subtitle->tooLong && !apart;
 }
 
 // --- Editing ------------------------------------------------------------------------------------

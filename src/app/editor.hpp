@@ -204,6 +204,9 @@ class SubtitleEditor {
     /// The new timing of the subtitle after the current one when it joins the current one.
     std::optional<std::string> JoinedNextTiming(std::string_view timing) const;
     std::optional<Subtitle> Read(std::size_t position);
+    /// After removing the subtitles at `positions` with a partial index: the subtitle the editor
+    /// would show next is known from the file as it was not to be too long.
+    bool ShowsQuietlyAfterDelete(std::span<const std::size_t> positions);
 
     Session& session_;
     SubtitleIndex index_;

@@ -456,7 +456,9 @@ SubtitleIndex BuildSubtitleIndex(const std::string& path, char closeBracket, Hos
     return index;
 }
 
-std::optional<Subtitle> ReadSubtitle(const SubtitleIndex& index, std::size_t i, Host& host) {
+std::optional<Subtitle> ReadSubtitle(const SubtitleIndex& index, std::size_t i, Host& host,
+                                     bool* apart) {
+    if (apart != nullptr) *apart = false;
     const SubtitleEntry* held = index.At(i);
     if (held == nullptr || !IsRegularFile(index.path)) return std::nullopt;
     const SubtitleEntry& entry = *held;
@@ -493,6 +495,7 @@ std::optional<Subtitle> ReadSubtitle(const SubtitleIndex& index, std::size_t i, 
     }
     subtitle.lines.assign(reader.text().begin(), reader.text().end());
     if (subtitle.lines.empty() && record.ended) {
+        if (apart != nullptr) *apart = true;
         SeparatedText separated(subtitle.lines);
         auto item = reader.Next();
         for (; item == LayoutReader::Item::Line; item = reader.Next()) {

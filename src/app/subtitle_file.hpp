@@ -126,9 +126,10 @@ struct SubtitleSelection {
 /// The subtitle of entry `i` as the editor shows it. When a SubRip subtitle has no text line
 /// right after its timing (a blank line stands between them), the lines that follow the blank
 /// line are its text, up to the next line that begins with a time (a number line just before it
-/// is not). Nothing when the file no longer holds that subtitle there. Throws FileError.
+/// is not). Nothing when the file no longer holds that subtitle there. `apart` (when given) tells
+/// whether the text was read from after such a blank line. Throws FileError.
 [[nodiscard]] std::optional<Subtitle> ReadSubtitle(const SubtitleIndex& index, std::size_t i,
-                                                   Host& host);
+                                                   Host& host, bool* apart = nullptr);
 
 /// Reads every subtitle of a file in order, each with the lines of its own record (a MicroDVD
 /// line that is no frame line, when not blank, comes as a subtitle with an empty timing and the
