@@ -91,6 +91,8 @@ class ChangeWriter {
         : run_(run), index_(index), changes_(changes) {}
 
     void WriteSubRip() {
+        if (!changes_.empty()) CopyUpTo(changes_.front());
+        if (failed_) return;
         LayoutReader reader(run_, LayoutReader::Records::AsWritten);
         LineList dropped;
         std::optional<SeparatedText> separated;
@@ -174,6 +176,103 @@ class ChangeWriter {
     [[nodiscard]] bool failed() const { return failed_; }
 
   private:
+    // Writes the lines before the first changed subtitle as the loop of WriteSubRip would, but
+    // line by line without copying them (in a film of a million subtitles most lines come before
+    // it): the records are found as LayoutReader finds them (see EachRecordStart), a blank line
+    // outside a record or ending one is written as Blank, a blank line between a number and its
+    // timing and a text line of one space as read. It stops where the changed subtitle's number
+    // line starts, which must begin a record at its position; otherwise the file changed.
+    void CopyUpTo(const SubtitleChange& change) {
+        enum class State { Outside, AfterNumber, Text, TextAfterSpace };
+        State state = State::Outside;
+        bool atStart = true;
+        std::string number;
+        LineList gap;  // blank lines after a number line, until it is known whether they are a gap
+        // The number line held was no record's: it and the blank lines after it are lines.
+        const auto noRecord = [&] {
+            Line(number);
+            for (std::size_t i = 0; i < gap.size(); ++i)
+                Blank();
+            atStart = !gap.empty();
+            state = State::Outside;
+        };
+        std::string_view line;
+        for (;;) {
+            // Only where a record may start is the offset asked for (a count in UTF-16).
+            if ((state == State::Outside && atStart) || state == State::AfterNumber ||
+                state == State::TextAfterSpace) {
+                const std::uint64_t offset = run_.in().Offset();
+                if (offset >= change.entry.offset) {
+                    if (state == State::AfterNumber) noRecord();
+                    if (state == State::TextAfterSpace) {
+                        Blank();  // the line of one space ended its record: a number follows
+                        state = State::Outside;
+                        atStart = true;
+                    }
+                    failed_ = offset != change.entry.offset || state != State::Outside ||
+                              !atStart || position_ != change.position;
+                    return;
+                }
+            }
+            if (!run_.ReadLine(line)) {
+                failed_ = true;  // the changed subtitle is not in the file
+                return;
+            }
+            for (bool again = true; again;) {
+                again = false;
+                switch (state) {
+                    case State::Outside:
+                        if (atStart && IsNumberStr(line)) {
+                            number.assign(line);
+                            gap.clear();
+                            state = State::AfterNumber;
+                        } else {
+                            IsBlankLine(line) ? Blank() : Line(line);
+                            atStart = IsBlankLine(line);
+                        }
+                        break;
+                    case State::AfterNumber:
+                        if (IsBlankLine(line)) {
+                            gap.emplace_back(line);
+                        } else if (line.find("-->") != std::string_view::npos) {
+                            Line(number);
+                            for (const std::string& blank : gap)
+                                Line(blank);
+                            Line(line);
+                            ++position_;
+                            state = State::Text;
+                        } else {
+                            noRecord();
+                            again = true;
+                        }
+                        break;
+                    case State::Text:
+                        if (line.empty()) {
+                            Blank();
+                            state = State::Outside;
+                            atStart = true;
+                        } else if (line == " ") {
+                            state = State::TextAfterSpace;
+                        } else {
+                            Line(line);
+                        }
+                        break;
+                    case State::TextAfterSpace:
+                        if (line.empty() || IsNumberStr(line)) {
+                            Blank();
+                            state = State::Outside;
+                            atStart = true;
+                        } else {
+                            Line(" ");
+                            state = State::Text;
+                        }
+                        again = true;
+                        break;
+                }
+            }
+        }
+    }
+
     // The change of the subtitle at the current position, checked against the file.
     const SubtitleChange* ChangeAt(std::uint64_t offset, std::string_view key) {
         if (next_ >= changes_.size() || changes_[next_].position != position_) return nullptr;
