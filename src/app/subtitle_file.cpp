@@ -337,11 +337,18 @@ const SubtitleEntry* SubtitleIndex::At(std::size_t position) const {
 
 namespace {
 
+// Whether a line is a number line (IsNumberStr), and its value: one reading of the line, but for
+// a line of the value 0.
+bool IsNumberLine(std::string_view line, std::int64_t& value) {
+    value = StrToIntSafe(line);
+    return value != 0 || IsNumberStr(line);
+}
+
 // The records of a SubRip file exactly as LayoutReader finds them in the lines as written (a
 // number line at the start of the file or after a blank line, when the next line that is not
 // blank holds "-->"; its text runs to an empty line, or to a line of one space that an empty
 // line, a number line or the end follows), found line by line without copying any text:
-// `each(offset, timing, number)` for every one.
+// `each(offset, timing, number, value)` for every one, with the value of its number line.
 template <class Each>
 void EachRecordStart(FileReading& reading, Each each) {
     enum class State { Outside, AfterNumber, Text, TextAfterSpace };
@@ -349,16 +356,22 @@ void EachRecordStart(FileReading& reading, Each each) {
     bool atStart = true;  // outside records: a number line here may begin one
     bool gap = false;     // blank lines stand between the number line and this line
     std::string number;
+    std::int64_t value = 0;
     std::uint64_t numberOffset = 0;
     LineReader& in = reading.reader();
     std::string_view line;
-    for (std::uint64_t offset = in.Offset(); reading.run().ReadLine(line); offset = in.Offset()) {
+    for (;;) {
+        // Only a line where a record may start needs its offset (a count in UTF-16).
+        const bool mayStart = (state == State::Outside && atStart) || state == State::AfterNumber ||
+                              state == State::TextAfterSpace;
+        const std::uint64_t offset = mayStart ? in.Offset() : 0;
+        if (!reading.run().ReadLine(line)) break;
         // A line that ends what came before it is looked at again on its own.
         for (bool again = true; again;) {
             again = false;
             switch (state) {
                 case State::Outside:
-                    if (atStart && IsNumberStr(line)) {
+                    if (atStart && IsNumberLine(line, value)) {
                         number.assign(line);
                         numberOffset = offset;
                         gap = false;
@@ -371,7 +384,7 @@ void EachRecordStart(FileReading& reading, Each each) {
                     if (IsBlankLine(line)) {
                         gap = true;
                     } else if (line.find("-->") != std::string_view::npos) {
-                        each(numberOffset, line, std::string_view(number));
+                        each(numberOffset, line, std::string_view(number), value);
                         state = State::Text;
                     } else {
                         // No timing line follows: the number line was text.
@@ -403,8 +416,9 @@ void EachRecordStart(FileReading& reading, Each each) {
     }
 }
 
-// Reads the subtitles of an indexed file in order: `each(offset, key, number)` for every one,
-// with its key (the timing line or the frame prefix) and its number line (empty in MicroDVD).
+// Reads the subtitles of an indexed file in order: `each(offset, key, number, value)` for every
+// one, with its key (the timing line or the frame prefix), its number line and that line's value
+// (empty and 0 in MicroDVD).
 // `quickly`: SubRip records are found by EachRecordStart rather than by LayoutReader, which
 // copies every line.
 template <class Each>
@@ -423,7 +437,8 @@ void EachIndexed(SubtitleIndex& index, Host& host, bool quickly, Each each) {
         for (auto item = reader.Next(); item != LayoutReader::Item::End; item = reader.Next()) {
             if (item != LayoutReader::Item::Record) continue;
             const LayoutRecord& record = reader.record();
-            each(record.offset, std::string_view(record.timing), std::string_view(record.number));
+            each(record.offset, std::string_view(record.timing), std::string_view(record.number),
+                 std::int64_t{StrToIntSafe(record.number)});
         }
         return;
     }
@@ -431,7 +446,7 @@ void EachIndexed(SubtitleIndex& index, Host& host, bool quickly, Each each) {
     for (std::uint64_t offset = reading.reader().Offset(); reading.run().ReadLine(line);
          offset = reading.reader().Offset()) {
         if (const auto parts = SplitFrameLine(line, index.closeBracket)) {
-            each(offset, parts->frames, std::string_view());
+            each(offset, parts->frames, std::string_view(), std::int64_t{0});
         }
     }
 }
@@ -456,16 +471,15 @@ class PartialIndexer {
         index_.partial = true;
     }
 
-    void Add(std::uint64_t offset, std::string_view key, std::string_view number) {
+    void Add(std::uint64_t offset, std::string_view key, std::int64_t number) {
         const std::size_t position = index_.count++;
-        const bool named =
-            (selection_.number && index_.format == SubtitleFormat::SubRip &&
-             StrToIntSafe(number) == *selection_.number) ||
-            (keyHash_ && KeyHash(key) == *keyHash_) || selection_.position == position;
+        const bool named = (selection_.number && index_.format == SubtitleFormat::SubRip &&
+                            number == *selection_.number) ||
+                           (keyHash_ && KeyHash(key) == *keyHash_) ||
+                           selection_.position == position;
         if (named && position > 0) KeepLater(position - 1, lastOffset_);
         if (named || keepNext_ || position < 2) {
-            Insert(position, {offset, KeyHash(key),
-                              index_.format == SubtitleFormat::SubRip ? StrToIntSafe(number) : 0});
+            Insert(position, {offset, KeyHash(key), number});
         }
         keepNext_ = named;
         beforeLastOffset_ = lastOffset_;
@@ -534,11 +548,11 @@ SubtitleIndex BuildSubtitleIndex(const std::string& path, SubtitleFormat format,
     SubtitleIndex index = EmptyIndex(path, format, closeBracket);
     if (index.format == SubtitleFormat::Other) return index;
     const bool subRip = index.format == SubtitleFormat::SubRip;
-    EachIndexed(index, host, false,
-                [&](std::uint64_t offset, std::string_view key, std::string_view number) {
-                    index.entries.push_back(
-                        {offset, KeyHash(key), subRip ? StrToIntSafe(number) : 0});
-                });
+    EachIndexed(
+        index, host, false,
+        [&](std::uint64_t offset, std::string_view key, std::string_view, std::int64_t number) {
+            index.entries.push_back({offset, KeyHash(key), subRip ? number : 0});
+        });
     return index;
 }
 
@@ -548,9 +562,8 @@ SubtitleIndex BuildSubtitleIndex(const std::string& path, char closeBracket, Hos
     if (index.format == SubtitleFormat::Other) return index;
     PartialIndexer indexer(index, selection);
     EachIndexed(index, host, true,
-                [&](std::uint64_t offset, std::string_view key, std::string_view number) {
-                    indexer.Add(offset, key, number);
-                });
+                [&](std::uint64_t offset, std::string_view key, std::string_view,
+                    std::int64_t number) { indexer.Add(offset, key, number); });
     indexer.Finish(host);
     return index;
 }
@@ -643,7 +656,8 @@ std::vector<std::size_t> FindByNumber(const SubtitleIndex& index, std::int64_t n
     std::vector<std::size_t> found;
     if (index.format != SubtitleFormat::SubRip) return found;
     for (std::size_t k = 0; k < index.entries.size(); ++k) {
-        if (index.entries[k].number == number) found.push_back(index.partial ? index.positions[k] : k);
+        if (index.entries[k].number == number)
+            found.push_back(index.partial ? index.positions[k] : k);
     }
     return found;
 }

@@ -570,41 +570,11 @@ namespace {
 // Lines that try the record rules: a number with no timing after it (with and without blank lines
 // between), a record ended by a line of one space before a number line, one whose line of one
 // space is padding, a gap between number and timing, and no line end at the end.
-const std::string kTricky = test::Crlf({"1",
-                                        T1,
-                                        "a",
-                                        " ",
-                                        "7",
-                                        "",
-                                        "8",
-                                        "text",
-                                        "",
-                                        "2",
-                                        "",
-                                        " ",
-                                        T2,
-                                        " ",
-                                        "padded",
-                                        "",
-                                        "11",
-                                        "",
-                                        "12",
-                                        T2,
-                                        "twelve",
-                                        "",
-                                        "9",
-                                        "10",
-                                        "",
-                                        "3",
-                                        T3,
-                                        " ",
-                                        "4",
-                                        T1,
-                                        "",
-                                        "",
-                                        "2",
-                                        T4}) +
-                            "end";
+const std::string kTricky =
+    test::Crlf({"1", T1,  "a",      " ", "7",  "", "8",  "text", "",       "2", "",  " ",
+                T2,  " ", "padded", "",  "11", "", "12", T2,     "twelve", "",  "9", "10",
+                "",  "3", T3,       " ", "4",  T1, "",   "",     "2",      T4}) +
+    "end";
 
 const std::string kFrames = test::Crlf({"Header", "{1}{2}a", "", "{5}{9}b|c", "{1}{2}d", "{7}{8}"});
 
@@ -617,18 +587,12 @@ TEST(PartialIndex, KeepsWhatTheWholeIndexHoldsOfTheNamedSubtitlesAndTheirNeighbo
         std::string bytes;
         SubtitleSelection selection;
     } cases[] = {
-        {"a.srt", irregular, {.number = 3}},
-        {"a.srt", irregular, {.number = 2010}},
-        {"a.srt", irregular, {.key = T4}},
-        {"a.srt", irregular, {.position = 2}},
-        {"b.srt", kTricky, {.number = 2}},
-        {"b.srt", kTricky, {.number = 8}},
-        {"b.srt", kTricky, {.key = T1}},
-        {"b.srt", kTricky, {.position = 4}},
-        {"c.srt", "", {.number = 1}},
-        {"d.sub", kFrames, {.key = "{1}{2}"}},
-        {"d.sub", kFrames, {.key = "{5}{9}"}},
-        {"d.sub", kFrames, {.position = 9}},
+        {"a.srt", irregular, {.number = 3}},   {"a.srt", irregular, {.number = 2010}},
+        {"a.srt", irregular, {.key = T4}},     {"a.srt", irregular, {.position = 2}},
+        {"b.srt", kTricky, {.number = 2}},     {"b.srt", kTricky, {.number = 8}},
+        {"b.srt", kTricky, {.key = T1}},       {"b.srt", kTricky, {.position = 4}},
+        {"c.srt", "", {.number = 1}},          {"d.sub", kFrames, {.key = "{1}{2}"}},
+        {"d.sub", kFrames, {.key = "{5}{9}"}}, {"d.sub", kFrames, {.position = 9}},
     };
     test::TempDir dir;
     RecordingHost host;
@@ -679,10 +643,8 @@ TEST(PartialIndex, TheCopyBeforeTheFirstChangeWritesWhatTheRecordReaderWrites) {
         const std::string output = (dir.path() / "film.out").string();
         test::WriteFile(path, bodies[b]);
         const SubtitleIndex index = BuildSubtitleIndex(path, '}', host);
-        const SubtitleChange first{.position = 0,
-                                   .entry = index.entries[0],
-                                   .with = {{.timing = T1}},
-                                   .timingOnly = true};
+        const SubtitleChange first{
+            .position = 0, .entry = index.entries[0], .with = {{.timing = T1}}, .timingOnly = true};
         for (std::size_t position = 1; position < index.size(); ++position) {
             SCOPED_TRACE(std::to_string(b) + " " + std::to_string(position));
             for (const bool removed : {true, false}) {
@@ -693,8 +655,7 @@ TEST(PartialIndex, TheCopyBeforeTheFirstChangeWritesWhatTheRecordReaderWrites) {
                 ASSERT_EQ(WriteSubtitleChanges(index, output, both, false, host), RunResult::Done);
                 const std::string expected = test::ReadFile(output);
                 std::filesystem::remove(output);
-                ASSERT_EQ(WriteSubtitleChanges(index, output, alone, false, host),
-                          RunResult::Done);
+                ASSERT_EQ(WriteSubtitleChanges(index, output, alone, false, host), RunResult::Done);
                 EXPECT_EQ(test::ReadFile(output), expected);
                 std::filesystem::remove(output);
             }
