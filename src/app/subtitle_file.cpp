@@ -24,6 +24,33 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Whether a line is a number line (IsNumberStr), and its value. A subtitle's number line, a few
+// digits, is read here at once; any other line as IsNumberStr reads it.
+bool IsNumberLine(std::string_view line, std::int64_t& value) {
+    if (!line.empty() && line.size() <= 9) {
+        std::int64_t digits = 0;
+        bool all = true;
+        for (const char c : line) {
+            if (c < '0' || c > '9') {
+                all = false;
+                break;
+            }
+            digits = digits * 10 + (c - '0');
+        }
+        if (all) {
+            value = digits;
+            return true;
+        }
+    }
+    value = StrToIntSafe(line);
+    return value != 0 || IsNumberStr(line);
+}
+
+bool IsNumberLine(std::string_view line) {
+    std::int64_t value = 0;
+    return IsNumberLine(line, value);
+}
+
 // A reading of the file that writes nothing: the frame's line reading without its checks. The
 // lines are in the form of the file's encoding, which is this thread's while it lives.
 class FileReading {
@@ -222,7 +249,7 @@ class ChangeWriter {
                 again = false;
                 switch (state) {
                     case State::Outside:
-                        if (atStart && IsNumberStr(line)) {
+                        if (atStart && IsNumberLine(line)) {
                             number.assign(line);
                             gap.clear();
                             state = State::AfterNumber;
@@ -258,7 +285,7 @@ class ChangeWriter {
                         }
                         break;
                     case State::TextAfterSpace:
-                        if (line.empty() || IsNumberStr(line)) {
+                        if (line.empty() || IsNumberLine(line)) {
                             Blank();
                             state = State::Outside;
                             atStart = true;
@@ -337,13 +364,6 @@ const SubtitleEntry* SubtitleIndex::At(std::size_t position) const {
 
 namespace {
 
-// Whether a line is a number line (IsNumberStr), and its value: one reading of the line, but for
-// a line of the value 0.
-bool IsNumberLine(std::string_view line, std::int64_t& value) {
-    value = StrToIntSafe(line);
-    return value != 0 || IsNumberStr(line);
-}
-
 // The records of a SubRip file exactly as LayoutReader finds them in the lines as written (a
 // number line at the start of the file or after a blank line, when the next line that is not
 // blank holds "-->"; its text runs to an empty line, or to a line of one space that an empty
@@ -403,7 +423,7 @@ void EachRecordStart(FileReading& reading, Each each) {
                     break;
                 case State::TextAfterSpace:
                     // The line of one space ended the record, or was a text line.
-                    if (line.empty() || IsNumberStr(line)) {
+                    if (line.empty() || IsNumberLine(line)) {
                         state = State::Outside;
                         atStart = true;
                     } else {

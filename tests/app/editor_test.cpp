@@ -571,9 +571,10 @@ namespace {
 // between), a record ended by a line of one space before a number line, one whose line of one
 // space is padding, a gap between number and timing, and no line end at the end.
 const std::string kTricky =
-    test::Crlf({"1", T1,  "a",      " ", "7",  "", "8",  "text", "",       "2", "",  " ",
-                T2,  " ", "padded", "",  "11", "", "12", T2,     "twelve", "",  "9", "10",
-                "",  "3", T3,       " ", "4",  T1, "",   "",     "2",      T4}) +
+    test::Crlf({"1",    T1,  "a",      " ", "7",  "",     "8",  "text", "",       "2", "",   " ",
+                T2,     " ", "padded", "",  "11", "",     "12", T2,     "twelve", "",  "0",  T3,
+                "zero", "",  "+4",     T3,  "",   "0004", T4,   "x",    "",       "9", "10", "",
+                "3",    T3,  " ",      "4", T1,   "",     "",   "2",    T4}) +
     "end";
 
 const std::string kFrames = test::Crlf({"Header", "{1}{2}a", "", "{5}{9}b|c", "{1}{2}d", "{7}{8}"});
