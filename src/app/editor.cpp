@@ -115,7 +115,7 @@ SubtitleEditor::~SubtitleEditor() = default;
 
 // --- Showing ------------------------------------------------------------------------------------
 
-void SubtitleEditor::Open() {
+void SubtitleEditor::Open(const SubtitleSelection* only) {
     index_ = {};
     Clear();
     const Session& s = session_;
@@ -132,8 +132,9 @@ void SubtitleEditor::Open() {
         return;
     }
     try {
-        index_ = BuildSubtitleIndex(s.openFile, FirstChar(s.settings().Text("CloseBrackets"), '}'),
-                                    session_.host());
+        const char close = FirstChar(s.settings().Text("CloseBrackets"), '}');
+        index_ = only != nullptr ? BuildSubtitleIndex(s.openFile, close, session_.host(), *only)
+                                 : BuildSubtitleIndex(s.openFile, close, session_.host());
     } catch (const FileError& e) {
         // A file of no text (an image subtitle) or one that cannot be read has nothing to edit.
         index_ = {};
@@ -149,7 +150,10 @@ void SubtitleEditor::Reload() {
     const bool wasShown = shown_;
     const std::string path = index_.path;
     if (path.empty()) return;
-    index_ = BuildSubtitleIndex(path, index_.closeBracket, session_.host());
+    // A partial index stays partial: it holds the subtitle to show again and its neighbours.
+    index_ = index_.partial ? BuildSubtitleIndex(path, index_.closeBracket, session_.host(),
+                                                 {.position = position})
+                            : BuildSubtitleIndex(path, index_.closeBracket, session_.host());
     if (index_.empty()) {
         Clear();
     } else if (wasShown) {
@@ -456,12 +460,13 @@ bool SubtitleEditor::ReWrite() {
     }
     std::vector<SubtitleChange> changes = {
         {.position = current_,
-         .entry = index_.entries[current_],
+         .entry = *index_.At(current_),
          .with = {{.number = subtitle_.number, .timing = timing, .lines = lines}}}};
-    if (nextJoins_ && current_ + 1 < index_.size()) {
+    const SubtitleEntry* following = index_.At(current_ + 1);
+    if (nextJoins_ && following != nullptr) {
         if (const auto nextTiming = JoinedNextTiming(timing)) {
             changes.push_back({.position = current_ + 1,
-                               .entry = index_.entries[current_ + 1],
+                               .entry = *following,
                                .with = {{.timing = *nextTiming}},
                                .timingOnly = true});
         }
@@ -469,7 +474,10 @@ bool SubtitleEditor::ReWrite() {
     // "mode2" names the subtitle by its number and asks nothing.
     if (!WriteChanges(std::move(changes), goMode == 0)) return false;
     const std::string written = subtitle_.number.empty() ? subNumber : subtitle_.number;
-    Reload();
+    // A one-shot command's partial index is not built again: the command ends with the write,
+    // and the rewritten subtitle (lines none of which is blank, within the editor's limits)
+    // would be shown without a word.
+    if (!index_.partial) Reload();
     session_.host().SetStatusBar(std::string(kSubtitleWord) + written + std::string(kRewritten));
     return true;
 }
@@ -483,16 +491,36 @@ bool SubtitleEditor::Delete() {
 bool SubtitleEditor::Delete(std::span<const std::size_t> positions, bool interactive) {
     std::vector<SubtitleChange> changes;
     for (std::size_t position : positions) {
-        if (position < index_.size()) {
-            changes.push_back({.position = position, .entry = index_.entries[position]});
+        if (const SubtitleEntry* entry = index_.At(position)) {
+            changes.push_back({.position = position, .entry = *entry});
         }
     }
     if (changes.empty() || !WriteChanges(std::move(changes), interactive)) return false;
+    // A one-shot command ends here: what the editor would show next only matters when showing
+    // it says something, and the written file is indexed again only when that may be.
+    if (index_.partial && ShowsQuietlyAfterDelete(positions)) return true;
     // The subtitle that followed now stands at this position.
     current_ = positions.front();
     shown_ = true;
     Reload();
     return true;
+}
+
+bool SubtitleEditor::ShowsQuietlyAfterDelete(std::span<const std::size_t> positions) {
+    // The one shown next: the first kept after the first removed, or else the new last one (the
+    // one before the first removed). Either keeps its own lines, written as they were read.
+    std::size_t shown = positions.front() + 1;
+    for (std::size_t position : positions) {
+        if (position == shown) ++shown;
+    }
+    if (shown >= index_.size()) {
+        if (positions.front() == 0) return false;
+        shown = positions.front() - 1;
+    }
+    bool apart = false;
+    const auto subtitle = ReadSubtitle(index_, shown, session_.host(), &apart);
+    // A text read from after a blank line may run on into what the removed ones left.
+    return subtitle && !subtitle->tooLong && !apart;
 }
 
 // --- Editing ------------------------------------------------------------------------------------
@@ -595,7 +623,7 @@ bool SubtitleEditor::Break(BreakOne kind) {
     if (parts.size() == 1 && parts.front().timing == timing && parts.front().lines == lines) {
         return false;
     }
-    if (!WriteChanges({{.position = current_, .entry = index_.entries[current_], .with = parts}},
+    if (!WriteChanges({{.position = current_, .entry = *index_.At(current_), .with = parts}},
                       goMode == 0)) {
         return false;
     }

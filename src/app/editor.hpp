@@ -139,8 +139,9 @@ class SubtitleEditor {
     void ForgetEdits() { modified_ = false; }
 
     /// Builds the index of the open file and shows its first subtitle (any file but SubRip and
-    /// MicroDVD leaves the index empty).
-    void Open();
+    /// MicroDVD leaves the index empty). With `only`, the index is partial: a one-shot command
+    /// reaches just the subtitles it names and their neighbours.
+    void Open(const SubtitleSelection* only = nullptr);
     /// Builds the index again when another program changed the file, keeping the position.
     void Refresh();
     /// Builds the index again and shows the subtitle at the same position (or the last).
@@ -203,6 +204,9 @@ class SubtitleEditor {
     /// The new timing of the subtitle after the current one when it joins the current one.
     std::optional<std::string> JoinedNextTiming(std::string_view timing) const;
     std::optional<Subtitle> Read(std::size_t position);
+    /// After removing the subtitles at `positions` with a partial index: the subtitle the editor
+    /// would show next is known from the file as it was not to be too long.
+    bool ShowsQuietlyAfterDelete(std::span<const std::size_t> positions);
 
     Session& session_;
     SubtitleIndex index_;

@@ -6,7 +6,9 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <tuple>
+#include <utility>
 
 #include "core/errors.hpp"
 #include "core/times.hpp"
@@ -21,6 +23,33 @@ namespace tessaline {
 namespace {
 
 namespace fs = std::filesystem;
+
+// Whether a line is a number line (IsNumberStr), and its value. A subtitle's number line, a few
+// digits, is read here at once; any other line as IsNumberStr reads it.
+bool IsNumberLine(std::string_view line, std::int64_t& value) {
+    if (!line.empty() && line.size() <= 9) {
+        std::int64_t digits = 0;
+        bool all = true;
+        for (const char c : line) {
+            if (c < '0' || c > '9') {
+                all = false;
+                break;
+            }
+            digits = digits * 10 + (c - '0');
+        }
+        if (all) {
+            value = digits;
+            return true;
+        }
+    }
+    value = StrToIntSafe(line);
+    return value != 0 || IsNumberStr(line);
+}
+
+bool IsNumberLine(std::string_view line) {
+    std::int64_t value = 0;
+    return IsNumberLine(line, value);
+}
 
 // A reading of the file that writes nothing: the frame's line reading without its checks. The
 // lines are in the form of the file's encoding, which is this thread's while it lives.
@@ -89,6 +118,8 @@ class ChangeWriter {
         : run_(run), index_(index), changes_(changes) {}
 
     void WriteSubRip() {
+        if (!changes_.empty()) CopyUpTo(changes_.front());
+        if (failed_) return;
         LayoutReader reader(run_, LayoutReader::Records::AsWritten);
         LineList dropped;
         std::optional<SeparatedText> separated;
@@ -172,6 +203,103 @@ class ChangeWriter {
     [[nodiscard]] bool failed() const { return failed_; }
 
   private:
+    // Writes the lines before the first changed subtitle as the loop of WriteSubRip would, but
+    // line by line without copying them (in a film of a million subtitles most lines come before
+    // it): the records are found as LayoutReader finds them (see EachRecordStart), a blank line
+    // outside a record or ending one is written as Blank, a blank line between a number and its
+    // timing and a text line of one space as read. It stops where the changed subtitle's number
+    // line starts, which must begin a record at its position; otherwise the file changed.
+    void CopyUpTo(const SubtitleChange& change) {
+        enum class State { Outside, AfterNumber, Text, TextAfterSpace };
+        State state = State::Outside;
+        bool atStart = true;
+        std::string number;
+        LineList gap;  // blank lines after a number line, until it is known whether they are a gap
+        // The number line held was no record's: it and the blank lines after it are lines.
+        const auto noRecord = [&] {
+            Line(number);
+            for (std::size_t i = 0; i < gap.size(); ++i)
+                Blank();
+            atStart = !gap.empty();
+            state = State::Outside;
+        };
+        std::string_view line;
+        for (;;) {
+            // Only where a record may start is the offset asked for (a count in UTF-16).
+            if ((state == State::Outside && atStart) || state == State::AfterNumber ||
+                state == State::TextAfterSpace) {
+                const std::uint64_t offset = run_.in().Offset();
+                if (offset >= change.entry.offset) {
+                    if (state == State::AfterNumber) noRecord();
+                    if (state == State::TextAfterSpace) {
+                        Blank();  // the line of one space ended its record: a number follows
+                        state = State::Outside;
+                        atStart = true;
+                    }
+                    failed_ = offset != change.entry.offset || state != State::Outside ||
+                              !atStart || position_ != change.position;
+                    return;
+                }
+            }
+            if (!run_.ReadLine(line)) {
+                failed_ = true;  // the changed subtitle is not in the file
+                return;
+            }
+            for (bool again = true; again;) {
+                again = false;
+                switch (state) {
+                    case State::Outside:
+                        if (atStart && IsNumberLine(line)) {
+                            number.assign(line);
+                            gap.clear();
+                            state = State::AfterNumber;
+                        } else {
+                            IsBlankLine(line) ? Blank() : Line(line);
+                            atStart = IsBlankLine(line);
+                        }
+                        break;
+                    case State::AfterNumber:
+                        if (IsBlankLine(line)) {
+                            gap.emplace_back(line);
+                        } else if (line.find("-->") != std::string_view::npos) {
+                            Line(number);
+                            for (const std::string& blank : gap)
+                                Line(blank);
+                            Line(line);
+                            ++position_;
+                            state = State::Text;
+                        } else {
+                            noRecord();
+                            again = true;
+                        }
+                        break;
+                    case State::Text:
+                        if (line.empty()) {
+                            Blank();
+                            state = State::Outside;
+                            atStart = true;
+                        } else if (line == " ") {
+                            state = State::TextAfterSpace;
+                        } else {
+                            Line(line);
+                        }
+                        break;
+                    case State::TextAfterSpace:
+                        if (line.empty() || IsNumberLine(line)) {
+                            Blank();
+                            state = State::Outside;
+                            atStart = true;
+                        } else {
+                            Line(" ");
+                            state = State::Text;
+                        }
+                        again = true;
+                        break;
+                }
+            }
+        }
+    }
+
     // The change of the subtitle at the current position, checked against the file.
     const SubtitleChange* ChangeAt(std::uint64_t offset, std::string_view key) {
         if (next_ >= changes_.size() || changes_[next_].position != position_) return nullptr;
@@ -227,45 +355,245 @@ bool SubtitleIndex::Stale() const {
     return FileStamp(path) != std::pair(fileSize, fileTime);
 }
 
-SubtitleIndex BuildSubtitleIndex(const std::string& path, char closeBracket, Host& host) {
-    return BuildSubtitleIndex(path, FormatOfPath(path), closeBracket, host);
+const SubtitleEntry* SubtitleIndex::At(std::size_t position) const {
+    if (!partial) return position < entries.size() ? &entries[position] : nullptr;
+    const auto at = std::lower_bound(positions.begin(), positions.end(), position);
+    if (at == positions.end() || *at != position) return nullptr;
+    return &entries[static_cast<std::size_t>(at - positions.begin())];
 }
 
-SubtitleIndex BuildSubtitleIndex(const std::string& path, SubtitleFormat format, char closeBracket,
-                                 Host& host) {
-    SubtitleIndex index;
-    index.path = path;
-    index.format = format;
-    index.closeBracket = closeBracket;
-    if (index.format == SubtitleFormat::Other) return index;
-    std::tie(index.fileSize, index.fileTime) = FileStamp(path);
-    index.encoding = DecideFileEncoding(path);
+namespace {
+
+// The records of a SubRip file exactly as LayoutReader finds them in the lines as written (a
+// number line at the start of the file or after a blank line, when the next line that is not
+// blank holds "-->"; its text runs to an empty line, or to a line of one space that an empty
+// line, a number line or the end follows), found line by line without copying any text:
+// `each(offset, timing, number, value)` for every one, with the value of its number line.
+template <class Each>
+void EachRecordStart(FileReading& reading, Each each) {
+    enum class State { Outside, AfterNumber, Text, TextAfterSpace };
+    State state = State::Outside;
+    bool atStart = true;  // outside records: a number line here may begin one
+    bool gap = false;     // blank lines stand between the number line and this line
+    std::string number;
+    std::int64_t value = 0;
+    std::uint64_t numberOffset = 0;
+    LineReader& in = reading.reader();
+    std::string_view line;
+    for (;;) {
+        // Only a line where a record may start needs its offset (a count in UTF-16).
+        const bool mayStart = (state == State::Outside && atStart) || state == State::AfterNumber ||
+                              state == State::TextAfterSpace;
+        const std::uint64_t offset = mayStart ? in.Offset() : 0;
+        if (!reading.run().ReadLine(line)) break;
+        // A line that ends what came before it is looked at again on its own.
+        for (bool again = true; again;) {
+            again = false;
+            switch (state) {
+                case State::Outside:
+                    if (atStart && IsNumberLine(line, value)) {
+                        number.assign(line);
+                        numberOffset = offset;
+                        gap = false;
+                        state = State::AfterNumber;
+                    } else {
+                        atStart = IsBlankLine(line);
+                    }
+                    break;
+                case State::AfterNumber:
+                    if (IsBlankLine(line)) {
+                        gap = true;
+                    } else if (line.find("-->") != std::string_view::npos) {
+                        each(numberOffset, line, std::string_view(number), value);
+                        state = State::Text;
+                    } else {
+                        // No timing line follows: the number line was text.
+                        state = State::Outside;
+                        atStart = gap;
+                        again = true;
+                    }
+                    break;
+                case State::Text:
+                    if (line.empty()) {
+                        state = State::Outside;
+                        atStart = true;
+                    } else if (line == " ") {
+                        state = State::TextAfterSpace;
+                    }
+                    break;
+                case State::TextAfterSpace:
+                    // The line of one space ended the record, or was a text line.
+                    if (line.empty() || IsNumberLine(line)) {
+                        state = State::Outside;
+                        atStart = true;
+                    } else {
+                        state = State::Text;
+                    }
+                    again = true;
+                    break;
+            }
+        }
+    }
+}
+
+// Reads the subtitles of an indexed file in order: `each(offset, key, number, value)` for every
+// one, with its key (the timing line or the frame prefix), its number line and that line's value
+// (empty and 0 in MicroDVD).
+// `quickly`: SubRip records are found by EachRecordStart rather than by LayoutReader, which
+// copies every line.
+template <class Each>
+void EachIndexed(SubtitleIndex& index, Host& host, bool quickly, Each each) {
+    std::tie(index.fileSize, index.fileTime) = FileStamp(index.path);
+    index.encoding = DecideFileEncoding(index.path);
     const BusyCursor busy(host);
-    FileReading reading(path, index.encoding, host);
+    FileReading reading(index.path, index.encoding, host);
+    if (index.format == SubtitleFormat::SubRip && quickly) {
+        EachRecordStart(reading, each);
+        return;
+    }
     if (index.format == SubtitleFormat::SubRip) {
         LayoutReader reader(reading.run(), LayoutReader::Records::AsWritten);
         reader.KeepAtMost(0);  // the index needs no text
         for (auto item = reader.Next(); item != LayoutReader::Item::End; item = reader.Next()) {
             if (item != LayoutReader::Item::Record) continue;
             const LayoutRecord& record = reader.record();
-            index.entries.push_back(
-                {record.offset, KeyHash(record.timing), StrToIntSafe(record.number)});
+            each(record.offset, std::string_view(record.timing), std::string_view(record.number),
+                 std::int64_t{StrToIntSafe(record.number)});
         }
-        return index;
+        return;
     }
     std::string_view line;
     for (std::uint64_t offset = reading.reader().Offset(); reading.run().ReadLine(line);
          offset = reading.reader().Offset()) {
-        if (const auto parts = SplitFrameLine(line, closeBracket)) {
-            index.entries.push_back({offset, KeyHash(parts->frames), 0});
+        if (const auto parts = SplitFrameLine(line, index.closeBracket)) {
+            each(offset, parts->frames, std::string_view(), std::int64_t{0});
         }
     }
+}
+
+SubtitleIndex EmptyIndex(const std::string& path, SubtitleFormat format, char closeBracket) {
+    SubtitleIndex index;
+    index.path = path;
+    index.format = format;
+    index.closeBracket = closeBracket;
     return index;
 }
 
-std::optional<Subtitle> ReadSubtitle(const SubtitleIndex& index, std::size_t i, Host& host) {
-    if (i >= index.size() || !IsRegularFile(index.path)) return std::nullopt;
-    const SubtitleEntry& entry = index.entries[i];
+// Builds a partial index: a subtitle is kept when the selection names it, when it stands just
+// before or after one it names, or among the first two or the last two of the file. Of the one
+// before (known to be wanted only when the next one is read) and of the last two only the
+// offset is held while reading; their keys and numbers are read at the end, at those offsets.
+class PartialIndexer {
+  public:
+    PartialIndexer(SubtitleIndex& index, const SubtitleSelection& selection)
+        : index_(index), selection_(selection) {
+        if (selection.key) keyHash_ = KeyHash(*selection.key);
+        index_.partial = true;
+    }
+
+    void Add(std::uint64_t offset, std::string_view key, std::int64_t number) {
+        const std::size_t position = index_.count++;
+        const bool named = (selection_.number && index_.format == SubtitleFormat::SubRip &&
+                            number == *selection_.number) ||
+                           (keyHash_ && KeyHash(key) == *keyHash_) ||
+                           selection_.position == position;
+        if (named && position > 0) KeepLater(position - 1, lastOffset_);
+        if (named || keepNext_ || position < 2) {
+            Insert(position, {offset, KeyHash(key), number});
+        }
+        keepNext_ = named;
+        beforeLastOffset_ = lastOffset_;
+        lastOffset_ = offset;
+    }
+
+    void Finish(Host& host) {
+        if (index_.count >= 2) KeepLater(index_.count - 2, beforeLastOffset_);
+        if (index_.count >= 1) KeepLater(index_.count - 1, lastOffset_);
+        for (const std::size_t position : later_) {
+            const std::size_t k = static_cast<std::size_t>(
+                std::lower_bound(index_.positions.begin(), index_.positions.end(), position) -
+                index_.positions.begin());
+            Fill(index_.entries[k], host);
+        }
+    }
+
+  private:
+    // Keeps an entry once, in position order; false when it was kept already.
+    bool Insert(std::size_t position, const SubtitleEntry& entry) {
+        auto& positions = index_.positions;
+        const auto at = std::lower_bound(positions.begin(), positions.end(), position);
+        if (at != positions.end() && *at == position) return false;
+        index_.entries.insert(index_.entries.begin() + (at - positions.begin()), entry);
+        positions.insert(at, position);
+        return true;
+    }
+    void KeepLater(std::size_t position, std::uint64_t offset) {
+        if (Insert(position, {.offset = offset})) later_.push_back(position);
+    }
+    // The key and number of the subtitle at its entry's offset, read as the index reads them.
+    void Fill(SubtitleEntry& entry, Host& host) const {
+        FileReading reading(index_.path, index_.encoding, host, entry.offset);
+        std::string_view line;
+        if (index_.format == SubtitleFormat::MicroDvd) {
+            if (!reading.run().ReadLine(line)) return;
+            if (const auto parts = SplitFrameLine(line, index_.closeBracket)) {
+                entry.keyHash = KeyHash(parts->frames);
+            }
+            return;
+        }
+        if (!reading.run().ReadLine(line)) return;
+        entry.number = StrToIntSafe(line);
+        while (reading.run().ReadLine(line) && IsBlankLine(line)) {
+        }
+        entry.keyHash = KeyHash(line);
+    }
+
+    SubtitleIndex& index_;
+    const SubtitleSelection& selection_;
+    std::optional<std::size_t> keyHash_;
+    std::uint64_t lastOffset_ = 0;
+    std::uint64_t beforeLastOffset_ = 0;
+    bool keepNext_ = false;
+    std::vector<std::size_t> later_;  // the positions kept by their offsets only
+};
+
+}  // namespace
+
+SubtitleIndex BuildSubtitleIndex(const std::string& path, char closeBracket, Host& host) {
+    return BuildSubtitleIndex(path, FormatOfPath(path), closeBracket, host);
+}
+
+SubtitleIndex BuildSubtitleIndex(const std::string& path, SubtitleFormat format, char closeBracket,
+                                 Host& host) {
+    SubtitleIndex index = EmptyIndex(path, format, closeBracket);
+    if (index.format == SubtitleFormat::Other) return index;
+    const bool subRip = index.format == SubtitleFormat::SubRip;
+    EachIndexed(
+        index, host, false,
+        [&](std::uint64_t offset, std::string_view key, std::string_view, std::int64_t number) {
+            index.entries.push_back({offset, KeyHash(key), subRip ? number : 0});
+        });
+    return index;
+}
+
+SubtitleIndex BuildSubtitleIndex(const std::string& path, char closeBracket, Host& host,
+                                 const SubtitleSelection& selection) {
+    SubtitleIndex index = EmptyIndex(path, FormatOfPath(path), closeBracket);
+    if (index.format == SubtitleFormat::Other) return index;
+    PartialIndexer indexer(index, selection);
+    EachIndexed(index, host, true,
+                [&](std::uint64_t offset, std::string_view key, std::string_view,
+                    std::int64_t number) { indexer.Add(offset, key, number); });
+    indexer.Finish(host);
+    return index;
+}
+
+std::optional<Subtitle> ReadSubtitle(const SubtitleIndex& index, std::size_t i, Host& host,
+                                     bool* apart) {
+    if (apart != nullptr) *apart = false;
+    const SubtitleEntry* held = index.At(i);
+    if (held == nullptr || !IsRegularFile(index.path)) return std::nullopt;
+    const SubtitleEntry& entry = *held;
     FileReading reading(index.path, index.encoding, host, entry.offset);
     Subtitle subtitle;
     if (index.format == SubtitleFormat::MicroDvd) {
@@ -299,6 +627,7 @@ std::optional<Subtitle> ReadSubtitle(const SubtitleIndex& index, std::size_t i, 
     }
     subtitle.lines.assign(reader.text().begin(), reader.text().end());
     if (subtitle.lines.empty() && record.ended) {
+        if (apart != nullptr) *apart = true;
         SeparatedText separated(subtitle.lines);
         auto item = reader.Next();
         for (; item == LayoutReader::Item::Line; item = reader.Next()) {
@@ -346,8 +675,9 @@ FileEncoding ForEachSubtitle(const std::string& path, SubtitleFormat format, cha
 std::vector<std::size_t> FindByNumber(const SubtitleIndex& index, std::int64_t number) {
     std::vector<std::size_t> found;
     if (index.format != SubtitleFormat::SubRip) return found;
-    for (std::size_t i = 0; i < index.size(); ++i) {
-        if (index.entries[i].number == number) found.push_back(i);
+    for (std::size_t k = 0; k < index.entries.size(); ++k) {
+        if (index.entries[k].number == number)
+            found.push_back(index.partial ? index.positions[k] : k);
     }
     return found;
 }
@@ -355,8 +685,9 @@ std::vector<std::size_t> FindByNumber(const SubtitleIndex& index, std::int64_t n
 std::vector<std::size_t> FindByKey(const SubtitleIndex& index, std::string_view key, Host& host) {
     std::vector<std::size_t> found;
     const std::size_t hash = KeyHash(key);
-    for (std::size_t i = 0; i < index.size(); ++i) {
-        if (index.entries[i].keyHash != hash) continue;
+    for (std::size_t k = 0; k < index.entries.size(); ++k) {
+        if (index.entries[k].keyHash != hash) continue;
+        const std::size_t i = index.partial ? index.positions[k] : k;
         // A hash that matches is confirmed in the file.
         if (const auto subtitle = ReadSubtitle(index, i, host);
             subtitle && subtitle->timing == key) {

@@ -81,12 +81,21 @@ struct SubtitleIndex {
     FileEncoding encoding;
     char closeBracket = '}';
     std::vector<SubtitleEntry> entries;
+    /// A partial index (a one-shot command's, see SubtitleSelection) holds only some subtitles:
+    /// entries[k] is the subtitle at positions[k] (ascending), and `count` is how many the file
+    /// holds. A whole index leaves both empty: entries[i] is the subtitle at i.
+    bool partial = false;
+    std::vector<std::size_t> positions;
+    std::size_t count = 0;
     // The file as it was when indexed: another program's change shows in them.
     std::uint64_t fileSize = 0;
     std::int64_t fileTime = 0;
 
-    [[nodiscard]] std::size_t size() const { return entries.size(); }
-    [[nodiscard]] bool empty() const { return entries.empty(); }
+    /// The number of subtitles in the file.
+    [[nodiscard]] std::size_t size() const { return partial ? count : entries.size(); }
+    [[nodiscard]] bool empty() const { return size() == 0; }
+    /// The entry of the subtitle at `position`; none when the index does not hold it.
+    [[nodiscard]] const SubtitleEntry* At(std::size_t position) const;
     /// The file is no longer as it was when indexed (changed, replaced or gone).
     [[nodiscard]] bool Stale() const;
 };
@@ -100,12 +109,27 @@ struct SubtitleIndex {
 [[nodiscard]] SubtitleIndex BuildSubtitleIndex(const std::string& path, SubtitleFormat format,
                                                char closeBracket, Host& host);
 
+/// The subtitles a one-shot command needs of a file: those it names (by number, by key or by
+/// position), each with the subtitles just before and after it (the editor shows their timings),
+/// the first two (shown on opening) and the last two (shown when the file got shorter). A file
+/// of a million subtitles is then read without holding an entry for each.
+struct SubtitleSelection {
+    std::optional<std::int64_t> number;   // the SubRip subtitles of this number
+    std::optional<std::string> key;       // the subtitles whose key hashes as this one
+    std::optional<std::size_t> position;  // the subtitle at this position
+};
+
+/// A partial index of the subtitles the selection names, read in one pass.
+[[nodiscard]] SubtitleIndex BuildSubtitleIndex(const std::string& path, char closeBracket,
+                                               Host& host, const SubtitleSelection& selection);
+
 /// The subtitle of entry `i` as the editor shows it. When a SubRip subtitle has no text line
 /// right after its timing (a blank line stands between them), the lines that follow the blank
 /// line are its text, up to the next line that begins with a time (a number line just before it
-/// is not). Nothing when the file no longer holds that subtitle there. Throws FileError.
+/// is not). Nothing when the file no longer holds that subtitle there. `apart` (when given) tells
+/// whether the text was read from after such a blank line. Throws FileError.
 [[nodiscard]] std::optional<Subtitle> ReadSubtitle(const SubtitleIndex& index, std::size_t i,
-                                                   Host& host);
+                                                   Host& host, bool* apart = nullptr);
 
 /// Reads every subtitle of a file in order, each with the lines of its own record (a MicroDVD
 /// line that is no frame line, when not blank, comes as a subtitle with an empty timing and the

@@ -106,7 +106,14 @@ int Run(Command command, std::string_view name, std::string_view usage,
     // The editor's own index and commands: what the window would show and write.
     SubtitleEditor& editor = session.editor;
     session.withEditor = true;
-    editor.Open();
+    // Only the subtitles asked for are indexed (one pass, no entry for every subtitle).
+    SubtitleSelection only;
+    if (a.number) {
+        only.number = StrToIntSafe(*a.number);
+    } else {
+        only.key = *a.key;
+    }
+    editor.Open(&only);
     std::vector<std::size_t> found;
     try {
         found = a.number ? FindByNumber(editor.index(), StrToIntSafe(*a.number))

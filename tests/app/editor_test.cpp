@@ -561,3 +561,108 @@ TEST_F(EditorTest, BreakDlgAndBreakBigSplitTheSubtitleInTheFile) {
 
 }  // namespace
 }  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+// --- The partial index of the one-shot commands --------------------------------------------------
+
+// Lines that try the record rules: a number with no timing after it (with and without blank lines
+// between), a record ended by a line of one space before a number line, one whose line of one
+// space is padding, a gap between number and timing, and no line end at the end.
+const std::string kTricky =
+    test::Crlf({"1",    T1,  "a",      " ", "7",  "",     "8",  "text", "",       "2", "",   " ",
+                T2,     " ", "padded", "",  "11", "",     "12", T2,     "twelve", "",  "0",  T3,
+                "zero", "",  "+4",     T3,  "",   "0004", T4,   "x",    "",       "9", "10", "",
+                "3",    T3,  " ",      "4", T1,   "",     "",   "2",    T4}) +
+    "end";
+
+const std::string kFrames = test::Crlf({"Header", "{1}{2}a", "", "{5}{9}b|c", "{1}{2}d", "{7}{8}"});
+
+// A partial index holds, of every subtitle it keeps, just what the whole index holds; it keeps
+// the named ones, their neighbours and the first and last two; it finds what the whole one finds.
+TEST(PartialIndex, KeepsWhatTheWholeIndexHoldsOfTheNamedSubtitlesAndTheirNeighbours) {
+    const std::string irregular = kIrregular;
+    const struct {
+        std::string name;
+        std::string bytes;
+        SubtitleSelection selection;
+    } cases[] = {
+        {"a.srt", irregular, {.number = 3}},   {"a.srt", irregular, {.number = 2010}},
+        {"a.srt", irregular, {.key = T4}},     {"a.srt", irregular, {.position = 2}},
+        {"b.srt", kTricky, {.number = 2}},     {"b.srt", kTricky, {.number = 8}},
+        {"b.srt", kTricky, {.key = T1}},       {"b.srt", kTricky, {.position = 4}},
+        {"c.srt", "", {.number = 1}},          {"d.sub", kFrames, {.key = "{1}{2}"}},
+        {"d.sub", kFrames, {.key = "{5}{9}"}}, {"d.sub", kFrames, {.position = 9}},
+    };
+    test::TempDir dir;
+    RecordingHost host;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name + " " + std::to_string(c.selection.number.value_or(-1)) + " " +
+                     c.selection.key.value_or("") + " " +
+                     std::to_string(c.selection.position.value_or(99)));
+        const std::string path = (dir.path() / c.name).string();
+        test::WriteFile(path, c.bytes);
+        const SubtitleIndex whole = BuildSubtitleIndex(path, '}', host);
+        const SubtitleIndex partial = BuildSubtitleIndex(path, '}', host, c.selection);
+        ASSERT_EQ(partial.size(), whole.size());
+        for (std::size_t k = 0; k < partial.entries.size(); ++k) {
+            EXPECT_EQ(partial.entries[k], whole.entries.at(partial.positions[k]));
+        }
+        const std::vector<std::size_t> named =
+            c.selection.number ? FindByNumber(whole, *c.selection.number)
+            : c.selection.key  ? FindByKey(whole, *c.selection.key, host)
+                               : std::vector<std::size_t>{*c.selection.position};
+        if (c.selection.number) {
+            EXPECT_EQ(FindByNumber(partial, *c.selection.number), named);
+        }
+        if (c.selection.key) {
+            EXPECT_EQ(FindByKey(partial, *c.selection.key, host), named);
+        }
+        const std::size_t n = whole.size();
+        for (std::size_t position = 0; position < n; ++position) {
+            const bool wanted =
+                position < 2 || position + 2 >= n ||
+                std::any_of(named.begin(), named.end(), [&](std::size_t at) {
+                    return at == position || at + 1 == position || at == position + 1;
+                });
+            EXPECT_EQ(partial.At(position) != nullptr, wanted) << position;
+        }
+    }
+}
+
+// The lines before the first changed subtitle are copied without the record reader; what comes
+// after it goes through it. Changing the first subtitle as well (its timing kept) sends every
+// line through the record reader: the copy must not differ.
+TEST(PartialIndex, TheCopyBeforeTheFirstChangeWritesWhatTheRecordReaderWrites) {
+    const std::string bodies[] = {kTricky, test::Crlf({"1", T1, "x", ""}) + kIrregular,
+                                  std::string(kTricky.begin(), kTricky.end() - 3) + "\n\n \n"};
+    test::TempDir dir;
+    RecordingHost host;
+    for (std::size_t b = 0; b < std::size(bodies); ++b) {
+        const std::string path = (dir.path() / "film.srt").string();
+        const std::string output = (dir.path() / "film.out").string();
+        test::WriteFile(path, bodies[b]);
+        const SubtitleIndex index = BuildSubtitleIndex(path, '}', host);
+        const SubtitleChange first{
+            .position = 0, .entry = index.entries[0], .with = {{.timing = T1}}, .timingOnly = true};
+        for (std::size_t position = 1; position < index.size(); ++position) {
+            SCOPED_TRACE(std::to_string(b) + " " + std::to_string(position));
+            for (const bool removed : {true, false}) {
+                SubtitleChange change{.position = position, .entry = index.entries[position]};
+                if (!removed) change.with = {{.number = "5", .timing = T2, .lines = {"new"}}};
+                const std::vector<SubtitleChange> alone = {change};
+                const std::vector<SubtitleChange> both = {first, change};
+                ASSERT_EQ(WriteSubtitleChanges(index, output, both, false, host), RunResult::Done);
+                const std::string expected = test::ReadFile(output);
+                std::filesystem::remove(output);
+                ASSERT_EQ(WriteSubtitleChanges(index, output, alone, false, host), RunResult::Done);
+                EXPECT_EQ(test::ReadFile(output), expected);
+                std::filesystem::remove(output);
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tessaline
