@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "core/chars.hpp"
 #include "core/paths.hpp"
@@ -105,45 +102,6 @@ bool TrimLineEnds(std::string& line, char c) {
 void TrimLineEnds(std::string& line, std::string_view key, LineList& report) {
     if (TrimLineEnds(line, '\0')) Report(report, key, kNulDeleted);
     if (TrimLineEnds(line, ' ')) Report(report, key, kSpaceDeleted);
-}
-
-/// Eight bytes of text with 0x80 in each byte that holds a space, 0 in every other byte.
-std::uint64_t SpaceBytes(const char* bytes, std::size_t count) {
-    constexpr std::uint64_t kSpaces = 0x2020202020202020;
-    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7F;
-    std::uint64_t word = 0;
-    std::memcpy(&word, bytes, count);
-    const std::uint64_t x = word ^ kSpaces;  // zero bytes where the spaces stand
-    return ~(((x & kLow7) + kLow7) | x | kLow7);
-}
-
-/// The text holds two spaces in a row. Every line passes here, so it is tested many bytes at
-/// a time: windows that overlap by one byte, so that no pair of neighbours is missed.
-bool HasDoubleSpace(std::string_view text) {
-    const auto pair = [](std::uint64_t spaces) { return (spaces & (spaces >> 8)) != 0; };
-    const std::size_t n = text.size();
-    if (n < 2) return false;
-    if (n < 8) return pair(SpaceBytes(text.data(), n));
-#if defined(__SSE2__)
-    if (n >= 16) {
-        const __m128i spaces = _mm_set1_epi8(' ');
-        const auto pairAt = [&](std::size_t i) {
-            const __m128i bytes =
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
-            const auto mask =
-                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, spaces)));
-            return (mask & (mask >> 1)) != 0;
-        };
-        for (std::size_t i = 0; i + 16 < n; i += 15) {
-            if (pairAt(i)) return true;
-        }
-        return pairAt(n - 16);
-    }
-#endif
-    for (std::size_t i = 0; i + 8 < n; i += 7) {
-        if (pair(SpaceBytes(text.data() + i, 8))) return true;
-    }
-    return pair(SpaceBytes(text.data() + n - 8, 8));
 }
 
 /// "-" and two spaces at position 1 or 2, or ">-" and two spaces at position 3 or 4: a
