@@ -48,14 +48,20 @@ class OneLineJoiner {
                 return;
             }
             reader.WriteHead();
-            int fullLength = 0;
+            std::size_t bytes = 0;
             for (std::size_t i = 0; i < joinedCount_; ++i) {
-                const std::string& line = joined_[i];
-                run_.WriteLine(line);
-                fullLength += VisibleTextLength(line, false);
+                run_.WriteLine(joined_[i]);
+                bytes += joined_[i].size();
             }
             run_.WriteLine("");
-            ReportFullLength(label, fullLength);
+            // A line has no more characters than bytes: a subtitle whose bytes fit the full
+            // length, as nearly all do, is not counted.
+            if (bytes > static_cast<std::size_t>(std::max(p_.subtitleFullLength, 0))) {
+                int fullLength = 0;
+                for (std::size_t i = 0; i < joinedCount_; ++i)
+                    fullLength += VisibleTextLength(joined_[i], false);
+                ReportFullLength(label, fullLength);
+            }
         });
     }
 
