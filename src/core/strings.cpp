@@ -833,7 +833,9 @@ void CutToWidth(std::string_view text, int width, bool fromEnd, const CutRules& 
         std::string_view piece;
         if (!fromEnd) {
             const std::string_view window = rest.substr(0, M::Head(rest, m));
-            piece = rest.substr(0, M::Head(rest, PieceSize(window, m, rules)));
+            // Without the wide-letter rule the piece is the window, not measured again.
+            const std::size_t size = PieceSize(window, m, rules);
+            piece = size == m ? window : rest.substr(0, M::Head(rest, size));
             if (rules.atMarks && !piece.empty() && piece.back() != ' ' &&
                 !IsCutMark(piece.back())) {
                 const std::size_t mark = M::RFind(piece, ",.");
@@ -862,7 +864,7 @@ void CutToWidth(std::string_view text, int width, bool fromEnd, const CutRules& 
         } else {
             const std::string_view window = rest.substr(rest.size() - M::Tail(rest, m));
             const std::size_t size = PieceSize(window, m, rules);
-            piece = rest.substr(rest.size() - M::Tail(rest, size));
+            piece = size == m ? window : rest.substr(rest.size() - M::Tail(rest, size));
             if (rules.atMarks && !piece.empty() && piece.front() != ' ' &&
                 !IsCutMark(piece.front())) {
                 // The mark stays at the end of the line before; the space after it goes below.

@@ -264,7 +264,7 @@ class LineCutter {
                     run_.WriteLine(line);
                     continue;
                 }
-                const bool italic = IsWholeLineItalic(line);
+                const bool italic = p_.correctTags && IsWholeLineItalic(line);
                 CutLine(line, p_.cut, lines_);
                 for (std::size_t i = 0; i < lines_.size(); ++i) {
                     if (p_.correctTags) BalanceTags(lines_[i], italic, i, record.number);

@@ -1,6 +1,7 @@
 #include "ops/to_one_line.hpp"
 
 #include <algorithm>
+#include <span>
 #include <utility>
 
 #include "core/chars.hpp"
@@ -33,6 +34,12 @@ class OneLineJoiner {
                 reader.WriteRecord();
                 return;
             }
+            // A subtitle of one line that tidying would leave as it is, as most are, is written
+            // from the reader's line, not copied first.
+            if (text.size() == 1 && IsTidy(text.front())) {
+                WriteJoined(reader, label, text);
+                return;
+            }
             // A dialogue keeps one line per speaker. Nothing is built before the first line, so
             // a first line that is already a speaker's starts the first line, not an empty one.
             joinedCount_ = 0;
@@ -47,21 +54,7 @@ class OneLineJoiner {
                 Report(label, kNullSubtitleDeleted);
                 return;
             }
-            reader.WriteHead();
-            std::size_t bytes = 0;
-            for (std::size_t i = 0; i < joinedCount_; ++i) {
-                run_.WriteLine(joined_[i]);
-                bytes += joined_[i].size();
-            }
-            run_.WriteLine("");
-            // A line has no more characters than bytes: a subtitle whose bytes fit the full
-            // length, as nearly all do, is not counted.
-            if (bytes > static_cast<std::size_t>(std::max(p_.subtitleFullLength, 0))) {
-                int fullLength = 0;
-                for (std::size_t i = 0; i < joinedCount_; ++i)
-                    fullLength += VisibleTextLength(joined_[i], false);
-                ReportFullLength(label, fullLength);
-            }
+            WriteJoined(reader, label, std::span<const std::string>(joined_.data(), joinedCount_));
         });
     }
 
@@ -105,6 +98,33 @@ class OneLineJoiner {
     }
 
   private:
+    /// The subtitle's head, its joined lines and the empty line after them; a subtitle longer
+    /// than the full length is reported.
+    void WriteJoined(LayoutReader& reader, std::string_view label,
+                     std::span<const std::string> lines) {
+        reader.WriteHead();
+        std::size_t bytes = 0;
+        for (const std::string& line : lines) {
+            run_.WriteLine(line);
+            bytes += line.size();
+        }
+        run_.WriteLine("");
+        // A line has no more characters than bytes: a subtitle whose bytes fit the full length,
+        // as nearly all do, is not counted.
+        if (bytes <= static_cast<std::size_t>(std::max(p_.subtitleFullLength, 0))) return;
+        int fullLength = 0;
+        for (const std::string& line : lines)
+            fullLength += VisibleTextLength(line, false);
+        ReportFullLength(label, fullLength);
+    }
+
+    /// TidyInPlace would leave the line as it is.
+    [[nodiscard]] bool IsTidy(std::string_view line) const {
+        return !(p_.addSpaces && !p_.delimiters.empty()) && !p_.correctInsideTags &&
+               !line.empty() && line.front() != ' ' && line.back() != ' ' &&
+               !HasDoubleSpace(line);
+    }
+
     /// The line in building_ tidied and added to the joined lines, unless tidied to nothing,
     /// which would end the subtitle early. The strings of both are reused record after record.
     void AddJoined() {
