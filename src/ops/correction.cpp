@@ -55,7 +55,9 @@ int TimingKind(std::string_view line, bool& rebuilt) {
 bool ReadNumberLine(std::string_view line, std::int32_t& value) {
     if (line.empty()) return false;
     const char first = line.front();
-    if (first == '+' || first == '-' || line.size() > 9) {
+    const bool sign = first == '+' || first == '-';
+    if (!sign && static_cast<unsigned char>(first - '0') > 9) return false;
+    if (sign || line.size() > 9) {
         if (!IsNumberStr(line)) return false;
         value = StrToIntSafe(line);
         return true;
@@ -68,6 +70,12 @@ bool ReadNumberLine(std::string_view line, std::int32_t& value) {
     }
     value = number;
     return true;
+}
+
+/// IsDialogHyphen, with no call for the lines that cannot be one: a bare hyphen is "-" or a
+/// tag and "-", four characters.
+bool IsBareHyphen(std::string_view line) {
+    return (line.size() == 1 || line.size() == 4) && IsDialogHyphen(line);
 }
 
 void Report(LineList& report, std::string_view key, std::string_view message) {
@@ -229,9 +237,10 @@ class SubRipCorrection {
             // The empty line the shaper puts before a record that follows text directly: the
             // correction writes and reports that line itself when it finishes the record.
         } while (shaper_.AtAddedLine() && !shaper_.AtRecordNumber());
-        // Within the capacity the line already has, a plain copy (assign checks for overlap).
-        line.resize(view.size());
-        std::memcpy(line.data(), view.data(), view.size());
+        // Within the capacity the line already has, a plain copy (assign checks for overlap,
+        // and resize would fill the new length first).
+        line.clear();
+        line.append(view.data(), view.size());
         lastBlank_ = IsBlankLine(line);
         return true;
     }
@@ -243,11 +252,16 @@ class SubRipCorrection {
     }
 
     void Clean(std::string& line, std::string_view key) {
-        // The usual line, which CleanLineEnds leaves as it is, spared the call.
+        // The usual lines, which CleanLineEnds leaves as they are, spared the call: the empty
+        // line between records, and a line that begins and ends with a visible character.
         const auto plain = [](char c) {
             return static_cast<unsigned char>(c) > ' ' && c != '<' && c != '>';
         };
-        if (!line.empty() && plain(line.front()) && plain(line.back())) {
+        if (line.empty()) {
+            lastBlank_ = true;
+            return;
+        }
+        if (plain(line.front()) && plain(line.back())) {
             lastBlank_ = false;
             return;
         }
@@ -511,7 +525,7 @@ class SubRipCorrection {
             }
             // Without a held hyphen JoinDialogHyphen would only copy the line, and without a
             // double space WriteBreakingDoubleSpaces would only write it.
-            if (pending_.empty() && !IsDialogHyphen(line)) {
+            if (pending_.empty() && !IsBareHyphen(line)) {
                 if (HasDoubleSpace(line)) {
                     WriteBreakingDoubleSpaces(run_.out(), line, FlushLabel(), report_);
                 } else {
