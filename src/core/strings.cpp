@@ -569,6 +569,17 @@ namespace {
 
 /// Optional sign, then one or more digits, nothing else, within the signed 32-bit range.
 bool ParseInt32(std::string_view text, std::int32_t& value) {
+    // The usual text, a number line of a subtitle file: up to nine digits, which cannot leave
+    // the range, read without the checks a sign or a long number needs.
+    if (!text.empty() && text.size() <= 9 && IsDigit(text.front())) {
+        std::int32_t number = 0;
+        for (const char c : text) {
+            if (!IsDigit(c)) return false;
+            number = number * 10 + (c - '0');
+        }
+        value = number;
+        return true;
+    }
     bool negative = false;
     if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
         negative = text.front() == '-';

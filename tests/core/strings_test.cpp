@@ -269,6 +269,11 @@ TEST(Strings, NumbersAreWholeSignedThirtyTwoBitDecimals) {
         {Number(""), "no0"},
         {Number("-"), "no0"},
         {Number("12a"), "no0"},
+        // Nine digits and fewer are read by a shortcut; its edges.
+        {Number("999999999"), "999999999"},
+        {Number("0000000012"), "12"},
+        {Number("12345678a"), "no0"},
+        {Number("1+"), "no0"},
         {std::to_string(CountStr("aa", "aaaaa", false)), "2"},
         {std::to_string(CountStr(W("еж"), W("Ёж ёж ЕЖ"), true)), "3"},
         {IntToStrPadded(7, 3, false), "007"},
