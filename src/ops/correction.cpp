@@ -1,6 +1,8 @@
 #include "ops/correction.hpp"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -36,18 +38,6 @@ constexpr std::string_view kNumberJumpEnd = "! Renumbered";
 // The kind of timing line (see TimingLineFormat) with one more: 5 for a line in a form other
 // programs write ("00:00:02.820 --> 00:00:04.860", one-digit fields), rebuilt like kinds 2 to 4.
 constexpr int kOtherTimingForm = 5;
-
-bool IsRebuiltForm(std::string_view line);
-
-/// The kind of the line; `rebuilt` tells whether it is in the form rebuilding writes (kind 1),
-/// which nearly every timing line is: that is tested first, as it is cheaper than the kind.
-int TimingKind(std::string_view line, bool& rebuilt) {
-    rebuilt = IsRebuiltForm(line);
-    if (rebuilt) return 1;
-    const int kind = TimingLineFormat(line);
-    if (kind != 0) return kind;
-    return IsTimingLine(line) ? kOtherTimingForm : 0;
-}
 
 /// A number line (an optional sign, then digits, within 32 bits) and its value, as IsNumberStr
 /// and StrToIntSafe read it. Every line of a record passes here: the usual ones, text and
@@ -122,36 +112,36 @@ bool HyphenWithTwoSpaces(std::string_view line) {
     return at(0) || at(1) || (at(3) && line[2] == '>') || (at(4) && line[3] == '>');
 }
 
-/// hh:mm:ss,mmm --> hh:mm:ss,mmm with every field in its range and nothing after it: the form
-/// that rebuilding a timing line writes, so rebuilding it would give the same line.
-constexpr std::string_view kRebuiltForm = "00:00:00,000 --> 00:00:00,000";  // 0 stands for a digit
+// The timing line that rebuilding writes; 0 stands for a digit.
+constexpr std::string_view kRebuiltForm = "00:00:00,000 --> 00:00:00,000";
 
 // The form checked eight bytes at a time: which bytes of the word at `offset` must be digits,
-// which must equal the form's separators, and the separators' values.
+// which must equal the form's separators, and the separators' values. The words are made as a
+// line's eight bytes are read (bit_cast, like memcpy), so the byte order does not matter.
 struct FormWord {
-    std::uint64_t digits = 0;     // 0xFF where a digit stands
+    std::uint64_t digits = 0;      // 0xFF where a digit stands
     std::uint64_t separators = 0;  // 0xFF where a separator stands
-    std::uint64_t expected = 0;   // the separators in their bytes
+    std::uint64_t expected = 0;    // the separators in their bytes
 };
 
 constexpr FormWord FormWordAt(std::size_t offset) {
-    FormWord word;
+    std::array<unsigned char, 8> digits{};
+    std::array<unsigned char, 8> separators{};
+    std::array<unsigned char, 8> expected{};
     for (std::size_t i = 0; i < 8; ++i) {
-        const std::uint64_t c = static_cast<unsigned char>(kRebuiltForm[offset + i]);
-        const unsigned shift = 8 * static_cast<unsigned>(i);
-        if (c == '0') {
-            word.digits |= std::uint64_t{0xFF} << shift;
-        } else {
-            word.separators |= std::uint64_t{0xFF} << shift;
-            word.expected |= c << shift;
-        }
+        const auto c = static_cast<unsigned char>(kRebuiltForm[offset + i]);
+        (c == '0' ? digits[i] : separators[i]) = 0xFF;
+        if (c != '0') expected[i] = c;
     }
-    return word;
+    return {std::bit_cast<std::uint64_t>(digits), std::bit_cast<std::uint64_t>(separators),
+            std::bit_cast<std::uint64_t>(expected)};
 }
 
 // Four words cover the 29 characters; the last overlaps the third.
 constexpr std::size_t kFormOffsets[] = {0, 8, 16, kRebuiltForm.size() - 8};
 
+/// hh:mm:ss,mmm --> hh:mm:ss,mmm with every field in its range and nothing after it: the form
+/// that rebuilding a timing line writes, so rebuilding it would give the same line.
 bool IsRebuiltForm(std::string_view line) {
     static constexpr FormWord kWords[] = {FormWordAt(kFormOffsets[0]), FormWordAt(kFormOffsets[1]),
                                           FormWordAt(kFormOffsets[2]), FormWordAt(kFormOffsets[3])};
@@ -174,6 +164,16 @@ bool IsRebuiltForm(std::string_view line) {
     const auto field = [line](std::size_t i) { return (line[i] - '0') * 10 + (line[i + 1] - '0'); };
     return field(0) < 24 && line[3] < '6' && line[6] < '6' && field(17) < 24 && line[20] < '6' &&
            line[23] < '6';
+}
+
+/// The kind of the line; `rebuilt` tells whether it is in the form rebuilding writes (kind 1),
+/// which nearly every timing line is: that is tested first, as it is cheaper than the kind.
+int TimingKind(std::string_view line, bool& rebuilt) {
+    rebuilt = IsRebuiltForm(line);
+    if (rebuilt) return 1;
+    const int kind = TimingLineFormat(line);
+    if (kind != 0) return kind;
+    return IsTimingLine(line) ? kOtherTimingForm : 0;
 }
 
 /// Removes every space that stands right before a "|" (beforeBar) or right after one; true when

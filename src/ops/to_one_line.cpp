@@ -121,8 +121,7 @@ class OneLineJoiner {
     /// TidyInPlace would leave the line as it is.
     [[nodiscard]] bool IsTidy(std::string_view line) const {
         return !(p_.addSpaces && !p_.delimiters.empty()) && !p_.correctInsideTags &&
-               !line.empty() && line.front() != ' ' && line.back() != ' ' &&
-               !HasDoubleSpace(line);
+               !line.empty() && line.front() != ' ' && line.back() != ' ' && !HasDoubleSpace(line);
     }
 
     /// The line in building_ tidied and added to the joined lines, unless tidied to nothing,
