@@ -557,8 +557,26 @@ std::size_t PlainBoundaryBefore(std::string_view text, std::size_t p) {
 }
 
 std::size_t Utf8CharBytes(std::string_view text, std::size_t n) {
+    // Forward over plain code points first, as Utf8CharEnd's own first test reads them, but
+    // without a call per character: the cut engines measure every line they cut this way.
+    const std::size_t size = text.size();
     std::size_t i = 0;
-    for (; n > 0 && i < text.size(); --n)
+    for (; n > 0 && i < size; --n) {
+        const unsigned char lead = Byte(text[i]);
+        std::size_t end = i + 1;
+        if (lead >= 0x80) {
+            if (lead < 0xC2 || !IsPlainLead(lead) || end == size ||
+                (Byte(text[end]) & 0xC0) != 0x80) {
+                break;
+            }
+            ++end;
+        } else if (lead == '\r') {
+            break;
+        }
+        if (end < size && !IsPlainLead(Byte(text[end]))) break;
+        i = end;
+    }
+    for (; n > 0 && i < size; --n)
         i = Utf8CharEnd(text, i);
     return i;
 }

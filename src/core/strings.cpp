@@ -2,9 +2,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <ranges>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/chars.hpp"
 #include "core/tags.hpp"
@@ -147,7 +152,64 @@ std::string CollapseRepeatedChar(std::string_view text, char c) {
 }
 
 std::string CollapseSpaces(std::string_view text) {
+    if (!HasDoubleSpace(text)) return std::string(text);
     return CollapseRepeatedChar(text, ' ');
+}
+
+bool CollapseSpacesInPlace(std::string& text) {
+    if (!HasDoubleSpace(text)) return false;
+    std::size_t kept = 0;
+    bool afterSpace = false;
+    for (const char c : text) {
+        if (c == ' ' && afterSpace) continue;
+        afterSpace = c == ' ';
+        text[kept++] = c;
+    }
+    text.resize(kept);
+    return true;
+}
+
+namespace {
+
+// Eight bytes of text with 0x80 in each byte that holds a space, 0 in every other byte.
+std::uint64_t SpaceBytes(const char* bytes, std::size_t count) {
+    constexpr std::uint64_t kSpaces = 0x2020202020202020;
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7F;
+    std::uint64_t word = 0;
+    std::memcpy(&word, bytes, count);
+    const std::uint64_t x = word ^ kSpaces;  // zero bytes where the spaces stand
+    return ~(((x & kLow7) + kLow7) | x | kLow7);
+}
+
+}  // namespace
+
+// Callers test every line with this: the text is tested many bytes at a time, in windows that
+// overlap by one byte so that no pair of neighbours is missed.
+bool HasDoubleSpace(std::string_view text) {
+    const auto pair = [](std::uint64_t spaces) { return (spaces & (spaces >> 8)) != 0; };
+    const std::size_t n = text.size();
+    if (n < 2) return false;
+    if (n < 8) return pair(SpaceBytes(text.data(), n));
+#if defined(__SSE2__)
+    if (n >= 16) {
+        const __m128i spaces = _mm_set1_epi8(' ');
+        const auto pairAt = [&](std::size_t i) {
+            const __m128i bytes =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+            const auto mask =
+                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, spaces)));
+            return (mask & (mask >> 1)) != 0;
+        };
+        for (std::size_t i = 0; i + 16 < n; i += 15) {
+            if (pairAt(i)) return true;
+        }
+        return pairAt(n - 16);
+    }
+#endif
+    for (std::size_t i = 0; i + 8 < n; i += 7) {
+        if (pair(SpaceBytes(text.data() + i, 8))) return true;
+    }
+    return pair(SpaceBytes(text.data() + n - 8, 8));
 }
 
 // --- Replacing -------------------------------------------------------------------------------
@@ -508,6 +570,17 @@ namespace {
 
 /// Optional sign, then one or more digits, nothing else, within the signed 32-bit range.
 bool ParseInt32(std::string_view text, std::int32_t& value) {
+    // The usual text, a number line of a subtitle file: up to nine digits, which cannot leave
+    // the range, read without the checks a sign or a long number needs.
+    if (!text.empty() && text.size() <= 9 && IsDigit(text.front())) {
+        std::int32_t number = 0;
+        for (const char c : text) {
+            if (!IsDigit(c)) return false;
+            number = number * 10 + (c - '0');
+        }
+        value = number;
+        return true;
+    }
     bool negative = false;
     if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
         negative = text.front() == '-';
@@ -786,7 +859,9 @@ void CutToWidth(std::string_view text, int width, bool fromEnd, const CutRules& 
         std::string_view piece;
         if (!fromEnd) {
             const std::string_view window = rest.substr(0, M::Head(rest, m));
-            piece = rest.substr(0, M::Head(rest, PieceSize(window, m, rules)));
+            // Without the wide-letter rule the piece is the window, not measured again.
+            const std::size_t size = PieceSize(window, m, rules);
+            piece = size == m ? window : rest.substr(0, M::Head(rest, size));
             if (rules.atMarks && !piece.empty() && piece.back() != ' ' &&
                 !IsCutMark(piece.back())) {
                 const std::size_t mark = M::RFind(piece, ",.");
@@ -815,7 +890,7 @@ void CutToWidth(std::string_view text, int width, bool fromEnd, const CutRules& 
         } else {
             const std::string_view window = rest.substr(rest.size() - M::Tail(rest, m));
             const std::size_t size = PieceSize(window, m, rules);
-            piece = rest.substr(rest.size() - M::Tail(rest, size));
+            piece = size == m ? window : rest.substr(rest.size() - M::Tail(rest, size));
             if (rules.atMarks && !piece.empty() && piece.front() != ' ' &&
                 !IsCutMark(piece.front())) {
                 // The mark stays at the end of the line before; the space after it goes below.

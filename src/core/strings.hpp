@@ -70,6 +70,10 @@ enum class NthOf {
 [[nodiscard]] std::string CollapseRepeatedChar(std::string_view text, char c);
 /// Each run of spaces becomes one space (also at the end).
 [[nodiscard]] std::string CollapseSpaces(std::string_view text);
+/// CollapseSpaces on the text in place, without a copy; true when it changed.
+bool CollapseSpacesInPlace(std::string& text);
+/// The text holds two spaces in a row.
+[[nodiscard]] bool HasDoubleSpace(std::string_view text);
 
 // --- Replacing -------------------------------------------------------------------------------
 

@@ -1,6 +1,8 @@
 #include "ops/correction.hpp"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -37,10 +39,33 @@ constexpr std::string_view kNumberJumpEnd = "! Renumbered";
 // programs write ("00:00:02.820 --> 00:00:04.860", one-digit fields), rebuilt like kinds 2 to 4.
 constexpr int kOtherTimingForm = 5;
 
-int TimingKind(std::string_view line) {
-    const int kind = TimingLineFormat(line);
-    if (kind != 0) return kind;
-    return IsTimingLine(line) ? kOtherTimingForm : 0;
+/// A number line (an optional sign, then digits, within 32 bits) and its value, as IsNumberStr
+/// and StrToIntSafe read it. Every line of a record passes here: the usual ones, text and
+/// numbers of up to nine digits (no overflow to check), are read without a call.
+bool ReadNumberLine(std::string_view line, std::int32_t& value) {
+    if (line.empty()) return false;
+    const char first = line.front();
+    const bool sign = first == '+' || first == '-';
+    if (!sign && static_cast<unsigned char>(first - '0') > 9) return false;
+    if (sign || line.size() > 9) {
+        if (!IsNumberStr(line)) return false;
+        value = StrToIntSafe(line);
+        return true;
+    }
+    std::int32_t number = 0;
+    for (const char c : line) {
+        const auto digit = static_cast<unsigned char>(c - '0');
+        if (digit > 9) return false;
+        number = number * 10 + digit;
+    }
+    value = number;
+    return true;
+}
+
+/// IsDialogHyphen, with no call for the lines that cannot be one: a bare hyphen is "-" or a
+/// tag and "-", four characters.
+bool IsBareHyphen(std::string_view line) {
+    return (line.size() == 1 || line.size() == 4) && IsDialogHyphen(line);
 }
 
 void Report(LineList& report, std::string_view key, std::string_view message) {
@@ -77,28 +102,6 @@ void TrimLineEnds(std::string& line, std::string_view key, LineList& report) {
     if (TrimLineEnds(line, ' ')) Report(report, key, kSpaceDeleted);
 }
 
-/// Eight bytes of text with 0x80 in each byte that holds a space, 0 in every other byte.
-std::uint64_t SpaceBytes(const char* bytes, std::size_t count) {
-    constexpr std::uint64_t kSpaces = 0x2020202020202020;
-    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7F;
-    std::uint64_t word = 0;
-    std::memcpy(&word, bytes, count);
-    const std::uint64_t x = word ^ kSpaces;  // zero bytes where the spaces stand
-    return ~(((x & kLow7) + kLow7) | x | kLow7);
-}
-
-/// The text holds two spaces in a row. Every line passes here, so it is tested eight bytes at
-/// a time: windows that overlap by one byte, so that no pair of neighbours is missed.
-bool HasDoubleSpace(std::string_view text) {
-    const auto pair = [](std::uint64_t spaces) { return (spaces & (spaces >> 8)) != 0; };
-    if (text.size() < 2) return false;
-    if (text.size() < 8) return pair(SpaceBytes(text.data(), text.size()));
-    for (std::size_t i = 0; i + 8 < text.size(); i += 7) {
-        if (pair(SpaceBytes(text.data() + i, 8))) return true;
-    }
-    return pair(SpaceBytes(text.data() + text.size() - 8, 8));
-}
-
 /// "-" and two spaces at position 1 or 2, or ">-" and two spaces at position 3 or 4: a
 /// dialogue hyphen at the start of the line or after a tag such as "<i>".
 bool HyphenWithTwoSpaces(std::string_view line) {
@@ -109,22 +112,68 @@ bool HyphenWithTwoSpaces(std::string_view line) {
     return at(0) || at(1) || (at(3) && line[2] == '>') || (at(4) && line[3] == '>');
 }
 
+// The timing line that rebuilding writes; 0 stands for a digit.
+constexpr std::string_view kRebuiltForm = "00:00:00,000 --> 00:00:00,000";
+
+// The form checked eight bytes at a time: which bytes of the word at `offset` must be digits,
+// which must equal the form's separators, and the separators' values. The words are made as a
+// line's eight bytes are read (bit_cast, like memcpy), so the byte order does not matter.
+struct FormWord {
+    std::uint64_t digits = 0;      // 0xFF where a digit stands
+    std::uint64_t separators = 0;  // 0xFF where a separator stands
+    std::uint64_t expected = 0;    // the separators in their bytes
+};
+
+constexpr FormWord FormWordAt(std::size_t offset) {
+    std::array<unsigned char, 8> digits{};
+    std::array<unsigned char, 8> separators{};
+    std::array<unsigned char, 8> expected{};
+    for (std::size_t i = 0; i < 8; ++i) {
+        const auto c = static_cast<unsigned char>(kRebuiltForm[offset + i]);
+        (c == '0' ? digits[i] : separators[i]) = 0xFF;
+        if (c != '0') expected[i] = c;
+    }
+    return {std::bit_cast<std::uint64_t>(digits), std::bit_cast<std::uint64_t>(separators),
+            std::bit_cast<std::uint64_t>(expected)};
+}
+
+// Four words cover the 29 characters; the last overlaps the third.
+constexpr std::size_t kFormOffsets[] = {0, 8, 16, kRebuiltForm.size() - 8};
+
 /// hh:mm:ss,mmm --> hh:mm:ss,mmm with every field in its range and nothing after it: the form
 /// that rebuilding a timing line writes, so rebuilding it would give the same line.
 bool IsRebuiltForm(std::string_view line) {
-    constexpr std::string_view kForm = "00:00:00,000 --> 00:00:00,000";  // 0 stands for a digit
-    if (line.size() != kForm.size()) return false;
-    // No branch per character: the line is checked whole, as most timing lines pass.
-    unsigned wrong = 0;
-    for (std::size_t i = 0; i < kForm.size(); ++i) {
-        const auto digitValue = static_cast<unsigned char>(line[i] - '0');
-        wrong |= kForm[i] == '0' ? static_cast<unsigned>(digitValue > 9)
-                                 : static_cast<unsigned>(line[i] != kForm[i]);
+    static constexpr FormWord kWords[] = {FormWordAt(kFormOffsets[0]), FormWordAt(kFormOffsets[1]),
+                                          FormWordAt(kFormOffsets[2]), FormWordAt(kFormOffsets[3])};
+    if (line.size() != kRebuiltForm.size()) return false;
+    // Most timing lines pass, so the line is checked whole, without a branch per word. A digit
+    // byte is 0x30 to 0x39: its high half is 3, and adding 6 leaves it 3.
+    constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0;
+    constexpr std::uint64_t kThrees = 0x3030303030303030;
+    constexpr std::uint64_t kSixes = 0x0606060606060606;
+    std::uint64_t wrong = 0;
+    for (std::size_t w = 0; w < 4; ++w) {
+        std::uint64_t x = 0;
+        std::memcpy(&x, line.data() + kFormOffsets[w], 8);
+        const FormWord& f = kWords[w];
+        wrong |= (x & f.separators) ^ f.expected;
+        wrong |= (x & kHigh & f.digits) ^ (kThrees & f.digits);
+        wrong |= ((x + (kSixes & f.digits)) & kHigh & f.digits) ^ (kThrees & f.digits);
     }
     if (wrong != 0) return false;
     const auto field = [line](std::size_t i) { return (line[i] - '0') * 10 + (line[i + 1] - '0'); };
-    return field(0) < 24 && field(3) < 60 && field(6) < 60 && field(17) < 24 && field(20) < 60 &&
-           field(23) < 60;
+    return field(0) < 24 && line[3] < '6' && line[6] < '6' && field(17) < 24 && line[20] < '6' &&
+           line[23] < '6';
+}
+
+/// The kind of the line; `rebuilt` tells whether it is in the form rebuilding writes (kind 1),
+/// which nearly every timing line is: that is tested first, as it is cheaper than the kind.
+int TimingKind(std::string_view line, bool& rebuilt) {
+    rebuilt = IsRebuiltForm(line);
+    if (rebuilt) return 1;
+    const int kind = TimingLineFormat(line);
+    if (kind != 0) return kind;
+    return IsTimingLine(line) ? kOtherTimingForm : 0;
 }
 
 /// Removes every space that stands right before a "|" (beforeBar) or right after one; true when
@@ -188,9 +237,10 @@ class SubRipCorrection {
             // The empty line the shaper puts before a record that follows text directly: the
             // correction writes and reports that line itself when it finishes the record.
         } while (shaper_.AtAddedLine() && !shaper_.AtRecordNumber());
-        // Within the capacity the line already has, a plain copy (assign checks for overlap).
-        line.resize(view.size());
-        std::memcpy(line.data(), view.data(), view.size());
+        // Within the capacity the line already has, a plain copy (assign checks for overlap,
+        // and resize would fill the new length first).
+        line.clear();
+        line.append(view.data(), view.size());
         lastBlank_ = IsBlankLine(line);
         return true;
     }
@@ -202,6 +252,19 @@ class SubRipCorrection {
     }
 
     void Clean(std::string& line, std::string_view key) {
+        // The usual lines, which CleanLineEnds leaves as they are, spared the call: the empty
+        // line between records, and a line that begins and ends with a visible character.
+        const auto plain = [](char c) {
+            return static_cast<unsigned char>(c) > ' ' && c != '<' && c != '>';
+        };
+        if (line.empty()) {
+            lastBlank_ = true;
+            return;
+        }
+        if (plain(line.front()) && plain(line.back())) {
+            lastBlank_ = false;
+            return;
+        }
         CleanLineEnds(line, key, report_);
         lastBlank_ = IsBlankLine(line);
     }
@@ -212,11 +275,15 @@ class SubRipCorrection {
     }
 
     void SetKey(std::string_view number, std::int32_t value) {
-        key_.assign(number);
+        // Within the capacity the strings already have, plain copies (assign checks for
+        // overlap); the status keeps its fixed start from record to record.
+        key_.resize(number.size());
+        std::memcpy(key_.data(), number.data(), number.size());
         keyValue_ = value;
         if (!run_.interactive()) return;
-        status_.assign(kStatusKey);
-        status_ += key_;
+        status_.resize(kStatusKey.size() + number.size());
+        std::memcpy(status_.data(), kStatusKey.data(), kStatusKey.size());
+        std::memcpy(status_.data() + kStatusKey.size(), number.data(), number.size());
         run_.host().ShowProgress(status_);
     }
 
@@ -246,11 +313,13 @@ class SubRipCorrection {
         // The timing line is taken as read; blank lines before it go without a report.
         while (ReadRaw(line_)) {
             if (IsBlankLine(line_)) continue;
-            const int kind = TimingKind(line_);
+            bool rebuilt = false;
+            const int kind = TimingKind(line_, rebuilt);
             // Taken as the timing line, text after the first number would be dropped with the
             // record as having no text.
             if (kind == 0) return true;
-            buffer_.Take(TimingLineOf(line_, kind));
+            buffer_.Take(TimingLineOf(line_, kind, rebuilt));
+            timingRebuilt_ = rebuilt;
             timingSlot_ = true;
             afterTiming_ = true;
             return false;
@@ -260,11 +329,10 @@ class SubRipCorrection {
 
     /// The record's timing line: rebuilt in the standard form when TimeCorrection is on and the
     /// line is one of the four kinds, else as it is.
-    std::string& TimingLineOf(std::string& line, int kind) {
+    std::string& TimingLineOf(std::string& line, int kind, bool rebuilt) {
         // A form other programs write is rebuilt whatever the setting: most readers want the
         // standard form. Its short millisecond fields follow the setting.
-        if (kind < 1 || (!params_.timeCorrection && kind != kOtherTimingForm) ||
-            IsRebuiltForm(line)) {
+        if (kind < 1 || (!params_.timeCorrection && kind != kOtherTimingForm) || rebuilt) {
             return line;
         }
         const auto timing = ParseTimingLine(line, params_.timeCorrection);
@@ -329,8 +397,7 @@ class SubRipCorrection {
     /// the line limit is taken for two stuck together, and then any number line starts one.
     /// `value` receives the number of a number line.
     bool StartsRecord(std::string_view line, std::int32_t& value) const {
-        if (!IsNumberStr(line)) return false;
-        value = StrToIntSafe(line);
+        if (!ReadNumberLine(line, value)) return false;
         if (static_cast<std::int64_t>(RecordLines()) > std::int64_t{params_.maxLines} + 5) {
             return true;
         }
@@ -381,7 +448,8 @@ class SubRipCorrection {
             heldLast_ = true;
             return false;
         }
-        const int kind = TimingKind(line_);
+        bool rebuilt = false;
+        const int kind = TimingKind(line_, rebuilt);
         if (kind == 0) {
             // No timing line: the number was text of the current record after all. Both lines
             // count as its text, so that the record is not dropped as empty.
@@ -393,12 +461,13 @@ class SubRipCorrection {
             return true;
         }
         // Rebuilt before the previous record is finished: its report line comes first.
-        std::string& timing = TimingLineOf(line_, kind);
+        std::string& timing = TimingLineOf(line_, kind, rebuilt);
         FinishRecord();
         buffer_.Clear();
         flushed_ = 0;
         buffer_.Take(number_);
         buffer_.Take(timing);
+        timingRebuilt_ = rebuilt;
         timingSlot_ = true;
         afterTiming_ = true;
         noText_ = true;
@@ -411,7 +480,7 @@ class SubRipCorrection {
     /// hyphen, which waits for the line after it.
     void FlushEarly() {
         if (IsDialogHyphen(buffer_[buffer_.size() - 1])) return;
-        Flush(key_);
+        Flush(false);
         flushed_ += buffer_.size();
         buffer_.Clear();
         timingSlot_ = false;
@@ -426,26 +495,39 @@ class SubRipCorrection {
             Report(report_, KeyPlus(-1), kNullSubtitleDeleted);
             return;
         }
-        Flush(KeyPlus(-1));
+        Flush(true);
         run_.WriteLine("");
         if (blanks_ == 0) Report(report_, key_, kSpaceLineInserted);
     }
 
-    /// Writes the record's lines; their report lines carry `label`: the key of the next record
-    /// less one once that is known, the record's own key before.
-    void Flush(const std::string& label) {
+    /// The label of the report lines of the lines Flush writes: the key of the next record less
+    /// one once that is known (`nextKnown`), the record's own key before. Made only when a
+    /// line is reported, which few are.
+    const std::string& FlushLabel() {
+        if (!flushNextKnown_) return key_;
+        if (!flushLabelMade_) {
+            flushLabel_ = KeyPlus(-1);
+            flushLabelMade_ = true;
+        }
+        return flushLabel_;
+    }
+
+    /// Writes the record's lines; their report lines carry FlushLabel().
+    void Flush(bool nextKnown) {
+        flushNextKnown_ = nextKnown;
+        flushLabelMade_ = false;
         pending_.clear();
         for (std::size_t i = 0; i < buffer_.size(); ++i) {
             const std::string& line = buffer_[i];
             if (i == 1 && timingSlot_) {
-                WriteRecordTiming(line, label);
+                WriteRecordTiming(line);
                 continue;
             }
             // Without a held hyphen JoinDialogHyphen would only copy the line, and without a
             // double space WriteBreakingDoubleSpaces would only write it.
-            if (pending_.empty() && !IsDialogHyphen(line)) {
+            if (pending_.empty() && !IsBareHyphen(line)) {
                 if (HasDoubleSpace(line)) {
-                    WriteBreakingDoubleSpaces(run_.out(), line, label, report_);
+                    WriteBreakingDoubleSpaces(run_.out(), line, FlushLabel(), report_);
                 } else {
                     run_.WriteLine(line);
                 }
@@ -454,20 +536,21 @@ class SubRipCorrection {
             JoinDialogHyphen(line, pending_, text_);
             if (text_.empty()) {
                 // A bare hyphen on the record's last line has nothing to join and is dropped.
-                Report(report_, label, kDialogHyphenFixed);
+                Report(report_, FlushLabel(), kDialogHyphenFixed);
             } else {
-                WriteBreakingDoubleSpaces(run_.out(), text_, label, report_);
+                WriteBreakingDoubleSpaces(run_.out(), text_, FlushLabel(), report_);
             }
         }
     }
 
     /// A timing line is never broken at a double space: that would cut it into three lines.
-    void WriteRecordTiming(const std::string& line, const std::string& label) {
-        if (!HasDoubleSpace(line)) {
+    /// A line in the rebuilt form (timingRebuilt_) has single spaces only.
+    void WriteRecordTiming(const std::string& line) {
+        if (timingRebuilt_ || !HasDoubleSpace(line)) {
             run_.WriteLine(line);
             return;
         }
-        Report(report_, label, kDoubleSpaceRemoved);
+        Report(report_, FlushLabel(), kDoubleSpaceRemoved);
         run_.WriteLine(CollapseSpaces(line));
     }
 
@@ -534,6 +617,10 @@ class SubRipCorrection {
     std::string text_;
     std::string collapsed_;
     std::string status_;
+    std::string flushLabel_;
+    bool flushNextKnown_ = false;
+    bool flushLabelMade_ = false;
+    bool timingRebuilt_ = false;  // the timing line in buffer_[1] is in the rebuilt form
 };
 
 void CorrectMicroDvd(FrameRun& run, const CorrectionParams& params) {

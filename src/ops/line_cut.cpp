@@ -237,6 +237,13 @@ void CutLine(std::string_view text, const LineCutParams& params, LineList& lines
 
 namespace {
 
+/// The line's visible length is at most `maxLength`. A line has no more characters than
+/// bytes: a line of few bytes, as most are, fits without a count.
+bool FitsLength(std::string_view line, int maxLength) {
+    return (maxLength >= 0 && line.size() <= static_cast<std::size_t>(maxLength)) ||
+           VisibleTextLength(line, false) <= maxLength;
+}
+
 class LineCutter {
   public:
     LineCutter(FrameRun& run, const SetLengthParams& params)
@@ -253,11 +260,11 @@ class LineCutter {
             }
             reader.WriteHead();
             for (const std::string& line : reader.text()) {
-                if (VisibleTextLength(line, false) <= p_.cut.maxLength) {
+                if (FitsLength(line, p_.cut.maxLength)) {
                     run_.WriteLine(line);
                     continue;
                 }
-                const bool italic = IsWholeLineItalic(line);
+                const bool italic = p_.correctTags && IsWholeLineItalic(line);
                 CutLine(line, p_.cut, lines_);
                 for (std::size_t i = 0; i < lines_.size(); ++i) {
                     if (p_.correctTags) BalanceTags(lines_[i], italic, i, record.number);
@@ -327,14 +334,14 @@ class LineCutter {
         const int m = p_.cut.maxLength;
         bool allFit = true;
         for (std::string_view display : displayLines)
-            allFit = allFit && VisibleTextLength(display, false) <= m;
+            allFit = allFit && FitsLength(display, m);
         if (allFit) return false;
 
         lines_.clear();
         std::string speaker;
         const auto flush = [&] {
             if (speaker.empty()) return;
-            if (VisibleTextLength(speaker, false) <= m) {
+            if (FitsLength(speaker, m)) {
                 lines_.push_back(speaker);
             } else {
                 CutLine(speaker, p_.cut, pieces_);

@@ -1,6 +1,7 @@
 #include "ops/to_one_line.hpp"
 
 #include <algorithm>
+#include <span>
 #include <utility>
 
 #include "core/chars.hpp"
@@ -33,33 +34,27 @@ class OneLineJoiner {
                 reader.WriteRecord();
                 return;
             }
+            // A subtitle of one line that tidying would leave as it is, as most are, is written
+            // from the reader's line, not copied first.
+            if (text.size() == 1 && IsTidy(text.front())) {
+                WriteJoined(reader, label, text);
+                return;
+            }
             // A dialogue keeps one line per speaker. Nothing is built before the first line, so
             // a first line that is already a speaker's starts the first line, not an empty one.
-            joined_.clear();
-            std::string building;
+            joinedCount_ = 0;
+            building_.clear();
             for (const std::string& line : text) {
-                if (IsDialogLine(line) && !building.empty()) {
-                    joined_.push_back(Tidy(std::move(building)));
-                    building.clear();
-                }
-                if (!building.empty()) building += ' ';
-                building += line;
+                if (IsDialogLine(line) && !building_.empty()) AddJoined();
+                if (!building_.empty()) building_ += ' ';
+                building_ += line;
             }
-            if (!building.empty()) joined_.push_back(Tidy(std::move(building)));
-            // A line tidied to nothing would end the subtitle early.
-            std::erase_if(joined_, [](const std::string& line) { return line.empty(); });
-            if (joined_.empty()) {
+            if (!building_.empty()) AddJoined();
+            if (joinedCount_ == 0) {
                 Report(label, kNullSubtitleDeleted);
                 return;
             }
-            reader.WriteHead();
-            int fullLength = 0;
-            for (const std::string& line : joined_) {
-                run_.WriteLine(line);
-                fullLength += VisibleTextLength(line, false);
-            }
-            run_.WriteLine("");
-            ReportFullLength(label, fullLength);
+            WriteJoined(reader, label, std::span<const std::string>(joined_.data(), joinedCount_));
         });
     }
 
@@ -94,7 +89,7 @@ class OneLineJoiner {
             }
             if (italic) text = OneStyleTag(text, "{y:i}");
             if (bold) text = OneStyleTag(text, "{y:b}");
-            text = Tidy(std::move(text));
+            TidyInPlace(text);
             ReportFullLength(parts->frames, VisibleTextLength(text, true));
             std::string written(parts->frames);
             written += text;
@@ -103,6 +98,42 @@ class OneLineJoiner {
     }
 
   private:
+    /// The subtitle's head, its joined lines and the empty line after them; a subtitle longer
+    /// than the full length is reported.
+    void WriteJoined(LayoutReader& reader, std::string_view label,
+                     std::span<const std::string> lines) {
+        reader.WriteHead();
+        std::size_t bytes = 0;
+        for (const std::string& line : lines) {
+            run_.WriteLine(line);
+            bytes += line.size();
+        }
+        run_.WriteLine("");
+        // A line has no more characters than bytes: a subtitle whose bytes fit the full length,
+        // as nearly all do, is not counted.
+        if (bytes <= static_cast<std::size_t>(std::max(p_.subtitleFullLength, 0))) return;
+        int fullLength = 0;
+        for (const std::string& line : lines)
+            fullLength += VisibleTextLength(line, false);
+        ReportFullLength(label, fullLength);
+    }
+
+    /// TidyInPlace would leave the line as it is.
+    [[nodiscard]] bool IsTidy(std::string_view line) const {
+        return !(p_.addSpaces && !p_.delimiters.empty()) && !p_.correctInsideTags &&
+               !line.empty() && line.front() != ' ' && line.back() != ' ' && !HasDoubleSpace(line);
+    }
+
+    /// The line in building_ tidied and added to the joined lines, unless tidied to nothing,
+    /// which would end the subtitle early. The strings of both are reused record after record.
+    void AddJoined() {
+        TidyInPlace(building_);
+        if (building_.empty()) return;
+        if (joinedCount_ == joined_.size()) joined_.emplace_back();
+        joined_[joinedCount_++].swap(building_);
+        building_.clear();
+    }
+
     void Report(std::string_view label, std::string_view message) {
         ReportLine(report_, label, message);
     }
@@ -141,30 +172,30 @@ class OneLineJoiner {
         return result;
     }
 
-    /// A joined line tidied: spaces after delimiters, single spaces, nothing at the ends, and
-    /// italic or bold runs split by one space merged. The line is taken over, not copied: a
-    /// subtitle of one huge line costs no more copies of it than it must.
-    std::string Tidy(std::string text) const {
+    /// A joined line tidied in place: spaces after delimiters, single spaces, nothing at the
+    /// ends, and italic or bold runs split by one space merged. With the usual settings no
+    /// copy of the line is made.
+    void TidyInPlace(std::string& text) const {
         if (p_.addSpaces && !p_.delimiters.empty()) {
             text = p_.useExclude ? AddSpaceAfterDelimitersEx(text, p_.delimiters, p_.excludeFix,
                                                              p_.fixDelimitersMode)
                                  : AddSpaceAfterDelimiters(text, p_.delimiters);
         }
-        text = CollapseSpaces(text);
-        const std::size_t end = text.find_last_not_of(' ');
-        text.erase(end == std::string::npos ? 0 : end + 1);
-        text.erase(0, text.find_first_not_of(' '));  // all of it when only spaces were left
+        CollapseSpacesInPlace(text);
+        if (!text.empty() && text.back() == ' ') text.pop_back();  // one space at most is left
+        if (!text.empty() && text.front() == ' ') text.erase(0, 1);
         if (p_.correctInsideTags) {
             text = ReplaceAll("</i> <i>", " ", text, true);
             text = ReplaceAll("</b> <b>", " ", text, true);
         }
-        return text;
     }
 
     FrameRun& run_;
     const ToOneLineParams& p_;
     LineList& report_;
-    LineList joined_;
+    LineList joined_;  // the subtitle's joined lines: the first joinedCount_
+    std::size_t joinedCount_ = 0;
+    std::string building_;
 };
 
 }  // namespace

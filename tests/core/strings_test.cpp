@@ -103,6 +103,39 @@ TEST(Strings, TrimsAndCollapsesRuns) {
     });
 }
 
+// Every place a pair of spaces can take in texts of up to 40 bytes (the search reads 8 and 16
+// bytes at a time, in overlapping windows), and texts of single spaces only, which hold none.
+TEST(Strings, FindsAndCollapsesDoubleSpacesAnywhere) {
+    for (std::size_t size = 0; size <= 40; ++size) {
+        const std::string single = [size] {
+            std::string text(size, 'a');
+            for (std::size_t i = 1; i < size; i += 2)
+                text[i] = ' ';
+            return text;
+        }();
+        EXPECT_FALSE(HasDoubleSpace(single)) << size;
+        std::string unchanged = single;
+        EXPECT_FALSE(CollapseSpacesInPlace(unchanged));
+        EXPECT_EQ(unchanged, single);
+        for (std::size_t at = 0; at + 1 < size; ++at) {
+            std::string text(size, 'x');
+            text[at] = text[at + 1] = ' ';
+            SCOPED_TRACE(testing::Message() << size << " at " << at);
+            EXPECT_TRUE(HasDoubleSpace(text));
+            // Only the pair is held: the text is one byte shorter once collapsed.
+            std::string collapsed = text;
+            EXPECT_TRUE(CollapseSpacesInPlace(collapsed));
+            EXPECT_EQ(collapsed, CollapseRepeatedChar(text, ' '));
+            EXPECT_EQ(collapsed.size(), size - 1);
+        }
+    }
+    for (std::string text : {"  ", "a   b    c ", "   x", "\t  \t"}) {
+        const std::string expected = CollapseRepeatedChar(text, ' ');
+        EXPECT_TRUE(CollapseSpacesInPlace(text));
+        EXPECT_EQ(text, expected);
+    }
+}
+
 TEST(Strings, ReplacesLeftToRightWithoutSearchingReplacedText) {
     ExpectPairs({
         {ReplaceAll("ab", "X", "abcabAB", true), "XcXX"},
@@ -236,6 +269,11 @@ TEST(Strings, NumbersAreWholeSignedThirtyTwoBitDecimals) {
         {Number(""), "no0"},
         {Number("-"), "no0"},
         {Number("12a"), "no0"},
+        // Nine digits and fewer are read by a shortcut; its edges.
+        {Number("999999999"), "999999999"},
+        {Number("0000000012"), "12"},
+        {Number("12345678a"), "no0"},
+        {Number("1+"), "no0"},
         {std::to_string(CountStr("aa", "aaaaa", false)), "2"},
         {std::to_string(CountStr(W("еж"), W("Ёж ёж ЕЖ"), true)), "3"},
         {IntToStrPadded(7, 3, false), "007"},

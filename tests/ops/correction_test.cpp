@@ -213,6 +213,46 @@ TEST(SubtitlesCorrection, SurvivesOddFiles) {
     }
 }
 
+// The usual number and timing lines are read by shortcuts; these lines sit at their edges.
+TEST(SubtitlesCorrection, ReadsNumberAndTimingLinesAtTheirEdges) {
+    const std::string kLast = "23:59:59,999 --> 23:59:59,999";
+    const std::string kNone = "(none)";
+    // clang-format off
+    const EdgeCase cases[] = {
+        {"largest times", Crlf({"1", kLast, "A", "", "2", T1, "B"}),
+         Crlf({"1", kLast, "A", "", "2", T1, "B", "", ""}), Crlf({kChecked})},
+        {"text after the times", Crlf({"1", T1, "A", "", "2", T1 + " X", "B"}),
+         Crlf({"1", T1, "A", "", "2", T1, "B", "", ""}), Crlf({kChecked})},
+        {"numbers with a sign, ten digits, a letter",
+         Crlf({"1", T1, "A", "", "+2", T1, "B", "", "0000000003", T1, "C", "", "3x", T1, "D"}),
+         Crlf({"1", T1, "A", "", "+2", T1, "B", "", "3", T1, "C", "3x", "", "4", T1, "D", "", ""}),
+         Crlf({"3 = Wrong Subtitle Number 0000000003! Renumbered", "4 = Insert Subtitle Number!",
+               "4 = Insert Space-Line! (between Subtitles Records)", kChecked})},
+        // A seconds field that is not a number: no timing line the correction knows.
+        {"colon in the seconds", Crlf({"1", T1, "A", "", "2", "00:00:0:,000 --> 00:00:02,000", "B", ""}),
+         Crlf({"1", T1, "A", "", "2", "00:00:0:,000 --> 00:00:02,000", "B", ""}), Crlf({kChecked})},
+        // Without TimeCorrection a timing line out of range is left as it is.
+        {"minutes out of range kept", Crlf({"1", "00:60:00,000 --> 00:00:04,000", "A", ""}),
+         kNone, kNone, false},
+    };
+    // clang-format on
+    for (const EdgeCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        CorrectionRun run("a.srt", c.input,
+                          {.timeCorrection = c.timeCorrection, .interactive = false});
+        EXPECT_FALSE(run.failed);
+        EXPECT_EQ(Contents(run.out), c.output);
+        EXPECT_EQ(Contents(run.corr), c.report);
+    }
+    // With it, a field out of range or a millisecond digit that is none stops the run.
+    for (const char* timing : {"00:60:00,000 --> 00:00:04,000", "24:00:00,000 --> 00:00:04,000",
+                               "00:00:01,000 --> 00:00:02,00:", "00:00:01,000 --> 00:00:02,00/"}) {
+        SCOPED_TRACE(timing);
+        const CorrectionRun run("a.srt", Crlf({"1", T1, "A", "", "2", timing, "B", ""}), {});
+        EXPECT_TRUE(run.failed);
+    }
+}
+
 TEST(SubtitlesCorrection, UnreadableTimingLeavesNoOutput) {
     const CorrectionRun run("a.srt", Crlf({"1", "00:00:01,0x0 --> 00:00:02,000", "A", ""}), {});
     EXPECT_TRUE(run.failed);

@@ -57,6 +57,35 @@ TEST(ToOneLine, JoinsEachSubtitleOneLinePerSpeaker) {
     // clang-format on
 }
 
+// One-line subtitles are tidied too; the full length counts characters, tags not counted.
+TEST(ToOneLine, TidiesOneLineSubtitlesAndMeasuresTheirCharacters) {
+    // clang-format off
+    LayoutRun run(Crlf({
+        "1", T1, " lead", "",
+        "2", T1, "trail ", "",
+        "3", T1, "a  b", "",
+        "4", T1, "abcdefghij klmnopqrs", "",
+        "5", T1, "abcdefghij klmnopqrst", "",
+        "6", T1, "<i>abcdefghij klmnopqrs</i>", "",
+        "7", T1, "<i>abcdefghij klmnopqrst</i>", "",
+    }));
+    SubtitlesToOneLine(run.input(), run.output(), {.subtitleFullLength = 20}, run.host);
+    EXPECT_EQ(run.Read("out"), Crlf({
+        "1", T1, "lead", "",
+        "2", T1, "trail", "",
+        "3", T1, "a b", "",
+        "4", T1, "abcdefghij klmnopqrs", "",
+        "5", T1, "abcdefghij klmnopqrst", "",
+        "6", T1, "<i>abcdefghij klmnopqrs</i>", "",
+        "7", T1, "<i>abcdefghij klmnopqrst</i>", "",
+    }));
+    EXPECT_EQ(run.Read("full"), Crlf({
+        "5 = Subtitle Full Length is 21 > 20",
+        "7 = Subtitle Full Length is 21 > 20",
+    }));
+    // clang-format on
+}
+
 TEST(ToOneLine, KeepsSubtitlesThatFitWhenAsked) {
     LayoutRun run(Crlf({"1", T1, "Thirty-five characters in this line", "short", ""}));
     const ToOneLineParams params{.saveSubLength = true, .lineLength = 40};

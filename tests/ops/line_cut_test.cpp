@@ -169,6 +169,25 @@ TEST(SetLength, CutsLongSubRipLinesKeepingTagsBalanced) {
     EXPECT_EQ(run.host.reportKind, "*.log");
 }
 
+// A line is cut when its characters, tags not counted, exceed the length, whatever its bytes.
+TEST(SetLength, CutsAtTheLengthInCharactersNotBytes) {
+    // clang-format off
+    LayoutRun run(Crlf({
+        "1", T1, "abcdefghij klmnopqrs", "",
+        "2", T1, "abcdefghij klmnopqrst", "",
+        "3", T1, "<i>abcdefghij klmnopqrs</i>", "",
+        "4", T1, "<i>abcdefghij klmnopqrst</i>", "",
+    }));
+    run.result = SetLength(run.input(), run.output(), Params(20, 2), run.host);
+    EXPECT_EQ(run.Read("out"), Crlf({
+        "1", T1, "abcdefghij klmnopqrs", "",
+        "2", T1, "abcdefghij", "klmnopqrst", "",
+        "3", T1, "<i>abcdefghij klmnopqrs</i>", "",
+        "4", T1, "<i>abcdefghij</i>", "<i>klmnopqrst</i>", "",
+    }));
+    // clang-format on
+}
+
 TEST(SetLength, WritesTheReportOnlyWhenAskedAndSaysWhenItIsEmpty) {
     const std::string film = Crlf({"1", T1, "Fits.", ""});
     LayoutRun quiet(film);
