@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <optional>
 #include <ranges>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -600,28 +599,14 @@ bool ParseInt32(std::string_view text, std::int32_t& value) {
     return true;
 }
 
-// Nearly every number met is a record's number line: up to nine digits, always within the
-// range, read without the sign and range tests. Nothing when the text is not such a number.
-std::optional<std::int32_t> ShortNumber(std::string_view text) {
-    if (text.empty() || text.size() > 9) return std::nullopt;
-    std::int32_t value = 0;
-    for (const char c : text) {
-        if (!IsDigit(c)) return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
 }  // namespace
 
 bool IsSignedNumberStr(std::string_view text) {
-    if (ShortNumber(text)) return true;
     std::int32_t value = 0;
     return ParseInt32(text, value);
 }
 
 std::int32_t StrToIntSafe(std::string_view text) {
-    if (const auto value = ShortNumber(text)) return *value;
     std::int32_t value = 0;
     return ParseInt32(text, value) ? value : 0;
 }
