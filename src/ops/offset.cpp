@@ -58,12 +58,15 @@ void ShiftTimings(FrameRun& run, const Shift& shift) {
         shifted += timing->tail;
         run.WriteLine(shifted);
     }
-    run.host().SummarizeRun(CountText(moved, "timing", "timings") + " " +
-                            std::to_string(shift.offset) +
-                            (shift.minus ? " ms earlier" : " ms later"));
+    run.host().SummarizeRun(OffsetSummary(moved, shift.offset, shift.minus));
 }
 
 }  // namespace
+
+std::string OffsetSummary(std::uint64_t moved, TimeMs offset, bool minus) {
+    return CountText(moved, "timing", "timings") + " " + std::to_string(offset) +
+           (minus ? " ms earlier" : " ms later");
+}
 
 RunResult OffsetTime(const std::string& input, const std::string& output,
                      const OffsetTimeParams& params, Host& host) {

@@ -3,6 +3,7 @@
 // Shifting the timings of a SubRip file: every timing line (Offset Time), or only the subtitles
 // that start inside a time window (Offset Tail, for the part of a film after a cut).
 
+#include <cstdint>
 #include <string>
 
 #include "core/times.hpp"
@@ -28,6 +29,9 @@ struct OffsetTailParams {
     TimeMs end = 0;      // dtpEndTimeTail + seEndTimeMlsTail
     bool timeCorrection = DefaultBool("TimeCorrection");
 };
+
+/// The summary of a shift: "12 timings 1500 ms earlier".
+[[nodiscard]] std::string OffsetSummary(std::uint64_t moved, TimeMs offset, bool minus);
 
 /// Shifts every timing line by the offset. In minus mode a subtitle that would start (or end)
 /// before 00:00:00,000 stops the run: the status field turns red and the lines before it are

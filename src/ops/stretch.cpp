@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/errors.hpp"
+#include "files/encoding.hpp"
 #include "files/fs.hpp"
 #include "ops/controls.hpp"
 #include "ops/offset.hpp"
@@ -152,17 +153,116 @@ class Mapping {
     std::int64_t lastOff_ = 0;
 };
 
-void StretchTimeLines(FrameRun& run, Mapping& mapping, bool pad) {
+// The second file of a range stretch of times, written in the stretch's own pass: every line the
+// stretch writes, its timing lines moved by `delta`, which is what Offset Time run over the
+// output afterwards writes (both read timing lines alike, and the output's lines read back are
+// the lines written). It gives up as soon as a moved time would stop or fail that run; Offset
+// Time then runs after all, with its own messages.
+class SecondFile {
+  public:
+    // `delta`: how the timing lines move, fixed by the first timing (see SecondShift).
+    using DeltaOf = std::function<std::optional<std::int64_t>(std::int64_t firstShift)>;
+
+    SecondFile(const std::string& path, const FileEncoding& encoding, bool pad, DeltaOf deltaOf)
+        : pending_(path),
+          out_(pending_.path(), encoding, encoding.form()),
+          encoding_(encoding),
+          pad_(pad),
+          deltaOf_(std::move(deltaOf)) {}
+
+    [[nodiscard]] bool usable() const { return usable_; }
+    [[nodiscard]] const FileEncoding& encoding() const { return encoding_; }
+    [[nodiscard]] std::uint64_t timings() const { return timings_; }
+
+    void Plain(std::string_view line) {
+        if (usable_) out_.WriteLine(line);
+    }
+
+    // The timing line the stretch wrote: the standard form of `on` and `off`, then `tail`.
+    void Timing(std::int64_t on, std::int64_t off, std::string_view tail, std::int64_t firstShift,
+                std::string_view written, std::string& scratch) {
+        if (!usable_) return;
+        if (!delta_) {
+            delta_ = deltaOf_(firstShift);
+            if (!delta_) return GiveUp();
+        }
+        if (!tail.empty()) {
+            // Offset Time reads the written line anew: a tail is taken back as it reads it.
+            const auto again = ParseTimingLine(written, pad_);
+            if (!again) return GiveUp();
+            on = again->on;
+            off = again->off;
+            tail = again->tail;
+        }
+        const std::int64_t movedOn = on + *delta_;
+        const std::int64_t movedOff = off + *delta_;
+        // Below zero Offset Time stops the run; from a day on it fails with a conversion error.
+        if (movedOn < 0 || movedOff < 0 || movedOn >= kDayMs || movedOff >= kDayMs) return GiveUp();
+        char timing[kTimingLineLength];
+        WriteTimingLine(timing, static_cast<TimeMs>(movedOn), static_cast<TimeMs>(movedOff));
+        ++timings_;
+        if (tail.empty()) {
+            out_.WriteLine(std::string_view(timing, sizeof timing));
+            return;
+        }
+        scratch.assign(timing, sizeof timing);
+        scratch += ' ';
+        scratch += tail;
+        out_.WriteLine(scratch);
+    }
+
+    // Closes the file and puts it at its path; false (the file removed) when that fails.
+    [[nodiscard]] bool Place() {
+        try {
+            out_.Close();
+        } catch (const FileError&) {
+            return false;
+        }
+        return pending_.PlaceNoReplace();
+    }
+
+    [[nodiscard]] std::optional<std::int64_t> delta() const { return delta_; }
+
+  private:
+    void GiveUp() { usable_ = false; }
+
+    TempFile pending_;
+    LineWriter out_;
+    FileEncoding encoding_;
+    bool pad_;
+    DeltaOf deltaOf_;
+    std::optional<std::int64_t> delta_;
+    std::uint64_t timings_ = 0;
+    bool usable_ = true;
+};
+
+void StretchTimeLines(FrameRun& run, Mapping& mapping, bool pad, SecondFile* second) {
     std::string_view line;
     std::string written;
+    std::string secondScratch;
+    char timing[kTimingLineLength];
     while (run.ReadLine(line)) {
         const auto parsed = HasArrow(line) ? ParseTimingLine(line, pad) : std::nullopt;
         if (!parsed) {
             run.WriteLine(line);
+            if (second != nullptr) second->Plain(line);
             continue;
         }
         const auto [on, off] = mapping.Next(parsed->on, parsed->off);
-        WriteRetimedLine(run, on, off, line, parsed->tail, written);
+        if (second == nullptr) {
+            WriteRetimedLine(run, on, off, line, parsed->tail, written);
+            continue;
+        }
+        WriteTimingLine(timing, CheckedTime(on, line), CheckedTime(off, line));
+        std::string_view out(timing, sizeof timing);
+        if (!parsed->tail.empty()) {
+            written.assign(timing, sizeof timing);
+            written += ' ';
+            written += parsed->tail;
+            out = written;
+        }
+        run.WriteLine(out);
+        second->Timing(on, off, parsed->tail, mapping.shift(), out, secondScratch);
     }
 }
 
@@ -306,9 +406,45 @@ struct Plan {
     bool lastOnTime = false;     // BeginTimeFrameOfLastSubtitle
     bool keepFirst = false;
     bool interactive = true;  // "Output File Exist!!!" is shown
-    std::function<void(FrameRun&, Mapping&)> pass;
+    bool pad = false;         // TimeCorrection
+    /// The second file may be written in the stretch's pass (times; frames always shift after).
+    bool secondInPass = false;
+    std::function<void(FrameRun&, Mapping&, SecondFile*)> pass;
     ShiftFile shiftFile;
 };
+
+// Where the second file can come from the stretch's pass: the lines Offset Time would read back
+// from the output are the lines the stretch wrote, in a file it decides to be stored alike.
+bool SecondInPassPossible(const Plan& plan, const std::string& source, const std::string& output) {
+    return plan.secondInPass && plan.range && output.find('*') == npos &&
+           LowerExtOf(output) != "sub" && StreamedRun::Of(source) == nullptr &&
+           StreamedRun::Of(output) == nullptr && !PathExists(output + "2");
+}
+
+// What Offset Time's run over the output shows when it runs to the end, for a second file that
+// was written in the stretch's pass.
+void ShowSecondRun(Host& host, const SecondFile& second, TimeMs offset, bool minus,
+                   std::uint64_t lines) {
+    host.SetStatus(StatusField::OffsetTime, StatusState::Running);
+    host.SetBusy(true);
+    host.SummarizeRun(OffsetSummary(second.timings(), offset, minus));
+    host.SummarizeRun(CountText(lines, "line", "lines"));
+    host.SetBusy(false);
+    host.SetStatus(StatusField::OffsetTime, StatusState::Idle);
+}
+
+// The second file of the pass put in place, as Offset Time over the output would have made it;
+// false when that run must be made after all.
+bool PlaceSecondFromPass(SecondFile& second, const std::string& output, std::int64_t offset,
+                         bool minus) {
+    if (!second.usable() || second.delta() != (minus ? -offset : offset)) return false;
+    try {
+        if (!(DecideFileEncoding(output) == second.encoding())) return false;
+    } catch (const FileError&) {
+        return false;
+    }
+    return second.Place();
+}
 
 RunResult StretchFiles(const std::string& input, const std::string& output, const Plan& plan,
                        Host& host, StretchOutcome& outcome) {
@@ -338,8 +474,26 @@ RunResult StretchFiles(const std::string& input, const std::string& output, cons
     Mapping mapping(plan.factor, plan.bend, plan.keepFirst);
     const FrameRequest request{
         .input = source, .output = output, .steps = {.interactive = plan.interactive}};
-    const RunResult passed =
-        RunInFrame(request, host, [&](FrameRun& run) { plan.pass(run, mapping); });
+    // The shift of the second file, as the first timing fixes it (below).
+    const auto secondDelta = [&plan](std::int64_t firstShift) -> std::optional<std::int64_t> {
+        if (firstShift != 0) return -firstShift;
+        if (plan.shiftToBegin && plan.begin != 0) return plan.begin;
+        return std::nullopt;
+    };
+    std::optional<SecondFile> secondFile;
+    std::uint64_t linesRead = 0;
+    const bool secondInPass = SecondInPassPossible(plan, source, output);
+    const RunResult passed = RunInFrame(request, host, [&](FrameRun& run) {
+        if (secondInPass && run.encoding().passthrough()) {
+            try {
+                secondFile.emplace(output + "2", run.encoding(), plan.pad, secondDelta);
+            } catch (const FileError&) {
+                secondFile.reset();  // Offset Time makes it after the pass, or says why not
+            }
+        }
+        plan.pass(run, mapping, secondFile ? &*secondFile : nullptr);
+        linesRead = run.in().LineNumber();
+    });
     if (passed != RunResult::Done) return passed;
     outcome.ran = true;
     outcome.newEnd = mapping.lastOff();
@@ -365,6 +519,12 @@ RunResult StretchFiles(const std::string& input, const std::string& output, cons
     if (PathExists(second)) {
         host.ShowMessage(kOutputSecondFileExist);
         return RunResult::Refused;
+    }
+    if (secondFile &&
+        PlaceSecondFromPass(*secondFile, output, secondShift, *outcome.minus)) {
+        ShowSecondRun(host, *secondFile, static_cast<TimeMs>(secondShift), *outcome.minus,
+                      linesRead);
+        return told ? RunResult::Refused : RunResult::Done;
     }
     const RunResult shifted = plan.shiftFile(output, second, secondShift, *outcome.minus);
     return told || shifted != RunResult::Done ? RunResult::Refused : RunResult::Done;
@@ -400,7 +560,7 @@ RunResult Stretch(const std::string& input, const std::string& output, const Str
     const char open = params.openBracket;
     const char close = params.closeBracket;
     if (frames) {
-        plan.pass = [open, close](FrameRun& run, Mapping& mapping) {
+        plan.pass = [open, close](FrameRun& run, Mapping& mapping, SecondFile*) {
             StretchFrameLines(run, mapping, open, close);
         };
         plan.shiftFile = [open, close, &host](const std::string& from, const std::string& to,
@@ -411,7 +571,11 @@ RunResult Stretch(const std::string& input, const std::string& output, const Str
                 host);
         };
     } else {
-        plan.pass = [pad](FrameRun& run, Mapping& mapping) { StretchTimeLines(run, mapping, pad); };
+        plan.pad = pad;
+        plan.secondInPass = true;
+        plan.pass = [pad](FrameRun& run, Mapping& mapping, SecondFile* second) {
+            StretchTimeLines(run, mapping, pad, second);
+        };
         plan.shiftFile = [pad, &host](const std::string& from, const std::string& to,
                                       std::int64_t offset, bool minus) {
             return OffsetTime(

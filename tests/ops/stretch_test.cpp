@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <set>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "data_run.hpp"
+#include "ops/offset.hpp"
 
 namespace tessaline {
 namespace {
@@ -149,6 +152,129 @@ TEST(StretchTimes, ASubtitleBeforeBeginStopsTheShiftToZero) {
     EXPECT_EQ(run.host.Status(StatusField::OffsetTime), StatusState::Error);
     EXPECT_EQ(run.Files(), std::set<std::string>{"film.srt"});
     EXPECT_FALSE(outcome.ran);
+}
+
+// The second file is what Offset Time run over film.out makes, with the same messages, summaries
+// and status, whether the stretch's own pass wrote it or Offset Time had to run: a shift below
+// zero or past a day, tails, timing forms other than the standard one, other line ends and
+// encodings.
+TEST(StretchTimes, TheSecondFileIsOffsetTimeOverTheOutput) {
+    const std::string plain = Crlf({"1", "00:00:07,000 --> 00:00:09,000", "один", "", "2",
+                                    "00:01:00,000 --> 00:01:02,500", "два", ""});
+    // The second subtitle lies before the first: moved back, it goes below zero.
+    const std::string early = Crlf({"1", "00:10:00,000 --> 00:10:02,000", "a", "", "2",
+                                    "00:00:01,000 --> 00:00:03,000", "b", "", "3",
+                                    "00:20:00,000 --> 00:20:05,000", "c", ""});
+    const std::string offEarly = Crlf({"00:10:00,000 --> 00:10:02,000", "a",
+                                       "00:10:05,000 --> 00:00:03,000", "b",
+                                       "00:20:00,000 --> 00:20:05,000", "c"});
+    const std::string tails = Crlf({"1", "00:00:07,000 --> 00:00:09,000 X1:100 X2:200", "a", "",
+                                    "2", "00:01:00,000 --> 00:01:02,000    blanks", "b --> c", "",
+                                    "00:02:00,000 --> 00:02:03,000 5", "--> alone",
+                                    "00:03:00,000-->00:03:02,000", "d"});
+    const std::string forms = Crlf({"00:00:07.000 --> 00:00:09.000", "a", "00:01:00.5 --> 00:01:02.25",
+                                    "b", "0:2:0,7 --> 0:2:3,75", "c", "00:03:00,1234 --> 00:03:01,99999"});
+    const std::string ends = "00:00:07,000 --> 00:00:09,000\none\r\r\n\n00:01:00,000 --> 00:01:02,000\nend";
+    const std::string nearDay = Crlf({"1", "00:00:09,000 --> 00:00:10,000", "a", "", "2",
+                                      "23:59:40,000 --> 23:59:58,000", "b", ""});
+    const std::string bom = "\xEF\xBB\xBF" + plain;
+    // "Привет, мир" in KOI8-R: read and written through UTF-8.
+    const std::string koi8 = Crlf({"00:00:07,000 --> 00:00:09,000", "\xF0\xD2\xC9\xD7\xC5\xD4, \xCD\xC9\xD2",
+                                   "00:01:00,000 --> 00:01:02,000", "\xF0\xD2\xC9\xD7\xC5\xD4"});
+    struct Case {
+        const char* what;
+        std::string content;
+        RangeMode mode;
+        std::int64_t newEnd;
+        std::optional<std::int64_t> begin;  // --begin instead of the first on-time
+        bool pad;
+    };
+    constexpr auto kEnd = RangeMode::End;
+    constexpr auto kShift = RangeMode::ShiftToBegin;
+    // clang-format off
+    const Case cases[] = {
+        {"plain", plain, kEnd, 7'200'000, std::nullopt, true},
+        {"plain, shorter", plain, kEnd, 30'500, std::nullopt, true},
+        {"bend", plain, RangeMode::Deflection, 7'200'000, std::nullopt, true},
+        {"below zero", early, kEnd, 7'200'000, std::nullopt, true},
+        {"an off-time below zero", offEarly, RangeMode::FullTimes, 7'200'000, std::nullopt, true},
+        {"tails", tails, kEnd, 7'200'000, std::nullopt, true},
+        {"timing forms", forms, kEnd, 7'200'000, std::nullopt, true},
+        {"timing forms unpadded", forms, kEnd, 7'200'000, std::nullopt, false},
+        {"line ends", ends, kEnd, 7'200'000, std::nullopt, true},
+        {"back after Begin", plain, kShift, 7'200'000, 5000, true},
+        {"back after Begin past a day", nearDay, kShift, 86'399'000, 5000, true},
+        {"byte-order mark", bom, kEnd, 7'200'000, std::nullopt, true},
+        {"KOI8-R", koi8, kEnd, 7'200'000, std::nullopt, true},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempDir dir;
+        const std::string input = (dir / "film.srt").string();
+        const std::string output = (dir / "film.out").string();
+        WriteFile(input, c.content);
+        RecordingHost host;
+        Range range;
+        ASSERT_EQ(GetTimeRange(input, {.timeCorrection = c.pad}, host, range), RunResult::Done);
+        if (c.begin) range.begin = *c.begin;
+        StretchParams params = RangeStretch(range.begin, range.end, c.newEnd, c.mode, range.full);
+        params.timeCorrection = c.pad;
+        const std::size_t before = host.summaries.size();
+        StretchOutcome outcome;
+        std::optional<RunResult> result;
+        try {
+            result = StretchTimes(input, output, params, host, outcome);
+        } catch (const ConversionError&) {
+        }
+        ASSERT_TRUE(outcome.ran);
+        ASSERT_TRUE(outcome.offset && outcome.minus);
+
+        // Offset Time over a copy of film.out, in a folder of its own.
+        test::TempDir other;
+        WriteFile(other / "film.out", ReadFile(dir / "film.out"));
+        RecordingHost shiftHost;
+        std::optional<RunResult> shifted;
+        try {
+            shifted = OffsetTime((other / "film.out").string(), (other / "film.out2").string(),
+                                 {.offset = static_cast<TimeMs>(*outcome.offset),
+                                  .minus = *outcome.minus,
+                                  .timeCorrection = c.pad},
+                                 shiftHost);
+        } catch (const ConversionError&) {
+        }
+        EXPECT_EQ(result.has_value(), shifted.has_value());
+        if (result && shifted) {
+            EXPECT_EQ(*result, *shifted == RunResult::Done ? RunResult::Done : RunResult::Refused);
+        }
+        const bool made = std::filesystem::exists(other / "film.out2");
+        EXPECT_EQ(std::filesystem::exists(dir / "film.out2"), made);
+        if (made) {
+            EXPECT_EQ(ReadFile(dir / "film.out2"), ReadFile(other / "film.out2"));
+        }
+        std::set<std::string> names{"film.srt", "film.out"};
+        if (made) names.insert("film.out2");
+        if (c.mode == kShift) names.insert("film.srt0");
+        std::set<std::string> left;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+            left.insert(entry.path().filename().string());
+        EXPECT_EQ(left, names);
+        // The zero file's shift adds two summaries, the stretch's pass one; the rest is Offset
+        // Time's, and so is the end of the status history.
+        const std::size_t own = before + (c.mode == kShift ? 3 : 1);
+        ASSERT_GE(host.summaries.size(), own);
+        EXPECT_EQ(Messages(host.summaries.begin() + static_cast<std::ptrdiff_t>(own),
+                           host.summaries.end()),
+                  shiftHost.summaries);
+        const auto& history = host.statusHistory;
+        ASSERT_GE(history.size(), shiftHost.statusHistory.size());
+        EXPECT_TRUE(std::equal(shiftHost.statusHistory.begin(), shiftHost.statusHistory.end(),
+                               history.end() - static_cast<std::ptrdiff_t>(shiftHost.statusHistory.size())));
+        EXPECT_EQ(host.messages, shiftHost.messages);
+        EXPECT_EQ(host.Status(StatusField::OffsetTime), shiftHost.Status(StatusField::OffsetTime));
+        EXPECT_EQ(host.statusReason, shiftHost.statusReason);
+        EXPECT_FALSE(host.busy);
+    }
 }
 
 TEST(StretchFrames, RangeModesRatesAndTheSecondFile) {
