@@ -1652,6 +1652,53 @@ bool IsMostlyUpperCase(std::string_view text, CaseCounts* counts) {
     return n.latinUpper > n.latinLower || n.cyrillicUpper > n.cyrillicLower;
 }
 
+PlainTally::PlainTally(const std::uint16_t* weights) : table_(0x480) {
+    // The case fields of the packed case table, without its count of code points (bits 48 on),
+    // and the weight in the top sixteen bits.
+    constexpr std::uint64_t kCaseFields = (std::uint64_t{1} << 48) - 1;
+    const auto& cases = PackedCaseTable();
+    std::uint16_t heaviest = 1;
+    for (std::size_t cp = 0; cp < table_.size(); ++cp) {
+        table_[cp] = (cases[cp] & kCaseFields) | (std::uint64_t{weights[cp]} << 48);
+        heaviest = std::max(heaviest, weights[cp]);
+    }
+    // A piece of so many bytes has at most as many characters: no field can overflow in it.
+    piece_ = std::min<std::size_t>(4000, 0xFFFF / heaviest);
+}
+
+bool PlainTally::Count(std::string_view text, CaseCounts& counts, int& weight) const {
+    const std::optional<std::size_t> points = PlainCodePoints(text);
+    if (!points) return false;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
+    CaseCounts n;
+    int sum = 0;
+    for (std::size_t i = 0; i < size;) {
+        const std::size_t pieceEnd = std::min(size, i + piece_);
+        std::uint64_t packed = 0;
+        while (i < pieceEnd) {
+            // A lead byte of plain text is followed by its second byte: no check needed.
+            const unsigned lead = bytes[i];
+            const unsigned twoByte = lead >> 7;
+            const unsigned second = bytes[i + twoByte];
+            const unsigned cp = twoByte != 0 ? ((lead & 0x1Fu) << 6) | (second & 0x3Fu) : lead;
+            packed += table_[cp];
+            i += 1 + twoByte;
+        }
+        const auto field = [packed](int f) { return static_cast<int>((packed >> (12 * f)) & 0xFFF); };
+        n.latinUpper += field(0);
+        n.latinLower += field(1);
+        n.cyrillicUpper += field(2);
+        n.cyrillicLower += field(3);
+        sum += static_cast<int>(packed >> 48);
+    }
+    n.other = static_cast<int>(*points) - n.latinUpper - n.latinLower - n.cyrillicUpper -
+              n.cyrillicLower;
+    counts = n;
+    weight = sum;
+    return true;
+}
+
 int CountWideLetters(std::string_view set, std::string_view text) {
     if (set.empty()) set = WideLetters;
     if (IsUtf8()) {
