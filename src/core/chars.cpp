@@ -1685,15 +1685,17 @@ bool PlainTally::Count(std::string_view text, CaseCounts& counts, int& weight) c
             packed += table_[cp];
             i += 1 + twoByte;
         }
-        const auto field = [packed](int f) { return static_cast<int>((packed >> (12 * f)) & 0xFFF); };
+        const auto field = [packed](int f) {
+            return static_cast<int>((packed >> (12 * f)) & 0xFFF);
+        };
         n.latinUpper += field(0);
         n.latinLower += field(1);
         n.cyrillicUpper += field(2);
         n.cyrillicLower += field(3);
         sum += static_cast<int>(packed >> 48);
     }
-    n.other = static_cast<int>(*points) - n.latinUpper - n.latinLower - n.cyrillicUpper -
-              n.cyrillicLower;
+    n.other =
+        static_cast<int>(*points) - n.latinUpper - n.latinLower - n.cyrillicUpper - n.cyrillicLower;
     counts = n;
     weight = sum;
     return true;
