@@ -412,6 +412,32 @@ constexpr bool IsPlainLead(unsigned char b) {
 // well-formed two-byte code points with a plain lead (Latin, Greek and Cyrillic letters, no
 // combining marks). Nearly every subtitle line is; its characters are then its code points,
 // counted and cut without the boundary rules.
+// The sixteen bytes of a text from byte i on, zero after its end.
+[[gnu::always_inline]] inline __m128i LoadBlock(const unsigned char* s, std::size_t i,
+                                                std::size_t n) {
+    const std::size_t size = n - i;
+    if (size >= 16) return _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    alignas(16) unsigned char block[32] = {};
+    if (n >= 16) {
+        // The last sixteen bytes of the text, read from where byte i lies among them.
+        _mm_store_si128(reinterpret_cast<__m128i*>(block),
+                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + n - 16)));
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 - size));
+    }
+    // A short text, copied in two overlapping pieces.
+    if (size >= 8) {
+        std::memcpy(block, s + i, 8);
+        std::memcpy(block + size - 8, s + n - 8, 8);
+    } else if (size >= 4) {
+        std::memcpy(block, s + i, 4);
+        std::memcpy(block + size - 4, s + n - 4, 4);
+    } else {
+        for (std::size_t k = 0; k < size; ++k)
+            block[k] = s[i + k];
+    }
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(block));
+}
+
 // The number of code points of plain text; nothing for text that is not plain.
 #if defined(__SSE2__)
 
@@ -463,9 +489,8 @@ std::optional<std::size_t> PlainCodePoints(std::string_view text) {
     }
     if (i < size) {
         // The last bytes padded with NULs, which count as ASCII and end no character.
-        alignas(16) char last[16] = {};
-        std::memcpy(last, data + i, size - i);
-        if (!check(_mm_load_si128(reinterpret_cast<const __m128i*>(last)), carry, contLanes)) {
+        if (!check(LoadBlock(reinterpret_cast<const unsigned char*>(data), i, size), carry,
+                   contLanes)) {
             return std::nullopt;
         }
     } else if (carry != 0) {
@@ -792,31 +817,12 @@ std::size_t CharBytes(std::string_view text, std::size_t n) {
     return Utf8CharBytes(text, n);
 }
 
-std::size_t CharBytesAtEnd(std::string_view text, std::size_t n) {
-    if (!IsUtf8()) return std::min(n, text.size());
-    if (n == 0) return 0;
-    // Back over plain code points (see PlainCodePoints), each a character of its own as long as
-    // the one before the cut is plain too; anything else is left to the boundary rules.
-    {
-        const auto plainEndingAt = [&text](std::size_t at) -> std::size_t {  // its bytes, or 0
-            const unsigned char b = Byte(text[at - 1]);
-            if (b < 0x80) return b == '\r' ? 0 : 1;
-            if ((b & 0xC0) != 0x80 || at < 2) return 0;
-            const unsigned char lead = Byte(text[at - 2]);
-            return lead >= 0xC2 && IsPlainLead(lead) ? 2 : 0;
-        };
-        std::size_t at = text.size();
-        std::size_t left = n;
-        for (; left > 0 && at > 0; --left) {
-            const std::size_t bytes = plainEndingAt(at);
-            if (bytes == 0) break;
-            at -= bytes;
-        }
-        if (left == 0 && (at == 0 || plainEndingAt(at) != 0)) return text.size() - at;
-        if (at == 0) return text.size();
-    }
-    // Back from the end from one plain boundary to the one before, counting the characters
-    // between them forwards, until there are n.
+namespace {
+
+// CharBytesAtEnd for text that does not end in n plain code points: back from the end from one
+// plain boundary to the one before, counting the characters between them forwards, until there
+// are n. Out of line, so that the usual line saves no registers for it.
+[[gnu::noinline]] std::size_t CharBytesAtEndByBoundaries(std::string_view text, std::size_t n) {
     std::size_t counted = 0;
     for (std::size_t stop = text.size(); stop > 0;) {
         const std::size_t start = PlainBoundaryBefore(text, stop);
@@ -831,6 +837,33 @@ std::size_t CharBytesAtEnd(std::string_view text, std::size_t n) {
         stop = start;
     }
     return text.size();
+}
+
+}  // namespace
+
+std::size_t CharBytesAtEnd(std::string_view text, std::size_t n) {
+    if (!IsUtf8()) return std::min(n, text.size());
+    if (n == 0) return 0;
+    // Back over plain code points (see PlainCodePoints), each a character of its own as long as
+    // the one before the cut is plain too; anything else is left to the boundary rules.
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const auto plainEndingAt = [bytes](std::size_t at) -> std::size_t {  // its bytes, or 0
+        const unsigned char b = bytes[at - 1];
+        if (b < 0x80) return b == '\r' ? 0 : 1;
+        if ((b & 0xC0) != 0x80 || at < 2) return 0;
+        const unsigned char lead = bytes[at - 2];
+        return lead >= 0xC2 && IsPlainLead(lead) ? 2 : 0;
+    };
+    std::size_t at = text.size();
+    std::size_t left = n;
+    for (; left > 0 && at > 0; --left) {
+        const std::size_t taken = plainEndingAt(at);
+        if (taken == 0) break;
+        at -= taken;
+    }
+    if (left == 0 && (at == 0 || plainEndingAt(at) != 0)) return text.size() - at;
+    if (at == 0) return text.size();
+    return CharBytesAtEndByBoundaries(text, n);
 }
 
 std::size_t CharEnd(std::string_view text, std::size_t i) {
@@ -1161,32 +1194,6 @@ const SentenceMachine& SentenceMachineFor(std::string_view delimiters) {
         if (same == delimiters.size()) return machine;
     }
     return BuildSentenceMachine(delimiters);
-}
-
-// The sixteen bytes of a text from byte i on, zero after its end.
-[[gnu::always_inline]] inline __m128i LoadBlock(const unsigned char* s, std::size_t i,
-                                                std::size_t n) {
-    const std::size_t size = n - i;
-    if (size >= 16) return _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-    alignas(16) unsigned char block[32] = {};
-    if (n >= 16) {
-        // The last sixteen bytes of the text, read from where byte i lies among them.
-        _mm_store_si128(reinterpret_cast<__m128i*>(block),
-                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + n - 16)));
-        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 - size));
-    }
-    // A short text, copied in two overlapping pieces.
-    if (size >= 8) {
-        std::memcpy(block, s + i, 8);
-        std::memcpy(block + size - 8, s + n - 8, 8);
-    } else if (size >= 4) {
-        std::memcpy(block, s + i, 4);
-        std::memcpy(block + size - 4, s + n - 4, 4);
-    } else {
-        for (std::size_t k = 0; k < size; ++k)
-            block[k] = s[i + k];
-    }
-    return _mm_load_si128(reinterpret_cast<const __m128i*>(block));
 }
 
 // The positions (bit i for byte i) of the sixteen bytes of UTF-8 at which a run that only
