@@ -1659,50 +1659,79 @@ bool IsMostlyUpperCase(std::string_view text, CaseCounts* counts) {
     return n.latinUpper > n.latinLower || n.cyrillicUpper > n.cyrillicLower;
 }
 
-PlainTally::PlainTally(const std::uint16_t* weights) : table_(0x480) {
-    // The case fields of the packed case table, without its count of code points (bits 48 on),
-    // and the weight in the top sixteen bits.
-    constexpr std::uint64_t kCaseFields = (std::uint64_t{1} << 48) - 1;
+// A PlainTally entry: four 11-bit case fields (as the packed case table orders them), the
+// weight in bits 44 to 59, and the top bit for a pair of bytes that is no plain character.
+constexpr int kTallyWeightShift = 44;
+constexpr std::uint64_t kTallyRefused = std::uint64_t{1} << 63;
+
+PlainTally::PlainTally(const std::uint16_t* weights) : table_(0x10000, kTallyRefused) {
     const auto& cases = PackedCaseTable();
+    const auto entry = [&](std::uint32_t cp) {
+        std::uint64_t fields = 0;
+        for (int f = 0; f < 4; ++f)
+            fields |= ((cases[cp] >> (12 * f)) & 1) << (11 * f);
+        return fields | (std::uint64_t{weights[cp]} << kTallyWeightShift);
+    };
     std::uint16_t heaviest = 1;
-    for (std::size_t cp = 0; cp < table_.size(); ++cp) {
-        table_[cp] = (cases[cp] & kCaseFields) | (std::uint64_t{weights[cp]} << 48);
-        heaviest = std::max(heaviest, weights[cp]);
+    // Indexed by the two bytes at a character's start, the first in the low half: an ASCII
+    // character with a zero after it (its own byte alone is the index), a two-byte one with
+    // its second byte.
+    for (std::uint32_t b = 0; b < 0x80; ++b) {
+        if (b != '\r') table_[b] = entry(b);
+        heaviest = std::max(heaviest, weights[b]);
+    }
+    for (std::uint32_t lead = 0xC2; lead < 0xE0; ++lead) {
+        if (!IsPlainLead(static_cast<unsigned char>(lead))) continue;
+        for (std::uint32_t second = 0x80; second < 0xC0; ++second) {
+            const std::uint32_t cp = ((lead & 0x1F) << 6) | (second & 0x3F);
+            table_[lead | (second << 8)] = entry(cp);
+            heaviest = std::max(heaviest, weights[cp]);
+        }
     }
     // A piece of so many bytes has at most as many characters: no field can overflow in it.
-    piece_ = std::min<std::size_t>(4000, 0xFFFF / heaviest);
+    piece_ = std::min<std::size_t>(2000, 0xFFFF / heaviest);
 }
 
 bool PlainTally::Count(std::string_view text, CaseCounts& counts, int& weight) const {
-    const std::optional<std::size_t> points = PlainCodePoints(text);
-    if (!points) return false;
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t size = text.size();
     CaseCounts n;
     int sum = 0;
+    int chars = 0;
+    std::uint64_t seen = 0;  // every entry ORed: its top bit refuses the text
     for (std::size_t i = 0; i < size;) {
         const std::size_t pieceEnd = std::min(size, i + piece_);
         std::uint64_t packed = 0;
-        while (i < pieceEnd) {
-            // A lead byte of plain text is followed by its second byte: no check needed.
+        // Two bytes are read at each character but the last byte of the text, read alone.
+        const std::size_t pairsEnd = std::min(pieceEnd, size - 1);
+        while (i < pairsEnd) {
             const unsigned lead = bytes[i];
+            const unsigned pair = lead | (unsigned{bytes[i + 1]} << 8);
             const unsigned twoByte = lead >> 7;
-            const unsigned second = bytes[i + twoByte];
-            const unsigned cp = twoByte != 0 ? ((lead & 0x1Fu) << 6) | (second & 0x3Fu) : lead;
-            packed += table_[cp];
+            const std::uint64_t e = table_[twoByte != 0 ? pair : lead];
+            packed += e;
+            seen |= e;
             i += 1 + twoByte;
+            ++chars;
+        }
+        if (i < pieceEnd) {  // the last byte
+            const std::uint64_t e = table_[bytes[i]];
+            packed += e;
+            seen |= e;
+            ++i;
+            ++chars;
         }
         const auto field = [packed](int f) {
-            return static_cast<int>((packed >> (12 * f)) & 0xFFF);
+            return static_cast<int>((packed >> (11 * f)) & 0x7FF);
         };
         n.latinUpper += field(0);
         n.latinLower += field(1);
         n.cyrillicUpper += field(2);
         n.cyrillicLower += field(3);
-        sum += static_cast<int>(packed >> 48);
+        sum += static_cast<int>((packed >> kTallyWeightShift) & 0xFFFF);
     }
-    n.other =
-        static_cast<int>(*points) - n.latinUpper - n.latinLower - n.cyrillicUpper - n.cyrillicLower;
+    if ((seen & kTallyRefused) != 0) return false;
+    n.other = chars - n.latinUpper - n.latinLower - n.cyrillicUpper - n.cyrillicLower;
     counts = n;
     weight = sum;
     return true;

@@ -135,7 +135,7 @@ class PlainTally {
     [[nodiscard]] bool Count(std::string_view text, CaseCounts& counts, int& weight) const;
 
   private:
-    std::vector<std::uint64_t> table_;  // by code point: four 12-bit case fields, weight above
+    std::vector<std::uint64_t> table_;  // by the two bytes at a character: case fields, weight
     std::size_t piece_ = 0;             // bytes counted before the fields are emptied
 };
 
