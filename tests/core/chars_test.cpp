@@ -693,7 +693,7 @@ TEST(PlainTally, CountsAndWeighsPlainLinesRefusesTheRest) {
         {"…", false, 0},  // three bytes
         {"a\xD0", false, 0},
         {std::string("\xD0") + "a", false, 0},  // a lead before ASCII
-        {"\xC1\xBF", false, 0},  // an overlong form
+        {"\xC1\xBF", false, 0},                 // an overlong form
         {"\x80z", false, 0},
         {"\xD2\x90", false, 0},  // Ґ: no plain lead
     };
