@@ -412,6 +412,32 @@ constexpr bool IsPlainLead(unsigned char b) {
 // well-formed two-byte code points with a plain lead (Latin, Greek and Cyrillic letters, no
 // combining marks). Nearly every subtitle line is; its characters are then its code points,
 // counted and cut without the boundary rules.
+// The sixteen bytes of a text from byte i on, zero after its end.
+[[gnu::always_inline]] inline __m128i LoadBlock(const unsigned char* s, std::size_t i,
+                                                std::size_t n) {
+    const std::size_t size = n - i;
+    if (size >= 16) return _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    alignas(16) unsigned char block[32] = {};
+    if (n >= 16) {
+        // The last sixteen bytes of the text, read from where byte i lies among them.
+        _mm_store_si128(reinterpret_cast<__m128i*>(block),
+                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + n - 16)));
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 - size));
+    }
+    // A short text, copied in two overlapping pieces.
+    if (size >= 8) {
+        std::memcpy(block, s + i, 8);
+        std::memcpy(block + size - 8, s + n - 8, 8);
+    } else if (size >= 4) {
+        std::memcpy(block, s + i, 4);
+        std::memcpy(block + size - 4, s + n - 4, 4);
+    } else {
+        for (std::size_t k = 0; k < size; ++k)
+            block[k] = s[i + k];
+    }
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(block));
+}
+
 // The number of code points of plain text; nothing for text that is not plain.
 #if defined(__SSE2__)
 
@@ -463,9 +489,8 @@ std::optional<std::size_t> PlainCodePoints(std::string_view text) {
     }
     if (i < size) {
         // The last bytes padded with NULs, which count as ASCII and end no character.
-        alignas(16) char last[16] = {};
-        std::memcpy(last, data + i, size - i);
-        if (!check(_mm_load_si128(reinterpret_cast<const __m128i*>(last)), carry, contLanes)) {
+        if (!check(LoadBlock(reinterpret_cast<const unsigned char*>(data), i, size), carry,
+                   contLanes)) {
             return std::nullopt;
         }
     } else if (carry != 0) {
@@ -792,31 +817,12 @@ std::size_t CharBytes(std::string_view text, std::size_t n) {
     return Utf8CharBytes(text, n);
 }
 
-std::size_t CharBytesAtEnd(std::string_view text, std::size_t n) {
-    if (!IsUtf8()) return std::min(n, text.size());
-    if (n == 0) return 0;
-    // Back over plain code points (see PlainCodePoints), each a character of its own as long as
-    // the one before the cut is plain too; anything else is left to the boundary rules.
-    {
-        const auto plainEndingAt = [&text](std::size_t at) -> std::size_t {  // its bytes, or 0
-            const unsigned char b = Byte(text[at - 1]);
-            if (b < 0x80) return b == '\r' ? 0 : 1;
-            if ((b & 0xC0) != 0x80 || at < 2) return 0;
-            const unsigned char lead = Byte(text[at - 2]);
-            return lead >= 0xC2 && IsPlainLead(lead) ? 2 : 0;
-        };
-        std::size_t at = text.size();
-        std::size_t left = n;
-        for (; left > 0 && at > 0; --left) {
-            const std::size_t bytes = plainEndingAt(at);
-            if (bytes == 0) break;
-            at -= bytes;
-        }
-        if (left == 0 && (at == 0 || plainEndingAt(at) != 0)) return text.size() - at;
-        if (at == 0) return text.size();
-    }
-    // Back from the end from one plain boundary to the one before, counting the characters
-    // between them forwards, until there are n.
+namespace {
+
+// CharBytesAtEnd for text that does not end in n plain code points: back from the end from one
+// plain boundary to the one before, counting the characters between them forwards, until there
+// are n. Out of line, so that the usual line saves no registers for it.
+[[gnu::noinline]] std::size_t CharBytesAtEndByBoundaries(std::string_view text, std::size_t n) {
     std::size_t counted = 0;
     for (std::size_t stop = text.size(); stop > 0;) {
         const std::size_t start = PlainBoundaryBefore(text, stop);
@@ -831,6 +837,33 @@ std::size_t CharBytesAtEnd(std::string_view text, std::size_t n) {
         stop = start;
     }
     return text.size();
+}
+
+}  // namespace
+
+std::size_t CharBytesAtEnd(std::string_view text, std::size_t n) {
+    if (!IsUtf8()) return std::min(n, text.size());
+    if (n == 0) return 0;
+    // Back over plain code points (see PlainCodePoints), each a character of its own as long as
+    // the one before the cut is plain too; anything else is left to the boundary rules.
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const auto plainEndingAt = [bytes](std::size_t at) -> std::size_t {  // its bytes, or 0
+        const unsigned char b = bytes[at - 1];
+        if (b < 0x80) return b == '\r' ? 0 : 1;
+        if ((b & 0xC0) != 0x80 || at < 2) return 0;
+        const unsigned char lead = bytes[at - 2];
+        return lead >= 0xC2 && IsPlainLead(lead) ? 2 : 0;
+    };
+    std::size_t at = text.size();
+    std::size_t left = n;
+    for (; left > 0 && at > 0; --left) {
+        const std::size_t taken = plainEndingAt(at);
+        if (taken == 0) break;
+        at -= taken;
+    }
+    if (left == 0 && (at == 0 || plainEndingAt(at) != 0)) return text.size() - at;
+    if (at == 0) return text.size();
+    return CharBytesAtEndByBoundaries(text, n);
 }
 
 std::size_t CharEnd(std::string_view text, std::size_t i) {
@@ -1161,32 +1194,6 @@ const SentenceMachine& SentenceMachineFor(std::string_view delimiters) {
         if (same == delimiters.size()) return machine;
     }
     return BuildSentenceMachine(delimiters);
-}
-
-// The sixteen bytes of a text from byte i on, zero after its end.
-[[gnu::always_inline]] inline __m128i LoadBlock(const unsigned char* s, std::size_t i,
-                                                std::size_t n) {
-    const std::size_t size = n - i;
-    if (size >= 16) return _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-    alignas(16) unsigned char block[32] = {};
-    if (n >= 16) {
-        // The last sixteen bytes of the text, read from where byte i lies among them.
-        _mm_store_si128(reinterpret_cast<__m128i*>(block),
-                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + n - 16)));
-        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 - size));
-    }
-    // A short text, copied in two overlapping pieces.
-    if (size >= 8) {
-        std::memcpy(block, s + i, 8);
-        std::memcpy(block + size - 8, s + n - 8, 8);
-    } else if (size >= 4) {
-        std::memcpy(block, s + i, 4);
-        std::memcpy(block + size - 4, s + n - 4, 4);
-    } else {
-        for (std::size_t k = 0; k < size; ++k)
-            block[k] = s[i + k];
-    }
-    return _mm_load_si128(reinterpret_cast<const __m128i*>(block));
 }
 
 // The positions (bit i for byte i) of the sixteen bytes of UTF-8 at which a run that only
@@ -1650,6 +1657,84 @@ bool IsMostlyUpperCase(std::string_view text, CaseCounts* counts) {
     }
     if (counts != nullptr) *counts = n;
     return n.latinUpper > n.latinLower || n.cyrillicUpper > n.cyrillicLower;
+}
+
+// A PlainTally entry: four 11-bit case fields (as the packed case table orders them), the
+// weight in bits 44 to 59, and the top bit for a pair of bytes that is no plain character.
+constexpr int kTallyWeightShift = 44;
+constexpr std::uint64_t kTallyRefused = std::uint64_t{1} << 63;
+
+PlainTally::PlainTally(const std::uint16_t* weights) : table_(0x10000, kTallyRefused) {
+    const auto& cases = PackedCaseTable();
+    const auto entry = [&](std::uint32_t cp) {
+        std::uint64_t fields = 0;
+        for (int f = 0; f < 4; ++f)
+            fields |= ((cases[cp] >> (12 * f)) & 1) << (11 * f);
+        return fields | (std::uint64_t{weights[cp]} << kTallyWeightShift);
+    };
+    std::uint16_t heaviest = 1;
+    // Indexed by the two bytes at a character's start, the first in the low half: an ASCII
+    // character with a zero after it (its own byte alone is the index), a two-byte one with
+    // its second byte.
+    for (std::uint32_t b = 0; b < 0x80; ++b) {
+        if (b != '\r') table_[b] = entry(b);
+        heaviest = std::max(heaviest, weights[b]);
+    }
+    for (std::uint32_t lead = 0xC2; lead < 0xE0; ++lead) {
+        if (!IsPlainLead(static_cast<unsigned char>(lead))) continue;
+        for (std::uint32_t second = 0x80; second < 0xC0; ++second) {
+            const std::uint32_t cp = ((lead & 0x1F) << 6) | (second & 0x3F);
+            table_[lead | (second << 8)] = entry(cp);
+            heaviest = std::max(heaviest, weights[cp]);
+        }
+    }
+    // A piece of so many bytes has at most as many characters: no field can overflow in it.
+    piece_ = std::min<std::size_t>(2000, 0xFFFF / heaviest);
+}
+
+bool PlainTally::Count(std::string_view text, CaseCounts& counts, int& weight) const {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
+    CaseCounts n;
+    int sum = 0;
+    int chars = 0;
+    std::uint64_t seen = 0;  // every entry ORed: its top bit refuses the text
+    for (std::size_t i = 0; i < size;) {
+        const std::size_t pieceEnd = std::min(size, i + piece_);
+        std::uint64_t packed = 0;
+        // Two bytes are read at each character but the last byte of the text, read alone.
+        const std::size_t pairsEnd = std::min(pieceEnd, size - 1);
+        while (i < pairsEnd) {
+            const unsigned lead = bytes[i];
+            const unsigned pair = lead | (unsigned{bytes[i + 1]} << 8);
+            const unsigned twoByte = lead >> 7;
+            const std::uint64_t e = table_[twoByte != 0 ? pair : lead];
+            packed += e;
+            seen |= e;
+            i += 1 + twoByte;
+            ++chars;
+        }
+        if (i < pieceEnd) {  // the last byte
+            const std::uint64_t e = table_[bytes[i]];
+            packed += e;
+            seen |= e;
+            ++i;
+            ++chars;
+        }
+        const auto field = [packed](int f) {
+            return static_cast<int>((packed >> (11 * f)) & 0x7FF);
+        };
+        n.latinUpper += field(0);
+        n.latinLower += field(1);
+        n.cyrillicUpper += field(2);
+        n.cyrillicLower += field(3);
+        sum += static_cast<int>((packed >> kTallyWeightShift) & 0xFFFF);
+    }
+    if ((seen & kTallyRefused) != 0) return false;
+    n.other = chars - n.latinUpper - n.latinLower - n.cyrillicUpper - n.cyrillicLower;
+    counts = n;
+    weight = sum;
+    return true;
 }
 
 int CountWideLetters(std::string_view set, std::string_view text) {

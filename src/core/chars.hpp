@@ -10,8 +10,10 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessaline {
 
@@ -118,6 +120,24 @@ struct CaseCounts {
 /// UTF-8 the Cyrillic fields count U+0400-U+052F, the Latin ones every other letter with a
 /// case (é, Greek).
 [[nodiscard]] bool IsMostlyUpperCase(std::string_view text, CaseCounts* counts = nullptr);
+
+/// The case counts of IsMostlyUpperCase and the sum of a weight per character (a pixel width,
+/// say) of plain UTF-8 text, the usual subtitle line: ASCII but CR and the two-byte Latin,
+/// Greek and Cyrillic letters, each code point a character of its own. One pass by table: a
+/// caller that needs both figures reads each line once.
+class PlainTally {
+  public:
+    /// `weights` holds the weight of every code point below U+0480 (more entries are ignored).
+    explicit PlainTally(const std::uint16_t* weights);
+
+    /// The counts and the weight of `text` when it is plain UTF-8; false (nothing set) for any
+    /// other text, which the caller counts the long way.
+    [[nodiscard]] bool Count(std::string_view text, CaseCounts& counts, int& weight) const;
+
+  private:
+    std::vector<std::uint64_t> table_;  // by the two bytes at a character: case fields, weight
+    std::size_t piece_ = 0;             // bytes counted before the fields are emptied
+};
 
 /// How many characters of `text` belong to `set`, a Windows-1251 text read as InCharSet does
 /// (an empty set means WideLetters).

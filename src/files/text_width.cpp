@@ -63,8 +63,7 @@ TextWidthMeter::TextWidthMeter(const std::string& fontPath) {
     }
     // The charmap is walked in character order; sorted all the same, for the binary search.
     std::sort(unicode_.begin(), unicode_.end());
-    belowU800_.resize(0x800);
-    for (char32_t ch = 0; ch < 0x800; ++ch)
+    for (char32_t ch = 0x80; ch < 0x800; ++ch)
         belowU800_[ch] = AdvanceOf(ch);
     for (int byte = 0; byte < 256; ++byte) {
         const char32_t ch = Cp1251ToUnicode(static_cast<unsigned char>(byte));
@@ -72,6 +71,8 @@ TextWidthMeter::TextWidthMeter(const std::string& fontPath) {
         if (FT_Load_Char(ft.face, ch, FT_LOAD_DEFAULT) != 0) continue;
         advance_[static_cast<std::size_t>(byte)] = advance();
     }
+    // ASCII is the same in Windows-1251.
+    std::copy_n(advance_.begin(), 0x80, belowU800_.begin());
 }
 
 std::uint16_t TextWidthMeter::AdvanceOf(char32_t ch) const {

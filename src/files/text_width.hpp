@@ -56,6 +56,10 @@ class TextWidthMeter {
         return width;
     }
 
+    /// The advance of every code point below U+0800 (ASCII as the Windows-1251 table has it),
+    /// by value: what Width adds for each character of plain UTF-8 text.
+    [[nodiscard]] const std::uint16_t* CodePointAdvances() const { return belowU800_.data(); }
+
   private:
     [[nodiscard]] int Utf8Width(std::string_view text) const;
     // The advance of a character, the missing-glyph box's when the font lacks it.
@@ -63,7 +67,7 @@ class TextWidthMeter {
 
     std::array<std::uint16_t, 256> advance_{};                 // by Windows-1251 byte
     std::vector<std::pair<char32_t, std::uint16_t>> unicode_;  // by character, sorted
-    std::vector<std::uint16_t> belowU800_;  // the same for the characters below U+0800, by value
+    std::vector<std::uint16_t> belowU800_ = std::vector<std::uint16_t>(0x800);  // by code point
     std::uint16_t missing_ = 0;                                // the missing-glyph box
     std::string error_;
 };

@@ -5,6 +5,7 @@
 
 #include "core/chars.hpp"
 #include "core/strings.hpp"
+#include "core/text_form.hpp"
 #include "core/times.hpp"
 #include "files/report_file.hpp"
 #include "files/text_width.hpp"
@@ -92,7 +93,10 @@ class LengthChecker {
         if (!meter_->available()) {
             report_.Add(std::string(kPixelCheckUnavailable) + meter_->error());
             meter_.reset();
+            return;
         }
+        // UTF-8 lines are measured and counted in one pass; Windows-1251 ones by byte tables.
+        if (CurrentTextForm() == TextForm::Utf8) tally_.emplace(meter_->CodePointAdvances());
     }
 
     void CheckSubRip() {
@@ -221,12 +225,24 @@ class LengthChecker {
         // The case counts cover every character: with them the line's length comes from the
         // same walk.
         CaseCounts counts;
-        const bool mostlyUpper = !p_.onlyErrors && IsMostlyUpperCase(plain, &counts);
-        const std::size_t n = p_.onlyErrors
-                                  ? CharCount(plain)
-                                  : static_cast<std::size_t>(counts.latinUpper + counts.latinLower +
-                                                             counts.cyrillicUpper +
-                                                             counts.cyrillicLower + counts.other);
+        bool mostlyUpper = false;
+        std::size_t n = 0;
+        std::optional<int> width;
+        // Plain UTF-8 text: its code points are its characters, counted with the width.
+        if (int tallied = 0; tally_ && tally_->Count(plain, counts, tallied)) {
+            width = tallied;
+            mostlyUpper = !p_.onlyErrors && (counts.latinUpper > counts.latinLower ||
+                                             counts.cyrillicUpper > counts.cyrillicLower);
+            n = static_cast<std::size_t>(counts.latinUpper + counts.latinLower +
+                                         counts.cyrillicUpper + counts.cyrillicLower +
+                                         counts.other);
+        } else {
+            mostlyUpper = !p_.onlyErrors && IsMostlyUpperCase(plain, &counts);
+            n = p_.onlyErrors ? CharCount(plain)
+                              : static_cast<std::size_t>(counts.latinUpper + counts.latinLower +
+                                                         counts.cyrillicUpper +
+                                                         counts.cyrillicLower + counts.other);
+        }
         const auto length = static_cast<std::size_t>(std::max(p_.lineLength, 0));
         if (n > length) {
             Mark(found, label,
@@ -243,10 +259,10 @@ class LengthChecker {
             }
         }
         if (meter_) {
-            const int width = meter_->Width(plain);
-            if (width > p_.pixelWidthMax) {
+            if (!width) width = meter_->Width(plain);
+            if (*width > p_.pixelWidthMax) {
                 Mark(found, label,
-                     " = >>> " + number + " line: " + std::to_string(width) + " pixels width",
+                     " = >>> " + number + " line: " + std::to_string(*width) + " pixels width",
                      kError);
             }
         }
@@ -369,6 +385,7 @@ class LengthChecker {
     const LengthTestParams& p_;
     ReportFile& report_;
     std::optional<TextWidthMeter> meter_;
+    std::optional<PlainTally> tally_;  // with the meter, for UTF-8 text
     int subtitles_ = 0;
     int wrong_ = 0;
     int warned_ = 0;

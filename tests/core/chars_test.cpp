@@ -659,3 +659,63 @@ TEST(Utf8CountWideLetters, ReadsTheWindows1251SetByCharacters) {
 
 }  // namespace
 }  // namespace tessaline
+
+namespace tessaline {
+namespace {
+
+// Plain lines give the counts IsMostlyUpperCase gives and the sum of their code points'
+// weights; any other line is refused. Heavy weights make the fields be emptied often.
+TEST(PlainTally, CountsAndWeighsPlainLinesRefusesTheRest) {
+    const TextFormScope scope(TextForm::Utf8);
+    std::vector<std::uint16_t> light(0x800);
+    for (std::size_t cp = 0; cp < light.size(); ++cp)
+        light[cp] = static_cast<std::uint16_t>(cp % 10);
+    const std::vector<std::uint16_t> heavy(0x800, 300);
+    const std::string longLine = [] {
+        std::string text;
+        for (int i = 0; i < 3000; ++i)
+            text += "Жa";
+        return text;
+    }();
+    struct Case {
+        std::string text;
+        bool plain;
+        int lightWeight;  // weights cp % 10
+    };
+    const Case cases[] = {
+        {"", true, 0},
+        {"Aa", true, 5 + 7},                 // U+0041, U+0061
+        {"Жж é!", true, 6 + 8 + 2 + 3 + 3},  // U+0416 U+0436 U+0020 U+00E9 U+0021
+        {"ΩЁё", true, 7 + 5 + 5},            // U+03A9 U+0401 U+0451
+        {longLine, true, 3000 * (6 + 7)},
+        {"a\r", false, 0},
+        {"Ѡ́", false, 0},  // a combining mark joins the letter before it
+        {"…", false, 0},  // three bytes
+        {"a\xD0", false, 0},
+        {std::string("\xD0") + "a", false, 0},  // a lead before ASCII
+        {"\xC1\xBF", false, 0},                 // an overlong form
+        {"\x80z", false, 0},
+        {"\xD2\x90", false, 0},  // Ґ: no plain lead
+    };
+    const PlainTally byLight(light.data());
+    const PlainTally byHeavy(heavy.data());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 20));
+        CaseCounts counts;
+        int weight = -1;
+        ASSERT_EQ(byLight.Count(c.text, counts, weight), c.plain);
+        if (!c.plain) continue;
+        CaseCounts expected;
+        (void)IsMostlyUpperCase(c.text, &expected);
+        EXPECT_EQ(std::tie(counts.latinUpper, counts.latinLower, counts.cyrillicUpper,
+                           counts.cyrillicLower, counts.other),
+                  std::tie(expected.latinUpper, expected.latinLower, expected.cyrillicUpper,
+                           expected.cyrillicLower, expected.other));
+        EXPECT_EQ(weight, c.lightWeight);
+        ASSERT_TRUE(byHeavy.Count(c.text, counts, weight));
+        EXPECT_EQ(weight, 300 * static_cast<int>(CharCount(c.text)));
+    }
+}
+
+}  // namespace
+}  // namespace tessaline
