@@ -1,7 +1,10 @@
 #include "ops/tag_ops.hpp"
 
+#include <algorithm>
 #include <iterator>
 #include <optional>
+#include <span>
+#include <string>
 #include <utility>
 
 #include "core/chars.hpp"
@@ -195,7 +198,12 @@ class TagFix final : public TextRepair {
 // --- Re-Format to 1 Line through TAG's ---------------------------------------------------------
 
 /// Re-flows the text lines of a SubRip record into `result`; false when nothing changes.
-bool ReflowRecord(const LineList& lines, LineList& result) {
+bool ReflowRecord(std::span<const std::string> lines, LineList& result) {
+    // Most records hold no italic line: nothing is reflowed, and no line is copied.
+    if (std::none_of(lines.begin(), lines.end(),
+                     [](const std::string& line) { return IsItalicLine(line); })) {
+        return false;
+    }
     result.clear();
     LineList joined;
     bool italicSeen = false;
@@ -217,24 +225,31 @@ bool ReflowRecord(const LineList& lines, LineList& result) {
         CutAfterItalicEnds(Tidy(line), result);
     // A record whose runs held nothing but tags keeps its lines rather than lose its text.
     if (result.size() == kept) return false;
-    return result != lines;
+    return !std::equal(result.begin(), result.end(), lines.begin(), lines.end());
 }
 
 class TagReflow final : public TextRepair {
   public:
     void BeginRecord(std::string_view key) override {
         key_.assign(key);
-        lines_.clear();
+        count_ = 0;
     }
 
-    // The record is held until its end: its lines are joined and cut again as a whole.
+    // The record is held until its end: its lines are joined and cut again as a whole. The
+    // strings of the records before are reused.
     void TextLine(std::string_view line, TextOut&, LineList&) override {
-        lines_.emplace_back(line);
+        if (count_ == lines_.size()) {
+            lines_.emplace_back(line);
+        } else {
+            lines_[count_].assign(line);
+        }
+        ++count_;
     }
 
     void EndRecord(TextOut& out, LineList& report) override {
-        const bool changed = ReflowRecord(lines_, reflowed_);
-        for (const std::string& line : changed ? reflowed_ : lines_)
+        const std::span<const std::string> lines(lines_.data(), count_);
+        const bool changed = ReflowRecord(lines, reflowed_);
+        for (const std::string& line : changed ? std::span<const std::string>(reflowed_) : lines)
             out.WriteLine(line);
         if (changed) ReportLine(report, key_, kTagFixed);
     }
@@ -247,7 +262,8 @@ class TagReflow final : public TextRepair {
 
   private:
     std::string key_;
-    LineList lines_;
+    LineList lines_;  // the record's text lines: the first count_
+    std::size_t count_ = 0;
     LineList reflowed_;
 };
 
