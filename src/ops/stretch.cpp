@@ -153,6 +153,21 @@ class Mapping {
     std::int64_t lastOff_ = 0;
 };
 
+// The timing line of two times, with the tail after a space when there is one.
+void WriteTimingWithTail(LineWriter& out, TimeMs on, TimeMs off, std::string_view tail,
+                         std::string& scratch) {
+    char timing[kTimingLineLength];
+    WriteTimingLine(timing, on, off);
+    if (tail.empty()) {
+        out.WriteLine(std::string_view(timing, sizeof timing));
+        return;
+    }
+    scratch.assign(timing, sizeof timing);
+    scratch += ' ';
+    scratch += tail;
+    out.WriteLine(scratch);
+}
+
 // The second file of a range stretch of times, written in the stretch's own pass: every line the
 // stretch writes, its timing lines moved by `delta`, which is what Offset Time run over the
 // output afterwards writes (both read timing lines alike, and the output's lines read back are
@@ -198,17 +213,9 @@ class SecondFile {
         const std::int64_t movedOff = off + *delta_;
         // Below zero Offset Time stops the run; from a day on it fails with a conversion error.
         if (movedOn < 0 || movedOff < 0 || movedOn >= kDayMs || movedOff >= kDayMs) return GiveUp();
-        char timing[kTimingLineLength];
-        WriteTimingLine(timing, static_cast<TimeMs>(movedOn), static_cast<TimeMs>(movedOff));
         ++timings_;
-        if (tail.empty()) {
-            out_.WriteLine(std::string_view(timing, sizeof timing));
-            return;
-        }
-        scratch.assign(timing, sizeof timing);
-        scratch += ' ';
-        scratch += tail;
-        out_.WriteLine(scratch);
+        WriteTimingWithTail(out_, static_cast<TimeMs>(movedOn), static_cast<TimeMs>(movedOff), tail,
+                            scratch);
     }
 
     // Closes the file and puts it at its path; false (the file removed) when that fails.
@@ -597,16 +604,7 @@ RunResult Stretch(const std::string& input, const std::string& output, const Str
 
 void WriteRetimedLine(FrameRun& run, std::int64_t on, std::int64_t off, std::string_view line,
                       std::string_view tail, std::string& scratch) {
-    char timing[kTimingLineLength];
-    WriteTimingLine(timing, CheckedTime(on, line), CheckedTime(off, line));
-    if (tail.empty()) {
-        run.WriteLine(std::string_view(timing, sizeof timing));
-        return;
-    }
-    scratch.assign(timing, sizeof timing);
-    scratch += ' ';
-    scratch += tail;
-    run.WriteLine(scratch);
+    WriteTimingWithTail(run.out(), CheckedTime(on, line), CheckedTime(off, line), tail, scratch);
 }
 
 // --- The range ---------------------------------------------------------------------------------
