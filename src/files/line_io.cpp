@@ -19,9 +19,12 @@ namespace {
 constexpr std::size_t kBlockSize = 1 << 20;
 // A buffer this large (grown for a long line) is freed, not kept for the next file.
 constexpr std::size_t kLargestSpare = 4 * kBlockSize;
-// The buffer of a reader of a channel: the steps of a chain run at once, each with a reader, and
-// a channel hands over at most a writer's block at a time.
-constexpr std::size_t kChannelReadBlock = kBlockSize / 4;
+// The buffers of a channel's reader and writer: the steps of a chain run at once, each with a
+// reader and a writer, and what they hold together is what the chain holds in flight. Kept small
+// so that the chain's memory is the same for a short film as for a long one (a film shorter
+// than the chain's buffers would never fill them all), and stays in the processor's caches.
+constexpr std::size_t kChannelReadBlock = kBlockSize / 16;
+constexpr std::size_t kChannelWriteBlock = kBlockSize / 4;
 // The UTF-8 text a writer gathers before encoding it into UTF-16 or a code page: its encoded
 // form (twice as large at most) fits the buffer of a block.
 constexpr std::size_t kStagedBytes = kBlockSize / 4;
@@ -359,9 +362,13 @@ LineWriter::LineWriter(const std::string& path, const FileEncoding& encoding, Te
 }
 
 LineWriter::LineWriter(ByteChannel& channel, const FileEncoding& encoding, TextForm from)
-    : path_("(chain)"), channel_(&channel), buffer_(kBlockSize), encoding_(encoding.encoding) {
+    : path_("(chain)"), channel_(&channel), buffer_(kChannelWriteBlock), encoding_(encoding.encoding) {
     auto encoder = std::make_unique<TextEncoder>(encoding.encoding, from);
-    if (!encoder->passthrough()) encoder_ = std::move(encoder);
+    if (!encoder->passthrough()) {
+        encoder_ = std::move(encoder);
+        // The staged text, encoded, must fit the buffer in one piece.
+        buffer_.Grow(kBlockSize, 0);
+    }
 }
 
 LineWriter::~LineWriter() {

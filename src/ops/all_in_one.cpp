@@ -127,9 +127,9 @@ class ChainPipe final : public ByteChannel {
 
     void Write(std::string_view bytes) override {
         if (bytes.empty()) return;
-        // A writer hands over its buffer of 1 MiB, or a longer line on its own. Seven steps
-        // holding such a line at once would take seven times its size: the chain gives up and
-        // runs one step after another, holding it once.
+        // A writer hands over its buffer, or a longer line on its own. Seven steps holding a
+        // line longer than 1 MiB at once would take seven times its size: the chain gives up
+        // and runs one step after another, holding it once.
         if (bytes.size() > kLongestBlock) throw ChainBroken();
         if (hashed_) hash_.Add(bytes);
         while (!bytes.empty()) {
@@ -181,7 +181,9 @@ class ChainPipe final : public ByteChannel {
 
   private:
     static constexpr std::size_t kLongestBlock = 1 << 20;
-    static constexpr std::size_t kRingSize = 1 << 20;
+    // As large as a writer's buffer: the chain's memory stays that of its buffers whatever
+    // the film's length (see the channel buffers of the line reader and writer).
+    static constexpr std::size_t kRingSize = 1 << 18;
     std::unique_ptr<char[]> ring_;  // made by the writer with its first bytes
     std::size_t readAt_ = 0;        // the reader's alone
     std::size_t writeAt_ = 0;       // the writer's alone
@@ -219,7 +221,7 @@ void CopyFileLines(const std::string& path, const FileEncoding& encoding, ByteCh
 // The bytes of a pipe, as they are, to `to` (the next pipe, the result file).
 template <typename To>
 void PassOn(ChainPipe& from, To&& to) {
-    constexpr std::size_t kBlock = 256 * 1024;
+    constexpr std::size_t kBlock = 64 * 1024;
     const std::unique_ptr<char[]> block(new char[kBlock]);
     for (;;) {
         const std::size_t n = from.Read(block.get(), kBlock);
