@@ -4,6 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -158,6 +162,7 @@ std::size_t LineReader::LengthToLineEnd() {
 // ahead), not by doubling: a line of 64 MB costs 64 MB, not 128 MB and a copy. False when
 // nothing more could be read.
 bool LineReader::Fill() {
+    ForgetNewlines();
     if (decoder_) return FillDecoded();
     if (eof_) return false;
     if (pos_ > 0) {
@@ -271,18 +276,57 @@ std::uint64_t LineReader::Offset() const {
     return fileOffsetAtTracked_;
 }
 
-bool LineReader::ReadLine(std::string_view& line) {
-    std::size_t scanFrom = pos_;
+namespace {
+
+constexpr std::size_t kWindow = 64;
+
+// One bit for every LF of the 64 bytes at `bytes`, the first byte's the lowest.
+std::uint64_t NewlinesOf(const char* bytes) {
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n');
+    std::uint64_t mask = 0;
+    for (int part = 0; part < 4; ++part) {
+        const __m128i chunk =
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
+        const auto bits = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, lf)));
+        mask |= static_cast<std::uint64_t>(bits) << (16 * part);
+    }
+    return mask;
+#else
+    std::uint64_t mask = 0;
+    for (std::size_t i = 0; i < kWindow; ++i)
+        mask |= static_cast<std::uint64_t>(bytes[i] == '\n') << i;
+    return mask;
+#endif
+}
+
+}  // namespace
+
+void LineReader::ProcessHostEvents() {
+    host_->ProcessEvents();
+}
+
+// The line ends of the window are all read: the next windows of 64 bytes, then what is left of
+// the buffer, then more of the file.
+bool LineReader::ReadLineScanning(std::string_view& line) {
+    std::size_t from = windowed_ ? window_ + kWindow : pos_;
     for (;;) {
         const char* base = buffer_.data();
-        const void* nl = std::memchr(base + scanFrom, '\n', end_ - scanFrom);
-        if (nl != nullptr) {
-            const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(nl) - base);
-            std::size_t len = at - pos_;
-            if (len > 0 && base[at - 1] == '\r') --len;
-            line = std::string_view(base + pos_, len);
-            pos_ = at + 1;
-            break;
+        while (end_ - from >= kWindow) {
+            const std::uint64_t mask = NewlinesOf(base + from);
+            if (mask != 0) {
+                window_ = from;
+                windowed_ = true;
+                newlines_ = mask & (mask - 1);
+                TakeLine(from + static_cast<std::size_t>(std::countr_zero(mask)), line);
+                return true;
+            }
+            from += kWindow;
+        }
+        ForgetNewlines();
+        if (const void* nl = std::memchr(base + from, '\n', end_ - from)) {
+            TakeLine(static_cast<std::size_t>(static_cast<const char*>(nl) - base), line);
+            return true;
         }
         const std::size_t scanned = end_ - pos_;
         if (!Fill()) {
@@ -292,13 +336,12 @@ bool LineReader::ReadLine(std::string_view& line) {
             if (buffer_.data()[end_ - 1] == '\r') --len;
             line = std::string_view(buffer_.data() + pos_, len);
             pos_ = end_;
-            break;
+            ++lineNumber_;
+            if (host_ != nullptr) ProcessHostEvents();
+            return true;
         }
-        scanFrom = pos_ + scanned;
+        from = pos_ + scanned;
     }
-    ++lineNumber_;
-    if (host_ != nullptr) host_->ProcessEvents();
-    return true;
 }
 
 bool LineReader::ReadLine(std::string& line) {
@@ -309,6 +352,7 @@ bool LineReader::ReadLine(std::string& line) {
 }
 
 bool LineReader::ReadBlock(std::string_view& bytes) {
+    ForgetNewlines();
     if (pos_ == end_ && !Fill()) return false;
     bytes = std::string_view(buffer_.data() + pos_, end_ - pos_);
     pos_ = end_;
@@ -324,6 +368,7 @@ void LineReader::Seek(std::uint64_t offset) {
     }
     pos_ = 0;
     end_ = 0;
+    ForgetNewlines();
     eof_ = false;
     bytesRead_ = offset;
     fileOffsetAtTracked_ = offset;

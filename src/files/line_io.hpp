@@ -5,6 +5,7 @@
 // and written in large blocks: no system call per line. A line longer than a block costs one
 // copy of itself in memory, whatever its length; the blocks are kept for the next file of a run.
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -80,14 +81,24 @@ class LineReader {
     bool ReadLine(std::string& line);
 
     /// The next line as a view into the reader's buffer, valid until the next read.
-    bool ReadLine(std::string_view& line);
+    bool ReadLine(std::string_view& line) {
+        // Most lines end within the 64 bytes whose line ends were found at once.
+        if (newlines_ == 0) return ReadLineScanning(line);
+        const std::size_t at = window_ + static_cast<std::size_t>(std::countr_zero(newlines_));
+        newlines_ &= newlines_ - 1;
+        TakeLine(at, line);
+        return true;
+    }
 
     /// The line after the one read last, without reading it, when the buffer holds it whole
     /// (with its line end): a view valid until the next read. False when it would take reading
     /// more of the file; the reader then stands where it stood.
     bool PeekLineInBuffer(std::string_view& line) const {
         const char* base = buffer_.data();
-        const void* nl = std::memchr(base + pos_, '\n', end_ - pos_);
+        const void* nl =
+            newlines_ != 0
+                ? base + window_ + static_cast<std::size_t>(std::countr_zero(newlines_))
+                : std::memchr(base + pos_, '\n', end_ - pos_);
         if (nl == nullptr) return false;
         std::size_t len = static_cast<std::size_t>(static_cast<const char*>(nl) - base) - pos_;
         if (len > 0 && base[pos_ + len - 1] == '\r') --len;
@@ -117,6 +128,23 @@ class LineReader {
     [[nodiscard]] const FileEncoding& encoding() const { return encoding_; }
 
   private:
+    // The line ending at the LF at `at`.
+    void TakeLine(std::size_t at, std::string_view& line) {
+        const char* base = buffer_.data();
+        std::size_t len = at - pos_;
+        if (len > 0 && base[at - 1] == '\r') --len;
+        line = std::string_view(base + pos_, len);
+        pos_ = at + 1;
+        ++lineNumber_;
+        if (host_ != nullptr) ProcessHostEvents();
+    }
+    bool ReadLineScanning(std::string_view& line);
+    void ProcessHostEvents();
+    // The buffer's bytes moved or were let go: the line ends found ahead no longer stand.
+    void ForgetNewlines() {
+        newlines_ = 0;
+        windowed_ = false;
+    }
     bool Fill();
     bool FillDecoded();
     // The length of the rest of the current line still in the file, up to its LF.
@@ -138,6 +166,11 @@ class LineReader {
     IoBuffer buffer_;
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
+    // The line ends of the 64 bytes from window_ (when windowed_) not yet read past, one bit
+    // each: finding them for 64 bytes at once costs less than a search per short line.
+    std::size_t window_ = 0;
+    std::uint64_t newlines_ = 0;
+    bool windowed_ = false;
     bool eof_ = false;
     std::size_t lineNumber_ = 0;
     Host* host_ = nullptr;

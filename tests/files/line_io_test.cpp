@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <utility>
+
 #include "core/errors.hpp"
 #include "files/fs.hpp"
 #include "files/recording_host.hpp"
@@ -89,6 +91,86 @@ TEST(LineReader, ReadsLinesLongerThanTheBufferAndAcrossBufferBoundaries) {
         }
         EXPECT_TRUE(ReadFile(dir / "copy") == Joined(lines, "\r\n"));
     }
+}
+
+// The lines of `bytes` split the plain way, one byte at a time.
+std::vector<std::string> SplitPlainly(std::string_view bytes) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (const char c : bytes) {
+        if (c != '\n') {
+            line += c;
+            continue;
+        }
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(std::exchange(line, {}));
+    }
+    if (!bytes.empty() && bytes.back() != '\n') {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+TEST(LineReader, FindsLineEndsAheadWithoutLosingAnyWhateverIsAskedBetweenReads) {
+    // Lines of every length from 0 to 200 bytes (CR LF, LF, CRs inside) over more than two
+    // blocks, so that line ends fall at every place of the 64 bytes searched at once and at the
+    // blocks' edges.
+    std::string bytes;
+    for (std::size_t i = 0; bytes.size() < 2 * kMiB + kMiB / 3; ++i) {
+        const std::size_t length = (i * 37) % 201;
+        std::string line(length, static_cast<char>('a' + i % 26));
+        if (length > 3 && i % 7 == 0) line[length / 2] = '\r';
+        bytes += line;
+        bytes += i % 3 == 0 ? "\n" : "\r\n";
+    }
+    bytes += "no end\r";
+    const std::vector<std::string> expected = SplitPlainly(bytes);
+    TempDir dir;
+    WriteFile(dir / "in", bytes);
+
+    enum class Between { Nothing, Peek, AtEnd, OffsetAndSeekBack };
+    for (const Between between :
+         {Between::Nothing, Between::Peek, Between::AtEnd, Between::OffsetAndSeekBack}) {
+        LineReader in(dir / "in", FileEncoding{});
+        std::vector<std::string> lines;
+        std::string_view line;
+        for (;;) {
+            std::string_view peeked;
+            bool peekedWhole = false;
+            if (between == Between::Peek) peekedWhole = in.PeekLineInBuffer(peeked);
+            if (between == Between::AtEnd) (void)in.AtEnd();
+            if (between == Between::OffsetAndSeekBack && lines.size() % 1000 == 1) {
+                const std::uint64_t at = in.Offset();
+                std::string_view ahead;
+                for (int k = 0; k < 5 && in.ReadLine(ahead); ++k) {
+                }
+                in.Seek(at);
+            }
+            if (!in.ReadLine(line)) break;
+            if (peekedWhole) {
+                ASSERT_EQ(peeked, line) << "line " << lines.size();
+            }
+            lines.emplace_back(line);
+        }
+        EXPECT_EQ(lines, expected) << static_cast<int>(between);
+    }
+
+    // A block taken whole in the middle: the lines go on from the byte after it.
+    LineReader in(dir / "in");
+    std::string_view line;
+    std::size_t consumed = 0;
+    for (int k = 0; k < 500; ++k) {
+        ASSERT_TRUE(in.ReadLine(line));
+        consumed = bytes.find('\n', consumed) + 1;
+    }
+    std::string_view block;
+    ASSERT_TRUE(in.ReadBlock(block));
+    consumed += block.size();
+    std::vector<std::string> rest;
+    while (in.ReadLine(line))
+        rest.emplace_back(line);
+    EXPECT_EQ(rest, SplitPlainly(std::string_view(bytes).substr(consumed)));
 }
 
 TEST(LineReader, AtEndIsTrueOnlyWhenNoLineIsLeft) {
