@@ -1,5 +1,9 @@
 #include "core/tags.hpp"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 
 #include "core/chars.hpp"
@@ -219,7 +223,22 @@ std::size_t TagEndAt(std::string_view text, std::size_t i) {
 }
 
 bool MayHoldTag(std::string_view text) {
-    return text.find_first_of("<{") != std::string_view::npos;
+    // Asked of every text line: 16 bytes at a time (a search for either byte, through the
+    // library, costs a call per byte of the line).
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i open = _mm_set1_epi8('<');
+    const __m128i brace = _mm_set1_epi8('{');
+    for (; i + 16 <= text.size(); i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+        const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(bytes, open), _mm_cmpeq_epi8(bytes, brace));
+        if (_mm_movemask_epi8(hits) != 0) return true;
+    }
+#endif
+    for (; i < text.size(); ++i) {
+        if (text[i] == '<' || text[i] == '{') return true;
+    }
+    return false;
 }
 
 namespace {

@@ -140,6 +140,19 @@ TEST(MarkupTags, TagsAreFoundWholeAndTheirSpacesAreNoWordBreaks) {
         EXPECT_EQ(FindOutsideTags(c.text, " "), c.firstSpace) << c.text;
         EXPECT_EQ(RFindOutsideTags(c.text, " "), c.lastSpace) << c.text;
     }
+    // Either opening byte at every place of lines up to 40 bytes (16 bytes are looked at at
+    // once), among bytes that differ from them by one bit or have the high bit set.
+    for (std::size_t length = 0; length <= 40; ++length) {
+        const std::string plain(length, length % 2 == 0 ? '\xBC' : '=');
+        EXPECT_FALSE(MayHoldTag(plain)) << length;
+        for (std::size_t at = 0; at < length; ++at) {
+            for (const char opening : {'<', '{'}) {
+                std::string text = plain;
+                text[at] = opening;
+                EXPECT_TRUE(MayHoldTag(text)) << length << " " << at;
+            }
+        }
+    }
     // Tags inside a Cyrillic text: bytes in both text forms.
     EXPECT_EQ(FindOutsideTags(W("<font color=red>Привет</font> мир"), " "), 29U);
     const TextFormScope scope(TextForm::Utf8);
