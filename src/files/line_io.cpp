@@ -424,27 +424,6 @@ LineWriter::~LineWriter() {
     }
 }
 
-void LineWriter::WriteLine(std::string_view line) {
-    // The text is the file's bytes: straight into the buffer with its line end. Lines on their
-    // way to UTF-16 or a code page (once the first one has made room for them): into the
-    // staged text.
-    const bool direct = !encoder_;
-    if (direct || !staged_.empty()) {
-        char* base = direct ? buffer_.data() : staged_.data();
-        const std::size_t size = direct ? buffer_.size() : kStagedBytes;
-        std::size_t& used = direct ? used_ : stagedUsed_;
-        if (line.size() + 2 <= size - used) {
-            char* p = base + used;
-            if (!line.empty()) std::memcpy(p, line.data(), line.size());
-            p[line.size()] = '\r';
-            p[line.size() + 1] = '\n';
-            used += line.size() + 2;
-            return;
-        }
-    }
-    WriteLineSlowly(line);
-}
-
 // Puts text (with its line end when `withEnd`) into the staged text; false when it is longer
 // than the stage could ever hold.
 bool LineWriter::Stage(std::string_view text, bool withEnd) {

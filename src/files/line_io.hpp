@@ -194,7 +194,23 @@ class LineWriter {
     LineWriter(const LineWriter&) = delete;
     LineWriter& operator=(const LineWriter&) = delete;
 
-    void WriteLine(std::string_view line);
+    void WriteLine(std::string_view line) {
+        // The file's bytes go straight into the buffer with the line end, lines on their way to
+        // UTF-16 or a code page into the staged text (once the first one has made room for
+        // them); a line longer than the room left goes out of line.
+        if (!encoder_) {
+            if (line.size() + 2 <= buffer_.size() - used_) {
+                PutLine(buffer_.data() + used_, line);
+                used_ += line.size() + 2;
+                return;
+            }
+        } else if (line.size() + 2 <= staged_.size() - stagedUsed_) {
+            PutLine(staged_.data() + stagedUsed_, line);
+            stagedUsed_ += line.size() + 2;
+            return;
+        }
+        WriteLineSlowly(line);
+    }
 
     /// Writes bytes as they are (for a line end of a different kind).
     void WriteRaw(std::string_view bytes);
@@ -204,6 +220,11 @@ class LineWriter {
     void Close();
 
   private:
+    static void PutLine(char* at, std::string_view line) {
+        if (!line.empty()) std::memcpy(at, line.data(), line.size());
+        at[line.size()] = '\r';
+        at[line.size() + 1] = '\n';
+    }
     void Flush();
     void WriteLineSlowly(std::string_view line);
     bool Stage(std::string_view text, bool withEnd);
