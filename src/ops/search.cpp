@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <deque>
@@ -296,9 +297,17 @@ class TextSet {
         return any;
     }
 
-    /// The text occurred in the line of the last Scan.
-    [[nodiscard]] bool Found(std::size_t text) const {
-        return (found_[text / 64] >> (text % 64) & 1) != 0;
+    /// The first text from `from` on that occurred in the line of the last scan; count() when
+    /// none did. Steps over the texts that did not occur a word of 64 at a time.
+    [[nodiscard]] std::size_t NextFound(std::size_t from) const {
+        std::size_t word = from / 64;
+        if (word >= found_.size()) return count_;
+        std::uint64_t bits = found_[word] & (~std::uint64_t{0} << (from % 64));
+        while (bits == 0) {
+            if (++word == found_.size()) return count_;
+            bits = found_[word];
+        }
+        return word * 64 + static_cast<std::size_t>(std::countr_zero(bits));
     }
 
   private:
@@ -469,8 +478,8 @@ RunResult ReplaceByList(const std::string& input, const std::string& output,
                       current.assign(line);
                       // The pairs in table order; a pair is tried only when its find text is
                       // in the line as the pairs before it left it.
-                      for (std::size_t i = 0; i < finds.size(); ++i) {
-                          if (!found->Found(i)) continue;
+                      for (std::size_t i = found->NextFound(0); i < finds.size();
+                           i = found->NextFound(i + 1)) {
                           const ReplacePair& pair = pairs[i];
                           std::string result =
                               words ? ReplaceWholeWord(pair.find, pair.replacement, current,
