@@ -184,10 +184,15 @@ class TextSet {
                 codePointClass[cp] = found->second;
             }
         }
+        // The scan takes only plain lines (IsPlainUtf8), so that a line it takes needs no other
+        // check before a case-blind search: a CR, a combining mark (leads 0xCC and 0xCD) and the
+        // scripts of leads 0xD2 on (which have marks of their own) lead to the dead state too.
         for (std::size_t b = 0; b < 0x80; ++b)
-            set.class_[b] = codePointClass[b];
+            set.class_[b] = b == '\r' ? set.deadClass_ : codePointClass[b];
         set.twoByteClass_.assign(kTwoByteLeads * 256, set.deadClass_);
         for (std::size_t lead = 0; lead < kTwoByteLeads; ++lead) {
+            const std::size_t leadByte = lead + kFirstTwoByteLead;
+            if (leadByte == 0xCC || leadByte == 0xCD || leadByte >= 0xD2) continue;
             for (std::size_t trail = 0x80; trail < 0xC0; ++trail) {
                 set.twoByteClass_[lead * 256 + trail] =
                     codePointClass[((lead + kFirstTwoByteLead) & 0x1F) << 6 | (trail & 0x3F)];
@@ -282,11 +287,13 @@ class TextSet {
     }
 
   public:
+    // The scans are out of line: inlined in the line walk, their loops would lose registers.
+
     /// Marks which texts occur in the UTF-8 `line`, its code points folded; true when any does.
-    /// Nothing when the line holds a code point of more than two bytes, or a byte that begins
-    /// none (the caller then scans a folded copy).
-    std::optional<bool> ScanCodePoints(std::string_view line) {
-        std::fill(found_.begin(), found_.end(), 0);
+    /// Nothing when the line is not plain (IsPlainUtf8): a code point of more than two bytes, a
+    /// byte that begins none, a mark or a CR (the caller then scans a folded copy).
+    [[gnu::noinline]] std::optional<bool> ScanCodePoints(std::string_view line) {
+        ClearFound();
         const auto* p = reinterpret_cast<const unsigned char*>(line.data());
         const auto* const end = p + line.size();
         // A line that ends in a lead byte is no such line (the walk would stop there): with it
@@ -321,8 +328,8 @@ class TextSet {
     }
 
     /// Marks which texts occur in `line`; true when any does.
-    bool Scan(std::string_view line) {
-        std::fill(found_.begin(), found_.end(), 0);
+    [[gnu::noinline]] bool Scan(std::string_view line) {
+        ClearFound();
         const std::uint16_t* const classOf = class_.data();
         const std::uint32_t* const moves = moves_.data();
         const std::uint32_t acceptRow = acceptRow_;
@@ -351,8 +358,16 @@ class TextSet {
     }
 
   private:
+    // Most lines hold no text: the marks of the last scan are cleared only when it made any.
+    void ClearFound() {
+        if (!marked_) return;
+        std::fill(found_.begin(), found_.end(), 0);
+        marked_ = false;
+    }
+
     // The texts that end in the state of `row`.
     void MarkFound(std::uint32_t row) {
+        marked_ = true;
         const std::size_t state = row / classes_;
         for (std::uint32_t k = firstOutput_[state]; k < firstOutput_[state + 1]; ++k) {
             const std::uint32_t t = flatOutputs_[k];
@@ -377,6 +392,7 @@ class TextSet {
     std::vector<std::uint32_t> firstOutput_;
     std::vector<std::uint32_t> flatOutputs_;
     std::vector<std::uint64_t> found_;
+    bool marked_ = false;  // found_ holds a mark
 };
 
 }  // namespace
@@ -505,11 +521,14 @@ RunResult ReplaceByList(const std::string& input, const std::string& output,
         std::optional<TextSet> codePointSet;
         if (foldFirst) codePointSet = TextSet::FoldedCodePoints(scanned);
         std::string foldedLine;
+        bool plainLine = false;  // the line of the last scan is plain UTF-8
         const auto scan = [&](std::string_view line) {
+            plainLine = false;
             if (!foldFirst) return set.Scan(line);
             if (codePointSet) {
                 if (const std::optional<bool> any = codePointSet->ScanCodePoints(line)) {
                     found = &*codePointSet;
+                    plainLine = true;
                     return *any;
                 }
             }
@@ -518,7 +537,7 @@ RunResult ReplaceByList(const std::string& input, const std::string& output,
             return set.Scan(foldedLine);
         };
         // A case-blind UTF-8 search checks that the line and the find text are plain at every
-        // search: here that is known once for each find text, and for each line it changes.
+        // search: here that is known once for each find text, and for a line from its scan.
         std::vector<bool> plainFind(finds.size(), false);
         if (foldFirst) {
             for (std::size_t i = 0; i < pairs.size(); ++i)
@@ -531,18 +550,16 @@ RunResult ReplaceByList(const std::string& input, const std::string& output,
                   [&](std::string_view line, const std::string& reference) {
                       if (!scan(line)) return run.WriteLine(line);
                       current.assign(line);
-                      bool plain = foldFirst && IsPlainUtf8(current);
                       // The pairs in table order; a pair is tried only when its find text is
                       // in the line as the pairs before it left it.
                       for (std::size_t i = found->NextFound(0); i < finds.size();
                            i = found->NextFound(i + 1)) {
                           const ReplacePair& pair = pairs[i];
                           ReplaceInto(result, pair.find, pair.replacement, current, ignoreCase,
-                                      words, plain && plainFind[i]);
+                                      words, plainLine && plainFind[i]);
                           if (result == current) continue;
                           report.Add(reference, changed, current);
                           std::swap(current, result);
-                          plain = foldFirst && IsPlainUtf8(current);
                           scan(current);
                       }
                       run.WriteLine(current);
