@@ -171,7 +171,7 @@ class TextSet {
         set.Build(sequences, classOf.size() + 1);
         // The class of each code point of one or two bytes, by its folded form: the ASCII
         // bytes by themselves, the two-byte code points by their lead and second byte. A lead
-        // followed by no continuation byte is the class that leads to the dead state.
+        // followed by no continuation byte has the class that leads to the dead state.
         std::vector<std::uint16_t> codePointClass(0x800, 0);
         std::string one;
         for (char32_t cp = 0; cp < 0x800; ++cp) {
@@ -247,7 +247,7 @@ class TextSet {
             }
         }
         // The states are numbered anew: those where no text ends first, then those where texts
-        // end, then a dead state that an invalid UTF-8 byte leads to, so that the scan tells all
+        // end, then a dead state for what the UTF-8 scan does not take, so that it tells all
         // three kinds by one comparison of the row. The start keeps row 0 (no text is empty).
         const std::size_t states = outputs.size();
         std::vector<std::uint32_t> number(states);
@@ -258,8 +258,8 @@ class TextSet {
         for (std::size_t s = 0; s < states; ++s)
             if (!outputs[s].empty()) number[s] = n++;
         const std::uint32_t dead = n;
-        // One more class, that of a byte no valid UTF-8 line holds there: it leads to the dead
-        // state from every state.
+        // One more class, that of a byte the UTF-8 scan does not take there (no UTF-8, or not
+        // plain): it leads to the dead state from every state.
         deadClass_ = static_cast<std::uint16_t>(classes_);
         const std::size_t width = classes_ + 1;
         acceptRow_ = static_cast<std::uint32_t>(firstEnding * width);
@@ -344,8 +344,8 @@ class TextSet {
         return any;
     }
 
-    /// The first text from `from` on that occurred in the line of the last scan; count() when
-    /// none did. Steps over the texts that did not occur a word of 64 at a time.
+    /// The first text from `from` on that occurred in the line of the last scan; the number of
+    /// texts when none did. Steps over the texts that did not occur a word of 64 at a time.
     [[nodiscard]] std::size_t NextFound(std::size_t from) const {
         std::size_t word = from / 64;
         if (word >= found_.size()) return count_;
