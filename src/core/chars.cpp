@@ -718,7 +718,9 @@ bool IsCaselessAscii(std::string_view text) {
     });
 }
 
-std::size_t Utf8PosNoCaseFrom(std::string_view sub, std::string_view text, std::size_t from) {
+// `knownPlain`: the caller has found both texts plain.
+std::size_t Utf8PosNoCaseFrom(std::string_view sub, std::string_view text, std::size_t from,
+                              bool knownPlain) {
     // The first code point of `sub`, folded once: most places fail on it.
     const CodePoint head = CodePointAt(sub, 0);
     const std::int32_t headFolded = head.value == kStray ? kStray : FoldCodePoint(head.value);
@@ -738,7 +740,7 @@ std::size_t Utf8PosNoCaseFrom(std::string_view sub, std::string_view text, std::
         if (at == std::string_view::npos) return 0;
         // A match after a character that may join it: left to the walk by characters.
     }
-    if (PlainCodePoints(text) && PlainCodePoints(sub)) {
+    if (knownPlain || (PlainCodePoints(text) && PlainCodePoints(sub))) {
         // Every code point of plain text is a character: the search steps by code points, and
         // a match of plain text ends on a character.
         // (A start inside a character, as a caller may give, steps over its continuation
@@ -954,7 +956,7 @@ bool SameFolded(char a, char b) {
 
 std::size_t PosNoCaseFrom(std::string_view sub, std::string_view text, std::size_t from) {
     if (sub.empty() || from == 0 || from > text.size()) return 0;
-    if (IsUtf8()) return Utf8PosNoCaseFrom(sub, text, from);
+    if (IsUtf8()) return Utf8PosNoCaseFrom(sub, text, from, false);
     if (sub.size() > text.size() - (from - 1)) return 0;
     // Most places fail on the first character: it is looked for alone, with memchr when it has
     // no other case (punctuation, digits, the usual first byte of a tag or a separator), and
@@ -983,6 +985,15 @@ std::size_t PosNoCaseFrom(std::string_view sub, std::string_view text, std::size
         if (kFoldTable[Byte(data[i])] == foldedHead && restMatches(i)) return i + 1;
     }
     return 0;
+}
+
+bool IsPlainUtf8(std::string_view text) {
+    return PlainCodePoints(text).has_value();
+}
+
+std::size_t PosNoCaseFromPlain(std::string_view sub, std::string_view text, std::size_t from) {
+    if (sub.empty() || from == 0 || from > text.size()) return 0;
+    return Utf8PosNoCaseFrom(sub, text, from, true);
 }
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {

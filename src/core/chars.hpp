@@ -85,6 +85,15 @@ extern const std::string_view WideLetters;
 [[nodiscard]] std::size_t PosNoCaseFrom(std::string_view sub, std::string_view text,
                                         std::size_t from);
 
+/// The UTF-8 text holds only code points of one or two bytes that are characters by themselves
+/// (no combining marks), and no CR.
+[[nodiscard]] bool IsPlainUtf8(std::string_view text);
+
+/// PosNoCaseFrom in UTF-8 for a `sub` and a `text` the caller has found plain (IsPlainUtf8):
+/// spares checking both again at each search of the same text.
+[[nodiscard]] std::size_t PosNoCaseFromPlain(std::string_view sub, std::string_view text,
+                                             std::size_t from);
+
 /// Every word begins with a capital, the rest is small ('hELLO-wORLD' -> 'Hello-World').
 [[nodiscard]] std::string CapitalizeWords(std::string_view text);
 

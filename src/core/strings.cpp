@@ -219,32 +219,61 @@ std::string ReplaceChar(std::string_view text, char a, char b) {
     return out;
 }
 
+namespace {
+
+// Every occurrence `find` gives, from left to right, becomes newText (with `words`, only when
+// bounded on both sides); replaced text is not searched again.
+template <typename Find>
+void ReplaceOccurrences(std::string& out, std::string_view oldText, std::string_view newText,
+                        std::string_view text, bool words, Find find) {
+    out.clear();
+    std::size_t from = 0;
+    for (std::size_t pos; (pos = find(from)) != npos;) {
+        const std::size_t end = pos + oldText.size();
+        out.append(text.substr(from, pos - from));
+        if (words) {
+            // The left boundary is checked within the rest after the previous occurrence, so
+            // an occurrence glued to the previous one counts as bounded on the left.
+            const bool leftBound = pos == from || InSet(text[pos - 1], WordSeparators);
+            const bool rightBound = end == text.size() || InSet(text[end], WordSeparators);
+            out.append(leftBound && rightBound ? newText : text.substr(pos, oldText.size()));
+        } else {
+            out.append(newText);
+        }
+        from = end;
+    }
+    out.append(text.substr(from));
+}
+
+}  // namespace
+
 std::string ReplaceAll(std::string_view oldText, std::string_view newText, std::string_view text,
                        bool ignoreCase) {
     std::string out;
-    std::size_t from = 0;
-    for (std::size_t pos; (pos = FindStr(oldText, text, from, ignoreCase)) != npos;) {
-        out.append(text.substr(from, pos - from)).append(newText);
-        from = pos + oldText.size();
-    }
-    return out.append(text.substr(from));
+    ReplaceInto(out, oldText, newText, text, ignoreCase, false);
+    return out;
 }
 
 std::string ReplaceWholeWord(std::string_view oldText, std::string_view newText,
                              std::string_view text, bool ignoreCase) {
     std::string out;
-    std::size_t from = 0;
-    for (std::size_t pos; (pos = FindStr(oldText, text, from, ignoreCase)) != npos;) {
-        const std::size_t end = pos + oldText.size();
-        // The left boundary is checked within the rest after the previous occurrence, so an
-        // occurrence glued to the previous one counts as bounded on the left.
-        const bool leftBound = pos == from || InSet(text[pos - 1], WordSeparators);
-        const bool rightBound = end == text.size() || InSet(text[end], WordSeparators);
-        out.append(text.substr(from, pos - from));
-        out.append(leftBound && rightBound ? newText : text.substr(pos, oldText.size()));
-        from = end;
+    ReplaceInto(out, oldText, newText, text, ignoreCase, true);
+    return out;
+}
+
+void ReplaceInto(std::string& out, std::string_view oldText, std::string_view newText,
+                 std::string_view text, bool ignoreCase, bool words, bool plainUtf8) {
+    if (plainUtf8 && ignoreCase) {
+        ReplaceOccurrences(out, oldText, newText, text, words, [&](std::size_t from) {
+            if (oldText.empty() || from >= text.size()) return npos;
+            const std::size_t pos = PosNoCaseFromPlain(oldText, text, from + 1);
+            return pos == 0 ? npos : pos - 1;
+        });
+        return;
     }
-    return out.append(text.substr(from));
+    ReplaceOccurrences(out, oldText, newText, text, words, [&](std::size_t from) {
+        return FindStr(oldText, text, from, ignoreCase);
+    });
 }
 
 // --- Delimiter spacing -----------------------------------------------------------------------

@@ -87,6 +87,11 @@ bool CollapseSpacesInPlace(std::string& text);
 /// separators.
 [[nodiscard]] std::string ReplaceWholeWord(std::string_view oldText, std::string_view newText,
                                            std::string_view text, bool ignoreCase);
+/// ReplaceAll, or with `words` ReplaceWholeWord, into `out` (which a caller can reuse from text
+/// to text; it must not hold `text`). `plainUtf8`: the caller has found the UTF-8 `text` and
+/// `oldText` plain (IsPlainUtf8), which spares the case-blind search checking them again.
+void ReplaceInto(std::string& out, std::string_view oldText, std::string_view newText,
+                 std::string_view text, bool ignoreCase, bool words, bool plainUtf8 = false);
 
 // --- Delimiter spacing -----------------------------------------------------------------------
 

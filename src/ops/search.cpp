@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <deque>
@@ -167,8 +168,11 @@ class TextSet {
             }
         }
         TextSet set(folded.size());
-        // The class of each code point of one or two bytes, by its folded form.
-        set.codePointClass_.assign(0x800, 0);
+        set.Build(sequences, classOf.size() + 1);
+        // The class of each code point of one or two bytes, by its folded form: the ASCII
+        // bytes by themselves, the two-byte code points by their lead and second byte. A lead
+        // followed by no continuation byte has the class that leads to the dead state.
+        std::vector<std::uint16_t> codePointClass(0x800, 0);
         std::string one;
         for (char32_t cp = 0; cp < 0x800; ++cp) {
             one.clear();
@@ -177,10 +181,23 @@ class TextSet {
             const Utf8Sequence sequence = DecodeUtf8(f, 0);
             if (!sequence.ch || sequence.length != f.size()) continue;
             if (const auto found = classOf.find(*sequence.ch); found != classOf.end()) {
-                set.codePointClass_[cp] = found->second;
+                codePointClass[cp] = found->second;
             }
         }
-        set.Build(sequences, classOf.size() + 1);
+        // The scan takes only plain lines (IsPlainUtf8), so that a line it takes needs no other
+        // check before a case-blind search: a CR, a combining mark (leads 0xCC and 0xCD) and the
+        // scripts of leads 0xD2 on (which have marks of their own) lead to the dead state too.
+        for (std::size_t b = 0; b < 0x80; ++b)
+            set.class_[b] = b == '\r' ? set.deadClass_ : codePointClass[b];
+        set.twoByteClass_.assign(kTwoByteLeads * 256, set.deadClass_);
+        for (std::size_t lead = 0; lead < kTwoByteLeads; ++lead) {
+            const std::size_t leadByte = lead + kFirstTwoByteLead;
+            if (leadByte == 0xCC || leadByte == 0xCD || leadByte >= 0xD2) continue;
+            for (std::size_t trail = 0x80; trail < 0xC0; ++trail) {
+                set.twoByteClass_[lead * 256 + trail] =
+                    codePointClass[((lead + kFirstTwoByteLead) & 0x1F) << 6 | (trail & 0x3F)];
+            }
+        }
         return set;
     }
 
@@ -229,52 +246,81 @@ class TextSet {
                 }
             }
         }
-        firstOutput_.reserve(outputs.size() + 1);
-        for (const auto& list : outputs) {
+        // The states are numbered anew: those where no text ends first, then those where texts
+        // end, then a dead state for what the UTF-8 scan does not take, so that it tells all
+        // three kinds by one comparison of the row. The start keeps row 0 (no text is empty).
+        const std::size_t states = outputs.size();
+        std::vector<std::uint32_t> number(states);
+        std::uint32_t n = 0;
+        for (std::size_t s = 0; s < states; ++s)
+            if (outputs[s].empty()) number[s] = n++;
+        const std::uint32_t firstEnding = n;
+        for (std::size_t s = 0; s < states; ++s)
+            if (!outputs[s].empty()) number[s] = n++;
+        const std::uint32_t dead = n;
+        // One more class, that of a byte the UTF-8 scan does not take there (no UTF-8, or not
+        // plain): it leads to the dead state from every state.
+        deadClass_ = static_cast<std::uint16_t>(classes_);
+        const std::size_t width = classes_ + 1;
+        acceptRow_ = static_cast<std::uint32_t>(firstEnding * width);
+        deadRow_ = static_cast<std::uint32_t>(dead * width);
+        moves_.assign((dead + 1) * width, 0);
+        std::vector<const std::vector<std::uint32_t>*> outputsOf(dead + 1, nullptr);
+        for (std::size_t s = 0; s < states; ++s) {
+            outputsOf[number[s]] = &outputs[s];
+            for (std::size_t cls = 0; cls < classes_; ++cls) {
+                moves_[number[s] * width + cls] =
+                    static_cast<std::uint32_t>(number[next_[s * classes_ + cls]] * width);
+            }
+            moves_[number[s] * width + deadClass_] = deadRow_;
+        }
+        classes_ = width;
+        next_.clear();
+        next_.shrink_to_fit();
+        firstOutput_.reserve(dead + 2);
+        for (const auto* list : outputsOf) {
             firstOutput_.push_back(static_cast<std::uint32_t>(flatOutputs_.size()));
-            flatOutputs_.insert(flatOutputs_.end(), list.begin(), list.end());
+            if (list != nullptr) flatOutputs_.insert(flatOutputs_.end(), list->begin(), list->end());
         }
         firstOutput_.push_back(static_cast<std::uint32_t>(flatOutputs_.size()));
         found_.assign((count_ + 63) / 64, 0);
-        // The scan's table: each move gives the target's row (its first entry), and a mark when
-        // texts end there, so that a byte costs one look-up and no multiplication.
-        moves_.resize(next_.size());
-        for (std::size_t i = 0; i < next_.size(); ++i) {
-            const std::uint32_t target = next_[i];
-            moves_[i] = target * static_cast<std::uint32_t>(classes_) |
-                        (outputs[target].empty() ? 0 : kEndsText);
-        }
     }
 
   public:
+    // The scans are out of line: inlined in the line walk, their loops would lose registers.
+
     /// Marks which texts occur in the UTF-8 `line`, its code points folded; true when any does.
-    /// Nothing when the line holds a code point of more than two bytes, or a byte that begins
-    /// none (the caller then scans a folded copy).
-    std::optional<bool> ScanCodePoints(std::string_view line) {
-        std::fill(found_.begin(), found_.end(), 0);
-        bool any = false;
-        std::uint32_t row = 0;
-        const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
-        const std::size_t size = line.size();
-        // In locals: the compiler would otherwise load them from the set at every code point.
-        const std::uint16_t* const classOf = codePointClass_.data();
-        const std::uint32_t* const moves = moves_.data();
+    /// Nothing when the line is not plain (IsPlainUtf8): a code point of more than two bytes, a
+    /// byte that begins none, a mark or a CR (the caller then scans a folded copy).
+    [[gnu::noinline]] std::optional<bool> ScanCodePoints(std::string_view line) {
+        ClearFound();
+        const auto* p = reinterpret_cast<const unsigned char*>(line.data());
+        const auto* const end = p + line.size();
         // A line that ends in a lead byte is no such line (the walk would stop there): with it
         // ruled out, every lead has a byte after it.
-        if (size > 0 && bytes[size - 1] >= 0xC0) return std::nullopt;
-        for (std::size_t i = 0; i < size;) {
-            std::uint32_t cp = bytes[i];
-            if (cp < 0x80) {
-                ++i;
-            } else if (cp - 0xC2 <= 0xDF - 0xC2 && (bytes[i + 1] & 0xC0) == 0x80) {
-                cp = ((cp & 0x1F) << 6) | (bytes[i + 1] & 0x3F);
-                i += 2;
+        if (p != end && end[-1] >= 0xC0) return std::nullopt;
+        // In locals: the compiler would otherwise load them from the set at every code point.
+        const std::uint16_t* const ascii = class_.data();
+        const std::uint16_t* const twoByte = twoByteClass_.data();
+        const std::uint32_t* const moves = moves_.data();
+        const std::uint32_t acceptRow = acceptRow_;
+        bool any = false;
+        std::uint32_t row = 0;
+        while (p != end) {
+            const unsigned b = *p;
+            std::uint32_t cls;
+            if (b < 0x80) {
+                cls = ascii[b];
+                ++p;
             } else {
-                return std::nullopt;
+                const unsigned lead = b - kFirstTwoByteLead;
+                if (lead >= kTwoByteLeads) return std::nullopt;
+                cls = twoByte[lead << 8 | p[1]];
+                p += 2;
             }
-            const std::uint32_t move = moves[row + classOf[cp]];
-            row = move & ~kEndsText;
-            if ((move & kEndsText) == 0) continue;
+            row = moves[row + cls];
+            if (row < acceptRow) continue;
+            if (row == deadRow_) return std::nullopt;
             MarkFound(row);
             any = true;
         }
@@ -282,28 +328,46 @@ class TextSet {
     }
 
     /// Marks which texts occur in `line`; true when any does.
-    bool Scan(std::string_view line) {
-        std::fill(found_.begin(), found_.end(), 0);
+    [[gnu::noinline]] bool Scan(std::string_view line) {
+        ClearFound();
+        const std::uint16_t* const classOf = class_.data();
+        const std::uint32_t* const moves = moves_.data();
+        const std::uint32_t acceptRow = acceptRow_;
         bool any = false;
         std::uint32_t row = 0;
-        for (char c : line) {
-            const std::uint32_t move = moves_[row + class_[static_cast<unsigned char>(c)]];
-            row = move & ~kEndsText;
-            if ((move & kEndsText) == 0) continue;
+        for (const char c : line) {
+            row = moves[row + classOf[static_cast<unsigned char>(c)]];
+            if (row < acceptRow) continue;
             MarkFound(row);
             any = true;
         }
         return any;
     }
 
-    /// The text occurred in the line of the last Scan.
-    [[nodiscard]] bool Found(std::size_t text) const {
-        return (found_[text / 64] >> (text % 64) & 1) != 0;
+    /// The first text from `from` on that occurred in the line of the last scan; the number of
+    /// texts when none did. Steps over the texts that did not occur a word of 64 at a time.
+    [[nodiscard]] std::size_t NextFound(std::size_t from) const {
+        std::size_t word = from / 64;
+        if (word >= found_.size()) return count_;
+        std::uint64_t bits = found_[word] & (~std::uint64_t{0} << (from % 64));
+        while (bits == 0) {
+            if (++word == found_.size()) return count_;
+            bits = found_[word];
+        }
+        return word * 64 + static_cast<std::size_t>(std::countr_zero(bits));
     }
 
   private:
+    // Most lines hold no text: the marks of the last scan are cleared only when it made any.
+    void ClearFound() {
+        if (!marked_) return;
+        std::fill(found_.begin(), found_.end(), 0);
+        marked_ = false;
+    }
+
     // The texts that end in the state of `row`.
     void MarkFound(std::uint32_t row) {
+        marked_ = true;
         const std::size_t state = row / classes_;
         for (std::uint32_t k = firstOutput_[state]; k < firstOutput_[state + 1]; ++k) {
             const std::uint32_t t = flatOutputs_[k];
@@ -312,15 +376,23 @@ class TextSet {
     }
 
     std::size_t count_;
-    std::array<std::uint16_t, 256> class_{};
-    std::vector<std::uint16_t> codePointClass_;  // of the code points below U+0800
-    std::size_t classes_ = 1;
-    static constexpr std::uint32_t kEndsText = 0x80000000;
-    std::vector<std::uint32_t> next_;   // next_[state * classes_ + class]: the next state
-    std::vector<std::uint32_t> moves_;  // the same moves as rows, marked where texts end
+    // Two-byte code points have leads 0xC2 to 0xDF (0xC0 and 0xC1 would give overlong forms).
+    static constexpr unsigned kFirstTwoByteLead = 0xC2;
+    static constexpr unsigned kTwoByteLeads = 0xDF - 0xC2 + 1;
+    std::array<std::uint16_t, 256> class_{};   // of each byte (in UTF-8: of each ASCII byte)
+    std::vector<std::uint16_t> twoByteClass_;  // [(lead - 0xC2) * 256 + second byte]
+    std::size_t classes_ = 1;                  // the width of a row of moves
+    std::uint16_t deadClass_ = 0;
+    std::vector<std::uint32_t> next_;   // while building: next_[state * classes + class]
+    // moves_[row + class]: the row (state * classes_) of the next state. Texts end in the
+    // states from acceptRow_ on; deadRow_ is the dead state.
+    std::vector<std::uint32_t> moves_;
+    std::uint32_t acceptRow_ = 0;
+    std::uint32_t deadRow_ = 0;
     std::vector<std::uint32_t> firstOutput_;
     std::vector<std::uint32_t> flatOutputs_;
     std::vector<std::uint64_t> found_;
+    bool marked_ = false;  // found_ holds a mark
 };
 
 }  // namespace
@@ -449,11 +521,14 @@ RunResult ReplaceByList(const std::string& input, const std::string& output,
         std::optional<TextSet> codePointSet;
         if (foldFirst) codePointSet = TextSet::FoldedCodePoints(scanned);
         std::string foldedLine;
+        bool plainLine = false;  // the line of the last scan is plain UTF-8
         const auto scan = [&](std::string_view line) {
+            plainLine = false;
             if (!foldFirst) return set.Scan(line);
             if (codePointSet) {
                 if (const std::optional<bool> any = codePointSet->ScanCodePoints(line)) {
                     found = &*codePointSet;
+                    plainLine = true;
                     return *any;
                 }
             }
@@ -461,24 +536,30 @@ RunResult ReplaceByList(const std::string& input, const std::string& output,
             found = &set;
             return set.Scan(foldedLine);
         };
+        // A case-blind UTF-8 search checks that the line and the find text are plain at every
+        // search: here that is known once for each find text, and for a line from its scan.
+        std::vector<bool> plainFind(finds.size(), false);
+        if (foldFirst) {
+            for (std::size_t i = 0; i < pairs.size(); ++i)
+                plainFind[i] = IsPlainUtf8(pairs[i].find);
+        }
         SearchReport report(input, params.interactive, "sym", "Replaced Strings");
         std::string current;
+        std::string result;  // both reused from line to line
         WalkLines(run, params.openBracket, params.closeBracket, true,
                   [&](std::string_view line, const std::string& reference) {
                       if (!scan(line)) return run.WriteLine(line);
                       current.assign(line);
                       // The pairs in table order; a pair is tried only when its find text is
                       // in the line as the pairs before it left it.
-                      for (std::size_t i = 0; i < finds.size(); ++i) {
-                          if (!found->Found(i)) continue;
+                      for (std::size_t i = found->NextFound(0); i < finds.size();
+                           i = found->NextFound(i + 1)) {
                           const ReplacePair& pair = pairs[i];
-                          std::string result =
-                              words ? ReplaceWholeWord(pair.find, pair.replacement, current,
-                                                       ignoreCase)
-                                    : ReplaceAll(pair.find, pair.replacement, current, ignoreCase);
+                          ReplaceInto(result, pair.find, pair.replacement, current, ignoreCase,
+                                      words, plainLine && plainFind[i]);
                           if (result == current) continue;
                           report.Add(reference, changed, current);
-                          current = std::move(result);
+                          std::swap(current, result);
                           scan(current);
                       }
                       run.WriteLine(current);

@@ -4,11 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
+#include "core/chars.hpp"
 #include "core/cp1251.hpp"
+#include "core/strings.hpp"
+#include "core/text_form.hpp"
 #include "files/frame.hpp"
+#include "files/records.hpp"
 #include "op_folder.hpp"
 #include "ops/search.hpp"
 
@@ -139,6 +144,61 @@ TEST(SearchInEncodings, AUtf8FileFindsFoldedPairsOnEveryKindOfLine) {
                                    {.caseSensitive = false}, run.host);
         EXPECT_EQ(run.result, RunResult::Done);
         EXPECT_EQ(run.Output(), Film(c.replaced));
+    }
+}
+
+// Without case in a UTF-8 file, the one-pass scan of the lines and the replacing on lines known
+// to be plain must give what trying each pair in turn gives, whatever the line holds: letters of
+// both cases, ё, letters beyond Windows-1251, marks, and bytes that are no UTF-8 at all (a lone
+// lead byte, a stray continuation byte, 0xFF). Many pairs make the set of found pairs span
+// more than one word.
+TEST(SearchInEncodings, AUtf8FileMatchesTryingEveryPairInTurn) {
+    const std::vector<std::string> pieces = {
+        "a",  "B",  "b",  " ",      ",", "-",  "а",  "А",  "б",  "Б",  "ё",   "Ё",
+        "е",  "Е",  "é",  "É",      "ß", "日", "Σ",  "σ",  "i",  "\xFF", "\x80",
+        "\xD0", "\xD1", "\u0301", "я", "Я"};
+    std::mt19937 rng(11);
+    const auto text = [&](std::size_t minPieces, std::size_t maxPieces) {
+        std::string s;
+        for (std::size_t n = minPieces + rng() % (maxPieces - minPieces + 1); n > 0; --n)
+            s += pieces[rng() % pieces.size()];
+        return s;
+    };
+    for (int round = 0; round < 24; ++round) {
+        std::vector<ReplacePair> pairs;
+        const std::size_t pairCount = round % 4 == 3 ? 70 + rng() % 70 : 1 + rng() % 8;
+        for (std::size_t i = 0; i < pairCount; ++i)
+            pairs.push_back({text(1, 3), text(0, 2)});
+        ReplaceTable table(pairs);
+        table.SetForm(TextForm::Utf8);
+        std::vector<std::string> lines;
+        for (int i = 0; i < 40; ++i) {
+            std::string line = text(1, 10);
+            if (IsBlankLine(line)) line += "x";  // a blank line would end the record
+            lines.push_back(line);
+        }
+        for (const int mode : {0, 1}) {
+            std::string input;
+            std::string expected;
+            {
+                const TextFormScope scope(TextForm::Utf8);
+                for (const std::string& line : lines) {
+                    std::string l = line;
+                    for (const ReplacePair& p : pairs) {
+                        if (p.find.empty() || p.find == p.replacement) continue;
+                        if (PosNoCase(p.find, l) == 0) continue;
+                        l = mode == 1 ? ReplaceWholeWord(p.find, p.replacement, l, true)
+                                      : ReplaceAll(p.find, p.replacement, l, true);
+                    }
+                    input += line + "\r\n";
+                    expected += l + "\r\n";
+                }
+            }
+            test::OpFolder run("\xEF\xBB\xBF" + input);
+            run.result = ReplaceByList(run.input.string(), run.output.string(), table,
+                                       {.replaceMode = mode, .interactive = false}, run.host);
+            ASSERT_EQ(run.Output(), "\xEF\xBB\xBF" + expected) << "round " << round;
+        }
     }
 }
 
