@@ -1660,32 +1660,43 @@ bool IsMostlyUpperCase(std::string_view text, CaseCounts* counts) {
 }
 
 // A PlainTally entry: four 11-bit case fields (as the packed case table orders them), the
-// weight in bits 44 to 59, and the top bit for a pair of bytes that is no plain character.
+// weight in bits 44 to 59, and the top bit for a character that is not plain.
 constexpr int kTallyWeightShift = 44;
 constexpr std::uint64_t kTallyRefused = std::uint64_t{1} << 63;
 
-PlainTally::PlainTally(const std::uint16_t* weights) : table_(0x10000, kTallyRefused) {
+// The table is indexed by the two bytes of a two-byte character read as a big-endian number
+// less 0xC200, so the 64 characters of a lead byte lie side by side (a few cache lines per
+// alphabet): the leads 0xC2 to 0xD1 take 16 blocks of 256, a pair with any other lead falls
+// on the refused entry after them, and ASCII follows it.
+constexpr std::uint32_t kTallyPairBase = 0xC200;
+constexpr std::uint32_t kTallyRefusedIndex = 16 * 256;
+constexpr std::uint32_t kTallyAsciiIndex = kTallyRefusedIndex + 1;
+
+PlainTally::PlainTally(const std::uint16_t* weights, std::string_view refused)
+    : table_(kTallyAsciiIndex + 0x80, kTallyRefused) {
     const auto& cases = PackedCaseTable();
+    const auto weightOf = [weights](std::uint32_t cp) -> std::uint16_t {
+        return weights != nullptr ? weights[cp] : 0;
+    };
     const auto entry = [&](std::uint32_t cp) {
         std::uint64_t fields = 0;
         for (int f = 0; f < 4; ++f)
             fields |= ((cases[cp] >> (12 * f)) & 1) << (11 * f);
-        return fields | (std::uint64_t{weights[cp]} << kTallyWeightShift);
+        return fields | (std::uint64_t{weightOf(cp)} << kTallyWeightShift);
     };
     std::uint16_t heaviest = 1;
-    // Indexed by the two bytes at a character's start, the first in the low half: an ASCII
-    // character with a zero after it (its own byte alone is the index), a two-byte one with
-    // its second byte.
     for (std::uint32_t b = 0; b < 0x80; ++b) {
-        if (b != '\r') table_[b] = entry(b);
-        heaviest = std::max(heaviest, weights[b]);
+        if (b != '\r' && refused.find(static_cast<char>(b)) == std::string_view::npos) {
+            table_[kTallyAsciiIndex + b] = entry(b);
+        }
+        heaviest = std::max(heaviest, weightOf(b));
     }
     for (std::uint32_t lead = 0xC2; lead < 0xE0; ++lead) {
         if (!IsPlainLead(static_cast<unsigned char>(lead))) continue;
         for (std::uint32_t second = 0x80; second < 0xC0; ++second) {
             const std::uint32_t cp = ((lead & 0x1F) << 6) | (second & 0x3F);
-            table_[lead | (second << 8)] = entry(cp);
-            heaviest = std::max(heaviest, weights[cp]);
+            table_[((lead << 8) | second) - kTallyPairBase] = entry(cp);
+            heaviest = std::max(heaviest, weightOf(cp));
         }
     }
     // A piece of so many bytes has at most as many characters: no field can overflow in it.
@@ -1695,6 +1706,7 @@ PlainTally::PlainTally(const std::uint16_t* weights) : table_(0x10000, kTallyRef
 bool PlainTally::Count(std::string_view text, CaseCounts& counts, int& weight) const {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t size = text.size();
+    const std::uint64_t* table = table_.data();
     CaseCounts n;
     int sum = 0;
     int chars = 0;
@@ -1706,16 +1718,19 @@ bool PlainTally::Count(std::string_view text, CaseCounts& counts, int& weight) c
         const std::size_t pairsEnd = std::min(pieceEnd, size - 1);
         while (i < pairsEnd) {
             const unsigned lead = bytes[i];
-            const unsigned pair = lead | (unsigned{bytes[i + 1]} << 8);
+            const unsigned pair = ((lead << 8) | bytes[i + 1]) - kTallyPairBase;
             const unsigned twoByte = lead >> 7;
-            const std::uint64_t e = table_[twoByte != 0 ? pair : lead];
+            const std::uint64_t e = table[twoByte != 0 ? std::min(pair, kTallyRefusedIndex)
+                                                       : lead + kTallyAsciiIndex];
             packed += e;
             seen |= e;
             i += 1 + twoByte;
             ++chars;
         }
         if (i < pieceEnd) {  // the last byte
-            const std::uint64_t e = table_[bytes[i]];
+            const unsigned last = bytes[i];
+            const std::uint64_t e =
+                table[last < 0x80 ? last + kTallyAsciiIndex : kTallyRefusedIndex];
             packed += e;
             seen |= e;
             ++i;
@@ -1732,6 +1747,62 @@ bool PlainTally::Count(std::string_view text, CaseCounts& counts, int& weight) c
     }
     if ((seen & kTallyRefused) != 0) return false;
     n.other = chars - n.latinUpper - n.latinLower - n.cyrillicUpper - n.cyrillicLower;
+    counts = n;
+    weight = sum;
+    return true;
+}
+
+ByteTally::ByteTally(const std::uint16_t* weights, std::string_view refused) {
+    std::uint16_t heaviest = 1;
+    for (std::size_t b = 0; b < 256; ++b) {
+        std::uint64_t fields = 0;
+        for (int f = 0; f < 4; ++f)
+            fields |= ((kCaseCount[b] >> (16 * f)) & 1) << (11 * f);
+        const std::uint16_t w = weights != nullptr ? weights[b] : 0;
+        heaviest = std::max(heaviest, w);
+        table_[b] = fields | (std::uint64_t{w} << kTallyWeightShift);
+    }
+    for (const char c : refused)
+        table_[Byte(c)] |= kTallyRefused;
+    piece_ = std::min<std::size_t>(2000, 0xFFFF / heaviest);
+}
+
+bool ByteTally::Count(std::string_view text, CaseCounts& counts, int& weight) const {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
+    CaseCounts n;
+    int sum = 0;
+    std::uint64_t seen = 0;  // every entry ORed: its top bit refuses the text
+    for (std::size_t i = 0; i < size;) {
+        const std::size_t pieceEnd = std::min(size, i + piece_);
+        // Two sums, so that the additions of neighbouring bytes do not wait for each other.
+        std::uint64_t even = 0;
+        std::uint64_t odd = 0;
+        for (; i + 1 < pieceEnd; i += 2) {
+            const std::uint64_t a = table_[bytes[i]];
+            const std::uint64_t b = table_[bytes[i + 1]];
+            even += a;
+            odd += b;
+            seen |= a | b;
+        }
+        if (i < pieceEnd) {
+            const std::uint64_t a = table_[bytes[i++]];
+            even += a;
+            seen |= a;
+        }
+        const std::uint64_t packed = even + odd;
+        const auto field = [packed](int f) {
+            return static_cast<int>((packed >> (11 * f)) & 0x7FF);
+        };
+        n.latinUpper += field(0);
+        n.latinLower += field(1);
+        n.cyrillicUpper += field(2);
+        n.cyrillicLower += field(3);
+        sum += static_cast<int>((packed >> kTallyWeightShift) & 0xFFFF);
+    }
+    if ((seen & kTallyRefused) != 0) return false;
+    n.other = static_cast<int>(size) - n.latinUpper - n.latinLower - n.cyrillicUpper -
+              n.cyrillicLower;
     counts = n;
     weight = sum;
     return true;

@@ -71,6 +71,45 @@ std::optional<char> LastSymbol(std::string_view line) {
     return line.back();
 }
 
+/// ShortWordsAtEnd of a line whose characters are its code points (any Windows-1251 line, a
+/// plain UTF-8 one): the last characters are found by their bytes, back from the end.
+EndWords PlainShortWordsAtEnd(std::string_view line) {
+    const std::size_t n = line.size();
+    // A byte above ASCII ends a two-byte character in UTF-8; in Windows-1251 each byte is one.
+    const bool utf8 = CurrentTextForm() == TextForm::Utf8;
+    const auto charBytes = [&](std::size_t end) -> std::size_t {
+        return utf8 && static_cast<unsigned char>(line[end - 1]) >= 0x80 ? 2 : 1;
+    };
+    if (n < 2) return {};
+    const std::size_t last = n - charBytes(n);  // where the last character starts
+    if (last == 0) return {};
+    const std::size_t second = last - charBytes(last);
+    return {.oneLetter = line[last - 1] == ' ' && line.substr(last) != "-",
+            .twoLetters = second > 0 && line[second - 1] == ' '};
+}
+
+/// The case counts and the pixel width of a line in one pass, by table: a Windows-1251 line,
+/// or plain UTF-8 (see PlainTally); a line with "<" (it may hold tags) or any other UTF-8 line
+/// is refused and measured the long way.
+class LineTally {
+  public:
+    explicit LineTally(const TextWidthMeter* meter) {
+        if (CurrentTextForm() == TextForm::Utf8) {
+            utf8_.emplace(meter != nullptr ? meter->CodePointAdvances() : nullptr, "<");
+        } else {
+            bytes_.emplace(meter != nullptr ? meter->ByteAdvances() : nullptr, "<");
+        }
+    }
+
+    [[nodiscard]] bool Count(std::string_view text, CaseCounts& counts, int& width) const {
+        return utf8_ ? utf8_->Count(text, counts, width) : bytes_->Count(text, counts, width);
+    }
+
+  private:
+    std::optional<PlainTally> utf8_;
+    std::optional<ByteTally> bytes_;
+};
+
 /// What the checks of one subtitle found.
 struct SubtitleFindings {
     bool error = false;
@@ -87,6 +126,11 @@ class LengthChecker {
   public:
     LengthChecker(FrameRun& run, const LengthTestParams& params, ReportFile& report)
         : run_(run), p_(params), report_(report) {
+        MakeMeter();
+        tally_.emplace(meter_ ? &*meter_ : nullptr);
+    }
+
+    void MakeMeter() {
         if (!p_.checkPixelWidth) return;
         meter_.emplace(p_.fontPath.empty() ? DialogFontPath() : p_.fontPath);
         // The check is never passed in silence: the report says it could not be made.
@@ -95,8 +139,6 @@ class LengthChecker {
             meter_.reset();
             return;
         }
-        // UTF-8 lines are measured and counted in one pass; Windows-1251 ones by byte tables.
-        if (CurrentTextForm() == TextForm::Utf8) tally_.emplace(meter_->CodePointAdvances());
     }
 
     void CheckSubRip() {
@@ -208,52 +250,58 @@ class LengthChecker {
     /// (without MicroDVD style tags).
     void CheckLine(SubtitleFindings& found, std::string_view label, std::string_view line,
                    std::string_view shown, int k) {
-        const std::string number = std::to_string(k);
+        // The line's number is only written in findings.
+        const auto number = [k] { return std::to_string(k); };
         CheckEnds(found, label, line);
-        // The tags <i> </i> <b> </b> are not shown either.
-        std::string_view plain = shown;
-        if (shown.find('<') != std::string_view::npos) {
-            RemoveTags(shown, {"<i>", "</i>", "<b>", "</b>"}, plain_);
-            plain = plain_;
-        }
-        if (p_.tagTest) {
-            if (plain.size() != shown.size()) Note(label, " = TAG(s) present in Subtitle");
-            if (plain.empty() || plain == " ") {
-                Mark(found, label, " = >>> ERROR: line " + number + " contain Only TAG(s)", kError);
-            }
-        }
         // The case counts cover every character: with them the line's length comes from the
-        // same walk.
+        // same walk, and the width too when the pixel check is on. A line without "<" (no
+        // tags) in plain text, the usual one, is counted in one pass by table.
         CaseCounts counts;
-        bool mostlyUpper = false;
         std::size_t n = 0;
         std::optional<int> width;
-        // Plain UTF-8 text: its code points are its characters, counted with the width.
-        if (int tallied = 0; tally_ && tally_->Count(plain, counts, tallied)) {
+        std::string_view plain = shown;
+        int tallied = 0;
+        const bool fast = tally_->Count(shown, counts, tallied);
+        if (fast) {
             width = tallied;
-            mostlyUpper = !p_.onlyErrors && (counts.latinUpper > counts.latinLower ||
-                                             counts.cyrillicUpper > counts.cyrillicLower);
             n = static_cast<std::size_t>(counts.latinUpper + counts.latinLower +
                                          counts.cyrillicUpper + counts.cyrillicLower +
                                          counts.other);
         } else {
-            mostlyUpper = !p_.onlyErrors && IsMostlyUpperCase(plain, &counts);
-            n = p_.onlyErrors ? CharCount(plain)
-                              : static_cast<std::size_t>(counts.latinUpper + counts.latinLower +
-                                                         counts.cyrillicUpper +
-                                                         counts.cyrillicLower + counts.other);
+            // The tags <i> </i> <b> </b> are not shown either.
+            if (shown.find('<') != std::string_view::npos) {
+                RemoveTags(shown, {"<i>", "</i>", "<b>", "</b>"}, plain_);
+                plain = plain_;
+            }
+            if (p_.onlyErrors) {
+                n = CharCount(plain);
+            } else {
+                (void)IsMostlyUpperCase(plain, &counts);
+                n = static_cast<std::size_t>(counts.latinUpper + counts.latinLower +
+                                             counts.cyrillicUpper + counts.cyrillicLower +
+                                             counts.other);
+            }
+        }
+        const bool mostlyUpper = !p_.onlyErrors && (counts.latinUpper > counts.latinLower ||
+                                                    counts.cyrillicUpper > counts.cyrillicLower);
+        if (p_.tagTest) {
+            if (plain.size() != shown.size()) Note(label, " = TAG(s) present in Subtitle");
+            if (plain.empty() || plain == " ") {
+                Mark(found, label, " = >>> ERROR: line " + number() + " contain Only TAG(s)",
+                     kError);
+            }
         }
         const auto length = static_cast<std::size_t>(std::max(p_.lineLength, 0));
         if (n > length) {
             Mark(found, label,
-                 " = >>> " + number + " line: " + std::to_string(n) + " symbols contain", kError);
+                 " = >>> " + number() + " line: " + std::to_string(n) + " symbols contain", kError);
         }
         if (p_.wideLetters && n + 1 >= length) {
             const int wide = CountWideLetters(p_.wideSet, plain);
             const int marks = CountStr("...", plain, false) + CountChar('"', plain);
             if ((n == length && wide - marks > 3) || (n + 1 == length && wide - marks >= 6)) {
                 Mark(found, label,
-                     " = >>> " + number + " line: " + std::to_string(n) +
+                     " = >>> " + number() + " line: " + std::to_string(n) +
                          " symbols contain and include " + std::to_string(wide) + " wide letters",
                      kWarning);
             }
@@ -262,30 +310,36 @@ class LengthChecker {
             if (!width) width = meter_->Width(plain);
             if (*width > p_.pixelWidthMax) {
                 Mark(found, label,
-                     " = >>> " + number + " line: " + std::to_string(*width) + " pixels width",
+                     " = >>> " + number() + " line: " + std::to_string(*width) + " pixels width",
                      kError);
             }
         }
-        if (IsDialogLine(line)) found.dialog = true;
-        if (IsDialogHyphen(shown)) {
+        // Only a line that begins with "-", "<" or "{" can be a dialogue line or a bare hyphen.
+        const char first = line.empty() ? '\0' : line.front();
+        if ((first == '-' || first == '<' || first == '{') && IsDialogLine(line)) {
+            found.dialog = true;
+        }
+        if ((shown.size() == 1 || shown.size() == 4) && IsDialogHyphen(shown)) {
             Mark(found, label,
-                 " = >>> ERROR: line " + number + " has only hyphen (defis) [maybe broken Dialog]",
+                 " = >>> ERROR: line " + number() + " has only hyphen (defis) [maybe broken Dialog]",
                  kError);
         }
-        if (plain.empty()) Mark(found, label, " = >>> ERROR: line " + number + " is Null", kError);
+        if (plain.empty()) {
+            Mark(found, label, " = >>> ERROR: line " + number() + " is Null", kError);
+        }
         if (mostlyUpper) {
-            Note(label, " = " + number + " line: " + std::to_string(counts.latinUpper) + "/" +
+            Note(label, " = " + number() + " line: " + std::to_string(counts.latinUpper) + "/" +
                             std::to_string(counts.cyrillicUpper) + " Upper symbols vs. " +
                             std::to_string(counts.latinLower) + "/" +
                             std::to_string(counts.cyrillicLower) + " Lower symbols contain");
         }
         if (p_.checkEndLetters) {
-            const EndWords end = ShortWordsAtEnd(plain);
+            const EndWords end = fast ? PlainShortWordsAtEnd(plain) : ShortWordsAtEnd(plain);
             if (end.oneLetter) {
-                Mark(found, label, " = One Letter in End of Line " + number, kWarning);
+                Mark(found, label, " = One Letter in End of Line " + number(), kWarning);
             }
             if (end.twoLetters) {
-                Mark(found, label, " = Two Letters in End of Line " + number, kWarning);
+                Mark(found, label, " = Two Letters in End of Line " + number(), kWarning);
             }
         }
         found.shortest = found.measuredLines == 0 ? n : std::min(found.shortest, n);
@@ -297,7 +351,8 @@ class LengthChecker {
 
     /// A space first, and with CheckFirslLastNumberInSubLine a digit first or last.
     void CheckEnds(SubtitleFindings& found, std::string_view label, std::string_view line) {
-        if (StartsWithSpace(line)) {
+        const char first = line.empty() ? '\0' : line.front();
+        if ((first == ' ' || first == '<' || first == '{') && StartsWithSpace(line)) {
             Mark(found, label, " = >>> Space is a First Symbol of Subtitle!", kError);
         }
         if (!p_.checkFirstLastNumber) return;
@@ -385,7 +440,7 @@ class LengthChecker {
     const LengthTestParams& p_;
     ReportFile& report_;
     std::optional<TextWidthMeter> meter_;
-    std::optional<PlainTally> tally_;  // with the meter, for UTF-8 text
+    std::optional<LineTally> tally_;  // after the meter, whose widths it adds
     int subtitles_ = 0;
     int wrong_ = 0;
     int warned_ = 0;
