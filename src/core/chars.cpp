@@ -1659,21 +1659,28 @@ bool IsMostlyUpperCase(std::string_view text, CaseCounts* counts) {
     return n.latinUpper > n.latinLower || n.cyrillicUpper > n.cyrillicLower;
 }
 
-// A PlainTally entry: four 11-bit case fields (as the packed case table orders them), the
-// weight in bits 44 to 59, and the top bit for a character that is not plain.
-constexpr int kTallyWeightShift = 44;
-constexpr std::uint64_t kTallyRefused = std::uint64_t{1} << 63;
+// The tally loops are kept scalar: a subtitle line is a few dozen bytes, too short for the
+// vector code the compiler would make of the table look-ups (it costs more than it saves).
+#if defined(__GNUC__) && !defined(__clang__)
+#define TESSALINE_SCALAR_LOOPS [[gnu::optimize("no-tree-vectorize")]]
+#else
+#define TESSALINE_SCALAR_LOOPS
+#endif
 
-// The table is indexed by the two bytes of a two-byte character read as a big-endian number
-// less 0xC200, so the 64 characters of a lead byte lie side by side (a few cache lines per
-// alphabet): the leads 0xC2 to 0xD1 take 16 blocks of 256, a pair with any other lead falls
-// on the refused entry after them, and ASCII follows it.
-constexpr std::uint32_t kTallyPairBase = 0xC200;
-constexpr std::uint32_t kTallyRefusedIndex = 16 * 256;
-constexpr std::uint32_t kTallyAsciiIndex = kTallyRefusedIndex + 1;
+// A PlainTally entry, added for each byte: the four case fields, a count of refused bytes and
+// a count of characters in 8-bit fields, the weight in bits 48 to 63. The entry of a byte
+// depends on the byte before it: after a plain lead byte (its block of 256 entries) a
+// continuation byte stands for the code point the two make, any other byte is refused; after
+// any other byte (block 0) ASCII stands for itself, a plain lead counts a character and waits
+// for its second byte, and a continuation byte is refused. Only a few cache lines of each
+// block are ever read.
+constexpr int kTallyRefusedShift = 32;
+constexpr int kTallyCharsShift = 40;
+constexpr int kTallyWeightShift = 48;
+constexpr std::uint64_t kTallyRefused = std::uint64_t{1} << kTallyRefusedShift;
+constexpr std::uint64_t kTallyChar = std::uint64_t{1} << kTallyCharsShift;
 
-PlainTally::PlainTally(const std::uint16_t* weights, std::string_view refused)
-    : table_(kTallyAsciiIndex + 0x80, kTallyRefused) {
+PlainTally::PlainTally(const std::uint16_t* weights, std::string_view refused) {
     const auto& cases = PackedCaseTable();
     const auto weightOf = [weights](std::uint32_t cp) -> std::uint16_t {
         return weights != nullptr ? weights[cp] : 0;
@@ -1681,126 +1688,142 @@ PlainTally::PlainTally(const std::uint16_t* weights, std::string_view refused)
     const auto entry = [&](std::uint32_t cp) {
         std::uint64_t fields = 0;
         for (int f = 0; f < 4; ++f)
-            fields |= ((cases[cp] >> (12 * f)) & 1) << (11 * f);
+            fields |= ((cases[cp] >> (12 * f)) & 1) << (8 * f);
         return fields | (std::uint64_t{weightOf(cp)} << kTallyWeightShift);
     };
+    std::uint32_t blocks = 1;
+    for (std::uint32_t lead = 0xC2; lead < 0xE0; ++lead) {
+        if (IsPlainLead(static_cast<unsigned char>(lead))) blockOf_[lead] = 256 * blocks++;
+    }
+    table_.assign(256 * blocks, kTallyRefused);
     std::uint16_t heaviest = 1;
     for (std::uint32_t b = 0; b < 0x80; ++b) {
         if (b != '\r' && refused.find(static_cast<char>(b)) == std::string_view::npos) {
-            table_[kTallyAsciiIndex + b] = entry(b);
+            table_[b] = entry(b) | kTallyChar;
         }
         heaviest = std::max(heaviest, weightOf(b));
     }
     for (std::uint32_t lead = 0xC2; lead < 0xE0; ++lead) {
-        if (!IsPlainLead(static_cast<unsigned char>(lead))) continue;
+        if (blockOf_[lead] == 0) continue;
+        table_[lead] = kTallyChar;
         for (std::uint32_t second = 0x80; second < 0xC0; ++second) {
             const std::uint32_t cp = ((lead & 0x1F) << 6) | (second & 0x3F);
-            table_[((lead << 8) | second) - kTallyPairBase] = entry(cp);
+            table_[blockOf_[lead] + second] = entry(cp);
             heaviest = std::max(heaviest, weightOf(cp));
         }
     }
     // A piece of so many bytes has at most as many characters: no field can overflow in it.
-    piece_ = std::min<std::size_t>(2000, 0xFFFF / heaviest);
+    piece_ = std::min<std::size_t>(255, 0xFFFF / heaviest);
 }
 
+TESSALINE_SCALAR_LOOPS
 bool PlainTally::Count(std::string_view text, CaseCounts& counts, int& weight) const {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t size = text.size();
+    if (size == 0) {
+        counts = CaseCounts{};
+        weight = 0;
+        return true;
+    }
+    // A lead byte at the end has no second byte.
+    if (blockOf_[bytes[size - 1]] != 0) return false;
     const std::uint64_t* table = table_.data();
     CaseCounts n;
     int sum = 0;
     int chars = 0;
-    std::uint64_t seen = 0;  // every entry ORed: its top bit refuses the text
-    for (std::size_t i = 0; i < size;) {
-        const std::size_t pieceEnd = std::min(size, i + piece_);
-        std::uint64_t packed = 0;
-        // Two bytes are read at each character but the last byte of the text, read alone.
-        const std::size_t pairsEnd = std::min(pieceEnd, size - 1);
-        while (i < pairsEnd) {
-            const unsigned lead = bytes[i];
-            const unsigned pair = ((lead << 8) | bytes[i + 1]) - kTallyPairBase;
-            const unsigned twoByte = lead >> 7;
-            const std::uint64_t e = table[twoByte != 0 ? std::min(pair, kTallyRefusedIndex)
-                                                       : lead + kTallyAsciiIndex];
-            packed += e;
-            seen |= e;
-            i += 1 + twoByte;
-            ++chars;
+    std::uint64_t packed = table[bytes[0]];
+    std::size_t i = 1;
+    for (std::size_t pieceEnd = std::min(size, piece_);;) {
+        // Each byte is read once, as the byte and as the one before the next; two sums, so
+        // that the additions of neighbouring bytes do not wait for each other.
+        const auto at = [&](unsigned before, unsigned byte) {
+            return table[std::size_t{blockOf_[before]} + byte];
+        };
+        std::uint64_t odd = 0;
+        unsigned before = bytes[i - 1];
+        for (; i + 4 <= pieceEnd; i += 4) {
+            const unsigned b0 = bytes[i];
+            const unsigned b1 = bytes[i + 1];
+            const unsigned b2 = bytes[i + 2];
+            const unsigned b3 = bytes[i + 3];
+            packed += at(before, b0) + at(b1, b2);
+            odd += at(b0, b1) + at(b2, b3);
+            before = b3;
         }
-        if (i < pieceEnd) {  // the last byte
-            const unsigned last = bytes[i];
-            const std::uint64_t e =
-                table[last < 0x80 ? last + kTallyAsciiIndex : kTallyRefusedIndex];
-            packed += e;
-            seen |= e;
-            ++i;
-            ++chars;
+        for (; i < pieceEnd; ++i) {
+            const unsigned b = bytes[i];
+            packed += at(before, b);
+            before = b;
         }
+        packed += odd;
+        if (((packed >> kTallyRefusedShift) & 0xFF) != 0) return false;
         const auto field = [packed](int f) {
-            return static_cast<int>((packed >> (11 * f)) & 0x7FF);
+            return static_cast<int>((packed >> (8 * f)) & 0xFF);
         };
         n.latinUpper += field(0);
         n.latinLower += field(1);
         n.cyrillicUpper += field(2);
         n.cyrillicLower += field(3);
-        sum += static_cast<int>((packed >> kTallyWeightShift) & 0xFFFF);
+        chars += static_cast<int>((packed >> kTallyCharsShift) & 0xFF);
+        sum += static_cast<int>(packed >> kTallyWeightShift);
+        if (i == size) break;
+        packed = 0;
+        pieceEnd = std::min(size, i + piece_);
     }
-    if ((seen & kTallyRefused) != 0) return false;
     n.other = chars - n.latinUpper - n.latinLower - n.cyrillicUpper - n.cyrillicLower;
     counts = n;
     weight = sum;
     return true;
 }
 
+// A ByteTally entry: the four case fields and a count of refused bytes in 8-bit fields, the
+// weight in bits 40 to 63. A piece of 255 bytes fills no field past its top: one addition per
+// byte, and the refused bytes are known by their count after the piece.
+constexpr int kByteTallyRefusedShift = kTallyRefusedShift;
+constexpr int kByteTallyWeightShift = 40;
+constexpr std::size_t kByteTallyPiece = 255;
+
 ByteTally::ByteTally(const std::uint16_t* weights, std::string_view refused) {
-    std::uint16_t heaviest = 1;
     for (std::size_t b = 0; b < 256; ++b) {
         std::uint64_t fields = 0;
         for (int f = 0; f < 4; ++f)
-            fields |= ((kCaseCount[b] >> (16 * f)) & 1) << (11 * f);
-        const std::uint16_t w = weights != nullptr ? weights[b] : 0;
-        heaviest = std::max(heaviest, w);
-        table_[b] = fields | (std::uint64_t{w} << kTallyWeightShift);
+            fields |= ((kCaseCount[b] >> (16 * f)) & 1) << (8 * f);
+        const std::uint64_t w = weights != nullptr ? weights[b] : 0;
+        table_[b] = fields | (w << kByteTallyWeightShift);
     }
     for (const char c : refused)
-        table_[Byte(c)] |= kTallyRefused;
-    piece_ = std::min<std::size_t>(2000, 0xFFFF / heaviest);
+        table_[Byte(c)] |= std::uint64_t{1} << kByteTallyRefusedShift;
 }
 
+TESSALINE_SCALAR_LOOPS
 bool ByteTally::Count(std::string_view text, CaseCounts& counts, int& weight) const {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t size = text.size();
+    const std::uint64_t* table = table_.data();
     CaseCounts n;
     int sum = 0;
-    std::uint64_t seen = 0;  // every entry ORed: its top bit refuses the text
     for (std::size_t i = 0; i < size;) {
-        const std::size_t pieceEnd = std::min(size, i + piece_);
+        const std::size_t pieceEnd = std::min(size, i + kByteTallyPiece);
         // Two sums, so that the additions of neighbouring bytes do not wait for each other.
         std::uint64_t even = 0;
         std::uint64_t odd = 0;
-        for (; i + 1 < pieceEnd; i += 2) {
-            const std::uint64_t a = table_[bytes[i]];
-            const std::uint64_t b = table_[bytes[i + 1]];
-            even += a;
-            odd += b;
-            seen |= a | b;
+        for (; i + 4 <= pieceEnd; i += 4) {
+            even += table[bytes[i]] + table[bytes[i + 2]];
+            odd += table[bytes[i + 1]] + table[bytes[i + 3]];
         }
-        if (i < pieceEnd) {
-            const std::uint64_t a = table_[bytes[i++]];
-            even += a;
-            seen |= a;
-        }
+        for (; i < pieceEnd; ++i)
+            even += table[bytes[i]];
         const std::uint64_t packed = even + odd;
+        if (((packed >> kByteTallyRefusedShift) & 0xFF) != 0) return false;
         const auto field = [packed](int f) {
-            return static_cast<int>((packed >> (11 * f)) & 0x7FF);
+            return static_cast<int>((packed >> (8 * f)) & 0xFF);
         };
         n.latinUpper += field(0);
         n.latinLower += field(1);
         n.cyrillicUpper += field(2);
         n.cyrillicLower += field(3);
-        sum += static_cast<int>((packed >> kTallyWeightShift) & 0xFFFF);
+        sum += static_cast<int>(packed >> kByteTallyWeightShift);
     }
-    if ((seen & kTallyRefused) != 0) return false;
     n.other = static_cast<int>(size) - n.latinUpper - n.latinLower - n.cyrillicUpper -
               n.cyrillicLower;
     counts = n;

@@ -137,8 +137,9 @@ class PlainTally {
     [[nodiscard]] bool Count(std::string_view text, CaseCounts& counts, int& weight) const;
 
   private:
-    std::vector<std::uint64_t> table_;  // by the bytes of a character: case fields, weight
-    std::size_t piece_ = 0;             // bytes counted before the fields are emptied
+    std::vector<std::uint64_t> table_;          // by block and byte: case fields, weight
+    std::array<std::uint16_t, 256> blockOf_{};  // by byte: the block of the byte after it
+    std::size_t piece_ = 0;                     // bytes counted before the fields are emptied
 };
 
 /// PlainTally for Windows-1251 text, where every byte is a character: the case counts and the
@@ -153,8 +154,7 @@ class ByteTally {
     [[nodiscard]] bool Count(std::string_view text, CaseCounts& counts, int& weight) const;
 
   private:
-    std::array<std::uint64_t, 256> table_{};  // by byte: case fields, weight, refusal
-    std::size_t piece_ = 0;                   // bytes counted before the fields are emptied
+    std::array<std::uint64_t, 256> table_{};  // by byte: case fields, refusal, weight
 };
 
 /// How many characters of `text` belong to `set`, a Windows-1251 text read as InCharSet does
