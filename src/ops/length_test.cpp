@@ -71,6 +71,18 @@ std::optional<char> LastSymbol(std::string_view line) {
     return line.back();
 }
 
+/// Adds one to a decimal number written in ASCII digits.
+void IncrementDecimal(std::string& digits) {
+    for (std::size_t i = digits.size(); i-- > 0;) {
+        if (digits[i] != '9') {
+            ++digits[i];
+            return;
+        }
+        digits[i] = '0';
+    }
+    digits.insert(digits.begin(), '1');
+}
+
 /// ShortWordsAtEnd of a line whose characters are its code points (any Windows-1251 line, a
 /// plain UTF-8 one): the last characters are found by their bytes, back from the end.
 EndWords PlainShortWordsAtEnd(std::string_view line) {
@@ -143,15 +155,22 @@ class LengthChecker {
 
     void CheckSubRip() {
         LayoutReader reader(run_);
+        // The label of the last subtitle, kept only when it is not the subtitle's count (the
+        // usual label is, and is known without a copy).
         std::string lastLabel;
+        bool lastIsCount = false;
+        std::string count = "0";  // subtitles_ in decimal
         bool numberingReported = false;
         reader.EachRecord(false, [&] {
             const LayoutRecord& record = reader.record();
             const std::string& label = record.number;
             ++subtitles_;
+            IncrementDecimal(count);
+            lastIsCount = label == count;
+            if (!lastIsCount) lastLabel = label;
             SubtitleFindings found;
             // Only the first wrong number is reported: after it every number would be.
-            if (!numberingReported && StrToIntSafe(label) != subtitles_) {
+            if (!numberingReported && !lastIsCount && StrToIntSafe(label) != subtitles_) {
                 numberingReported = true;
                 Mark(found, label,
                      " = >>> wrong subtitle number! Must be: " + std::to_string(subtitles_),
@@ -175,8 +194,8 @@ class LengthChecker {
             }
             if (record.ended && record.end == " ") ++spaceLines_;
             Count(found);
-            lastLabel = label;
         });
+        if (lastIsCount) lastLabel = count;
         if (subtitles_ > 0 && IsNumberStr(lastLabel)) {
             if (StrToIntSafe(lastLabel) != subtitles_) {
                 report_.Add("File has wrong subtitle numbers! Present: " + lastLabel +
@@ -366,8 +385,8 @@ class LengthChecker {
 
     /// The checks of the subtitle as a whole, after its lines.
     void CheckSubtitle(SubtitleFindings& found, std::string_view label) {
-        const std::string lines = std::to_string(found.lines);
         if (found.lines > p_.lineCount) {
+            const std::string lines = std::to_string(found.lines);
             Mark(found, label,
                  found.dialog ? " = >>> " + lines + " lines [with Dialog] [" + lines + " lines]"
                               : " = >>> " + lines + " lines",
@@ -385,7 +404,8 @@ class LengthChecker {
                                         1 + static_cast<std::size_t>(p_.lineLength) - 1) /
                                        static_cast<std::size_t>(p_.lineLength);
             if (needed < static_cast<std::size_t>(found.lines)) {
-                Note(label, " = Subtitle Count Lines is " + lines + " > " + std::to_string(needed));
+                Note(label, " = Subtitle Count Lines is " + std::to_string(found.lines) + " > " +
+                                std::to_string(needed));
             }
         }
         if (p_.checkDisbalance) CheckDisbalance(found, label);
