@@ -1691,11 +1691,14 @@ PlainTally::PlainTally(const std::uint16_t* weights, std::string_view refused) {
             fields |= ((cases[cp] >> (12 * f)) & 1) << (8 * f);
         return fields | (std::uint64_t{weightOf(cp)} << kTallyWeightShift);
     };
+    std::array<std::uint32_t, 256> blockOf{};  // by byte: the block of the byte after it
     std::uint32_t blocks = 1;
     for (std::uint32_t lead = 0xC2; lead < 0xE0; ++lead) {
-        if (IsPlainLead(static_cast<unsigned char>(lead))) blockOf_[lead] = 256 * blocks++;
+        if (IsPlainLead(static_cast<unsigned char>(lead))) blockOf[lead] = 256 * blocks++;
     }
     table_.assign(256 * blocks, kTallyRefused);
+    for (std::size_t b = 0; b < 256; ++b)
+        rows_[b] = table_.data() + blockOf[b];
     std::uint16_t heaviest = 1;
     for (std::uint32_t b = 0; b < 0x80; ++b) {
         if (b != '\r' && refused.find(static_cast<char>(b)) == std::string_view::npos) {
@@ -1704,11 +1707,11 @@ PlainTally::PlainTally(const std::uint16_t* weights, std::string_view refused) {
         heaviest = std::max(heaviest, weightOf(b));
     }
     for (std::uint32_t lead = 0xC2; lead < 0xE0; ++lead) {
-        if (blockOf_[lead] == 0) continue;
+        if (blockOf[lead] == 0) continue;
         table_[lead] = kTallyChar;
         for (std::uint32_t second = 0x80; second < 0xC0; ++second) {
             const std::uint32_t cp = ((lead & 0x1F) << 6) | (second & 0x3F);
-            table_[blockOf_[lead] + second] = entry(cp);
+            table_[blockOf[lead] + second] = entry(cp);
             heaviest = std::max(heaviest, weightOf(cp));
         }
     }
@@ -1726,33 +1729,31 @@ bool PlainTally::Count(std::string_view text, CaseCounts& counts, int& weight) c
         return true;
     }
     // A lead byte at the end has no second byte.
-    if (blockOf_[bytes[size - 1]] != 0) return false;
-    const std::uint64_t* table = table_.data();
+    if (rows_[bytes[size - 1]] != table_.data()) return false;
+    const std::uint64_t* const* rows = rows_.data();
     CaseCounts n;
     int sum = 0;
     int chars = 0;
-    std::uint64_t packed = table[bytes[0]];
-    std::size_t i = 1;
-    for (std::size_t pieceEnd = std::min(size, piece_);;) {
+    std::uint64_t packed = table_[bytes[0]];
+    const unsigned char* p = bytes + 1;
+    const unsigned char* const end = bytes + size;
+    for (const unsigned char* pieceEnd = bytes + std::min(size, piece_);;) {
         // Each byte is read once, as the byte and as the one before the next; two sums, so
         // that the additions of neighbouring bytes do not wait for each other.
-        const auto at = [&](unsigned before, unsigned byte) {
-            return table[std::size_t{blockOf_[before]} + byte];
-        };
         std::uint64_t odd = 0;
-        unsigned before = bytes[i - 1];
-        for (; i + 4 <= pieceEnd; i += 4) {
-            const unsigned b0 = bytes[i];
-            const unsigned b1 = bytes[i + 1];
-            const unsigned b2 = bytes[i + 2];
-            const unsigned b3 = bytes[i + 3];
-            packed += at(before, b0) + at(b1, b2);
-            odd += at(b0, b1) + at(b2, b3);
+        unsigned before = p[-1];
+        for (; pieceEnd - p >= 4; p += 4) {
+            const unsigned b0 = p[0];
+            const unsigned b1 = p[1];
+            const unsigned b2 = p[2];
+            const unsigned b3 = p[3];
+            packed += rows[before][b0] + rows[b1][b2];
+            odd += rows[b0][b1] + rows[b2][b3];
             before = b3;
         }
-        for (; i < pieceEnd; ++i) {
-            const unsigned b = bytes[i];
-            packed += at(before, b);
+        for (; p < pieceEnd; ++p) {
+            const unsigned b = *p;
+            packed += rows[before][b];
             before = b;
         }
         packed += odd;
@@ -1766,9 +1767,9 @@ bool PlainTally::Count(std::string_view text, CaseCounts& counts, int& weight) c
         n.cyrillicLower += field(3);
         chars += static_cast<int>((packed >> kTallyCharsShift) & 0xFF);
         sum += static_cast<int>(packed >> kTallyWeightShift);
-        if (i == size) break;
+        if (p == end) break;
         packed = 0;
-        pieceEnd = std::min(size, i + piece_);
+        pieceEnd = p + std::min<std::size_t>(static_cast<std::size_t>(end - p), piece_);
     }
     n.other = chars - n.latinUpper - n.latinLower - n.cyrillicUpper - n.cyrillicLower;
     counts = n;

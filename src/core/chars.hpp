@@ -131,15 +131,19 @@ class PlainTally {
     /// nullptr: every weight is 0). A text with one of the ASCII characters of `refused` is refused too (a caller that
     /// treats such lines apart needs no search for them).
     explicit PlainTally(const std::uint16_t* weights, std::string_view refused = {});
+    // The rows point into the table: a copy would point into the original's.
+    PlainTally(const PlainTally&) = delete;
+    PlainTally& operator=(const PlainTally&) = delete;
 
     /// The counts and the weight of `text` when it is plain UTF-8; false (nothing set) for any
     /// other text, which the caller counts the long way.
     [[nodiscard]] bool Count(std::string_view text, CaseCounts& counts, int& weight) const;
 
   private:
-    std::vector<std::uint64_t> table_;          // by block and byte: case fields, weight
-    std::array<std::uint16_t, 256> blockOf_{};  // by byte: the block of the byte after it
-    std::size_t piece_ = 0;                     // bytes counted before the fields are emptied
+    std::vector<std::uint64_t> table_;  // by block and byte: case fields, weight
+    // By byte: the block of table_ that holds the entries of the byte after it.
+    std::array<const std::uint64_t*, 256> rows_{};
+    std::size_t piece_ = 0;  // bytes counted before the fields are emptied
 };
 
 /// PlainTally for Windows-1251 text, where every byte is a character: the case counts and the
