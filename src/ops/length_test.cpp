@@ -267,111 +267,132 @@ class LengthChecker {
 
     /// The checks of text line k. `line` is the line as written, `shown` the line as shown
     /// (without MicroDVD style tags).
+    /// A line as the checks see it.
+    struct LineFacts {
+        std::string_view plain;  // the line as shown, without tags
+        CaseCounts counts;       // of plain, unless only errors are written
+        std::size_t n = 0;       // its characters
+        int width = 0;           // its pixel width, with the meter
+        EndWords end;            // with CheckEndLettersInSubLine
+    };
+
     void CheckLine(SubtitleFindings& found, std::string_view label, std::string_view line,
                    std::string_view shown, int k) {
-        // The line's number is only written in findings.
-        const auto number = [k] { return std::to_string(k); };
-        CheckEnds(found, label, line);
         // The case counts cover every character: with them the line's length comes from the
         // same walk, and the width too when the pixel check is on. A line without "<" (no
         // tags) in plain text, the usual one, is counted in one pass by table.
-        CaseCounts counts;
-        std::size_t n = 0;
-        std::optional<int> width;
-        std::string_view plain = shown;
-        int tallied = 0;
-        const bool fast = tally_->Count(shown, counts, tallied);
+        LineFacts f;
+        f.plain = shown;
+        const bool fast = tally_->Count(shown, f.counts, f.width);
         if (fast) {
-            width = tallied;
-            n = static_cast<std::size_t>(counts.latinUpper + counts.latinLower +
-                                         counts.cyrillicUpper + counts.cyrillicLower +
-                                         counts.other);
+            f.n = static_cast<std::size_t>(f.counts.latinUpper + f.counts.latinLower +
+                                           f.counts.cyrillicUpper + f.counts.cyrillicLower +
+                                           f.counts.other);
         } else {
             // The tags <i> </i> <b> </b> are not shown either.
             if (shown.find('<') != std::string_view::npos) {
                 RemoveTags(shown, {"<i>", "</i>", "<b>", "</b>"}, plain_);
-                plain = plain_;
+                f.plain = plain_;
             }
             if (p_.onlyErrors) {
-                n = CharCount(plain);
+                f.n = CharCount(f.plain);
             } else {
-                (void)IsMostlyUpperCase(plain, &counts);
-                n = static_cast<std::size_t>(counts.latinUpper + counts.latinLower +
-                                             counts.cyrillicUpper + counts.cyrillicLower +
-                                             counts.other);
+                (void)IsMostlyUpperCase(f.plain, &f.counts);
+                f.n = static_cast<std::size_t>(f.counts.latinUpper + f.counts.latinLower +
+                                               f.counts.cyrillicUpper + f.counts.cyrillicLower +
+                                               f.counts.other);
             }
+            if (meter_) f.width = meter_->Width(f.plain);
         }
-        const bool mostlyUpper = !p_.onlyErrors && (counts.latinUpper > counts.latinLower ||
-                                                    counts.cyrillicUpper > counts.cyrillicLower);
+        if (p_.checkEndLetters) {
+            f.end = fast ? PlainShortWordsAtEnd(f.plain) : ShortWordsAtEnd(f.plain);
+        }
+        // Most lines have no finding: that is told by a few tests of their ends and figures,
+        // and only a line that may have one goes through the checks that write them.
+        const char first = line.empty() ? '\0' : line.front();
+        const char last = line.empty() ? '\0' : line.back();
+        const auto length = static_cast<std::size_t>(std::max(p_.lineLength, 0));
+        const bool maybe =
+            first == ' ' || first == '<' || first == '{' ||
+            (p_.checkFirstLastNumber && (IsDigit(first) || IsDigit(last) || last == '>')) ||
+            (p_.tagTest && (!fast || f.plain.size() <= 1)) || f.n > length ||
+            (p_.wideLetters && f.n + 1 >= length) || (meter_ && f.width > p_.pixelWidthMax) ||
+            shown.size() == 1 || shown.size() == 4 || f.plain.empty() ||
+            (!p_.onlyErrors && (f.counts.latinUpper > f.counts.latinLower ||
+                                f.counts.cyrillicUpper > f.counts.cyrillicLower)) ||
+            f.end.oneLetter || f.end.twoLetters;
+        if (maybe) ReportLine(found, label, line, shown, k, f);
+        // Only a line that begins with "-", "<" or "{" can be a dialogue line.
+        if ((first == '-' || first == '<' || first == '{') && IsDialogLine(line)) {
+            found.dialog = true;
+        }
+        found.shortest = found.measuredLines == 0 ? f.n : std::min(found.shortest, f.n);
+        ++found.measuredLines;
+        found.longest = std::max(found.longest, f.n);
+        found.fullLength += f.n;
+        ++found.lines;
+    }
+
+    /// The findings of text line k, in their order in the report. `line` is the line as
+    /// written, `shown` the line as shown (without MicroDVD style tags).
+    [[gnu::noinline]] void ReportLine(SubtitleFindings& found, std::string_view label,
+                                      std::string_view line, std::string_view shown, int k,
+                                      const LineFacts& f) {
+        const std::string number = std::to_string(k);
+        const std::string_view plain = f.plain;
+        const std::size_t n = f.n;
+        CheckEnds(found, label, line);
         if (p_.tagTest) {
             if (plain.size() != shown.size()) Note(label, " = TAG(s) present in Subtitle");
             if (plain.empty() || plain == " ") {
-                Mark(found, label, " = >>> ERROR: line " + number() + " contain Only TAG(s)",
-                     kError);
+                Mark(found, label, " = >>> ERROR: line " + number + " contain Only TAG(s)", kError);
             }
         }
         const auto length = static_cast<std::size_t>(std::max(p_.lineLength, 0));
         if (n > length) {
             Mark(found, label,
-                 " = >>> " + number() + " line: " + std::to_string(n) + " symbols contain", kError);
+                 " = >>> " + number + " line: " + std::to_string(n) + " symbols contain", kError);
         }
         if (p_.wideLetters && n + 1 >= length) {
             const int wide = CountWideLetters(p_.wideSet, plain);
             const int marks = CountStr("...", plain, false) + CountChar('"', plain);
             if ((n == length && wide - marks > 3) || (n + 1 == length && wide - marks >= 6)) {
                 Mark(found, label,
-                     " = >>> " + number() + " line: " + std::to_string(n) +
+                     " = >>> " + number + " line: " + std::to_string(n) +
                          " symbols contain and include " + std::to_string(wide) + " wide letters",
                      kWarning);
             }
         }
-        if (meter_) {
-            if (!width) width = meter_->Width(plain);
-            if (*width > p_.pixelWidthMax) {
-                Mark(found, label,
-                     " = >>> " + number() + " line: " + std::to_string(*width) + " pixels width",
-                     kError);
-            }
-        }
-        // Only a line that begins with "-", "<" or "{" can be a dialogue line or a bare hyphen.
-        const char first = line.empty() ? '\0' : line.front();
-        if ((first == '-' || first == '<' || first == '{') && IsDialogLine(line)) {
-            found.dialog = true;
-        }
-        if ((shown.size() == 1 || shown.size() == 4) && IsDialogHyphen(shown)) {
+        if (meter_ && f.width > p_.pixelWidthMax) {
             Mark(found, label,
-                 " = >>> ERROR: line " + number() + " has only hyphen (defis) [maybe broken Dialog]",
+                 " = >>> " + number + " line: " + std::to_string(f.width) + " pixels width",
                  kError);
         }
-        if (plain.empty()) {
-            Mark(found, label, " = >>> ERROR: line " + number() + " is Null", kError);
+        if (IsDialogHyphen(shown)) {
+            Mark(found, label,
+                 " = >>> ERROR: line " + number + " has only hyphen (defis) [maybe broken Dialog]",
+                 kError);
         }
-        if (mostlyUpper) {
-            Note(label, " = " + number() + " line: " + std::to_string(counts.latinUpper) + "/" +
+        if (plain.empty()) Mark(found, label, " = >>> ERROR: line " + number + " is Null", kError);
+        const CaseCounts& counts = f.counts;
+        if (!p_.onlyErrors && (counts.latinUpper > counts.latinLower ||
+                               counts.cyrillicUpper > counts.cyrillicLower)) {
+            Note(label, " = " + number + " line: " + std::to_string(counts.latinUpper) + "/" +
                             std::to_string(counts.cyrillicUpper) + " Upper symbols vs. " +
                             std::to_string(counts.latinLower) + "/" +
                             std::to_string(counts.cyrillicLower) + " Lower symbols contain");
         }
-        if (p_.checkEndLetters) {
-            const EndWords end = fast ? PlainShortWordsAtEnd(plain) : ShortWordsAtEnd(plain);
-            if (end.oneLetter) {
-                Mark(found, label, " = One Letter in End of Line " + number(), kWarning);
-            }
-            if (end.twoLetters) {
-                Mark(found, label, " = Two Letters in End of Line " + number(), kWarning);
-            }
+        if (f.end.oneLetter) {
+            Mark(found, label, " = One Letter in End of Line " + number, kWarning);
         }
-        found.shortest = found.measuredLines == 0 ? n : std::min(found.shortest, n);
-        ++found.measuredLines;
-        found.longest = std::max(found.longest, n);
-        found.fullLength += n;
-        ++found.lines;
+        if (f.end.twoLetters) {
+            Mark(found, label, " = Two Letters in End of Line " + number, kWarning);
+        }
     }
 
     /// A space first, and with CheckFirslLastNumberInSubLine a digit first or last.
     void CheckEnds(SubtitleFindings& found, std::string_view label, std::string_view line) {
-        const char first = line.empty() ? '\0' : line.front();
-        if ((first == ' ' || first == '<' || first == '{') && StartsWithSpace(line)) {
+        if (StartsWithSpace(line)) {
             Mark(found, label, " = >>> Space is a First Symbol of Subtitle!", kError);
         }
         if (!p_.checkFirstLastNumber) return;
