@@ -699,11 +699,14 @@ TEST(PlainTally, CountsAndWeighsPlainLinesRefusesTheRest) {
     };
     const PlainTally byLight(light.data());
     const PlainTally byHeavy(heavy.data());
+    const PlainTally byNothing(nullptr);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text.substr(0, 20));
         CaseCounts counts;
         int weight = -1;
         ASSERT_EQ(byLight.Count(c.text, counts, weight), c.plain);
+        int none = -1;
+        ASSERT_EQ(byNothing.Count(c.text, counts, none), c.plain);
         if (!c.plain) continue;
         CaseCounts expected;
         (void)IsMostlyUpperCase(c.text, &expected);
@@ -714,15 +717,26 @@ TEST(PlainTally, CountsAndWeighsPlainLinesRefusesTheRest) {
         EXPECT_EQ(weight, c.lightWeight);
         ASSERT_TRUE(byHeavy.Count(c.text, counts, weight));
         EXPECT_EQ(weight, 300 * static_cast<int>(CharCount(c.text)));
+        // Without weights: the same counts, weight 0.
+        CaseCounts unweighted{1, 1, 1, 1, 1};
+        ASSERT_TRUE(byNothing.Count(c.text, unweighted, weight));
+        EXPECT_EQ(std::tie(unweighted.latinUpper, unweighted.latinLower,
+                           unweighted.cyrillicUpper, unweighted.cyrillicLower, unweighted.other),
+                  std::tie(expected.latinUpper, expected.latinLower, expected.cyrillicUpper,
+                           expected.cyrillicLower, expected.other));
+        EXPECT_EQ(weight, 0);
     }
     // Refused ASCII characters refuse the text wherever they stand, also after a long run.
     const PlainTally noTags(light.data(), "<");
+    const PlainTally noTagsUnweighted(nullptr, "<");
     CaseCounts counts;
     int weight = 0;
     for (const std::string& text : {std::string("<i>"), std::string("Жж<"), longLine + "<"}) {
         EXPECT_FALSE(noTags.Count(text, counts, weight)) << text.substr(0, 10);
+        EXPECT_FALSE(noTagsUnweighted.Count(text, counts, weight)) << text.substr(0, 10);
     }
     EXPECT_TRUE(noTags.Count(longLine, counts, weight));
+    EXPECT_TRUE(noTagsUnweighted.Count(longLine, counts, weight));
 }
 
 // Windows-1251 text: every byte a character, counted as IsMostlyUpperCase counts it and
