@@ -1758,9 +1758,7 @@ bool PlainTally::Count(std::string_view text, CaseCounts& counts, int& weight) c
         }
         packed += odd;
         if (((packed >> kTallyRefusedShift) & 0xFF) != 0) return false;
-        const auto field = [packed](int f) {
-            return static_cast<int>((packed >> (8 * f)) & 0xFF);
-        };
+        const auto field = [packed](int f) { return static_cast<int>((packed >> (8 * f)) & 0xFF); };
         n.latinUpper += field(0);
         n.latinLower += field(1);
         n.cyrillicUpper += field(2);
@@ -1816,17 +1814,15 @@ bool ByteTally::Count(std::string_view text, CaseCounts& counts, int& weight) co
             even += table[bytes[i]];
         const std::uint64_t packed = even + odd;
         if (((packed >> kByteTallyRefusedShift) & 0xFF) != 0) return false;
-        const auto field = [packed](int f) {
-            return static_cast<int>((packed >> (8 * f)) & 0xFF);
-        };
+        const auto field = [packed](int f) { return static_cast<int>((packed >> (8 * f)) & 0xFF); };
         n.latinUpper += field(0);
         n.latinLower += field(1);
         n.cyrillicUpper += field(2);
         n.cyrillicLower += field(3);
         sum += static_cast<int>(packed >> kByteTallyWeightShift);
     }
-    n.other = static_cast<int>(size) - n.latinUpper - n.latinLower - n.cyrillicUpper -
-              n.cyrillicLower;
+    n.other =
+        static_cast<int>(size) - n.latinUpper - n.latinLower - n.cyrillicUpper - n.cyrillicLower;
     counts = n;
     weight = sum;
     return true;

@@ -128,8 +128,8 @@ struct CaseCounts {
 class PlainTally {
   public:
     /// `weights` holds the weight of every code point below U+0480 (more entries are ignored;
-    /// nullptr: every weight is 0). A text with one of the ASCII characters of `refused` is refused too (a caller that
-    /// treats such lines apart needs no search for them).
+    /// nullptr: every weight is 0). A text with one of the ASCII characters of `refused` is refused
+    /// too (a caller that treats such lines apart needs no search for them).
     explicit PlainTally(const std::uint16_t* weights, std::string_view refused = {});
     // The rows point into the table: a copy would point into the original's.
     PlainTally(const PlainTally&) = delete;

@@ -1,6 +1,8 @@
 #include "ops/length_test.hpp"
 
 #include <algorithm>
+#include <array>
+#include <climits>
 #include <optional>
 
 #include "core/chars.hpp"
@@ -140,6 +142,20 @@ class LengthChecker {
         : run_(run), p_(params), report_(report) {
         MakeMeter();
         tally_.emplace(meter_ ? &*meter_ : nullptr);
+        // What may start a finding at a line's ends: a space (or a tag before one) first, and
+        // with the number checks a digit first or last (or a tag around it).
+        for (const char c : {' ', '<', '{'})
+            mayStart_[static_cast<unsigned char>(c)] = true;
+        if (p_.checkFirstLastNumber) {
+            for (char c = '0'; c <= '9'; ++c)
+                mayStart_[static_cast<unsigned char>(c)] = mayEnd_[static_cast<unsigned char>(c)] =
+                    true;
+            mayEnd_['>'] = true;
+        }
+        // Longer lines are found too long, or are checked for wide letters.
+        const auto length = static_cast<std::size_t>(std::max(p_.lineLength, 0));
+        quietLength_ = p_.wideLetters ? (length == 0 ? 0 : length - 1) : length + 1;
+        quietWidth_ = meter_ ? p_.pixelWidthMax : INT_MAX;
     }
 
     void MakeMeter() {
@@ -311,16 +327,13 @@ class LengthChecker {
         // and only a line that may have one goes through the checks that write them.
         const char first = line.empty() ? '\0' : line.front();
         const char last = line.empty() ? '\0' : line.back();
-        const auto length = static_cast<std::size_t>(std::max(p_.lineLength, 0));
-        const bool maybe =
-            first == ' ' || first == '<' || first == '{' ||
-            (p_.checkFirstLastNumber && (IsDigit(first) || IsDigit(last) || last == '>')) ||
-            (p_.tagTest && (!fast || f.plain.size() <= 1)) || f.n > length ||
-            (p_.wideLetters && f.n + 1 >= length) || (meter_ && f.width > p_.pixelWidthMax) ||
-            shown.size() == 1 || shown.size() == 4 || f.plain.empty() ||
-            (!p_.onlyErrors && (f.counts.latinUpper > f.counts.latinLower ||
-                                f.counts.cyrillicUpper > f.counts.cyrillicLower)) ||
-            f.end.oneLetter || f.end.twoLetters;
+        const bool maybe = mayStart_[static_cast<unsigned char>(first)] ||
+                           mayEnd_[static_cast<unsigned char>(last)] || f.n >= quietLength_ ||
+                           f.width > quietWidth_ || shown.size() == 1 || shown.size() == 4 ||
+                           f.plain.empty() || (p_.tagTest && (!fast || f.plain.size() <= 1)) ||
+                           (!p_.onlyErrors && (f.counts.latinUpper > f.counts.latinLower ||
+                                               f.counts.cyrillicUpper > f.counts.cyrillicLower)) ||
+                           f.end.oneLetter || f.end.twoLetters;
         if (maybe) ReportLine(found, label, line, shown, k, f);
         // Only a line that begins with "-", "<" or "{" can be a dialogue line.
         if ((first == '-' || first == '<' || first == '{') && IsDialogLine(line)) {
@@ -488,6 +501,10 @@ class LengthChecker {
     int spaceLines_ = 0;
     std::string line_;
     std::string plain_;
+    std::array<bool, 256> mayStart_{};  // a first character that may start a finding
+    std::array<bool, 256> mayEnd_{};    // a last character that may
+    std::size_t quietLength_ = 0;       // a line this long or longer may have a finding
+    int quietWidth_ = INT_MAX;          // a line wider may have one
 };
 
 }  // namespace

@@ -720,8 +720,8 @@ TEST(PlainTally, CountsAndWeighsPlainLinesRefusesTheRest) {
         // Without weights: the same counts, weight 0.
         CaseCounts unweighted{1, 1, 1, 1, 1};
         ASSERT_TRUE(byNothing.Count(c.text, unweighted, weight));
-        EXPECT_EQ(std::tie(unweighted.latinUpper, unweighted.latinLower,
-                           unweighted.cyrillicUpper, unweighted.cyrillicLower, unweighted.other),
+        EXPECT_EQ(std::tie(unweighted.latinUpper, unweighted.latinLower, unweighted.cyrillicUpper,
+                           unweighted.cyrillicLower, unweighted.other),
                   std::tie(expected.latinUpper, expected.latinLower, expected.cyrillicUpper,
                            expected.cyrillicLower, expected.other));
         EXPECT_EQ(weight, 0);
@@ -752,8 +752,12 @@ TEST(ByteTally, CountsAndWeighsBytesRefusesTheChosenOnes) {
     std::string everyByte;
     for (int b = 1; b < 256; ++b)
         everyByte += static_cast<char>(b);
-    const std::string cases[] = {"", "Aa", "\xC6\xE6 \xA8\xB8!", "ABC\xC0\xC1\xC2xyz",
-                                 std::string(1000, '\xDF'), everyByte + everyByte + everyByte};
+    const std::string cases[] = {"",
+                                 "Aa",
+                                 "\xC6\xE6 \xA8\xB8!",
+                                 "ABC\xC0\xC1\xC2xyz",
+                                 std::string(1000, '\xDF'),
+                                 everyByte + everyByte + everyByte};
     const ByteTally byLight(light.data(), "<");
     const ByteTally byHeavy(heavy.data());
     const ByteTally unweighted(nullptr);
@@ -768,8 +772,8 @@ TEST(ByteTally, CountsAndWeighsBytesRefusesTheChosenOnes) {
         if (!hasRefused) {
             EXPECT_EQ(std::tie(counts.latinUpper, counts.latinLower, counts.cyrillicUpper,
                                counts.cyrillicLower, counts.other),
-                      std::tie(expected.latinUpper, expected.latinLower,
-                               expected.cyrillicUpper, expected.cyrillicLower, expected.other));
+                      std::tie(expected.latinUpper, expected.latinLower, expected.cyrillicUpper,
+                               expected.cyrillicLower, expected.other));
             int lightWeight = 0;
             for (const char c : text)
                 lightWeight += light[static_cast<unsigned char>(c)];
