@@ -1731,43 +1731,63 @@ bool PlainTally::Count(std::string_view text, CaseCounts& counts, int& weight) c
     // A lead byte at the end has no second byte.
     if (rows_[bytes[size - 1]] != table_.data()) return false;
     const std::uint64_t* const* rows = rows_.data();
-    CaseCounts n;
-    int sum = 0;
-    int chars = 0;
-    std::uint64_t packed = table_[bytes[0]];
-    const unsigned char* p = bytes + 1;
-    const unsigned char* const end = bytes + size;
-    for (const unsigned char* pieceEnd = bytes + std::min(size, piece_);;) {
-        // Each byte is read once, as the byte and as the one before the next; two sums, so
-        // that the additions of neighbouring bytes do not wait for each other.
+    // The entries of the bytes from p to end, each chosen by the byte before it; two sums, so
+    // that the additions of neighbouring bytes do not wait for each other.
+    const auto sumPiece = [rows](const unsigned char* p, const unsigned char* end) {
+        std::uint64_t even = 0;
         std::uint64_t odd = 0;
         unsigned before = p[-1];
-        for (; pieceEnd - p >= 4; p += 4) {
+        for (; end - p >= 4; p += 4) {
             const unsigned b0 = p[0];
             const unsigned b1 = p[1];
             const unsigned b2 = p[2];
             const unsigned b3 = p[3];
-            packed += rows[before][b0] + rows[b1][b2];
+            even += rows[before][b0] + rows[b1][b2];
             odd += rows[b0][b1] + rows[b2][b3];
             before = b3;
         }
-        for (; p < pieceEnd; ++p) {
+        for (; p < end; ++p) {
             const unsigned b = *p;
-            packed += rows[before][b];
+            even += rows[before][b];
             before = b;
         }
-        packed += odd;
-        if (((packed >> kTallyRefusedShift) & 0xFF) != 0) return false;
-        const auto field = [packed](int f) { return static_cast<int>((packed >> (8 * f)) & 0xFF); };
-        n.latinUpper += field(0);
-        n.latinLower += field(1);
-        n.cyrillicUpper += field(2);
-        n.cyrillicLower += field(3);
+        return even + odd;
+    };
+    const auto field = [](std::uint64_t packed, int f) {
+        return static_cast<int>((packed >> (8 * f)) & 0xFF);
+    };
+    const auto refused = [](std::uint64_t packed) {
+        return ((packed >> kTallyRefusedShift) & 0xFF) != 0;
+    };
+    // The usual line fits in one piece: no field is emptied before the end.
+    if (size <= piece_) {
+        const std::uint64_t packed = table_[bytes[0]] + sumPiece(bytes + 1, bytes + size);
+        if (refused(packed)) return false;
+        counts.latinUpper = field(packed, 0);
+        counts.latinLower = field(packed, 1);
+        counts.cyrillicUpper = field(packed, 2);
+        counts.cyrillicLower = field(packed, 3);
+        counts.other = static_cast<int>((packed >> kTallyCharsShift) & 0xFF) - counts.latinUpper -
+                       counts.latinLower - counts.cyrillicUpper - counts.cyrillicLower;
+        weight = static_cast<int>(packed >> kTallyWeightShift);
+        return true;
+    }
+    CaseCounts n;
+    int sum = 0;
+    int chars = 0;
+    // The first piece holds the first byte, read alone.
+    std::uint64_t first = table_[bytes[0]];
+    for (std::size_t start = 1, end = piece_;; start = end, end = std::min(size, end + piece_)) {
+        const std::uint64_t packed = first + sumPiece(bytes + start, bytes + end);
+        first = 0;
+        if (refused(packed)) return false;
+        n.latinUpper += field(packed, 0);
+        n.latinLower += field(packed, 1);
+        n.cyrillicUpper += field(packed, 2);
+        n.cyrillicLower += field(packed, 3);
         chars += static_cast<int>((packed >> kTallyCharsShift) & 0xFF);
         sum += static_cast<int>(packed >> kTallyWeightShift);
-        if (p == end) break;
-        packed = 0;
-        pieceEnd = p + std::min<std::size_t>(static_cast<std::size_t>(end - p), piece_);
+        if (end == size) break;
     }
     n.other = chars - n.latinUpper - n.latinLower - n.cyrillicUpper - n.cyrillicLower;
     counts = n;

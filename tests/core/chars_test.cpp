@@ -688,6 +688,7 @@ TEST(PlainTally, CountsAndWeighsPlainLinesRefusesTheRest) {
         {"Жж é!", true, 6 + 8 + 2 + 3 + 3},  // U+0416 U+0436 U+0020 U+00E9 U+0021
         {"ΩЁё", true, 7 + 5 + 5},            // U+03A9 U+0401 U+0451
         {longLine, true, 3000 * (6 + 7)},
+        {std::string(600, 'a'), true, 600 * 7},  // pieces full of characters
         {"a\r", false, 0},
         {"Ѡ́", false, 0},  // a combining mark joins the letter before it
         {"…", false, 0},  // three bytes
