@@ -1819,26 +1819,47 @@ bool ByteTally::Count(std::string_view text, CaseCounts& counts, int& weight) co
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t size = text.size();
     const std::uint64_t* table = table_.data();
-    CaseCounts n;
-    int sum = 0;
-    for (std::size_t i = 0; i < size;) {
-        const std::size_t pieceEnd = std::min(size, i + kByteTallyPiece);
-        // Two sums, so that the additions of neighbouring bytes do not wait for each other.
+    // The entries of the bytes from i to end; two sums, so that the additions of neighbouring
+    // bytes do not wait for each other.
+    const auto sumPiece = [table, bytes](std::size_t i, std::size_t end) {
         std::uint64_t even = 0;
         std::uint64_t odd = 0;
-        for (; i + 4 <= pieceEnd; i += 4) {
+        for (; i + 4 <= end; i += 4) {
             even += table[bytes[i]] + table[bytes[i + 2]];
             odd += table[bytes[i + 1]] + table[bytes[i + 3]];
         }
-        for (; i < pieceEnd; ++i)
+        for (; i < end; ++i)
             even += table[bytes[i]];
-        const std::uint64_t packed = even + odd;
-        if (((packed >> kByteTallyRefusedShift) & 0xFF) != 0) return false;
-        const auto field = [packed](int f) { return static_cast<int>((packed >> (8 * f)) & 0xFF); };
-        n.latinUpper += field(0);
-        n.latinLower += field(1);
-        n.cyrillicUpper += field(2);
-        n.cyrillicLower += field(3);
+        return even + odd;
+    };
+    const auto field = [](std::uint64_t packed, int f) {
+        return static_cast<int>((packed >> (8 * f)) & 0xFF);
+    };
+    const auto refused = [](std::uint64_t packed) {
+        return ((packed >> kByteTallyRefusedShift) & 0xFF) != 0;
+    };
+    // The usual line fits in one piece: no field is emptied before the end.
+    if (size <= kByteTallyPiece) {
+        const std::uint64_t packed = sumPiece(0, size);
+        if (refused(packed)) return false;
+        counts.latinUpper = field(packed, 0);
+        counts.latinLower = field(packed, 1);
+        counts.cyrillicUpper = field(packed, 2);
+        counts.cyrillicLower = field(packed, 3);
+        counts.other = static_cast<int>(size) - counts.latinUpper - counts.latinLower -
+                       counts.cyrillicUpper - counts.cyrillicLower;
+        weight = static_cast<int>(packed >> kByteTallyWeightShift);
+        return true;
+    }
+    CaseCounts n;
+    int sum = 0;
+    for (std::size_t i = 0; i < size; i += kByteTallyPiece) {
+        const std::uint64_t packed = sumPiece(i, std::min(size, i + kByteTallyPiece));
+        if (refused(packed)) return false;
+        n.latinUpper += field(packed, 0);
+        n.latinLower += field(packed, 1);
+        n.cyrillicUpper += field(packed, 2);
+        n.cyrillicLower += field(packed, 3);
         sum += static_cast<int>(packed >> kByteTallyWeightShift);
     }
     n.other =
