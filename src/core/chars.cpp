@@ -1670,79 +1670,211 @@ bool IsMostlyUpperCase(std::string_view text, CaseCounts* counts) {
     return n.latinUpper > n.latinLower || n.cyrillicUpper > n.cyrillicLower;
 }
 
-// A PlainTally entry: four 11-bit case fields (as the packed case table orders them), the
-// weight in bits 44 to 59, and the top bit for a pair of bytes that is no plain character.
-constexpr int kTallyWeightShift = 44;
-constexpr std::uint64_t kTallyRefused = std::uint64_t{1} << 63;
+// The tally loops are kept scalar: a subtitle line is a few dozen bytes, too short for the
+// vector code the compiler would make of the table look-ups (it costs more than it saves).
+#if defined(__GNUC__) && !defined(__clang__)
+#define TESSALINE_SCALAR_LOOPS [[gnu::optimize("no-tree-vectorize")]]
+#else
+#define TESSALINE_SCALAR_LOOPS
+#endif
 
-PlainTally::PlainTally(const std::uint16_t* weights) : table_(0x10000, kTallyRefused) {
+// A PlainTally entry, added for each byte: the four case fields, a count of refused bytes and
+// a count of characters in 8-bit fields, the weight in bits 48 to 63. The entry of a byte
+// depends on the byte before it: after a plain lead byte (its block of 256 entries) a
+// continuation byte stands for the code point the two make, any other byte is refused; after
+// any other byte (block 0) ASCII stands for itself, a plain lead counts a character and waits
+// for its second byte, and a continuation byte is refused. Only a few cache lines of each
+// block are ever read.
+constexpr int kTallyRefusedShift = 32;
+constexpr int kTallyCharsShift = 40;
+constexpr int kTallyWeightShift = 48;
+constexpr std::uint64_t kTallyRefused = std::uint64_t{1} << kTallyRefusedShift;
+constexpr std::uint64_t kTallyChar = std::uint64_t{1} << kTallyCharsShift;
+
+PlainTally::PlainTally(const std::uint16_t* weights, std::string_view refused) {
     const auto& cases = PackedCaseTable();
+    const auto weightOf = [weights](std::uint32_t cp) -> std::uint16_t {
+        return weights != nullptr ? weights[cp] : 0;
+    };
     const auto entry = [&](std::uint32_t cp) {
         std::uint64_t fields = 0;
         for (int f = 0; f < 4; ++f)
-            fields |= ((cases[cp] >> (12 * f)) & 1) << (11 * f);
-        return fields | (std::uint64_t{weights[cp]} << kTallyWeightShift);
+            fields |= ((cases[cp] >> (12 * f)) & 1) << (8 * f);
+        return fields | (std::uint64_t{weightOf(cp)} << kTallyWeightShift);
     };
+    std::array<std::uint32_t, 256> blockOf{};  // by byte: the block of the byte after it
+    std::uint32_t blocks = 1;
+    for (std::uint32_t lead = 0xC2; lead < 0xE0; ++lead) {
+        if (IsPlainLead(static_cast<unsigned char>(lead))) blockOf[lead] = 256 * blocks++;
+    }
+    table_.assign(256 * blocks, kTallyRefused);
+    for (std::size_t b = 0; b < 256; ++b)
+        rows_[b] = table_.data() + blockOf[b];
     std::uint16_t heaviest = 1;
-    // Indexed by the two bytes at a character's start, the first in the low half: an ASCII
-    // character with a zero after it (its own byte alone is the index), a two-byte one with
-    // its second byte.
     for (std::uint32_t b = 0; b < 0x80; ++b) {
-        if (b != '\r') table_[b] = entry(b);
-        heaviest = std::max(heaviest, weights[b]);
+        if (b != '\r' && refused.find(static_cast<char>(b)) == std::string_view::npos) {
+            table_[b] = entry(b) | kTallyChar;
+        }
+        heaviest = std::max(heaviest, weightOf(b));
     }
     for (std::uint32_t lead = 0xC2; lead < 0xE0; ++lead) {
-        if (!IsPlainLead(static_cast<unsigned char>(lead))) continue;
+        if (blockOf[lead] == 0) continue;
+        table_[lead] = kTallyChar;
         for (std::uint32_t second = 0x80; second < 0xC0; ++second) {
             const std::uint32_t cp = ((lead & 0x1F) << 6) | (second & 0x3F);
-            table_[lead | (second << 8)] = entry(cp);
-            heaviest = std::max(heaviest, weights[cp]);
+            table_[blockOf[lead] + second] = entry(cp);
+            heaviest = std::max(heaviest, weightOf(cp));
         }
     }
     // A piece of so many bytes has at most as many characters: no field can overflow in it.
-    piece_ = std::min<std::size_t>(2000, 0xFFFF / heaviest);
+    piece_ = std::min<std::size_t>(255, 0xFFFF / heaviest);
 }
 
+TESSALINE_SCALAR_LOOPS
 bool PlainTally::Count(std::string_view text, CaseCounts& counts, int& weight) const {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t size = text.size();
+    if (size == 0) {
+        counts = CaseCounts{};
+        weight = 0;
+        return true;
+    }
+    // A lead byte at the end has no second byte.
+    if (rows_[bytes[size - 1]] != table_.data()) return false;
+    const std::uint64_t* const* rows = rows_.data();
+    // The entries of the bytes from p to end, each chosen by the byte before it; two sums, so
+    // that the additions of neighbouring bytes do not wait for each other.
+    const auto sumPiece = [rows](const unsigned char* p, const unsigned char* end) {
+        std::uint64_t even = 0;
+        std::uint64_t odd = 0;
+        unsigned before = p[-1];
+        for (; end - p >= 4; p += 4) {
+            const unsigned b0 = p[0];
+            const unsigned b1 = p[1];
+            const unsigned b2 = p[2];
+            const unsigned b3 = p[3];
+            even += rows[before][b0] + rows[b1][b2];
+            odd += rows[b0][b1] + rows[b2][b3];
+            before = b3;
+        }
+        for (; p < end; ++p) {
+            const unsigned b = *p;
+            even += rows[before][b];
+            before = b;
+        }
+        return even + odd;
+    };
+    const auto field = [](std::uint64_t packed, int f) {
+        return static_cast<int>((packed >> (8 * f)) & 0xFF);
+    };
+    const auto refused = [](std::uint64_t packed) {
+        return ((packed >> kTallyRefusedShift) & 0xFF) != 0;
+    };
+    // The usual line fits in one piece: no field is emptied before the end.
+    if (size <= piece_) {
+        const std::uint64_t packed = table_[bytes[0]] + sumPiece(bytes + 1, bytes + size);
+        if (refused(packed)) return false;
+        counts.latinUpper = field(packed, 0);
+        counts.latinLower = field(packed, 1);
+        counts.cyrillicUpper = field(packed, 2);
+        counts.cyrillicLower = field(packed, 3);
+        counts.other = static_cast<int>((packed >> kTallyCharsShift) & 0xFF) - counts.latinUpper -
+                       counts.latinLower - counts.cyrillicUpper - counts.cyrillicLower;
+        weight = static_cast<int>(packed >> kTallyWeightShift);
+        return true;
+    }
     CaseCounts n;
     int sum = 0;
     int chars = 0;
-    std::uint64_t seen = 0;  // every entry ORed: its top bit refuses the text
-    for (std::size_t i = 0; i < size;) {
-        const std::size_t pieceEnd = std::min(size, i + piece_);
-        std::uint64_t packed = 0;
-        // Two bytes are read at each character but the last byte of the text, read alone.
-        const std::size_t pairsEnd = std::min(pieceEnd, size - 1);
-        while (i < pairsEnd) {
-            const unsigned lead = bytes[i];
-            const unsigned pair = lead | (unsigned{bytes[i + 1]} << 8);
-            const unsigned twoByte = lead >> 7;
-            const std::uint64_t e = table_[twoByte != 0 ? pair : lead];
-            packed += e;
-            seen |= e;
-            i += 1 + twoByte;
-            ++chars;
-        }
-        if (i < pieceEnd) {  // the last byte
-            const std::uint64_t e = table_[bytes[i]];
-            packed += e;
-            seen |= e;
-            ++i;
-            ++chars;
-        }
-        const auto field = [packed](int f) {
-            return static_cast<int>((packed >> (11 * f)) & 0x7FF);
-        };
-        n.latinUpper += field(0);
-        n.latinLower += field(1);
-        n.cyrillicUpper += field(2);
-        n.cyrillicLower += field(3);
-        sum += static_cast<int>((packed >> kTallyWeightShift) & 0xFFFF);
+    // The first piece holds the first byte, read alone.
+    std::uint64_t first = table_[bytes[0]];
+    for (std::size_t start = 1, end = piece_;; start = end, end = std::min(size, end + piece_)) {
+        const std::uint64_t packed = first + sumPiece(bytes + start, bytes + end);
+        first = 0;
+        if (refused(packed)) return false;
+        n.latinUpper += field(packed, 0);
+        n.latinLower += field(packed, 1);
+        n.cyrillicUpper += field(packed, 2);
+        n.cyrillicLower += field(packed, 3);
+        chars += static_cast<int>((packed >> kTallyCharsShift) & 0xFF);
+        sum += static_cast<int>(packed >> kTallyWeightShift);
+        if (end == size) break;
     }
-    if ((seen & kTallyRefused) != 0) return false;
     n.other = chars - n.latinUpper - n.latinLower - n.cyrillicUpper - n.cyrillicLower;
+    counts = n;
+    weight = sum;
+    return true;
+}
+
+// A ByteTally entry: the four case fields and a count of refused bytes in 8-bit fields, the
+// weight in bits 40 to 63. A piece of 255 bytes fills no field past its top: one addition per
+// byte, and the refused bytes are known by their count after the piece.
+constexpr int kByteTallyRefusedShift = kTallyRefusedShift;
+constexpr int kByteTallyWeightShift = 40;
+constexpr std::size_t kByteTallyPiece = 255;
+
+ByteTally::ByteTally(const std::uint16_t* weights, std::string_view refused) {
+    for (std::size_t b = 0; b < 256; ++b) {
+        std::uint64_t fields = 0;
+        for (int f = 0; f < 4; ++f)
+            fields |= ((kCaseCount[b] >> (16 * f)) & 1) << (8 * f);
+        const std::uint64_t w = weights != nullptr ? weights[b] : 0;
+        table_[b] = fields | (w << kByteTallyWeightShift);
+    }
+    for (const char c : refused)
+        table_[Byte(c)] |= std::uint64_t{1} << kByteTallyRefusedShift;
+}
+
+TESSALINE_SCALAR_LOOPS
+bool ByteTally::Count(std::string_view text, CaseCounts& counts, int& weight) const {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
+    const std::uint64_t* table = table_.data();
+    // The entries of the bytes from i to end; two sums, so that the additions of neighbouring
+    // bytes do not wait for each other.
+    const auto sumPiece = [table, bytes](std::size_t i, std::size_t end) {
+        std::uint64_t even = 0;
+        std::uint64_t odd = 0;
+        for (; i + 4 <= end; i += 4) {
+            even += table[bytes[i]] + table[bytes[i + 2]];
+            odd += table[bytes[i + 1]] + table[bytes[i + 3]];
+        }
+        for (; i < end; ++i)
+            even += table[bytes[i]];
+        return even + odd;
+    };
+    const auto field = [](std::uint64_t packed, int f) {
+        return static_cast<int>((packed >> (8 * f)) & 0xFF);
+    };
+    const auto refused = [](std::uint64_t packed) {
+        return ((packed >> kByteTallyRefusedShift) & 0xFF) != 0;
+    };
+    // The usual line fits in one piece: no field is emptied before the end.
+    if (size <= kByteTallyPiece) {
+        const std::uint64_t packed = sumPiece(0, size);
+        if (refused(packed)) return false;
+        counts.latinUpper = field(packed, 0);
+        counts.latinLower = field(packed, 1);
+        counts.cyrillicUpper = field(packed, 2);
+        counts.cyrillicLower = field(packed, 3);
+        counts.other = static_cast<int>(size) - counts.latinUpper - counts.latinLower -
+                       counts.cyrillicUpper - counts.cyrillicLower;
+        weight = static_cast<int>(packed >> kByteTallyWeightShift);
+        return true;
+    }
+    CaseCounts n;
+    int sum = 0;
+    for (std::size_t i = 0; i < size; i += kByteTallyPiece) {
+        const std::uint64_t packed = sumPiece(i, std::min(size, i + kByteTallyPiece));
+        if (refused(packed)) return false;
+        n.latinUpper += field(packed, 0);
+        n.latinLower += field(packed, 1);
+        n.cyrillicUpper += field(packed, 2);
+        n.cyrillicLower += field(packed, 3);
+        sum += static_cast<int>(packed >> kByteTallyWeightShift);
+    }
+    n.other =
+        static_cast<int>(size) - n.latinUpper - n.latinLower - n.cyrillicUpper - n.cyrillicLower;
     counts = n;
     weight = sum;
     return true;

@@ -136,16 +136,38 @@ struct CaseCounts {
 /// caller that needs both figures reads each line once.
 class PlainTally {
   public:
-    /// `weights` holds the weight of every code point below U+0480 (more entries are ignored).
-    explicit PlainTally(const std::uint16_t* weights);
+    /// `weights` holds the weight of every code point below U+0480 (more entries are ignored;
+    /// nullptr: every weight is 0). A text with one of the ASCII characters of `refused` is refused
+    /// too (a caller that treats such lines apart needs no search for them).
+    explicit PlainTally(const std::uint16_t* weights, std::string_view refused = {});
+    // The rows point into the table: a copy would point into the original's.
+    PlainTally(const PlainTally&) = delete;
+    PlainTally& operator=(const PlainTally&) = delete;
 
     /// The counts and the weight of `text` when it is plain UTF-8; false (nothing set) for any
     /// other text, which the caller counts the long way.
     [[nodiscard]] bool Count(std::string_view text, CaseCounts& counts, int& weight) const;
 
   private:
-    std::vector<std::uint64_t> table_;  // by the two bytes at a character: case fields, weight
-    std::size_t piece_ = 0;             // bytes counted before the fields are emptied
+    std::vector<std::uint64_t> table_;  // by block and byte: case fields, weight
+    // By byte: the block of table_ that holds the entries of the byte after it.
+    std::array<const std::uint64_t*, 256> rows_{};
+    std::size_t piece_ = 0;  // bytes counted before the fields are emptied
+};
+
+/// PlainTally for Windows-1251 text, where every byte is a character: the case counts and the
+/// sum of a weight per byte in one pass.
+class ByteTally {
+  public:
+    /// `weights` holds the weight of every byte (nullptr: every weight is 0). A text with one
+    /// of the bytes of `refused` is refused.
+    explicit ByteTally(const std::uint16_t* weights, std::string_view refused = {});
+
+    /// The counts and the weight of `text`; false (nothing set) when it holds a refused byte.
+    [[nodiscard]] bool Count(std::string_view text, CaseCounts& counts, int& weight) const;
+
+  private:
+    std::array<std::uint64_t, 256> table_{};  // by byte: case fields, refusal, weight
 };
 
 /// How many characters of `text` belong to `set`, a Windows-1251 text read as InCharSet does

@@ -60,6 +60,9 @@ class TextWidthMeter {
     /// by value: what Width adds for each character of plain UTF-8 text.
     [[nodiscard]] const std::uint16_t* CodePointAdvances() const { return belowU800_.data(); }
 
+    /// The advance of every Windows-1251 byte: what Width adds for each byte of such text.
+    [[nodiscard]] const std::uint16_t* ByteAdvances() const { return advance_.data(); }
+
   private:
     [[nodiscard]] int Utf8Width(std::string_view text) const;
     // The advance of a character, the missing-glyph box's when the font lacks it.

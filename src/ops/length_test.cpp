@@ -1,6 +1,8 @@
 #include "ops/length_test.hpp"
 
 #include <algorithm>
+#include <array>
+#include <climits>
 #include <optional>
 
 #include "core/chars.hpp"
@@ -71,6 +73,57 @@ std::optional<char> LastSymbol(std::string_view line) {
     return line.back();
 }
 
+/// Adds one to a decimal number written in ASCII digits.
+void IncrementDecimal(std::string& digits) {
+    for (std::size_t i = digits.size(); i-- > 0;) {
+        if (digits[i] != '9') {
+            ++digits[i];
+            return;
+        }
+        digits[i] = '0';
+    }
+    digits.insert(digits.begin(), '1');
+}
+
+/// ShortWordsAtEnd of a line whose characters are its code points (any Windows-1251 line, a
+/// plain UTF-8 one): the last characters are found by their bytes, back from the end.
+EndWords PlainShortWordsAtEnd(std::string_view line) {
+    const std::size_t n = line.size();
+    // A byte above ASCII ends a two-byte character in UTF-8; in Windows-1251 each byte is one.
+    const bool utf8 = CurrentTextForm() == TextForm::Utf8;
+    const auto charBytes = [&](std::size_t end) -> std::size_t {
+        return utf8 && static_cast<unsigned char>(line[end - 1]) >= 0x80 ? 2 : 1;
+    };
+    if (n < 2) return {};
+    const std::size_t last = n - charBytes(n);  // where the last character starts
+    if (last == 0) return {};
+    const std::size_t second = last - charBytes(last);
+    return {.oneLetter = line[last - 1] == ' ' && line.substr(last) != "-",
+            .twoLetters = second > 0 && line[second - 1] == ' '};
+}
+
+/// The case counts and the pixel width of a line in one pass, by table: a Windows-1251 line,
+/// or plain UTF-8 (see PlainTally); a line with "<" (it may hold tags) or any other UTF-8 line
+/// is refused and measured the long way.
+class LineTally {
+  public:
+    explicit LineTally(const TextWidthMeter* meter) {
+        if (CurrentTextForm() == TextForm::Utf8) {
+            utf8_.emplace(meter != nullptr ? meter->CodePointAdvances() : nullptr, "<");
+        } else {
+            bytes_.emplace(meter != nullptr ? meter->ByteAdvances() : nullptr, "<");
+        }
+    }
+
+    [[nodiscard]] bool Count(std::string_view text, CaseCounts& counts, int& width) const {
+        return utf8_ ? utf8_->Count(text, counts, width) : bytes_->Count(text, counts, width);
+    }
+
+  private:
+    std::optional<PlainTally> utf8_;
+    std::optional<ByteTally> bytes_;
+};
+
 /// What the checks of one subtitle found.
 struct SubtitleFindings {
     bool error = false;
@@ -87,6 +140,25 @@ class LengthChecker {
   public:
     LengthChecker(FrameRun& run, const LengthTestParams& params, ReportFile& report)
         : run_(run), p_(params), report_(report) {
+        MakeMeter();
+        tally_.emplace(meter_ ? &*meter_ : nullptr);
+        // What may start a finding at a line's ends: a space (or a tag before one) first, and
+        // with the number checks a digit first or last (or a tag around it).
+        for (const char c : {' ', '<', '{'})
+            mayStart_[static_cast<unsigned char>(c)] = true;
+        if (p_.checkFirstLastNumber) {
+            for (char c = '0'; c <= '9'; ++c)
+                mayStart_[static_cast<unsigned char>(c)] = mayEnd_[static_cast<unsigned char>(c)] =
+                    true;
+            mayEnd_['>'] = true;
+        }
+        // Longer lines are found too long, or are checked for wide letters.
+        const auto length = static_cast<std::size_t>(std::max(p_.lineLength, 0));
+        quietLength_ = p_.wideLetters ? (length == 0 ? 0 : length - 1) : length + 1;
+        quietWidth_ = meter_ ? p_.pixelWidthMax : INT_MAX;
+    }
+
+    void MakeMeter() {
         if (!p_.checkPixelWidth) return;
         meter_.emplace(p_.fontPath.empty() ? DialogFontPath() : p_.fontPath);
         // The check is never passed in silence: the report says it could not be made.
@@ -95,21 +167,26 @@ class LengthChecker {
             meter_.reset();
             return;
         }
-        // UTF-8 lines are measured and counted in one pass; Windows-1251 ones by byte tables.
-        if (CurrentTextForm() == TextForm::Utf8) tally_.emplace(meter_->CodePointAdvances());
     }
 
     void CheckSubRip() {
         LayoutReader reader(run_);
+        // The label of the last subtitle, kept only when it is not the subtitle's count (the
+        // usual label is, and is known without a copy).
         std::string lastLabel;
+        bool lastIsCount = false;
+        std::string count = "0";  // subtitles_ in decimal
         bool numberingReported = false;
         reader.EachRecord(false, [&] {
             const LayoutRecord& record = reader.record();
             const std::string& label = record.number;
             ++subtitles_;
+            IncrementDecimal(count);
+            lastIsCount = label == count;
+            if (!lastIsCount) lastLabel = label;
             SubtitleFindings found;
             // Only the first wrong number is reported: after it every number would be.
-            if (!numberingReported && StrToIntSafe(label) != subtitles_) {
+            if (!numberingReported && !lastIsCount && StrToIntSafe(label) != subtitles_) {
                 numberingReported = true;
                 Mark(found, label,
                      " = >>> wrong subtitle number! Must be: " + std::to_string(subtitles_),
@@ -133,8 +210,8 @@ class LengthChecker {
             }
             if (record.ended && record.end == " ") ++spaceLines_;
             Count(found);
-            lastLabel = label;
         });
+        if (lastIsCount) lastLabel = count;
         if (subtitles_ > 0 && IsNumberStr(lastLabel)) {
             if (StrToIntSafe(lastLabel) != subtitles_) {
                 report_.Add("File has wrong subtitle numbers! Present: " + lastLabel +
@@ -206,42 +283,83 @@ class LengthChecker {
 
     /// The checks of text line k. `line` is the line as written, `shown` the line as shown
     /// (without MicroDVD style tags).
+    /// A line as the checks see it.
+    struct LineFacts {
+        std::string_view plain;  // the line as shown, without tags
+        CaseCounts counts;       // of plain, unless only errors are written
+        std::size_t n = 0;       // its characters
+        int width = 0;           // its pixel width, with the meter
+        EndWords end;            // with CheckEndLettersInSubLine
+    };
+
     void CheckLine(SubtitleFindings& found, std::string_view label, std::string_view line,
                    std::string_view shown, int k) {
-        const std::string number = std::to_string(k);
-        CheckEnds(found, label, line);
-        // The tags <i> </i> <b> </b> are not shown either.
-        std::string_view plain = shown;
-        if (shown.find('<') != std::string_view::npos) {
-            RemoveTags(shown, {"<i>", "</i>", "<b>", "</b>"}, plain_);
-            plain = plain_;
+        // The case counts cover every character: with them the line's length comes from the
+        // same walk, and the width too when the pixel check is on. A line without "<" (no
+        // tags) in plain text, the usual one, is counted in one pass by table.
+        LineFacts f;
+        f.plain = shown;
+        const bool fast = tally_->Count(shown, f.counts, f.width);
+        if (fast) {
+            f.n = static_cast<std::size_t>(f.counts.latinUpper + f.counts.latinLower +
+                                           f.counts.cyrillicUpper + f.counts.cyrillicLower +
+                                           f.counts.other);
+        } else {
+            // The tags <i> </i> <b> </b> are not shown either.
+            if (shown.find('<') != std::string_view::npos) {
+                RemoveTags(shown, {"<i>", "</i>", "<b>", "</b>"}, plain_);
+                f.plain = plain_;
+            }
+            if (p_.onlyErrors) {
+                f.n = CharCount(f.plain);
+            } else {
+                (void)IsMostlyUpperCase(f.plain, &f.counts);
+                f.n = static_cast<std::size_t>(f.counts.latinUpper + f.counts.latinLower +
+                                               f.counts.cyrillicUpper + f.counts.cyrillicLower +
+                                               f.counts.other);
+            }
+            if (meter_) f.width = meter_->Width(f.plain);
         }
+        if (p_.checkEndLetters) {
+            f.end = fast ? PlainShortWordsAtEnd(f.plain) : ShortWordsAtEnd(f.plain);
+        }
+        // Most lines have no finding: that is told by a few tests of their ends and figures,
+        // and only a line that may have one goes through the checks that write them.
+        const char first = line.empty() ? '\0' : line.front();
+        const char last = line.empty() ? '\0' : line.back();
+        const bool maybe = mayStart_[static_cast<unsigned char>(first)] ||
+                           mayEnd_[static_cast<unsigned char>(last)] || f.n >= quietLength_ ||
+                           f.width > quietWidth_ || shown.size() == 1 || shown.size() == 4 ||
+                           f.plain.empty() || (p_.tagTest && (!fast || f.plain.size() <= 1)) ||
+                           (!p_.onlyErrors && (f.counts.latinUpper > f.counts.latinLower ||
+                                               f.counts.cyrillicUpper > f.counts.cyrillicLower)) ||
+                           f.end.oneLetter || f.end.twoLetters;
+        if (maybe) ReportLine(found, label, line, shown, k, f);
+        // Only a line that begins with "-", "<" or "{" can be a dialogue line.
+        if ((first == '-' || first == '<' || first == '{') && IsDialogLine(line)) {
+            found.dialog = true;
+        }
+        found.shortest = found.measuredLines == 0 ? f.n : std::min(found.shortest, f.n);
+        ++found.measuredLines;
+        found.longest = std::max(found.longest, f.n);
+        found.fullLength += f.n;
+        ++found.lines;
+    }
+
+    /// The findings of text line k, in their order in the report. `line` is the line as
+    /// written, `shown` the line as shown (without MicroDVD style tags).
+    [[gnu::noinline]] void ReportLine(SubtitleFindings& found, std::string_view label,
+                                      std::string_view line, std::string_view shown, int k,
+                                      const LineFacts& f) {
+        const std::string number = std::to_string(k);
+        const std::string_view plain = f.plain;
+        const std::size_t n = f.n;
+        CheckEnds(found, label, line);
         if (p_.tagTest) {
             if (plain.size() != shown.size()) Note(label, " = TAG(s) present in Subtitle");
             if (plain.empty() || plain == " ") {
                 Mark(found, label, " = >>> ERROR: line " + number + " contain Only TAG(s)", kError);
             }
-        }
-        // The case counts cover every character: with them the line's length comes from the
-        // same walk.
-        CaseCounts counts;
-        bool mostlyUpper = false;
-        std::size_t n = 0;
-        std::optional<int> width;
-        // Plain UTF-8 text: its code points are its characters, counted with the width.
-        if (int tallied = 0; tally_ && tally_->Count(plain, counts, tallied)) {
-            width = tallied;
-            mostlyUpper = !p_.onlyErrors && (counts.latinUpper > counts.latinLower ||
-                                             counts.cyrillicUpper > counts.cyrillicLower);
-            n = static_cast<std::size_t>(counts.latinUpper + counts.latinLower +
-                                         counts.cyrillicUpper + counts.cyrillicLower +
-                                         counts.other);
-        } else {
-            mostlyUpper = !p_.onlyErrors && IsMostlyUpperCase(plain, &counts);
-            n = p_.onlyErrors ? CharCount(plain)
-                              : static_cast<std::size_t>(counts.latinUpper + counts.latinLower +
-                                                         counts.cyrillicUpper +
-                                                         counts.cyrillicLower + counts.other);
         }
         const auto length = static_cast<std::size_t>(std::max(p_.lineLength, 0));
         if (n > length) {
@@ -258,41 +376,31 @@ class LengthChecker {
                      kWarning);
             }
         }
-        if (meter_) {
-            if (!width) width = meter_->Width(plain);
-            if (*width > p_.pixelWidthMax) {
-                Mark(found, label,
-                     " = >>> " + number + " line: " + std::to_string(*width) + " pixels width",
-                     kError);
-            }
+        if (meter_ && f.width > p_.pixelWidthMax) {
+            Mark(found, label,
+                 " = >>> " + number + " line: " + std::to_string(f.width) + " pixels width",
+                 kError);
         }
-        if (IsDialogLine(line)) found.dialog = true;
         if (IsDialogHyphen(shown)) {
             Mark(found, label,
                  " = >>> ERROR: line " + number + " has only hyphen (defis) [maybe broken Dialog]",
                  kError);
         }
         if (plain.empty()) Mark(found, label, " = >>> ERROR: line " + number + " is Null", kError);
-        if (mostlyUpper) {
+        const CaseCounts& counts = f.counts;
+        if (!p_.onlyErrors && (counts.latinUpper > counts.latinLower ||
+                               counts.cyrillicUpper > counts.cyrillicLower)) {
             Note(label, " = " + number + " line: " + std::to_string(counts.latinUpper) + "/" +
                             std::to_string(counts.cyrillicUpper) + " Upper symbols vs. " +
                             std::to_string(counts.latinLower) + "/" +
                             std::to_string(counts.cyrillicLower) + " Lower symbols contain");
         }
-        if (p_.checkEndLetters) {
-            const EndWords end = ShortWordsAtEnd(plain);
-            if (end.oneLetter) {
-                Mark(found, label, " = One Letter in End of Line " + number, kWarning);
-            }
-            if (end.twoLetters) {
-                Mark(found, label, " = Two Letters in End of Line " + number, kWarning);
-            }
+        if (f.end.oneLetter) {
+            Mark(found, label, " = One Letter in End of Line " + number, kWarning);
         }
-        found.shortest = found.measuredLines == 0 ? n : std::min(found.shortest, n);
-        ++found.measuredLines;
-        found.longest = std::max(found.longest, n);
-        found.fullLength += n;
-        ++found.lines;
+        if (f.end.twoLetters) {
+            Mark(found, label, " = Two Letters in End of Line " + number, kWarning);
+        }
     }
 
     /// A space first, and with CheckFirslLastNumberInSubLine a digit first or last.
@@ -311,8 +419,8 @@ class LengthChecker {
 
     /// The checks of the subtitle as a whole, after its lines.
     void CheckSubtitle(SubtitleFindings& found, std::string_view label) {
-        const std::string lines = std::to_string(found.lines);
         if (found.lines > p_.lineCount) {
+            const std::string lines = std::to_string(found.lines);
             Mark(found, label,
                  found.dialog ? " = >>> " + lines + " lines [with Dialog] [" + lines + " lines]"
                               : " = >>> " + lines + " lines",
@@ -330,7 +438,8 @@ class LengthChecker {
                                         1 + static_cast<std::size_t>(p_.lineLength) - 1) /
                                        static_cast<std::size_t>(p_.lineLength);
             if (needed < static_cast<std::size_t>(found.lines)) {
-                Note(label, " = Subtitle Count Lines is " + lines + " > " + std::to_string(needed));
+                Note(label, " = Subtitle Count Lines is " + std::to_string(found.lines) + " > " +
+                                std::to_string(needed));
             }
         }
         if (p_.checkDisbalance) CheckDisbalance(found, label);
@@ -385,13 +494,17 @@ class LengthChecker {
     const LengthTestParams& p_;
     ReportFile& report_;
     std::optional<TextWidthMeter> meter_;
-    std::optional<PlainTally> tally_;  // with the meter, for UTF-8 text
+    std::optional<LineTally> tally_;  // after the meter, whose widths it adds
     int subtitles_ = 0;
     int wrong_ = 0;
     int warned_ = 0;
     int spaceLines_ = 0;
     std::string line_;
     std::string plain_;
+    std::array<bool, 256> mayStart_{};  // a first character that may start a finding
+    std::array<bool, 256> mayEnd_{};    // a last character that may
+    std::size_t quietLength_ = 0;       // a line this long or longer may have a finding
+    int quietWidth_ = INT_MAX;          // a line wider may have one
 };
 
 }  // namespace

@@ -688,6 +688,7 @@ TEST(PlainTally, CountsAndWeighsPlainLinesRefusesTheRest) {
         {"Жж é!", true, 6 + 8 + 2 + 3 + 3},  // U+0416 U+0436 U+0020 U+00E9 U+0021
         {"ΩЁё", true, 7 + 5 + 5},            // U+03A9 U+0401 U+0451
         {longLine, true, 3000 * (6 + 7)},
+        {std::string(600, 'a'), true, 600 * 7},  // pieces full of characters
         {"a\r", false, 0},
         {"Ѡ́", false, 0},  // a combining mark joins the letter before it
         {"…", false, 0},  // three bytes
@@ -699,11 +700,14 @@ TEST(PlainTally, CountsAndWeighsPlainLinesRefusesTheRest) {
     };
     const PlainTally byLight(light.data());
     const PlainTally byHeavy(heavy.data());
+    const PlainTally byNothing(nullptr);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text.substr(0, 20));
         CaseCounts counts;
         int weight = -1;
         ASSERT_EQ(byLight.Count(c.text, counts, weight), c.plain);
+        int none = -1;
+        ASSERT_EQ(byNothing.Count(c.text, counts, none), c.plain);
         if (!c.plain) continue;
         CaseCounts expected;
         (void)IsMostlyUpperCase(c.text, &expected);
@@ -714,6 +718,73 @@ TEST(PlainTally, CountsAndWeighsPlainLinesRefusesTheRest) {
         EXPECT_EQ(weight, c.lightWeight);
         ASSERT_TRUE(byHeavy.Count(c.text, counts, weight));
         EXPECT_EQ(weight, 300 * static_cast<int>(CharCount(c.text)));
+        // Without weights: the same counts, weight 0.
+        CaseCounts unweighted{1, 1, 1, 1, 1};
+        ASSERT_TRUE(byNothing.Count(c.text, unweighted, weight));
+        EXPECT_EQ(std::tie(unweighted.latinUpper, unweighted.latinLower, unweighted.cyrillicUpper,
+                           unweighted.cyrillicLower, unweighted.other),
+                  std::tie(expected.latinUpper, expected.latinLower, expected.cyrillicUpper,
+                           expected.cyrillicLower, expected.other));
+        EXPECT_EQ(weight, 0);
+    }
+    // Refused ASCII characters refuse the text wherever they stand, also after a long run.
+    const PlainTally noTags(light.data(), "<");
+    const PlainTally noTagsUnweighted(nullptr, "<");
+    CaseCounts counts;
+    int weight = 0;
+    for (const std::string& text : {std::string("<i>"), std::string("Жж<"), longLine + "<"}) {
+        EXPECT_FALSE(noTags.Count(text, counts, weight)) << text.substr(0, 10);
+        EXPECT_FALSE(noTagsUnweighted.Count(text, counts, weight)) << text.substr(0, 10);
+    }
+    EXPECT_TRUE(noTags.Count(longLine, counts, weight));
+    EXPECT_TRUE(noTagsUnweighted.Count(longLine, counts, weight));
+}
+
+// Windows-1251 text: every byte a character, counted as IsMostlyUpperCase counts it and
+// weighed by its byte; a refused byte refuses the text. Texts longer than a piece of the table
+// sum (255 bytes) and heavy weights check that no field overflows into the next.
+TEST(ByteTally, CountsAndWeighsBytesRefusesTheChosenOnes) {
+    const TextFormScope scope(TextForm::Cp1251);
+    std::array<std::uint16_t, 256> light{};
+    for (std::size_t b = 0; b < light.size(); ++b)
+        light[b] = static_cast<std::uint16_t>(b % 7);
+    std::array<std::uint16_t, 256> heavy{};
+    heavy.fill(65535);
+    std::string everyByte;
+    for (int b = 1; b < 256; ++b)
+        everyByte += static_cast<char>(b);
+    const std::string cases[] = {"",
+                                 "Aa",
+                                 "\xC6\xE6 \xA8\xB8!",
+                                 "ABC\xC0\xC1\xC2xyz",
+                                 std::string(1000, '\xDF'),
+                                 everyByte + everyByte + everyByte};
+    const ByteTally byLight(light.data(), "<");
+    const ByteTally byHeavy(heavy.data());
+    const ByteTally unweighted(nullptr);
+    for (const std::string& text : cases) {
+        SCOPED_TRACE(text.size());
+        CaseCounts expected;
+        (void)IsMostlyUpperCase(text, &expected);
+        const bool hasRefused = text.find('<') != std::string::npos;
+        CaseCounts counts;
+        int weight = -1;
+        ASSERT_EQ(byLight.Count(text, counts, weight), !hasRefused);
+        if (!hasRefused) {
+            EXPECT_EQ(std::tie(counts.latinUpper, counts.latinLower, counts.cyrillicUpper,
+                               counts.cyrillicLower, counts.other),
+                      std::tie(expected.latinUpper, expected.latinLower, expected.cyrillicUpper,
+                               expected.cyrillicLower, expected.other));
+            int lightWeight = 0;
+            for (const char c : text)
+                lightWeight += light[static_cast<unsigned char>(c)];
+            EXPECT_EQ(weight, lightWeight);
+        }
+        ASSERT_TRUE(byHeavy.Count(text, counts, weight));
+        EXPECT_EQ(counts.other, expected.other);
+        EXPECT_EQ(weight, 65535 * static_cast<int>(text.size()));
+        ASSERT_TRUE(unweighted.Count(text, counts, weight));
+        EXPECT_EQ(weight, 0);
     }
 }
 

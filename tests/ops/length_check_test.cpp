@@ -325,6 +325,18 @@ TEST(LengthTest, MeasuresUtf8TextLikeItsWindows1251Twin) {
              p.checkEndLetters = true;
              p.lineCount = 3;
          }},
+        {"end letters after two-byte letters",
+         {"Я ж", "Ох жж", "ж", "а б в", "Ёж ё-"},
+         [](LengthTestParams& p) {
+             p.checkEndLetters = true;
+             p.lineCount = 5;
+         }},
+        {"numbers and spaces behind tags",
+         {"<i>5 яблок</i>", "<b> Ответ: 42</b>", "{y:i}7 дней", "Ё 1"},
+         [](LengthTestParams& p) {
+             p.checkFirstLastNumber = true;
+             p.lineCount = 4;
+         }},
         {"full length",
          {"абвгдеёжзи клм", "нопрстуфхц чшщ"},
          [](LengthTestParams& p) { p.subtitleFullLength = 20; }},
