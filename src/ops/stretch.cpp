@@ -13,6 +13,7 @@
 #include "ops/offset.hpp"
 #include "ops/renumber.hpp"
 #include "ops/settings.hpp"
+#include "ops/timing_ends.hpp"
 
 namespace tessaline {
 namespace {
@@ -611,13 +612,19 @@ void WriteRetimedLine(FrameRun& run, std::int64_t on, std::int64_t off, std::str
 
 RunResult GetTimeRange(const std::string& input, const RangeParams& params, Host& host,
                        Range& range) {
+    // Only the first and the last timing shape the range.
+    TimingEnds ends;
+    const std::string none;
+    const FrameRequest request{.input = input, .output = none, .steps = {.writesOutput = false}};
+    const RunResult result = RunInFrame(
+        request, host, [&](FrameRun& run) { ReadTimingEnds(run, params.timeCorrection, ends); });
+    if (result != RunResult::Done) return result;
     RangeBuilder builder;
-    const RunResult result =
-        ForEachTiming(input, params.timeCorrection, host, [&](const ParsedTiming& timing) {
-            builder.Add(timing.on, timing.off);
-            return true;
-        });
-    if (result == RunResult::Done) range = builder.Finish(params.lastOnTime);
+    if (ends.first) {
+        builder.Add(ends.first->on, ends.first->off);
+        builder.Add(ends.last->on, ends.last->off);
+    }
+    range = builder.Finish(params.lastOnTime);
     return result;
 }
 
