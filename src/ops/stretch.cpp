@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <cstdio>
 #include <functional>
 #include <utility>
@@ -13,7 +14,7 @@
 #include "ops/offset.hpp"
 #include "ops/renumber.hpp"
 #include "ops/settings.hpp"
-#include "ops/timing_ends.hpp"
+#include "ops/timing_scan.hpp"
 
 namespace tessaline {
 namespace {
@@ -194,6 +195,11 @@ class SecondFile {
         if (usable_) out_.WriteLine(line);
     }
 
+    // Whole lines with their CR LF ends, as they are.
+    void PlainLines(std::string_view lines) {
+        if (usable_) out_.WriteRaw(lines);
+    }
+
     // The timing line the stretch wrote: the standard form of `on` and `off`, then `tail`.
     void Timing(std::int64_t on, std::int64_t off, std::string_view tail, std::int64_t firstShift,
                 std::string_view written, std::string& scratch) {
@@ -249,28 +255,96 @@ void StretchTimeLines(FrameRun& run, Mapping& mapping, bool pad, SecondFile* sec
     std::string written;
     std::string secondScratch;
     char timing[kTimingLineLength];
-    while (run.ReadLine(line)) {
-        const auto parsed = HasArrow(line) ? ParseTimingLine(line, pad) : std::nullopt;
-        if (!parsed) {
-            run.WriteLine(line);
-            if (second != nullptr) second->Plain(line);
-            continue;
-        }
-        const auto [on, off] = mapping.Next(parsed->on, parsed->off);
+    // A timing line read as `parsed`, written with its new times.
+    const auto retime = [&](std::string_view line, const ParsedTiming& parsed) {
+        const auto [on, off] = mapping.Next(parsed.on, parsed.off);
         if (second == nullptr) {
-            WriteRetimedLine(run, on, off, line, parsed->tail, written);
-            continue;
+            WriteRetimedLine(run, on, off, line, parsed.tail, written);
+            return;
         }
         WriteTimingLine(timing, CheckedTime(on, line), CheckedTime(off, line));
         std::string_view out(timing, sizeof timing);
-        if (!parsed->tail.empty()) {
+        if (!parsed.tail.empty()) {
             written.assign(timing, sizeof timing);
             written += ' ';
-            written += parsed->tail;
+            written += parsed.tail;
             out = written;
         }
         run.WriteLine(out);
-        second->Timing(on, off, parsed->tail, mapping.shift(), out, secondScratch);
+        second->Timing(on, off, parsed.tail, mapping.shift(), out, secondScratch);
+    };
+    const auto stretchLine = [&](std::string_view line) {
+        const auto parsed = HasArrow(line) ? ParseTimingLine(line, pad) : std::nullopt;
+        if (parsed) return retime(line, *parsed);
+        run.WriteLine(line);
+        if (second != nullptr) second->Plain(line);
+    };
+    // A file whose text is its bytes is taken a block of whole lines at a time while their ends
+    // are all CR LF, the ends every line is written with: the lines between two timing lines are
+    // copied as they stand, timing lines in the usual form are rewritten in place, and any other
+    // line with an arrow is read and stretched on its own. The reader passes the lines as it
+    // would read them, up to each line read on its own and at the end of the block, and up to the
+    // timing line whose new times fail (the error names its line). From the first block with
+    // another end on, every line is read and written on its own.
+    LineReader& in = run.in();
+    bool copies = run.encoding().passthrough();
+    for (;;) {
+        const std::string_view lines = copies ? in.BufferedLines() : std::string_view();
+        const auto count = lines.empty() ? std::nullopt : CrLfLineCount(lines);
+        if (!count) {
+            if (!lines.empty()) copies = false;
+            if (!run.ReadLine(line)) return;
+            stretchLine(line);
+            continue;
+        }
+        std::size_t passed = 0;    // bytes of `lines` the reader has passed
+        std::size_t left = *count;  // and the lines it has not
+        std::size_t copied = 0;    // bytes of `lines` written
+        const auto copyTo = [&](std::size_t to) {
+            const std::string_view plain = lines.substr(copied, to - copied);
+            if (!plain.empty()) {
+                run.out().WriteRaw(plain);
+                if (second != nullptr) second->PlainLines(plain);
+            }
+            copied = to;
+        };
+        const auto passTo = [&](std::size_t to) {
+            const std::size_t n = CountLineEnds(lines.substr(passed, to - passed));
+            in.SkipBufferedLines(to - passed, n);
+            passed = to;
+            left -= n;
+        };
+        for (std::size_t from = 0;;) {
+            const std::size_t at = NextArrowEnd(lines, from);
+            if (at == npos) break;
+            const std::size_t start = UsualTimingLineAt(lines, at);
+            if (start == npos) {
+                const std::size_t lineStart = LineStartOf(lines, at);
+                const auto* lf = static_cast<const char*>(
+                    std::memchr(lines.data() + at, '\n', lines.size() - at));
+                const std::size_t next = static_cast<std::size_t>(lf - lines.data()) + 1;
+                copyTo(lineStart);
+                passTo(lineStart);
+                (void)run.ReadLine(line);
+                stretchLine(line);
+                --left;
+                passed = copied = from = next;
+                continue;
+            }
+            copyTo(start);
+            const std::string_view usual = lines.substr(start, kTimingLineLength);
+            try {
+                retime(usual, UsualTimes(usual.data()));
+            } catch (const ConversionError&) {
+                passTo(start);
+                (void)run.ReadLine(line);
+                throw;
+            }
+            const std::size_t end = start + kTimingLineLength + (lines[start + kTimingLineLength] == '\r' ? 2 : 1);
+            copied = from = end;
+        }
+        copyTo(lines.size());
+        in.SkipBufferedLines(lines.size() - passed, left);
     }
 }
 

@@ -1,4 +1,4 @@
-#include "ops/timing_ends.hpp"
+#include "ops/timing_scan.hpp"
 
 #include <gtest/gtest.h>
 
