@@ -365,14 +365,21 @@ TEST(StretchTimes, LinesEndingInCrLfStretchAsLinesEndingInLf) {
         cases.push_back({"a bad timing" + at, across(before, "00:61:01,000 --> 00:30:02,500")});
         cases.push_back({"a time past a day" + at, across(before, "23:59:00,000 --> 23:59:30,000")});
     }
+    // A line ending in LF alone among lines ending in CR LF (written '\x01'): the block it is in,
+    // and the rest, are read line by line.
+    cases.push_back({"an LF alone early", "1\n00:00:01,000 --> 00:00:02,000\na\x01\n" + film});
+    cases.push_back({"an LF alone in a block", across(100'000, "a\x01b")});
+    cases.push_back({"an LF alone at the end", film + "a\x01"});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         std::string crlf;
+        std::string lfText = c.text;
+        std::replace(lfText.begin(), lfText.end(), '\x01', '\n');
         for (const char ch : c.text) {
             if (ch == '\n') crlf += '\r';
-            crlf += ch;
+            crlf += ch == '\x01' ? '\n' : ch;
         }
-        const StretchRun lf = StretchText(c.text, c.mode, c.begin, c.keepFirst);
+        const StretchRun lf = StretchText(lfText, c.mode, c.begin, c.keepFirst);
         const StretchRun blocks = StretchText(crlf, c.mode, c.begin, c.keepFirst);
         EXPECT_EQ(blocks.error, lf.error);
         EXPECT_EQ(blocks.result, lf.result);
