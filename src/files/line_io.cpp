@@ -585,7 +585,8 @@ std::string_view LineReader::BufferedLines() const {
     if (size == 0) return {};
     const void* nl = ::memrchr(base, '\n', size);
     if (nl == nullptr) return {};
-    return std::string_view(base, static_cast<std::size_t>(static_cast<const char*>(nl) - base) + 1);
+    return std::string_view(base,
+                            static_cast<std::size_t>(static_cast<const char*>(nl) - base) + 1);
 }
 
 void LineReader::SkipBufferedLines(std::size_t bytes, std::size_t lines) {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <utility>
 
@@ -318,8 +318,8 @@ class TimeLineStretcher {
             if (at == npos) break;
             const std::size_t start = UsualTimingLineAt(lines, at);
             if (start == npos) {
-                const auto* lf =
-                    static_cast<const char*>(std::memchr(lines.data() + at, '\n', lines.size() - at));
+                const auto* lf = static_cast<const char*>(
+                    std::memchr(lines.data() + at, '\n', lines.size() - at));
                 const std::size_t next = static_cast<std::size_t>(lf - lines.data()) + 1;
                 PassTo(LineStartOf(lines, at));
                 (void)run_.ReadLine(line);

@@ -78,8 +78,9 @@ std::size_t NextArrowEnd(std::string_view lines, std::size_t from) {
 
 std::size_t LineStartOf(std::string_view lines, std::size_t at) {
     const void* nl = at == 0 ? nullptr : ::memrchr(lines.data(), '\n', at);
-    return nl == nullptr ? 0
-                         : static_cast<std::size_t>(static_cast<const char*>(nl) - lines.data()) + 1;
+    return nl == nullptr
+               ? 0
+               : static_cast<std::size_t>(static_cast<const char*>(nl) - lines.data()) + 1;
 }
 
 std::size_t UsualTimingLineAt(std::string_view lines, std::size_t at) {
@@ -87,10 +88,10 @@ std::size_t UsualTimingLineAt(std::string_view lines, std::size_t at) {
     const std::size_t n = lines.size();
     const std::size_t start = at - kArrowEnd;
     const std::size_t after = start + kTimingLineLength;
-    const bool usual =
-        at >= kArrowEnd && (start == 0 || data[start - 1] == '\n') && after < n &&
-        (data[after] == '\n' || (data[after] == '\r' && after + 1 < n && data[after + 1] == '\n')) &&
-        IsUsualTimingLine(data + start);
+    const bool usual = at >= kArrowEnd && (start == 0 || data[start - 1] == '\n') && after < n &&
+                       (data[after] == '\n' ||
+                        (data[after] == '\r' && after + 1 < n && data[after + 1] == '\n')) &&
+                       IsUsualTimingLine(data + start);
     return usual ? start : std::string_view::npos;
 }
 

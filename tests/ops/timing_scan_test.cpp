@@ -67,8 +67,9 @@ std::string Film(std::size_t bytes) {
         const int s = i % 60;
         const int m = i / 60 % 60;
         char record[96];
-        std::snprintf(record, sizeof record, "%d\r\n00:%02d:%02d,100 --> 00:%02d:%02d,900\r\nText\r\n\r\n",
-                      i + 1, m, s, m, s);
+        std::snprintf(record, sizeof record,
+                      "%d\r\n00:%02d:%02d,100 --> 00:%02d:%02d,900\r\nText\r\n\r\n", i + 1, m, s, m,
+                      s);
         film += record;
     }
     return film;
@@ -97,8 +98,8 @@ TEST(ReadTimingEnds, ReadsAsEveryLineWithAnArrowParsed) {
         {"no timings", test::Crlf({"1", "text", "a -> b > c", ""})},
         {"usual", test::Crlf({"1", "00:00:01,000 --> 00:00:02,000", "a", "", "2",
                               "00:00:03,000 --> 00:00:04,000", "b"})},
-        {"a bad timing in the middle", test::Crlf({"00:00:01,000 --> 00:00:02,000", bad,
-                                                   "00:00:03,000 --> 00:00:04,000"})},
+        {"a bad timing in the middle",
+         test::Crlf({"00:00:01,000 --> 00:00:02,000", bad, "00:00:03,000 --> 00:00:04,000"})},
         {"a bad timing at the end", test::Crlf({"00:00:01,000 --> 00:00:02,000", "x", bad})},
         {"a bad timing without a line end", "00:00:01,000 --> 00:00:02,000\r\n" + bad},
         {"bad milliseconds", test::Crlf({"00:00:01,000 --> 00:00:02,00x"})},
@@ -111,8 +112,10 @@ TEST(ReadTimingEnds, ReadsAsEveryLineWithAnArrowParsed) {
         {"two CRs", "00:00:01,000 --> 00:00:02,000\r\r\na\r\n" + good + "\r\r\n"},
         {"a last timing without a line end", test::Crlf({"00:00:01,000 --> 00:00:02,000"}) + good},
         {"a last timing ending in CR", test::Crlf({"00:00:01,000 --> 00:00:02,000"}) + good + "\r"},
-        {"hours past 23", test::Crlf({"00:00:01,000 --> 00:00:02,000", "24:00:00,000 --> 24:00:01,000"})},
-        {"an off-time past 23 hours", test::Crlf({"00:00:01,000 --> 00:00:02,000", "00:00:03,000 --> 24:00:01,000"})},
+        {"hours past 23",
+         test::Crlf({"00:00:01,000 --> 00:00:02,000", "24:00:00,000 --> 24:00:01,000"})},
+        {"an off-time past 23 hours",
+         test::Crlf({"00:00:01,000 --> 00:00:02,000", "00:00:03,000 --> 24:00:01,000"})},
         {"byte-order mark", test::Crlf({"1", good, "ж"}), Stored::Utf8Bom},
         {"UTF-16", test::Crlf({"1", good, "ж", dots}), Stored::Utf16le},
         {"a large film", film},
