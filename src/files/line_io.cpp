@@ -17,6 +17,10 @@
 #include "files/host.hpp"
 #include "files/transcode.hpp"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tessaline {
 namespace {
 
@@ -604,6 +608,50 @@ void WriteLinesReplacing(const std::string& path, const std::vector<std::string>
         writer.WriteLine(line);
     writer.Close();
     temp.PlaceReplacing();
+}
+
+std::string_view LineReader::BufferedLines() const {
+    const char* base = buffer_.data() + pos_;
+    const std::size_t size = end_ - pos_;
+    if (size == 0) return {};
+    const void* nl = ::memrchr(base, '\n', size);
+    if (nl == nullptr) return {};
+    return std::string_view(base,
+                            static_cast<std::size_t>(static_cast<const char*>(nl) - base) + 1);
+}
+
+void LineReader::SkipBufferedLines(std::size_t bytes, std::size_t lines) {
+    pos_ += bytes;
+    lineNumber_ += lines;
+    if (host_ == nullptr) return;
+    for (std::size_t i = 0; i < lines; ++i)
+        host_->ProcessEvents();
+}
+
+std::size_t CountLineEnds(std::string_view bytes) {
+    const char* p = bytes.data();
+    std::size_t n = bytes.size();
+    std::size_t count = 0;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time: each LF adds one to its byte of the sums (a compare gives -1 for
+    // it), which are added up before any of them could pass 255.
+    const __m128i lf = _mm_set1_epi8('\n');
+    while (n >= 16) {
+        const std::size_t rounds = std::min<std::size_t>(n / 16, 255);
+        __m128i sums = _mm_setzero_si128();
+        for (std::size_t r = 0; r < rounds; ++r, p += 16) {
+            const __m128i bytes16 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            sums = _mm_sub_epi8(sums, _mm_cmpeq_epi8(bytes16, lf));
+        }
+        const __m128i total = _mm_sad_epu8(sums, _mm_setzero_si128());
+        count += static_cast<std::size_t>(_mm_cvtsi128_si32(total)) +
+                 static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(total, total)));
+        n -= rounds * 16;
+    }
+#endif
+    for (; n > 0; --n, ++p)
+        count += *p == '\n' ? 1 : 0;
+    return count;
 }
 
 }  // namespace tessaline

@@ -127,6 +127,15 @@ class LineReader {
     /// How the file is stored.
     [[nodiscard]] const FileEncoding& encoding() const { return encoding_; }
 
+    /// The whole lines the buffer holds from the next line on, each with its LF: a view valid
+    /// until the next read; empty when not even the next line is whole in the buffer (ReadLine
+    /// then reads on). For a pass that looks at many lines at once and reads only some of them.
+    [[nodiscard]] std::string_view BufferedLines() const;
+
+    /// Passes over the first `bytes` of BufferedLines, which are `lines` whole lines, as that
+    /// many calls of ReadLine would (the line count, the host's events).
+    void SkipBufferedLines(std::size_t bytes, std::size_t lines);
+
   private:
     // The line ending at the LF at `at`.
     void TakeLine(std::size_t at, std::string_view& line) {
@@ -256,5 +265,8 @@ class LineWriter {
 /// that encoding's inner form, written in the encoding.
 void WriteLinesReplacing(const std::string& path, const std::vector<std::string>& lines,
                          const FileEncoding& encoding = {});
+
+/// The LF characters of `bytes`: the lines they end.
+[[nodiscard]] std::size_t CountLineEnds(std::string_view bytes);
 
 }  // namespace tessaline

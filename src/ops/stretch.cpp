@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <utility>
 
@@ -13,6 +14,7 @@
 #include "ops/offset.hpp"
 #include "ops/renumber.hpp"
 #include "ops/settings.hpp"
+#include "ops/timing_scan.hpp"
 
 namespace tessaline {
 namespace {
@@ -193,6 +195,11 @@ class SecondFile {
         if (usable_) out_.WriteLine(line);
     }
 
+    // Whole lines with their CR LF ends, as they are.
+    void PlainLines(std::string_view lines) {
+        if (usable_) out_.WriteRaw(lines);
+    }
+
     // The timing line the stretch wrote: the standard form of `on` and `off`, then `tail`.
     void Timing(std::int64_t on, std::int64_t off, std::string_view tail, std::int64_t firstShift,
                 std::string_view written, std::string& scratch) {
@@ -243,34 +250,137 @@ class SecondFile {
     bool usable_ = true;
 };
 
-void StretchTimeLines(FrameRun& run, Mapping& mapping, bool pad, SecondFile* second) {
-    std::string_view line;
-    std::string written;
-    std::string secondScratch;
-    char timing[kTimingLineLength];
-    while (run.ReadLine(line)) {
-        const auto parsed = HasArrow(line) ? ParseTimingLine(line, pad) : std::nullopt;
-        if (!parsed) {
-            run.WriteLine(line);
-            if (second != nullptr) second->Plain(line);
-            continue;
+// The stretch pass of times. A file whose text is its bytes is taken a block of whole lines at a
+// time while their ends are all CR LF, the ends every line is written with: the lines between two
+// timing lines are copied as they stand, timing lines in the usual form are rewritten in place,
+// and any other line with an arrow is read and stretched on its own. The reader passes the lines
+// as reading them would, up to each line read on its own, at the end of the block, and up to a
+// timing line whose new times fail (the error names its line). From the first block with another
+// line end on, and in every other file, each line is read and written on its own.
+class TimeLineStretcher {
+  public:
+    TimeLineStretcher(FrameRun& run, Mapping& mapping, bool pad, SecondFile* second)
+        : run_(run), in_(run.in()), mapping_(mapping), pad_(pad), second_(second) {}
+
+    void Run() {
+        bool blocks = run_.encoding().passthrough();
+        std::string_view line;
+        for (;;) {
+            const std::string_view lines = blocks ? in_.BufferedLines() : std::string_view();
+            const auto count = lines.empty() ? std::nullopt : CrLfLineCount(lines);
+            if (count) {
+                Block(lines, *count);
+                continue;
+            }
+            if (!lines.empty()) blocks = false;
+            if (!run_.ReadLine(line)) return;
+            Line(line);
         }
-        const auto [on, off] = mapping.Next(parsed->on, parsed->off);
-        if (second == nullptr) {
-            WriteRetimedLine(run, on, off, line, parsed->tail, written);
-            continue;
-        }
-        WriteTimingLine(timing, CheckedTime(on, line), CheckedTime(off, line));
-        std::string_view out(timing, sizeof timing);
-        if (!parsed->tail.empty()) {
-            written.assign(timing, sizeof timing);
-            written += ' ';
-            written += parsed->tail;
-            out = written;
-        }
-        run.WriteLine(out);
-        second->Timing(on, off, parsed->tail, mapping.shift(), out, secondScratch);
     }
+
+  private:
+    // A line read on its own.
+    void Line(std::string_view line) {
+        const auto parsed = HasArrow(line) ? ParseTimingLine(line, pad_) : std::nullopt;
+        if (parsed) return Retime(line, *parsed);
+        run_.WriteLine(line);
+        if (second_ != nullptr) second_->Plain(line);
+    }
+
+    // A timing line read as `parsed`, written with its new times.
+    void Retime(std::string_view line, const ParsedTiming& parsed) {
+        const auto [on, off] = mapping_.Next(parsed.on, parsed.off);
+        if (second_ == nullptr) {
+            WriteRetimedLine(run_, on, off, line, parsed.tail, written_);
+            return;
+        }
+        WriteTimingLine(timing_, CheckedTime(on, line), CheckedTime(off, line));
+        std::string_view out(timing_, sizeof timing_);
+        if (!parsed.tail.empty()) {
+            written_.assign(timing_, sizeof timing_);
+            written_ += ' ';
+            written_ += parsed.tail;
+            out = written_;
+        }
+        run_.WriteLine(out);
+        second_->Timing(on, off, parsed.tail, mapping_.shift(), out, secondScratch_);
+    }
+
+    // `count` whole lines in the reader's buffer, each ending in CR LF.
+    void Block(std::string_view lines, std::size_t count) {
+        lines_ = lines;
+        passed_ = 0;
+        left_ = count;
+        copied_ = 0;
+        std::string_view line;
+        for (std::size_t from = 0;;) {
+            const std::size_t at = NextArrowEnd(lines, from);
+            if (at == npos) break;
+            const std::size_t start = UsualTimingLineAt(lines, at);
+            if (start == npos) {
+                const auto* lf = static_cast<const char*>(
+                    std::memchr(lines.data() + at, '\n', lines.size() - at));
+                const std::size_t next = static_cast<std::size_t>(lf - lines.data()) + 1;
+                PassTo(LineStartOf(lines, at));
+                (void)run_.ReadLine(line);
+                --left_;
+                Line(line);
+                passed_ = copied_ = from = next;
+                continue;
+            }
+            CopyTo(start);
+            const std::string_view usual = lines.substr(start, kTimingLineLength);
+            try {
+                Retime(usual, UsualTimes(usual.data()));
+            } catch (const ConversionError&) {
+                PassTo(start);
+                (void)run_.ReadLine(line);
+                throw;
+            }
+            const std::size_t end = start + kTimingLineLength;
+            copied_ = from = end + (lines[end] == '\r' ? 2 : 1);
+        }
+        CopyTo(lines.size());
+        in_.SkipBufferedLines(lines.size() - passed_, left_);
+    }
+
+    // Writes the lines of the block up to `to` as they stand.
+    void CopyTo(std::size_t to) {
+        const std::string_view plain = lines_.substr(copied_, to - copied_);
+        if (!plain.empty()) {
+            run_.out().WriteRaw(plain);
+            if (second_ != nullptr) second_->PlainLines(plain);
+        }
+        copied_ = to;
+    }
+
+    // Writes and passes the lines of the block up to `to`.
+    void PassTo(std::size_t to) {
+        CopyTo(to);
+        const std::size_t n = CountLineEnds(lines_.substr(passed_, to - passed_));
+        in_.SkipBufferedLines(to - passed_, n);
+        passed_ = to;
+        left_ -= n;
+    }
+
+    FrameRun& run_;
+    LineReader& in_;
+    Mapping& mapping_;
+    bool pad_;
+    SecondFile* second_;
+    std::string written_;
+    std::string secondScratch_;
+    char timing_[kTimingLineLength] = {};
+    // The block: its lines, the bytes the reader has passed, the lines it has not, the bytes
+    // written.
+    std::string_view lines_;
+    std::size_t passed_ = 0;
+    std::size_t left_ = 0;
+    std::size_t copied_ = 0;
+};
+
+void StretchTimeLines(FrameRun& run, Mapping& mapping, bool pad, SecondFile* second) {
+    TimeLineStretcher(run, mapping, pad, second).Run();
 }
 
 void StretchFrameLines(FrameRun& run, Mapping& mapping, char open, char close) {
@@ -611,13 +721,19 @@ void WriteRetimedLine(FrameRun& run, std::int64_t on, std::int64_t off, std::str
 
 RunResult GetTimeRange(const std::string& input, const RangeParams& params, Host& host,
                        Range& range) {
+    // Only the first and the last timing shape the range.
+    TimingEnds ends;
+    const std::string none;
+    const FrameRequest request{.input = input, .output = none, .steps = {.writesOutput = false}};
+    const RunResult result = RunInFrame(
+        request, host, [&](FrameRun& run) { ReadTimingEnds(run, params.timeCorrection, ends); });
+    if (result != RunResult::Done) return result;
     RangeBuilder builder;
-    const RunResult result =
-        ForEachTiming(input, params.timeCorrection, host, [&](const ParsedTiming& timing) {
-            builder.Add(timing.on, timing.off);
-            return true;
-        });
-    if (result == RunResult::Done) range = builder.Finish(params.lastOnTime);
+    if (ends.first) {
+        builder.Add(ends.first->on, ends.first->off);
+        builder.Add(ends.last->on, ends.last->off);
+    }
+    range = builder.Finish(params.lastOnTime);
     return result;
 }
 

@@ -277,6 +277,120 @@ TEST(StretchTimes, TheSecondFileIsOffsetTimeOverTheOutput) {
     }
 }
 
+// What a range stretch of a file leaves: its files, or the error that ended it, and the host's texts.
+struct StretchRun {
+    std::string error;
+    std::optional<RunResult> result;
+    std::string out;
+    std::optional<std::string> out2;
+    Messages messages;
+    Messages summaries;
+    long events = 0;
+};
+
+StretchRun StretchText(const std::string& content, RangeMode mode, std::int64_t begin,
+                       bool keepFirst) {
+    test::TempDir dir;
+    const std::string input = (dir / "film.srt").string();
+    WriteFile(input, content);
+    RecordingHost host;
+    StretchRun r;
+    Range range;
+    try {
+        r.result = GetTimeRange(input, {}, host, range);
+        StretchParams params = RangeStretch(begin, range.end, 7'200'000, mode, range.full);
+        params.keepFirst = keepFirst;
+        StretchOutcome outcome;
+        r.result = StretchTimes(input, (dir / "film.out").string(), params, host, outcome);
+    } catch (const ConversionError& e) {
+        r.error = std::to_string(e.line()) + ": " + e.what();
+    }
+    if (std::filesystem::exists(dir / "film.out")) r.out = ReadFile(dir / "film.out");
+    if (std::filesystem::exists(dir / "film.out2")) r.out2 = ReadFile(dir / "film.out2");
+    r.messages = host.messages;
+    r.summaries = host.summaries;
+    r.events = host.eventCalls;
+    return r;
+}
+
+TEST(StretchTimes, LinesEndingInCrLfStretchAsLinesEndingInLf) {
+    // Lines ending in LF alone are read and written one by one; in CR LF they are taken a block
+    // of the reader (1 MiB) at a time. Both ways write the same files and say the same.
+    std::string film;
+    for (int i = 0; film.size() < 1'200'000; ++i) {
+        char record[96];
+        std::snprintf(record, sizeof record, "%d\n00:%02d:%02d,100 --> 00:%02d:%02d,900\nText > -- <i>\n\n",
+                      i + 1, i / 60 % 60, i % 60, i / 60 % 60, i % 60);
+        film += record;
+    }
+    // `line` inserted where it starts `before` bytes before the end of the first block once the
+    // lines end in CR LF.
+    const auto across = [&film](std::size_t before, const std::string& line) {
+        const std::size_t at = (1u << 20) - before;
+        std::size_t cut = 0;     // the start of a line in `film`
+        std::size_t crlfCut = 0;  // and where it stands in CR LF
+        for (std::size_t i = 0; crlfCut + 2 * (i - cut) + 64 < at; ++i) {
+            if (film[i] != '\n') continue;
+            crlfCut += i + 1 - cut + 1;
+            cut = i + 1;
+        }
+        return film.substr(0, cut) + std::string(at - crlfCut - 2, 'x') + "\n" + line + "\n" +
+               film.substr(cut);
+    };
+    struct Case {
+        std::string what;
+        std::string text;  // lines ending in LF
+        RangeMode mode = RangeMode::End;
+        std::int64_t begin = 0;
+        bool keepFirst = false;
+    };
+    std::vector<Case> cases = {
+        {"a film", film},
+        {"a film, first kept", film, RangeMode::End, 0, true},
+        {"a film from Begin", film, RangeMode::ShiftToBegin, 5000},
+        {"a film in range mode 3", film, RangeMode::Deflection},
+        {"forms and tails", "1\n00:00:01,5 --> 00:00:02,25\na --> b\n\n2\n00:00:03.000 --> 00:00:04.000 X1:1\n"
+                            "-->\n\n3\n00:00:05,000 --> 00:00:06,000 <b>\nend\n"},
+        {"a last line without an end", "1\n00:00:01,000 --> 00:00:02,000\na\n\n00:00:03,000 --> 00:00:04,000"},
+        {"a time past a day", "00:00:01,000 --> 00:00:02,000\n23:00:00,000 --> 23:30:00,000\n"
+                              "x\n01:00:00,000 --> 01:00:01,000\n"},
+        {"a film, a time past a day at its end", film + "23:00:00,000 --> 23:30:00,000\n"},
+        {"a film, a bad timing at its end", film + "00:61:00,000 --> 00:62:00,000\n"},
+        {"a film, a dot timing at its end", film + "01:00:00.000 --> 01:00:01.000\n"},
+    };
+    for (const std::size_t before : {0, 1, 15, 29, 30, 31}) {
+        const std::string at = " " + std::to_string(before) + " bytes before the block's end";
+        cases.push_back({"a usual timing" + at, across(before, "00:30:01,000 --> 00:30:02,500")});
+        cases.push_back({"a dot timing" + at, across(before, "00:30:01.000 --> 00:30:02.500")});
+        cases.push_back({"a bad timing" + at, across(before, "00:61:01,000 --> 00:30:02,500")});
+        cases.push_back({"a time past a day" + at, across(before, "23:59:00,000 --> 23:59:30,000")});
+    }
+    // A line ending in LF alone among lines ending in CR LF (written '\x01'): the block it is in,
+    // and the rest, are read line by line.
+    cases.push_back({"an LF alone early", "1\n00:00:01,000 --> 00:00:02,000\na\x01\n" + film});
+    cases.push_back({"an LF alone in a block", across(100'000, "a\x01b")});
+    cases.push_back({"an LF alone at the end", film + "a\x01"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string crlf;
+        std::string lfText = c.text;
+        std::replace(lfText.begin(), lfText.end(), '\x01', '\n');
+        for (const char ch : c.text) {
+            if (ch == '\n') crlf += '\r';
+            crlf += ch == '\x01' ? '\n' : ch;
+        }
+        const StretchRun lf = StretchText(lfText, c.mode, c.begin, c.keepFirst);
+        const StretchRun blocks = StretchText(crlf, c.mode, c.begin, c.keepFirst);
+        EXPECT_EQ(blocks.error, lf.error);
+        EXPECT_EQ(blocks.result, lf.result);
+        EXPECT_TRUE(blocks.out == lf.out);
+        EXPECT_TRUE(blocks.out2 == lf.out2);
+        EXPECT_EQ(blocks.messages, lf.messages);
+        EXPECT_EQ(blocks.summaries, lf.summaries);
+        EXPECT_EQ(blocks.events, lf.events);
+    }
+}
+
 TEST(StretchFrames, RangeModesRatesAndTheSecondFile) {
     // range.sub: a header, {101}{150}Hello|World, {150}{200}{y:i}Italic.
     // clang-format off
