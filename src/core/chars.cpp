@@ -987,6 +987,14 @@ std::size_t PosNoCaseFrom(std::string_view sub, std::string_view text, std::size
     return 0;
 }
 
+std::size_t MatchEndNoCase(std::string_view sub, std::string_view text, std::size_t at) {
+    if (IsUtf8()) {
+        const std::size_t end = MatchFolded(sub, text, at);
+        if (end != std::string_view::npos) return end;
+    }
+    return std::min(at + sub.size(), text.size());
+}
+
 bool IsPlainUtf8(std::string_view text) {
     return PlainCodePoints(text).has_value();
 }

@@ -85,6 +85,11 @@ extern const std::string_view WideLetters;
 [[nodiscard]] std::size_t PosNoCaseFrom(std::string_view sub, std::string_view text,
                                         std::size_t from);
 
+/// Where the match of `sub` that PosNoCase found at byte `at` (0-based) ends in `text`: in
+/// UTF-8 a folded match may take other bytes than `sub` has ("İ" matches the one byte of "i").
+[[nodiscard]] std::size_t MatchEndNoCase(std::string_view sub, std::string_view text,
+                                         std::size_t at);
+
 /// The UTF-8 text holds only code points of one or two bytes that are characters by themselves
 /// (no combining marks), and no CR.
 [[nodiscard]] bool IsPlainUtf8(std::string_view text);

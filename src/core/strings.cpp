@@ -47,6 +47,12 @@ std::size_t FindStr(std::string_view sub, std::string_view text, std::size_t fro
     return pos == 0 ? npos : pos - 1;
 }
 
+/// Where the occurrence of `sub` that FindStr found at `pos` ends.
+std::size_t MatchEnd(std::string_view sub, std::string_view text, std::size_t pos,
+                     bool ignoreCase) {
+    return ignoreCase ? MatchEndNoCase(sub, text, pos) : pos + sub.size();
+}
+
 /// After the character at `pos` up to the next c2, or to the end when no c2 follows.
 std::string_view UpToNext(std::string_view text, std::size_t pos, char c2) {
     const std::string_view after = text.substr(pos + 1);
@@ -225,18 +231,18 @@ namespace {
 // bounded on both sides); replaced text is not searched again.
 template <typename Find>
 void ReplaceOccurrences(std::string& out, std::string_view oldText, std::string_view newText,
-                        std::string_view text, bool words, Find find) {
+                        std::string_view text, bool words, bool ignoreCase, Find find) {
     out.clear();
     std::size_t from = 0;
     for (std::size_t pos; (pos = find(from)) != npos;) {
-        const std::size_t end = pos + oldText.size();
+        const std::size_t end = MatchEnd(oldText, text, pos, ignoreCase);
         out.append(text.substr(from, pos - from));
         if (words) {
             // The left boundary is checked within the rest after the previous occurrence, so
             // an occurrence glued to the previous one counts as bounded on the left.
             const bool leftBound = pos == from || InSet(text[pos - 1], WordSeparators);
             const bool rightBound = end == text.size() || InSet(text[end], WordSeparators);
-            out.append(leftBound && rightBound ? newText : text.substr(pos, oldText.size()));
+            out.append(leftBound && rightBound ? newText : text.substr(pos, end - pos));
         } else {
             out.append(newText);
         }
@@ -264,14 +270,14 @@ std::string ReplaceWholeWord(std::string_view oldText, std::string_view newText,
 void ReplaceInto(std::string& out, std::string_view oldText, std::string_view newText,
                  std::string_view text, bool ignoreCase, bool words, bool plainUtf8) {
     if (plainUtf8 && ignoreCase) {
-        ReplaceOccurrences(out, oldText, newText, text, words, [&](std::size_t from) {
+        ReplaceOccurrences(out, oldText, newText, text, words, true, [&](std::size_t from) {
             if (oldText.empty() || from >= text.size()) return npos;
             const std::size_t pos = PosNoCaseFromPlain(oldText, text, from + 1);
             return pos == 0 ? npos : pos - 1;
         });
         return;
     }
-    ReplaceOccurrences(out, oldText, newText, text, words, [&](std::size_t from) {
+    ReplaceOccurrences(out, oldText, newText, text, words, ignoreCase, [&](std::size_t from) {
         return FindStr(oldText, text, from, ignoreCase);
     });
 }
@@ -531,7 +537,7 @@ int SplitByStr(std::string_view text, std::string_view separator, LineList& list
     for (; pos != npos; pos = FindStr(separator, text, from, ignoreCase)) {
         const std::string_view piece = text.substr(from, pos - from);
         if (!piece.empty() && piece != " ") list.emplace_back(piece);
-        from = pos + separator.size();
+        from = MatchEnd(separator, text, pos, ignoreCase);
     }
     list.emplace_back(text.substr(from));
     return static_cast<int>(list.size());
@@ -556,7 +562,13 @@ int SplitKeepingSeparator(std::string_view text, std::string_view separator, Lin
     for (; pos != npos; pos = FindStr(separator, rest, 0, ignoreCase)) {
         const std::string_view piece = rest.substr(0, pos);
         if (!piece.empty() && piece != " ") list.push_back(std::string(piece).append(head));
-        const std::size_t after = std::min(pos + separator.size(), rest.size());
+        const std::size_t after = MatchEnd(separator, rest, pos, ignoreCase);
+        if (after - pos < tail.size()) {
+            // A folded match shorter than the separator's bytes has no room for the tail.
+            work = std::string(tail).append(rest.substr(after));
+            rest = work;
+            continue;
+        }
         const std::size_t start =
             static_cast<std::size_t>(rest.data() - work.data()) + after - tail.size();
         work.replace(start, tail.size(), tail);

@@ -17,10 +17,6 @@
 #include "files/host.hpp"
 #include "files/transcode.hpp"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace tessaline {
 namespace {
 
@@ -621,6 +617,7 @@ std::string_view LineReader::BufferedLines() const {
 }
 
 void LineReader::SkipBufferedLines(std::size_t bytes, std::size_t lines) {
+    ForgetNewlines();
     pos_ += bytes;
     lineNumber_ += lines;
     if (host_ == nullptr) return;

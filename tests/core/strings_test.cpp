@@ -550,5 +550,30 @@ TEST(Utf8Strings, CountCharactersOutsideWindows1251AndNeverCutInsideOne) {
     });
 }
 
+TEST(Utf8Strings, CaseBlindMatchesOfOtherByteLengthsAreReplacedAndSplitWhole) {
+    // "İ" (two bytes) folds as "i" (one): the match in the text is not as long as the text
+    // searched for, in either direction.
+    const TextFormScope scope(TextForm::Utf8);
+    const struct {
+        std::string_view find, replace, text, replaced, wordsReplaced;
+    } cases[] = {
+        {"\xC4\xB0", "I", "hi", "hI", "hi"},
+        {"\xC4\xB0", "I", "i i", "I I", "I I"},
+        {"i", "I", "\xC4\xB0x\xC4\xB0", "IxI", "\xC4\xB0x\xC4\xB0"},
+        {"a\xC4\xB0", "-", "xai", "x-", "xai"},
+        {"\xC4\xB0" "b", "-", "ib ib", "- -", "- -"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ReplaceAll(c.find, c.replace, c.text, true), c.replaced) << c.text;
+        EXPECT_EQ(ReplaceWholeWord(c.find, c.replace, c.text, true), c.wordsReplaced) << c.text;
+    }
+    LineList list;
+    EXPECT_EQ(SplitByStr("a\xC4\xB0" "b i", " \xC4\xB0", list, true), 2);
+    EXPECT_EQ(JoinStrings(list, "|"), "a\xC4\xB0" "b|");
+    list.clear();
+    EXPECT_EQ(SplitByStr("ai", "\xC4\xB0", list, true), 2);
+    EXPECT_EQ(JoinStrings(list, "|"), "a|");
+}
+
 }  // namespace
 }  // namespace tessaline
