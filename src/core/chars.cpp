@@ -1699,6 +1699,26 @@ constexpr int kTallyWeightShift = 48;
 constexpr std::uint64_t kTallyRefused = std::uint64_t{1} << kTallyRefusedShift;
 constexpr std::uint64_t kTallyChar = std::uint64_t{1} << kTallyCharsShift;
 
+namespace {
+
+// Adds the four case fields of a piece's sum (bits 0 to 31) to `n`; false when the piece held a
+// refused byte or character (bits 32 to 39).
+bool AddCaseFields(std::uint64_t packed, CaseCounts& n) {
+    if (((packed >> kTallyRefusedShift) & 0xFF) != 0) return false;
+    n.latinUpper += static_cast<int>(packed & 0xFF);
+    n.latinLower += static_cast<int>((packed >> 8) & 0xFF);
+    n.cyrillicUpper += static_cast<int>((packed >> 16) & 0xFF);
+    n.cyrillicLower += static_cast<int>((packed >> 24) & 0xFF);
+    return true;
+}
+
+// What is left of `chars` characters after the letters.
+int OtherThanLetters(int chars, const CaseCounts& n) {
+    return chars - n.latinUpper - n.latinLower - n.cyrillicUpper - n.cyrillicLower;
+}
+
+}  // namespace
+
 PlainTally::PlainTally(const std::uint16_t* weights, std::string_view refused) {
     const auto& cases = PackedCaseTable();
     const auto weightOf = [weights](std::uint32_t cp) -> std::uint16_t {
@@ -1772,22 +1792,13 @@ bool PlainTally::Count(std::string_view text, CaseCounts& counts, int& weight) c
         }
         return even + odd;
     };
-    const auto field = [](std::uint64_t packed, int f) {
-        return static_cast<int>((packed >> (8 * f)) & 0xFF);
-    };
-    const auto refused = [](std::uint64_t packed) {
-        return ((packed >> kTallyRefusedShift) & 0xFF) != 0;
-    };
     // The usual line fits in one piece: no field is emptied before the end.
     if (size <= piece_) {
         const std::uint64_t packed = table_[bytes[0]] + sumPiece(bytes + 1, bytes + size);
-        if (refused(packed)) return false;
-        counts.latinUpper = field(packed, 0);
-        counts.latinLower = field(packed, 1);
-        counts.cyrillicUpper = field(packed, 2);
-        counts.cyrillicLower = field(packed, 3);
-        counts.other = static_cast<int>((packed >> kTallyCharsShift) & 0xFF) - counts.latinUpper -
-                       counts.latinLower - counts.cyrillicUpper - counts.cyrillicLower;
+        CaseCounts n;
+        if (!AddCaseFields(packed, n)) return false;
+        n.other = OtherThanLetters(static_cast<int>((packed >> kTallyCharsShift) & 0xFF), n);
+        counts = n;
         weight = static_cast<int>(packed >> kTallyWeightShift);
         return true;
     }
@@ -1799,16 +1810,12 @@ bool PlainTally::Count(std::string_view text, CaseCounts& counts, int& weight) c
     for (std::size_t start = 1, end = piece_;; start = end, end = std::min(size, end + piece_)) {
         const std::uint64_t packed = first + sumPiece(bytes + start, bytes + end);
         first = 0;
-        if (refused(packed)) return false;
-        n.latinUpper += field(packed, 0);
-        n.latinLower += field(packed, 1);
-        n.cyrillicUpper += field(packed, 2);
-        n.cyrillicLower += field(packed, 3);
+        if (!AddCaseFields(packed, n)) return false;
         chars += static_cast<int>((packed >> kTallyCharsShift) & 0xFF);
         sum += static_cast<int>(packed >> kTallyWeightShift);
         if (end == size) break;
     }
-    n.other = chars - n.latinUpper - n.latinLower - n.cyrillicUpper - n.cyrillicLower;
+    n.other = OtherThanLetters(chars, n);
     counts = n;
     weight = sum;
     return true;
@@ -1851,22 +1858,13 @@ bool ByteTally::Count(std::string_view text, CaseCounts& counts, int& weight) co
             even += table[bytes[i]];
         return even + odd;
     };
-    const auto field = [](std::uint64_t packed, int f) {
-        return static_cast<int>((packed >> (8 * f)) & 0xFF);
-    };
-    const auto refused = [](std::uint64_t packed) {
-        return ((packed >> kByteTallyRefusedShift) & 0xFF) != 0;
-    };
     // The usual line fits in one piece: no field is emptied before the end.
     if (size <= kByteTallyPiece) {
         const std::uint64_t packed = sumPiece(0, size);
-        if (refused(packed)) return false;
-        counts.latinUpper = field(packed, 0);
-        counts.latinLower = field(packed, 1);
-        counts.cyrillicUpper = field(packed, 2);
-        counts.cyrillicLower = field(packed, 3);
-        counts.other = static_cast<int>(size) - counts.latinUpper - counts.latinLower -
-                       counts.cyrillicUpper - counts.cyrillicLower;
+        CaseCounts n;
+        if (!AddCaseFields(packed, n)) return false;
+        n.other = OtherThanLetters(static_cast<int>(size), n);
+        counts = n;
         weight = static_cast<int>(packed >> kByteTallyWeightShift);
         return true;
     }
@@ -1874,15 +1872,10 @@ bool ByteTally::Count(std::string_view text, CaseCounts& counts, int& weight) co
     int sum = 0;
     for (std::size_t i = 0; i < size; i += kByteTallyPiece) {
         const std::uint64_t packed = sumPiece(i, std::min(size, i + kByteTallyPiece));
-        if (refused(packed)) return false;
-        n.latinUpper += field(packed, 0);
-        n.latinLower += field(packed, 1);
-        n.cyrillicUpper += field(packed, 2);
-        n.cyrillicLower += field(packed, 3);
+        if (!AddCaseFields(packed, n)) return false;
         sum += static_cast<int>(packed >> kByteTallyWeightShift);
     }
-    n.other =
-        static_cast<int>(size) - n.latinUpper - n.latinLower - n.cyrillicUpper - n.cyrillicLower;
+    n.other = OtherThanLetters(static_cast<int>(size), n);
     counts = n;
     weight = sum;
     return true;
