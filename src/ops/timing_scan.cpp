@@ -1,8 +1,9 @@
 #include "ops/timing_scan.hpp"
 
-#include <algorithm>
 #include <cstring>
 #include <string_view>
+
+#include "files/line_io.hpp"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -138,41 +139,39 @@ void ReadTimingEnds(FrameRun& run, bool pad, TimingEnds& ends) {
     }
 }
 
-std::optional<std::size_t> CrLfLineCount(std::string_view lines) {
+namespace {
+
+// An LF without a CR before it among `lines`.
+bool HasLoneLf(std::string_view lines) {
     const char* p = lines.data();
     const std::size_t n = lines.size();
-    if (n == 0) return 0;
-    if (p[0] == '\n') return std::nullopt;
-    std::size_t count = 0;
+    if (n == 0) return false;
+    if (p[0] == '\n') return true;
     std::size_t i = 1;
 #if defined(__SSE2__)
-    // Sixteen bytes at a time, each beside the byte before it: an LF whose byte before is no CR
-    // is flagged; LFs are summed per byte until a sum could pass 255.
+    // Sixteen bytes at a time, each beside the byte before it.
     const __m128i lf = _mm_set1_epi8('\n');
     const __m128i cr = _mm_set1_epi8('\r');
     __m128i lone = _mm_setzero_si128();
-    while (n - i >= 16) {
-        const std::size_t rounds = std::min<std::size_t>((n - i) / 16, 255);
-        __m128i sums = _mm_setzero_si128();
-        for (std::size_t r = 0; r < rounds; ++r, i += 16) {
-            const __m128i at = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-            const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i - 1));
-            const __m128i ends = _mm_cmpeq_epi8(at, lf);
-            lone = _mm_or_si128(lone, _mm_andnot_si128(_mm_cmpeq_epi8(before, cr), ends));
-            sums = _mm_sub_epi8(sums, ends);
-        }
-        const __m128i total = _mm_sad_epu8(sums, _mm_setzero_si128());
-        count += static_cast<std::size_t>(_mm_cvtsi128_si32(total)) +
-                 static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(total, total)));
+    for (; n - i >= 16; i += 16) {
+        const __m128i at = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i - 1));
+        lone = _mm_or_si128(lone, _mm_andnot_si128(_mm_cmpeq_epi8(before, cr),
+                                                   _mm_cmpeq_epi8(at, lf)));
     }
-    if (_mm_movemask_epi8(lone) != 0) return std::nullopt;
+    if (_mm_movemask_epi8(lone) != 0) return true;
 #endif
     for (; i < n; ++i) {
-        if (p[i] != '\n') continue;
-        if (p[i - 1] != '\r') return std::nullopt;
-        ++count;
+        if (p[i] == '\n' && p[i - 1] != '\r') return true;
     }
-    return count;
+    return false;
+}
+
+}  // namespace
+
+std::optional<std::size_t> CrLfLineCount(std::string_view lines) {
+    if (HasLoneLf(lines)) return std::nullopt;
+    return CountLineEnds(lines);
 }
 
 }  // namespace tessaline
