@@ -60,6 +60,22 @@ EndWords ShortWordsAtEnd(std::string_view line) {
             .twoLetters = n >= 3 && line[n - 3] == ' '};
 }
 
+// The last characters are found by their bytes, back from the end.
+EndWords PlainShortWordsAtEnd(std::string_view line) {
+    const std::size_t n = line.size();
+    // A byte above ASCII ends a two-byte character in UTF-8; in Windows-1251 each byte is one.
+    const bool utf8 = CurrentTextForm() == TextForm::Utf8;
+    const auto charBytes = [&](std::size_t end) -> std::size_t {
+        return utf8 && static_cast<unsigned char>(line[end - 1]) >= 0x80 ? 2 : 1;
+    };
+    if (n < 2) return {};
+    const std::size_t last = n - charBytes(n);  // where the last character starts
+    if (last == 0) return {};
+    const std::size_t second = last - charBytes(last);
+    return {.oneLetter = line[last - 1] == ' ' && line.substr(last) != "-",
+            .twoLetters = second > 0 && line[second - 1] == ' '};
+}
+
 int NeededLines(std::size_t length, int lineLength) {
     if (lineLength <= 0) return static_cast<int>(length);
     const auto m = static_cast<std::size_t>(lineLength);

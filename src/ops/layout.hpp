@@ -34,6 +34,9 @@ struct EndWords {
     bool twoLetters = false;
 };
 [[nodiscard]] EndWords ShortWordsAtEnd(std::string_view line);
+/// ShortWordsAtEnd of a line whose characters are its code points (any Windows-1251 line, a
+/// plain UTF-8 one, see IsPlainUtf8), without walking its characters.
+[[nodiscard]] EndWords PlainShortWordsAtEnd(std::string_view line);
 
 /// The display lines a text line of `length` characters needs: 1 when it fits the line length,
 /// else the length divided by the line length, rounded up.

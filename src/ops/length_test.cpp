@@ -85,23 +85,6 @@ void IncrementDecimal(std::string& digits) {
     digits.insert(digits.begin(), '1');
 }
 
-/// ShortWordsAtEnd of a line whose characters are its code points (any Windows-1251 line, a
-/// plain UTF-8 one): the last characters are found by their bytes, back from the end.
-EndWords PlainShortWordsAtEnd(std::string_view line) {
-    const std::size_t n = line.size();
-    // A byte above ASCII ends a two-byte character in UTF-8; in Windows-1251 each byte is one.
-    const bool utf8 = CurrentTextForm() == TextForm::Utf8;
-    const auto charBytes = [&](std::size_t end) -> std::size_t {
-        return utf8 && static_cast<unsigned char>(line[end - 1]) >= 0x80 ? 2 : 1;
-    };
-    if (n < 2) return {};
-    const std::size_t last = n - charBytes(n);  // where the last character starts
-    if (last == 0) return {};
-    const std::size_t second = last - charBytes(last);
-    return {.oneLetter = line[last - 1] == ' ' && line.substr(last) != "-",
-            .twoLetters = second > 0 && line[second - 1] == ' '};
-}
-
 /// The case counts and the pixel width of a line in one pass, by table: a Windows-1251 line,
 /// or plain UTF-8 (see PlainTally); a line with "<" (it may hold tags) or any other UTF-8 line
 /// is refused and measured the long way.
