@@ -85,7 +85,7 @@ bool SubRipShaper::ReadPending(std::string_view& line) {
 bool SubRipShaper::ClassifyOther(std::string_view& line) {
     const bool afterRecordLine = last_ == Last::Text || last_ == Last::Timing;
     // No timing line is shorter than "0:0:0,0-->0:0:0,0"; a number line always is.
-    if (line.size() >= 17 && (pulledTiming_ || IsTimingLine(line))) {
+    if (line.size() >= 17 && (pulledTiming_ || timingSeen_ || IsTimingLine(line))) {
         if (last_ == Last::Number) {
             last_ = Last::Timing;
             return true;
@@ -113,6 +113,7 @@ bool SubRipShaper::ClassifyOther(std::string_view& line) {
         bool startsRecord = false;
         if (aheadCount_ == 0 && in_.PeekLineInBuffer(next) && !IsBlankLine(next)) {
             startsRecord = IsTimingLine(next);
+            if (startsRecord) timingAt_ = next.data();
         } else {
             if (line.data() != current_.data()) {
                 current_.assign(line);

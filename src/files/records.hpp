@@ -65,6 +65,10 @@ class SubRipShaper {
     bool ReadPending(std::string_view& line);
     // Notes what the line is and gives the added lines first where it needs them; true.
     bool Classify(std::string_view& line) {
+        // The timing line a number line found in the buffer comes next, where it was found;
+        // any other line forgets it.
+        timingSeen_ = timingAt_ == line.data();
+        timingAt_ = nullptr;
         if (IsBlankLine(line)) {
             // Blank lines between a number and its timing line leave the number in force.
             if (last_ != Last::Number) last_ = Last::Blank;
@@ -97,6 +101,10 @@ class SubRipShaper {
     // known), and whether the line pulled last is that one: it is not tested again.
     std::size_t timingAhead_ = 0;
     bool pulledTiming_ = false;
+    // The timing line after a number line, found in the reader's buffer: where it starts, and
+    // whether the line being classified is that one (it is not tested again).
+    const char* timingAt_ = nullptr;
+    bool timingSeen_ = false;
     // Lines the shaper added, given out before the line that made it add them.
     std::array<std::string, 2> added_;
     std::size_t addedNext_ = 0;
