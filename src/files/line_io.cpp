@@ -380,7 +380,8 @@ bool LineReader::AtEnd() {
     return pos_ == end_ && !Fill();
 }
 
-LineWriter::LineWriter(const std::string& path) : path_(path), buffer_(kBlockSize) {
+LineWriter::LineWriter(const std::string& path)
+    : path_(path), buffer_(kBlockSize), room_(buffer_.data()), roomSize_(buffer_.size()) {
     fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd_ < 0) throw FileError(path, "cannot create " + path + ": " + Reason());
 }
@@ -407,13 +408,31 @@ LineWriter::LineWriter(const std::string& path, const FileEncoding& encoding, Te
 }
 
 LineWriter::LineWriter(ByteChannel& channel, const FileEncoding& encoding, TextForm from)
-    : path_("(chain)"), channel_(&channel), buffer_(kChannelWriteBlock), encoding_(encoding.encoding) {
+    : path_("(chain)"),
+      channel_(&channel),
+      buffer_(kChannelWriteBlock),
+      room_(buffer_.data()),
+      roomSize_(buffer_.size()),
+      encoding_(encoding.encoding) {
     auto encoder = std::make_unique<TextEncoder>(encoding.encoding, from);
     if (!encoder->passthrough()) {
         encoder_ = std::move(encoder);
         // The staged text, encoded, must fit the buffer in one piece.
         buffer_.Grow(kBlockSize, 0);
+        room_ = buffer_.data();
+        roomSize_ = buffer_.size();
+        return;
     }
+    // The lines go straight into the channel's memory when it gives some: one copy fewer.
+    NextRoom();
+}
+
+void LineWriter::NextRoom() {
+    const std::span<char> room = channel_->Room();
+    if (room.empty()) return;
+    inChannelRoom_ = true;
+    room_ = room.data();
+    roomSize_ = room.size();
 }
 
 LineWriter::~LineWriter() {
@@ -482,8 +501,8 @@ void LineWriter::EncodeStaged(bool last) {
     const std::size_t cut = last ? 0 : CutCharacterBytes(staged_.data(), stagedUsed_);
     const std::size_t whole = stagedUsed_ - cut;
     const std::size_t most = TextEncoder::MostEncodedBytes(whole);
-    if (most > buffer_.size() - used_) Flush();
-    char* at = buffer_.data() + used_;
+    if (most > roomSize_ - used_) Flush();
+    char* at = room_ + used_;
     char* end = encoder_->EncodeInto(std::string_view(staged_.data(), whole), at);
     if (encoder_->waiting()) throw UnencodableError(0xFFFD, encoding_);
     used_ += static_cast<std::size_t>(end - at);
@@ -525,22 +544,25 @@ void LineWriter::EncodeAlone(std::string_view text, bool line) {
 // Bytes go to the buffer; a piece larger than the buffer goes to the file directly after what
 // the buffer holds, so that a long line is never copied.
 void LineWriter::WriteBytes(std::string_view bytes) {
-    if (bytes.size() > buffer_.size() - used_) {
+    if (bytes.size() > roomSize_ - used_) {
         Flush();
-        if (bytes.size() > buffer_.size()) {
+        if (bytes.size() > roomSize_) {
             WriteDirect(bytes);
             return;
         }
     }
     // An empty view may have no data at all: nothing to copy.
     if (bytes.empty()) return;
-    std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
+    std::memcpy(room_ + used_, bytes.data(), bytes.size());
     used_ += bytes.size();
 }
 
 void LineWriter::WriteDirect(std::string_view bytes) {
     if (channel_ != nullptr) {
         channel_->Write(bytes);
+        // Nothing was in the room (it was committed first), but the channel has moved on past
+        // it: the next room is further on.
+        if (inChannelRoom_) NextRoom();
         return;
     }
     std::size_t done = 0;
@@ -552,9 +574,21 @@ void LineWriter::WriteDirect(std::string_view bytes) {
         }
         done += static_cast<std::size_t>(put);
     }
+    written_ += bytes.size();
+    if (writebackEvery_ > 0 && written_ - writtenBack_ >= writebackEvery_) {
+        ::sync_file_range(fd_, static_cast<off_t>(writtenBack_),
+                          static_cast<off_t>(written_ - writtenBack_), SYNC_FILE_RANGE_WRITE);
+        writtenBack_ = written_;
+    }
 }
 
 void LineWriter::Flush() {
+    if (inChannelRoom_) {
+        channel_->Commit(used_);
+        used_ = 0;
+        NextRoom();
+        return;
+    }
     WriteDirect(std::string_view(buffer_.data(), used_));
     used_ = 0;
 }
@@ -564,7 +598,12 @@ void LineWriter::Close() {
         // Cleared on every way out: a failed write is not tried again by the destructor.
         try {
             EncodeStaged(true);
-            Flush();
+            if (inChannelRoom_) {
+                channel_->Commit(used_);
+                used_ = 0;
+            } else {
+                Flush();
+            }
         } catch (...) {
             channel_ = nullptr;
             throw;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,6 +52,12 @@ class ByteChannel {
     virtual std::size_t Read(char* data, std::size_t size) = 0;
     /// All of `bytes`, waiting while there is no room.
     virtual void Write(std::string_view bytes) = 0;
+    /// A part of the channel's own memory that the writer may fill in place, instead of
+    /// handing bytes over to be copied: waits until some is free; empty when the channel has
+    /// none to give. What is filled counts once committed.
+    virtual std::span<char> Room() { return {}; }
+    /// The first `size` bytes of the last room hold the next bytes of the stream.
+    virtual void Commit(std::size_t size) { (void)size; }
 };
 
 /// Reads a file line by line. A last line without an end is still a line; an empty file has no
@@ -208,8 +215,8 @@ class LineWriter {
         // UTF-16 or a code page into the staged text (once the first one has made room for
         // them); a line longer than the room left goes out of line.
         if (!encoder_) {
-            if (line.size() + 2 <= buffer_.size() - used_) {
-                PutLine(buffer_.data() + used_, line);
+            if (line.size() + 2 <= roomSize_ - used_) {
+                PutLine(room_ + used_, line);
                 used_ += line.size() + 2;
                 return;
             }
@@ -220,6 +227,11 @@ class LineWriter {
         }
         WriteLineSlowly(line);
     }
+
+    /// For a file that will be flushed to the disk once written: its bytes start going to the
+    /// disk every `bytes` as they are written, so that the flush at the end waits only for the
+    /// last of them.
+    void WriteBackEvery(std::size_t bytes) { writebackEvery_ = bytes; }
 
     /// Writes bytes as they are (for a line end of a different kind).
     void WriteRaw(std::string_view bytes);
@@ -235,6 +247,7 @@ class LineWriter {
         at[line.size() + 1] = '\n';
     }
     void Flush();
+    void NextRoom();
     void WriteLineSlowly(std::string_view line);
     bool Stage(std::string_view text, bool withEnd);
     void EncodeStaged(bool last);
@@ -246,6 +259,10 @@ class LineWriter {
     int fd_ = -1;
     ByteChannel* channel_ = nullptr;
     IoBuffer buffer_;
+    // Where lines go: the buffer, or the channel's own room when it gives one.
+    char* room_ = nullptr;
+    std::size_t roomSize_ = 0;
+    bool inChannelRoom_ = false;
     std::size_t used_ = 0;
     std::unique_ptr<TextEncoder> encoder_;  // null when the text is the file's bytes
     TextEncoding encoding_ = TextEncoding::Windows1251;
@@ -255,6 +272,9 @@ class LineWriter {
     // lines, numbers and line ends in long runs.
     std::string staged_;
     std::size_t stagedUsed_ = 0;
+    std::size_t writebackEvery_ = 0;  // 0: the system writes back when it will
+    std::uint64_t written_ = 0;       // bytes written to the file
+    std::uint64_t writtenBack_ = 0;   // of which sent to the disk
 };
 
 /// Reads a whole small text file (settings, lists) as lines; an absent file gives no lines.

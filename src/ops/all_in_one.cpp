@@ -16,6 +16,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -152,6 +153,29 @@ class ChainPipe final : public ByteChannel {
             filled_ += n;
             changed_.notify_all();
         }
+    }
+
+    // The free part of the ring from where the writer is, up to the ring's end: the writer
+    // fills it in place. Once the reader has abandoned the pipe, the whole ring is free.
+    std::span<char> Room() override {
+        std::size_t filled = 0;
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [&] { return filled_ < kRingSize || abandoned_; });
+            if (!abandoned_) filled = filled_;
+        }
+        if (!ring_) ring_.reset(new char[kRingSize]);
+        return {ring_.get() + writeAt_, std::min(kRingSize - filled, kRingSize - writeAt_)};
+    }
+
+    void Commit(std::size_t size) override {
+        if (size == 0) return;
+        if (hashed_) hash_.Add(std::string_view(ring_.get() + writeAt_, size));
+        writeAt_ = (writeAt_ + size) % kRingSize;
+        const std::scoped_lock lock(mutex_);
+        if (abandoned_) return;
+        filled_ += size;
+        changed_.notify_all();
     }
 
     // No more bytes come; `sound` says whether they are the writing step's result.
@@ -304,6 +328,10 @@ RunResult RunStepsOneByOne(OperationContext& context, const RunArgs& args, HeldF
 constexpr std::array<bool, kAllInOneCodes.size()> kMayKeepNoOutput = {true,  true, true, false,
                                                                       false, true, false};
 
+// The result replaces the file, flushed to the disk first: it goes to the disk while the chain
+// runs, so that the flush does not wait for all of it at the end.
+constexpr std::size_t kWriteBackEvery = 8 << 20;
+
 // What one step of the chain ended with.
 struct StepEnd {
     bool sound = false;  // its output stream is what the file would hold after it
@@ -433,6 +461,7 @@ RunResult RunStepsAtOnce(OperationContext& context, const RunArgs& args, HeldFil
             ChainPipe& last = pipes[kSteps - 1];
             try {
                 LineWriter file(result->path());
+                file.WriteBackEvery(kWriteBackEvery);
                 file.WriteRaw(ByteOrderMark(encoding));
                 PassOn(last, [&](std::string_view bytes) { file.WriteRaw(bytes); });
                 file.Close();

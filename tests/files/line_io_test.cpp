@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <span>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "core/errors.hpp"
 #include "files/fs.hpp"
@@ -208,6 +211,61 @@ TEST(LineWriter, EndsEveryLineWithCrLfAndKeepsBytes) {
         out.WriteRaw("raw\n");
     }  // the destructor flushes
     EXPECT_EQ(ReadFile(dir / "out"), "a\r\n\r\nb\0\rc\r\n\r\nraw\n"s);
+}
+
+// Gives its writer rooms of the sizes asked for in turn, each a fresh part of its own memory;
+// whatever is handed over instead (a line longer than a room) leaves the room given before
+// unusable, as a pipe that has moved on past it would.
+class RoomChannel final : public ByteChannel {
+  public:
+    explicit RoomChannel(std::vector<std::size_t> sizes) : sizes_(std::move(sizes)) {}
+    std::size_t Read(char*, std::size_t) override { return 0; }
+    void Write(std::string_view bytes) override {
+        stream.append(bytes);
+        room_.clear();
+    }
+    std::span<char> Room() override {
+        room_.assign(sizes_[next_++ % sizes_.size()], '#');
+        return room_;
+    }
+    void Commit(std::size_t size) override {
+        if (size == 0) return;
+        EXPECT_LE(size, room_.size()) << "committed outside the room given";
+        stream.append(room_, 0, size);
+    }
+    std::string stream;
+
+  private:
+    std::vector<std::size_t> sizes_;
+    std::size_t next_ = 0;
+    std::string room_;
+};
+
+TEST(LineWriter, FillsTheRoomsAChannelGivesAndHandsOverWhatDoesNotFit) {
+    // Lines of every length from empty to longer than any room, with raw pieces between.
+    std::string expected;
+    std::vector<std::string> lines;
+    for (std::size_t n = 0; n < 700; n += 7)
+        lines.push_back(std::string(n, static_cast<char>('a' + n % 26)));
+    const std::vector<std::vector<std::size_t>> roomSizes = {
+        {1}, {2, 3, 5}, {64, 1, 300}, {256 * 1024}, {40, 1, 700}};
+    for (const auto& sizes : roomSizes) {
+        RoomChannel channel(sizes);
+        std::string want;
+        {
+            LineWriter out(channel, FileEncoding{}, TextForm::Cp1251);
+            for (std::size_t i = 0; i < lines.size(); ++i) {
+                out.WriteLine(lines[i]);
+                want += lines[i] + "\r\n";
+                if (i % 9 == 0) {
+                    out.WriteRaw("~~");
+                    want += "~~";
+                }
+            }
+            out.Close();
+        }
+        EXPECT_EQ(channel.stream, want) << "rooms of " << sizes.front() << " bytes first";
+    }
 }
 
 TEST(LineReader, RefusesWhatIsNoRegularFileWithoutWaiting) {
