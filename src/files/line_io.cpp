@@ -29,6 +29,8 @@ constexpr std::size_t kLargestSpare = 4 * kBlockSize;
 // than the chain's buffers would never fill them all), and stays in the processor's caches.
 constexpr std::size_t kChannelReadBlock = kBlockSize / 16;
 constexpr std::size_t kChannelWriteBlock = kBlockSize / 4;
+// Passed-on bytes at least this large are written as they are; smaller ones are gathered.
+constexpr std::size_t kWriteThroughLeast = 64 * 1024;
 // The UTF-8 text a writer gathers before encoding it into UTF-16 or a code page: its encoded
 // form (twice as large at most) fits the buffer of a block.
 constexpr std::size_t kStagedBytes = kBlockSize / 4;
@@ -524,6 +526,15 @@ void LineWriter::WriteRaw(std::string_view bytes) {
     encoded_.clear();
     encoder_->Encode(bytes, encoded_);
     WriteBytes(encoded_);
+}
+
+void LineWriter::WriteThrough(std::string_view bytes) {
+    if (encoder_ || bytes.size() < kWriteThroughLeast) {
+        WriteRaw(bytes);
+        return;
+    }
+    Flush();
+    WriteDirect(bytes);
 }
 
 // Text longer than the stage, encoded on its own after what is staged (a character's start left

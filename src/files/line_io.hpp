@@ -235,6 +235,9 @@ class LineWriter {
 
     /// Writes bytes as they are (for a line end of a different kind).
     void WriteRaw(std::string_view bytes);
+    /// The same for bytes that are no text of the writer's (a whole stream's bytes passed on):
+    /// a large piece goes out at once, without a copy into the buffer.
+    void WriteThrough(std::string_view bytes);
 
     /// Flushes and closes; throws FileError when the data could not be written. Called by the
     /// destructor too, which swallows the error (a caller that cares calls Close itself).

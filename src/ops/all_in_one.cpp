@@ -105,25 +105,37 @@ class ChainPipe final : public ByteChannel {
     [[nodiscard]] bool hashed() const { return hashed_; }
 
     std::size_t Read(char* data, std::size_t size) override {
+        const std::string_view filled = Filled();
+        const std::size_t n = std::min(size, filled.size());
+        if (n > 0) std::memcpy(data, filled.data(), n);
+        Release(n);
+        return n;
+    }
+
+    // The filled part of the ring from where the reader is, up to the ring's end, waiting
+    // until some is filled; empty at the end. Only the writer adds to the ring, and only into
+    // the part that is not filled: the filled part stays as it is until it is released.
+    std::string_view Filled() {
         std::size_t filled = 0;
         {
             std::unique_lock lock(mutex_);
             changed_.wait(lock, [&] { return filled_ > 0 || ended_; });
             if (filled_ == 0) {
                 if (!sound_) throw ChainBroken();
-                return 0;
+                return {};
             }
             filled = filled_;
         }
-        // Only the writer adds to the ring, and only into the part that is not filled: the
-        // filled part stays as it is while it is copied out.
-        const std::size_t n = std::min({size, filled, kRingSize - readAt_});
-        std::memcpy(data, ring_.get() + readAt_, n);
-        readAt_ = (readAt_ + n) % kRingSize;
+        return {ring_.get() + readAt_, std::min(filled, kRingSize - readAt_)};
+    }
+
+    // The first `size` bytes of what Filled gave are read: the writer may fill them again.
+    void Release(std::size_t size) {
+        if (size == 0) return;
+        readAt_ = (readAt_ + size) % kRingSize;
         const std::scoped_lock lock(mutex_);
-        filled_ -= n;
+        filled_ -= size;
         changed_.notify_all();
-        return n;
     }
 
     void Write(std::string_view bytes) override {
@@ -463,7 +475,12 @@ RunResult RunStepsAtOnce(OperationContext& context, const RunArgs& args, HeldFil
                 LineWriter file(result->path());
                 file.WriteBackEvery(kWriteBackEvery);
                 file.WriteRaw(ByteOrderMark(encoding));
-                PassOn(last, [&](std::string_view bytes) { file.WriteRaw(bytes); });
+                // Large pieces go from the ring to the file without a copy on the way.
+                for (std::string_view bytes = last.Filled(); !bytes.empty();
+                     bytes = last.Filled()) {
+                    file.WriteThrough(bytes);
+                    last.Release(bytes.size());
+                }
                 file.Close();
                 written = true;
             } catch (...) {
