@@ -104,38 +104,65 @@ std::optional<FrameLineParts> SplitFrameLine(std::string_view line, char close) 
 
 // --- Reading SubRip records ---------------------------------------------------------------------
 
-bool LayoutReader::Read(std::string& into, std::uint64_t& offset) {
+namespace {
+
+/// IsNumberStr with the usual number line, up to nine digits, answered without a call.
+bool IsNumberLine(std::string_view line) {
+    if (!line.empty() && line.size() <= 9 && line.front() >= '0' && line.front() <= '9') {
+        for (const char c : line) {
+            if (c < '0' || c > '9') return false;
+        }
+        return true;
+    }
+    return IsNumberStr(line);
+}
+
+/// The line holds "-->". A timing line as it is usually written, "00:00:01,000 --> ...", has it
+/// at 13, which is looked at before the line is searched.
+bool HoldsArrow(std::string_view line) {
+    constexpr std::string_view kArrow = "-->";
+    constexpr std::size_t kUsualAt = 13;
+    return (line.size() > kUsualAt + kArrow.size() &&
+            line.substr(kUsualAt, kArrow.size()) == kArrow) ||
+           line.find(kArrow) != std::string_view::npos;
+}
+
+}  // namespace
+
+bool LayoutReader::Read(std::string_view& line, std::uint64_t& offset) {
     if (!pending_.empty()) {
-        into.swap(pending_.front().line);
+        held_.swap(pending_.front().line);
         offset = pending_.front().offset;
         pending_.pop_front();
+        line = held_;
         return true;
     }
     offset = offsets_ ? run_.in().Offset() : 0;
-    std::string_view view;
-    if (!run_.ReadLine(view)) return false;
-    into.assign(view);
-    return true;
+    return run_.ReadLine(line);
 }
 
+// Each line is looked at as a view and copied once, into the string it ends in.
 LayoutReader::Item LayoutReader::Next() {
+    std::string_view line;
     std::uint64_t offset = 0;
-    if (!Read(line_, offset)) return Item::End;
-    if (!atStart_ || !IsNumberStr(line_)) {
-        atStart_ = IsBlankLine(line_);
+    if (!Read(line, offset)) return Item::End;
+    if (!atStart_ || !IsNumberLine(line)) {
+        atStart_ = IsBlankLine(line);
+        line_.assign(line);
         return Item::Line;
     }
+    record_.number.assign(line);
     record_.gap.clear();
-    std::vector<std::uint64_t> gapOffsets;
+    gapOffsets_.clear();
+    std::string_view next;
     std::uint64_t nextOffset = 0;
     bool found = false;
-    while ((found = Read(next_, nextOffset)) && IsBlankLine(next_)) {
-        record_.gap.push_back(next_);
-        gapOffsets.push_back(nextOffset);
+    while ((found = Read(next, nextOffset)) && IsBlankLine(next)) {
+        record_.gap.emplace_back(next);
+        gapOffsets_.push_back(nextOffset);
     }
-    if (found && next_.find("-->") != std::string::npos) {
-        record_.number.swap(line_);
-        record_.timing.swap(next_);
+    if (found && HoldsArrow(next)) {
+        record_.timing.assign(next);
         record_.offset = offset;
         ReadText();
         if (!passing_) return Item::Record;
@@ -145,9 +172,10 @@ LayoutReader::Item LayoutReader::Next() {
         return Item::Passed;
     }
     // No timing line follows: the number is text, and the lines after it are read again.
-    if (found) pending_.push_front({next_, nextOffset});
+    if (found) pending_.push_front({std::string(next), nextOffset});
     for (std::size_t i = record_.gap.size(); i-- > 0;)
-        pending_.push_front({record_.gap[i], gapOffsets[i]});
+        pending_.push_front({record_.gap[i], gapOffsets_[i]});
+    line_.swap(record_.number);
     atStart_ = false;
     return Item::Line;
 }
@@ -157,36 +185,38 @@ void LayoutReader::ReadText() {
     dropped_ = 0;
     record_.ended = false;
     atStart_ = true;
+    std::string_view line;
     std::uint64_t offset = 0;
-    while (Read(next_, offset)) {
-        if (next_.empty()) {
+    while (Read(line, offset)) {
+        if (line.empty()) {
             record_.end.clear();
             record_.ended = true;
             return;
         }
-        if (next_ == " ") {
-            std::string after;
+        if (line.size() == 1 && line.front() == ' ') {
+            std::string_view after;
             std::uint64_t afterOffset = 0;
             const bool more = Read(after, afterOffset);
-            const bool endsRecord = !more || after.empty() || IsNumberStr(after);
-            if (more) pending_.push_front({std::move(after), afterOffset});
+            const bool endsRecord = !more || after.empty() || IsNumberLine(after);
+            if (more) pending_.push_front({std::string(after), afterOffset});
             if (endsRecord) {
                 record_.end = " ";
                 record_.ended = true;
                 return;
             }
+            line = " ";  // the view was of a line read before `after`
         }
         if (count_ == passAfter_ && !passing_) {
             // Too long to hold: what was read goes out, and the rest follows line by line.
             passing_ = true;
             if (writePassed_) {
                 WriteHead();
-                for (const std::string& line : text())
-                    run_.WriteLine(line);
+                for (const std::string& held : text())
+                    run_.WriteLine(held);
             }
         }
         if (passing_) {
-            if (writePassed_) run_.WriteLine(next_);
+            if (writePassed_) run_.WriteLine(line);
             continue;
         }
         if (count_ == keepAtMost_) {
@@ -194,7 +224,7 @@ void LayoutReader::ReadText() {
             continue;
         }
         if (count_ == text_.size()) text_.emplace_back();
-        text_[count_++].swap(next_);
+        text_[count_++].assign(line);
     }
 }
 

@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/strings.hpp"
 #include "files/frame.hpp"
@@ -133,13 +134,9 @@ class LayoutReader {
     void WriteHead();
 
   private:
-    /// The next line into `into`, and where it starts in the file (0 unless the records are
-    /// read as written).
-    bool Read(std::string& into, std::uint64_t& offset);
-    bool Read(std::string& into) {
-        std::uint64_t offset = 0;
-        return Read(into, offset);
-    }
+    /// The next line as a view, valid until the next read, and where it starts in the file (0
+    /// unless the records are read as written).
+    bool Read(std::string_view& line, std::uint64_t& offset);
     void ReadText();
 
     struct Pending {
@@ -152,10 +149,11 @@ class LayoutReader {
     // added or holds back, and asking for the offset costs a count over every line (UTF-16).
     bool offsets_;
     std::deque<Pending> pending_;  // lines read ahead, to be read again
+    std::string held_;             // the line of pending_ being read again
     bool atStart_ = true;
     std::string line_;
-    std::string next_;
     LayoutRecord record_;
+    std::vector<std::uint64_t> gapOffsets_;  // where the record's blank lines start
     LineList text_;  // the record's text lines: the first count_; the strings are reused
     std::size_t count_ = 0;
     std::size_t keepAtMost_ = SIZE_MAX;
