@@ -1,5 +1,9 @@
 #include "ops/layout.hpp"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "core/chars.hpp"
 #include "core/paths.hpp"
 #include "core/text_form.hpp"
@@ -20,10 +24,17 @@ bool TagThen(std::string_view line, char c) {
     return false;
 }
 
+bool IsTwoByteLead(unsigned char b) {
+    return b >= 0xC2 && b <= 0xDF;
+}
+bool IsContinuation(unsigned char b) {
+    return (b & 0xC0) == 0x80;
+}
+
 }  // namespace
 
-bool IsDialogLine(std::string_view line) {
-    return (!line.empty() && line.front() == '-') || TagThen(line, '-');
+bool StartsWithTagThenDash(std::string_view line) {
+    return TagThen(line, '-');
 }
 
 bool StartsWithSpace(std::string_view line) {
@@ -74,6 +85,60 @@ EndWords PlainShortWordsAtEnd(std::string_view line) {
     const std::size_t second = last - charBytes(last);
     return {.oneLetter = line[last - 1] == ' ' && line.substr(last) != "-",
             .twoLetters = second > 0 && line[second - 1] == ' '};
+}
+
+// A byte C2-DF always starts a code point of its own (it continues none), and with a
+// continuation byte after it makes a whole one, so every such pair is one code point of two
+// bytes. A character is one code point or more, or a stray byte: the line has at most its bytes
+// less those pairs.
+std::size_t Utf8CharsAtMost(std::string_view line) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
+    const std::size_t size = line.size();
+    std::size_t pairs = 0;
+    std::size_t i = 1;  // pairs are counted at their second byte
+#if defined(__SSE2__)
+    if (size > 16) {
+        // Signed bytes: continuation bytes 0x80-0xBF are -128..-65, the leads 0xC2-0xDF -62..-33.
+        const auto pairsIn = [](__m128i v, __m128i before) {
+            const __m128i cont = _mm_cmplt_epi8(v, _mm_set1_epi8(-64));
+            const __m128i lead = _mm_and_si128(_mm_cmpgt_epi8(before, _mm_set1_epi8(-63)),
+                                               _mm_cmplt_epi8(before, _mm_set1_epi8(-32)));
+            return _mm_and_si128(cont, lead);  // 0xFF in each byte lane that ends a pair
+        };
+        const auto sum = [](__m128i lanes) {
+            const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
+            return static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+                   static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+        };
+        const auto load = [bytes](std::size_t at) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
+        };
+        __m128i lanes = _mm_setzero_si128();
+        for (std::size_t chunks = 0; i + 16 <= size; i += 16) {
+            lanes = _mm_sub_epi8(lanes, pairsIn(load(i), load(i - 1)));
+            if (++chunks == 255) {  // before a lane can overflow
+                pairs += sum(lanes);
+                lanes = _mm_setzero_si128();
+                chunks = 0;
+            }
+        }
+        if (i < size) {
+            // The last 16 bytes again, without the lanes of the bytes already counted.
+            const std::size_t start = size - 16;
+            const __m128i index =
+                _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+            const __m128i fresh =
+                _mm_cmpgt_epi8(index, _mm_set1_epi8(static_cast<char>(i - start - 1)));
+            lanes =
+                _mm_sub_epi8(lanes, _mm_and_si128(fresh, pairsIn(load(start), load(start - 1))));
+        }
+        return size - pairs - sum(lanes);
+    }
+#endif
+    for (; i < size; ++i) {
+        if (IsContinuation(bytes[i]) && IsTwoByteLead(bytes[i - 1])) ++pairs;
+    }
+    return size - pairs;
 }
 
 int NeededLines(std::size_t length, int lineLength) {
@@ -129,7 +194,10 @@ bool HoldsArrow(std::string_view line) {
 
 }  // namespace
 
-bool LayoutReader::Read(std::string_view& line, std::uint64_t& offset) {
+// Inlined into each of its callers: it runs for every line, and a call costs about as much as
+// the read of a line from the buffer.
+[[gnu::always_inline]] inline bool LayoutReader::Read(std::string_view& line,
+                                                      std::uint64_t& offset) {
     if (!pending_.empty()) {
         held_.swap(pending_.front().line);
         offset = pending_.front().offset;

@@ -19,9 +19,17 @@
 
 namespace tessaline {
 
+/// The line begins, in any letter case, with "<i>-", "<b>-", "{y:i}-" or "{y:b}-".
+[[nodiscard]] bool StartsWithTagThenDash(std::string_view line);
+
 /// A dialogue line: it begins with "-", or, in any letter case, with "<i>-", "<b>-", "{y:i}-"
-/// or "{y:b}-".
-[[nodiscard]] bool IsDialogLine(std::string_view line);
+/// or "{y:b}-". Asked of every line: one that begins with no "-", "<" or "{" is answered
+/// without a call.
+[[nodiscard]] inline bool IsDialogLine(std::string_view line) {
+    if (line.empty()) return false;
+    const char first = line.front();
+    return first == '-' || ((first == '<' || first == '{') && StartsWithTagThenDash(line));
+}
 
 /// The line begins with a space, or, in any letter case, with "<i> ", "<b> ", "{y:i} " or
 /// "{y:b} ".
@@ -38,6 +46,11 @@ struct EndWords {
 /// ShortWordsAtEnd of a line whose characters are its code points (any Windows-1251 line, a
 /// plain UTF-8 one, see IsPlainUtf8), without walking its characters.
 [[nodiscard]] EndWords PlainShortWordsAtEnd(std::string_view line);
+
+/// The most characters a UTF-8 text can have (CharCount never exceeds it), found without reading
+/// them: its bytes less its two-byte code points. Exact for text of ASCII and two-byte letters
+/// (Cyrillic).
+[[nodiscard]] std::size_t Utf8CharsAtMost(std::string_view text);
 
 /// The display lines a text line of `length` characters needs: 1 when it fits the line length,
 /// else the length divided by the line length, rounded up.

@@ -50,11 +50,6 @@ void EqualCut(std::string_view text, const LineCutParams& params, LineList& line
 /// end a SubRip subtitle early. `lines` is cleared first.
 void CutLine(std::string_view text, const LineCutParams& params, LineList& lines);
 
-/// The most characters a UTF-8 text can have (CharCount never exceeds it), found without reading
-/// them: its bytes less its two-byte code points. Exact for text of ASCII and two-byte letters
-/// (Cyrillic).
-[[nodiscard]] std::size_t Utf8CharsAtMost(std::string_view text);
-
 struct SetLengthParams {
     LineCutParams cut;
     bool correctTags = DefaultBool("CorrectTAGs");              // balance tags on each new line

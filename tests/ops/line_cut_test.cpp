@@ -2,11 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
-#include <string_view>
 
-#include "core/chars.hpp"
 #include "core/cp1251.hpp"
 #include "core/text_form.hpp"
 #include "layout_run.hpp"
@@ -392,38 +389,6 @@ TEST(SetLength, CountsCharactersBeyondWindows1251) {
         "3", T1, "e\u0301e\u0301e\u0301e\u0301e\u0301 中文中文中文", "\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF", "",
     }));
     // clang-format on
-}
-
-// The bound must never fall below the count, or a line too long would pass uncut; for ASCII and
-// two-byte letters it is the count. Every length from 0 to 70 bytes of each text is measured,
-// so each tail length of the 16-byte steps is met, pairs split across steps among them.
-TEST(Utf8CharsAtMost, NeverBelowTheCountAndExactForTwoByteLetters) {
-    const TextFormScope scope(TextForm::Utf8);
-    struct Case {
-        std::string text;
-        bool exact;
-    } cases[] = {
-        {"Plain ASCII text, the usual English line of a film.......", true},
-        {"Ж Привет, как дела? Всё хорошо, спасибо большое, друг мой!", true},
-        {"aЖbЖcЖdЖeЖfЖgЖhЖiЖjЖkЖlЖmЖnЖoЖpЖqЖrЖsЖtЖuЖvЖwЖxЖyЖzЖ", true},
-        // Stray continuation bytes, a lead without its continuation, a lead at the very end.
-        {"\x80\xBF\x80 abc \xD0 \xD0\xD0\x96 \x80\x80\x80\x80\x80\x80\x80\x80 \xD0", false},
-        // Three- and four-byte code points, combining accents, a CR.
-        {"中文中文 e\u0301e\u0301 👍🏽 Ça va très bien, merci\r beaucoup ami, ΑΒΓΔΕ", false},
-    };
-    for (const Case& c : cases) {
-        for (std::size_t n = 0; n <= std::min<std::size_t>(c.text.size(), 70); ++n) {
-            const std::string_view text = std::string_view(c.text).substr(0, n);
-            // Cut inside a character, the text ends in a stray byte: exact no longer holds.
-            const bool whole =
-                n == c.text.size() || (static_cast<unsigned char>(c.text[n]) & 0xC0) != 0x80;
-            const std::size_t bound = Utf8CharsAtMost(text);
-            EXPECT_GE(bound, CharCount(text)) << c.text << " / " << n;
-            if (c.exact && whole) {
-                EXPECT_EQ(bound, CharCount(text)) << c.text << " / " << n;
-            }
-        }
-    }
 }
 
 // A UTF-8 line of more bytes than the length but few enough characters stays whole; one a
