@@ -1,5 +1,8 @@
 #include "ops/layout.hpp"
 
+#include <algorithm>
+#include <cstring>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -171,15 +174,26 @@ std::optional<FrameLineParts> SplitFrameLine(std::string_view line, char close) 
 
 namespace {
 
-/// IsNumberStr with the usual number line, up to nine digits, answered without a call.
+/// Four bytes at `at` are all digits: each byte's high half is 3, and stays 3 with 6 added.
+bool FourDigits(std::string_view line, std::size_t at) {
+    std::uint32_t word = 0;
+    std::memcpy(&word, line.data() + at, sizeof word);
+    constexpr std::uint32_t kHigh = 0xF0F0F0F0;
+    return ((word & kHigh) | (((word + 0x06060606) & kHigh) >> 4)) == 0x33333333;
+}
+
+/// IsNumberStr with the usual number line, up to nine digits, answered without a call; four
+/// digits are tested at a time, the last four perhaps again.
 bool IsNumberLine(std::string_view line) {
-    if (!line.empty() && line.size() <= 9 && line.front() >= '0' && line.front() <= '9') {
+    const std::size_t n = line.size();
+    if (n == 0 || n > 9 || line.front() < '0' || line.front() > '9') return IsNumberStr(line);
+    if (n < 4) {
         for (const char c : line) {
             if (c < '0' || c > '9') return false;
         }
         return true;
     }
-    return IsNumberStr(line);
+    return FourDigits(line, 0) && (n < 8 || FourDigits(line, 4)) && FourDigits(line, n - 4);
 }
 
 /// The line holds "-->". A timing line as it is usually written, "00:00:01,000 --> ...", has it
@@ -198,15 +212,27 @@ bool HoldsArrow(std::string_view line) {
 // the read of a line from the buffer.
 [[gnu::always_inline]] inline bool LayoutReader::Read(std::string_view& line,
                                                       std::uint64_t& offset) {
+    if (readAside_) return ReadAside(line, offset);
+    offset = 0;
+    return run_.ReadLine(line);
+}
+
+bool LayoutReader::ReadAside(std::string_view& line, std::uint64_t& offset) {
     if (!pending_.empty()) {
         held_.swap(pending_.front().line);
         offset = pending_.front().offset;
         pending_.pop_front();
+        readAside_ = offsets_ || !pending_.empty();
         line = held_;
         return true;
     }
     offset = offsets_ ? run_.in().Offset() : 0;
     return run_.ReadLine(line);
+}
+
+void LayoutReader::ReadAgain(std::string_view line, std::uint64_t offset) {
+    pending_.push_front({std::string(line), offset});
+    readAside_ = true;
 }
 
 // Each line is looked at as a view and copied once, into the string it ends in.
@@ -240,9 +266,9 @@ LayoutReader::Item LayoutReader::Next() {
         return Item::Passed;
     }
     // No timing line follows: the number is text, and the lines after it are read again.
-    if (found) pending_.push_front({std::string(next), nextOffset});
+    if (found) ReadAgain(next, nextOffset);
     for (std::size_t i = record_.gap.size(); i-- > 0;)
-        pending_.push_front({record_.gap[i], gapOffsets_[i]});
+        ReadAgain(record_.gap[i], gapOffsets_[i]);
     line_.swap(record_.number);
     atStart_ = false;
     return Item::Line;
@@ -253,6 +279,7 @@ void LayoutReader::ReadText() {
     dropped_ = 0;
     record_.ended = false;
     atStart_ = true;
+    const std::size_t holdLimit = std::min(passAfter_, keepAtMost_);
     std::string_view line;
     std::uint64_t offset = 0;
     while (Read(line, offset)) {
@@ -266,13 +293,20 @@ void LayoutReader::ReadText() {
             std::uint64_t afterOffset = 0;
             const bool more = Read(after, afterOffset);
             const bool endsRecord = !more || after.empty() || IsNumberLine(after);
-            if (more) pending_.push_front({std::string(after), afterOffset});
+            if (more) ReadAgain(after, afterOffset);
             if (endsRecord) {
                 record_.end = " ";
                 record_.ended = true;
                 return;
             }
             line = " ";  // the view was of a line read before `after`
+        }
+        // Below both limits, as nearly every record is, the line is held (no record passes
+        // before passAfter_ lines).
+        if (count_ < holdLimit) {
+            if (count_ == text_.size()) text_.emplace_back();
+            text_[count_++].assign(line);
+            continue;
         }
         if (count_ == passAfter_ && !passing_) {
             // Too long to hold: what was read goes out, and the rest follows line by line.

@@ -99,7 +99,7 @@ class LayoutReader {
     enum class Records { Shaped, AsWritten };
 
     explicit LayoutReader(FrameRun& run, Records records = Records::Shaped)
-        : run_(run), offsets_(records == Records::AsWritten) {
+        : run_(run), offsets_(records == Records::AsWritten), readAside_(offsets_) {
         if (records == Records::Shaped) run.ShapeSubRipRecords();
     }
 
@@ -150,6 +150,10 @@ class LayoutReader {
     /// The next line as a view, valid until the next read, and where it starts in the file (0
     /// unless the records are read as written).
     bool Read(std::string_view& line, std::uint64_t& offset);
+    /// Read when readAside_: a line to read again, or the line's offset asked for.
+    bool ReadAside(std::string_view& line, std::uint64_t& offset);
+    /// Puts a line read ahead in front of the lines to be read again.
+    void ReadAgain(std::string_view line, std::uint64_t offset);
     void ReadText();
 
     struct Pending {
@@ -163,6 +167,7 @@ class LayoutReader {
     bool offsets_;
     std::deque<Pending> pending_;  // lines read ahead, to be read again
     std::string held_;             // the line of pending_ being read again
+    bool readAside_;               // offsets_, or a line is pending: not a plain read
     bool atStart_ = true;
     std::string line_;
     LayoutRecord record_;

@@ -471,6 +471,29 @@ TEST(LayoutReader, EndsRecordsWhereTheirLinesSayAndReadsLookedAtLinesAgain) {
     EXPECT_EQ(setLength.Read("out"), file);
 }
 
+// A line of one space before a number ends the record (the number may start the next one);
+// before any other line it is text. Numbers are signed 32-bit ones; the usual ones, up to nine
+// digits, are told four digits at a time, a wrong digit in any four must count.
+TEST(LayoutReader, ASpaceLineBeforeANumberEndsTheRecord) {
+    const struct {
+        std::string_view after;
+        bool number;
+    } cases[] = {
+        {"9", true},          {"1234", true},         {"12345678", true},   {"123456789", true},
+        {"1234567890", true}, {"+5", true},           {"12:4", false},      {"1/34", false},
+        {"12a45678", false},  {"1234567/", false},    {"1234567/9", false}, {"12345:789", false},
+        {"1234:6789", false}, {"99999999999", false}, {"a", false},
+    };
+    for (const auto& c : cases) {
+        LayoutRun run(Crlf({"1", T1, "Text", " ", c.after, ""}));
+        EXPECT_EQ(SubtitlesToOneLine(run.input(), run.output(), {}, run.host), RunResult::Done);
+        const std::string after(c.after);
+        EXPECT_EQ(run.Read("out"), c.number ? Crlf({"1", T1, "Text", "", after, ""})
+                                            : Crlf({"1", T1, "Text " + after, ""}))
+            << c.after;
+    }
+}
+
 TEST(IsDialogLine, ADashFirstOrAfterAStyleTag) {
     const struct {
         std::string_view line;
