@@ -16,7 +16,7 @@ constexpr std::string_view kErrorInNumber = " = Error in Number - Fix IT! <<< Er
 class SplitNumbers final : public TextRepair {
   public:
     void BeginRecord(std::string_view key) override {
-        key_.assign(key);
+        key_ = key;
         Reset();
     }
 
@@ -67,7 +67,7 @@ class SplitNumbers final : public TextRepair {
         if (splitError_) ReportLine(report, key, kErrorInNumber);
     }
 
-    std::string key_;
+    std::string_view key_;  // the walk's, until EndRecord
     std::string fixed_;
     bool changed_ = false;
     bool splitError_ = false;
@@ -79,7 +79,7 @@ class SplitNumbers final : public TextRepair {
 class EndLetters final : public TextRepair {
   public:
     void BeginRecord(std::string_view key) override {
-        key_.assign(key);
+        key_ = key;
         index_ = 0;
     }
 
@@ -109,7 +109,7 @@ class EndLetters final : public TextRepair {
         }
     }
 
-    std::string key_;
+    std::string_view key_;  // the walk's, until EndRecord
     int index_ = 0;
 };
 
