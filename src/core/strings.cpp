@@ -699,6 +699,10 @@ void SplitLeadingNumber(std::string& text, std::string& rest) {
     text.resize(keep);
 }
 
+namespace {
+bool JoinAtSpaces(std::string_view text, std::string& out);
+}  // namespace
+
 bool JoinSplitNumbers(std::string_view text, DigitEnds& ends, std::string& out) {
     const bool first = !text.empty() && IsDigit(text.front());
     const bool last = !text.empty() && IsDigit(text.back());
@@ -717,30 +721,7 @@ bool JoinSplitNumbers(std::string_view text, DigitEnds& ends, std::string& out) 
     });
     if (!digitSpace) return false;
 #endif
-    const auto at = [&](std::size_t i) { return i < text.size() ? text[i] : '\0'; };
-    std::size_t copied = 0;  // text before this byte is in `out`
-    std::size_t next = 0;    // a digit before this byte was joined already and starts no join
-    // Every join is a digit, a space and what follows: the spaces are looked up, the rest of
-    // the line is copied in runs.
-    for (std::size_t space = text.find(' ', 1); space != npos; space = text.find(' ', space + 1)) {
-        const std::size_t digit = space - 1;
-        if (digit < next || !IsDigit(text[digit])) continue;
-        // The digit copied here is not looked at again: '1 2 3' becomes '12 3'.
-        std::size_t taken = 0;
-        if (IsDigit(at(space + 1))) {
-            taken = 1;
-        } else if (at(space + 1) == ':' && IsDigit(at(space + 2))) {
-            taken = 2;
-        } else {
-            continue;
-        }
-        out.append(text, copied, space - copied);
-        out.append(text, space + 1, taken);
-        copied = next = space + 1 + taken;
-    }
-    if (copied == 0) return false;
-    out.append(text, copied);
-    return true;
+    return JoinAtSpaces(text, out);
 }
 
 std::string JoinSplitNumbers(std::string_view text, DigitEnds& ends) {
@@ -1012,5 +993,40 @@ std::string TakeTextPartByWords(std::string_view text, int k, int n, bool byWord
     if (lines.empty()) return {};
     return fromEnd ? lines.back() : lines.front();
 }
+
+// --- Joining split numbers -------------------------------------------------------------------
+
+namespace {
+
+// The joins of JoinSplitNumbers, out of line: most lines never get here, and the look before
+// does not pay for this frame.
+[[gnu::noinline]] bool JoinAtSpaces(std::string_view text, std::string& out) {
+    const auto at = [&](std::size_t i) { return i < text.size() ? text[i] : '\0'; };
+    std::size_t copied = 0;  // text before this byte is in `out`
+    std::size_t next = 0;    // a digit before this byte was joined already and starts no join
+    // Every join is a digit, a space and what follows: the spaces are looked up, the rest of
+    // the line is copied in runs.
+    for (std::size_t space = text.find(' ', 1); space != npos; space = text.find(' ', space + 1)) {
+        const std::size_t digit = space - 1;
+        if (digit < next || !IsDigit(text[digit])) continue;
+        // The digit copied here is not looked at again: '1 2 3' becomes '12 3'.
+        std::size_t taken = 0;
+        if (IsDigit(at(space + 1))) {
+            taken = 1;
+        } else if (at(space + 1) == ':' && IsDigit(at(space + 2))) {
+            taken = 2;
+        } else {
+            continue;
+        }
+        out.append(text, copied, space - copied);
+        out.append(text, space + 1, taken);
+        copied = next = space + 1 + taken;
+    }
+    if (copied == 0) return false;
+    out.append(text, copied);
+    return true;
+}
+
+}  // namespace
 
 }  // namespace tessaline

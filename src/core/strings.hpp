@@ -287,8 +287,8 @@ template <class Pairs>
     } else {
         return false;
     }
-    const __m128i window = _mm_set_epi64x(static_cast<long long>(last),
-                                          static_cast<long long>(first));
+    const __m128i window =
+        _mm_set_epi64x(static_cast<long long>(last), static_cast<long long>(first));
     return (pairs(window) & valid) != 0;
 }
 #endif

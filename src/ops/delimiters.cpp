@@ -20,7 +20,6 @@ class LineFix {
   public:
     explicit LineFix(const DelimitersParams& params)
         : params_(params), insert_(params.mode != kDelSpaceBeforeDelimiters) {
-        const bool insert = insert_;
         // What stands after a character that makes it need a fix: for a space, a space, ".",
         // a delimiter or a line end (the removal); for a delimiter, anything but a space (the
         // insertion).
@@ -31,7 +30,7 @@ class LineFix {
         for (int i = 0; i < 256; ++i) {
             const char c = static_cast<char>(i);
             if (removable(c)) after_[Byte(c)] |= kSpace;
-            if (insert && c != ' ') after_[Byte(c)] |= kDelimiter;
+            if (insert_ && c != ' ') after_[Byte(c)] |= kDelimiter;
         }
         before_[Byte(' ')] = kSpace;
         for (const char c : params.delimiters) {
@@ -64,7 +63,16 @@ class LineFix {
     }
 
     bool operator()(std::string_view line, std::string& fixed) const {
-        if (!MayChange(line)) return false;
+        return MayChange(line) && Fix(line, fixed);
+    }
+
+  private:
+    static constexpr std::uint8_t kSpace = 1;
+    static constexpr std::uint8_t kDelimiter = 2;
+
+    // The routines, for the few lines the look lets through: out of line, so that the look
+    // does not pay for their frame.
+    [[gnu::noinline]] bool Fix(std::string_view line, std::string& fixed) const {
         const std::string_view delimiters = params_.delimiters;
         std::string result;
         if (params_.mode == kDelSpaceBeforeDelimiters) {
@@ -80,10 +88,6 @@ class LineFix {
         fixed = std::move(result);
         return true;
     }
-
-  private:
-    static constexpr std::uint8_t kSpace = 1;
-    static constexpr std::uint8_t kDelimiter = 2;
 
     static std::size_t Byte(char c) { return static_cast<unsigned char>(c); }
 
@@ -137,7 +141,8 @@ class LineFix {
     bool wideDelimiters_ = false;  // a delimiter above ASCII
 #if defined(__SSE2__)
     static constexpr std::size_t kMostDelimiters = 8;
-    __m128i delimiterBytes_[kMostDelimiters]{};  // GCC warns of __m128i in a template
+    // Not std::array: GCC warns of __m128i as a template argument.
+    __m128i delimiterBytes_[kMostDelimiters]{};
     std::size_t delimiterCount_ = 0;
     bool (LineFix::*look_)(std::string_view) const = nullptr;  // none: the tables decide
 #endif

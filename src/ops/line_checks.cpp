@@ -99,8 +99,10 @@ class EndLetters final : public TextRepair {
 
   private:
     void Check(std::string_view key, std::string_view line, LineList& report) {
-        const std::string index = std::to_string(++index_);
+        ++index_;
         const EndWords end = ShortWordsAtEnd(line);
+        if (!end.oneLetter && !end.twoLetters) return;  // most lines: no index to write
+        const std::string index = std::to_string(index_);
         if (end.oneLetter) {
             ReportLine(report, key, " = One Letter in End of Line " + index + " <<< Warning >>>");
         }

@@ -575,7 +575,6 @@ TEST(Utf8Strings, CaseBlindMatchesOfOtherByteLengthsAreReplacedAndSplitWhole) {
     EXPECT_EQ(JoinStrings(list, "|"), "a|");
 }
 
-
 // Number lines are tested several bytes at a time: every length around those windows, with one
 // byte replaced at every place by a byte on either side of the digits (also with the high bit
 // set, or one that the byte tests could mistake for a digit).
@@ -585,12 +584,12 @@ TEST(Strings, NumberTextsOfEveryLengthWithAStrayByteAnywhere) {
         if (!digits.empty() && (digits.front() == '+' || digits.front() == '-'))
             digits.remove_prefix(1);
         if (digits.empty() || digits.size() > 10) return false;
-        if (!std::ranges::all_of(digits, [](char c) { return c >= '0' && c <= '9'; }))
-            return false;
+        if (!std::ranges::all_of(digits, [](char c) { return c >= '0' && c <= '9'; })) return false;
         const long long value = std::stoll(std::string(digits));
         return text.front() == '-' ? value <= 2147483648LL : value <= 2147483647LL;
     };
-    const std::string strays = {'/', ':', ';', '?', ' ', 'a', '+', '-', '\0', '\xB0', '\xB9', '\x7F'};
+    const std::string strays = {'/', ':', ';',  '?',    ' ',    'a',
+                                '+', '-', '\0', '\xB0', '\xB9', '\x7F'};
     for (std::size_t size = 1; size <= 12; ++size) {
         std::string text(size, '0');
         for (std::size_t i = 0; i < size; ++i)
@@ -614,7 +613,8 @@ TEST(Strings, AnyBytePairSeesEveryPairInsideTheTextOnly) {
     // 'a' followed by 'b'.
     const auto ab = [](__m128i bytes) {
         const auto is = [bytes](char c) {
-            return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c))));
+            return static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c))));
         };
         return is('a') & (is('b') >> 1);
     };
