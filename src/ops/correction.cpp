@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "core/chars.hpp"
 #include "core/paths.hpp"
@@ -195,24 +196,74 @@ bool RemoveSpacesBesideBars(std::string& text, bool beforeBar) {
     return changed;
 }
 
-// The lines of the current SubRip record. Lines are moved in by swapping strings, and an
-// emptied buffer keeps its strings: record after record reuses the same storage, no line is
-// copied on its way in.
+// The lines of the current SubRip record, each with its line end, one after the other in one
+// piece of storage that record after record reuses: a record that needs no repair at all is
+// written with one call, and a line is copied only once on its way in.
 class RecordBuffer {
   public:
-    void Clear() { size_ = 0; }
-    /// Adds the line; `line` is left holding an old line, whose storage the next read reuses.
-    void Take(std::string& line) {
-        if (size_ == lines_.size()) lines_.emplace_back();
-        lines_[size_].swap(line);
-        ++size_;
+    void Clear() {
+        used_ = 0;
+        ends_.clear();
+        special_ = false;
     }
-    [[nodiscard]] std::size_t size() const { return size_; }
-    [[nodiscard]] const std::string& operator[](std::size_t i) const { return lines_[i]; }
+
+    /// Copies the line after the last one without taking it yet; the view into the copy lasts
+    /// until the buffer next changes. A line read from the input is held here at once, as the
+    /// reader's view of it may not outlive the test for the end of the input.
+    std::string_view Stage(std::string_view line) {
+        const std::size_t room = used_ + line.size() + 2;
+        if (room > text_.size()) text_.resize(std::max(room, 2 * text_.size()));
+        char* at = text_.data() + used_;
+        if (!line.empty()) std::memcpy(at, line.data(), line.size());
+        staged_ = line.size();
+        return {at, staged_};
+    }
+
+    /// Adds the staged line. A bare dialogue hyphen or a double space marks the record as one
+    /// whose lines must be written one by one.
+    void TakeStaged() {
+        const std::string_view line(text_.data() + used_, staged_);
+        if (IsBareHyphen(line) || HasDoubleSpace(line)) special_ = true;
+        Commit();
+    }
+
+    void Take(std::string_view line) {
+        Stage(line);
+        TakeStaged();
+    }
+
+    /// Adds the record's timing line, whose double spaces are collapsed unless it is in the
+    /// rebuilt form.
+    void TakeTiming(std::string_view line, bool rebuilt) {
+        Stage(line);
+        if (!rebuilt && HasDoubleSpace(line)) special_ = true;
+        Commit();
+    }
+
+    [[nodiscard]] std::size_t size() const { return ends_.size(); }
+    [[nodiscard]] std::string_view operator[](std::size_t i) const {
+        const std::size_t start = i == 0 ? 0 : ends_[i - 1];
+        return {text_.data() + start, ends_[i] - start - 2};
+    }
+    /// Some line needs more than to be written as it is.
+    [[nodiscard]] bool special() const { return special_; }
+    /// The lines with their line ends.
+    [[nodiscard]] std::string_view Text() const { return {text_.data(), used_}; }
 
   private:
-    LineList lines_;
-    std::size_t size_ = 0;
+    void Commit() {
+        char* end = text_.data() + used_ + staged_;
+        end[0] = '\r';
+        end[1] = '\n';
+        used_ += staged_ + 2;
+        ends_.push_back(used_);
+    }
+
+    std::string text_;  // its size is the room; used_ bytes hold lines
+    std::size_t used_ = 0;
+    std::size_t staged_ = 0;
+    std::vector<std::size_t> ends_;  // where each line's end stops
+    bool special_ = false;
 };
 
 // The SubRip branch. A record is held in the buffer until the next record number shows that it
@@ -232,16 +283,22 @@ class SubRipCorrection {
     /// The next line as read; false at the end of the input.
     bool ReadRaw(std::string& line) {
         std::string_view view;
-        do {
-            if (!run_.ReadLine(view)) return false;
-            // The empty line the shaper puts before a record that follows text directly: the
-            // correction writes and reports that line itself when it finishes the record.
-        } while (shaper_.AtAddedLine() && !shaper_.AtRecordNumber());
+        if (!ReadView(view)) return false;
         // Within the capacity the line already has, a plain copy (assign checks for overlap,
         // and resize would fill the new length first).
         line.clear();
         line.append(view.data(), view.size());
         lastBlank_ = IsBlankLine(line);
+        return true;
+    }
+
+    /// The next line as a view into the input, valid until the next read or end test.
+    bool ReadView(std::string_view& view) {
+        do {
+            if (!run_.ReadLine(view)) return false;
+            // The empty line the shaper puts before a record that follows text directly: the
+            // correction writes and reports that line itself when it finishes the record.
+        } while (shaper_.AtAddedLine() && !shaper_.AtRecordNumber());
         return true;
     }
 
@@ -251,17 +308,19 @@ class SubRipCorrection {
         return true;
     }
 
+    /// A line that begins and ends with such characters is left as it is by CleanLineEnds.
+    static bool PlainEdge(char c) {
+        return static_cast<unsigned char>(c) > ' ' && c != '<' && c != '>';
+    }
+
     void Clean(std::string& line, std::string_view key) {
         // The usual lines, which CleanLineEnds leaves as they are, spared the call: the empty
         // line between records, and a line that begins and ends with a visible character.
-        const auto plain = [](char c) {
-            return static_cast<unsigned char>(c) > ' ' && c != '<' && c != '>';
-        };
         if (line.empty()) {
             lastBlank_ = true;
             return;
         }
-        if (plain(line.front()) && plain(line.back())) {
+        if (PlainEdge(line.front()) && PlainEdge(line.back())) {
             lastBlank_ = false;
             return;
         }
@@ -318,7 +377,7 @@ class SubRipCorrection {
             // Taken as the timing line, text after the first number would be dropped with the
             // record as having no text.
             if (kind == 0) return true;
-            buffer_.Take(TimingLineOf(line_, kind, rebuilt));
+            buffer_.TakeTiming(TimingLineOf(line_, kind, rebuilt), rebuilt);
             timingRebuilt_ = rebuilt;
             timingSlot_ = true;
             afterTiming_ = true;
@@ -349,27 +408,42 @@ class SubRipCorrection {
     /// Lines after the first timing line, up to the last line of the input, which stays in
     /// line_ for Finish.
     void MainLoop(bool haveLine) {
-        while (haveLine || ReadRaw(line_)) {
+        std::string_view view;
+        while (haveLine || ReadView(view)) {
+            if (haveLine) view = line_;
             haveLine = false;
-            Clean(line_, key_);
-            if (params_.caseCorrection && FixJoinedCapital(line_)) {
-                Report(report_, key_, kCaseCorrected);
+            std::string_view line = buffer_.Stage(view);
+            if (!params_.caseCorrection && !line.empty() && PlainEdge(line.front()) &&
+                PlainEdge(line.back())) {
+                // Nothing to clean: the usual text line.
+                lastBlank_ = false;
+            } else {
+                line_.assign(line);
+                lastBlank_ = IsBlankLine(line_);
+                Clean(line_, key_);
+                if (params_.caseCorrection && FixJoinedCapital(line_)) {
+                    Report(report_, key_, kCaseCorrected);
+                }
+                line = buffer_.Stage(line_);
             }
             if (run_.AtEnd()) {
+                line_.assign(line);
                 heldLast_ = true;
                 return;
             }
-            if (IsBlankLine(line_)) {
+            if (IsBlankLine(line)) {
                 ++blanks_;
                 continue;
             }
             if (blanks_ > 0) ReportBlankLines();
             if (shaper_.AtRecordNumber()) {
+                line_.assign(line);
                 if (!NewRecord(RecordNumber())) return;
-            } else if (std::int32_t number = 0; StartsRecord(line_, number)) {
+            } else if (std::int32_t number = 0; StartsRecord(line, number)) {
+                line_.assign(line);
                 if (!NewRecord(number)) return;
             } else {
-                buffer_.Take(line_);
+                buffer_.TakeStaged();
                 noText_ = false;
                 afterTiming_ = false;
                 hasText_ = true;
@@ -466,7 +540,7 @@ class SubRipCorrection {
         buffer_.Clear();
         flushed_ = 0;
         buffer_.Take(number_);
-        buffer_.Take(timing);
+        buffer_.TakeTiming(timing, rebuilt);
         timingRebuilt_ = rebuilt;
         timingSlot_ = true;
         afterTiming_ = true;
@@ -514,11 +588,17 @@ class SubRipCorrection {
 
     /// Writes the record's lines; their report lines carry FlushLabel().
     void Flush(bool nextKnown) {
+        // Nearly every record is written as it was read: all its lines in one piece. A record
+        // of more text than the writer stages at once goes line by line, as lines encode alone.
+        if (!buffer_.special() && buffer_.Text().size() <= kMostRawRecordBytes) {
+            run_.out().WriteRaw(buffer_.Text());
+            return;
+        }
         flushNextKnown_ = nextKnown;
         flushLabelMade_ = false;
         pending_.clear();
         for (std::size_t i = 0; i < buffer_.size(); ++i) {
-            const std::string& line = buffer_[i];
+            const std::string_view line = buffer_[i];
             if (i == 1 && timingSlot_) {
                 WriteRecordTiming(line);
                 continue;
@@ -545,7 +625,7 @@ class SubRipCorrection {
 
     /// A timing line is never broken at a double space: that would cut it into three lines.
     /// A line in the rebuilt form (timingRebuilt_) has single spaces only.
-    void WriteRecordTiming(const std::string& line) {
+    void WriteRecordTiming(std::string_view line) {
         if (timingRebuilt_ || !HasDoubleSpace(line)) {
             run_.WriteLine(line);
             return;
@@ -561,7 +641,7 @@ class SubRipCorrection {
         // record's number line.
         pending_.clear();
         for (std::size_t i = 0; i < buffer_.size(); ++i) {
-            const std::string& line = buffer_[i];
+            const std::string_view line = buffer_[i];
             // As in Flush: a line with nothing to collapse or join is written as it is, not
             // copied twice on the way (a line of many megabytes would cost that much more).
             if (pending_.empty() && !IsDialogHyphen(line) && !HasDoubleSpace(line)) {
@@ -606,6 +686,7 @@ class SubRipCorrection {
     bool noText_ = false;
     bool hasText_ = false;
     static constexpr std::size_t kMostBufferedLines = 10'000;
+    static constexpr std::size_t kMostRawRecordBytes = 64 * 1024;
     std::size_t flushed_ = 0;  // lines of the current record written by FlushEarly
     bool timingSlot_ = false;  // buffer_[1] is the record's timing line
     bool lastBlank_ = true;    // the last line read was blank (or there was none)
