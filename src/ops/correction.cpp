@@ -228,6 +228,48 @@ bool RemoveSpacesBesideBars(std::string& text, bool beforeBar) {
     return changed;
 }
 
+/// memcpy for the short pieces a subtitle file is made of, without a call: a piece of up to 64
+/// bytes is copied as blocks that overlap, as the library does it behind its call.
+[[gnu::always_inline]] inline void CopyBytes(char* to, const char* from, std::size_t size) {
+    const auto pair = [&]<typename Block>(Block) {
+        Block head;
+        Block tail;
+        std::memcpy(&head, from, sizeof(Block));
+        std::memcpy(&tail, from + size - sizeof(Block), sizeof(Block));
+        std::memcpy(to, &head, sizeof(Block));
+        std::memcpy(to + size - sizeof(Block), &tail, sizeof(Block));
+    };
+    if (size >= 16) {
+#if defined(__SSE2__)
+        if (size <= 32) {
+            pair(__m128i{});
+            return;
+        }
+        if (size <= 64) {
+            // All four read before any is written, as with the pairs.
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 16));
+            const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + size - 32));
+            const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + size - 16));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to), a);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 16), b);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + size - 32), c);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + size - 16), d);
+            return;
+        }
+#endif
+        std::memcpy(to, from, size);
+    } else if (size >= 8) {
+        pair(std::uint64_t{});
+    } else if (size >= 4) {
+        pair(std::uint32_t{});
+    } else if (size != 0) {
+        to[0] = from[0];
+        to[size / 2] = from[size / 2];
+        to[size - 1] = from[size - 1];
+    }
+}
+
 // The lines of the current SubRip record, each with its line end, one after the other in one
 // piece of storage that record after record reuses: a record that needs no repair at all is
 // written with one call, and a line is copied only once on its way in.
@@ -243,10 +285,11 @@ class RecordBuffer {
     /// until the buffer next changes. A line read from the input is held here at once, as the
     /// reader's view of it may not outlive the test for the end of the input.
     [[gnu::always_inline]] std::string_view Stage(std::string_view line) {
-        const std::size_t room = used_ + line.size() + 2;
+        // The line, its end and the slack HasStagedDoubleSpace reads past it.
+        const std::size_t room = used_ + line.size() + 2 + kSlack;
         if (room > text_.size()) text_.resize(std::max(room, 2 * text_.size()));
         char* at = text_.data() + used_;
-        if (!line.empty()) std::memcpy(at, line.data(), line.size());
+        CopyBytes(at, line.data(), line.size());
         staged_ = line.size();
         return {at, staged_};
     }
@@ -255,7 +298,7 @@ class RecordBuffer {
     /// whose lines must be written one by one.
     void TakeStaged() {
         const std::string_view line(text_.data() + used_, staged_);
-        if (IsBareHyphen(line) || HasDoubleSpace(line)) special_ = true;
+        if (IsBareHyphen(line) || StagedHasDoubleSpace()) special_ = true;
         Commit();
     }
 
@@ -278,7 +321,7 @@ class RecordBuffer {
     }
 
     void TakeStagedTiming(bool rebuilt) {
-        if (!rebuilt && HasDoubleSpace({text_.data() + used_, staged_})) special_ = true;
+        if (!rebuilt && StagedHasDoubleSpace()) special_ = true;
         Commit();
     }
 
@@ -307,6 +350,27 @@ class RecordBuffer {
     [[nodiscard]] std::string_view Text() const { return {text_.data(), used_}; }
 
   private:
+    static constexpr std::size_t kSlack = 16;
+
+    /// HasDoubleSpace of the staged line, inline: the slack after it lets every block of 16
+    /// bytes be read whole, the bytes past the line masked off.
+    [[nodiscard]] bool StagedHasDoubleSpace() const {
+#if defined(__SSE2__)
+        const char* line = text_.data() + used_;
+        const __m128i spaces = _mm_set1_epi8(' ');
+        // Blocks overlap by a byte, so that no pair falls between two.
+        for (std::size_t i = 0; i + 1 < staged_; i += 15) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + i));
+            auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, spaces)));
+            if (staged_ - i < 16) mask &= (1U << (staged_ - i)) - 1;
+            if ((mask & (mask >> 1)) != 0) return true;
+        }
+        return false;
+#else
+        return HasDoubleSpace({text_.data() + used_, staged_});
+#endif
+    }
+
     void Commit() {
         char* end = text_.data() + used_ + staged_;
         end[0] = '\r';
@@ -368,7 +432,12 @@ class SubRipCorrection {
 
     /// A line that begins and ends with such characters is left as it is by CleanLineEnds.
     static bool PlainEdge(char c) {
-        return static_cast<unsigned char>(c) > ' ' && c != '<' && c != '>';
+        static constexpr auto kPlain = [] {
+            std::array<bool, 256> plain{};
+            for (std::size_t b = 0; b < plain.size(); ++b) plain[b] = b > ' ' && b != '<' && b != '>';
+            return plain;
+        }();
+        return kPlain[static_cast<unsigned char>(c)];
     }
 
     void Clean(std::string& line, std::string_view key) {
@@ -395,11 +464,11 @@ class SubRipCorrection {
         // Within the capacity the strings already have, plain copies (assign checks for
         // overlap); the status keeps its fixed start, written once, from record to record.
         key_.resize(number.size());
-        std::memcpy(key_.data(), number.data(), number.size());
+        CopyBytes(key_.data(), number.data(), number.size());
         keyValue_ = value;
         if (!run_.interactive()) return;
         status_.resize(kStatusKey.size() + number.size());
-        std::memcpy(status_.data() + kStatusKey.size(), number.data(), number.size());
+        CopyBytes(status_.data() + kStatusKey.size(), number.data(), number.size());
         run_.host().ShowProgress(status_);
     }
 
@@ -467,10 +536,16 @@ class SubRipCorrection {
     [[gnu::always_inline]] std::string_view StageClean(RecordBuffer& into, std::string_view read,
                                                        bool fixCase) {
         const std::string_view line = into.Stage(read);
-        if (!fixCase && !line.empty() && PlainEdge(line.front()) && PlainEdge(line.back())) {
-            // Nothing to clean: the usual line.
-            lastBlank_ = false;
-            return line;
+        if (!fixCase) {
+            // Nothing to clean: the usual lines, the empty line between records included.
+            if (line.empty()) {
+                lastBlank_ = true;
+                return line;
+            }
+            if (PlainEdge(line.front()) && PlainEdge(line.back())) {
+                lastBlank_ = false;
+                return line;
+            }
         }
         line_.assign(line);
         lastBlank_ = IsBlankLine(line_);
