@@ -147,7 +147,7 @@ constexpr std::size_t kFormOffsets[] = {0, 8, 16, kRebuiltForm.size() - 8};
 
 /// hh:mm:ss,mmm --> hh:mm:ss,mmm with every field in its range and nothing after it: the form
 /// that rebuilding a timing line writes, so rebuilding it would give the same line.
-bool IsRebuiltForm(std::string_view line) {
+[[gnu::always_inline]] inline bool IsRebuiltForm(std::string_view line) {
     if (line.size() != kRebuiltForm.size()) return false;
 #if defined(__SSE2__)
     // Sixteen bytes at a time, the second block overlapping the first. A byte xor the form's
@@ -201,7 +201,7 @@ bool IsRebuiltForm(std::string_view line) {
 
 /// The kind of the line; `rebuilt` tells whether it is in the form rebuilding writes (kind 1),
 /// which nearly every timing line is: that is tested first, as it is cheaper than the kind.
-int TimingKind(std::string_view line, bool& rebuilt) {
+[[gnu::always_inline]] inline int TimingKind(std::string_view line, bool& rebuilt) {
     rebuilt = IsRebuiltForm(line);
     if (rebuilt) return 1;
     const int kind = TimingLineFormat(line);
@@ -358,14 +358,20 @@ class RecordBuffer {
 #if defined(__SSE2__)
         const char* line = text_.data() + used_;
         const __m128i spaces = _mm_set1_epi8(' ');
-        // Blocks overlap by a byte, so that no pair falls between two.
-        for (std::size_t i = 0; i + 1 < staged_; i += 15) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + i));
-            auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, spaces)));
-            if (staged_ - i < 16) mask &= (1U << (staged_ - i)) - 1;
-            if ((mask & (mask >> 1)) != 0) return true;
+        // Bit k: a pair of spaces starts at byte i + k (the bytes from i to i + 16 are read).
+        const auto pairs = [&](std::size_t i) {
+            const auto at = [&](std::size_t k) {
+                return _mm_cmpeq_epi8(
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + k)), spaces);
+            };
+            return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(at(i), at(i + 1))));
+        };
+        if (staged_ < 17) return staged_ >= 2 && (pairs(0) & ((1U << (staged_ - 1)) - 1)) != 0;
+        for (std::size_t i = 0; i + 17 < staged_; i += 16) {
+            if (pairs(i) != 0) return true;
         }
-        return false;
+        // The last 16 pairs, overlapping the blocks before.
+        return pairs(staged_ - 17) != 0;
 #else
         return HasDoubleSpace({text_.data() + used_, staged_});
 #endif
@@ -460,7 +466,7 @@ class SubRipCorrection {
         return std::to_string(keyValue_ + delta);
     }
 
-    void SetKey(std::string_view number, std::int32_t value) {
+    [[gnu::always_inline]] void SetKey(std::string_view number, std::int32_t value) {
         // Within the capacity the strings already have, plain copies (assign checks for
         // overlap); the status keeps its fixed start, written once, from record to record.
         key_.resize(number.size());
@@ -556,7 +562,7 @@ class SubRipCorrection {
 
     /// The line after a record number, staged in next_ and cleaned; false at the end of the
     /// input.
-    bool ReadTimingLine(std::string_view& line) {
+    [[gnu::always_inline]] bool ReadTimingLine(std::string_view& line) {
         std::string_view view;
         if (!ReadView(view)) return false;
         line = StageClean(*next_, view, false);
@@ -662,12 +668,11 @@ class SubRipCorrection {
         next_->Clear();
         next_->TakeNumber(key_);
         std::string_view line;
-        bool found = ReadTimingLine(line);
-        if (found && IsBlankLine(line)) {
-            while ((found = ReadTimingLine(line)) && IsBlankLine(line)) {
-            }
-            Report(report_, key_, kNullLinesAfterNumber);
-        }
+        bool found = false;
+        bool blankLines = false;
+        while ((found = ReadTimingLine(line)) && IsBlankLine(line))
+            blankLines = true;
+        if (blankLines) Report(report_, key_, kNullLinesAfterNumber);
         if (!found) {
             // Only blank lines followed the number: it is written after the record before it,
             // where the last line of the input would stand.
