@@ -5,7 +5,6 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
-#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -169,10 +168,9 @@ constexpr std::size_t kFormOffsets[] = {0, 8, 16, kRebuiltForm.size() - 8};
     };
     const __m128i over0 = _mm_subs_epu8(_mm_xor_si128(load(line.data()), load(kBlocks[0].data())),
                                         load(kBlocks[1].data()));
-    const __m128i over1 =
-        _mm_subs_epu8(_mm_xor_si128(load(line.data() + kRebuiltForm.size() - 16),
-                                    load(kBlocks[2].data())),
-                      load(kBlocks[3].data()));
+    const __m128i over1 = _mm_subs_epu8(
+        _mm_xor_si128(load(line.data() + kRebuiltForm.size() - 16), load(kBlocks[2].data())),
+        load(kBlocks[3].data()));
     const __m128i over = _mm_or_si128(over0, over1);
     if (_mm_movemask_epi8(_mm_cmpeq_epi8(over, _mm_setzero_si128())) != 0xFFFF) return false;
 #else
@@ -332,8 +330,13 @@ class RecordBuffer {
     }
 
     [[nodiscard]] std::size_t size() const { return count_; }
+    /// The last line (there is one). Wanted only when a record grows very long, it is found
+    /// from the end: the line feed before it ends the line before.
     [[nodiscard]] std::string_view Last() const {
-        return {text_.data() + lastStart_, used_ - lastStart_ - 2};
+        const std::string_view lines(text_.data(), used_ - 2);
+        const std::size_t feed = lines.rfind('\n');
+        const std::size_t start = feed == std::string_view::npos ? 0 : feed + 1;
+        return lines.substr(start);
     }
     /// The line that starts at `at`; `at` moves on to the next one. No line holds a line feed,
     /// so the first one after `at` is the end of this line.
@@ -361,8 +364,8 @@ class RecordBuffer {
         // Bit k: a pair of spaces starts at byte i + k (the bytes from i to i + 16 are read).
         const auto pairs = [&](std::size_t i) {
             const auto at = [&](std::size_t k) {
-                return _mm_cmpeq_epi8(
-                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + k)), spaces);
+                return _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(line + k)),
+                                      spaces);
             };
             return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(at(i), at(i + 1))));
         };
@@ -381,7 +384,6 @@ class RecordBuffer {
         char* end = text_.data() + used_ + staged_;
         end[0] = '\r';
         end[1] = '\n';
-        lastStart_ = used_;
         used_ += staged_ + 2;
         ++count_;
     }
@@ -390,7 +392,6 @@ class RecordBuffer {
     std::size_t used_ = 0;
     std::size_t staged_ = 0;
     std::size_t count_ = 0;
-    std::size_t lastStart_ = 0;  // where the last line starts
     bool special_ = false;
 };
 
@@ -440,7 +441,8 @@ class SubRipCorrection {
     static bool PlainEdge(char c) {
         static constexpr auto kPlain = [] {
             std::array<bool, 256> plain{};
-            for (std::size_t b = 0; b < plain.size(); ++b) plain[b] = b > ' ' && b != '<' && b != '>';
+            for (std::size_t b = 0; b < plain.size(); ++b)
+                plain[b] = b > ' ' && b != '<' && b != '>';
             return plain;
         }();
         return kPlain[static_cast<unsigned char>(c)];

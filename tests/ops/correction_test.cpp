@@ -270,9 +270,9 @@ TEST(SubtitlesCorrection, FindsDoubleSpacesAtEveryPlaceInALine) {
         output += Crlf({""});
         if (written.size() > 1) report += Crlf({key + " = Line Break on 2 Lines"});
     };
-    for (const std::size_t size : {3, 4, 15, 16, 17, 18, 19, 31, 32, 33, 34, 35, 47, 48, 49, 50,
-                                   63, 64, 65, 66, 67, 80, 97}) {
-        // Single spaces everywhere, two of them 16 bytes apart: no pair.
+    for (const std::size_t size : {3,  4,  15, 16, 17, 18, 19, 31, 32, 33, 34, 35,
+                                   47, 48, 49, 50, 63, 64, 65, 66, 67, 80, 97}) {
+        // A space at every other byte, across every block edge, but no two side by side.
         std::string single(size, 'x');
         for (std::size_t i = 1; i + 1 < size; i += 2)
             single[i] = ' ';
@@ -290,26 +290,40 @@ TEST(SubtitlesCorrection, FindsDoubleSpacesAtEveryPlaceInALine) {
     EXPECT_EQ(Contents(run.corr), report + Crlf({kChecked}));
 }
 
-// A record far longer than any subtitle: one of many lines is written as it grows, one of many
-// bytes line by line; a bare hyphen is still joined to the line after it.
+// A record far longer than any subtitle: one of many lines is written as it grows (never
+// parting a bare hyphen from the line it joins, even where the writing would start), one of
+// many bytes line by line.
 TEST(SubtitlesCorrection, WritesVeryLongRecordsUnchanged) {
-    for (const std::size_t lines : {12'000, 2'000}) {
-        SCOPED_TRACE(lines);
-        const std::string text(lines == 2'000 ? 60 : 8, 'w');
+    struct LongRecord {
+        std::size_t lines;
+        std::size_t width;
+        std::size_t hyphenAt;  // a bare hyphen instead of this text line; past the end: none
+    };
+    // The record's number and timing line and 9,998 text lines fill the 10,000 lines held.
+    for (const LongRecord& c : {LongRecord{12'000, 8, 9'997}, LongRecord{2'000, 60, 2'000}}) {
+        SCOPED_TRACE(c.lines);
+        const std::string text(c.width, 'w');
         std::string input = Crlf({"1", T1});
         std::string output = input;
-        for (std::size_t i = 0; i < lines; ++i) {
-            input += Crlf({text});
-            output += Crlf({text});
+        std::string report;
+        for (std::size_t i = 0; i < c.lines; ++i) {
+            if (i == c.hyphenAt) {
+                input += Crlf({"-"});
+                output += "- ";
+                report += Crlf({"1 = Find & Fix Dialog hyphen (defis)!"});
+            } else {
+                input += Crlf({text});
+                output += Crlf({text});
+            }
         }
         input += Crlf({"-", "Tail", "", "2", T1, "End", ""});
         output += Crlf({"- Tail", "", "2", T1, "End", ""});
+        report += Crlf(
+            {"1 = Warning! Maybe Sticking Subtitles! " + std::to_string(c.lines + 2) + " lines",
+             "1 = Find & Fix Dialog hyphen (defis)!", kChecked});
         const CorrectionRun run("a.srt", input, {.interactive = false});
         EXPECT_EQ(Contents(run.out), output);
-        EXPECT_EQ(Contents(run.corr),
-                  Crlf({"1 = Warning! Maybe Sticking Subtitles! " + std::to_string(lines + 2) +
-                            " lines",
-                        "1 = Find & Fix Dialog hyphen (defis)!", kChecked}));
+        EXPECT_EQ(Contents(run.corr), report);
     }
 }
 
