@@ -643,6 +643,31 @@ bool ParseInt32(std::string_view text, std::int32_t& value) {
 }  // namespace
 
 bool IsSignedNumberStr(std::string_view text) {
+    // The number line of a subtitle, 4 to 9 digits, is tested 4 or 8 bytes at a time, in two
+    // windows that overlap; nine digits cannot leave the range.
+    const std::size_t n = text.size();
+    if (n >= 4 && n <= 9) {
+        // XOR '0' turns a digit into 0..9 and every other byte into something above 15.
+        const auto digits = [](std::uint64_t bytes, std::uint64_t ones) {
+            const std::uint64_t x = bytes ^ (ones * '0');
+            return ((x | (x + ones * 6)) & (ones * 0xF0)) == 0;
+        };
+        bool all = false;
+        if (n >= 8) {
+            std::uint64_t a = 0;
+            std::uint64_t b = 0;
+            std::memcpy(&a, text.data(), 8);
+            std::memcpy(&b, text.data() + n - 8, 8);
+            all = digits(a, 0x0101010101010101) && digits(b, 0x0101010101010101);
+        } else {
+            std::uint32_t a = 0;
+            std::uint32_t b = 0;
+            std::memcpy(&a, text.data(), 4);
+            std::memcpy(&b, text.data() + n - 4, 4);
+            all = digits(a, 0x01010101) && digits(b, 0x01010101);
+        }
+        if (all) return true;
+    }
     std::int32_t value = 0;
     return ParseInt32(text, value);
 }
@@ -674,35 +699,29 @@ void SplitLeadingNumber(std::string& text, std::string& rest) {
     text.resize(keep);
 }
 
+namespace {
+bool JoinAtSpaces(std::string_view text, std::string& out);
+}  // namespace
+
 bool JoinSplitNumbers(std::string_view text, DigitEnds& ends, std::string& out) {
-    const auto at = [&](std::size_t i) { return i < text.size() ? text[i] : '\0'; };
-    out.clear();
-    std::size_t copied = 0;  // text before this byte is in `out`
-    std::size_t next = 0;    // a digit before this byte was joined already and starts no join
-    // Every join is a digit, a space and what follows: the spaces are looked up, the rest of
-    // the line is copied in runs.
-    for (std::size_t space = text.find(' ', 1); space != npos; space = text.find(' ', space + 1)) {
-        const std::size_t digit = space - 1;
-        if (digit < next || !IsDigit(text[digit])) continue;
-        // The digit copied here is not looked at again: '1 2 3' becomes '12 3'.
-        std::size_t taken = 0;
-        if (IsDigit(at(space + 1))) {
-            taken = 1;
-        } else if (at(space + 1) == ':' && IsDigit(at(space + 2))) {
-            taken = 2;
-        } else {
-            continue;
-        }
-        out.append(text, copied, space - copied);
-        out.append(text, space + 1, taken);
-        copied = next = space + 1 + taken;
-    }
     const bool first = !text.empty() && IsDigit(text.front());
     const bool last = !text.empty() && IsDigit(text.back());
     ends = static_cast<DigitEnds>((first ? 2 : 0) + (last ? 1 : 0));
-    if (copied == 0) return false;
-    out.append(text, copied);
-    return true;
+    out.clear();
+#if defined(__SSE2__)
+    // Every join begins with a digit followed by a space; most lines hold none, and one look
+    // over the line says so.
+    const bool digitSpace = AnyBytePair(text, [](__m128i bytes) {
+        const __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(bytes, _mm_set1_epi8('0' - 1)),
+                                            _mm_cmplt_epi8(bytes, _mm_set1_epi8('9' + 1)));
+        const auto digits = static_cast<unsigned>(_mm_movemask_epi8(digit));
+        const auto spaces =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(' '))));
+        return digits & (spaces >> 1);
+    });
+    if (!digitSpace) return false;
+#endif
+    return JoinAtSpaces(text, out);
 }
 
 std::string JoinSplitNumbers(std::string_view text, DigitEnds& ends) {
@@ -974,5 +993,40 @@ std::string TakeTextPartByWords(std::string_view text, int k, int n, bool byWord
     if (lines.empty()) return {};
     return fromEnd ? lines.back() : lines.front();
 }
+
+// --- Joining split numbers -------------------------------------------------------------------
+
+namespace {
+
+// The joins of JoinSplitNumbers, out of line: most lines never get here, and the look before
+// does not pay for this frame.
+[[gnu::noinline]] bool JoinAtSpaces(std::string_view text, std::string& out) {
+    const auto at = [&](std::size_t i) { return i < text.size() ? text[i] : '\0'; };
+    std::size_t copied = 0;  // text before this byte is in `out`
+    std::size_t next = 0;    // a digit before this byte was joined already and starts no join
+    // Every join is a digit, a space and what follows: the spaces are looked up, the rest of
+    // the line is copied in runs.
+    for (std::size_t space = text.find(' ', 1); space != npos; space = text.find(' ', space + 1)) {
+        const std::size_t digit = space - 1;
+        if (digit < next || !IsDigit(text[digit])) continue;
+        // The digit copied here is not looked at again: '1 2 3' becomes '12 3'.
+        std::size_t taken = 0;
+        if (IsDigit(at(space + 1))) {
+            taken = 1;
+        } else if (at(space + 1) == ':' && IsDigit(at(space + 2))) {
+            taken = 2;
+        } else {
+            continue;
+        }
+        out.append(text, copied, space - copied);
+        out.append(text, space + 1, taken);
+        copied = next = space + 1 + taken;
+    }
+    if (copied == 0) return false;
+    out.append(text, copied);
+    return true;
+}
+
+}  // namespace
 
 }  // namespace tessaline

@@ -17,6 +17,11 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+
+#include <cstring>
+#endif
 
 namespace tessaline {
 
@@ -236,5 +241,56 @@ void CutTextToWidth(std::string_view text, int width, bool fromEnd, const CutRul
 /// CutTextToWidth makes for that size).
 [[nodiscard]] std::string TakeTextPartByWords(std::string_view text, int k, int n, bool byWords,
                                               int mode);
+
+// --- Pairs of neighbouring bytes -------------------------------------------------------------
+
+#if defined(__SSE2__)
+/// Whether two neighbouring bytes of the text make a pair that `pairs` looks for. `pairs` gets
+/// 16 bytes at a time and returns a mask whose bit j is set when bytes j and j+1 make such a
+/// pair. The windows overlap so that every two neighbours of the text stand together in one of
+/// them; the bits of bytes that are not neighbours in the text are ignored, and so are the
+/// bytes of a window beyond the text. Subtitle lines are short: a text of up to 16 bytes costs
+/// one window, without a copy.
+template <class Pairs>
+[[nodiscard]] bool AnyBytePair(std::string_view text, const Pairs& pairs) {
+    const std::size_t n = text.size();
+    const char* bytes = text.data();
+    const auto load16 = [bytes](std::size_t at) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
+    };
+    if (n >= 16) {
+        for (std::size_t at = 0; at + 16 < n; at += 15) {
+            if ((pairs(load16(at)) & 0x7FFFU) != 0) return true;
+        }
+        return (pairs(load16(n - 16)) & 0x7FFFU) != 0;
+    }
+    // Shorter texts: the first and the last 8 (or 4) bytes side by side. The halves overlap,
+    // so the two neighbours that straddle them stand together in the second half.
+    std::uint64_t first = 0;
+    std::uint64_t last = 0;
+    unsigned valid = 0;
+    if (n >= 8) {
+        std::memcpy(&first, bytes, 8);
+        std::memcpy(&last, bytes + n - 8, 8);
+        valid = 0x7F7FU;
+    } else if (n >= 4) {
+        std::uint32_t half = 0;
+        std::memcpy(&half, bytes, 4);
+        first = half;
+        std::memcpy(&half, bytes + n - 4, 4);
+        first |= static_cast<std::uint64_t>(half) << 32;
+        valid = 0x77U;
+    } else if (n >= 2) {
+        for (std::size_t i = 0; i < n; ++i)
+            first |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
+        valid = (1U << (n - 1)) - 1;
+    } else {
+        return false;
+    }
+    const __m128i window =
+        _mm_set_epi64x(static_cast<long long>(last), static_cast<long long>(first));
+    return (pairs(window) & valid) != 0;
+}
+#endif
 
 }  // namespace tessaline

@@ -6,6 +6,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "core/chars.hpp"
 #include "core/paths.hpp"
 #include "core/strings.hpp"
@@ -142,10 +146,36 @@ constexpr std::size_t kFormOffsets[] = {0, 8, 16, kRebuiltForm.size() - 8};
 
 /// hh:mm:ss,mmm --> hh:mm:ss,mmm with every field in its range and nothing after it: the form
 /// that rebuilding a timing line writes, so rebuilding it would give the same line.
-bool IsRebuiltForm(std::string_view line) {
+[[gnu::always_inline]] inline bool IsRebuiltForm(std::string_view line) {
+    if (line.size() != kRebuiltForm.size()) return false;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time, the second block overlapping the first. A byte xor the form's
+    // byte is 0 to 9 where a digit stands and 0 where a separator stands, and nowhere else.
+    static constexpr auto kBlocks = [] {
+        std::array<std::array<unsigned char, 16>, 4> blocks{};  // form, limit; second block
+        for (std::size_t b = 0; b < 2; ++b) {
+            const std::size_t offset = b == 0 ? 0 : kRebuiltForm.size() - 16;
+            for (std::size_t i = 0; i < 16; ++i) {
+                const char c = kRebuiltForm[offset + i];
+                blocks[2 * b][i] = static_cast<unsigned char>(c);
+                blocks[2 * b + 1][i] = c == '0' ? 9 : 0;
+            }
+        }
+        return blocks;
+    }();
+    const auto load = [](const void* at) {
+        return _mm_loadu_si128(static_cast<const __m128i*>(at));
+    };
+    const __m128i over0 = _mm_subs_epu8(_mm_xor_si128(load(line.data()), load(kBlocks[0].data())),
+                                        load(kBlocks[1].data()));
+    const __m128i over1 = _mm_subs_epu8(
+        _mm_xor_si128(load(line.data() + kRebuiltForm.size() - 16), load(kBlocks[2].data())),
+        load(kBlocks[3].data()));
+    const __m128i over = _mm_or_si128(over0, over1);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(over, _mm_setzero_si128())) != 0xFFFF) return false;
+#else
     static constexpr FormWord kWords[] = {FormWordAt(kFormOffsets[0]), FormWordAt(kFormOffsets[1]),
                                           FormWordAt(kFormOffsets[2]), FormWordAt(kFormOffsets[3])};
-    if (line.size() != kRebuiltForm.size()) return false;
     // Most timing lines pass, so the line is checked whole, without a branch per word. A digit
     // byte is 0x30 to 0x39: its high half is 3, and adding 6 leaves it 3.
     constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0;
@@ -161,6 +191,7 @@ bool IsRebuiltForm(std::string_view line) {
         wrong |= ((x + (kSixes & f.digits)) & kHigh & f.digits) ^ (kThrees & f.digits);
     }
     if (wrong != 0) return false;
+#endif
     const auto field = [line](std::size_t i) { return (line[i] - '0') * 10 + (line[i + 1] - '0'); };
     return field(0) < 24 && line[3] < '6' && line[6] < '6' && field(17) < 24 && line[20] < '6' &&
            line[23] < '6';
@@ -168,7 +199,7 @@ bool IsRebuiltForm(std::string_view line) {
 
 /// The kind of the line; `rebuilt` tells whether it is in the form rebuilding writes (kind 1),
 /// which nearly every timing line is: that is tested first, as it is cheaper than the kind.
-int TimingKind(std::string_view line, bool& rebuilt) {
+[[gnu::always_inline]] inline int TimingKind(std::string_view line, bool& rebuilt) {
     rebuilt = IsRebuiltForm(line);
     if (rebuilt) return 1;
     const int kind = TimingLineFormat(line);
@@ -195,24 +226,173 @@ bool RemoveSpacesBesideBars(std::string& text, bool beforeBar) {
     return changed;
 }
 
-// The lines of the current SubRip record. Lines are moved in by swapping strings, and an
-// emptied buffer keeps its strings: record after record reuses the same storage, no line is
-// copied on its way in.
+/// memcpy for the short pieces a subtitle file is made of, without a call: a piece of up to 64
+/// bytes is copied as blocks that overlap, as the library does it behind its call.
+[[gnu::always_inline]] inline void CopyBytes(char* to, const char* from, std::size_t size) {
+    const auto pair = [&]<typename Block>(Block) {
+        Block head;
+        Block tail;
+        std::memcpy(&head, from, sizeof(Block));
+        std::memcpy(&tail, from + size - sizeof(Block), sizeof(Block));
+        std::memcpy(to, &head, sizeof(Block));
+        std::memcpy(to + size - sizeof(Block), &tail, sizeof(Block));
+    };
+    if (size >= 16) {
+#if defined(__SSE2__)
+        if (size <= 32) {
+            pair(__m128i{});
+            return;
+        }
+        if (size <= 64) {
+            // All four read before any is written, as with the pairs.
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 16));
+            const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + size - 32));
+            const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + size - 16));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to), a);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 16), b);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + size - 32), c);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to + size - 16), d);
+            return;
+        }
+#endif
+        std::memcpy(to, from, size);
+    } else if (size >= 8) {
+        pair(std::uint64_t{});
+    } else if (size >= 4) {
+        pair(std::uint32_t{});
+    } else if (size != 0) {
+        to[0] = from[0];
+        to[size / 2] = from[size / 2];
+        to[size - 1] = from[size - 1];
+    }
+}
+
+// The lines of the current SubRip record, each with its line end, one after the other in one
+// piece of storage that record after record reuses: a record that needs no repair at all is
+// written with one call, and a line is copied only once on its way in.
 class RecordBuffer {
   public:
-    void Clear() { size_ = 0; }
-    /// Adds the line; `line` is left holding an old line, whose storage the next read reuses.
-    void Take(std::string& line) {
-        if (size_ == lines_.size()) lines_.emplace_back();
-        lines_[size_].swap(line);
-        ++size_;
+    void Clear() {
+        used_ = 0;
+        count_ = 0;
+        special_ = false;
     }
-    [[nodiscard]] std::size_t size() const { return size_; }
-    [[nodiscard]] const std::string& operator[](std::size_t i) const { return lines_[i]; }
+
+    /// Copies the line after the last one without taking it yet; the view into the copy lasts
+    /// until the buffer next changes. A line read from the input is held here at once, as the
+    /// reader's view of it may not outlive the test for the end of the input.
+    [[gnu::always_inline]] std::string_view Stage(std::string_view line) {
+        // The line, its end and the slack HasStagedDoubleSpace reads past it.
+        const std::size_t room = used_ + line.size() + 2 + kSlack;
+        if (room > text_.size()) text_.resize(std::max(room, 2 * text_.size()));
+        char* at = text_.data() + used_;
+        CopyBytes(at, line.data(), line.size());
+        staged_ = line.size();
+        return {at, staged_};
+    }
+
+    /// Adds the staged line. A bare dialogue hyphen or a double space marks the record as one
+    /// whose lines must be written one by one.
+    void TakeStaged() {
+        const std::string_view line(text_.data() + used_, staged_);
+        if (IsBareHyphen(line) || StagedHasDoubleSpace()) special_ = true;
+        Commit();
+    }
+
+    void Take(std::string_view line) {
+        Stage(line);
+        TakeStaged();
+    }
+
+    /// Adds a number line (a sign and digits), which is never a hyphen and has no spaces.
+    void TakeNumber(std::string_view line) {
+        Stage(line);
+        Commit();
+    }
+
+    /// Adds the record's timing line, whose double spaces are collapsed unless it is in the
+    /// rebuilt form.
+    void TakeTiming(std::string_view line, bool rebuilt) {
+        Stage(line);
+        TakeStagedTiming(rebuilt);
+    }
+
+    void TakeStagedTiming(bool rebuilt) {
+        if (!rebuilt && StagedHasDoubleSpace()) special_ = true;
+        Commit();
+    }
+
+    /// Adds an empty line.
+    void TakeEmpty() {
+        Stage({});
+        Commit();
+    }
+
+    [[nodiscard]] std::size_t size() const { return count_; }
+    /// The last line (there is one). Wanted only when a record grows very long, it is found
+    /// from the end: the line feed before it ends the line before.
+    [[nodiscard]] std::string_view Last() const {
+        const std::string_view lines(text_.data(), used_ - 2);
+        const std::size_t feed = lines.rfind('\n');
+        const std::size_t start = feed == std::string_view::npos ? 0 : feed + 1;
+        return lines.substr(start);
+    }
+    /// The line that starts at `at`; `at` moves on to the next one. No line holds a line feed,
+    /// so the first one after `at` is the end of this line.
+    [[nodiscard]] std::string_view Next(std::size_t& at) const {
+        const char* start = text_.data() + at;
+        const auto* feed = static_cast<const char*>(std::memchr(start, '\n', used_ - at));
+        const auto size = static_cast<std::size_t>(feed - start) - 1;
+        at += size + 2;
+        return {start, size};
+    }
+    /// Some line needs more than to be written as it is.
+    [[nodiscard]] bool special() const { return special_; }
+    /// The lines with their line ends.
+    [[nodiscard]] std::string_view Text() const { return {text_.data(), used_}; }
 
   private:
-    LineList lines_;
-    std::size_t size_ = 0;
+    static constexpr std::size_t kSlack = 16;
+
+    /// HasDoubleSpace of the staged line, inline: the slack after it lets every block of 16
+    /// bytes be read whole, the bytes past the line masked off.
+    [[nodiscard]] bool StagedHasDoubleSpace() const {
+#if defined(__SSE2__)
+        const char* line = text_.data() + used_;
+        const __m128i spaces = _mm_set1_epi8(' ');
+        // Bit k: a pair of spaces starts at byte i + k (the bytes from i to i + 16 are read).
+        const auto pairs = [&](std::size_t i) {
+            const auto at = [&](std::size_t k) {
+                return _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(line + k)),
+                                      spaces);
+            };
+            return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(at(i), at(i + 1))));
+        };
+        if (staged_ < 17) return staged_ >= 2 && (pairs(0) & ((1U << (staged_ - 1)) - 1)) != 0;
+        for (std::size_t i = 0; i + 17 < staged_; i += 16) {
+            if (pairs(i) != 0) return true;
+        }
+        // The last 16 pairs, overlapping the blocks before.
+        return pairs(staged_ - 17) != 0;
+#else
+        return HasDoubleSpace({text_.data() + used_, staged_});
+#endif
+    }
+
+    void Commit() {
+        char* end = text_.data() + used_ + staged_;
+        end[0] = '\r';
+        end[1] = '\n';
+        used_ += staged_ + 2;
+        ++count_;
+    }
+
+    std::string text_;  // its size is the room; used_ bytes hold lines
+    std::size_t used_ = 0;
+    std::size_t staged_ = 0;
+    std::size_t count_ = 0;
+    bool special_ = false;
 };
 
 // The SubRip branch. A record is held in the buffer until the next record number shows that it
@@ -232,16 +412,22 @@ class SubRipCorrection {
     /// The next line as read; false at the end of the input.
     bool ReadRaw(std::string& line) {
         std::string_view view;
-        do {
-            if (!run_.ReadLine(view)) return false;
-            // The empty line the shaper puts before a record that follows text directly: the
-            // correction writes and reports that line itself when it finishes the record.
-        } while (shaper_.AtAddedLine() && !shaper_.AtRecordNumber());
+        if (!ReadView(view)) return false;
         // Within the capacity the line already has, a plain copy (assign checks for overlap,
         // and resize would fill the new length first).
         line.clear();
         line.append(view.data(), view.size());
         lastBlank_ = IsBlankLine(line);
+        return true;
+    }
+
+    /// The next line as a view into the input, valid until the next read or end test.
+    bool ReadView(std::string_view& view) {
+        do {
+            if (!run_.ReadLine(view)) return false;
+            // The empty line the shaper puts before a record that follows text directly: the
+            // correction writes and reports that line itself when it finishes the record.
+        } while (shaper_.AtAddedLine() && !shaper_.AtRecordNumber());
         return true;
     }
 
@@ -251,17 +437,25 @@ class SubRipCorrection {
         return true;
     }
 
+    /// A line that begins and ends with such characters is left as it is by CleanLineEnds.
+    static bool PlainEdge(char c) {
+        static constexpr auto kPlain = [] {
+            std::array<bool, 256> plain{};
+            for (std::size_t b = 0; b < plain.size(); ++b)
+                plain[b] = b > ' ' && b != '<' && b != '>';
+            return plain;
+        }();
+        return kPlain[static_cast<unsigned char>(c)];
+    }
+
     void Clean(std::string& line, std::string_view key) {
         // The usual lines, which CleanLineEnds leaves as they are, spared the call: the empty
         // line between records, and a line that begins and ends with a visible character.
-        const auto plain = [](char c) {
-            return static_cast<unsigned char>(c) > ' ' && c != '<' && c != '>';
-        };
         if (line.empty()) {
             lastBlank_ = true;
             return;
         }
-        if (plain(line.front()) && plain(line.back())) {
+        if (PlainEdge(line.front()) && PlainEdge(line.back())) {
             lastBlank_ = false;
             return;
         }
@@ -274,16 +468,15 @@ class SubRipCorrection {
         return std::to_string(keyValue_ + delta);
     }
 
-    void SetKey(std::string_view number, std::int32_t value) {
+    [[gnu::always_inline]] void SetKey(std::string_view number, std::int32_t value) {
         // Within the capacity the strings already have, plain copies (assign checks for
-        // overlap); the status keeps its fixed start from record to record.
+        // overlap); the status keeps its fixed start, written once, from record to record.
         key_.resize(number.size());
-        std::memcpy(key_.data(), number.data(), number.size());
+        CopyBytes(key_.data(), number.data(), number.size());
         keyValue_ = value;
         if (!run_.interactive()) return;
         status_.resize(kStatusKey.size() + number.size());
-        std::memcpy(status_.data(), kStatusKey.data(), kStatusKey.size());
-        std::memcpy(status_.data() + kStatusKey.size(), number.data(), number.size());
+        CopyBytes(status_.data() + kStatusKey.size(), number.data(), number.size());
         run_.host().ShowProgress(status_);
     }
 
@@ -304,7 +497,7 @@ class SubRipCorrection {
         const bool added = shaper_.AtAddedLine();
         SetKey(line_, StrToIntSafe(line_));
         if (added) Report(report_, key_, kNumberInserted);
-        buffer_.Take(line_);
+        buffer_->Take(line_);
         afterTiming_ = false;
         noText_ = true;
         hasText_ = false;
@@ -318,7 +511,7 @@ class SubRipCorrection {
             // Taken as the timing line, text after the first number would be dropped with the
             // record as having no text.
             if (kind == 0) return true;
-            buffer_.Take(TimingLineOf(line_, kind, rebuilt));
+            buffer_->TakeTiming(TimingLineOf(line_, kind, rebuilt), rebuilt);
             timingRebuilt_ = rebuilt;
             timingSlot_ = true;
             afterTiming_ = true;
@@ -329,7 +522,7 @@ class SubRipCorrection {
 
     /// The record's timing line: rebuilt in the standard form when TimeCorrection is on and the
     /// line is one of the four kinds, else as it is.
-    std::string& TimingLineOf(std::string& line, int kind, bool rebuilt) {
+    std::string_view TimingLineOf(std::string_view line, int kind, bool rebuilt) {
         // A form other programs write is rebuilt whatever the setting: most readers want the
         // standard form. Its short millisecond fields follow the setting.
         if (kind < 1 || (!params_.timeCorrection && kind != kOtherTimingForm) || rebuilt) {
@@ -346,34 +539,69 @@ class SubRipCorrection {
         return timing_;
     }
 
+    /// Stages the line read in `into` and cleans it as Clean does (and, in the main loop, as
+    /// FixJoinedCapital does); the view of the staged line.
+    [[gnu::always_inline]] std::string_view StageClean(RecordBuffer& into, std::string_view read,
+                                                       bool fixCase) {
+        const std::string_view line = into.Stage(read);
+        if (!fixCase) {
+            // Nothing to clean: the usual lines, the empty line between records included.
+            if (line.empty()) {
+                lastBlank_ = true;
+                return line;
+            }
+            if (PlainEdge(line.front()) && PlainEdge(line.back())) {
+                lastBlank_ = false;
+                return line;
+            }
+        }
+        line_.assign(line);
+        lastBlank_ = IsBlankLine(line_);
+        Clean(line_, key_);
+        if (fixCase && FixJoinedCapital(line_)) Report(report_, key_, kCaseCorrected);
+        return into.Stage(line_);
+    }
+
+    /// The line after a record number, staged in next_ and cleaned; false at the end of the
+    /// input.
+    [[gnu::always_inline]] bool ReadTimingLine(std::string_view& line) {
+        std::string_view view;
+        if (!ReadView(view)) return false;
+        line = StageClean(*next_, view, false);
+        return true;
+    }
+
     /// Lines after the first timing line, up to the last line of the input, which stays in
     /// line_ for Finish.
     void MainLoop(bool haveLine) {
-        while (haveLine || ReadRaw(line_)) {
+        std::string_view view;
+        while (haveLine || ReadView(view)) {
+            if (haveLine) view = line_;
             haveLine = false;
-            Clean(line_, key_);
-            if (params_.caseCorrection && FixJoinedCapital(line_)) {
-                Report(report_, key_, kCaseCorrected);
-            }
-            if (run_.AtEnd()) {
+            const std::string_view line = StageClean(*buffer_, view, params_.caseCorrection);
+            // The run reads through the shaper: asked directly, it answers for the run.
+            if (shaper_.AtEnd()) {
+                line_.assign(line);
                 heldLast_ = true;
                 return;
             }
-            if (IsBlankLine(line_)) {
+            if (IsBlankLine(line)) {
                 ++blanks_;
                 continue;
             }
             if (blanks_ > 0) ReportBlankLines();
             if (shaper_.AtRecordNumber()) {
-                if (!NewRecord(RecordNumber())) return;
-            } else if (std::int32_t number = 0; StartsRecord(line_, number)) {
-                if (!NewRecord(number)) return;
+                std::int32_t value = 0;
+                const std::string_view number = RecordNumber(line, value);
+                if (!NewRecord(number, value)) return;
+            } else if (std::int32_t number = 0; StartsRecord(line, number)) {
+                if (!NewRecord(line, number)) return;
             } else {
-                buffer_.Take(line_);
+                buffer_->TakeStaged();
                 noText_ = false;
                 afterTiming_ = false;
                 hasText_ = true;
-                if (buffer_.size() >= kMostBufferedLines) FlushEarly();
+                if (buffer_->size() >= kMostBufferedLines) FlushEarly();
             }
             blanks_ = 0;
         }
@@ -408,65 +636,71 @@ class SubRipCorrection {
                line.size() >= key_.size() && line.size() <= key_.size() + 1;
     }
 
-    /// The number of the record whose number line (one with a timing line after it) is in line_.
-    /// A number the shaper added, or one that breaks the numbering, becomes the next number
-    /// and is reported: the record is a subtitle whatever its number says.
-    std::int32_t RecordNumber() {
+    /// The number of the record whose number line (one with a timing line after it) is
+    /// `line`, in `value`, and its text. A number the shaper added, or one that breaks the
+    /// numbering, becomes the next number and is reported: the record is a subtitle whatever
+    /// its number says.
+    std::string_view RecordNumber(std::string_view line, std::int32_t& value) {
         const std::int64_t next = keyValue_ + 1;
         if (shaper_.AtAddedLine()) {
-            line_ = std::to_string(next);
-            Report(report_, line_, kNumberInserted);
-            return static_cast<std::int32_t>(next);
+            number_ = std::to_string(next);
+            Report(report_, number_, kNumberInserted);
+            value = static_cast<std::int32_t>(next);
+            return number_;
         }
-        std::int32_t value = 0;
-        if (StartsRecord(line_, value)) return value;
+        if (StartsRecord(line, value)) return line;
         std::string message(kNumberJump);
-        message.append(line_).append(kNumberJumpEnd);
-        line_ = std::to_string(next);
-        Report(report_, line_, message);
-        return static_cast<std::int32_t>(next);
+        message.append(line).append(kNumberJumpEnd);
+        number_ = std::to_string(next);
+        Report(report_, number_, message);
+        value = static_cast<std::int32_t>(next);
+        return number_;
     }
 
-    /// The number line in line_ starts a record. False when the input ended after it.
-    bool NewRecord(std::int32_t number) {
+    /// The number line `number` starts a record. False when the input ended after it. The
+    /// record's number and timing line gather in next_ while the record before is still to be
+    /// finished.
+    bool NewRecord(std::string_view number, std::int32_t value) {
         if (static_cast<std::int64_t>(RecordLines()) > std::int64_t{params_.maxLines} + 5) {
             Report(report_, key_,
                    std::string(kStickingSubtitles) + std::to_string(RecordLines() - 2) + " lines");
         }
-        number_.swap(line_);
-        SetKey(number_, number);
-        bool found = ReadClean(line_, key_);
-        if (found && IsBlankLine(line_)) {
-            while ((found = ReadClean(line_, key_)) && IsBlankLine(line_)) {
-            }
-            Report(report_, key_, kNullLinesAfterNumber);
-        }
+        // From here on key_ holds the number: `number` may be a view into the buffer.
+        SetKey(number, value);
+        next_->Clear();
+        next_->TakeNumber(key_);
+        std::string_view line;
+        bool found = false;
+        bool blankLines = false;
+        while ((found = ReadTimingLine(line)) && IsBlankLine(line))
+            blankLines = true;
+        if (blankLines) Report(report_, key_, kNullLinesAfterNumber);
         if (!found) {
             // Only blank lines followed the number: it is written after the record before it,
             // where the last line of the input would stand.
-            line_.assign(number_);
+            line_.assign(key_);
             heldLast_ = true;
             return false;
         }
         bool rebuilt = false;
-        const int kind = TimingKind(line_, rebuilt);
+        const int kind = TimingKind(line, rebuilt);
         if (kind == 0) {
             // No timing line: the number was text of the current record after all. Both lines
             // count as its text, so that the record is not dropped as empty.
-            buffer_.Take(number_);
-            buffer_.Take(line_);
+            buffer_->Take(key_);
+            buffer_->Take(line);
             afterTiming_ = false;
             noText_ = false;
             hasText_ = true;
             return true;
         }
         // Rebuilt before the previous record is finished: its report line comes first.
-        std::string& timing = TimingLineOf(line_, kind, rebuilt);
+        const std::string_view timing = TimingLineOf(line, kind, rebuilt);
+        if (timing.data() != line.data()) next_->Stage(timing);
+        next_->TakeStagedTiming(rebuilt);
         FinishRecord();
-        buffer_.Clear();
+        std::swap(buffer_, next_);
         flushed_ = 0;
-        buffer_.Take(number_);
-        buffer_.Take(timing);
         timingRebuilt_ = rebuilt;
         timingSlot_ = true;
         afterTiming_ = true;
@@ -479,15 +713,15 @@ class SubRipCorrection {
     /// written as it grows rather than held whole. The buffer never ends at a bare dialogue
     /// hyphen, which waits for the line after it.
     void FlushEarly() {
-        if (IsDialogHyphen(buffer_[buffer_.size() - 1])) return;
+        if (IsDialogHyphen(buffer_->Last())) return;
         Flush(false);
-        flushed_ += buffer_.size();
-        buffer_.Clear();
+        flushed_ += buffer_->size();
+        buffer_->Clear();
         timingSlot_ = false;
     }
 
     /// The lines of the current record, those written early included.
-    [[nodiscard]] std::size_t RecordLines() const { return flushed_ + buffer_.size(); }
+    [[nodiscard]] std::size_t RecordLines() const { return flushed_ + buffer_->size(); }
 
     /// Writes the record in the buffer, or drops it when it has no text line.
     void FinishRecord() {
@@ -495,8 +729,14 @@ class SubRipCorrection {
             Report(report_, KeyPlus(-1), kNullSubtitleDeleted);
             return;
         }
-        Flush(true);
-        run_.WriteLine("");
+        if (WritesWhole()) {
+            // The empty line after the record goes out with it.
+            buffer_->TakeEmpty();
+            run_.out().WriteRaw(buffer_->Text());
+        } else {
+            Flush(true);
+            run_.WriteLine("");
+        }
         if (blanks_ == 0) Report(report_, key_, kSpaceLineInserted);
     }
 
@@ -512,13 +752,24 @@ class SubRipCorrection {
         return flushLabel_;
     }
 
+    /// Nearly every record is written as it was read: all its lines in one piece. A record of
+    /// more text than the writer stages at once goes line by line, as lines encode alone.
+    [[nodiscard]] bool WritesWhole() const {
+        return !buffer_->special() && buffer_->Text().size() <= kMostRawRecordBytes;
+    }
+
     /// Writes the record's lines; their report lines carry FlushLabel().
     void Flush(bool nextKnown) {
+        if (WritesWhole()) {
+            run_.out().WriteRaw(buffer_->Text());
+            return;
+        }
         flushNextKnown_ = nextKnown;
         flushLabelMade_ = false;
         pending_.clear();
-        for (std::size_t i = 0; i < buffer_.size(); ++i) {
-            const std::string& line = buffer_[i];
+        std::size_t at = 0;
+        for (std::size_t i = 0; i < buffer_->size(); ++i) {
+            const std::string_view line = buffer_->Next(at);
             if (i == 1 && timingSlot_) {
                 WriteRecordTiming(line);
                 continue;
@@ -545,7 +796,7 @@ class SubRipCorrection {
 
     /// A timing line is never broken at a double space: that would cut it into three lines.
     /// A line in the rebuilt form (timingRebuilt_) has single spaces only.
-    void WriteRecordTiming(const std::string& line) {
+    void WriteRecordTiming(std::string_view line) {
         if (timingRebuilt_ || !HasDoubleSpace(line)) {
             run_.WriteLine(line);
             return;
@@ -560,8 +811,9 @@ class SubRipCorrection {
         // A hyphen dropped at the end of the record before must not be joined to this
         // record's number line.
         pending_.clear();
-        for (std::size_t i = 0; i < buffer_.size(); ++i) {
-            const std::string& line = buffer_[i];
+        std::size_t at = 0;
+        for (std::size_t i = 0; i < buffer_->size(); ++i) {
+            const std::string_view line = buffer_->Next(at);
             // As in Flush: a line with nothing to collapse or join is written as it is, not
             // copied twice on the way (a line of many megabytes would cost that much more).
             if (pending_.empty() && !IsDialogHyphen(line) && !HasDoubleSpace(line)) {
@@ -600,12 +852,17 @@ class SubRipCorrection {
     SubRipShaper& shaper_;
     std::string key_ = "0";
     std::int64_t keyValue_ = 0;
-    RecordBuffer buffer_;
+    // The current record's lines, and the next record's number and timing line while the
+    // current one is finished; the two swap roles at each record.
+    RecordBuffer buffers_[2];
+    RecordBuffer* buffer_ = &buffers_[0];
+    RecordBuffer* next_ = &buffers_[1];
     int blanks_ = 0;
     bool afterTiming_ = false;
     bool noText_ = false;
     bool hasText_ = false;
     static constexpr std::size_t kMostBufferedLines = 10'000;
+    static constexpr std::size_t kMostRawRecordBytes = 64 * 1024;
     std::size_t flushed_ = 0;  // lines of the current record written by FlushEarly
     bool timingSlot_ = false;  // buffer_[1] is the record's timing line
     bool lastBlank_ = true;    // the last line read was blank (or there was none)
@@ -616,7 +873,7 @@ class SubRipCorrection {
     std::string pending_;
     std::string text_;
     std::string collapsed_;
-    std::string status_;
+    std::string status_{kStatusKey};
     std::string flushLabel_;
     bool flushNextKnown_ = false;
     bool flushLabelMade_ = false;

@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/strings.hpp"
 #include "files/frame.hpp"
@@ -18,9 +19,17 @@
 
 namespace tessaline {
 
+/// The line begins, in any letter case, with "<i>-", "<b>-", "{y:i}-" or "{y:b}-".
+[[nodiscard]] bool StartsWithTagThenDash(std::string_view line);
+
 /// A dialogue line: it begins with "-", or, in any letter case, with "<i>-", "<b>-", "{y:i}-"
-/// or "{y:b}-".
-[[nodiscard]] bool IsDialogLine(std::string_view line);
+/// or "{y:b}-". Asked of every line: one that begins with no "-", "<" or "{" is answered
+/// without a call.
+[[nodiscard]] inline bool IsDialogLine(std::string_view line) {
+    if (line.empty()) return false;
+    const char first = line.front();
+    return first == '-' || ((first == '<' || first == '{') && StartsWithTagThenDash(line));
+}
 
 /// The line begins with a space, or, in any letter case, with "<i> ", "<b> ", "{y:i} " or
 /// "{y:b} ".
@@ -37,6 +46,11 @@ struct EndWords {
 /// ShortWordsAtEnd of a line whose characters are its code points (any Windows-1251 line, a
 /// plain UTF-8 one, see IsPlainUtf8), without walking its characters.
 [[nodiscard]] EndWords PlainShortWordsAtEnd(std::string_view line);
+
+/// The most characters a UTF-8 text can have (CharCount never exceeds it), found without reading
+/// them: its bytes less its two-byte code points. Exact for text of ASCII and two-byte letters
+/// (Cyrillic).
+[[nodiscard]] std::size_t Utf8CharsAtMost(std::string_view text);
 
 /// The display lines a text line of `length` characters needs: 1 when it fits the line length,
 /// else the length divided by the line length, rounded up.
@@ -85,7 +99,7 @@ class LayoutReader {
     enum class Records { Shaped, AsWritten };
 
     explicit LayoutReader(FrameRun& run, Records records = Records::Shaped)
-        : run_(run), offsets_(records == Records::AsWritten) {
+        : run_(run), offsets_(records == Records::AsWritten), readAside_(offsets_) {
         if (records == Records::Shaped) run.ShapeSubRipRecords();
     }
 
@@ -133,13 +147,13 @@ class LayoutReader {
     void WriteHead();
 
   private:
-    /// The next line into `into`, and where it starts in the file (0 unless the records are
-    /// read as written).
-    bool Read(std::string& into, std::uint64_t& offset);
-    bool Read(std::string& into) {
-        std::uint64_t offset = 0;
-        return Read(into, offset);
-    }
+    /// The next line as a view, valid until the next read, and where it starts in the file (0
+    /// unless the records are read as written).
+    bool Read(std::string_view& line, std::uint64_t& offset);
+    /// Read when readAside_: a line to read again, or the line's offset asked for.
+    bool ReadAside(std::string_view& line, std::uint64_t& offset);
+    /// Puts a line read ahead in front of the lines to be read again.
+    void ReadAgain(std::string_view line, std::uint64_t offset);
     void ReadText();
 
     struct Pending {
@@ -152,10 +166,12 @@ class LayoutReader {
     // added or holds back, and asking for the offset costs a count over every line (UTF-16).
     bool offsets_;
     std::deque<Pending> pending_;  // lines read ahead, to be read again
+    std::string held_;             // the line of pending_ being read again
+    bool readAside_;               // offsets_, or a line is pending: not a plain read
     bool atStart_ = true;
     std::string line_;
-    std::string next_;
     LayoutRecord record_;
+    std::vector<std::uint64_t> gapOffsets_;  // where the record's blank lines start
     LineList text_;  // the record's text lines: the first count_; the strings are reused
     std::size_t count_ = 0;
     std::size_t keepAtMost_ = SIZE_MAX;

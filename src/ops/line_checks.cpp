@@ -16,7 +16,7 @@ constexpr std::string_view kErrorInNumber = " = Error in Number - Fix IT! <<< Er
 class SplitNumbers final : public TextRepair {
   public:
     void BeginRecord(std::string_view key) override {
-        key_.assign(key);
+        key_ = key;
         Reset();
     }
 
@@ -67,7 +67,7 @@ class SplitNumbers final : public TextRepair {
         if (splitError_) ReportLine(report, key, kErrorInNumber);
     }
 
-    std::string key_;
+    std::string_view key_;  // the walk's, until EndRecord
     std::string fixed_;
     bool changed_ = false;
     bool splitError_ = false;
@@ -79,7 +79,7 @@ class SplitNumbers final : public TextRepair {
 class EndLetters final : public TextRepair {
   public:
     void BeginRecord(std::string_view key) override {
-        key_.assign(key);
+        key_ = key;
         index_ = 0;
     }
 
@@ -99,8 +99,10 @@ class EndLetters final : public TextRepair {
 
   private:
     void Check(std::string_view key, std::string_view line, LineList& report) {
-        const std::string index = std::to_string(++index_);
+        ++index_;
         const EndWords end = ShortWordsAtEnd(line);
+        if (!end.oneLetter && !end.twoLetters) return;  // most lines: no index to write
+        const std::string index = std::to_string(index_);
         if (end.oneLetter) {
             ReportLine(report, key, " = One Letter in End of Line " + index + " <<< Warning >>>");
         }
@@ -109,7 +111,7 @@ class EndLetters final : public TextRepair {
         }
     }
 
-    std::string key_;
+    std::string_view key_;  // the walk's, until EndRecord
     int index_ = 0;
 };
 

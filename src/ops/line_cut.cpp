@@ -6,6 +6,7 @@
 #include "core/chars.hpp"
 #include "core/strings.hpp"
 #include "core/tags.hpp"
+#include "core/text_form.hpp"
 #include "ops/layout.hpp"
 #include "ops/settings.hpp"
 #include "ops/text_walk.hpp"
@@ -237,11 +238,20 @@ void CutLine(std::string_view text, const LineCutParams& params, LineList& lines
 
 namespace {
 
+// FitsLength for a line of more bytes than `maxLength`; out of line, so that the usual line
+// costs the loop that tests it nothing more.
+[[gnu::noinline]] bool FitsByCount(std::string_view line, int maxLength, bool utf8) {
+    if (utf8 && maxLength >= 0 && Utf8CharsAtMost(line) <= static_cast<std::size_t>(maxLength)) {
+        return true;
+    }
+    return VisibleTextLength(line, false) <= maxLength;
+}
+
 /// The line's visible length is at most `maxLength`. A line has no more characters than
-/// bytes: a line of few bytes, as most are, fits without a count.
-bool FitsLength(std::string_view line, int maxLength) {
+/// bytes, nor, in UTF-8 (`utf8`), than Utf8CharsAtMost: most lines fit without a count.
+bool FitsLength(std::string_view line, int maxLength, bool utf8) {
     return (maxLength >= 0 && line.size() <= static_cast<std::size_t>(maxLength)) ||
-           VisibleTextLength(line, false) <= maxLength;
+           FitsByCount(line, maxLength, utf8);
 }
 
 class LineCutter {
@@ -260,7 +270,7 @@ class LineCutter {
             }
             reader.WriteHead();
             for (const std::string& line : reader.text()) {
-                if (FitsLength(line, p_.cut.maxLength)) {
+                if (FitsLength(line, p_.cut.maxLength, utf8_)) {
                     run_.WriteLine(line);
                     continue;
                 }
@@ -334,14 +344,14 @@ class LineCutter {
         const int m = p_.cut.maxLength;
         bool allFit = true;
         for (std::string_view display : displayLines)
-            allFit = allFit && FitsLength(display, m);
+            allFit = allFit && FitsLength(display, m, utf8_);
         if (allFit) return false;
 
         lines_.clear();
         std::string speaker;
         const auto flush = [&] {
             if (speaker.empty()) return;
-            if (FitsLength(speaker, m)) {
+            if (FitsLength(speaker, m, utf8_)) {
                 lines_.push_back(speaker);
             } else {
                 CutLine(speaker, p_.cut, pieces_);
@@ -370,6 +380,7 @@ class LineCutter {
     FrameRun& run_;
     const SetLengthParams& p_;
     LineList* report_;  // null without WriteLogOnSetLength: nothing is collected
+    bool utf8_ = CurrentTextForm() == TextForm::Utf8;
     LineList lines_;
     LineList pieces_;
     std::string written_;

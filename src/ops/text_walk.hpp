@@ -36,7 +36,8 @@ class TextRepair {
   public:
     virtual ~TextRepair() = default;
 
-    /// A SubRip record begins; `key` is its number line.
+    /// A SubRip record begins; `key` is its number line, which stays valid until EndRecord
+    /// returns.
     virtual void BeginRecord(std::string_view key) = 0;
     /// A text line of the record (neither empty nor a single space): writes what takes its
     /// place, may add report lines. `line` is valid only during the call.

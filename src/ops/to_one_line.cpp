@@ -43,13 +43,13 @@ class OneLineJoiner {
             // A dialogue keeps one line per speaker. Nothing is built before the first line, so
             // a first line that is already a speaker's starts the first line, not an empty one.
             joinedCount_ = 0;
-            building_.clear();
+            std::string* building = &NextJoined();
             for (const std::string& line : text) {
-                if (IsDialogLine(line) && !building_.empty()) AddJoined();
-                if (!building_.empty()) building_ += ' ';
-                building_ += line;
+                if (IsDialogLine(line) && !building->empty()) building = &AddJoined(*building);
+                if (!building->empty()) *building += ' ';
+                *building += line;
             }
-            if (!building_.empty()) AddJoined();
+            if (!building->empty()) AddJoined(*building);
             if (joinedCount_ == 0) {
                 Report(label, kNullSubtitleDeleted);
                 return;
@@ -124,14 +124,21 @@ class OneLineJoiner {
                !line.empty() && line.front() != ' ' && line.back() != ' ' && !HasDoubleSpace(line);
     }
 
-    /// The line in building_ tidied and added to the joined lines, unless tidied to nothing,
-    /// which would end the subtitle early. The strings of both are reused record after record.
-    void AddJoined() {
-        TidyInPlace(building_);
-        if (building_.empty()) return;
+    /// The string the next joined line is built in, empty: the strings of the joined lines are
+    /// reused record after record.
+    std::string& NextJoined() {
         if (joinedCount_ == joined_.size()) joined_.emplace_back();
-        joined_[joinedCount_++].swap(building_);
-        building_.clear();
+        joined_[joinedCount_].clear();
+        return joined_[joinedCount_];
+    }
+
+    /// The line built in `building` (the next joined line) tidied and counted, unless tidied to
+    /// nothing, which would end the subtitle early; the string to build the next one in.
+    std::string& AddJoined(std::string& building) {
+        TidyInPlace(building);
+        if (building.empty()) return building;
+        ++joinedCount_;
+        return NextJoined();
     }
 
     void Report(std::string_view label, std::string_view message) {
@@ -195,7 +202,6 @@ class OneLineJoiner {
     LineList& report_;
     LineList joined_;  // the subtitle's joined lines: the first joinedCount_
     std::size_t joinedCount_ = 0;
-    std::string building_;
 };
 
 }  // namespace

@@ -311,7 +311,7 @@ TEST(Strings, JoiningAndCollapsingAgreeWithTheRulesByteByByteOnRandomLines) {
     std::mt19937 rng(7);
     std::string reused = "left from before";
     for (int round = 0; round < 20000; ++round) {
-        std::string text(rng() % 30, ' ');
+        std::string text(rng() % 40, ' ');
         for (char& c : text)
             c = bytes[rng() % bytes.size()];
         DigitEnds ends = DigitEnds::None;
@@ -575,5 +575,69 @@ TEST(Utf8Strings, CaseBlindMatchesOfOtherByteLengthsAreReplacedAndSplitWhole) {
     EXPECT_EQ(JoinStrings(list, "|"), "a|");
 }
 
+// Number lines are tested several bytes at a time: every length around those windows, with one
+// byte replaced at every place by a byte on either side of the digits (also with the high bit
+// set, or one that the byte tests could mistake for a digit).
+TEST(Strings, NumberTextsOfEveryLengthWithAStrayByteAnywhere) {
+    const auto expected = [](std::string_view text) {
+        std::string_view digits = text;
+        if (!digits.empty() && (digits.front() == '+' || digits.front() == '-'))
+            digits.remove_prefix(1);
+        if (digits.empty() || digits.size() > 10) return false;
+        if (!std::ranges::all_of(digits, [](char c) { return c >= '0' && c <= '9'; })) return false;
+        const long long value = std::stoll(std::string(digits));
+        return text.front() == '-' ? value <= 2147483648LL : value <= 2147483647LL;
+    };
+    const std::string strays = {'/', ':', ';',  '?',    ' ',    'a',
+                                '+', '-', '\0', '\xB0', '\xB9', '\x7F'};
+    for (std::size_t size = 1; size <= 12; ++size) {
+        std::string text(size, '0');
+        for (std::size_t i = 0; i < size; ++i)
+            text[i] = static_cast<char>('1' + i % 9);
+        ASSERT_EQ(IsSignedNumberStr(text), expected(text)) << text;
+        for (std::size_t at = 0; at < size; ++at) {
+            for (const char stray : strays) {
+                std::string changed = text;
+                changed[at] = stray;
+                ASSERT_EQ(IsSignedNumberStr(changed), expected(changed)) << size << " at " << at;
+            }
+        }
+    }
+}
+
+#if defined(__SSE2__)
+// A pair of neighbouring bytes is found wherever it stands in texts of every length up to 48
+// (one window, the two halves of a short text, several windows), and never when one of the two
+// lies just outside the text.
+TEST(Strings, AnyBytePairSeesEveryPairInsideTheTextOnly) {
+    // 'a' followed by 'b'.
+    const auto ab = [](__m128i bytes) {
+        const auto is = [bytes](char c) {
+            return static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c))));
+        };
+        return is('a') & (is('b') >> 1);
+    };
+    for (std::size_t size = 0; size <= 48; ++size) {
+        // The text stands inside a longer buffer, so that the bytes around it can be set.
+        for (std::size_t at = 0; at <= size + 1; ++at) {
+            std::string buffer(size + 4, 'x');
+            const std::string_view text = std::string_view(buffer).substr(2, size);
+            // The pair begins at text[at - 1]: at 0 it straddles the text's start, at size its end.
+            buffer[2 + at - 1] = 'a';
+            buffer[2 + at] = 'b';
+            const bool inside = at >= 1 && at < size;
+            ASSERT_EQ(AnyBytePair(text, ab), inside) << size << " at " << at;
+        }
+        // Both bytes of the pair the other way round, next to each other everywhere: no pair.
+        std::string ba(size, 'x');
+        for (std::size_t i = 0; i + 1 < size; i += 3) {
+            ba[i] = 'b';
+            ba[i + 1] = 'a';
+        }
+        ASSERT_FALSE(AnyBytePair(ba, ab)) << size;
+    }
+}
+#endif
 }  // namespace
 }  // namespace tessaline

@@ -253,6 +253,80 @@ TEST(SubtitlesCorrection, ReadsNumberAndTimingLinesAtTheirEdges) {
     }
 }
 
+// Records are gathered in one piece of storage and written whole unless a line needs a repair;
+// a double space is looked for in blocks of 16 bytes. Lines of every length around the block
+// sizes, with a double space at each edge of a block or none, must come out as written alone.
+TEST(SubtitlesCorrection, FindsDoubleSpacesAtEveryPlaceInALine) {
+    std::string input;
+    std::string output;
+    std::string report;
+    int number = 0;
+    const auto record = [&](const std::string& line, const std::vector<std::string>& written) {
+        const std::string key = std::to_string(++number);
+        input += Crlf({key, T1, line, ""});
+        output += Crlf({key, T1});
+        for (const std::string& piece : written)
+            output += Crlf({piece});
+        output += Crlf({""});
+        if (written.size() > 1) report += Crlf({key + " = Line Break on 2 Lines"});
+    };
+    for (const std::size_t size : {3,  4,  15, 16, 17, 18, 19, 31, 32, 33, 34, 35,
+                                   47, 48, 49, 50, 63, 64, 65, 66, 67, 80, 97}) {
+        // A space at every other byte, across every block edge, but no two side by side.
+        std::string single(size, 'x');
+        for (std::size_t i = 1; i + 1 < size; i += 2)
+            single[i] = ' ';
+        record(single, {single});
+        // A pair at every place from the second byte on, with text on both sides.
+        for (std::size_t at = 1; at + 3 <= size; ++at) {
+            const std::string before(at, 'a');
+            const std::string after(size - at - 2, 'b');
+            record(before + "  " + after, {before, after});
+        }
+    }
+    record("End", {"End"});
+    const CorrectionRun run("a.srt", input, {.interactive = false});
+    EXPECT_EQ(Contents(run.out), output);
+    EXPECT_EQ(Contents(run.corr), report + Crlf({kChecked}));
+}
+
+// A record far longer than any subtitle: one of many lines is written as it grows (never
+// parting a bare hyphen from the line it joins, even where the writing would start), one of
+// many bytes line by line.
+TEST(SubtitlesCorrection, WritesVeryLongRecordsUnchanged) {
+    struct LongRecord {
+        std::size_t lines;
+        std::size_t width;
+        std::size_t hyphenAt;  // a bare hyphen instead of this text line; past the end: none
+    };
+    // The record's number and timing line and 9,998 text lines fill the 10,000 lines held.
+    for (const LongRecord& c : {LongRecord{12'000, 8, 9'997}, LongRecord{2'000, 60, 2'000}}) {
+        SCOPED_TRACE(c.lines);
+        const std::string text(c.width, 'w');
+        std::string input = Crlf({"1", T1});
+        std::string output = input;
+        std::string report;
+        for (std::size_t i = 0; i < c.lines; ++i) {
+            if (i == c.hyphenAt) {
+                input += Crlf({"-"});
+                output += "- ";
+                report += Crlf({"1 = Find & Fix Dialog hyphen (defis)!"});
+            } else {
+                input += Crlf({text});
+                output += Crlf({text});
+            }
+        }
+        input += Crlf({"-", "Tail", "", "2", T1, "End", ""});
+        output += Crlf({"- Tail", "", "2", T1, "End", ""});
+        report += Crlf(
+            {"1 = Warning! Maybe Sticking Subtitles! " + std::to_string(c.lines + 2) + " lines",
+             "1 = Find & Fix Dialog hyphen (defis)!", kChecked});
+        const CorrectionRun run("a.srt", input, {.interactive = false});
+        EXPECT_EQ(Contents(run.out), output);
+        EXPECT_EQ(Contents(run.corr), report);
+    }
+}
+
 TEST(SubtitlesCorrection, UnreadableTimingLeavesNoOutput) {
     const CorrectionRun run("a.srt", Crlf({"1", "00:00:01,0x0 --> 00:00:02,000", "A", ""}), {});
     EXPECT_TRUE(run.failed);

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/chars.hpp"
@@ -436,6 +438,106 @@ TEST(LayoutOperations, ARecordTooLongToHoldPassesThroughAndTheRestIsLaidOut) {
             << number;
     const std::string report = run.Read("corr");
     EXPECT_EQ(report.find("1 = "), std::string::npos) << "no line reported with the key before";
+}
+
+// A line of one space ends a record only before an empty line, a number or the end; a number
+// is a record's only when a timing line follows its blank lines, else it and the lines read
+// after it are read again as lines. To one line shows where each record ended, Set Length
+// (every line fits) that every line came out as it went in.
+TEST(LayoutReader, EndsRecordsWhereTheirLinesSayAndReadsLookedAtLinesAgain) {
+    // clang-format off
+    const std::string file = Crlf({
+        "1", T1, " ", "Padded", "",
+        "2", T1, "Ends with a space line", " ", "", "",
+        "3", T1, "Before the next number", " ",
+        "4", "", "Not a timing line", "",
+        "5", "", T1, "-Yes.", "-No.",
+    });
+    const std::string joined = Crlf({
+        "1", T1, "Padded", "",
+        "2", T1, "Ends with a space line", "", "", "",
+        "3", T1, "Before the next number", "",
+        "4", "", "Not a timing line", "",
+        "5", "", T1, "-Yes.", "-No.", "",
+    });
+    // clang-format on
+    LayoutRun oneLine(file);
+    EXPECT_EQ(SubtitlesToOneLine(oneLine.input(), oneLine.output(), {}, oneLine.host),
+              RunResult::Done);
+    EXPECT_EQ(oneLine.Read("out"), joined);
+    LayoutRun setLength(file);
+    EXPECT_EQ(SetLength(setLength.input(), setLength.output(), {}, setLength.host),
+              RunResult::Done);
+    EXPECT_EQ(setLength.Read("out"), file);
+}
+
+// A line of one space before a number ends the record (the number may start the next one);
+// before any other line it is text. Numbers are signed 32-bit ones; the usual ones, up to nine
+// digits, are told four digits at a time, a wrong digit in any four must count.
+TEST(LayoutReader, ASpaceLineBeforeANumberEndsTheRecord) {
+    const struct {
+        std::string_view after;
+        bool number;
+    } cases[] = {
+        {"9", true},          {"1234", true},         {"12345678", true},   {"123456789", true},
+        {"1234567890", true}, {"+5", true},           {"12:4", false},      {"1/34", false},
+        {"12a45678", false},  {"1234567/", false},    {"1234567/9", false}, {"12345:789", false},
+        {"1234:6789", false}, {"99999999999", false}, {"a", false},
+    };
+    for (const auto& c : cases) {
+        LayoutRun run(Crlf({"1", T1, "Text", " ", c.after, ""}));
+        EXPECT_EQ(SubtitlesToOneLine(run.input(), run.output(), {}, run.host), RunResult::Done);
+        const std::string after(c.after);
+        EXPECT_EQ(run.Read("out"), c.number ? Crlf({"1", T1, "Text", "", after, ""})
+                                            : Crlf({"1", T1, "Text " + after, ""}))
+            << c.after;
+    }
+}
+
+TEST(IsDialogLine, ADashFirstOrAfterAStyleTag) {
+    const struct {
+        std::string_view line;
+        bool dialog;
+    } cases[] = {
+        {"-Yes.", true},     {"<i>-Yes.", true}, {"<I>-Yes.", true}, {"{y:b}-Yes.", true},
+        {"{Y:I}-", true},    {"Yes.", false},    {"", false},        {"<i> -Yes.", false},
+        {"<u>-Yes.", false}, {"{y:i}", false},   {"<", false},       {" -Yes.", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsDialogLine(c.line), c.dialog) << c.line;
+}
+
+// The bound must never fall below the count, or a line too long would pass uncut; for ASCII and
+// two-byte letters it is the count. Every length from 0 to 70 bytes of each text is measured,
+// so each tail length of the 16-byte steps is met, pairs split across steps among them.
+TEST(Utf8CharsAtMost, NeverBelowTheCountAndExactForTwoByteLetters) {
+    const TextFormScope scope(TextForm::Utf8);
+    struct Case {
+        std::string text;
+        bool exact;
+    } cases[] = {
+        {"Plain ASCII text, the usual English line of a film.......", true},
+        {"Ж Привет, как дела? Всё хорошо, спасибо большое, друг мой!", true},
+        {"aЖbЖcЖdЖeЖfЖgЖhЖiЖjЖkЖlЖmЖnЖoЖpЖqЖrЖsЖtЖuЖvЖwЖxЖyЖzЖ", true},
+        // Stray continuation bytes, a lead without its continuation, a lead at the very end.
+        {"\x80\xBF\x80 abc \xD0 \xD0\xD0\x96 \x80\x80\x80\x80\x80\x80\x80\x80 \xD0", false},
+        // Three- and four-byte code points, combining accents, a CR.
+        {"中文中文 e\u0301e\u0301 👍🏽 Ça va très bien, merci\r beaucoup ami, ΑΒΓΔΕ",
+         false},
+    };
+    for (const Case& c : cases) {
+        for (std::size_t n = 0; n <= std::min<std::size_t>(c.text.size(), 70); ++n) {
+            const std::string_view text = std::string_view(c.text).substr(0, n);
+            // Cut inside a character, the text ends in a stray byte: exact no longer holds.
+            const bool whole =
+                n == c.text.size() || (static_cast<unsigned char>(c.text[n]) & 0xC0) != 0x80;
+            const std::size_t bound = Utf8CharsAtMost(text);
+            EXPECT_GE(bound, CharCount(text)) << c.text << " / " << n;
+            if (c.exact && whole) {
+                EXPECT_EQ(bound, CharCount(text)) << c.text << " / " << n;
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -391,5 +391,23 @@ TEST(SetLength, CountsCharactersBeyondWindows1251) {
     // clang-format on
 }
 
+// A UTF-8 line of more bytes than the length but few enough characters stays whole; one a
+// character longer is cut.
+TEST(SetLength, KeepsUtf8LinesThatFitByCharacters) {
+    // clang-format off
+    LayoutRun run("\xEF\xBB\xBF" + Crlf({
+        "1", T1, "Привет, как дела, друг?", "",
+        "2", T1, "Привет, как дела, друг?!", "",
+        "3", T1, "Привет, как дела, друг? Всё хорошо, спасибо", "",
+    }));
+    EXPECT_EQ(SetLength(run.input(), run.output(), Params(23, 2), run.host), RunResult::Done);
+    EXPECT_EQ(run.Read("out"), "\xEF\xBB\xBF" + Crlf({
+        "1", T1, "Привет, как дела, друг?", "",
+        "2", T1, "Привет, как дела,", "друг?!", "",
+        "3", T1, "Привет, как дела, друг?", "Всё хорошо, спасибо", "",
+    }));
+    // clang-format on
+}
+
 }  // namespace
 }  // namespace tessaline

@@ -134,6 +134,12 @@ TEST(FixDelimiterSpacing, TheQuickLookNeverMissesALineTheFixChanges) {
         {.awareMode = 0},
         {.awareMode = 2},
         {.delimiters = ",.\x85" /* … in Windows-1251 */, .followers = ""},
+        // Eight delimiters are compared one by one, more go to the byte tables; a space among
+        // them makes every space a delimiter.
+        {.delimiters = ",.!?)]\"<"},
+        {.delimiters = ",.!?)]\"<", .mode = kDelSpaceBeforeDelimiters},
+        {.delimiters = ",.!?)]\"<:;"},
+        {.delimiters = ", ", .useExclude = false},
     };
     std::uint32_t seed = 12345;
     const auto next = [&seed](std::size_t n) {
@@ -145,7 +151,7 @@ TEST(FixDelimiterSpacing, TheQuickLookNeverMissesALineTheFixChanges) {
         const TextFormScope scope(form);
         for (int n = 0; n < 4000; ++n) {
             std::string line;
-            const std::size_t length = next(9);
+            const std::size_t length = next(14);
             const bool utf8 = form == TextForm::Utf8;
             for (std::size_t i = 0; i < length; ++i) {
                 const std::size_t pick = next(pieces.size() + (utf8 ? utf8Only.size() : 0));
