@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <array>
-#include <vector>
-#include <optional>
+#include <bit>
 #include <cstdint>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -221,7 +222,8 @@ bool IsSmallLetter(std::int32_t cp) {
 std::int32_t LowerCodePoint(std::int32_t cp) {
     if (cp < 0x80) return IsLatinUpper(static_cast<unsigned char>(cp)) ? cp + 32 : cp;
     if (IsLatin1Capital(cp)) return cp + 0x20;
-    if (cp >= 0x0400 && cp <= 0x045F) return IsBasicCyrillicCapital(cp) ? BasicCyrillicLower(cp) : cp;
+    if (cp >= 0x0400 && cp <= 0x045F)
+        return IsBasicCyrillicCapital(cp) ? BasicCyrillicLower(cp) : cp;
     return IsCapitalLetter(cp) ? utf8proc_tolower(cp) : cp;
 }
 
@@ -438,35 +440,44 @@ constexpr bool IsPlainLead(unsigned char b) {
     return _mm_load_si128(reinterpret_cast<const __m128i*>(block));
 }
 
-// The number of code points of plain text; nothing for text that is not plain.
 #if defined(__SSE2__)
 
-// Sixteen bytes at a time: the chunk's lead bytes (11xxxxxx) must all be plain and each be
-// followed by a continuation byte (10xxxxxx), which nothing else may be; no CR. A lead at the
-// end of one chunk is carried to the first byte of the next. The code points are the bytes
-// less the continuation bytes, added up in byte lanes (emptied before they can overflow).
+// Whether sixteen bytes are plain text: their lead bytes (11xxxxxx) must all be plain and each
+// be followed by a continuation byte (10xxxxxx), which nothing else may be; no CR. `carry` is
+// 1 when the byte before them was a lead. Gives their continuation bytes (all ones in a lane)
+// and the mask of their leads.
+[[gnu::always_inline]] inline bool IsPlainBlock(__m128i v, unsigned carry, __m128i& contBytes,
+                                                unsigned& lead) {
+    // Signed bytes: 0x80-0xBF are -128..-65, 0xC2-0xCB -62..-53, 0xCE-0xD1 -50..-47.
+    const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(v));
+    contBytes = _mm_cmplt_epi8(v, _mm_set1_epi8(-64));
+    const unsigned cont = static_cast<unsigned>(_mm_movemask_epi8(contBytes));
+    lead = high & ~cont;
+    const __m128i plain = _mm_or_si128(
+        _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(-63)), _mm_cmplt_epi8(v, _mm_set1_epi8(-52))),
+        _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(-51)),
+                      _mm_cmplt_epi8(v, _mm_set1_epi8(-46))));
+    const unsigned plainLead = static_cast<unsigned>(_mm_movemask_epi8(plain));
+    const unsigned crs =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r'))));
+    const unsigned follows = ((lead << 1) | carry) & 0xFFFF;
+    return (lead & ~plainLead) == 0 && follows == cont && crs == 0;
+}
+
+// The number of code points of plain text; nothing for text that is not plain.
+// Sixteen bytes at a time; a lead at the end of one chunk is carried to the first byte of the
+// next. The code points are the bytes less the continuation bytes, added up in byte lanes
+// (emptied before they can overflow).
 std::optional<std::size_t> PlainCodePoints(std::string_view text) {
     const char* data = text.data();
     const std::size_t size = text.size();
-    const __m128i cr = _mm_set1_epi8('\r');
-    // Signed bytes: 0x80-0xBF are -128..-65, 0xC2-0xCB -62..-53, 0xCE-0xD1 -50..-47.
-    const __m128i contAbove = _mm_set1_epi8(-64);
     const auto check = [&](__m128i v, unsigned& carry, __m128i& contLanes) {
-        const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(v));
-        const __m128i contBytes = _mm_cmplt_epi8(v, contAbove);
-        const unsigned cont = static_cast<unsigned>(_mm_movemask_epi8(contBytes));
-        const unsigned lead = high & ~cont;
-        const __m128i plain =
-            _mm_or_si128(_mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(-63)),
-                                       _mm_cmplt_epi8(v, _mm_set1_epi8(-52))),
-                         _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(-51)),
-                                       _mm_cmplt_epi8(v, _mm_set1_epi8(-46))));
-        const unsigned plainLead = static_cast<unsigned>(_mm_movemask_epi8(plain));
-        const unsigned crs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)));
-        const unsigned follows = ((lead << 1) | carry) & 0xFFFF;
+        __m128i contBytes;
+        unsigned lead = 0;
+        const bool plain = IsPlainBlock(v, carry, contBytes, lead);
         carry = lead >> 15;
         contLanes = _mm_sub_epi8(contLanes, contBytes);  // each continuation byte adds one
-        return (lead & ~plainLead) == 0 && follows == cont && crs == 0;
+        return plain;
     };
     const auto sum = [](__m128i lanes) {
         const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
@@ -500,7 +511,33 @@ std::optional<std::size_t> PlainCodePoints(std::string_view text) {
     return size - continuations;
 }
 
+// The plain characters at the start of text, sixteen bytes at a time, as long as at least
+// sixteen are wanted: a block of whole plain code points, followed by a plain lead or the end,
+// is that many characters. Gives where it stopped and lowers n by the characters passed.
+std::size_t SkipPlainBlocks(std::string_view text, std::size_t& n) {
+    const auto* data = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
+    std::size_t i = 0;
+    while (n >= 16 && i + 16 <= size) {
+        __m128i contBytes;
+        unsigned lead = 0;
+        if (!IsPlainBlock(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i)), 0, contBytes,
+                          lead) ||
+            (lead >> 15) != 0 || (i + 16 < size && !IsPlainLead(data[i + 16]))) {
+            break;
+        }
+        n -= 16 - static_cast<std::size_t>(
+                      std::popcount(static_cast<unsigned>(_mm_movemask_epi8(contBytes))));
+        i += 16;
+    }
+    return i;
+}
+
 #else
+
+std::size_t SkipPlainBlocks(std::string_view, std::size_t&) {
+    return 0;
+}
 
 // The number of code points of plain text; nothing for text that is not plain.
 std::optional<std::size_t> PlainCodePoints(std::string_view text) {
@@ -585,7 +622,7 @@ std::size_t Utf8CharBytes(std::string_view text, std::size_t n) {
     // Forward over plain code points first, as Utf8CharEnd's own first test reads them, but
     // without a call per character: the cut engines measure every line they cut this way.
     const std::size_t size = text.size();
-    std::size_t i = 0;
+    std::size_t i = SkipPlainBlocks(text, n);
     for (; n > 0 && i < size; --n) {
         const unsigned char lead = Byte(text[i]);
         std::size_t end = i + 1;
@@ -749,15 +786,15 @@ std::size_t Utf8PosNoCaseFrom(std::string_view sub, std::string_view text, std::
         const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
         const auto* subBytes = reinterpret_cast<const unsigned char*>(sub.data());
         const auto foldedAt = [&fold](const unsigned char* b, std::size_t at) {
-            return b[at] < 0x80 ? fold[b[at]]
-                                : fold[((b[at] & 0x1Fu) << 6) | (b[at + 1] & 0x3Fu)];
+            return b[at] < 0x80 ? fold[b[at]] : fold[((b[at] & 0x1Fu) << 6) | (b[at + 1] & 0x3Fu)];
         };
         for (std::size_t i = from - 1; i < text.size(); i += bytes[i] < 0xC0 ? 1 : 2) {
             // A continuation byte (a start the caller put inside a character) matches nothing.
             if ((bytes[i] & 0xC0) == 0x80 || foldedAt(bytes, i) != headFolded) continue;
             std::size_t j = 0;
             std::size_t k = i;
-            while (j < sub.size() && k < text.size() && foldedAt(subBytes, j) == foldedAt(bytes, k)) {
+            while (j < sub.size() && k < text.size() &&
+                   foldedAt(subBytes, j) == foldedAt(bytes, k)) {
                 j += subBytes[j] < 0x80 ? 1 : 2;
                 k += bytes[k] < 0x80 ? 1 : 2;
             }
@@ -795,7 +832,6 @@ bool IsCyrillic(std::int32_t cp) {
 }  // namespace
 
 // --- Counting and cutting --------------------------------------------------------------------
-
 
 namespace {
 
@@ -914,7 +950,8 @@ bool IsWordStartChar(char c) {
 }
 
 std::string LowerFoldStr(std::string_view text) {
-    if (IsUtf8()) return MapCodePoints(text, Maps().fold, [](std::int32_t c) { return FoldCodePoint(c); });
+    if (IsUtf8())
+        return MapCodePoints(text, Maps().fold, [](std::int32_t c) { return FoldCodePoint(c); });
     std::string out(text);
     for (char& c : out)
         c = static_cast<char>(kFoldTable[Byte(c)]);
@@ -922,7 +959,8 @@ std::string LowerFoldStr(std::string_view text) {
 }
 
 std::string LowerStrRus(std::string_view text) {
-    if (IsUtf8()) return MapCodePoints(text, Maps().lower, [](std::int32_t c) { return LowerCodePoint(c); });
+    if (IsUtf8())
+        return MapCodePoints(text, Maps().lower, [](std::int32_t c) { return LowerCodePoint(c); });
     std::string out(text);
     for (char& c : out)
         c = static_cast<char>(kLowerTable[Byte(c)]);
@@ -930,7 +968,8 @@ std::string LowerStrRus(std::string_view text) {
 }
 
 std::string UpperStrRus(std::string_view text) {
-    if (IsUtf8()) return MapCodePoints(text, Maps().upper, [](std::int32_t c) { return UpperCodePoint(c); });
+    if (IsUtf8())
+        return MapCodePoints(text, Maps().upper, [](std::int32_t c) { return UpperCodePoint(c); });
     std::string out(text);
     for (char& c : out)
         c = static_cast<char>(kUpperTable[Byte(c)]);
@@ -938,7 +977,8 @@ std::string UpperStrRus(std::string_view text) {
 }
 
 std::string SwitchCaseStr(std::string_view text) {
-    if (IsUtf8()) return MapCodePoints(text, Maps().swap, [](std::int32_t c) { return SwitchCodePoint(c); });
+    if (IsUtf8())
+        return MapCodePoints(text, Maps().swap, [](std::int32_t c) { return SwitchCodePoint(c); });
     std::string out(text);
     for (char& c : out)
         c = static_cast<char>(SwitchCaseTable[Byte(c)]);

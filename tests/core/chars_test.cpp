@@ -16,6 +16,35 @@ namespace {
 
 using test::W;
 
+// The bytes of the first n characters of long UTF-8 lines, where plain runs are passed sixteen
+// bytes at a time: the same as stepping character by character, whatever comes at or just
+// after a block's edge (a combining mark, a CR, a three-byte character, a stray or cut byte).
+TEST(CharBytes, LongUtf8LinesAgreeWithSteppingCharacterByCharacter) {
+    const TextFormScope scope(TextForm::Utf8);
+    const std::vector<std::string> pieces = {
+        "a", " ", "Ж", "я", "ß", "\u0301", "\r", "\r\n", "€", "\x80", "\xD0", "👍🏽", "Ω"};
+    std::mt19937 random(7);
+    for (int round = 0; round < 300; ++round) {
+        // Mostly plain letters, so that whole blocks are plain and the odd piece falls anywhere.
+        std::string text;
+        const std::size_t length = 10 + random() % 60;
+        for (std::size_t k = 0; k < length; ++k) {
+            const std::size_t pick = random() % 20;
+            text += pick < 5    ? pieces[pick % 5]
+                    : pick < 12 ? "я"
+                    : pick < 18 ? "a"
+                                : pieces[pick % pieces.size()];
+        }
+        std::vector<std::size_t> ends = {0};
+        for (std::size_t i = 0; i < text.size(); i = CharEnd(text, i))
+            ends.push_back(CharEnd(text, i));
+        for (std::size_t n = 0; n <= ends.size(); ++n) {
+            const std::size_t want = n < ends.size() ? ends[n] : text.size();
+            ASSERT_EQ(CharBytes(text, n), want) << text << " n=" << n;
+        }
+    }
+}
+
 TEST(CharCount, CountsBytesInWindows1251AndCharactersInUtf8) {
     // text, characters in UTF-8, bytes of the first two characters, bytes of the last two
     // clang-format off
@@ -162,7 +191,8 @@ std::string ReferenceMapped(std::string_view text, char how) {
             out += text[i++];
             continue;
         }
-        AppendUtf8(out, static_cast<char32_t>(ReferenceMap(static_cast<std::int32_t>(*sequence.ch), how)));
+        AppendUtf8(
+            out, static_cast<char32_t>(ReferenceMap(static_cast<std::int32_t>(*sequence.ch), how)));
         i += sequence.length;
     }
     return out;
@@ -176,7 +206,8 @@ TEST(Utf8CaseMapping, WholeLinesMapEveryCodePointAsUtf8procDoes) {
         // Ⱥ lowers to a three-byte letter: the line grows by half again.
         [] {
             std::string s;
-            for (int i = 0; i < 200; ++i) s += "Ⱥ";
+            for (int i = 0; i < 200; ++i)
+                s += "Ⱥ";
             return s;
         }(),
         "İSTANBUL ıi ÿŸ ß Ǆǅǆ",
@@ -201,8 +232,7 @@ TEST(Utf8Capitalize, PlainLinesAgreeWithTheGeneralWalk) {
         bool plainFlag = round % 2 == 0;
         bool generalFlag = plainFlag;
         const std::string plain = CapitalizeAfterDelimiters(text + "!", "?", plainFlag);
-        const std::string general =
-            CapitalizeAfterDelimiters(text + "!\u0301", "?", generalFlag);
+        const std::string general = CapitalizeAfterDelimiters(text + "!\u0301", "?", generalFlag);
         ASSERT_EQ(plain + "\u0301", general) << text;
         ASSERT_EQ(plainFlag, generalFlag) << text;
         ASSERT_EQ(CapitalizeWords(text + "!") + "\u0301", CapitalizeWords(text + "!\u0301"))
@@ -253,14 +283,14 @@ TEST(Utf8PosNoCase, PunctuationIsFoundOnlyOnWholeCharacters) {
     } cases[] = {
         {"Да. -Нет", 1, 5},  // byte positions
         {"Да. -Нет. -Ну", 6, 14},
-        {"Да. \u0301-Нет", 1, 0},          // the mark joins the space
-        {"Да. -\u0301Нет. -Ну", 1, 16},    // the first "-" carries a mark: the second match
-        {"\u0600. -Да", 1, 0},             // "." belongs to the prepended sign before it
+        {"Да. \u0301-Нет", 1, 0},        // the mark joins the space
+        {"Да. -\u0301Нет. -Ну", 1, 16},  // the first "-" carries a mark: the second match
+        {"\u0600. -Да", 1, 0},           // "." belongs to the prepended sign before it
         {"\u0600. -Да. -", 1, 10},
-        {"x\xFF. -", 1, 3},                // after a stray byte
-        {"\xD0. -", 1, 2},                 // after a lead byte cut short
+        {"x\xFF. -", 1, 3},  // after a stray byte
+        {"\xD0. -", 1, 2},   // after a lead byte cut short
         {"\r\n. -", 1, 3},
-        {"Ж. -", 2, 3},                     // from inside a character
+        {"Ж. -", 2, 3},  // from inside a character
     };
     for (const auto& c : cases)
         EXPECT_EQ(PosNoCaseFrom(". -", c.text, c.from), c.position) << c.text;
@@ -271,9 +301,8 @@ TEST(Utf8PosNoCase, PunctuationIsFoundOnlyOnWholeCharacters) {
 // lines run past the 255 blocks a byte counter holds; a few hold a character of another kind.
 TEST(Utf8IsMostlyUpperCase, CyrillicBlocksAgreeWithTheWalkByCharacters) {
     const TextFormScope scope(TextForm::Utf8);
-    const std::string_view plain[] = {"a", "z", "A", "Z", "@", "[", " ", "7", ".", "\t",
-                                      "а", "п", "р", "я", "ё", "ѐ", "џ", "А", "Я", "Ё",
-                                      "Ѐ", "Џ"};
+    const std::string_view plain[] = {"a", "z", "A", "Z", "@", "[", " ", "7", ".", "\t", "а",
+                                      "п", "р", "я", "ё", "ѐ", "џ", "А", "Я", "Ё", "Ѐ",  "Џ"};
     const std::string_view other[] = {"\r", "é", "Ѡ", "\xD0", "\x80", "…", "\xD1"};
     std::mt19937 random(1937);
     std::uniform_int_distribution<std::size_t> pickPlain(0, std::size(plain) - 1);
@@ -296,8 +325,8 @@ TEST(Utf8IsMostlyUpperCase, CyrillicBlocksAgreeWithTheWalkByCharacters) {
         ASSERT_EQ(blocksUpper, walkUpper) << round << ' ' << text;
         ASSERT_EQ(std::tie(blocks.latinUpper, blocks.latinLower, blocks.cyrillicUpper,
                            blocks.cyrillicLower, blocks.other),
-                  std::tie(walk.latinUpper, walk.latinLower, walk.cyrillicUpper,
-                           walk.cyrillicLower, walk.other))
+                  std::tie(walk.latinUpper, walk.latinLower, walk.cyrillicUpper, walk.cyrillicLower,
+                           walk.other))
             << round << ' ' << text;
     }
 }
