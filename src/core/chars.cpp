@@ -511,24 +511,36 @@ std::optional<std::size_t> PlainCodePoints(std::string_view text) {
     return size - continuations;
 }
 
-// The plain characters at the start of text, sixteen bytes at a time, as long as at least
-// sixteen are wanted: a block of whole plain code points, followed by a plain lead or the end,
-// is that many characters. Gives where it stopped and lowers n by the characters passed.
+// The plain characters at the start of text, sixteen bytes at a time: in a block of plain code
+// points every code point is a character, which ends where the next one starts (or, for the
+// block's last, where a plain lead or the end follows it). Gives where it stopped and
+// lowers n by the characters passed (to 0 when the n-th ends in a block).
 std::size_t SkipPlainBlocks(std::string_view text, std::size_t& n) {
     const auto* data = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t size = text.size();
     std::size_t i = 0;
-    while (n >= 16 && i + 16 <= size) {
+    while (n > 0 && i + 16 <= size) {
         __m128i contBytes;
         unsigned lead = 0;
         if (!IsPlainBlock(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i)), 0, contBytes,
-                          lead) ||
-            (lead >> 15) != 0 || (i + 16 < size && !IsPlainLead(data[i + 16]))) {
+                          lead)) {
             break;
         }
-        n -= 16 - static_cast<std::size_t>(
-                      std::popcount(static_cast<unsigned>(_mm_movemask_epi8(contBytes))));
-        i += 16;
+        // A lead at the block's end begins the next block, with the rest of its code point.
+        const std::size_t whole = (lead >> 15) != 0 ? 15 : 16;
+        unsigned starts =
+            ~static_cast<unsigned>(_mm_movemask_epi8(contBytes)) & ((1U << whole) - 1);
+        const auto chars = static_cast<std::size_t>(std::popcount(starts));
+        if (n < chars) {
+            // The n-th character ends where the one after it starts.
+            for (std::size_t k = n; k > 0; --k)
+                starts &= starts - 1;
+            n = 0;
+            return i + static_cast<std::size_t>(std::countr_zero(starts));
+        }
+        if (whole == 16 && i + 16 < size && !IsPlainLead(data[i + 16])) break;
+        n -= chars;
+        i += whole;
     }
     return i;
 }
