@@ -119,6 +119,7 @@ bool HyphenWithTwoSpaces(std::string_view line) {
 // The timing line that rebuilding writes; 0 stands for a digit.
 constexpr std::string_view kRebuiltForm = "00:00:00,000 --> 00:00:00,000";
 
+#if !defined(__SSE2__)
 // The form checked eight bytes at a time: which bytes of the word at `offset` must be digits,
 // which must equal the form's separators, and the separators' values. The words are made as a
 // line's eight bytes are read (bit_cast, like memcpy), so the byte order does not matter.
@@ -143,6 +144,7 @@ constexpr FormWord FormWordAt(std::size_t offset) {
 
 // Four words cover the 29 characters; the last overlaps the third.
 constexpr std::size_t kFormOffsets[] = {0, 8, 16, kRebuiltForm.size() - 8};
+#endif
 
 /// hh:mm:ss,mmm --> hh:mm:ss,mmm with every field in its range and nothing after it: the form
 /// that rebuilding a timing line writes, so rebuilding it would give the same line.
