@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -17,6 +16,7 @@
 #include "core/times.hpp"
 #include "files/records.hpp"
 #include "ops/settings.hpp"
+#include "ops/timing_scan.hpp"
 
 namespace tessaline {
 namespace {
@@ -116,93 +116,11 @@ bool HyphenWithTwoSpaces(std::string_view line) {
     return at(0) || at(1) || (at(3) && line[2] == '>') || (at(4) && line[3] == '>');
 }
 
-// The timing line that rebuilding writes; 0 stands for a digit.
-constexpr std::string_view kRebuiltForm = "00:00:00,000 --> 00:00:00,000";
-
-#if !defined(__SSE2__)
-// The form checked eight bytes at a time: which bytes of the word at `offset` must be digits,
-// which must equal the form's separators, and the separators' values. The words are made as a
-// line's eight bytes are read (bit_cast, like memcpy), so the byte order does not matter.
-struct FormWord {
-    std::uint64_t digits = 0;      // 0xFF where a digit stands
-    std::uint64_t separators = 0;  // 0xFF where a separator stands
-    std::uint64_t expected = 0;    // the separators in their bytes
-};
-
-constexpr FormWord FormWordAt(std::size_t offset) {
-    std::array<unsigned char, 8> digits{};
-    std::array<unsigned char, 8> separators{};
-    std::array<unsigned char, 8> expected{};
-    for (std::size_t i = 0; i < 8; ++i) {
-        const auto c = static_cast<unsigned char>(kRebuiltForm[offset + i]);
-        (c == '0' ? digits[i] : separators[i]) = 0xFF;
-        if (c != '0') expected[i] = c;
-    }
-    return {std::bit_cast<std::uint64_t>(digits), std::bit_cast<std::uint64_t>(separators),
-            std::bit_cast<std::uint64_t>(expected)};
-}
-
-// Four words cover the 29 characters; the last overlaps the third.
-constexpr std::size_t kFormOffsets[] = {0, 8, 16, kRebuiltForm.size() - 8};
-#endif
-
-/// hh:mm:ss,mmm --> hh:mm:ss,mmm with every field in its range and nothing after it: the form
-/// that rebuilding a timing line writes, so rebuilding it would give the same line.
-[[gnu::always_inline]] inline bool IsRebuiltForm(std::string_view line) {
-    if (line.size() != kRebuiltForm.size()) return false;
-#if defined(__SSE2__)
-    // Sixteen bytes at a time, the second block overlapping the first. A byte xor the form's
-    // byte is 0 to 9 where a digit stands and 0 where a separator stands, and nowhere else.
-    static constexpr auto kBlocks = [] {
-        std::array<std::array<unsigned char, 16>, 4> blocks{};  // form, limit; second block
-        for (std::size_t b = 0; b < 2; ++b) {
-            const std::size_t offset = b == 0 ? 0 : kRebuiltForm.size() - 16;
-            for (std::size_t i = 0; i < 16; ++i) {
-                const char c = kRebuiltForm[offset + i];
-                blocks[2 * b][i] = static_cast<unsigned char>(c);
-                blocks[2 * b + 1][i] = c == '0' ? 9 : 0;
-            }
-        }
-        return blocks;
-    }();
-    const auto load = [](const void* at) {
-        return _mm_loadu_si128(static_cast<const __m128i*>(at));
-    };
-    const __m128i over0 = _mm_subs_epu8(_mm_xor_si128(load(line.data()), load(kBlocks[0].data())),
-                                        load(kBlocks[1].data()));
-    const __m128i over1 = _mm_subs_epu8(
-        _mm_xor_si128(load(line.data() + kRebuiltForm.size() - 16), load(kBlocks[2].data())),
-        load(kBlocks[3].data()));
-    const __m128i over = _mm_or_si128(over0, over1);
-    if (_mm_movemask_epi8(_mm_cmpeq_epi8(over, _mm_setzero_si128())) != 0xFFFF) return false;
-#else
-    static constexpr FormWord kWords[] = {FormWordAt(kFormOffsets[0]), FormWordAt(kFormOffsets[1]),
-                                          FormWordAt(kFormOffsets[2]), FormWordAt(kFormOffsets[3])};
-    // Most timing lines pass, so the line is checked whole, without a branch per word. A digit
-    // byte is 0x30 to 0x39: its high half is 3, and adding 6 leaves it 3.
-    constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0;
-    constexpr std::uint64_t kThrees = 0x3030303030303030;
-    constexpr std::uint64_t kSixes = 0x0606060606060606;
-    std::uint64_t wrong = 0;
-    for (std::size_t w = 0; w < 4; ++w) {
-        std::uint64_t x = 0;
-        std::memcpy(&x, line.data() + kFormOffsets[w], 8);
-        const FormWord& f = kWords[w];
-        wrong |= (x & f.separators) ^ f.expected;
-        wrong |= (x & kHigh & f.digits) ^ (kThrees & f.digits);
-        wrong |= ((x + (kSixes & f.digits)) & kHigh & f.digits) ^ (kThrees & f.digits);
-    }
-    if (wrong != 0) return false;
-#endif
-    const auto field = [line](std::size_t i) { return (line[i] - '0') * 10 + (line[i + 1] - '0'); };
-    return field(0) < 24 && line[3] < '6' && line[6] < '6' && field(17) < 24 && line[20] < '6' &&
-           line[23] < '6';
-}
-
 /// The kind of the line; `rebuilt` tells whether it is in the form rebuilding writes (kind 1),
 /// which nearly every timing line is: that is tested first, as it is cheaper than the kind.
 [[gnu::always_inline]] inline int TimingKind(std::string_view line, bool& rebuilt) {
-    rebuilt = IsRebuiltForm(line);
+    // The usual form hh:mm:ss,mmm --> hh:mm:ss,mmm, fields in range, nothing after it.
+    rebuilt = line.size() == kTimingLineLength && IsUsualTimingLine(line.data());
     if (rebuilt) return 1;
     const int kind = TimingLineFormat(line);
     if (kind != 0) return kind;

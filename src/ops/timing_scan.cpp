@@ -23,8 +23,22 @@ bool HoursFit(const char* p) {
     return p[0] != '2' || p[1] <= '3';
 }
 
-// True when the kTimingLineLength bytes at `p` are a timing line that ParseTimingLine reads in
-// its usual form (so it cannot fail on it).
+// The whole lines `bytes` (ending with an LF) up to the first line that holds an arrow and is
+// not a usual timing line: their length, and the first and the last timing line among them.
+std::size_t UsualPrefix(std::string_view bytes, const char*& first, const char*& last) {
+    for (std::size_t from = 0;;) {
+        const std::size_t at = NextArrowEnd(bytes, from);
+        if (at == std::string_view::npos) return bytes.size();
+        const std::size_t start = UsualTimingLineAt(bytes, at);
+        if (start == std::string_view::npos) return LineStartOf(bytes, at);
+        if (first == nullptr) first = bytes.data() + start;
+        last = bytes.data() + start;
+        from = start + kTimingLineLength;
+    }
+}
+
+}  // namespace
+
 bool IsUsualTimingLine(const char* p) {
 #if defined(__SSE2__)
     // Two windows of sixteen bytes, overlapping, cover the 29: a byte is out of its bounds when
@@ -48,22 +62,6 @@ bool IsUsualTimingLine(const char* p) {
 #endif
     return HoursFit(p) && HoursFit(p + 17);
 }
-
-// The whole lines `bytes` (ending with an LF) up to the first line that holds an arrow and is
-// not a usual timing line: their length, and the first and the last timing line among them.
-std::size_t UsualPrefix(std::string_view bytes, const char*& first, const char*& last) {
-    for (std::size_t from = 0;;) {
-        const std::size_t at = NextArrowEnd(bytes, from);
-        if (at == std::string_view::npos) return bytes.size();
-        const std::size_t start = UsualTimingLineAt(bytes, at);
-        if (start == std::string_view::npos) return LineStartOf(bytes, at);
-        if (first == nullptr) first = bytes.data() + start;
-        last = bytes.data() + start;
-        from = start + kTimingLineLength;
-    }
-}
-
-}  // namespace
 
 std::size_t NextArrowEnd(std::string_view lines, std::size_t from) {
     const char* data = lines.data();
@@ -156,8 +154,8 @@ bool HasLoneLf(std::string_view lines) {
     for (; n - i >= 16; i += 16) {
         const __m128i at = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
         const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i - 1));
-        lone = _mm_or_si128(lone, _mm_andnot_si128(_mm_cmpeq_epi8(before, cr),
-                                                   _mm_cmpeq_epi8(at, lf)));
+        lone = _mm_or_si128(lone,
+                            _mm_andnot_si128(_mm_cmpeq_epi8(before, cr), _mm_cmpeq_epi8(at, lf)));
     }
     if (_mm_movemask_epi8(lone) != 0) return true;
 #endif

@@ -37,6 +37,11 @@ void ReadTimingEnds(FrameRun& run, bool pad, TimingEnds& ends);
 /// which ParseTimingLine reads without fail; npos otherwise.
 [[nodiscard]] std::size_t UsualTimingLineAt(std::string_view lines, std::size_t at);
 
+/// True when the kTimingLineLength bytes at `p` are a timing line in the usual form
+/// hh:mm:ss,mmm --> hh:mm:ss,mmm, hours up to 23, minutes and seconds up to 59, which
+/// ParseTimingLine reads without fail (and a timing line rebuilt from its times gives again).
+[[nodiscard]] bool IsUsualTimingLine(const char* p);
+
 /// The times of a line UsualTimingLineAt accepted, as ParseTimingLine reads them.
 [[nodiscard]] ParsedTiming UsualTimes(const char* line);
 
