@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstring>
 #include <cstdint>
 #include <cstdio>
 #include <deque>
@@ -18,6 +19,10 @@
 #include "files/records.hpp"
 #include "files/report_file.hpp"
 #include "ops/settings.hpp"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tessaline {
 namespace {
@@ -121,6 +126,45 @@ class SearchReport {
 
 // --- Many texts in one pass --------------------------------------------------------------------
 
+// The UTF-8 walk's table index of each of the 64 bytes at `bytes` (which must be followed by one
+// more byte), as if it began a code point: an ASCII byte is its own index, any other byte with
+// the byte after it is 0x80 + (first - 0x80) * 256 + second. Returns which of the 64 bytes begin
+// a code point (all but the continuation bytes 0x80 to 0xBF).
+std::uint64_t Utf8ClassIndices(const unsigned char* bytes, std::uint16_t* index) {
+    std::uint64_t starts = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i offset = _mm_set1_epi16(0x7F80);
+    const __m128i firstContinuation = _mm_set1_epi8(static_cast<char>(0xC0));
+    for (std::size_t k = 0; k < 64; k += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + k));
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + k + 1));
+        // Signed, the continuation bytes are the ones below 0xC0.
+        const auto continuation =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(v, firstContinuation)));
+        starts |= static_cast<std::uint64_t>(~continuation & 0xFFFF) << k;
+        const auto indices = [&](__m128i pair, __m128i single) {
+            // The first byte is the pair's high byte: its top bit tells which index holds.
+            const __m128i wide = _mm_srai_epi16(pair, 15);
+            return _mm_or_si128(_mm_and_si128(wide, _mm_sub_epi16(pair, offset)),
+                                _mm_andnot_si128(wide, single));
+        };
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(index + k),
+                         indices(_mm_unpacklo_epi8(next, v), _mm_unpacklo_epi8(v, zero)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(index + k + 8),
+                         indices(_mm_unpackhi_epi8(next, v), _mm_unpackhi_epi8(v, zero)));
+    }
+#else
+    for (std::size_t k = 0; k < 64; ++k) {
+        const unsigned first = bytes[k];
+        if ((first & 0xC0) != 0x80) starts |= std::uint64_t{1} << k;
+        index[k] = static_cast<std::uint16_t>(first < 0x80 ? first
+                                                            : (first << 8 | bytes[k + 1]) - 0x7F80);
+    }
+#endif
+    return starts;
+}
+
 // Finds which of many texts occur in a line, in one pass over the line (an Aho-Corasick
 // automaton), optionally comparing as PosNoCase does. The replace list uses it to skip the lines
 // that none of its pairs touches without searching for each pair in turn, and to try only the
@@ -187,19 +231,31 @@ class TextSet {
         // The scan takes only plain lines (IsPlainUtf8), so that a line it takes needs no other
         // check before a case-blind search: a CR, a combining mark (leads 0xCC and 0xCD) and the
         // scripts of leads 0xD2 on (which have marks of their own) lead to the dead state too.
+        set.utf8Class_.assign(kUtf8Classes, set.deadClass_);
         for (std::size_t b = 0; b < 0x80; ++b)
-            set.class_[b] = b == '\r' ? set.deadClass_ : codePointClass[b];
-        set.twoByteClass_.assign(kTwoByteLeads * 256, set.deadClass_);
-        for (std::size_t lead = 0; lead < kTwoByteLeads; ++lead) {
-            const std::size_t leadByte = lead + kFirstTwoByteLead;
-            if (leadByte == 0xCC || leadByte == 0xCD || leadByte >= 0xD2) continue;
+            set.utf8Class_[b] = b == '\r' ? set.deadClass_ : codePointClass[b];
+        for (std::size_t lead = kFirstTwoByteLead; lead <= kLastTwoByteLead; ++lead) {
+            if (lead == 0xCC || lead == 0xCD || lead >= 0xD2) continue;
             for (std::size_t trail = 0x80; trail < 0xC0; ++trail) {
-                set.twoByteClass_[lead * 256 + trail] =
-                    codePointClass[((lead + kFirstTwoByteLead) & 0x1F) << 6 | (trail & 0x3F)];
+                set.utf8Class_[Utf8ClassIndex(lead, trail)] =
+                    codePointClass[(lead & 0x1F) << 6 | (trail & 0x3F)];
             }
         }
+        // The moves as the addresses of the rows they lead to: the next row is then one load
+        // from the row and the class, with no addition between the loads of the chain.
+        // The scan of this set needs no other form of them.
+        set.rowAt_.resize(set.moves_.size());
+        for (std::size_t i = 0; i < set.moves_.size(); ++i)
+            set.rowAt_[i].row = set.rowAt_.data() + set.moves_[i];
+        set.moves_ = {};
         return set;
     }
+
+    // Moved, not copied: the UTF-8 scan's moves point into the set's own table.
+    TextSet(TextSet&&) = default;
+    TextSet& operator=(TextSet&&) = default;
+    TextSet(const TextSet&) = delete;
+    TextSet& operator=(const TextSet&) = delete;
 
   private:
     explicit TextSet(std::size_t count) : count_(count) {}
@@ -300,29 +356,42 @@ class TextSet {
         // ruled out, every lead has a byte after it.
         if (p != end && end[-1] >= 0xC0) return std::nullopt;
         // In locals: the compiler would otherwise load them from the set at every code point.
-        const std::uint16_t* const ascii = class_.data();
-        const std::uint16_t* const twoByte = twoByteClass_.data();
-        const std::uint32_t* const moves = moves_.data();
-        const std::uint32_t acceptRow = acceptRow_;
+        const std::uint16_t* const classOf = utf8Class_.data();
+        const Move* const start = rowAt_.data();
+        const Move* const acceptRow = start + acceptRow_;
+        const Move* const deadRow = start + deadRow_;
         bool any = false;
-        std::uint32_t row = 0;
-        while (p != end) {
-            const unsigned b = *p;
-            std::uint32_t cls;
-            if (b < 0x80) {
-                cls = ascii[b];
-                ++p;
-            } else {
-                const unsigned lead = b - kFirstTwoByteLead;
-                if (lead >= kTwoByteLeads) return std::nullopt;
-                cls = twoByte[lead << 8 | p[1]];
-                p += 2;
-            }
-            row = moves[row + cls];
-            if (row < acceptRow) continue;
-            if (row == deadRow_) return std::nullopt;
-            MarkFound(row);
+        const std::size_t size = line.size();
+        std::array<unsigned char, kChunk + 16> last{};  // the last chunk, with zeros after it
+        std::array<std::uint16_t, kChunk> index;
+        const Move* row = start;
+        // The move on the code point that begins at the lowest byte of `starts`: false when
+        // it reaches the dead state.
+        const auto step = [&](const Move*& walk, std::uint64_t starts) {
+            walk = walk[classOf[index[static_cast<std::size_t>(std::countr_zero(starts))]]].row;
+            if (walk < acceptRow) return true;
+            if (walk == deadRow) return false;
+            MarkFound(static_cast<std::size_t>(walk - start));
             any = true;
+            return true;
+        };
+        // The line goes by chunks of 64 bytes: the table index of every byte (as if it began a
+        // code point) and which bytes begin one are worked out for the whole chunk at once,
+        // and the walk takes the code points from that mask. Stepping byte by byte instead
+        // branches on each code point's length, which mixed Latin and Cyrillic text
+        // mispredicts at every space.
+        for (std::size_t at = 0; at < size; at += kChunk) {
+            const unsigned char* bytes = p + at;
+            std::uint64_t starts = ~std::uint64_t{0};
+            // A chunk is read with the byte after it: the last one is read from a copy.
+            if (size - at <= kChunk) {
+                std::memcpy(last.data(), bytes, size - at);
+                bytes = last.data();
+                if (size - at < kChunk) starts = (std::uint64_t{1} << (size - at)) - 1;
+            }
+            starts &= Utf8ClassIndices(bytes, index.data());
+            for (; starts != 0; starts &= starts - 1)
+                if (!step(row, starts)) return std::nullopt;
         }
         return any;
     }
@@ -332,9 +401,9 @@ class TextSet {
         ClearFound();
         const std::uint16_t* const classOf = class_.data();
         const std::uint32_t* const moves = moves_.data();
-        const std::uint32_t acceptRow = acceptRow_;
+        const std::size_t acceptRow = acceptRow_;
         bool any = false;
-        std::uint32_t row = 0;
+        std::size_t row = 0;
         for (const char c : line) {
             row = moves[row + classOf[static_cast<unsigned char>(c)]];
             if (row < acceptRow) continue;
@@ -366,7 +435,7 @@ class TextSet {
     }
 
     // The texts that end in the state of `row`.
-    void MarkFound(std::uint32_t row) {
+    void MarkFound(std::size_t row) {
         marked_ = true;
         const std::size_t state = row / classes_;
         for (std::uint32_t k = firstOutput_[state]; k < firstOutput_[state + 1]; ++k) {
@@ -377,16 +446,28 @@ class TextSet {
 
     std::size_t count_;
     // Two-byte code points have leads 0xC2 to 0xDF (0xC0 and 0xC1 would give overlong forms).
-    static constexpr unsigned kFirstTwoByteLead = 0xC2;
-    static constexpr unsigned kTwoByteLeads = 0xDF - 0xC2 + 1;
-    std::array<std::uint16_t, 256> class_{};   // of each byte (in UTF-8: of each ASCII byte)
-    std::vector<std::uint16_t> twoByteClass_;  // [(lead - 0xC2) * 256 + second byte]
+    static constexpr std::size_t kFirstTwoByteLead = 0xC2;
+    static constexpr std::size_t kLastTwoByteLead = 0xDF;
+    // The UTF-8 scan's classes: an ASCII byte's at itself, the code point of any other first
+    // byte and the byte after it at 0x80 + (first - 0x80) * 256 + second.
+    static constexpr std::size_t kUtf8Classes = 0x80 + 0x80 * 256;
+    static constexpr std::size_t kChunk = 64;
+    static constexpr std::size_t Utf8ClassIndex(std::size_t first, std::size_t second) {
+        return (first << 8 | second) - 0x7F80;
+    }
+    std::array<std::uint16_t, 256> class_{};  // of each byte
+    std::vector<std::uint16_t> utf8Class_;
     std::size_t classes_ = 1;                  // the width of a row of moves
     std::uint16_t deadClass_ = 0;
     std::vector<std::uint32_t> next_;   // while building: next_[state * classes + class]
     // moves_[row + class]: the row (state * classes_) of the next state. Texts end in the
     // states from acceptRow_ on; deadRow_ is the dead state.
     std::vector<std::uint32_t> moves_;
+    // The same moves for the UTF-8 scan, each the address of its row in rowAt_ itself.
+    struct Move {
+        const Move* row;
+    };
+    std::vector<Move> rowAt_;
     std::uint32_t acceptRow_ = 0;
     std::uint32_t deadRow_ = 0;
     std::vector<std::uint32_t> firstOutput_;

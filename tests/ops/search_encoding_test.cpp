@@ -148,16 +148,13 @@ TEST(SearchInEncodings, AUtf8FileFindsFoldedPairsOnEveryKindOfLine) {
 }
 
 // Without case in a UTF-8 file, the one-pass scan of the lines and the replacing on lines known
-// to be plain must give what trying each pair in turn gives, whatever the line holds: letters of
-// both cases, ё, letters beyond Windows-1251, marks, and bytes that are no UTF-8 at all (a lone
-// lead byte, a stray continuation byte, 0xFF). Many pairs make the set of found pairs span
-// more than one word.
-TEST(SearchInEncodings, AUtf8FileMatchesTryingEveryPairInTurn) {
-    const std::vector<std::string> pieces = {
-        "a",  "B",  "b",  " ",      ",", "-",  "а",  "А",  "б",  "Б",  "ё",   "Ё",
-        "е",  "Е",  "é",  "É",      "ß", "日", "Σ",  "σ",  "i",  "\xFF", "\x80",
-        "\xD0", "\xD1", "\u0301", "я", "Я"};
-    std::mt19937 rng(11);
+// to be plain must give what trying each pair in turn gives. Lines and find texts are made of
+// random `pieces`; every fourth round has many pairs, so that the set of found pairs spans more
+// than one word.
+void ExpectTheSameAsTryingEveryPairInTurn(const std::vector<std::string>& pieces,
+                                          std::size_t minLinePieces, std::size_t maxLinePieces,
+                                          unsigned seed) {
+    std::mt19937 rng(seed);
     const auto text = [&](std::size_t minPieces, std::size_t maxPieces) {
         std::string s;
         for (std::size_t n = minPieces + rng() % (maxPieces - minPieces + 1); n > 0; --n)
@@ -173,7 +170,7 @@ TEST(SearchInEncodings, AUtf8FileMatchesTryingEveryPairInTurn) {
         table.SetForm(TextForm::Utf8);
         std::vector<std::string> lines;
         for (int i = 0; i < 40; ++i) {
-            std::string line = text(1, 10);
+            std::string line = text(minLinePieces, maxLinePieces);
             if (IsBlankLine(line)) line += "x";  // a blank line would end the record
             lines.push_back(line);
         }
@@ -200,6 +197,29 @@ TEST(SearchInEncodings, AUtf8FileMatchesTryingEveryPairInTurn) {
             ASSERT_EQ(run.Output(), "\xEF\xBB\xBF" + expected) << "round " << round;
         }
     }
+}
+
+// Short lines of anything: letters of both cases, ё, letters beyond Windows-1251, marks, and
+// bytes that are no UTF-8 at all (a lone lead byte, a stray continuation byte, 0xFF).
+TEST(SearchInEncodings, AUtf8FileMatchesTryingEveryPairInTurn) {
+    ExpectTheSameAsTryingEveryPairInTurn(
+        {"a",  "B",  "b",  " ",      ",", "-",  "а",  "А",  "б",  "Б",  "ё",   "Ё",
+         "е",  "Е",  "é",  "É",      "ß", "日", "Σ",  "σ",  "i",  "\xFF", "\x80",
+         "\xD0", "\xD1", "\u0301", "я", "Я"},
+        1, 10, 11);
+}
+
+// Plain lines of up to some 200 bytes, which the scan takes in pieces of 64 bytes: texts that
+// stand across two pieces, two-byte letters cut by the edge of a piece, and a line that turns
+// out not to be plain in its second or third piece.
+TEST(SearchInEncodings, LongUtf8LinesMatchTryingEveryPairInTurn) {
+    ExpectTheSameAsTryingEveryPairInTurn({"a", "B", " ", ",", "а", "А", "б", "Б", "ё", "Ё", "е",
+                                          "Е", "é", "я", "Я", "ab", "ёЁ"},
+                                         20, 110, 13);
+    ExpectTheSameAsTryingEveryPairInTurn(
+        {"a", "B", " ", "а", "А", "б", "Б", "ё", "е", "я", "Я", "а", "е", "б", "ё", "Я", "a",
+         "B", "а", "А", "б", "Б", "ё", "е", "я", "Я", "а", "е", "б", "ё", "Я", "\u0301", "日"},
+        40, 110, 17);
 }
 
 }  // namespace
