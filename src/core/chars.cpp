@@ -767,9 +767,10 @@ bool IsCaselessAscii(std::string_view text) {
     });
 }
 
-// `knownPlain`: the caller has found both texts plain.
+// `knownPlain`: the caller has found both texts plain. `matchEnd`, when given, takes the byte
+// where the match found ends.
 std::size_t Utf8PosNoCaseFrom(std::string_view sub, std::string_view text, std::size_t from,
-                              bool knownPlain) {
+                              bool knownPlain, std::size_t* matchEnd = nullptr) {
     // The first code point of `sub`, folded once: most places fail on it.
     const CodePoint head = CodePointAt(sub, 0);
     const std::int32_t headFolded = head.value == kStray ? kStray : FoldCodePoint(head.value);
@@ -784,7 +785,10 @@ std::size_t Utf8PosNoCaseFrom(std::string_view sub, std::string_view text, std::
                 const std::size_t before = CodePointStartBefore(text, at);
                 if (!IsPlainBoundary(CodePointAt(text, before).value, Byte(text[at]))) break;
             }
-            if (Utf8CharEnd(text, at + sub.size() - 1) == at + sub.size()) return at + 1;
+            if (Utf8CharEnd(text, at + sub.size() - 1) == at + sub.size()) {
+                if (matchEnd != nullptr) *matchEnd = at + sub.size();
+                return at + 1;
+            }
         }
         if (at == std::string_view::npos) return 0;
         // A match after a character that may join it: left to the walk by characters.
@@ -810,7 +814,10 @@ std::size_t Utf8PosNoCaseFrom(std::string_view sub, std::string_view text, std::
                 j += subBytes[j] < 0x80 ? 1 : 2;
                 k += bytes[k] < 0x80 ? 1 : 2;
             }
-            if (j == sub.size()) return i + 1;
+            if (j == sub.size()) {
+                if (matchEnd != nullptr) *matchEnd = k;
+                return i + 1;
+            }
         }
         return 0;
     }
@@ -821,7 +828,10 @@ std::size_t Utf8PosNoCaseFrom(std::string_view sub, std::string_view text, std::
             continue;
         }
         const std::size_t end = MatchFolded(sub, text, i);
-        if (end != std::string_view::npos && EndsOnCharacter(text, i, end)) return i + 1;
+        if (end != std::string_view::npos && EndsOnCharacter(text, i, end)) {
+            if (matchEnd != nullptr) *matchEnd = end;
+            return i + 1;
+        }
     }
     return 0;
 }
@@ -1051,9 +1061,10 @@ bool IsPlainUtf8(std::string_view text) {
     return PlainCodePoints(text).has_value();
 }
 
-std::size_t PosNoCaseFromPlain(std::string_view sub, std::string_view text, std::size_t from) {
+std::size_t PosNoCaseFromPlain(std::string_view sub, std::string_view text, std::size_t from,
+                               std::size_t* matchEnd) {
     if (sub.empty() || from == 0 || from > text.size()) return 0;
-    return Utf8PosNoCaseFrom(sub, text, from, true);
+    return Utf8PosNoCaseFrom(sub, text, from, true, matchEnd);
 }
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {

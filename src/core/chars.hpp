@@ -95,9 +95,10 @@ extern const std::string_view WideLetters;
 [[nodiscard]] bool IsPlainUtf8(std::string_view text);
 
 /// PosNoCaseFrom in UTF-8 for a `sub` and a `text` the caller has found plain (IsPlainUtf8):
-/// spares checking both again at each search of the same text.
+/// spares checking both again at each search of the same text. `matchEnd`, when given, takes
+/// where the match found ends (what MatchEndNoCase would tell).
 [[nodiscard]] std::size_t PosNoCaseFromPlain(std::string_view sub, std::string_view text,
-                                             std::size_t from);
+                                             std::size_t from, std::size_t* matchEnd = nullptr);
 
 /// Every word begins with a capital, the rest is small ('hELLO-wORLD' -> 'Hello-World').
 [[nodiscard]] std::string CapitalizeWords(std::string_view text);

@@ -228,14 +228,15 @@ std::string ReplaceChar(std::string_view text, char a, char b) {
 namespace {
 
 // Every occurrence `find` gives, from left to right, becomes newText (with `words`, only when
-// bounded on both sides); replaced text is not searched again.
+// bounded on both sides); replaced text is not searched again. `find(from, end)` gives where the
+// next occurrence from `from` begins (npos when there is none) and sets where it ends.
 template <typename Find>
-void ReplaceOccurrences(std::string& out, std::string_view oldText, std::string_view newText,
-                        std::string_view text, bool words, bool ignoreCase, Find find) {
+void ReplaceOccurrences(std::string& out, std::string_view newText, std::string_view text,
+                        bool words, Find find) {
     out.clear();
     std::size_t from = 0;
-    for (std::size_t pos; (pos = find(from)) != npos;) {
-        const std::size_t end = MatchEnd(oldText, text, pos, ignoreCase);
+    std::size_t end = 0;
+    for (std::size_t pos; (pos = find(from, end)) != npos;) {
         out.append(text.substr(from, pos - from));
         if (words) {
             // The left boundary is checked within the rest after the previous occurrence, so
@@ -270,15 +271,17 @@ std::string ReplaceWholeWord(std::string_view oldText, std::string_view newText,
 void ReplaceInto(std::string& out, std::string_view oldText, std::string_view newText,
                  std::string_view text, bool ignoreCase, bool words, bool plainUtf8) {
     if (plainUtf8 && ignoreCase) {
-        ReplaceOccurrences(out, oldText, newText, text, words, true, [&](std::size_t from) {
+        ReplaceOccurrences(out, newText, text, words, [&](std::size_t from, std::size_t& end) {
             if (oldText.empty() || from >= text.size()) return npos;
-            const std::size_t pos = PosNoCaseFromPlain(oldText, text, from + 1);
+            const std::size_t pos = PosNoCaseFromPlain(oldText, text, from + 1, &end);
             return pos == 0 ? npos : pos - 1;
         });
         return;
     }
-    ReplaceOccurrences(out, oldText, newText, text, words, ignoreCase, [&](std::size_t from) {
-        return FindStr(oldText, text, from, ignoreCase);
+    ReplaceOccurrences(out, newText, text, words, [&](std::size_t from, std::size_t& end) {
+        const std::size_t pos = FindStr(oldText, text, from, ignoreCase);
+        if (pos != npos) end = MatchEnd(oldText, text, pos, ignoreCase);
+        return pos;
     });
 }
 
