@@ -126,23 +126,61 @@ class SearchReport {
 
 // --- Many texts in one pass --------------------------------------------------------------------
 
-// The UTF-8 walk's table index of each of the 64 bytes at `bytes` (which must be followed by one
-// more byte), as if it began a code point: an ASCII byte is its own index, any other byte with
-// the byte after it is 0x80 + (first - 0x80) * 256 + second. Returns which of the 64 bytes begin
-// a code point (all but the continuation bytes 0x80 to 0xBF).
-std::uint64_t Utf8ClassIndices(const unsigned char* bytes, std::uint16_t* index) {
+#if defined(__SSE2__)
+// The first `n` (1 to 16) bytes at `bytes` and zeros after them, read without reading past them.
+__m128i LoadUpTo16(const unsigned char* bytes, std::size_t n) {
+    const auto load = [bytes](std::size_t at, auto word) {
+        std::memcpy(&word, bytes + at, sizeof word);
+        return static_cast<std::uint64_t>(word);
+    };
+    std::uint64_t low = 0;
+    std::uint64_t high = 0;
+    if (n > 8) {
+        // The last eight bytes, shifted down to the ones after the first eight.
+        low = load(0, std::uint64_t{});
+        high = load(n - 8, std::uint64_t{}) >> (8 * (16 - n));
+    } else if (n >= 4) {
+        low = load(0, std::uint32_t{}) | load(n - 4, std::uint32_t{}) >> (8 * (8 - n)) << 32;
+    } else {
+        for (std::size_t i = 0; i < n; ++i)
+            low |= std::uint64_t{bytes[i]} << (8 * i);
+    }
+    return _mm_set_epi64x(static_cast<long long>(high), static_cast<long long>(low));
+}
+#endif
+
+// The UTF-8 walk's table index of each byte of up to 64 bytes of `line` from `at`, as if it began
+// a code point: an ASCII byte is its own index, any other byte with the byte after it is 0x80 +
+// (first - 0x80) * 256 + second (0x00 after the last byte). Returns which of them begin a code
+// point (all but the continuation bytes 0x80 to 0xBF). Reads nothing outside the line.
+std::uint64_t Utf8ClassIndices(std::string_view line, std::size_t at, std::uint16_t* index) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
+    const std::size_t end = std::min(line.size(), at + 64);
     std::uint64_t starts = 0;
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
     const __m128i offset = _mm_set1_epi16(0x7F80);
     const __m128i firstContinuation = _mm_set1_epi8(static_cast<char>(0xC0));
-    for (std::size_t k = 0; k < 64; k += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + k));
-        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + k + 1));
+    for (std::size_t k = 0; at + k < end; k += 16) {
+        const std::size_t from = at + k;
+        __m128i v;
+        __m128i next;
+        unsigned taken = 0xFFFF;
+        if (from + 17 <= line.size()) {
+            v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + from));
+            next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + from + 1));
+        } else {
+            // The line's last bytes, with zeros after them, put together in a register: a
+            // copy in memory read back in 16 bytes would wait for the copy's stores.
+            const std::size_t n = line.size() - from;  // 1 to 16
+            v = LoadUpTo16(bytes + from, n);
+            next = _mm_srli_si128(v, 1);
+            taken = (1u << n) - 1;
+        }
         // Signed, the continuation bytes are the ones below 0xC0.
         const auto continuation =
             static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(v, firstContinuation)));
-        starts |= static_cast<std::uint64_t>(~continuation & 0xFFFF) << k;
+        starts |= static_cast<std::uint64_t>(~continuation & taken) << k;
         const auto indices = [&](__m128i pair, __m128i single) {
             // The first byte is the pair's high byte: its top bit tells which index holds.
             const __m128i wide = _mm_srai_epi16(pair, 15);
@@ -155,11 +193,12 @@ std::uint64_t Utf8ClassIndices(const unsigned char* bytes, std::uint16_t* index)
                          indices(_mm_unpackhi_epi8(next, v), _mm_unpackhi_epi8(v, zero)));
     }
 #else
-    for (std::size_t k = 0; k < 64; ++k) {
-        const unsigned first = bytes[k];
-        if ((first & 0xC0) != 0x80) starts |= std::uint64_t{1} << k;
-        index[k] = static_cast<std::uint16_t>(first < 0x80 ? first
-                                                            : (first << 8 | bytes[k + 1]) - 0x7F80);
+    for (std::size_t i = at; i < end; ++i) {
+        const unsigned first = bytes[i];
+        const unsigned second = i + 1 < line.size() ? bytes[i + 1] : 0;
+        if ((first & 0xC0) != 0x80) starts |= std::uint64_t{1} << (i - at);
+        index[i - at] =
+            static_cast<std::uint16_t>(first < 0x80 ? first : (first << 8 | second) - 0x7F80);
     }
 #endif
     return starts;
@@ -362,8 +401,7 @@ class TextSet {
         const Move* const deadRow = start + deadRow_;
         bool any = false;
         const std::size_t size = line.size();
-        std::array<unsigned char, kChunk + 16> last{};  // the last chunk, with zeros after it
-        std::array<std::uint16_t, kChunk> index;
+        std::array<std::uint16_t, kChunk + 16> index;  // 16 at a time
         const Move* row = start;
         // The move on the code point that begins at the lowest byte of `starts`: false when
         // it reaches the dead state.
@@ -381,17 +419,10 @@ class TextSet {
         // branches on each code point's length, which mixed Latin and Cyrillic text
         // mispredicts at every space.
         for (std::size_t at = 0; at < size; at += kChunk) {
-            const unsigned char* bytes = p + at;
-            std::uint64_t starts = ~std::uint64_t{0};
-            // A chunk is read with the byte after it: the last one is read from a copy.
-            if (size - at <= kChunk) {
-                std::memcpy(last.data(), bytes, size - at);
-                bytes = last.data();
-                if (size - at < kChunk) starts = (std::uint64_t{1} << (size - at)) - 1;
-            }
-            starts &= Utf8ClassIndices(bytes, index.data());
-            for (; starts != 0; starts &= starts - 1)
+            for (std::uint64_t starts = Utf8ClassIndices(line, at, index.data()); starts != 0;
+                 starts &= starts - 1) {
                 if (!step(row, starts)) return std::nullopt;
+            }
         }
         return any;
     }
