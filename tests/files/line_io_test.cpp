@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -211,6 +212,22 @@ TEST(LineWriter, EndsEveryLineWithCrLfAndKeepsBytes) {
         out.WriteRaw("raw\n");
     }  // the destructor flushes
     EXPECT_EQ(ReadFile(dir / "out"), "a\r\n\r\nb\0\rc\r\n\r\nraw\n"s);
+}
+
+// Whatever the file held before is gone: a longer file keeps no tail, an empty one and a new one
+// hold just the lines.
+TEST(LineWriter, ReplacesWhatTheFileHeld) {
+    const std::optional<std::string> before[] = {std::nullopt, "", "x",
+                                                 "old text\r\nthat is longer\r\n"};
+    for (const auto& held : before) {
+        TempDir dir;
+        if (held) WriteFile(dir / "out", *held);
+        {
+            LineWriter out(dir / "out");
+            out.WriteLine("new");
+        }
+        EXPECT_EQ(ReadFile(dir / "out"), "new\r\n") << held.value_or("(no file)");
+    }
 }
 
 // Gives its writer rooms of the sizes asked for in turn, each a fresh part of its own memory;
