@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cstring>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <optional>
@@ -488,9 +488,9 @@ class TextSet {
     }
     std::array<std::uint16_t, 256> class_{};  // of each byte
     std::vector<std::uint16_t> utf8Class_;
-    std::size_t classes_ = 1;                  // the width of a row of moves
+    std::size_t classes_ = 1;  // the width of a row of moves
     std::uint16_t deadClass_ = 0;
-    std::vector<std::uint32_t> next_;   // while building: next_[state * classes + class]
+    std::vector<std::uint32_t> next_;  // while building: next_[state * classes + class]
     // moves_[row + class]: the row (state * classes_) of the next state. Texts end in the
     // states from acceptRow_ on; deadRow_ is the dead state.
     std::vector<std::uint32_t> moves_;
