@@ -55,8 +55,10 @@ def main():
         film = bench.generated(f"film{args.size}", args.size, encoding)
         for op in args.ops.split(","):
             argv, ext = bench.OPERATIONS[op]
-            if any(a in ("{add}", "{sub}") for a in argv):
-                sys.exit(f"{op}: a two-file or MicroDVD command is not counted here")
+            if any(a in ("{add}", "{sub}", "{lf}", "{split}") for a in argv):
+                sys.exit(f"{op}: a command on a second or a converted file is not counted here")
+            # The editor's commands name the last subtitle, as in run.py.
+            argv = [a.replace("{last}", str(args.size)) for a in argv]
             target = film
             if ext == bench.IN_PLACE:
                 target = os.path.join(bench.DATA, "inplace.srt")

@@ -11,8 +11,8 @@ without it the table is only printed. `make bench` runs it with the defaults and
 For each size a SubRip file is generated once into bench/data/ (not committed), in Windows-1251,
 and copied into each other encoding asked for (UTF-8 with a byte-order mark, UTF-16LE with one):
 every encoding is timed against the line copy of its own file. Every round runs
-the reference line copy and each operation on the same file in turn; the wall time and the peak
-resident memory of each finished process come from the operating system (wait4). Medians are
+the reference line copy and each operation on the same file in turn; the wall time of each
+finished process is taken around it, its peak resident memory comes from GNU time. Medians are
 printed as a Markdown table, with each operation's time as a ratio of the line copy's; the
 operations that read a second file are compared with the line copy of both files.
 """
